@@ -5,6 +5,7 @@
 
 #include <registry/WinReg.h>
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 

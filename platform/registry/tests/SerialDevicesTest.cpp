@@ -91,7 +91,8 @@ TEST_F(SerialDevicesTest, ListsUartsUsbAndAcmDevicesFromSysfs) {
   // The names are kept in machine.reg, readable by anyone.
   std::string machine = ReadFile(home.File("machine.reg"));
   EXPECT_NE(machine.find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tolvar\\Ports]"), std::string::npos);
-  EXPECT_NE(machine.find("\"" + Dev("ttyS0") + "\"=\"COM2\""), std::string::npos) << machine;
+  std::string line = std::string(1, '"').append(Dev("ttyS0")).append("\"=\"COM2\"");
+  EXPECT_NE(machine.find(line), std::string::npos) << machine;
 }
 
 TEST_F(SerialDevicesTest, DeviceKeepsItsNameWhenItComesBackOnAnotherTty) {

@@ -107,7 +107,7 @@ TEST_F(RegistryProcessTest, ConcurrentWritersLoseNoValue) {
                             KEY_ALL_ACCESS, nullptr, &mine, nullptr),
             ERROR_SUCCESS);
   for (int i = 0; i < kPerWriter; ++i) {
-    std::string name = "p" + std::to_string(i);
+    std::string name = std::string("p").append(std::to_string(i));
     ASSERT_EQ(RegSetValueExA(mine, name.c_str(), 0, REG_SZ,
                              reinterpret_cast<const BYTE*>(name.c_str()),
                              static_cast<DWORD>(name.size() + 1)),
@@ -127,7 +127,7 @@ TEST_F(RegistryProcessTest, ConcurrentWritersLoseNoValue) {
   EXPECT_EQ(seen.size(), 4u * kPerWriter);
   for (const char* prefix : {"a", "b", "c", "p"})
     for (int i = 0; i < kPerWriter; ++i)
-      EXPECT_TRUE(seen.count(prefix + std::to_string(i))) << prefix << i;
+      EXPECT_TRUE(seen.count(std::string(prefix).append(std::to_string(i)))) << prefix << i;
   // Every writer's own value of each name is there, and the file reads back whole in a new process.
   EXPECT_EQ(Lines(RunChild("regtool", {"values", "user", key}).output).size(), 4u * kPerWriter);
   EXPECT_TRUE(FilesStartingWith(home.Path(), "user.reg.corrupt").empty());
