@@ -154,6 +154,7 @@ public:
   std::unique_ptr<RegKey> Run() {
     auto root = std::make_unique<RegKey>(std::string(m_rootName));
     if (m_text.empty()) return root;
+    if (m_text.starts_with("\xEF\xBB\xBF")) m_text.remove_prefix(3);  // a byte-order mark an editor added
     std::string_view line;
     if (!NextLine(line) || line != kSignature)
       return Fail("the file does not begin with \"" + std::string(kSignature) + "\"");

@@ -432,7 +432,7 @@ TEST_F(RegistryTest, HiveFileIsReadableTextThatKeepsEveryByte) {
 }
 
 TEST_F(RegistryTest, HandEditedHiveIsRead) {
-  // Comments, CRLF line ends, a repeated header, continued hex data, values at the root.
+  // A byte-order mark, comments, CRLF line ends, a repeated header, continued hex data, root values.
   std::filesystem::copy_file(TOLVAR_REGISTRY_TEST_DATA "/hand-edited.reg", home.File("user.reg"));
   Key key;
   ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Halvane\\Tolvar\\Settings", 0, KEY_READ, &key),
