@@ -193,6 +193,7 @@ void PhoneSimProcess::Stop() {
     std::error_code ec;
     std::filesystem::remove_all(m_home, ec);
     m_ownsHome = false;
+    m_home.clear();
   }
   m_comName.clear();
   m_devicePath.clear();

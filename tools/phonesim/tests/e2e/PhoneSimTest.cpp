@@ -350,3 +350,36 @@ TEST_F(PhoneSim, KeepsServingAcrossClosesAndReopensWithoutSpinning) {
   // A loop spinning on the master's hang-up would have burnt about a second of processor time.
   EXPECT_LT(cpu(after) - cpu(before), 600ms);
 }
+
+TEST(PhoneSimDevice, ServesAGivenSerialDeviceAtItsBaudRate) {
+  // A pseudo-terminal stands in for the cable: phonesim gets the slave as its device and the test
+  // is the PC at the master.
+  const int pc = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(pc, 0);
+  ASSERT_EQ(grantpt(pc), 0);
+  ASSERT_EQ(unlockpt(pc), 0);
+  const std::string device = ptsname(pc);
+  PhoneSimProcess phone;
+  ASSERT_TRUE(phone.Start({.model = "Wirra", .arguments = {"--device", device, "--baud", "9600"}})) << phone.Error();
+  EXPECT_EQ(phone.DevicePath(), device);
+  termios modes{};
+  tcgetattr(pc, &modes);
+  cfmakeraw(&modes);
+  tcsetattr(pc, TCSANOW, &modes);
+
+  // 26 bytes of echo and answer at 960 bytes a second take about 27 ms after the command's own 7.
+  const auto sent = Clock::now();
+  ASSERT_EQ(::write(pc, "AT+GMM\r", 7), 7);
+  std::string got;
+  while (!got.ends_with("OK\r\n") && Clock::now() - sent < 3s) {
+    pollfd fd{pc, POLLIN, 0};
+    if (::poll(&fd, 1, 100) <= 0) continue;
+    char buffer[64];
+    const ssize_t n = ::read(pc, buffer, sizeof buffer);
+    if (n > 0) got.append(buffer, static_cast<std::size_t>(n));
+  }
+  EXPECT_EQ(got, "AT+GMM\r\r\nWirra-C\r\n\r\nOK\r\n");
+  EXPECT_GE(Clock::now() - sent, 30ms);
+  phone.Stop();
+  ::close(pc);
+}
