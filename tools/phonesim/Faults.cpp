@@ -29,6 +29,10 @@ std::string ApplyControlLine(std::string_view line, Faults& faults) {
   for (std::string word; in >> word;) words.push_back(word);
   if (words.empty()) return "empty control line";
   const std::string& verb = words[0];
+  if (verb != "clear" && verb != "silent" && verb != "garbage" && verb != "delay" && verb != "drop" &&
+      verb != "drop-received") {
+    return "unknown control command: " + verb;
+  }
   if (verb == "clear" && words.size() == 1) {
     faults = {};
     return {};
@@ -65,11 +69,8 @@ std::string ApplyControlLine(std::string_view line, Faults& faults) {
     faults.dropAfterSent = *count;
     return {};
   }
-  if (verb == "drop-received") {
-    faults.dropAfterReceived = *count;
-    return {};
-  }
-  return "unknown control command: " + verb;
+  faults.dropAfterReceived = *count;  // "drop-received", the last verb left
+  return {};
 }
 
 std::string NoiseSource::Make(std::size_t length) {

@@ -65,14 +65,15 @@ void Simulator::ReadLine(Clock::time_point now) {
       }
       left -= n;
     }
-    if (n > 0) {
-      m_rxClock = std::max(m_rxClock, now) + m_byteTime * n;
-      Queue(m_input, m_rxClock, std::string(buffer, static_cast<std::size_t>(n)));
-    }
     if (hangUp) {
+      // The phone acts on what it heard before the line went, though it can answer nothing now.
+      for (const Pending& chunk : m_input) m_phone.Receive(chunk.bytes, chunk.due);
+      m_phone.Receive(std::string_view(buffer, static_cast<std::size_t>(n)), now);
       HangUp(now, false);
       return;
     }
+    m_rxClock = std::max(m_rxClock, now) + m_byteTime * n;
+    Queue(m_input, m_rxClock, std::string(buffer, static_cast<std::size_t>(n)));
   }
 }
 

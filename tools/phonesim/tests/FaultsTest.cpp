@@ -29,7 +29,7 @@ TEST(ControlLines, SwitchFaultsOnAndOff) {
 TEST(ControlLines, BadLinesAreRefusedAndChangeNothing) {
   Faults faults;
   for (const char* line : {"", "silent", "silent maybe", "delay -5", "delay 1x", "garbage 1", "drop", "jam on",
-                           "clear now"}) {
+                           "clear now", "jam"}) {
     EXPECT_NE(ApplyControlLine(line, faults), "") << line;
   }
   EXPECT_FALSE(faults.silent);
