@@ -243,7 +243,7 @@ TEST_F(PhoneSim, PacesItsAnswersAtTheBaudRate) {
   while (reply.size() < 1152 && m_port.ReadSome(reply, sent + 3s) > 0) {}
   const auto last = Clock::now();
   ASSERT_EQ(reply, Reply(name + ":ERROR:1"));
-  EXPECT_GE(last - first, 80ms);
+  EXPECT_GE(last - first, 60ms);
   EXPECT_GE(last - sent, 170ms);
 }
 
