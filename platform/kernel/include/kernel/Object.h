@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace tolvar::kernel {
 
@@ -31,20 +32,37 @@ public:
 
   // Takes the signal for `threadId`: resets an auto-reset event, takes ownership of a mutex, takes one
   // count of a semaphore. Returns WAIT_OBJECT_0, or WAIT_ABANDONED_0 for a mutex whose owner died.
+  // The default takes nothing: right for objects that stay signalled (threads, processes).
   virtual DWORD Acquire(DWORD threadId);
 
 protected:
   // Wakes every thread waiting on this object. Safe to call from any thread, with no lock held.
   void Signalled();
-
-  friend class WaitAccess;
 };
 
-// Where an object's state lives in memory shared with other processes, waits use the futex on that
-// 32-bit word: writers bump it and wake, waiters sleep on it without polling.
+// A waitable whose state lives in a block that may be shared with other processes (the events,
+// mutexes and semaphores). Such an object is not woken through Signalled(): its state has a lock
+// of its own, and a 32-bit futex word that changes whenever the object may have become signalled,
+// so that waiters in any process sleep on the word without polling.
 class SharedWaitable : public Waitable {
 public:
-  virtual const std::uint32_t* SharedWord() const = 0;
+  // The state lock, held around IsSignalled() and Acquire(). A wait for several objects takes their
+  // locks in the order of OrderKey(), which is the same in every process.
+  virtual void LockState() = 0;
+  virtual void UnlockState() = 0;
+  virtual const std::string& OrderKey() const = 0;
+
+  // The futex word to sleep on and its value now, read before the state is tested: a change in
+  // between cuts the sleep short.
+  struct Watch {
+    const std::uint32_t* word;
+    std::uint32_t value;
+  };
+  virtual Watch WatchWord() = 0;
+
+  // Called when a wait that included this object ends without taking it, so that a wake-up meant
+  // for one waiter is not lost with a waiter that no longer needs it.
+  virtual void PassOnWake() {}
 };
 
 // Handle table ------------------------------------------------------------------------------------
