@@ -75,7 +75,7 @@ class Port {
     std::string got;
     const auto deadline = Clock::now() + limit;
     while (ReadSome(got, deadline, 1) > 0) {
-      if (got.back() == '\x16' && !(got.size() >= 2 && got[got.size() - 2] == '\x10' && !EscapeEscaped(got))) break;
+      if (EndsFrame(got)) break;
     }
     return got;
   }
@@ -106,10 +106,11 @@ class Port {
   bool HungUp() const { return m_hungUp; }
 
  private:
-  // Whether the DLE before the final SYN is itself escaped (an even run of DLEs).
-  static bool EscapeEscaped(const std::string& bytes) {
+  // Whether the bytes end in a SYN that closes a frame: one preceded by an even run of DLEs.
+  static bool EndsFrame(const std::string& bytes) {
+    if (bytes.empty() || bytes.back() != '\x16') return false;
     std::size_t run = 0;
-    for (std::size_t i = bytes.size() - 1; i-- > 0 && bytes[i] == '\x10';) ++run;
+    for (std::size_t i = bytes.size() - 1; i > 0 && bytes[i - 1] == '\x10'; --i) ++run;
     return run % 2 == 0;
   }
 
