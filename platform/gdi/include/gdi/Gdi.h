@@ -9,3 +9,4 @@
 #include <gdi/Rect.h>
 #include <gdi/SysParams.h>
 #include <gdi/Surface.h>
+#include <gdi/Text.h>
