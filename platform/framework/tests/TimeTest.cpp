@@ -30,6 +30,9 @@ private:
 
 }  // namespace
 
+// Records that hold times keep them as a signed 32-bit count.
+static_assert(sizeof(CTime) == 4);
+
 TEST(CTime, LocalFieldsRoundTripAcrossSummerTime) {
   ScopedTimeZone zone("Europe/Berlin");
   struct Case {
