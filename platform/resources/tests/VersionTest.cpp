@@ -1,0 +1,102 @@
+#include <resources/Version.h>
+
+#include <base/LastError.h>
+#include <base/WinError.h>
+#include <kernel/Module.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The version record of another program, read from its file as the launcher's scan reads it.
+std::vector<BYTE> ReadRecord(const std::string& file) {
+  DWORD handle = 99;
+  DWORD size = GetFileVersionInfoSize(file.c_str(), &handle);
+  EXPECT_EQ(handle, 0u);
+  if (size == 0) return {};
+  std::vector<BYTE> block(size);
+  EXPECT_TRUE(GetFileVersionInfo(file.c_str(), 0, size, block.data()));
+  return block;
+}
+
+std::string Query(const std::vector<BYTE>& block, const std::string& path) {
+  LPVOID value = nullptr;
+  UINT length = 0;
+  if (!VerQueryValue(block.data(), path.c_str(), &value, &length)) return "<none>";
+  std::string text(static_cast<const char*>(value));
+  EXPECT_EQ(length, text.size() + 1) << path;
+  return text;
+}
+
+TEST(VersionInfo, ReadsAnotherProgramsRecordByItsWindowsName) {
+  std::string folder = tolvar::kernel::ProgramFolder();
+  for (const std::string& file : {folder + "/resources_versioned", folder + "/resources_versioned.exe"}) {
+    std::vector<BYTE> block = ReadRecord(file);
+    ASSERT_FALSE(block.empty()) << file;
+
+    LPVOID value = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValue(block.data(), "\\VarFileInfo\\Translation", &value, &length));
+    ASSERT_EQ(length, 4u);
+    const auto* pair = static_cast<const BYTE*>(value);
+    WORD language = static_cast<WORD>(pair[0] | (pair[1] << 8)), codePage = static_cast<WORD>(pair[2] | (pair[3] << 8));
+    EXPECT_EQ(language, 0x0409);
+    EXPECT_EQ(codePage, 1200);
+
+    char prefix[64];
+    std::snprintf(prefix, sizeof prefix, "\\StringFileInfo\\%04x%04x\\", language, codePage);
+    EXPECT_EQ(Query(block, std::string(prefix) + "Comments"), "Dravik App");
+    EXPECT_EQ(Query(block, "\\StringFileInfo\\040904b0\\Comments"), "Dravik App");
+    EXPECT_EQ(Query(block, "\\STRINGFILEINFO\\040904B0\\specialbuild"), "5");
+    EXPECT_EQ(Query(block, std::string(prefix) + "FileDescription"), "Résumé viewer");
+    EXPECT_EQ(Query(block, std::string(prefix) + "FileVersion"), "2.1.0.7");
+    EXPECT_EQ(Query(block, std::string(prefix) + "Empty"), "");
+    EXPECT_EQ(Query(block, std::string(prefix) + "PrivateBuild"), "<none>");
+    EXPECT_EQ(Query(block, "\\StringFileInfo\\04070000\\Comments"), "<none>");
+
+    ASSERT_TRUE(VerQueryValue(block.data(), "\\", &value, &length));
+    ASSERT_EQ(length, sizeof(VS_FIXEDFILEINFO));
+    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
+    EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00020001u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0x00000007u);
+    EXPECT_EQ(fixed->dwFileOS, 0x40004u);
+    EXPECT_EQ(fixed->dwFileType, 1u);
+  }
+}
+
+TEST(VersionInfo, FilesWithoutARecordAreRefused) {
+  std::string folder = tolvar::kernel::ProgramFolder();
+  std::string text = testing::TempDir() + "/not-a-program.txt";
+  std::ofstream(text) << "#!/bin/sh\necho hello\n";
+  struct Case { std::string file; DWORD error; };
+  for (const Case& c : {Case{folder + "/no-such-program.exe", ERROR_FILE_NOT_FOUND},
+                        Case{text, ERROR_RESOURCE_DATA_NOT_FOUND},
+                        Case{folder + "/libplatform_base.so", ERROR_RESOURCE_DATA_NOT_FOUND},
+                        // A module with resources but no version record.
+                        Case{folder + "/libresources_testlib.so", ERROR_RESOURCE_TYPE_NOT_FOUND}}) {
+    DWORD handle = 1;
+    SetLastError(0);
+    EXPECT_EQ(GetFileVersionInfoSize(c.file.c_str(), &handle), 0u) << c.file;
+    EXPECT_EQ(GetLastError(), c.error) << c.file;
+    BYTE block[256];
+    EXPECT_FALSE(GetFileVersionInfo(c.file.c_str(), 0, sizeof block, block));
+  }
+  std::remove(text.c_str());
+}
+
+TEST(VersionInfo, ShortBufferIsRefusedRatherThanCut) {
+  std::string file = tolvar::kernel::ProgramFolder() + "/resources_versioned";
+  DWORD size = GetFileVersionInfoSize(file.c_str(), nullptr);
+  ASSERT_GT(size, 0u);
+  std::vector<BYTE> block(size - 1);
+  EXPECT_FALSE(GetFileVersionInfo(file.c_str(), 0, size - 1, block.data()));
+  EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+}
+
+}  // namespace

@@ -1,0 +1,9 @@
+#define IDS_ONE        1
+#define IDS_UMLAUT     2
+#define IDS_TAB        3
+#define IDS_SEVENTEEN  17
+#define IDS_EMPTY      18
+#define IDR_DATA       100
+#define IDR_TOOLBAR    101
+#define ID_FIRST       32771
+#define ID_SECOND      32772
