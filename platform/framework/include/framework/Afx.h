@@ -5,3 +5,4 @@
 #include <framework/String.h>
 #include <framework/Time.h>
 #include <framework/Array.h>
+#include <framework/File.h>
