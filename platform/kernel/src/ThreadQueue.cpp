@@ -32,8 +32,10 @@ DWORD StatusBits(UINT message) {
 enum class Match { Yes, No, Ask };
 
 Match WindowMatch(const ThreadQueue::Filter& filter, HWND window, UINT message) {
-  if (message == WM_QUIT || filter.window == nullptr || window == filter.window) return Match::Yes;
-  if (filter.window == kThreadMessagesOnly || window == nullptr || !filter.isInWindow) return Match::No;
+  if (message == WM_QUIT || filter.window == nullptr) return Match::Yes;
+  if (filter.window == kThreadMessagesOnly) return window == nullptr ? Match::Yes : Match::No;
+  if (window == filter.window) return Match::Yes;
+  if (window == nullptr || !filter.isInWindow) return Match::No;
   return Match::Ask;
 }
 
