@@ -38,12 +38,10 @@ bool OpenHandlesAllowRemoving(const FileInfo& info) {
 // exist. On failure a half-written new file is removed; returns the Win32 error.
 DWORD CopyContents(const std::string& from, const std::string& to, bool exclusive) {
   int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) return SetLastErrorFromErrno(from, errno);
-  FileInfo source;
-  QueryFileInfo(in, source);
+  if (in < 0) return Win32ErrorForPath(from, errno);
   int out = open(to.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (exclusive ? O_EXCL : O_TRUNC), 0600);
   if (out < 0) {
-    DWORD error = errno == EEXIST ? ERROR_FILE_EXISTS : SetLastErrorFromErrno(to, errno);
+    DWORD error = errno == EEXIST ? ERROR_FILE_EXISTS : Win32ErrorForPath(to, errno);
     close(in);
     return error;
   }
@@ -145,7 +143,8 @@ BOOL MoveFileExA(LPCSTR existingName, LPCSTR newName, DWORD flags) {
   if (errno != EXDEV) return FailErrno(errno == ENOENT ? to : from);
   // Another file system: a file moves by copying when the caller allows it, a folder cannot.
   if (!(flags & MOVEFILE_COPY_ALLOWED) || source.IsDirectory()) return Fail(ERROR_NOT_SAME_DEVICE);
-  if (DWORD error = CopyContents(from, to, !replace); error != ERROR_SUCCESS) return Fail(error);
+  if (DWORD error = CopyContents(from, to, !replace); error != ERROR_SUCCESS)
+    return Fail(error == ERROR_FILE_EXISTS ? ERROR_ALREADY_EXISTS : error);
   if (unlink(from.c_str()) != 0) return FailErrno(from);
   return TRUE;
 }

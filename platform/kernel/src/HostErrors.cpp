@@ -44,8 +44,12 @@ DWORD NotFoundError(const std::string& hostPath) {
                                                               : ERROR_PATH_NOT_FOUND;
 }
 
+DWORD Win32ErrorForPath(const std::string& hostPath, int error) {
+  return error == ENOENT ? NotFoundError(hostPath) : Win32ErrorFromErrno(error);
+}
+
 DWORD SetLastErrorFromErrno(const std::string& hostPath, int error) {
-  DWORD win32 = error == ENOENT ? NotFoundError(hostPath) : Win32ErrorFromErrno(error);
+  DWORD win32 = Win32ErrorForPath(hostPath, error);
   SetLastError(win32);
   return win32;
 }

@@ -13,6 +13,9 @@ DWORD Win32ErrorFromErrno(int error);
 // ERROR_PATH_NOT_FOUND when the folder that would hold `hostPath` is missing, else ERROR_FILE_NOT_FOUND.
 DWORD NotFoundError(const std::string& hostPath);
 
+// The Win32 error for a failed call on `hostPath`, telling a missing folder from a missing file.
+DWORD Win32ErrorForPath(const std::string& hostPath, int error);
+
 // Sets the last error for a failed call on `hostPath` from errno, telling a missing folder from a
 // missing file. Returns the error set.
 DWORD SetLastErrorFromErrno(const std::string& hostPath, int error);

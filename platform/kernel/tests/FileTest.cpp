@@ -134,6 +134,26 @@ TEST_F(FileTest, MoveReplaceCopyAndDeleteChangeFiles) {
   EXPECT_FALSE(SetFileAttributesA("b.txt", FILE_ATTRIBUTE_HIDDEN));
 }
 
+TEST_F(FileTest, MovesAcrossFileSystemsCopyWhenAllowed) {
+  // /dev/shm is a memory file system apart from the test folder's on most machines.
+  struct stat here {}, shm {};
+  if (::stat(".", &here) != 0 || ::stat("/dev/shm", &shm) != 0 || here.st_dev == shm.st_dev)
+    GTEST_SKIP() << "no second file system at hand";
+  std::string away = "/dev/shm/kernel-files-move-" + std::to_string(::getpid());
+  WriteText("local.txt", "travels");
+  EXPECT_FALSE(MoveFileExA("local.txt", away.c_str(), 0));
+  EXPECT_EQ(GetLastError(), ERROR_NOT_SAME_DEVICE);
+  ASSERT_TRUE(MoveFileA("local.txt", away.c_str()));
+  EXPECT_FALSE(std::filesystem::exists("local.txt"));
+  EXPECT_EQ(ReadText(away), "travels");
+  WriteText("local.txt", "stays");
+  EXPECT_FALSE(MoveFileA(away.c_str(), "local.txt"));
+  EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+  ASSERT_TRUE(MoveFileExA(away.c_str(), "local.txt", MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED));
+  EXPECT_EQ(ReadText("local.txt"), "travels");
+  EXPECT_FALSE(std::filesystem::exists(away));
+}
+
 TEST_F(FileTest, ReadWriteSeekAndSize) {
   HANDLE h = Open("data.bin", GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
