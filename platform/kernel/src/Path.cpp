@@ -140,7 +140,7 @@ std::string ToHostPath(std::string_view path) {
 }
 
 std::string ToWindowsPath(std::string_view hostPath) {
-  std::string prefix = HomeFolder() + "/drive_";
+  std::string prefix = tolvar::HomeFolder() + "/drive_";
   if (hostPath.size() < prefix.size() + 1 || !hostPath.starts_with(prefix)) return std::string(hostPath);
   char letter = hostPath[prefix.size()];
   std::string_view rest = hostPath.substr(prefix.size() + 1);
@@ -293,4 +293,27 @@ UINT GetTempFileNameA(LPCSTR pathName, LPCSTR prefix, UINT unique, LPSTR tempFil
   }
   SetLastError(ERROR_FILE_EXISTS);
   return 0;
+}
+
+DWORD GetLogicalDrives() {
+  DWORD drives = 0;
+  std::string prefix = tolvar::HomeFolder() + "/drive_";
+  for (char letter = 'a'; letter <= 'z'; ++letter) {
+    struct stat st {};
+    if (letter == 'c' || (stat((prefix + letter).c_str(), &st) == 0 && S_ISDIR(st.st_mode)))
+      drives |= 1u << (letter - 'a');
+  }
+  return drives;
+}
+
+DWORD GetLogicalDriveStringsA(DWORD size, LPSTR buffer) {
+  std::string strings;
+  DWORD drives = GetLogicalDrives();
+  for (int i = 0; i < 26; ++i)
+    if (drives & (1u << i)) strings += std::string{static_cast<char>('A' + i), ':', '\\', '\0'};
+  // Windows' count leaves out the NUL that ends the list.
+  if (!buffer || size <= strings.size()) return static_cast<DWORD>(strings.size() + 1);
+  std::memcpy(buffer, strings.data(), strings.size());
+  buffer[strings.size()] = '\0';
+  return static_cast<DWORD>(strings.size());
 }

@@ -39,6 +39,17 @@ TEST_F(PathTest, DrivePathsMapIntoHomeAndBack) {
   EXPECT_EQ(ToWindowsPath("/usr/share"), "/usr/share");
 }
 
+TEST_F(PathTest, DrivesAreCAndTheDriveFoldersInHome) {
+  EXPECT_EQ(GetLogicalDrives(), 1u << 2);
+  std::filesystem::create_directory(Home() + "/drive_e");
+  WriteText(Home() + "/drive_f", "a file is no drive");
+  EXPECT_EQ(GetLogicalDrives(), (1u << 2) | (1u << 4));
+  char strings[16];
+  ASSERT_EQ(GetLogicalDriveStringsA(sizeof strings, strings), 8u);
+  EXPECT_EQ(std::string(strings, 9), std::string("C:\\\0E:\\\0\0", 9));
+  EXPECT_EQ(GetLogicalDriveStringsA(8, strings), 9u);  // too small: the size needed
+}
+
 TEST_F(PathTest, NamesMatchWithoutLetterCaseAndInModuleForm) {
   ASSERT_TRUE(CreateDirectoryA("C:\\Data", nullptr));
   HANDLE h = CreateFileA("C:/Data/Notes.TXT", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);

@@ -24,6 +24,13 @@ inline UINT GetTempFileName(LPCSTR pathName, LPCSTR prefix, UINT unique, LPSTR t
   return GetTempFileNameA(pathName, prefix, unique, tempFileName);
 }
 
+// The drives are C (always there) and every other letter whose folder "drive_<letter>" exists in
+// the home folder. Bit 0 is A; the strings are "C:\" and so on, each ended by a NUL, with one more
+// NUL after the last.
+DWORD GetLogicalDrives();
+DWORD GetLogicalDriveStringsA(DWORD size, LPSTR buffer);
+inline DWORD GetLogicalDriveStrings(DWORD size, LPSTR buffer) { return GetLogicalDriveStringsA(size, buffer); }
+
 namespace tolvar::kernel {
 
 // The Linux path for a path as the suite writes it:
