@@ -10,3 +10,5 @@
 #include <gdi/SysParams.h>
 #include <gdi/Surface.h>
 #include <gdi/Text.h>
+#include <gdi/Icon.h>
+#include <gdi/ImageList.h>
