@@ -49,7 +49,7 @@ function(tolvar_add_resources target script)
   set(out_dir ${CMAKE_CURRENT_BINARY_DIR}/${target}.rsrc)
   set(container ${out_dir}/${target}.res)
   set(depfile ${out_dir}/${target}.res.d)
-  set(carrier ${out_dir}/${target}_rsrc.c)
+  set(carrier ${out_dir}/${target}_rsrc.cpp)
   file(MAKE_DIRECTORY ${out_dir})
   add_custom_command(
     OUTPUT ${container}
@@ -62,7 +62,7 @@ function(tolvar_add_resources target script)
   # The container goes into the file as a section of its own, through the assembler's .incbin, so
   # that it is present on disk (readable from any file) without being mapped into memory.
   file(CONFIGURE OUTPUT ${carrier} CONTENT
-       "/* Generated: carries ${script} into the section .tolvar_rsrc. */\n__asm__(\".pushsection .tolvar_rsrc,\\\"\\\",@progbits\\n.incbin \\\"${container}\\\"\\n.popsection\\n\");\n"
+       "// Generated: carries ${script} into the section .tolvar_rsrc.\n__asm__(\".pushsection .tolvar_rsrc,\\\"\\\",@progbits\\n.incbin \\\"${container}\\\"\\n.popsection\\n\");\n"
        @ONLY)
   set_source_files_properties(${carrier} PROPERTIES OBJECT_DEPENDS ${container})
   target_sources(${target} PRIVATE ${carrier} ${container})

@@ -1,0 +1,115 @@
+#include "StringLoader.h"
+
+#include <base/LastError.h>
+#include <base/WinError.h>
+#include <registry/WinReg.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Each test runs in a fresh folder that holds the string files (Glossa looks for them in the current
+// folder, as the programs bind it) and serves as the home of the settings.
+class StringLoaderTest : public testing::Test {
+protected:
+  void SetUp() override {
+    m_folder = fs::path(testing::TempDir()) / ("uikit-strings-" + std::to_string(getpid()));
+    fs::remove_all(m_folder);
+    fs::create_directories(m_folder);
+    m_previous = fs::current_path();
+    fs::current_path(m_folder);
+    setenv("TOLVAR_HOME", (m_folder / "home").c_str(), 1);
+    Write("UikitTest0409.ini", "1 = \"Glossa one\"\n2 = \"Glossa two\"\n");
+    Write("UikitTest0407.ini", "1 = \"Glossa eins\"\n20 = \"Glossa zwanzig\"\n21 = \"Glossa einundzwanzig\"\n");
+    Write("UikitTest0000.ini", "21 = \"Glossa language zero\"\n");
+  }
+  void TearDown() override {
+    CloseStrings();
+    fs::current_path(m_previous);
+    unsetenv("TOLVAR_HOME");
+    fs::remove_all(m_folder);
+  }
+  void Write(const std::string& name, const std::string& content) { std::ofstream(m_folder / name) << content; }
+  static void SetLanguageSetting(DWORD language) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Halvane\\Tolvar\\Settings", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(key, "LC", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&language), sizeof language),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+  }
+  // The text and the last error GetString left.
+  static std::pair<std::string, DWORD> Fetch(UINT id) {
+    CString text = GetString(id);
+    return {std::string(static_cast<LPCSTR>(text)), GetLastError()};
+  }
+
+  fs::path m_folder, m_previous;
+};
+
+using Answer = std::pair<std::string, DWORD>;
+
+TEST_F(StringLoaderTest, WithoutGlossaTheOwnStringTableAnswers) {
+  EXPECT_EQ(BindStrings("/no/such/folder/", "UikitTest", "ini"), ERROR_MOD_NOT_FOUND);
+  EXPECT_EQ(Fetch(1), Answer("Own one", ERROR_NOT_READY));
+  EXPECT_EQ(Fetch(99), Answer("", ERROR_NOT_READY));
+  EXPECT_EQ(SetStringsLanguage(0x0409), ERROR_NOT_READY);
+  EXPECT_EQ(GetStringsLastError(), ERROR_ALREADY_EXISTS);
+  EXPECT_EQ(CloseStrings(), ERROR_NOT_READY);
+}
+
+TEST_F(StringLoaderTest, GlossaFirstThenTheOwnTableForWhatItLacks) {
+  ASSERT_EQ(BindStrings("", "UikitTest", "ini"), ERROR_SUCCESS);
+  // Bound, but no string file for the language: Glossa has no list (21), the own table answers.
+  EXPECT_EQ(SetStringsLanguage(0x0410), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(Fetch(1), Answer("Own one", ERROR_NOT_READY));
+
+  ASSERT_EQ(SetStringsLanguage(0x0409), ERROR_SUCCESS);
+  EXPECT_EQ(Fetch(1), Answer("Glossa one", ERROR_SUCCESS));   // in both: the string file wins
+  EXPECT_EQ(Fetch(3), Answer("Own only", 1168u));             // absent from the file
+  EXPECT_EQ(Fetch(99), Answer("", 1168u));                    // in neither
+
+  // A second bind while loaded changes nothing.
+  EXPECT_EQ(BindStrings("", "Other", "ini"), ERROR_ALREADY_EXISTS);
+  EXPECT_EQ(Fetch(2), Answer("Glossa two", ERROR_SUCCESS));
+  EXPECT_EQ(CloseStrings(), ERROR_SUCCESS);
+  EXPECT_EQ(Fetch(2), Answer("Own two", ERROR_NOT_READY));
+}
+
+TEST_F(StringLoaderTest, LoaderUsesTheLanguageSettingAndCachesTheFirstText) {
+  SetLanguageSetting(0x0407);
+  {
+    CStringLoader loader("UikitTest");
+    EXPECT_EQ(std::string(GetText(20)), "Glossa zwanzig");
+    // Two fetches of one id leave two entries; GetText keeps answering with the first.
+    ASSERT_EQ(SetStringsLanguage(0x0409), ERROR_SUCCESS);
+    EXPECT_EQ(std::string(LoadText(20)), "Own twenty");
+    EXPECT_EQ(std::string(GetText(20)), "Glossa zwanzig");
+  }
+  // Once the loader is gone, texts come from the own table directly.
+  EXPECT_EQ(std::string(LoadText(1)), "Own one");
+}
+
+TEST_F(StringLoaderTest, MissingLanguageSettingSelectsLanguageZero) {
+  CStringLoader loader("UikitTest");
+  EXPECT_EQ(std::string(LoadText(21)), "Glossa language zero");
+}
+
+TEST_F(StringLoaderTest, LanguageSettingOfAnotherTypeCountsAsAbsent) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Halvane\\Tolvar\\Settings", 0, nullptr, 0,
+                            KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExA(key, "LC", 0, REG_SZ, reinterpret_cast<const BYTE*>("407"), 4), ERROR_SUCCESS);
+  RegCloseKey(key);
+  CStringLoader loader("UikitTest");
+  EXPECT_EQ(std::string(LoadText(21)), "Glossa language zero");
+}
+
+}  // namespace
