@@ -12,3 +12,4 @@
 #include <gdi/Text.h>
 #include <gdi/Icon.h>
 #include <gdi/ImageList.h>
+#include <gdi/Frames.h>
