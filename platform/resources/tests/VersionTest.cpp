@@ -100,3 +100,33 @@ TEST(VersionInfo, ShortBufferIsRefusedRatherThanCut) {
 }
 
 }  // namespace
+
+namespace {
+
+// A copy of the versioned program with one length word of its record overwritten.
+std::string DamagedCopy(const std::u16string& key, int lengthOffsetBeforeKey, WORD length) {
+  std::ifstream in(tolvar::kernel::ProgramFolder() + "/resources_versioned", std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string pattern;
+  for (char16_t c : key) pattern += {static_cast<char>(c), static_cast<char>(c >> 8)};
+  size_t at = bytes.find(pattern);
+  EXPECT_NE(at, std::string::npos);
+  at -= static_cast<size_t>(lengthOffsetBeforeKey);
+  bytes[at] = static_cast<char>(length & 0xFF);
+  bytes[at + 1] = static_cast<char>(length >> 8);
+  std::string path = testing::TempDir() + "/damaged-" + std::to_string(length);
+  std::ofstream(path, std::ios::binary) << bytes;
+  return path;
+}
+
+TEST(VersionInfo, DamagedRecordIsRefusedNotRead) {
+  // The root claiming more than the record holds; a block claiming less than its own header.
+  for (const std::string& file : {DamagedCopy(u"VS_VERSION_INFO", 6, 0xFFF0), DamagedCopy(u"StringFileInfo", 6, 3)}) {
+    SetLastError(0);
+    EXPECT_EQ(GetFileVersionInfoSize(file.c_str(), nullptr), 0u) << file;
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_DATA) << file;
+    std::remove(file.c_str());
+  }
+}
+
+}  // namespace
