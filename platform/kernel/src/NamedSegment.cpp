@@ -3,6 +3,7 @@
 #include <base/Home.h>
 #include <base/WinError.h>
 
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>

@@ -1,6 +1,8 @@
 #pragma once
 // Thread message queues and thread timers. A thread gets its queue on first use: its first
-// GetMessage, PeekMessage, PostQuitMessage or SetTimer, or the first message posted to it.
+// GetMessage, PeekMessage, MsgWaitForMultipleObjects, PostQuitMessage or SetTimer, or the first
+// message posted to it once it has called into the kernel (GetCurrentThreadId is enough). Posting
+// to a thread that has not yet looked at its queue therefore never loses the message.
 //
 // GetMessage and PeekMessage look, in this order, at: messages other threads sent (run through the
 // queue extension), posted messages in the order they came, the WM_QUIT of PostQuitMessage, messages
@@ -57,7 +59,8 @@ constexpr UINT USER_TIMER_MINIMUM = 0x0000000A;
 constexpr UINT USER_TIMER_MAXIMUM = 0x7FFFFFFF;
 
 // Posts to a thread of this process (or, through the queue extension, of another process). Fails
-// with ERROR_INVALID_THREAD_ID for a thread that does not exist or has ended.
+// with ERROR_INVALID_THREAD_ID for a thread that does not exist, has ended, or never called into
+// the kernel.
 BOOL PostThreadMessageA(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam);
 inline BOOL PostThreadMessage(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam) {
   return PostThreadMessageA(threadId, message, wParam, lParam);
@@ -88,6 +91,7 @@ DWORD MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE* handles, DWORD mill
 
 // Thread timers (window NULL) and, through the queue extension, timers of the calling thread's
 // windows. A thread timer gets a new id unless `id` names one of the thread's timers, which is
-// then reset. Returns the id (1 for a window timer), 0 on failure.
+// then reset; a window timer keeps `id`, and setting it again resets it. Returns the timer's id (1
+// for a window timer of id 0), 0 on failure.
 UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC timerProc);
 BOOL KillTimer(HWND window, UINT_PTR id);

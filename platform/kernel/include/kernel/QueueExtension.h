@@ -53,7 +53,8 @@ void SetQueueExtension(QueueExtension* extension);
 BOOL PostThreadQueueMessage(DWORD threadId, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Tells a thread of this process that the extension holds something for it (QS_SENDMESSAGE,
-// QS_PAINT): wakes it from GetMessage, WaitMessage or MsgWaitForMultipleObjects.
+// QS_PAINT): wakes it from GetMessage, WaitMessage or MsgWaitForMultipleObjects. A thread that is
+// unknown or has ended is passed over.
 void WakeThreadQueue(DWORD threadId, DWORD wakeBits);
 
 // Removes every timer of `window` from the calling thread's queue.
