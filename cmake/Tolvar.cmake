@@ -65,5 +65,6 @@ function(tolvar_add_resources target script)
        "// Generated: carries ${script} into the section .tolvar_rsrc.\n__asm__(\".pushsection .tolvar_rsrc,\\\"\\\",@progbits\\n.incbin \\\"${container}\\\"\\n.popsection\\n\");\n"
        @ONLY)
   set_source_files_properties(${carrier} PROPERTIES OBJECT_DEPENDS ${container})
+  set_source_files_properties(${container} PROPERTIES HEADER_FILE_ONLY TRUE)
   target_sources(${target} PRIVATE ${carrier} ${container})
 endfunction()
