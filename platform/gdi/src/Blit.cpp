@@ -111,6 +111,7 @@ void StretchCore(Dib& dst, const RegionData& clip, RECT dstRect, const Dib* src,
   const bool exact = ax.dstLen == ax.srcLen && ay.dstLen == ay.srcLen && !ax.mirror && !ay.mirror;
   const bool fastCopy = useSource && exact && rop == 0xCC && convert && convert->Identity() && dst.Bpp() >= 8;
   const int bytesPerPixel = dst.Bpp() / 8;
+  const bool exact32 = useSource && exact && convert && dst.Bpp() == 32 && (!usePattern || brush.IsSolid());
 
   const RECT box = clip.Box();
   const int yStart = std::max(ay.dst0, static_cast<int>(box.top));
@@ -129,6 +130,21 @@ void StretchCore(Dib& dst, const RegionData& clip, RECT dstRect, const Dib* src,
         if (cl >= cr) return;
         std::memcpy(dst.Row(y) + (l + cl - sl) * bytesPerPixel, src->Row(sy0) + cl * bytesPerPixel,
                     static_cast<std::size_t>(cr - cl) * bytesPerPixel);
+        return;
+      }
+      if (exact32) {
+        // Same-size blits onto 32-bit pixels: the common case of icons, masks and menus.
+        const std::uint32_t p = usePattern ? brush.SolidValue() : 0;
+        std::uint8_t* row = dst.Row(y);
+        for (int x = l; x < r; ++x) {
+          const int sx = srcRect.left + (x - ax.dst0);
+          if (sx < 0 || sx >= src->Width()) continue;
+          const std::uint32_t s = (*convert)(src->Get(sx, sy0));
+          std::uint32_t d;
+          std::memcpy(&d, row + 4 * x, 4);
+          d = Rop3(rop, p, s, d);
+          std::memcpy(row + 4 * x, &d, 4);
+        }
         return;
       }
       for (int x = l; x < r; ++x) {

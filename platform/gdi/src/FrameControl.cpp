@@ -325,8 +325,18 @@ BOOL DrawStateA(HDC hdc, HBRUSH brush, DRAWSTATEPROC, LPARAM lData, WPARAM wData
   HDC maskDc = CreateCompatibleDC(hdc);
   HBITMAP mask = CreateBitmap(cx, cy, 1, 1, nullptr);
   HGDIOBJ oldMask = SelectObject(maskDc, mask);
-  SetBkColor(colourDc, RGB(255, 255, 255));
-  BitBlt(maskDc, 0, 0, cx, cy, colourDc, 0, 0, SRCCOPY);
+  if (type == DST_TEXT || type == DST_PREFIXTEXT) {
+    // Antialiased edges would all count as ink and thicken the letters: text keeps its darker half.
+    for (int yy = 0; yy < cy; ++yy)
+      for (int xx = 0; xx < cx; ++xx) {
+        const COLORREF c = GetPixel(colourDc, xx, yy);
+        const int level = (GetRValue(c) * 299 + GetGValue(c) * 587 + GetBValue(c) * 114) / 1000;
+        SetPixel(maskDc, xx, yy, level < 128 ? RGB(0, 0, 0) : RGB(255, 255, 255));
+      }
+  } else {
+    SetBkColor(colourDc, RGB(255, 255, 255));
+    BitBlt(maskDc, 0, 0, cx, cy, colourDc, 0, 0, SRCCOPY);
+  }
 
   // PSDPxax paints the brush where the shape's bit is 0 and keeps the destination where it is 1.
   constexpr DWORD kBrushThroughMask = 0x00B8074A;
