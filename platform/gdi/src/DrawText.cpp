@@ -137,6 +137,14 @@ int DrawTextImpl(HDC hdc, const std::u32string& text, LPRECT rect, UINT format) 
   if (!face) return 0;
   const TEXTMETRICA& tm = face->Metrics();
   const int lineHeight = tm.tmHeight;
+  if (text.empty()) {
+    // Nothing is drawn; a single line still measures one line high.
+    if (format & DT_CALCRECT) {
+      rect->right = rect->left;
+      rect->bottom = rect->top + ((format & DT_SINGLELINE) ? lineHeight : 0);
+    }
+    return 0;
+  }
   const int rectWidth = rect->right - rect->left;
   const bool single = format & DT_SINGLELINE;
 

@@ -38,7 +38,7 @@ void CheckMark(HDC hdc, const RECT& r, COLORREF colour) {
 // A filled triangle pointing up, down, left or right, centred in `r`.
 void Arrow(HDC hdc, const RECT& r, int direction, COLORREF colour) {
   const int s = std::min(r.right - r.left, r.bottom - r.top);
-  const int n = std::max(1, (s + 1) / 3);  // rows from the point to the base
+  const int n = std::max(1, (s + 2) / 3);  // rows from the point to the base
   const int cx = r.left + (r.right - r.left) / 2, cy = r.top + (r.bottom - r.top) / 2;
   for (int i = 0; i < n; ++i) {
     const int along = i - n / 2;  // distance from the centre along the arrow
@@ -55,7 +55,7 @@ void Arrow(HDC hdc, const RECT& r, int direction, COLORREF colour) {
 
 void CaptionGlyph(HDC hdc, const RECT& r, UINT kind, COLORREF colour) {
   const int s = std::min(r.right - r.left, r.bottom - r.top);
-  const int k = std::max(3, s - 4);
+  const int k = std::max(3, s - 3);
   const int x0 = r.left + (r.right - r.left - k) / 2, y0 = r.top + (r.bottom - r.top - k) / 2;
   switch (kind) {
     case DFCS_CAPTIONCLOSE:

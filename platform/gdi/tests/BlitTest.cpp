@@ -189,6 +189,38 @@ TEST(Blits, EightBitDibsMapThroughTheirColourTable) {
   DeleteObject(ddb);
 }
 
+TEST(Blits, DibBitsGoInByScanLinesCountedFromTheBottom) {
+  struct { BITMAPINFOHEADER h; RGBQUAD colours[2]; } info{};
+  info.h = {sizeof(BITMAPINFOHEADER), 2, 4, 1, 1, BI_RGB, 0, 0, 0, 2, 0};  // bottom-up, 1 bit
+  info.colours[0] = {0, 0, 0, 0};
+  info.colours[1] = {0, 255, 0, 0};  // green
+  // Two scan lines, 4 bytes each: scan 1 is all 1s, scan 2 all 0s.
+  const BYTE band[8] = {0xC0, 0, 0, 0, 0x00, 0, 0, 0};
+  Canvas c(2, 4, RGB(255, 0, 0));
+  EXPECT_EQ(SetDIBitsToDevice(c.dc(), 0, 0, 2, 4, 0, 0, 1, 2, band, reinterpret_cast<BITMAPINFO*>(&info),
+                              DIB_RGB_COLORS), 2);
+  EXPECT_EQ(c.At(0, 2), RGB(0, 255, 0));  // scan 1 is the second row from the bottom
+  EXPECT_EQ(c.At(1, 1), RGB(0, 0, 0));    // scan 2
+  EXPECT_EQ(c.At(0, 3), RGB(0, 0, 0));    // scan 0 was not given: zeros of the band's DIB
+
+  HBITMAP ddb = CreateCompatibleBitmap(c.dc(), 2, 4);
+  EXPECT_EQ(SetDIBits(c.dc(), ddb, 1, 2, band, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS), 2);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, ddb);
+  EXPECT_EQ(GetPixel(dc, 1, 2), RGB(0, 255, 0));
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(ddb);
+
+  const BYTE rows[4] = {0xA0, 0, 0x50, 0};  // 16-bit aligned rows of a 4x2 monochrome bitmap
+  HBITMAP mono = CreateBitmap(4, 2, 1, 1, rows);
+  BYTE back[4] = {};
+  EXPECT_EQ(GetBitmapBits(mono, sizeof back, back), 4);
+  EXPECT_EQ(back[0] & 0xF0, 0xA0);
+  EXPECT_EQ(back[2] & 0xF0, 0x50);
+  DeleteObject(mono);
+}
+
 TEST(Objects, SelectReturnsThePreviousObjectAndSelectedBitmapsStay) {
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ stockBitmap = GetCurrentObject(dc, OBJ_BITMAP);
@@ -218,6 +250,26 @@ TEST(Objects, SelectReturnsThePreviousObjectAndSelectedBitmapsStay) {
   DeleteObject(pen);
   DeleteDC(other);
   DeleteDC(dc);
+}
+
+TEST(Objects, PalettesSelectAndRealizeWithoutChangingPixels) {
+  Canvas c(1, 1);
+  HPALETTE halftone = CreateHalftonePalette(c.dc());
+  ASSERT_NE(halftone, nullptr);
+  EXPECT_EQ(GetPaletteEntries(halftone, 0, 0, nullptr), 256u);
+  HPALETTE old = SelectPalette(c.dc(), halftone, FALSE);
+  EXPECT_EQ(old, GetStockObject(DEFAULT_PALETTE));
+  EXPECT_EQ(RealizePalette(c.dc()), 0u);  // a 32-bit display maps every colour itself
+  SetPixel(c.dc(), 0, 0, RGB(1, 2, 3));
+  EXPECT_EQ(c.At(0, 0), RGB(1, 2, 3));
+  EXPECT_EQ(SelectPalette(c.dc(), old, FALSE), halftone);
+  struct { WORD version, count; PALETTEENTRY entries[2]; } lp{0x300, 2, {{255, 0, 0, 0}, {0, 0, 255, 0}}};
+  HPALETTE two = CreatePalette(reinterpret_cast<LOGPALETTE*>(&lp));
+  PALETTEENTRY e[2] = {};
+  EXPECT_EQ(GetPaletteEntries(two, 0, 2, e), 2u);
+  EXPECT_EQ(e[1].peBlue, 255);
+  DeleteObject(two);
+  DeleteObject(halftone);
 }
 
 TEST(Objects, SaveAndRestoreBringBackAttributesAndObjects) {

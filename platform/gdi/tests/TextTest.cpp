@@ -267,6 +267,9 @@ TEST(DrawText, CalcRectMeasuresWithoutDrawing) {
   RECT narrow{0, 0, 10, 0};
   DrawTextA(c.dc(), "unbreakable", -1, &narrow, DT_CALCRECT | DT_WORDBREAK);
   EXPECT_GT(narrow.right, 10);
+  RECT empty{3, 3, 50, 50};
+  EXPECT_EQ(DrawTextA(c.dc(), "", -1, &empty, DT_CALCRECT | DT_SINGLELINE), 0);
+  EXPECT_EQ(empty.right, 3);
   // Line breaks count without DT_SINGLELINE only.
   RECT lines{0, 0, 100, 0};
   EXPECT_EQ(DrawTextA(c.dc(), "a\r\nb\nc", -1, &lines, DT_CALCRECT), 39);
