@@ -55,11 +55,14 @@ void SetInvalidHandleError() { SetLastError(ERROR_INVALID_HANDLE); }
 bool RemoveHandle(HANDLE handle) {
   std::shared_ptr<Object> doomed;  // destroyed outside the lock: destructors may close other handles
   HandleTable& t = Table();
-  std::lock_guard guard(t.lock);
-  auto it = t.objects.find(reinterpret_cast<std::uintptr_t>(handle));
-  if (it == t.objects.end()) return false;
-  doomed = std::move(it->second);
-  t.objects.erase(it);
+  {
+    std::lock_guard guard(t.lock);
+    auto it = t.objects.find(reinterpret_cast<std::uintptr_t>(handle));
+    if (it == t.objects.end()) return false;
+    doomed = std::move(it->second);
+    t.objects.erase(it);
+  }
+  doomed->HandleClosed();
   return true;
 }
 

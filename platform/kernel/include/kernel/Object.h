@@ -17,6 +17,11 @@ class Object : public std::enable_shared_from_this<Object> {
 public:
   virtual ~Object() = default;
   virtual ObjectType Type() const = 0;
+
+  // Called when a handle of the object is closed, before the table lets go of it. A device, which
+  // has one handle, ends its pending transfers here as Windows does when its handle goes, including
+  // a transfer another thread is still blocked in (that thread holds the object until it returns).
+  virtual void HandleClosed() {}
 };
 
 // An object a thread can wait on with WaitForSingleObject and its relatives.
