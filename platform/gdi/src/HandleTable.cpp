@@ -1,67 +1,39 @@
 #include "GdiObject.h"
 #include "DeviceContext.h"
 
+#include <kernel/HandleTable.h>
+
 #include <base/LastError.h>
 #include <base/WinError.h>
 
 #include <cstring>
-#include <mutex>
-#include <unordered_map>
 
 namespace tolvar::gdi {
 namespace {
 
-// GDI handles start apart from the kernel's and stay 31-bit, so a stray CloseHandle or a handle
-// printed as %08X never meets a pen.
-constexpr std::uintptr_t kFirstHandle = 0x00400000;
-constexpr std::uintptr_t kLastHandle = 0x7FFFFFF0;
-
-struct Table {
-  std::mutex lock;
-  std::unordered_map<std::uintptr_t, std::shared_ptr<GdiObject>> objects;
-  std::uintptr_t next = kFirstHandle;
-};
-
-Table& Objects() {
-  static auto* table = new Table;  // never destroyed: objects may be deleted during exit
+// GDI handles start apart from the kernel's, so a stray CloseHandle never meets a pen.
+kernel::HandleTable<GdiObject>& Objects() {
+  static auto* table = new kernel::HandleTable<GdiObject>(0x00400000);  // never destroyed: objects may be deleted during exit
   return *table;
 }
+
+std::uintptr_t Key(HGDIOBJ handle) { return reinterpret_cast<std::uintptr_t>(handle); }
 
 }  // namespace
 
 HGDIOBJ InsertObject(std::shared_ptr<GdiObject> object) {
-  Table& t = Objects();
-  std::lock_guard guard(t.lock);
-  std::uintptr_t value;
-  do {
-    value = t.next;
-    t.next += 4;
-    if (t.next >= kLastHandle) t.next = kFirstHandle;
-  } while (t.objects.contains(value));
-  t.objects.emplace(value, std::move(object));
-  return reinterpret_cast<HGDIOBJ>(value);
+  return reinterpret_cast<HGDIOBJ>(Objects().Insert(std::move(object)));
 }
 
 std::shared_ptr<GdiObject> LookupObject(HGDIOBJ handle) {
-  Table& t = Objects();
-  {
-    std::lock_guard guard(t.lock);
-    auto it = t.objects.find(reinterpret_cast<std::uintptr_t>(handle));
-    if (it != t.objects.end()) return it->second;
-  }
+  if (auto object = Objects().Lookup(Key(handle))) return object;
   SetLastError(ERROR_INVALID_HANDLE);
   return nullptr;
 }
 
 bool RemoveObject(HGDIOBJ handle) {
-  std::shared_ptr<GdiObject> doomed;  // destroyed outside the lock: a DC releases its selections
-  Table& t = Objects();
-  std::lock_guard guard(t.lock);
-  auto it = t.objects.find(reinterpret_cast<std::uintptr_t>(handle));
-  if (it == t.objects.end()) return false;
-  doomed = std::move(it->second);
-  t.objects.erase(it);
-  return true;
+  // Let go outside the table's lock: a DC releases its selections.
+  return Objects().Remove(Key(handle)) != nullptr;
 }
 
 std::shared_ptr<DeviceContext> LookupDc(HDC hdc) {

@@ -1,51 +1,30 @@
 #include <kernel/Object.h>
+#include <kernel/HandleTable.h>
 
 #include <base/LastError.h>
 #include <base/WinError.h>
 
-#include <mutex>
-#include <unordered_map>
 
 namespace tolvar::kernel {
 namespace {
 
-// Handles are multiples of four starting high enough that they never look like small integers or
-// like the pseudo-handles (-1, -2).
-constexpr std::uintptr_t kFirstHandle = 0x1000;
-
-struct HandleTable {
-  std::mutex lock;
-  std::unordered_map<std::uintptr_t, std::shared_ptr<Object>> objects;
-  std::uintptr_t next = kFirstHandle;
-};
-
-HandleTable& Table() {
-  static auto* table = new HandleTable;  // never destroyed: handles may be closed during exit
+// Kernel handles start high enough that they never look like small integers or like the
+// pseudo-handles (-1, -2).
+HandleTable<Object>& Table() {
+  static auto* table = new HandleTable<Object>(0x1000);  // never destroyed: handles may be closed during exit
   return *table;
 }
+
+std::uintptr_t Key(HANDLE handle) { return reinterpret_cast<std::uintptr_t>(handle); }
 
 }  // namespace
 
 HANDLE InsertHandle(std::shared_ptr<Object> object) {
-  HandleTable& t = Table();
-  std::lock_guard guard(t.lock);
-  std::uintptr_t value;
-  do {
-    value = t.next;
-    t.next += 4;
-    if (t.next >= 0x7FFFFFF0) t.next = kFirstHandle;  // handles stay 31-bit, like Windows'
-  } while (t.objects.contains(value));
-  t.objects.emplace(value, std::move(object));
-  return reinterpret_cast<HANDLE>(value);
+  return reinterpret_cast<HANDLE>(Table().Insert(std::move(object)));
 }
 
 std::shared_ptr<Object> LookupHandle(HANDLE handle) {
-  HandleTable& t = Table();
-  {
-    std::lock_guard guard(t.lock);
-    auto it = t.objects.find(reinterpret_cast<std::uintptr_t>(handle));
-    if (it != t.objects.end()) return it->second;
-  }
+  if (auto object = Table().Lookup(Key(handle))) return object;
   SetInvalidHandleError();
   return nullptr;
 }
@@ -53,15 +32,8 @@ std::shared_ptr<Object> LookupHandle(HANDLE handle) {
 void SetInvalidHandleError() { SetLastError(ERROR_INVALID_HANDLE); }
 
 bool RemoveHandle(HANDLE handle) {
-  std::shared_ptr<Object> doomed;  // destroyed outside the lock: destructors may close other handles
-  HandleTable& t = Table();
-  {
-    std::lock_guard guard(t.lock);
-    auto it = t.objects.find(reinterpret_cast<std::uintptr_t>(handle));
-    if (it == t.objects.end()) return false;
-    doomed = std::move(it->second);
-    t.objects.erase(it);
-  }
+  std::shared_ptr<Object> doomed = Table().Remove(Key(handle));
+  if (!doomed) return false;
   doomed->HandleClosed();
   return true;
 }

@@ -43,7 +43,7 @@ TEST(Modules, LoadLibraryByWindowsNameAndMissingLibrary) {
   // Exports are C names, as the suite's libraries export them.
   HMODULE libc = LoadLibrary("libc.so.6");
   ASSERT_NE(libc, nullptr);
-  auto strlenProc = reinterpret_cast<size_t (*)(const char*)>(GetProcAddress(libc, "strlen"));
+  auto strlenProc = reinterpret_cast<size_t (*)(const char*)>(reinterpret_cast<void*>(GetProcAddress(libc, "strlen")));
   ASSERT_NE(strlenProc, nullptr);
   EXPECT_EQ(strlenProc("four"), 4u);
   FreeLibrary(libc);
