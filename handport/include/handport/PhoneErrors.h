@@ -1,0 +1,24 @@
+#pragma once
+// The last-error values that the phone-access library leaves for the applications after a failed
+// operation (read with GetLastError). Each record store has a range of its own besides these.
+#include <base/WinDef.h>
+
+constexpr DWORD ERROR_LINK_DOWN = 0x20000028;         // no connection to the link service, or it refused
+constexpr DWORD ERROR_PA_CANCELLED = 0x90000000;      // the cancel event was set during a wait
+constexpr DWORD ERROR_PA_EXISTS = 0x90000001;         // the folder or file exists on the phone
+constexpr DWORD ERROR_PA_NO_MODEL = 0x90000002;       // the link service found no phone
+constexpr DWORD ERROR_PA_NOT_SUPPORTED = 0x90000003;  // the phone refused the command set
+constexpr DWORD ERROR_PA_OTHER_MODEL = 0x90000004;    // the phone is another model
+
+// Of the command layer: bad hex text in a command or reply, and the lock check of the whole-phone
+// sequences.
+constexpr DWORD ERROR_BAD_HEX = 0x20000008;
+constexpr DWORD ERROR_NO_SIM = 0x20000040;
+constexpr DWORD ERROR_PHONE_LOCKED = 0x20000041;
+constexpr DWORD ERROR_DATA_LOCKED = 0x20000042;
+
+// The phone answered, but not as expected; and it did not answer in time. The link protocol's
+// frame coding names the same two values, so the library's one source that codes frames includes
+// that header instead of this one.
+constexpr DWORD ERROR_PHONE_BAD_REPLY = 0x20000029;
+constexpr DWORD ERROR_PHONE_NO_REPLY = 0x2000002A;
