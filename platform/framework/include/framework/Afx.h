@@ -6,3 +6,4 @@
 #include <framework/Time.h>
 #include <framework/Array.h>
 #include <framework/File.h>
+#include <framework/AsyncSocket.h>
