@@ -79,8 +79,6 @@ std::shared_ptr<SerialPort> SerialPort::Open(const std::string& devicePath, bool
   termios modes{};
   if (::tcgetattr(fd, &modes) != 0) return fail(ERROR_FILE_NOT_FOUND);  // not a terminal device
   ::ioctl(fd, TIOCEXCL);
-  MakeRaw(modes);
-  if (::tcsetattr(fd, TCSANOW, &modes) != 0) return fail(ERROR_GEN_FAILURE);
   int wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   if (wakeFd < 0) return fail(ERROR_NOT_ENOUGH_MEMORY);
 
@@ -128,7 +126,7 @@ void SerialPort::Run() {
     pollfd fds[2] = {{m_wakeFd, POLLIN, 0}, {-1, 0, 0}};
     if (!m_gone) {
       fds[1].fd = m_fd;
-      if (m_input.size() < m_inCapacity) fds[1].events |= POLLIN;
+      if (m_raw && m_input.size() < m_inCapacity) fds[1].events |= POLLIN;
       if (!m_writes.empty()) fds[1].events |= POLLOUT;
     }
     int timeout = -1;
@@ -183,6 +181,19 @@ void SerialPort::PullLocked() {
 }
 
 // Transfers -------------------------------------------------------------------------------------
+
+// The line goes raw when it is first used, not when it is opened: a port opened only to see
+// whether it can be opened (as port discovery does) is left exactly as it was.
+DWORD SerialPort::MakeRawLocked() {
+  if (m_raw) return ERROR_SUCCESS;
+  termios modes{};
+  if (::tcgetattr(m_fd, &modes) != 0) return ERROR_GEN_FAILURE;
+  MakeRaw(modes);
+  if (::tcsetattr(m_fd, TCSANOW, &modes) != 0) return ERROR_GEN_FAILURE;
+  m_raw = true;
+  Wake();  // the I/O thread starts taking input
+  return ERROR_SUCCESS;
+}
 
 DWORD SerialPort::UsableLocked() const {
   if (m_closed) return ERROR_INVALID_HANDLE;
@@ -282,6 +293,14 @@ std::optional<SerialPort::Clock::time_point> SerialPort::NextDeadlineLocked() co
 DWORD SerialPort::SubmitLocked(std::unique_lock<std::mutex>& lock, const std::shared_ptr<PortRequest>& request,
                                Requests& completed) {
   request->thread = GetCurrentThreadId();
+  // Bytes the device holds already count as there, even if the I/O thread has not taken them yet.
+  DWORD error = MakeRawLocked();
+  if (error == ERROR_SUCCESS && request->kind == PortRequest::Kind::Read) PullLocked();
+  if (error == ERROR_SUCCESS) error = UsableLocked();
+  if (error != ERROR_SUCCESS) {
+    completed.swap(m_completed);  // a device found gone just now ended other transfers too
+    return error;
+  }
   auto& queue = request->kind == PortRequest::Kind::Read ? m_reads : m_writes;
   queue.push_back(request);
   ServiceLocked(Clock::now());
@@ -421,6 +440,8 @@ DWORD SerialPort::SetMask(DWORD mask) {
   {
     std::lock_guard guard(m_lock);
     if (DWORD unusable = UsableLocked()) return unusable;
+    if (mask)
+      if (DWORD error = MakeRawLocked()) return error;
     m_mask = mask;
     m_history = 0;
     if (m_wait) {
@@ -445,6 +466,7 @@ DWORD SerialPort::WaitEvent(DWORD* eventMask, OVERLAPPED* overlapped) {
   std::unique_lock lock(m_lock);
   if (DWORD unusable = UsableLocked()) return unusable;
   if (m_wait || m_mask == 0) return ERROR_INVALID_PARAMETER;
+  if (DWORD error = MakeRawLocked()) return error;
   if (DWORD happened = m_history & m_mask) {
     m_history = 0;
     *eventMask = happened;
@@ -489,6 +511,10 @@ DWORD SerialPort::SetState(const DCB& dcb) {
   if (::tcgetattr(m_fd, &modes) != 0) return ERROR_GEN_FAILURE;
   if (!ApplyDcb(dcb, modes)) return ERROR_INVALID_PARAMETER;
   if (::tcsetattr(m_fd, TCSANOW, &modes) != 0) return errno == EIO ? ERROR_GEN_FAILURE : ERROR_INVALID_PARAMETER;
+  if (!m_raw) {
+    m_raw = true;
+    Wake();
+  }
   SetModemLineLocked(TIOCM_DTR, dcb.fDtrControl == DTR_CONTROL_ENABLE);
   if (dcb.fRtsControl != RTS_CONTROL_HANDSHAKE)
     SetModemLineLocked(TIOCM_RTS, dcb.fRtsControl == RTS_CONTROL_ENABLE);

@@ -1,5 +1,5 @@
 #pragma once
-// An open serial port: a terminal device in raw mode, owned exclusively, with the input queue,
+// An open serial port: a terminal device owned exclusively and used in raw mode, with the input queue,
 // pending transfers and event waits of a Windows serial driver.
 //
 // One I/O thread per port sleeps in poll() on the device and on a wake-up descriptor. It moves
@@ -68,6 +68,7 @@ private:
 
   // All of these run with m_lock held.
   DWORD UsableLocked() const;
+  DWORD MakeRawLocked();
   DWORD SubmitLocked(std::unique_lock<std::mutex>& lock, const std::shared_ptr<PortRequest>& request,
                      Requests& completed);
   void ServiceLocked(Clock::time_point now);
@@ -93,6 +94,7 @@ private:
   bool m_gone = false;    // the device went away: everything fails with ERROR_GEN_FAILURE
   bool m_closed = false;  // the handle was closed
   bool m_stopping = false;
+  bool m_raw = false;  // the line has been set to raw bytes; input is taken only from then on
   DCB m_dcb{};
   COMMTIMEOUTS m_timeouts{};
   DWORD m_mask = 0;
