@@ -1,0 +1,224 @@
+#include "FakeLinkService.h"
+
+#include <linkwell/LinkPacketAssembler.h>
+
+#include <comm/Comm.h>
+#include <kernel/File.h>
+#include <kernel/Io.h>
+#include <kernel/Object.h>
+#include <base/LastError.h>
+
+#include <cstring>
+
+namespace {
+
+constexpr BYTE kDle = 0x10;
+constexpr BYTE kSyn = 0x16;
+constexpr BYTE kEsc = 0x1B;
+
+}  // namespace
+
+FakeLinkService::FakeLinkService() {
+  WSADATA data;
+  WSAStartup(0x0101, &data);
+  m_listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = 0;
+  sockaddr name{};
+  std::memcpy(&name, &address, sizeof address);
+  int length = sizeof name;
+  if (bind(m_listener, &name, sizeof name) != 0 || listen(m_listener, 5) != 0 ||
+      getsockname(m_listener, &name, &length) != 0) {
+    closesocket(m_listener);
+    m_listener = INVALID_SOCKET;
+    return;
+  }
+  std::memcpy(&address, &name, sizeof address);
+  m_port = ntohs(address.sin_port);
+  m_server = std::thread([this] { Serve(); });
+}
+
+FakeLinkService::~FakeLinkService() {
+  m_stopping = true;
+  if (m_listener != INVALID_SOCKET) closesocket(m_listener);  // ends the accept
+  {
+    std::lock_guard lock(m_lock);
+    if (m_client != INVALID_SOCKET) shutdown(m_client, SD_BOTH);  // ends the client's read
+  }
+  if (m_server.joinable()) m_server.join();
+  if (m_portReader.joinable()) m_portReader.join();
+  if (m_port_handle) CloseHandle(m_port_handle);
+  WSACleanup();
+}
+
+void FakeLinkService::SetHelloAnswer(std::string bytes) {
+  std::lock_guard lock(m_lock);
+  m_hello = std::move(bytes);
+}
+
+void FakeLinkService::SetPhoneScript(PhoneScript script) {
+  std::lock_guard lock(m_lock);
+  m_script = std::move(script);
+}
+
+bool FakeLinkService::AttachPort(const std::string& comName, std::string& error) {
+  const std::string path = "\\\\.\\" + comName;
+  HANDLE port = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (port == INVALID_HANDLE_VALUE) {
+    error = "cannot open " + comName + ": error " + std::to_string(GetLastError());
+    return false;
+  }
+  COMMTIMEOUTS timeouts{MAXDWORD, MAXDWORD, 20, 0, 0};
+  SetCommTimeouts(port, &timeouts);
+  m_port_handle = port;
+  m_portReader = std::thread([this] { ReadPort(); });
+  return true;
+}
+
+void FakeLinkService::ReadPort() {
+  char buffer[4096];
+  while (!m_stopping) {
+    DWORD read = 0;
+    if (!ReadFile(m_port_handle, buffer, sizeof buffer, &read, nullptr)) return;
+    if (read == 0) continue;
+    std::lock_guard lock(m_lock);
+    SendLocked(PKT_FROM_PHONE, std::string_view(buffer, read));
+  }
+}
+
+void FakeLinkService::SendToClient(BYTE type, std::string_view payload) {
+  std::lock_guard lock(m_lock);
+  SendLocked(type, payload);
+}
+
+bool FakeLinkService::SendLocked(BYTE type, std::string_view payload) {
+  if (m_client == INVALID_SOCKET) return false;
+  std::vector<BYTE> packet(LINK_HEADER_SIZE + payload.size());
+  const DWORD size = BuildLinkPacket(
+      type, std::span(reinterpret_cast<const BYTE*>(payload.data()), payload.size()), LINK_FLAG, packet);
+  return send(m_client, reinterpret_cast<const char*>(packet.data()), static_cast<int>(size), 0) ==
+         static_cast<int>(size);
+}
+
+std::vector<std::string> FakeLinkService::Commands() const {
+  std::lock_guard lock(m_lock);
+  return m_commands;
+}
+
+std::vector<BYTE> FakeLinkService::PacketTypes() const {
+  std::lock_guard lock(m_lock);
+  return m_types;
+}
+
+std::string FakeLinkService::ReplyFrame(std::string_view text) {
+  std::string frame(1, '\xFC');
+  for (char c : text) {
+    const auto b = static_cast<BYTE>(c);
+    if (b == kDle || b == kSyn || b == kEsc) frame += static_cast<char>(kDle);
+    frame += c;
+  }
+  frame += '\n';
+  frame += static_cast<char>(kSyn);
+  return frame;
+}
+
+void FakeLinkService::Serve() {
+  while (!m_stopping) {
+    const SOCKET client = accept(m_listener, nullptr, nullptr);
+    if (client == INVALID_SOCKET) return;
+    ++m_connections;
+    {
+      std::lock_guard lock(m_lock);
+      m_client = client;
+      m_frameState = FrameState::Idle;
+    }
+    ServeClient(client);
+    std::lock_guard lock(m_lock);
+    m_client = INVALID_SOCKET;
+    closesocket(client);
+  }
+}
+
+void FakeLinkService::ServeClient(SOCKET client) {
+  LinkPacketAssembler assembler;
+  std::vector<BYTE> packet(LINK_MAX_PACKET);
+  while (!m_stopping) {
+    const std::span<BYTE> space = assembler.FreeSpace();
+    const int received = recv(client, reinterpret_cast<char*>(space.data()), static_cast<int>(space.size()), 0);
+    if (received <= 0) return;
+    assembler.Commit(static_cast<DWORD>(received));
+    while (const DWORD size = assembler.TakePacket(packet)) {
+      const LinkPacketHeader header =
+          UnpackLinkPacketHeader(std::span<const BYTE, LINK_HEADER_SIZE>(packet.data(), LINK_HEADER_SIZE));
+      HandlePacket(header, std::string_view(reinterpret_cast<const char*>(packet.data()) + LINK_HEADER_SIZE,
+                                            size - LINK_HEADER_SIZE));
+    }
+  }
+}
+
+void FakeLinkService::HandlePacket(const LinkPacketHeader& header, std::string_view payload) {
+  std::unique_lock lock(m_lock);
+  m_types.push_back(header.type);
+  switch (header.type) {
+    case PKT_CONNECT:
+      SendLocked(PKT_CONNECT_RESULT, m_hello);
+      break;
+    case PKT_CLAIM:
+      if (m_refusing) SendLocked(PKT_REFUSED, {});
+      break;
+    case PKT_TO_PHONE:
+      if (m_refusing) {
+        SendLocked(PKT_REFUSED, {});
+      } else if (m_port_handle) {
+        lock.unlock();
+        DWORD written = 0;
+        WriteFile(m_port_handle, payload.data(), static_cast<DWORD>(payload.size()), &written, nullptr);
+      } else {
+        lock.unlock();
+        PhoneBytes(payload);
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void FakeLinkService::PhoneBytes(std::string_view bytes) {
+  for (char c : bytes) {
+    const auto b = static_cast<BYTE>(c);
+    std::string command;
+    PhoneScript script;
+    {
+      std::lock_guard lock(m_lock);
+      switch (m_frameState) {
+        case FrameState::Idle:
+          if (b == 0x00) {
+            m_frameState = FrameState::Text;
+            m_frame.clear();
+          }
+          continue;
+        case FrameState::Escaped:
+          m_frame += c;
+          m_frameState = FrameState::Text;
+          continue;
+        case FrameState::Text:
+          if (b == kDle) {
+            m_frameState = FrameState::Escaped;
+            continue;
+          }
+          if (b != kSyn) {
+            m_frame += c;
+            continue;
+          }
+          m_frameState = FrameState::Idle;
+          command = m_frame;
+          m_commands.push_back(command);
+          script = m_script;
+      }
+    }
+    if (!script) continue;
+    for (const std::string& chunk : script(command)) SendToClient(PKT_FROM_PHONE, chunk);
+  }
+}
