@@ -1,0 +1,242 @@
+#include "RelaySocket.h"
+
+#include <base/Time.h>
+#include <base/WinError.h>
+#include <kernel/Object.h>
+#include <kernel/Sync.h>
+#include <net/WinSock.h>
+
+#include <algorithm>
+
+namespace {
+
+
+constexpr int kBacklog = 5;
+constexpr DWORD kConnectPause = 100;   // a connect still under way counts as made after this
+constexpr DWORD kSendPause = 1;        // after each packet, so that a run of packets is paced
+constexpr DWORD kSendPatience = 3000;  // how long a peer that reads nothing may keep a send waiting
+constexpr char kLoopback[] = "127.0.0.1";
+
+}  // namespace
+
+CRelaySocket::CRelaySocket(CRelaySocket* owner)
+    : m_owner(owner),
+      m_dataEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+      m_sendBuffer(std::make_unique<BYTE[]>(LINK_MAX_PACKET)) {}
+
+CRelaySocket::~CRelaySocket() {
+  Close();
+  if (m_dataEvent) CloseHandle(m_dataEvent);
+}
+
+void CRelaySocket::ReportSocketError(int error) {
+  CRelaySocket* listener = Listener();
+  if (listener->onSocketError) listener->onSocketError(error);
+}
+
+int CRelaySocket::OpenLink(LPCSTR address, UINT port, int mode) {
+  const bool listen = mode == kListen;
+  const bool created = listen ? Create(port, SOCK_STREAM, kAllEvents, address && *address ? address : kLoopback)
+                              : Create(0, SOCK_STREAM, kAllEvents, nullptr);
+  bool ok = created;
+  if (ok && listen) ok = Listen(kBacklog);
+  if (ok && !listen && !Connect(address, port)) {
+    ok = GetLastError() == WSAEWOULDBLOCK;
+    if (ok) Sleep(kConnectPause);
+  }
+  if (ok) {
+    m_listening = listen;
+    return 0;
+  }
+  const int error = GetLastError();
+  Close();
+  ReportSocketError(error);
+  return error;
+}
+
+void CRelaySocket::OnAccept(int error) {
+  if (error != 0) {
+    ReportSocketError(error);
+    return;
+  }
+  auto connection = std::make_unique<CRelaySocket>(this);
+  if (!Accept(*connection)) {
+    ReportSocketError(GetLastError());
+    return;
+  }
+  std::lock_guard lock(m_lock);
+  m_connections.push_back(std::move(connection));
+}
+
+void CRelaySocket::OnReceive(int error) {
+  if (error != 0) {
+    ReportSocketError(error);
+    return;
+  }
+  m_dataReported = true;
+  SetEvent(Listener()->m_dataEvent);
+}
+
+void CRelaySocket::OnClose(int error) {
+  if (error != 0 && error != WSAECONNABORTED) ReportSocketError(error);
+  CRelaySocket* listener = Listener();
+  {
+    std::lock_guard lock(listener->m_lock);
+    Close();
+    m_peerClosed = true;
+  }
+  // The worker takes what whole packets are left and then frees the connection.
+  SetEvent(listener->m_dataEvent);
+}
+
+bool CRelaySocket::IsLive(CRelaySocket* peer) const {
+  if (peer == this) return !m_listening;
+  return std::any_of(m_connections.begin(), m_connections.end(),
+                     [peer](const std::unique_ptr<CRelaySocket>& c) { return c.get() == peer; });
+}
+
+bool CRelaySocket::ReadOnce() {
+  if (m_peerClosed) return false;
+  const std::span<BYTE> space = m_assembler.FreeSpace();
+  if (space.empty()) return false;  // a whole packet waits; it is taken first
+  const int read = Receive(space.data(), static_cast<int>(std::min<std::size_t>(space.size(), LINK_MAX_PAYLOAD)));
+  if (read <= 0) {
+    m_dataReported = false;  // would block, or the peer closed (OnClose follows)
+    return false;
+  }
+  m_assembler.Commit(static_cast<DWORD>(read));
+  return true;
+}
+
+DWORD CRelaySocket::Take(CRelaySocket* from, BYTE* destination) {
+  const DWORD size = from->m_assembler.TakePacket(std::span<BYTE>(destination, LINK_MAX_PACKET));
+  if (size == 0) return 0;
+  m_currentPeer = from;
+  return size;
+}
+
+void CRelaySocket::FreeClosedConnections() {
+  std::vector<std::unique_ptr<CRelaySocket>> freed;
+  {
+    std::lock_guard lock(m_lock);
+    for (auto it = m_connections.begin(); it != m_connections.end();) {
+      CRelaySocket* c = it->get();
+      if (c->m_peerClosed && !c->m_assembler.HasPacket()) {
+        if (m_currentPeer == c) m_currentPeer = this;
+        freed.push_back(std::move(*it));
+        it = m_connections.erase(it);
+      } else {
+        ++it;
+      }
+    }
+  }
+  for (auto& connection : freed) {
+    if (onConnectionFreed) onConnectionFreed(connection.get());
+  }
+}
+
+DWORD CRelaySocket::ReceivePacket(BYTE* destination) {
+  if (m_owner) return m_owner->ReceivePacket(destination);
+  // Connections closed since the last call are freed now, after their last packet was handled.
+  FreeClosedConnections();
+
+  std::lock_guard lock(m_lock);
+  std::vector<CRelaySocket*> sources;
+  if (!m_listening) {
+    sources.push_back(this);  // a connecting socket reads its own stream
+  } else {
+    if (m_currentPeer != this) sources.push_back(m_currentPeer);  // the conversation goes on first
+    for (const auto& c : m_connections) {
+      if (c.get() != m_currentPeer) sources.push_back(c.get());
+    }
+  }
+  DWORD size = 0;
+  for (CRelaySocket* source : sources) {
+    if ((size = Take(source, destination)) != 0) break;
+  }
+  for (auto it = sources.begin(); size == 0 && it != sources.end(); ++it) {
+    CRelaySocket* source = *it;
+    if (source->m_dataReported && source->ReadOnce()) size = Take(source, destination);
+  }
+  // Come back for what is left: another whole packet, bytes not read yet, or a closed connection
+  // to free.
+  const bool more =
+      std::any_of(sources.begin(), sources.end(),
+                  [](CRelaySocket* s) { return s->m_dataReported || s->m_assembler.HasPacket(); }) ||
+      std::any_of(m_connections.begin(), m_connections.end(),
+                  [](const std::unique_ptr<CRelaySocket>& c) { return c->m_peerClosed; });
+  if (more) SetEvent(m_dataEvent);
+  return size;
+}
+
+bool CRelaySocket::SendWhole(const BYTE* bytes, DWORD size) {
+  DWORD sent = 0;
+  const DWORD start = GetTickCount();
+  while (sent < size) {
+    const int n = Send(bytes + sent, static_cast<int>(size - sent));
+    if (n > 0) {
+      sent += static_cast<DWORD>(n);
+      continue;
+    }
+    if (n == SOCKET_ERROR && GetLastError() == WSAEWOULDBLOCK && GetTickCount() - start < kSendPatience) {
+      Sleep(1);  // the peer's window is full; it reads soon or counts as gone
+      continue;
+    }
+    return false;
+  }
+  return true;
+}
+
+int CRelaySocket::SendPacketLocked(CRelaySocket* peer, const void* payload, DWORD length, BYTE type, BYTE flag) {
+  if (peer == nullptr || !IsLive(peer) || peer->m_peerClosed || peer->m_broken) return 0;
+  length = std::min(length, LINK_MAX_PAYLOAD);
+  const DWORD size = BuildLinkPacket(type, std::span<const BYTE>(static_cast<const BYTE*>(payload), payload ? length : 0),
+                                     flag, std::span<BYTE>(m_sendBuffer.get(), LINK_MAX_PACKET));
+  if (size == 0) return 0;
+  if (!peer->SendWhole(m_sendBuffer.get(), size)) {
+    // Part of the packet may have gone out, and the peer would read the rest of the stream out of
+    // step, or the peer is gone: end the connection, so that the peer sees the link go down. The
+    // socket's own thread closes it when the close is reported (OnClose).
+    peer->m_broken = true;
+    shutdown(peer->m_hSocket, SD_BOTH);
+    return 0;
+  }
+  Sleep(kSendPause);
+  return static_cast<int>(size - LINK_HEADER_SIZE);
+}
+
+int CRelaySocket::SendPacket(const void* payload, DWORD length, BYTE type, BYTE flag) {
+  CRelaySocket* listener = Listener();
+  std::lock_guard lock(listener->m_lock);
+  return listener->SendPacketLocked(m_owner ? this : m_currentPeer, payload, length, type, flag);
+}
+
+int CRelaySocket::SendPacketTo(CRelaySocket* peer, const void* payload, DWORD length, BYTE type, BYTE flag) {
+  CRelaySocket* listener = Listener();
+  std::lock_guard lock(listener->m_lock);
+  return listener->SendPacketLocked(peer, payload, length, type, flag);
+}
+
+CRelaySocket* CRelaySocket::GetCurrentPeer() {
+  CRelaySocket* listener = Listener();
+  std::lock_guard lock(listener->m_lock);
+  return m_owner ? this : m_currentPeer;
+}
+
+int CRelaySocket::GetConnectionCount() {
+  std::lock_guard lock(m_lock);
+  return static_cast<int>(m_connections.size());
+}
+
+void CRelaySocket::CloseAll() {
+  SendPacket(nullptr, 0, PKT_RELEASE, LINK_FLAG);
+  std::vector<std::unique_ptr<CRelaySocket>> connections;
+  {
+    std::lock_guard lock(m_lock);
+    Close();
+    m_listening = false;
+    m_currentPeer = this;
+    connections.swap(m_connections);
+  }
+  connections.clear();
+}
