@@ -2,6 +2,7 @@
 
 #include "commands/Families.h"
 
+#include <sstream>
 #include <stdexcept>
 
 namespace phonesim {
@@ -18,7 +19,10 @@ void CommandCall::Error(std::string_view replyName, int number) {
 
 CommandTable CommandTable::Full() {
   CommandTable table;
-  for (auto family : {SystemCommands}) table.Add(family());
+  for (auto family : {SystemCommands, LockCommands, FlashFileCommands, MediaCommands, MessageCommands, MailCommands}) {
+    table.Add(family());
+  }
+  for (auto family : {LockControls}) table.AddControls(family());
   return table;
 }
 
@@ -29,6 +33,25 @@ void CommandTable::Add(std::vector<CommandEntry> family) {
       throw std::logic_error("command registered twice: " + name);
     }
   }
+}
+
+void CommandTable::AddControls(std::vector<ControlEntry> family) {
+  for (ControlEntry& entry : family) {
+    const std::string verb = entry.verb;
+    if (!m_controls.emplace(verb, std::move(entry)).second) {
+      throw std::logic_error("control verb registered twice: " + verb);
+    }
+  }
+}
+
+std::optional<std::string> CommandTable::RunControl(std::string_view line, PhoneState& phone) const {
+  std::istringstream in{std::string(line)};
+  std::vector<std::string> words;
+  for (std::string word; in >> word;) words.push_back(word);
+  if (words.empty()) return std::nullopt;
+  const auto found = m_controls.find(words.front());
+  if (found == m_controls.end()) return std::nullopt;
+  return found->second.handler(std::vector<std::string>(words.begin() + 1, words.end()), phone);
 }
 
 std::vector<std::string> CommandTable::Run(std::string_view text, PhoneState& phone, PteSession& session) const {

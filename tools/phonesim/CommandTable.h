@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,7 +20,7 @@ inline constexpr int kErrorNoCommandSet = 2;  // "UsePteCommand" has not chosen 
 inline constexpr int kErrorBadArguments = 3;
 
 // What the phone does once the replies of a command have gone out.
-enum class AfterCommand { Stay, PowerOff };
+enum class AfterCommand { Stay, PowerOff, LeaveCommandMode };
 
 // The command-mode state of one wake-up: forgotten when the phone leaves command mode.
 struct PteSession {
@@ -47,6 +48,16 @@ struct CommandEntry {
   bool needsCommandSet = true;  // answered only after "UsePteCommand" chose the phone's own set
 };
 
+// A control line that sets some of the phone's state (its locks, for one), offered by a family:
+// the handler takes the words after the verb and gives an empty text on success, else the reason
+// it refused them.
+using ControlHandler = std::function<std::string(const std::vector<std::string>& args, PhoneState& phone)>;
+
+struct ControlEntry {
+  std::string verb;
+  ControlHandler handler;
+};
+
 class CommandTable {
  public:
   // The table with every family of the phone's command set.
@@ -57,8 +68,14 @@ class CommandTable {
   // Runs one command text; gives the replies, and leaves in session.after what the phone does next.
   std::vector<std::string> Run(std::string_view text, PhoneState& phone, PteSession& session) const;
 
+  void AddControls(std::vector<ControlEntry> family);
+  // Runs a control line whose verb a family offers: the empty text or the reason it was refused.
+  // None when no family knows the verb.
+  std::optional<std::string> RunControl(std::string_view line, PhoneState& phone) const;
+
  private:
   std::map<std::string, CommandEntry, std::less<>> m_entries;
+  std::map<std::string, ControlEntry, std::less<>> m_controls;
 };
 
 }  // namespace phonesim

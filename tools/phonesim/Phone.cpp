@@ -127,6 +127,14 @@ void Phone::ReceivePte(unsigned char byte, Clock::time_point now, std::vector<Em
   for (const std::string& reply : m_commands.Run(*command, m_state, m_session)) {
     Append(out, EncodeReplyFrame(reply), true);
   }
+  if (m_session.after == AfterCommand::LeaveCommandMode) {
+    // Back to a modem: a later wake-up starts a new session.
+    m_mode = PhoneMode::At;
+    m_echo = true;
+    m_atLine.clear();
+    m_session = {};
+    return;
+  }
   if (m_session.after == AfterCommand::PowerOff) {
     // Off: the rest of what is on the line is not heard.
     m_mode = PhoneMode::Off;

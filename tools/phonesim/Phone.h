@@ -39,6 +39,9 @@ class Phone {
 
   PhoneMode Mode() const { return m_mode; }
 
+  // A control line for the phone's own state (see CommandTable::RunControl).
+  std::optional<std::string> Control(std::string_view line) { return m_commands.RunControl(line, m_state); }
+
  private:
   void ReceiveAt(unsigned char byte, std::vector<Emission>& out);
   void RunAtLine(std::string line, std::vector<Emission>& out);

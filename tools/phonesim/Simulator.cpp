@@ -179,6 +179,11 @@ void Simulator::RunControlLine(const std::string& line) {
     m_stop = true;
     return;
   }
+  // The phone's own state (its locks) first; every other verb is a fault switch.
+  if (const std::optional<std::string> refused = m_phone.Control(line)) {
+    WriteOut(refused->empty() ? "ok\n" : "error " + *refused + "\n");
+    return;
+  }
   const bool wasUp = m_line.IsUp() && !m_hangUpAt;
   const std::string error = ApplyControlLine(line, m_faults);
   if (!error.empty()) {

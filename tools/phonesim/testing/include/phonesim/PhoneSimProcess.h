@@ -48,13 +48,14 @@ class PhoneSimProcess {
 
   bool SetFault(Fault fault, long long value);
   bool ClearFaults();
+  // Sends one control line (e.g. "lock sim ng"); true when phonesim answered "ok".
+  bool Control(const std::string& line);
 
   // Ends phonesim (its control input is closed, then SIGTERM, then SIGKILL) and removes a
   // temporary home. Also done by the destructor.
   void Stop();
 
  private:
-  bool Control(const std::string& line);
   bool ReadLine(std::string& line, int timeoutMs);
 
   pid_t m_pid = -1;

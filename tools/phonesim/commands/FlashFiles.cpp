@@ -1,0 +1,133 @@
+// The flash file system: files named by a file number and a sub-number, read and written whole
+// in chunks of 64 bytes that travel as hex text. The store "flash" holds one file per pair
+// ("<file>_<sub>.bin"; a missing file reads as size 0), the selection of the last "FFSRead" and
+// the write that "InitFFSWrite" began. The phonebook's record count and the schedule's restart
+// live here too: the contacts are files (256, slot).
+#include "Families.h"
+#include "StoreFiles.h"
+
+#include <sstream>
+
+namespace phonesim {
+
+namespace {
+
+constexpr const char* kStore = "flash";
+constexpr std::size_t kChunk = 64;
+constexpr long long kMaxFileSize = 1 << 20;
+constexpr int kContactFile = 256;
+constexpr int kContactSlots = 500;
+
+std::filesystem::path FileOf(const PhoneState& phone, long long file, long long sub) {
+  return phone.StoreFolder(kStore) / (std::to_string(file) + "_" + std::to_string(sub) + ".bin");
+}
+
+std::filesystem::path ReadSelection(const PhoneState& phone) { return phone.StoreFolder(kStore) / "read.sel"; }
+std::filesystem::path WriteSelection(const PhoneState& phone) { return phone.StoreFolder(kStore) / "write.sel"; }
+std::filesystem::path WritePart(const PhoneState& phone) { return phone.StoreFolder(kStore) / "write.part"; }
+
+// The file and sub-number of the first two arguments: numbers of at least 0.
+bool FileArguments(const CommandCall& call, long long& file, long long& sub) {
+  const auto f = call.args.size() >= 2 ? ParseNumber(call.args[0]) : std::nullopt;
+  const auto s = call.args.size() >= 2 ? ParseNumber(call.args[1]) : std::nullopt;
+  if (!f || !s || *f < 0 || *s < 0) return false;
+  file = *f;
+  sub = *s;
+  return true;
+}
+
+void FFSRead(CommandCall& call) {
+  long long file, sub;
+  if (call.args.size() != 2 || !FileArguments(call, file, sub)) return call.Error("FFSRead", kErrorBadArguments);
+  const std::string bytes = ReadStoreFile(FileOf(call.phone, file, sub)).value_or("");
+  WriteStoreLines(ReadSelection(call.phone), {std::to_string(file) + " " + std::to_string(sub)});
+  call.Ret("FFSRead", std::to_string(bytes.size()));
+}
+
+void ShowBufferDump(CommandCall& call) {
+  const auto chunk = call.args.size() == 1 ? ParseNumber(call.args[0]) : std::nullopt;
+  const std::vector<std::string> selection = ReadStoreLines(ReadSelection(call.phone));
+  long long file = -1, sub = -1;
+  if (!selection.empty()) std::istringstream(selection[0]) >> file >> sub;
+  if (!chunk || *chunk < 0 || file < 0) return call.Error("ShowBufferDump", kErrorBadArguments);
+  const std::string bytes = ReadStoreFile(FileOf(call.phone, file, sub)).value_or("");
+  const std::size_t at = static_cast<std::size_t>(*chunk) * kChunk;
+  if (at >= bytes.size()) return call.Error("ShowBufferDump", kErrorBadArguments);
+  call.Ret("ShowBufferDump", HexOf(std::string_view(bytes).substr(at, kChunk)));
+}
+
+void InitFFSWrite(CommandCall& call) {
+  long long file, sub;
+  const auto size = call.args.size() == 3 ? ParseNumber(call.args[2]) : std::nullopt;
+  if (!size || *size < 0 || *size > kMaxFileSize || !FileArguments(call, file, sub)) {
+    return call.Error("InitFFSWrite", kErrorBadArguments);
+  }
+  if (*size == 0) {
+    // Nothing will follow: the file is empty now.
+    RemoveStoreFile(FileOf(call.phone, file, sub));
+    RemoveStoreFile(WriteSelection(call.phone));
+    return call.Ret("InitFFSWrite", "1");
+  }
+  WriteStoreLines(WriteSelection(call.phone), {std::to_string(file) + " " + std::to_string(sub) + " " +
+                                               std::to_string(*size)});
+  WriteStoreFile(WritePart(call.phone), "");
+  call.Ret("InitFFSWrite", "1");
+}
+
+// "SetBufferDump,<hex>,<chunk>": the chunks come in order; the answer says whether the file is
+// whole now (1) or more is awaited (0).
+void SetBufferDump(CommandCall& call) {
+  const std::vector<std::string> selection = ReadStoreLines(WriteSelection(call.phone));
+  long long file = -1, sub = -1, size = -1;
+  if (!selection.empty()) std::istringstream(selection[0]) >> file >> sub >> size;
+  const auto chunk = call.args.size() == 2 ? ParseNumber(call.args[1]) : std::nullopt;
+  const auto bytes = call.args.size() == 2 ? BytesOfHex(call.args[0]) : std::nullopt;
+  std::string part = ReadStoreFile(WritePart(call.phone)).value_or("");
+  if (file < 0 || !chunk || !bytes || bytes->empty() || static_cast<std::size_t>(*chunk) * kChunk != part.size() ||
+      part.size() + bytes->size() > static_cast<std::size_t>(size)) {
+    return call.Error("SetBufferDump", kErrorBadArguments);
+  }
+  part += *bytes;
+  if (part.size() < static_cast<std::size_t>(size)) {
+    WriteStoreFile(WritePart(call.phone), part);
+    return call.Ret("SetBufferDump", "0");
+  }
+  WriteStoreFile(FileOf(call.phone, file, sub), part);
+  RemoveStoreFile(WritePart(call.phone));
+  RemoveStoreFile(WriteSelection(call.phone));
+  call.Ret("SetBufferDump", "1");
+}
+
+void FFSErase(CommandCall& call) {
+  long long file, sub;
+  if (call.args.size() != 2 || !FileArguments(call, file, sub)) return call.Error("FFSErase", kErrorBadArguments);
+  RemoveStoreFile(FileOf(call.phone, file, sub));
+  call.Ret("FFSErase", "1");
+}
+
+void GetPBRecordCount(CommandCall& call) {
+  int count = 0;
+  for (int slot = 0; slot < kContactSlots; ++slot) {
+    if (!ReadStoreFile(FileOf(call.phone, kContactFile, slot)).value_or("").empty()) ++count;
+  }
+  call.Ret("GetPBRecordCount", std::to_string(count));
+}
+
+// The schedule takes the files written since its last start; 1 says it restarted.
+void ScheduleInit(CommandCall& call) { call.Ret("ScheduleInit", "1"); }
+
+}  // namespace
+
+std::vector<CommandEntry> FlashFileCommands() {
+  return {
+      {"FFSRead", FFSRead},
+      {"ShowBufferDump", ShowBufferDump},
+      {"InitFFSWrite", InitFFSWrite},
+      {"SetBufferDump", SetBufferDump},
+      {"FFSErase", FFSErase},
+      {"GetPBRecordCount", GetPBRecordCount},
+      {"ScheduleInit", ScheduleInit},
+  };
+}
+
+}  // namespace phonesim

@@ -1,0 +1,111 @@
+// The mails of the phone's second message kind: six kinds (0 to 5), each a list numbered from 1.
+// The store "mail" holds each mail as "<kind>_<number>.bin". A data exchange is opened and closed
+// around the transfers; "CNFPInitialize" empties the store before the PC writes it anew.
+#include "Families.h"
+#include "StoreFiles.h"
+
+namespace phonesim {
+
+namespace {
+
+constexpr const char* kStore = "mail";
+constexpr int kKinds = 6;
+
+std::filesystem::path MailOf(const PhoneState& phone, long long kind, long long number) {
+  return phone.StoreFolder(kStore) / (std::to_string(kind) + "_" + std::to_string(number) + ".bin");
+}
+
+int CountOf(const PhoneState& phone, int kind) {
+  int count = 0;
+  while (std::filesystem::exists(MailOf(phone, kind, count + 1))) ++count;
+  return count;
+}
+
+std::optional<std::vector<long long>> Numbers(const std::vector<std::string>& args, std::size_t count) {
+  if (args.size() != count) return std::nullopt;
+  std::vector<long long> numbers;
+  for (const std::string& arg : args) {
+    const auto n = ParseNumber(arg);
+    if (!n) return std::nullopt;
+    numbers.push_back(*n);
+  }
+  return numbers;
+}
+
+void CNFStartDataExchange(CommandCall& call) {
+  const auto n = Numbers(call.args, 1);
+  if (!n || (*n)[0] < 0 || (*n)[0] > 255) return call.Error("CNFStartDataExchange", kErrorBadArguments);
+  call.Ret("CNFStartDataExchange", "DONE");
+}
+
+void CNFPInitialize(CommandCall& call) {
+  const auto n = Numbers(call.args, 1);
+  if (!n || (*n)[0] < 2) return call.Error("CNFPInitialize", kErrorBadArguments);
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(call.phone.StoreFolder(kStore), ec)) {
+    RemoveStoreFile(entry.path());
+  }
+  call.Ret("CNFPInitialize", "DONE");
+}
+
+void CNFPGetMailCnt(CommandCall& call) {
+  std::string counts;
+  for (int kind = 0; kind < kKinds; ++kind) counts += (kind ? "," : "") + std::to_string(CountOf(call.phone, kind));
+  call.Ret("CNFPGetMailCnt", counts);
+}
+
+// "CNFPReadData,<kind>,<number>,0,<hex digits per chunk>" gives "CNFPReadData:RET:0,<length>";
+// with <n> in place of 0, chunk n: "CNFPReadData:RET:<n>,<hex>".
+void CNFPReadData(CommandCall& call) {
+  const auto n = Numbers(call.args, 4);
+  if (!n || (*n)[0] < 0 || (*n)[0] >= kKinds || (*n)[2] < 0 || (*n)[3] < 2) {
+    return call.Error("CNFPReadData", kErrorBadArguments);
+  }
+  const auto bytes = ReadStoreFile(MailOf(call.phone, (*n)[0], (*n)[1]));
+  if (!bytes) return call.Error("CNFPReadData", kErrorBadArguments);
+  const long long part = (*n)[2];
+  if (part == 0) return call.Ret("CNFPReadData", "0," + std::to_string(bytes->size()));
+  const std::size_t chunk = static_cast<std::size_t>((*n)[3] / 2);
+  const std::size_t at = static_cast<std::size_t>(part - 1) * chunk;
+  if (at >= bytes->size()) return call.Error("CNFPReadData", kErrorBadArguments);
+  call.Ret("CNFPReadData", std::to_string(part) + "," + HexOf(std::string_view(*bytes).substr(at, chunk)));
+}
+
+// "CNFPWriteData,<kind>,<number>,<sequence>,<hex>": sequence 0 begins a mail, -1 brings its last
+// chunk and stores it; each is answered "CNFPWriteData:RET:<sequence>:DONE".
+void CNFPWriteData(CommandCall& call) {
+  const auto kind = call.args.size() == 4 ? ParseNumber(call.args[0]) : std::nullopt;
+  const auto number = call.args.size() == 4 ? ParseNumber(call.args[1]) : std::nullopt;
+  const auto sequence = call.args.size() == 4 ? ParseNumber(call.args[2]) : std::nullopt;
+  const auto bytes = call.args.size() == 4 ? BytesOfHex(call.args[3]) : std::nullopt;
+  if (!kind || *kind < 0 || *kind >= kKinds || !number || *number < 1 || !sequence || *sequence < -1 || !bytes) {
+    return call.Error("CNFPWriteData", kErrorBadArguments);
+  }
+  const std::filesystem::path part = call.phone.StoreFolder(kStore) / "write.part";
+  std::string data = *sequence == 0 ? std::string() : ReadStoreFile(part).value_or("");
+  data += *bytes;
+  if (*sequence == -1) {
+    WriteStoreFile(MailOf(call.phone, *kind, *number), data);
+    RemoveStoreFile(part);
+  } else {
+    WriteStoreFile(part, data);
+  }
+  call.replies.push_back("CNFPWriteData:RET:" + call.args[2] + ":DONE");
+}
+
+void CNFEndDataExchange(CommandCall& call) { call.Ret("CNFEndDataExchange", "DONE"); }
+
+}  // namespace
+
+std::vector<CommandEntry> MailCommands() {
+  return {
+      {"CNFStartDataExchange", CNFStartDataExchange},
+      {"CNFPInitialize", CNFPInitialize},
+      {"CNFPGetMailCnt", CNFPGetMailCnt},
+      {"CNFPReadData", CNFPReadData},
+      {"CNFPWriteData", CNFPWriteData},
+      {"CNFEndDataExchange", CNFEndDataExchange},
+  };
+}
+
+}  // namespace phonesim
