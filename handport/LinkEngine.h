@@ -134,12 +134,9 @@ class CLinkEngine {
   int TransferChunkSize() const { return m_chunkSizes[1]; }
   int DownloadChunkSize() const { return m_chunkSizes[2]; }
   void SetChunkSizes(int upload, int transfer, int download) { m_chunkSizes = {upload, transfer, download}; }
-  int RetryCount() const { return m_retryCount; }
-  int WakeUpDrainTime() const { return m_wakeUpDrainTime; }
   void SetWakeUpDrainTime(int milliseconds) { m_wakeUpDrainTime = milliseconds; }
   // The event whose signal ends a wait; none until the manager hands its cancel event over.
   void SetCancelEvent(HANDLE event) { m_cancelEvent = event; }
-  HANDLE CancelEvent() const { return m_cancelEvent; }
   // The model name the link service reported at the hello; empty when none.
   const CString& HelloText() const { return m_helloText; }
 

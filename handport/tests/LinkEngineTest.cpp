@@ -306,3 +306,19 @@ TEST_F(LinkEngineTest, DestroyingTheEngineReleasesTheLink) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(LinkEngine, ALinkServiceThatGoesAwayEndsTheReceiveThread) {
+  auto first = std::make_unique<FakeLinkService>();
+  CLinkEngine engine(first->Address());
+  ASSERT_EQ(engine.Connect(), 1);
+  first.reset();  // the service closes the connection: the receive thread reads its end and stops
+  engine.SetTimeout(50);
+  BYTE byte;
+  EXPECT_EQ(engine.ReadBytes(&byte, 1), 0);
+  EXPECT_EQ(GetLastError(), ERROR_PHONE_NO_REPLY);
+  engine.Disconnect();  // joins the ended thread
+}
+
+}  // namespace
