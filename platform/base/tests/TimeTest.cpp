@@ -2,29 +2,14 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <base/ScopedTimeZone.h>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
 
 namespace {
 
-// Pins the process's time zone for one test and puts the old one back.
-class ScopedTimeZone {
-public:
-  explicit ScopedTimeZone(const char* zone) {
-    if (const char* old = std::getenv("TZ")) m_old = old;
-    ::setenv("TZ", zone, 1);
-    ::tzset();
-  }
-  ~ScopedTimeZone() {
-    if (m_old) ::setenv("TZ", m_old->c_str(), 1);
-    else ::unsetenv("TZ");
-    ::tzset();
-  }
-
-private:
-  std::optional<std::string> m_old;
-};
+using tolvar::testing::ScopedTimeZone;
 
 ULONGLONG Value(const FILETIME& t) { return (ULONGLONG{t.dwHighDateTime} << 32) | t.dwLowDateTime; }
 
