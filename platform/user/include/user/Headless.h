@@ -1,0 +1,29 @@
+#pragma once
+// What tests (and a person without a display) use in place of a screen, a mouse and a keyboard.
+#include <base/WinDef.h>
+
+namespace tolvar::user {
+
+// Moves the pointer to `screenPoint` and, for a button message (WM_LBUTTONDOWN, WM_LBUTTONUP,
+// WM_RBUTTONDOWN...; WM_MOUSEMOVE only moves), presses or releases that button. The message goes
+// where a real mouse's would: to the window holding the capture, else to the topmost visible window
+// under the point whose hit test does not answer HTTRANSPARENT, as a non-client message outside its
+// client area; a disabled window's click goes nowhere. A press sends WM_MOUSEACTIVATE (and
+// activates) and WM_SETCURSOR first; a second press within the double-click time and distance
+// becomes WM_xBUTTONDBLCLK for a class with CS_DBLCLKS. The message is posted to the window's thread;
+// FALSE when no window takes it.
+BOOL InjectMouse(POINT screenPoint, UINT message);
+
+// Presses (down) or releases a key: WM_KEYDOWN/WM_KEYUP to the focus window of the foreground
+// window's thread (WM_SYSKEYDOWN/UP while Alt is down or for F10, to the active window when nothing
+// has the focus). Updates the key states. FALSE when no window takes it.
+BOOL InjectKey(UINT virtualKey, bool down);
+
+// The window as it looks: its backing bitmap's part for the window, children included, with what
+// windows of other processes hosted inside it show. Pending painting is done first (by the windows'
+// own threads). A new 32-bit bitmap the caller deletes, NULL when the window is not visible.
+HBITMAP RenderWindow(HWND window);
+// RenderWindow written as a PNG file.
+BOOL RenderWindowToPng(HWND window, const char* path);
+
+}  // namespace tolvar::user

@@ -1,0 +1,407 @@
+// Cursors, icons and bitmaps: the built-in set, drawn here, and those of resources and files.
+#include "Internal.h"
+
+#include <user/Cursor.h>
+
+#include <base/LastError.h>
+#include <base/WinError.h>
+#include <gdi/Gdi.h>
+#include <kernel/File.h>
+#include <resources/Resource.h>
+#include <resources/ResourceData.h>
+
+#include <atomic>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <span>
+
+namespace tolvar::user {
+namespace {
+
+std::uint32_t U16(std::span<const BYTE> b, std::size_t at) {
+  return at + 2 <= b.size() ? static_cast<std::uint32_t>(b[at] | (b[at + 1] << 8)) : 0;
+}
+std::uint32_t U32(std::span<const BYTE> b, std::size_t at) {
+  return at + 4 <= b.size() ? U16(b, at) | (U16(b, at + 2) << 16) : 0;
+}
+
+// Paints an image of `size` pixels: `draw` is called twice, on the colour image and on the mask (in
+// black on white there), so a shape drawn once gives both.
+HICON DrawImage(int size, bool icon, POINT hotSpot, void (*draw)(HDC hdc, bool mask)) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = size;
+  info.bmiHeader.biHeight = -size;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP colour = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP mask = CreateBitmap(size, size, 1, 1, nullptr);
+  RECT all{0, 0, size, size};
+  HGDIOBJ old = SelectObject(dc, colour);
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  draw(dc, false);
+  SelectObject(dc, mask);
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  draw(dc, true);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  ICONINFO ii{icon ? TRUE : FALSE, static_cast<DWORD>(hotSpot.x), static_cast<DWORD>(hotSpot.y), mask, colour};
+  HICON result = CreateIconIndirect(&ii);
+  DeleteObject(mask);
+  DeleteObject(colour);
+  return result;
+}
+
+// Shapes are drawn in their colour, or in black on the mask.
+void Shape(HDC hdc, bool mask, COLORREF fill, COLORREF line, auto&& draw) {
+  HBRUSH brush = CreateSolidBrush(mask ? RGB(0, 0, 0) : fill);
+  HPEN pen = CreatePen(PS_SOLID, 1, mask ? RGB(0, 0, 0) : line);
+  HGDIOBJ oldBrush = SelectObject(hdc, brush);
+  HGDIOBJ oldPen = SelectObject(hdc, pen);
+  draw();
+  SelectObject(hdc, oldBrush);
+  SelectObject(hdc, oldPen);
+  DeleteObject(brush);
+  DeleteObject(pen);
+}
+
+void Glyph(HDC hdc, bool mask, const char* text, COLORREF colour, RECT rect, int height) {
+  if (mask) return;  // the glyph lies on an opaque shape
+  HFONT font = CreateFontA(-height, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma");
+  HGDIOBJ old = SelectObject(hdc, font);
+  SetBkMode(hdc, TRANSPARENT);
+  SetTextColor(hdc, colour);
+  DrawTextA(hdc, text, -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  SelectObject(hdc, old);
+  DeleteObject(font);
+}
+
+void RoundSign(HDC hdc, bool mask, COLORREF fill, const char* text) {
+  Shape(hdc, mask, fill, RGB(0, 0, 0), [&] { Ellipse(hdc, 2, 2, 30, 30); });
+  Glyph(hdc, mask, text, RGB(255, 255, 255), {2, 2, 30, 30}, 20);
+}
+
+struct BuiltIn {
+  WORD id;
+  bool icon;
+  POINT hotSpot;
+  void (*draw)(HDC hdc, bool mask);
+};
+
+const BuiltIn kBuiltIns[] = {
+    {32512, true, {16, 16}, [](HDC hdc, bool mask) {  // IDI_APPLICATION: a window
+       Shape(hdc, mask, RGB(255, 255, 255), RGB(0, 0, 0), [&] { Rectangle(hdc, 3, 5, 29, 27); });
+       Shape(hdc, mask, RGB(10, 36, 106), RGB(10, 36, 106), [&] { Rectangle(hdc, 4, 6, 28, 10); });
+     }},
+    {32513, true, {16, 16}, [](HDC hdc, bool mask) { RoundSign(hdc, mask, RGB(204, 0, 0), "X"); }},
+    {32514, true, {16, 16}, [](HDC hdc, bool mask) { RoundSign(hdc, mask, RGB(0, 64, 192), "?"); }},
+    {32515, true, {16, 16}, [](HDC hdc, bool mask) {
+       const POINT triangle[] = {{16, 2}, {30, 28}, {2, 28}};
+       Shape(hdc, mask, RGB(255, 210, 0), RGB(0, 0, 0), [&] { Polygon(hdc, triangle, 3); });
+       Glyph(hdc, mask, "!", RGB(0, 0, 0), {2, 8, 30, 28}, 18);
+     }},
+    {32516, true, {16, 16}, [](HDC hdc, bool mask) { RoundSign(hdc, mask, RGB(0, 64, 192), "i"); }},
+    {32517, true, {16, 16}, [](HDC hdc, bool mask) {
+       Shape(hdc, mask, RGB(0, 128, 0), RGB(0, 0, 0), [&] { Rectangle(hdc, 4, 4, 28, 28); });
+     }},
+};
+
+const BuiltIn kBuiltInCursors[] = {
+    {32512, false, {0, 0}, [](HDC hdc, bool mask) {  // IDC_ARROW
+       const POINT arrow[] = {{0, 0}, {0, 16}, {4, 12}, {7, 19}, {9, 18}, {6, 11}, {11, 11}};
+       Shape(hdc, mask, RGB(255, 255, 255), RGB(0, 0, 0), [&] { Polygon(hdc, arrow, 7); });
+     }},
+    {32513, false, {4, 8}, [](HDC hdc, bool mask) {  // IDC_IBEAM
+       Shape(hdc, mask, RGB(0, 0, 0), RGB(0, 0, 0), [&] {
+         Rectangle(hdc, 1, 0, 8, 1);
+         Rectangle(hdc, 4, 0, 5, 17);
+         Rectangle(hdc, 1, 16, 8, 17);
+       });
+     }},
+    {32514, false, {8, 8}, [](HDC hdc, bool mask) {  // IDC_WAIT
+       const POINT glass[] = {{1, 0}, {15, 0}, {8, 8}, {15, 16}, {1, 16}, {8, 8}};
+       Shape(hdc, mask, RGB(255, 255, 255), RGB(0, 0, 0), [&] { Polygon(hdc, glass, 6); });
+     }},
+    {32515, false, {8, 8}, [](HDC hdc, bool mask) {  // IDC_CROSS
+       Shape(hdc, mask, RGB(0, 0, 0), RGB(0, 0, 0), [&] {
+         Rectangle(hdc, 8, 0, 9, 17);
+         Rectangle(hdc, 0, 8, 17, 9);
+       });
+     }},
+    {32516, false, {8, 0}, [](HDC hdc, bool mask) {  // IDC_UPARROW
+       const POINT up[] = {{8, 0}, {16, 8}, {11, 8}, {11, 18}, {5, 18}, {5, 8}, {0, 8}};
+       Shape(hdc, mask, RGB(255, 255, 255), RGB(0, 0, 0), [&] { Polygon(hdc, up, 7); });
+     }},
+    {32642, false, {8, 8}, [](HDC hdc, bool mask) {  // IDC_SIZENWSE
+       const POINT p[] = {{0, 0}, {6, 0}, {16, 10}, {16, 16}, {10, 16}, {0, 6}};
+       Shape(hdc, mask, RGB(255, 255, 255), RGB(0, 0, 0), [&] { Polygon(hdc, p, 6); });
+     }},
+    {32643, false, {8, 8}, [](HDC hdc, bool mask) {  // IDC_SIZENESW
+       const POINT p[] = {{16, 0}, {16, 6}, {6, 16}, {0, 16}, {0, 10}, {10, 0}};
+       Shape(hdc, mask, RGB(255, 255, 255), RGB(0, 0, 0), [&] { Polygon(hdc, p, 6); });
+     }},
+    {32644, false, {8, 4}, [](HDC hdc, bool mask) {  // IDC_SIZEWE
+       const POINT p[] = {{0, 4}, {4, 0}, {4, 2}, {12, 2}, {12, 0}, {16, 4}, {12, 8}, {12, 6}, {4, 6}, {4, 8}};
+       Shape(hdc, mask, RGB(255, 255, 255), RGB(0, 0, 0), [&] { Polygon(hdc, p, 10); });
+     }},
+    {32645, false, {4, 8}, [](HDC hdc, bool mask) {  // IDC_SIZENS
+       const POINT p[] = {{4, 0}, {8, 4}, {6, 4}, {6, 12}, {8, 12}, {4, 16}, {0, 12}, {2, 12}, {2, 4}, {0, 4}};
+       Shape(hdc, mask, RGB(255, 255, 255), RGB(0, 0, 0), [&] { Polygon(hdc, p, 10); });
+     }},
+    {32646, false, {8, 8}, [](HDC hdc, bool mask) {  // IDC_SIZEALL
+       Shape(hdc, mask, RGB(0, 0, 0), RGB(0, 0, 0), [&] {
+         Rectangle(hdc, 7, 0, 10, 17);
+         Rectangle(hdc, 0, 7, 17, 10);
+       });
+     }},
+    {32648, false, {8, 8}, [](HDC hdc, bool mask) {  // IDC_NO
+       Shape(hdc, mask, RGB(255, 255, 255), RGB(204, 0, 0), [&] { Ellipse(hdc, 0, 0, 17, 17); });
+       Shape(hdc, mask, RGB(204, 0, 0), RGB(204, 0, 0), [&] { Rectangle(hdc, 2, 7, 15, 10); });
+     }},
+    {32649, false, {5, 0}, [](HDC hdc, bool mask) {  // IDC_HAND
+       Shape(hdc, mask, RGB(255, 255, 255), RGB(0, 0, 0), [&] {
+         Rectangle(hdc, 4, 0, 8, 10);
+         Rectangle(hdc, 2, 8, 15, 19);
+       });
+     }},
+    {32650, false, {0, 0}, [](HDC hdc, bool mask) {  // IDC_APPSTARTING
+       const POINT arrow[] = {{0, 0}, {0, 16}, {4, 12}, {7, 19}, {9, 18}, {6, 11}, {11, 11}};
+       Shape(hdc, mask, RGB(255, 255, 255), RGB(0, 0, 0), [&] { Polygon(hdc, arrow, 7); });
+       Shape(hdc, mask, RGB(255, 255, 255), RGB(0, 0, 0), [&] { Ellipse(hdc, 12, 12, 20, 20); });
+     }},
+};
+
+// Shared images by module, kind and name.
+struct SharedKey {
+  HINSTANCE module;
+  UINT type;
+  std::string name;
+  int cx;
+  int cy;
+  bool operator<(const SharedKey& o) const {
+    return std::tie(module, type, name, cx, cy) < std::tie(o.module, o.type, o.name, o.cx, o.cy);
+  }
+};
+
+std::mutex& SharedLock() {
+  static std::mutex lock;
+  return lock;
+}
+std::map<SharedKey, HANDLE>& Shared() {
+  static std::map<SharedKey, HANDLE> shared;
+  return shared;
+}
+
+std::string NameKey(LPCSTR name) {
+  return IS_INTRESOURCE(name) ? "#" + std::to_string(reinterpret_cast<ULONG_PTR>(name)) : std::string(name);
+}
+
+HANDLE BuiltInImage(LPCSTR name, UINT type) {
+  if (!IS_INTRESOURCE(name)) return nullptr;
+  const WORD id = static_cast<WORD>(reinterpret_cast<ULONG_PTR>(name));
+  const bool icon = type == IMAGE_ICON;
+  for (const BuiltIn& b : icon ? std::span<const BuiltIn>(kBuiltIns) : std::span<const BuiltIn>(kBuiltInCursors)) {
+    if (b.id == id) return DrawImage(32, b.icon, b.hotSpot, b.draw);
+  }
+  return nullptr;
+}
+
+// From an icon or cursor directory (a group resource, or the header of a file), the entry whose
+// size is closest to the one wanted. `entrySize` is 14 in resources, 16 in files.
+int BestEntry(std::span<const BYTE> directory, std::size_t entrySize, bool icon, int cx, int cy) {
+  const std::uint32_t count = U16(directory, 4);
+  int best = -1;
+  long bestScore = 0;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    std::size_t at = 6 + i * entrySize;
+    if (at + entrySize > directory.size()) break;
+    int width = directory[at] ? directory[at] : 256;
+    int height = directory[at + 1] ? directory[at + 1] : 256;
+    if (!icon && entrySize == 14) {  // cursor groups keep WORD sizes, the height doubled
+      width = static_cast<int>(U16(directory, at));
+      height = static_cast<int>(U16(directory, at + 2)) / 2;
+    }
+    int bits = static_cast<int>(U16(directory, at + (icon || entrySize == 16 ? 6 : 6)));
+    long score = std::labs(width - cx) * 1000 + std::labs(height - cy) * 1000 - bits;
+    if (best < 0 || score < bestScore) {
+      best = static_cast<int>(i);
+      bestScore = score;
+    }
+  }
+  return best;
+}
+
+HICON IconFromResources(HINSTANCE instance, LPCSTR name, bool icon, int cx, int cy) {
+  auto group = resources::ResourceBytes(instance, icon ? RT_GROUP_ICON : RT_GROUP_CURSOR, name);
+  if (group.empty()) return nullptr;
+  int wantX = cx ? cx : GetSystemMetrics(icon ? SM_CXICON : SM_CXCURSOR);
+  int wantY = cy ? cy : GetSystemMetrics(icon ? SM_CYICON : SM_CYCURSOR);
+  int entry = BestEntry(group, 14, icon, wantX, wantY);
+  if (entry < 0) return nullptr;
+  WORD id = static_cast<WORD>(U16(group, 6 + static_cast<std::size_t>(entry) * 14 + 12));
+  auto image = resources::ResourceBytes(instance, icon ? RT_ICON : RT_CURSOR, MAKEINTRESOURCE(id));
+  if (image.empty()) return nullptr;
+  return CreateIconFromResourceEx(image.data(), static_cast<DWORD>(image.size()), icon ? TRUE : FALSE, 0x00030000,
+                                  cx, cy, 0);
+}
+
+std::vector<BYTE> ReadFile(LPCSTR path) {
+  std::string disk = path;
+  for (char& c : disk) {
+    if (c == '\\') c = '/';
+  }
+  std::ifstream in(disk, std::ios::binary);
+  if (!in) return {};
+  return std::vector<BYTE>(std::istreambuf_iterator<char>(in), {});
+}
+
+HICON IconFromFile(LPCSTR path, bool icon, int cx, int cy) {
+  std::vector<BYTE> file = ReadFile(path);
+  std::span<const BYTE> bytes(file);
+  if (bytes.size() < 6 || U16(bytes, 2) != (icon ? 1u : 2u)) return nullptr;
+  int wantX = cx ? cx : GetSystemMetrics(icon ? SM_CXICON : SM_CXCURSOR);
+  int wantY = cy ? cy : GetSystemMetrics(icon ? SM_CYICON : SM_CYCURSOR);
+  int entry = BestEntry(bytes, 16, true, wantX, wantY);
+  if (entry < 0) return nullptr;
+  std::size_t at = 6 + static_cast<std::size_t>(entry) * 16;
+  std::uint32_t size = U32(bytes, at + 8), offset = U32(bytes, at + 12);
+  if (offset > bytes.size() || size > bytes.size() - offset) return nullptr;
+  if (icon) return CreateIconFromResourceEx(bytes.data() + offset, size, TRUE, 0x00030000, cx, cy, 0);
+  // A cursor file keeps the hot spot in the directory; the resource form puts it before the image.
+  std::vector<BYTE> image;
+  image.push_back(bytes[at + 4]);
+  image.push_back(bytes[at + 5]);
+  image.push_back(bytes[at + 6]);
+  image.push_back(bytes[at + 7]);
+  image.insert(image.end(), bytes.begin() + offset, bytes.begin() + offset + size);
+  return CreateIconFromResourceEx(image.data(), static_cast<DWORD>(image.size()), FALSE, 0x00030000, cx, cy, 0);
+}
+
+// A packed DIB (header, colours, bits) as a new bitmap: a 32-bit DIB section, or one at the DIB's
+// own depth with LR_CREATEDIBSECTION.
+HBITMAP BitmapFromDib(std::span<const BYTE> dib, int cx, int cy, UINT flags) {
+  if (dib.size() < 40) return nullptr;
+  BITMAPINFOHEADER header{};
+  header.biSize = U32(dib, 0);
+  header.biWidth = static_cast<LONG>(U32(dib, 4));
+  header.biHeight = static_cast<LONG>(U32(dib, 8));
+  header.biPlanes = static_cast<WORD>(U16(dib, 12));
+  header.biBitCount = static_cast<WORD>(U16(dib, 14));
+  header.biCompression = U32(dib, 16);
+  header.biClrUsed = U32(dib, 32);
+  if (header.biSize < 40 || header.biWidth <= 0 || header.biHeight == 0 || header.biSize > dib.size()) return nullptr;
+  std::size_t colours = header.biClrUsed ? header.biClrUsed : (header.biBitCount <= 8 ? 1u << header.biBitCount : 0);
+  if (header.biCompression == BI_BITFIELDS) colours = 3;
+  std::size_t colourBytes = colours * 4;
+  if (header.biSize + colourBytes > dib.size()) return nullptr;
+  // BITMAPINFO with room for the colour table, filled field by field.
+  std::vector<BYTE> infoBytes(sizeof(BITMAPINFOHEADER) + std::max<std::size_t>(colourBytes, 4));
+  auto* info = reinterpret_cast<BITMAPINFO*>(infoBytes.data());
+  info->bmiHeader = header;
+  info->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  std::memcpy(infoBytes.data() + sizeof(BITMAPINFOHEADER), dib.data() + header.biSize, colourBytes);
+  const BYTE* bits = dib.data() + header.biSize + colourBytes;
+  const int width = header.biWidth, height = std::abs(header.biHeight);
+  const std::size_t stride = ((static_cast<std::size_t>(width) * header.biBitCount + 31) / 32) * 4;
+  if (header.biCompression == BI_RGB && stride * static_cast<std::size_t>(height) > dib.size() - header.biSize - colourBytes) {
+    return nullptr;
+  }
+  const int outWidth = cx ? cx : width, outHeight = cy ? cy : height;
+  BITMAPINFO out{};
+  out.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  out.bmiHeader.biWidth = outWidth;
+  out.bmiHeader.biHeight = outHeight;
+  out.bmiHeader.biPlanes = 1;
+  out.bmiHeader.biBitCount = 32;
+  void* outBits = nullptr;
+  HBITMAP bitmap = nullptr;
+  if ((flags & LR_CREATEDIBSECTION) && !cx && !cy && header.biCompression == BI_RGB) {
+    bitmap = CreateDIBSection(nullptr, info, DIB_RGB_COLORS, &outBits, nullptr, 0);
+    if (bitmap) std::memcpy(outBits, bits, stride * static_cast<std::size_t>(height));
+    return bitmap;
+  }
+  bitmap = CreateDIBSection(nullptr, &out, DIB_RGB_COLORS, &outBits, nullptr, 0);
+  if (!bitmap) return nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  StretchDIBits(dc, 0, 0, outWidth, outHeight, 0, 0, width, height, bits, info, DIB_RGB_COLORS, SRCCOPY);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  return bitmap;
+}
+
+HBITMAP BitmapFromFile(LPCSTR path, int cx, int cy, UINT flags) {
+  std::vector<BYTE> file = ReadFile(path);
+  if (file.size() < 14 || file[0] != 'B' || file[1] != 'M') return nullptr;
+  return BitmapFromDib(std::span<const BYTE>(file).subspan(14), cx, cy, flags);
+}
+
+std::atomic<HCURSOR> g_cursor{nullptr};
+std::atomic<int> g_showCount{0};
+
+}  // namespace
+}  // namespace tolvar::user
+
+using namespace tolvar::user;
+
+HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy, UINT flags) {
+  if (!name || type > IMAGE_CURSOR) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  const bool fromFile = (flags & LR_LOADFROMFILE) != 0;
+  if (type != IMAGE_BITMAP && (flags & LR_DEFAULTSIZE)) {
+    if (!cx) cx = GetSystemMetrics(type == IMAGE_ICON ? SM_CXICON : SM_CXCURSOR);
+    if (!cy) cy = GetSystemMetrics(type == IMAGE_ICON ? SM_CYICON : SM_CYCURSOR);
+  }
+  const bool shared = (flags & LR_SHARED) && type != IMAGE_BITMAP && !fromFile;
+  SharedKey key{instance, type, NameKey(name), cx, cy};
+  if (shared) {
+    std::lock_guard guard(SharedLock());
+    if (auto it = Shared().find(key); it != Shared().end()) return it->second;
+  }
+  HANDLE image = nullptr;
+  if (type == IMAGE_BITMAP) {
+    image = fromFile ? BitmapFromFile(name, cx, cy, flags)
+                     : BitmapFromDib(tolvar::resources::ResourceBytes(instance, RT_BITMAP, name), cx, cy, flags);
+  } else if (fromFile) {
+    image = IconFromFile(name, type == IMAGE_ICON, cx, cy);
+  } else if (!instance) {
+    image = BuiltInImage(name, type);
+  } else {
+    image = IconFromResources(instance, name, type == IMAGE_ICON, cx, cy);
+  }
+  if (!image) {
+    SetLastError(fromFile ? ERROR_FILE_NOT_FOUND : ERROR_RESOURCE_NAME_NOT_FOUND);
+    return nullptr;
+  }
+  if (shared) {
+    std::lock_guard guard(SharedLock());
+    auto [it, added] = Shared().emplace(key, image);
+    if (!added) {
+      DestroyIcon(static_cast<HICON>(image));  // another thread made it meanwhile
+      image = it->second;
+    }
+  }
+  return image;
+}
+
+HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) {
+  return static_cast<HCURSOR>(LoadImageA(instance, name, IMAGE_CURSOR, 0, 0, LR_SHARED | LR_DEFAULTSIZE));
+}
+
+HICON LoadIconA(HINSTANCE instance, LPCSTR name) {
+  return static_cast<HICON>(LoadImageA(instance, name, IMAGE_ICON, 0, 0, LR_SHARED | LR_DEFAULTSIZE));
+}
+
+HBITMAP LoadBitmapA(HINSTANCE instance, LPCSTR name) {
+  return static_cast<HBITMAP>(LoadImageA(instance, name, IMAGE_BITMAP, 0, 0, 0));
+}
+
+HCURSOR SetCursor(HCURSOR cursor) { return g_cursor.exchange(cursor); }
+HCURSOR GetCursor() { return g_cursor.load(); }
+int ShowCursor(BOOL show) { return show ? ++g_showCount : --g_showCount; }

@@ -1,0 +1,47 @@
+// The display backend seam: nothing is presented until a display module installs a backend.
+#include "Internal.h"
+
+#include <user/DisplayBackend.h>
+
+#include <atomic>
+
+namespace tolvar::user {
+namespace {
+
+std::atomic<DisplayBackend*> g_backend{nullptr};
+
+}  // namespace
+
+void SetDisplayBackend(DisplayBackend* backend) { g_backend.store(backend); }
+
+void TellDisplayCreated(HWND window) {
+  if (auto* backend = g_backend.load()) backend->WindowCreated(window);
+}
+
+void TellDisplayDestroyed(HWND window) {
+  if (auto* backend = g_backend.load()) backend->WindowDestroyed(window);
+}
+
+void TellDisplayMoved(HWND window) {
+  auto* backend = g_backend.load();
+  if (!backend) return;
+  POINT origin = WindowOriginOnScreen(window);
+  auto slot = ReadSlot(window);
+  if (!slot) return;
+  backend->WindowMoved(window, {origin.x, origin.y, origin.x + slot->window.right - slot->window.left,
+                                origin.y + slot->window.bottom - slot->window.top});
+}
+
+void TellDisplayShown(HWND window, bool visible) {
+  if (auto* backend = g_backend.load()) backend->WindowShown(window, visible);
+}
+
+void TellDisplayPresent(HWND window) {
+  auto* backend = g_backend.load();
+  if (!backend) return;
+  auto slot = ReadSlot(window);
+  if (!slot) return;
+  backend->Present(window, {0, 0, slot->window.right - slot->window.left, slot->window.bottom - slot->window.top});
+}
+
+}  // namespace tolvar::user

@@ -1,0 +1,228 @@
+// Focus, activation, the foreground window and mouse capture.
+#include "Internal.h"
+
+#include <user/Input.h>
+#include <user/WindowPos.h>
+
+#include <base/LastError.h>
+#include <base/WinError.h>
+
+namespace tolvar::user {
+namespace {
+
+std::shared_ptr<InputState> InputOfThread(DWORD threadId) {
+  if (threadId == GetCurrentThreadId()) return CurrentThreadState().input;
+  auto state = FindThreadState(threadId);
+  return state ? state->input : nullptr;
+}
+
+void SetForegroundValue(HWND window) {
+  Station::Get().With([&](StationData& data) {
+    data.foreground = HandleValue(window);
+    return 0;
+  });
+}
+
+// Where activation goes when the active window is hidden or destroyed: its owner when that can take
+// it, else the topmost other visible, enabled top-level window of the thread.
+HWND NextToActivate(HWND leaving) {
+  auto slot = ReadSlot(leaving);
+  if (slot && slot->owner) {
+    HWND owner = HandleOf(slot->owner);
+    auto o = ReadSlot(owner);
+    if (o && IsLocal(*o) && o->tid == GetCurrentThreadId() && (o->style & WS_VISIBLE) && !(o->style & WS_DISABLED)) {
+      return owner;
+    }
+  }
+  for (HWND top : ChildrenOf(Desktop())) {
+    if (top == leaving) continue;
+    auto t = ReadSlot(top);
+    if (!t || !IsLocal(*t) || t->tid != GetCurrentThreadId()) continue;
+    if ((t->style & WS_VISIBLE) && !(t->style & WS_DISABLED) && t->owner != HandleValue(leaving)) return top;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void ActivateWindow(HWND window, WORD how) {
+  auto input = CurrentThreadState().input;
+  HWND old = input->active;
+  if (old && !IsWindow(old)) old = nullptr;
+  if (window == old) return;
+  input->active = window;
+  if (old) {
+    SendMessageA(old, WM_NCACTIVATE, FALSE, 0);
+    SendMessageA(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, IsIconic(old) ? 1 : 0), reinterpret_cast<LPARAM>(window));
+  }
+  if (!window) {
+    HWND focus = input->focus;
+    if (focus && (focus == old || IsDescendant(old, focus))) SetFocus(nullptr);
+    return;
+  }
+  if (input->active != window) return;  // someone activated another window meanwhile
+  SetForegroundValue(window);
+  auto slot = ReadSlot(window);
+  if (slot && slot->prev) SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+  SendMessageA(window, WM_NCACTIVATE, TRUE, 0);
+  SendMessageA(window, WM_ACTIVATE, MAKEWPARAM(how, IsIconic(window) ? 1 : 0), reinterpret_cast<LPARAM>(old));
+  // The focus belongs inside the active window.
+  if (input->active == window) {
+    HWND focus = input->focus;
+    if (!focus || (focus != window && !IsDescendant(window, focus))) SetFocus(window);
+  }
+}
+
+void LoseInputState(HWND window, bool destroying) {
+  auto slot = ReadSlot(window);
+  if (!slot) return;
+  auto input = InputOfThread(slot->tid);
+  if (!input) return;
+  auto inside = [&](HWND h) { return h && (h == window || IsDescendant(window, h)); };
+  if (inside(input->capture)) {
+    HWND lost = input->capture;
+    input->capture = nullptr;
+    Station::Get().With([&](StationData& data) {
+      if (data.capture == HandleValue(lost)) data.capture = 0;
+      return 0;
+    });
+    if (!destroying) SendMessageA(lost, WM_CAPTURECHANGED, 0, 0);
+  }
+  if (slot->tid != GetCurrentThreadId()) return;
+  if (input->active == window) {
+    HWND next = NextToActivate(window);
+    ActivateWindow(next, WA_ACTIVE);
+    if (input->active == window) ActivateWindow(nullptr, WA_INACTIVE);
+  }
+  if (destroying && inside(input->focus)) input->focus = nullptr;
+}
+
+}  // namespace tolvar::user
+
+using namespace tolvar::user;
+
+HWND SetFocus(HWND window) {
+  auto input = CurrentThreadState().input;
+  HWND old = input->focus;
+  if (old && !IsWindow(old)) old = input->focus = nullptr;
+  if (window) {
+    auto slot = ReadSlot(window);
+    if (!slot) return InvalidWindow<HWND>(nullptr);
+    if (!IsLocal(*slot) || InputOfThread(slot->tid) != input) {
+      SetLastError(ERROR_ACCESS_DENIED);
+      return nullptr;
+    }
+    if (window == old) return old;
+    HWND top = TopLevelOf(window);
+    if (top && top != input->active) {
+      ActivateWindow(top, WA_ACTIVE);
+      if (!IsWindow(window)) return nullptr;
+      old = input->focus;
+      if (old == window) return old;
+    }
+  }
+  input->focus = window;
+  if (old && IsWindow(old)) SendMessageA(old, WM_KILLFOCUS, reinterpret_cast<WPARAM>(window), 0);
+  if (input->focus != window) return old;
+  if (window) SendMessageA(window, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
+  return old;
+}
+
+HWND GetFocus() {
+  auto input = CurrentThreadState().input;
+  if (input->focus && !IsWindow(input->focus)) input->focus = nullptr;
+  return input->focus;
+}
+
+HWND SetActiveWindow(HWND window) {
+  auto input = CurrentThreadState().input;
+  HWND old = input->active;
+  if (window) {
+    auto slot = ReadSlot(window);
+    if (!slot) return InvalidWindow<HWND>(nullptr);
+    if (!IsLocal(*slot) || InputOfThread(slot->tid) != input) {
+      SetLastError(ERROR_ACCESS_DENIED);
+      return nullptr;
+    }
+    window = TopLevelOf(window);
+  }
+  ActivateWindow(window, WA_ACTIVE);
+  return old && IsWindow(old) ? old : nullptr;
+}
+
+HWND GetActiveWindow() {
+  auto input = CurrentThreadState().input;
+  if (input->active && !IsWindow(input->active)) input->active = nullptr;
+  return input->active;
+}
+
+BOOL SetForegroundWindow(HWND window) {
+  auto slot = ReadSlot(window);
+  if (!slot) return InvalidWindow(FALSE);
+  HWND top = TopLevelOf(window);
+  if (IsLocal(*slot)) {
+    auto topSlot = ReadSlot(top);
+    if (!topSlot) return FALSE;
+    RunOnWindowThread(*topSlot, [top] {
+      ActivateWindow(top, WA_ACTIVE);
+      return static_cast<LRESULT>(0);
+    });
+  }
+  SetForegroundValue(top);
+  return TRUE;
+}
+
+HWND GetForegroundWindow() {
+  std::uint32_t value = Station::Get().With([](StationData& data) { return data.foreground; });
+  HWND window = HandleOf(value);
+  return value && IsWindow(window) ? window : nullptr;
+}
+
+BOOL AttachThreadInput(DWORD attach, DWORD attachTo, BOOL join) {
+  auto from = FindThreadState(attach);
+  auto to = FindThreadState(attachTo);
+  if (attach == attachTo || !from || !to) {
+    // A thread of another process keeps its own input; there is nothing to join.
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (join) {
+    from->input = to->input;
+  } else {
+    from->input = std::make_shared<InputState>(*to->input);
+  }
+  return TRUE;
+}
+
+HWND SetCapture(HWND window) {
+  auto input = CurrentThreadState().input;
+  HWND old = input->capture;
+  if (window && !IsWindow(window)) return InvalidWindow<HWND>(nullptr);
+  input->capture = window;
+  Station::Get().With([&](StationData& data) {
+    data.capture = HandleValue(window);
+    return 0;
+  });
+  if (old && old != window && IsWindow(old)) {
+    SendMessageA(old, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(window));
+  }
+  return old;
+}
+
+BOOL ReleaseCapture() {
+  auto input = CurrentThreadState().input;
+  HWND old = input->capture;
+  input->capture = nullptr;
+  Station::Get().With([&](StationData& data) {
+    if (data.capture == HandleValue(old)) data.capture = 0;
+    return 0;
+  });
+  if (old && IsWindow(old)) SendMessageA(old, WM_CAPTURECHANGED, 0, 0);
+  return TRUE;
+}
+
+HWND GetCapture() {
+  auto input = CurrentThreadState().input;
+  if (input->capture && !IsWindow(input->capture)) input->capture = nullptr;
+  return input->capture;
+}

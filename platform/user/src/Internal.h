@@ -1,0 +1,151 @@
+#pragma once
+// The window manager's functions that one concern offers another inside the module.
+#include "Desk.h"
+#include "ThreadState.h"
+
+#include <user/Messages.h>
+#include <kernel/Kernel.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tolvar::user {
+
+// Messaging ------------------------------------------------------------------------------------
+
+// Calls the window's procedure on the calling thread; 0 when the window is not this process's.
+LRESULT CallProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// SendMessage with a time-out for other threads; *ok false on failure or time-out.
+LRESULT SendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD timeout, bool* ok);
+// Runs `work` on the thread that owns the (local) window and returns its result; at once when that
+// is the calling thread.
+LRESULT RunOnWindowThread(const WindowSlot& slot, const std::function<LRESULT()>& work, bool* ok = nullptr);
+
+// Time-outs for calls to other processes.
+constexpr DWORD kRemoteTimeout = 5000;
+
+// Requests to other processes ---------------------------------------------------------------------
+
+enum class RemoteOp : std::uint32_t {
+  Message = 0,     // a sent message
+  ShowWindow,      // args: command
+  SetWindowPos,    // args: insertAfter, x, y, cx, cy, flags
+  SetParent,       // args: new parent
+  EnableWindow,    // args: enable
+  Redraw,          // args: RDW_ flags
+  Capture,         // text: name of a file mapping to fill with the window's pixels; args: width, height
+  Count
+};
+
+struct Request {
+  RemoteOp op = RemoteOp::Message;
+  HWND window = nullptr;
+  UINT message = 0;
+  WPARAM wParam = 0;
+  LPARAM lParam = 0;
+  std::vector<std::int64_t> args;
+  std::string text;
+};
+
+struct Answer {
+  LRESULT result = 0;
+  DWORD error = 0;
+  std::string text;
+};
+
+// Sends a request to the process that owns `slot`'s window and waits for the answer while serving
+// what is sent to the calling thread. Nullopt (with the last error set) when the process is gone,
+// has no mailbox or does not answer in time. `wait` false sends without waiting.
+std::optional<Answer> RemoteCall(const WindowSlot& slot, const Request& request, DWORD timeout = kRemoteTimeout,
+                                 bool wait = true);
+// `input`: the message is mouse or keyboard input, queued as such by the receiver.
+bool RemotePost(const WindowSlot& slot, UINT message, WPARAM wParam, LPARAM lParam, bool input = false);
+bool RemotePostThread(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam);
+// Starts the process's mailbox (once).
+void EnsureMailbox();
+// Carries out an operation other than a message on the calling (owner) thread.
+LRESULT ExecuteRemoteOp(const Request& request, Answer& answer);
+
+// Windows -----------------------------------------------------------------------------------------
+
+void DestroyThreadWindows(DWORD threadId);
+std::shared_ptr<WindowClass> FindClass(LPCSTR name, HINSTANCE instance);
+// Sets the window's text in its object and the station's copy.
+void StoreWindowText(HWND window, std::string_view text);
+
+// Geometry ----------------------------------------------------------------------------------------
+
+// The client rectangle a window rectangle leaves for the style (WM_NCCALCSIZE's default).
+RECT NonClientCalcSize(const RECT& window, DWORD style, DWORD exStyle, bool hasMenu);
+bool HasMenuBar(HWND window, DWORD style);
+LRESULT NonClientHitTest(HWND window, POINT screen);
+// Offset of the window's client area from the screen origin / from another window's.
+POINT ClientOriginOnScreen(HWND window);
+POINT WindowOriginOnScreen(HWND window);
+
+// Painting ----------------------------------------------------------------------------------------
+
+// Whether a window of the calling thread needs WM_PAINT, and which (parents first).
+bool ThreadNeedsPaint(DWORD threadId);
+bool SynthesizePaint(HWND filter, UINT first, UINT last, bool remove, MSG& message);
+// Invalidates the whole window, frame and children, for showing, sizing and the like.
+void InvalidateWhole(HWND window, bool erase);
+// Invalidates the part of `parent`'s client area under `rect` (parent client coordinates).
+void InvalidateParentArea(HWND parent, const RECT& rect);
+// Drops paint state and the backing bitmap of a window that goes.
+void ForgetPainting(Window& window);
+// Paints what is pending for the window and its descendants of the calling thread, now.
+void PaintPendingNow(HWND window);
+// Copies a window's pixels (as the screen shows them) into a 32-bit top-down buffer.
+bool CaptureWindowPixels(HWND window, int width, int height, std::uint32_t* pixels);
+void NonClientPaint(HWND window, HRGN region);
+// Draws the non-client area into a DC whose origin is the window's top-left.
+void NonClientPaintInto(HWND window, HDC hdc);
+
+// Input -------------------------------------------------------------------------------------------
+
+constexpr LPARAM kShiftBit = 1 << 25;
+constexpr LPARAM kControlBit = 1 << 26;
+constexpr WPARAM kAltModifier = 0x1000;
+// Queues mouse or keyboard input for the window's thread (of any process).
+bool PostInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Takes the modifier states a keyboard or mouse message carries as the thread's key states.
+void NoteInputMessage(const MSG& message);
+
+// Focus -------------------------------------------------------------------------------------------
+
+// Called for a window that is being hidden or destroyed: focus, activation and capture leave it.
+void LoseInputState(HWND window, bool destroying);
+void ActivateWindow(HWND window, WORD how);
+// A window was shown: activates it when it should be.
+
+// Dialogs -----------------------------------------------------------------------------------------
+
+LRESULT DialogDefaultProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+void RegisterSystemClasses();
+
+// Menus -------------------------------------------------------------------------------------------
+
+// The height of a window's menu bar for a window `width` pixels wide (0 without one).
+int MenuBarHeight(HWND window, int width);
+void DrawMenuBarInto(HWND window, HDC hdc, const RECT& bar);
+void DestroyMenuOfWindow(HMENU menu);
+
+// Carets ------------------------------------------------------------------------------------------
+
+void HideCaretForPaint(HWND window);
+void ShowCaretAfterPaint(HWND window);
+void DestroyCaretOf(HWND window);
+
+// Display -----------------------------------------------------------------------------------------
+
+void TellDisplayCreated(HWND window);
+void TellDisplayDestroyed(HWND window);
+void TellDisplayMoved(HWND window);
+void TellDisplayShown(HWND window, bool visible);
+void TellDisplayPresent(HWND window);
+
+}  // namespace tolvar::user

@@ -1,0 +1,204 @@
+#include "ThreadState.h"
+
+#include "Internal.h"
+
+#include <user/Messages.h>
+#include <user/Window.h>
+
+#include <base/WinError.h>
+#include <kernel/Kernel.h>
+
+#include <algorithm>
+#include <chrono>
+#include <map>
+
+namespace tolvar::user {
+namespace {
+
+struct Registry {
+  std::mutex lock;
+  std::map<DWORD, std::shared_ptr<ThreadState>> threads;
+};
+
+Registry& Threads() {
+  static Registry registry;
+  return registry;
+}
+
+// Ends the thread's window-manager life when the thread ends.
+struct ThreadHolder {
+  std::shared_ptr<ThreadState> state;
+  ~ThreadHolder() {
+    if (!state) return;
+    DestroyThreadWindows(state->Id());
+    {
+      std::lock_guard guard(Threads().lock);
+      Threads().threads.erase(state->Id());
+    }
+    state.reset();
+  }
+};
+
+thread_local ThreadHolder t_holder;
+
+}  // namespace
+
+SentMessage::~SentMessage() {
+  if (done) CloseHandle(done);
+}
+
+void SentMessage::Reply(LRESULT value) {
+  if (replied.load()) return;
+  result = value;
+  replied.store(true);
+  if (onReply) onReply(value);
+  if (done) SetEvent(done);
+}
+
+ThreadState::ThreadState(DWORD id) : m_id(id) {}
+
+ThreadState::~ThreadState() {
+  std::deque<std::shared_ptr<SentMessage>> left;
+  {
+    std::lock_guard guard(m_lock);
+    m_ended = true;
+    left.swap(m_incoming);
+  }
+  for (auto& message : left) message->Reply(0);
+}
+
+bool ThreadState::Queue(std::shared_ptr<SentMessage> message) {
+  {
+    std::lock_guard guard(m_lock);
+    if (m_ended) return false;
+    m_incoming.push_back(std::move(message));
+  }
+  kernel::WakeThreadQueue(m_id, QS_SENDMESSAGE);
+  return true;
+}
+
+bool ThreadState::QueueInput(const MSG& message) {
+  {
+    std::lock_guard guard(m_lock);
+    if (m_ended) return false;
+    m_input.push_back(message);
+  }
+  const bool key = message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST;
+  kernel::WakeThreadQueue(m_id, key ? QS_KEY : message.message == WM_MOUSEMOVE || message.message == WM_NCMOUSEMOVE
+                                                   ? QS_MOUSEMOVE
+                                                   : QS_MOUSEBUTTON);
+  return true;
+}
+
+bool ThreadState::TakeInput(HWND filter, UINT first, UINT last, bool remove, MSG& message,
+                            const std::function<bool(HWND, HWND)>& inFilter) {
+  // Input for a window that has gone goes nowhere.
+  std::vector<MSG> candidates;
+  {
+    std::lock_guard guard(m_lock);
+    candidates.assign(m_input.begin(), m_input.end());
+  }
+  std::vector<HWND> gone;
+  for (const MSG& m : candidates) {
+    if (m.hwnd && !IsWindow(m.hwnd)) gone.push_back(m.hwnd);
+  }
+  if (!gone.empty()) {
+    std::lock_guard guard(m_lock);
+    std::erase_if(m_input, [&](const MSG& m) { return std::find(gone.begin(), gone.end(), m.hwnd) != gone.end(); });
+    candidates.assign(m_input.begin(), m_input.end());
+  }
+  for (std::size_t i = 0; i < candidates.size(); ++i) {
+    const MSG& m = candidates[i];
+    if (!(first == 0 && last == 0) && (m.message < first || m.message > last)) continue;
+    if (filter && !inFilter(filter, m.hwnd)) continue;
+    message = m;
+    if (remove) {
+      std::lock_guard guard(m_lock);
+      // Only this thread takes input out, so the message is still where it was.
+      m_input.erase(m_input.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+    return true;
+  }
+  return false;
+}
+
+DWORD ThreadState::InputStatus() {
+  std::lock_guard guard(m_lock);
+  DWORD bits = 0;
+  for (const MSG& m : m_input) {
+    if (m.message >= WM_KEYFIRST && m.message <= WM_KEYLAST) bits |= QS_KEY;
+    else if (m.message == WM_MOUSEMOVE || m.message == WM_NCMOUSEMOVE) bits |= QS_MOUSEMOVE;
+    else bits |= QS_MOUSEBUTTON;
+  }
+  return bits;
+}
+
+bool ThreadState::HasSent() {
+  std::lock_guard guard(m_lock);
+  return !m_incoming.empty();
+}
+
+void ThreadState::DeliverSent() {
+  for (;;) {
+    std::shared_ptr<SentMessage> message;
+    {
+      std::lock_guard guard(m_lock);
+      if (m_incoming.empty()) return;
+      message = std::move(m_incoming.front());
+      m_incoming.pop_front();
+    }
+    handling.push_back(message);
+    LRESULT result = message->task ? message->task()
+                                   : CallProcedure(message->window, message->message, message->wParam,
+                                                   message->lParam);
+    handling.pop_back();
+    message->Reply(result);
+  }
+}
+
+ThreadState& CurrentThreadState() {
+  if (!t_holder.state) {
+    DWORD id = GetCurrentThreadId();
+    auto state = std::make_shared<ThreadState>(id);
+    {
+      std::lock_guard guard(Threads().lock);
+      Threads().threads[id] = state;
+    }
+    t_holder.state = state;
+    EnsureUserProcess();
+  }
+  return *t_holder.state;
+}
+
+std::shared_ptr<ThreadState> FindThreadState(DWORD threadId) {
+  std::lock_guard guard(Threads().lock);
+  auto it = Threads().threads.find(threadId);
+  return it == Threads().threads.end() ? nullptr : it->second;
+}
+
+bool WaitForReply(SentMessage& message, DWORD timeout, const std::function<bool()>& alive) {
+  using Clock = std::chrono::steady_clock;
+  const auto start = Clock::now();
+  ThreadState& me = CurrentThreadState();
+  for (;;) {
+    if (message.replied.load()) return true;
+    DWORD slice = timeout;
+    if (timeout != INFINITE) {
+      auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+      if (spent >= static_cast<long long>(timeout)) return false;
+      slice = static_cast<DWORD>(timeout - spent);
+    }
+    if (alive && slice > 250) slice = 250;
+    DWORD result = MsgWaitForMultipleObjectsEx(1, &message.done, slice, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
+    if (result == WAIT_OBJECT_0) continue;
+    if (result == WAIT_OBJECT_0 + 1) {
+      me.DeliverSent();
+    } else if (result == WAIT_TIMEOUT) {
+      if (alive && !alive()) return false;
+    } else {
+      return false;
+    }
+  }
+}
+
+}  // namespace tolvar::user

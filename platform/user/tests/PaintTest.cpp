@@ -1,0 +1,151 @@
+// Update regions, WM_PAINT and rendering: windows paint into their top-level window's backing
+// bitmap through DCs clipped to what they may touch.
+#include "Recorder.h"
+
+#include <gtest/gtest.h>
+
+using namespace testing_user;
+
+namespace {
+
+std::vector<std::pair<HWND, RECT>> g_painted;
+
+// Paints its client area in the colour kept in its user data, and notes what it painted.
+LRESULT PaintedProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) {
+    PAINTSTRUCT paint;
+    HDC hdc = BeginPaint(window, &paint);
+    g_painted.emplace_back(window, paint.rcPaint);
+    RECT client;
+    GetClientRect(window, &client);
+    HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(GetWindowLongPtrA(window, GWLP_USERDATA)));
+    FillRect(hdc, &client, brush);
+    DeleteObject(brush);
+    EndPaint(window, &paint);
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LPCSTR PaintedClass() {
+  static ATOM atom = [] {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = PaintedProc;
+    wc.lpszClassName = "Painted";
+    return RegisterClassA(&wc);
+  }();
+  (void)atom;
+  return "Painted";
+}
+
+HWND Painted(DWORD style, int x, int y, int cx, int cy, HWND parent, COLORREF colour, DWORD exStyle = 0) {
+  HWND window = CreateWindowExA(exStyle, PaintedClass(), "Painted", style, x, y, cx, cy, parent, nullptr, nullptr,
+                                nullptr);
+  SetWindowLongPtrA(window, GWLP_USERDATA, static_cast<LONG_PTR>(colour));
+  return window;
+}
+
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+constexpr COLORREF kGreen = RGB(0, 255, 0);
+
+TEST(Painting, PaintComesOnlyWhenTheQueueHasNothingElseAndParentsFirst) {
+  HWND top = Painted(WS_POPUP | WS_VISIBLE, 0, 0, 100, 80, nullptr, kRed);
+  HWND child = Painted(WS_CHILD | WS_VISIBLE, 10, 10, 20, 20, top, kBlue);
+  PostMessageA(top, WM_USER, 0, 0);
+  MSG message;
+  ASSERT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(message.message, static_cast<UINT>(WM_USER));
+  ASSERT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE));
+  EXPECT_EQ(message.message, static_cast<UINT>(WM_PAINT));
+  EXPECT_EQ(message.hwnd, top);
+  g_painted.clear();
+  Pump();
+  ASSERT_EQ(g_painted.size(), 2u);
+  EXPECT_EQ(g_painted[0].first, top);
+  EXPECT_EQ(g_painted[1].first, child);
+  EXPECT_FALSE(PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+
+  // A hidden window keeps its update region but gets no WM_PAINT.
+  ShowWindow(top, SW_HIDE);
+  InvalidateRect(top, nullptr, TRUE);
+  EXPECT_FALSE(PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+  DestroyWindow(top);
+}
+
+TEST(Painting, UpdateRegionsGrowValidateAndReachChildrenUnlessClipped) {
+  HWND top = Painted(WS_POPUP | WS_VISIBLE, 0, 0, 100, 80, nullptr, kRed);
+  HWND child = Painted(WS_CHILD | WS_VISIBLE, 10, 10, 20, 20, top, kBlue);
+  Pump();
+  RECT rect{5, 5, 15, 15};
+  InvalidateRect(top, &rect, FALSE);
+  RECT update;
+  EXPECT_TRUE(GetUpdateRect(top, &update, FALSE));
+  EXPECT_EQ(update.left, 5);
+  EXPECT_EQ(update.bottom, 15);
+  EXPECT_TRUE(GetUpdateRect(child, &update, FALSE));  // the part over the child, in its coordinates
+  EXPECT_EQ(update.left, 0);
+  EXPECT_EQ(update.right, 5);
+  ValidateRect(top, nullptr);
+  EXPECT_FALSE(GetUpdateRect(top, &update, FALSE));
+  EXPECT_TRUE(GetUpdateRect(child, &update, FALSE));  // validating stays with the window itself
+  Pump();
+  EXPECT_FALSE(GetUpdateRect(child, &update, FALSE));
+
+  SetWindowLongA(top, GWL_STYLE, GetWindowLongA(top, GWL_STYLE) | static_cast<LONG>(WS_CLIPCHILDREN));
+  InvalidateRect(top, nullptr, FALSE);
+  EXPECT_FALSE(GetUpdateRect(child, &update, FALSE));
+  g_painted.clear();
+  Pump();
+  ASSERT_EQ(g_painted.size(), 1u);
+  EXPECT_EQ(g_painted[0].second.right, 100);
+  DestroyWindow(top);
+}
+
+TEST(Painting, ChildrenClipSiblingsAndTheParentClipsItsChildren) {
+  HWND top = Painted(WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 100, 80, nullptr, kRed);
+  HWND upper = Painted(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 10, 10, 40, 30, top, kBlue);
+  HWND lower = Painted(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 30, 20, 40, 30, top, kGreen);
+  Pump();
+  // Paint the lower one last: where the upper one lies on it, the upper one's pixels stay.
+  InvalidateRect(lower, nullptr, TRUE);
+  UpdateWindow(lower);
+  HBITMAP image = tolvar::user::RenderWindow(top);
+  ASSERT_TRUE(image);
+  SavePng(image, "clip-siblings");
+  EXPECT_EQ(PixelAt(image, 5, 5), kRed);
+  EXPECT_EQ(PixelAt(image, 15, 15), kBlue);
+  EXPECT_EQ(PixelAt(image, 40, 30), kBlue);   // both children: the upper one
+  EXPECT_EQ(PixelAt(image, 65, 45), kGreen);  // the lower one alone
+  EXPECT_EQ(PixelAt(image, 90, 70), kRed);
+  // The parent painting again does not cover its children.
+  InvalidateRect(top, nullptr, TRUE);
+  UpdateWindow(top);
+  DeleteObject(image);
+  image = tolvar::user::RenderWindow(top);
+  EXPECT_EQ(PixelAt(image, 15, 15), kBlue);
+  EXPECT_EQ(PixelAt(image, 65, 45), kGreen);
+  DeleteObject(image);
+  (void)upper;
+  DestroyWindow(top);
+}
+
+TEST(Painting, TheFrameAndCaptionArePaintedInTheClassicLook) {
+  HWND top = Painted(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 0, 0, 160, 100, nullptr, kRed);
+  SetWindowTextA(top, "Caption");
+  Pump();
+  HBITMAP image = tolvar::user::RenderWindow(top);
+  ASSERT_TRUE(image);
+  SavePng(image, "caption");
+  RECT window, client;
+  GetWindowRect(top, &window);
+  GetClientRect(top, &client);
+  EXPECT_EQ(window.right - window.left - client.right, 6);   // a dialog frame of 3 on each side
+  EXPECT_EQ(window.bottom - window.top - client.bottom, 25);  // and the caption of 19
+  EXPECT_EQ(PixelAt(image, 3, 4), GetSysColor(COLOR_ACTIVECAPTION));  // the gradient starts dark
+  EXPECT_EQ(PixelAt(image, 1, 50), GetSysColor(COLOR_3DHIGHLIGHT));   // the raised edge
+  EXPECT_EQ(PixelAt(image, 80, 60), kRed);
+  DestroyWindow(top);
+}
+
+}  // namespace
