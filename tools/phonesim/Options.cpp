@@ -149,6 +149,7 @@ Faults (all can also be changed while running, see Control):
 Control (one command per line on standard input; each is answered "ok" or "error <reason>"
 on standard output):
   silent on|off|N   garbage on|off   delay MS   drop N   drop-received N   clear   quit
+  reconnect              bring a dropped line back under the same COM name
   lock sim ok|ng   lock phone on|off   lock daybook on|off   lock unreadable on|off
                          the lock states that "ShowLockInfo" reports (kept in the state folder)
   --no-control           do not read standard input; serve until a signal

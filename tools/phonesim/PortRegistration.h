@@ -16,6 +16,10 @@ class PortRegistration {
   // "COMn", or empty when the registry could not take the device.
   const std::string& ComName() const { return m_comName; }
 
+  // The device now stands at `devicePath` (a pseudo-terminal made anew) under the same COM name,
+  // as a phone plugged in again keeps its name. False when the registry did not take it.
+  bool Move(const std::string& devicePath);
+
  private:
   std::string m_devicePath;
   std::string m_comName;

@@ -29,7 +29,8 @@ std::optional<speed_t> SpeedConstant(int baud) {
 
 }  // namespace
 
-SerialLine::SerialLine(int fd, std::string path, bool pseudo) : m_fd(fd), m_path(std::move(path)), m_pseudo(pseudo) {}
+SerialLine::SerialLine(int fd, std::string path, bool pseudo, int baud)
+    : m_fd(fd), m_path(std::move(path)), m_pseudo(pseudo), m_baud(baud) {}
 
 SerialLine::~SerialLine() {
   if (m_fd >= 0) ::close(m_fd);
@@ -55,7 +56,7 @@ std::unique_ptr<SerialLine> SerialLine::OpenPseudoTerminal(std::string& error) {
     cfsetspeed(&modes, B115200);
     tcsetattr(fd, TCSANOW, &modes);
   }
-  return std::unique_ptr<SerialLine>(new SerialLine(fd, name, true));
+  return std::unique_ptr<SerialLine>(new SerialLine(fd, name, true, 0));
 }
 
 std::unique_ptr<SerialLine> SerialLine::OpenDevice(const std::string& path, int baud, std::string& error) {
@@ -85,7 +86,19 @@ std::unique_ptr<SerialLine> SerialLine::OpenDevice(const std::string& path, int 
     return nullptr;
   }
   tcflush(fd, TCIOFLUSH);
-  return std::unique_ptr<SerialLine>(new SerialLine(fd, path, false));
+  return std::unique_ptr<SerialLine>(new SerialLine(fd, path, false, baud));
+}
+
+bool SerialLine::Reconnect(std::string& error) {
+  if (m_fd >= 0) {
+    error = "the line is up";
+    return false;
+  }
+  std::unique_ptr<SerialLine> line = m_pseudo ? OpenPseudoTerminal(error) : OpenDevice(m_path, m_baud, error);
+  if (!line) return false;
+  m_fd = std::exchange(line->m_fd, -1);
+  m_path = line->m_path;
+  return true;
 }
 
 bool SerialLine::PeerPresent() const {

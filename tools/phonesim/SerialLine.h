@@ -31,12 +31,18 @@ class SerialLine {
   // then reports a hang-up), a real device gets its modem lines dropped and is closed.
   void HangUp();
 
+  // Brings a dropped line back, as a cable plugged in again: a new pseudo-terminal (whose path
+  // differs from the old one), or the same device opened again. False, with the reason, when the
+  // line is up or cannot be had.
+  bool Reconnect(std::string& error);
+
  private:
-  SerialLine(int fd, std::string path, bool pseudo);
+  SerialLine(int fd, std::string path, bool pseudo, int baud);
 
   int m_fd = -1;
   std::string m_path;
   bool m_pseudo = true;
+  int m_baud = 0;  // of a real device
 };
 
 }  // namespace phonesim

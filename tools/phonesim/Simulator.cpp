@@ -34,9 +34,11 @@ void WriteOut(const std::string& text) {
 
 }  // namespace
 
-Simulator::Simulator(SerialLine& line, Phone& phone, int baud, Faults faults, bool control)
+Simulator::Simulator(SerialLine& line, Phone& phone, int baud, Faults faults, bool control,
+                     PortRegistration* registration)
     : m_line(line),
       m_phone(phone),
+      m_registration(registration),
       m_byteTime(std::chrono::nanoseconds(10'000'000'000LL / baud)),
       // About a millisecond's worth per write: smooth enough for honest timing, few enough writes.
       m_sliceBytes(std::max<std::size_t>(1, static_cast<std::size_t>(baud) / 10'000)),
@@ -179,6 +181,11 @@ void Simulator::RunControlLine(const std::string& line) {
     m_stop = true;
     return;
   }
+  if (line == "reconnect") {
+    const std::string error = Reconnect();
+    WriteOut(error.empty() ? "ok\n" : "error " + error + "\n");
+    return;
+  }
   // The phone's own state (its locks) first; every other verb is a fault switch.
   if (const std::optional<std::string> refused = m_phone.Control(line)) {
     WriteOut(refused->empty() ? "ok\n" : "error " + *refused + "\n");
@@ -197,6 +204,17 @@ void Simulator::RunControlLine(const std::string& line) {
   // A count of 0 drops the line at once.
   if (m_faults.dropAfterSent == 0 || m_faults.dropAfterReceived == 0) HangUp(Clock::now(), false);
   WriteOut("ok\n");
+}
+
+std::string Simulator::Reconnect() {
+  if (m_hangUpAt) HangUp(Clock::now(), false);  // a drop under way completes first
+  std::string error;
+  if (!m_line.Reconnect(error)) return error;
+  m_writeBlocked = false;
+  if (m_registration && !m_registration->Move(m_line.DevicePath())) {
+    return "the registry did not keep the name for " + m_line.DevicePath();
+  }
+  return {};
 }
 
 int Simulator::Run() {

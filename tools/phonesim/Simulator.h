@@ -2,9 +2,12 @@
 // The simulator's loop: carries bytes between the line and the phone, paces what the phone sends
 // at the line's baud rate (10 bits per byte: start, 8 data bits, stop), holds back what the PC
 // sends for as long as it takes on the wire, applies the fault switches, and reads control lines
-// from standard input, answering each with "ok" or "error <reason>" on standard output.
+// from standard input, answering each with "ok" or "error <reason>" on standard output. Besides the
+// fault switches and the phone's own controls, "reconnect" brings a dropped line back under the
+// same COM name (as a cable plugged in again) and "quit" ends the simulator.
 #include "Faults.h"
 #include "Phone.h"
+#include "PortRegistration.h"
 #include "SerialLine.h"
 
 #include <chrono>
@@ -16,8 +19,10 @@ namespace phonesim {
 
 class Simulator {
  public:
-  // control: read control lines from standard input, and end at its end.
-  Simulator(SerialLine& line, Phone& phone, int baud, Faults faults, bool control);
+  // control: read control lines from standard input, and end at its end. registration: the line's
+  // COM name, kept when the line is reconnected; none leaves the registry alone.
+  Simulator(SerialLine& line, Phone& phone, int baud, Faults faults, bool control,
+            PortRegistration* registration = nullptr);
 
   // Serves until a stop signal, "quit", or the end of standard input. Returns the exit status.
   int Run();
@@ -38,9 +43,12 @@ class Simulator {
   void HangUp(Clock::time_point now, bool afterSending);
   void ReadControl();
   void RunControlLine(const std::string& line);
+  // "reconnect": the empty text, or the reason it failed.
+  std::string Reconnect();
 
   SerialLine& m_line;
   Phone& m_phone;
+  PortRegistration* m_registration;
   std::chrono::nanoseconds m_byteTime;
   std::size_t m_sliceBytes;
   Faults m_faults;

@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
       std::cerr << "phonesim: " << error << "\n";
       return 1;
     }
-    const PortRegistration registration(line->DevicePath());
+    PortRegistration registration(line->DevicePath());
     std::string comName = registration.ComName();
     if (comName.empty()) {
       std::cerr << "phonesim: the registry of " << tolvar::HomeFolder() << " did not take " << line->DevicePath()
@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
     // The one line a parent waits for; everything after it on stdout answers control lines.
     std::printf("%s %s\n", comName.c_str(), line->DevicePath().c_str());
     std::fflush(stdout);
-    Simulator simulator(*line, phone, options->baud, options->faults, options->control);
+    Simulator simulator(*line, phone, options->baud, options->faults, options->control, &registration);
     return simulator.Run();
   } catch (const std::exception& e) {
     std::cerr << "phonesim: " << e.what() << "\n";

@@ -322,6 +322,25 @@ TEST_F(PhoneSim, DropsTheLineAfterTheBytesItWasToldToReceive) {
   EXPECT_EQ(got, "");  // the phone heard "ATE" and nothing more, so it never answered
 }
 
+TEST_F(PhoneSim, ComesBackUnderTheSameComNameWhenReconnected) {
+  Start({.model = "Tavik"});
+  setenv("TOLVAR_HOME", m_phone.Home().c_str(), 1);
+  EXPECT_FALSE(m_phone.Control("reconnect"));  // the line is up
+  ASSERT_TRUE(m_phone.SetFault(Fault::DropAfterSent, 0));
+  std::string got;
+  while (m_port.ReadSome(got, Clock::now() + 2s) > 0) {}
+  ASSERT_TRUE(m_port.HungUp());
+  m_port.Close();
+
+  ASSERT_TRUE(m_phone.Control("reconnect"));
+  const std::optional<std::string> path = tolvar::registry::DevicePathForComName(m_phone.ComName());
+  ASSERT_TRUE(path.has_value());
+  ASSERT_TRUE(m_port.Open(*path)) << *path;
+  m_port.Write("AT+GMM\r");
+  EXPECT_EQ(m_port.ReadUntil("OK\r\n"), "AT+GMM\r\r\nTavik-D\r\n\r\nOK\r\n");
+  unsetenv("TOLVAR_HOME");
+}
+
 TEST_F(PhoneSim, KeepsServingAcrossClosesAndReopensWithoutSpinning) {
   rusage before{};
   getrusage(RUSAGE_CHILDREN, &before);
