@@ -46,3 +46,10 @@ int HexDecode(std::string_view hex, std::span<BYTE> output, DWORD& count) {
   count = static_cast<DWORD>(hex.size() / 2);
   return 1;
 }
+
+std::string HexText(std::span<const BYTE> bytes) {
+  std::string hex(2 * bytes.size() + 1, '\0');
+  HexEncode(bytes, hex);
+  hex.pop_back();
+  return hex;
+}

@@ -3,6 +3,7 @@
 #include <base/WinDef.h>
 
 #include <span>
+#include <string>
 #include <string_view>
 
 // Writes the bytes as hex into `output` with a terminating NUL; 0 (nothing written) when `output`
@@ -13,3 +14,6 @@ int HexEncode(std::span<const BYTE> bytes, std::span<char> output);
 // and the last error ERROR_BAD_HEX when the text is empty, of odd length, holds a character that
 // is no hex digit, or decodes to more than output.size() bytes.
 int HexDecode(std::string_view hex, std::span<BYTE> output, DWORD& count);
+
+// The bytes as hex text.
+std::string HexText(std::span<const BYTE> bytes);

@@ -6,6 +6,8 @@
 
 #include <base/LastError.h>
 
+#include <climits>
+
 namespace {
 
 int Fail() {
@@ -75,8 +77,7 @@ int CLinkEngine::CNFPGetMailCnt(std::array<int, 6>& counts) {
   if (items.GetCount() < counts.size()) return Fail();
   std::array<int, 6> read{};
   for (std::size_t kind = 0; kind < read.size(); ++kind) {
-    read[kind] = ReadNumber(items.GetField(kind));
-    if (read[kind] < 0) return Fail();
+    if (!ReadCount(items.GetField(kind), INT_MAX, read[kind])) return Fail();
   }
   counts = read;
   return 1;

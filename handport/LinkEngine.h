@@ -19,11 +19,26 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Where the link service listens.
 struct LinkServiceAddress {
   std::string host = "localhost";
   u_short port = 4000;
+};
+
+struct CFlashBlock;
+
+// What a chunked transfer reports after each chunk, and the event that stops it there.
+struct TransferControl {
+  HANDLE cancel = nullptr;
+  PA_PROGRESS_CALLBACK progress = nullptr;
+  void* user = nullptr;
+
+  void Report(int total, int current) const;
+  // Whether the cancel event is set (which takes its signal); when it is, the last error is
+  // ERROR_PA_CANCELLED.
+  bool Cancelled() const;
 };
 
 // What "ShowLockInfo" reported when the phone is not free to use.
@@ -126,6 +141,23 @@ class CLinkEngine {
   int CNFStartDataExchange(BYTE mode);
   int CNFPGetMailCnt(std::array<int, 6>& counts);
   int CNFEndDataExchange();
+
+  // --- flash-file block transfers: the file named by the block's numbers, whole; a read fills
+  // the block's data, a write sends it. Progress goes to `callback` with the block's length and
+  // the bytes still to go after each chunk; the block's cancel event stops a read or a write
+  // after the chunk in hand. A failed read leaves the block without data. ---
+  int ReadBlock(CFlashBlock& block, PA_PROGRESS_CALLBACK callback, void* user);
+  int WriteBlock(const CFlashBlock& block, PA_PROGRESS_CALLBACK callback, void* user);
+  int EraseBlock(const CFlashBlock& block);
+
+  // --- message and mail transfers: the bytes of one message of (box 1 to 3, sub-folder, index)
+  // or one mail of (kind 0 to 5, number), in hex chunks of the transfer chunk size. A read fills
+  // `data` (left empty on failure). Progress and cancel as for the block transfers. ---
+  int UMBGetMsgs(int box, int folder, int index, const TransferControl& control, std::vector<BYTE>& data);
+  int UMBSetMsgs(int box, int folder, int index, std::span<const BYTE> data, const TransferControl& control);
+  int CNFPReadData(int kind, int number, const TransferControl& control, std::vector<BYTE>& data);
+  // A mail of no bytes sends nothing and succeeds.
+  int CNFPWriteData(int kind, int number, std::span<const BYTE> data, const TransferControl& control);
 
   // --- settings of the engine ---
   const CString& ModelCode() const { return m_modelCode; }

@@ -35,6 +35,18 @@ int ReadNumber(std::string_view text) {
   return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
+bool ReadCount(std::string_view text, int limit, int& count) {
+  if (text.empty() || text.size() > 10) return false;
+  long long value = 0;
+  for (char c : text) {
+    if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+    value = value * 10 + (c - '0');
+  }
+  if (value > limit) return false;
+  count = static_cast<int>(value);
+  return true;
+}
+
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));

@@ -21,4 +21,8 @@ class CReplyFields {
 // The C library's decimal reading: an optional sign and the leading digits; 0 when there are none.
 int ReadNumber(std::string_view text);
 
+// A count or size the phone reports: decimal digits only, at most `limit`. False for anything
+// else, such as the empty text of a reply that stops short, a sign or trailing characters.
+bool ReadCount(std::string_view text, int limit, int& count);
+
 bool EqualsNoCase(std::string_view a, std::string_view b);
