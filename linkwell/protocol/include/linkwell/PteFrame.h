@@ -21,6 +21,7 @@ constexpr BYTE PTE_REPLY_LEAD = 0xFC;
 // Private last-error values of the phone dialogue.
 constexpr DWORD ERROR_PHONE_BAD_REPLY = 0x20000029;  // an answer that is not the expected one
 constexpr DWORD ERROR_PHONE_NO_REPLY = 0x2000002A;   // nothing arrived within the time-out
+constexpr DWORD ERROR_NO_PHONE_FOUND = 0x30060160;   // no port answered as a phone of the family
 
 // The wake-up sequence, as the four writes that make it: "AT*TRACE\r", 92 SYN bytes, "V" SYN "L"
 // SYN, and "Z" SYN.
