@@ -62,7 +62,7 @@ void FreeWindow(HWND window) {
     if (local->windowClass) --local->windowClass->windows;
   }
   if (topLevel) TellDisplayDestroyed(window);
-  if (local->menu && !(local->dialog)) DestroyMenuOfWindow(local->menu);
+  if (local->menu) DestroyMenuOfWindow(local->menu);
   RemoveLocal(window);
 }
 

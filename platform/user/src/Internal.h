@@ -126,6 +126,8 @@ void ActivateWindow(HWND window, WORD how);
 
 LRESULT DialogDefaultProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 void RegisterSystemClasses();
+// value * numerator / denominator, rounded to the nearest.
+int MulDivRound(int value, int numerator, int denominator);
 
 // Menus -------------------------------------------------------------------------------------------
 

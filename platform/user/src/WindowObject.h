@@ -81,7 +81,8 @@ struct DialogState {
   bool ended = false;
   INT_PTR result = 0;
   bool modal = false;
-  HMENU menu = nullptr;
+  bool ownerDisabled = false;  // a modal loop disabled the owner and enables it again
+  HMENU menu = nullptr;        // a menu the template named, destroyed with the dialog
 };
 
 }  // namespace tolvar::user

@@ -7,6 +7,7 @@
 #include <user/Paint.h>
 #include <user/Input.h>
 #include <user/Dialog.h>
+#include <user/Menu.h>
 #include <user/Cursor.h>
 #include <user/Headless.h>
 #include <user/DisplayBackend.h>
