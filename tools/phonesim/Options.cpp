@@ -129,7 +129,8 @@ Phone:
                          the state folder, else row 1)
   --list-models          print the model rows and exit
   --sw-version TEXT      answer "ShowSwVersion" with TEXT instead of the row's version
-  --state DIR            the phone's state folder (default: phonesim in the home)
+  --state DIR            the phone's state folder (default: phonesim in the home); its
+                         journal.log lists the commands heard since the last wake-up
   --off-time MS|never    how long the phone stays off after "PowerOff" before it is on again
                          in AT mode (default 1000)
 

@@ -113,6 +113,7 @@ void Phone::ReceiveWakeUp(unsigned char byte, std::vector<Emission>& out) {
       m_mode = PhoneMode::Pte;
       m_session = {};
       m_frames.Reset();
+      m_state.StartJournal();
     }
     return;
   }
@@ -124,6 +125,7 @@ void Phone::ReceiveWakeUp(unsigned char byte, std::vector<Emission>& out) {
 void Phone::ReceivePte(unsigned char byte, Clock::time_point now, std::vector<Emission>& out) {
   std::optional<std::string> command = m_frames.Feed(byte);
   if (!command) return;
+  m_state.Journal(*command);
   for (const std::string& reply : m_commands.Run(*command, m_state, m_session)) {
     Append(out, EncodeReplyFrame(reply), true);
   }

@@ -8,6 +8,7 @@ namespace phonesim {
 namespace {
 
 constexpr const char* kStateFile = "phone.ini";
+constexpr const char* kJournalFile = "journal.log";
 
 struct StoredPhone {
   std::string model;
@@ -83,6 +84,13 @@ bool PhoneState::Save(std::string& error) const {
     return false;
   }
   return true;
+}
+
+void PhoneState::StartJournal() const { std::ofstream(m_folder / kJournalFile, std::ios::trunc); }
+
+void PhoneState::Journal(std::string_view command) const {
+  std::ofstream out(m_folder / kJournalFile, std::ios::app | std::ios::binary);
+  out << command << '\n';
 }
 
 std::filesystem::path PhoneState::StoreFolder(std::string_view store) const {

@@ -3,6 +3,7 @@
 // software version, in "phone.ini". The stores that later command families keep (flash files,
 // media folders, messages) live in sub-folders of the same folder, each reached through
 // StoreFolder() under a name of its own, so a family adds its store without touching the others.
+// Beside them, "journal.log" lists the commands of the current command-mode session.
 #include "ModelTable.h"
 
 #include <filesystem>
@@ -26,6 +27,11 @@ class PhoneState {
 
   // The sub-folder that holds one store, created when missing.
   std::filesystem::path StoreFolder(std::string_view store) const;
+
+  // The journal: every command text the phone heard since it was last woken into command mode,
+  // one a line in "journal.log", so that a test can see what reached the phone.
+  void StartJournal() const;
+  void Journal(std::string_view command) const;
 
  private:
   PhoneState(std::filesystem::path folder, ModelRow model, std::string swVersion);

@@ -2,7 +2,8 @@
 // in chunks of 64 bytes that travel as hex text. The store "flash" holds one file per pair
 // ("<file>_<sub>.bin"; a missing file reads as size 0), the selection of the last "FFSRead" and
 // the write that "InitFFSWrite" began. The phonebook's record count and the schedule's restart
-// live here too: the contacts are files (256, slot).
+// live here too: the contacts are files (256, slot). The files share 1 MiB; a write that would
+// not fit is refused before any chunk.
 #include "Families.h"
 #include "StoreFiles.h"
 
@@ -14,7 +15,8 @@ namespace {
 
 constexpr const char* kStore = "flash";
 constexpr std::size_t kChunk = 64;
-constexpr long long kMaxFileSize = 1 << 20;
+constexpr long long kCapacity = 1 << 20;  // bytes of all flash files together
+constexpr int kErrorNoRoom = 4;
 constexpr int kContactFile = 256;
 constexpr int kContactSlots = 500;
 
@@ -56,12 +58,23 @@ void ShowBufferDump(CommandCall& call) {
   call.Ret("ShowBufferDump", HexOf(std::string_view(bytes).substr(at, kChunk)));
 }
 
+// The bytes of every flash file but (file, sub), which a write replaces.
+long long UsedBytes(const PhoneState& phone, long long file, long long sub) {
+  long long used = 0;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(phone.StoreFolder(kStore), ec)) {
+    if (entry.path().extension() == ".bin" && entry.path() != FileOf(phone, file, sub)) {
+      used += static_cast<long long>(entry.file_size(ec));
+    }
+  }
+  return used;
+}
+
 void InitFFSWrite(CommandCall& call) {
   long long file, sub;
   const auto size = call.args.size() == 3 ? ParseNumber(call.args[2]) : std::nullopt;
-  if (!size || *size < 0 || *size > kMaxFileSize || !FileArguments(call, file, sub)) {
-    return call.Error("InitFFSWrite", kErrorBadArguments);
-  }
+  if (!size || *size < 0 || !FileArguments(call, file, sub)) return call.Error("InitFFSWrite", kErrorBadArguments);
+  if (*size > kCapacity - UsedBytes(call.phone, file, sub)) return call.Error("InitFFSWrite", kErrorNoRoom);
   if (*size == 0) {
     // Nothing will follow: the file is empty now.
     RemoveStoreFile(FileOf(call.phone, file, sub));

@@ -4,6 +4,8 @@
 #include "Families.h"
 #include "StoreFiles.h"
 
+#include <sstream>
+
 namespace phonesim {
 
 namespace {
@@ -32,9 +34,19 @@ std::optional<std::vector<long long>> Numbers(const std::vector<std::string>& ar
   return numbers;
 }
 
+std::filesystem::path WritePart(const PhoneState& phone) { return phone.StoreFolder(kStore) / "write.part"; }
+std::filesystem::path WriteSelection(const PhoneState& phone) { return phone.StoreFolder(kStore) / "write.sel"; }
+
+// A mail written in part is forgotten when a data exchange begins or ends.
+void DropOpenWrite(const PhoneState& phone) {
+  RemoveStoreFile(WritePart(phone));
+  RemoveStoreFile(WriteSelection(phone));
+}
+
 void CNFStartDataExchange(CommandCall& call) {
   const auto n = Numbers(call.args, 1);
   if (!n || (*n)[0] < 0 || (*n)[0] > 255) return call.Error("CNFStartDataExchange", kErrorBadArguments);
+  DropOpenWrite(call.phone);
   call.Ret("CNFStartDataExchange", "DONE");
 }
 
@@ -71,8 +83,10 @@ void CNFPReadData(CommandCall& call) {
   call.Ret("CNFPReadData", std::to_string(part) + "," + HexOf(std::string_view(*bytes).substr(at, chunk)));
 }
 
-// "CNFPWriteData,<kind>,<number>,<sequence>,<hex>": sequence 0 begins a mail, -1 brings its last
-// chunk and stores it; each is answered "CNFPWriteData:RET:<sequence>:DONE".
+// "CNFPWriteData,<kind>,<number>,<sequence>,<hex>": sequence 0 begins a mail and each chunk after
+// it brings the next number, up to -1, which brings the last chunk and stores the mail (a mail of
+// one chunk is -1 alone). Each is answered "CNFPWriteData:RET:<sequence>:DONE"; a chunk out of
+// order, or for another mail than the one begun, is refused.
 void CNFPWriteData(CommandCall& call) {
   const auto kind = call.args.size() == 4 ? ParseNumber(call.args[0]) : std::nullopt;
   const auto number = call.args.size() == 4 ? ParseNumber(call.args[1]) : std::nullopt;
@@ -81,19 +95,29 @@ void CNFPWriteData(CommandCall& call) {
   if (!kind || *kind < 0 || *kind >= kKinds || !number || *number < 1 || !sequence || *sequence < -1 || !bytes) {
     return call.Error("CNFPWriteData", kErrorBadArguments);
   }
-  const std::filesystem::path part = call.phone.StoreFolder(kStore) / "write.part";
-  std::string data = *sequence == 0 ? std::string() : ReadStoreFile(part).value_or("");
+  // The mail begun: "<kind> <number> <next sequence>".
+  const std::vector<std::string> open = ReadStoreLines(WriteSelection(call.phone));
+  long long openKind = -1, openNumber = -1, next = -1;
+  if (!open.empty()) std::istringstream(open[0]) >> openKind >> openNumber >> next;
+  const bool continues = openKind == *kind && openNumber == *number;
+  if (*sequence > 0 && (!continues || *sequence != next)) return call.Error("CNFPWriteData", kErrorBadArguments);
+  std::string data = *sequence != 0 && continues ? ReadStoreFile(WritePart(call.phone)).value_or("") : std::string();
   data += *bytes;
   if (*sequence == -1) {
     WriteStoreFile(MailOf(call.phone, *kind, *number), data);
-    RemoveStoreFile(part);
+    DropOpenWrite(call.phone);
   } else {
-    WriteStoreFile(part, data);
+    WriteStoreFile(WritePart(call.phone), data);
+    WriteStoreLines(WriteSelection(call.phone),
+                    {call.args[0] + " " + call.args[1] + " " + std::to_string(*sequence + 1)});
   }
   call.replies.push_back("CNFPWriteData:RET:" + call.args[2] + ":DONE");
 }
 
-void CNFEndDataExchange(CommandCall& call) { call.Ret("CNFEndDataExchange", "DONE"); }
+void CNFEndDataExchange(CommandCall& call) {
+  DropOpenWrite(call.phone);
+  call.Ret("CNFEndDataExchange", "DONE");
+}
 
 }  // namespace
 

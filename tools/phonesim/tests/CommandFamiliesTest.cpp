@@ -78,6 +78,15 @@ TEST_F(CommandFamiliesTest, FlashFilesAreWrittenAndReadInChunks) {
   EXPECT_EQ(Run("GetPBRecordCount"), "GetPBRecordCount:RET:0");
 }
 
+TEST_F(CommandFamiliesTest, AFlashWriteThatWouldNotFitIsRefused) {
+  const long long capacity = 1 << 20;
+  WriteStoreFile(m_state->StoreFolder("flash") / "100_0.bin", std::string(1000, 'b'));
+  EXPECT_EQ(Run("InitFFSWrite,106,110," + std::to_string(capacity - 999)), "InitFFSWrite:ERROR:4");
+  EXPECT_EQ(Run("InitFFSWrite,106,110," + std::to_string(capacity - 1000)), "InitFFSWrite:RET:1");
+  // A file that is replaced does not count against its own new size.
+  EXPECT_EQ(Run("InitFFSWrite,100,0," + std::to_string(capacity)), "InitFFSWrite:RET:1");
+}
+
 TEST_F(CommandFamiliesTest, MediaFoldersAndFiles) {
   EXPECT_EQ(Run("GetFolderNum,0"), "GetFolderNum:RET:1");
   EXPECT_EQ(Run("GetFolderName,0,0"), "GetFolderName:RET:0,100,0,1,10,Camera");
@@ -144,6 +153,19 @@ TEST_F(CommandFamiliesTest, MailsAreCountedReadAndWritten) {
   EXPECT_EQ(Run("CNFPReadData,2,1,0,128"), "CNFPReadData:RET:0,65");
   EXPECT_EQ(Run("CNFPReadData,2,1,2,128"), "CNFPReadData:RET:2,62");
   EXPECT_EQ(Run("CNFEndDataExchange"), "CNFEndDataExchange:RET:DONE");
+}
+
+TEST_F(CommandFamiliesTest, MailChunksComeInOrder) {
+  EXPECT_EQ(Run("CNFStartDataExchange,1"), "CNFStartDataExchange:RET:DONE");
+  EXPECT_EQ(Run("CNFPWriteData,1,1,0,61"), "CNFPWriteData:RET:0:DONE");
+  EXPECT_EQ(Run("CNFPWriteData,1,1,2,62"), "CNFPWriteData:ERROR:3");  // chunk 1 is missing
+  EXPECT_EQ(Run("CNFPWriteData,1,2,1,62"), "CNFPWriteData:ERROR:3");  // another mail
+  EXPECT_EQ(Run("CNFPWriteData,1,1,1,62"), "CNFPWriteData:RET:1:DONE");
+  // A mail begun and left: the next exchange forgets it, and a mail of one chunk is that chunk.
+  EXPECT_EQ(Run("CNFEndDataExchange"), "CNFEndDataExchange:RET:DONE");
+  EXPECT_EQ(Run("CNFStartDataExchange,1"), "CNFStartDataExchange:RET:DONE");
+  EXPECT_EQ(Run("CNFPWriteData,1,1,-1,63"), "CNFPWriteData:RET:-1:DONE");
+  EXPECT_EQ(Run("CNFPReadData,1,1,0,128"), "CNFPReadData:RET:0,1");
 }
 
 }  // namespace

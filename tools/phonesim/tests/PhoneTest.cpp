@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 using namespace phonesim;
 using namespace std::chrono_literals;
@@ -169,4 +170,22 @@ TEST_F(PhoneTest, WithoutAnOffTimeThePhoneStaysOff) {
   EXPECT_FALSE(m_phone->NextTick());
   m_phone->Tick(m_now + 24h);
   EXPECT_EQ(m_phone->Mode(), PhoneMode::Off);
+}
+
+TEST_F(PhoneTest, TheJournalListsTheCommandsOfTheCurrentSession) {
+  const std::filesystem::path journal = m_folder / "journal.log";
+  auto lines = [&] {
+    std::ifstream in(journal);
+    std::vector<std::string> read;
+    for (std::string line; std::getline(in, line);) read.push_back(line);
+    return read;
+  };
+  Wake();
+  Send(Frame("UsePteCommand,00129"));
+  Send(Frame("FFSRead,106,110"));
+  EXPECT_EQ(lines(), (std::vector<std::string>{"UsePteCommand,00129", "FFSRead,106,110"}));
+  Send(Frame("EXIT"));
+  Wake();  // a new session starts a new journal
+  Send(Frame("ShowSwVersion"));
+  EXPECT_EQ(lines(), std::vector<std::string>{"ShowSwVersion"});
 }
