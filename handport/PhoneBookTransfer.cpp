@@ -1,0 +1,147 @@
+// The contact store's transfers: one flash file (256, slot) per contact.
+#include "PhoneBookStore.h"
+
+#include "LinkEngine.h"
+#include "PhoneText.h"
+#include "StoreTransfer.h"
+
+#include <handport/PhoneErrors.h>
+
+#include <base/LastError.h>
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+constexpr DWORD kWorkPerSlot = 8;
+
+// The phone's count of its contacts. Only a well-formed count is taken: a phone that cannot count
+// ("...:RET:ERROR") has every slot read, but an error answer or a count that is no number fails,
+// for reading a wrong count of 0 would pass for an empty phone book.
+int QueryContactCount(CLinkEngine& engine, int slotCount, int& count) {
+  std::string reply;
+  if (!engine.Exchange("GetPBRecordCount", reply)) return 0;
+  CReplyFields fields;
+  fields.Split(reply, ":");
+  const std::string& value = fields.GetField(2);
+  if (fields.GetCount() != 3 || fields.GetField(0) != "GetPBRecordCount" || fields.GetField(1) != "RET") {
+    SetLastError(ERROR_PHONE_BAD_REPLY);
+    return 0;
+  }
+  if (value == "ERROR") {
+    count = slotCount;
+    return 1;
+  }
+  const bool digits = !value.empty() && value.size() <= 9 &&
+                      std::all_of(value.begin(), value.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+  if (!digits) {
+    SetLastError(ERROR_PHONE_BAD_REPLY);
+    return 0;
+  }
+  count = ReadNumber(value);
+  return 1;
+}
+
+void AppendName(std::vector<BYTE>& file, const CString& name) {
+  CPhoneText text(name);
+  const BYTE* bytes = nullptr;
+  int length = 0;
+  text.ToUtf8(bytes, length);
+  file.push_back(static_cast<BYTE>(length));
+  file.push_back(static_cast<BYTE>(length >> 8));
+  file.insert(file.end(), bytes, bytes + length);
+}
+
+}  // namespace
+
+int CPhoneBookStore::TakePhoneLayout(CLinkEngine& engine, DWORD failure) {
+  CString version;
+  if (!engine.ShowSwVersion(version)) {
+    SetLastError(failure);
+    return 0;
+  }
+  const char lead = version.IsEmpty() ? '\0' : static_cast<LPCSTR>(version)[0];
+  if (lead == 'B' || lead == 'T') m_shortLayout = true;
+  ApplyLayout();
+  return 1;
+}
+
+int CPhoneBookStore::CheckRange(int& first, int& last) const {
+  if (first == -1 && last == -1) {
+    first = 0;
+    last = m_slotCount - 1;
+  }
+  if (first < 0 || last >= m_slotCount || last < first) {
+    SetLastError(ERROR_PB_BAD_SLOT);
+    return 0;
+  }
+  return 1;
+}
+
+int CPhoneBookStore::Download(HANDLE cancel, CLinkEngine& engine, int first, int last) {
+  m_workCount = 0;
+  // A whole download asks no file once as many contacts as the phone counts have been read.
+  int expected = m_slotCount;
+  if (first == -1 && last == -1 && !QueryContactCount(engine, m_slotCount, expected)) return 0;
+  if (!CheckRange(first, last)) return 0;
+  if (!TakePhoneLayout(engine, ERROR_PB_DOWNLOAD_VERSION)) return 0;
+
+  int found = 0;
+  std::vector<BYTE> bytes;
+  for (int slot = first; slot <= last; ++slot) {
+    if (TransferCancelled(cancel)) return 0;
+    const std::span<BYTE> record = Slot(slot);
+    if (found >= expected) {
+      std::fill(record.begin(), record.end(), 0xFF);
+      m_used[static_cast<std::size_t>(slot)] = 0;
+      continue;
+    }
+    if (!ReadRecordFile(engine, kContactFile, slot, bytes)) return 0;
+    if (!bytes.empty() && bytes.size() != m_layout.size) {
+      SetLastError(ERROR_PB_BAD_FILE_SIZE);
+      return 0;
+    }
+    // A file of size 0 is an empty slot.
+    if (bytes.empty()) {
+      bytes.assign(m_layout.size, 0xFF);
+      m_used[static_cast<std::size_t>(slot)] = 0;
+    } else {
+      ++found;
+      m_used[static_cast<std::size_t>(slot)] = 1;
+    }
+    engine.ReportProgress(last - first, slot - first);
+    std::copy(bytes.begin(), bytes.end(), record.begin());
+    m_workCount += kWorkPerSlot;
+  }
+  return 1;
+}
+
+int CPhoneBookStore::Upload(HANDLE cancel, CLinkEngine& engine, int first, int last) {
+  m_workCount = 0;
+  if (!CheckRange(first, last)) return 0;
+  if (!TakePhoneLayout(engine, ERROR_PB_UPLOAD_VERSION)) return 0;
+
+  for (int slot = first; slot <= last; ++slot) {
+    if (TransferCancelled(cancel)) return 0;
+    if (m_used[static_cast<std::size_t>(slot)]) {
+      // The phone shows the names of the contact's picture and melody; it is given them by the
+      // ids as they read back.
+      const std::span<const BYTE> record = SlotRecord(slot);
+      CString picture, melody;
+      if (m_resources != nullptr) {
+        picture = m_resources->DisplayNameOf(RESOURCE_PICTURES, IdOf(record, m_layout.picture));
+        melody = m_resources->DisplayNameOf(RESOURCE_SOUNDS, IdOf(record, m_layout.melody));
+      }
+      std::vector<BYTE> bytes(record.begin(), record.end());
+      AppendName(bytes, picture);
+      AppendName(bytes, melody);
+      if (!WriteRecordFile(engine, kContactFile, slot, bytes)) return 0;
+    } else if (!EraseRecordFile(engine, kContactFile, slot)) {
+      return 0;
+    }
+    engine.ReportProgress(last - first, slot - first);
+    m_workCount += kWorkPerSlot;
+  }
+  return 1;
+}

@@ -1,0 +1,9 @@
+# The record stores (contacts, schedule, to-do) and the resource caches of the phone-access library.
+target_sources(Handport PRIVATE
+  PhoneBookStore.cpp PhoneBookTransfer.cpp RecordBlocks.cpp ResourceCache.cpp ScheduleStore.cpp StoreFields.cpp
+  StoreTransfer.cpp ToDoStore.cpp)
+
+tolvar_test(handport_store_tests LABEL unit
+  SOURCES tests/support/FlashFilePhone.cpp tests/ResourceCacheStoreTest.cpp tests/ScheduleStoreTest.cpp
+          tests/ToDoStoreTest.cpp tests/PhoneBookStoreTest.cpp
+  DEPS Handport handport_test_support base_testing)
