@@ -25,11 +25,14 @@ Registry& Threads() {
   return registry;
 }
 
+thread_local ThreadState* t_state = nullptr;  // trivial: reading it registers nothing
+
 // Ends the thread's window-manager life when the thread ends.
 struct ThreadHolder {
   std::shared_ptr<ThreadState> state;
   ~ThreadHolder() {
     if (!state) return;
+    t_state = nullptr;
     DestroyThreadWindows(state->Id());
     {
       std::lock_guard guard(Threads().lock);
@@ -157,14 +160,18 @@ void ThreadState::DeliverSent() {
 }
 
 ThreadState& CurrentThreadState() {
+  if (t_state) return *t_state;
+  // The kernel's record of the thread is made first, so that it is destroyed after ours: ours
+  // destroys the thread's windows, which still asks the kernel things.
+  DWORD id = GetCurrentThreadId();
   if (!t_holder.state) {
-    DWORD id = GetCurrentThreadId();
     auto state = std::make_shared<ThreadState>(id);
     {
       std::lock_guard guard(Threads().lock);
       Threads().threads[id] = state;
     }
     t_holder.state = state;
+    t_state = state.get();
     EnsureUserProcess();
   }
   return *t_holder.state;

@@ -1,0 +1,83 @@
+// A program the launcher-style test starts: it reads " hWnd=%08X hMainWnd=%08X" from its command
+// line, puts its dialog inside the host's window with SetParent, tells the host with WM_USER, runs
+// until WM_CLOSE comes to its main thread, and says goodbye with the registered
+// "WM_CLOSE_MAIN_FRAME". With "stay" it never leaves on its own.
+#include <user/User.h>
+
+#include <gdi/Gdi.h>
+#include <kernel/Kernel.h>
+#include <resources/Resource.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+HWND g_hostMain = nullptr;
+
+LRESULT PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) {
+    PAINTSTRUCT paint;
+    HDC hdc = BeginPaint(window, &paint);
+    RECT client;
+    GetClientRect(window, &client);
+    HBRUSH brush = CreateSolidBrush(RGB(0, 160, 0));
+    FillRect(hdc, &client, brush);
+    DeleteObject(brush);
+    EndPaint(window, &paint);
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+INT_PTR DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  if (message == WM_INITDIALOG) return TRUE;
+  if (message == WM_USER + 5) {
+    // Asks the host something back while the host waits for this answer.
+    LRESULT fromHost = SendMessageA(g_hostMain, WM_USER + 6, wParam, 0);
+    SetWindowLongPtrA(dialog, DWLP_MSGRESULT, fromHost + 1);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+HWND HandleAfter(const char* commandLine, const char* key) {
+  const char* at = std::strstr(commandLine, key);
+  unsigned value = 0;
+  if (at) std::sscanf(at + std::strlen(key), "%x", &value);
+  return reinterpret_cast<HWND>(static_cast<ULONG_PTR>(value));
+}
+
+}  // namespace
+
+int main() {
+  const char* commandLine = GetCommandLineA();
+  HWND host = HandleAfter(commandLine, "hWnd=");
+  g_hostMain = HandleAfter(commandLine, "hMainWnd=");
+  const bool stay = std::strstr(commandLine, " stay") != nullptr;
+  const UINT closeMainFrame = RegisterWindowMessageA("WM_CLOSE_MAIN_FRAME");
+
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = PanelProc;
+  wc.lpszClassName = "HostedPanel";
+  RegisterClassA(&wc);
+  HWND dialog = CreateDialogParamA(nullptr, MAKEINTRESOURCEA(1), nullptr, DialogProc, 0);
+  if (!dialog) return 2;
+  if (!SetParent(dialog, host)) return 3;
+  SetWindowLongA(dialog, GWL_STYLE,
+                 static_cast<LONG>((static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE)) & ~(WS_CAPTION | WS_THICKFRAME)) |
+                                   WS_CLIPCHILDREN));
+  PostMessageA(g_hostMain, WM_USER, reinterpret_cast<WPARAM>(dialog), 0);
+
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0)) {
+    if (!message.hwnd && message.message == WM_CLOSE && !stay) break;
+    if (!IsDialogMessageA(dialog, &message)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+  }
+  DestroyWindow(dialog);
+  PostMessageA(g_hostMain, closeMainFrame, 0, 0);
+  return 0;
+}

@@ -1,0 +1,211 @@
+// Two real processes, as the launcher and a program it hosts: the program puts its dialog inside
+// this process's window, and this process finds it by its owner process, moves, shows, renders,
+// hides and closes it through the window station and the program's mailbox.
+#include <user/User.h>
+
+#include <base/LastError.h>
+#include <base/Time.h>
+#include <base/WinError.h>
+#include <gdi/Gdi.h>
+#include <kernel/Kernel.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+struct HostLog {
+  HWND ready = nullptr;        // WM_USER's wParam: the program's dialog
+  UINT closeMainFrame = 0;     // the registered message that came, 0 until it does
+  WPARAM askedBack = 0;        // WM_USER + 6, sent back by the program during our send
+};
+HostLog g_host;
+
+LRESULT HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_USER) {
+    g_host.ready = reinterpret_cast<HWND>(wParam);
+    return 0;
+  }
+  if (message == WM_USER + 6) {
+    g_host.askedBack = wParam;
+    return static_cast<LRESULT>(wParam * 2);
+  }
+  if (message >= 0xC000) {
+    g_host.closeMainFrame = message;
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT ViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_ERASEBKGND) {
+    RECT client;
+    GetClientRect(window, &client);
+    HBRUSH brush = CreateSolidBrush(RGB(255, 255, 255));
+    FillRect(reinterpret_cast<HDC>(wParam), &client, brush);
+    DeleteObject(brush);
+    return 1;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Runs this thread's messages until `done` says so or the time is up.
+template <class F>
+bool PumpUntil(F done, DWORD milliseconds = 10000) {
+  const DWORD start = GetTickCount();
+  MSG message;
+  while (!done()) {
+    if (GetTickCount() - start > milliseconds) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+  }
+  return true;
+}
+
+class Hosting : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    // The program inherits the environment: the same home, so the same station. One home for the
+    // whole test program, as the station stays with the home it was first opened in.
+    std::string pattern = (std::filesystem::temp_directory_path() / "user-e2e-XXXXXX").string();
+    if (mkdtemp(pattern.data())) setenv("TOLVAR_HOME", pattern.c_str(), 1);
+  }
+  void SetUp() override {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = HostProc;
+    wc.lpszClassName = "HostFrame";
+    RegisterClassA(&wc);
+    wc.lpfnWndProc = ViewProc;
+    wc.lpszClassName = "HostView";
+    RegisterClassA(&wc);
+    m_main = CreateWindowExA(0, "HostFrame", "Host", WS_POPUP | WS_VISIBLE, 50, 50, 400, 300, nullptr, nullptr,
+                             nullptr, nullptr);
+    m_view = CreateWindowExA(0, "HostView", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 100, 0, 300, 300, m_main,
+                             nullptr, nullptr, nullptr);
+    g_host = {};
+  }
+  void TearDown() override {
+    if (m_process.hProcess) {
+      if (WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(m_process.hProcess, 9);
+      WaitForSingleObject(m_process.hProcess, 5000);
+      CloseHandle(m_process.hProcess);
+      CloseHandle(m_process.hThread);
+    }
+    DestroyWindow(m_main);
+  }
+  bool Start(const char* extra = "") {
+    char commandLine[160];
+    std::snprintf(commandLine, sizeof commandLine, "user_child_hosted.exe hWnd=%08X hMainWnd=%08X%s",
+                  static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(m_view)),
+                  static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(m_main)), extra);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    return CreateProcessA(nullptr, commandLine, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &m_process);
+  }
+  // The view's child that belongs to the program, found as the launcher finds it.
+  HWND HostedChild() {
+    for (HWND child = GetWindow(m_view, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      DWORD process = 0;
+      GetWindowThreadProcessId(child, &process);
+      if (process == m_process.dwProcessId) return child;
+    }
+    return nullptr;
+  }
+  HWND m_main = nullptr;
+  HWND m_view = nullptr;
+  PROCESS_INFORMATION m_process{};
+};
+
+TEST_F(Hosting, AProgramsDialogLivesInTheHostsViewAndLeavesWhenTheProgramEnds) {
+  ASSERT_TRUE(Start());
+  ASSERT_TRUE(PumpUntil([] { return g_host.ready != nullptr; }));
+  HWND hosted = HostedChild();
+  ASSERT_EQ(hosted, g_host.ready);
+  EXPECT_NE(GetWindowThreadProcessId(hosted, nullptr), GetCurrentThreadId());
+  EXPECT_EQ(GetAncestor(hosted, GA_PARENT), m_view);
+  char text[32];
+  EXPECT_EQ(GetWindowTextA(hosted, text, sizeof text), 6);
+  EXPECT_STREQ(text, "Hosted");
+  GetClassNameA(hosted, text, sizeof text);
+  EXPECT_STREQ(text, "#32770");
+  EXPECT_EQ(GetWindowLongA(hosted, GWL_STYLE) & WS_CAPTION, 0);
+
+  // Moved, shown and rendered by the host; carried out by the program's own thread.
+  EXPECT_TRUE(MoveWindow(hosted, 20, 30, 200, 120, TRUE));
+  RECT rect;
+  GetWindowRect(hosted, &rect);
+  EXPECT_EQ(rect.left, 50 + 100 + 20);
+  EXPECT_EQ(rect.top, 50 + 30);
+  EXPECT_EQ(rect.right - rect.left, 200);
+  EXPECT_FALSE(ShowWindow(hosted, SW_SHOW));
+  EXPECT_TRUE(IsWindowVisible(hosted));
+  PumpUntil([] { return false; }, 100);
+  HBITMAP image = tolvar::user::RenderWindow(m_main);
+  ASSERT_TRUE(image);
+  if (const char* dir = std::getenv("TEST_PNG_DIR")) {
+    tolvar::gdi::WritePng(image, (std::string(dir) + "/hosting.png").c_str());
+  }
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, image);
+  POINT panel{0, 0};
+  MapWindowPoints(GetDlgItem(hosted, 10), m_main, &panel, 1);
+  EXPECT_EQ(GetPixel(dc, panel.x + 3, panel.y + 3), RGB(0, 160, 0));                   // the program's panel
+  EXPECT_EQ(GetPixel(dc, 100 + 20 + 195, 30 + 115), GetSysColor(COLOR_3DFACE));       // its dialog
+  EXPECT_EQ(GetPixel(dc, 100 + 5, 5), RGB(255, 255, 255));                             // the host's view
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(image);
+
+  // A send into the program, which asks the host back before it answers.
+  EXPECT_EQ(SendMessageA(hosted, WM_USER + 5, 21, 0), 43);
+  EXPECT_EQ(g_host.askedBack, 21u);
+  EXPECT_TRUE(SetWindowTextA(hosted, "Renamed"));
+  GetWindowTextA(hosted, text, sizeof text);
+  EXPECT_STREQ(text, "Renamed");
+  EXPECT_FALSE(EnableWindow(hosted, FALSE));
+  EXPECT_FALSE(IsWindowEnabled(hosted));
+  EnableWindow(hosted, TRUE);
+  EXPECT_TRUE(ShowWindow(hosted, SW_HIDE));
+  EXPECT_FALSE(IsWindowVisible(hosted));
+
+  // Closing: a thread message to the program's main thread; it answers with the registered message.
+  EXPECT_TRUE(PostThreadMessageA(m_process.dwThreadId, WM_CLOSE, 0, 0));
+  ASSERT_TRUE(PumpUntil([] { return g_host.closeMainFrame != 0; }));
+  EXPECT_EQ(g_host.closeMainFrame, RegisterWindowMessageA("WM_CLOSE_MAIN_FRAME"));
+  EXPECT_EQ(WaitForSingleObject(m_process.hProcess, 10000), WAIT_OBJECT_0);
+  DWORD code = 1;
+  GetExitCodeProcess(m_process.hProcess, &code);
+  EXPECT_EQ(code, 0u);
+  EXPECT_FALSE(IsWindow(hosted));
+  EXPECT_EQ(HostedChild(), nullptr);
+}
+
+TEST_F(Hosting, TheWindowsOfAProgramThatDiedAreNoWindowsAndRequestsToThemFail) {
+  ASSERT_TRUE(Start(" stay"));
+  ASSERT_TRUE(PumpUntil([] { return g_host.ready != nullptr; }));
+  HWND hosted = HostedChild();
+  ASSERT_TRUE(IsWindow(hosted));
+  ASSERT_TRUE(TerminateProcess(m_process.hProcess, 9));
+  ASSERT_EQ(WaitForSingleObject(m_process.hProcess, 10000), WAIT_OBJECT_0);
+  EXPECT_FALSE(IsWindow(hosted));
+  EXPECT_EQ(HostedChild(), nullptr);
+  EXPECT_EQ(GetWindow(m_view, GW_CHILD), nullptr);
+  SetLastError(0);
+  EXPECT_FALSE(MoveWindow(hosted, 0, 0, 10, 10, TRUE));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_FALSE(PostMessageA(hosted, WM_USER, 0, 0));
+  EXPECT_FALSE(PostThreadMessageA(m_process.dwThreadId, WM_CLOSE, 0, 0));
+  // The host's own windows go on as before.
+  EXPECT_TRUE(IsWindow(m_view));
+  HBITMAP image = tolvar::user::RenderWindow(m_main);
+  EXPECT_TRUE(image);
+  DeleteObject(image);
+}
+
+}  // namespace
