@@ -5,6 +5,7 @@
 // live here too: the contacts are files (256, slot). The files share 1 MiB; a write that would
 // not fit is refused before any chunk.
 #include "Families.h"
+#include "RecordFiles.h"
 #include "StoreFiles.h"
 
 #include <sstream>
@@ -105,7 +106,7 @@ void SetBufferDump(CommandCall& call) {
     WriteStoreFile(WritePart(call.phone), part);
     return call.Ret("SetBufferDump", "0");
   }
-  WriteStoreFile(FileOf(call.phone, file, sub), part);
+  WriteStoreFile(FileOf(call.phone, file, sub), KeptFlashFile(call.phone, file, std::move(part)));
   RemoveStoreFile(WritePart(call.phone));
   RemoveStoreFile(WriteSelection(call.phone));
   call.Ret("SetBufferDump", "1");
