@@ -1,6 +1,8 @@
 #pragma once
 // The last-error values that the phone-access library leaves for the applications after a failed
 // operation (read with GetLastError). Each record store has a range of its own besides these.
+#include <linkwell/PhoneReplyErrors.h>  // ERROR_PHONE_BAD_REPLY, ERROR_PHONE_NO_REPLY
+
 #include <base/WinDef.h>
 
 constexpr DWORD ERROR_LINK_DOWN = 0x20000028;         // no connection to the link service, or it refused
@@ -16,9 +18,3 @@ constexpr DWORD ERROR_BAD_HEX = 0x20000008;
 constexpr DWORD ERROR_NO_SIM = 0x20000040;
 constexpr DWORD ERROR_PHONE_LOCKED = 0x20000041;
 constexpr DWORD ERROR_DATA_LOCKED = 0x20000042;
-
-// The phone answered, but not as expected; and it did not answer in time. The link protocol's
-// frame coding names the same two values, so the library's one source that codes frames includes
-// that header instead of this one.
-constexpr DWORD ERROR_PHONE_BAD_REPLY = 0x20000029;
-constexpr DWORD ERROR_PHONE_NO_REPLY = 0x2000002A;

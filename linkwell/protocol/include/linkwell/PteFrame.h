@@ -7,6 +7,8 @@
 // makes the next byte literal, an ESC (0x1B) is dropped and opens a stretch that the next 0x00 closes
 // (that 0x00 is dropped too). The collected bytes, read as a NUL-terminated text, are a reply when
 // they begin with 0xFC or 0x01 0xFC; the reply text follows that lead, less one trailing line feed.
+#include <linkwell/PhoneReplyErrors.h>
+
 #include <base/WinDef.h>
 
 #include <span>
@@ -18,9 +20,8 @@ constexpr BYTE PTE_SYN = 0x16;
 constexpr BYTE PTE_ESC = 0x1B;
 constexpr BYTE PTE_REPLY_LEAD = 0xFC;
 
-// Private last-error values of the phone dialogue.
-constexpr DWORD ERROR_PHONE_BAD_REPLY = 0x20000029;  // an answer that is not the expected one
-constexpr DWORD ERROR_PHONE_NO_REPLY = 0x2000002A;   // nothing arrived within the time-out
+// Private last-error values of the phone dialogue: ERROR_PHONE_BAD_REPLY and ERROR_PHONE_NO_REPLY
+// of <linkwell/PhoneReplyErrors.h>, and:
 constexpr DWORD ERROR_NO_PHONE_FOUND = 0x30060160;   // no port answered as a phone of the family
 
 // The wake-up sequence, as the four writes that make it: "AT*TRACE\r", 92 SYN bytes, "V" SYN "L"
