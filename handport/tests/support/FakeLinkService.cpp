@@ -2,10 +2,6 @@
 
 #include <linkwell/LinkPacketAssembler.h>
 
-#include <comm/Comm.h>
-#include <kernel/File.h>
-#include <kernel/Io.h>
-#include <kernel/Object.h>
 #include <base/LastError.h>
 
 #include <cstring>
@@ -48,8 +44,6 @@ FakeLinkService::~FakeLinkService() {
     if (m_client != INVALID_SOCKET) shutdown(m_client, SD_BOTH);  // ends the client's read
   }
   if (m_server.joinable()) m_server.join();
-  if (m_portReader.joinable()) m_portReader.join();
-  if (m_port_handle) CloseHandle(m_port_handle);
   WSACleanup();
 }
 
@@ -61,31 +55,6 @@ void FakeLinkService::SetHelloAnswer(std::string bytes) {
 void FakeLinkService::SetPhoneScript(PhoneScript script) {
   std::lock_guard lock(m_lock);
   m_script = std::move(script);
-}
-
-bool FakeLinkService::AttachPort(const std::string& comName, std::string& error) {
-  const std::string path = "\\\\.\\" + comName;
-  HANDLE port = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (port == INVALID_HANDLE_VALUE) {
-    error = "cannot open " + comName + ": error " + std::to_string(GetLastError());
-    return false;
-  }
-  COMMTIMEOUTS timeouts{MAXDWORD, MAXDWORD, 20, 0, 0};
-  SetCommTimeouts(port, &timeouts);
-  m_port_handle = port;
-  m_portReader = std::thread([this] { ReadPort(); });
-  return true;
-}
-
-void FakeLinkService::ReadPort() {
-  char buffer[4096];
-  while (!m_stopping) {
-    DWORD read = 0;
-    if (!ReadFile(m_port_handle, buffer, sizeof buffer, &read, nullptr)) return;
-    if (read == 0) continue;
-    std::lock_guard lock(m_lock);
-    SendLocked(PKT_FROM_PHONE, std::string_view(buffer, read));
-  }
 }
 
 void FakeLinkService::SendToClient(BYTE type, std::string_view payload) {
@@ -171,10 +140,6 @@ void FakeLinkService::HandlePacket(const LinkPacketHeader& header, std::string_v
     case PKT_TO_PHONE:
       if (m_refusing) {
         SendLocked(PKT_REFUSED, {});
-      } else if (m_port_handle) {
-        lock.unlock();
-        DWORD written = 0;
-        WriteFile(m_port_handle, payload.data(), static_cast<DWORD>(payload.size()), &written, nullptr);
       } else {
         lock.unlock();
         PhoneBytes(payload);

@@ -1,8 +1,8 @@
 #pragma once
-// A stand-in for the link service, for tests of the library's link client: it listens on a
-// loopback port of its own, speaks link packets, answers the hello, and either relays phone bytes
-// to a serial port (the simulated phone on a pseudo-terminal) or plays a scripted phone that
-// answers each command frame. It serves one client connection at a time.
+// A stand-in for the link service, for tests of the library's link client that need a far end
+// they script: it listens on a loopback port of its own, speaks link packets, answers the hello,
+// and plays a phone that answers each command frame as the test says. It serves one client
+// connection at a time. (End-to-end tests use the link service's own core: LinkServiceHost.)
 #include "LinkEngine.h"
 
 #include <linkwell/LinkPacket.h>
@@ -35,10 +35,6 @@ class FakeLinkService {
   // Answer a claim and every phone packet with PKT_REFUSED, as when another client owns the link.
   void SetRefusing(bool refusing) { m_refusing = refusing; }
   void SetPhoneScript(PhoneScript script);
-  // Relays phone bytes to and from the serial port COMn (found through the registry of the
-  // current home); false with a reason when it cannot be opened.
-  bool AttachPort(const std::string& comName, std::string& error);
-
   // Sends a packet to the connected client now.
   void SendToClient(BYTE type, std::string_view payload);
 
@@ -54,17 +50,14 @@ class FakeLinkService {
   void ServeClient(SOCKET client);
   void HandlePacket(const LinkPacketHeader& header, std::string_view payload);
   void PhoneBytes(std::string_view bytes);
-  void ReadPort();
   bool SendLocked(BYTE type, std::string_view payload);
 
   SOCKET m_listener = INVALID_SOCKET;
   u_short m_port = 0;
   std::thread m_server;
-  std::thread m_portReader;
   std::atomic<bool> m_stopping{false};
   std::atomic<bool> m_refusing{false};
   std::atomic<int> m_connections{0};
-  void* m_port_handle = nullptr;
 
   mutable std::mutex m_lock;
   SOCKET m_client = INVALID_SOCKET;
