@@ -5,6 +5,7 @@
 #include <handport/PhoneErrors.h>
 
 #include <base/LastError.h>
+#include <base/WinError.h>
 #include <kernel/Wait.h>
 
 #include <algorithm>
@@ -19,6 +20,16 @@ bool TransferControl::Cancelled() const {
   return true;
 }
 
+namespace {
+
+// A chunk size the engine was given that cannot move any bytes.
+int BadChunkSize() {
+  SetLastError(ERROR_INVALID_PARAMETER);
+  return 0;
+}
+
+}  // namespace
+
 int BadReply() {
   SetLastError(ERROR_PHONE_BAD_REPLY);
   return 0;
@@ -28,6 +39,7 @@ int ReadChunks(CLinkEngine& engine, int size, int chunkSize, const TransferContr
                const std::function<std::string(int n)>& request, const ChunkJudge& judge, DWORD badHexError,
                std::vector<BYTE>& data) {
   data.clear();
+  if (chunkSize < 1) return BadChunkSize();
   std::vector<BYTE> bytes(static_cast<std::size_t>(size));
   std::string reply;
   std::string hex;
@@ -57,6 +69,7 @@ int ReadChunks(CLinkEngine& engine, int size, int chunkSize, const TransferContr
 
 int WriteChunks(std::span<const BYTE> data, int chunkSize, const TransferControl& control,
                 const std::function<int(int n, std::span<const BYTE> chunk, bool last)>& send) {
+  if (chunkSize < 1) return BadChunkSize();
   const int size = static_cast<int>(data.size());
   for (int n = 0, at = 0; at < size; ++n) {
     const int count = std::min(chunkSize, size - at);

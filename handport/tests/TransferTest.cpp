@@ -9,6 +9,7 @@
 #include <handport/PhoneErrors.h>
 
 #include <base/LastError.h>
+#include <base/WinError.h>
 #include <kernel/Object.h>
 #include <kernel/Sync.h>
 
@@ -241,6 +242,17 @@ TEST_F(TransferTest, ACancelStopsABlockTransferAfterTheChunkInHand) {
   EXPECT_EQ(GetLastError(), ERROR_PA_CANCELLED);
   EXPECT_EQ(CountOf(sent, "SetBufferDump"), 2u);
   CloseHandle(cancel);
+}
+
+TEST_F(TransferTest, AChunkSizeOfNothingFailsInsteadOfLoopingForEver) {
+  ServeFlashFile("ab");
+  engine.SetChunkSizes(64, 0, 64);
+  CFlashBlock block(1, 1);
+  EXPECT_EQ(engine.ReadBlock(block, nullptr, nullptr), 0);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  block.SetData(Bytes("ab"));
+  EXPECT_EQ(engine.WriteBlock(block, nullptr, nullptr), 0);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 }
 
 TEST_F(TransferTest, MessagesAreReadAndWrittenInChunks) {
