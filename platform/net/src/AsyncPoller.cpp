@@ -150,7 +150,11 @@ void AsyncPoller::HandleLocked(SocketObject& s, short revents) {
       if ((revents & host::In) && (s.armed & FD_READ) && readable > 0) post(FD_READ, 0);
       if ((revents & host::Pri) && (s.armed & FD_OOB)) post(FD_OOB, 0);
       if ((revents & host::Out) && (s.armed & FD_WRITE)) post(FD_WRITE, 0);
-      bool ended = (revents & (host::RdHup | host::Hup)) || ((revents & host::In) && readable == 0);
+      // Readable with nothing to read is the peer's end only when a peek finds the end too: another
+      // thread may have taken the bytes that woke poll() in the meantime (the socket is non-blocking).
+      char next = 0;
+      bool ended = (revents & (host::RdHup | host::Hup)) ||
+                   ((revents & host::In) && readable == 0 && host::Receive(s.Fd(), &next, 1, MSG_PEEK) == 0);
       if (ended && readable == 0) {
         int error = host::PendingError(s.Fd());
         s.state = SocketState::Finished;
