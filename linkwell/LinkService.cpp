@@ -77,7 +77,7 @@ void CLinkService::Stop() {
   m_owner = nullptr;
   m_requester = nullptr;
   m_relayPort->ClosePort();
-  m_relayPortInUse = false;
+  m_relayPortHeld = false;
   CloseTrafficLog();
 }
 
@@ -167,11 +167,12 @@ void CLinkService::WriteToPhone(CRelaySocket* peer, const BYTE* payload, DWORD l
   CSerialPort& port = *m_relayPort;
   if (port.Write(payload, length) != CSerialPort::kWriteFailed || port.IsOpen()) return;
   // The port is closed (its first use, or it failed): open it; then once more afresh, and write.
-  m_relayPortInUse = false;
+  m_relayPortHeld = false;
   if (port.OpenPort() != 0) return Refuse(peer);
   port.ClosePort();
   if (port.OpenPort() != 0) return;
-  m_relayPortInUse = true;
+  m_relayPortHeld = true;
+  m_relayFailureTold = false;
   port.Write(payload, length);
 }
 
@@ -180,9 +181,9 @@ void CLinkService::RelayFromPhone() {
   BYTE* bytes = m_packet.get();
   DWORD count = LINK_MAX_PAYLOAD;
   if (m_relayPort->Read(bytes, count) == CSerialPort::kReadClosed) {
-    // Only a port that failed under the link is reported; a wake-up that was on its way when the
-    // port was closed on purpose is not.
-    if (std::exchange(m_relayPortInUse, false)) {
+    // Only a port that failed under the link is reported, once; a wake-up that was on its way when
+    // the port was closed on purpose is not.
+    if (m_relayPortHeld && !std::exchange(m_relayFailureTold, true)) {
       if (m_owner) {
         m_listener->SendPacketTo(m_owner, nullptr, 0, PKT_REFUSED, LINK_FLAG);
       } else {
@@ -231,8 +232,9 @@ void CLinkService::ReleaseLinkLocked() {
 }
 
 void CLinkService::CloseRelayPortLocked() {
-  m_relayPortInUse = false;
-  if (m_relayPort->IsOpen()) m_relayPort->ClosePort();
+  // A port that failed is closed too: it still holds its device until then.
+  if (!std::exchange(m_relayPortHeld, false)) return;
+  m_relayPort->ClosePort();
 }
 
 // --- calls from the main thread -------------------------------------------------------------------

@@ -118,7 +118,8 @@ class CLinkService {
   std::mutex m_lock;  // everything below
   CRelaySocket* m_owner = nullptr;
   DWORD m_lastActivity = 0;         // tick of the owner's last packet
-  bool m_relayPortInUse = false;    // opened by the link and not closed on purpose since
+  bool m_relayPortHeld = false;     // opened by the link and not closed by it since
+  bool m_relayFailureTold = false;  // its failure has been reported to the client
   CRelaySocket* m_requester = nullptr;
   bool m_answerCurrentPeer = false;
   PortRow m_selected;

@@ -273,10 +273,13 @@ TEST_F(LinkServiceTest, AClientThatGoesAwayGivesUpTheLink) {
   Open(*first);
   first->Close();
   ASSERT_TRUE(m_frame.WaitFor("KillIdleTimer", kAnswer));
+  // A PKT_TO_PHONE on a free link claims it, opens the port and writes.
   auto second = Connect();
-  second->Send(PKT_CLAIM);
-  EXPECT_FALSE(second->ReceiveSome(300).has_value());
   Talk(*second);
+  EXPECT_TRUE(OnMain(&CLinkService::IsLinkOwned));
+  first = Connect();
+  first->Send(PKT_CLAIM);
+  ExpectRefused(*first);
 }
 
 TEST_F(LinkServiceTest, StoppingDuringASearchEndsItWithoutAnAnswer) {
