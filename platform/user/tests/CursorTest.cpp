@@ -1,0 +1,140 @@
+// Cursors, icons and bitmaps (built in, from resources and from files), and the caret.
+#include "Recorder.h"
+
+#include <base/LastError.h>
+#include <base/WinError.h>
+#include <kernel/Module.h>
+#include <resources/Resource.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace testing_user;
+
+namespace {
+
+SIZE ImageSize(HICON icon) {
+  ICONINFO info{};
+  if (!GetIconInfo(icon, &info)) return {0, 0};
+  BITMAP bitmap{};
+  GetObjectA(info.hbmMask, sizeof bitmap, &bitmap);
+  SIZE size{bitmap.bmWidth, info.hbmColor ? bitmap.bmHeight : bitmap.bmHeight / 2};
+  DeleteObject(info.hbmMask);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  return size;
+}
+
+TEST(Cursors, BuiltInCursorsAndIconsAreSharedAndTheShownCursorIsSwapped) {
+  HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+  ASSERT_TRUE(arrow);
+  EXPECT_EQ(LoadCursorA(nullptr, IDC_ARROW), arrow);
+  EXPECT_NE(LoadCursorA(nullptr, IDC_IBEAM), arrow);
+  SetLastError(0);
+  EXPECT_EQ(LoadCursorA(nullptr, MAKEINTRESOURCEA(1)), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_RESOURCE_NAME_NOT_FOUND);
+  for (LPCSTR id : {IDI_APPLICATION, IDI_HAND, IDI_QUESTION, IDI_EXCLAMATION, IDI_ASTERISK}) {
+    HICON icon = LoadIconA(nullptr, id);
+    ASSERT_TRUE(icon);
+    SIZE size = ImageSize(icon);
+    EXPECT_EQ(size.cx, 32);
+    EXPECT_EQ(size.cy, 32);
+  }
+  HCURSOR before = SetCursor(arrow);
+  EXPECT_EQ(SetCursor(before), arrow);
+  int count = ShowCursor(FALSE);
+  EXPECT_EQ(ShowCursor(TRUE), count + 1);
+}
+
+TEST(Cursors, TheClassCursorIsSetWhereThePointerRestsOnTheClientArea) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hCursor = LoadCursorA(nullptr, IDC_CROSS);
+  wc.lpszClassName = "Crosshair";
+  RegisterClassA(&wc);
+  HWND window = CreateWindowExA(0, "Crosshair", "", WS_POPUP | WS_VISIBLE, 600, 400, 50, 50, nullptr, nullptr,
+                                nullptr, nullptr);
+  SetCursor(nullptr);
+  tolvar::user::InjectMouse({620, 420}, WM_MOUSEMOVE);
+  EXPECT_EQ(GetCursor(), wc.hCursor);
+  POINT at;
+  GetCursorPos(&at);
+  EXPECT_EQ(at.x, 620);
+  Pump();
+  DestroyWindow(window);
+}
+
+TEST(Cursors, ImagesComeFromResourcesAndFiles) {
+  HBITMAP bitmap = LoadBitmapA(nullptr, MAKEINTRESOURCEA(400));
+  ASSERT_TRUE(bitmap);
+  BITMAP info{};
+  GetObjectA(bitmap, sizeof info, &info);
+  EXPECT_EQ(info.bmWidth, 4);
+  EXPECT_EQ(info.bmHeight, 3);
+  EXPECT_EQ(PixelAt(bitmap, 1, 0), RGB(255, 0, 0));
+  EXPECT_EQ(PixelAt(bitmap, 1, 2), RGB(0, 0, 255));
+  DeleteObject(bitmap);
+
+  // A NULL instance names the system's own icons; the program's are found through its module.
+  HINSTANCE program = GetModuleHandleA(nullptr);
+  EXPECT_EQ(LoadIconA(nullptr, MAKEINTRESOURCEA(401)), nullptr);
+  HICON icon = LoadIconA(program, MAKEINTRESOURCEA(401));
+  ASSERT_TRUE(icon);
+  EXPECT_EQ(LoadIconA(program, MAKEINTRESOURCEA(401)), icon);
+  SIZE size = ImageSize(icon);
+  EXPECT_EQ(size.cx, 32);  // scaled to the system size
+  auto small = static_cast<HICON>(LoadImageA(program, MAKEINTRESOURCEA(401), IMAGE_ICON, 16, 16, 0));
+  ASSERT_TRUE(small);
+  EXPECT_EQ(ImageSize(small).cx, 16);
+  DestroyIcon(small);
+
+  const std::string file = std::string(RC_DATA) + "/swatch.bmp";
+  auto loaded = static_cast<HBITMAP>(LoadImageA(nullptr, file.c_str(), IMAGE_BITMAP, 8, 6, LR_LOADFROMFILE));
+  ASSERT_TRUE(loaded);
+  GetObjectA(loaded, sizeof info, &info);
+  EXPECT_EQ(info.bmWidth, 8);
+  EXPECT_EQ(PixelAt(loaded, 2, 0), RGB(255, 0, 0));
+  DeleteObject(loaded);
+  auto fromIco = static_cast<HICON>(LoadImageA(nullptr, (std::string(RC_DATA) + "/square.ico").c_str(), IMAGE_ICON, 0,
+                                               0, LR_LOADFROMFILE));
+  ASSERT_TRUE(fromIco);
+  EXPECT_EQ(ImageSize(fromIco).cx, 16);
+  DestroyIcon(fromIco);
+  SetLastError(0);
+  EXPECT_EQ(LoadImageA(nullptr, "/nonexistent.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST(Carets, ACaretInvertsItsPlaceWhileShownAndStaysOutOfPainting) {
+  HWND window = CreateWindowExA(0, PlainClass(), "", WS_POPUP | WS_VISIBLE, 0, 0, 40, 30, nullptr, nullptr, nullptr,
+                                nullptr);
+  Pump();
+  ASSERT_TRUE(CreateCaret(window, nullptr, 2, 10));
+  SetCaretPos(5, 6);
+  auto pixel = [&](int x, int y) {
+    HBITMAP image = tolvar::user::RenderWindow(window);
+    COLORREF colour = PixelAt(image, x, y);
+    DeleteObject(image);
+    return colour;
+  };
+  EXPECT_EQ(pixel(5, 6), RGB(255, 255, 255));  // made hidden
+  EXPECT_TRUE(ShowCaret(window));
+  EXPECT_EQ(pixel(5, 6), RGB(0, 0, 0));
+  EXPECT_EQ(pixel(7, 6), RGB(255, 255, 255));
+  SetCaretPos(20, 6);
+  EXPECT_EQ(pixel(5, 6), RGB(255, 255, 255));
+  EXPECT_EQ(pixel(21, 15), RGB(0, 0, 0));
+  // Painting takes the caret away and puts it back: it is never painted over and left inverted.
+  InvalidateRect(window, nullptr, TRUE);
+  UpdateWindow(window);
+  EXPECT_EQ(pixel(21, 15), RGB(0, 0, 0));
+  POINT at;
+  GetCaretPos(&at);
+  EXPECT_EQ(at.x, 20);
+  HideCaret(window);
+  EXPECT_EQ(pixel(21, 15), RGB(255, 255, 255));
+  EXPECT_TRUE(DestroyCaret());
+  EXPECT_FALSE(ShowCaret(window));
+  DestroyWindow(window);
+}
+
+}  // namespace
