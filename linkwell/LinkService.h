@@ -68,8 +68,6 @@ class CLinkService {
   bool IsSearching() const { return m_busy; }
   bool IsLinkOwned();
   bool IsRelayPortOpen();
-  DWORD IdleTimeout() const { return m_idleTimeout; }
-  const CPhoneList& Phones() const { return m_phones; }
 
   // The ports as last listed; RediscoverPorts lists them anew.
   PortList Ports();

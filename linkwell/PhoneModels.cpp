@@ -28,8 +28,6 @@ constexpr std::array<ModelRule, PTE_PROBE_ROWS> kModelRules{
 
 }  // namespace
 
-std::span<const AtModelRow> AtModelTable() { return kAtModels; }
-
 int PhoneTypeOfModel(std::string_view model) {
   for (const AtModelRow& row : kAtModels) {
     if (model.starts_with(row.name)) return row.phoneType;

@@ -16,8 +16,8 @@ struct AtModelRow {
   const char* name;  // a prefix of the phone's model answer
   int phoneType;
 };
-std::span<const AtModelRow> AtModelTable();
-// The code of the first row whose name begins `model`; PHONE_TYPE_DEFAULT when none does.
+// The code of the first row of the AT model table whose name begins `model`; PHONE_TYPE_DEFAULT
+// when none does.
 int PhoneTypeOfModel(std::string_view model);
 
 struct PteProbeRow {

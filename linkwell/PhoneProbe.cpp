@@ -23,6 +23,7 @@ constexpr int kEchoAttempts = 3;
 constexpr DWORD kProbeBaud = 115200;
 constexpr DWORD kPteWait = 500;
 constexpr DWORD kAtChunk = 128;       // bytes taken per read of an AT answer
+constexpr std::size_t kMaxAnswer = 4096;  // an answer this long without "OK" or "ERROR" is noise
 constexpr DWORD kVersionSize = 512;
 constexpr char kMakerName[] = "Halvane";
 constexpr BYTE kProbeEventMask = 2;   // "Serial recv event2" only
@@ -77,6 +78,7 @@ int SendATCommand(CSerialPort& port, std::string& text, DWORD waitMs) {
     }
     if (text.find("ERROR") != std::string::npos) return -1;
     if (text.find("OK") != std::string::npos) return 1;
+    if (text.size() > kMaxAnswer) break;  // a line that never stops talking is no phone
   }
   return 0;
 }

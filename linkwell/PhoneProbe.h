@@ -23,7 +23,7 @@ DWORD LoadATTimeOut();
 
 // Sends `text` to `port` and collects the answer into `text` for as long as bytes keep arriving
 // within `waitMs` of each other: 1 when the answer holds "OK", -1 when it holds "ERROR" (tested
-// first), 0 when no more came.
+// first), 0 when no more came (or more than 4096 bytes came without either).
 int SendATCommand(CSerialPort& port, std::string& text, DWORD waitMs);
 
 // The phone-type code of the maker's phone on `probePort`, with its model answer in `model`.

@@ -282,6 +282,33 @@ TEST_F(LinkServiceTest, AClientThatGoesAwayGivesUpTheLink) {
   ExpectRefused(*first);
 }
 
+TEST_F(LinkServiceTest, TheUsersChoiceOfPortNamesTheRelayPortAndIsProbedFirst) {
+  StartPhone("Tavik");
+  WritePhoneList("-Tavik,ZDE_0100\r\n");
+  StartService();
+  const PortList ports = OnMain(&CLinkService::Ports);
+  ASSERT_EQ(ports.size(), 1u);
+  m_host->OnMainThread([&](CLinkService& service) { service.SelectPort(m_phone.ComName().substr(3)); });
+  EXPECT_EQ(OnMain(&CLinkService::SelectedPort).reportPort, m_phone.ComName());
+  EXPECT_EQ(OnMain(&CLinkService::PhoneType), -1);
+
+  // Without a hello, the owner's first write opens the chosen port.
+  auto client = Connect();
+  Talk(*client);
+  client->Send(PKT_RELEASE);
+  ASSERT_TRUE(m_frame.WaitFor("KillIdleTimer", kAnswer));
+
+  // The phone, left in command mode, answers no AT command: on the chosen port the PTE probe finds
+  // it.
+  EXPECT_EQ(Hello(*client), m_phone.ComName() + ",Tavik");
+
+  m_host->OnMainThread([](CLinkService& service) { service.ClearSelection(); });
+  EXPECT_EQ(OnMain(&CLinkService::SelectedPort), PortRow{});
+  EXPECT_EQ(OnMain(&CLinkService::PhoneType), -1);
+  // Without a chosen port a phone in command mode is not found: the walk asks with AT commands only.
+  EXPECT_EQ(Hello(*client), "");
+}
+
 TEST_F(LinkServiceTest, StoppingDuringASearchEndsItWithoutAnAnswer) {
   StartPhone("Tavik", {"--silent"});
   StartService();
