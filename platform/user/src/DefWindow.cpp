@@ -244,6 +244,10 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         if (parent && parent != Desktop()) return SendMessageA(parent, message, wParam, lParam);
       }
       return 0;
+    case WM_SYSCHAR:
+      // Alt and a letter drop the menu-bar entry that has it as its mnemonic.
+      MenuBarMnemonic(TopLevelOf(window), static_cast<char>(wParam));
+      return 0;
     case WM_SYSKEYDOWN:
       // Alt+F4 closes the top-level window.
       if (wParam == VK_F4 && (lParam & (1 << 29))) PostMessageA(TopLevelOf(window), WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -279,6 +283,8 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         // The caption button acts when the button is released over it.
         local->ncPressed = static_cast<LRESULT>(wParam);
         SetCapture(window);
+      } else if (static_cast<LRESULT>(wParam) == HTMENU) {
+        ClickMenuBar(window, PointOf(lParam));
       } else if (static_cast<LRESULT>(wParam) == HTCAPTION || static_cast<LRESULT>(wParam) == HTSYSMENU) {
         HWND top = TopLevelOf(window);
         if (GetActiveWindow() != top) SetActiveWindow(top);

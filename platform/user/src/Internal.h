@@ -135,6 +135,14 @@ int MulDivRound(int value, int numerator, int denominator);
 int MenuBarHeight(HWND window, int width);
 void DrawMenuBarInto(HWND window, HDC hdc, const RECT& bar);
 void DestroyMenuOfWindow(HMENU menu);
+// Tracks a pop-up menu (dropped from the menu bar `bar` when that is given).
+BOOL TrackMenu(HMENU menu, UINT flags, int x, int y, HWND owner, const RECT* exclude, HMENU bar);
+// The menu bar's rectangle in window coordinates (empty without one).
+RECT MenuBarRect(HWND window);
+// A click on the menu bar at a screen point, or a letter typed with Alt: drops the entry's menu, or
+// posts the command of a plain entry. False when nothing on the bar answers.
+bool ClickMenuBar(HWND window, POINT screen);
+bool MenuBarMnemonic(HWND window, char c);
 
 // Carets ------------------------------------------------------------------------------------------
 

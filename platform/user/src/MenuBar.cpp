@@ -4,7 +4,11 @@
 
 #include <user/Menu.h>
 
+#include <user/WindowPos.h>
+
 #include <gdi/Gdi.h>
+
+#include <cctype>
 
 namespace tolvar::user {
 namespace {
@@ -109,6 +113,86 @@ void DrawMenuBarInto(HWND window, HDC hdc, const RECT& bar) {
   FillRect(hdc, &line, GetSysColorBrush(COLOR_MENU));
   SelectObject(hdc, old);
   DeleteObject(font);
+}
+
+namespace {
+
+// Drops the menu of bar entry `index` below it, or posts the command of a plain entry.
+void OpenBarEntry(HWND window, HMENU bar, int index) {
+  auto object = FindMenu(bar);
+  if (!object) return;
+  MenuEntry entry;
+  {
+    std::lock_guard guard(ProcessLock());
+    if (index < 0 || static_cast<std::size_t>(index) >= object->entries.size()) return;
+    entry = object->entries[static_cast<std::size_t>(index)];
+  }
+  if (entry.state & (MF_GRAYED | MF_DISABLED)) return;
+  if (!entry.subMenu) {
+    PostMessageA(window, WM_COMMAND, entry.id, 0);
+    return;
+  }
+  RECT barRect = MenuBarRect(window);
+  RECT frame;
+  GetWindowRect(window, &frame);
+  RECT item = entry.rect;
+  OffsetRect(&item, frame.left + barRect.left, frame.top + barRect.top);
+  auto highlight = [&](int selected) {
+    {
+      std::lock_guard guard(ProcessLock());
+      object->selected = selected;
+    }
+    NonClientPaint(window, nullptr);
+  };
+  highlight(index);
+  TrackMenu(entry.subMenu, TPM_LEFTALIGN | TPM_TOPALIGN, item.left, item.bottom, window, &item, bar);
+  if (IsWindow(window)) highlight(-1);
+}
+
+}  // namespace
+
+bool ClickMenuBar(HWND window, POINT screen) {
+  auto local = FindLocal(window);
+  if (!local || !local->menu) return false;
+  HMENU bar = local->menu;
+  RECT barRect = MenuBarRect(window);
+  RECT frame;
+  GetWindowRect(window, &frame);
+  POINT p{screen.x - frame.left - barRect.left, screen.y - frame.top - barRect.top};
+  auto object = FindMenu(bar);
+  if (!object) return false;
+  int hit = -1;
+  {
+    std::lock_guard guard(ProcessLock());
+    for (std::size_t i = 0; i < object->entries.size(); ++i) {
+      if (PtInRect(&object->entries[i].rect, p)) hit = static_cast<int>(i);
+    }
+  }
+  if (hit < 0) return false;
+  OpenBarEntry(window, bar, hit);
+  return true;
+}
+
+bool MenuBarMnemonic(HWND window, char c) {
+  auto local = FindLocal(window);
+  if (!local || !local->menu || !HasMenuBar(window, StyleOf(window))) return false;
+  auto object = FindMenu(local->menu);
+  if (!object) return false;
+  int hit = -1;
+  {
+    std::lock_guard guard(ProcessLock());
+    for (std::size_t i = 0; i < object->entries.size() && hit < 0; ++i) {
+      const std::string& text = object->entries[i].text;
+      auto amp = text.find('&');
+      if (amp != std::string::npos && amp + 1 < text.size() &&
+          std::tolower(static_cast<unsigned char>(text[amp + 1])) == std::tolower(static_cast<unsigned char>(c))) {
+        hit = static_cast<int>(i);
+      }
+    }
+  }
+  if (hit < 0) return false;
+  OpenBarEntry(window, local->menu, hit);
+  return true;
 }
 
 }  // namespace tolvar::user

@@ -90,6 +90,8 @@ Layout LayoutOf(HWND window) {
 
 }  // namespace
 
+RECT MenuBarRect(HWND window) { return LayoutOf(window).menu; }
+
 RECT NonClientCalcSize(const RECT& window, DWORD style, DWORD exStyle, bool hasMenu) {
   RECT outer{0, 0, 0, 0};
   AdjustOuter(outer, style, hasMenu, exStyle);

@@ -482,9 +482,9 @@ void RegisterMenuClass() {
 
 }  // namespace tolvar::user
 
-using namespace tolvar::user;
+namespace tolvar::user {
 
-BOOL TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPARAMS params) {
+BOOL TrackMenu(HMENU menu, UINT flags, int x, int y, HWND owner, const RECT* exclude, HMENU bar) {
   if (!FindMenu(menu)) {
     SetLastError(ERROR_INVALID_MENU_HANDLE);
     return FALSE;
@@ -499,10 +499,11 @@ BOOL TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPAR
   tracking.flags = flags;
   t_tracking = &tracking;
   if (Notify(tracking)) {
-    SendMessageA(owner, WM_ENTERMENULOOP, TRUE, 0);
-    SendMessageA(owner, WM_INITMENU, reinterpret_cast<WPARAM>(menu), 0);
+    // A menu dropped from the menu bar is no pop-up menu of its own: the bar is the menu initialised.
+    SendMessageA(owner, WM_ENTERMENULOOP, bar ? FALSE : TRUE, 0);
+    SendMessageA(owner, WM_INITMENU, reinterpret_cast<WPARAM>(bar ? bar : menu), 0);
   }
-  bool shown = Open(tracking, menu, {x, y}, 0, params ? &params->rcExclude : nullptr);
+  bool shown = Open(tracking, menu, {x, y}, 0, exclude);
   if (shown) SetCapture(tracking.levels.front().window);
   MSG message;
   while (shown && !tracking.done) {
@@ -530,7 +531,7 @@ BOOL TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPAR
   if (shown && GetCapture()) ReleaseCapture();
   if (IsWindow(owner) && Notify(tracking)) {
     SendMessageA(owner, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
-    SendMessageA(owner, WM_EXITMENULOOP, TRUE, 0);
+    SendMessageA(owner, WM_EXITMENULOOP, bar ? FALSE : TRUE, 0);
   }
   t_tracking = nullptr;
   if (!shown) return FALSE;
@@ -539,8 +540,16 @@ BOOL TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPAR
   return TRUE;
 }
 
+}  // namespace tolvar::user
+
+using namespace tolvar::user;
+
+BOOL TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPARAMS params) {
+  return TrackMenu(menu, flags, x, y, owner, params ? &params->rcExclude : nullptr, nullptr);
+}
+
 BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, const RECT*) {
-  return TrackPopupMenuEx(menu, flags, x, y, owner, nullptr);
+  return TrackMenu(menu, flags, x, y, owner, nullptr, nullptr);
 }
 
 BOOL EndMenu() {

@@ -282,3 +282,59 @@ TEST_F(TrackedMenu, SubMenusOpenOnTheWayAndLettersFindMnemonicsOrAskTheOwner) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MenuBar, AClickOrAltAndALetterDropsAnEntryWhoseChoiceBecomesACommand) {
+  HWND window = CreateWindowExA(0, RecordingClass(), "Bar", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr,
+                                nullptr, nullptr, nullptr);
+  HMENU bar = LoadMenuA(nullptr, MAKEINTRESOURCEA(300));
+  SetMenu(window, bar);
+  Pump();
+  RECT frame;
+  GetWindowRect(window, &frame);
+  const POINT file{frame.left + 12, frame.top + 4 + 19 + 8};
+  g_script = {};
+  g_script.steps = {[] {
+    HWND popup = FindWindowA("#32768", nullptr);
+    POINT p{30, 5};  // "&Open"
+    ClientToScreen(popup, &p);
+    InjectMouse(p, WM_MOUSEMOVE);
+    InjectMouse(p, WM_LBUTTONDOWN);
+    InjectMouse(p, WM_LBUTTONUP);
+  }};
+  SetTimer(window, 1, 15, Step);
+  Recorder::Get().Clear();
+  InjectMouse(file, WM_LBUTTONDOWN);
+  InjectMouse(file, WM_LBUTTONUP);
+  Pump();
+  auto got = Recorder::Get().Take();
+  std::erase_if(got, [](const Recorded& r) {
+    return r.message != WM_ENTERMENULOOP && r.message != WM_INITMENU && r.message != WM_INITMENUPOPUP &&
+           r.message != WM_COMMAND && r.message != WM_EXITMENULOOP;
+  });
+  ExpectSequence(got,
+                 {{WM_ENTERMENULOOP, kWParam, FALSE},
+                  {WM_INITMENU, kWParam, reinterpret_cast<WPARAM>(bar)},
+                  {WM_INITMENUPOPUP, kWParam, reinterpret_cast<WPARAM>(GetSubMenu(bar, 0))},
+                  {WM_EXITMENULOOP, kWParam, FALSE},
+                  {WM_COMMAND, kWParam, 1001}},
+                 "click");
+  g_script = {};
+  g_script.steps = {[] {
+    tolvar::user::InjectKey('O', true);
+    tolvar::user::InjectKey('O', false);
+  }};
+  tolvar::user::InjectKey(VK_MENU, true);
+  tolvar::user::InjectKey('F', true);
+  tolvar::user::InjectKey('F', false);
+  tolvar::user::InjectKey(VK_MENU, false);
+  Pump();
+  bool commanded = false;
+  for (const Recorded& r : Recorder::Get().Take()) commanded |= r.message == WM_COMMAND && r.wParam == 1001;
+  EXPECT_TRUE(commanded);
+  KillTimer(window, 1);
+  DestroyWindow(window);
+}
+
+}  // namespace

@@ -148,4 +148,66 @@ TEST(Painting, TheFrameAndCaptionArePaintedInTheClassicLook) {
   DestroyWindow(top);
 }
 
+TEST(Painting, PrintDrawsTheWindowAndItsChildrenIntoAnyDC) {
+  HWND top = Painted(WS_POPUP | WS_BORDER, 0, 0, 60, 40, nullptr, kRed);  // hidden: only print reaches it
+  HWND child = Painted(WS_CHILD | WS_VISIBLE, 10, 10, 20, 10, top, kBlue);
+  (void)child;
+  // WM_PRINTCLIENT paints like WM_PAINT for this class: map it onto the painting procedure.
+  struct Printer {
+    static LRESULT Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+      if (message == WM_PRINTCLIENT) {
+        RECT client;
+        GetClientRect(window, &client);
+        HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(GetWindowLongPtrA(window, GWLP_USERDATA)));
+        FillRect(reinterpret_cast<HDC>(wParam), &client, brush);
+        DeleteObject(brush);
+        return 0;
+      }
+      return PaintedProc(window, message, wParam, lParam);
+    }
+  };
+  SetWindowLongPtrA(top, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Printer::Proc));
+  SetWindowLongPtrA(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Printer::Proc));
+  HDC dc = CreateCompatibleDC(nullptr);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), 60, -40, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP canvas = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, canvas);
+  SendMessageA(top, WM_PRINT, reinterpret_cast<WPARAM>(dc), PRF_NONCLIENT | PRF_CLIENT | PRF_CHILDREN);
+  EXPECT_EQ(GetPixel(dc, 0, 0), GetSysColor(COLOR_WINDOWFRAME));  // the border
+  EXPECT_EQ(GetPixel(dc, 5, 5), kRed);
+  EXPECT_EQ(GetPixel(dc, 1 + 10 + 2, 1 + 10 + 2), kBlue);  // the child, at its place
+  SendMessageA(top, WM_PRINT, reinterpret_cast<WPARAM>(dc), PRF_CHECKVISIBLE | PRF_CLIENT);
+  EXPECT_EQ(GetPixel(dc, 1 + 10 + 2, 1 + 10 + 2), kBlue);  // not visible: nothing printed
+  SelectObject(dc, old);
+  DeleteObject(canvas);
+  DeleteDC(dc);
+  DestroyWindow(top);
+}
+
+TEST(Painting, ScrollingMovesThePixelsAndInvalidatesWhatItUncovers) {
+  HWND top = Painted(WS_POPUP | WS_VISIBLE, 0, 0, 40, 40, nullptr, kRed);
+  Pump();
+  HDC hdc = GetDC(top);
+  RECT band{0, 0, 40, 10};
+  HBRUSH blue = CreateSolidBrush(kBlue);
+  FillRect(hdc, &band, blue);
+  DeleteObject(blue);
+  ReleaseDC(top, hdc);
+  RECT uncovered;
+  EXPECT_EQ(ScrollWindowEx(top, 0, 15, nullptr, nullptr, nullptr, &uncovered, SW_INVALIDATE), SIMPLEREGION);
+  EXPECT_EQ(uncovered.top, 0);
+  EXPECT_EQ(uncovered.bottom, 15);
+  RECT update;
+  EXPECT_TRUE(GetUpdateRect(top, &update, FALSE));
+  EXPECT_EQ(update.bottom, 15);
+  HBITMAP image = tolvar::user::RenderWindow(top);  // paints the uncovered band red again first
+  EXPECT_EQ(PixelAt(image, 5, 5), kRed);
+  EXPECT_EQ(PixelAt(image, 5, 20), kBlue);  // the band, moved down
+  EXPECT_EQ(PixelAt(image, 5, 30), kRed);
+  DeleteObject(image);
+  DestroyWindow(top);
+}
+
 }  // namespace

@@ -171,6 +171,12 @@ TEST_F(Hosting, AProgramsDialogLivesInTheHostsViewAndLeavesWhenTheProgramEnds) {
   EXPECT_FALSE(EnableWindow(hosted, FALSE));
   EXPECT_FALSE(IsWindowEnabled(hosted));
   EnableWindow(hosted, TRUE);
+  // Taken out of the view and put back, by a request the program carries out.
+  EXPECT_EQ(SetParent(hosted, m_main), m_view);
+  EXPECT_EQ(GetAncestor(hosted, GA_PARENT), m_main);
+  EXPECT_EQ(HostedChild(), nullptr);
+  EXPECT_EQ(SetParent(hosted, m_view), m_main);
+  EXPECT_EQ(HostedChild(), hosted);
   EXPECT_TRUE(ShowWindow(hosted, SW_HIDE));
   EXPECT_FALSE(IsWindowVisible(hosted));
 
