@@ -5,6 +5,7 @@
 
 #include <base/LastError.h>
 #include <resources/Resource.h>
+#include <resources/ResourceData.h>
 #include <base/WinError.h>
 #include <gtest/gtest.h>
 
@@ -151,6 +152,23 @@ TEST_F(Dialogs, AControlOfAnUnregisteredClassFailsTheDialogAndLeavesNothingBehin
   EXPECT_EQ(CreateDialogParamA(Program(), MAKEINTRESOURCEA(999), m_owner, TestDialogProc, 0), nullptr);
   EXPECT_EQ(DialogBoxParamA(Program(), MAKEINTRESOURCEA(101), m_owner, TestDialogProc, 0), -1);
   EXPECT_TRUE(IsWindowEnabled(m_owner));
+}
+
+TEST_F(Dialogs, AnOldStyleTemplateInMemoryMakesADialogInTheSystemFontsUnits) {
+  auto bytes = tolvar::resources::ResourceBytes(nullptr, RT_DIALOG, MAKEINTRESOURCEA(103));
+  ASSERT_FALSE(bytes.empty());
+  m_dialog = CreateDialogIndirectParamA(nullptr, reinterpret_cast<LPCDLGTEMPLATEA>(bytes.data()), m_owner,
+                                        TestDialogProc, 3);
+  ASSERT_TRUE(m_dialog);
+  EXPECT_EQ(g_log.initParam, 3);
+  RECT client;
+  GetClientRect(m_dialog, &client);
+  EXPECT_EQ(client.right, 80 * 8 / 4);  // no font in the template: the system's 8 x 16 units
+  EXPECT_EQ(client.bottom, 40 * 16 / 8);
+  RECT button;
+  GetWindowRect(GetDlgItem(m_dialog, IDOK), &button);
+  EXPECT_EQ(button.right - button.left, 50 * 8 / 4);
+  EXPECT_FALSE(IsWindowVisible(m_dialog));  // the template is not WS_VISIBLE
 }
 
 TEST_F(Dialogs, TabMovesAmongTabStopsAndTheDefaultButtonFollowsTheFocus) {

@@ -62,8 +62,9 @@ HCURSOR GetCursor();
 int ShowCursor(BOOL show);
 
 // The caret: one per thread, in a window of the thread. A NULL bitmap gives a solid caret of
-// width x height (0: the system's border width / the window's... as given), (HBITMAP)1 a grey one.
-// The caret is drawn by inverting and is hidden during BeginPaint/EndPaint.
+// width x height (0: the border width or height of the system metrics), (HBITMAP)1 a grey one. The
+// caret is drawn by inverting, is taken away during BeginPaint/EndPaint, and does not blink: a shown
+// caret stays drawn, so what is rendered does not depend on the moment.
 BOOL CreateCaret(HWND window, HBITMAP bitmap, int width, int height);
 BOOL DestroyCaret();
 BOOL ShowCaret(HWND window);
