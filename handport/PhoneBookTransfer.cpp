@@ -10,7 +10,7 @@
 #include <base/LastError.h>
 
 #include <algorithm>
-#include <cctype>
+#include <climits>
 
 namespace {
 
@@ -33,13 +33,10 @@ int QueryContactCount(CLinkEngine& engine, int slotCount, int& count) {
     count = slotCount;
     return 1;
   }
-  const bool digits = !value.empty() && value.size() <= 9 &&
-                      std::all_of(value.begin(), value.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
-  if (!digits) {
+  if (!ReadCount(value, INT_MAX, count)) {
     SetLastError(ERROR_PHONE_BAD_REPLY);
     return 0;
   }
-  count = ReadNumber(value);
   return 1;
 }
 
