@@ -15,32 +15,6 @@ namespace fs = std::filesystem;
 
 namespace tolvar::registry::testing {
 
-TestHome::TestHome() {
-  std::string pattern = (fs::temp_directory_path() / "registry-test-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  m_path = pattern;
-  fs::create_directories(SysRoot() + "/class/tty");
-  fs::create_directories(DevRoot());
-  setenv("TOLVAR_HOME", m_path.c_str(), 1);
-  setenv("TOLVAR_SYSFS_ROOT", SysRoot().c_str(), 1);
-  setenv("TOLVAR_DEVFS_ROOT", DevRoot().c_str(), 1);
-}
-
-TestHome::~TestHome() {
-  unsetenv("TOLVAR_HOME");
-  unsetenv("TOLVAR_SYSFS_ROOT");
-  unsetenv("TOLVAR_DEVFS_ROOT");
-  std::error_code ec;
-  fs::remove_all(m_path, ec);
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 void WriteFile(const std::string& path, const std::string& text) {
   fs::create_directories(fs::path(path).parent_path());
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
