@@ -16,13 +16,13 @@ constexpr std::size_t kNumberField = 22;
 constexpr std::size_t kPaddedField = 65;  // each e-mail and text
 constexpr std::size_t kReadingField = 31;  // the length byte and the reading
 constexpr std::size_t kTrailerField = 22;
-constexpr std::size_t kTailField = 25;  // flag byte, reserved bytes, melody ids, picture id, choices, group
+// The flag byte, the reserved bytes, the melody ids, the picture id, the choices and the group.
+constexpr std::size_t kTailField = 25;
 constexpr int kNameUnits = 30;
 constexpr int kPaddedUnits = 64;
 constexpr DWORD kNoPicture = 0xFFFFFFFF;
 constexpr DWORD kNoMelody = 0x80000000;
 constexpr BYTE kNoChoice = 0x80;
-
 
 }  // namespace
 

@@ -94,7 +94,6 @@ class CPhoneBookStore {
   std::size_t RecordSize() const { return m_layout.size; }
   // The bytes of a slot as stored, for the copy between the store sides and for tests.
   std::span<const BYTE> SlotRecord(int slot) const;
-  DWORD WorkCount() const { return m_workCount; }
 
  private:
   struct Layout {
@@ -126,5 +125,4 @@ class CPhoneBookStore {
   bool m_shortLayout = false;
   Layout m_layout;
   const CResourceCaches* m_resources = nullptr;
-  DWORD m_workCount = 0;
 };

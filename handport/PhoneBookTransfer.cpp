@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr DWORD kWorkPerSlot = 8;
-
 // The phone's count of its contacts. Only a well-formed count is taken: a phone that cannot count
 // ("...:RET:ERROR") has every slot read, but an error answer or a count that is no number fails,
 // for reading a wrong count of 0 would pass for an empty phone book.
@@ -77,7 +75,6 @@ int CPhoneBookStore::CheckRange(int& first, int& last) const {
 }
 
 int CPhoneBookStore::Download(HANDLE cancel, CLinkEngine& engine, int first, int last) {
-  m_workCount = 0;
   // A whole download asks no file once as many contacts as the phone counts have been read.
   int expected = m_slotCount;
   if (first == -1 && last == -1 && !QueryContactCount(engine, m_slotCount, expected)) return 0;
@@ -109,13 +106,11 @@ int CPhoneBookStore::Download(HANDLE cancel, CLinkEngine& engine, int first, int
     }
     engine.ReportProgress(last - first, slot - first);
     std::copy(bytes.begin(), bytes.end(), record.begin());
-    m_workCount += kWorkPerSlot;
   }
   return 1;
 }
 
 int CPhoneBookStore::Upload(HANDLE cancel, CLinkEngine& engine, int first, int last) {
-  m_workCount = 0;
   if (!CheckRange(first, last)) return 0;
   if (!TakePhoneLayout(engine, ERROR_PB_UPLOAD_VERSION)) return 0;
 
@@ -138,7 +133,6 @@ int CPhoneBookStore::Upload(HANDLE cancel, CLinkEngine& engine, int first, int l
       return 0;
     }
     engine.ReportProgress(last - first, slot - first);
-    m_workCount += kWorkPerSlot;
   }
   return 1;
 }

@@ -70,12 +70,10 @@ int CBlockRecords::ReadBlock(CLinkEngine& engine, int block, std::vector<BYTE>& 
 }
 
 int CBlockRecords::Download(HANDLE cancel, CLinkEngine& engine, int first, int last) {
-  m_workCount = 0;
   if (!CheckRange(first, last)) return 0;
   std::vector<BYTE> flags;
   if (!ReadFlags(engine, flags)) return 0;
   m_used = flags;
-  m_workCount += m_files.workPerFile;
 
   std::vector<BYTE> records;
   for (int block = first / kBlockSlots, walked = 0; block <= last / kBlockSlots; ++block, ++walked) {
@@ -87,13 +85,11 @@ int CBlockRecords::Download(HANDLE cancel, CLinkEngine& engine, int first, int l
     if (!ReadBlock(engine, block, records)) return 0;
     std::copy(records.begin(), records.end(), m_table.begin() + static_cast<std::ptrdiff_t>(block * BlockSize()));
     engine.ReportProgress(last - first, kBlockSlots * walked);
-    m_workCount += m_files.workPerFile;
-  }
+    }
   return 1;
 }
 
 int CBlockRecords::Upload(HANDLE cancel, CLinkEngine& engine, int first, int last, const BlockLayout& blockFile) {
-  m_workCount = 0;
   if (!CheckRange(first, last)) return 0;
   // What goes to the phone: the store's flags and records in the range, the phone's elsewhere.
   // Only the first and the last block of the range can hold slots outside it.
@@ -124,7 +120,6 @@ int CBlockRecords::Upload(HANDLE cancel, CLinkEngine& engine, int first, int las
     }
   }
   if (!WriteRecordFile(engine, m_files.flagsFile, m_files.flagsSub, flags)) return 0;
-  m_workCount += m_files.workPerFile;
 
   for (int block = first / kBlockSlots, walked = 0; block <= last / kBlockSlots; ++block, ++walked) {
     if (TransferCancelled(cancel)) return 0;
@@ -133,7 +128,6 @@ int CBlockRecords::Upload(HANDLE cancel, CLinkEngine& engine, int first, int las
     const std::span<const BYTE> records = std::span<const BYTE>(table).subspan(block * BlockSize(), BlockSize());
     if (!WriteRecordFile(engine, m_files.blockFile, block, blockFile(block, records))) return 0;
     engine.ReportProgress(last - first, kBlockSlots * walked);
-    m_workCount += m_files.workPerFile;
-  }
+    }
   return 1;
 }

@@ -17,7 +17,6 @@ class CLinkEngine;
 // The files of one store and the last errors of its transfers.
 struct BlockFiles {
   int flagsFile, flagsSub, blockFile;
-  DWORD workPerFile;
   DWORD badSlot, noFlags, badFlags, noBlock, badBlock;
   bool reportSkippedBlocks;  // whether a download reports progress for a block it does not read
   bool exactBlocks;          // whether a block file longer than ten records is refused too
@@ -46,8 +45,6 @@ class CBlockRecords {
   using BlockLayout = std::function<std::vector<BYTE>(int block, std::span<const BYTE> records)>;
   int Upload(HANDLE cancel, CLinkEngine& engine, int first, int last, const BlockLayout& blockFile);
 
-  DWORD WorkCount() const { return m_workCount; }
-
  private:
   int CheckRange(int& first, int& last) const;
   int ReadFlags(CLinkEngine& engine, std::vector<BYTE>& flags) const;
@@ -59,5 +56,4 @@ class CBlockRecords {
   const std::size_t m_recordSize;
   std::vector<BYTE> m_used;
   std::vector<BYTE> m_table;
-  DWORD m_workCount = 0;
 };

@@ -17,9 +17,16 @@ constexpr std::size_t kAlarm = 11, kRepeat = 12, kMelody = 15, kSlot = 19, kEnd 
 
 }  // namespace
 
-constexpr BlockFiles kFiles{CScheduleStore::kFlagsFile, CScheduleStore::kFlagsSub, CScheduleStore::kBlockFile,
-                           12, ERROR_SCHEDULE_BAD_SLOT, ERROR_SCHEDULE_NO_FLAGS, ERROR_SCHEDULE_BAD_FLAGS,
-                           ERROR_SCHEDULE_NO_BLOCK, ERROR_SCHEDULE_SHORT_BLOCK, true, false};
+constexpr BlockFiles kFiles{.flagsFile = CScheduleStore::kFlagsFile,
+                            .flagsSub = CScheduleStore::kFlagsSub,
+                            .blockFile = CScheduleStore::kBlockFile,
+                            .badSlot = ERROR_SCHEDULE_BAD_SLOT,
+                            .noFlags = ERROR_SCHEDULE_NO_FLAGS,
+                            .badFlags = ERROR_SCHEDULE_BAD_FLAGS,
+                            .noBlock = ERROR_SCHEDULE_NO_BLOCK,
+                            .badBlock = ERROR_SCHEDULE_SHORT_BLOCK,
+                            .reportSkippedBlocks = true,
+                            .exactBlocks = false};
 
 CScheduleStore::CScheduleStore(std::size_t descriptionSize, int descriptionUnits)
     : m_descriptionSize(descriptionSize),
@@ -88,7 +95,8 @@ int CScheduleStore::SetStart(const CTime& start) {
 BYTE CScheduleStore::GetAlarm() const { return Selected()[At(kAlarm)] >> 7; }
 
 int CScheduleStore::SetAlarm(int alarm) {
-  Selected()[At(kAlarm)] = static_cast<BYTE>(alarm * 128);
+  // The value times 128, as a byte: only its lowest bit counts.
+  Selected()[At(kAlarm)] = static_cast<BYTE>((alarm & 1) << 7);
   m_slots.Used(m_selected) = 1;
   return 1;
 }

@@ -34,6 +34,7 @@ class CScheduleStore {
   static constexpr int kSlotCount = 600;
   static constexpr int kFlagsFile = 99, kFlagsSub = 3, kBlockFile = 100;
 
+  // A description of 64 units in a field of 65 bytes.
   CScheduleStore() : CScheduleStore(65, 64) {}
   virtual ~CScheduleStore() = default;
   CScheduleStore(const CScheduleStore&) = delete;
@@ -77,9 +78,10 @@ class CScheduleStore {
 
   std::size_t RecordSize() const { return m_slots.RecordSize(); }
   std::span<const BYTE> SlotRecord(int slot) const { return m_slots.Record(slot); }
-  DWORD WorkCount() const { return m_slots.WorkCount(); }
 
  protected:
+  // The description field's size in bytes and its limit in units of the GSM alphabet; the other
+  // fields follow the description.
   CScheduleStore(std::size_t descriptionSize, int descriptionUnits);
 
  private:
@@ -99,5 +101,6 @@ class CScheduleStore {
 
 class CScheduleStoreEx final : public CScheduleStore {
  public:
+  // A description of 256 units in a field of 257 bytes.
   CScheduleStoreEx() : CScheduleStore(257, 256) {}
 };

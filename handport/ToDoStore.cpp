@@ -12,9 +12,16 @@ namespace {
 constexpr std::size_t kStart = 3, kDue = 7, kStatus = 11, kPriority = 12, kCategory = 13, kPrivate = 14;
 constexpr std::size_t kEnd = 15;
 
-constexpr BlockFiles kFiles{CToDoStore::kFlagsFile, CToDoStore::kFlagsSub, CToDoStore::kBlockFile, 13,
-                            ERROR_TODO_BAD_SLOT, ERROR_TODO_NO_FLAGS, ERROR_TODO_BAD_FLAGS, ERROR_TODO_NO_BLOCK,
-                            ERROR_TODO_BAD_BLOCK, false, true};
+constexpr BlockFiles kFiles{.flagsFile = CToDoStore::kFlagsFile,
+                            .flagsSub = CToDoStore::kFlagsSub,
+                            .blockFile = CToDoStore::kBlockFile,
+                            .badSlot = ERROR_TODO_BAD_SLOT,
+                            .noFlags = ERROR_TODO_NO_FLAGS,
+                            .badFlags = ERROR_TODO_BAD_FLAGS,
+                            .noBlock = ERROR_TODO_NO_BLOCK,
+                            .badBlock = ERROR_TODO_BAD_BLOCK,
+                            .reportSkippedBlocks = false,
+                            .exactBlocks = true};
 
 }  // namespace
 

@@ -34,6 +34,7 @@ class CToDoStore {
   static constexpr int kSlotCount = 100;
   static constexpr int kFlagsFile = 102, kFlagsSub = 4, kBlockFile = 103;
 
+  // A description of 32 units in a field of 65 bytes.
   CToDoStore() : CToDoStore(65, 32) {}
   virtual ~CToDoStore() = default;
   CToDoStore(const CToDoStore&) = delete;
@@ -66,9 +67,9 @@ class CToDoStore {
 
   std::size_t RecordSize() const { return m_slots.RecordSize(); }
   std::span<const BYTE> SlotRecord(int slot) const { return m_slots.Record(slot); }
-  DWORD WorkCount() const { return m_slots.WorkCount(); }
 
  protected:
+  // The description field's size in bytes and its limit in units of the GSM alphabet.
   CToDoStore(std::size_t descriptionSize, int descriptionUnits);
   std::span<BYTE> Selected() { return m_slots.Record(m_selected); }
   std::span<const BYTE> Selected() const { return m_slots.Record(m_selected); }
@@ -86,6 +87,7 @@ class CToDoStore {
 
 class CToDoStoreEx final : public CToDoStore {
  public:
+  // A description of 256 units in a field of 257 bytes.
   CToDoStoreEx() : CToDoStore(257, 256) {}
 
   // 0 to 2 each; 1 or 0 for the private mark.
