@@ -79,7 +79,7 @@ TEST_F(CommandSetConformance, EveryCommandOfTheSet) {
       {"SetFunctionTest", [&] { EXPECT_EQ(engine->SetFunctionTest(), 1); }},
       {"GetFileSystemFreeSpace", [&] {
          ASSERT_EQ(engine->GetFileSystemFreeSpace(number), 1);
-         EXPECT_EQ(number, 1'000'000 - 64 - 100);
+         EXPECT_EQ(number, 1'000'000 - (64 + 65 + 130 + 100 + 3 + 200 + 1));  // the phone's own files
        }},
 
       // Flash files: the transfers' own reading of each reply.
@@ -120,41 +120,41 @@ TEST_F(CommandSetConformance, EveryCommandOfTheSet) {
          PA_FOLDER_INFO folder;
          ASSERT_EQ(engine->GetFolderName(1, 0, folder), 1);
          EXPECT_STREQ(folder.strName, "Melodies");
-         EXPECT_EQ(folder.dwNumber, 101u);
-         EXPECT_EQ(folder.dwType, 1u);
+         EXPECT_EQ(folder.dwNumber, 12u);
+         EXPECT_EQ(folder.dwType, 12u);  // the phone names a folder by its number twice
          EXPECT_EQ(folder.dwAttributes, 0x13u);
          EXPECT_EQ(folder.lFolderId, 1);
        }},
       {"GetResourceFileNumWFolder", [&] {
-         ASSERT_EQ(engine->GetResourceFileNumWFolder(0, 100, number), 1);
+         ASSERT_EQ(engine->GetResourceFileNumWFolder(0, 11, number), 1);
          EXPECT_EQ(number, 1);
        }},
       {"GetResourceFileNameWFolder", [&] {
          PA_RESOURCE_INFO file;
-         ASSERT_EQ(engine->GetResourceFileNameWFolder(0, 100, 0, file), 1);
+         ASSERT_EQ(engine->GetResourceFileNameWFolder(0, 11, 0, file), 1);
          EXPECT_EQ(file.dwFileId, 1u);
          EXPECT_EQ(file.dwSize, 64u);
          EXPECT_STREQ(file.strFileName, "sunset.jpg");
-         EXPECT_STREQ(file.strTitle, "Sunset");
+         EXPECT_STREQ(file.strTitle, "keFTJpeg");
        }},
       {"CreateFolder", [&] {
          ASSERT_EQ(engine->CreateFolder(0, "R\xC3\xA9sum\xC3\xA9", type, number), 1);
-         EXPECT_EQ(number, 102);
-         EXPECT_EQ(type, 0);
+         EXPECT_EQ(number, 16);
+         EXPECT_EQ(type, 16);
          EXPECT_EQ(engine->CreateFolder(0, "R\xC3\xA9sum\xC3\xA9", type, number), 0);
          EXPECT_EQ(GetLastError(), ERROR_PA_EXISTS);
-         EXPECT_EQ(number, 102);
-         EXPECT_EQ(type, 0);
+         EXPECT_EQ(number, 16);
+         EXPECT_EQ(type, 16);
        }},
-      {"MoveResourceFileWFolder", [&] { EXPECT_EQ(engine->MoveResourceFileWFolder(1, 102), 1); }},
+      {"MoveResourceFileWFolder", [&] { EXPECT_EQ(engine->MoveResourceFileWFolder(1, 16), 1); }},
       {"RenameResourceFileWFolder", [&] {
          ASSERT_EQ(engine->RenameResourceFileWFolder(1, "d\xC3\xA4mmerung.jpg"), 1);
          PA_RESOURCE_INFO file;
-         ASSERT_EQ(engine->GetResourceFileNameWFolder(0, 102, 0, file), 1);
+         ASSERT_EQ(engine->GetResourceFileNameWFolder(0, 16, 0, file), 1);
          EXPECT_STREQ(file.strFileName, "d\xC3\xA4mmerung.jpg");
        }},
       {"PutResourceFileWFolder", [&] {
-         const std::string record = Hex("tune.mid,3,Tune,101,0,64");
+         const std::string record = Hex("tune.mid,3,Tune,12,0,64");
          std::string reply;
          ASSERT_EQ(engine->ExchangeOnce("PutResourceFileWFolder,0," + record, reply), 1);
          EXPECT_EQ(reply, "PutResourceFileWFolder:RET:1");
@@ -162,29 +162,29 @@ TEST_F(CommandSetConformance, EveryCommandOfTheSet) {
          EXPECT_EQ(reply, "PutResourceFileWFolder:RET:1");
          const CReplyFields fields = Fields("PutResourceFileWFolder,-1");
          EXPECT_EQ(fields.GetCount(), 3u);
-         EXPECT_EQ(ReadNumber(fields.GetField(2)), 3);
+         EXPECT_EQ(ReadNumber(fields.GetField(2)), 8);  // after the phone's seven files
          ASSERT_EQ(engine->ExchangeOnce("PutResourceFileWFolder,0," + record, reply), 1);
          EXPECT_EQ(reply, "PutResourceFileWFolder:RET: file exists");
        }},
       {"AssignResourceFileWFolder", [&] {
          engine->SetChunkSizes(480, 64, 1024);
-         EXPECT_EQ(engine->AssignResourceFileWFolder(1, 101, 0), 1);
+         EXPECT_EQ(engine->AssignResourceFileWFolder(1, 12, 1), 1);
        }},
       {"GetResourceFileWFolder", [&] {
          const CReplyFields header = Fields("GetResourceFileWFolder,0", ",");
          ASSERT_EQ(header.GetCount(), 10u);
          EXPECT_EQ(ReadNumber(header.GetField(1)), 3);
          EXPECT_EQ(header.GetField(2), "tune.mid");
-         EXPECT_EQ(ReadNumber(header.GetField(3)), 3);
-         EXPECT_EQ(ReadNumber(header.GetField(5)), 101);
+         EXPECT_EQ(ReadNumber(header.GetField(3)), 8);
+         EXPECT_EQ(ReadNumber(header.GetField(5)), 12);
          EXPECT_EQ(header.GetField(9), "Tune");
          const CReplyFields chunk = Fields("GetResourceFileWFolder,1", ",");
          EXPECT_EQ(chunk.GetField(0), "GetResourceFileWFolder");
          EXPECT_EQ(ReadNumber(chunk.GetField(1)), 1);
          EXPECT_EQ(chunk.GetField(2), Hex("abc"));
        }},
-      {"DeleteResourceFileWFolder", [&] { EXPECT_EQ(engine->DeleteResourceFileWFolder(3), 1); }},
-      {"DeleteFolderAll", [&] { EXPECT_EQ(engine->DeleteFolderAll(102, 0), 1); }},
+      {"DeleteResourceFileWFolder", [&] { EXPECT_EQ(engine->DeleteResourceFileWFolder(8), 1); }},
+      {"DeleteFolderAll", [&] { EXPECT_EQ(engine->DeleteFolderAll(16, 16), 1); }},
 
       // Messages.
       {"UMBSetMsgs", [&] {

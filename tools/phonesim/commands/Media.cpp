@@ -1,8 +1,13 @@
 // The multimedia file system: three main folders (0 Pictures, 1 Sounds, 2 Movies), sub-folders
 // with numbers of their own, and files with file ids. The store "media" holds "index.txt" (one
-// line per folder and per file, names as hex of their UTF-8) and each file's bytes as "<id>.bin",
-// beside the download that "AssignResourceFileWFolder" chose and the upload that
-// "PutResourceFileWFolder" began. A phone without an index starts with a few folders and files.
+// line per folder and per file, names and titles as hex of their UTF-8) and each file's bytes as
+// "<id>.bin", beside the download that "AssignResourceFileWFolder" chose and the upload that
+// "PutResourceFileWFolder" began. A phone without an index starts with a tree of its own: the
+// phone's folders (numbers below 16), files in main folders and sub-folders, names in UTF-8 and
+// titles that name the file's kind. Folders the PC creates are numbered from 16.
+//
+// A folder's files are its files whatever the option (the first argument of the file commands)
+// says; the option only travels with the command.
 #include "Families.h"
 #include "StoreFiles.h"
 
@@ -18,6 +23,7 @@ constexpr long long kCapacity = 1'000'000;  // bytes of the file system
 constexpr int kMainFolders = 3;
 constexpr int kDefaultChunk = 64;
 constexpr int kNewFolderAttribute = 10;
+constexpr int kFirstNewFolder = 16;
 
 struct Folder {
   int number = 0;
@@ -48,7 +54,7 @@ class MediaStore {
   int TypeOf(int folder) const { return IsMain(folder) ? folder : FindFolder(folder)->type; }
   const Folder* FindFolder(int number) const;
   std::vector<const Folder*> SubFolders(int parent) const;
-  std::vector<const File*> Files(int type, int folder) const;
+  std::vector<const File*> Files(int folder) const;
   File* FindFile(int id);
   const File* FindFile(int folder, std::string_view name) const;
   long long UsedBytes() const;
@@ -68,7 +74,7 @@ class MediaStore {
   std::filesystem::path m_folder;
   std::vector<Folder> m_folders;
   std::vector<File> m_files;
-  int m_nextFolder = 100;
+  int m_nextFolder = kFirstNewFolder;
   int m_nextFile = 1;
 };
 
@@ -97,10 +103,18 @@ void MediaStore::Load() {
 }
 
 void MediaStore::Seed() {
-  m_folders = {{100, 0, 0, 10, "Camera"}, {101, 1, 1, 522, "Melodies"}};
-  m_nextFolder = 102;
-  AddFile({0, 100, 0, 0, "sunset.jpg", "Sunset"}, std::string(64, '\x5A'));
-  AddFile({0, 1, 1, 0, "ring.mid", "Ring"}, std::string(100, '\x4D'));
+  m_folders = {{11, 0, 0, 10, "Camera"},
+               {12, 1, 1, 522, "Melodies"},
+               {13, 2, 2, 138, "Clips"},
+               {14, 11, 0, 10, "\xC3\x89t\xC3\xA9 2024"}};  // "Été 2024", inside Camera
+  m_nextFolder = kFirstNewFolder;
+  AddFile({0, 11, 0, 0, "sunset.jpg", "keFTJpeg"}, std::string(64, '\x5A'));
+  AddFile({0, 0, 0, 0, "logo.gif", "keFTGif"}, std::string(65, '\x47'));
+  AddFile({0, 14, 0, 0, "stra\xC3\x9F" "e.png", "keFTPng"}, std::string(130, '\x50'));  // "straße.png"
+  AddFile({0, 1, 1, 0, "ring.mid", "keFTSMF"}, std::string(100, '\x4D'));
+  AddFile({0, 12, 1, 0, "\xCE\xA9mega.mmf", "keFTSMAF"}, std::string(3, '\x01'));  // "Ωmega.mmf"
+  AddFile({0, 13, 2, 0, "walk.3gp", "keFT3gp"}, std::string(200, '\x33'));
+  AddFile({0, 2, 2, 0, "intro.mp4", "keFTMpeg"}, std::string(1, '\x00'));
   Save();
 }
 
@@ -133,10 +147,10 @@ std::vector<const Folder*> MediaStore::SubFolders(int parent) const {
   return folders;
 }
 
-std::vector<const File*> MediaStore::Files(int type, int folder) const {
+std::vector<const File*> MediaStore::Files(int folder) const {
   std::vector<const File*> files;
   for (const File& f : m_files) {
-    if (f.folder == folder && f.type == type) files.push_back(&f);
+    if (f.folder == folder) files.push_back(&f);
   }
   return files;
 }
@@ -212,7 +226,8 @@ void GetFolderNum(CommandCall& call) {
   call.Ret("GetFolderNum", std::to_string(store.SubFolders((*n)[0]).size()));
 }
 
-// "<folder>,<number>,<type>,<files>,<attribute>,<name>"
+// "<parent>,<number>,<number>,<files>,<attribute>,<name>": the folder's number twice, once as its
+// number and once as the id the PC lists, fills and removes it by.
 void GetFolderName(CommandCall& call) {
   MediaStore store(call.phone);
   const auto n = Numbers(call.args, 2);
@@ -221,8 +236,8 @@ void GetFolderName(CommandCall& call) {
   const int index = (*n)[1];
   if (index < 0 || index >= static_cast<int>(folders.size())) return call.Error("GetFolderName", kErrorBadArguments);
   const Folder& f = *folders[static_cast<std::size_t>(index)];
-  call.Ret("GetFolderName", std::to_string(f.parent) + "," + std::to_string(f.number) + "," + std::to_string(f.type) +
-                                "," + std::to_string(store.Files(f.type, f.number).size()) + "," +
+  call.Ret("GetFolderName", std::to_string(f.parent) + "," + std::to_string(f.number) + "," +
+                                std::to_string(f.number) + "," + std::to_string(store.Files(f.number).size()) + "," +
                                 std::to_string(f.attribute) + "," + f.name);
 }
 
@@ -230,7 +245,7 @@ void GetResourceFileNumWFolder(CommandCall& call) {
   MediaStore store(call.phone);
   const auto n = Numbers(call.args, call.args.size() == 3 ? 3 : 2);
   if (!n || !store.FolderExists((*n)[1])) return call.Error("GetResourceFileNumWFolder", kErrorBadArguments);
-  call.Ret("GetResourceFileNumWFolder", std::to_string(store.Files((*n)[0], (*n)[1]).size()));
+  call.Ret("GetResourceFileNumWFolder", std::to_string(store.Files((*n)[1]).size()));
 }
 
 // "<file id>,<attribute>,<size>,<file name>,<title>". The "10129" models take a fourth argument
@@ -240,7 +255,7 @@ void GetResourceFileNameWFolder(CommandCall& call) {
   const std::size_t count = call.phone.Model().modelCode == "10129" ? 4 : 3;
   const auto n = Numbers(call.args, count);
   if (!n || !store.FolderExists((*n)[1])) return call.Error("GetResourceFileNameWFolder", kErrorBadArguments);
-  const std::vector<const File*> files = store.Files((*n)[0], (*n)[1]);
+  const std::vector<const File*> files = store.Files((*n)[1]);
   const int index = (*n)[2];
   if (index < 0 || index >= static_cast<int>(files.size())) {
     return call.Error("GetResourceFileNameWFolder", kErrorBadArguments);
@@ -269,7 +284,9 @@ void RenameResourceFileWFolder(CommandCall& call) {
     return call.Error("RenameResourceFileWFolder", kErrorBadArguments);
   }
   File* file = store.FindFile(static_cast<int>(*id));
-  if (!file) return call.Ret("RenameResourceFileWFolder", "0");
+  // Two files of one folder never share a name.
+  const File* holder = file ? store.FindFile(file->folder, *name) : nullptr;
+  if (!file || (holder && holder != file)) return call.Ret("RenameResourceFileWFolder", "0");
   file->name = *name;
   call.Ret("RenameResourceFileWFolder", store.Save() ? "1" : "0");
 }
@@ -279,8 +296,9 @@ void MoveResourceFileWFolder(CommandCall& call) {
   const auto n = Numbers(call.args, 2);
   if (!n) return call.Error("MoveResourceFileWFolder", kErrorBadArguments);
   File* file = store.FindFile((*n)[0]);
-  // A file stays within the main folder of its kind.
-  if (!file || !store.FolderExists((*n)[1]) || store.TypeOf((*n)[1]) != file->type) {
+  // A file stays within the main folder of its kind, and does not take the name of a file there.
+  if (!file || !store.FolderExists((*n)[1]) || store.TypeOf((*n)[1]) != file->type ||
+      (file->folder != (*n)[1] && store.FindFile((*n)[1], file->name))) {
     return call.Ret("MoveResourceFileWFolder", "0");
   }
   file->folder = (*n)[1];
@@ -297,7 +315,8 @@ void DeleteFolderAll(CommandCall& call) {
   call.Ret("DeleteFolderAll", store.Save() ? "1" : "0");
 }
 
-// "CreateFolder,<parent>,<hex of the UTF-8 name>": "<number>,<type>", or "Folder Exist".
+// "CreateFolder,<parent>,<hex of the UTF-8 name>": "<number>,<number>" (as "GetFolderName" names
+// a folder), or "Folder Exist".
 void CreateFolder(CommandCall& call) {
   MediaStore store(call.phone);
   const auto parent = call.args.size() == 2 ? ParseNumber(call.args[0]) : std::nullopt;
@@ -311,7 +330,7 @@ void CreateFolder(CommandCall& call) {
   }
   const int number = store.AddFolder(static_cast<int>(*parent), *name);
   if (!store.Save()) return call.Error("CreateFolder", kErrorBadArguments);
-  call.Ret("CreateFolder", std::to_string(number) + "," + std::to_string(store.TypeOf(number)));
+  call.Ret("CreateFolder", std::to_string(number) + "," + std::to_string(number));
 }
 
 // "AssignResourceFileWFolder,<type>,<folder>,<index>[,<chunk size>,0]" chooses the file that
@@ -321,9 +340,11 @@ void AssignResourceFileWFolder(CommandCall& call) {
   const auto n = Numbers(call.args, call.args.size() == 5 ? 5 : 3);
   if (!n || !store.FolderExists((*n)[1])) return call.Error("AssignResourceFileWFolder", kErrorBadArguments);
   const int chunk = n->size() == 5 ? (*n)[3] : kDefaultChunk;
-  const std::vector<const File*> files = store.Files((*n)[0], (*n)[1]);
+  const std::vector<const File*> files = store.Files((*n)[1]);
   const int index = (*n)[2];
   if (chunk < 1 || index < 0 || index >= static_cast<int>(files.size())) {
+    // A refused choice leaves nothing chosen, so no earlier file comes down in its place.
+    RemoveStoreFile(store.Path("assigned.sel"));
     return call.Ret("AssignResourceFileWFolder", "0");
   }
   const File& f = *files[static_cast<std::size_t>(index)];
@@ -361,7 +382,8 @@ void GetResourceFileWFolder(CommandCall& call) {
 
 // The upload: "PutResourceFileWFolder,0,<hex of name,size,title,folder,0,chunk size>" opens it
 // (" file exists" when the folder holds that name), "PutResourceFileWFolder,<n>,<hex>" brings
-// chunk n, and "PutResourceFileWFolder,-1" closes it with the new file's id.
+// chunk n (in order; the chunk just taken may come again), and "PutResourceFileWFolder,-1" closes
+// it with the new file's id.
 void PutResourceFileWFolder(CommandCall& call) {
   constexpr const char* kName = "PutResourceFileWFolder";
   MediaStore store(call.phone);
@@ -403,11 +425,21 @@ void PutResourceFileWFolder(CommandCall& call) {
     WriteStoreFile(data, "");
     return call.Ret(kName, "1");
   }
+  // The upload begun: its record, then the number of the chunk it takes next.
   const std::vector<std::string> record = ReadStoreLines(selection);
   if (record.empty() || *part < 1) return call.Error(kName, kErrorBadArguments);
+  const long long next = record.size() > 1 ? ParseNumber(record[1]).value_or(1) : 1;
+  // A chunk sent again because its answer was lost is taken once.
+  if (*part == next - 1) return call.Ret(kName, "1");
+  const std::vector<std::string> items = SplitItems(record[0]);
+  const long long size = items.size() == 6 ? ParseNumber(items[1]).value_or(0) : 0;
   std::string bytes = ReadStoreFile(data).value_or("");
+  if (*part != next || static_cast<long long>(bytes.size() + hex->size()) > size) {
+    return call.Error(kName, kErrorBadArguments);
+  }
   bytes += *hex;
   WriteStoreFile(data, bytes);
+  WriteStoreLines(selection, {record[0], std::to_string(next + 1)});
   call.Ret(kName, "1");
 }
 

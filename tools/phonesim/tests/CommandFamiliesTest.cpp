@@ -88,43 +88,66 @@ TEST_F(CommandFamiliesTest, AFlashWriteThatWouldNotFitIsRefused) {
 }
 
 TEST_F(CommandFamiliesTest, MediaFoldersAndFiles) {
+  // The seeded tree: folders by number, listed with their number twice, and files of any option.
   EXPECT_EQ(Run("GetFolderNum,0"), "GetFolderNum:RET:1");
-  EXPECT_EQ(Run("GetFolderName,0,0"), "GetFolderName:RET:0,100,0,1,10,Camera");
+  EXPECT_EQ(Run("GetFolderName,0,0"), "GetFolderName:RET:0,11,11,1,10,Camera");
+  EXPECT_EQ(Run("GetFolderName,11,0"), "GetFolderName:RET:11,14,14,1,10,\xC3\x89t\xC3\xA9 2024");
+  EXPECT_EQ(Run("GetFolderName,2,0"), "GetFolderName:RET:2,13,13,1,138,Clips");
   EXPECT_EQ(Run("GetFolderNum,77"), "GetFolderNum:ERROR:3");
-  EXPECT_EQ(Run("CreateFolder,0," + HexOf("Trips")), "CreateFolder:RET:102,0");
+  EXPECT_EQ(Run("GetResourceFileNumWFolder,0,0"), "GetResourceFileNumWFolder:RET:1");
+  EXPECT_EQ(Run("GetResourceFileNumWFolder,1,0"), "GetResourceFileNumWFolder:RET:1");
+  EXPECT_EQ(Run("GetResourceFileNameWFolder,1,14,0"), "GetResourceFileNameWFolder:RET:3,0,130,stra\xC3\x9F" "e.png,keFTPng");
+
+  EXPECT_EQ(Run("CreateFolder,0," + HexOf("Trips")), "CreateFolder:RET:16,16");
   EXPECT_EQ(Run("CreateFolder,0," + HexOf("Trips")), "CreateFolder:RET:Folder Exist");
-  EXPECT_EQ(Run("GetResourceFileNameWFolder,0,100,0"), "GetResourceFileNameWFolder:RET:1,0,64,sunset.jpg,Sunset");
-  EXPECT_EQ(Run("MoveResourceFileWFolder,1,102"), "MoveResourceFileWFolder:RET:1");
+  EXPECT_EQ(Run("GetResourceFileNameWFolder,0,11,0"), "GetResourceFileNameWFolder:RET:1,0,64,sunset.jpg,keFTJpeg");
+  EXPECT_EQ(Run("MoveResourceFileWFolder,1,16"), "MoveResourceFileWFolder:RET:1");
   EXPECT_EQ(Run("MoveResourceFileWFolder,1,1"), "MoveResourceFileWFolder:RET:0");  // not into Sounds
   EXPECT_EQ(Run("RenameResourceFileWFolder,1," + HexOf("dusk.jpg")), "RenameResourceFileWFolder:RET:1");
-  EXPECT_EQ(Run("GetResourceFileNameWFolder,0,102,0"), "GetResourceFileNameWFolder:RET:1,0,64,dusk.jpg,Sunset");
-  EXPECT_EQ(Run("DeleteFolderAll,102,0"), "DeleteFolderAll:RET:1");
+  EXPECT_EQ(Run("GetResourceFileNameWFolder,0,16,0"), "GetResourceFileNameWFolder:RET:1,0,64,dusk.jpg,keFTJpeg");
+  EXPECT_EQ(Run("DeleteFolderAll,16,16"), "DeleteFolderAll:RET:1");
   EXPECT_EQ(Run("DeleteResourceFileWFolder,1"), "DeleteResourceFileWFolder:RET:0");  // went with its folder
+}
+
+TEST_F(CommandFamiliesTest, AFileNeverTakesTheNameOfAnotherInItsFolder) {
+  EXPECT_EQ(Run("CreateFolder,0," + HexOf("Trips")), "CreateFolder:RET:16,16");
+  EXPECT_EQ(Run("RenameResourceFileWFolder,2," + HexOf("sunset.jpg")), "RenameResourceFileWFolder:RET:1");
+  EXPECT_EQ(Run("MoveResourceFileWFolder,2,11"), "MoveResourceFileWFolder:RET:0");  // Camera holds sunset.jpg
+  EXPECT_EQ(Run("MoveResourceFileWFolder,2,16"), "MoveResourceFileWFolder:RET:1");
+  EXPECT_EQ(Run("RenameResourceFileWFolder,1," + HexOf("straße.png")), "RenameResourceFileWFolder:RET:1");
+  EXPECT_EQ(Run("MoveResourceFileWFolder,1,14"), "MoveResourceFileWFolder:RET:0");
+  EXPECT_EQ(Run("RenameResourceFileWFolder,1," + HexOf("sunset.jpg")), "RenameResourceFileWFolder:RET:1");  // itself
 }
 
 TEST_F(CommandFamiliesTest, TheTenOneTwoNineModelsTakeAFourthArgument) {
   Open("Ulmar");
-  EXPECT_EQ(Run("GetResourceFileNameWFolder,0,100,0"), "GetResourceFileNameWFolder:ERROR:3");
-  EXPECT_EQ(Run("GetResourceFileNameWFolder,0,100,0,0"), "GetResourceFileNameWFolder:RET:1,0,64,sunset.jpg,Sunset");
+  EXPECT_EQ(Run("GetResourceFileNameWFolder,0,11,0"), "GetResourceFileNameWFolder:ERROR:3");
+  EXPECT_EQ(Run("GetResourceFileNameWFolder,0,11,0,0"), "GetResourceFileNameWFolder:RET:1,0,64,sunset.jpg,keFTJpeg");
 }
 
 TEST_F(CommandFamiliesTest, MediaFilesTravelBothWays) {
   const std::string bytes(70, 'q');
-  const std::string record = HexOf("song.mid,70,Song,101,0,64");
+  const std::string record = HexOf("song.mid,70,Song,12,0,64");
   EXPECT_EQ(Run("PutResourceFileWFolder,0," + record), "PutResourceFileWFolder:RET:1");
   EXPECT_EQ(Run("PutResourceFileWFolder,1," + HexOf(bytes.substr(0, 64))), "PutResourceFileWFolder:RET:1");
+  EXPECT_EQ(Run("PutResourceFileWFolder,1," + HexOf(bytes.substr(0, 64))), "PutResourceFileWFolder:RET:1");  // again
+  EXPECT_EQ(Run("PutResourceFileWFolder,3," + HexOf(bytes.substr(64))), "PutResourceFileWFolder:ERROR:3");
   EXPECT_EQ(Run("PutResourceFileWFolder,2," + HexOf(bytes.substr(64))), "PutResourceFileWFolder:RET:1");
-  EXPECT_EQ(Run("PutResourceFileWFolder,-1"), "PutResourceFileWFolder:RET:3");
+  EXPECT_EQ(Run("PutResourceFileWFolder,-1"), "PutResourceFileWFolder:RET:8");
   EXPECT_EQ(Run("PutResourceFileWFolder,0," + record), "PutResourceFileWFolder:RET: file exists");
   // A close without all the bytes announced.
-  EXPECT_EQ(Run("PutResourceFileWFolder,0," + HexOf("short.mid,70,Short,101,0,64")), "PutResourceFileWFolder:RET:1");
+  EXPECT_EQ(Run("PutResourceFileWFolder,0," + HexOf("short.mid,70,Short,12,0,64")), "PutResourceFileWFolder:RET:1");
   EXPECT_EQ(Run("PutResourceFileWFolder,-1"), "PutResourceFileWFolder:RET:unspecified problem occured");
 
-  EXPECT_EQ(Run("AssignResourceFileWFolder,1,101,0,1024,0"), "AssignResourceFileWFolder:RET:1");
-  EXPECT_EQ(Run("GetResourceFileWFolder,0"), "GetResourceFileWFolder:RET:0,70,song.mid,3,0,101,1,0,0,Song");
+  EXPECT_EQ(Run("AssignResourceFileWFolder,1,12,1,1024,0"), "AssignResourceFileWFolder:RET:1");
+  EXPECT_EQ(Run("GetResourceFileWFolder,0"), "GetResourceFileWFolder:RET:0,70,song.mid,8,0,12,1,1,0,Song");
   EXPECT_EQ(Run("GetResourceFileWFolder,1"), "GetResourceFileWFolder,1," + HexOf(bytes));
   EXPECT_EQ(Run("GetResourceFileWFolder,2"), "GetResourceFileWFolder:ERROR:3");
-  EXPECT_EQ(Run("GetFileSystemFreeSpace"), "GetFileSystemFreeSpace:RET:" + std::to_string(1'000'000 - 64 - 100 - 70));
+  // A choice the phone refuses leaves none: no earlier file comes down for it.
+  EXPECT_EQ(Run("AssignResourceFileWFolder,1,12,9"), "AssignResourceFileWFolder:RET:0");
+  EXPECT_EQ(Run("GetResourceFileWFolder,0"), "GetResourceFileWFolder:ERROR:3");
+  const int seeded = 64 + 65 + 130 + 100 + 3 + 200 + 1;
+  EXPECT_EQ(Run("GetFileSystemFreeSpace"), "GetFileSystemFreeSpace:RET:" + std::to_string(1'000'000 - seeded - 70));
 }
 
 TEST_F(CommandFamiliesTest, MessagesAreCountedReadWrittenAndDeleted) {
