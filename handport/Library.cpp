@@ -1,20 +1,29 @@
 // The library's process-wide objects, built when the library is loaded and destroyed, in the
 // reverse order, when it is unloaded.
-#include "LinkEngine.h"
+#include "Library.h"
 
 namespace {
 
-// The link engine comes first: its construction starts the link service.
-CLinkEngine& BuildLinkEngine() {
-  static CLinkEngine engine = [] {
+struct CLibraryObjects {
+  // The link engine comes first: its construction starts the link service.
+  static CLinkEngine StartedEngine() {
     CLinkEngine::StartLinkService();
     return CLinkEngine();
-  }();
-  return engine;
-}
+  }
 
-CLinkEngine& g_linkEngine = BuildLinkEngine();
+  CLinkEngine engine = StartedEngine();
+  CSideStore privateStore{engine};
+  CSideStore msStore{engine};
+  CResourceTypeTable resourceTypes;
+};
+
+CLibraryObjects g_objects;
+CLibrarySettings g_settings;
 
 }  // namespace
 
-CLinkEngine& TheLinkEngine() { return g_linkEngine; }
+CLinkEngine& TheLinkEngine() { return g_objects.engine; }
+CSideStore& PrivateStore() { return g_objects.privateStore; }
+CSideStore& MSStore() { return g_objects.msStore; }
+CResourceTypeTable& ResourceTypes() { return g_objects.resourceTypes; }
+CLibrarySettings& LibrarySettings() { return g_settings; }

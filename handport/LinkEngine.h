@@ -41,6 +41,14 @@ struct TransferControl {
   bool Cancelled() const;
 };
 
+// What the header of a downloaded multimedia file names.
+struct ResourceFileHeader {
+  CString name;
+  CString title;
+  DWORD fileId = 0;
+  DWORD folder = 0;
+};
+
 // What "ShowLockInfo" reported when the phone is not free to use.
 enum LockState : int {
   LOCK_NO_SIM = 0,       // "SIM=NG"
@@ -132,6 +140,18 @@ class CLinkEngine {
   int CreateFolder(int parent, const CString& name, int& type, int& number);
   int AssignResourceFileWFolder(int type, int folder, int index);
 
+  // --- multimedia file transfers (the file chosen by "AssignResourceFileWFolder" comes down; a
+  // new file goes up into a folder), in hex chunks: downloads of the download chunk size, uploads
+  // of the size given. Progress and cancel as for the block transfers. ---
+  // A download fills `data` (left empty on failure) and `header`: the file's name and title,
+  // converted from the phone's UTF-8, its file id and its folder.
+  int GetResourceFileWFolder(const TransferControl& control, std::vector<BYTE>& data, ResourceFileHeader& header);
+  // An upload gives `fileId` the new file's id. When the folder holds a file of that name already,
+  // nothing is sent: 0 with ERROR_PA_EXISTS, and `fileId` is the existing file's id when the
+  // phone's listing names it.
+  int PutResourceFileWFolder(const TransferControl& control, std::span<const BYTE> data, const CString& name,
+                             const CString& title, int folder, int chunkSize, DWORD& fileId);
+
   // --- message and mail commands ---
   // The message counts text of the reply (see the messages download).
   int UMBInitMsgs(int box, CString& counts);
@@ -160,6 +180,8 @@ class CLinkEngine {
   int CNFPWriteData(int kind, int number, std::span<const BYTE> data, const TransferControl& control);
 
   // --- settings of the engine ---
+  // Where the next Connect goes.
+  void SetServiceAddress(LinkServiceAddress service) { m_service = std::move(service); }
   const CString& ModelCode() const { return m_modelCode; }
   void SetModelCode(const CString& code) { m_modelCode = code; }
   int UploadChunkSize() const { return m_chunkSizes[0]; }
@@ -187,6 +209,8 @@ class CLinkEngine {
   int RunMediaCommand(std::string_view command, std::string& value);
   int RunMediaSuccessCommand(std::string_view command);
   int FindFolder(int parent, const CString& name, int& type, int& number);
+  // The id of the file named `name` in `folder`, from the phone's listing; false when not found.
+  bool FindFile(int folder, const CString& name, DWORD& fileId);
 
   int m_linkOpen = 0;
   int m_retryCount = 3;

@@ -1,0 +1,243 @@
+// The records of the CManager interface taken out of a store slot and put into one, and one slot
+// copied from the other side, field by field through the stores' getters and setters (which check
+// and convert each value). Fields the stores do not keep are neither read nor written.
+#include "SideStore.h"
+
+namespace {
+
+// What a contact, a schedule entry and a to-do item carry, in the order the setters take them;
+// Put and the copy between the sides share these, so both write the same fields.
+struct ContactFields {
+  CString name, reading, numbers[CPhoneBookStore::kNumberCount], emails[2], texts[2];
+  BYTE group = 0, choice = 0;
+  DWORD picture = 0, melody = 0;
+};
+
+void SetContact(CPhoneBookStore& store, const ContactFields& fields) {
+  store.SetName(fields.name);
+  store.SetReading(fields.reading);
+  for (int i = 0; i < CPhoneBookStore::kNumberCount; ++i) store.SetNumber(i, fields.numbers[i]);
+  for (int i = 0; i < 2; ++i) store.SetEmail(i, fields.emails[i]);
+  for (int i = 0; i < 2; ++i) store.SetText(i, fields.texts[i]);
+  store.SetGroup(fields.group);
+  store.SetChoice(fields.choice);
+  store.SetPicture(fields.picture);
+  store.SetMelody(fields.melody);
+  store.Commit();
+}
+
+ContactFields ContactOf(const PA_PHONEBOOK_INFO& record) {
+  ContactFields fields{record.strName, record.strReading, {}, {}, {}, record.bGroup, record.bChoice,
+                       record.dwPictureId, record.dwMelodyId};
+  std::copy(std::begin(record.strNumber), std::end(record.strNumber), std::begin(fields.numbers));
+  std::copy(std::begin(record.strEmail), std::end(record.strEmail), std::begin(fields.emails));
+  std::copy(std::begin(record.strText), std::end(record.strText), std::begin(fields.texts));
+  return fields;
+}
+
+ContactFields ContactOf(const CPhoneBookStore& store) {
+  ContactFields fields;
+  fields.name = store.GetName();
+  fields.reading = store.GetReading();
+  for (int i = 0; i < CPhoneBookStore::kNumberCount; ++i) store.GetNumber(i, fields.numbers[i]);
+  for (int i = 0; i < 2; ++i) store.GetEmail(i, fields.emails[i]);
+  for (int i = 0; i < 2; ++i) store.GetText(i, fields.texts[i]);
+  fields.group = store.GetGroup();
+  fields.choice = store.GetChoice();
+  fields.picture = store.GetPicture();
+  fields.melody = store.GetMelody();
+  return fields;
+}
+
+struct ScheduleFields {
+  CTime start;
+  CString description;
+  BYTE repeat = 0, isPrivate = 0, alarm = 0;
+  DWORD melodyId = 0;
+  CString melodyName;
+};
+
+void SetSchedule(CScheduleStore& store, const ScheduleFields& fields) {
+  store.SetStart(fields.start);
+  store.SetDescription(fields.description);
+  store.SetRepeat(fields.repeat);
+  store.SetPrivate(fields.isPrivate);
+  store.SetAlarm(fields.alarm);
+  store.SetMelodyId(fields.melodyId);
+  store.SetMelodyName(fields.melodyName);
+}
+
+ScheduleFields ScheduleOf(const CScheduleStore& store) {
+  return {store.GetStart(),   store.GetDescription(), store.GetRepeat(),    store.GetPrivate(),
+          store.GetAlarm(),   store.GetMelodyId(),    store.GetMelodyName()};
+}
+
+struct ToDoFields {
+  CString description;
+  CTime start, due;
+  BYTE status = 0, category = 0, priority = 0, isPrivate = 0;
+};
+
+// The extended fields go only into the extended store.
+void SetToDo(CToDoStore& store, CToDoStoreEx* extended, const ToDoFields& fields) {
+  store.SetDescription(fields.description);
+  store.SetStart(fields.start);
+  store.SetDue(fields.due);
+  store.SetStatus(fields.status);
+  if (extended) {
+    extended->SetCategory(fields.category);
+    extended->SetPriority(fields.priority);
+    extended->SetPrivate(fields.isPrivate);
+  }
+}
+
+ToDoFields ToDoOf(const CToDoStore& store, const CToDoStoreEx* extended) {
+  ToDoFields fields{store.GetDescription(), store.GetStart(), store.GetDue(), store.GetStatus()};
+  if (extended) {
+    fields.category = extended->GetCategory();
+    fields.priority = extended->GetPriority();
+    fields.isPrivate = extended->GetPrivate();
+  }
+  return fields;
+}
+
+}  // namespace
+
+PA_RESULT CSideStore::GetGroup(int slot, PA_GROUP_INFO* record) {
+  if (!Select(RecordKind::Groups, slot)) return PA_OUT_OF_RANGE;
+  if (record == nullptr) return PA_EMPTY_SLOT;
+  if (!m_groups.IsUsed()) {
+    record->bExists = 0;
+    return PA_EMPTY_SLOT;
+  }
+  record->bExists = 1;
+  record->strName = m_groups.GetName();
+  return PA_OK;
+}
+
+PA_RESULT CSideStore::GetContact(int slot, PA_PHONEBOOK_INFO* record) {
+  if (!Select(RecordKind::Contacts, slot)) return PA_OUT_OF_RANGE;
+  if (record == nullptr) return PA_EMPTY_SLOT;
+  if (!m_contacts.IsUsed()) {
+    record->bValid = 0;
+    return PA_EMPTY_SLOT;
+  }
+  const ContactFields fields = ContactOf(m_contacts);
+  record->bValid = 1;
+  record->strName = fields.name;
+  record->strReading = fields.reading;
+  std::copy(std::begin(fields.numbers), std::end(fields.numbers), std::begin(record->strNumber));
+  std::copy(std::begin(fields.emails), std::end(fields.emails), std::begin(record->strEmail));
+  std::copy(std::begin(fields.texts), std::end(fields.texts), std::begin(record->strText));
+  record->bGroup = fields.group;
+  record->bChoice = fields.choice;
+  record->dwPictureId = fields.picture;
+  record->dwMelodyId = fields.melody;
+  record->wPhoneFlag = m_contacts.GetPhoneFlag();
+  return PA_OK;
+}
+
+PA_RESULT CSideStore::GetSchedule(int slot, PA_SCHEDULE_INFO* record) {
+  if (!Select(RecordKind::Schedule, slot)) return PA_OUT_OF_RANGE;
+  if (record == nullptr) return PA_EMPTY_SLOT;
+  if (!Schedule().IsUsed()) {
+    record->bValid = 0;
+    return PA_EMPTY_SLOT;
+  }
+  const ScheduleFields fields = ScheduleOf(Schedule());
+  record->bValid = 1;
+  record->tmStart = fields.start;
+  record->strDescription = fields.description;
+  record->bAlarm = fields.alarm;
+  record->bRepeat = fields.repeat;
+  record->bPrivate = fields.isPrivate;
+  record->dwMelodyId = fields.melodyId;
+  record->strMelodyName = fields.melodyName;
+  return PA_OK;
+}
+
+PA_RESULT CSideStore::GetToDo(int slot, PA_TODO_INFO* record) {
+  if (!Select(RecordKind::ToDo, slot)) return PA_OUT_OF_RANGE;
+  if (record == nullptr) return PA_EMPTY_SLOT;
+  if (!ToDo().IsUsed()) {
+    record->bValid = 0;
+    return PA_EMPTY_SLOT;
+  }
+  const ToDoFields fields = ToDoOf(ToDo(), m_extended ? &m_toDoEx : nullptr);
+  record->bValid = 1;
+  record->strDescription = fields.description;
+  record->tmStart = fields.start;
+  record->tmDue = fields.due;
+  record->bStatus = fields.status;
+  if (m_extended) {
+    record->bPrivate = fields.isPrivate;
+    record->bCategory = fields.category;
+    record->bPriority = fields.priority;
+  }
+  return PA_OK;
+}
+
+PA_RESULT CSideStore::PutGroup(int slot, const PA_GROUP_INFO* record) {
+  if (!Select(RecordKind::Groups, slot)) return PA_OUT_OF_RANGE;
+  if (record == nullptr) return PA_EMPTY_SLOT;
+  m_groups.SetName(record->strName);
+  return PA_OK;
+}
+
+PA_RESULT CSideStore::PutContact(int slot, const PA_PHONEBOOK_INFO* record) {
+  if (!Select(RecordKind::Contacts, slot)) return PA_OUT_OF_RANGE;
+  if (record == nullptr) return PA_EMPTY_SLOT;
+  SetContact(m_contacts, ContactOf(*record));
+  return PA_OK;
+}
+
+PA_RESULT CSideStore::PutSchedule(int slot, const PA_SCHEDULE_INFO* record) {
+  if (!Select(RecordKind::Schedule, slot)) return PA_OUT_OF_RANGE;
+  if (record == nullptr) return PA_EMPTY_SLOT;
+  SetSchedule(Schedule(), {record->tmStart, record->strDescription, record->bRepeat, record->bPrivate, record->bAlarm,
+                           record->dwMelodyId, record->strMelodyName});
+  return PA_OK;
+}
+
+PA_RESULT CSideStore::PutToDo(int slot, const PA_TODO_INFO* record) {
+  if (!Select(RecordKind::ToDo, slot)) return PA_OUT_OF_RANGE;
+  if (record == nullptr) return PA_EMPTY_SLOT;
+  SetToDo(ToDo(), m_extended ? &m_toDoEx : nullptr,
+          {record->strDescription, record->tmStart, record->tmDue, record->bStatus, record->bCategory,
+           record->bPriority, record->bPrivate});
+  return PA_OK;
+}
+
+void CSideStore::CopySelected(CSideStore& source, RecordKind kind) {
+  switch (kind) {
+    case RecordKind::Groups:
+      if (source.m_groups.IsUsed()) {
+        m_groups.SetName(source.m_groups.GetName());
+      } else {
+        m_groups.ClearSlot();
+      }
+      return;
+    case RecordKind::Contacts:
+      if (source.m_contacts.IsUsed()) {
+        SetContact(m_contacts, ContactOf(source.m_contacts));
+      } else {
+        m_contacts.ClearSlot();
+      }
+      return;
+    case RecordKind::Schedule:
+      if (source.Schedule().IsUsed()) {
+        SetSchedule(Schedule(), ScheduleOf(source.Schedule()));
+      } else {
+        Schedule().ClearSlot();
+      }
+      return;
+    case RecordKind::ToDo:
+      if (source.ToDo().IsUsed()) {
+        SetToDo(ToDo(), m_extended ? &m_toDoEx : nullptr,
+                ToDoOf(source.ToDo(), source.m_extended ? &source.m_toDoEx : nullptr));
+      } else {
+        ToDo().ClearSlot();
+      }
+      return;
+  }
+}
