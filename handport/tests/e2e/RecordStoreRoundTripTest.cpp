@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <functional>
 #include <memory>
 #include <random>
@@ -35,6 +36,8 @@ struct PhoneLayouts {
   bool shortContacts;
   bool extended;
 };
+void PrintTo(const PhoneLayouts& layouts, std::ostream* out) { *out << layouts.name; }
+
 const PhoneLayouts kLayouts[] = {{"FullAndExtended", "ZSE_0310", false, true},
                                  {"ShortAndStandard", "TSE_0310", true, false}};
 
