@@ -1,0 +1,120 @@
+// The settings of the library, read when a manager is made.
+#include "ManagerSettings.h"
+
+#include "Library.h"
+
+#include <registry/WinReg.h>
+
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+constexpr char kSettingsKey[] = "Software\\Halvane\\Tolvar\\Settings";
+constexpr char kDefaultModelCode[] = "00126";
+constexpr int kBuildSize = 128;  // bytes of "Build" taken, at most
+
+constexpr BuildVariant kBuildVariants[] = {
+    {'Y', "00126", false, 2, CLinkEngine::kDefaultChunkSize, CLinkEngine::kDefaultChunkSize},
+    {'Z', "00129", true, 3, 480, 1024},
+    {'U', "10129", true, 3, 480, 1024},
+    {'C', "00135", false, 2, CLinkEngine::kDefaultChunkSize, CLinkEngine::kDefaultChunkSize},
+    {'M', "00130", false, 2, CLinkEngine::kDefaultChunkSize, CLinkEngine::kDefaultChunkSize},
+};
+
+// The tests run a link service of their own on a free port and name it here; the library then
+// connects there instead of port 4000. Nothing sets it outside the tests.
+constexpr char kTestLinkPortVariable[] = "TOLVAR_LINK_PORT";
+
+class SettingsKey {
+ public:
+  SettingsKey() {
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_ALL_ACCESS, &m_key) != ERROR_SUCCESS) m_key = nullptr;
+  }
+  ~SettingsKey() {
+    if (m_key) RegCloseKey(m_key);
+  }
+  SettingsKey(const SettingsKey&) = delete;
+  SettingsKey& operator=(const SettingsKey&) = delete;
+
+  // Takes the value into `value` only when it reads as a 32-bit value.
+  bool ReadNumber(const char* name, DWORD& value) const {
+    if (!m_key) return false;
+    DWORD type = 0;
+    DWORD number = 0;
+    DWORD size = sizeof number;
+    if (RegQueryValueExA(m_key, name, nullptr, &type, reinterpret_cast<BYTE*>(&number), &size) == ERROR_SUCCESS &&
+        type == REG_DWORD && size == sizeof number) {
+      value = number;
+      return true;
+    }
+    return false;
+  }
+
+  // At most `limit` bytes of the text, cut at its first NUL.
+  void ReadText(const char* name, int limit, CString& value) const {
+    if (!m_key) return;
+    std::vector<char> text(static_cast<std::size_t>(limit) + 1, '\0');
+    DWORD type = 0;
+    DWORD size = static_cast<DWORD>(limit);
+    if (RegQueryValueExA(m_key, name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &size) != ERROR_SUCCESS ||
+        type != REG_SZ)
+      return;
+    value = CString(text.data(), static_cast<int>(strnlen(text.data(), std::min<std::size_t>(size, limit))));
+  }
+
+ private:
+  HKEY m_key = nullptr;
+};
+
+void PointEngineAtTestService(CLinkEngine& engine) {
+  const char* text = std::getenv(kTestLinkPortVariable);
+  if (!text) return;
+  const std::string_view digits(text);
+  unsigned port = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), port);
+  if (error != std::errc() || end != digits.data() + digits.size() || port == 0 || port > 0xFFFF) return;
+  engine.SetServiceAddress({"127.0.0.1", static_cast<u_short>(port)});
+}
+
+}  // namespace
+
+std::optional<BuildVariant> FindBuildVariant(const CString& build) {
+  if (build.IsEmpty()) return std::nullopt;
+  for (const BuildVariant& variant : kBuildVariants) {
+    if (build[0] == variant.letter) return variant;
+  }
+  return std::nullopt;
+}
+
+void LoadManagerSettings() {
+  CLinkEngine& engine = TheLinkEngine();
+  CLibrarySettings& settings = LibrarySettings();
+  engine.SetModelCode(kDefaultModelCode);
+  settings = CLibrarySettings();
+  // No main folders until a known build letter names them.
+  settings.mainFolderCount = 0;
+
+  const SettingsKey key;
+  if (DWORD drainTime = 0; key.ReadNumber("InitTimeOut", drainTime)) engine.SetWakeUpDrainTime(static_cast<int>(drainTime));
+  key.ReadNumber("EuropeanSupport", settings.europeanSupport);
+  key.ReadNumber("ResetSupport", settings.resetSupport);
+  key.ReadNumber("CommsTimeOut", settings.commsTimeOut);
+  key.ReadText("Build", kBuildSize, settings.build);
+
+  if (const auto variant = FindBuildVariant(settings.build)) {
+    engine.SetModelCode(variant->modelCode);
+    settings.mainFolderCount = variant->mainFolders;
+    // Once chosen, the extended layouts stay for the library's life.
+    if (variant->extended) {
+      PrivateStore().UseExtendedLayouts();
+      MSStore().UseExtendedLayouts();
+    }
+    engine.SetChunkSizes(variant->uploadChunk, engine.TransferChunkSize(), variant->downloadChunk);
+  }
+  engine.SetProgressCallback(nullptr, nullptr);
+  ResourceTypes().Fill();
+  PointEngineAtTestService(engine);
+}

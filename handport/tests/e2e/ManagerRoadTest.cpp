@@ -1,0 +1,417 @@
+// The manager end to end, loaded by name as an application loads it: through the link service's
+// own core (on a port of the test's own) to the simulated phone. The road of one request (the
+// command mode, the lock check, the groups and the whole phone book down, an edit up, the phone
+// off and the link closed), then what each Build letter, "ResetSupport" value, lock text and
+// software version makes of the command mode, progress, cancel and failures.
+#include "support/LinkServiceHost.h"
+#include "support/ManagerHarness.h"
+
+#include <handport/Handport.h>
+
+#include <phonesim/PhoneSimProcess.h>
+
+#include <base/LastError.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+struct PhoneModel {
+  const char* name;
+  const char* version;  // what the phone reports
+  const char* code;     // the model code it takes
+};
+constexpr PhoneModel kSelka{"Selka", "ZSE_0310", "00129"};
+
+class ManagerPhoneTest : public testing::Test {
+ protected:
+  // The phone, the test's own link service, the settings, and the library loaded with a manager
+  // made from them. A fast line: the phone's pace is the benchmark's business.
+  void StartAll(const PhoneModel& model, const std::string& build, std::vector<std::string> arguments = {}) {
+    arguments.insert(arguments.end(), {"--baud", "2000000", "--off-time", "0"});
+    ASSERT_TRUE(phone.Start({.model = model.name, .arguments = arguments})) << phone.Error();
+    home = std::make_unique<QuietLinkHome>(phone.Home());
+    std::ofstream(phone.Home() + "/Phones.ini") << "-" << model.name << "," << std::string(model.version, 3) << "_0100\r\n";
+    service = std::make_unique<LinkServiceHost>(phone.Home() + "/Phones.ini");
+    ASSERT_NE(service->Port(), 0);
+    QuietLinkHome::PointLibraryAt(service->Port());
+    WriteSetting("Build", build);
+    WriteSetting("InitTimeOut", DWORD{300});
+    WriteSetting("CommsTimeOut", DWORD{1500});
+    ASSERT_TRUE(library.Load());
+    ASSERT_NE(library.Start(), nullptr);
+  }
+
+  void TearDown() override {
+    if (library.Manager()) library->PA_ClosePort();
+    library.Unload();
+    service.reset();
+    phone.Stop();
+    home.reset();
+  }
+
+  CManager& Manager() { return *library.Manager(); }
+
+  // The commands the phone heard since it was last woken.
+  std::vector<std::string> Journal() const {
+    std::ifstream in(phone.Home() + "/phonesim/journal.log");
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+  bool Heard(const std::string& command) const {
+    const std::vector<std::string> journal = Journal();
+    return std::find(journal.begin(), journal.end(), command) != journal.end();
+  }
+
+  // The bytes the phone keeps as its flash file (file, sub).
+  std::string FlashFile(int file, int sub) const {
+    std::ifstream in(phone.Home() + "/phonesim/flash/" + std::to_string(file) + "_" + std::to_string(sub) + ".bin",
+                     std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+
+  phonesim::PhoneSimProcess phone;
+  std::unique_ptr<QuietLinkHome> home;
+  std::unique_ptr<LinkServiceHost> service;
+  ManagerLibrary library;
+};
+
+PA_PHONEBOOK_INFO Contact(const std::string& name, const std::string& number, BYTE group) {
+  PA_PHONEBOOK_INFO contact;
+  contact.strName = name.c_str();
+  contact.strNumber[0] = number.c_str();
+  contact.bGroup = group;
+  return contact;
+}
+
+TEST_F(ManagerPhoneTest, TheRoadOfOneRequest) {
+  StartAll(kSelka, "ZSE_0100");
+  CManager& manager = Manager();
+
+  // An earlier session left three groups and five contacts on the phone; the PC side then forgot
+  // them, so that only the download can bring them back.
+  ASSERT_EQ(manager.TestModeOn(), PA_MS_OK);
+  for (short group = 1; group <= 3; ++group) {
+    PA_GROUP_INFO info;
+    info.strName = ("Group " + std::to_string(group)).c_str();
+    ASSERT_EQ(manager.PA_PutGroup(&info, group), PA_OK);
+  }
+  ASSERT_EQ(manager.PA_UploadGroups(), PA_MS_OK);
+  for (short slot = 0; slot < 5; ++slot) {
+    PA_PHONEBOOK_INFO contact = Contact("Person " + std::to_string(slot), "0123" + std::to_string(slot), 1 + slot % 3);
+    ASSERT_EQ(manager.PA_PutPhoneBook(&contact, slot), PA_OK);
+    ASSERT_EQ(manager.PA_UploadPhoneBook(slot), PA_MS_OK) << slot;
+  }
+  manager.PowerOff();
+  ASSERT_EQ(manager.PA_ClosePort(), PA_MS_OK);
+  for (short group = 1; group <= 19; ++group) manager.PA_RemovePrivateGroup(group);
+  for (short slot = 0; slot < 5; ++slot) manager.PA_RemovePrivatePhoneBook(slot);
+
+  // The worker of the contacts page.
+  ASSERT_EQ(manager.TestModeOn(), PA_MS_OK);
+  EXPECT_TRUE(Heard("UsePteCommand,00129"));
+  ASSERT_EQ(manager.CheckLockInfo(), PA_MS_OK);
+  ASSERT_EQ(manager.PA_DownloadGroups(), PA_MS_OK);
+  for (short group = 1; group <= 19; ++group) {
+    PA_GROUP_INFO info;
+    const PA_RESULT result = manager.PA_GetGroup(&info, group);
+    if (group <= 3) {
+      ASSERT_EQ(result, PA_OK) << group;
+      EXPECT_EQ(info.strName, ("Group " + std::to_string(group)).c_str());
+    } else {
+      EXPECT_EQ(result, PA_EMPTY_SLOT) << group;
+      EXPECT_EQ(info.bExists, 0);
+    }
+  }
+  ASSERT_EQ(manager.PA_DownloadPhoneBook(-1), PA_MS_OK);
+  for (short slot = 0; slot < 500; ++slot) {
+    PA_PHONEBOOK_INFO contact;
+    const PA_RESULT result = manager.PA_GetPhoneBook(&contact, slot);
+    unsigned char exists = 9;
+    ASSERT_EQ(manager.PA_ExistsPhoneBook(slot, &exists), PA_MS_OK);
+    EXPECT_EQ(exists, result == PA_OK ? 1 : 0) << slot;  // the two sides agree
+    if (slot >= 5) {
+      EXPECT_EQ(result, PA_EMPTY_SLOT) << slot;
+      continue;
+    }
+    ASSERT_EQ(result, PA_OK) << slot;
+    EXPECT_EQ(contact.strName, ("Person " + std::to_string(slot)).c_str());
+    EXPECT_EQ(contact.strNumber[0], ("0123" + std::to_string(slot)).c_str());
+    EXPECT_EQ(contact.bGroup, 1 + slot % 3);
+  }
+
+  // An edit goes up.
+  PA_PHONEBOOK_INFO edited;
+  ASSERT_EQ(manager.PA_GetPhoneBook(&edited, 2), PA_OK);
+  edited.strName = "Renamed \xC3\xA4";
+  ASSERT_EQ(manager.PA_PutPhoneBook(&edited, 2), PA_OK);
+  ASSERT_EQ(manager.PA_UploadPhoneBook(2), PA_MS_OK);
+  manager.PowerOff();
+  EXPECT_TRUE(Heard("PowerOff"));
+  EXPECT_EQ(manager.PA_ClosePort(), PA_MS_OK);
+
+  // The phone keeps the new name in the contact's file: its UTF-8 length, then the bytes.
+  const std::string file = FlashFile(256, 2);
+  ASSERT_GE(file.size(), 11u);
+  EXPECT_EQ(static_cast<unsigned char>(file[0]), 10);
+  EXPECT_EQ(file.substr(1, 10), "Renamed \xC3\xA4");
+  EXPECT_EQ(FlashFile(256, 1).substr(1, 8), "Person 1");
+}
+
+// The model code each Build letter sends, on a phone of that family.
+class ManagerBuildLetterTest : public ManagerPhoneTest, public testing::WithParamInterface<PhoneModel> {};
+
+TEST_P(ManagerBuildLetterTest, SendsTheModelCodeOfItsLetter) {
+  const PhoneModel& model = GetParam();
+  StartAll(model, std::string(model.version, 3) + "_0100");
+  ASSERT_EQ(Manager().TestModeOn(), PA_MS_OK);
+  EXPECT_TRUE(Heard(std::string("UsePteCommand,") + model.code));
+  EXPECT_TRUE(Heard("ShowSwVersion"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Letters, ManagerBuildLetterTest,
+                         testing::Values(PhoneModel{"Ostrel", "YAA_0412", "00126"}, kSelka,
+                                         PhoneModel{"Ulmar", "UAE_0118", "10129"},
+                                         PhoneModel{"Wirra", "CWA_0330", "00135"},
+                                         PhoneModel{"Zenno", "MZE_0107", "00130"}),
+                         [](const testing::TestParamInfo<PhoneModel>& info) { return std::string(info.param.name); });
+
+TEST_F(ManagerPhoneTest, ResetSupportChoosesHowTheConnectionEnds) {
+  StartAll(kSelka, "ZSE_0100");
+  struct Case {
+    DWORD value;
+    const char* powerCommand;  // nullptr: nothing is sent
+    bool modeCommands;         // "BackLightOff", "TestModeOn", "PowerSavingOff"
+  };
+  const Case cases[] = {{0, "PowerOff", true}, {1, "ForceHWWD", true}, {2, "EXIT", true}, {3, nullptr, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value);
+    WriteSetting("ResetSupport", c.value);
+    CManager& manager = *library.Start();
+    ASSERT_EQ(manager.TestModeOn(), PA_MS_OK);
+    EXPECT_EQ(Heard("BackLightOff"), c.modeCommands);
+    EXPECT_EQ(Heard("TestModeOn"), c.modeCommands);
+    EXPECT_EQ(Heard("PowerSavingOff"), c.modeCommands);
+    const std::size_t before = Journal().size();
+    manager.PowerOff();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // "ForceHWWD" awaits no answer
+    const std::vector<std::string> journal = Journal();
+    const std::vector<std::string> after(journal.begin() + static_cast<long>(std::min(before, journal.size())), journal.end());
+    EXPECT_EQ(after, c.powerCommand ? std::vector<std::string>{c.powerCommand} : std::vector<std::string>{});
+    EXPECT_EQ(manager.PA_ClosePort(), PA_MS_OK);
+  }
+}
+
+TEST_F(ManagerPhoneTest, LockTextsDecideTheLockCheck) {
+  StartAll(kSelka, "ZSE_0100");
+  CManager& manager = Manager();
+  ASSERT_EQ(manager.TestModeOn(), PA_MS_OK);
+  struct Case {
+    std::vector<std::string> controls;
+    PA_MS_RESULT result;
+  };
+  const Case cases[] = {
+      {{}, PA_MS_OK},
+      {{"lock sim ng"}, PA_MS_NO_SIM},
+      {{"lock sim ok", "lock phone on"}, PA_MS_PHONE_LOCKED},
+      {{"lock phone off", "lock daybook on"}, PA_MS_DAYBOOK_LOCKED},
+      {{"lock sim ng", "lock phone on"}, PA_MS_NO_SIM},  // the first state found decides
+      {{"lock sim ok", "lock phone off", "lock daybook off", "lock unreadable on"}, PA_MS_LOCK_UNKNOWN},
+  };
+  for (const Case& c : cases) {
+    for (const std::string& control : c.controls) ASSERT_TRUE(phone.Control(control)) << control;
+    EXPECT_EQ(manager.CheckLockInfo(), c.result) << (c.controls.empty() ? "" : c.controls.back());
+  }
+  // No answer at all: unknown too.
+  ASSERT_TRUE(phone.SetFault(phonesim::Fault::Silent, 1));
+  EXPECT_EQ(manager.CheckLockInfo(), PA_MS_LOCK_UNKNOWN);
+}
+
+// What the phone's software version makes of the command mode.
+struct VersionCase {
+  const char* name;
+  std::string reported;  // the phone's "ShowSwVersion"
+  std::string build;
+  PA_MS_RESULT result;
+  DWORD error;  // the last error of a refusal
+};
+class ManagerVersionTest : public ManagerPhoneTest, public testing::WithParamInterface<VersionCase> {};
+
+TEST_P(ManagerVersionTest, ComparesTheVersionWithTheBuild) {
+  const VersionCase& c = GetParam();
+  StartAll(kSelka, c.build, {"--sw-version", c.reported});
+  SetLastError(0);
+  EXPECT_EQ(Manager().TestModeOn(), c.result);
+  if (c.result != PA_MS_OK) {
+    EXPECT_EQ(GetLastError(), c.error);
+  }
+  EXPECT_EQ(Heard("BackLightOff"), c.result == PA_MS_OK);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Versions, ManagerVersionTest,
+    testing::Values(VersionCase{"Same", "ZSE_0310", "ZSE_0310", PA_MS_OK, 0},
+                    VersionCase{"Newer", "ZSE_0310", "ZSE_0100", PA_MS_OK, 0},
+                    VersionCase{"CaseIgnored", "ZSE_0A00", "ZSE_0a00", PA_MS_OK, 0},
+                    VersionCase{"Older", "ZSE_0099", "ZSE_0100", PA_MS_PHONE_NOT_SUPPORTED, ERROR_PA_NOT_SUPPORTED},
+                    VersionCase{"LaterInTheBuild", "ZSE_0310", "ZQQ_0100/ZSE_0300", PA_MS_OK, 0},
+                    VersionCase{"OtherVariant", "ZQQ_0310", "ZSE_0100", PA_MS_PHONE_NOT_SUPPORTED, ERROR_PA_OTHER_MODEL},
+                    // Compared only as far as both texts go: a short version is the lower.
+                    VersionCase{"ShortVersion", "ZSE_03", "ZSE_0310", PA_MS_PHONE_NOT_SUPPORTED, ERROR_PA_NOT_SUPPORTED},
+                    VersionCase{"BuildEndsAtTheVariant", "ZSE_0310", "ZSE", PA_MS_OK, 0},
+                    VersionCase{"LongVersion", "ZSE_0310" + std::string(60, 'X'), "ZSE_0310", PA_MS_OK, 0},
+                    VersionCase{"BuildOfAnotherModel", "ZSE_0310", "YAA_0100", PA_MS_OTHER_MODEL, ERROR_PA_OTHER_MODEL}),
+    [](const testing::TestParamInfo<VersionCase>& info) { return std::string(info.param.name); });
+
+TEST_F(ManagerPhoneTest, APhoneThatStopsAnsweringLeavesNoCommandMode) {
+  StartAll(kSelka, "ZSE_0100");
+  WriteSetting("CommsTimeOut", DWORD{500});
+  CManager& manager = *library.Start();
+  ASSERT_EQ(manager.TestModeOn(), PA_MS_OK);
+  ASSERT_EQ(manager.PA_ClosePort(), PA_MS_OK);
+  // The link service finds no phone behind a silent line: the link gives no command mode.
+  ASSERT_TRUE(phone.SetFault(phonesim::Fault::Silent, 1));
+  EXPECT_EQ(manager.TestModeOn(), PA_MS_LINK_DOWN);
+}
+
+// Progress as an application sees it: for each total, positions that never go backwards and
+// never pass it.
+struct ProgressLog {
+  static int Record(int total, int current, void* user) {
+    static_cast<ProgressLog*>(user)->calls.emplace_back(total, current);
+    return 0;
+  }
+  void ExpectForwardOnly() const {
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+      EXPECT_GE(calls[i].second, 0) << i;
+      EXPECT_LE(calls[i].second, calls[i].first) << i;
+      if (i > 0 && calls[i].first == calls[i - 1].first) {
+        EXPECT_GE(calls[i].second, calls[i - 1].second) << i;
+      }
+    }
+  }
+  std::vector<std::pair<int, int>> calls;
+};
+
+TEST_F(ManagerPhoneTest, ProgressNeverRunsBackwards) {
+  StartAll(kSelka, "ZSE_0100");
+  CManager& manager = Manager();
+  ProgressLog log;
+  manager.SetCallbackFunction(ProgressLog::Record, &log);
+  ASSERT_EQ(manager.TestModeOn(), PA_MS_OK);
+  for (short slot = 0; slot < 3; ++slot) {
+    PA_PHONEBOOK_INFO contact = Contact("P" + std::to_string(slot), "1", 0);
+    ASSERT_EQ(manager.PA_PutPhoneBook(&contact, slot), PA_OK);
+    ASSERT_EQ(manager.PA_UploadPhoneBook(slot), PA_MS_OK);
+  }
+  ASSERT_EQ(manager.PA_DownloadPhoneBook(-1), PA_MS_OK);
+  EXPECT_FALSE(log.calls.empty());
+  log.ExpectForwardOnly();
+
+  // A file of several chunks goes up and comes back.
+  log.calls.clear();
+  std::vector<BYTE> bytes(3000);
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<BYTE>(i * 7);
+  PA_FOLDER_INFO pictures;
+  ASSERT_EQ(manager.PA_GetMainFolder(&pictures, 0), PA_MS_OK);
+  PA_RESOURCE_INFO upload;
+  upload.strFileName = "progress.bmp";
+  upload.strTitle = "progress";
+  upload.dwFolderId = pictures.dwType;
+  upload.dwSize = static_cast<DWORD>(bytes.size());
+  upload.pData = bytes.data();
+  ASSERT_EQ(manager.PA_UploadResource(&upload), PA_MS_OK) << std::hex << GetLastError();
+  ASSERT_GT(log.calls.size(), 2u);
+  log.ExpectForwardOnly();
+  EXPECT_EQ(log.calls.back(), std::make_pair(3000, 3000));
+
+  log.calls.clear();
+  PA_RESOURCE_INFO download;
+  ASSERT_EQ(manager.PA_DownloadResource(&download, static_cast<short>(upload.dwFolderId), static_cast<short>(upload.dwIndex), 0),
+            PA_MS_OK)
+      << std::hex << GetLastError();
+  ASSERT_EQ(download.dwSize, bytes.size());
+  EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), download.pData));
+  manager.DeleteDataArray(download.pData);
+  ASSERT_GT(log.calls.size(), 2u);
+  log.ExpectForwardOnly();
+  EXPECT_EQ(log.calls.back(), std::make_pair(3000, 3000));
+}
+
+TEST_F(ManagerPhoneTest, ACancelFromAnotherThreadEndsAWaitForASilentPhone) {
+  StartAll(kSelka, "ZSE_0100");
+  WriteSetting("CommsTimeOut", DWORD{20'000});  // so that only the cancel can end the wait soon
+  CManager& manager = *library.Start();
+  ASSERT_EQ(manager.TestModeOn(), PA_MS_OK);
+  ASSERT_TRUE(phone.SetFault(phonesim::Fault::Silent, 1));
+
+  auto cancelSoon = [&manager] {
+    return std::thread([&manager] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(400));
+      manager.PA_CancelTransfer();
+    });
+  };
+  std::vector<BYTE> bytes(100, 0x55);
+  PA_RESOURCE_INFO upload;
+  upload.strFileName = "cancelled.bmp";
+  upload.dwSize = static_cast<DWORD>(bytes.size());
+  upload.pData = bytes.data();
+  const auto start = std::chrono::steady_clock::now();
+  std::thread canceller = cancelSoon();
+  EXPECT_EQ(manager.PA_UploadResource(&upload), PA_MS_CANCELLED);
+  canceller.join();
+
+  canceller = cancelSoon();
+  EXPECT_EQ(manager.PA_DownloadPhoneBook(-1), PA_MS_FAILED);
+  canceller.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+TEST_F(ManagerPhoneTest, AFailedTransferLeavesTheOtherSideAsItWas) {
+  StartAll(kSelka, "ZSE_0100");
+  WriteSetting("CommsTimeOut", DWORD{300});
+  CManager& manager = *library.Start();
+  ASSERT_EQ(manager.TestModeOn(), PA_MS_OK);
+  for (short slot = 0; slot < 3; ++slot) {
+    PA_PHONEBOOK_INFO contact = Contact("Kept " + std::to_string(slot), "5", 0);
+    ASSERT_EQ(manager.PA_PutPhoneBook(&contact, slot), PA_OK);
+    ASSERT_EQ(manager.PA_UploadPhoneBook(slot), PA_MS_OK);
+  }
+  ASSERT_EQ(manager.PA_DownloadPhoneBook(-1), PA_MS_OK);
+
+  // The PC side changes; the phone goes silent.
+  PA_PHONEBOOK_INFO added = Contact("Added", "6", 0);
+  ASSERT_EQ(manager.PA_PutPhoneBook(&added, 7), PA_OK);
+  ASSERT_EQ(manager.PA_RemovePrivatePhoneBook(1), PA_OK);
+  ASSERT_TRUE(phone.SetFault(phonesim::Fault::Silent, 1));
+
+  // The upload fails: the phone side still holds what the phone held.
+  EXPECT_EQ(manager.PA_UploadPhoneBook(-1), PA_MS_FAILED);
+  unsigned char exists = 0;
+  ASSERT_EQ(manager.PA_ExistsPhoneBook(1, &exists), PA_MS_OK);
+  EXPECT_EQ(exists, 1);
+  ASSERT_EQ(manager.PA_ExistsPhoneBook(7, &exists), PA_MS_OK);
+  EXPECT_EQ(exists, 0);
+
+  // The download fails: the PC side keeps its edits.
+  EXPECT_EQ(manager.PA_DownloadPhoneBook(-1), PA_MS_FAILED);
+  PA_PHONEBOOK_INFO contact;
+  ASSERT_EQ(manager.PA_GetPhoneBook(&contact, 7), PA_OK);
+  EXPECT_EQ(contact.strName, "Added");
+  EXPECT_EQ(manager.PA_GetPhoneBook(&contact, 1), PA_EMPTY_SLOT);
+  ASSERT_EQ(manager.PA_GetPhoneBook(&contact, 2), PA_OK);
+  EXPECT_EQ(contact.strName, "Kept 2");
+}
+
+}  // namespace
