@@ -45,6 +45,7 @@ class CManager {
   virtual PA_RESULT PA_GetSupportTypes(short kind, PA_RESOURCE_TYPE* types, short* count);
   virtual PA_RESULT PA_GetNumMessages(int* count);
   virtual PA_RESULT PA_GetMessage(unsigned int index, PA_MESSAGE_INFO* message);
+  // `text` must hold 32 bytes: the identity and its NUL (a longer identity fails).
   virtual PA_MS_RESULT PA_GetIMEI(char* text);
   virtual PA_MS_RESULT PA_GetFileSystemFreeSpace(int* bytes);
   virtual PA_RESULT PA_GetIModeMessage(unsigned int index, PA_IMODE_INFO* mail);
@@ -55,6 +56,7 @@ class CManager {
   virtual PA_RESULT PA_PutSchedule(PA_SCHEDULE_INFO* entry, short slot);
   virtual PA_RESULT PA_PutToDo(PA_TODO_INFO* item, short slot);
   virtual PA_RESULT PA_PutResourceList(unsigned short type, PA_RESOURCE_INFO* records, unsigned short count);
+  // The cache keeps a copy of the record's bytes; the caller keeps (and frees) its own.
   virtual PA_RESULT PA_PutMessage(PA_MESSAGE_INFO* message);
   virtual PA_RESULT PA_PutResourceInfo(unsigned short type, PA_RESOURCE_INFO record, unsigned int fileId);
   virtual PA_RESULT PA_PutIModeMessage(PA_IMODE_INFO* mail);

@@ -349,6 +349,95 @@ TEST_F(ManagerPhoneTest, ProgressNeverRunsBackwards) {
   EXPECT_EQ(log.calls.back(), std::make_pair(3000, 3000));
 }
 
+// Every media and message operation through the table, with the results an application sees.
+TEST_F(ManagerPhoneTest, MediaAndMessagesThroughTheInterface) {
+  StartAll(kSelka, "ZSE_0100");
+  CManager& manager = Manager();
+  ASSERT_EQ(manager.TestModeOn(), PA_MS_OK);
+  char identity[32] = {};
+  EXPECT_EQ(manager.PA_GetIMEI(identity), PA_MS_OK);
+  EXPECT_NE(identity[0], '\0');
+  int free = -1;
+  EXPECT_EQ(manager.PA_GetFileSystemFreeSpace(&free), PA_MS_OK);
+  EXPECT_GT(free, 0);
+
+  // Each main folder's list anew; Movies ("Z" builds have three) begin with a backslash.
+  ASSERT_EQ(manager.PA_DownloadResourceList(0), PA_MS_OK);
+  for (short type = 0; type < 3; ++type) {
+    short count = -1;
+    ASSERT_EQ(manager.PA_GetNumResourcesList(&count, type), PA_OK);
+    std::vector<PA_RESOURCE_INFO> records(static_cast<std::size_t>(count));
+    ASSERT_EQ(manager.PA_GetResourceList(type, records.data()), PA_OK);
+    for (const PA_RESOURCE_INFO& record : records) {
+      const std::string name = static_cast<const char*>(record.strDisplayName);
+      EXPECT_EQ(name.rfind(type == 0 ? "Pictures\\" : type == 1 ? "Sounds\\" : "\\", 0), 0u) << name;
+    }
+  }
+
+  PA_FOLDER_INFO trips;
+  trips.lFolderId = 0;
+  trips.strName = "Trips";
+  ASSERT_EQ(manager.PA_CreateFolder(&trips), PA_MS_OK);
+  PA_FOLDER_INFO again = trips;
+  EXPECT_EQ(manager.PA_CreateFolder(&again), PA_MS_EXISTS);
+  EXPECT_EQ(again.dwType, trips.dwType);
+  short count = -1;
+  ASSERT_EQ(manager.PA_GetNumSubfolders(&count, 0), PA_MS_OK);
+  ASSERT_GT(count, 0);
+  PA_FOLDER_INFO listed;
+  EXPECT_EQ(manager.PA_GetFolderInfo(&listed, 0, static_cast<short>(count - 1)), PA_MS_OK);
+
+  BYTE bytes[5] = {1, 2, 3, 4, 5};
+  PA_RESOURCE_INFO file;
+  file.dwFolderId = trips.dwType;
+  file.strFileName = "a.jpg";
+  file.dwSize = sizeof bytes;
+  file.pData = bytes;
+  ASSERT_EQ(manager.PA_UploadResource(&file), PA_MS_OK);
+  PA_RESOURCE_INFO same = file;
+  EXPECT_EQ(manager.PA_UploadResource(&same), PA_MS_EXISTS);
+  ASSERT_EQ(manager.PA_GetNumResources(&count, static_cast<short>(trips.dwType), 0), PA_MS_OK);
+  EXPECT_EQ(count, 1);
+  PA_RESOURCE_INFO info;
+  ASSERT_EQ(manager.PA_GetResourceInfo(&info, static_cast<short>(trips.dwType), 0, 0), PA_MS_OK);
+  EXPECT_EQ(info.strFileName, "a.jpg");
+  PA_RESOURCE_INFO renamed = file;
+  renamed.strFileName = "b.jpg";
+  EXPECT_EQ(manager.PA_RenameMSFile(&renamed), PA_MS_OK);
+  EXPECT_EQ(manager.PA_MoveMSFile(static_cast<short>(file.dwFileId), 1), PA_MS_FAILED);  // pictures stay pictures
+  EXPECT_EQ(manager.PA_RemoveMSResource(static_cast<short>(file.dwFileId)), PA_MS_OK);
+  EXPECT_EQ(manager.PA_RemoveMSResource(static_cast<short>(file.dwFileId)), PA_MS_FAILED);
+  EXPECT_EQ(manager.PA_RemoveMSFolder(static_cast<short>(trips.dwType), static_cast<short>(trips.dwNumber)), PA_MS_OK);
+
+  // A message and a mail go up and come back into the PC side's caches.
+  BYTE text[3] = {'h', 'i', '!'};
+  PA_MESSAGE_INFO message{1, 2, 3, sizeof text, text};
+  ASSERT_EQ(manager.PA_PutMessage(&message), PA_OK);
+  ASSERT_EQ(manager.PA_UploadMessages(), PA_MS_OK);
+  ASSERT_EQ(manager.PA_RemovePrivateMessage(0), PA_OK);
+  ASSERT_EQ(manager.PA_DownloadMessages(), PA_MS_OK);
+  int messages = 0;
+  ASSERT_EQ(manager.PA_GetNumMessages(&messages), PA_OK);
+  ASSERT_EQ(messages, 1);
+  PA_MESSAGE_INFO back;
+  ASSERT_EQ(manager.PA_GetMessage(0, &back), PA_OK);
+  EXPECT_EQ(back.dwBox, 2u);
+  EXPECT_EQ(back.dwFolder, 3u);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(back.pData), back.dwLength), "hi!");
+
+  PA_IMODE_INFO mail{1, 0, 1, sizeof text, text};
+  ASSERT_EQ(manager.PA_PutIModeMessage(&mail), PA_OK);
+  ASSERT_EQ(manager.PA_UploadIModeMessages(), PA_MS_OK);
+  ASSERT_EQ(manager.PA_RemovePrivateIModeMessage(0), PA_OK);
+  ASSERT_EQ(manager.PA_DownloadIModeMessages(), PA_MS_OK);
+  int mails = 0;
+  ASSERT_EQ(manager.PA_GetNumIModeMessages(&mails), PA_OK);
+  ASSERT_EQ(mails, 1);
+  PA_IMODE_INFO mailBack;
+  ASSERT_EQ(manager.PA_GetIModeMessage(0, &mailBack), PA_OK);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(mailBack.pData), mailBack.dwLength), "hi!");
+}
+
 TEST_F(ManagerPhoneTest, ACancelFromAnotherThreadEndsAWaitForASilentPhone) {
   StartAll(kSelka, "ZSE_0100");
   WriteSetting("CommsTimeOut", DWORD{20'000});  // so that only the cancel can end the wait soon
