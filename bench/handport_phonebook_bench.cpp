@@ -1,0 +1,130 @@
+// The whole phone book (500 contacts) down from the simulated phone at 115,200 baud, through the
+// link service's own core and the phone-access library loaded by name, as the contacts page of an
+// application asks for it. Its time is set beside the time its bytes need on the wire: the bytes
+// of the link service's traffic log each way, at 11,520 bytes a second (ten bits a byte).
+#include "support/LinkServiceHost.h"
+#include "support/ManagerHarness.h"
+
+#include <handport/Handport.h>
+
+#include <phonesim/PhoneSimProcess.h>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+
+namespace {
+
+constexpr int kContacts = 500;
+constexpr double kWireBytesPerSecond = 11'520.0;
+
+struct WireBytes {
+  long long toPhone = 0;
+  long long fromPhone = 0;
+};
+
+// The data bytes of the traffic log's lines from `offset` on: every byte is one character after
+// its "Send: " or "Recv: " tag, and only the line ends are "\r\n".
+WireBytes CountLoggedBytes(const std::string& path, std::streamoff offset) {
+  std::ifstream in(path, std::ios::binary);
+  in.seekg(offset);
+  WireBytes bytes;
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    for (const auto& [tag, count] : {std::pair{std::string(" : Send: "), &bytes.toPhone},
+                                     std::pair{std::string(" : Recv: "), &bytes.fromPhone}}) {
+      if (const auto at = line.find(tag); at != std::string::npos) *count += static_cast<long long>(line.size() - at - tag.size());
+    }
+  }
+  return bytes;
+}
+
+std::streamoff FileSize(const std::string& path) {
+  std::error_code ignored;
+  return static_cast<std::streamoff>(std::filesystem::file_size(path, ignored));
+}
+
+void PhoneBookDownload(benchmark::State& state) {
+  const std::string home =
+      (std::filesystem::temp_directory_path() / ("handport-bench-" + std::to_string(std::random_device{}()))).string();
+  std::filesystem::create_directories(home + "/drive_c");
+  QuietLinkHome quiet(home);
+  std::ofstream(home + "/Phones.ini") << "-Selka,ZSE_0100\r\n";
+  WriteSetting("Build", std::string("ZSE_0100"));
+  WriteSetting("InitTimeOut", DWORD{300});
+  WriteSetting("EnableLogging", DWORD{1});
+  const std::string log = home + "/drive_c/Tolvar.log";
+
+  // The manager reads the link service's port when it is made.
+  ManagerLibrary library;
+  if (!library.Load()) return state.SkipWithError("the library did not load");
+
+  // One contact written on a fast line, then copied into every slot of the phone's flash.
+  {
+    phonesim::PhoneSimProcess phone;
+    if (!phone.Start({.model = "Selka", .home = home, .arguments = {"--baud", "2000000"}}))
+      return state.SkipWithError(phone.Error().c_str());
+    LinkServiceHost service(home + "/Phones.ini");
+    QuietLinkHome::PointLibraryAt(service.Port());
+    CManager& manager = *library.Start();
+    PA_PHONEBOOK_INFO contact;
+    contact.strName = "Benchmark Person";
+    contact.strNumber[0] = "+441234567890";
+    contact.strEmail[0] = "person@example.org";
+    contact.strText[0] = "A contact with a little of everything in it";
+    if (manager.TestModeOn() != PA_MS_OK || manager.PA_PutPhoneBook(&contact, 0) != PA_OK ||
+        manager.PA_UploadPhoneBook(0) != PA_MS_OK)
+      return state.SkipWithError("the phone book could not be filled");
+    manager.PowerOff();
+    manager.PA_ClosePort();
+    phone.Stop();
+    const std::string flash = home + "/phonesim/flash/";
+    for (int slot = 1; slot < kContacts; ++slot)
+      std::filesystem::copy_file(flash + "256_0.bin", flash + "256_" + std::to_string(slot) + ".bin",
+                                 std::filesystem::copy_options::overwrite_existing);
+  }
+
+  phonesim::PhoneSimProcess phone;
+  if (!phone.Start({.model = "Selka", .home = home, .arguments = {"--baud", "115200"}}))
+    return state.SkipWithError(phone.Error().c_str());
+  LinkServiceHost service(home + "/Phones.ini");
+  QuietLinkHome::PointLibraryAt(service.Port());
+  CManager& manager = *library.Start();
+  for (auto _ : state) {
+    if (manager.TestModeOn() != PA_MS_OK) return state.SkipWithError("no command mode");
+    const std::streamoff before = FileSize(log);
+    const auto start = std::chrono::steady_clock::now();
+    const PA_MS_RESULT result = manager.PA_DownloadPhoneBook(-1);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    state.SetIterationTime(seconds);
+    if (result != PA_MS_OK) return state.SkipWithError("the download failed");
+    unsigned char exists = 0;
+    for (short slot = 0; slot < kContacts; ++slot) {
+      if (manager.PA_ExistsPhoneBook(slot, &exists) != PA_MS_OK || !exists) return state.SkipWithError("a contact is missing");
+    }
+    const WireBytes bytes = CountLoggedBytes(log, before);
+    const double wire = static_cast<double>(bytes.toPhone + bytes.fromPhone) / kWireBytesPerSecond;
+    state.counters["to_phone_bytes"] = static_cast<double>(bytes.toPhone);
+    state.counters["from_phone_bytes"] = static_cast<double>(bytes.fromPhone);
+    state.counters["wire_s"] = wire;
+    state.counters["ratio"] = wire > 0 ? seconds / wire : 0;
+    std::printf("phone book of %d contacts: %.2f s; on the wire %lld bytes to the phone and %lld from it, %.2f s at "
+                "11,520 bytes/s; ratio %.2f\n",
+                kContacts, seconds, bytes.toPhone, bytes.fromPhone, wire, wire > 0 ? seconds / wire : 0.0);
+    manager.PowerOff();
+    manager.PA_ClosePort();
+  }
+  library.Unload();
+  phone.Stop();
+  std::error_code ignored;
+  std::filesystem::remove_all(home, ignored);
+}
+BENCHMARK(PhoneBookDownload)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+
+}  // namespace
