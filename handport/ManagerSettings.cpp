@@ -53,16 +53,18 @@ class SettingsKey {
     return false;
   }
 
-  // At most `limit` bytes of the text, cut at its first NUL.
+  // The text up to its first NUL, of which at most `limit` bytes are taken.
   void ReadText(const char* name, int limit, CString& value) const {
     if (!m_key) return;
-    std::vector<char> text(static_cast<std::size_t>(limit) + 1, '\0');
     DWORD type = 0;
-    DWORD size = static_cast<DWORD>(limit);
+    DWORD size = 0;
+    if (RegQueryValueExA(m_key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ) return;
+    std::vector<char> text(static_cast<std::size_t>(size) + 1, '\0');
     if (RegQueryValueExA(m_key, name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &size) != ERROR_SUCCESS ||
         type != REG_SZ)
       return;
-    value = CString(text.data(), static_cast<int>(strnlen(text.data(), std::min<std::size_t>(size, limit))));
+    const std::size_t length = strnlen(text.data(), std::min<std::size_t>(size, static_cast<std::size_t>(limit)));
+    value = CString(text.data(), static_cast<int>(length));
   }
 
  private:

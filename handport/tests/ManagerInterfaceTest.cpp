@@ -192,15 +192,20 @@ TEST_P(ManagerBuildTest, LimitsAndMainFolders) {
       testing::ExitedWithCode(0), "");
 }
 
+// A "Build" longer than its 128 bytes still names its letter.
+const std::string kLongBuild = "ZSE_0100/" + std::string(200, 'X');
+
 INSTANTIATE_TEST_SUITE_P(Letters, ManagerBuildTest,
                          testing::Values(BuildCase{"YAA_0412", 64, 0, 2}, BuildCase{"ZSE_0100", 256, 1, 3},
                                          BuildCase{"UAE_0118", 256, 1, 3}, BuildCase{"CWA_0330", 64, 0, 2},
                                          BuildCase{"MZE_0107", 64, 0, 2}, BuildCase{"QXX_0100", 64, 0, 0},
-                                         BuildCase{"", 64, 0, 0}, BuildCase{nullptr, 64, 0, 0}),
+                                         BuildCase{"", 64, 0, 0}, BuildCase{nullptr, 64, 0, 0},
+                                         BuildCase{kLongBuild.c_str(), 256, 1, 3}),
                          [](const testing::TestParamInfo<BuildCase>& info) {
                            const char* build = info.param.build;
                            if (!build) return std::string("Missing");
-                           return *build ? std::string(1, build[0]) : std::string("Empty");
+                           if (!*build) return std::string("Empty");
+                           return std::string(1, build[0]) + std::to_string(std::strlen(build));
                          });
 
 TEST_F(ManagerTest, AnUnknownBuildRefusesTheCommandModeWithoutTouchingTheLink) {
