@@ -285,6 +285,31 @@ TEST_F(ManagerPhoneTest, APhoneThatStopsAnsweringLeavesNoCommandMode) {
   EXPECT_EQ(manager.TestModeOn(), PA_MS_LINK_DOWN);
 }
 
+// A refusal of the model code is final; an answer that is neither consent nor refusal gets one
+// more try on a fresh link.
+TEST_F(ManagerPhoneTest, TheModeCommandIsTriedAgainOnlyWhenItWasNotRefused) {
+  StartAll(kSelka, "ZSE_0100");
+  struct Case {
+    const char* code;
+    PA_MS_RESULT result;
+    long attempts;
+  };
+  const Case cases[] = {
+      {"00129", PA_MS_OK, 1},
+      {"99999", PA_MS_OTHER_MODEL, 1},    // refused, and the link service named a model
+      {"00129,1", PA_MS_OTHER_MODEL, 2},  // the phone answers "ERROR": tried once more
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.code);
+    ASSERT_EQ(library->PA_ClosePort(), PA_MS_OK);
+    std::filesystem::remove(phone.Home() + "/phonesim/journal.log");
+    std::string code = c.code;
+    EXPECT_EQ(library->TestModeOn(code.data()), c.result);
+    const std::vector<std::string> journal = Journal();
+    EXPECT_EQ(std::count(journal.begin(), journal.end(), std::string("UsePteCommand,") + c.code), c.attempts);
+  }
+}
+
 // Progress as an application sees it: for each total, positions that never go backwards and
 // never pass it.
 struct ProgressLog {
