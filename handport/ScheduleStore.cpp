@@ -58,14 +58,10 @@ int CScheduleStore::ClearSlot() {
 CString CScheduleStore::GetDescription() const { return ReadFieldText(Selected().first(m_descriptionSize), false); }
 
 int CScheduleStore::SetDescription(const CString& description) {
-  std::vector<BYTE> utf8;
-  if (!FieldText(description, m_descriptionUnits, m_descriptionSize, utf8)) {
+  if (!WriteFieldText(Selected().first(m_descriptionSize), description, m_descriptionUnits)) {
     SetLastError(ERROR_DESCRIPTION_TOO_LONG);
     return 0;
   }
-  const std::span<BYTE> field = Selected().first(m_descriptionSize);
-  std::fill(field.begin(), field.end(), 0x00);
-  std::copy(utf8.begin(), utf8.end(), field.begin());
   m_slots.Used(m_selected) = 1;
   return 1;
 }

@@ -34,6 +34,14 @@ bool FieldText(const CString& text, int gsmLimit, std::size_t capacity, std::vec
   return true;
 }
 
+bool WriteFieldText(std::span<BYTE> field, const CString& text, int gsmLimit) {
+  std::vector<BYTE> utf8;
+  if (!FieldText(text, gsmLimit, field.size(), utf8)) return false;
+  std::fill(field.begin(), field.end(), 0x00);
+  std::copy(utf8.begin(), utf8.end(), field.begin());
+  return true;
+}
+
 CString ReadFieldText(std::span<const BYTE> field, bool stopAtFF) {
   auto end = std::find_if(field.begin(), field.end(), [stopAtFF](BYTE b) { return b == 0x00 || (stopAtFF && b == 0xFF); });
   CPhoneText text;

@@ -18,6 +18,10 @@ void PutU32(std::span<BYTE> record, std::size_t at, DWORD value);
 // the next one.
 bool FieldText(const CString& text, int gsmLimit, std::size_t capacity, std::vector<BYTE>& utf8);
 
+// Fills `field` with the text's UTF-8 and zeros after it when FieldText allows it for `gsmLimit`
+// units and the field's size; false, with the field untouched, otherwise.
+bool WriteFieldText(std::span<BYTE> field, const CString& text, int gsmLimit);
+
 // A text field read back: its bytes up to the first 0x00 (and 0xFF when `stopAtFF`) or its end.
 CString ReadFieldText(std::span<const BYTE> field, bool stopAtFF);
 
