@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -151,6 +152,7 @@ struct BuildCase {
   int toDoExtendedField;
   short mainFolders;
 };
+void PrintTo(const BuildCase& c, std::ostream* os) { *os << (c.build ? c.build : "(no Build)"); }
 class ManagerBuildTest : public testing::TestWithParam<BuildCase> {};
 
 void CheckBuild(const BuildCase& c) {

@@ -20,6 +20,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,6 +33,7 @@ struct PhoneModel {
   const char* code;     // the model code it takes
 };
 constexpr PhoneModel kSelka{"Selka", "ZSE_0310", "00129"};
+void PrintTo(const PhoneModel& model, std::ostream* os) { *os << model.name; }
 
 class ManagerPhoneTest : public testing::Test {
  protected:
@@ -246,6 +248,7 @@ struct VersionCase {
   PA_MS_RESULT result;
   DWORD error;  // the last error of a refusal
 };
+void PrintTo(const VersionCase& c, std::ostream* os) { *os << c.reported << " against " << c.build; }
 class ManagerVersionTest : public ManagerPhoneTest, public testing::WithParamInterface<VersionCase> {};
 
 TEST_P(ManagerVersionTest, ComparesTheVersionWithTheBuild) {
