@@ -377,6 +377,53 @@ TEST_F(ManagerPhoneTest, ProgressNeverRunsBackwards) {
   EXPECT_EQ(log.calls.back(), std::make_pair(3000, 3000));
 }
 
+// Schedule entries and to-do items of a "Z" build go through the extended layouts, and a removal
+// on the phone empties the phone side's slot but not the PC side's.
+TEST_F(ManagerPhoneTest, ScheduleAndToDoSlotsGoUpAndComeBack) {
+  StartAll(kSelka, "ZSE_0100");
+  CManager& manager = Manager();
+  ASSERT_EQ(manager.TestModeOn(), PA_MS_OK);
+  const std::string longText(200, 'd');  // beyond the standard layouts' limits
+  PA_SCHEDULE_INFO entry;
+  entry.strDescription = longText.c_str();
+  entry.tmStart = CTime(2010, 6, 15, 9, 30, 0);
+  entry.bRepeat = 2;
+  ASSERT_EQ(manager.PA_PutSchedule(&entry, 3), PA_OK);
+  PA_TODO_INFO item;
+  item.strDescription = longText.c_str();
+  item.tmStart = CTime(2010, 6, 1, 0, 0, 0);
+  item.tmDue = CTime(2010, 6, 30, 0, 0, 0);
+  item.bPriority = 2;
+  ASSERT_EQ(manager.PA_PutToDo(&item, 5), PA_OK);
+  ASSERT_EQ(manager.PA_UploadSchedule(-1), PA_MS_OK) << std::hex << GetLastError();
+  ASSERT_EQ(manager.PA_UploadToDo(-1), PA_MS_OK) << std::hex << GetLastError();
+  ASSERT_EQ(manager.PA_RemovePrivateSchedule(3), PA_OK);
+  ASSERT_EQ(manager.PA_RemovePrivateToDo(5), PA_OK);
+
+  ASSERT_EQ(manager.PA_DownloadSchedule(-1), PA_MS_OK);
+  ASSERT_EQ(manager.PA_DownloadToDo(-1), PA_MS_OK);
+  PA_SCHEDULE_INFO entryBack;
+  ASSERT_EQ(manager.PA_GetSchedule(&entryBack, 3), PA_OK);
+  EXPECT_EQ(entryBack.strDescription, longText.c_str());
+  EXPECT_EQ(entryBack.tmStart, entry.tmStart);
+  EXPECT_EQ(entryBack.bRepeat, 2);
+  PA_TODO_INFO itemBack;
+  ASSERT_EQ(manager.PA_GetToDo(&itemBack, 5), PA_OK);
+  EXPECT_EQ(itemBack.strDescription, longText.c_str());
+  EXPECT_EQ(itemBack.bPriority, 2);
+
+  ASSERT_EQ(manager.PA_RemoveMSSchedule(3), PA_MS_OK) << std::hex << GetLastError();
+  ASSERT_EQ(manager.PA_RemoveMSToDo(5), PA_MS_OK) << std::hex << GetLastError();
+  unsigned char exists = 1;
+  ASSERT_EQ(manager.PA_ExistsSchedule(3, &exists), PA_MS_OK);
+  EXPECT_EQ(exists, 0);
+  ASSERT_EQ(manager.PA_ExistsToDo(5, &exists), PA_MS_OK);
+  EXPECT_EQ(exists, 0);
+  EXPECT_EQ(manager.PA_GetSchedule(&entryBack, 3), PA_OK);  // the PC side keeps its copy
+  ASSERT_EQ(manager.PA_DownloadSchedule(3), PA_MS_OK);
+  EXPECT_EQ(manager.PA_GetSchedule(&entryBack, 3), PA_EMPTY_SLOT);  // the phone no longer has it
+}
+
 // Every media and message operation through the table, with the results an application sees.
 TEST_F(ManagerPhoneTest, MediaAndMessagesThroughTheInterface) {
   StartAll(kSelka, "ZSE_0100");
