@@ -8,7 +8,6 @@
 #include "ManagerSettings.h"
 #include "PhoneText.h"
 
-#include <new>
 
 namespace {
 
@@ -33,7 +32,12 @@ int ContactFieldSize(int field) {
 
 extern "C" CManager* StartManager(CManager** out) {
   // Nothing may leave the library as an exception: a manager that cannot be made is null.
-  CManager* manager = new (std::nothrow) CManager;
+  CManager* manager = nullptr;
+  try {
+    manager = new CManager;
+  } catch (...) {
+    manager = nullptr;
+  }
   if (out) *out = manager;
   return manager;
 }
