@@ -215,6 +215,20 @@ TEST_F(ManagerPhoneTest, ResetSupportChoosesHowTheConnectionEnds) {
   }
 }
 
+// A phone that has no command set refuses "PowerOff": it is offered the model codes in turn and,
+// once one is taken, told "PowerOff" again.
+TEST_F(ManagerPhoneTest, PowerOffRefusedIsAskedAgainUnderACommandSet) {
+  StartAll(kSelka, "ZSE_0100");
+  CManager& manager = Manager();
+  char otherCode[] = "99999";
+  ASSERT_EQ(manager.TestModeOn(otherCode), PA_MS_OTHER_MODEL);  // awake, but without a command set
+  const std::size_t before = Journal().size();
+  manager.PowerOff();
+  const std::vector<std::string> journal = Journal();
+  const std::vector<std::string> after(journal.begin() + static_cast<long>(std::min(before, journal.size())), journal.end());
+  EXPECT_EQ(after, (std::vector<std::string>{"PowerOff", "UsePteCommand,10129", "UsePteCommand,00129", "PowerOff"}));
+}
+
 TEST_F(ManagerPhoneTest, LockTextsDecideTheLockCheck) {
   StartAll(kSelka, "ZSE_0100");
   CManager& manager = Manager();
