@@ -29,11 +29,15 @@ HANDLE EventOf(const OVERLAPPED* o) {
   return reinterpret_cast<HANDLE>(reinterpret_cast<std::uintptr_t>(o->hEvent) & ~std::uintptr_t(1));
 }
 
-void Record(OVERLAPPED* o, DWORD error, DWORD bytes) {
+// The event is set under the same lock, so GetOverlappedResult cannot return (and its caller
+// cannot reset the event, start the next transfer on it or close it) before the completer is done
+// with the event: a late SetEvent would signal the next transfer, or a handle reused by then.
+void Record(OVERLAPPED* o, DWORD error, DWORD bytes, HANDLE event = nullptr) {
   {
     std::lock_guard guard(g_completionLock);
     Store(o->InternalHigh, bytes);
     Store(o->Internal, error);
+    if (event) SetEvent(event);
   }
   g_completion.notify_all();
 }
@@ -71,8 +75,7 @@ DeviceTable& Devices() {
 void CompleteOverlapped(OVERLAPPED* overlapped, DWORD error, DWORD bytes) {
   // Read the event first: once the result is published the caller may reuse the OVERLAPPED.
   HANDLE event = EventOf(overlapped);
-  Record(overlapped, error, bytes);
-  if (event) SetEvent(event);
+  Record(overlapped, error, bytes, event);
 }
 
 void RegisterDeviceOpener(std::string prefix, DeviceOpener opener) {

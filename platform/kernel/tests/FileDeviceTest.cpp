@@ -143,6 +143,30 @@ TEST(FileDevice, OverlappedTransfersResetAndSignalTheirEvent) {
   CloseHandle(event);
 }
 
+// A caller that saw the result may reset the event or start the next transfer on it at once: the
+// completer must be done with the event by then, or its late signal lands on the next transfer.
+TEST(FileDevice, AnEndedTransferHasSignalledItsEventWhenItsResultIsSeen) {
+  auto device = std::make_shared<PendingDevice>();
+  tolvar::kernel::RegisterDeviceOpener("SEENDEV", [&](const DeviceOpenRequest&) -> std::shared_ptr<IoObject> { return device; });
+  HANDLE h = CreateFileA("\\\\.\\SEENDEV1", GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  char buffer[4];
+  for (int round = 0; round < 300; ++round) {
+    OVERLAPPED o{};
+    o.hEvent = event;
+    DWORD done = 0;
+    ASSERT_FALSE(ReadFile(h, buffer, sizeof buffer, &done, &o));
+    std::thread finisher([&] { device->FinishOne(1); });
+    ASSERT_TRUE(GetOverlappedResult(h, &o, &done, TRUE));
+    EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0) << "round " << round;
+    finisher.join();
+    if (HasFailure()) break;
+  }
+  CloseHandle(h);
+  CloseHandle(event);
+}
+
 TEST(FileDevice, IoOnHandlesThatAreNotIoObjects) {
   DWORD done = 0;
   char buffer[1];
