@@ -2,6 +2,7 @@
 #include "PhoneText.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include <string>
 #include <vector>
@@ -27,6 +28,9 @@ struct RoundTrip {
   const char* pc;     // the PC's text (UTF-8 is the ANSI code page here)
   std::string phone;  // the phone's bytes
 };
+
+// Test names show the case, not its bytes.
+void PrintTo(const RoundTrip& c, std::ostream* os) { *os << c.name; }
 
 class PhoneTextRoundTrip : public testing::TestWithParam<RoundTrip> {};
 

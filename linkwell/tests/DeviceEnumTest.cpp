@@ -42,6 +42,9 @@ struct WalkCase {
   PortList expected;
 };
 
+// Test names show the case, not its bytes.
+void PrintTo(const WalkCase& c, std::ostream* os) { *os << c.name; }
+
 const PortRow kCom5{"COM5", "COM5", "COM5"};
 const PortRow kCom6{"COM6", "COM6", "COM6"};
 const PortRow kPhone{"COM5", "COM6", "X"};

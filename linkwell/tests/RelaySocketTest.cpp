@@ -13,6 +13,7 @@
 #include <net/WinSock.h>
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include <algorithm>
 #include <cstring>
@@ -168,6 +169,9 @@ struct RelayCase {
   std::vector<Step> steps;                       // sent in order, each taken in before the next
   std::vector<std::pair<int, Bytes>> packets;    // what is taken, and from which client
 };
+
+// Test names show the case, not its bytes.
+void PrintTo(const RelayCase& c, std::ostream* os) { *os << c.name; }
 
 const Bytes kFrame = Packet(PKT_TO_PHONE, Text(std::string("\0ShowSwVersion\x16", 15)));
 const Bytes kMax = Packet(PKT_TO_PHONE, Pattern(LINK_MAX_PAYLOAD));

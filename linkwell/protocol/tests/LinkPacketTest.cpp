@@ -2,6 +2,7 @@
 #include <linkwell/LinkPacketAssembler.h>
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include <algorithm>
 #include <cstring>
@@ -92,6 +93,9 @@ struct AssemblyCase {
   std::vector<Bytes> reads;    // what each socket read delivers
   std::vector<Bytes> packets;  // the packets to be taken, in order
 };
+
+// Test names show the case, not its bytes.
+void PrintTo(const AssemblyCase& c, std::ostream* os) { *os << c.name; }
 
 // Feeds the reads one by one, taking every whole packet after each, as the relay does.
 std::vector<Bytes> Assemble(LinkPacketAssembler& assembler, const std::vector<Bytes>& reads) {

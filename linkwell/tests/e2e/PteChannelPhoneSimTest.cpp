@@ -7,6 +7,7 @@
 #include <base/LastError.h>
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include <cstdlib>
 #include <string>
@@ -18,6 +19,9 @@ struct ModelRow {
   const char* modelCode;  // what "UsePteCommand" must name for the model's family
   const char* version;    // what the simulated phone of that row answers to "ShowSwVersion"
 };
+
+// Test names show the case, not its bytes.
+void PrintTo(const ModelRow& c, std::ostream* os) { *os << "Row" << c.row; }
 
 constexpr ModelRow kRows[] = {
     {1, "00126", "YAA_0412"},  {2, "00126", "YIA_0305"}, {3, "00126", "YQT_0210"},
