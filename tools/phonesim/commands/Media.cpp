@@ -401,6 +401,9 @@ void PutResourceFileWFolder(CommandCall& call) {
       return call.Ret(kName, "unspecified problem occured");
     }
     const int folder = static_cast<int>(ParseNumber(items[3]).value_or(0));
+    // The folder was there when the upload opened, but a command between the chunks may have
+    // deleted it since.
+    if (!store.FolderExists(folder)) return call.Ret(kName, "unspecified problem occured");
     const int id = store.AddFile({0, folder, store.TypeOf(folder), 0, BytesOfHex(items[0]).value_or(""),
                                   BytesOfHex(items[2]).value_or("")},
                                  bytes);

@@ -138,6 +138,12 @@ TEST_F(CommandFamiliesTest, MediaFilesTravelBothWays) {
   // A close without all the bytes announced.
   EXPECT_EQ(Run("PutResourceFileWFolder,0," + HexOf("short.mid,70,Short,12,0,64")), "PutResourceFileWFolder:RET:1");
   EXPECT_EQ(Run("PutResourceFileWFolder,-1"), "PutResourceFileWFolder:RET:unspecified problem occured");
+  // A close into a folder deleted while the upload was open.
+  EXPECT_EQ(Run("CreateFolder,0," + HexOf("Gone")), "CreateFolder:RET:16,16");
+  EXPECT_EQ(Run("PutResourceFileWFolder,0," + HexOf("gone.mid,3,Gone,16,0,64")), "PutResourceFileWFolder:RET:1");
+  EXPECT_EQ(Run("PutResourceFileWFolder,1," + HexOf("abc")), "PutResourceFileWFolder:RET:1");
+  EXPECT_EQ(Run("DeleteFolderAll,16,0"), "DeleteFolderAll:RET:1");
+  EXPECT_EQ(Run("PutResourceFileWFolder,-1"), "PutResourceFileWFolder:RET:unspecified problem occured");
 
   EXPECT_EQ(Run("AssignResourceFileWFolder,1,12,1,1024,0"), "AssignResourceFileWFolder:RET:1");
   EXPECT_EQ(Run("GetResourceFileWFolder,0"), "GetResourceFileWFolder:RET:0,70,song.mid,8,0,12,1,1,0,Song");
