@@ -225,7 +225,8 @@ int BestEntry(std::span<const BYTE> directory, std::size_t entrySize, bool icon,
       width = static_cast<int>(U16(directory, at));
       height = static_cast<int>(U16(directory, at + 2)) / 2;
     }
-    int bits = static_cast<int>(U16(directory, at + (icon || entrySize == 16 ? 6 : 6)));
+    // A cursor file's entry holds its hot spot where the others hold the bit count.
+    int bits = !icon && entrySize == 16 ? 0 : static_cast<int>(U16(directory, at + 6));
     long score = std::labs(width - cx) * 1000 + std::labs(height - cy) * 1000 - bits;
     if (best < 0 || score < bestScore) {
       best = static_cast<int>(i);
@@ -265,7 +266,7 @@ HICON IconFromFile(LPCSTR path, bool icon, int cx, int cy) {
   if (bytes.size() < 6 || U16(bytes, 2) != (icon ? 1u : 2u)) return nullptr;
   int wantX = cx ? cx : GetSystemMetrics(icon ? SM_CXICON : SM_CXCURSOR);
   int wantY = cy ? cy : GetSystemMetrics(icon ? SM_CYICON : SM_CYCURSOR);
-  int entry = BestEntry(bytes, 16, true, wantX, wantY);
+  int entry = BestEntry(bytes, 16, icon, wantX, wantY);
   if (entry < 0) return nullptr;
   std::size_t at = 6 + static_cast<std::size_t>(entry) * 16;
   std::uint32_t size = U32(bytes, at + 8), offset = U32(bytes, at + 12);

@@ -4,10 +4,13 @@
 #include <base/LastError.h>
 #include <base/WinError.h>
 #include <kernel/Module.h>
+#include <kernel/Process.h>
 #include <resources/Resource.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <vector>
 
 using namespace testing_user;
 
@@ -102,6 +105,39 @@ TEST(Cursors, ImagesComeFromResourcesAndFiles) {
   SetLastError(0);
   EXPECT_EQ(LoadImageA(nullptr, "/nonexistent.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE), nullptr);
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+// A cursor file whose two entries are the same 32 by 32 image and differ only in their hot spots:
+// the first of equally good entries is taken, since a cursor entry has no bit count to prefer.
+TEST(Cursors, ACursorFileEntryIsChosenBySizeNotByItsHotSpot) {
+  std::vector<BYTE> file;
+  auto u16 = [&](unsigned v) { file.insert(file.end(), {static_cast<BYTE>(v), static_cast<BYTE>(v >> 8)}); };
+  auto u32 = [&](std::uint32_t v) { u16(v & 0xFFFF), u16(v >> 16); };
+  constexpr std::uint32_t kImageSize = 40 + 8 + 2 * 128, kImageAt = 6 + 2 * 16;
+  u16(0), u16(2), u16(2);  // a cursor file of two entries
+  for (unsigned hotY : {1u, 30u}) {
+    file.insert(file.end(), {32, 32, 2, 0});
+    u16(3), u16(hotY), u32(kImageSize), u32(kImageAt);
+  }
+  u32(40), u32(32), u32(64), u16(1), u16(1), u32(0), u32(2 * 128), u32(0), u32(0), u32(2), u32(0);
+  u32(0x000000), u32(0xFFFFFF);
+  file.resize(file.size() + 2 * 128, 0x00);
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() / ("user-cursor-" + std::to_string(GetCurrentProcessId()) + ".cur");
+  {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+  }
+  auto cursor = static_cast<HCURSOR>(LoadImageA(nullptr, path.c_str(), IMAGE_CURSOR, 32, 32, LR_LOADFROMFILE));
+  std::filesystem::remove(path);
+  ASSERT_TRUE(cursor);
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(cursor, &info));
+  EXPECT_EQ(info.xHotspot, 3u);
+  EXPECT_EQ(info.yHotspot, 1u);
+  DeleteObject(info.hbmMask);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  DestroyCursor(cursor);
 }
 
 TEST(Carets, ACaretInvertsItsPlaceWhileShownAndStaysOutOfPainting) {
