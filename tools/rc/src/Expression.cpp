@@ -96,7 +96,9 @@ private:
     else if (op == ">>") r.value = (y >= 0 && y < 32) ? static_cast<std::int64_t>(static_cast<std::uint32_t>(x) >> y) : 0;
     else if (op == "+") r.value = x + y;
     else if (op == "-") r.value = x - y;
-    else if (op == "*") r.value = x * y;
+    // Operands reach 0xFFFFFFFF, so a product can pass the 64-bit range: multiply without sign and
+    // let the 32-bit truncation below keep the low bits.
+    else if (op == "*") r.value = static_cast<std::int64_t>(static_cast<std::uint64_t>(x) * static_cast<std::uint64_t>(y));
     else if (op == "/") r.value = x / y;
     else r.value = x % y;
     // Keep values in 32 bits as the Windows compiler does; sign is kept for small negatives.

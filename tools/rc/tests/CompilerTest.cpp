@@ -197,6 +197,7 @@ this is not read
 #error not here
 #endif
 NEXT RCDATA BEGIN CHOSEN, (BOTH | NOT WS_CHILD) + 0L, -1, (2 + 3) - 1, 7L END
+102 RCDATA BEGIN 0xFFFFFFFF * 0xFFFFFFFFL END
 #undef BASE
 #ifdef BASE
 #error BASE was undefined
@@ -205,6 +206,8 @@ NEXT RCDATA BEGIN CHOSEN, (BOTH | NOT WS_CHILD) + 0L, -1, (2 + 3) - 1, 7L END
   // Resource 101: a word, a DWORD (the L suffix) keeping WS_VISIBLE only, then words and a DWORD.
   const Bytes& data = Find(result, kRtRcData, ResId::Number(101)).data;
   EXPECT_EQ(data, (Bytes{1, 0, 0, 0, 0, 0x10, 0xFF, 0xFF, 4, 0, 7, 0, 0, 0}));
+  // A product past 64 bits keeps its low 32.
+  EXPECT_EQ(Find(result, kRtRcData, ResId::Number(102)).data, (Bytes{1, 0, 0, 0}));
 }
 
 TEST(Images, BitmapIconAndCursorFilesBecomeTheirResources) {
