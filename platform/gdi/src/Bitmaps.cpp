@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 using namespace tolvar::gdi;
 
@@ -42,7 +43,10 @@ std::vector<RGBQUAD> ReadColourTable(const BITMAPINFO* info, UINT usage, const D
 }
 
 bool ValidHeader(const BITMAPINFOHEADER& h) {
-  if (h.biSize < sizeof(BITMAPINFOHEADER) || h.biWidth <= 0 || h.biHeight == 0 || h.biPlanes != 1) return false;
+  // The lowest height has no positive counterpart to stand for its rows.
+  if (h.biSize < sizeof(BITMAPINFOHEADER) || h.biWidth <= 0 || h.biHeight == 0 ||
+      h.biHeight == std::numeric_limits<LONG>::min() || h.biPlanes != 1)
+    return false;
   if (h.biCompression != BI_RGB) return false;  // compressed and bit-field DIBs are not used
   switch (h.biBitCount) {
     case 1: case 4: case 8: case 16: case 24: case 32: return true;
@@ -151,7 +155,7 @@ HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* info, UINT usage, void** bit
 
 HBITMAP CreateDIBitmap(HDC hdc, const BITMAPINFOHEADER* header, DWORD init, const void* bits,
                        const BITMAPINFO* info, UINT usage) {
-  if (!header) {
+  if (!header || header->biHeight == std::numeric_limits<LONG>::min()) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 
 TEST(Blits, ColourToMonochromeMarksTheSourceBackgroundColourWhite) {
   Canvas colour(3, 1);
@@ -167,6 +168,15 @@ TEST(Blits, DibSectionsExposeTheirBitsBottomUpAndThroughGetDIBits) {
   EXPECT_EQ(out[2] & 0xFFFFFF, 0x332211u);  // top-down: row 1 comes second
   DeleteDC(dc);
   DeleteObject(dib);
+}
+
+// The lowest height would be a top-down DIB with no row count to stand for it.
+TEST(Blits, ADibOfTheLowestHeightIsRefused) {
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), 2, std::numeric_limits<LONG>::min(), 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  EXPECT_EQ(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0), nullptr);
+  EXPECT_EQ(CreateDIBitmap(nullptr, &info.bmiHeader, 0, nullptr, nullptr, DIB_RGB_COLORS), nullptr);
 }
 
 TEST(Blits, EightBitDibsMapThroughTheirColourTable) {

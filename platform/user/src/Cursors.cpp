@@ -14,6 +14,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <map>
 #include <span>
 
@@ -294,7 +295,9 @@ HBITMAP BitmapFromDib(std::span<const BYTE> dib, int cx, int cy, UINT flags) {
   header.biBitCount = static_cast<WORD>(U16(dib, 14));
   header.biCompression = U32(dib, 16);
   header.biClrUsed = U32(dib, 32);
-  if (header.biSize < 40 || header.biWidth <= 0 || header.biHeight == 0 || header.biSize > dib.size()) return nullptr;
+  if (header.biSize < 40 || header.biWidth <= 0 || header.biHeight == 0 ||
+      header.biHeight == std::numeric_limits<LONG>::min() || header.biSize > dib.size())
+    return nullptr;
   std::size_t colours = header.biClrUsed ? header.biClrUsed : (header.biBitCount <= 8 ? 1u << header.biBitCount : 0);
   if (header.biCompression == BI_BITFIELDS) colours = 3;
   std::size_t colourBytes = colours * 4;

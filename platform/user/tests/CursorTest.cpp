@@ -140,6 +140,24 @@ TEST(Cursors, ACursorFileEntryIsChosenBySizeNotByItsHotSpot) {
   DestroyCursor(cursor);
 }
 
+TEST(Cursors, ABitmapFileOfTheLowestHeightIsRefused) {
+  std::vector<BYTE> file = {'B', 'M'};
+  file.resize(14, 0);
+  auto u32 = [&](std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) file.push_back(static_cast<BYTE>(v >> (8 * i)));
+  };
+  u32(40), u32(1), u32(0x80000000u), u32(0x00200001u), u32(BI_RGB);  // planes 1, 32 bits
+  file.resize(file.size() + 20 + 64, 0);
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() / ("user-bitmap-" + std::to_string(GetCurrentProcessId()) + ".bmp");
+  {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+  }
+  EXPECT_EQ(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE), nullptr);
+  std::filesystem::remove(path);
+}
+
 TEST(Carets, ACaretInvertsItsPlaceWhileShownAndStaysOutOfPainting) {
   HWND window = CreateWindowExA(0, PlainClass(), "", WS_POPUP | WS_VISIBLE, 0, 0, 40, 30, nullptr, nullptr, nullptr,
                                 nullptr);
