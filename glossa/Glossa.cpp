@@ -144,7 +144,7 @@ extern "C" int Glossa_SetLang(int language) {
 
 extern "C" int Glossa_GetString(int id, char* buffer, int size) {
   return glossa::Guarded([&](State& s) {
-    if ((!buffer && size != 0) || (buffer && size == 0)) {
+    if ((!buffer && size != 0) || (buffer && size <= 0)) {
       s.lastError = ERROR_INVALID_PARAMETER;
       return 0;
     }

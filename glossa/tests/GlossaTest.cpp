@@ -76,9 +76,12 @@ TEST_F(GlossaExports, GetStringSizesAndBuffers) {
   EXPECT_EQ(small[0], '\0');
 
   struct Case { char* buffer; int size; };
-  for (const Case& c : {Case{nullptr, 5}, Case{small, 0}}) {
+  // A buffer with no room is refused before anything is written to it.
+  for (const Case& c : {Case{nullptr, 5}, Case{small, 0}, Case{small, -1}}) {
+    std::memcpy(small, "abc", 4);
     EXPECT_EQ(Glossa_GetString(1, c.buffer, c.size), 0);
     EXPECT_EQ(Glossa_GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(std::string(small), "abc");
   }
   EXPECT_EQ(Glossa_GetString(99, nullptr, 0), 0);
   EXPECT_EQ(Glossa_GetLastError(), 1168);

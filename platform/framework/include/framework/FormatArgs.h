@@ -25,7 +25,7 @@ struct FormatArg {
   template <class T>
     requires std::is_integral_v<T> || std::is_enum_v<T>
   FormatArg(T value) {
-    using U = std::conditional_t<std::is_enum_v<T>, std::underlying_type<T>, std::type_identity<T>>::type;
+    using U = typename std::conditional_t<std::is_enum_v<T>, std::underlying_type<T>, std::type_identity<T>>::type;
     kind = std::is_signed_v<U> ? Kind::Signed : Kind::Unsigned;
     integer = static_cast<long long>(static_cast<U>(value));
   }
