@@ -1,6 +1,6 @@
 #pragma once
 // Test support: a home folder of the test's own, a recorder of window messages with tables of
-// expected sequences kept as tables, and small helpers.
+// expected sequences, and small helpers.
 #include <user/User.h>
 
 #include <gdi/Gdi.h>
