@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <future>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <unistd.h>
 
@@ -26,6 +27,18 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using tolvar::comm::testing::PseudoPort;
 using tolvar::comm::testing::TemporaryHome;
+
+// Waits until the port holds at least `count` received bytes, so a test does not guess how long the
+// far end's bytes take to arrive. False when they have not come within two seconds.
+bool WaitForQueued(HANDLE port, DWORD count) {
+  const auto deadline = Clock::now() + 2s;
+  COMSTAT status{};
+  while (ClearCommError(port, nullptr, &status) && status.cbInQue < count) {
+    if (Clock::now() > deadline) return false;
+    std::this_thread::sleep_for(2ms);
+  }
+  return status.cbInQue >= count;
+}
 
 struct Handle {
   HANDLE h = INVALID_HANDLE_VALUE;
@@ -170,7 +183,7 @@ TEST_F(SerialPortTest, ReadTimeoutCombinationsBehaveAsOnWindows) {
     ASSERT_TRUE(PurgeComm(port, PURGE_RXCLEAR));
     SetTimeouts(port, c.timeouts);
     line.Send(c.before);
-    std::this_thread::sleep_for(30ms);  // let the bytes reach the port's queue
+    ASSERT_TRUE(WaitForQueued(port, static_cast<DWORD>(std::string_view(c.before).size())));
     std::jthread far([&] {
       std::this_thread::sleep_for(150ms);
       line.Send(c.later);
@@ -310,7 +323,7 @@ TEST_F(SerialPortTest, PurgeAbortsPendingTransfersAndClearsTheQueues) {
   // Received bytes that nobody read are dropped by PURGE_RXCLEAR.
   line.Receive(big.size(), 200ms);
   line.Send("old");
-  std::this_thread::sleep_for(50ms);
+  ASSERT_TRUE(WaitForQueued(port, 3));
   ASSERT_TRUE(ClearCommError(port, nullptr, &status));
   EXPECT_EQ(status.cbInQue, 3u);
   ASSERT_TRUE(PurgeComm(port, PURGE_RXCLEAR));
