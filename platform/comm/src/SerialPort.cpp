@@ -319,18 +319,16 @@ DWORD SerialPort::SubmitLocked(std::unique_lock<std::mutex>& lock, const std::sh
   return request->error;
 }
 
-DWORD SerialPort::Read(std::span<BYTE> buffer, DWORD& done, OVERLAPPED* overlapped) {
-  auto request = std::make_shared<PortRequest>();
-  request->kind = PortRequest::Kind::Read;
-  request->readTo = buffer.data();
-  request->length = static_cast<DWORD>(buffer.size());
+template <class Plan>
+DWORD SerialPort::Transfer(const std::shared_ptr<PortRequest>& request, DWORD& done, OVERLAPPED* overlapped,
+                           Plan plan) {
   if (m_overlapped) request->overlapped = overlapped;
   Requests completed;
   DWORD error;
   {
     std::unique_lock lock(m_lock);
     if (DWORD unusable = UsableLocked()) return unusable;
-    request->plan = PlanRead(m_timeouts, request->length);
+    plan(*request);
     error = SubmitLocked(lock, request, completed);
   }
   Deliver(completed);
@@ -338,23 +336,22 @@ DWORD SerialPort::Read(std::span<BYTE> buffer, DWORD& done, OVERLAPPED* overlapp
   return error;
 }
 
+DWORD SerialPort::Read(std::span<BYTE> buffer, DWORD& done, OVERLAPPED* overlapped) {
+  auto request = std::make_shared<PortRequest>();
+  request->kind = PortRequest::Kind::Read;
+  request->readTo = buffer.data();
+  request->length = static_cast<DWORD>(buffer.size());
+  return Transfer(request, done, overlapped,
+                  [this](PortRequest& r) { r.plan = PlanRead(m_timeouts, r.length); });
+}
+
 DWORD SerialPort::Write(std::span<const BYTE> buffer, DWORD& done, OVERLAPPED* overlapped) {
   auto request = std::make_shared<PortRequest>();
   request->kind = PortRequest::Kind::Write;
   request->writeFrom = buffer.data();
   request->length = static_cast<DWORD>(buffer.size());
-  if (m_overlapped) request->overlapped = overlapped;
-  Requests completed;
-  DWORD error;
-  {
-    std::unique_lock lock(m_lock);
-    if (DWORD unusable = UsableLocked()) return unusable;
-    request->writeLimitMs = PlanWrite(m_timeouts, request->length);
-    error = SubmitLocked(lock, request, completed);
-  }
-  Deliver(completed);
-  if (error != ERROR_IO_PENDING) done = request->done;
-  return error;
+  return Transfer(request, done, overlapped,
+                  [this](PortRequest& r) { r.writeLimitMs = PlanWrite(m_timeouts, r.length); });
 }
 
 DWORD SerialPort::Flush() {

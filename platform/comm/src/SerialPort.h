@@ -66,6 +66,11 @@ private:
   void Run();
   void Wake();
 
+  // A read or write: `plan` fills in its time limits from the time-outs, under the lock; then it is
+  // handed to the I/O thread like any request.
+  template <class Plan>
+  DWORD Transfer(const std::shared_ptr<PortRequest>& request, DWORD& done, OVERLAPPED* overlapped, Plan plan);
+
   // All of these run with m_lock held.
   DWORD UsableLocked() const;
   DWORD MakeRawLocked();
