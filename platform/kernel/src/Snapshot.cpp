@@ -7,10 +7,12 @@
 #include <base/WinError.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <dirent.h>
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
+#include <optional>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -41,9 +43,31 @@ private:
   size_t m_next = 0;
 };
 
+// A process may end while its files are read: the read then fails (ESRCH) and the file counts as empty.
 std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string text;
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return text;
+  char chunk[4096];
+  for (;;) {
+    ssize_t n = read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      text.clear();
+      break;
+    }
+    if (n == 0) break;
+    text.append(chunk, static_cast<size_t>(n));
+  }
+  close(fd);
+  return text;
+}
+
+std::optional<DWORD> Number(const std::string& field) {
+  DWORD value = 0;
+  auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
+  if (error != std::errc() || end != field.data() + field.size()) return std::nullopt;
+  return value;
 }
 
 std::string BaseName(std::string_view path) {
@@ -85,11 +109,14 @@ bool ReadRecord(DWORD pid, ProcessRecord& record) {
   }
   // After the name: state(0) ppid(1) ... num_threads(17).
   if (fields.size() < 18) return false;
+  auto parentId = Number(fields[1]);
+  auto threads = Number(fields[17]);
+  if (!parentId || !threads) return false;
   std::string name = ProgramName(folder, shortName);
   if (name.empty()) return false;
   record.id = pid;
-  record.parentId = static_cast<DWORD>(std::stoul(fields[1]));
-  record.threads = static_cast<DWORD>(std::stoul(fields[17]));
+  record.parentId = *parentId;
+  record.threads = *threads;
   record.name = WindowsModuleName(name, true);
   return true;
 }

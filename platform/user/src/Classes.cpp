@@ -16,6 +16,8 @@ constexpr ATOM kFirstAtom = 0xC000;
 struct ClassTable {
   std::vector<std::shared_ptr<WindowClass>> classes;
   ATOM nextAtom = kFirstAtom;
+  std::vector<ClassProvider> providers;
+  std::size_t providersRun = 0;  // providers before this index have registered their classes
 };
 
 ClassTable& Classes() {
@@ -42,6 +44,16 @@ std::shared_ptr<WindowClass> Lookup(LPCSTR name) {
     if (numeric ? c->atom == *numeric : strcasecmp(c->name.c_str(), name) == 0) return c;
   }
   return nullptr;
+}
+
+// A class this process has not registered may come from a provider added since the last miss.
+// Providers register through RegisterClassExA, under the same (recursive) lock.
+std::shared_ptr<WindowClass> LookupOrProvide(LPCSTR name) {
+  if (auto c = Lookup(name)) return c;
+  ClassTable& table = Classes();
+  if (table.providersRun == table.providers.size()) return nullptr;
+  while (table.providersRun < table.providers.size()) table.providers[table.providersRun++]();
+  return Lookup(name);
 }
 
 ATOM Register(const WNDCLASSEXA& wc) {
@@ -107,7 +119,13 @@ std::shared_ptr<WindowClass> ClassOfWindow(HWND window) {
 
 std::shared_ptr<WindowClass> FindClass(LPCSTR name, HINSTANCE) {
   std::lock_guard guard(ProcessLock());
-  return Lookup(name);
+  return LookupOrProvide(name);
+}
+
+void AddClassProvider(ClassProvider provider) {
+  if (!provider) return;
+  std::lock_guard guard(ProcessLock());
+  Classes().providers.push_back(provider);
 }
 
 }  // namespace tolvar::user
@@ -163,7 +181,7 @@ BOOL GetClassInfoExA(HINSTANCE, LPCSTR className, LPWNDCLASSEXA windowClass) {
     return FALSE;
   }
   std::lock_guard guard(ProcessLock());
-  auto c = Lookup(className);
+  auto c = LookupOrProvide(className);
   if (!c) {
     SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
     return FALSE;

@@ -98,6 +98,19 @@ void DestroyThreadWindows(DWORD threadId) {
 
 }  // namespace tolvar::user
 
+namespace tolvar::user {
+namespace {
+thread_local CreationHook t_creationHook;
+}  // namespace
+
+CreationHook SetCreationHook(CreationHook hook) {
+  CreationHook previous = t_creationHook;
+  t_creationHook = hook.proc ? hook : CreationHook{};
+  return previous;
+}
+
+}  // namespace tolvar::user
+
 using namespace tolvar::user;
 
 HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
@@ -176,6 +189,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
 
   CREATESTRUCTA cs{parameter, instance, menu, parent, height, width, y, x, static_cast<LONG>(style), windowName,
                    className, exStyle};
+  if (t_creationHook.proc) t_creationHook.proc(hwnd, cs, t_creationHook.context);
   if ((style & WS_THICKFRAME) || overlapped) {
     MINMAXINFO info{};
     info.ptMaxSize = {GetSystemMetrics(SM_CXMAXIMIZED), GetSystemMetrics(SM_CYMAXIMIZED)};

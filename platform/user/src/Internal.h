@@ -4,6 +4,7 @@
 #include "ThreadState.h"
 
 #include <user/Messages.h>
+#include <user/Seams.h>
 #include <kernel/Kernel.h>
 
 #include <cstdint>

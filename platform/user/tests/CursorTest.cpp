@@ -1,5 +1,5 @@
 // Cursors, icons and bitmaps (built in, from resources and from files), and the caret.
-#include "Recorder.h"
+#include <user_testing/Recorder.h>
 
 #include <base/LastError.h>
 #include <base/WinError.h>

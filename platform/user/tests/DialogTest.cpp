@@ -1,6 +1,6 @@
 // Dialogs from templates: creation, the dialog manager's keys, the modal loop and the item
 // functions. The keys are compared with tables of the messages Windows sends.
-#include "Recorder.h"
+#include <user_testing/Recorder.h>
 #include "TestControls.h"
 
 #include <base/LastError.h>

@@ -1,5 +1,5 @@
 // Rectangles, coordinates, the non-client sizes, z-order and the tree.
-#include "Recorder.h"
+#include <user_testing/Recorder.h>
 
 #include <gtest/gtest.h>
 

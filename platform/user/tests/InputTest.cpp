@@ -1,5 +1,5 @@
 // Injected mouse and keyboard input reaches the windows a real device's would.
-#include "Recorder.h"
+#include <user_testing/Recorder.h>
 
 #include <gtest/gtest.h>
 

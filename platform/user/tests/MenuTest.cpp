@@ -1,6 +1,6 @@
 // Menus: building and changing entries, templates, menu bars, and tracking an owner-drawn pop-up
 // menu driven by injected keys and clicks.
-#include "Recorder.h"
+#include <user_testing/Recorder.h>
 
 #include <base/LastError.h>
 #include <base/WinError.h>

@@ -1,5 +1,5 @@
 // Sent and posted messages within and across threads, timers, registered messages, translation.
-#include "Recorder.h"
+#include <user_testing/Recorder.h>
 
 #include <base/LastError.h>
 #include <base/WinError.h>

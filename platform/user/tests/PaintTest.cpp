@@ -1,6 +1,6 @@
 // Update regions, WM_PAINT and rendering: windows paint into their top-level window's backing
 // bitmap through DCs clipped to what they may touch.
-#include "Recorder.h"
+#include <user_testing/Recorder.h>
 
 #include <gtest/gtest.h>
 

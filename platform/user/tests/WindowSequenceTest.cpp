@@ -1,6 +1,6 @@
 // The messages windows get when they are created, shown, moved, sized, focused and destroyed,
 // compared with tables of the sequences Windows sends.
-#include "Recorder.h"
+#include <user_testing/Recorder.h>
 
 #include <base/LastError.h>
 #include <base/WinError.h>

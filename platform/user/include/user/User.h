@@ -29,3 +29,4 @@
 #include <user/Cursor.h>
 #include <user/Headless.h>
 #include <user/DisplayBackend.h>
+#include <user/Seams.h>

@@ -1,6 +1,6 @@
 #include "TestControls.h"
 
-#include "Recorder.h"
+#include <user_testing/Recorder.h>
 
 namespace testing_user {
 namespace {

@@ -1,4 +1,4 @@
-#include "Recorder.h"
+#include <user_testing/Recorder.h>
 
 #include <gtest/gtest.h>
 

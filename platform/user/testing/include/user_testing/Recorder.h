@@ -1,5 +1,5 @@
 #pragma once
-// Test support: a home folder of the test's own, a recorder of window messages with tables of
+// Test support for window code: a home folder of the test's own, a recorder of window messages with tables of
 // expected sequences, and small helpers.
 #include <user/User.h>
 
