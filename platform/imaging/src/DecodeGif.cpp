@@ -206,7 +206,10 @@ Status DecodeGif(std::span<const BYTE> data, DecodedImage& image) {
   for (bool done = false; !done;) {
     GifRecordType type = UNDEFINED_RECORD_TYPE;
     if (DGifGetRecordType(gif.get(), &type) == GIF_ERROR) {
-      if (reader.position == data.size() && !frames.empty()) break;  // the trailer is missing: a common fault
+      // A file that ends, or goes on with bytes that are no record, after whole frames is taken to
+      // end there, as viewers show it: a missing trailer is a common fault, and so are files
+      // joined to others.
+      if (!frames.empty() && (reader.position == data.size() || gif->Error == D_GIF_ERR_WRONG_RECORD)) break;
       return GenericError;
     }
     switch (type) {
