@@ -9,9 +9,12 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+#include <bit>
 #include <csetjmp>
 
 namespace tolvar::imaging {
+
+static_assert(std::endian::native == std::endian::little, "BGRA rows are read as little-endian ARGB words");
 
 namespace {
 
@@ -64,30 +67,30 @@ bool ReadHeader(Decoder& d, std::span<const BYTE> data) {
   return jpeg_read_header(&d.cinfo, TRUE) == JPEG_HEADER_OK;
 }
 
-// Fills `pixels` (width x height, allocated by the caller) row by row through `row`, a buffer of
-// one output row made by the caller.
+// Fills `pixels` (width x height, allocated by the caller) row by row: colour straight into it, grey
+// and CMYK through `row`, a buffer of one output row made by the caller.
 bool ReadPixels(Decoder& d, ARGB* pixels, JSAMPLE* row) {
   if (setjmp(d.error.jump)) return false;
   jpeg_start_decompress(&d.cinfo);
   const JDIMENSION width = d.cinfo.output_width;
   const int components = d.cinfo.output_components;
   const bool inverted = d.cinfo.saw_Adobe_marker;  // Adobe stores CMYK inverted
+  const bool direct = d.cinfo.out_color_space == JCS_EXT_BGRA;  // rows land as ARGB words already
   while (d.cinfo.output_scanline < d.cinfo.output_height) {
     const JDIMENSION y = d.cinfo.output_scanline;
-    JSAMPROW rows[1] = {row};
-    if (jpeg_read_scanlines(&d.cinfo, rows, 1) != 1) return false;
     ARGB* out = pixels + std::size_t(y) * width;
+    JSAMPROW rows[1] = {direct ? reinterpret_cast<JSAMPROW>(out) : row};
+    if (jpeg_read_scanlines(&d.cinfo, rows, 1) != 1) return false;
+    if (direct) continue;
     for (JDIMENSION x = 0; x < width; ++x) {
       const JSAMPLE* s = row + std::size_t(x) * components;
       if (components == 1) {
         out[x] = Color::MakeARGB(255, s[0], s[0], s[0]);
-      } else if (components == 4 && d.cinfo.out_color_space == JCS_CMYK) {
+      } else {  // CMYK
         const unsigned c = inverted ? s[0] : 255 - s[0], m = inverted ? s[1] : 255 - s[1],
                        yy = inverted ? s[2] : 255 - s[2], k = inverted ? s[3] : 255 - s[3];
         out[x] = Color::MakeARGB(255, static_cast<BYTE>((c * k + 127) / 255), static_cast<BYTE>((m * k + 127) / 255),
                                  static_cast<BYTE>((yy * k + 127) / 255));
-      } else {  // JCS_EXT_BGRA
-        out[x] = Color::MakeARGB(255, s[2], s[1], s[0]);
       }
     }
   }

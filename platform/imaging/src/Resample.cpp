@@ -98,16 +98,18 @@ std::vector<ARGB> Resample(const ARGB* source, UINT sourceWidth, UINT sourceHeig
   std::vector<std::vector<Premultiplied>> ring;
   ring.assign(std::size_t(ringSize), std::vector<Premultiplied>(std::size_t(columns)));
   std::vector<int> ringRow(std::size_t(ringSize), -1);
+  std::vector<Premultiplied> loaded(sourceWidth);
   auto filteredRow = [&](int sourceRow) -> const std::vector<Premultiplied>& {
     const std::size_t slot = std::size_t(sourceRow % ringSize);
     std::vector<Premultiplied>& row = ring[slot];
     if (ringRow[slot] == sourceRow) return row;
     const ARGB* in = source + std::size_t(sourceRow) * sourceWidth;
+    for (UINT x = 0; x < sourceWidth; ++x) loaded[x] = Load(in[x]);  // each source pixel once
     for (int x = 0; x < columns; ++x) {
       Premultiplied sum{0, 0, 0, 0};
       const int first = across.first[std::size_t(x)];
       for (int k = first; k < first + across.count[std::size_t(x)]; ++k) {
-        const Premultiplied p = Load(in[across.index[std::size_t(k)]]);
+        const Premultiplied& p = loaded[std::size_t(across.index[std::size_t(k)])];
         const float w = across.weight[std::size_t(k)];
         sum.b += p.b * w, sum.g += p.g * w, sum.r += p.r * w, sum.a += p.a * w;
       }
