@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <random>
 
 using namespace Gdiplus;
@@ -167,4 +169,22 @@ TEST(Robustness, ThePixelLimitAllowsLargePhotosButNotMore) {
   EXPECT_FALSE(tolvar::imaging::PictureSizeAllowed(0x100000000ull, 0x100000000ull, ~0ull));  // no overflow
   EXPECT_FALSE(tolvar::imaging::PictureSizeAllowed(0, 10, tolvar::imaging::kMaxPixels));
   EXPECT_FALSE(tolvar::imaging::PictureSizeAllowed(2000, 2000, 1000000));  // more than the data can hold
+}
+
+TEST(Robustness, TheFuzzTargetsSeedsAndFoundCasesDecodeWithoutHarm) {
+  // Every file under the decoders' fuzz corpora: the seeds, and any case a fuzzer found and that
+  // was kept there, replayed in the ordinary test run.
+  int files = 0;
+  for (const char* target : {"imaging_png", "imaging_jpeg", "imaging_gif", "imaging_bmp"}) {
+    const std::filesystem::path folder = std::filesystem::path(TOLVAR_FUZZ_CORPUS) / target;
+    ASSERT_TRUE(std::filesystem::is_directory(folder)) << folder;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      SCOPED_TRACE(entry.path().string());
+      std::ifstream in(entry.path(), std::ios::binary);
+      const Bytes file((std::istreambuf_iterator<char>(in)), {});
+      DecodeAll(file);
+      ++files;
+    }
+  }
+  EXPECT_GT(files, 0);
 }
