@@ -140,7 +140,10 @@ UINT Image::GetHeight() { return m_image ? m_image->height : 0; }
 PixelFormat Image::GetPixelFormat() { return m_image ? m_image->pixelFormat : PixelFormatUndefined; }
 
 INT Image::GetPaletteSize() {
-  if (!m_image) return Fail(InvalidParameter), 0;
+  if (!m_image) {
+    Fail(InvalidParameter);
+    return 0;
+  }
   const std::size_t entries = std::max<std::size_t>(m_image->palette.size(), 1);
   return INT(sizeof(ColorPalette) + (entries - 1) * sizeof(ARGB));
 }
@@ -172,7 +175,10 @@ Status Image::GetFrameDimensionsList(GUID* dimensions, UINT count) {
 }
 
 UINT Image::GetFrameCount(const GUID* dimension) {
-  if (!dimension || !m_image || *dimension != DimensionOf(*m_image)) return Fail(InvalidParameter), 0;
+  if (!dimension || !m_image || *dimension != DimensionOf(*m_image)) {
+    Fail(InvalidParameter);
+    return 0;
+  }
   return m_image->frameCount;
 }
 
@@ -183,8 +189,10 @@ Status Image::SelectActiveFrame(const GUID* dimension, UINT index) {
 }
 
 UINT Image::GetPropertyItemSize(PROPID id) {
-  if (!m_image) return Fail(InvalidParameter), 0;
-  if (id != PropertyTagFrameDelay || m_image->frameDelays.empty()) return Fail(PropertyNotFound), 0;
+  if (!m_image || id != PropertyTagFrameDelay || m_image->frameDelays.empty()) {
+    Fail(m_image ? PropertyNotFound : InvalidParameter);
+    return 0;
+  }
   return UINT(sizeof(PropertyItem) + m_image->frameDelays.size() * sizeof(LONG));
 }
 

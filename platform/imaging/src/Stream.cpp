@@ -111,9 +111,9 @@ HRESULT CreateStreamOnHGlobal(HGLOBAL block, BOOL deleteOnRelease, LPSTREAM* str
     block = GlobalAlloc(GMEM_MOVEABLE, 0);
     if (!block) return E_OUTOFMEMORY;
     owned = true;
-  } else if (GlobalSize(block) == 0 && !GlobalLock(block)) {
+  } else if (!GlobalLock(block)) {
     return E_INVALIDARG;  // not a global memory block
-  } else if (GlobalSize(block) == 0) {
+  } else {
     GlobalUnlock(block);
   }
   auto* created = new (std::nothrow) GlobalStream(block, owned);
