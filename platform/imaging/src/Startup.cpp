@@ -48,6 +48,15 @@ UINT EncodersBytes() {
   return bytes;
 }
 
+// A caller that suppresses the background thread runs its work through these hooks; no such thread
+// or work exists here, so hooking only hands out a token.
+Gdiplus::Status Hook(ULONG_PTR* token) {
+  if (!token) return Gdiplus::InvalidParameter;
+  *token = 1;
+  return Gdiplus::Ok;
+}
+void Unhook(ULONG_PTR) {}
+
 }  // namespace
 
 namespace tolvar::imaging {
@@ -60,7 +69,7 @@ Status GdiplusStartup(ULONG_PTR* token, const GdiplusStartupInput* input, Gdiplu
   if (!token || !input) return InvalidParameter;
   if (input->GdiplusVersion != 1) return UnsupportedGdiplusVersion;
   if (input->SuppressBackgroundThread && !output) return InvalidParameter;
-  if (output) *output = GdiplusStartupOutput{};  // no background thread exists to hook
+  if (output) *output = GdiplusStartupOutput{Hook, Unhook};
   std::lock_guard lock(g_mutex);
   *token = g_nextToken++;
   g_tokens.insert(*token);

@@ -58,6 +58,12 @@ TEST(Startup, TokensVersionsAndUseBeforeStarting) {
     EXPECT_EQ(GdiplusStartup(&token, &input, c.withOutput ? &output : nullptr), c.status);
     if (c.status == Ok) {
       EXPECT_NE(token, 0u);
+      if (c.withOutput) {  // the hooks exist and can be called, as such callers do
+        ULONG_PTR hookToken = 0;
+        ASSERT_NE(output.NotificationHook, nullptr);
+        EXPECT_EQ(output.NotificationHook(&hookToken), Ok);
+        output.NotificationUnhook(hookToken);
+      }
       GdiplusShutdown(token);
     }
   }
