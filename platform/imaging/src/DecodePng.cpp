@@ -40,7 +40,7 @@ void Warn(png_structp, png_const_charp) {}
 
 void Fail(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 
-// What GDI+ callers see of the stored form: indexed formats keep their palette.
+// What callers see of the stored form: indexed formats keep their palette.
 struct StoredForm {
   PixelFormat format;
   int paletteEntries;  // a grey palette of this many entries for grey files shown as indexed; 0: none

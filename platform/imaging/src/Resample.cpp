@@ -27,10 +27,10 @@ float Kernel(Filter filter, float x) {
   return 0;
 }
 
-// Taps for result pixels [from, to) of `size` result pixels over `sourceSize` source pixels.
-Taps MakeTaps(UINT sourceSize, UINT size, int from, int to, Filter filter) {
+// Taps for result pixels [from, to) over `sourceSize` source pixels, `ratio` source pixels to one
+// result pixel.
+Taps MakeTaps(UINT sourceSize, double ratio, int from, int to, Filter filter) {
   Taps taps;
-  const double ratio = double(sourceSize) / size;
   const double scale = std::max(1.0, ratio);  // widen the kernel when reducing
   const double radius = (filter == Filter::Bicubic ? 2.0 : 1.0) * scale;
   for (int i = from; i < to; ++i) {
@@ -86,8 +86,13 @@ std::vector<ARGB> Resample(const ARGB* source, UINT sourceWidth, UINT sourceHeig
   const int columns = window.right - window.left, rows = window.bottom - window.top;
   std::vector<ARGB> out(std::size_t(std::max(columns, 0)) * std::max(rows, 0));
   if (columns <= 0 || rows <= 0 || !sourceWidth || !sourceHeight) return out;
-  const Taps across = MakeTaps(sourceWidth, width, window.left, window.right, filter);
-  const Taps down = MakeTaps(sourceHeight, height, window.top, window.bottom, filter);
+  // A large reduction first averages blocks of blockX x blockY source pixels (a box filter, cheap
+  // and exact in area), leaving the kernel at least twice the result's pixel to smooth over.
+  const UINT blockX = filter == Filter::Nearest ? 1 : std::max(1u, sourceWidth / width / 2);
+  const UINT blockY = filter == Filter::Nearest ? 1 : std::max(1u, sourceHeight / height / 2);
+  const UINT reducedWidth = (sourceWidth + blockX - 1) / blockX, reducedHeight = (sourceHeight + blockY - 1) / blockY;
+  const Taps across = MakeTaps(reducedWidth, double(sourceWidth) / blockX / width, window.left, window.right, filter);
+  const Taps down = MakeTaps(reducedHeight, double(sourceHeight) / blockY / height, window.top, window.bottom, filter);
 
   // Enough slots for the widest span of source rows that one result row reads.
   int ringSize = 1;
@@ -98,13 +103,35 @@ std::vector<ARGB> Resample(const ARGB* source, UINT sourceWidth, UINT sourceHeig
   std::vector<std::vector<Premultiplied>> ring;
   ring.assign(std::size_t(ringSize), std::vector<Premultiplied>(std::size_t(columns)));
   std::vector<int> ringRow(std::size_t(ringSize), -1);
-  std::vector<Premultiplied> loaded(sourceWidth);
+  std::vector<Premultiplied> loaded(reducedWidth);
+  // Row `r` of the (block-averaged) source into `loaded`.
+  auto loadRow = [&](int r) {
+    if (blockX == 1 && blockY == 1) {
+      const ARGB* in = source + std::size_t(r) * sourceWidth;
+      for (UINT x = 0; x < sourceWidth; ++x) loaded[x] = Load(in[x]);
+      return;
+    }
+    std::fill(loaded.begin(), loaded.end(), Premultiplied{0, 0, 0, 0});
+    const UINT y0 = UINT(r) * blockY, y1 = std::min(y0 + blockY, sourceHeight);
+    for (UINT y = y0; y < y1; ++y) {
+      const ARGB* in = source + std::size_t(y) * sourceWidth;
+      for (UINT x = 0; x < sourceWidth; ++x) {
+        const Premultiplied p = Load(in[x]);
+        Premultiplied& s = loaded[x / blockX];
+        s.b += p.b, s.g += p.g, s.r += p.r, s.a += p.a;
+      }
+    }
+    for (UINT x = 0; x < reducedWidth; ++x) {
+      const float n = float((y1 - y0) * (std::min((x + 1) * blockX, sourceWidth) - x * blockX));
+      Premultiplied& s = loaded[x];
+      s.b /= n, s.g /= n, s.r /= n, s.a /= n;
+    }
+  };
   auto filteredRow = [&](int sourceRow) -> const std::vector<Premultiplied>& {
     const std::size_t slot = std::size_t(sourceRow % ringSize);
     std::vector<Premultiplied>& row = ring[slot];
     if (ringRow[slot] == sourceRow) return row;
-    const ARGB* in = source + std::size_t(sourceRow) * sourceWidth;
-    for (UINT x = 0; x < sourceWidth; ++x) loaded[x] = Load(in[x]);  // each source pixel once
+    loadRow(sourceRow);  // each source pixel once per use of its row
     for (int x = 0; x < columns; ++x) {
       Premultiplied sum{0, 0, 0, 0};
       const int first = across.first[std::size_t(x)];

@@ -30,7 +30,8 @@ std::vector<ARGB> Read(Bitmap& bitmap) {
   return pixels;
 }
 
-std::unique_ptr<Image> Picture(int width, int height, ARGB (*colour)(int x, int y)) {
+template <class Colour>  // ARGB(int x, int y)
+std::unique_ptr<Image> Picture(int width, int height, Colour colour) {
   std::vector<ARGB> pixels;
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) pixels.push_back(colour(x, y));
@@ -99,7 +100,7 @@ TEST(Draw, ReducingColoursThroughLockBitsKeepsTheHighFourBits) {
   samples::Library library;
   auto picture = Picture(40, 30, [](int x, int y) { return samples::Pattern(x, y); });
   auto canvas = Preview(*picture, 40, 30, InterpolationModeHighQualityBicubic);
-  // Part of the canvas, as the wrapper locks its target size; the rest must stay untouched.
+  // The left half of the canvas only, as the wrapper locks its target size; the rest stays untouched.
   const Rect area(0, 0, 20, 30);
   BitmapData data{};
   ASSERT_EQ(canvas->LockBits(&area, ImageLockModeRead | ImageLockModeWrite, PixelFormat24bppRGB, &data), Ok);
@@ -131,14 +132,20 @@ TEST(Draw, TheHighQualityFilterAveragesWhereNearestNeighbourPicks) {
   const auto picked = Read(*Preview(*checks, 16, 16, InterpolationModeNearestNeighbor));
   for (ARGB p : picked) EXPECT_TRUE(p == 0xFF000000 || p == 0xFFFFFFFF);
 
-  // Flat areas keep their colour exactly, up to the edges (nothing fades in from outside).
-  auto halves = Picture(100, 50, [](int x, int) { return x < 50 ? ARGB(0xFFFF0000) : ARGB(0xFF0000FF); });
-  const auto scaled = Read(*Preview(*halves, 40, 20, InterpolationModeHighQualityBicubic));
-  for (int y : {0, 10, 19}) {
-    EXPECT_EQ(scaled[std::size_t(y) * 40 + 0], 0xFFFF0000u);
-    EXPECT_EQ(scaled[std::size_t(y) * 40 + 15], 0xFFFF0000u);
-    EXPECT_EQ(scaled[std::size_t(y) * 40 + 24], 0xFF0000FFu);
-    EXPECT_EQ(scaled[std::size_t(y) * 40 + 39], 0xFF0000FFu);
+  // Flat areas keep their colour exactly, up to the edges (nothing fades in from outside), whether
+  // shrunk a little or a lot (large reductions first average blocks, the last ones partial here).
+  for (int width : {100, 1003}) {
+    SCOPED_TRACE(width);
+    auto halves = Picture(width, width / 2, [width](int x, int) {
+      return x < width / 2 ? ARGB(0xFFFF0000) : ARGB(0xFF0000FF);
+    });
+    const auto scaled = Read(*Preview(*halves, 40, 20, InterpolationModeHighQualityBicubic));
+    for (int y : {0, 10, 18}) {  // the larger picture fills 19 rows of 20
+      EXPECT_EQ(scaled[std::size_t(y) * 40 + 0], 0xFFFF0000u);
+      EXPECT_EQ(scaled[std::size_t(y) * 40 + 15], 0xFFFF0000u);
+      EXPECT_EQ(scaled[std::size_t(y) * 40 + 24], 0xFF0000FFu);
+      EXPECT_EQ(scaled[std::size_t(y) * 40 + 39], 0xFF0000FFu);
+    }
   }
 }
 
