@@ -1,0 +1,14 @@
+// Fuzz target: the JPEG decoder of the image library on arbitrary bytes. A decoded picture must be
+// whole (width x height pixels).
+#include <imaging/Decoders.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  tolvar::imaging::DecodedImage image;
+  if (tolvar::imaging::DecodeJpeg({data, size}, image) != Gdiplus::Ok) return 0;
+  if (image.pixels.size() != std::size_t(image.width) * image.height) std::abort();
+  return 0;
+}
