@@ -1,0 +1,6 @@
+# The phone object's own record arrays: the whole-phone read and write, the phone data file and
+# the record encoders behind both. Progress goes to a window as posted messages.
+target_sources(Handport PRIVATE
+  PhoneDataFile.cpp PhoneDeviceWholePhone.cpp PhoneEntries.cpp PhoneMediaItems.cpp PhoneRecordCodec.cpp
+  WholePhone.cpp)
+target_link_libraries(Handport PRIVATE platform::user)
