@@ -4,3 +4,7 @@ target_sources(Handport PRIVATE
   PhoneDataFile.cpp PhoneDeviceWholePhone.cpp PhoneEntries.cpp PhoneMediaItems.cpp PhoneRecordCodec.cpp
   WholePhone.cpp)
 target_link_libraries(Handport PRIVATE platform::user)
+
+tolvar_test(handport_wholephone_tests LABEL unit
+  SOURCES tests/WholePhoneTest.cpp tests/PhoneDataFileTest.cpp tests/support/FlashFilePhone.cpp
+  DEPS Handport handport_test_support phonesim_testing platform::user)
