@@ -8,3 +8,9 @@ target_link_libraries(Handport PRIVATE platform::user)
 tolvar_test(handport_wholephone_tests LABEL unit
   SOURCES tests/WholePhoneTest.cpp tests/PhoneDataFileTest.cpp tests/support/FlashFilePhone.cpp
   DEPS Handport handport_test_support phonesim_testing platform::user)
+
+# Through the link service's own core to the simulated phone: whole phones up and down, and a
+# pulled cable.
+tolvar_test(handport_wholephone_e2e_tests LABEL e2e TIMEOUT 900
+  SOURCES tests/e2e/WholePhoneRoundTripTest.cpp tests/support/LinkServiceHost.cpp
+  DEPS Handport handport_test_support linkwell_core phonesim_testing platform::user)
