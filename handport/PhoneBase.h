@@ -114,6 +114,9 @@ class CPhoneBase {
   const CString& GetVersionText() const { return m_version; }
   // Always -1: the model answers no such number.
   int GetUnknownNumber() const { return -1; }
+  // Whether the application's own registry key holds, under a subkey named by the model text, a
+  // value "Type" (the subkey is opened for reading only).
+  bool HasModelType(HKEY applicationKey) const;
 
   // --- set-up and copies ---
   // Empties the object (entry 3 below), keeps `type`, sizes every record array to the model's

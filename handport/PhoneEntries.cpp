@@ -5,6 +5,7 @@
 #include "LinkEngine.h"
 
 #include <base/LastError.h>
+#include <registry/WinReg.h>
 
 #include <algorithm>
 #include <tuple>
@@ -177,6 +178,14 @@ bool CPhoneBase::CheckSerialNumber() {
   if (serial == m_serialNumber) return true;
   SetLastError(ERROR_SERIAL_MISMATCH);
   return false;
+}
+
+bool CPhoneBase::HasModelType(HKEY applicationKey) const {
+  HKEY model = nullptr;
+  if (!applicationKey || RegOpenKeyExA(applicationKey, m_model, 0, KEY_READ, &model) != ERROR_SUCCESS) return false;
+  const bool found = RegQueryValueExA(model, "Type", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  RegCloseKey(model);
+  return found;
 }
 
 void CPhoneBase::ClosePort() {

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -56,10 +57,17 @@ int CPhoneBase::GetMediaItem(MediaArray array, int n, MediaItem& item) const {
 
 int CPhoneBase::SetMediaItem(MediaArray array, int n, const char* name, DWORD number, std::span<const BYTE> bytes) {
   if (!InRange(array, n)) return 0;
+  std::vector<BYTE> copy;
+  try {
+    copy.assign(bytes.begin(), bytes.end());
+  } catch (const std::bad_alloc&) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return 0;
+  }
   MediaItem& item = MediaItems(array)[static_cast<std::size_t>(n)];
   ClearMediaItem(array, n, item.kind);
   item.status = MEDIA_SET;
-  item.data.assign(bytes.begin(), bytes.end());
+  item.data = std::move(copy);
   if (array == MediaArray::C) {
     item.further1 = number;
   } else {

@@ -7,7 +7,7 @@ target_link_libraries(Handport PRIVATE platform::user)
 
 tolvar_test(handport_wholephone_tests LABEL unit
   SOURCES tests/WholePhoneTest.cpp tests/PhoneDataFileTest.cpp tests/support/FlashFilePhone.cpp
-  DEPS Handport handport_test_support phonesim_testing platform::user)
+  DEPS Handport handport_test_support phonesim_testing platform::user platform::registry base_testing)
 
 # Through the link service's own core to the simulated phone: whole phones up and down, and a
 # pulled cable.

@@ -15,6 +15,7 @@
 #include <base/WinError.h>
 
 #include <algorithm>
+#include <new>
 #include <string_view>
 
 namespace {
@@ -68,7 +69,12 @@ DWORD CPhoneBase::ReadAll() {
   }
   CStepMeter meter(m_notifyWindow);
   bool powerOff = true;
-  const DWORD result = ReadAllSteps(meter, powerOff);
+  DWORD result = 0;
+  try {
+    result = ReadAllSteps(meter, powerOff);
+  } catch (const std::bad_alloc&) {
+    result = ERROR_NOT_ENOUGH_MEMORY;
+  }
   if (result && powerOff) m_client->PowerOff();
   SetLastError(result);
   return result;
@@ -228,7 +234,12 @@ DWORD CPhoneBase::WriteAll() {
   CLinkEngine& client = *m_client;
   CStepMeter meter(m_notifyWindow);
   bool powerOff = true;
-  DWORD result = WriteAllSteps(meter, powerOff);
+  DWORD result = 0;
+  try {
+    result = WriteAllSteps(meter, powerOff);
+  } catch (const std::bad_alloc&) {
+    result = ERROR_NOT_ENOUGH_MEMORY;
+  }
   if (!powerOff) {
     SetLastError(result);
     return result;

@@ -5,7 +5,11 @@
 #include "LinkEngine.h"
 #include "PhoneDevice.h"
 
+#include <phonesim/WholePhoneFiles.h>
+
 #include <base/LastError.h>
+#include <base/TemporaryHome.h>
+#include <registry/WinReg.h>
 #include <base/WinError.h>
 
 #include <gtest/gtest.h>
@@ -238,6 +242,27 @@ TEST(PhoneRecords, DecodersReadWhatTheLayoutsSayAndOnlyIntoUsedEntries) {
   EXPECT_EQ(phone.Contacts()[7].used, 2) << "a refused decoder changes nothing";
 }
 
+TEST(PhoneRecords, AContactFileOfThePhoneReadsAndComesBackByteForByte) {
+  const std::string file = phonesim::SampleWholePhone().at({256, 17});
+  const std::vector<BYTE> bytes(file.begin(), file.end());
+  BasePhone phone;
+  phone.Contacts()[17].used = 1;
+  ASSERT_EQ(phone.SetContactRecord(17, bytes), 1);
+  const ContactEntry& entry = phone.Contacts()[17];
+  EXPECT_STREQ(entry.name, "Contact 17 A");
+  EXPECT_STREQ(entry.numbers[0], "+491000119");
+  EXPECT_STREQ(entry.numbers[2], "030017");
+  EXPECT_STREQ(entry.numbers[1], "");
+  EXPECT_STREQ(entry.emails[0], "c17@example.org");
+  EXPECT_STREQ(entry.texts[0], "Straße 17");
+  EXPECT_STREQ(entry.text3, "Reading");
+  EXPECT_EQ(entry.attributes, (std::array<BYTE, 4>{0, 18, 3, 0}));
+  EXPECT_EQ(entry.attribute5, 1);
+  std::vector<BYTE> again;
+  ASSERT_TRUE(phone.GetContactRecord(17, again));
+  EXPECT_EQ(again, bytes);
+}
+
 TEST(PhoneRecords, TheShortDialFieldHoldsTwentyTwoDigits) {
   std::array<BYTE, kShortDialFieldSize> field{};
   ASSERT_TRUE(PackShortDialString(field, "+4912"));
@@ -359,6 +384,26 @@ TEST(PhoneRecords, OffLevelListsFollowTheModel) {
   EXPECT_EQ(list.GetSize(), 14);
   device.GetOffLevelListA(list);
   EXPECT_EQ(list.GetSize(), 21);
+}
+
+TEST(PhoneRecords, AModelTypeIsLookedUpUnderTheApplicationsKey) {
+  tolvar::testing::TemporaryHome home;
+  HKEY application = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Halvane\\Tolvar\\Test", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &application, nullptr),
+            ERROR_SUCCESS);
+  HKEY model = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(application, "WD_6001", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &model, nullptr),
+            ERROR_SUCCESS);
+  const DWORD type = 1;
+  RegSetValueExA(model, "Type", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), sizeof type);
+  RegCloseKey(model);
+  BasePhone phone;
+  EXPECT_FALSE(phone.HasModelType(application)) << "the model text is UNKNOWN";
+  phone.SetModel("WD_6001");
+  EXPECT_TRUE(phone.HasModelType(application));
+  EXPECT_FALSE(phone.HasModelType(nullptr));
+  RegCloseKey(application);
 }
 
 // --- media items ---
