@@ -331,10 +331,12 @@ DWORD CPhoneBase::WriteAllSteps(CStepMeter& meter, bool& powerOff) {
         }
         continue;
       }
-      // An empty slot's file goes; whether the phone had one to erase does not matter.
+      // An empty slot's file goes; whether the phone had one to erase does not matter. A phone
+      // that no longer answers does: each of the slots left would wait out its time-outs.
       meter.BeginUnit(1);
-      client.EraseBlock(CFlashBlock(GetFirstFileNumber(220), slot));
+      const int erased = client.EraseBlock(CFlashBlock(GetFirstFileNumber(220), slot));
       meter.EndUnit();
+      if (!erased && GetLastError() != ERROR_PHONE_BAD_REPLY) return failed();
     }
     meter.EndKind();
   }

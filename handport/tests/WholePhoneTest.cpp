@@ -234,6 +234,16 @@ TEST_F(WholePhoneRun, AWriteThatFailsStillSwitchesThePhoneOffAndKeepsTheFirstErr
   EXPECT_EQ(side.Names().back(), "PowerOff");
 }
 
+TEST_F(WholePhoneRun, APhoneThatStopsAnsweringEndsTheErasesOfEmptyContactSlots) {
+  ScriptedPhone side("WD_6001");
+  Connect(side);
+  side.phone.SetAnswer("FFSErase", "");  // no answer at all
+  CPhoneDevice device(side.engine);
+  device.SetKindMask(DATA_CONTACTS);
+  EXPECT_EQ(device.WriteAll(), ERROR_PHONE_NO_REPLY);
+  EXPECT_EQ(side.phone.Commands("FFSErase").size(), 3u) << "one slot's attempts, not every slot's";
+}
+
 TEST_F(WholePhoneRun, OldVersionsOfAnOddPhoneTypeKeepTheirContacts) {
   class OddPhone final : public CPhoneBase {
    public:

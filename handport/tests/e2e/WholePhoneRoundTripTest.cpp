@@ -78,7 +78,16 @@ class PhoneSide {
     service = std::make_unique<LinkServiceHost>(m_home + "/Phones.ini");
     engine = std::make_unique<CLinkEngine>(service->Address());
     engine->SetWakeUpDrainTime(300);
-    if (engine->WakePhone(3000) != 1 || engine->UsePteCommand("00129") != 1) {
+    // On a loaded machine the service may not have found the phone yet when the engine first
+    // says hello: it is asked again until it has, within a generous bound.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    int woken = engine->WakePhone(3000);
+    while (!woken && GetLastError() == ERROR_PA_NO_MODEL && std::chrono::steady_clock::now() < giveUp) {
+      engine->Disconnect();
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      woken = engine->WakePhone(3000);
+    }
+    if (!woken || engine->UsePteCommand("00129") != 1) {
       return ::testing::AssertionFailure() << "no command mode: " << std::hex << GetLastError();
     }
     return ::testing::AssertionSuccess();
