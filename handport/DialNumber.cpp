@@ -38,7 +38,7 @@ int CodeOf(char c) {
   return at == std::string_view::npos ? kEndCode : static_cast<int>(at);
 }
 
-// The digits of a text and its type, as the field keeps them.
+// The digits of a text and its type, as a field keeps them (not yet cut to its size).
 std::string FieldDigits(std::string_view text, BYTE& type) {
   std::string digits(text);
   type = kTypeNational;
@@ -48,9 +48,52 @@ std::string FieldDigits(std::string_view text, BYTE& type) {
     digits.erase(plus, 1);
     type = kTypeInternational;
   }
-  // The field holds 40 codes; a longer text never reaches past it.
-  if (digits.size() > kMaxDialDigits) digits.resize(kMaxDialDigits);
   return digits;
+}
+
+// Packs digits two a byte from offset 2 of a field of any size; false, the field untouched, for
+// a character without a digit code.
+bool PackDigits(std::span<BYTE> field, std::string_view digits, BYTE type) {
+  if (std::any_of(digits.begin(), digits.end(), [](char c) { return CodeOf(c) == kEndCode; })) return false;
+  std::fill(field.begin(), field.end(), BYTE{0xFF});
+  field[1] = type;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    BYTE& pair = field[2 + i / 2];
+    const auto code = static_cast<BYTE>(CodeOf(digits[i]));
+    pair = i % 2 == 0 ? static_cast<BYTE>(0xF0 | code) : static_cast<BYTE>((pair & 0x0F) | code << 4);
+  }
+  field[0] = static_cast<BYTE>((digits.size() + 1) / 2 + 1);
+  return true;
+}
+
+CString UnpackDigits(std::span<const BYTE> field) {
+  const int count = field[0];
+  const BYTE type = field[1];
+  if (count == 1 && type == kTypeInternational) return "+";
+  if (count < 2 || count > static_cast<int>(field.size()) - 1) return "";
+  std::string digits;
+  for (int i = 0; i < count - 1; ++i) {
+    const BYTE pair = field[2 + static_cast<std::size_t>(i)];
+    const BYTE low = pair & 0x0F;
+    const BYTE high = pair >> 4;
+    if (low == kEndCode) break;
+    digits += kCodeCharacters[low];
+    if (high == kEndCode) break;
+    digits += kCodeCharacters[high];
+  }
+  const bool international = (type & 0x10) != 0;
+  const bool plus = international && type != 0xFF;
+  if (!international || !IsServiceString(digits)) return CString(((plus ? "+" : "") + digits).c_str());
+  if (!plus) return CString(digits.c_str());
+  // The "+" goes back after the service code: before the digits that precede the closing run of
+  // "*" and "#", after the nearest "*" or "#" (or the first character). A string of nothing but
+  // "*" and "#" had its "+" at the start.
+  std::size_t end = digits.size();
+  while (end > 0 && IsServicePrefix(digits[end - 1])) --end;
+  if (end == 0) return CString(("+" + digits).c_str());
+  std::size_t at = end - 1;
+  while (at > 0 && !IsServicePrefix(digits[at])) --at;
+  return CString((digits.substr(0, at + 1) + "+" + digits.substr(at + 1)).c_str());
 }
 
 // Whether a text with a "+" after its service code comes back from the field as it was: the field
@@ -92,45 +135,19 @@ bool CheckDialString(const CString& text) {
 
 bool PackDialString(std::span<BYTE, kDialFieldSize> field, const CString& text) {
   BYTE type;
-  const std::string digits = FieldDigits(View(text), type);
-  if (std::any_of(digits.begin(), digits.end(), [](char c) { return CodeOf(c) == kEndCode; })) return false;
-  std::fill(field.begin(), field.end(), BYTE{0xFF});
-  field[1] = type;
-  for (std::size_t i = 0; i < digits.size(); ++i) {
-    BYTE& pair = field[2 + i / 2];
-    const auto code = static_cast<BYTE>(CodeOf(digits[i]));
-    pair = i % 2 == 0 ? static_cast<BYTE>(0xF0 | code) : static_cast<BYTE>((pair & 0x0F) | code << 4);
-  }
-  field[0] = static_cast<BYTE>((digits.size() + 1) / 2 + 1);
-  return true;
+  std::string digits = FieldDigits(View(text), type);
+  // The field holds 40 codes; a longer text never reaches past it.
+  if (digits.size() > kMaxDialDigits) digits.resize(kMaxDialDigits);
+  return PackDigits(field, digits, type);
 }
 
-CString UnpackDialString(std::span<const BYTE, kDialFieldSize> field) {
-  const int count = field[0];
-  const BYTE type = field[1];
-  if (count == 1 && type == kTypeInternational) return "+";
-  if (count < 2 || count > static_cast<int>(kDigitBytes) + 1) return "";
-  std::string digits;
-  for (int i = 0; i < count - 1; ++i) {
-    const BYTE pair = field[2 + static_cast<std::size_t>(i)];
-    const BYTE low = pair & 0x0F;
-    const BYTE high = pair >> 4;
-    if (low == kEndCode) break;
-    digits += kCodeCharacters[low];
-    if (high == kEndCode) break;
-    digits += kCodeCharacters[high];
-  }
-  const bool international = (type & 0x10) != 0;
-  const bool plus = international && type != 0xFF;
-  if (!international || !IsServiceString(digits)) return CString(((plus ? "+" : "") + digits).c_str());
-  if (!plus) return CString(digits.c_str());
-  // The "+" goes back after the service code: before the digits that precede the closing run of
-  // "*" and "#", after the nearest "*" or "#" (or the first character). A string of nothing but
-  // "*" and "#" had its "+" at the start.
-  std::size_t end = digits.size();
-  while (end > 0 && IsServicePrefix(digits[end - 1])) --end;
-  if (end == 0) return CString(("+" + digits).c_str());
-  std::size_t at = end - 1;
-  while (at > 0 && !IsServicePrefix(digits[at])) --at;
-  return CString((digits.substr(0, at + 1) + "+" + digits.substr(at + 1)).c_str());
+CString UnpackDialString(std::span<const BYTE, kDialFieldSize> field) { return UnpackDigits(field); }
+
+bool PackShortDialString(std::span<BYTE, kShortDialFieldSize> field, const CString& text) {
+  BYTE type;
+  const std::string digits = FieldDigits(View(text), type);
+  if (digits.size() > kMaxShortDialDigits) return false;
+  return PackDigits(field, digits, type);
 }
+
+CString UnpackShortDialString(std::span<const BYTE, kShortDialFieldSize> field) { return UnpackDigits(field); }

@@ -37,3 +37,11 @@ bool PackDialString(std::span<BYTE, kDialFieldSize> field, const CString& text);
 
 // The dial string of a field; empty for an empty field or one whose count is out of range.
 CString UnpackDialString(std::span<const BYTE, kDialFieldSize> field);
+
+// The 13-byte field of the phone's whole-phone contact files and of the phone data file: the same
+// coding with 11 digit bytes, so at most 22 digit codes. A number with more is refused rather
+// than cut, as is a character without a digit code: false, the field untouched.
+constexpr std::size_t kShortDialFieldSize = 13;
+constexpr std::size_t kMaxShortDialDigits = 22;
+bool PackShortDialString(std::span<BYTE, kShortDialFieldSize> field, const CString& text);
+CString UnpackShortDialString(std::span<const BYTE, kShortDialFieldSize> field);

@@ -38,7 +38,9 @@ const FlashFiles* FlashFilesOf(int kind) {
 
 }  // namespace
 
-CPhoneBase::CPhoneBase() : m_cancel(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
+CPhoneBase::CPhoneBase() : CPhoneBase(nullptr) {}
+
+CPhoneBase::CPhoneBase(CLinkEngine* client) : m_client(client), m_cancel(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
 
 CPhoneBase::~CPhoneBase() {
   if (m_cancel) CloseHandle(m_cancel);

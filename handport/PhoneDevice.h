@@ -17,11 +17,16 @@
 
 class CPhoneDevice final : public CPhoneBase {
  public:
-  explicit CPhoneDevice(CLinkEngine& engine) : m_engine(engine) {}
+  // Its record arrays are sized to the model from the start.
+  explicit CPhoneDevice(CLinkEngine& engine) : CPhoneBase(&engine), m_engine(engine) { SetPhoneType(GetPhoneType()); }
 
   int GetPhoneType() const override { return 64; }
   CString GetModelCode() const override { return "00102"; }
+  int GetModelFlag() const override { return 1; }
   int GetCapacity(int parameter) const override;
+
+  // The whole-phone plans with the media arrays' terms added.
+  int EstimateWriteTime(int* steps, int* estimate) const override;
 
   // --- multimedia files and folders ---
   // Brings down file `index` of `folder` into a new buffer of NewDataArray, which the record then
@@ -63,6 +68,15 @@ class CPhoneDevice final : public CPhoneBase {
   // Writes the cached mails anew; the records of box 100 go to the mail flash file. An empty cache
   // sends nothing.
   int UploadIModeMessages(const CIModeStore& cache, const TransferControl& control);
+
+ protected:
+  int ReadStepsOf(DWORD kind) const override;
+  void WriteStepsOf(DWORD kind, int& steps, long long& bytes) const override;
+  // The media arrays' flash files: A, B and D one file per item (a 28-byte header, then the
+  // data); C a header file and one file per item that holds data, numbered in turn from 1, so
+  // that the header's count names them.
+  int ReadMediaArray(DWORD kind, CStepMeter& meter) override;
+  int WriteMediaArray(DWORD kind, CStepMeter& meter) override;
 
  private:
   int ListSubfolders(CResourceCaches& caches, int type, int folder, int option, const CString& path,

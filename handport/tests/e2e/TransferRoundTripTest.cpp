@@ -178,7 +178,7 @@ TEST_F(TransferRoundTrip, MailsGoUpAndComeDown) {
 TEST_F(TransferRoundTrip, AWriteThePhoneRefusesIsAFailure) {
   CFlashFile file;
   file.Bind(*engine, 400, 0);
-  file.Fill((1 << 20) + 1, 0x55);  // more than the phone's flash holds
+  file.Fill((2 << 20) + 1, 0x55);  // more than the phone's flash holds
   SetLastError(0);
   EXPECT_EQ(file.Write(), 0);
   EXPECT_EQ(GetLastError(), ERROR_PHONE_BAD_REPLY);

@@ -2,8 +2,8 @@
 // in chunks of 64 bytes that travel as hex text. The store "flash" holds one file per pair
 // ("<file>_<sub>.bin"; a missing file reads as size 0), the selection of the last "FFSRead" and
 // the write that "InitFFSWrite" began. The phonebook's record count and the schedule's restart
-// live here too: the contacts are files (256, slot). The files share 1 MiB; a write that would
-// not fit is refused before any chunk.
+// live here too: the contacts are files (256, slot). The files share 2 MiB, room for a whole
+// phone with every media array full; a write that would not fit is refused before any chunk.
 #include "Families.h"
 #include "RecordFiles.h"
 #include "StoreFiles.h"
@@ -16,7 +16,7 @@ namespace {
 
 constexpr const char* kStore = "flash";
 constexpr std::size_t kChunk = 64;
-constexpr long long kCapacity = 1 << 20;  // bytes of all flash files together
+constexpr long long kCapacity = 2 << 20;  // bytes of all flash files together
 constexpr int kErrorNoRoom = 4;
 constexpr int kContactFile = 256;
 constexpr int kContactSlots = 500;

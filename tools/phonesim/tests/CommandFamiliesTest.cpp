@@ -79,7 +79,7 @@ TEST_F(CommandFamiliesTest, FlashFilesAreWrittenAndReadInChunks) {
 }
 
 TEST_F(CommandFamiliesTest, AFlashWriteThatWouldNotFitIsRefused) {
-  const long long capacity = 1 << 20;
+  const long long capacity = 2 << 20;
   WriteStoreFile(m_state->StoreFolder("flash") / "100_0.bin", std::string(1000, 'b'));
   EXPECT_EQ(Run("InitFFSWrite,106,110," + std::to_string(capacity - 999)), "InitFFSWrite:ERROR:4");
   EXPECT_EQ(Run("InitFFSWrite,106,110," + std::to_string(capacity - 1000)), "InitFFSWrite:RET:1");
