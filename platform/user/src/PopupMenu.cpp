@@ -225,7 +225,8 @@ void Select(Tracking& t, std::size_t levelIndex, int index, bool byMouse) {
   RedrawEntry(t, current, old, false);
   RedrawEntry(t, current, index, true);
   if (Notify(t) && index >= 0) {
-    UINT flags = (entry.type | entry.state | MF_HILITE | (byMouse ? MF_MOUSESELECT : 0) | (entry.subMenu ? MF_POPUP : 0)) & 0xFFFF;
+    UINT flags = (entry.type | entry.state | MF_HILITE | (byMouse ? MF_MOUSESELECT : 0) | (entry.subMenu ? MF_POPUP : 0) |
+                  ((t.flags & kTrackSystemMenu) ? MF_SYSMENU : 0)) & 0xFFFF;
     SendMessageA(t.owner, WM_MENUSELECT,
                  MAKEWPARAM(static_cast<WORD>(entry.subMenu ? static_cast<UINT>(index) : entry.id), static_cast<WORD>(flags)),
                  reinterpret_cast<LPARAM>(current.menu));
@@ -234,7 +235,10 @@ void Select(Tracking& t, std::size_t levelIndex, int index, bool byMouse) {
 
 bool Open(Tracking& t, HMENU menu, POINT at, UINT position, const RECT* exclude) {
   if (Notify(t)) {
-    SendMessageA(t.owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(static_cast<WORD>(position), FALSE));
+    // The high word tells a window's system menu from the program's own menus.
+    const BOOL system = (t.flags & kTrackSystemMenu) && t.levels.empty();
+    SendMessageA(t.owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu),
+                 MAKELPARAM(static_cast<WORD>(position), static_cast<WORD>(system)));
   }
   SIZE size = LayOutPopup(t.owner, menu);
   RECT frame{0, 0, size.cx, size.cy};
