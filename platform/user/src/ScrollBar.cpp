@@ -191,12 +191,30 @@ void DrawBar(HDC hdc, const RECT& rect, bool vertical, const ScrollInfo& info, P
   DrawEdge(hdc, &thumb, EDGE_RAISED, BF_RECT);
 }
 
-// The brush of the control's track: its parent chooses it, as for every control.
+// The classic track: a fine checkerboard of the face and highlight colours, so that the track shows
+// against a thumb of the face colour. The brush is a monochrome pattern: the DC's text and
+// background colours paint it.
+HBRUSH ClassicTrack(HDC hdc) {
+  static HBRUSH brush = [] {
+    const WORD rows[8] = {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
+    HBITMAP pattern = CreateBitmap(8, 8, 1, 1, rows);
+    HBRUSH made = CreatePatternBrush(pattern);
+    DeleteObject(pattern);
+    return made;
+  }();
+  SetTextColor(hdc, GetSysColor(COLOR_3DFACE));
+  SetBkColor(hdc, GetSysColor(COLOR_3DHILIGHT));
+  return brush;
+}
+
+// The brush of the control's track: its parent chooses it, as for every control; the default
+// answer stands for the classic track.
 HBRUSH ControlTrackBrush(HWND control, HDC hdc) {
   HWND parent = GetParent(control);
   LRESULT brush = SendMessageA(parent ? parent : control, WM_CTLCOLORSCROLLBAR, reinterpret_cast<WPARAM>(hdc),
                                reinterpret_cast<LPARAM>(control));
-  return brush ? reinterpret_cast<HBRUSH>(brush) : GetSysColorBrush(COLOR_SCROLLBAR);
+  if (!brush || reinterpret_cast<HBRUSH>(brush) == GetSysColorBrush(COLOR_SCROLLBAR)) return ClassicTrack(hdc);
+  return reinterpret_cast<HBRUSH>(brush);
 }
 
 void PaintBar(HWND window, int bar, Part pressed) {
@@ -206,7 +224,7 @@ void PaintBar(HWND window, int bar, Part pressed) {
   if (!info || !BarRect(window, bar, rect)) return;
   HDC hdc = bar == SB_CTL ? GetDC(window) : GetWindowDC(window);
   if (!hdc) return;
-  HBRUSH track = bar == SB_CTL ? ControlTrackBrush(window, hdc) : GetSysColorBrush(COLOR_SCROLLBAR);
+  HBRUSH track = bar == SB_CTL ? ControlTrackBrush(window, hdc) : ClassicTrack(hdc);
   DrawBar(hdc, rect, Vertical(window, bar), *info, pressed, track);
   ReleaseDC(window, hdc);
 }
@@ -440,7 +458,7 @@ void DrawWindowScrollBars(HWND window, HDC hdc) {
     const RECT& rect = bar == SB_VERT ? vertical : horizontal;
     if (!(bar == SB_VERT ? hasVertical : hasHorizontal)) continue;
     auto info = ReadInfo(window, bar);
-    if (info) DrawBar(hdc, rect, bar == SB_VERT, *info, Part::None, GetSysColorBrush(COLOR_SCROLLBAR));
+    if (info) DrawBar(hdc, rect, bar == SB_VERT, *info, Part::None, ClassicTrack(hdc));
   }
   if (hasVertical && hasHorizontal) {
     // The square where the two bars meet.
