@@ -455,6 +455,15 @@ void Character(Tracking& t, char c) {
   }
 }
 
+bool IsMenuKey(WPARAM key) {
+  switch (key) {
+    case VK_UP: case VK_DOWN: case VK_LEFT: case VK_RIGHT: case VK_ESCAPE: case VK_RETURN: case VK_MENU: case VK_F10:
+      return true;
+    default:
+      return false;
+  }
+}
+
 void Key(Tracking& t, WPARAM key) {
   switch (key) {
     case VK_UP: MoveSelection(t, -1); break;
@@ -498,13 +507,15 @@ BOOL TrackMenu(HMENU menu, UINT flags, int x, int y, HWND owner, const RECT* exc
     SetLastError(ERROR_ACCESS_DENIED);  // one menu at a time per thread
     return FALSE;
   }
+  const BOOL shortcut = bar || (flags & kTrackSystemMenu) ? FALSE : TRUE;
   Tracking tracking;
   tracking.owner = owner;
   tracking.flags = flags;
   t_tracking = &tracking;
   if (Notify(tracking)) {
     // A menu dropped from the menu bar is no pop-up menu of its own: the bar is the menu initialised.
-    SendMessageA(owner, WM_ENTERMENULOOP, bar ? FALSE : TRUE, 0);
+    // Neither it nor the system menu counts as a pop-up (shortcut) menu for WM_ENTERMENULOOP.
+    SendMessageA(owner, WM_ENTERMENULOOP, shortcut, 0);
     SendMessageA(owner, WM_INITMENU, reinterpret_cast<WPARAM>(bar ? bar : menu), 0);
   }
   bool shown = Open(tracking, menu, {x, y}, 0, exclude);
@@ -521,7 +532,9 @@ BOOL TrackMenu(HMENU menu, UINT flags, int x, int y, HWND owner, const RECT* exc
       NoteInputMessage(message);
       Mouse(tracking, message);
     } else if (m == WM_KEYDOWN || m == WM_SYSKEYDOWN) {
-      TranslateMessage(&message);
+      // Only keys that may type a mnemonic become characters: Escape or Enter left as WM_CHAR would
+      // reach the window once the menu has closed.
+      if (!IsMenuKey(message.wParam)) TranslateMessage(&message);
       Key(tracking, message.wParam);
     } else if (m == WM_CHAR || m == WM_SYSCHAR) {
       Character(tracking, static_cast<char>(message.wParam));
@@ -535,7 +548,7 @@ BOOL TrackMenu(HMENU menu, UINT flags, int x, int y, HWND owner, const RECT* exc
   if (shown && GetCapture()) ReleaseCapture();
   if (IsWindow(owner) && Notify(tracking)) {
     SendMessageA(owner, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
-    SendMessageA(owner, WM_EXITMENULOOP, bar ? FALSE : TRUE, 0);
+    SendMessageA(owner, WM_EXITMENULOOP, shortcut, 0);
   }
   t_tracking = nullptr;
   if (!shown) return FALSE;
