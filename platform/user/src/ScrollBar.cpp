@@ -62,6 +62,13 @@ std::optional<ScrollInfo> ReadInfo(HWND window, int bar) {
   return *info;
 }
 
+// The state as drawn: a disabled control shows both arrows disabled and no thumb.
+std::optional<ScrollInfo> ShownInfo(HWND window, int bar) {
+  auto info = ReadInfo(window, bar);
+  if (info && bar == SB_CTL && !IsWindowEnabled(window)) info->disabled = ESB_DISABLE_BOTH;
+  return info;
+}
+
 template <class F>
 bool ChangeInfo(HWND window, int bar, F&& change) {
   auto local = FindLocal(window);
@@ -220,7 +227,7 @@ HBRUSH ControlTrackBrush(HWND control, HDC hdc) {
 void PaintBar(HWND window, int bar, Part pressed) {
   if (!IsWindowVisible(window)) return;
   RECT rect;
-  auto info = ReadInfo(window, bar);
+  auto info = ShownInfo(window, bar);
   if (!info || !BarRect(window, bar, rect)) return;
   HDC hdc = bar == SB_CTL ? GetDC(window) : GetWindowDC(window);
   if (!hdc) return;
@@ -378,7 +385,7 @@ LRESULT ScrollBarControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       PAINTSTRUCT paint;
       HDC hdc = BeginPaint(window, &paint);
       RECT rect;
-      auto info = ReadInfo(window, SB_CTL);
+      auto info = ShownInfo(window, SB_CTL);
       if (info && BarRect(window, SB_CTL, rect)) {
         DrawBar(hdc, rect, Vertical(window, SB_CTL), *info, Part::None, ControlTrackBrush(window, hdc));
       }

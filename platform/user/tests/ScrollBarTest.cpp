@@ -246,6 +246,15 @@ TEST_F(ScrollBars, TheControlTellsItsParentWithItsHandle) {
                   {WM_VSCROLL, kParent | kWParam | kLParam, MAKEWPARAM(SB_ENDSCROLL, 0), handle}},
                  "control");
   EXPECT_EQ(SendMessageA(control, SBM_GETPOS, 0, 0), 21);  // the page is 0: the program moved by nothing
+  // With the focus, the keys scroll as the mouse does.
+  SendMessageA(control, WM_KEYDOWN, VK_END, 0);
+  SendMessageA(control, WM_KEYDOWN, VK_UP, 0);
+  ExpectSequence(Recorder::Get().Take(),
+                 {{WM_VSCROLL, kParent | kWParam | kLParam, MAKEWPARAM(SB_BOTTOM, 0), handle},
+                  {WM_VSCROLL, kParent | kWParam | kLParam, MAKEWPARAM(SB_ENDSCROLL, 0), handle},
+                  {WM_VSCROLL, kParent | kWParam | kLParam, MAKEWPARAM(SB_LINEUP, 0), handle},
+                  {WM_VSCROLL, kParent | kWParam | kLParam, MAKEWPARAM(SB_ENDSCROLL, 0), handle}},
+                 "control keys");
   Recorder::Get().SetParent(nullptr);
 }
 
