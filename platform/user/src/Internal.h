@@ -138,6 +138,13 @@ void DrawMenuBarInto(HWND window, HDC hdc, const RECT& bar);
 void DestroyMenuOfWindow(HMENU menu);
 // Tracks a pop-up menu (dropped from the menu bar `bar` when that is given).
 BOOL TrackMenu(HMENU menu, UINT flags, int x, int y, HWND owner, const RECT* exclude, HMENU bar);
+// The press beside the menu that ended the calling thread's last TrackMenu, if a press did.
+struct MenuCancelClick {
+  POINT screen{};
+  DWORD time = 0;
+  bool doubleClick = false;  // it came as a double click
+};
+std::optional<MenuCancelClick> LastMenuCancelClick();
 // The menu bar's rectangle in window coordinates (empty without one).
 RECT MenuBarRect(HWND window);
 // A click on the menu bar at a screen point, or a letter typed with Alt: drops the entry's menu, or

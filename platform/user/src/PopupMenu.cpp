@@ -40,6 +40,8 @@ struct Tracking {
 };
 
 thread_local Tracking* t_tracking = nullptr;
+// The press beside the menu that cancelled the calling thread's last tracking, if one did.
+thread_local std::optional<MenuCancelClick> t_cancelClick;
 
 bool Notify(const Tracking& t) { return !(t.flags & TPM_NONOTIFY); }
 
@@ -364,7 +366,13 @@ void Mouse(Tracking& t, const MSG& message) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-      if (!inside) t.done = true;  // a click beside the menu cancels it
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
+      if (!inside) {
+        t.done = true;  // a click beside the menu cancels it
+        t_cancelClick = MenuCancelClick{screen, message.time, kind == WM_LBUTTONDBLCLK};
+      }
       break;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
@@ -485,6 +493,8 @@ void Key(Tracking& t, WPARAM key) {
 
 }  // namespace
 
+std::optional<MenuCancelClick> LastMenuCancelClick() { return t_cancelClick; }
+
 void RegisterMenuClass() {
   WNDCLASSA wc{};
   wc.style = CS_SAVEBITS | CS_DBLCLKS;
@@ -508,6 +518,7 @@ BOOL TrackMenu(HMENU menu, UINT flags, int x, int y, HWND owner, const RECT* exc
     return FALSE;
   }
   const BOOL shortcut = bar || (flags & kTrackSystemMenu) ? FALSE : TRUE;
+  t_cancelClick.reset();
   Tracking tracking;
   tracking.owner = owner;
   tracking.flags = flags;

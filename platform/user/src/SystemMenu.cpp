@@ -8,6 +8,7 @@
 #include "Internal.h"
 #include "MenuObject.h"
 
+#include <user/Input.h>
 #include <user/Menu.h>
 #include <user/WindowPos.h>
 
@@ -91,8 +92,20 @@ void TrackSystemMenu(HWND window, bool byKey) {
   // By mouse the menu drops from the icon; by keys from the same place, as there is no pointer to follow.
   const int x = byKey ? below.x : std::max<LONG>(frame.left, below.x);
   const UINT flags = TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | kTrackSystemMenu;
+  const DWORD opened = static_cast<DWORD>(GetMessageTime());  // of the press that opened it
   const UINT chosen = static_cast<UINT>(TrackMenu(menu, flags, x, y, top, nullptr, nullptr));
-  if (chosen && IsWindow(top)) PostMessageA(top, WM_SYSCOMMAND, chosen, 0);
+  if (!IsWindow(top)) return;
+  if (chosen) {
+    PostMessageA(top, WM_SYSCOMMAND, chosen, 0);
+    return;
+  }
+  // A second press on the icon closed the menu: a double click on the icon closes the window.
+  auto click = LastMenuCancelClick();
+  if (!byKey && click && (click->doubleClick || click->time - opened <= GetDoubleClickTime()) &&
+      NonClientHitTest(top, click->screen) == HTSYSMENU && !(GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED)) {
+    PostMessageA(top, WM_SYSCOMMAND, SC_CLOSE,
+                 MAKELPARAM(static_cast<WORD>(click->screen.x), static_cast<WORD>(click->screen.y)));
+  }
 }
 
 }  // namespace tolvar::user

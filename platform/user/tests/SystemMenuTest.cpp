@@ -166,6 +166,14 @@ TEST_F(SystemMenu, AClickOnTheCaptionIconOpensIt) {
                   {WM_EXITMENULOOP},
                   {WM_KEYUP, kWParam, VK_ESCAPE}},  // and no WM_CHAR for the Escape the menu took
                  "icon click");
+
+  // A double click on the icon: the first press opens the menu, the second closes it and the window.
+  InjectMouse(icon, WM_LBUTTONDOWN);
+  InjectMouse(icon, WM_LBUTTONUP);
+  InjectMouse(icon, WM_LBUTTONDOWN);
+  InjectMouse(icon, WM_LBUTTONUP);
+  Pump();
+  EXPECT_FALSE(IsWindow(m_window));
 }
 
 TEST(MenuRadioItems, OneEntryOfTheRangeIsCheckedAsARadioItem) {
