@@ -135,6 +135,24 @@ TEST_F(ScrollBars, AnArrowClickSendsOneLineAndEndScrollToTheWindow) {
                  "down arrow");
   EXPECT_EQ(GetScrollPos(m_window, SB_VERT), 1);
   EXPECT_EQ(GetCapture(), nullptr);
+
+  // The horizontal bar's arrows, right then left, tell WM_HSCROLL.
+  RECT client;
+  GetClientRect(m_window, &client);
+  POINT origin{0, 0};
+  ClientToScreen(m_window, &origin);
+  const int y = origin.y + client.bottom + GetSystemMetrics(SM_CYHSCROLL) / 2;
+  Click({origin.x + client.right - 4, y});
+  Click({origin.x + 4, y});
+  Pump();
+  std::vector<std::pair<UINT, WORD>> codes;
+  for (const Recorded& r : Recorder::Get().Take()) {
+    if (r.message == WM_HSCROLL || r.message == WM_VSCROLL) codes.emplace_back(r.message, LOWORD(r.wParam));
+  }
+  const std::vector<std::pair<UINT, WORD>> expected{
+      {WM_HSCROLL, SB_LINERIGHT}, {WM_HSCROLL, SB_ENDSCROLL}, {WM_HSCROLL, SB_LINELEFT}, {WM_HSCROLL, SB_ENDSCROLL}};
+  EXPECT_EQ(codes, expected);
+  EXPECT_EQ(GetScrollPos(m_window, SB_HORZ), 0);
 }
 
 TEST_F(ScrollBars, APageClickBelowTheThumbPagesDownOnce) {
