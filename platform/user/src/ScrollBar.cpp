@@ -518,7 +518,6 @@ void TrackScrollBar(HWND window, int bar, POINT screen) {
       continue;
     }
     if (!IsMouse(m)) {
-      if (m == WM_KEYDOWN && message.wParam == VK_ESCAPE) break;
       TranslateMessage(&message);
       DispatchMessageA(&message);
       continue;
