@@ -63,6 +63,7 @@ void FreeWindow(HWND window) {
   }
   if (topLevel) TellDisplayDestroyed(window);
   if (local->menu) DestroyMenuOfWindow(local->menu);
+  DestroySystemMenuOf(*local);
   RemoveLocal(window);
 }
 

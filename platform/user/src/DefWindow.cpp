@@ -4,6 +4,7 @@
 #include <user/Cursor.h>
 #include <user/Input.h>
 #include <user/Paint.h>
+#include <user/ScrollBar.h>
 #include <user/WindowPos.h>
 
 #include <base/LastError.h>
@@ -111,6 +112,19 @@ WPARAM SystemCommandOf(LRESULT hit) {
   }
 }
 
+// The system command a press on a part of the frame starts at once (the hit code rides in its low
+// bits, as on Windows): 0 for none.
+WPARAM PressCommandOf(LRESULT hit) {
+  if (hit >= HTLEFT && hit <= HTBOTTOMRIGHT) return SC_SIZE + static_cast<WPARAM>(hit - HTLEFT + 1);  // WMSZ_
+  switch (hit) {
+    case HTCAPTION: return SC_MOVE + HTCAPTION;
+    case HTSYSMENU: return SC_MOUSEMENU + HTSYSMENU;
+    case HTVSCROLL: return SC_VSCROLL + HTVSCROLL;
+    case HTHSCROLL: return SC_HSCROLL + HTHSCROLL;
+    default: return 0;
+  }
+}
+
 }  // namespace
 }  // namespace tolvar::user
 
@@ -180,6 +194,16 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         case SC_MINIMIZE: ShowWindow(window, SW_MINIMIZE); break;
         case SC_MAXIMIZE: ShowWindow(window, SW_MAXIMIZE); break;
         case SC_RESTORE: ShowWindow(window, SW_RESTORE); break;
+        case SC_MOVE:
+        case SC_SIZE: RunSizeMove(window, wParam, PointOf(lParam)); break;
+        case SC_VSCROLL: TrackScrollBar(window, SB_VERT, PointOf(lParam)); break;
+        case SC_HSCROLL: TrackScrollBar(window, SB_HORZ, PointOf(lParam)); break;
+        case SC_MOUSEMENU: TrackSystemMenu(window, false); break;
+        case SC_KEYMENU:
+          // Alt+Space opens the system menu; Alt and a letter, the menu-bar entry it marks.
+          if (lParam == ' ') TrackSystemMenu(window, true);
+          else if (lParam) MenuBarMnemonic(window, static_cast<char>(lParam));
+          break;
         default: break;
       }
       return 0;
@@ -245,6 +269,12 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
       }
       return 0;
     case WM_SYSCHAR:
+      if (wParam == ' ') {
+        // Alt+Space: the system menu of the top-level window, which a child passes the key up to.
+        if ((StyleOf(window) & WS_CHILD) && ParentOf(window)) return SendMessageA(ParentOf(window), message, wParam, lParam);
+        SendMessageA(window, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+        return 0;
+      }
       // Alt and a letter drop the menu-bar entry that has it as its mnemonic.
       MenuBarMnemonic(TopLevelOf(window), static_cast<char>(wParam));
       return 0;
@@ -285,9 +315,12 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         SetCapture(window);
       } else if (static_cast<LRESULT>(wParam) == HTMENU) {
         ClickMenuBar(window, PointOf(lParam));
-      } else if (static_cast<LRESULT>(wParam) == HTCAPTION || static_cast<LRESULT>(wParam) == HTSYSMENU) {
+      } else if (WPARAM command = PressCommandOf(static_cast<LRESULT>(wParam))) {
         HWND top = TopLevelOf(window);
-        if (GetActiveWindow() != top) SetActiveWindow(top);
+        if (command != SC_VSCROLL + HTVSCROLL && command != SC_HSCROLL + HTHSCROLL && GetActiveWindow() != top) {
+          SetActiveWindow(top);
+        }
+        SendMessageA(window, WM_SYSCOMMAND, command, lParam);
       }
       return 0;
     }

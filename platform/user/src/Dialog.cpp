@@ -296,6 +296,7 @@ int MulDivRound(int value, int numerator, int denominator) {
 
 void RegisterSystemClasses() {
   RegisterMenuClass();
+  RegisterScrollBarClass();
   WNDCLASSA wc{};
   wc.style = CS_DBLCLKS | CS_SAVEBITS;
   wc.lpfnWndProc = DialogClassProc;

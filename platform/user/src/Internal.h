@@ -138,12 +138,41 @@ void DrawMenuBarInto(HWND window, HDC hdc, const RECT& bar);
 void DestroyMenuOfWindow(HMENU menu);
 // Tracks a pop-up menu (dropped from the menu bar `bar` when that is given).
 BOOL TrackMenu(HMENU menu, UINT flags, int x, int y, HWND owner, const RECT* exclude, HMENU bar);
+// The press beside the menu that ended the calling thread's last TrackMenu, if a press did.
+struct MenuCancelClick {
+  POINT screen{};
+  DWORD time = 0;
+  bool doubleClick = false;  // it came as a double click
+};
+std::optional<MenuCancelClick> LastMenuCancelClick();
 // The menu bar's rectangle in window coordinates (empty without one).
 RECT MenuBarRect(HWND window);
 // A click on the menu bar at a screen point, or a letter typed with Alt: drops the entry's menu, or
 // posts the command of a plain entry. False when nothing on the bar answers.
 bool ClickMenuBar(HWND window, POINT screen);
 bool MenuBarMnemonic(HWND window, char c);
+
+// Scroll bars, moving and sizing, the system menu ----------------------------------------------------
+
+// Draws the window's WS_HSCROLL/WS_VSCROLL bars into a DC whose origin is the window's top-left.
+void DrawWindowScrollBars(HWND window, HDC hdc);
+// The modal loop of a press on a scroll bar (SB_HORZ, SB_VERT of the window, or SB_CTL: the control
+// itself) at a screen point, until the button is released.
+void TrackScrollBar(HWND window, int bar, POINT screen);
+void RegisterScrollBarClass();
+// The modal loop of SC_MOVE / SC_SIZE (the command's low bits: HTCAPTION or the WMSZ_ edge of a
+// mouse drag, 0 when started by keys).
+void RunSizeMove(HWND window, WPARAM command, POINT screen);
+// Shows the window's system menu and posts WM_SYSCOMMAND for the entry chosen.
+void TrackSystemMenu(HWND window, bool byKey);
+// Drops a window's copy of the system menu (when it goes).
+void DestroySystemMenuOf(Window& window);
+// TrackMenu flag: the menu is a window's system menu (WM_INITMENUPOPUP says so).
+constexpr UINT kTrackSystemMenu = 0x80000000;
+// Whether LockWindowUpdate holds the window or one of its ancestors; drawing there is held back.
+bool IsUpdateLocked(HWND window);
+// Notes that something tried to draw into a locked window, to be redrawn when it is unlocked.
+void NoteLockedDrawing();
 
 // Carets ------------------------------------------------------------------------------------------
 

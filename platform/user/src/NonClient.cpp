@@ -2,6 +2,7 @@
 // and scroll-bar space; its size, its hit testing and its painting.
 #include "Internal.h"
 
+#include <user/Cursor.h>
 #include <user/Input.h>
 #include <user/Paint.h>
 #include <user/WindowPos.h>
@@ -48,6 +49,7 @@ struct Layout {
   RECT closeButton{};
   RECT maxButton{};
   RECT minButton{};
+  RECT icon{};  // the system menu's button: the small icon at the caption's left
   int frame = 0;
 };
 
@@ -67,6 +69,11 @@ Layout LayoutOf(HWND window) {
     int height = GetSystemMetrics((exStyle & WS_EX_TOOLWINDOW) ? SM_CYSMCAPTION : SM_CYCAPTION);
     layout.caption = {layout.frame, top, layout.window.right - layout.frame, top + height - 1};
     top += height;
+    if ((style & WS_SYSMENU) && !(exStyle & (WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME))) {
+      const int side = GetSystemMetrics(SM_CXSMICON);
+      const int y = layout.caption.top + (layout.caption.bottom - layout.caption.top - side) / 2;
+      layout.icon = {layout.caption.left + 2, y, layout.caption.left + 2 + side, y + side};
+    }
     if (style & WS_SYSMENU) {
       const int size = layout.caption.bottom - layout.caption.top - 4;
       const int buttonWidth = GetSystemMetrics((exStyle & WS_EX_TOOLWINDOW) ? SM_CXSMSIZE : SM_CXSIZE) - 2;
@@ -128,12 +135,15 @@ LRESULT NonClientHitTest(HWND window, POINT screen) {
     if (PtInRect(&layout.closeButton, p)) return HTCLOSE;
     if (PtInRect(&layout.maxButton, p)) return HTMAXBUTTON;
     if (PtInRect(&layout.minButton, p)) return HTMINBUTTON;
+    if (p.x < layout.icon.right + 1 && !IsRectEmpty(&layout.icon)) return HTSYSMENU;
     return HTCAPTION;
   }
   if (PtInRect(&layout.menu, p)) return HTMENU;
   RECT client = layout.client;
   if (style & WS_VSCROLL) {
-    RECT bar{client.right, client.top, client.right + GetSystemMetrics(SM_CXVSCROLL), client.bottom};
+    const int width = GetSystemMetrics(SM_CXVSCROLL);
+    RECT bar = (ExStyleOf(window) & WS_EX_LEFTSCROLLBAR) ? RECT{client.left - width, client.top, client.left, client.bottom}
+                                                          : RECT{client.right, client.top, client.right + width, client.bottom};
     if (PtInRect(&bar, p)) return HTVSCROLL;
   }
   if (style & WS_HSCROLL) {
@@ -143,14 +153,17 @@ LRESULT NonClientHitTest(HWND window, POINT screen) {
   return (style & (WS_BORDER | WS_DLGFRAME | WS_THICKFRAME)) ? HTBORDER : HTNOWHERE;
 }
 
-void NonClientPaint(HWND window, HRGN) {
+void NonClientPaint(HWND window, HRGN region) {
   auto slot = ReadSlot(window);
   if (!slot) return;
   RECT window0{0, 0, slot->window.right - slot->window.left, slot->window.bottom - slot->window.top};
   RECT client = slot->client;
   OffsetRect(&client, -slot->window.left, -slot->window.top);
   if (EqualRect(&client, &window0)) return;
-  HDC hdc = GetWindowDC(window);
+  // A region (screen coordinates) limits the painting to it: the program painted the rest itself.
+  // 1 stands for the whole frame, as WM_NCPAINT's wParam does.
+  const bool limited = reinterpret_cast<ULONG_PTR>(region) > 1;
+  HDC hdc = limited ? GetDCEx(window, region, DCX_WINDOW | DCX_INTERSECTRGN) : GetWindowDC(window);
   if (!hdc) return;
   NonClientPaintInto(window, hdc);
   ReleaseDC(window, hdc);
@@ -204,6 +217,16 @@ void NonClientPaintInto(HWND window, HDC hdc) {
     SetTextColor(hdc, GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
     RECT text = caption;
     text.left += 3;
+    if (!IsRectEmpty(&layout.icon)) {
+      HICON icon = reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, 0 /* ICON_SMALL */, 0));
+      if (!icon && local->windowClass) icon = local->windowClass->smallIcon ? local->windowClass->smallIcon : local->windowClass->icon;
+      if (!icon) icon = LoadIconA(nullptr, IDI_APPLICATION);
+      if (icon) {
+        DrawIconEx(hdc, layout.icon.left, layout.icon.top, icon, layout.icon.right - layout.icon.left,
+                   layout.icon.bottom - layout.icon.top, 0, nullptr, DI_NORMAL);
+      }
+      text.left = layout.icon.right + 3;
+    }
     if (!IsRectEmpty(&layout.minButton)) text.right = layout.minButton.left;
     else if (!IsRectEmpty(&layout.closeButton)) text.right = layout.closeButton.left;
     DrawTextA(hdc, local->text.c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
@@ -223,17 +246,13 @@ void NonClientPaintInto(HWND window, HDC hdc) {
     }
   }
   if (!IsRectEmpty(&layout.menu)) DrawMenuBarInto(window, hdc, layout.menu);
+  DrawWindowScrollBars(window, hdc);
   RECT inner = layout.client;
   if (style & WS_VSCROLL) {
-    RECT bar{inner.right, inner.top, inner.right + GetSystemMetrics(SM_CXVSCROLL), inner.bottom};
-    FillRect(hdc, &bar, GetSysColorBrush(COLOR_SCROLLBAR));
-    inner.right = bar.right;
+    if (exStyle & WS_EX_LEFTSCROLLBAR) inner.left -= GetSystemMetrics(SM_CXVSCROLL);
+    else inner.right += GetSystemMetrics(SM_CXVSCROLL);
   }
-  if (style & WS_HSCROLL) {
-    RECT bar{layout.client.left, inner.bottom, inner.right, inner.bottom + GetSystemMetrics(SM_CYHSCROLL)};
-    FillRect(hdc, &bar, GetSysColorBrush(COLOR_SCROLLBAR));
-    inner.bottom = bar.bottom;
-  }
+  if (style & WS_HSCROLL) inner.bottom += GetSystemMetrics(SM_CYHSCROLL);
   if (exStyle & WS_EX_CLIENTEDGE) {
     InflateRect(&inner, GetSystemMetrics(SM_CXEDGE), GetSystemMetrics(SM_CYEDGE));
     DrawEdge(hdc, &inner, EDGE_SUNKEN, BF_RECT);

@@ -17,6 +17,9 @@ namespace {
 
 bool NeedsPaint(const Window& window) { return window.update || window.ncPaint || window.internalPaint; }
 
+// Whether the window's paint is due now: pending, and not held back by LockWindowUpdate.
+bool PaintDue(const Window& window) { return NeedsPaint(window) && !IsUpdateLocked(window.handle); }
+
 RECT ClientBox(const WindowSlot& slot) {
   return {0, 0, slot.client.right - slot.client.left, slot.client.bottom - slot.client.top};
 }
@@ -113,6 +116,10 @@ HDC MakeDC(HWND window, bool windowArea, bool clipChildren, HRGN extraClip, bool
   HBITMAP surface = EnsureSurface(place->root);
   HRGN visible = VisibleRegion(window, *place, !windowArea, clipChildren);
   if (!visible) visible = CreateRectRgn(0, 0, 0, 0);
+  if (IsUpdateLocked(window)) {
+    NoteLockedDrawing();
+    SetRectRgn(visible, 0, 0, 0, 0);
+  }
   if (extraClip) {
     CombineRgn(visible, visible, extraClip, extraIsIntersect ? RGN_AND : RGN_DIFF);
   }
@@ -146,7 +153,7 @@ void SendNcPaintAndErase(HWND window, HDC hdc, bool* erased) {
 
 bool ThreadNeedsPaint(DWORD threadId) {
   for (auto& window : LocalWindows()) {
-    if (window->thread == threadId && NeedsPaint(*window) && IsWindowVisible(window->handle)) return true;
+    if (window->thread == threadId && PaintDue(*window) && IsWindowVisible(window->handle)) return true;
   }
   return false;
 }
@@ -158,7 +165,7 @@ bool SynthesizePaint(HWND filter, UINT first, UINT last, bool, MSG& message) {
   HWND best = nullptr;
   int bestDepth = 1 << 20;
   for (auto& window : LocalWindows()) {
-    if (window->thread != me || !NeedsPaint(*window) || !IsWindowVisible(window->handle)) continue;
+    if (window->thread != me || !PaintDue(*window) || !IsWindowVisible(window->handle)) continue;
     if (filter && window->handle != filter && !IsDescendant(filter, window->handle)) continue;
     int depth = 0;
     for (HWND p = ParentOf(window->handle); p && p != Desktop() && depth < 256; p = ParentOf(p)) ++depth;
@@ -203,7 +210,7 @@ void ForgetPainting(Window& window) {
 
 void PaintPendingNow(HWND window) {
   auto local = FindLocal(window);
-  if (local && local->thread == GetCurrentThreadId() && NeedsPaint(*local) && IsWindowVisible(window)) {
+  if (local && local->thread == GetCurrentThreadId() && PaintDue(*local) && IsWindowVisible(window)) {
     SendMessageA(window, WM_PAINT, 0, 0);
     // As DispatchMessage does: what the procedure left unpainted counts as painted.
     Invalidate(window, nullptr, RDW_VALIDATE | RDW_NOCHILDREN | RDW_NOFRAME);

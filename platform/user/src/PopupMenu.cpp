@@ -40,6 +40,8 @@ struct Tracking {
 };
 
 thread_local Tracking* t_tracking = nullptr;
+// The press beside the menu that cancelled the calling thread's last tracking, if one did.
+thread_local std::optional<MenuCancelClick> t_cancelClick;
 
 bool Notify(const Tracking& t) { return !(t.flags & TPM_NONOTIFY); }
 
@@ -225,7 +227,8 @@ void Select(Tracking& t, std::size_t levelIndex, int index, bool byMouse) {
   RedrawEntry(t, current, old, false);
   RedrawEntry(t, current, index, true);
   if (Notify(t) && index >= 0) {
-    UINT flags = (entry.type | entry.state | MF_HILITE | (byMouse ? MF_MOUSESELECT : 0) | (entry.subMenu ? MF_POPUP : 0)) & 0xFFFF;
+    UINT flags = (entry.type | entry.state | MF_HILITE | (byMouse ? MF_MOUSESELECT : 0) | (entry.subMenu ? MF_POPUP : 0) |
+                  ((t.flags & kTrackSystemMenu) ? MF_SYSMENU : 0)) & 0xFFFF;
     SendMessageA(t.owner, WM_MENUSELECT,
                  MAKEWPARAM(static_cast<WORD>(entry.subMenu ? static_cast<UINT>(index) : entry.id), static_cast<WORD>(flags)),
                  reinterpret_cast<LPARAM>(current.menu));
@@ -234,7 +237,10 @@ void Select(Tracking& t, std::size_t levelIndex, int index, bool byMouse) {
 
 bool Open(Tracking& t, HMENU menu, POINT at, UINT position, const RECT* exclude) {
   if (Notify(t)) {
-    SendMessageA(t.owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(static_cast<WORD>(position), FALSE));
+    // The high word tells a window's system menu from the program's own menus.
+    const BOOL system = (t.flags & kTrackSystemMenu) && t.levels.empty();
+    SendMessageA(t.owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu),
+                 MAKELPARAM(static_cast<WORD>(position), static_cast<WORD>(system)));
   }
   SIZE size = LayOutPopup(t.owner, menu);
   RECT frame{0, 0, size.cx, size.cy};
@@ -360,7 +366,13 @@ void Mouse(Tracking& t, const MSG& message) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-      if (!inside) t.done = true;  // a click beside the menu cancels it
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
+      if (!inside) {
+        t.done = true;  // a click beside the menu cancels it
+        t_cancelClick = MenuCancelClick{screen, message.time, kind == WM_LBUTTONDBLCLK};
+      }
       break;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
@@ -451,6 +463,15 @@ void Character(Tracking& t, char c) {
   }
 }
 
+bool IsMenuKey(WPARAM key) {
+  switch (key) {
+    case VK_UP: case VK_DOWN: case VK_LEFT: case VK_RIGHT: case VK_ESCAPE: case VK_RETURN: case VK_MENU: case VK_F10:
+      return true;
+    default:
+      return false;
+  }
+}
+
 void Key(Tracking& t, WPARAM key) {
   switch (key) {
     case VK_UP: MoveSelection(t, -1); break;
@@ -471,6 +492,8 @@ void Key(Tracking& t, WPARAM key) {
 }
 
 }  // namespace
+
+std::optional<MenuCancelClick> LastMenuCancelClick() { return t_cancelClick; }
 
 void RegisterMenuClass() {
   WNDCLASSA wc{};
@@ -494,13 +517,16 @@ BOOL TrackMenu(HMENU menu, UINT flags, int x, int y, HWND owner, const RECT* exc
     SetLastError(ERROR_ACCESS_DENIED);  // one menu at a time per thread
     return FALSE;
   }
+  const BOOL shortcut = bar || (flags & kTrackSystemMenu) ? FALSE : TRUE;
+  t_cancelClick.reset();
   Tracking tracking;
   tracking.owner = owner;
   tracking.flags = flags;
   t_tracking = &tracking;
   if (Notify(tracking)) {
     // A menu dropped from the menu bar is no pop-up menu of its own: the bar is the menu initialised.
-    SendMessageA(owner, WM_ENTERMENULOOP, bar ? FALSE : TRUE, 0);
+    // Neither it nor the system menu counts as a pop-up (shortcut) menu for WM_ENTERMENULOOP.
+    SendMessageA(owner, WM_ENTERMENULOOP, shortcut, 0);
     SendMessageA(owner, WM_INITMENU, reinterpret_cast<WPARAM>(bar ? bar : menu), 0);
   }
   bool shown = Open(tracking, menu, {x, y}, 0, exclude);
@@ -517,7 +543,9 @@ BOOL TrackMenu(HMENU menu, UINT flags, int x, int y, HWND owner, const RECT* exc
       NoteInputMessage(message);
       Mouse(tracking, message);
     } else if (m == WM_KEYDOWN || m == WM_SYSKEYDOWN) {
-      TranslateMessage(&message);
+      // Only keys that may type a mnemonic become characters: Escape or Enter left as WM_CHAR would
+      // reach the window once the menu has closed.
+      if (!IsMenuKey(message.wParam)) TranslateMessage(&message);
       Key(tracking, message.wParam);
     } else if (m == WM_CHAR || m == WM_SYSCHAR) {
       Character(tracking, static_cast<char>(message.wParam));
@@ -531,7 +559,7 @@ BOOL TrackMenu(HMENU menu, UINT flags, int x, int y, HWND owner, const RECT* exc
   if (shown && GetCapture()) ReleaseCapture();
   if (IsWindow(owner) && Notify(tracking)) {
     SendMessageA(owner, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
-    SendMessageA(owner, WM_EXITMENULOOP, bar ? FALSE : TRUE, 0);
+    SendMessageA(owner, WM_EXITMENULOOP, shortcut, 0);
   }
   t_tracking = nullptr;
   if (!shown) return FALSE;

@@ -32,6 +32,7 @@ struct WindowClass {
 };
 
 struct DialogState;
+struct ScrollBars;  // ScrollBar.cpp
 
 struct Window {
   HWND handle = nullptr;
@@ -67,6 +68,8 @@ struct Window {
   SIZE surfaceSize{};
 
   std::unique_ptr<DialogState> dialog;
+  std::shared_ptr<ScrollBars> scrollBars;  // made when a bar is first used
+  HMENU systemMenu = nullptr;              // the window's own copy of the system menu
 
   ~Window();
 };

@@ -142,6 +142,15 @@ BOOL EnableMenuItem(HMENU menu, UINT item, UINT enable);
 // `item` -1 clears the default entry.
 BOOL SetMenuDefaultItem(HMENU menu, UINT item, UINT byPosition);
 
+// Checks `check` as a radio item (MFT_RADIOCHECK and MF_CHECKED) and clears both from the other
+// entries from `first` to `last` (MF_BYCOMMAND or MF_BYPOSITION; the range lies in one menu).
+BOOL CheckMenuRadioItem(HMENU menu, UINT first, UINT last, UINT check, UINT flags);
+
+// The window's own copy of the system menu (made on first use; NULL without WS_SYSMENU), which a
+// program may append commands to: they reach the window as WM_SYSCOMMAND. `revert` TRUE drops the
+// copy, so the standard menu is shown again, and returns NULL.
+HMENU GetSystemMenu(HWND window, BOOL revert);
+
 BOOL SetMenu(HWND window, HMENU menu);
 HMENU GetMenu(HWND window);
 BOOL DrawMenuBar(HWND window);

@@ -66,6 +66,11 @@ constexpr DWORD DCX_VALIDATE = 0x00200000;
 HDC GetDCEx(HWND window, HRGN clip, DWORD flags);
 int ReleaseDC(HWND window, HDC hdc);
 
+// Holds back all drawing in the window and its descendants (their DCs draw nothing, their WM_PAINT
+// waits) until it is called with NULL, which then repaints what was held back. One window at a time
+// per process: FALSE while another is locked.
+BOOL LockWindowUpdate(HWND window);
+
 constexpr UINT SW_SCROLLCHILDREN = 0x0001;
 constexpr UINT SW_INVALIDATE = 0x0002;
 constexpr UINT SW_ERASE = 0x0004;

@@ -26,6 +26,7 @@
 #include <user/Input.h>
 #include <user/Dialog.h>
 #include <user/Menu.h>
+#include <user/ScrollBar.h>
 #include <user/Cursor.h>
 #include <user/Headless.h>
 #include <user/DisplayBackend.h>
