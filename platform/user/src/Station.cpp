@@ -17,7 +17,7 @@ namespace tolvar::user {
 namespace {
 
 constexpr std::uint32_t kMagic = 0x5453574E;  // "NWST"
-constexpr std::uint32_t kLayout = 1;
+constexpr std::uint32_t kLayout = 2;
 constexpr off_t kGuardByte = 0;
 constexpr off_t kHolderByte = 1;
 
@@ -175,6 +175,7 @@ void Station::Free(StationData& data, std::uint32_t handle) {
   }
   Unlink(data, handle);
   if (data.foreground == handle) data.foreground = 0;
+  if (data.focus == handle) data.focus = 0;
   std::uint16_t generation = slot->generation;
   *slot = WindowSlot{};
   slot->generation = generation;

@@ -55,6 +55,9 @@ struct StationData {
   pthread_mutex_t lock;
   std::uint32_t foreground;
   std::uint32_t capture;  // the window that holds the mouse, of any process
+  // The window that last took the keyboard focus, of any process: how keys reach a window of a
+  // program hosted inside another's top-level window, whose focus lives in the program.
+  std::uint32_t focus;
   POINT cursor;
   std::uint32_t registeredCount;
   char registered[kRegisteredMax][kClassNameMax];
