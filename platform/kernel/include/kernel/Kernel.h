@@ -17,3 +17,4 @@
 #include <kernel/Snapshot.h>
 #include <kernel/Version.h>
 #include <kernel/Format.h>
+#include <kernel/UniqueHandle.h>
