@@ -1,6 +1,8 @@
 // Injected mouse and keyboard input reaches the windows a real device's would.
 #include <user_testing/Recorder.h>
 
+#include <kernel/TestClock.h>
+
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -193,6 +195,23 @@ TEST_F(Input, TextArrivesAsOneCharacterMessagePerCodePointAndBadBytesShowAsRepla
                   {WM_CHAR, kWParam, 0xFFFD},
                   {WM_CHAR, kWParam, 0xFFFD}},
                  "text");
+}
+
+TEST_F(Input, HoverIsAnnouncedWhenTheTestClockReachesTheHoverTime) {
+  tolvar::kernel::TestClock clock;
+  Mouse({115, 120}, WM_MOUSEMOVE);
+  TRACKMOUSEEVENT track{sizeof track, TME_HOVER, m_child, HOVER_DEFAULT};
+  ASSERT_TRUE(TrackMouseEvent(&track));
+  Recorder::Get().Clear();
+  clock.Advance(399);
+  Pump();
+  ExpectSequence(Recorder::Get().Take(), {}, "not yet");
+  clock.Advance(1);
+  Pump();
+  ExpectSequence(Recorder::Get().Take(), {{WM_MOUSEHOVER, kLParam, 0, MAKELPARAM(5, 10)}}, "hover");
+  clock.Advance(5000);
+  Pump();
+  ExpectSequence(Recorder::Get().Take(), {}, "once");
 }
 
 }  // namespace
