@@ -129,8 +129,6 @@ HWND SharedFocusIn(HWND top);
 
 LRESULT DialogDefaultProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 void RegisterSystemClasses();
-// value * numerator / denominator, rounded to the nearest.
-int MulDivRound(int value, int numerator, int denominator);
 
 // Menus -------------------------------------------------------------------------------------------
 
