@@ -2,6 +2,7 @@
 // tracked pop-up menu each pump the queue themselves, and the sockets' handlers must still run in
 // them (a notification that no loop delivers leaves its event switched off for good).
 #include <framework/AsyncSocket.h>
+#include <net/AsyncSelect.h>
 
 #include <user/User.h>
 
@@ -177,6 +178,14 @@ TEST_F(ModalLoopSocketTest, DataArrivingDuringAModalDialogIsRead) {
   };
   EXPECT_EQ(RunDialog(script), 1) << "received so far: " << connection.received;
   EXPECT_EQ(connection.received, "during the dialog");
+}
+
+TEST_F(ModalLoopSocketTest, NotificationsAskedForAWindowThatIsNoneAreRefused) {
+  EXPECT_EQ(WSAAsyncSelect(m_listener.m_hSocket, nullptr, WM_SOCKET_NOTIFY, FD_ACCEPT), SOCKET_ERROR);
+  EXPECT_EQ(WSAGetLastError(), WSAEINVAL);
+  EXPECT_EQ(WSAAsyncSelect(m_listener.m_hSocket, reinterpret_cast<HWND>(0x7FFF0FFF), WM_SOCKET_NOTIFY, FD_ACCEPT),
+            SOCKET_ERROR);
+  EXPECT_EQ(WSAGetLastError(), WSAEINVAL);
 }
 
 }  // namespace

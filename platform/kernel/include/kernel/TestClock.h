@@ -7,8 +7,10 @@
 // message's time-out) keep the machine's clock: they guard against hangs, and a test should not
 // have to drive them.
 //
-// The clock starts at the machine's tick count, so timers set before it keep their place. One test
-// clock at a time per process; it is not for use across processes.
+// The clock starts at the machine's tick count, so timers set before it keep their place. When it
+// goes, GetTickCount is the machine's again (earlier than the test's time if the test advanced
+// it), and timers set on it keep their due times: kill them in the test. One test clock at a time
+// per process; it is not for use across processes.
 #include <base/WinDef.h>
 
 namespace tolvar::kernel {
