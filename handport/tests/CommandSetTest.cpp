@@ -29,10 +29,11 @@ class CommandSetTest : public testing::Test {
     engine.SetTimeout(100);
   }
 
-  FakeLinkService service;
-  CLinkEngine engine{service.Address()};
+  // Declared before the service: its thread runs the script, which touches them, until it is joined.
   std::string answer;              // what the phone answers to every command
   std::vector<std::string> sent;   // what it was sent
+  FakeLinkService service;
+  CLinkEngine engine{service.Address()};
 };
 
 struct ReplyCase {

@@ -60,10 +60,11 @@ class TransferTest : public testing::Test {
     };
   }
 
-  FakeLinkService service;
-  CLinkEngine engine{service.Address()};
+  // Declared before the service: its thread runs the script, which touches them, until it is joined.
   std::function<std::string(const std::string&)> phone;
   std::vector<std::string> sent;
+  FakeLinkService service;
+  CLinkEngine engine{service.Address()};
 };
 
 // Records the progress calls of a transfer; can set an event once a given count of calls was made.
