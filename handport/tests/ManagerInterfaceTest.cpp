@@ -150,7 +150,8 @@ struct BuildCase {
   const char* build;  // nullptr: no "Build" value
   int scheduleSize;
   int toDoExtendedField;
-  short mainFolders;
+  short mainFolders;  // served by PA_GetMainFolder
+  bool countReported;  // an unknown letter leaves PA_GetNumMainFolders' count unwritten
 };
 void PrintTo(const BuildCase& c, std::ostream* os) { *os << (c.build ? c.build : "(no Build)"); }
 class ManagerBuildTest : public testing::TestWithParam<BuildCase> {};
@@ -170,7 +171,7 @@ void CheckBuild(const BuildCase& c) {
 
   short count = -1;
   EXPECT_EQ(manager.PA_GetNumMainFolders(&count), PA_MS_OK);
-  EXPECT_EQ(count, c.mainFolders);
+  EXPECT_EQ(count, c.countReported ? c.mainFolders : -1);
   const char* names[] = {"Pictures", "Sounds", "Movies"};
   for (short index = -1; index <= 3; ++index) {
     PA_FOLDER_INFO folder;
@@ -198,11 +199,11 @@ TEST_P(ManagerBuildTest, LimitsAndMainFolders) {
 const std::string kLongBuild = "ZSE_0100/" + std::string(200, 'X');
 
 INSTANTIATE_TEST_SUITE_P(Letters, ManagerBuildTest,
-                         testing::Values(BuildCase{"YAA_0412", 64, 0, 2}, BuildCase{"ZSE_0100", 256, 1, 3},
-                                         BuildCase{"UAE_0118", 256, 1, 3}, BuildCase{"CWA_0330", 64, 0, 2},
-                                         BuildCase{"MZE_0107", 64, 0, 2}, BuildCase{"QXX_0100", 64, 0, 0},
-                                         BuildCase{"", 64, 0, 0}, BuildCase{nullptr, 64, 0, 0},
-                                         BuildCase{kLongBuild.c_str(), 256, 1, 3}),
+                         testing::Values(BuildCase{"YAA_0412", 64, 0, 2, true}, BuildCase{"ZSE_0100", 256, 1, 3, true},
+                                         BuildCase{"UAE_0118", 256, 1, 3, true}, BuildCase{"CWA_0330", 64, 0, 2, true},
+                                         BuildCase{"MZE_0107", 64, 0, 2, true}, BuildCase{"QXX_0100", 64, 0, 2, false},
+                                         BuildCase{"", 64, 0, 2, false}, BuildCase{nullptr, 64, 0, 2, false},
+                                         BuildCase{kLongBuild.c_str(), 256, 1, 3, true}),
                          [](const testing::TestParamInfo<BuildCase>& info) {
                            const char* build = info.param.build;
                            if (!build) return std::string("Missing");
