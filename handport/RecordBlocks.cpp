@@ -15,6 +15,16 @@ CBlockRecords::CBlockRecords(int slotCount, std::size_t recordSize, const BlockF
 
 void CBlockRecords::ClearFlags() { std::fill(m_used.begin(), m_used.end(), 0); }
 
+CBlockRecords::SavedSlot CBlockRecords::Save(int slot) const {
+  const std::span<const BYTE> record = Record(slot);
+  return {std::vector<BYTE>(record.begin(), record.end()), Used(slot)};
+}
+
+void CBlockRecords::Restore(int slot, const SavedSlot& saved) {
+  std::copy(saved.record.begin(), saved.record.end(), Record(slot).begin());
+  Used(slot) = saved.used;
+}
+
 std::span<BYTE> CBlockRecords::Record(int slot) {
   return std::span<BYTE>(m_table).subspan(static_cast<std::size_t>(slot) * m_recordSize, m_recordSize);
 }
