@@ -113,7 +113,10 @@ int CBlockRecords::Upload(HANDLE cancel, CLinkEngine& engine, int first, int las
       if (outside(slot)) flags[static_cast<std::size_t>(slot)] = phoneFlags[static_cast<std::size_t>(slot)];
     }
     std::vector<BYTE> records;
-    for (int block : {first / kBlockSlots, last / kBlockSlots}) {
+    // The range's first and last block, each once: a range within one block reads it once.
+    std::vector<int> edges{first / kBlockSlots};
+    if (last / kBlockSlots != edges.front()) edges.push_back(last / kBlockSlots);
+    for (int block : edges) {
       if (!AnyUsed(m_used, block)) continue;  // not written
       bool keepsPhoneRecords = false;
       for (int slot = block * kBlockSlots; slot < (block + 1) * kBlockSlots; ++slot) {
