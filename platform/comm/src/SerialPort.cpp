@@ -464,6 +464,9 @@ DWORD SerialPort::WaitEvent(DWORD* eventMask, OVERLAPPED* overlapped) {
   if (DWORD unusable = UsableLocked()) return unusable;
   if (m_wait || m_mask == 0) return ERROR_INVALID_PARAMETER;
   if (DWORD error = MakeRawLocked()) return error;
+  // Bytes already on the line arrived before this wait, as a driver would have seen them at once;
+  // the port's own thread may not have taken them yet on a busy machine.
+  PullLocked();
   if (DWORD happened = m_history & m_mask) {
     m_history = 0;
     *eventMask = happened;

@@ -223,9 +223,9 @@ TEST_F(SerialPortTest, WaitCommEventWakesOncePerArrivalAndSleepsWhenNothingComes
 
   // Arrivals while no wait is pending are remembered as one event.
   line.Send("d");
-  std::this_thread::sleep_for(50ms);
+  ASSERT_TRUE(WaitForQueued(port, 4));
   line.Send("e");
-  std::this_thread::sleep_for(50ms);
+  ASSERT_TRUE(WaitForQueued(port, 5));
   events = 0;
   EXPECT_TRUE(WaitCommEvent(port, &events, &o));
   EXPECT_EQ(events, EV_RXCHAR);
