@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -218,6 +220,36 @@ TEST_F(ManagerTest, AnUnknownBuildRefusesTheCommandModeWithoutTouchingTheLink) {
   EXPECT_EQ(manager.TestModeOn(), PA_MS_OTHER_MODEL);
   char code[] = "00129";
   EXPECT_EQ(manager.TestModeOn(code), PA_MS_LINK_DOWN);
+}
+
+// Nothing listens where the library points: the media operations that reach the phone answer 1
+// (the link is down), and the phone side's removals (slots 63 and 64) refuse a slot out of range
+// before they try the phone, and fail with 2 when they cannot write to it.
+TEST_F(ManagerTest, WithoutALinkMediaOperationsAnswerLinkDownAndRemovalsFail) {
+  WriteSetting("Build", std::string("YAA_0412"));
+  CManager& manager = Start();
+  PA_RESOURCE_INFO record;
+  record.strFileName = "a.png";
+  std::vector<BYTE> bytes(10, 1);
+  record.dwSize = static_cast<DWORD>(bytes.size());
+  record.pData = bytes.data();
+  PA_FOLDER_INFO folder;
+  folder.strName = "New";
+  const std::pair<const char*, std::function<PA_MS_RESULT()>> media[] = {
+      {"DownloadResourceList", [&] { return manager.PA_DownloadResourceList(0); }},
+      {"DownloadResource", [&] { return manager.PA_DownloadResource(&record, 0, 0, 0); }},
+      {"UploadResource", [&] { return manager.PA_UploadResource(&record); }},
+      {"CreateFolder", [&] { return manager.PA_CreateFolder(&folder); }},
+      {"RemoveMSResource", [&] { return manager.PA_RemoveMSResource(3); }},
+      {"RemoveMSFolder", [&] { return manager.PA_RemoveMSFolder(1, 2); }},
+  };
+  for (const auto& [name, run] : media) EXPECT_EQ(run(), PA_MS_LINK_DOWN) << name;
+
+  EXPECT_EQ(manager.PA_RemoveMSGroup(20), PA_MS_OUT_OF_RANGE);
+  EXPECT_EQ(manager.PA_RemoveMSPhoneBook(500), PA_MS_OUT_OF_RANGE);
+  EXPECT_EQ(manager.PA_RemoveMSPhoneBook(-2), PA_MS_OUT_OF_RANGE);
+  EXPECT_EQ(manager.PA_RemoveMSGroup(3), PA_MS_FAILED);
+  EXPECT_EQ(manager.PA_RemoveMSPhoneBook(499), PA_MS_FAILED);
 }
 
 TEST_F(ManagerTest, ContactFieldLimits) {
