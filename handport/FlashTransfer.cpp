@@ -20,12 +20,14 @@ bool Carried(const std::string& reply, std::string_view name) {
   return fields.GetField(0) == name && (fields.GetField(1) == "RET" || fields.GetField(1) == "DONE");
 }
 
-// "FFSRead:RET:<size>". A reply that stops short of its size, or holds no number there, is no size.
-bool FlashSize(const std::string& reply, int& size) {
-  CReplyFields fields;
-  fields.Split(reply, ":");
-  return fields.GetCount() == 3 && fields.GetField(0) == "FFSRead" && fields.GetField(1) == "RET" &&
-         ReadCount(fields.GetField(2), kMaxTransferSize, size);
+// "FFSRead:RET:<size>", perhaps with further fields after the size, which are not read. The fields
+// are taken as the phone wrote them, empty ones included ("FFSRead::RET:5" is no reply), and a reply
+// that stops short of its size, or holds no number there, is no size.
+bool FlashSize(std::string_view reply, int& size) {
+  constexpr std::string_view kLead = "FFSRead:RET:";
+  if (!reply.starts_with(kLead)) return false;
+  const std::string_view rest = reply.substr(kLead.size());
+  return ReadCount(rest.substr(0, rest.find(':')), kMaxTransferSize, size);
 }
 
 }  // namespace

@@ -14,7 +14,8 @@ struct CLibrarySettings {
   DWORD resetSupport = 0;      // "ResetSupport"
   DWORD commsTimeOut = 5000;   // "CommsTimeOut", ms
   CString build;               // "Build", at most 128 bytes
-  int mainFolderCount = 2;     // 3 with the build letters "Z" and "U"
+  int mainFolderCount = 2;     // served by PA_GetMainFolder; 3 with the build letters "Z" and "U"
+  bool buildKnown = false;     // a Build letter of the table chose them: only then are they reported and listed
   PA_PROGRESS_CALLBACK progress = nullptr;
   void* progressUser = nullptr;
 };

@@ -7,6 +7,7 @@
 #include <base/WinError.h>
 
 #include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -156,25 +157,25 @@ int CLinkEngine::GetFileSystemFreeSpace(int& bytes) {
   return 1;
 }
 
+// The phone's count of its contacts, the one reader of this reply. Only a well-formed count is
+// taken: a phone that cannot count ("...:RET:ERROR") has every slot read, but an error answer or a
+// count that is no number fails, for a wrong count of 0 would pass for an empty phone book.
 int CLinkEngine::GetPBRecordCount(int slotCount, int& count) {
   std::string reply;
   if (!Exchange("GetPBRecordCount", reply)) return 0;
   CReplyFields fields;
   fields.Split(reply, ":");
-  if (fields.GetCount() != 3) {
+  if (fields.GetCount() != 3 || fields.GetField(0) != "GetPBRecordCount" || fields.GetField(1) != "RET") {
     SetLastError(ERROR_PHONE_BAD_REPLY);
     return 0;
   }
-  // A phone that cannot count its records has every slot read.
-  if (fields.GetField(1) == "ERROR" || fields.GetField(2) == "ERROR") {
+  if (fields.GetField(2) == "ERROR") {
     count = slotCount;
     return 1;
   }
-  const int records = ReadNumber(fields.GetField(2));
-  if (records < 0) {
+  if (!ReadCount(fields.GetField(2), INT_MAX, count)) {
     SetLastError(ERROR_PHONE_BAD_REPLY);
     return 0;
   }
-  count = records;
   return 1;
 }

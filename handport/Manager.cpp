@@ -96,8 +96,9 @@ PA_RESULT CManager::PA_GetSupportTypes(short, PA_RESOURCE_TYPE*, short*) { retur
 // --- main folders ---
 
 PA_MS_RESULT CManager::PA_GetNumMainFolders(short* count) {
-  // An unknown build has no main folders, and says so rather than leave the count unwritten.
-  if (count) *count = static_cast<short>(LibrarySettings().mainFolderCount);
+  // An unknown build reports no count: the caller's variable keeps what it held. The two folders
+  // every build has are still served by PA_GetMainFolder.
+  if (count && LibrarySettings().buildKnown) *count = static_cast<short>(LibrarySettings().mainFolderCount);
   return PA_MS_OK;
 }
 

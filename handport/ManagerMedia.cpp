@@ -119,8 +119,10 @@ PA_MS_RESULT CManager::PA_GetFileSystemFreeSpace(int* bytes) {
 PA_MS_RESULT CManager::PA_DownloadResourceList(int option) {
   // Each main folder's list is made anew; the first folder that fails ends the walk, and the
   // folders after it keep their lists.
+  // An unknown build reported no main folders, and none is listed.
   CResourceCaches& caches = PrivateStore().Resources();
-  for (int type = 0; type < LibrarySettings().mainFolderCount; ++type) {
+  const int folders = LibrarySettings().buildKnown ? LibrarySettings().mainFolderCount : 0;
+  for (int type = 0; type < folders; ++type) {
     caches.Clear(type);
     if (!Phone().ListFolder(caches, type, option)) return MediaFailure();
   }

@@ -96,8 +96,6 @@ void LoadManagerSettings() {
   CLibrarySettings& settings = LibrarySettings();
   engine.SetModelCode(kDefaultModelCode);
   settings = CLibrarySettings();
-  // No main folders until a known build letter names them.
-  settings.mainFolderCount = 0;
 
   const SettingsKey key;
   if (DWORD drainTime = 0; key.ReadNumber("InitTimeOut", drainTime)) engine.SetWakeUpDrainTime(static_cast<int>(drainTime));
@@ -109,6 +107,7 @@ void LoadManagerSettings() {
   if (const auto variant = FindBuildVariant(settings.build)) {
     engine.SetModelCode(variant->modelCode);
     settings.mainFolderCount = variant->mainFolders;
+    settings.buildKnown = true;
     // Once chosen, the extended layouts stay for the library's life.
     if (variant->extended) {
       PrivateStore().UseExtendedLayouts();

@@ -10,33 +10,8 @@
 #include <base/LastError.h>
 
 #include <algorithm>
-#include <climits>
 
 namespace {
-
-// The phone's count of its contacts. Only a well-formed count is taken: a phone that cannot count
-// ("...:RET:ERROR") has every slot read, but an error answer or a count that is no number fails,
-// for reading a wrong count of 0 would pass for an empty phone book.
-int QueryContactCount(CLinkEngine& engine, int slotCount, int& count) {
-  std::string reply;
-  if (!engine.Exchange("GetPBRecordCount", reply)) return 0;
-  CReplyFields fields;
-  fields.Split(reply, ":");
-  const std::string& value = fields.GetField(2);
-  if (fields.GetCount() != 3 || fields.GetField(0) != "GetPBRecordCount" || fields.GetField(1) != "RET") {
-    SetLastError(ERROR_PHONE_BAD_REPLY);
-    return 0;
-  }
-  if (value == "ERROR") {
-    count = slotCount;
-    return 1;
-  }
-  if (!ReadCount(value, INT_MAX, count)) {
-    SetLastError(ERROR_PHONE_BAD_REPLY);
-    return 0;
-  }
-  return 1;
-}
 
 void AppendName(std::vector<BYTE>& file, const CString& name) {
   CPhoneText text(name);
@@ -77,7 +52,7 @@ int CPhoneBookStore::CheckRange(int& first, int& last) const {
 int CPhoneBookStore::Download(HANDLE cancel, CLinkEngine& engine, int first, int last) {
   // A whole download asks no file once as many contacts as the phone counts have been read.
   int expected = m_slotCount;
-  if (first == -1 && last == -1 && !QueryContactCount(engine, m_slotCount, expected)) return 0;
+  if (first == -1 && last == -1 && !engine.GetPBRecordCount(m_slotCount, expected)) return 0;
   if (!CheckRange(first, last)) return 0;
   if (!TakePhoneLayout(engine, ERROR_PB_DOWNLOAD_VERSION)) return 0;
 

@@ -15,6 +15,16 @@ CBlockRecords::CBlockRecords(int slotCount, std::size_t recordSize, const BlockF
 
 void CBlockRecords::ClearFlags() { std::fill(m_used.begin(), m_used.end(), 0); }
 
+CBlockRecords::SavedSlot CBlockRecords::Save(int slot) const {
+  const std::span<const BYTE> record = Record(slot);
+  return {std::vector<BYTE>(record.begin(), record.end()), Used(slot)};
+}
+
+void CBlockRecords::Restore(int slot, const SavedSlot& saved) {
+  std::copy(saved.record.begin(), saved.record.end(), Record(slot).begin());
+  Used(slot) = saved.used;
+}
+
 std::span<BYTE> CBlockRecords::Record(int slot) {
   return std::span<BYTE>(m_table).subspan(static_cast<std::size_t>(slot) * m_recordSize, m_recordSize);
 }
@@ -103,7 +113,10 @@ int CBlockRecords::Upload(HANDLE cancel, CLinkEngine& engine, int first, int las
       if (outside(slot)) flags[static_cast<std::size_t>(slot)] = phoneFlags[static_cast<std::size_t>(slot)];
     }
     std::vector<BYTE> records;
-    for (int block : {first / kBlockSlots, last / kBlockSlots}) {
+    // The range's first and last block, each once: a range within one block reads it once.
+    std::vector<int> edges{first / kBlockSlots};
+    if (last / kBlockSlots != edges.front()) edges.push_back(last / kBlockSlots);
+    for (int block : edges) {
       if (!AnyUsed(m_used, block)) continue;  // not written
       bool keepsPhoneRecords = false;
       for (int slot = block * kBlockSlots; slot < (block + 1) * kBlockSlots; ++slot) {

@@ -33,6 +33,14 @@ class CBlockRecords {
   BYTE& Used(int slot) { return m_used[static_cast<std::size_t>(slot)]; }
   BYTE Used(int slot) const { return m_used[static_cast<std::size_t>(slot)]; }
   void ClearFlags();
+
+  // One slot's record and flag, kept to be put back when a change of several fields fails part way.
+  struct SavedSlot {
+    std::vector<BYTE> record;
+    BYTE used = 0;
+  };
+  SavedSlot Save(int slot) const;
+  void Restore(int slot, const SavedSlot& saved);
   std::span<BYTE> Record(int slot);
   std::span<const BYTE> Record(int slot) const;
 

@@ -13,17 +13,18 @@ struct ContactFields {
   DWORD picture = 0, melody = 0;
 };
 
-void SetContact(CPhoneBookStore& store, const ContactFields& fields) {
-  store.SetName(fields.name);
-  store.SetReading(fields.reading);
-  for (int i = 0; i < CPhoneBookStore::kNumberCount; ++i) store.SetNumber(i, fields.numbers[i]);
-  for (int i = 0; i < 2; ++i) store.SetEmail(i, fields.emails[i]);
-  for (int i = 0; i < 2; ++i) store.SetText(i, fields.texts[i]);
-  store.SetGroup(fields.group);
-  store.SetChoice(fields.choice);
-  store.SetPicture(fields.picture);
-  store.SetMelody(fields.melody);
-  store.Commit();
+// Each setter checks its field; the result says whether every field was taken whole. The
+// contact store works on a copy of the slot until Commit, so a refused put commits nothing.
+bool SetContact(CPhoneBookStore& store, const ContactFields& fields) {
+  bool whole = store.SetName(fields.name) && store.SetReading(fields.reading);
+  for (int i = 0; i < CPhoneBookStore::kNumberCount; ++i) whole = store.SetNumber(i, fields.numbers[i]) && whole;
+  for (int i = 0; i < 2; ++i) whole = store.SetEmail(i, fields.emails[i]) && whole;
+  for (int i = 0; i < 2; ++i) whole = store.SetText(i, fields.texts[i]) && whole;
+  whole = store.SetGroup(fields.group) && whole;
+  whole = store.SetChoice(fields.choice) && whole;
+  whole = store.SetPicture(fields.picture) && whole;
+  whole = store.SetMelody(fields.melody) && whole;
+  return whole;
 }
 
 ContactFields ContactOf(const PA_PHONEBOOK_INFO& record) {
@@ -57,14 +58,15 @@ struct ScheduleFields {
   CString melodyName;
 };
 
-void SetSchedule(CScheduleStore& store, const ScheduleFields& fields) {
-  store.SetStart(fields.start);
-  store.SetDescription(fields.description);
-  store.SetRepeat(fields.repeat);
-  store.SetPrivate(fields.isPrivate);
-  store.SetAlarm(fields.alarm);
-  store.SetMelodyId(fields.melodyId);
-  store.SetMelodyName(fields.melodyName);
+bool SetSchedule(CScheduleStore& store, const ScheduleFields& fields) {
+  bool whole = store.SetStart(fields.start);
+  whole = store.SetDescription(fields.description) && whole;
+  whole = store.SetRepeat(fields.repeat) && whole;
+  whole = store.SetPrivate(fields.isPrivate) && whole;
+  whole = store.SetAlarm(fields.alarm) && whole;
+  whole = store.SetMelodyId(fields.melodyId) && whole;
+  whole = store.SetMelodyName(fields.melodyName) && whole;
+  return whole;
 }
 
 ScheduleFields ScheduleOf(const CScheduleStore& store) {
@@ -79,16 +81,17 @@ struct ToDoFields {
 };
 
 // The extended fields go only into the extended store.
-void SetToDo(CToDoStore& store, CToDoStoreEx* extended, const ToDoFields& fields) {
-  store.SetDescription(fields.description);
-  store.SetStart(fields.start);
-  store.SetDue(fields.due);
-  store.SetStatus(fields.status);
+bool SetToDo(CToDoStore& store, CToDoStoreEx* extended, const ToDoFields& fields) {
+  bool whole = store.SetDescription(fields.description);
+  whole = store.SetStart(fields.start) && whole;
+  whole = store.SetDue(fields.due) && whole;
+  whole = store.SetStatus(fields.status) && whole;
   if (extended) {
-    extended->SetCategory(fields.category);
-    extended->SetPriority(fields.priority);
-    extended->SetPrivate(fields.isPrivate);
+    whole = extended->SetCategory(fields.category) && whole;
+    whole = extended->SetPriority(fields.priority) && whole;
+    whole = extended->SetPrivate(fields.isPrivate) && whole;
   }
+  return whole;
 }
 
 ToDoFields ToDoOf(const CToDoStore& store, const CToDoStoreEx* extended) {
@@ -177,34 +180,50 @@ PA_RESULT CSideStore::GetToDo(int slot, PA_TODO_INFO* record) {
   return PA_OK;
 }
 
+// A put whose record holds a field the store cannot keep whole (a text too long for its field, a
+// value out of its range) stores nothing and answers PA_EMPTY_SLOT ("the record could not be
+// stored"); the slot keeps what it held, and the store's last error names the field.
 PA_RESULT CSideStore::PutGroup(int slot, const PA_GROUP_INFO* record) {
   if (!Select(RecordKind::Groups, slot)) return PA_OUT_OF_RANGE;
   if (record == nullptr) return PA_EMPTY_SLOT;
-  m_groups.SetName(record->strName);
-  return PA_OK;
+  return m_groups.SetName(record->strName) ? PA_OK : PA_EMPTY_SLOT;  // a refused name writes nothing
 }
 
 PA_RESULT CSideStore::PutContact(int slot, const PA_PHONEBOOK_INFO* record) {
   if (!Select(RecordKind::Contacts, slot)) return PA_OUT_OF_RANGE;
   if (record == nullptr) return PA_EMPTY_SLOT;
-  SetContact(m_contacts, ContactOf(*record));
+  if (!SetContact(m_contacts, ContactOf(*record))) {
+    m_contacts.Select(slot);  // drops the half-made copy
+    return PA_EMPTY_SLOT;
+  }
+  m_contacts.Commit();
   return PA_OK;
 }
 
 PA_RESULT CSideStore::PutSchedule(int slot, const PA_SCHEDULE_INFO* record) {
   if (!Select(RecordKind::Schedule, slot)) return PA_OUT_OF_RANGE;
   if (record == nullptr) return PA_EMPTY_SLOT;
-  SetSchedule(Schedule(), {record->tmStart, record->strDescription, record->bRepeat, record->bPrivate, record->bAlarm,
-                           record->dwMelodyId, record->strMelodyName});
+  const CScheduleStore::SavedSlot saved = Schedule().SaveSelected();
+  const CString savedMelodyName = Schedule().GetMelodyName();  // kept beside the record
+  if (!SetSchedule(Schedule(), {record->tmStart, record->strDescription, record->bRepeat, record->bPrivate,
+                                record->bAlarm, record->dwMelodyId, record->strMelodyName})) {
+    Schedule().RestoreSelected(saved);
+    Schedule().SetMelodyName(savedMelodyName);
+    return PA_EMPTY_SLOT;
+  }
   return PA_OK;
 }
 
 PA_RESULT CSideStore::PutToDo(int slot, const PA_TODO_INFO* record) {
   if (!Select(RecordKind::ToDo, slot)) return PA_OUT_OF_RANGE;
   if (record == nullptr) return PA_EMPTY_SLOT;
-  SetToDo(ToDo(), m_extended ? &m_toDoEx : nullptr,
-          {record->strDescription, record->tmStart, record->tmDue, record->bStatus, record->bCategory,
-           record->bPriority, record->bPrivate});
+  const CToDoStore::SavedSlot saved = ToDo().SaveSelected();
+  if (!SetToDo(ToDo(), m_extended ? &m_toDoEx : nullptr,
+               {record->strDescription, record->tmStart, record->tmDue, record->bStatus, record->bCategory,
+                record->bPriority, record->bPrivate})) {
+    ToDo().RestoreSelected(saved);
+    return PA_EMPTY_SLOT;
+  }
   return PA_OK;
 }
 
@@ -219,7 +238,9 @@ void CSideStore::CopySelected(CSideStore& source, RecordKind kind) {
       return;
     case RecordKind::Contacts:
       if (source.m_contacts.IsUsed()) {
+        // A copy takes what it can of a record the phone gave, rather than lose it whole.
         SetContact(m_contacts, ContactOf(source.m_contacts));
+        m_contacts.Commit();
       } else {
         m_contacts.ClearSlot();
       }

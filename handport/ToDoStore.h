@@ -48,6 +48,11 @@ class CToDoStore {
   // The slot no longer holds an item; its record bytes stay.
   int ClearSlot();
 
+  // The selected slot as it is, to be put back when a put of several fields fails part way.
+  using SavedSlot = CBlockRecords::SavedSlot;
+  SavedSlot SaveSelected() const { return m_slots.Save(m_selected); }
+  void RestoreSelected(const SavedSlot& saved) { m_slots.Restore(m_selected, saved); }
+
   CString GetDescription() const;
   int SetDescription(const CString& description);
   // Dates at 00:00 local time; 2001-01-01 up to but not including 2021-01-01.

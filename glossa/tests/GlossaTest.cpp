@@ -3,12 +3,15 @@
 
 #include <base/WinError.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -43,6 +46,26 @@ protected:
   fs::path m_folder;
   std::string m_directory;
 };
+
+// The library's dynamic symbols are its five functions: a program that loads it by name finds
+// those, and nothing of the library's insides can stand in for another module's.
+TEST(GlossaLibrary, ExportsExactlyItsFiveNames) {
+  const fs::path library = fs::read_symlink("/proc/self/exe").parent_path() / "libGlossa.so";
+  ASSERT_TRUE(fs::exists(library));
+  FILE* listing = popen(("nm -D --defined-only '" + library.string() + "'").c_str(), "r");
+  ASSERT_NE(listing, nullptr);
+  std::vector<std::string> names;
+  char line[4096];
+  while (fgets(line, sizeof line, listing)) {
+    std::string text(line);
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    names.push_back(text.substr(text.rfind(' ') + 1));
+  }
+  ASSERT_EQ(pclose(listing), 0);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"Glossa_Bind", "Glossa_Close", "Glossa_GetLastError", "Glossa_GetString",
+                                            "Glossa_SetLang"}));
+}
 
 TEST_F(GlossaExports, BindSelectLanguagesAndClose) {
   ASSERT_EQ(Glossa_Bind(m_directory.c_str(), "Daybook", nullptr), 1);

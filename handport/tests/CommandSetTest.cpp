@@ -29,10 +29,11 @@ class CommandSetTest : public testing::Test {
     engine.SetTimeout(100);
   }
 
-  FakeLinkService service;
-  CLinkEngine engine{service.Address()};
+  // Declared before the service: its thread runs the script, which touches them, until it is joined.
   std::string answer;              // what the phone answers to every command
   std::vector<std::string> sent;   // what it was sent
+  FakeLinkService service;
+  CLinkEngine engine{service.Address()};
 };
 
 struct ReplyCase {
@@ -65,6 +66,9 @@ TEST_F(CommandSetTest, RepliesAreJudgedAsTheCommandSetSays) {
       {"free space refused", [&](CLinkEngine& e) { return e.GetFileSystemFreeSpace(number); }, "GetFileSystemFreeSpace:ERROR:1", 0, ERROR_PHONE_BAD_REPLY},
       {"record count", [&](CLinkEngine& e) { return e.GetPBRecordCount(500, number); }, "GetPBRecordCount:RET:12", 1, 0},
       {"record count negative", [&](CLinkEngine& e) { return e.GetPBRecordCount(500, number); }, "GetPBRecordCount:RET:-1", 0, ERROR_PHONE_BAD_REPLY},
+      // One reader for the engine and the contact store: an error answer is no count of every slot.
+      {"record count refused", [&](CLinkEngine& e) { return e.GetPBRecordCount(500, number); }, "GetPBRecordCount:ERROR:0", 0, ERROR_PHONE_BAD_REPLY},
+      {"record count no number", [&](CLinkEngine& e) { return e.GetPBRecordCount(500, number); }, "GetPBRecordCount:RET:2x", 0, ERROR_PHONE_BAD_REPLY},
       {"folder count from another command", [&](CLinkEngine& e) { return e.GetFolderNum(0, number); }, "GetFolderName:RET:2", 0, ERROR_PHONE_BAD_REPLY},
       {"folder count in any case", [&](CLinkEngine& e) { return e.GetFolderNum(0, number); }, "getfoldernum:RET:2", 1, 0},
       {"folder count negative", [&](CLinkEngine& e) { return e.GetFolderNum(0, number); }, "GetFolderNum:RET:-3", 0, ERROR_PHONE_BAD_REPLY},

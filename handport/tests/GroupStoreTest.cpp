@@ -86,10 +86,11 @@ class GroupFileTest : public testing::Test {
     engine.SetTimeout(200);
   }
 
-  FakeLinkService service;
-  CLinkEngine engine{service.Address()};
+  // Declared before the service: its thread runs the script, which touches them, until it is joined.
   std::string file;
   std::vector<std::string> sent;
+  FakeLinkService service;
+  CLinkEngine engine{service.Address()};
 };
 
 TEST_F(GroupFileTest, TheGroupFileIsReadWhole) {

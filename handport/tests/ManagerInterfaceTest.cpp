@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -150,7 +152,8 @@ struct BuildCase {
   const char* build;  // nullptr: no "Build" value
   int scheduleSize;
   int toDoExtendedField;
-  short mainFolders;
+  short mainFolders;  // served by PA_GetMainFolder
+  bool countReported;  // an unknown letter leaves PA_GetNumMainFolders' count unwritten
 };
 void PrintTo(const BuildCase& c, std::ostream* os) { *os << (c.build ? c.build : "(no Build)"); }
 class ManagerBuildTest : public testing::TestWithParam<BuildCase> {};
@@ -170,7 +173,7 @@ void CheckBuild(const BuildCase& c) {
 
   short count = -1;
   EXPECT_EQ(manager.PA_GetNumMainFolders(&count), PA_MS_OK);
-  EXPECT_EQ(count, c.mainFolders);
+  EXPECT_EQ(count, c.countReported ? c.mainFolders : -1);
   const char* names[] = {"Pictures", "Sounds", "Movies"};
   for (short index = -1; index <= 3; ++index) {
     PA_FOLDER_INFO folder;
@@ -198,11 +201,11 @@ TEST_P(ManagerBuildTest, LimitsAndMainFolders) {
 const std::string kLongBuild = "ZSE_0100/" + std::string(200, 'X');
 
 INSTANTIATE_TEST_SUITE_P(Letters, ManagerBuildTest,
-                         testing::Values(BuildCase{"YAA_0412", 64, 0, 2}, BuildCase{"ZSE_0100", 256, 1, 3},
-                                         BuildCase{"UAE_0118", 256, 1, 3}, BuildCase{"CWA_0330", 64, 0, 2},
-                                         BuildCase{"MZE_0107", 64, 0, 2}, BuildCase{"QXX_0100", 64, 0, 0},
-                                         BuildCase{"", 64, 0, 0}, BuildCase{nullptr, 64, 0, 0},
-                                         BuildCase{kLongBuild.c_str(), 256, 1, 3}),
+                         testing::Values(BuildCase{"YAA_0412", 64, 0, 2, true}, BuildCase{"ZSE_0100", 256, 1, 3, true},
+                                         BuildCase{"UAE_0118", 256, 1, 3, true}, BuildCase{"CWA_0330", 64, 0, 2, true},
+                                         BuildCase{"MZE_0107", 64, 0, 2, true}, BuildCase{"QXX_0100", 64, 0, 2, false},
+                                         BuildCase{"", 64, 0, 2, false}, BuildCase{nullptr, 64, 0, 2, false},
+                                         BuildCase{kLongBuild.c_str(), 256, 1, 3, true}),
                          [](const testing::TestParamInfo<BuildCase>& info) {
                            const char* build = info.param.build;
                            if (!build) return std::string("Missing");
@@ -217,6 +220,36 @@ TEST_F(ManagerTest, AnUnknownBuildRefusesTheCommandModeWithoutTouchingTheLink) {
   EXPECT_EQ(manager.TestModeOn(), PA_MS_OTHER_MODEL);
   char code[] = "00129";
   EXPECT_EQ(manager.TestModeOn(code), PA_MS_LINK_DOWN);
+}
+
+// Nothing listens where the library points: the media operations that reach the phone answer 1
+// (the link is down), and the phone side's removals (slots 63 and 64) refuse a slot out of range
+// before they try the phone, and fail with 2 when they cannot write to it.
+TEST_F(ManagerTest, WithoutALinkMediaOperationsAnswerLinkDownAndRemovalsFail) {
+  WriteSetting("Build", std::string("YAA_0412"));
+  CManager& manager = Start();
+  PA_RESOURCE_INFO record;
+  record.strFileName = "a.png";
+  std::vector<BYTE> bytes(10, 1);
+  record.dwSize = static_cast<DWORD>(bytes.size());
+  record.pData = bytes.data();
+  PA_FOLDER_INFO folder;
+  folder.strName = "New";
+  const std::pair<const char*, std::function<PA_MS_RESULT()>> media[] = {
+      {"DownloadResourceList", [&] { return manager.PA_DownloadResourceList(0); }},
+      {"DownloadResource", [&] { return manager.PA_DownloadResource(&record, 0, 0, 0); }},
+      {"UploadResource", [&] { return manager.PA_UploadResource(&record); }},
+      {"CreateFolder", [&] { return manager.PA_CreateFolder(&folder); }},
+      {"RemoveMSResource", [&] { return manager.PA_RemoveMSResource(3); }},
+      {"RemoveMSFolder", [&] { return manager.PA_RemoveMSFolder(1, 2); }},
+  };
+  for (const auto& [name, run] : media) EXPECT_EQ(run(), PA_MS_LINK_DOWN) << name;
+
+  EXPECT_EQ(manager.PA_RemoveMSGroup(20), PA_MS_OUT_OF_RANGE);
+  EXPECT_EQ(manager.PA_RemoveMSPhoneBook(500), PA_MS_OUT_OF_RANGE);
+  EXPECT_EQ(manager.PA_RemoveMSPhoneBook(-2), PA_MS_OUT_OF_RANGE);
+  EXPECT_EQ(manager.PA_RemoveMSGroup(3), PA_MS_FAILED);
+  EXPECT_EQ(manager.PA_RemoveMSPhoneBook(499), PA_MS_FAILED);
 }
 
 TEST_F(ManagerTest, ContactFieldLimits) {

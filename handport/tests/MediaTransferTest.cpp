@@ -63,10 +63,11 @@ class MediaTransferTest : public testing::Test {
     return "GetResourceFileWFolder:RET:0," + std::string(size) + ",tune.mid,42,0,12,1,3,0,keFTSMF";
   }
 
-  FakeLinkService service;
-  CLinkEngine engine{service.Address()};
+  // Declared before the service: its thread runs the script, which touches them, until it is joined.
   std::function<std::string(const std::string&)> phone;
   std::vector<std::string> sent;
+  FakeLinkService service;
+  CLinkEngine engine{service.Address()};
 };
 
 TEST_F(MediaTransferTest, ADownloadTakesTheHeaderThenChunksSizedByWhatRemains) {

@@ -51,12 +51,13 @@ class PhoneDeviceTest : public testing::Test {
     return names;
   }
 
-  FakeLinkService service;
-  CLinkEngine engine{service.Address()};
-  CPhoneDevice device{engine};
+  // Declared before the service: its thread runs the script, which touches them, until it is joined.
   std::map<std::string, std::string> answers;                 // fixed answers by command
   std::function<std::string(const std::string&)> phone;      // the rest
   std::vector<std::string> sent;
+  FakeLinkService service;
+  CLinkEngine engine{service.Address()};
+  CPhoneDevice device{engine};
 };
 
 TEST_F(PhoneDeviceTest, TheModelAnswersItsOwnParametersAndTheBaseOnesElsewhere) {

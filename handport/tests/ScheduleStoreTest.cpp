@@ -319,8 +319,11 @@ TEST_P(ScheduleTransfer, APartialUploadChangesOnlyItsRangeOnThePhone) {
   EXPECT_EQ(phone.Commands("InitFFSWrite"), (std::vector<std::string>{"InitFFSWrite,99,3,600"}));
 
   // Adding slot 16 from a store that does not know slot 12: slot 12 keeps the phone's record.
+  // The one block the range lies in is read once, not as its first and again as its last.
   Fill(*other, {{16, "sixteen"}});
+  phone.ClearCommands();
   ASSERT_EQ(other->Upload(nullptr, engine, 16, 16), 1) << std::hex << GetLastError();
+  EXPECT_EQ(phone.Commands("FFSRead"), (std::vector<std::string>{"FFSRead,99,3", "FFSRead,100,1"}));
   flags = phone.File(99, 3);
   EXPECT_EQ(flags[16], 1);
   EXPECT_EQ(flags[12], 1);

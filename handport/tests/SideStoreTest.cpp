@@ -148,6 +148,73 @@ TEST_F(SideStoreTest, ScheduleAndToDoRecordsGoBothWaysInEitherLayout) {
   }
 }
 
+// A field that cannot be stored whole fails the put, which the caller sees, and the slot keeps
+// what it held: an e-mail of 65 bytes used to be stored empty with the put answering 0.
+TEST_F(SideStoreTest, APutWithAFieldItsStoreCannotKeepWholeStoresNothing) {
+  const PA_PHONEBOOK_INFO kept = FullContact();
+  struct ContactCase {
+    const char* name;
+    void (*spoil)(PA_PHONEBOOK_INFO&);
+  };
+  const ContactCase contacts[] = {
+      {"an e-mail of 65 bytes", [](PA_PHONEBOOK_INFO& c) { c.strEmail[1] = CString('e', 65); }},
+      {"a text of 66 bytes", [](PA_PHONEBOOK_INFO& c) { c.strText[0] = CString('t', 66); }},
+      {"a name of 40 characters", [](PA_PHONEBOOK_INFO& c) { c.strName = CString('n', 40); }},
+      {"group 20", [](PA_PHONEBOOK_INFO& c) { c.bGroup = 20; }},
+      {"choice 15", [](PA_PHONEBOOK_INFO& c) { c.bChoice = 15; }},
+  };
+  for (const ContactCase& c : contacts) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(pc.PutContact(9, &kept), PA_OK);
+    PA_PHONEBOOK_INFO spoilt = FullContact();
+    c.spoil(spoilt);
+    EXPECT_EQ(pc.PutContact(9, &spoilt), PA_EMPTY_SLOT);
+    PA_PHONEBOOK_INFO got;
+    ASSERT_EQ(pc.GetContact(9, &got), PA_OK);
+    ExpectSameContact(got, kept);
+    // An empty slot stays empty.
+    EXPECT_EQ(pc.PutContact(10, &spoilt), PA_EMPTY_SLOT);
+    EXPECT_EQ(pc.GetContact(10, &got), PA_EMPTY_SLOT);
+  }
+
+  const PA_SCHEDULE_INFO entry = FullEntry();
+  ASSERT_EQ(pc.PutSchedule(4, &entry), PA_OK);
+  for (const bool tooLong : {true, false}) {
+    PA_SCHEDULE_INFO spoilt = FullEntry();
+    spoilt.strMelodyName = "other.mid";
+    if (tooLong) spoilt.strDescription = CString('d', 65);
+    else spoilt.tmStart = CTime(2000, 12, 31, 23, 0, 0);
+    EXPECT_EQ(pc.PutSchedule(4, &spoilt), PA_EMPTY_SLOT) << tooLong;
+    PA_SCHEDULE_INFO got;
+    ASSERT_EQ(pc.GetSchedule(4, &got), PA_OK);
+    EXPECT_STREQ(got.strDescription, entry.strDescription);
+    EXPECT_EQ(got.tmStart, entry.tmStart);
+    EXPECT_STREQ(got.strMelodyName, entry.strMelodyName);
+    EXPECT_EQ(pc.PutSchedule(5, &spoilt), PA_EMPTY_SLOT);
+    EXPECT_EQ(pc.GetSchedule(5, &got), PA_EMPTY_SLOT);
+  }
+
+  const PA_TODO_INFO item = FullItem();
+  ASSERT_EQ(pc.PutToDo(4, &item), PA_OK);
+  PA_TODO_INFO spoilt = FullItem();
+  spoilt.strDescription = "changed";
+  spoilt.tmDue = CTime(2021, 1, 1, 0, 0, 0);
+  EXPECT_EQ(pc.PutToDo(4, &spoilt), PA_EMPTY_SLOT);
+  PA_TODO_INFO got;
+  ASSERT_EQ(pc.GetToDo(4, &got), PA_OK);
+  EXPECT_STREQ(got.strDescription, "Steuer");
+  EXPECT_EQ(got.tmDue, item.tmDue);
+
+  PA_GROUP_INFO group;
+  group.strName = "Family";
+  ASSERT_EQ(pc.PutGroup(2, &group), PA_OK);
+  PA_GROUP_INFO longName;
+  longName.strName = CString('g', 42);
+  EXPECT_EQ(pc.PutGroup(2, &longName), PA_EMPTY_SLOT);
+  ASSERT_EQ(pc.GetGroup(2, &group), PA_OK);
+  EXPECT_STREQ(group.strName, "Family");
+}
+
 TEST_F(SideStoreTest, EmptyAndOutOfRangeSlotsAndMissingRecords) {
   PA_PHONEBOOK_INFO contact;
   contact.bValid = 1;

@@ -60,10 +60,11 @@ class TransferTest : public testing::Test {
     };
   }
 
-  FakeLinkService service;
-  CLinkEngine engine{service.Address()};
+  // Declared before the service: its thread runs the script, which touches them, until it is joined.
   std::function<std::string(const std::string&)> phone;
   std::vector<std::string> sent;
+  FakeLinkService service;
+  CLinkEngine engine{service.Address()};
 };
 
 // Records the progress calls of a transfer; can set an event once a given count of calls was made.
@@ -99,12 +100,21 @@ TEST_F(TransferTest, FlashReadsAskForTheSizeThenEachChunk) {
   ASSERT_EQ(file.Read(), 1);
   EXPECT_EQ(file.Size(), 0);
   EXPECT_EQ(sent, std::vector<std::string>{"FFSRead,256,7"});
+
+  // The size is the third field; fields after it are not read.
+  phone = [](const std::string& command) {
+    return command.starts_with("FFSRead") ? "FFSRead:RET:2:reserved" : "ShowBufferDump:RET:4142";
+  };
+  ASSERT_EQ(file.Read(), 1);
+  EXPECT_EQ(file.Size(), 2);
 }
 
 TEST_F(TransferTest, BadSizeRepliesFailTheFileAfterThreeTriesAndTheBlockAtOnce) {
   // Refusals, and count replies that stop short or hold no count.
+  // An empty second field is no "RET".
   for (const std::string reply : {"FFSRead:ERROR:2", "FFSRead:RET", "FFSRead:RET:", "FFSRead:RET:-5",
-                                  "FFSRead:RET:12x", "FFSRead:RET:99999999999"}) {
+                                  "FFSRead:RET:12x", "FFSRead:RET:99999999999", "FFSRead::RET:5",
+                                  "FFSRead:RET::5"}) {
     phone = [reply](const std::string&) { return reply; };
     sent.clear();
     CFlashFile file;

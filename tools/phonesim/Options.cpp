@@ -26,6 +26,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
       {"-h", [&] { options.help = true; }},
       {"--list-models", [&] { options.listModels = true; }},
       {"--no-control", [&] { options.control = false; }},
+      {"--refuse-echo", [&] { options.refuseEcho = true; }},
       {"--silent", [&] { options.faults.silent = true; }},
       {"--garbage", [&] { options.faults.garbage = true; }},
   };
@@ -42,6 +43,11 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
        }},
       {"--sw-version", [&](const std::string& v) -> std::string {
          options.swVersion = v;
+         return {};
+       }},
+      {"--maker", [&](const std::string& v) -> std::string {
+         if (v.find_first_of("\r\n") != std::string::npos) return "must be one line";
+         options.maker = v;
          return {};
        }},
       {"--device", [&](const std::string& v) -> std::string {
@@ -129,6 +135,8 @@ Phone:
                          the state folder, else row 1)
   --list-models          print the model rows and exit
   --sw-version TEXT      answer "ShowSwVersion" with TEXT instead of the row's version
+  --maker TEXT           answer "AT+GMI" with TEXT instead of the row's maker
+  --refuse-echo          answer "ATE1" with ERROR (the phone still works)
   --state DIR            the phone's state folder (default: phonesim in the home); its
                          journal.log lists the commands heard since the last wake-up
   --off-time MS|never    how long the phone stays off after "PowerOff" before it is on again

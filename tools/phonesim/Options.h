@@ -15,6 +15,8 @@ struct Options {
   bool listModels = false;
   std::optional<ModelRow> model;
   std::optional<std::string> swVersion;
+  std::optional<std::string> maker;  // the answer to "AT+GMI" instead of the row's maker
+  bool refuseEcho = false;           // answer "ATE1" with ERROR
   std::string device;  // empty: a new pseudo-terminal
   std::string home;    // empty: the current home
   std::string state;   // empty: "phonesim" in the home

@@ -92,9 +92,13 @@ void Phone::RunAtLine(std::string line, std::vector<Emission>& out) {
       {"", [&] { Append(out, ResultCode("OK"), true); }},
       {"E", [&] { m_echo = false; Append(out, ResultCode("OK"), true); }},
       {"E0", [&] { m_echo = false; Append(out, ResultCode("OK"), true); }},
-      {"E1", [&] { m_echo = true; Append(out, ResultCode("OK"), true); }},
+      {"E1", [&] {
+         if (m_refuseEcho) return Append(out, ResultCode("ERROR"), true);
+         m_echo = true;
+         Append(out, ResultCode("OK"), true);
+       }},
       {"+GMM", [&] { Append(out, Information(m_state.Model().modelLine), true); }},
-      {"+GMI", [&] { Append(out, Information(m_state.Model().maker), true); }},
+      {"+GMI", [&] { Append(out, Information(m_maker ? *m_maker : m_state.Model().maker), true); }},
       {"*TRACE", [&] {
          Append(out, ResultCode("OK"), true);
          m_mode = PhoneMode::WakeUp;

@@ -39,6 +39,10 @@ class Phone {
 
   PhoneMode Mode() const { return m_mode; }
 
+  // Another maker's answer to "AT+GMI"; a refusal of "ATE1" (with ERROR, the echo left as it was).
+  void SetMaker(std::string maker) { m_maker = std::move(maker); }
+  void SetRefuseEcho(bool refuse) { m_refuseEcho = refuse; }
+
   // A control line for the phone's own state (see CommandTable::RunControl).
   std::optional<std::string> Control(std::string_view line) { return m_commands.RunControl(line, m_state); }
 
@@ -54,6 +58,8 @@ class Phone {
   std::optional<std::chrono::milliseconds> m_offTime;
   PhoneMode m_mode = PhoneMode::At;
   bool m_echo = true;
+  std::optional<std::string> m_maker;
+  bool m_refuseEcho = false;
   std::string m_atLine;
   bool m_atLineOverflow = false;
   std::size_t m_wakeUpMatched = 0;

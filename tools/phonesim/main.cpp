@@ -59,6 +59,8 @@ int main(int argc, char** argv) {
     }
     const CommandTable commands = CommandTable::Full();
     Phone phone(*state, commands, options->offTime);
+    if (options->maker) phone.SetMaker(*options->maker);
+    phone.SetRefuseEcho(options->refuseEcho);
     // The one line a parent waits for; everything after it on stdout answers control lines.
     std::printf("%s %s\n", comName.c_str(), line->DevicePath().c_str());
     std::fflush(stdout);

@@ -377,6 +377,15 @@ TEST_F(ManagerPhoneTest, ProgressNeverRunsBackwards) {
   ASSERT_GT(log.calls.size(), 2u);
   log.ExpectForwardOnly();
   EXPECT_EQ(log.calls.back(), std::make_pair(3000, 3000));
+  // A "Z" build's upload chunk size reaches the engine: 480 bytes a chunk, the rest last (between
+  // the command that opens the file and the one that closes it).
+  std::vector<std::size_t> chunks;
+  for (const std::string& command : Journal()) {
+    if (command.starts_with("PutResourceFileWFolder,")) chunks.push_back((command.size() - command.rfind(',') - 1) / 2);
+  }
+  ASSERT_GE(chunks.size(), 2u);
+  EXPECT_EQ(std::vector<std::size_t>(chunks.begin() + 1, chunks.end() - 1),
+            (std::vector<std::size_t>{480, 480, 480, 480, 480, 480, 120}));
 
   log.calls.clear();
   PA_RESOURCE_INFO download;
@@ -385,6 +394,11 @@ TEST_F(ManagerPhoneTest, ProgressNeverRunsBackwards) {
       << std::hex << GetLastError();
   ASSERT_EQ(download.dwSize, bytes.size());
   EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), download.pData));
+  // And its download chunk size: the phone is told to send 1024 bytes a chunk.
+  const std::vector<std::string> journal = Journal();
+  EXPECT_TRUE(std::any_of(journal.begin(), journal.end(), [](const std::string& command) {
+    return command.starts_with("AssignResourceFileWFolder,") && command.ends_with(",1024,0");
+  }));
   manager.DeleteDataArray(download.pData);
   ASSERT_GT(log.calls.size(), 2u);
   log.ExpectForwardOnly();

@@ -53,7 +53,7 @@ void FakeLinkService::SetHelloAnswer(std::string bytes) {
 }
 
 void FakeLinkService::SetPhoneScript(PhoneScript script) {
-  std::lock_guard lock(m_lock);
+  std::lock_guard lock(m_scriptLock);
   m_script = std::move(script);
 }
 
@@ -154,7 +154,6 @@ void FakeLinkService::PhoneBytes(std::string_view bytes) {
   for (char c : bytes) {
     const auto b = static_cast<BYTE>(c);
     std::string command;
-    PhoneScript script;
     {
       std::lock_guard lock(m_lock);
       switch (m_frameState) {
@@ -180,10 +179,12 @@ void FakeLinkService::PhoneBytes(std::string_view bytes) {
           m_frameState = FrameState::Idle;
           command = m_frame;
           m_commands.push_back(command);
-          script = m_script;
       }
     }
-    if (!script) continue;
-    for (const std::string& chunk : script(command)) SendToClient(PKT_FROM_PHONE, chunk);
+    // The script runs under its own lock, so that once SetPhoneScript returns, no call of the old
+    // script is under way: what it touches may then go.
+    std::lock_guard scriptLock(m_scriptLock);
+    if (!m_script) continue;
+    for (const std::string& chunk : m_script(command)) SendToClient(PKT_FROM_PHONE, chunk);
   }
 }

@@ -40,7 +40,9 @@ std::string HexBytes(std::string_view hex) {
   return bytes;
 }
 
-FlashFilePhone::FlashFilePhone(FakeLinkService& service) {
+FlashFilePhone::~FlashFilePhone() { m_service.SetPhoneScript(nullptr); }
+
+FlashFilePhone::FlashFilePhone(FakeLinkService& service) : m_service(service) {
   service.SetPhoneScript([this](const std::string& command) {
     std::vector<std::string> frames;
     const std::string reply = Answer(command);

@@ -19,6 +19,10 @@ class FlashFilePhone {
 
   // Serves the phone behind `service`.
   explicit FlashFilePhone(FakeLinkService& service);
+  // Stops serving first: the service's thread may be answering a command as the phone goes.
+  ~FlashFilePhone();
+  FlashFilePhone(const FlashFilePhone&) = delete;
+  FlashFilePhone& operator=(const FlashFilePhone&) = delete;
 
   void SetVersion(std::string version);
   // The bytes of a file; empty when it does not exist.
@@ -36,6 +40,7 @@ class FlashFilePhone {
  private:
   std::string Answer(const std::string& command);
 
+  FakeLinkService& m_service;
   mutable std::mutex m_lock;
   std::string m_version = "YAA_0412";
   std::map<FileName, std::string> m_files;

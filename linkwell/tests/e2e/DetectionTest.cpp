@@ -2,6 +2,7 @@
 // every model row, no phone at all, and the port list with its pairing of modem and data ports, the
 // device walk of version-4 systems, and ports that another program holds.
 #include "PhoneProbe.h"
+#include "SerialPort.h"
 #include "SerialPortDiscovery.h"
 
 #include <PseudoPort.h>
@@ -157,6 +158,34 @@ TEST_F(Detection, NoPhoneIsNoPhoneAndMinusOne) {
   EXPECT_EQ(ProbePhonePte(m_phone.ComName(), model, 0, PTE_PROBE_ROWS - 1), -1);
   EXPECT_EQ(model, "No Phone");
   EXPECT_EQ(GetLastError(), ERROR_PHONE_NO_REPLY);
+}
+
+// An AT command answers 1 on "OK" and -1 on "ERROR"; the probe takes only the maker's phones, and
+// an "ATE1" the phone refuses still lets it go on to the model and the maker.
+TEST_F(Detection, TheAtProbeTakesOnlyTheMakersPhonesAndGoesOnPastARefusedEcho) {
+  StartPhone("Selka", {"--refuse-echo"});
+  {
+    CSerialPort port;
+    port.SetPortName(m_phone.ComName().c_str(), 115200);
+    port.SetEventMask(2);  // the probe's mask, whose arrivals wake SendATCommand
+    ASSERT_EQ(port.OpenPort(), 0);
+    std::string text = "AT\r\n";
+    EXPECT_EQ(SendATCommand(port, text, 3000), 1);
+    EXPECT_NE(text.find("OK"), std::string::npos);
+    text = "ATE1\r\n";
+    EXPECT_EQ(SendATCommand(port, text, 3000), -1);
+    EXPECT_NE(text.find("ERROR"), std::string::npos);
+    port.ClosePort();
+  }
+  std::string model;
+  EXPECT_EQ(ProbePhoneAT(m_phone.ComName(), model), 128);
+  EXPECT_EQ(model, "Selka-X");
+  m_phone.Stop();
+
+  StartPhone("Selka", {"--maker", "Orvane"});
+  model.clear();
+  EXPECT_EQ(ProbePhoneAT(m_phone.ComName(), model), -1);
+  EXPECT_EQ(model, "No Phone");
 }
 
 TEST_F(Detection, TheAtTimeOutIsWrittenWhenMissingAndReadWhenThere) {

@@ -24,8 +24,8 @@ std::shared_ptr<kernel::IoObject> OpenComPort(const kernel::DeviceOpenRequest& r
   return port;
 }
 
-// Registered when the library is loaded, so every program that links the serial functions can open
-// ports by name.
+// Registered when the library is loaded: by the program's own link, or by the kernel, which loads
+// this module when a COM device is asked for before any opener was registered.
 const bool g_registered = [] {
   kernel::RegisterDeviceOpener("COM", OpenComPort);
   return true;

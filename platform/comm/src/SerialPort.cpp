@@ -464,6 +464,13 @@ DWORD SerialPort::WaitEvent(DWORD* eventMask, OVERLAPPED* overlapped) {
   if (DWORD unusable = UsableLocked()) return unusable;
   if (m_wait || m_mask == 0) return ERROR_INVALID_PARAMETER;
   if (DWORD error = MakeRawLocked()) return error;
+  // Bytes already on the line arrived before this wait, as a driver would have seen them at once;
+  // the port's own thread may not have taken them yet on a busy machine. What is taken here the
+  // port's thread must still hand to a pending read: it is woken, since the line no longer will.
+  const std::size_t held = m_input.size();
+  const bool wasGone = m_gone;
+  PullLocked();
+  if (m_input.size() != held || m_gone != wasGone) Wake();
   if (DWORD happened = m_history & m_mask) {
     m_history = 0;
     *eventMask = happened;

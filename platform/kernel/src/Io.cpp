@@ -9,7 +9,9 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <dlfcn.h>
 #include <mutex>
+#include <string>
 #include <strings.h>
 #include <vector>
 
@@ -70,6 +72,48 @@ DeviceTable& Devices() {
   return *table;
 }
 
+// The platform module that provides each kind of device. A module registers its openers when it is
+// loaded; a program that reaches a device only through CreateFile calls none of the module's
+// functions by name, and the linker may then leave the module out of it (it does in optimised
+// builds). So a device name no opener claims has its module loaded, from the folder the platform's
+// modules share, and is looked up again.
+struct DeviceModule {
+  const char* prefix;
+  const char* library;
+};
+constexpr DeviceModule kDeviceModules[] = {
+    {"COM", "libplatform_comm.so"},
+};
+
+bool LoadDeviceModule(std::string_view name) {
+  for (const DeviceModule& module : kDeviceModules) {
+    const std::string_view prefix = module.prefix;
+    if (name.size() < prefix.size() || strncasecmp(name.data(), prefix.data(), prefix.size()) != 0) continue;
+    Dl_info self{};
+    if (!dladdr(reinterpret_cast<void*>(&RegisterDeviceOpener), &self) || !self.dli_fname) return false;
+    std::string path = self.dli_fname;
+    path = path.substr(0, path.find_last_of('/') + 1) + module.library;
+    // Kept for the process's life, as a module linked in would be.
+    return dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL) != nullptr;
+  }
+  return false;
+}
+
+DeviceOpener FindOpener(const std::string& name) {
+  DeviceTable& t = Devices();
+  std::lock_guard guard(t.lock);
+  DeviceOpener opener;
+  size_t best = 0;
+  for (const auto& [prefix, candidate] : t.openers) {
+    if (prefix.size() >= best && name.size() >= prefix.size() &&
+        strncasecmp(name.c_str(), prefix.c_str(), prefix.size()) == 0) {
+      best = prefix.size();
+      opener = candidate;
+    }
+  }
+  return opener;
+}
+
 }  // namespace
 
 void CompleteOverlapped(OVERLAPPED* overlapped, DWORD error, DWORD bytes) {
@@ -98,19 +142,8 @@ bool IsDevicePath(std::string_view path, std::string_view* name) {
 }
 
 std::shared_ptr<IoObject> OpenDevice(const DeviceOpenRequest& request) {
-  DeviceOpener opener;
-  {
-    DeviceTable& t = Devices();
-    std::lock_guard guard(t.lock);
-    size_t best = 0;
-    for (const auto& [prefix, candidate] : t.openers) {
-      if (prefix.size() >= best && request.name.size() >= prefix.size() &&
-          strncasecmp(request.name.c_str(), prefix.c_str(), prefix.size()) == 0) {
-        best = prefix.size();
-        opener = candidate;
-      }
-    }
-  }
+  DeviceOpener opener = FindOpener(request.name);
+  if (!opener && LoadDeviceModule(request.name)) opener = FindOpener(request.name);
   if (!opener) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return nullptr;

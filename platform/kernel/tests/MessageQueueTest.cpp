@@ -158,9 +158,10 @@ TEST_F(Queue, MsgWaitCountsOnlyInputNotYetLookedAt) {
 }
 
 TEST_F(Queue, ThreadTimerComesWhenTheQueueIsEmptyAndDoesNotPileUp) {
+  // The clock starts before the timer: a thread paused after SetTimer must not see it come early.
+  auto start = std::chrono::steady_clock::now();
   UINT_PTR id = SetTimer(nullptr, 0, 20, nullptr);
   ASSERT_NE(id, 0u);
-  auto start = std::chrono::steady_clock::now();
   MSG m;
   ASSERT_EQ(GetMessageA(&m, nullptr, 0, 0), TRUE);
   EXPECT_GE(Elapsed(start).count(), 19);
@@ -173,7 +174,8 @@ TEST_F(Queue, ThreadTimerComesWhenTheQueueIsEmptyAndDoesNotPileUp) {
   EXPECT_EQ(Take(9), (std::vector<UINT>{WM_APP, WM_TIMER})) << "a post first, then one WM_TIMER";
 
   EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 10000, QS_TIMER), WAIT_OBJECT_0);
-  EXPECT_EQ(SetTimer(nullptr, id, 1000, nullptr), id) << "an existing thread timer is reset";
+  // Far beyond any pause of a loaded machine, so only a timer that was not reset can come.
+  EXPECT_EQ(SetTimer(nullptr, id, 600000, nullptr), id) << "an existing thread timer is reset";
   EXPECT_EQ(Take(9), std::vector<UINT>{});
   EXPECT_TRUE(KillTimer(nullptr, id));
   EXPECT_FALSE(KillTimer(nullptr, id));

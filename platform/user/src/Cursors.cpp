@@ -283,11 +283,19 @@ HICON IconFromFile(LPCSTR path, bool icon, int cx, int cy) {
   return CreateIconFromResourceEx(image.data(), static_cast<DWORD>(image.size()), FALSE, 0x00030000, cx, cy, 0);
 }
 
-// A packed DIB (header, colours, bits) as a new bitmap: a 32-bit DIB section, or one at the DIB's
-// own depth with LR_CREATEDIBSECTION.
-HBITMAP BitmapFromDib(std::span<const BYTE> dib, int cx, int cy, UINT flags) {
-  if (dib.size() < 40) return nullptr;
+// The layout of a packed DIB (header, colours, bits), judged before anything is allocated: a header
+// the raster engine takes (uncompressed, one plane, a depth it draws), a colour table that fits its
+// depth, and as many bytes of rows as the header's size claims. Run-length compressed and bit-field
+// DIBs are refused: nothing the suite ships or reads uses them.
+struct PackedDib {
   BITMAPINFOHEADER header{};
+  std::size_t colourBytes = 0;
+  std::size_t stride = 0;  // bytes per row of the source
+};
+
+bool ReadPackedDib(std::span<const BYTE> dib, PackedDib& out) {
+  if (dib.size() < 40) return false;
+  BITMAPINFOHEADER& header = out.header;
   header.biSize = U32(dib, 0);
   header.biWidth = static_cast<LONG>(U32(dib, 4));
   header.biHeight = static_cast<LONG>(U32(dib, 8));
@@ -295,25 +303,43 @@ HBITMAP BitmapFromDib(std::span<const BYTE> dib, int cx, int cy, UINT flags) {
   header.biBitCount = static_cast<WORD>(U16(dib, 14));
   header.biCompression = U32(dib, 16);
   header.biClrUsed = U32(dib, 32);
-  if (header.biSize < 40 || header.biWidth <= 0 || header.biHeight == 0 ||
-      header.biHeight == std::numeric_limits<LONG>::min() || header.biSize > dib.size())
-    return nullptr;
-  std::size_t colours = header.biClrUsed ? header.biClrUsed : (header.biBitCount <= 8 ? 1u << header.biBitCount : 0);
-  if (header.biCompression == BI_BITFIELDS) colours = 3;
-  std::size_t colourBytes = colours * 4;
-  if (header.biSize + colourBytes > dib.size()) return nullptr;
+  // The lowest height has no positive counterpart to count its rows with.
+  if (header.biSize < 40 || header.biSize > dib.size() || header.biWidth <= 0 || header.biHeight == 0 ||
+      header.biHeight == std::numeric_limits<LONG>::min() || header.biPlanes != 1 || header.biCompression != BI_RGB)
+    return false;
+  switch (header.biBitCount) {
+    case 1: case 4: case 8: case 16: case 24: case 32: break;
+    default: return false;
+  }
+  const std::size_t depthColours = header.biBitCount <= 8 ? std::size_t{1} << header.biBitCount : 0;
+  if (depthColours && header.biClrUsed > depthColours) return false;
+  // Above 8 bits a table may still be there (a hint for palettes); it is skipped.
+  const std::size_t colours = header.biClrUsed ? header.biClrUsed : depthColours;
+  const std::size_t available = dib.size() - header.biSize;
+  if (colours > available / 4) return false;
+  out.colourBytes = colours * 4;
+  out.stride = ((static_cast<std::size_t>(header.biWidth) * header.biBitCount + 31) / 32) * 4;
+  const std::size_t rows = static_cast<std::size_t>(std::abs(header.biHeight));
+  return rows <= (available - out.colourBytes) / out.stride;
+}
+
+// A packed DIB as a new bitmap: a 32-bit DIB section, or one at the DIB's own depth with
+// LR_CREATEDIBSECTION.
+HBITMAP BitmapFromDib(std::span<const BYTE> dib, int cx, int cy, UINT flags) {
+  PackedDib layout;
+  if (!ReadPackedDib(dib, layout)) return nullptr;
+  const BITMAPINFOHEADER& header = layout.header;
+  const std::size_t colourBytes = layout.colourBytes;
   // BITMAPINFO with room for the colour table, filled field by field.
   std::vector<BYTE> infoBytes(sizeof(BITMAPINFOHEADER) + std::max<std::size_t>(colourBytes, 4));
   auto* info = reinterpret_cast<BITMAPINFO*>(infoBytes.data());
   info->bmiHeader = header;
   info->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  // A table kept beside deeper pixels is no colour table to the raster engine.
+  if (header.biBitCount > 8) info->bmiHeader.biClrUsed = 0;
   std::memcpy(infoBytes.data() + sizeof(BITMAPINFOHEADER), dib.data() + header.biSize, colourBytes);
   const BYTE* bits = dib.data() + header.biSize + colourBytes;
   const int width = header.biWidth, height = std::abs(header.biHeight);
-  const std::size_t stride = ((static_cast<std::size_t>(width) * header.biBitCount + 31) / 32) * 4;
-  if (header.biCompression == BI_RGB && stride * static_cast<std::size_t>(height) > dib.size() - header.biSize - colourBytes) {
-    return nullptr;
-  }
   const int outWidth = cx ? cx : width, outHeight = cy ? cy : height;
   BITMAPINFO out{};
   out.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -323,18 +349,24 @@ HBITMAP BitmapFromDib(std::span<const BYTE> dib, int cx, int cy, UINT flags) {
   out.bmiHeader.biBitCount = 32;
   void* outBits = nullptr;
   HBITMAP bitmap = nullptr;
-  if ((flags & LR_CREATEDIBSECTION) && !cx && !cy && header.biCompression == BI_RGB) {
+  if ((flags & LR_CREATEDIBSECTION) && !cx && !cy) {
     bitmap = CreateDIBSection(nullptr, info, DIB_RGB_COLORS, &outBits, nullptr, 0);
-    if (bitmap) std::memcpy(outBits, bits, stride * static_cast<std::size_t>(height));
+    if (bitmap) std::memcpy(outBits, bits, layout.stride * static_cast<std::size_t>(height));
     return bitmap;
   }
   bitmap = CreateDIBSection(nullptr, &out, DIB_RGB_COLORS, &outBits, nullptr, 0);
   if (!bitmap) return nullptr;
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, bitmap);
-  StretchDIBits(dc, 0, 0, outWidth, outHeight, 0, 0, width, height, bits, info, DIB_RGB_COLORS, SRCCOPY);
+  const int copied = StretchDIBits(dc, 0, 0, outWidth, outHeight, 0, 0, width, height, bits, info, DIB_RGB_COLORS,
+                                   SRCCOPY);
   SelectObject(dc, old);
   DeleteDC(dc);
+  // A copy the raster engine refused would leave a blank bitmap that passes for the picture.
+  if (copied == 0 || copied == static_cast<int>(GDI_ERROR)) {
+    DeleteObject(bitmap);
+    return nullptr;
+  }
   return bitmap;
 }
 

@@ -8,7 +8,7 @@ TEST(Options, ReadsEveryOptionInBothForms) {
   std::string error;
   const auto options = ParseOptions({"--model", "tavik", "--sw-version=TDE_0100", "--baud", "9600", "--off-time",
                                      "never", "--delay=250", "--silent-answers", "2", "--garbage", "--drop-after", "64",
-                                     "--home", "/tmp/h", "--state", "/tmp/s", "--no-control"},
+                                     "--home", "/tmp/h", "--state", "/tmp/s", "--no-control", "--maker=Orvane", "--refuse-echo"},
                                     error);
   ASSERT_TRUE(options) << error;
   EXPECT_EQ(options->model->name, "Tavik");
@@ -23,6 +23,8 @@ TEST(Options, ReadsEveryOptionInBothForms) {
   EXPECT_EQ(options->home, "/tmp/h");
   EXPECT_EQ(options->state, "/tmp/s");
   EXPECT_FALSE(options->control);
+  EXPECT_EQ(options->maker, "Orvane");
+  EXPECT_TRUE(options->refuseEcho);
 }
 
 TEST(Options, DefaultsAndRefusals) {

@@ -70,7 +70,8 @@ using DeviceOpener = std::function<std::shared_ptr<IoObject>(const DeviceOpenReq
 
 // Routes CreateFileA("\\.\<prefix>...") (either separator, prefix compared without regard to case) to
 // `opener`; a later registration for the same prefix replaces the earlier one. A device name that no
-// opener claims gives ERROR_FILE_NOT_FOUND.
+// opener claims gives ERROR_FILE_NOT_FOUND, once the platform module that provides such devices (if
+// one does: "COM" is the comm module's) has been loaded and has had its chance to register.
 void RegisterDeviceOpener(std::string prefix, DeviceOpener opener);
 
 }  // namespace tolvar::kernel

@@ -240,11 +240,12 @@ TEST_F(PhoneSim, PacesItsAnswersAtTheBaudRate) {
   m_port.Write(Frame(name));
   std::string reply;
   ASSERT_GT(m_port.ReadSome(reply, sent + 3s), 0);
-  const auto first = Clock::now();
   while (reply.size() < 1152 && m_port.ReadSome(reply, sent + 3s) > 0) {}
   const auto last = Clock::now();
   ASSERT_EQ(reply, Reply(name + ":ERROR:1"));
-  EXPECT_GE(last - first, 60ms);
+  // Measured from before the command went out, which a paused reader can only lengthen; the time
+  // between the first and the last bytes read is not, since a reader paused after its first read
+  // finds the rest already there.
   EXPECT_GE(last - sent, 170ms);
 }
 
