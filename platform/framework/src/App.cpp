@@ -27,7 +27,8 @@ CWinThread::CWinThread() {
 }
 
 CWinThread::~CWinThread() {
-  if (Thread().thread == this) Thread().thread = nullptr;
+  // The application object outlives the main thread's state at the process's end.
+  if (auto* state = tolvar::framework::ThreadIfAlive(); state && state->thread == this) state->thread = nullptr;
 }
 
 int CWinThread::ExitInstance() {
@@ -44,8 +45,17 @@ BOOL AfxWalkPreTranslateTree(HWND stop, MSG* msg) {
 }
 
 BOOL CWinThread::PreTranslateMessage(MSG* msg) {
+  if (!msg->hwnd) {
+    // A thread message: the thread object's own map takes it when it has an entry.
+    if (const AFX_MSGMAP_ENTRY* entry = FindEntry(msg->message, 0, 0)) {
+      LRESULT ignored = 0;
+      AFX_CALL call{msg->message, msg->wParam, msg->lParam, 0, nullptr, &ignored};
+      return entry->call(*this, call);
+    }
+    return FALSE;
+  }
   CWnd* mainWnd = GetMainWnd();
-  if (msg->hwnd) {
+  {
     if (AfxWalkPreTranslateTree(mainWnd ? mainWnd->m_hWnd : nullptr, msg)) return TRUE;
     // The main window hears about messages of the other top-level windows of the thread too.
     if (mainWnd && mainWnd->m_hWnd && msg->hwnd != mainWnd->m_hWnd &&

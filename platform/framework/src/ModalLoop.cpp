@@ -24,7 +24,7 @@ int CWnd::RunModalLoop(DWORD flags) {
         ::SendMessageA(parent, WM_ENTERIDLE, 0 /* MSGF_DIALOGBOX */, reinterpret_cast<LPARAM>(m_hWnd));
       }
       if ((flags & MLF_NOKICKIDLE) || !SendMessage(WM_KICKIDLE, 0, idleCount++)) idle = FALSE;
-      if (!ContinueModal()) goto done;
+      if (!ContinueModal() || !m_hWnd) goto done;
     }
     do {
       if (!AfxPumpMessage()) {
@@ -34,7 +34,8 @@ int CWnd::RunModalLoop(DWORD flags) {
         m_nFlags &= ~(WF_MODALLOOP | WF_CONTINUEMODAL);
         return -1;
       }
-      if (!ContinueModal()) goto done;
+      // A window destroyed meanwhile (its object let go of it) can never end its loop otherwise.
+      if (!ContinueModal() || !m_hWnd) goto done;
       if (!thread || thread->IsIdleMessage(&thread->m_msgCur)) {
         idle = TRUE;
         idleCount = 0;

@@ -7,6 +7,7 @@
 
 #include <gdi/Gdi.h>
 #include <kernel/Module.h>
+#include <resources/Resource.h>
 
 #include <map>
 #include <memory>
@@ -69,6 +70,14 @@ AFX_MODULE_STATE* AfxSetModuleState(AFX_MODULE_STATE* state) {
 HINSTANCE AfxGetResourceHandle() { return AfxGetModuleState()->m_hCurrentResourceHandle; }
 void AfxSetResourceHandle(HINSTANCE resources) { AfxGetModuleState()->m_hCurrentResourceHandle = resources; }
 HINSTANCE AfxGetInstanceHandle() { return AfxGetModuleState()->m_hCurrentInstanceHandle; }
+
+HINSTANCE AfxFindResourceHandle(LPCSTR name, LPCSTR type) {
+  HINSTANCE current = AfxGetResourceHandle();
+  if (FindResourceA(current, name, type)) return current;
+  HINSTANCE program = AfxGetAppModuleState()->m_hCurrentResourceHandle;
+  if (FindResourceA(program, name, type)) return program;
+  return current;
+}
 
 HBRUSH AfxGetDialogBkBrush() {
   DialogColours& colours = Colours();

@@ -8,7 +8,12 @@
 
 namespace tolvar::framework {
 
+namespace {
+thread_local bool t_stateGone = false;  // trivial: readable even after the state's destruction
+}
+
 ThreadState::~ThreadState() {
+  t_stateGone = true;
   auto owned = std::move(ownedWindows);
   owned.clear();
   auto windowsLeft = std::move(tempWindows);
@@ -19,6 +24,8 @@ ThreadState& Thread() {
   thread_local ThreadState state;
   return state;
 }
+
+ThreadState* ThreadIfAlive() { return t_stateGone ? nullptr : &Thread(); }
 
 void AdoptWindowObject(std::unique_ptr<CWnd> object) {
   CWnd* key = object.get();

@@ -49,6 +49,9 @@ struct ThreadState {
 };
 
 ThreadState& Thread();
+// Null once the thread's state has been destroyed (objects destroyed after it at the thread's or
+// the process's end).
+ThreadState* ThreadIfAlive();
 
 // While it lives, the next window the calling thread creates gets `object` attached before its
 // first message (and the class library's window procedure in its chain).

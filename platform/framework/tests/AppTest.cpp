@@ -3,6 +3,7 @@
 // while the queue is empty; closing the main window ends the loop.
 #include <framework/Afx.h>
 
+#include <kernel/Thread.h>
 #include <user_testing/Recorder.h>
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include "TestApp.h"
 
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace testing_user;
@@ -174,6 +176,45 @@ TEST(RunLoop, IdleWorkRunsOnlyWhenTheQueueIsEmpty) {
                   {kIdle, kWParam | kLParam, 0, FALSE}},
                  "idle");
   DestroyWindow(window);
+}
+
+}  // namespace
+
+namespace {
+
+constexpr UINT kThreadWork = WM_USER + 30;
+
+// A thread of its own with a CWinThread whose map takes a window-less thread message.
+class CWorkerThread : public CWinThread {
+public:
+  const AFX_MSGMAP* GetMessageMap() const override {
+    static const AFX_MSGMAP map{CWinThread::GetMessageMap(), {MapMessage(kThreadWork, &CWorkerThread::OnWork)}};
+    return &map;
+  }
+  LRESULT OnWork(WPARAM wParam, LPARAM) {
+    work.push_back(static_cast<int>(wParam));
+    if (wParam == 2) PostQuitMessage(6);
+    return 0;
+  }
+  std::vector<int> work;
+};
+
+TEST(RunLoop, AThreadMessageGoesToTheThreadObjectsMap) {
+  std::vector<int> work;
+  int exitCode = 0;
+  bool ownThreadObject = false;
+  std::thread worker([&] {
+    CWorkerThread thread;
+    ownThreadObject = AfxGetThread() == &thread;
+    PostThreadMessageA(GetCurrentThreadId(), kThreadWork, 1, 0);
+    PostThreadMessageA(GetCurrentThreadId(), kThreadWork, 2, 0);
+    exitCode = thread.Run();
+    work = thread.work;
+  });
+  worker.join();
+  EXPECT_TRUE(ownThreadObject);
+  EXPECT_EQ(work, (std::vector<int>{1, 2}));
+  EXPECT_EQ(exitCode, 6);
 }
 
 }  // namespace

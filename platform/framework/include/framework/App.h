@@ -31,6 +31,8 @@ public:
   // The run loop: idle work while the queue is empty, then messages until WM_QUIT; ExitInstance's
   // result.
   virtual int Run();
+  // A window's message goes to the objects of the window and its parents, then to the main window;
+  // a thread message (no window) to this object's map (MapMessage entries).
   virtual BOOL PreTranslateMessage(MSG* msg);
   // One message through the shared step; FALSE when it was WM_QUIT.
   virtual BOOL PumpMessage();

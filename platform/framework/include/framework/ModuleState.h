@@ -54,6 +54,9 @@ private:
 HINSTANCE AfxGetResourceHandle();
 void AfxSetResourceHandle(HINSTANCE resources);
 HINSTANCE AfxGetInstanceHandle();
+// The module that holds resource `name` of `type`: the current resource handle's, else the
+// program's; the current resource handle when neither has it.
+HINSTANCE AfxFindResourceHandle(LPCSTR name, LPCSTR type);
 
 // The process's dialog colours, set once by the application (CWinApp::SetDialogBkColor): dialogs,
 // their static texts and buttons are painted on `background` with `text`. Null when never set.
