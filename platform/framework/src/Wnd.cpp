@@ -106,10 +106,11 @@ LRESULT AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCDESTROY) t.windows.erase(window);
     return result;
   }
-  MSG previous = t.current;
-  t.current = MSG{window, message, wParam, lParam, 0, {0, 0}};
-  LRESULT result = object->WindowProc(message, wParam, lParam);
-  Thread().current = previous;
+  LRESULT result = 0;
+  {
+    CCurrentMessage current(window, message, wParam, lParam);
+    result = object->WindowProc(message, wParam, lParam);
+  }
   if (message == WM_NCDESTROY) {
     record = RecordOf(window);
     if (record && record->object == object && !record->temporary) {
@@ -120,6 +121,13 @@ LRESULT AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   }
   return result;
 }
+
+CCurrentMessage::CCurrentMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    : m_previous(Thread().current) {
+  Thread().current = MSG{window, message, wParam, lParam, 0, {0, 0}};
+}
+
+CCurrentMessage::~CCurrentMessage() { Thread().current = m_previous; }
 
 CWnd::~CWnd() {
   if (!m_hWnd) return;

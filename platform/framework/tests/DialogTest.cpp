@@ -176,6 +176,14 @@ TEST_F(ModalDialog, AModelessDialogsModalLoopEndsWithEndModalLoopAndHandsWmQuitO
   dialog.DestroyWindow();
 }
 
+TEST_F(ModalDialog, AModalLoopWhoseWindowIsDestroyedUnderItEnds) {
+  CSettingsDlg dialog;
+  ASSERT_TRUE(dialog.Create(200, &ownerObject));
+  dialog.script = {[](CSettingsDlg& d) { d.DestroyWindow(); }};
+  EXPECT_EQ(dialog.RunModalLoop(), -1);
+  EXPECT_EQ(dialog.m_hWnd, nullptr);
+}
+
 TEST(DialogTemplate, AMissingTemplateGivesMinusOne) {
   CDialog dialog(999);
   EXPECT_EQ(dialog.DoModal(), -1);

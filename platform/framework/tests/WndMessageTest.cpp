@@ -9,6 +9,7 @@
 #include "TestApp.h"
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,29 @@ TEST(MessageMap, TheDerivedClassIsAskedFirstAndDefaultReachesTheProcedureThatWas
   EXPECT_EQ(object.m_hWnd, nullptr);  // its WM_NCDESTROY let go of the window
 }
 
+// A window procedure of the program's own hands a message to an object: it makes the message the
+// current one, so the handler's Default and GetCurrentMessage see it, and the outer one comes back.
+TEST(MessageMap, AProceduresOwnCurrentMessageIsWhatDefaultSees) {
+  HWND window = RecordingWindow();
+  CDerivedWnd object;
+  ASSERT_TRUE(object.Attach(window));  // no subclassing: the program routes messages itself
+  Recorder::Get().Clear();
+  {
+    CCurrentMessage outer(window, kNobody, 1, 0);
+    {
+      CCurrentMessage inner(window, kBoth, 2, 0);
+      EXPECT_EQ(object.WindowProc(kBoth, 2, 0), 10);
+    }
+    EXPECT_EQ(CWnd::GetCurrentMessage()->message, kNobody);
+    EXPECT_EQ(CWnd::GetCurrentMessage()->wParam, 1u);
+  }
+  auto got = Recorder::Get().Take();
+  ASSERT_EQ(got.size(), 1u);  // the handler; Default went to DefWindowProc, the window is not subclassed
+  EXPECT_EQ(got[0].lParam, kByDerived);
+  EXPECT_EQ(object.Detach(), window);
+  DestroyWindow(window);
+}
+
 // Records every message the object gets through its map's view of the window.
 class CCreatingWnd : public CWnd {
 public:
@@ -137,6 +161,8 @@ struct ChainCase {
   std::vector<LPARAM> passes;      // the links a probe passes, the class's procedure last (0)
   bool classProcedureOnTop;        // nothing of the chain is left in the window's procedure
 };
+
+void PrintTo(const ChainCase& c, std::ostream* os) { *os << c.name; }
 
 class SubclassChain : public ::testing::TestWithParam<ChainCase> {};
 
@@ -265,6 +291,8 @@ struct ReflectionCase {
   std::vector<std::string> heard;
   LRESULT result;        // -1: not checked
 };
+
+void PrintTo(const ReflectionCase& c, std::ostream* os) { *os << c.name; }
 
 class Reflection : public ::testing::TestWithParam<ReflectionCase> {};
 

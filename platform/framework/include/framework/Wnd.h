@@ -166,6 +166,20 @@ protected:
   friend struct AfxWindowHook;
 };
 
+// Makes a message the calling thread's current one (what GetCurrentMessage and Default see) for
+// the life of the object, and puts the previous one back after: for window procedures of the
+// program's own that hand messages to window objects.
+class CCurrentMessage {
+public:
+  CCurrentMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  ~CCurrentMessage();
+  CCurrentMessage(const CCurrentMessage&) = delete;
+  CCurrentMessage& operator=(const CCurrentMessage&) = delete;
+
+private:
+  MSG m_previous;
+};
+
 // The class library's window procedure: hands every message of a window to its object.
 LRESULT AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
