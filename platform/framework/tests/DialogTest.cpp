@@ -3,6 +3,7 @@
 // keeping the dialog open, and a modal loop that WM_QUIT ends.
 #include <framework/Afx.h>
 
+#include <resources/Resource.h>
 #include <user_testing/Recorder.h>
 
 #include <gtest/gtest.h>
@@ -174,6 +175,24 @@ TEST_F(ModalDialog, AModelessDialogsModalLoopEndsWithEndModalLoopAndHandsWmQuitO
   ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));  // the loop outside gets it
   EXPECT_EQ(quit.wParam, 4u);
   dialog.DestroyWindow();
+}
+
+TEST_F(ModalDialog, ATemplateInMemoryIsUsedInPlaceOfTheResource) {
+  HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(200), RT_DIALOG);
+  ASSERT_NE(found, nullptr);
+  auto bytes = static_cast<LPCDLGTEMPLATE>(LockResource(LoadResource(nullptr, found)));
+  CSettingsDlg modal;
+  modal.m_lpszTemplateName = MAKEINTRESOURCEA(999);  // no such resource: only the bytes can make it
+  ASSERT_TRUE(modal.InitModalIndirect(bytes, &ownerObject));
+  modal.script = {[](CSettingsDlg& d) {
+    EXPECT_EQ(Text(d.m_hWnd, kName), "Ann");
+    d.EndDialog(IDOK);
+  }};
+  EXPECT_EQ(modal.DoModal(), IDOK);
+  CSettingsDlg modeless;
+  ASSERT_TRUE(modeless.CreateIndirect(bytes, &ownerObject));
+  EXPECT_NE(::GetDlgItem(modeless.m_hWnd, kName), nullptr);
+  modeless.DestroyWindow();
 }
 
 TEST_F(ModalDialog, AModalLoopWhoseWindowIsDestroyedUnderItEnds) {
