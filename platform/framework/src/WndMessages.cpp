@@ -59,7 +59,11 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
     }
   }
   if (message == WM_MEASUREITEM && reinterpret_cast<const MEASUREITEMSTRUCT*>(lParam)->CtlType == ODT_MENU) {
-    if (CMenu* menu = CMenu::FindOwnerDrawMenu(Thread().trackingMenu)) {
+    // The pop-up being opened, else the window's menu bar (whose own entries are measured before
+    // any pop-up opens).
+    CMenu* menu = CMenu::FindOwnerDrawMenu(Thread().trackingMenu);
+    if (!menu && !(GetStyle() & WS_CHILD)) menu = CMenu::FindOwnerDrawMenu(::GetMenu(m_hWnd));
+    if (menu) {
       menu->MeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
       *result = TRUE;
       return TRUE;

@@ -392,3 +392,30 @@ TEST(PreTranslateMessage, TheParentSeesItsChildsKeyFirstAndMayTakeIt) {
 }
 
 }  // namespace
+
+namespace {
+
+class CBarMenu : public CMenu {
+public:
+  void MeasureItem(LPMEASUREITEMSTRUCT item) override {
+    item->itemWidth = 77;
+    item->itemHeight = 11;
+  }
+};
+
+TEST(OwnerDrawMenu, AMenuBarsOwnEntriesAreMeasuredByTheBarsObject) {
+  CWnd frame;
+  ASSERT_TRUE(frame.CreateEx(0, nullptr, "Bar", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr));
+  CBarMenu bar;
+  ASSERT_TRUE(bar.CreateMenu());
+  bar.AppendMenu(MF_OWNERDRAW, 9, reinterpret_cast<LPCSTR>(1));
+  frame.SetMenu(&bar);
+  MEASUREITEMSTRUCT item{ODT_MENU, 0, 9, 0, 0, 1};
+  frame.SendMessage(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&item));
+  EXPECT_EQ(item.itemWidth, 77u);
+  EXPECT_EQ(item.itemHeight, 11u);
+  frame.SetMenu(nullptr);  // the bar stays the object's, not the window's
+  frame.DestroyWindow();
+}
+
+}  // namespace
