@@ -7,3 +7,17 @@
 #include <framework/Array.h>
 #include <framework/File.h>
 #include <framework/AsyncSocket.h>
+#include <framework/ModuleState.h>
+#include <framework/CmdTarget.h>
+#include <framework/Wnd.h>
+#include <framework/App.h>
+#include <framework/GdiObjects.h>
+#include <framework/Dc.h>
+#include <framework/Menu.h>
+#include <framework/ImageList.h>
+#include <framework/DataExchange.h>
+#include <framework/Dialog.h>
+#include <framework/Frame.h>
+#include <framework/Doc.h>
+#include <framework/View.h>
+#include <framework/Splitter.h>

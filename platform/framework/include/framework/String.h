@@ -51,6 +51,10 @@ public:
   friend std::strong_ordering operator<=>(const CString& a, LPCSTR b) { return a.Compare(b) <=> 0; }
 
   // Pieces. Out-of-range arguments are clamped: a negative first is 0, a count past the end is cut.
+  // String `id` of the current module's string table (AfxGetResourceHandle); FALSE, leaving the
+  // string as it was, when there is none.
+  BOOL LoadString(UINT id);
+
   CString Mid(int first) const;
   CString Mid(int first, int count) const;
   CString Left(int count) const;

@@ -1,0 +1,212 @@
+// Dialogs: the modal run on the class library's own loop (ended by EndDialog and by EndModalLoop,
+// with dialog keys, idle kicks and WM_ENTERIDLE), data exchange both ways with a failing check
+// keeping the dialog open, and a modal loop that WM_QUIT ends.
+#include <framework/Afx.h>
+
+#include <resources/Resource.h>
+#include <user_testing/Recorder.h>
+
+#include <gtest/gtest.h>
+
+#include "Controls.h"
+#include "TestApp.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace testing_user;
+
+namespace {
+
+constexpr int kName = 1001;
+constexpr int kRemember = 1002;
+constexpr int kFirstChoice = 1003;
+
+// The test dialog 200; each idle kick of its modal loop runs the next step of a script.
+class CSettingsDlg : public CDialog {
+public:
+  explicit CSettingsDlg(CWnd* parent = nullptr) : CDialog(200, parent) {}
+  const AFX_MSGMAP* GetMessageMap() const override {
+    static const AFX_MSGMAP map{CDialog::GetMessageMap(), {MapMessage(WM_KICKIDLE, &CSettingsDlg::OnKickIdle)}};
+    return &map;
+  }
+  void DoDataExchange(CDataExchange* dx) override {
+    DDX_Text(dx, kName, m_name);
+    DDV_MaxChars(dx, m_name, 8);
+    DDX_Check(dx, kRemember, m_remember);
+    DDX_Radio(dx, kFirstChoice, m_choice);
+  }
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_INITDIALOG || message == WM_KICKIDLE || message == WM_DESTROY ||
+        (message == WM_COMMAND && lParam == 0)) {
+      Recorder::Get().Add(m_hWnd, message, wParam, lParam);
+    }
+    return CDialog::WindowProc(message, wParam, lParam);
+  }
+  LRESULT OnKickIdle(WPARAM, LPARAM) {
+    if (next < script.size()) script[next++](*this);
+    return next < script.size();  // more idle kicks while steps are left
+  }
+  BOOL OnInitDialog() override {
+    CDialog::OnInitDialog();
+    if (endAtInit) EndDialog(endAtInit);
+    return TRUE;
+  }
+
+  CString m_name = "Ann";
+  int m_remember = 1;
+  int m_choice = 2;
+  int endAtInit = 0;
+  std::vector<std::function<void(CSettingsDlg&)>> script;
+  size_t next = 0;
+};
+
+std::string Text(HWND dialog, int id) {
+  char text[64] = {};
+  GetDlgItemTextA(dialog, id, text, sizeof text);
+  return text;
+}
+
+void PressKey(HWND window, UINT key) { PostMessageA(window, WM_KEYDOWN, key, 0); }
+
+class ModalDialog : public ::testing::Test {
+protected:
+  void SetUp() override {
+    testing_framework::AddStandInControls();
+    owner = CreateWindowExA(0, RecordingClass(), "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr,
+                            nullptr, nullptr, nullptr);
+    ownerObject.Attach(owner);
+    Recorder::Get().SetParent(owner);
+    Recorder::Get().Clear();
+  }
+  void TearDown() override {
+    Recorder::Get().SetParent(nullptr);
+    ownerObject.Detach();
+    DestroyWindow(owner);
+  }
+  HWND owner = nullptr;
+  CWnd ownerObject;
+};
+
+TEST_F(ModalDialog, LoadsTheMembersAndEnterSavesThemAndEndsTheDialog) {
+  CSettingsDlg dialog(&ownerObject);
+  bool ownerWasDisabled = false;
+  dialog.script = {[&](CSettingsDlg& d) {
+                     EXPECT_EQ(Text(d.m_hWnd, kName), "Ann");
+                     EXPECT_EQ(IsDlgButtonChecked(d.m_hWnd, kRemember), BST_CHECKED);
+                     EXPECT_EQ(IsDlgButtonChecked(d.m_hWnd, kFirstChoice + 2), BST_CHECKED);
+                     ownerWasDisabled = !IsWindowEnabled(owner);
+                     SetDlgItemTextA(d.m_hWnd, kName, "Bob");
+                     CheckRadioButton(d.m_hWnd, kFirstChoice, kFirstChoice + 2, kFirstChoice);
+                     CheckDlgButton(d.m_hWnd, kRemember, BST_UNCHECKED);
+                     // Enter in the edit: the dialog manager's key, through PreTranslateMessage.
+                     PressKey(::GetDlgItem(d.m_hWnd, kName), VK_RETURN);
+                   },
+                   [](CSettingsDlg&) { ADD_FAILURE() << "the dialog did not end"; }};
+  EXPECT_EQ(dialog.DoModal(), IDOK);
+  EXPECT_TRUE(ownerWasDisabled);
+  EXPECT_TRUE(IsWindowEnabled(owner));
+  EXPECT_EQ(dialog.m_hWnd, nullptr);
+  EXPECT_EQ(std::string(dialog.m_name), "Bob");
+  EXPECT_EQ(dialog.m_remember, 0);
+  EXPECT_EQ(dialog.m_choice, 0);
+}
+
+TEST_F(ModalDialog, AValueThatFailsItsCheckKeepsTheDialogOpenWithTheFocusOnIt) {
+  CSettingsDlg dialog(&ownerObject);
+  int focusAfterFailure = 0;
+  dialog.script = {[](CSettingsDlg& d) {
+                     SetDlgItemTextA(d.m_hWnd, kName, "Much too long");
+                     d.SendMessage(WM_COMMAND, IDOK);
+                   },
+                   [&](CSettingsDlg& d) {
+                     focusAfterFailure = GetDlgCtrlID(GetFocus());
+                     EXPECT_TRUE(d.IsWindowVisible());
+                     PressKey(d.m_hWnd, VK_ESCAPE);
+                   },
+                   [](CSettingsDlg&) { ADD_FAILURE() << "Escape did not cancel"; }};
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  EXPECT_EQ(focusAfterFailure, kName);  // the control with the bad value
+}
+
+TEST_F(ModalDialog, EndModalLoopEndsItWithIdleKicksOnlyWhileTheQueueIsEmpty) {
+  CSettingsDlg dialog(&ownerObject);
+  dialog.script = {[](CSettingsDlg& d) { d.PostMessage(WM_USER + 9); },
+                   [](CSettingsDlg& d) { d.EndModalLoop(5); }};
+  EXPECT_EQ(dialog.DoModal(), 5);
+  auto got = Recorder::Get().Take();
+  std::erase_if(got, [&](const Recorded& r) {
+    return r.message != WM_INITDIALOG && r.message != WM_KICKIDLE && r.message != WM_ENTERIDLE &&
+           r.message != WM_DESTROY && r.message != WM_USER + 9;
+  });
+  const auto dialogLParam = [&] {
+    for (const Recorded& r : got)
+      if (r.message == WM_ENTERIDLE) return r.lParam;
+    return LPARAM{0};
+  }();
+  ExpectSequence(got,
+                 {{WM_INITDIALOG},
+                  {WM_ENTERIDLE, kParent | kWParam, 0},  // once per idle spell, to the owner
+                  {WM_KICKIDLE, kWParam | kLParam, 0, 0},
+                  {WM_ENTERIDLE, kParent | kWParam | kLParam, 0, dialogLParam},
+                  {WM_KICKIDLE, kWParam | kLParam, 0, 0},
+                  {WM_DESTROY}},
+                 "modal loop");
+}
+
+TEST_F(ModalDialog, EndDialogInOnInitDialogEndsItBeforeItsLoop) {
+  CSettingsDlg dialog(&ownerObject);
+  dialog.endAtInit = 3;
+  dialog.script = {[](CSettingsDlg&) { ADD_FAILURE() << "the loop ran"; }};
+  EXPECT_EQ(dialog.DoModal(), 3);
+  EXPECT_TRUE(IsWindowEnabled(owner));
+}
+
+TEST_F(ModalDialog, AModelessDialogsModalLoopEndsWithEndModalLoopAndHandsWmQuitOn) {
+  CSettingsDlg dialog;
+  ASSERT_TRUE(dialog.Create(200, &ownerObject));
+  dialog.script = {[](CSettingsDlg& d) { d.EndModalLoop(12); }};
+  EXPECT_EQ(dialog.RunModalLoop(), 12);
+  dialog.script = {[](CSettingsDlg&) { PostQuitMessage(4); }};
+  dialog.next = 0;
+  EXPECT_EQ(dialog.RunModalLoop(), -1);
+  MSG quit;
+  ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));  // the loop outside gets it
+  EXPECT_EQ(quit.wParam, 4u);
+  dialog.DestroyWindow();
+}
+
+TEST_F(ModalDialog, ATemplateInMemoryIsUsedInPlaceOfTheResource) {
+  HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(200), RT_DIALOG);
+  ASSERT_NE(found, nullptr);
+  auto bytes = static_cast<LPCDLGTEMPLATE>(LockResource(LoadResource(nullptr, found)));
+  CSettingsDlg modal;
+  modal.m_lpszTemplateName = MAKEINTRESOURCEA(999);  // no such resource: only the bytes can make it
+  ASSERT_TRUE(modal.InitModalIndirect(bytes, &ownerObject));
+  modal.script = {[](CSettingsDlg& d) {
+    EXPECT_EQ(Text(d.m_hWnd, kName), "Ann");
+    d.EndDialog(IDOK);
+  }};
+  EXPECT_EQ(modal.DoModal(), IDOK);
+  CSettingsDlg modeless;
+  ASSERT_TRUE(modeless.CreateIndirect(bytes, &ownerObject));
+  EXPECT_NE(::GetDlgItem(modeless.m_hWnd, kName), nullptr);
+  modeless.DestroyWindow();
+}
+
+TEST_F(ModalDialog, AModalLoopWhoseWindowIsDestroyedUnderItEnds) {
+  CSettingsDlg dialog;
+  ASSERT_TRUE(dialog.Create(200, &ownerObject));
+  dialog.script = {[](CSettingsDlg& d) { d.DestroyWindow(); }};
+  EXPECT_EQ(dialog.RunModalLoop(), -1);
+  EXPECT_EQ(dialog.m_hWnd, nullptr);
+}
+
+TEST(DialogTemplate, AMissingTemplateGivesMinusOne) {
+  CDialog dialog(999);
+  EXPECT_EQ(dialog.DoModal(), -1);
+  EXPECT_FALSE(dialog.Create(999));
+}
+
+}  // namespace
