@@ -1,0 +1,6 @@
+#pragma once
+// Everything of the controls library: the standard controls, the common controls' registration, the
+// clipboard and the message box.
+#include <controls/Button.h>
+#include <controls/CommCtrl.h>
+#include <controls/Static.h>
