@@ -25,6 +25,7 @@ struct ClassEntry {
 const ClassEntry kClasses[] = {
     {"Button", ButtonProc, CS_DBLCLKS | CS_PARENTDC, 32512, 0},
     {"Static", StaticProc, CS_DBLCLKS | CS_PARENTDC, 32512, 0},
+    {"Edit", EditProc, CS_DBLCLKS | CS_PARENTDC, 32513, 0},
 };
 
 void RegisterClasses() {

@@ -239,15 +239,15 @@ TEST_F(ButtonDialog, TabArrowsMnemonicsAndTheDefaultButtonWork) {
   Press(m_dialog, VK_RETURN);
   ASSERT_FALSE(g_commands.empty());
   EXPECT_EQ(g_commands.back(), MAKEWPARAM(208, BN_CLICKED));
-  // Elsewhere Enter presses the dialog's default (OK) and Escape is Cancel.
-  Press(m_dialog, VK_TAB, VK_SHIFT);
+  // The label's mnemonic focuses the edit after it; there Enter presses the dialog's default (OK)
+  // and Escape is Cancel.
+  Press(m_dialog, 'N', VK_MENU);
+  EXPECT_EQ(GetFocus(), Item(201));
+  EXPECT_EQ(GetWindowLongA(Item(1), GWL_STYLE) & BS_TYPEMASK, static_cast<LONG>(BS_DEFPUSHBUTTON));
   Press(m_dialog, VK_RETURN);
   EXPECT_EQ(g_commands.back(), MAKEWPARAM(IDOK, BN_CLICKED));
   Press(m_dialog, VK_ESCAPE);
   EXPECT_EQ(g_commands.back(), static_cast<WPARAM>(IDCANCEL));
-  // The label's mnemonic focuses the edit after it.
-  Press(m_dialog, 'N', VK_MENU);
-  EXPECT_EQ(GetFocus(), Item(201));
 }
 
 }  // namespace

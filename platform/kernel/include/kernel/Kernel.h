@@ -16,3 +16,4 @@
 #include <kernel/Process.h>
 #include <kernel/Snapshot.h>
 #include <kernel/Version.h>
+#include <kernel/GlobalMemory.h>
