@@ -199,6 +199,7 @@ BOOL CloseClipboard() {
     return FALSE;
   }
   BOOL saved = clip.changed ? Save(clip) : TRUE;
+  FreeLent(clip);
   ::flock(clip.lockFile, LOCK_UN);
   ::close(clip.lockFile);
   clip.lockFile = -1;

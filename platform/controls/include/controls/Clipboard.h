@@ -1,7 +1,7 @@
 #pragma once
 // The clipboard, shared by every process of the home. Data is handed over in global memory blocks
 // (<kernel/GlobalMemory.h>): SetClipboardData takes the block, GetClipboardData lends one that stays
-// valid until the clipboard is next emptied or closed by this process. CF_TEXT is UTF-8 (the ANSI
+// valid until the clipboard is emptied or closed. CF_TEXT is UTF-8 (the ANSI
 // code page); CF_TEXT and CF_UNICODETEXT are each made from the other when only one was set.
 // Rendering on request (a NULL block) is not offered.
 #include <base/WinDef.h>
