@@ -26,6 +26,9 @@ const ClassEntry kClasses[] = {
     {"Button", ButtonProc, CS_DBLCLKS | CS_PARENTDC, 32512, 0},
     {"Static", StaticProc, CS_DBLCLKS | CS_PARENTDC, 32512, 0},
     {"Edit", EditProc, CS_DBLCLKS | CS_PARENTDC, 32513, 0},
+    {"ListBox", ListBoxProc, CS_DBLCLKS | CS_PARENTDC, 32512, 0},
+    {"ComboLBox", ListBoxProc, CS_DBLCLKS | CS_SAVEBITS, 32512, 0},
+    {"ComboBox", ComboBoxProc, CS_DBLCLKS | CS_PARENTDC | CS_VREDRAW | CS_HREDRAW, 32512, 0},
 };
 
 void RegisterClasses() {

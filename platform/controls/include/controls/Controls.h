@@ -3,6 +3,8 @@
 // clipboard and the message box.
 #include <controls/Button.h>
 #include <controls/Clipboard.h>
+#include <controls/ComboBox.h>
 #include <controls/CommCtrl.h>
 #include <controls/Edit.h>
+#include <controls/ListBox.h>
 #include <controls/Static.h>
