@@ -7,4 +7,5 @@
 #include <controls/CommCtrl.h>
 #include <controls/Edit.h>
 #include <controls/ListBox.h>
+#include <controls/MessageBox.h>
 #include <controls/Static.h>
