@@ -193,6 +193,22 @@ void PaintGroup(HWND window, ButtonState& state, HDC hdc) {
   RECT rect;
   GetClientRect(window, &rect);
   HBRUSH brush = AskColours(window, hdc, WM_CTLCOLORSTATIC);
+  {
+    // The inside is the parent's background; the controls the box holds stay as they are.
+    SaveDC(hdc);
+    RECT mine;
+    GetWindowRect(window, &mine);
+    for (HWND sibling = GetWindow(window, GW_HWNDFIRST); sibling; sibling = GetWindow(sibling, GW_HWNDNEXT)) {
+      RECT other, overlap;
+      if (sibling == window || !IsWindowVisible(sibling)) continue;
+      GetWindowRect(sibling, &other);
+      if (!IntersectRect(&overlap, &mine, &other)) continue;
+      OffsetRect(&overlap, -mine.left, -mine.top);
+      ExcludeClipRect(hdc, overlap.left, overlap.top, overlap.right, overlap.bottom);
+    }
+    FillRect(hdc, &rect, brush);
+    RestoreDC(hdc, -1);
+  }
   Selected font(hdc, FontOr(state.font));
   TEXTMETRICA metrics{};
   GetTextMetricsA(hdc, &metrics);
