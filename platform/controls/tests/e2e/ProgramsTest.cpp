@@ -1,5 +1,6 @@
-// The clipboard between processes: text copied from an edit in one program is pasted into an edit of
-// another, both ways, and a program holding the clipboard open keeps others out.
+// Programs using the controls: the clipboard between processes (text copied from an edit in one
+// program is pasted into an edit of another, both ways, and a program holding the clipboard open
+// keeps others out), and a program whose dialog template alone names the controls.
 #include "ControlTest.h"
 
 #include <kernel/Kernel.h>
@@ -10,10 +11,10 @@ using namespace testing_controls;
 
 namespace {
 
-// Runs controls_child_clipboard with `arguments` and gives its exit code.
-DWORD RunChild(const char* arguments) {
+// Runs controls_child_<program> with `arguments` and gives its exit code.
+DWORD RunProgram(const char* program, const char* arguments) {
   char commandLine[256];
-  std::snprintf(commandLine, sizeof commandLine, "controls_child_clipboard.exe %s", arguments);
+  std::snprintf(commandLine, sizeof commandLine, "controls_child_%s.exe %s", program, arguments);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
@@ -31,6 +32,8 @@ DWORD RunChild(const char* arguments) {
   CloseHandle(process.hThread);
   return code;
 }
+
+DWORD RunChild(const char* arguments) { return RunProgram("clipboard", arguments); }
 
 class ClipboardBetweenProcesses : public ControlTest {};
 
@@ -56,5 +59,9 @@ TEST_F(ClipboardBetweenProcesses, AnOpenClipboardKeepsOtherProgramsOut) {
   CloseClipboard();
   EXPECT_EQ(RunChild("paste mine"), 0u);
 }
+
+// A program that names nothing of the controls library but its dialog template's classes still gets
+// them: the library is loaded and registers them however the program was linked.
+TEST(ControlsInPrograms, ATemplateAloneBringsTheClasses) { EXPECT_EQ(RunProgram("template", ""), 0u); }
 
 }  // namespace
