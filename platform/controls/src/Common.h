@@ -141,5 +141,6 @@ LRESULT StaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ListBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ComboBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT ProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace tolvar::controls

@@ -29,6 +29,7 @@ const ClassEntry kClasses[] = {
     {"ListBox", ListBoxProc, CS_DBLCLKS | CS_PARENTDC, 32512, 0},
     {"ComboLBox", ListBoxProc, CS_DBLCLKS | CS_SAVEBITS, 32512, 0},
     {"ComboBox", ComboBoxProc, CS_DBLCLKS | CS_PARENTDC | CS_VREDRAW | CS_HREDRAW, 32512, 0},
+    {"msctls_progress32", ProgressProc, CS_VREDRAW | CS_HREDRAW, 32512, 0},
 };
 
 void RegisterClasses() {
