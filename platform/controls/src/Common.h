@@ -142,5 +142,6 @@ LRESULT EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ListBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ComboBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT ToolTipProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace tolvar::controls

@@ -1,6 +1,6 @@
 // The progress bar: a range, a position and a step, drawn in the classic way as blocks of the
-// highlight colour (a solid bar with PBS_SMOOTH) on the face colour, left to right or, with
-// PBS_VERTICAL, bottom to top.
+// highlight colour (a solid bar with PBS_SMOOTH) on the face colour inside a thin sunken edge, left
+// to right or, with PBS_VERTICAL, bottom to top.
 #include "Common.h"
 
 #include <algorithm>
@@ -41,6 +41,8 @@ void Paint(HWND window, const ProgressState& state, HDC hdc) {
   GetClientRect(window, &client);
   Owned<HBRUSH> back(state.background == CLR_DEFAULT ? nullptr : CreateSolidBrush(state.background));
   FillRect(hdc, &client, back.get() ? back.get() : GetSysColorBrush(COLOR_BTNFACE));
+  RECT edge = client;
+  DrawEdge(hdc, &edge, BDR_SUNKENOUTER, BF_RECT);
   const int span = state.high - state.low;
   if (span <= 0 || state.position <= state.low) return;
   const bool vertical = Style(window) & PBS_VERTICAL;

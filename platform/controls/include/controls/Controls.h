@@ -1,6 +1,6 @@
 #pragma once
 // Everything of the controls library: the standard controls, the common controls' registration, the
-// clipboard and the message box.
+// clipboard, the message box, the progress bar and the tooltip.
 #include <controls/Button.h>
 #include <controls/Clipboard.h>
 #include <controls/ComboBox.h>
@@ -9,3 +9,4 @@
 #include <controls/ListBox.h>
 #include <controls/MessageBox.h>
 #include <controls/Static.h>
+#include <controls/ToolTip.h>
