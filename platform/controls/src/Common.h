@@ -143,5 +143,6 @@ LRESULT ListBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ComboBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ToolTipProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT ComboBoxExProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace tolvar::controls

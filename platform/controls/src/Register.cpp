@@ -31,6 +31,7 @@ const ClassEntry kClasses[] = {
     {"ComboBox", ComboBoxProc, CS_DBLCLKS | CS_PARENTDC | CS_VREDRAW | CS_HREDRAW, 32512, 0},
     {"msctls_progress32", ProgressProc, CS_VREDRAW | CS_HREDRAW, 32512, 0},
     {"tooltips_class32", ToolTipProc, CS_DBLCLKS | CS_SAVEBITS, 32512, 0},
+    {"ComboBoxEx32", ComboBoxExProc, CS_DBLCLKS, 32512, 0},
 };
 
 void RegisterClasses() {

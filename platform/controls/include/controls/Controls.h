@@ -4,6 +4,7 @@
 #include <controls/Button.h>
 #include <controls/Clipboard.h>
 #include <controls/ComboBox.h>
+#include <controls/ComboBoxEx.h>
 #include <controls/CommCtrl.h>
 #include <controls/Edit.h>
 #include <controls/ListBox.h>
