@@ -237,6 +237,21 @@ TEST_F(Edits, CutCopyAndPasteCarryTextBetweenTwoEdits) {
   EXPECT_EQ(TextOf(to), " au ");
 }
 
+TEST_F(Edits, FocusComingAndGoingIsToldToTheParent) {
+  HWND edit = MakeEdit(ES_AUTOHSCROLL, "text");
+  HWND other = Make("Button", "Other", BS_PUSHBUTTON, 10, 60, 80, 24, 81);
+  Take();
+  SetFocus(edit);
+  SetFocus(other);
+  std::vector<Recorded> got = Take();
+  std::erase_if(got, [&](const Recorded& r) {
+    return r.window != m_parent || r.message != WM_COMMAND || reinterpret_cast<HWND>(r.lParam) != edit;
+  });
+  ExpectSequence(got,
+                 {{WM_COMMAND, kParent | kWParam, Code(EN_SETFOCUS)}, {WM_COMMAND, kParent | kWParam, Code(EN_KILLFOCUS)}},
+                 "focus in and out");
+}
+
 TEST_F(Edits, APasteIntoAOneLineEditStopsAtTheLineBreak) {
   HWND edit = MakeEdit();
   SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("first\r\nsecond"));
