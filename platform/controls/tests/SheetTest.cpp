@@ -74,6 +74,15 @@ TEST_F(Sheet, EveryControlInEveryState) {
     SendMessageA(offList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
   }
   SendMessageA(list, LB_SETCURSEL, 1, 0);
+  // Buttons with an icon and a bitmap, and a check box that looks like a push button (checked).
+  HWND iconButton = Add("Button", "", BS_PUSHBUTTON | BS_ICON, 440, 240, 48, 48);
+  SendMessageA(iconButton, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(LoadIconA(nullptr, IDI_QUESTION)));
+  HWND bitmapButton = Add("Button", "", BS_PUSHBUTTON | BS_BITMAP, 496, 240, 48, 48);
+  HBITMAP colours = LoadBitmapA(nullptr, reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(300)));
+  SendMessageA(bitmapButton, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(colours));
+  EXPECT_EQ(SendMessageA(bitmapButton, BM_GETIMAGE, IMAGE_BITMAP, 0), reinterpret_cast<LRESULT>(colours));
+  HWND pushLike = Add("Button", "Push-like", BS_AUTOCHECKBOX | BS_PUSHLIKE, 552, 240, 90, 24);
+  SendMessageA(pushLike, BM_SETCHECK, BST_CHECKED, 0);
   // Combo boxes: drop-down list (focused), drop-down, simple, disabled.
   HWND combos[4];
   const DWORD kinds[4] = {CBS_DROPDOWNLIST, CBS_DROPDOWN, CBS_SIMPLE, CBS_DROPDOWNLIST | WS_DISABLED};
@@ -134,7 +143,14 @@ TEST_F(Sheet, EveryControlInEveryState) {
   EXPECT_EQ(at(disabled, 40, 0), GetSysColor(COLOR_3DHIGHLIGHT));
   EXPECT_EQ(at(combos[0], 8, 10), highlight) << "a focused drop-down list's face";
   EXPECT_EQ(at(combos[3], 8, 10), face) << "a disabled combo box is grey";
+  EXPECT_EQ(at(pushLike, 0, 0), GetSysColor(COLOR_3DSHADOW)) << "a checked push-like box is sunken";
+  // The 5 x 1 bitmap centred inside the edges (4 pixels in): its fifth pixel is red.
+  EXPECT_EQ(at(bitmapButton, (4 + 44 - 5) / 2 + 4, (4 + 44 - 1) / 2), RGB(255, 0, 0));
+  int iconPixels = 0;
+  for (int x = 8; x < 40; ++x) iconPixels += at(iconButton, x, 24) != face;
+  EXPECT_GT(iconPixels, 4) << "the icon is drawn";
   DeleteObject(sheet);
+  DeleteObject(colours);
 }
 
 }  // namespace
