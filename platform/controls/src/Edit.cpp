@@ -39,8 +39,6 @@ struct EditState {
   int firstLine = 0;  // the top visible line of a multi-line edit
   int xOffset = 0;    // pixels scrolled to the left
   int leftMargin = 1, rightMargin = 1;
-  std::string pending;      // UTF-8 bytes of a typed character still to come
-  std::size_t pendingNeed = 0;
 };
 
 LRESULT Result(WORD low, WORD high) { return static_cast<LRESULT>(MAKELONG(low, high)); }
@@ -488,31 +486,15 @@ void Delete(HWND window, EditState& state) {
 
 void Char(HWND window, EditState& state, WPARAM code) {
   const bool control = KeyDown(VK_CONTROL);
-  if (code > 0xFF) {
+  // A typed character arrives whole, its code point in wParam (ASCII as itself).
+  if (code >= 0x80) {
+    if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return;
     std::string character;
     Append(character, static_cast<char32_t>(code));
     TypeCharacter(window, state, character);
     return;
   }
   const auto byte = static_cast<unsigned char>(code);
-  if (byte >= 0x80) {
-    // Bytes of one UTF-8 character, one WM_CHAR each.
-    if (byte >= 0xC2 && byte <= 0xF4) {
-      state.pending.assign(1, static_cast<char>(byte));
-      state.pendingNeed = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2;
-    } else if (byte < 0xC0 && !state.pending.empty()) {
-      state.pending.push_back(static_cast<char>(byte));
-      if (state.pending.size() == state.pendingNeed) {
-        std::string character = std::move(state.pending);
-        state.pending.clear();
-        TypeCharacter(window, state, character);
-      }
-    } else {
-      state.pending.clear();  // a byte that starts or continues nothing
-    }
-    return;
-  }
-  state.pending.clear();
   switch (byte) {
     case 0x03: Copy(window, state); return;                    // Ctrl+C
     case 0x16: Paste(window, state); return;                   // Ctrl+V
@@ -725,7 +707,6 @@ LRESULT EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_KILLFOCUS:
       state->focused = false;
       state->selecting = false;
-      state->pending.clear();
       HideCaret(window);
       DestroyCaret();
       if (!(Style(window) & ES_NOHIDESEL)) Redraw(window);

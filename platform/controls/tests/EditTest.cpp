@@ -27,7 +27,7 @@ protected:
 
 constexpr WPARAM Code(WORD code) { return MAKEWPARAM(80, code); }
 
-TEST_F(Edits, TypingKeysAndUtf8BytesMakesTextAndTellsTheParentOfEachChange) {
+TEST_F(Edits, TypingKeysAndCharactersMakesTextAndTellsTheParentOfEachChange) {
   HWND edit = MakeEdit();
   Spy(edit);
   SetFocus(edit);
@@ -42,8 +42,8 @@ TEST_F(Edits, TypingKeysAndUtf8BytesMakesTextAndTellsTheParentOfEachChange) {
                   {WM_COMMAND, kParent | kWParam, Code(EN_CHANGE)}},
                  "two keys typed");
   EXPECT_EQ(TextOf(edit), "Hi");
-  // "é" (C3 A9), "€" (E2 82 AC) and "😀" (F0 9F 98 80) arrive a byte at a time; a code point above
-  // 0xFF arrives whole. A character is one change, whatever its length.
+  // "é" (U+00E9), "€" and "😀" arrive as their code points and are kept as UTF-8. A character is one
+  // change, whatever its length.
   Type(edit, " \xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
   PostMessageA(edit, WM_CHAR, 0x0416, 1);  // Ж
   PumpDialog(nullptr);
@@ -51,8 +51,10 @@ TEST_F(Edits, TypingKeysAndUtf8BytesMakesTextAndTellsTheParentOfEachChange) {
   int changes = 0;
   for (const Recorded& r : Notifications()) changes += r.wParam == Code(EN_CHANGE);
   EXPECT_EQ(changes, 5);
-  // A sequence broken off by another byte types nothing of it.
-  Type(edit, "\xE2\x82" "!");
+  // What is no character (a lone surrogate, beyond U+10FFFF) types nothing.
+  PostMessageA(edit, WM_CHAR, 0xD800, 1);
+  PostMessageA(edit, WM_CHAR, 0x110000, 1);
+  Type(edit, "!");
   EXPECT_EQ(TextOf(edit), "Hi \xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xD0\x96!");
   // Backspace takes whole characters.
   Type(edit, "\b\b");

@@ -87,8 +87,16 @@ void Click(HWND window, POINT client, HWND dialog) {
   PumpDialog(dialog);
 }
 
+// One WM_CHAR per character with its code point, as typed text arrives (the text is valid UTF-8).
 void Type(HWND window, const std::string& text, HWND dialog) {
-  for (unsigned char byte : text) PostMessageA(window, WM_CHAR, byte, 1);
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    char32_t code = length == 1 ? lead : lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length && i + k < text.size(); ++k) code = (code << 6) | (text[i + k] & 0x3F);
+    PostMessageA(window, WM_CHAR, code, 1);
+    i += length;
+  }
   PumpDialog(dialog);
 }
 
