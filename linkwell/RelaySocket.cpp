@@ -17,6 +17,13 @@ constexpr DWORD kSendPause = 1;        // after each packet, so that a run of pa
 constexpr DWORD kSendPatience = 3000;  // how long a peer that reads nothing may keep a send waiting
 constexpr char kLoopback[] = "127.0.0.1";
 
+// Each packet goes out at once: the link is a conversation of small packets, and a packet held back
+// for the acknowledgement of the one before costs the round trip a delayed acknowledgement.
+void SendWithoutDelay(SOCKET socket) {
+  const int on = 1;
+  setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
+}
+
 }  // namespace
 
 CRelaySocket::CRelaySocket(CRelaySocket* owner)
@@ -46,6 +53,7 @@ int CRelaySocket::OpenLink(LPCSTR address, UINT port, int mode) {
   }
   if (ok) {
     m_listening = listen;
+    if (!listen) SendWithoutDelay(m_hSocket);
     return 0;
   }
   const int error = GetLastError();
@@ -64,6 +72,7 @@ void CRelaySocket::OnAccept(int error) {
     ReportSocketError(GetLastError());
     return;
   }
+  SendWithoutDelay(connection->m_hSocket);
   std::lock_guard lock(m_lock);
   m_connections.push_back(std::move(connection));
 }
@@ -145,10 +154,13 @@ DWORD CRelaySocket::ReceivePacket(BYTE* destination) {
   if (!m_listening) {
     sources.push_back(this);  // a connecting socket reads its own stream
   } else {
-    if (m_currentPeer != this) sources.push_back(m_currentPeer);  // the conversation goes on first
-    for (const auto& c : m_connections) {
-      if (c.get() != m_currentPeer) sources.push_back(c.get());
-    }
+    // The connections take turns: the one after the current peer first, the current peer last, so
+    // a connection that always has a packet waiting cannot keep the others from theirs.
+    const auto current = std::find_if(m_connections.begin(), m_connections.end(),
+                                      [this](const std::unique_ptr<CRelaySocket>& c) { return c.get() == m_currentPeer; });
+    const auto next = current == m_connections.end() ? m_connections.begin() : current + 1;
+    for (auto it = next; it != m_connections.end(); ++it) sources.push_back(it->get());
+    for (auto it = m_connections.begin(); it != next; ++it) sources.push_back(it->get());
   }
   DWORD size = 0;
   for (CRelaySocket* source : sources) {

@@ -9,7 +9,9 @@
 // connection is never freed while a packet goes to it, and two packets never interleave.
 //
 // The current peer is the connection whose packet ReceivePacket took last (the listener itself until
-// one came): whoever handles a packet answers the connection it came from. A connection whose peer
+// one came): whoever handles a packet answers the connection it came from. ReceivePacket serves the
+// connections in turn, starting after the current peer. Every connection sends without delay
+// (TCP_NODELAY): the link is a conversation of small packets. A connection whose peer
 // closed is freed once every whole packet it sent has been taken, on the worker thread, inside
 // ReceivePacket; `onConnectionFreed` tells the worker first, so that it can drop any pointer it kept.
 #include <linkwell/LinkPacket.h>
