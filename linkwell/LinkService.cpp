@@ -225,7 +225,7 @@ void CLinkService::OnConnectionFreed(CRelaySocket* connection) {
   if (m_requester == connection) m_requester = nullptr;
 }
 
-void CLinkService::Refuse(CRelaySocket* peer) { m_listener->SendPacketTo(peer, nullptr, 0, PKT_REFUSED, LINK_FLAG); }
+void CLinkService::Refuse(CRelaySocket* peer) { m_listener->SendRefusalTo(peer); }
 
 void CLinkService::TouchLink() {
   m_lastActivity = GetTickCount();

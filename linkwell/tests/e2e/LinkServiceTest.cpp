@@ -213,7 +213,9 @@ TEST_F(LinkServiceTest, AClientThatFloodsTheLinkCostsTheOwnerOnlyItsShare) {
   for (int i = 0; i < kFlood; ++i) flooder->Send(PKT_TO_PHONE);
   ExpectRefused(*flooder);  // the flood is being served
   owner->SendFrame("ShowSwVersion");
-  EXPECT_EQ(owner->ReceiveReply(kAnswer), "ShowSwVersion:RET:ZDE_0402");
+  std::optional<LinkPacket> other;
+  EXPECT_EQ(owner->ReceiveReply(kAnswer, &other), "ShowSwVersion:RET:ZDE_0402");
+  EXPECT_FALSE(other.has_value()) << static_cast<int>(other->type);
   flooder->Close();
 }
 
