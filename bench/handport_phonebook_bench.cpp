@@ -1,7 +1,8 @@
 // The whole phone book (500 contacts) down from the simulated phone at 115,200 baud, through the
 // link service's own core and the phone-access library loaded by name, as the contacts page of an
-// application asks for it. Its time is set beside the time its bytes need on the wire: the bytes
-// of the link service's traffic log each way, at 11,520 bytes a second (ten bits a byte).
+// application asks for it; and a 100,000-byte media file up to the phone and down again. Each
+// time is set beside the time its bytes need on the wire: the bytes of the link service's traffic
+// log each way, at 11,520 bytes a second (ten bits a byte).
 #include "support/LinkServiceHost.h"
 #include "support/ManagerHarness.h"
 
@@ -11,6 +12,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -18,6 +20,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -48,6 +51,17 @@ WireBytes CountLoggedBytes(const std::string& path, std::streamoff offset) {
 std::streamoff FileSize(const std::string& path) {
   std::error_code ignored;
   return static_cast<std::streamoff>(std::filesystem::file_size(path, ignored));
+}
+
+// Sets the transfer's time beside its wire time and prints both.
+void ReportWireRatio(benchmark::State& state, const char* what, double seconds, const WireBytes& bytes) {
+  const double wire = static_cast<double>(bytes.toPhone + bytes.fromPhone) / kWireBytesPerSecond;
+  state.counters["to_phone_bytes"] = static_cast<double>(bytes.toPhone);
+  state.counters["from_phone_bytes"] = static_cast<double>(bytes.fromPhone);
+  state.counters["wire_s"] = wire;
+  state.counters["ratio"] = wire > 0 ? seconds / wire : 0;
+  std::printf("%s: %.2f s; on the wire %lld bytes to the phone and %lld from it, %.2f s at 11,520 bytes/s; ratio %.2f\n",
+              what, seconds, bytes.toPhone, bytes.fromPhone, wire, wire > 0 ? seconds / wire : 0.0);
 }
 
 void PhoneBookDownload(benchmark::State& state) {
@@ -108,15 +122,8 @@ void PhoneBookDownload(benchmark::State& state) {
     for (short slot = 0; slot < kContacts; ++slot) {
       if (manager.PA_ExistsPhoneBook(slot, &exists) != PA_MS_OK || !exists) return state.SkipWithError("a contact is missing");
     }
-    const WireBytes bytes = CountLoggedBytes(log, before);
-    const double wire = static_cast<double>(bytes.toPhone + bytes.fromPhone) / kWireBytesPerSecond;
-    state.counters["to_phone_bytes"] = static_cast<double>(bytes.toPhone);
-    state.counters["from_phone_bytes"] = static_cast<double>(bytes.fromPhone);
-    state.counters["wire_s"] = wire;
-    state.counters["ratio"] = wire > 0 ? seconds / wire : 0;
-    std::printf("phone book of %d contacts: %.2f s; on the wire %lld bytes to the phone and %lld from it, %.2f s at "
-                "11,520 bytes/s; ratio %.2f\n",
-                kContacts, seconds, bytes.toPhone, bytes.fromPhone, wire, wire > 0 ? seconds / wire : 0.0);
+    ReportWireRatio(state, ("phone book of " + std::to_string(kContacts) + " contacts").c_str(), seconds,
+                    CountLoggedBytes(log, before));
     manager.PowerOff();
     manager.PA_ClosePort();
   }
@@ -126,5 +133,64 @@ void PhoneBookDownload(benchmark::State& state) {
   std::filesystem::remove_all(home, ignored);
 }
 BENCHMARK(PhoneBookDownload)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+
+// One file of 100,000 bytes up into the camera folder and down again, each timed on its own.
+void MediaUploadAndDownload(benchmark::State& state) {
+  constexpr short kCamera = 11;
+  constexpr std::size_t kFileSize = 100'000;
+  const std::string home =
+      (std::filesystem::temp_directory_path() / ("handport-bench-" + std::to_string(std::random_device{}()))).string();
+  std::filesystem::create_directories(home + "/drive_c");
+  QuietLinkHome quiet(home);
+  std::ofstream(home + "/Phones.ini") << "-Selka,ZSE_0100\r\n";
+  WriteSetting("Build", std::string("ZSE_0100"));
+  WriteSetting("InitTimeOut", DWORD{300});
+  WriteSetting("EnableLogging", DWORD{1});
+  const std::string log = home + "/drive_c/Tolvar.log";
+
+  ManagerLibrary library;
+  if (!library.Load()) return state.SkipWithError("the library did not load");
+  phonesim::PhoneSimProcess phone;
+  if (!phone.Start({.model = "Selka", .home = home, .arguments = {"--baud", "115200"}}))
+    return state.SkipWithError(phone.Error().c_str());
+  LinkServiceHost service(home + "/Phones.ini");
+  QuietLinkHome::PointLibraryAt(service.Port());
+  CManager& manager = *library.Start();
+  std::vector<BYTE> bytes(kFileSize);
+  for (std::size_t i = 0; i < kFileSize; ++i) bytes[i] = static_cast<BYTE>(i * 7 + (i >> 8));
+  for (auto _ : state) {
+    if (manager.TestModeOn() != PA_MS_OK) return state.SkipWithError("no command mode");
+    PA_RESOURCE_INFO up;
+    up.dwFolderId = kCamera;
+    up.strFileName = "bench.bin";
+    up.strTitle = "Bench";
+    up.pData = bytes.data();
+    up.dwSize = static_cast<DWORD>(bytes.size());
+    std::streamoff before = FileSize(log);
+    auto start = std::chrono::steady_clock::now();
+    if (manager.PA_UploadResource(&up) != PA_MS_OK) return state.SkipWithError("the upload failed");
+    const double upSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ReportWireRatio(state, "media file of 100,000 bytes up", upSeconds, CountLoggedBytes(log, before));
+
+    PA_RESOURCE_INFO down;
+    before = FileSize(log);
+    start = std::chrono::steady_clock::now();
+    const PA_MS_RESULT result = manager.PA_DownloadResource(&down, kCamera, static_cast<short>(up.dwIndex), 0);
+    const double downSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const bool same = result == PA_MS_OK && down.pData && down.dwSize == kFileSize &&
+                      std::equal(bytes.begin(), bytes.end(), down.pData);
+    if (down.pData) manager.DeleteDataArray(down.pData);
+    if (!same) return state.SkipWithError("the download failed or differs");
+    ReportWireRatio(state, "media file of 100,000 bytes down", downSeconds, CountLoggedBytes(log, before));
+    state.SetIterationTime(upSeconds + downSeconds);
+    manager.PowerOff();
+    manager.PA_ClosePort();
+  }
+  library.Unload();
+  phone.Stop();
+  std::error_code ignored;
+  std::filesystem::remove_all(home, ignored);
+}
+BENCHMARK(MediaUploadAndDownload)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
 }  // namespace

@@ -14,6 +14,36 @@ function(tolvar_platform_module name)
   target_link_libraries(platform_${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_LIBS})
 endfunction()
 
+# The test framework's header costs about as much to parse as a whole test file: it is precompiled
+# once, and every test program reuses that one header.
+option(TOLVAR_TEST_PCH "Precompile the test framework's header once for every test program" ON)
+function(tolvar_use_test_pch target)
+  if(NOT TOLVAR_TEST_PCH)
+    return()
+  endif()
+  if(NOT TARGET tolvar_test_pch)
+    # A test program of its own, so that the header is built with exactly the test programs' flags.
+    file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/tolvar_test_pch.cpp
+         CONTENT "// Generated: the program that carries the test programs' precompiled header.\nint main() { return 0; }\n")
+    add_executable(tolvar_test_pch ${CMAKE_BINARY_DIR}/tolvar_test_pch.cpp)
+    target_link_libraries(tolvar_test_pch PRIVATE GTest::gtest Threads::Threads)
+    target_precompile_headers(tolvar_test_pch PRIVATE <gtest/gtest.h>)
+    tolvar_pch_launcher(tolvar_test_pch)
+  endif()
+  target_precompile_headers(${target} REUSE_FROM tolvar_test_pch)
+  tolvar_pch_launcher(${target})
+endfunction()
+
+# A compiler cache reuses the results of files built with a precompiled header only when it is told
+# that the header's defines and time stamps may be trusted (it hashes the header itself).
+function(tolvar_pch_launcher target)
+  if(CMAKE_CXX_COMPILER_LAUNCHER MATCHES "ccache")
+    set_property(TARGET ${target} PROPERTY CXX_COMPILER_LAUNCHER
+      ${CMAKE_COMMAND} -E env CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
+      ${CMAKE_CXX_COMPILER_LAUNCHER})
+  endif()
+endfunction()
+
 # tolvar_test(<target> LABEL <unit|e2e|display> SOURCES <files>... [DEPS <targets>...])
 # One GoogleTest program; each test case becomes a CTest test carrying the label.
 function(tolvar_test target)
@@ -26,8 +56,12 @@ function(tolvar_test target)
   endif()
   add_executable(${target} ${ARG_SOURCES})
   target_link_libraries(${target} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main Threads::Threads)
+  tolvar_use_test_pch(${target})
+  # Listing a sanitized program's tests can take a while on a loaded machine; the default of 5 s is
+  # not enough there, and a listing that times out fails the whole test run.
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
     WORKING_DIRECTORY ${TOLVAR_BIN_DIR}
     PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT})
 endfunction()

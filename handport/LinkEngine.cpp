@@ -19,7 +19,7 @@
 
 namespace {
 
-constexpr int kPollInterval = 10;      // ms between two looks at the packet queue
+constexpr int kPollInterval = 10;      // the reply wait's unit: it lasts (time-out / 10) + 1 of them
 constexpr int kHelloTimeout = 20'000;  // the link service may search the ports meanwhile
 constexpr int kHelloSize = 32;         // "COMn,<model>" and its NUL
 constexpr int kDrainChunk = 8192;
@@ -111,30 +111,36 @@ int CLinkEngine::ReadBytes(BYTE* buffer, int maximum) {
   SetLastError(0);
   if (m_pending == 0) {
     ForgetPending();
-    const int polls = std::max(m_replyTimeout, 0) / kPollInterval + 1;
+    // The wait ends when a packet comes, not at the next look at the queue; its length stays what
+    // it was when the queue was looked at every 10 ms: (time-out / 10) + 1 looks.
+    const DWORD limit = static_cast<DWORD>(std::max(m_replyTimeout, 0) / kPollInterval + 1) * kPollInterval;
+    const DWORD start = GetTickCount();
+    const HANDLE waits[] = {m_serviceLink->PacketEvent(), m_cancelEvent};
+    const DWORD waitCount = m_cancelEvent ? 2 : 1;
     std::vector<BYTE> packet;
     bool got = false;
-    for (int poll = 0; poll < polls && !got; ++poll) {
-      Sleep(kPollInterval);
+    for (;;) {
       const bool taken = m_serviceLink->PopPacket(packet);
-      if (CancelSignalled()) {
-        ForgetPending();
-        SetLastError(ERROR_PA_CANCELLED);
-        return 0;
+      if (CancelSignalled()) return Cancelled();
+      if (taken) {
+        const LinkPacketHeader header =
+            UnpackLinkPacketHeader(std::span<const BYTE, LINK_HEADER_SIZE>(packet.data(), LINK_HEADER_SIZE));
+        if (header.type == PKT_REFUSED) {
+          SetLastError(ERROR_LINK_DOWN);
+          return 0;
+        }
+        const DWORD length = static_cast<DWORD>(packet.size()) - LINK_HEADER_SIZE;
+        if (length == 0) continue;
+        std::copy(packet.begin() + LINK_HEADER_SIZE, packet.end(), m_replyBuffer.get());
+        m_pending = length;
+        m_readPosition = 0;
+        got = true;
+        break;
       }
-      if (!taken) continue;
-      const LinkPacketHeader header =
-          UnpackLinkPacketHeader(std::span<const BYTE, LINK_HEADER_SIZE>(packet.data(), LINK_HEADER_SIZE));
-      if (header.type == PKT_REFUSED) {
-        SetLastError(ERROR_LINK_DOWN);
-        return 0;
-      }
-      const DWORD length = static_cast<DWORD>(packet.size()) - LINK_HEADER_SIZE;
-      if (length == 0) continue;
-      std::copy(packet.begin() + LINK_HEADER_SIZE, packet.end(), m_replyBuffer.get());
-      m_pending = length;
-      m_readPosition = 0;
-      got = true;
+      const DWORD waited = GetTickCount() - start;
+      if (waited >= limit) break;
+      // The cancel event wakes the wait too; being auto-reset, the wait takes its signal.
+      if (WaitForMultipleObjects(waitCount, waits, FALSE, limit - waited) == WAIT_OBJECT_0 + 1) return Cancelled();
     }
     if (!got) {
       SetLastError(ERROR_PHONE_NO_REPLY);
@@ -146,6 +152,12 @@ int CLinkEngine::ReadBytes(BYTE* buffer, int maximum) {
   m_readPosition += count;
   m_pending -= count;
   return static_cast<int>(count);
+}
+
+int CLinkEngine::Cancelled() {
+  ForgetPending();
+  SetLastError(ERROR_PA_CANCELLED);
+  return 0;
 }
 
 int CLinkEngine::WakePhone(int replyTimeout) {

@@ -80,7 +80,8 @@ class CLinkEngine {
   int Timeout() const { return m_replyTimeout; }
   bool SendToPhone(const BYTE* bytes, DWORD length);
   // Phone data into `buffer`: what is pending of the current packet, else the next packet within
-  // the reply time-out. Returns the bytes delivered; 0 on failure.
+  // the reply time-out (rounded up to whole 10 ms, plus 10 ms). Returns the bytes delivered; 0 on
+  // failure. The cancel event ends the wait as soon as it is set.
   int ReadBytes(BYTE* buffer, int maximum);
   int WakePhone(int replyTimeout);
   int SendFrame(std::string_view text);
@@ -198,6 +199,8 @@ class CLinkEngine {
   // The one source that codes frames: the wake-up sequence as four packets.
   bool SendWakeUpSequence();
   bool CancelSignalled() const;
+  // Ends a wait that the cancel event stopped: nothing pending, ERROR_PA_CANCELLED, 0.
+  int Cancelled();
   void ForgetPending();
   // A command whose only good answer is one fixed text.
   int RunDoneCommand(std::string_view command, std::string_view expected, bool ignoreCase);

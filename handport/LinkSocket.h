@@ -13,7 +13,7 @@ class CLinkSocket {
   bool SocketsReady() const { return m_socketsReady; }
 
  protected:
-  // A TCP stream socket, not bound; 0 or the Winsock error.
+  // A TCP stream socket that sends without delay (TCP_NODELAY), not bound; 0 or the Winsock error.
   int CreateSocket();
   // Connects to `host` (a dotted address, else a name whose first address is taken) at `port`;
   // 0 or the Winsock error. WSAEWOULDBLOCK counts as success after a pause of 100 ms.

@@ -25,7 +25,5 @@ tolvar_test(handport_manager_tests LABEL unit
 
 # Through the link service's own core to the simulated phone.
 tolvar_test(handport_manager_e2e_tests LABEL e2e TIMEOUT 300
-  SOURCES tests/e2e/ManagerRoadTest.cpp tests/support/LinkServiceHost.cpp
-  DEPS handport_manager_harness linkwell_core phonesim_testing)
-# The link service host names the engine's address type from the library's own headers.
-target_include_directories(handport_manager_e2e_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+  SOURCES tests/e2e/ManagerRoadTest.cpp
+  DEPS handport_manager_harness handport_service_host phonesim_testing)

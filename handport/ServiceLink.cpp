@@ -5,6 +5,7 @@
 #include <base/LastError.h>
 #include <base/Time.h>
 #include <kernel/Object.h>
+#include <kernel/Sync.h>
 #include <kernel/Thread.h>
 #include <kernel/Wait.h>
 
@@ -12,9 +13,13 @@
 
 CServiceLink::CServiceLink()
     : m_sendBuffer(std::make_unique<BYTE[]>(LINK_MAX_PACKET)),
-      m_receiveBuffer(std::make_unique<BYTE[]>(LINK_MAX_PACKET)) {}
+      m_receiveBuffer(std::make_unique<BYTE[]>(LINK_MAX_PACKET)),
+      m_packetEvent(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
 
-CServiceLink::~CServiceLink() { CloseLink(); }
+CServiceLink::~CServiceLink() {
+  CloseLink();
+  if (m_packetEvent) CloseHandle(m_packetEvent);
+}
 
 int CServiceLink::OpenLink(const char* host, u_short port) {
   Close();
@@ -93,8 +98,11 @@ void CServiceLink::Receive() {
     m_assembler.Commit(static_cast<DWORD>(received));
     while (const DWORD size = m_assembler.TakePacket(packet)) {
       std::vector<BYTE> entry(packet.begin(), packet.begin() + size);
-      std::lock_guard lock(m_queueLock);
-      m_queue.push_back(std::move(entry));
+      {
+        std::lock_guard lock(m_queueLock);
+        m_queue.push_back(std::move(entry));
+      }
+      SetEvent(m_packetEvent);
     }
   }
 }

@@ -28,6 +28,9 @@ class CServiceLink : public CLinkSocket {
 
   // Takes the oldest received packet, header and payload; false when none waits.
   bool PopPacket(std::vector<BYTE>& packet);
+  // Signalled (auto-reset) when a packet was queued, so a reader waits for it instead of looking
+  // again and again; a reader that finds the queue empty after the signal waits again.
+  HANDLE PacketEvent() const { return m_packetEvent; }
 
   // Gives the link up, closes the connection, ends the receive thread and drops queued packets.
   // Returns the calling thread's last error.
@@ -45,6 +48,7 @@ class CServiceLink : public CLinkSocket {
   LinkPacketAssembler m_assembler;          // the receive thread's alone
   std::mutex m_queueLock;
   std::deque<std::vector<BYTE>> m_queue;
+  HANDLE m_packetEvent = nullptr;
   HANDLE m_thread = nullptr;
   DWORD m_threadId = 0;
 };

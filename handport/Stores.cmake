@@ -10,5 +10,5 @@ tolvar_test(handport_store_tests LABEL unit
 
 # Through the link service's own core to the simulated phone; the whole stores take a while.
 tolvar_test(handport_store_e2e_tests LABEL e2e TIMEOUT 600
-  SOURCES tests/e2e/RecordStoreRoundTripTest.cpp tests/support/LinkServiceHost.cpp
-  DEPS Handport handport_test_support linkwell_core phonesim_testing)
+  SOURCES tests/e2e/RecordStoreRoundTripTest.cpp
+  DEPS Handport handport_test_support handport_service_host phonesim_testing)

@@ -22,7 +22,9 @@ constexpr DWORD kIdleGrace = 1000;  // added to "CommsTimeOut"
 constexpr char kExitEventName[] = "MainFrame exit event";
 constexpr char kSerialEventName[] = "Serial recv event";
 
-enum WaitResult : DWORD { kExit, kPackets, kPhoneBytes, kIdle, kWaitCount };
+// The phone's bytes come before the clients' packets: a wait that finds both signalled takes the
+// lowest, and a client that floods the link must not hold up the owner's replies.
+enum WaitResult : DWORD { kExit, kPhoneBytes, kIdle, kPackets, kWaitCount };
 
 }  // namespace
 
@@ -92,7 +94,7 @@ UINT CLinkService::ListeningPort() const {
 // --- the link worker ---------------------------------------------------------------------------
 
 void CLinkService::HandleLinkPackets() {
-  const HANDLE waits[kWaitCount] = {m_exitEvent, m_listener->GetDataEvent(), m_serialEvent, m_idleEvent};
+  const HANDLE waits[kWaitCount] = {m_exitEvent, m_serialEvent, m_idleEvent, m_listener->GetDataEvent()};
   for (;;) {
     const DWORD result = WaitForMultipleObjects(kWaitCount, waits, FALSE, INFINITE) - WAIT_OBJECT_0;
     switch (result) {
@@ -118,13 +120,14 @@ void CLinkService::HandleLinkPackets() {
 }
 
 void CLinkService::TakePackets() {
+  // One packet a turn: the listener serves the connections in turn and signals again while more
+  // wait, so the phone's bytes and the idle tick get their turn between two packets.
   BYTE* packet = m_packet.get();
-  while (const DWORD size = m_listener->ReceivePacket(packet)) {
-    if (m_busy) return;  // packets that come during a search are dropped
-    const LinkPacketHeader header = UnpackLinkPacketHeader(std::span<const BYTE, LINK_HEADER_SIZE>(packet, LINK_HEADER_SIZE));
-    if (header.flag != LINK_FLAG) continue;
-    HandlePacket(m_listener->GetCurrentPeer(), header.type, packet + LINK_HEADER_SIZE, size - LINK_HEADER_SIZE);
-  }
+  const DWORD size = m_listener->ReceivePacket(packet);
+  if (size == 0 || m_busy) return;  // packets that come during a search are dropped
+  const LinkPacketHeader header = UnpackLinkPacketHeader(std::span<const BYTE, LINK_HEADER_SIZE>(packet, LINK_HEADER_SIZE));
+  if (header.flag != LINK_FLAG) return;
+  HandlePacket(m_listener->GetCurrentPeer(), header.type, packet + LINK_HEADER_SIZE, size - LINK_HEADER_SIZE);
 }
 
 void CLinkService::HandlePacket(CRelaySocket* peer, BYTE type, const BYTE* payload, DWORD length) {
@@ -153,7 +156,8 @@ void CLinkService::HandlePacket(CRelaySocket* peer, BYTE type, const BYTE* paylo
       Sleep(1);
       return;
     case PKT_CONNECT:
-      if (other) return Refuse(peer);
+      // A search would close the relay port under the owner's conversation, its own included.
+      if (m_owner) return Refuse(peer);
       m_frame.StartAnimation(TrayAnimation::Search);
       CloseRelayPortLocked();
       StartSearchLocked(peer, false);
@@ -180,7 +184,8 @@ void CLinkService::RelayFromPhone() {
   std::lock_guard lock(m_lock);
   BYTE* bytes = m_packet.get();
   DWORD count = LINK_MAX_PAYLOAD;
-  if (m_relayPort->Read(bytes, count) == CSerialPort::kReadClosed) {
+  const int read = m_relayPort->ReadQueued(bytes, count);
+  if (read == CSerialPort::kReadClosed) {
     // Only a port that failed under the link is reported, once; a wake-up that was on its way when
     // the port was closed on purpose is not.
     if (m_relayPortHeld && !std::exchange(m_relayFailureTold, true)) {
@@ -192,6 +197,9 @@ void CLinkService::RelayFromPhone() {
     }
     return;
   }
+  // A wake for bytes an earlier read took finds none: an empty packet would only cost the client
+  // a wait for its acknowledgement.
+  if (read == 0) return;
   if (m_owner) {
     m_listener->SendPacketTo(m_owner, bytes, count, PKT_FROM_PHONE, LINK_FLAG);
   } else {
@@ -217,7 +225,7 @@ void CLinkService::OnConnectionFreed(CRelaySocket* connection) {
   if (m_requester == connection) m_requester = nullptr;
 }
 
-void CLinkService::Refuse(CRelaySocket* peer) { m_listener->SendPacketTo(peer, nullptr, 0, PKT_REFUSED, LINK_FLAG); }
+void CLinkService::Refuse(CRelaySocket* peer) { m_listener->SendRefusalTo(peer); }
 
 void CLinkService::TouchLink() {
   m_lastActivity = GetTickCount();

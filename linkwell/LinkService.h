@@ -14,8 +14,10 @@
 // reports from the main thread, is carried out by the worker between packets.
 //
 // Ownership: the link is free until a connection's PKT_CLAIM or PKT_TO_PHONE makes it the owner.
-// While owned, PKT_CLAIM, PKT_CONNECT and PKT_TO_PHONE of any other connection are answered with an
-// empty PKT_REFUSED, and its PKT_RELEASE is ignored. The owner loses the link by PKT_RELEASE, by the
+// While owned, PKT_CLAIM and PKT_TO_PHONE of any other connection, and PKT_CONNECT of any connection
+// (the owner's too: a search would close the port it talks through), are answered with an empty
+// PKT_REFUSED, and another connection's PKT_RELEASE is ignored. The worker takes one packet a turn,
+// the connections served in turn, so a client that floods the link costs the owner only its share. The owner loses the link by PKT_RELEASE, by the
 // idle time-out (it sent nothing for "CommsTimeOut" + 1000 ms, 7000 ms when missing), or when its
 // connection goes; the relay port is closed then.
 #include "LinkFrame.h"

@@ -17,6 +17,13 @@ constexpr DWORD kSendPause = 1;        // after each packet, so that a run of pa
 constexpr DWORD kSendPatience = 3000;  // how long a peer that reads nothing may keep a send waiting
 constexpr char kLoopback[] = "127.0.0.1";
 
+// Each packet goes out at once: the link is a conversation of small packets, and a packet held back
+// for the acknowledgement of the one before costs the round trip a delayed acknowledgement.
+void SendWithoutDelay(SOCKET socket) {
+  const int on = 1;
+  setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
+}
+
 }  // namespace
 
 CRelaySocket::CRelaySocket(CRelaySocket* owner)
@@ -46,6 +53,7 @@ int CRelaySocket::OpenLink(LPCSTR address, UINT port, int mode) {
   }
   if (ok) {
     m_listening = listen;
+    if (!listen) SendWithoutDelay(m_hSocket);
     return 0;
   }
   const int error = GetLastError();
@@ -64,6 +72,7 @@ void CRelaySocket::OnAccept(int error) {
     ReportSocketError(GetLastError());
     return;
   }
+  SendWithoutDelay(connection->m_hSocket);
   std::lock_guard lock(m_lock);
   m_connections.push_back(std::move(connection));
 }
@@ -145,18 +154,21 @@ DWORD CRelaySocket::ReceivePacket(BYTE* destination) {
   if (!m_listening) {
     sources.push_back(this);  // a connecting socket reads its own stream
   } else {
-    if (m_currentPeer != this) sources.push_back(m_currentPeer);  // the conversation goes on first
-    for (const auto& c : m_connections) {
-      if (c.get() != m_currentPeer) sources.push_back(c.get());
-    }
+    // The connections take turns: the one after the current peer first, the current peer last, so
+    // a connection that always has a packet waiting cannot keep the others from theirs.
+    const auto current = std::find_if(m_connections.begin(), m_connections.end(),
+                                      [this](const std::unique_ptr<CRelaySocket>& c) { return c.get() == m_currentPeer; });
+    const auto next = current == m_connections.end() ? m_connections.begin() : current + 1;
+    for (auto it = next; it != m_connections.end(); ++it) sources.push_back(it->get());
+    for (auto it = m_connections.begin(); it != next; ++it) sources.push_back(it->get());
   }
+  // Each source in turn gives a packet it holds whole, or else reads and gives the packet that
+  // completes: a source with whole packets waiting does not come before one whose bytes are unread.
   DWORD size = 0;
   for (CRelaySocket* source : sources) {
-    if ((size = Take(source, destination)) != 0) break;
-  }
-  for (auto it = sources.begin(); size == 0 && it != sources.end(); ++it) {
-    CRelaySocket* source = *it;
-    if (source->m_dataReported && source->ReadOnce()) size = Take(source, destination);
+    size = Take(source, destination);
+    if (size == 0 && source->m_dataReported && source->ReadOnce()) size = Take(source, destination);
+    if (size != 0) break;
   }
   // Come back for what is left: another whole packet, bytes not read yet, or a closed connection
   // to free.
@@ -169,7 +181,7 @@ DWORD CRelaySocket::ReceivePacket(BYTE* destination) {
   return size;
 }
 
-bool CRelaySocket::SendWhole(const BYTE* bytes, DWORD size) {
+bool CRelaySocket::SendWhole(const BYTE* bytes, DWORD size, DWORD patience) {
   DWORD sent = 0;
   const DWORD start = GetTickCount();
   while (sent < size) {
@@ -178,7 +190,7 @@ bool CRelaySocket::SendWhole(const BYTE* bytes, DWORD size) {
       sent += static_cast<DWORD>(n);
       continue;
     }
-    if (n == SOCKET_ERROR && GetLastError() == WSAEWOULDBLOCK && GetTickCount() - start < kSendPatience) {
+    if (n == SOCKET_ERROR && GetLastError() == WSAEWOULDBLOCK && GetTickCount() - start < patience) {
       Sleep(1);  // the peer's window is full; it reads soon or counts as gone
       continue;
     }
@@ -187,13 +199,14 @@ bool CRelaySocket::SendWhole(const BYTE* bytes, DWORD size) {
   return true;
 }
 
-int CRelaySocket::SendPacketLocked(CRelaySocket* peer, const void* payload, DWORD length, BYTE type, BYTE flag) {
+int CRelaySocket::SendPacketLocked(CRelaySocket* peer, const void* payload, DWORD length, BYTE type, BYTE flag,
+                                   DWORD patience) {
   if (peer == nullptr || !IsLive(peer) || peer->m_peerClosed || peer->m_broken) return 0;
   length = std::min(length, LINK_MAX_PAYLOAD);
   const DWORD size = BuildLinkPacket(type, std::span<const BYTE>(static_cast<const BYTE*>(payload), payload ? length : 0),
                                      flag, std::span<BYTE>(m_sendBuffer.get(), LINK_MAX_PACKET));
   if (size == 0) return 0;
-  if (!peer->SendWhole(m_sendBuffer.get(), size)) {
+  if (!peer->SendWhole(m_sendBuffer.get(), size, patience)) {
     // Part of the packet may have gone out, and the peer would read the rest of the stream out of
     // step, or the peer is gone: end the connection, so that the peer sees the link go down. The
     // socket's own thread closes it when the close is reported (OnClose).
@@ -208,13 +221,19 @@ int CRelaySocket::SendPacketLocked(CRelaySocket* peer, const void* payload, DWOR
 int CRelaySocket::SendPacket(const void* payload, DWORD length, BYTE type, BYTE flag) {
   CRelaySocket* listener = Listener();
   std::lock_guard lock(listener->m_lock);
-  return listener->SendPacketLocked(m_owner ? this : m_currentPeer, payload, length, type, flag);
+  return listener->SendPacketLocked(m_owner ? this : m_currentPeer, payload, length, type, flag, kSendPatience);
 }
 
 int CRelaySocket::SendPacketTo(CRelaySocket* peer, const void* payload, DWORD length, BYTE type, BYTE flag) {
   CRelaySocket* listener = Listener();
   std::lock_guard lock(listener->m_lock);
-  return listener->SendPacketLocked(peer, payload, length, type, flag);
+  return listener->SendPacketLocked(peer, payload, length, type, flag, kSendPatience);
+}
+
+int CRelaySocket::SendRefusalTo(CRelaySocket* peer) {
+  CRelaySocket* listener = Listener();
+  std::lock_guard lock(listener->m_lock);
+  return listener->SendPacketLocked(peer, nullptr, 0, PKT_REFUSED, LINK_FLAG, 0);
 }
 
 CRelaySocket* CRelaySocket::GetCurrentPeer() {

@@ -9,7 +9,9 @@
 // connection is never freed while a packet goes to it, and two packets never interleave.
 //
 // The current peer is the connection whose packet ReceivePacket took last (the listener itself until
-// one came): whoever handles a packet answers the connection it came from. A connection whose peer
+// one came): whoever handles a packet answers the connection it came from. ReceivePacket serves the
+// connections in turn, starting after the current peer. Every connection sends without delay
+// (TCP_NODELAY): the link is a conversation of small packets. A connection whose peer
 // closed is freed once every whole packet it sent has been taken, on the worker thread, inside
 // ReceivePacket; `onConnectionFreed` tells the worker first, so that it can drop any pointer it kept.
 #include <linkwell/LinkPacket.h>
@@ -49,6 +51,10 @@ class CRelaySocket : public CAsyncSocket {
   int SendPacket(const void* payload, DWORD length, BYTE type, BYTE flag);
   // The same to `peer`, when it is still one of the listener's connections.
   int SendPacketTo(CRelaySocket* peer, const void* payload, DWORD length, BYTE type, BYTE flag);
+  // A refusal to `peer`: when the peer's window is full (it sends without reading its answers),
+  // nothing waits for it; the connection is ended at once, as any peer whose packet cannot go out
+  // whole is, so that a flooding client never holds up the link worker.
+  int SendRefusalTo(CRelaySocket* peer);
 
   // Sends an empty PKT_RELEASE to the current peer, stops listening and frees every connection.
   void CloseAll();
@@ -76,9 +82,9 @@ class CRelaySocket : public CAsyncSocket {
   bool ReadOnce();
   DWORD Take(CRelaySocket* from, BYTE* destination);
   // Sends header and payload whole, waiting out a full send buffer for a while; false otherwise.
-  bool SendWhole(const BYTE* bytes, DWORD size);
+  bool SendWhole(const BYTE* bytes, DWORD size, DWORD patience);
   void FreeClosedConnections();
-  int SendPacketLocked(CRelaySocket* peer, const void* payload, DWORD length, BYTE type, BYTE flag);
+  int SendPacketLocked(CRelaySocket* peer, const void* payload, DWORD length, BYTE type, BYTE flag, DWORD patience);
 
   CRelaySocket* m_owner = nullptr;
   std::vector<std::unique_ptr<CRelaySocket>> m_connections;  // the listener's, in order of arrival

@@ -43,6 +43,10 @@ class CSerialPort {
   // Reads what is there, up to `count` bytes (waits at most 500 ms); gives the bytes read (also in
   // `count`), or -4 when the port is closed.
   int Read(BYTE* buffer, DWORD& count);
+  // Reads, up to `count`, the bytes the port holds now, without waiting for more: the relay's read
+  // after a wake-up. A wake whose bytes an earlier read already took finds nothing and reads
+  // nothing (0, also in `count`); -4 when the port is closed.
+  int ReadQueued(BYTE* buffer, DWORD& count);
   // Gives the bytes written (what went out within 1000 ms), or -3 when the port is closed or the
   // write failed at once.
   int Write(const BYTE* bytes, DWORD count);
@@ -55,6 +59,7 @@ class CSerialPort {
   // Waits up to `ms` for an overlapped transfer; when it is still pending then, cancels it and
   // waits for the cancellation, so no transfer outlives the call. Gives the bytes moved.
   DWORD FinishTransfer(OVERLAPPED& overlapped, DWORD ms);
+  int ReadLocked(BYTE* buffer, DWORD& count);
 
   WORD m_port = 1;
   HANDLE m_handle = INVALID_HANDLE_VALUE;  // the real handle, until ClosePort; see m_open

@@ -149,6 +149,31 @@ TEST_F(MediaRoundTrip, FilesOfEverySizeGoUpAndComeDownInBothChunkSizes) {
   }
 }
 
+// At the line's own pace (115,200 baud), in the extended chunk sizes: several chunks each way.
+class PacedMediaRoundTrip : public MediaRoundTrip {
+ protected:
+  PacedMediaRoundTrip() { phoneArguments.clear(); }
+};
+
+TEST_F(PacedMediaRoundTrip, AFileOfSeveralChunksGoesUpAndComesDownAtTheLinesPace) {
+  engine->SetChunkSizes(480, 64, 1024);
+  const std::vector<BYTE> bytes = Pattern(5000, 77);
+  std::vector<BYTE> buffer = bytes;
+  PA_RESOURCE_INFO up;
+  up.dwFolderId = 11;
+  up.strFileName = "paced.bin";
+  up.pData = buffer.data();
+  up.dwSize = static_cast<DWORD>(buffer.size());
+  ASSERT_EQ(side->Phone().UploadResource(up, {}), 1) << std::hex << GetLastError();
+  PA_RESOURCE_INFO down;
+  ASSERT_EQ(side->Phone().DownloadResource(down, 11, static_cast<int>(up.dwIndex), 0, {}), 1)
+      << std::hex << GetLastError();
+  ASSERT_NE(down.pData, nullptr);
+  EXPECT_EQ(down.dwSize, bytes.size());
+  EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), down.pData, down.pData + down.dwSize));
+  FreeDataArray(down.pData);
+}
+
 TEST_F(MediaRoundTrip, ACancelStopsADownloadAtTheNextChunkAndKeepsNoBytes) {
   std::vector<BYTE> bytes = Pattern(2000, 5);
   PA_RESOURCE_INFO up;

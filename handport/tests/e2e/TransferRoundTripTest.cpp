@@ -92,6 +92,22 @@ TEST_F(TransferRoundTrip, FlashFilesOfEverySizeGoUpAndComeBack) {
   EXPECT_EQ(erased.Size(), 0);
 }
 
+// At the line's own pace (115,200 baud): a block of many chunks each way.
+class PacedTransferRoundTrip : public TransferRoundTrip {
+ protected:
+  PacedTransferRoundTrip() { phoneArguments.clear(); }
+};
+
+TEST_F(PacedTransferRoundTrip, AFlashFileOfManyChunksGoesUpAndComesBackAtTheLinesPace) {
+  const std::vector<BYTE> bytes = Pattern(4096, 42);
+  CFlashBlock up(320, 2);
+  up.SetData(bytes);
+  ASSERT_EQ(engine->WriteBlock(up, nullptr, nullptr), 1) << std::hex << GetLastError();
+  CFlashBlock down(320, 2);
+  ASSERT_EQ(engine->ReadBlock(down, nullptr, nullptr), 1) << std::hex << GetLastError();
+  EXPECT_EQ(down.data, bytes);
+}
+
 TEST_F(TransferRoundTrip, GroupsOneToNineteenGoUpAsOneFileAndComeBack) {
   CGroupStore store;
   auto nameOf = [](int group) {

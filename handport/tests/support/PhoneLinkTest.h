@@ -1,7 +1,8 @@
 #pragma once
 // The fixture of the library's end-to-end tests: the simulated phone on a pseudo-terminal, the
 // link service's own core finding it through the ports of the phone's home, and the library's
-// link engine connected to the service with the phone woken into its command mode.
+// link engine connected to the service with the phone woken into its command mode. The line is
+// fast unless a fixture asks for the phone's own pace.
 #include "LinkEngine.h"
 #include "support/LinkServiceHost.h"
 
@@ -20,7 +21,7 @@
 class PhoneLinkTest : public testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(phone.Start({.model = "Selka"})) << phone.Error();
+    ASSERT_TRUE(phone.Start({.model = "Selka", .arguments = phoneArguments})) << phone.Error();
     // The service finds the phone's port through the registry of the phone's home.
     setenv("TOLVAR_HOME", phone.Home().c_str(), 1);
     std::ofstream(phone.Home() + "/Phones.ini") << "-Selka,ZSE_0100\r\n";
@@ -45,6 +46,9 @@ class PhoneLinkTest : public testing::Test {
     return lines;
   }
 
+  // A fast line: most transfers here are long, and the phone's pace is not what they test. A
+  // fixture that wants the real pace of 115,200 baud clears this before SetUp.
+  std::vector<std::string> phoneArguments{"--baud", "2000000"};
   phonesim::PhoneSimProcess phone;
   std::unique_ptr<LinkServiceHost> service;
   std::unique_ptr<CLinkEngine> engine;

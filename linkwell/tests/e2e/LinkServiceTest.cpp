@@ -183,6 +183,42 @@ TEST_F(LinkServiceTest, ASecondClientIsRefusedWhileTheFirstOwnsTheLink) {
   ExpectRefused(*first);
 }
 
+TEST_F(LinkServiceTest, TheOwnersOwnHelloIsRefusedAndItsConversationGoesOn) {
+  StartPhone("Tavik");
+  WritePhoneList("-Tavik,ZDE_0100\r\n");
+  StartService();
+  auto client = Connect();
+  Open(*client);
+  Talk(*client);
+  m_frame.Forget();
+  client->Send(PKT_CONNECT);
+  ExpectRefused(*client);
+  EXPECT_FALSE(m_frame.Called("StartAnimation Search"));  // no search closed the port
+  EXPECT_TRUE(OnMain(&CLinkService::IsRelayPortOpen));
+  client->SendFrame("ShowSwVersion");
+  EXPECT_EQ(client->ReceiveReply(kAnswer), "ShowSwVersion:RET:ZDE_0402");
+}
+
+TEST_F(LinkServiceTest, AClientThatFloodsTheLinkCostsTheOwnerOnlyItsShare) {
+  StartPhone("Tavik");
+  WritePhoneList("-Tavik,ZDE_0100\r\n");
+  StartService();
+  auto owner = Connect();
+  Open(*owner);
+  Talk(*owner);
+  // Each refusal costs the service its 1 ms pause: served one after the other, this flood would
+  // keep the owner waiting for at least 5 s.
+  constexpr int kFlood = 5000;
+  auto flooder = Connect();
+  for (int i = 0; i < kFlood; ++i) flooder->Send(PKT_TO_PHONE);
+  ExpectRefused(*flooder);  // the flood is being served
+  owner->SendFrame("ShowSwVersion");
+  std::optional<LinkPacket> other;
+  EXPECT_EQ(owner->ReceiveReply(kAnswer, &other), "ShowSwVersion:RET:ZDE_0402");
+  EXPECT_FALSE(other.has_value()) << static_cast<int>(other->type);
+  flooder->Close();
+}
+
 TEST_F(LinkServiceTest, TheIdleTimeOutReleasesASilentOwner) {
   SetCommsTimeOut(300);
   m_idleTimeout = 1300;
