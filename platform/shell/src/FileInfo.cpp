@@ -22,6 +22,7 @@
 #include <dlfcn.h>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <sys/stat.h>
@@ -110,14 +111,33 @@ private:
   std::map<std::string, std::pair<int, std::string>> m_media;
 };
 
+// The database is read once per set of data folders: it changes with installations, not while a
+// program runs, but a test (or a program) may point the XDG variables elsewhere.
+std::shared_ptr<const MimeGlobs> CurrentGlobs() {
+  static std::mutex lock;
+  static std::string key = "\1";
+  static std::shared_ptr<const MimeGlobs> globs;
+  std::lock_guard guard(lock);
+  std::string now;
+  for (const char* name : {"XDG_DATA_HOME", "XDG_DATA_DIRS", "HOME"}) {
+    const char* value = std::getenv(name);
+    now += std::string(value ? value : "") + '\n';
+  }
+  if (!globs || now != key) {
+    globs = std::make_shared<const MimeGlobs>();
+    key = now;
+  }
+  return globs;
+}
+
 Kind KindOfFile(const std::string& name) {
   const auto dot = name.rfind('.');
   if (dot == std::string::npos || dot + 1 == name.size()) return kFile;
   const std::string extension = Lower(name.substr(dot + 1));
   if (extension == "lnk") return kShortcut;
-  static const MimeGlobs globs;  // read once: the database changes with installations, not runs
-  if (globs.Present()) {
-    const std::string media = globs.MediaOf(extension);
+  const auto globs = CurrentGlobs();
+  if (globs->Present()) {
+    const std::string media = globs->MediaOf(extension);
     if (media == "image") return kPicture;
     if (media == "audio") return kSound;
     if (media == "video") return kMovie;
