@@ -186,4 +186,20 @@ TEST(LinkFileReader, EveryCutOfAShortcutIsRefusedWithoutReadingPastIt) {
   }
 }
 
+// The fuzzer's seeds, and any input it once crashed on (kept beside them), are read again on every
+// run.
+TEST(LinkFileReader, TheFuzzCorpusIsReadSafely) {
+  std::size_t seen = 0;
+  for (const auto& entry : fs::directory_iterator(SHELL_FUZZ_CORPUS)) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    const std::vector<BYTE> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    tolvar::shell::LinkFile link;
+    if (tolvar::shell::ParseLinkFile(bytes, link)) {
+      EXPECT_FALSE(link.target.empty()) << entry.path();
+    }
+    ++seen;
+  }
+  EXPECT_GT(seen, 0u);
+}
+
 }  // namespace
