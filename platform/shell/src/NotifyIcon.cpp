@@ -7,9 +7,11 @@
 
 #include <base/LastError.h>
 #include <base/WinError.h>
+#include <gdi/Gdi.h>
 #include <user/User.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string_view>
 #include <unistd.h>
@@ -48,10 +50,55 @@ void CopyTip(char* field, const char* tip) {
   field[n] = 0;
 }
 
-void Apply(TrayEntry& entry, const NOTIFYICONDATAA& data) {
+using Picture = std::array<std::uint32_t, kTrayIconSize * kTrayIconSize>;
+
+// The icon drawn at the tray's size over black and over white: where the two differ the icon lets
+// the background through, which gives its alpha whatever form (masked or 32-bit) it has.
+Picture Snapshot(HICON icon) {
+  Picture picture{};
+  if (!icon) return picture;
+  HDC dc = CreateCompatibleDC(nullptr);
+  BITMAPINFO format{};
+  format.bmiHeader.biSize = sizeof format.bmiHeader;
+  format.bmiHeader.biWidth = kTrayIconSize;
+  format.bmiHeader.biHeight = -kTrayIconSize;
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 32;
+  std::array<std::vector<std::uint32_t>, 2> over;
+  for (int pass = 0; pass < 2; ++pass) {
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap) break;
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all{0, 0, kTrayIconSize, kTrayIconSize};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(pass ? WHITE_BRUSH : BLACK_BRUSH)));
+    DrawIconEx(dc, 0, 0, icon, kTrayIconSize, kTrayIconSize, 0, nullptr, DI_NORMAL);
+    const auto* pixels = static_cast<const std::uint32_t*>(bits);
+    over[pass].assign(pixels, pixels + picture.size());
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+  }
+  DeleteDC(dc);
+  if (over[0].empty() || over[1].empty()) return picture;
+  for (std::size_t i = 0; i < picture.size(); ++i) {
+    const std::uint32_t black = over[0][i], white = over[1][i];
+    const int alpha = 255 - (int((white >> 8) & 0xFF) - int((black >> 8) & 0xFF));
+    if (alpha <= 0) continue;
+    // Over black, a colour c shows as c * alpha: undo that to keep the colour itself.
+    auto channel = [&](int shift) { return std::min(255, int((black >> shift) & 0xFF) * 255 / alpha); };
+    picture[i] = std::uint32_t(std::min(alpha, 255)) << 24 | std::uint32_t(channel(16)) << 16 |
+                 std::uint32_t(channel(8)) << 8 | std::uint32_t(channel(0));
+  }
+  return picture;
+}
+
+void Apply(TrayEntry& entry, const NOTIFYICONDATAA& data, const Picture& picture) {
   entry.flags |= data.uFlags & (NIF_MESSAGE | NIF_ICON | NIF_TIP);
   if (data.uFlags & NIF_MESSAGE) entry.callback = data.uCallbackMessage;
-  if (data.uFlags & NIF_ICON) entry.icon = Value(data.hIcon);
+  if (data.uFlags & NIF_ICON) {
+    entry.icon = Value(data.hIcon);
+    std::copy(picture.begin(), picture.end(), entry.pixels);
+  }
   if (data.uFlags & NIF_TIP) CopyTip(entry.tip, data.szTip);
 }
 
@@ -61,6 +108,8 @@ BOOL Fail(DWORD error) {
 }
 
 BOOL NotifyIcon(DWORD message, const NOTIFYICONDATAA& data) {
+  // Drawn before the table is locked: nothing calls out of the shell while it is held.
+  const Picture picture = (message != NIM_DELETE && (data.uFlags & NIF_ICON)) ? Snapshot(data.hIcon) : Picture{};
   TrayLock lock;
   lock.Reap();
   TrayData& table = lock.Data();
@@ -80,12 +129,12 @@ BOOL NotifyIcon(DWORD message, const NOTIFYICONDATAA& data) {
     free->start = me.start;
     free->window = Value(data.hWnd);
     free->id = data.uID;
-    Apply(*free, data);
+    Apply(*free, data, picture);
     return TRUE;
   }
   case NIM_MODIFY:
     if (!entry) return Fail(ERROR_FILE_NOT_FOUND);
-    Apply(*entry, data);
+    Apply(*entry, data, picture);
     return TRUE;
   case NIM_DELETE:
     if (!entry) return Fail(ERROR_FILE_NOT_FOUND);
@@ -142,7 +191,8 @@ std::vector<TrayIcon> ListTrayIcons() {
       if (!entry.used) continue;
       found.push_back({entry.order,
                        {static_cast<DWORD>(entry.pid), WindowOf(entry.window), entry.id, entry.flags,
-                        entry.callback, entry.icon, entry.tip}});
+                        entry.callback, entry.icon, entry.tip,
+                        std::vector<DWORD>(std::begin(entry.pixels), std::end(entry.pixels))}});
     }
   } catch (const std::exception&) {
     return {};

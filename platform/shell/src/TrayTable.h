@@ -12,6 +12,7 @@ namespace tolvar::shell {
 
 constexpr std::uint32_t kTrayIcons = 256;
 constexpr std::size_t kTipBytes = 64;
+constexpr int kTrayIconSize = 16;
 
 struct TrayEntry {
   std::uint32_t used;
@@ -24,6 +25,9 @@ struct TrayEntry {
   std::uint32_t callback;
   std::uint32_t icon;
   char tip[kTipBytes];
+  // The icon as the tray draws it, so that a tray in another process can show it: 16 x 16 ARGB,
+  // top row first, not premultiplied; all 0 without an icon.
+  std::uint32_t pixels[kTrayIconSize * kTrayIconSize];
 };
 
 struct TrayData {

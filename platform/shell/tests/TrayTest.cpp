@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <kernel/File.h>
+
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -123,6 +126,27 @@ TEST_F(TrayTest, OperationsAndWhatTheTrayHolds) {
     }
     EXPECT_EQ(holds, step.holds);
   }
+}
+
+TEST_F(TrayTest, TheTrayHoldsTheIconsPictureForOtherProcesses) {
+  SHFILEINFOA folder{};
+  ASSERT_NE(SHGetFileInfoA("C:\\folder", FILE_ATTRIBUTE_DIRECTORY, &folder, sizeof folder,
+                           SHGFI_USEFILEATTRIBUTES | SHGFI_ICON | SHGFI_LARGEICON),
+            0u);
+  // A 32-pixel folder given; the tray keeps it at 16.
+  NOTIFYICONDATAA data = Record(m_window, 5, NIF_ICON, folder.hIcon);
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
+  DestroyIcon(folder.hIcon);  // the tray has its own copy of the picture
+  auto icons = MyIcons();
+  ASSERT_EQ(icons.size(), 1u);
+  ASSERT_EQ(icons[0].pixels.size(), 256u);
+  EXPECT_EQ(icons[0].pixels[0], 0u);                         // a transparent corner
+  EXPECT_EQ(icons[0].pixels[9 * 16 + 8], 0xFFFACD50u);        // the folder's body, opaque
+  // An icon taken away leaves no picture.
+  data.hIcon = nullptr;
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &data));
+  icons = MyIcons();
+  EXPECT_EQ(std::count(icons[0].pixels.begin(), icons[0].pixels.end(), 0u), 256);
 }
 
 TEST_F(TrayTest, ABadRecordSizeFails) {

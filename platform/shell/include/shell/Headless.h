@@ -18,6 +18,9 @@ struct TrayIcon {
   UINT callbackMessage = 0;  // 0 without NIF_MESSAGE
   DWORD icon = 0;            // the owner's icon handle, as a number
   std::string tip;
+  // The icon's picture at the tray's size, 16 x 16 ARGB (0xAARRGGBB), top row first, taken when
+  // the icon was given; all 0 without an icon.
+  std::vector<DWORD> pixels;
 };
 
 // Makes this process the tray (replacing a tray of a process that has died); FALSE while another
