@@ -132,10 +132,9 @@ private:
     if (!tolvar::shell::ParseLinkFile(bytes, link)) return E_FAIL;
     std::string target = link.target;
     if (link.targetIsRelative) {
-      for (char& c : target)
-        if (c == '\\') c = '/';
-      target = FolderOf(host) + "/" + tolvar::kernel::ToHostPath(target);
-      SetTarget(target);
+      // Relative to the shortcut's own folder, with names matched as the file functions match them.
+      const std::string folder = tolvar::kernel::ToWindowsPath(FolderOf(host));
+      SetTarget(tolvar::kernel::ToHostPath(folder + "\\" + target));
     } else {
       m_hostTarget = tolvar::kernel::ToHostPath(target);
       m_target = target;
