@@ -536,7 +536,9 @@ TEST_F(ListViews, GeometryHitTestsAndScrolling) {
   EXPECT_GT(perPage, 3);
   EXPECT_TRUE(SendMessageA(list, LVM_ENSUREVISIBLE, 30, FALSE));
   EXPECT_EQ(SendMessageA(list, LVM_GETTOPINDEX, 0, 0), 30 - perPage + 1);
-  SCROLLINFO info{sizeof info, SIF_ALL};
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_ALL;
   GetScrollInfo(list, SB_VERT, &info);
   EXPECT_EQ(info.nPos, 30 - perPage + 1);
   EXPECT_EQ(info.nMax, 39);
