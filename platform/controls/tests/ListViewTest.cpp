@@ -294,6 +294,29 @@ TEST_F(ListViews, MultipleSelectionByClickControlAndShift) {
   EXPECT_EQ(SendMessageA(list, LVM_GETSELECTIONMARK, 0, 0), 2);
 }
 
+TEST_F(ListViews, DoubleAndRightClicks) {
+  HWND list = MakeList(0, 5);
+  ClickItem(list, 1);
+  Notices();
+  const RECT rect = ItemRect(list, 1);
+  const LPARAM at = MAKELPARAM(rect.left + 10, (rect.top + rect.bottom) / 2);
+  SendMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+  SendMessageA(list, WM_LBUTTONUP, 0, at);
+  ExpectSequence(Notices(), {N(NM_DBLCLK, 1)}, "the second press of a double click");
+  const RECT other = ItemRect(list, 3);
+  POINT point{other.left + 10, (other.top + other.bottom) / 2};
+  ClientToScreen(list, &point);
+  tolvar::user::InjectMouse(point, WM_RBUTTONDOWN);
+  PumpDialog(nullptr);
+  tolvar::user::InjectMouse(point, WM_RBUTTONUP);
+  PumpDialog(nullptr);
+  ExpectSequence(Notices(),
+                 {N(LVN_ITEMCHANGING, 1), N(LVN_ITEMCHANGED, 1), N(LVN_ITEMCHANGING, 3), N(LVN_ITEMCHANGING, 1),
+                  N(LVN_ITEMCHANGED, 1), N(LVN_ITEMCHANGED, 3), N(NM_RCLICK, 3)},
+                 "a right click selects an unselected item alone");
+  EXPECT_EQ(Selection(list), "...S.");
+}
+
 TEST_F(ListViews, SingleSelectionAndTheKeys) {
   HWND single = MakeList(LVS_SINGLESEL, 8);
   ClickItem(single, 1);
