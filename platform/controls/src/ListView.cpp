@@ -77,11 +77,6 @@ void Layout(HWND window, State& state) {
   UpdateScrollBars(window, state);
 }
 
-void InsertState(HWND window, State& state, int index) {
-  (void)window;
-  if (state.anchor >= index) ++state.anchor;
-}
-
 LRESULT InsertItem(HWND window, State& state, const LVITEMA* in) {
   if (!in || in->iSubItem != 0) return -1;
   Item item;
@@ -103,7 +98,7 @@ LRESULT InsertItem(HWND window, State& state, const LVITEMA* in) {
   }
   if (state.items.empty()) state.top = 0;
   state.items.insert(state.items.begin() + index, std::move(item));
-  InsertState(window, state, index);
+  if (state.anchor >= index) ++state.anchor;
   NotifyItem(window, LVN_INSERTITEM, index);
   if ((in->mask & LVIF_STATE) && (in->stateMask & in->state & LVIS_FOCUSED)) SetState(window, state, index, LVIS_FOCUSED, LVIS_FOCUSED);
   UpdateScrollBars(window, state);
@@ -240,7 +235,6 @@ BOOL SortItems(HWND window, State& state, LPARAM data, PFNLVCOMPARE compare) {
   if (!compare) return FALSE;
   EndEdit(window, state, true);
   const int anchor = state.anchor;
-  const LPARAM anchorValue = Valid(state, anchor) ? state.items[anchor].value : 0;
   std::vector<int> order(state.items.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
   std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
@@ -255,7 +249,6 @@ BOOL SortItems(HWND window, State& state, LPARAM data, PFNLVCOMPARE compare) {
   }
   state.items = std::move(sorted);
   state.anchor = newAnchor;
-  (void)anchorValue;
   InvalidateRect(window, nullptr, TRUE);
   return TRUE;
 }
@@ -546,15 +539,6 @@ void InvalidateItem(HWND window, const State& state, int item) {
 
 bool SetState(HWND window, State& state, int item, UINT value, UINT mask) {
   if (!Valid(state, item)) return false;
-  if ((Style(window) & LVS_SINGLESEL) && (mask & value & LVIS_SELECTED)) {
-    // One selected item at most: the others let go first.
-    for (int other = 0; other < Count(state); ++other) {
-      if (other != item && (state.items[other].state & LVIS_SELECTED) && !SetState(window, state, other, 0, LVIS_SELECTED)) {
-        return false;
-      }
-    }
-  }
-  if (!Valid(state, item)) return false;
   const UINT old = state.items[item].state;
   const UINT now = (old & ~mask) | (value & mask);
   if (now == old) return true;
@@ -566,6 +550,13 @@ bool SetState(HWND window, State& state, int item, UINT value, UINT mask) {
   change.lParam = state.items[item].value;
   if (Notify(window, LVN_ITEMCHANGING, change.hdr)) return false;
   if (!Valid(state, item)) return false;
+  if ((Style(window) & LVS_SINGLESEL) && (now & ~old & LVIS_SELECTED)) {
+    // One selected item at most: once this one may be selected, the others let go.
+    for (int other = 0; other < Count(state); ++other) {
+      if (other != item && (state.items[other].state & LVIS_SELECTED)) SetState(window, state, other, 0, LVIS_SELECTED);
+    }
+    if (!Valid(state, item)) return false;
+  }
   // Only a change the parent allowed takes the focus from the item that had it.
   if (now & ~old & LVIS_FOCUSED) {
     const int previous = FocusedItem(state);

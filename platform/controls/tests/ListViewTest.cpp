@@ -331,6 +331,14 @@ TEST_F(ListViews, SingleSelectionAndTheKeys) {
   EXPECT_EQ(Selection(single), "...S....");
   Press(nullptr, 'A', VK_CONTROL);
   EXPECT_EQ(Selection(single), "...S....") << "no select-all in a single-selection list";
+  g_answer = [](NMHDR* header) -> LRESULT {
+    return header->code == LVN_ITEMCHANGING && reinterpret_cast<NMLISTVIEW*>(header)->iItem == 5;
+  };
+  LVITEMA set{};
+  set.stateMask = set.state = LVIS_SELECTED;
+  EXPECT_FALSE(SendMessageA(single, LVM_SETITEMSTATE, 5, reinterpret_cast<LPARAM>(&set)));
+  EXPECT_EQ(Selection(single), "...S....") << "a vetoed selection leaves the old one";
+  g_answer = nullptr;
   DestroyWindow(single);
 
   HWND list = MakeList(0, 8, 10, 10, 300, 120);
@@ -673,16 +681,38 @@ TEST_F(ListViews, AReportListPaintsGridSelectionFocusDropTargetAndImages) {
     auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(header);
     if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
     if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && draw->nmcd.dwItemSpec == 3) draw->clrTextBk = RGB(255, 200, 0);
+    if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && draw->nmcd.dwItemSpec == 5) return CDRF_NOTIFYSUBITEMDRAW;
+    if (draw->nmcd.dwDrawStage == (CDDS_ITEMPREPAINT | CDDS_SUBITEM) && draw->iSubItem == 1) {
+      draw->clrTextBk = RGB(0, 200, 200);
+    }
     return CDRF_DODEFAULT;
   };
+  // A state image before the small one.
+  HIMAGELIST checks = Squares(12, {0x000000FFu});
+  SendMessageA(list, LVM_SETIMAGELIST, LVSIL_STATE, reinterpret_cast<LPARAM>(checks));
+  LVITEMA checked{};
+  checked.stateMask = LVIS_STATEIMAGEMASK;
+  checked.state = INDEXTOSTATEIMAGEMASK(1);
+  SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&checked));
   InvalidateRect(list, nullptr, TRUE);
   testing_user::Pump();
   shot = tolvar::user::RenderWindow(m_parent);
+  testing_user::SavePng(shot, "controls_listview_customdraw");
   const RECT row3 = ItemRect(list, 3, LVIR_BOUNDS);
-  EXPECT_EQ(at(200, (row3.top + row3.bottom) / 2), RGB(255, 200, 0));
+  EXPECT_EQ(at(200, (row3.top + row3.bottom) / 2), RGB(255, 200, 0)) << "an item coloured";
+  const RECT row5 = ItemRect(list, 5, LVIR_BOUNDS);
+  EXPECT_EQ(at(200, (row5.top + row5.bottom) / 2), RGB(0, 200, 200)) << "a sub-item coloured";
+  EXPECT_EQ(at(60, (row5.top + row5.bottom) / 2), GetSysColor(COLOR_WINDOW)) << "its first column not";
+  EXPECT_EQ(at(row0.left + 5, (row0.top + row0.bottom) / 2), RGB(0, 0, 0xFF)) << "the state image";
+  EXPECT_EQ(at(row0.left + 20, (row0.top + row0.bottom) / 2), RGB(0xE0, 0, 0)) << "the small image after it";
+  LVHITTESTINFO hit{};
+  hit.pt = POINT{row0.left + 5, (row0.top + row0.bottom) / 2};
+  EXPECT_EQ(SendMessageA(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)), 0);
+  EXPECT_EQ(hit.flags, LVHT_ONITEMSTATEICON);
   DeleteObject(shot);
   DestroyWindow(list);
   ImageList_Destroy(images);
+  ImageList_Destroy(checks);
 }
 
 }  // namespace
