@@ -144,5 +144,8 @@ LRESULT ComboBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ToolTipProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ComboBoxExProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT HeaderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT ListViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT StatusBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace tolvar::controls

@@ -32,6 +32,9 @@ const ClassEntry kClasses[] = {
     {"msctls_progress32", ProgressProc, CS_VREDRAW | CS_HREDRAW, 32512, 0},
     {"tooltips_class32", ToolTipProc, CS_DBLCLKS | CS_SAVEBITS, 32512, 0},
     {"ComboBoxEx32", ComboBoxExProc, CS_DBLCLKS, 32512, 0},
+    {"SysHeader32", HeaderProc, CS_DBLCLKS, 32512, 0},
+    {"SysListView32", ListViewProc, CS_DBLCLKS, 32512, 0},
+    {"msctls_statusbar32", StatusBarProc, CS_DBLCLKS | CS_VREDRAW | CS_HREDRAW, 32512, 0},
 };
 
 void RegisterClasses() {

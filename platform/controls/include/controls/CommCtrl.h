@@ -63,3 +63,53 @@ struct COLORMAP {
 using LPCOLORMAP = COLORMAP*;
 constexpr UINT CMB_MASKED = 0x02;
 HBITMAP CreateMappedBitmap(HINSTANCE instance, INT_PTR bitmapId, UINT flags, LPCOLORMAP colorMap, int mapCount);
+
+// ---------------------------------------------------------------------------------------------
+// The notifications every common control sends its parent in WM_NOTIFY, and custom draw: the
+// parent answers NM_CUSTOMDRAW at each stage to change colours or to draw a part itself.
+constexpr UINT NM_FIRST = 0u;
+constexpr UINT NM_OUTOFMEMORY = NM_FIRST - 1;
+constexpr UINT NM_CLICK = NM_FIRST - 2;
+constexpr UINT NM_DBLCLK = NM_FIRST - 3;
+constexpr UINT NM_RETURN = NM_FIRST - 4;
+constexpr UINT NM_RCLICK = NM_FIRST - 5;
+constexpr UINT NM_RDBLCLK = NM_FIRST - 6;
+constexpr UINT NM_SETFOCUS = NM_FIRST - 7;
+constexpr UINT NM_KILLFOCUS = NM_FIRST - 8;
+constexpr UINT NM_CUSTOMDRAW = NM_FIRST - 12;
+
+constexpr DWORD CDDS_PREPAINT = 0x00000001;
+constexpr DWORD CDDS_POSTPAINT = 0x00000002;
+constexpr DWORD CDDS_ITEM = 0x00010000;
+constexpr DWORD CDDS_SUBITEM = 0x00020000;
+constexpr DWORD CDDS_ITEMPREPAINT = CDDS_ITEM | CDDS_PREPAINT;
+constexpr DWORD CDDS_ITEMPOSTPAINT = CDDS_ITEM | CDDS_POSTPAINT;
+
+constexpr LRESULT CDRF_DODEFAULT = 0x00;
+constexpr LRESULT CDRF_NEWFONT = 0x02;
+constexpr LRESULT CDRF_SKIPDEFAULT = 0x04;
+constexpr LRESULT CDRF_NOTIFYPOSTPAINT = 0x10;
+constexpr LRESULT CDRF_NOTIFYITEMDRAW = 0x20;
+constexpr LRESULT CDRF_NOTIFYSUBITEMDRAW = 0x20;
+
+constexpr UINT CDIS_SELECTED = 0x0001;
+constexpr UINT CDIS_FOCUS = 0x0010;
+
+struct NMCUSTOMDRAW {
+  NMHDR hdr;
+  DWORD dwDrawStage;
+  HDC hdc;
+  RECT rc;
+  DWORD_PTR dwItemSpec;
+  UINT uItemState;
+  LPARAM lItemlParam;
+};
+using LPNMCUSTOMDRAW = NMCUSTOMDRAW*;
+
+// Common control styles: where a bar places itself in its parent.
+constexpr DWORD CCS_TOP = 0x01;
+constexpr DWORD CCS_NOMOVEY = 0x02;
+constexpr DWORD CCS_BOTTOM = 0x03;
+constexpr DWORD CCS_NORESIZE = 0x04;
+constexpr DWORD CCS_NOPARENTALIGN = 0x08;
+constexpr UINT CCM_SETBKCOLOR = 0x2001;
