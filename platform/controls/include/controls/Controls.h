@@ -1,0 +1,13 @@
+#pragma once
+// Everything of the controls library: the standard controls, the common controls' registration, the
+// clipboard, the message box, the progress bar and the tooltip.
+#include <controls/Button.h>
+#include <controls/Clipboard.h>
+#include <controls/ComboBox.h>
+#include <controls/ComboBoxEx.h>
+#include <controls/CommCtrl.h>
+#include <controls/Edit.h>
+#include <controls/ListBox.h>
+#include <controls/MessageBox.h>
+#include <controls/Static.h>
+#include <controls/ToolTip.h>
