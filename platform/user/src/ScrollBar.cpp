@@ -129,12 +129,12 @@ Geometry Measure(const RECT& rect, bool vertical, const ScrollInfo& info) {
   g.arrow = std::min(GetSystemMetrics(vertical ? SM_CYVSCROLL : SM_CXHSCROLL), g.length / 2);
   const int track = g.length - 2 * g.arrow;
   if (!Scrollable(info) || info.disabled == ESB_DISABLE_BOTH) return g;
-  int size = info.page ? std::max(kMinThumb, MulDivRound(track, static_cast<int>(info.page), info.max - info.min + 1))
+  int size = info.page ? std::max(kMinThumb, MulDiv(track, static_cast<int>(info.page), info.max - info.min + 1))
                        : GetSystemMetrics(vertical ? SM_CYVTHUMB : SM_CXHTHUMB);
   if (size >= track) return g;
   const int value = info.tracking ? info.trackPos : info.pos;
   g.thumbSize = size;
-  g.thumbStart = g.arrow + MulDivRound(track - size, value - info.min, MaxPosition(info) - info.min);
+  g.thumbStart = g.arrow + MulDiv(track - size, value - info.min, MaxPosition(info) - info.min);
   return g;
 }
 
@@ -143,7 +143,7 @@ int PositionAt(const Geometry& g, const ScrollInfo& info, int start) {
   const int room = g.length - 2 * g.arrow - g.thumbSize;
   if (room <= 0) return info.min;
   const int offset = std::clamp(start - g.arrow, 0, room);
-  return info.min + MulDivRound(offset, MaxPosition(info) - info.min, room);
+  return info.min + MulDiv(offset, MaxPosition(info) - info.min, room);
 }
 
 Part PartAt(const RECT& rect, bool vertical, const ScrollInfo& info, POINT p) {
