@@ -144,5 +144,7 @@ LRESULT ComboBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ToolTipProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ComboBoxExProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT MonthCalendarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT DateTimePickerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace tolvar::controls

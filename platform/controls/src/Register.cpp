@@ -32,6 +32,8 @@ const ClassEntry kClasses[] = {
     {"msctls_progress32", ProgressProc, CS_VREDRAW | CS_HREDRAW, 32512, 0},
     {"tooltips_class32", ToolTipProc, CS_DBLCLKS | CS_SAVEBITS, 32512, 0},
     {"ComboBoxEx32", ComboBoxExProc, CS_DBLCLKS, 32512, 0},
+    {"SysMonthCal32", MonthCalendarProc, CS_DBLCLKS, 32512, 0},
+    {"SysDateTimePick32", DateTimePickerProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, 32512, 0},
 };
 
 void RegisterClasses() {

@@ -6,6 +6,7 @@
 #include <controls/ComboBox.h>
 #include <controls/ComboBoxEx.h>
 #include <controls/CommCtrl.h>
+#include <controls/DateTime.h>
 #include <controls/Edit.h>
 #include <controls/ListBox.h>
 #include <controls/MessageBox.h>
