@@ -7,6 +7,7 @@
 #include <controls/ComboBoxEx.h>
 #include <controls/CommCtrl.h>
 #include <controls/DateTime.h>
+#include <controls/PropSheet.h>
 #include <controls/Edit.h>
 #include <controls/ListBox.h>
 #include <controls/MessageBox.h>
