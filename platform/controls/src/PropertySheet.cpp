@@ -16,6 +16,7 @@
 #include <controls/PropSheet.h>
 
 #include <algorithm>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -102,6 +103,36 @@ LRESULT Tell(HWND sheet, HWND page, UINT code) {
   return GetWindowLongPtrA(page, DWLP_MSGRESULT);
 }
 
+// Header-less Wizard-97 pages (welcome and completion) stand on white beside the watermark: their
+// dialogs are subclassed so that what they and their static texts paint on is white, unless the
+// page's own dialog procedure answers the colour message itself.
+std::mutex g_pageProcsMutex;
+std::map<HWND, WNDPROC> g_pageProcs;
+
+LRESULT WhitePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+  WNDPROC original;
+  {
+    std::lock_guard<std::mutex> lock(g_pageProcsMutex);
+    original = g_pageProcs[page];
+    if (message == WM_NCDESTROY) g_pageProcs.erase(page);
+  }
+  if (message == WM_CTLCOLORDLG || message == WM_CTLCOLORSTATIC) {
+    const auto procedure = reinterpret_cast<DLGPROC>(GetWindowLongPtrA(page, DWLP_DLGPROC));
+    if (procedure) {
+      if (const INT_PTR own = procedure(page, message, wParam, lParam)) return own;
+    }
+    SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOW));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+  }
+  return CallWindowProcA(original, page, message, wParam, lParam);
+}
+
+void MakeWhite(HWND page) {
+  std::lock_guard<std::mutex> lock(g_pageProcsMutex);
+  g_pageProcs[page] = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(page, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WhitePageProc)));
+}
+
 // A page's own size, as its template made it.
 SIZE MeasurePage(HWND page) {
   RECT rect{};
@@ -117,6 +148,7 @@ HWND MakePage(HWND sheet, SheetState& state, int index) {
                     ? CreateDialogIndirectParamA(page.page.hInstance, page.page.pResource, sheet, page.page.pfnDlgProc, param)
                     : CreateDialogParamA(page.page.hInstance, page.page.pszTemplate, sheet, page.page.pfnDlgProc, param);
   if (!page.window) return nullptr;
+  if (Wizard97(state) && HidesHeader(state, index)) MakeWhite(page.window);
   const SIZE natural = MeasurePage(page.window);
   state.pageSize.cx = std::max(state.pageSize.cx, natural.cx);
   state.pageSize.cy = std::max(state.pageSize.cy, natural.cy);
@@ -308,15 +340,6 @@ LRESULT SheetProc(HWND sheet, UINT message, WPARAM wParam, LPARAM lParam) {
       Paint(sheet, *state, paint.dc());
       return 0;
     }
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORDLG:
-      // Pages without a header stand on the white of the watermark's side.
-      if (Wizard97(*state) && state->current >= 0 && HidesHeader(*state, state->current) &&
-          GetParent(reinterpret_cast<HWND>(lParam)) != sheet) {
-        SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOW));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
-      }
-      return DefWindowProcA(sheet, message, wParam, lParam);
     case WM_COMMAND:
       if (lParam == 0 || GetParent(reinterpret_cast<HWND>(lParam)) == sheet) {
         if (HIWORD(wParam) == BN_CLICKED) Press(sheet, *state, LOWORD(wParam));
