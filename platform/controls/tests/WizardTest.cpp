@@ -110,12 +110,30 @@ int CurrentId() {
   const LRESULT index = SendMessageA(g_sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0);
   return static_cast<int>(SendMessageA(g_sheet, PSM_INDEXTOID, static_cast<WPARAM>(index), 0));
 }
-void Shot(const char* name) {
+// The sheet as it looks, and the colour at a point of its client area.
+COLORREF Shot(const char* name, POINT client = {0, 0}) {
   HBITMAP shot = tolvar::user::RenderWindow(g_sheet);
-  if (shot) {
-    testing_user::SavePng(shot, name);
-    DeleteObject(shot);
-  }
+  if (!shot) return CLR_INVALID;
+  testing_user::SavePng(shot, name);
+  RECT frame;
+  GetWindowRect(g_sheet, &frame);
+  ClientToScreen(g_sheet, &client);
+  const COLORREF colour = testing_user::PixelAt(shot, client.x - frame.left, client.y - frame.top);
+  DeleteObject(shot);
+  return colour;
+}
+
+HBITMAP Filled(int width, int height, COLORREF colour) {
+  HBITMAP bitmap = CreateBitmap(width, height, 1, 32, nullptr);
+  HDC memory = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  RECT all{0, 0, width, height};
+  HBRUSH brush = CreateSolidBrush(colour);
+  FillRect(memory, &all, brush);
+  DeleteObject(brush);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  return bitmap;
 }
 
 class Wizard : public ControlTest {
@@ -149,23 +167,34 @@ protected:
     m_header.pszbmWatermark = MAKEINTRESOURCEA(300);
     m_header.pszbmHeader = MAKEINTRESOURCEA(300);
   }
+  void TearDown() override {
+    for (HBITMAP bitmap : m_bitmaps) DeleteObject(bitmap);
+    ControlTest::TearDown();
+  }
+  std::vector<HBITMAP> m_bitmaps;
   HPROPSHEETPAGE m_pages[5]{};
   PROPSHEETHEADERA m_header{};
 };
 
 TEST_F(Wizard, WalkedForwardAndBackToFinish) {
+  m_bitmaps = {Filled(164, 314, RGB(40, 90, 160)), Filled(49, 49, RGB(200, 120, 0))};
+  m_header.dwFlags |= PSH_USEHBMWATERMARK | PSH_USEHBMHEADER;
+  m_header.hbmWatermark = m_bitmaps[0];
+  m_header.hbmHeader = m_bitmaps[1];
   std::atomic<bool> driven{false};
   std::thread driver([&] {
     ASSERT_TRUE(WaitFor([] { return g_sheet && Logged("501 setactive") == 1; }));
     ASSERT_TRUE(WaitFor([] { return IsWindowVisible(g_sheet) != FALSE; }));
-    Shot("controls_wizard_welcome");
+    EXPECT_EQ(Shot("controls_wizard_welcome", POINT{20, 100}), RGB(40, 90, 160)) << "the watermark";
     Key(VK_RETURN);  // no name yet: the page refuses Next
     ASSERT_TRUE(WaitFor([] { return Logged("501 wiznext") == 1; }));
     tolvar::user::InjectText("Ann");
     Key(VK_RETURN);
     ASSERT_TRUE(WaitFor([] { return Logged("502 setactive") == 1; }));
     EXPECT_EQ(CurrentId(), 502);
-    Shot("controls_wizard_page");
+    RECT client;
+    GetClientRect(g_sheet, &client);
+    EXPECT_EQ(Shot("controls_wizard_page", POINT{client.right - 20, 29}), RGB(200, 120, 0)) << "the header bitmap";
     ClickButton(ID_WIZBACK);
     ASSERT_TRUE(WaitFor([] { return Logged("501 setactive") == 2; }));
     ClickButton(ID_WIZNEXT);
