@@ -272,12 +272,12 @@ void RemovePage(HWND sheet, SheetState& state, int index) {
   DestroyPropertySheetPage(page);
 }
 
-void DrawBitmap(HDC hdc, HBITMAP bitmap, int x, int y) {
+void DrawBitmap(HDC hdc, HBITMAP bitmap, int x, int y, int maxHeight = 1 << 20) {
   BITMAP info{};
   if (!bitmap || !GetObjectA(bitmap, sizeof info, &info)) return;
   HDC memory = CreateCompatibleDC(hdc);
   HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(hdc, x, y, info.bmWidth, info.bmHeight, memory, 0, 0, SRCCOPY);
+  BitBlt(hdc, x, y, info.bmWidth, std::min<int>(info.bmHeight, maxHeight), memory, 0, 0, SRCCOPY);
   SelectObject(memory, old);
   DeleteDC(memory);
 }
@@ -294,7 +294,7 @@ void Paint(HWND sheet, SheetState& state, HDC hdc) {
   if (HidesHeader(state, state.current)) {
     RECT area{client.left, client.top, client.right, lineY};
     FillRect(hdc, &area, GetSysColorBrush(COLOR_WINDOW));
-    DrawBitmap(hdc, state.watermark, 0, 0);
+    DrawBitmap(hdc, state.watermark, 0, 0, lineY);  // never over the buttons' strip
     return;
   }
   RECT header{client.left, client.top, client.right, kHeaderHeight};

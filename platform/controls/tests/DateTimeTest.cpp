@@ -187,6 +187,11 @@ TEST_F(Pickers, KeysTypedIntoATimePicker) {
     EXPECT_EQ(Show(Value(picker)), Show(c.expected));
     EXPECT_EQ(Count(DTN_DATETIMECHANGE), c.changes);
   }
+  testing_user::Pump();
+  HBITMAP shot = tolvar::user::RenderWindow(m_parent);
+  ASSERT_TRUE(shot);
+  testing_user::SavePng(shot, "controls_datetime_updown");
+  DeleteObject(shot);
 }
 
 TEST_F(Pickers, RangeAndNoDate) {

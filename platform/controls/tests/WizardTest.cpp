@@ -230,6 +230,8 @@ TEST_F(Wizard, WalkedForwardAndBackToFinish) {
 TEST_F(Wizard, CancelResetsThePagesMade) {
   std::thread driver([&] {
     ASSERT_TRUE(WaitFor([] { return g_sheet && Logged("501 setactive") == 1; }));
+    // Shown only after the owner was disabled.
+    ASSERT_TRUE(WaitFor([] { return IsWindowVisible(g_sheet) != FALSE; }));
     EXPECT_FALSE(IsWindowEnabled(m_parent)) << "the owner is disabled while the wizard runs";
     ClickButton(IDCANCEL);
   });
