@@ -147,5 +147,7 @@ LRESULT ComboBoxExProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT HeaderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ListViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT StatusBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT MonthCalendarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT DateTimePickerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace tolvar::controls

@@ -35,6 +35,8 @@ const ClassEntry kClasses[] = {
     {"SysHeader32", HeaderProc, CS_DBLCLKS, 32512, 0},
     {"SysListView32", ListViewProc, CS_DBLCLKS, 32512, 0},
     {"msctls_statusbar32", StatusBarProc, CS_DBLCLKS | CS_VREDRAW | CS_HREDRAW, 32512, 0},
+    {"SysMonthCal32", MonthCalendarProc, CS_DBLCLKS, 32512, 0},
+    {"SysDateTimePick32", DateTimePickerProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, 32512, 0},
 };
 
 void RegisterClasses() {

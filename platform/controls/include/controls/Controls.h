@@ -7,6 +7,8 @@
 #include <controls/ComboBox.h>
 #include <controls/ComboBoxEx.h>
 #include <controls/CommCtrl.h>
+#include <controls/DateTime.h>
+#include <controls/PropSheet.h>
 #include <controls/Edit.h>
 #include <controls/Header.h>
 #include <controls/ListView.h>
