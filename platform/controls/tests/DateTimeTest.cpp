@@ -149,13 +149,17 @@ TEST_F(Pickers, KeysTypedIntoADatePicker) {
       EXPECT_EQ(g_heard.back().id, 1118u);
     }
     for (const Heard& heard : g_heard) {
-      if (heard.code == DTN_DATETIMECHANGE) EXPECT_EQ(heard.flags, static_cast<DWORD>(GDT_VALID));
+      if (heard.code == DTN_DATETIMECHANGE) {
+        EXPECT_EQ(heard.flags, static_cast<DWORD>(GDT_VALID));
+      }
     }
     const Heard* last = nullptr;
     for (const Heard& heard : g_heard) {
       if (heard.code == DTN_DATETIMECHANGE) last = &heard;
     }
-    if (last) EXPECT_EQ(Show(last->time), Show(expected)) << "the last change told is the value";
+    if (last) {
+      EXPECT_EQ(Show(last->time), Show(expected)) << "the last change told is the value";
+    }
   }
 }
 
