@@ -1,5 +1,6 @@
 #include <base/Time.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <ctime>
@@ -84,7 +85,27 @@ std::int64_t LocalOffsetAt(std::int64_t utc) {
 
 DWORD GetTickCount() { return static_cast<DWORD>(GetTickCount64()); }
 
+namespace {
+
+// Off unless a test clock runs; read by every GetTickCount, so lock-free.
+std::atomic<bool> g_testClockOn{false};
+std::atomic<ULONGLONG> g_testClockMs{0};
+
+}  // namespace
+
+namespace tolvar {
+
+void SetTestTickCount(std::optional<ULONGLONG> milliseconds) {
+  if (milliseconds) g_testClockMs.store(*milliseconds);
+  g_testClockOn.store(milliseconds.has_value());
+}
+
+bool TestTickCountRunning() { return g_testClockOn.load(); }
+
+}  // namespace tolvar
+
 ULONGLONG GetTickCount64() {
+  if (g_testClockOn.load()) return g_testClockMs.load();
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
   return static_cast<ULONGLONG>(now.tv_sec) * 1000 + static_cast<ULONGLONG>(now.tv_nsec) / 1'000'000;

@@ -2,6 +2,7 @@
 
 #include <kernel/Thread.h>
 #include <net/AsyncSelect.h>
+#include <user/User.h>
 
 #include <cstring>
 #include <mutex>
@@ -45,6 +46,66 @@ CAsyncSocket* OwnerOn(SOCKET socket, DWORD thread) {
   std::lock_guard guard(t.lock);
   auto it = t.owners.find(socket);
   return it != t.owners.end() && it->second.thread == thread ? it->second.object : nullptr;
+}
+
+// The hidden window each thread's socket notifications are posted to. A window, not the thread
+// queue, because every message loop dispatches window messages: a notification that arrives while
+// a dialog, a menu or a message box runs its own loop still reaches its socket at once.
+constexpr char kSocketWindowClass[] = "TolvarSocketSink";
+
+struct Handler {
+  long event;
+  void (CAsyncSocket::*call)(int);
+};
+constexpr Handler kHandlers[] = {
+    {FD_READ, &CAsyncSocket::OnReceive},      {FD_WRITE, &CAsyncSocket::OnSend},
+    {FD_OOB, &CAsyncSocket::OnOutOfBandData}, {FD_ACCEPT, &CAsyncSocket::OnAccept},
+    {FD_CONNECT, &CAsyncSocket::OnConnect},   {FD_CLOSE, &CAsyncSocket::OnClose},
+};
+
+// Calls the handler of the event a notification names, when its socket still has an object here.
+void DeliverNotification(SOCKET socket, LPARAM reply) {
+  CAsyncSocket* object = OwnerOn(socket, GetCurrentThreadId());
+  if (!object) return;  // closed or detached since the event was posted
+  long event = WSAGETSELECTEVENT(reply);
+  int error = WSAGETSELECTERROR(reply);
+  if (event == FD_READ && error == 0) {
+    // An FD_READ whose bytes an earlier Receive already took has nothing to announce.
+    u_long waiting = 0;
+    if (ioctlsocket(socket, FIONREAD, &waiting) == SOCKET_ERROR) error = WSAGetLastError();
+    if (waiting == 0 && error == 0) return;
+  }
+  for (const Handler& h : kHandlers) {
+    if (h.event == event) {
+      (object->*h.call)(error);
+      return;
+    }
+  }
+}
+
+LRESULT SocketWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SOCKET_NOTIFY) {
+    DeliverNotification(static_cast<SOCKET>(wParam), lParam);
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Trivial, so reading it registers nothing; the window manager destroys the window with its thread.
+thread_local HWND t_socketWindow = nullptr;
+
+HWND SocketWindow() {
+  if (t_socketWindow && IsWindow(t_socketWindow)) return t_socketWindow;
+  static const bool registered = [] {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = SocketWindowProc;
+    windowClass.lpszClassName = kSocketWindowClass;
+    return RegisterClassA(&windowClass) != 0;
+  }();
+  if (!registered) return nullptr;
+  t_socketWindow = CreateWindowExA(0, kSocketWindowClass, "Socket Notification Sink", WS_OVERLAPPED, 0, 0, 0, 0,
+                                   nullptr, nullptr, nullptr, nullptr);
+  return t_socketWindow;
 }
 
 BOOL FailWith(int error) {
@@ -134,8 +195,11 @@ int CAsyncSocket::Receive(void* buffer, int length, int flags) {
 
 BOOL CAsyncSocket::AsyncSelect(long events) {
   if (m_hSocket == INVALID_SOCKET) return FailWith(WSAENOTSOCK);
+  HWND window = events ? SocketWindow() : nullptr;
+  if (events && !window) return FailWith(WSAENOBUFS);
   SetOwner(m_hSocket, this);  // the events now come to the calling thread
-  return tolvar::net::AsyncSelect(m_hSocket, GetCurrentThreadId(), WM_SOCKET_NOTIFY, events) != SOCKET_ERROR;
+  if (!events) return tolvar::net::AsyncSelect(m_hSocket, GetCurrentThreadId(), 0, 0) != SOCKET_ERROR;
+  return WSAAsyncSelect(m_hSocket, window, WM_SOCKET_NOTIFY, events) != SOCKET_ERROR;
 }
 
 void CAsyncSocket::Close() {
@@ -175,47 +239,19 @@ void CAsyncSocket::OnConnect(int) {}
 void CAsyncSocket::OnClose(int) {}
 
 namespace tolvar::framework {
-namespace {
-
-struct Handler {
-  long event;
-  void (CAsyncSocket::*call)(int);
-};
-constexpr Handler kHandlers[] = {
-    {FD_READ, &CAsyncSocket::OnReceive},      {FD_WRITE, &CAsyncSocket::OnSend},
-    {FD_OOB, &CAsyncSocket::OnOutOfBandData}, {FD_ACCEPT, &CAsyncSocket::OnAccept},
-    {FD_CONNECT, &CAsyncSocket::OnConnect},   {FD_CLOSE, &CAsyncSocket::OnClose},
-};
-
-}  // namespace
 
 bool DispatchSocketNotification(const MSG& message) {
-  if (message.message != WM_SOCKET_NOTIFY || message.hwnd) return false;
-  SOCKET socket = message.wParam;
-  CAsyncSocket* object = OwnerOn(socket, GetCurrentThreadId());
-  if (!object) return true;  // closed or detached since the event was posted
-  long event = WSAGETSELECTEVENT(message.lParam);
-  int error = WSAGETSELECTERROR(message.lParam);
-  if (event == FD_READ && error == 0) {
-    // An FD_READ whose bytes an earlier Receive already took has nothing to announce.
-    u_long waiting = 0;
-    if (ioctlsocket(socket, FIONREAD, &waiting) == SOCKET_ERROR) error = WSAGetLastError();
-    if (waiting == 0 && error == 0) return true;
-  }
-  for (const Handler& h : kHandlers) {
-    if (h.event == event) {
-      (object->*h.call)(error);
-      break;
-    }
-  }
+  if (message.message != WM_SOCKET_NOTIFY) return false;
+  if (message.hwnd && message.hwnd != t_socketWindow) return false;
+  DeliverNotification(static_cast<SOCKET>(message.wParam), message.lParam);
   return true;
 }
 
 int PumpSocketNotifications() {
   int count = 0;
   MSG message;
-  while (PeekMessageA(&message, reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1)), WM_SOCKET_NOTIFY,
-                      WM_SOCKET_NOTIFY, PM_REMOVE)) {
+  if (!t_socketWindow || !IsWindow(t_socketWindow)) return 0;
+  while (PeekMessageA(&message, t_socketWindow, WM_SOCKET_NOTIFY, WM_SOCKET_NOTIFY, PM_REMOVE)) {
     DispatchSocketNotification(message);
     ++count;
   }

@@ -1,3 +1,4 @@
+#include <gdi/Unique.h>
 #include <gdi/Frames.h>
 #include <gdi/Bitmaps.h>
 #include <gdi/DeviceContext.h>
@@ -23,9 +24,8 @@ constexpr const char* kCheck[7] = {"......#", ".....##", "#...###", "##.###.", "
 void Dot(HDC hdc, int x, int y, COLORREF colour) { SetPixel(hdc, x, y, colour); }
 
 void Box(HDC hdc, const RECT& r, COLORREF colour) {
-  HBRUSH brush = CreateSolidBrush(colour);
-  FillRect(hdc, &r, brush);
-  DeleteObject(brush);
+  tolvar::gdi::UniqueBrush brush(CreateSolidBrush(colour));
+  FillRect(hdc, &r, brush.Get());
 }
 
 void CheckMark(HDC hdc, const RECT& r, COLORREF colour) {
@@ -88,16 +88,14 @@ void CaptionGlyph(HDC hdc, const RECT& r, UINT kind, COLORREF colour) {
       break;
     }
     default: {  // DFCS_CAPTIONHELP
-      HFONT font = CreateFontA(-k - 2, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Tahoma");
-      HGDIOBJ old = SelectObject(hdc, font);
+      tolvar::gdi::UniqueFont font(CreateFontA(-k - 2, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Tahoma"));
+      tolvar::gdi::ScopedSelect selected(hdc, font.Get());
       const int mode = SetBkMode(hdc, TRANSPARENT);
       const COLORREF text = SetTextColor(hdc, colour);
       RECT box = r;
       DrawTextA(hdc, "?", 1, &box, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOCLIP);
       SetTextColor(hdc, text);
       SetBkMode(hdc, mode);
-      SelectObject(hdc, old);
-      DeleteObject(font);
       break;
     }
   }
@@ -178,11 +176,9 @@ void MenuGlyph(HDC hdc, const RECT& r, UINT kind) {
     case DFCS_MENUBULLET: {
       const int s = std::max(2, std::min(r.right - r.left, r.bottom - r.top) / 3);
       const int x = r.left + (r.right - r.left - s) / 2, y = r.top + (r.bottom - r.top - s) / 2;
-      HGDIOBJ oldPen = SelectObject(hdc, GetStockObject(NULL_PEN));
-      HGDIOBJ oldBrush = SelectObject(hdc, GetStockObject(BLACK_BRUSH));
+      tolvar::gdi::ScopedSelect pen(hdc, GetStockObject(NULL_PEN));
+      tolvar::gdi::ScopedSelect brush(hdc, GetStockObject(BLACK_BRUSH));
       Ellipse(hdc, x, y, x + s + 1, y + s + 1);
-      SelectObject(hdc, oldBrush);
-      SelectObject(hdc, oldPen);
       break;
     }
     default: Arrow(hdc, r, DFCS_SCROLLRIGHT, black); break;
@@ -259,12 +255,9 @@ bool DrawItem(HDC hdc, UINT type, LPARAM data, WPARAM length, int x, int y, int 
     case DST_ICON:
       return DrawIconEx(hdc, x, y, reinterpret_cast<HICON>(data), cx, cy, 0, nullptr, DI_NORMAL);
     case DST_BITMAP: {
-      HDC memory = CreateCompatibleDC(hdc);
-      HGDIOBJ old = SelectObject(memory, reinterpret_cast<HBITMAP>(data));
-      const BOOL ok = old && BitBlt(hdc, x, y, cx, cy, memory, 0, 0, SRCCOPY);
-      SelectObject(memory, old);
-      DeleteDC(memory);
-      return ok;
+      tolvar::gdi::UniqueDC memory(CreateCompatibleDC(hdc));
+      tolvar::gdi::ScopedSelect bitmap(memory.Get(), reinterpret_cast<HBITMAP>(data));
+      return bitmap.Previous() && BitBlt(hdc, x, y, cx, cy, memory.Get(), 0, 0, SRCCOPY);
     }
     default:
       return false;
@@ -312,19 +305,21 @@ BOOL DrawStateA(HDC hdc, HBRUSH brush, DRAWSTATEPROC, LPARAM lData, WPARAM wData
   if (!(flags & (DSS_DISABLED | DSS_MONO))) return DrawItem(hdc, type, lData, wData, x, y, cx, cy) ? TRUE : FALSE;
 
   // The item's shape: drawn black on white in memory, then everything not white becomes the shape.
-  HDC colourDc = CreateCompatibleDC(hdc);
+  tolvar::gdi::UniqueDC colourDcOwner(CreateCompatibleDC(hdc));
+  HDC colourDc = colourDcOwner.Get();
   BITMAPINFO info{};
   info.bmiHeader = {sizeof(BITMAPINFOHEADER), cx, -cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  HBITMAP colour = CreateDIBSection(hdc, &info, DIB_RGB_COLORS, nullptr, nullptr, 0);
-  HGDIOBJ oldColour = SelectObject(colourDc, colour);
-  HGDIOBJ oldFont = SelectObject(colourDc, GetCurrentObject(hdc, OBJ_FONT));
+  tolvar::gdi::UniqueBitmap colour(CreateDIBSection(hdc, &info, DIB_RGB_COLORS, nullptr, nullptr, 0));
+  tolvar::gdi::ScopedSelect colourSelected(colourDc, colour.Get());
+  tolvar::gdi::ScopedSelect fontSelected(colourDc, GetCurrentObject(hdc, OBJ_FONT));
   PatBlt(colourDc, 0, 0, cx, cy, WHITENESS);
   SetTextColor(colourDc, RGB(0, 0, 0));
   SetBkMode(colourDc, TRANSPARENT);
   DrawItem(colourDc, type, lData, wData, 0, 0, cx, cy);
-  HDC maskDc = CreateCompatibleDC(hdc);
-  HBITMAP mask = CreateBitmap(cx, cy, 1, 1, nullptr);
-  HGDIOBJ oldMask = SelectObject(maskDc, mask);
+  tolvar::gdi::UniqueDC maskDcOwner(CreateCompatibleDC(hdc));
+  HDC maskDc = maskDcOwner.Get();
+  tolvar::gdi::UniqueBitmap mask(CreateBitmap(cx, cy, 1, 1, nullptr));
+  tolvar::gdi::ScopedSelect maskSelected(maskDc, mask.Get());
   if (type == DST_TEXT || type == DST_PREFIXTEXT) {
     // Antialiased edges would all count as ink and thicken the letters: text keeps its darker half.
     for (int yy = 0; yy < cy; ++yy)
@@ -342,26 +337,17 @@ BOOL DrawStateA(HDC hdc, HBRUSH brush, DRAWSTATEPROC, LPARAM lData, WPARAM wData
   constexpr DWORD kBrushThroughMask = 0x00B8074A;
   const COLORREF text = SetTextColor(hdc, RGB(0, 0, 0));
   const COLORREF back = SetBkColor(hdc, RGB(255, 255, 255));
-  HGDIOBJ oldBrush;
-  if (flags & DSS_DISABLED) {
-    oldBrush = SelectObject(hdc, GetSysColorBrush(COLOR_3DHILIGHT));
-    BitBlt(hdc, x + 1, y + 1, cx, cy, maskDc, 0, 0, kBrushThroughMask);
-    SelectObject(hdc, GetSysColorBrush(COLOR_3DSHADOW));
-    BitBlt(hdc, x, y, cx, cy, maskDc, 0, 0, kBrushThroughMask);
-  } else {
-    oldBrush = SelectObject(hdc, brush ? static_cast<HGDIOBJ>(brush) : GetStockObject(BLACK_BRUSH));
+  {
+    tolvar::gdi::ScopedSelect brushSelected(
+        hdc, (flags & DSS_DISABLED) ? static_cast<HGDIOBJ>(GetSysColorBrush(COLOR_3DHILIGHT))
+                                    : brush ? static_cast<HGDIOBJ>(brush) : GetStockObject(BLACK_BRUSH));
+    if (flags & DSS_DISABLED) {
+      BitBlt(hdc, x + 1, y + 1, cx, cy, maskDc, 0, 0, kBrushThroughMask);
+      SelectObject(hdc, GetSysColorBrush(COLOR_3DSHADOW));
+    }
     BitBlt(hdc, x, y, cx, cy, maskDc, 0, 0, kBrushThroughMask);
   }
-  SelectObject(hdc, oldBrush);
   SetTextColor(hdc, text);
   SetBkColor(hdc, back);
-
-  SelectObject(maskDc, oldMask);
-  DeleteDC(maskDc);
-  DeleteObject(mask);
-  SelectObject(colourDc, oldFont);
-  SelectObject(colourDc, oldColour);
-  DeleteDC(colourDc);
-  DeleteObject(colour);
   return TRUE;
 }

@@ -58,6 +58,12 @@ bool IsThreadOfThisProcess(DWORD threadId) {
 
 void SetQueueExtension(QueueExtension* extension) { g_extension.store(extension, std::memory_order_release); }
 
+DWORD WindowQueueThread(HWND window) {
+  QueueExtension* extension = Extension();
+  DWORD thread = extension && window ? extension->WindowThread(window) : 0;
+  return thread && IsThreadOfThisProcess(thread) ? thread : 0;
+}
+
 BOOL PostThreadQueueMessage(DWORD threadId, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto thread = FindThread(threadId);
   if (!thread || !thread->Post(MSG{window, message, wParam, lParam, MessageTime(), {0, 0}})) {

@@ -1,6 +1,7 @@
 #include "NamedSegment.h"
 
 #include <base/Home.h>
+#include <kernel/LockByte.h>
 #include <base/WinError.h>
 
 #include <atomic>
@@ -24,18 +25,6 @@ constexpr size_t kMaxEncoded = 200;  // well under NAME_MAX with the prefix
 size_t HeaderMapSize() {
   size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
   return (sizeof(SegmentHeader) + page - 1) / page * page;
-}
-
-bool LockByte(int fd, off_t byte, short type, bool wait) {
-  struct flock range = {};
-  range.l_type = type;
-  range.l_whence = SEEK_SET;
-  range.l_start = byte;
-  range.l_len = 1;
-  while (fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &range) != 0) {
-    if (errno != EINTR) return false;
-  }
-  return true;
 }
 
 DWORD ErrorFromErrno(int error) {
@@ -107,7 +96,7 @@ NamedSegment::Result NamedSegment::Open(std::string_view name, NamedKind kind, s
       result.error = ErrorFromErrno(errno);
       return result;
     }
-    LockByte(fd.Get(), kGuardByte, F_WRLCK, true);
+    LockByte(fd.Get(), kGuardByte, ByteLock::Exclusive, true);
     struct stat status;
     if (fstat(fd.Get(), &status) != 0) {
       result.error = ErrorFromErrno(errno);
@@ -115,7 +104,7 @@ NamedSegment::Result NamedSegment::Open(std::string_view name, NamedKind kind, s
     }
     if (status.st_nlink == 0) continue;  // the last holder removed it meanwhile: look again
 
-    const bool alone = LockByte(fd.Get(), kHolderByte, F_WRLCK, false);
+    const bool alone = LockByte(fd.Get(), kHolderByte, ByteLock::Exclusive, false);
     if (alone && mode == Mode::OpenExisting) {
       shm_unlink(segmentName.c_str());  // left over by a process that died: nobody has it open
       result.error = ERROR_FILE_NOT_FOUND;
@@ -154,8 +143,8 @@ NamedSegment::Result NamedSegment::Open(std::string_view name, NamedKind kind, s
       result.error = ERROR_INVALID_HANDLE;
       return result;
     }
-    LockByte(fd.Get(), kHolderByte, F_RDLCK, true);
-    LockByte(fd.Get(), kGuardByte, F_UNLCK, true);
+    LockByte(fd.Get(), kHolderByte, ByteLock::Shared, true);
+    LockByte(fd.Get(), kGuardByte, ByteLock::Unlocked, true);
     result.existed = !alone;
     result.segment.reset(new NamedSegment(segmentName, fd.Release(), header));
     return result;
@@ -166,10 +155,10 @@ NamedSegment::NamedSegment(std::string segmentName, int fd, SegmentHeader* heade
     : m_segmentName(std::move(segmentName)), m_fd(fd), m_header(header) {}
 
 NamedSegment::~NamedSegment() {
-  LockByte(m_fd, kGuardByte, F_WRLCK, true);
-  LockByte(m_fd, kHolderByte, F_UNLCK, true);
+  LockByte(m_fd, kGuardByte, ByteLock::Exclusive, true);
+  LockByte(m_fd, kHolderByte, ByteLock::Unlocked, true);
   struct stat status;
-  if (LockByte(m_fd, kHolderByte, F_WRLCK, false) && fstat(m_fd, &status) == 0 && status.st_nlink > 0) {
+  if (LockByte(m_fd, kHolderByte, ByteLock::Exclusive, false) && fstat(m_fd, &status) == 0 && status.st_nlink > 0) {
     shm_unlink(m_segmentName.c_str());
   }
   munmap(m_header, HeaderMapSize());

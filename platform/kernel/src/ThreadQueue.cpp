@@ -1,5 +1,7 @@
 #include "ThreadQueue.h"
 
+#include <base/Time.h>
+
 #include "Futex.h"
 
 #include <algorithm>
@@ -41,10 +43,29 @@ Match WindowMatch(const ThreadQueue::Filter& filter, HWND window, UINT message) 
 
 }  // namespace
 
-DWORD MessageTime() {
-  timespec now = futex::Now();
-  return static_cast<DWORD>(static_cast<std::uint64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000);
+DWORD MessageTime() { return GetTickCount(); }
+
+namespace {
+
+// Timers run on GetTickCount's clock, which a test may hold (<kernel/TestClock.h>); it reads the
+// same monotonic clock as the waits otherwise, so a due time is also a wait's deadline.
+timespec TimerNow() {
+  ULONGLONG ms = GetTickCount64();
+  return timespec{static_cast<time_t>(ms / 1000), static_cast<long>((ms % 1000) * 1000000)};
 }
+
+timespec TimerAfter(UINT elapse) {
+  timespec t = TimerNow();
+  t.tv_sec += static_cast<time_t>(elapse / 1000);
+  t.tv_nsec += static_cast<long>((elapse % 1000) * 1000000);
+  if (t.tv_nsec >= 1000000000) {
+    t.tv_sec += 1;
+    t.tv_nsec -= 1000000000;
+  }
+  return t;
+}
+
+}  // namespace
 
 bool ThreadQueue::InRange(const Filter& filter, UINT message) {
   if (message == WM_QUIT) return true;
@@ -118,7 +139,7 @@ bool ThreadQueue::TakePosted(const Filter& filter, bool remove, MSG& message) {
 
 bool ThreadQueue::TakeTimer(const Filter& filter, bool remove, MSG& message) {
   if (!InRange(filter, WM_TIMER)) return false;
-  const timespec now = futex::Now();
+  const timespec now = TimerNow();
   std::vector<Timer*> due;
   for (Timer& timer : m_timers) {
     if (!futex::Before(now, timer.due)) due.push_back(&timer);
@@ -130,7 +151,7 @@ bool ThreadQueue::TakeTimer(const Filter& filter, bool remove, MSG& message) {
     message = MSG{timer->window, WM_TIMER, timer->id, reinterpret_cast<LPARAM>(timer->proc), MessageTime(),
                   {0, 0}};
     // The next expiry counts from now: a late queue gets one WM_TIMER, not a backlog.
-    if (remove) timer->due = futex::After(timer->elapse);
+    if (remove) timer->due = TimerAfter(timer->elapse);
     return true;
   }
   return false;
@@ -142,7 +163,7 @@ DWORD ThreadQueue::Status() {
     std::lock_guard guard(m_lock);
     bits = m_postedBits | (m_quit ? QS_POSTMESSAGE | QS_ALLPOSTMESSAGE : 0);
   }
-  const timespec now = futex::Now();
+  const timespec now = TimerNow();
   for (const Timer& timer : m_timers) {
     if (!futex::Before(now, timer.due)) bits |= QS_TIMER;
   }
@@ -155,7 +176,7 @@ DWORD ThreadQueue::NewStatus() {
     std::lock_guard guard(m_lock);
     bits = m_newBits;
   }
-  const timespec now = futex::Now();
+  const timespec now = TimerNow();
   for (const Timer& timer : m_timers) {
     if (!futex::Before(now, timer.due) && futex::Before(m_lookedAt, timer.due)) bits |= QS_TIMER;
   }
@@ -165,10 +186,12 @@ DWORD ThreadQueue::NewStatus() {
 void ThreadQueue::MarkLooked() {
   std::lock_guard guard(m_lock);
   m_newBits = 0;
-  m_lookedAt = futex::Now();
+  m_lookedAt = TimerNow();
 }
 
 std::optional<timespec> ThreadQueue::NextTimerDue() {
+  // On a test clock no real deadline comes: the test's Advance wakes the thread instead.
+  if (TestTickCountRunning()) return std::nullopt;
   std::optional<timespec> next;
   for (const Timer& timer : m_timers) {
     if (!next || futex::Before(timer.due, *next)) next = timer.due;
@@ -184,7 +207,7 @@ UINT_PTR ThreadQueue::SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC 
   if (existing != m_timers.end() && (window != nullptr || id != 0)) {
     existing->elapse = elapse;
     existing->proc = proc;
-    existing->due = futex::After(elapse);
+    existing->due = TimerAfter(elapse);
     return window ? (id ? id : 1) : id;
   }
   if (window == nullptr) {
@@ -198,7 +221,7 @@ UINT_PTR ThreadQueue::SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC 
       if (m_nextTimerId == 0) m_nextTimerId = 1;
     } while (id == 0 || used(id));
   }
-  m_timers.push_back({window, id, elapse, proc, futex::After(elapse)});
+  m_timers.push_back({window, id, elapse, proc, TimerAfter(elapse)});
   return window ? (id ? id : 1) : id;
 }
 

@@ -140,6 +140,12 @@ std::shared_ptr<ThreadRecord> FindThread(DWORD id) {
   return it == table.threads.end() ? nullptr : it->second;
 }
 
+void WakeEveryThread() {
+  ThreadTable& table = Threads();
+  std::lock_guard guard(table.lock);
+  for (auto& [id, thread] : table.threads) thread->Wake();
+}
+
 DWORD CurrentThreadId() { return CurrentThread().Id(); }
 
 }  // namespace tolvar::kernel

@@ -85,6 +85,8 @@ ThreadRecord& CurrentThread();
 
 // The record of a live thread of this process that has used the kernel, or null.
 std::shared_ptr<ThreadRecord> FindThread(DWORD id);
+// Wakes every thread of the process from its waits, to look at its queue again.
+void WakeEveryThread();
 
 // The calling thread's id: its Linux thread id, unique across processes.
 DWORD CurrentThreadId();

@@ -162,3 +162,23 @@ TEST(SyncHandles, AHandleOfAnotherKindIsRefused) {
   EXPECT_FALSE(ReleaseSemaphore(event, 1, nullptr));
   EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
 }
+
+namespace {
+
+TEST(UniqueHandle, ClosesWhatItOwnsAndTreatsBothFailureValuesAsNone) {
+  HANDLE raw = nullptr;
+  {
+    tolvar::kernel::UniqueHandle event(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(event);
+    raw = event.Get();
+    tolvar::kernel::UniqueHandle moved = std::move(event);
+    EXPECT_FALSE(event);
+    EXPECT_EQ(WaitForSingleObject(moved.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  }
+  EXPECT_EQ(WaitForSingleObject(raw, 0), WAIT_FAILED) << "closed with its owner";
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  EXPECT_FALSE(tolvar::kernel::UniqueHandle(INVALID_HANDLE_VALUE));
+  EXPECT_FALSE(tolvar::kernel::UniqueHandle());
+}
+
+}  // namespace

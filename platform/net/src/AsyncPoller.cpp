@@ -82,7 +82,7 @@ void AsyncPoller::Forget(SocketObject& socket) {
 void AsyncPoller::PostLocked(SocketObject& socket, long event, int error) {
   if (!(socket.async.events & event)) return;
   // A thread that has ended has no queue any more; its notifications have nowhere to go.
-  kernel::PostThreadQueueMessage(socket.async.thread, nullptr, socket.async.message, socket.handle,
+  kernel::PostThreadQueueMessage(socket.async.thread, socket.async.window, socket.async.message, socket.handle,
                                  WSAMAKESELECTREPLY(static_cast<WORD>(event), static_cast<WORD>(error)));
 }
 

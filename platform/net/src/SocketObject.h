@@ -17,6 +17,7 @@ struct AsyncRequest {
   DWORD thread = 0;
   UINT message = 0;
   long events = 0;
+  HWND window = nullptr;  // the message's window on `thread`; null for a thread message
 };
 
 class SocketObject : public kernel::Object {

@@ -9,6 +9,7 @@
 #include "Startup.h"
 
 #include <base/LastError.h>
+#include <kernel/QueueExtension.h>
 
 #include <algorithm>
 #include <bit>
@@ -280,16 +281,32 @@ int getpeername(SOCKET s, sockaddr* name, int* nameLength) {
 
 namespace tolvar::net {
 
-int AsyncSelect(SOCKET s, DWORD threadId, UINT message, long events) {
+namespace {
+
+int Select(SOCKET s, const AsyncRequest& request) {
   auto object = Find(s);
   if (!object) return SOCKET_ERROR;
-  if (events & ~(FD_READ | FD_WRITE | FD_OOB | FD_ACCEPT | FD_CONNECT | FD_CLOSE)) return Fail(WSAEINVAL);
-  if (events && !object->nonBlocking) {
+  if (request.events & ~(FD_READ | FD_WRITE | FD_OOB | FD_ACCEPT | FD_CONNECT | FD_CLOSE)) return Fail(WSAEINVAL);
+  if (request.events && !object->nonBlocking) {
     if (!host::SetNonBlocking(object->Fd(), true)) return FailFromErrno(*object, errno);
     object->nonBlocking = true;
   }
-  AsyncPoller::Instance().Select(object, {threadId, message, events});
+  AsyncPoller::Instance().Select(object, request);
   return 0;
 }
 
+}  // namespace
+
+int AsyncSelect(SOCKET s, DWORD threadId, UINT message, long events) {
+  return Select(s, {threadId, message, events, nullptr});
+}
+
 }  // namespace tolvar::net
+
+int WSAAsyncSelect(SOCKET s, HWND window, UINT message, long events) {
+  // The window's thread is looked up once: the poller thread then posts without asking the window
+  // manager, and a window destroyed later only leaves its messages undelivered, as on Windows.
+  DWORD thread = window ? tolvar::kernel::WindowQueueThread(window) : 0;
+  if (!thread) return Fail(WSAEINVAL);
+  return tolvar::net::Select(s, {thread, message, events, window});
+}

@@ -14,23 +14,20 @@ namespace {
 
 void Toggle(CaretState& caret) {
   if (!caret.window || !IsWindow(caret.window)) return;
-  HDC hdc = GetDC(caret.window);
-  if (!hdc) return;
+  WindowDC dc(caret.window);
+  if (!dc) return;
+  HDC hdc = dc.Get();
   const POINT p = caret.position;
   auto value = reinterpret_cast<ULONG_PTR>(caret.bitmap);
   if (value > 1) {
-    HDC source = CreateCompatibleDC(hdc);
-    HGDIOBJ old = SelectObject(source, caret.bitmap);
-    BitBlt(hdc, p.x, p.y, caret.width, caret.height, source, 0, 0, SRCINVERT);
-    SelectObject(source, old);
-    DeleteDC(source);
+    gdi::UniqueDC source(CreateCompatibleDC(hdc));
+    gdi::ScopedSelect selected(source.Get(), caret.bitmap);
+    BitBlt(hdc, p.x, p.y, caret.width, caret.height, source.Get(), 0, 0, SRCINVERT);
   } else {
-    HGDIOBJ old = SelectObject(hdc, GetStockObject(value == 1 ? GRAY_BRUSH : WHITE_BRUSH));
+    gdi::ScopedSelect selected(hdc, GetStockObject(value == 1 ? GRAY_BRUSH : WHITE_BRUSH));
     PatBlt(hdc, p.x, p.y, caret.width, caret.height, PATINVERT);
-    SelectObject(hdc, old);
   }
   caret.on = !caret.on;
-  ReleaseDC(caret.window, hdc);
 }
 
 void Refresh(CaretState& caret) {

@@ -31,7 +31,8 @@ std::uint32_t U32(std::span<const BYTE> b, std::size_t at) {
 // Paints an image of `size` pixels: `draw` is called twice, on the colour image and on the mask (in
 // black on white there), so a shape drawn once gives both.
 HICON DrawImage(int size, bool icon, POINT hotSpot, void (*draw)(HDC hdc, bool mask)) {
-  HDC dc = CreateCompatibleDC(nullptr);
+  tolvar::gdi::UniqueDC memory(CreateCompatibleDC(nullptr));
+  HDC dc = memory.Get();
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
   info.bmiHeader.biWidth = size;
@@ -39,22 +40,21 @@ HICON DrawImage(int size, bool icon, POINT hotSpot, void (*draw)(HDC hdc, bool m
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
-  HBITMAP colour = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HBITMAP mask = CreateBitmap(size, size, 1, 1, nullptr);
+  tolvar::gdi::UniqueBitmap colour(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  tolvar::gdi::UniqueBitmap mask(CreateBitmap(size, size, 1, 1, nullptr));
   RECT all{0, 0, size, size};
-  HGDIOBJ old = SelectObject(dc, colour);
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  draw(dc, false);
-  SelectObject(dc, mask);
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  draw(dc, true);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  ICONINFO ii{icon ? TRUE : FALSE, static_cast<DWORD>(hotSpot.x), static_cast<DWORD>(hotSpot.y), mask, colour};
-  HICON result = CreateIconIndirect(&ii);
-  DeleteObject(mask);
-  DeleteObject(colour);
-  return result;
+  {
+    tolvar::gdi::ScopedSelect selected(dc, colour.Get());
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    draw(dc, false);
+    SelectObject(dc, mask.Get());
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    draw(dc, true);
+  }
+  // The icon keeps copies of both bitmaps.
+  ICONINFO ii{icon ? TRUE : FALSE, static_cast<DWORD>(hotSpot.x), static_cast<DWORD>(hotSpot.y), mask.Get(),
+              colour.Get()};
+  return CreateIconIndirect(&ii);
 }
 
 // Shapes are drawn in their colour, or in black on the mask.

@@ -13,6 +13,7 @@
 #include <base/LastError.h>
 #include <base/WinError.h>
 #include <gdi/Gdi.h>
+#include <kernel/Format.h>
 #include <resources/Resource.h>
 #include <resources/ResourceData.h>
 
@@ -136,7 +137,7 @@ HWND CreateFromTemplate(const DialogTemplate& t, const Creation& c) {
   SIZE base{kSystemBaseX, kSystemBaseY};
   if (t.hasFont) {
     LOGFONTA lf{};
-    lf.lfHeight = -MulDivRound(t.pointSize, 96, 72);
+    lf.lfHeight = -MulDiv(t.pointSize, 96, 72);
     lf.lfWeight = t.weight ? t.weight : FW_NORMAL;
     lf.lfItalic = t.italic;
     lf.lfCharSet = t.charset;
@@ -288,11 +289,6 @@ LRESULT DialogClassProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 }  // namespace
-
-int MulDivRound(int value, int numerator, int denominator) {
-  long long product = static_cast<long long>(value) * numerator;
-  return static_cast<int>((product + (product >= 0 ? denominator / 2 : -denominator / 2)) / denominator);
-}
 
 void RegisterSystemClasses() {
   RegisterMenuClass();

@@ -184,11 +184,13 @@ BOOL IsDialogMessageA(HWND dialog, LPMSG message) {
       LRESULT code = SendMessageA(message->hwnd, WM_GETDLGCODE, message->wParam, reinterpret_cast<LPARAM>(message));
       if (code & (DLGC_WANTCHARS | DLGC_WANTMESSAGE)) break;
       if (message->wParam == '\t' && (code & DLGC_WANTTAB)) break;
-      if (Mnemonic(dialog, message->hwnd, static_cast<char>(message->wParam))) return TRUE;
+      // Mnemonics are ASCII letters: a character beyond them (wParam is a code point) never
+      // stands for one, however its low byte reads.
+      if (message->wParam < 0x80 && Mnemonic(dialog, message->hwnd, static_cast<char>(message->wParam))) return TRUE;
       break;
     }
     case WM_SYSCHAR:
-      if (Mnemonic(dialog, message->hwnd, static_cast<char>(message->wParam))) return TRUE;
+      if (message->wParam < 0x80 && Mnemonic(dialog, message->hwnd, static_cast<char>(message->wParam))) return TRUE;
       break;
     default: break;
   }

@@ -43,7 +43,22 @@ HWND NextToActivate(HWND leaving) {
   return nullptr;
 }
 
+// Keys typed while another process's window is foreground go to the focus recorded here.
+void NoteSharedFocus(HWND old, HWND window) {
+  Station::Get().With([&](StationData& data) {
+    if (window) data.focus = HandleValue(window);
+    else if (data.focus == HandleValue(old)) data.focus = 0;
+    return 0;
+  });
+}
+
 }  // namespace
+
+HWND SharedFocusIn(HWND top) {
+  HWND focus = Station::Get().With([](StationData& data) { return HandleOf(data.focus); });
+  if (!focus || !IsWindow(focus)) return nullptr;
+  return focus == top || TopLevelOf(focus) == top ? focus : nullptr;
+}
 
 void ActivateWindow(HWND window, WORD how) {
   auto input = CurrentThreadState().input;
@@ -94,7 +109,10 @@ void LoseInputState(HWND window, bool destroying) {
     ActivateWindow(next, WA_ACTIVE);
     if (input->active == window) ActivateWindow(nullptr, WA_INACTIVE);
   }
-  if (destroying && inside(input->focus)) input->focus = nullptr;
+  if (destroying && inside(input->focus)) {
+    NoteSharedFocus(input->focus, nullptr);
+    input->focus = nullptr;
+  }
 }
 
 }  // namespace tolvar::user
@@ -114,7 +132,10 @@ HWND SetFocus(HWND window) {
     }
     if (window == old) return old;
     HWND top = TopLevelOf(window);
-    if (top && top != input->active) {
+    // A window hosted in another process's top-level window takes the focus without activating
+    // that window: its own thread activates it.
+    auto topSlot = top ? ReadSlot(top) : std::nullopt;
+    if (top && top != input->active && topSlot && IsLocal(*topSlot)) {
       ActivateWindow(top, WA_ACTIVE);
       if (!IsWindow(window)) return nullptr;
       old = input->focus;
@@ -122,6 +143,7 @@ HWND SetFocus(HWND window) {
     }
   }
   input->focus = window;
+  NoteSharedFocus(old, window);
   if (old && IsWindow(old)) SendMessageA(old, WM_KILLFOCUS, reinterpret_cast<WPARAM>(window), 0);
   if (input->focus != window) return old;
   if (window) SendMessageA(window, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);

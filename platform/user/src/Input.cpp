@@ -13,6 +13,7 @@
 
 #include <array>
 #include <atomic>
+#include <string_view>
 
 namespace tolvar::user {
 namespace {
@@ -347,6 +348,48 @@ BOOL InjectMouse(POINT screen, UINT message) {
   return PostInput(target, posted - WM_MOUSEMOVE + WM_NCMOUSEMOVE, static_cast<WPARAM>(hit), PointParam(screen));
 }
 
+namespace {
+
+// Where typing goes: the focus window inside the foreground window, which may belong to a program
+// hosted there; else the foreground thread's focus; else its active window, which then gets every
+// key as a system key. Null when there is no foreground window.
+HWND KeyboardTarget(bool& system) {
+  HWND foreground = GetForegroundWindow();
+  if (!foreground) return nullptr;
+  auto slot = ReadSlot(foreground);
+  if (!slot) return nullptr;
+  if (HWND shared = SharedFocusIn(foreground)) return shared;
+  if (!IsLocal(*slot)) return foreground;
+  auto state = FindThreadState(slot->tid);
+  if (state && state->input->focus && IsWindow(state->input->focus)) return state->input->focus;
+  system = true;
+  return state && state->input->active ? state->input->active : foreground;
+}
+
+// The next character of UTF-8 text; a byte that starts no valid sequence reads as U+FFFD, so bad
+// text shows where it was bad instead of vanishing.
+char32_t NextCodePoint(std::string_view& text) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(0);
+  std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+  char32_t c = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+  bool valid = length != 0 && text.size() >= length;
+  for (std::size_t i = 1; valid && i < length; ++i) {
+    valid = (byte(i) & 0xC0) == 0x80;
+    c = (c << 6) | (byte(i) & 0x3F);
+  }
+  constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (valid && (c < kLeast[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))) valid = false;
+  if (!valid) {
+    text.remove_prefix(1);
+    return 0xFFFD;
+  }
+  text.remove_prefix(length);
+  return c;
+}
+
+}  // namespace
+
 BOOL InjectKey(UINT virtualKey, bool down) {
   const bool wasDown = KeyDown(static_cast<int>(virtualKey));
   SetKey(static_cast<int>(virtualKey), down);
@@ -354,22 +397,10 @@ BOOL InjectKey(UINT virtualKey, bool down) {
   if (virtualKey == VK_LSHIFT || virtualKey == VK_RSHIFT) SetKey(VK_SHIFT, down);
   if (virtualKey == VK_LCONTROL || virtualKey == VK_RCONTROL) SetKey(VK_CONTROL, down);
   if (virtualKey == VK_LMENU || virtualKey == VK_RMENU) SetKey(VK_MENU, down);
-  HWND foreground = GetForegroundWindow();
-  if (!foreground) return FALSE;
-  auto slot = ReadSlot(foreground);
-  if (!slot) return FALSE;
-  HWND target = foreground;
   const bool alt = KeyDown(VK_MENU);
   bool system = alt || virtualKey == VK_F10 || virtualKey == VK_MENU;
-  if (IsLocal(*slot)) {
-    auto state = FindThreadState(slot->tid);
-    if (state && state->input->focus && IsWindow(state->input->focus)) {
-      target = state->input->focus;
-    } else {
-      system = true;  // no focus: the active window gets every key as a system key
-      if (state && state->input->active) target = state->input->active;
-    }
-  }
+  HWND target = KeyboardTarget(system);
+  if (!target) return FALSE;
   UINT message = down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
   LPARAM lParam = 1 | (static_cast<LPARAM>(virtualKey & 0xFF) << 16);
   // The reserved bits 25 and 26 carry the Shift and Ctrl states at the time of the key, so that
@@ -380,6 +411,22 @@ BOOL InjectKey(UINT virtualKey, bool down) {
   if (wasDown) lParam |= 1 << 30;
   if (!down) lParam |= static_cast<LPARAM>(1u << 31);
   return PostInput(target, message, virtualKey, lParam);
+}
+
+BOOL InjectText(const char* utf8) {
+  if (!utf8) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  bool system = false;
+  HWND target = KeyboardTarget(system);
+  if (!target) return FALSE;
+  // Typed text, as an input method hands it over: characters only, no key presses.
+  for (std::string_view text(utf8); !text.empty();) {
+    char32_t c = NextCodePoint(text);
+    if (!PostInput(target, WM_CHAR, static_cast<WPARAM>(c), 1)) return FALSE;
+  }
+  return TRUE;
 }
 
 }  // namespace tolvar::user

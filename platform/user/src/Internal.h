@@ -121,14 +121,14 @@ void NoteInputMessage(const MSG& message);
 // Called for a window that is being hidden or destroyed: focus, activation and capture leave it.
 void LoseInputState(HWND window, bool destroying);
 void ActivateWindow(HWND window, WORD how);
+// The window of any process that last took the focus, when it lies in the top-level window `top`.
+HWND SharedFocusIn(HWND top);
 // A window was shown: activates it when it should be.
 
 // Dialogs -----------------------------------------------------------------------------------------
 
 LRESULT DialogDefaultProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 void RegisterSystemClasses();
-// value * numerator / denominator, rounded to the nearest.
-int MulDivRound(int value, int numerator, int denominator);
 
 // Menus -------------------------------------------------------------------------------------------
 

@@ -142,6 +142,16 @@ void SendNcPaintAndErase(HWND window, HDC hdc, bool* erased) {
   }
 }
 
+// A DC limited to the window's update region, released when the scope ends.
+struct UpdateDC {
+  explicit UpdateDC(HWND w) : window(w), hdc(GetDCEx(w, nullptr, DCX_INTERSECTUPDATE)) {}
+  ~UpdateDC() { ReleaseDC(window, hdc); }
+  UpdateDC(const UpdateDC&) = delete;
+  UpdateDC& operator=(const UpdateDC&) = delete;
+  HWND window;
+  HDC hdc;
+};
+
 }  // namespace
 
 bool ThreadNeedsPaint(DWORD threadId) {
@@ -261,9 +271,8 @@ BOOL RedrawWindow(HWND window, const RECT* rect, HRGN region, UINT flags) {
   } else if (flags & RDW_ERASENOW) {
     auto local = FindLocal(window);
     if (local && local->thread == GetCurrentThreadId() && IsWindowVisible(window)) {
-      HDC hdc = GetDCEx(window, nullptr, DCX_INTERSECTUPDATE);
-      SendNcPaintAndErase(window, hdc, nullptr);
-      ReleaseDC(window, hdc);
+      UpdateDC dc(window);
+      SendNcPaintAndErase(window, dc.hdc, nullptr);
     }
   }
   return TRUE;
@@ -295,9 +304,8 @@ BOOL GetUpdateRect(HWND window, LPRECT rect, BOOL erase) {
     if (local->update) any = GetRgnBox(local->update, &box) != NULLREGION;
   }
   if (erase && any) {
-    HDC hdc = GetDCEx(window, nullptr, DCX_INTERSECTUPDATE);
-    SendNcPaintAndErase(window, hdc, nullptr);
-    ReleaseDC(window, hdc);
+    UpdateDC dc(window);
+    SendNcPaintAndErase(window, dc.hdc, nullptr);
   }
   if (rect) *rect = any ? box : RECT{};
   return any ? TRUE : FALSE;
@@ -313,9 +321,8 @@ int GetUpdateRgn(HWND window, HRGN region, BOOL erase) {
     else SetRectRgn(region, 0, 0, 0, 0);
   }
   if (erase && type != NULLREGION) {
-    HDC hdc = GetDCEx(window, nullptr, DCX_INTERSECTUPDATE);
-    SendNcPaintAndErase(window, hdc, nullptr);
-    ReleaseDC(window, hdc);
+    UpdateDC dc(window);
+    SendNcPaintAndErase(window, dc.hdc, nullptr);
   }
   return type;
 }

@@ -520,7 +520,7 @@ BOOL TrackMenu(HMENU menu, UINT flags, int x, int y, HWND owner, const RECT* exc
       TranslateMessage(&message);
       Key(tracking, message.wParam);
     } else if (m == WM_CHAR || m == WM_SYSCHAR) {
-      Character(tracking, static_cast<char>(message.wParam));
+      if (message.wParam < 0x80) Character(tracking, static_cast<char>(message.wParam));  // mnemonics are ASCII
     } else if (m == WM_KEYUP || m == WM_SYSKEYUP) {
       NoteInputMessage(message);
     } else {

@@ -109,7 +109,7 @@ bool CaptureWindowPixels(HWND window, int width, int height, std::uint32_t* pixe
   EnsureSurface(place->root);
   auto root = FindLocal(place->root);
   std::uint32_t* bits = nullptr;
-  HBITMAP image = NewImage(width, height, &bits);
+  gdi::UniqueBitmap image(NewImage(width, height, &bits));
   if (!image) return false;
   {
     std::lock_guard guard(ProcessLock());
@@ -132,10 +132,11 @@ bool CaptureWindowPixels(HWND window, int width, int height, std::uint32_t* pixe
     const int gw = slot->window.right - slot->window.left, gh = slot->window.bottom - slot->window.top;
     std::vector<std::uint32_t> guestPixels;
     if (gw <= 0 || gh <= 0 || !RemoteCapture(*slot, gw, gh, guestPixels)) continue;
-    HRGN visible = VisibleRegion(guest, *guestPlace, false, false);
+    gdi::UniqueRegion visible(VisibleRegion(guest, *guestPlace, false, false));
     if (!visible) continue;
-    OffsetRgn(visible, -place->windowOrigin.x, -place->windowOrigin.y);
-    HDC hdc = gdi::CreateSurfaceDC(image, {0, 0}, visible);
+    OffsetRgn(visible.Get(), -place->windowOrigin.x, -place->windowOrigin.y);
+    gdi::UniqueDC dc(gdi::CreateSurfaceDC(image.Get(), {0, 0}, visible.Get()));
+    HDC hdc = dc.Get();
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = gw;
@@ -146,11 +147,8 @@ bool CaptureWindowPixels(HWND window, int width, int height, std::uint32_t* pixe
                       guestPlace->windowOrigin.y - place->windowOrigin.y, static_cast<DWORD>(gw),
                       static_cast<DWORD>(gh), 0, 0, 0, static_cast<UINT>(gh), guestPixels.data(), &info,
                       DIB_RGB_COLORS);
-    DeleteDC(hdc);
-    DeleteObject(visible);
   }
   std::memcpy(pixels, bits, static_cast<std::size_t>(width) * height * 4);
-  DeleteObject(image);
   return true;
 }
 
@@ -185,11 +183,9 @@ HBITMAP RenderWindow(HWND window) {
 }
 
 BOOL RenderWindowToPng(HWND window, const char* path) {
-  HBITMAP image = RenderWindow(window);
+  gdi::UniqueBitmap image(RenderWindow(window));
   if (!image) return FALSE;
-  BOOL ok = gdi::WritePng(image, path);
-  DeleteObject(image);
-  return ok;
+  return gdi::WritePng(image.Get(), path);
 }
 
 }  // namespace tolvar::user

@@ -1,6 +1,7 @@
 #include "Station.h"
 
 #include <base/Home.h>
+#include <kernel/LockByte.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -9,29 +10,22 @@
 #include <fcntl.h>
 #include <stdexcept>
 #include <strings.h>
+#include <poll.h>
 #include <sys/mman.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace tolvar::user {
 namespace {
 
+using kernel::ByteLock;
+using kernel::LockByte;
+
 constexpr std::uint32_t kMagic = 0x5453574E;  // "NWST"
-constexpr std::uint32_t kLayout = 1;
+constexpr std::uint32_t kLayout = 2;
 constexpr off_t kGuardByte = 0;
 constexpr off_t kHolderByte = 1;
-
-bool LockByte(int fd, off_t byte, short type, bool wait) {
-  struct flock range = {};
-  range.l_type = type;
-  range.l_whence = SEEK_SET;
-  range.l_start = byte;
-  range.l_len = 1;
-  while (fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &range) != 0) {
-    if (errno != EINTR) return false;
-  }
-  return true;
-}
 
 std::uint32_t IndexOf(std::uint32_t handle) { return handle & 0xFFFF; }
 
@@ -77,8 +71,8 @@ Station::Station() : m_pid(getpid()) {
   if (m_fd < 0) throw std::runtime_error("the window station cannot be opened");
   // Byte 1 is held shared by every process that has the station; whoever gets it exclusively is
   // alone and starts the table afresh, so a station left by crashed processes is never trusted.
-  LockByte(m_fd, kGuardByte, F_WRLCK, true);
-  const bool alone = LockByte(m_fd, kHolderByte, F_WRLCK, false);
+  LockByte(m_fd, kGuardByte, ByteLock::Exclusive, true);
+  const bool alone = LockByte(m_fd, kHolderByte, ByteLock::Exclusive, false);
   if (alone && (ftruncate(m_fd, 0) != 0 || ftruncate(m_fd, sizeof(StationData)) != 0)) {
     throw std::runtime_error("the window station cannot be sized");
   }
@@ -86,12 +80,15 @@ Station::Station() : m_pid(getpid()) {
   if (address == MAP_FAILED) throw std::runtime_error("the window station cannot be mapped");
   m_data = static_cast<StationData*>(address);
   if (alone) Initialise();
-  LockByte(m_fd, kHolderByte, F_RDLCK, true);
-  LockByte(m_fd, kGuardByte, F_UNLCK, true);
+  LockByte(m_fd, kHolderByte, ByteLock::Shared, true);
+  LockByte(m_fd, kGuardByte, ByteLock::Unlocked, true);
 }
 
 Station::~Station() {
   DropProcessWindows();
+  for (auto& [process, known] : m_known) {
+    if (known.pidfd >= 0) close(known.pidfd);
+  }
   munmap(m_data, sizeof(StationData));
   close(m_fd);
 }
@@ -125,7 +122,31 @@ Station::Locked::~Locked() { pthread_mutex_unlock(&m_station.m_data->lock); }
 
 bool Station::IsAlive(std::int32_t pid, std::uint64_t start) {
   if (pid == 0 || pid == m_pid) return true;
-  return ProcessStartTime(pid) == start;
+  std::lock_guard guard(m_knownLock);
+  auto it = m_known.find({pid, start});
+  if (it != m_known.end()) {
+    KnownProcess& known = it->second;
+    if (known.pidfd < 0) return known.alive;
+    pollfd ended{known.pidfd, POLLIN, 0};
+    if (poll(&ended, 1, 0) == 0) return true;
+    close(known.pidfd);
+    known = {};
+    return false;
+  }
+  // First sight: the start time tells whether the pid is still the same process; a descriptor of
+  // it, taken and then checked against the start time again, answers from now on.
+  if (ProcessStartTime(pid) != start) {
+    m_known[{pid, start}] = {};
+    return false;
+  }
+  int pidfd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+  if (pidfd >= 0 && ProcessStartTime(pid) != start) {
+    close(pidfd);
+    m_known[{pid, start}] = {};
+    return false;
+  }
+  if (pidfd >= 0) m_known[{pid, start}] = {pidfd, true};
+  return true;  // without a pidfd the next question reads /proc again
 }
 
 WindowSlot* Station::FindAny(StationData& data, std::uint32_t handle) {
@@ -175,6 +196,7 @@ void Station::Free(StationData& data, std::uint32_t handle) {
   }
   Unlink(data, handle);
   if (data.foreground == handle) data.foreground = 0;
+  if (data.focus == handle) data.focus = 0;
   std::uint16_t generation = slot->generation;
   *slot = WindowSlot{};
   slot->generation = generation;

@@ -14,6 +14,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <mutex>
+#include <utility>
 #include <pthread.h>
 #include <string>
 #include <string_view>
@@ -55,6 +58,9 @@ struct StationData {
   pthread_mutex_t lock;
   std::uint32_t foreground;
   std::uint32_t capture;  // the window that holds the mouse, of any process
+  // The window that last took the keyboard focus, of any process: how keys reach a window of a
+  // program hosted inside another's top-level window, whose focus lives in the program.
+  std::uint32_t focus;
   POINT cursor;
   std::uint32_t registeredCount;
   char registered[kRegisteredMax][kClassNameMax];
@@ -92,6 +98,8 @@ public:
   void Unlink(StationData& data, std::uint32_t handle);
 
   std::int32_t Pid() const { return m_pid; }
+  // Whether the process `pid` that started at `start` still runs. /proc is read once per process;
+  // after that a descriptor of the process itself (pidfd) answers, which a reused pid cannot fool.
   bool IsAlive(std::int32_t pid, std::uint64_t start);
 
   // The same number for a name in every process (0 for an empty name or a full table).
@@ -116,8 +124,15 @@ private:
   void ReapDead(StationData& data);
   void DropProcessWindows();
 
+  struct KnownProcess {
+    int pidfd = -1;  // readable once the process has ended
+    bool alive = false;
+  };
+
   int m_fd = -1;
   StationData* m_data = nullptr;
+  std::mutex m_knownLock;
+  std::map<std::pair<std::int32_t, std::uint64_t>, KnownProcess> m_known;
   std::int32_t m_pid = 0;
   std::uint64_t m_start = 0;
 };

@@ -1,6 +1,8 @@
 // Injected mouse and keyboard input reaches the windows a real device's would.
 #include <user_testing/Recorder.h>
 
+#include <kernel/TestClock.h>
+
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -8,6 +10,7 @@
 using namespace testing_user;
 using tolvar::user::InjectKey;
 using tolvar::user::InjectMouse;
+using tolvar::user::InjectText;
 
 namespace {
 
@@ -173,6 +176,42 @@ TEST_F(Input, KeysGoToTheFocusAndKeyStatesFollowThem) {
   ExpectSequence(Recorder::Get().Take(),
                  {{WM_SYSKEYDOWN, kParent | kWParam, 'X'}, {WM_SYSCHAR, kParent | kWParam, 'x'}, {WM_SYSKEYUP, kParent}},
                  "no focus");
+}
+
+TEST_F(Input, TextArrivesAsOneCharacterMessagePerCodePointAndBadBytesShowAsReplacements) {
+  SetFocus(m_child);
+  Recorder::Get().Take();
+  // "a", e-acute, a CJK character, a character beyond 16 bits, a stray continuation byte, and a
+  // sequence cut short by the end of the text.
+  ASSERT_TRUE(InjectText("a\xC3\xA9\xE6\x97\xA5\xF0\x9F\x98\x80\x80z\xE6\x97"));
+  Pump();
+  ExpectSequence(Recorder::Get().Take(),
+                 {{WM_CHAR, kWParam, 'a'},
+                  {WM_CHAR, kWParam, 0xE9},
+                  {WM_CHAR, kWParam, 0x65E5},
+                  {WM_CHAR, kWParam, 0x1F600},
+                  {WM_CHAR, kWParam, 0xFFFD},
+                  {WM_CHAR, kWParam, 'z'},
+                  {WM_CHAR, kWParam, 0xFFFD},
+                  {WM_CHAR, kWParam, 0xFFFD}},
+                 "text");
+}
+
+TEST_F(Input, HoverIsAnnouncedWhenTheTestClockReachesTheHoverTime) {
+  tolvar::kernel::TestClock clock;
+  Mouse({115, 120}, WM_MOUSEMOVE);
+  TRACKMOUSEEVENT track{sizeof track, TME_HOVER, m_child, HOVER_DEFAULT};
+  ASSERT_TRUE(TrackMouseEvent(&track));
+  Recorder::Get().Clear();
+  clock.Advance(399);
+  Pump();
+  ExpectSequence(Recorder::Get().Take(), {}, "not yet");
+  clock.Advance(1);
+  Pump();
+  ExpectSequence(Recorder::Get().Take(), {{WM_MOUSEHOVER, kLParam, 0, MAKELPARAM(5, 10)}}, "hover");
+  clock.Advance(5000);
+  Pump();
+  ExpectSequence(Recorder::Get().Take(), {}, "once");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // Clocks and the SYSTEMTIME/FILETIME conversions.
 #include <base/WinDef.h>
 #include <cstdint>
+#include <optional>
 
 DWORD GetTickCount();                 // milliseconds since an arbitrary start, wraps after 49.7 days
 ULONGLONG GetTickCount64();
@@ -16,6 +17,10 @@ LONG CompareFileTime(const FILETIME* a, const FILETIME* b);
 void Sleep(DWORD milliseconds);
 
 namespace tolvar {
+// The clock GetTickCount reads: the machine's monotonic clock, or, while a test clock runs
+// (<kernel/TestClock.h> is the way to run one), the milliseconds the test has set.
+void SetTestTickCount(std::optional<ULONGLONG> milliseconds);
+bool TestTickCountRunning();
 // Seconds since 1970 UTC and FILETIME, for the layer's own use.
 FILETIME UnixTimeToFileTime(std::int64_t seconds, std::uint32_t nanoseconds = 0);
 std::int64_t FileTimeToUnixTime(const FILETIME& time);

@@ -2,11 +2,12 @@
 // The class library's asynchronous socket: a Windows Sockets socket whose network events arrive as
 // calls of its virtual On... handlers on the thread that created (or attached) it.
 //
-// The events travel as thread messages WM_SOCKET_NOTIFY (wParam the socket, lParam the event and
-// error) to the queue of that thread. Whatever loop pumps the thread's queue hands each message to
-// DispatchSocketNotification, which calls the socket object's handler; a thread without a message
-// loop of its own calls PumpSocketNotifications. Notifications of a socket closed meanwhile are
-// dropped, as are FD_READs that find nothing left to read.
+// The events travel as messages WM_SOCKET_NOTIFY (wParam the socket, lParam the event and error)
+// to a hidden window of that thread, made with its first socket, whose procedure calls the socket
+// object's handler. Any loop that dispatches the thread's messages therefore runs the handlers:
+// the application's, a modal dialog's, a tracked menu's, a message box's. A thread without a
+// message loop of its own calls PumpSocketNotifications. Notifications of a socket closed meanwhile
+// are dropped, as are FD_READs that find nothing left to read.
 #include <framework/Object.h>
 
 #include <kernel/MessageQueue.h>
@@ -67,8 +68,9 @@ public:
 
 namespace tolvar::framework {
 
-// Calls the handler a socket notification names. False when `message` is no socket notification
-// (the loop then handles it as usual); true when it was one, whether or not its socket still lives.
+// Calls the handler a socket notification names (one taken from the queue by hand rather than
+// dispatched). False when `message` is no socket notification of this thread (the loop then handles
+// it as usual); true when it was one, whether or not its socket still lives.
 bool DispatchSocketNotification(const MSG& message);
 
 // Dispatches every socket notification waiting in the calling thread's queue, leaving other

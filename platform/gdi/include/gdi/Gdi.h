@@ -13,3 +13,4 @@
 #include <gdi/Icon.h>
 #include <gdi/ImageList.h>
 #include <gdi/Frames.h>
+#include <gdi/Unique.h>

@@ -17,3 +17,5 @@
 #include <kernel/Snapshot.h>
 #include <kernel/Version.h>
 #include <kernel/GlobalMemory.h>
+#include <kernel/Format.h>
+#include <kernel/UniqueHandle.h>

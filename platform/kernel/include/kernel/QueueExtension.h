@@ -14,7 +14,7 @@
 //                          PostToOtherProcess; a mailbox thread in the receiving process hands
 //                          what arrives to PostThreadQueueMessage.
 // The network layer posts its socket notifications with PostThreadQueueMessage to the thread that
-// asked for them.
+// asked for them, or to the thread of the window they were asked for (WindowQueueThread).
 #include <base/WinDef.h>
 #include <kernel/MessageQueue.h>
 
@@ -51,6 +51,10 @@ void SetQueueExtension(QueueExtension* extension);
 // Posts a message for `window` (NULL: a thread message) to a thread of this process, making its
 // queue when it has none yet. FALSE with ERROR_INVALID_THREAD_ID when the thread is unknown or ended.
 BOOL PostThreadQueueMessage(DWORD threadId, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The thread of this process that owns `window` (asked of the extension); 0 when `window` is no
+// window of this process or no extension is installed.
+DWORD WindowQueueThread(HWND window);
 
 // Tells a thread of this process that the extension holds something for it (QS_SENDMESSAGE,
 // QS_PAINT): wakes it from GetMessage, WaitMessage or MsgWaitForMultipleObjects. A thread that is

@@ -1,8 +1,13 @@
 #pragma once
-// Asynchronous socket notifications, as WSAAsyncSelect gives them, posted to a thread's message
-// queue instead of a window (the class library's socket dispatches them to its objects).
+// Asynchronous socket notifications, as WSAAsyncSelect gives them: posted to a window of this
+// process, or to a thread's message queue as a thread message.
 //
-// Each notification is the thread message `message` with wParam = the socket and lParam =
+// A window is the safe target on a thread that shows modal loops (dialogs, menus, message boxes):
+// every loop dispatches window messages, while a thread message reaches only the loop that knows
+// it, and an event left undelivered stays off until the call that re-enables it. The class
+// library's sockets use a hidden window per thread for this reason.
+//
+// Each notification is the message `message` with wParam = the socket and lParam =
 // WSAMAKESELECTREPLY(event, error). Windows' rules hold: the socket becomes non-blocking; FD_READ,
 // FD_OOB, FD_ACCEPT and FD_WRITE come once and again only after the call that re-enables them
 // (recv, recv with MSG_OOB, accept, a send that failed with WSAEWOULDBLOCK), so a reader is never
@@ -20,6 +25,10 @@ namespace tolvar::net {
 int AsyncSelect(SOCKET s, DWORD threadId, UINT message, long events);
 
 }  // namespace tolvar::net
+
+// The same, posting `message` to `window`, a window of this process (looked up now: its thread
+// receives the messages). WSAEINVAL when `window` is no window of this process.
+int WSAAsyncSelect(SOCKET s, HWND window, UINT message, long events);
 
 constexpr LPARAM WSAMAKESELECTREPLY(WORD event, WORD error) { return static_cast<LPARAM>(MAKELONG(event, error)); }
 constexpr WORD WSAGETSELECTEVENT(LPARAM lParam) { return LOWORD(static_cast<DWORD_PTR>(lParam)); }

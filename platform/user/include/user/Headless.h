@@ -16,8 +16,15 @@ BOOL InjectMouse(POINT screenPoint, UINT message);
 
 // Presses (down) or releases a key: WM_KEYDOWN/WM_KEYUP to the focus window of the foreground
 // window's thread (WM_SYSKEYDOWN/UP while Alt is down or for F10, to the active window when nothing
-// has the focus). Updates the key states. FALSE when no window takes it.
+// has the focus). Updates the key states. FALSE when no window takes it. When the focus is in a
+// window of another process hosted inside the foreground window, the key goes there.
 BOOL InjectKey(UINT virtualKey, bool down);
+
+// Types UTF-8 text, as an input method or a display's keyboard hands over finished text: one
+// WM_CHAR per character, its Unicode code point in wParam, to the window InjectKey's keys go to
+// (no WM_KEYDOWN/UP). A byte that starts no valid sequence types U+FFFD. FALSE when no window
+// takes the text.
+BOOL InjectText(const char* utf8);
 
 // The window as it looks: its backing bitmap's part for the window, children included, with what
 // windows of other processes hosted inside it show. Pending painting is done first (by the windows'

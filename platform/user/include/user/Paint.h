@@ -66,6 +66,29 @@ constexpr DWORD DCX_VALIDATE = 0x00200000;
 HDC GetDCEx(HWND window, HRGN clip, DWORD flags);
 int ReleaseDC(HWND window, HDC hdc);
 
+namespace tolvar::user {
+
+// A window's DC (GetDC, GetWindowDC) released with ReleaseDC when the owner goes.
+class WindowDC {
+public:
+  explicit WindowDC(HWND window, bool wholeWindow = false)
+      : m_window(window), m_dc(wholeWindow ? GetWindowDC(window) : GetDC(window)) {}
+  ~WindowDC() {
+    if (m_dc) ReleaseDC(m_window, m_dc);
+  }
+  WindowDC(const WindowDC&) = delete;
+  WindowDC& operator=(const WindowDC&) = delete;
+
+  HDC Get() const { return m_dc; }
+  explicit operator bool() const { return m_dc != nullptr; }
+
+private:
+  HWND m_window;
+  HDC m_dc;
+};
+
+}  // namespace tolvar::user
+
 constexpr UINT SW_SCROLLCHILDREN = 0x0001;
 constexpr UINT SW_INVALIDATE = 0x0002;
 constexpr UINT SW_ERASE = 0x0004;

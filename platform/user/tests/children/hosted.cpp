@@ -1,7 +1,9 @@
 // A program the launcher-style test starts: it reads " hWnd=%08X hMainWnd=%08X" from its command
 // line, puts its dialog inside the host's window with SetParent, tells the host with WM_USER, runs
 // until WM_CLOSE comes to its main thread, and says goodbye with the registered
-// "WM_CLOSE_MAIN_FRAME". With "stay" it never leaves on its own.
+// "WM_CLOSE_MAIN_FRAME". With "stay" it never leaves on its own. Its dialog holds an edit-like
+// window that takes the focus when clicked (telling the host with WM_USER + 1) and keeps what is
+// typed into it as its text, which the host reads through the station.
 #include <user/User.h>
 
 #include <gdi/Gdi.h>
@@ -10,6 +12,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -28,6 +31,42 @@ LRESULT PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// WM_CHAR carries a code point; the text is UTF-8.
+void AppendUtf8(std::string& text, char32_t c) {
+  if (c < 0x80) {
+    text += static_cast<char>(c);
+  } else if (c < 0x800) {
+    text += static_cast<char>(0xC0 | (c >> 6));
+    text += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    text += static_cast<char>(0xE0 | (c >> 12));
+    text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    text += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    text += static_cast<char>(0xF0 | (c >> 18));
+    text += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    text += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+LRESULT EditLikeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_GETDLGCODE: return DLGC_WANTCHARS;
+    case WM_LBUTTONDOWN: SetFocus(window); return 0;
+    case WM_SETFOCUS: PostMessageA(g_hostMain, WM_USER + 1, reinterpret_cast<WPARAM>(window), 0); return 0;
+    case WM_CHAR: {
+      char buffer[256] = {};
+      GetWindowTextA(window, buffer, sizeof buffer);
+      std::string text = buffer;
+      AppendUtf8(text, static_cast<char32_t>(wParam));
+      SetWindowTextA(window, text.c_str());
+      return 0;
+    }
+    default: return DefWindowProcA(window, message, wParam, lParam);
+  }
 }
 
 INT_PTR DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
@@ -60,6 +99,9 @@ int main() {
   WNDCLASSA wc{};
   wc.lpfnWndProc = PanelProc;
   wc.lpszClassName = "HostedPanel";
+  RegisterClassA(&wc);
+  wc.lpfnWndProc = EditLikeProc;
+  wc.lpszClassName = "HostedEdit";
   RegisterClassA(&wc);
   HWND dialog = CreateDialogParamA(nullptr, MAKEINTRESOURCEA(1), nullptr, DialogProc, 0);
   if (!dialog) return 2;

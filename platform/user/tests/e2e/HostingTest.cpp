@@ -14,11 +14,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <utility>
 
 namespace {
 
 struct HostLog {
   HWND ready = nullptr;        // WM_USER's wParam: the program's dialog
+  HWND focused = nullptr;      // WM_USER + 1's wParam: the program's window that took the focus
   UINT closeMainFrame = 0;     // the registered message that came, 0 until it does
   WPARAM askedBack = 0;        // WM_USER + 6, sent back by the program during our send
 };
@@ -27,6 +29,10 @@ HostLog g_host;
 LRESULT HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_USER) {
     g_host.ready = reinterpret_cast<HWND>(wParam);
+    return 0;
+  }
+  if (message == WM_USER + 1) {
+    g_host.focused = reinterpret_cast<HWND>(wParam);
     return 0;
   }
   if (message == WM_USER + 6) {
@@ -212,6 +218,38 @@ TEST_F(Hosting, TheWindowsOfAProgramThatDiedAreNoWindowsAndRequestsToThemFail) {
   HBITMAP image = tolvar::user::RenderWindow(m_main);
   EXPECT_TRUE(image);
   DeleteObject(image);
+}
+
+TEST_F(Hosting, KeysAndTextTypedInTheHostReachTheFocusedWindowOfTheHostedProgram) {
+  ASSERT_TRUE(Start());
+  ASSERT_TRUE(PumpUntil([] { return g_host.ready != nullptr; }));
+  HWND hosted = HostedChild();
+  ShowWindow(hosted, SW_SHOW);
+  HWND edit = GetDlgItem(hosted, 11);
+  ASSERT_TRUE(edit);
+  ASSERT_NE(GetWindowThreadProcessId(edit, nullptr), GetCurrentThreadId());
+  EXPECT_TRUE(SetForegroundWindow(m_main));
+
+  // A person clicks into the program's field, then types.
+  RECT rect;
+  GetWindowRect(edit, &rect);
+  const POINT inside{rect.left + 4, rect.top + 4};
+  ASSERT_TRUE(tolvar::user::InjectMouse(inside, WM_LBUTTONDOWN));
+  ASSERT_TRUE(tolvar::user::InjectMouse(inside, WM_LBUTTONUP));
+  ASSERT_TRUE(PumpUntil([&] { return g_host.focused == edit; })) << "the click never focused the program's field";
+
+  ASSERT_TRUE(tolvar::user::InjectText("Grüße, "));
+  for (auto [key, down] : {std::pair{VK_SHIFT, true}, {'A', true}, {'A', false}, {VK_SHIFT, false}, {'B', true},
+                           {'B', false}}) {
+    ASSERT_TRUE(tolvar::user::InjectKey(static_cast<UINT>(key), down));
+  }
+  ASSERT_TRUE(tolvar::user::InjectText(" мир 日本 \xF0\x9F\x98\x80"));
+  const std::string expected = "Grüße, Ab мир 日本 \xF0\x9F\x98\x80";
+  char text[256] = {};
+  EXPECT_TRUE(PumpUntil([&] {
+    GetWindowTextA(edit, text, sizeof text);
+    return expected == text;
+  })) << "the field holds \"" << text << "\"";
 }
 
 }  // namespace
