@@ -128,6 +128,9 @@ protected:
     // The suite runs with TOLVAR_DISPLAY=none; these tests are the ones that want the display.
     unsetenv("TOLVAR_DISPLAY");
     tolvar::display::Open();
+    // Long before any key is typed, so the display has taken in the new mapping by then (and with
+    // the display connected: the server forgets a mapping when its last client leaves).
+    XScreen().Reach({kEAcute, kCyrillicYa, kUDiaeresis});
     WNDCLASSA wc{};
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = BoardProc;
@@ -175,6 +178,11 @@ protected:
     DeleteObject(picture);
     return pixels;
   }
+  static void SaveRendering(HWND window, const char* name) {
+    HBITMAP picture = tolvar::user::RenderWindow(window);
+    testing_user::SavePng(picture, name);
+    DeleteObject(picture);
+  }
   bool ShowsAsRendered(HWND window) {
     return PumpUntil([&] {
       auto screen = OnScreen(window);
@@ -193,7 +201,7 @@ TEST_F(Display, AWindowOnScreenIsItsHeadlessPictureAndFollowsItsRepaints) {
   HWND button = CreateWindowExA(0, "DisplayButton", "", WS_CHILD | WS_VISIBLE | WS_BORDER, 20, 60, 90, 30, board,
                                 nullptr, nullptr, nullptr);
   ASSERT_TRUE(ShowsAsRendered(board));
-  testing_user::SavePng(tolvar::user::RenderWindow(board), "display_window");
+  SaveRendering(board, "display_window");
 
   // A repaint of one part reaches the screen, and only that part is sent.
   const unsigned long before = tolvar::display::PresentCount();
@@ -265,8 +273,8 @@ TEST_F(Display, ClicksWheelAndKeysReachTheControlUnderThePointerAndTheFocus) {
   m_x.Type(kKeyA, true);
   m_x.Type(kKeyB);
   m_x.Type(kKey1);
-  m_x.Type(kEAcute);
-  m_x.Type(kCyrillicYa);  // a Unicode key symbol
+  ASSERT_TRUE(m_x.Type(kEAcute));
+  ASSERT_TRUE(m_x.Type(kCyrillicYa));  // a Unicode key symbol
   ASSERT_TRUE(PumpUntil([] { return g_seen.typed.size() >= 5; }));
   EXPECT_EQ(g_seen.typed, U"Ab1\u00E9\u044F");
 
@@ -332,25 +340,37 @@ TEST_F(Display, AWindowOfAnotherProcessHostedInOursIsSeenAndTypedInto) {
     auto screen = OnScreen(board);
     return !screen.empty() && screen[probe] == 0x0000C8u;
   });
-  if (seen) testing_user::SavePng(tolvar::user::RenderWindow(board), "display_hosted");
+  if (seen) SaveRendering(board, "display_hosted");
 
   POINT field{30 + 20 + 60, 20 + 40 + 12};
   ClientToScreen(board, &field);
+  bool repainted = false;
   if (seen) {
     m_x.Click(field.x, field.y);
     PumpUntil([] { return g_seen.guestFocused; });
+    // The program repainted on its own; its display told ours, and the screen follows.
+    const std::size_t inField = static_cast<std::size_t>(field.y - boardRect.top) * 260 + (field.x - boardRect.left);
+    repainted = PumpUntil([&] {
+      auto screen = OnScreen(board);
+      return !screen.empty() && screen[inField] == 0xFFFF00u;
+    });
     m_x.Type(kKeyO);
     m_x.Type(kKeyK);
     m_x.Type(kUDiaeresis);
     PumpUntil([] { return g_seen.guestTyped.size() >= 3; });
   }
+  // The program leaves when its thread gets WM_CLOSE; taking its window out of ours asks us things,
+  // so we answer while we wait.
   PostThreadMessageA(process.dwThreadId, WM_CLOSE, 0, 0);
-  if (WaitForSingleObject(process.hProcess, 5000) == WAIT_TIMEOUT) TerminateProcess(process.hProcess, 9);
+  const bool ended = PumpUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; });
+  if (!ended) TerminateProcess(process.hProcess, 9);
   CloseHandle(process.hProcess);
   CloseHandle(process.hThread);
   ASSERT_TRUE(ready);
+  EXPECT_TRUE(ended);
   EXPECT_TRUE(seen);
   EXPECT_TRUE(g_seen.guestFocused);
+  EXPECT_TRUE(repainted);
   EXPECT_EQ(g_seen.guestTyped, U"ok\u00FC");
 }
 

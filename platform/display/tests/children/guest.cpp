@@ -1,7 +1,7 @@
 // A program hosted by the display tests: it reads " hWnd=%08X" from its command line, puts a window
 // of its own inside that host window, tells the host with WM_USER (wParam: the window) and runs
 // until WM_CLOSE comes to its thread. Its window is a solid blue panel holding a white edit-like
-// window, which takes the focus when clicked and reports each typed character to the host with
+// window, which takes the focus when clicked (and turns yellow) and reports each typed character to the host with
 // WM_USER + 2 (wParam: the code point). It links the display, so it is seen the way a hosted
 // program of the suite is.
 #include <user/User.h>
@@ -37,9 +37,12 @@ LRESULT PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_PAINT: Fill(window, RGB(255, 255, 255)); return 0;
+    case WM_PAINT: Fill(window, GetFocus() == window ? RGB(255, 255, 0) : RGB(255, 255, 255)); return 0;
     case WM_LBUTTONDOWN: SetFocus(window); return 0;
-    case WM_SETFOCUS: PostMessageA(g_host, WM_USER + 1, 0, 0); return 0;
+    case WM_SETFOCUS:
+      InvalidateRect(window, nullptr, TRUE);  // turns yellow: only this program knows to repaint
+      PostMessageA(g_host, WM_USER + 1, 0, 0);
+      return 0;
     case WM_CHAR: PostMessageA(g_host, WM_USER + 2, wParam, 0); return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
   }

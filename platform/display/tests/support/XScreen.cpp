@@ -12,6 +12,26 @@ namespace {
 
 Display* X(void* display) { return static_cast<Display*>(display); }
 
+// The key code of a key symbol (0: none), or of the first code without any symbol when `symbol` is
+// NoSymbol, from the server's current mapping: this connection's own copy is not refreshed after
+// it changes the mapping.
+KeyCode CodeOf(Display* display, KeySym symbol) {
+  int low = 0, high = 0, perCode = 0;
+  XDisplayKeycodes(display, &low, &high);
+  KeySym* map = XGetKeyboardMapping(display, static_cast<KeyCode>(low), high - low + 1, &perCode);
+  KeyCode code = 0;
+  for (int k = high; k >= low && !code; --k) {
+    bool match = symbol == NoSymbol;
+    for (int i = 0; i < perCode; ++i) {
+      const KeySym at = map[(k - low) * perCode + i];
+      if (symbol == NoSymbol ? at != NoSymbol : (i < 2 && at == symbol)) match = symbol != NoSymbol;
+    }
+    if (match) code = static_cast<KeyCode>(k);
+  }
+  XFree(map);
+  return code;
+}
+
 }  // namespace
 
 XScreen::XScreen() : m_display(XOpenDisplay(nullptr)) {}
@@ -86,29 +106,31 @@ void XScreen::Click(int x, int y, unsigned button) {
   XSync(X(m_display), False);
 }
 
-void XScreen::Type(unsigned long symbol, bool shift) {
+void XScreen::Reach(std::initializer_list<unsigned long> symbols) {
   Display* display = X(m_display);
-  KeyCode code = XKeysymToKeycode(display, symbol);
-  if (!code) {
-    int low = 0, high = 0, perCode = 0;
-    XDisplayKeycodes(display, &low, &high);
-    KeySym* map = XGetKeyboardMapping(display, static_cast<KeyCode>(low), high - low + 1, &perCode);
-    for (int k = high; k >= low && !code; --k) {
-      bool empty = true;
-      for (int i = 0; i < perCode; ++i) empty = empty && map[(k - low) * perCode + i] == NoSymbol;
-      if (empty) code = static_cast<KeyCode>(k);
-    }
-    XFree(map);
+  if (!display) return;
+  for (unsigned long symbol : symbols) {
+    if (CodeOf(display, symbol)) continue;
+    const KeyCode spare = CodeOf(display, NoSymbol);
+    if (!spare) return;
     KeySym pair[2] = {symbol, symbol};
-    XChangeKeyboardMapping(display, code, 2, pair, 1);
+    XChangeKeyboardMapping(display, spare, 2, pair, 1);
     XSync(display, False);
   }
-  const KeyCode shiftCode = XKeysymToKeycode(display, XK_Shift_L);
+}
+
+bool XScreen::Type(unsigned long symbol, bool shift) {
+  Display* display = X(m_display);
+  if (!display) return false;
+  const KeyCode code = CodeOf(display, symbol);
+  if (!code) return false;
+  const KeyCode shiftCode = CodeOf(display, XK_Shift_L);
   if (shift) XTestFakeKeyEvent(display, shiftCode, True, CurrentTime);
   XTestFakeKeyEvent(display, code, True, CurrentTime);
   XTestFakeKeyEvent(display, code, False, CurrentTime);
   if (shift) XTestFakeKeyEvent(display, shiftCode, False, CurrentTime);
   XSync(display, False);
+  return true;
 }
 
 }  // namespace testing_display

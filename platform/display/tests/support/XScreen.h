@@ -3,6 +3,7 @@
 // back from the server) and what a person does (XTest pointer and keys). Kept apart from the tests so
 // that Xlib's macros stay out of them.
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -32,9 +33,11 @@ public:
 
   void MoveTo(int x, int y);
   void Click(int x, int y, unsigned button = 1);
-  // Types a key symbol, giving it a spare key code first when the keyboard has none for it (as a
-  // layout switch would make a character reachable).
-  void Type(unsigned long symbol, bool shift = false);
+  // Gives each key symbol a spare key code when the keyboard has none for it, as a layout switch
+  // would make a character reachable.
+  void Reach(std::initializer_list<unsigned long> symbols);
+  // Presses and releases the key of a key symbol (with Shift held).
+  bool Type(unsigned long symbol, bool shift = false);
 
 private:
   void* m_display = nullptr;
