@@ -18,7 +18,7 @@ std::unique_ptr<XDisplay> g_display;
 // manager's own state goes (it loaded first, so it unloads last).
 struct AutoOpen {
   AutoOpen() { Open(); }
-  ~AutoOpen() { Close(); }
+  ~AutoOpen() { CloseAtExit(); }
 } g_autoOpen;
 
 }  // namespace
@@ -36,12 +36,26 @@ bool Open() {
   return true;
 }
 
-void Close() {
-  std::lock_guard guard(g_lock);
-  if (!g_display) return;
-  user::SetDisplayBackend(nullptr);
-  g_display.reset();
+namespace {
+
+void Stop(bool atExit) {
+  std::unique_ptr<XDisplay> display;
+  {
+    std::lock_guard guard(g_lock);
+    if (!g_display) return;
+    user::SetDisplayBackend(nullptr);
+    display = std::move(g_display);
+  }
+  // A display thread that did not end is waiting for a thread that will never answer (the process
+  // is leaving): it keeps its objects, and the process's end closes the connection.
+  if (!display->Stop(atExit)) (void)display.release();
 }
+
+}  // namespace
+
+void Close() { Stop(false); }
+
+void CloseAtExit() { Stop(true); }
 
 bool IsOpen() {
   std::lock_guard guard(g_lock);

@@ -22,11 +22,13 @@
 #include <user/User.h>
 
 #include <gdi/Gdi.h>
+#include <kernel/Kernel.h>
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <poll.h>
@@ -90,16 +92,42 @@ XDisplay::XDisplay(Display* display) : m_display(display) {
   // An input method where one runs; without one, Xutf8LookupString still turns key symbols into text.
   XSetLocaleModifiers("");
   m_inputMethod = XOpenIM(display, nullptr, nullptr, nullptr);
-  m_thread = std::thread([this] { Run(); });
+  m_endedEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  m_thread = std::thread([this] {
+    Run();
+    {
+      std::lock_guard guard(m_lock);
+      m_ended = true;
+    }
+    m_endedSignal.notify_all();
+    SetEvent(m_endedEvent);
+  });
 }
 
-XDisplay::~XDisplay() {
+bool XDisplay::Stop(bool atExit) {
   {
     std::lock_guard guard(m_lock);
     m_stop = true;
   }
   Wake();
+  if (atExit) {
+    std::unique_lock guard(m_lock);
+    return m_endedSignal.wait_for(guard, std::chrono::seconds(2), [this] { return m_ended; });
+  }
+  for (;;) {
+    {
+      std::lock_guard guard(m_lock);
+      if (m_ended) return true;
+    }
+    MsgWaitForMultipleObjects(1, &m_endedEvent, FALSE, INFINITE, QS_SENDMESSAGE);
+    MSG message;
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);  // answers what was sent to this thread
+  }
+}
+
+XDisplay::~XDisplay() {
   if (m_thread.joinable()) m_thread.join();
+  CloseHandle(m_endedEvent);
   for (auto& [hwnd, shown] : m_windows) {
     shown.image.reset();
     XDestroyWindow(m_display, shown.xwindow);
@@ -174,7 +202,7 @@ void XDisplay::Run() {
       // From here on this thread has the window manager's state, which goes with the process's
       // static objects: the display must close (and this thread end) before they do. Registered
       // now, after the window manager made its state, the handler runs before that is destroyed.
-      std::atexit(Close);
+      std::atexit(CloseAtExit);
       m_closesAtExit = true;
     }
     for (const Command& command : commands) Apply(command);
@@ -302,8 +330,13 @@ void XDisplay::Show(HWND window, bool visible) {
 }
 
 void XDisplay::UpdateTitle(HWND window, Shown& shown) {
+  // Asked without waiting on a thread that does not answer (a program busy or leaving).
   char text[512] = {};
-  GetWindowTextA(window, text, sizeof text);
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG | SMTO_BLOCK, 200,
+                           &copied)) {
+    return;
+  }
   if (shown.title == text && !shown.title.empty()) return;
   shown.title = text;
   XChangeProperty(m_display, shown.xwindow, m_netWmName, m_utf8, 8, PropModeReplace,

@@ -13,6 +13,7 @@
 #include <X11/Xlib.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <deque>
 #include <map>
 #include <memory>
@@ -23,10 +24,19 @@
 
 namespace tolvar::display {
 
+// Closes the display as the process leaves (Display.cpp).
+void CloseAtExit();
+
 class XDisplay final : public user::DisplayBackend {
 public:
   // NULL when the server cannot be reached.
   static std::unique_ptr<XDisplay> Connect(const char* name);
+  // Stops the display thread; false when it did not end (see Display.cpp's Close). A caller that
+  // is a window's thread answers sent messages meanwhile: the display thread may be waiting for
+  // that window to paint or to answer a click. At exit nothing is answered any more, and the wait
+  // is bounded instead.
+  bool Stop(bool atExit);
+  // After Stop answered true.
   ~XDisplay() override;
 
   void WindowCreated(HWND window) override;
@@ -85,6 +95,9 @@ private:
   std::set<HWND> m_dirty;
   std::map<HWND, Shown> m_windows;
   bool m_stop = false;
+  bool m_ended = false;
+  std::condition_variable m_endedSignal;
+  HANDLE m_endedEvent = nullptr;
   bool m_closesAtExit = false;  // display thread only
   std::atomic<unsigned long> m_presents{0};
   std::thread m_thread;
