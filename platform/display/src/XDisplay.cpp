@@ -330,13 +330,18 @@ void XDisplay::Show(HWND window, bool visible) {
 }
 
 void XDisplay::UpdateTitle(HWND window, Shown& shown) {
-  // Asked without waiting on a thread that does not answer (a program busy or leaving).
-  char text[512] = {};
+  // Asked without waiting on a thread that does not answer (a program busy or leaving). A request
+  // that timed out may still be answered later, into its buffer: that buffer is kept until the
+  // display closes.
+  constexpr std::size_t kTitleMax = 512;
+  auto buffer = std::make_unique<char[]>(kTitleMax);
   DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG | SMTO_BLOCK, 200,
-                           &copied)) {
+  if (!SendMessageTimeoutA(window, WM_GETTEXT, kTitleMax, reinterpret_cast<LPARAM>(buffer.get()),
+                           SMTO_ABORTIFHUNG | SMTO_BLOCK, 200, &copied)) {
+    m_abandoned.push_back(std::move(buffer));
     return;
   }
+  const char* text = buffer.get();
   if (shown.title == text && !shown.title.empty()) return;
   shown.title = text;
   XChangeProperty(m_display, shown.xwindow, m_netWmName, m_utf8, 8, PropModeReplace,

@@ -21,6 +21,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace tolvar::display {
 
@@ -86,6 +87,7 @@ private:
   GC m_gc = nullptr;
   XIM m_inputMethod = nullptr;
   std::map<Window, XIC> m_inputContexts;
+  std::vector<std::unique_ptr<char[]>> m_abandoned;  // title buffers of requests that timed out
   bool m_shm = false;
   Atom m_protocols = 0, m_deleteWindow = 0, m_netWmName = 0, m_utf8 = 0, m_motifHints = 0,
        m_windowType = 0, m_typeNormal = 0, m_typeDialog = 0, m_hwndAtom = 0, m_repaint = 0;
