@@ -1,0 +1,108 @@
+#pragma once
+// The X11 display backend: one connection, one thread.
+//
+// Threads: every Xlib call happens on the display's own thread. The window manager calls the
+// backend from any thread (whichever created, moved or painted a window); those calls only queue a
+// command and wake the display thread through an eventfd. The display thread reads the pixels of a
+// window with RenderWindow, which runs the painting on the window's own thread, so it never holds
+// `m_lock` while it does (a window thread may be queuing a command at that moment).
+#include "XImageBuffer.h"
+
+#include <user/DisplayBackend.h>
+
+#include <X11/Xlib.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tolvar::display {
+
+// Closes the display as the process leaves (Display.cpp).
+void CloseAtExit();
+
+class XDisplay final : public user::DisplayBackend {
+public:
+  // NULL when the server cannot be reached.
+  static std::unique_ptr<XDisplay> Connect(const char* name);
+  // Stops the display thread; false when it did not end (see Display.cpp's Close). A caller that
+  // is a window's thread answers sent messages meanwhile: the display thread may be waiting for
+  // that window to paint or to answer a click. At exit nothing is answered any more, and the wait
+  // is bounded instead.
+  bool Stop(bool atExit);
+  // After Stop answered true.
+  ~XDisplay() override;
+
+  void WindowCreated(HWND window) override;
+  void WindowDestroyed(HWND window) override;
+  void WindowMoved(HWND window, const RECT& screenRect) override;
+  void WindowShown(HWND window, bool visible) override;
+  void Present(HWND window, const RECT& rect) override;
+
+  unsigned long XWindowOf(HWND window);
+  unsigned long PresentCount() const { return m_presents.load(); }
+
+private:
+  enum class Op { Create, Destroy, Move, Show };
+  struct Command {
+    Op op;
+    HWND window;
+    bool visible = false;
+  };
+  // A window as the X server shows it. Owned by the display thread; the map is read by XWindowOf
+  // under m_lock.
+  struct Shown {
+    Window xwindow = 0;
+    RECT screen{};
+    bool mapped = false;
+    std::string title;
+    std::unique_ptr<XImageBuffer> image;
+  };
+
+  explicit XDisplay(Display* display);
+  void Run();
+  void Wake();
+  void Apply(const Command& command);
+  void Create(HWND window);
+  void Destroy(HWND window);
+  void Move(HWND window);
+  void Show(HWND window, bool visible);
+  void Repaint(HWND window);
+  void UpdateTitle(HWND window, Shown& shown);
+  void TellHost(HWND window);
+  void HandleEvent(XEvent& event);
+  void HandleKey(XKeyEvent& event);
+  HWND WindowOfX(Window xwindow) const;
+
+  Display* m_display = nullptr;
+  int m_screen = 0;
+  int m_wake = -1;
+  GC m_gc = nullptr;
+  XIM m_inputMethod = nullptr;
+  std::map<Window, XIC> m_inputContexts;
+  std::vector<std::unique_ptr<char[]>> m_abandoned;  // title buffers of requests that timed out
+  bool m_shm = false;
+  Atom m_protocols = 0, m_deleteWindow = 0, m_netWmName = 0, m_utf8 = 0, m_motifHints = 0,
+       m_windowType = 0, m_typeNormal = 0, m_typeDialog = 0, m_hwndAtom = 0, m_repaint = 0;
+
+  std::mutex m_lock;
+  std::deque<Command> m_commands;
+  std::set<HWND> m_dirty;
+  std::map<HWND, Shown> m_windows;
+  bool m_stop = false;
+  bool m_ended = false;
+  std::condition_variable m_endedSignal;
+  HANDLE m_endedEvent = nullptr;
+  bool m_closesAtExit = false;  // display thread only
+  std::atomic<unsigned long> m_presents{0};
+  std::thread m_thread;
+};
+
+}  // namespace tolvar::display

@@ -1,0 +1,377 @@
+// The display against a real X server (Xvfb): what the server shows is read back and compared
+// with the window manager's own rendering, input is sent through XTest as a person's would be, and
+// a second process's window hosted in ours is seen and typed into.
+#include <display/Display.h>
+
+#include <user/User.h>
+#include <user_testing/Recorder.h>
+
+#include <base/Time.h>
+#include <base/WinError.h>
+#include <gdi/Gdi.h>
+#include <kernel/Kernel.h>
+
+#include "support/XScreen.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using tolvar::display::XWindowOf;
+using testing_display::XScreen;
+
+// Key symbols the tests type (X's values).
+constexpr unsigned long kKeyA = 0x61, kKeyB = 0x62, kKey1 = 0x31, kKeyO = 0x6F, kKeyK = 0x6B, kEAcute = 0xE9,
+                        kUDiaeresis = 0xFC, kCyrillicYa = 0x100044F;
+
+// Runs this thread's messages until `done` says so, or ten seconds pass on a loaded machine.
+template <class F>
+bool PumpUntil(F done, DWORD milliseconds = 10000) {
+  const DWORD start = GetTickCount();
+  MSG message;
+  while (!done()) {
+    if (GetTickCount() - start > milliseconds) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+  }
+  return true;
+}
+
+// What the person's side records.
+struct Seen {
+  std::vector<UINT> messages;
+  std::u32string typed;
+  std::vector<WPARAM> commands;
+  int wheel = 0;
+  HWND guest = nullptr;
+  bool guestFocused = false;
+  std::u32string guestTyped;
+  COLORREF paint = RGB(255, 255, 255);
+};
+Seen g_seen;
+
+LRESULT BoardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CLOSE:
+    case WM_LBUTTONDBLCLK: g_seen.messages.push_back(message); return 0;
+    case WM_MOUSEWHEEL: g_seen.wheel += static_cast<short>(HIWORD(wParam)); return 0;
+    case WM_COMMAND: g_seen.commands.push_back(LOWORD(wParam)); return 0;
+    case WM_USER: g_seen.guest = reinterpret_cast<HWND>(wParam); return 0;
+    case WM_USER + 1: g_seen.guestFocused = true; return 0;
+    case WM_USER + 2: g_seen.guestTyped += static_cast<char32_t>(wParam); return 0;
+    case WM_RBUTTONUP: {
+      // A context menu where the button came up; its choice comes back as WM_COMMAND.
+      HMENU menu = CreatePopupMenu();
+      AppendMenuA(menu, MF_STRING, 501, "First");
+      AppendMenuA(menu, MF_STRING, 502, "Second");
+      AppendMenuA(menu, MF_STRING, 503, "Third");
+      POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+      ClientToScreen(window, &at);
+      TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN, at.x, at.y, 0, window, nullptr);
+      DestroyMenu(menu);
+      return 0;
+    }
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC hdc = BeginPaint(window, &paint);
+      RECT client;
+      GetClientRect(window, &client);
+      HBRUSH brush = CreateSolidBrush(g_seen.paint);
+      FillRect(hdc, &client, brush);
+      DeleteObject(brush);
+      SetBkMode(hdc, TRANSPARENT);
+      TextOutA(hdc, 8, 8, "Shown from its pixels", 21);
+      EndPaint(window, &paint);
+      return 0;
+    }
+    default: return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+// A push button and an edit, as small as the input path needs: the button reports its click to
+// its parent, the edit takes the focus when clicked and keeps what is typed.
+LRESULT ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_LBUTTONUP) {
+    SendMessageA(GetParent(window), WM_COMMAND, static_cast<WPARAM>(GetDlgCtrlID(window)), reinterpret_cast<LPARAM>(window));
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_LBUTTONDOWN) {
+    SetFocus(window);
+    return 0;
+  }
+  if (message == WM_CHAR) {
+    g_seen.typed += static_cast<char32_t>(wParam);
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+class Display : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    // The suite runs with TOLVAR_DISPLAY=none; these tests are the ones that want the display.
+    unsetenv("TOLVAR_DISPLAY");
+    tolvar::display::Open();
+    // Long before any key is typed, so the display has taken in the new mapping by then (and with
+    // the display connected: the server forgets a mapping when its last client leaves).
+    XScreen().Reach({kEAcute, kCyrillicYa, kUDiaeresis});
+    WNDCLASSA wc{};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = BoardProc;
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = "DisplayBoard";
+    RegisterClassA(&wc);
+    wc.style = 0;
+    wc.lpfnWndProc = ButtonProc;
+    wc.lpszClassName = "DisplayButton";
+    RegisterClassA(&wc);
+    wc.lpfnWndProc = EditProc;
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = "DisplayEdit";
+    RegisterClassA(&wc);
+  }
+  void SetUp() override {
+    if (!tolvar::display::IsOpen()) GTEST_SKIP() << "no X display (run under xvfb-run)";
+    ASSERT_TRUE(m_x.IsOpen());
+    g_seen = {};
+  }
+  void TearDown() override {
+    for (HWND window : m_windows) DestroyWindow(window);
+  }
+
+  HWND Board(DWORD style, int x, int y, int width, int height, const char* title = "Board") {
+    HWND window = CreateWindowExA(0, "DisplayBoard", title, style, x, y, width, height, nullptr, nullptr, nullptr, nullptr);
+    m_windows.push_back(window);
+    return window;
+  }
+  // The window's pixels as the X server has them, 0xRRGGBB; empty when it does not show it.
+  std::vector<std::uint32_t> OnScreen(HWND window) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    return m_x.Pixels(XWindowOf(window), rect.right - rect.left, rect.bottom - rect.top);
+  }
+  // The window as the window manager renders it headless, 0xRRGGBB.
+  static std::vector<std::uint32_t> Rendered(HWND window) {
+    HBITMAP picture = tolvar::user::RenderWindow(window);
+    if (!picture) return {};
+    DIBSECTION section{};
+    GetObjectA(picture, sizeof section, &section);
+    const auto* bits = static_cast<const std::uint32_t*>(section.dsBm.bmBits);
+    std::vector<std::uint32_t> pixels(bits, bits + static_cast<std::size_t>(section.dsBm.bmWidth) * section.dsBm.bmHeight);
+    for (auto& pixel : pixels) pixel &= 0xFFFFFF;
+    DeleteObject(picture);
+    return pixels;
+  }
+  static void SaveRendering(HWND window, const char* name) {
+    HBITMAP picture = tolvar::user::RenderWindow(window);
+    testing_user::SavePng(picture, name);
+    DeleteObject(picture);
+  }
+  bool ShowsAsRendered(HWND window) {
+    return PumpUntil([&] {
+      auto screen = OnScreen(window);
+      return !screen.empty() && screen == Rendered(window);
+    });
+  }
+
+  XScreen m_x;
+  std::vector<HWND> m_windows;
+};
+
+constexpr DWORD kFrame = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+
+TEST_F(Display, AWindowOnScreenIsItsHeadlessPictureAndFollowsItsRepaints) {
+  HWND board = Board(kFrame | WS_VISIBLE, 40, 30, 320, 200, "Pixels");
+  HWND button = CreateWindowExA(0, "DisplayButton", "", WS_CHILD | WS_VISIBLE | WS_BORDER, 20, 60, 90, 30, board,
+                                nullptr, nullptr, nullptr);
+  ASSERT_TRUE(ShowsAsRendered(board));
+  SaveRendering(board, "display_window");
+
+  // A repaint of one part reaches the screen, and only that part is sent.
+  const unsigned long before = tolvar::display::PresentCount();
+  g_seen.paint = RGB(250, 200, 0);
+  InvalidateRect(board, nullptr, TRUE);
+  ASSERT_TRUE(ShowsAsRendered(board));
+  EXPECT_GT(tolvar::display::PresentCount(), before);
+  EXPECT_EQ(OnScreen(board)[static_cast<std::size_t>(150) * 320 + 200], 0xFAC800u);
+  (void)button;
+}
+
+TEST_F(Display, XWindowsCarryTitlesProtocolsAndTheirKind) {
+  struct Row {
+    DWORD style;
+    const char* title;
+    bool overrideRedirect;
+  };
+  const Row rows[] = {
+      {kFrame, "Fenêtre ünïcode", false},       // a frame: managed, the desktop's decorations off
+      {WS_POPUP | WS_BORDER, "", true},          // a menu, drop-down or tooltip: placed as is
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.title);
+    HWND window = Board(row.style | WS_VISIBLE, 100, 120, 150, 80, row.title);
+    ASSERT_TRUE(ShowsAsRendered(window));
+    const auto place = m_x.Place(XWindowOf(window));
+    EXPECT_EQ(place.overrideRedirect, row.overrideRedirect);
+    EXPECT_EQ(place.x, 100);
+    EXPECT_EQ(place.y, 120);
+    EXPECT_EQ(m_x.Utf8Property(XWindowOf(window), "_NET_WM_NAME"), row.title);
+    EXPECT_TRUE(m_x.TakesDeleteWindow(XWindowOf(window)));
+  }
+}
+
+TEST_F(Display, TheDesktopsCloseBecomesWmCloseAndMovesAndHidingFollow) {
+  HWND board = Board(kFrame | WS_VISIBLE, 60, 60, 200, 120);
+  ASSERT_TRUE(ShowsAsRendered(board));
+  const unsigned long xwindow = XWindowOf(board);
+
+  m_x.SendDeleteWindow(xwindow);
+  ASSERT_TRUE(PumpUntil([] { return !g_seen.messages.empty(); }));
+  EXPECT_EQ(g_seen.messages[0], WM_CLOSE);
+
+  SetWindowPos(board, nullptr, 300, 200, 260, 150, SWP_NOZORDER | SWP_NOACTIVATE);
+  ASSERT_TRUE(ShowsAsRendered(board));
+  EXPECT_EQ(m_x.Place(xwindow).x, 300);
+  EXPECT_EQ(m_x.Place(xwindow).width, 260);
+
+  ShowWindow(board, SW_HIDE);
+  EXPECT_TRUE(PumpUntil([&] { return !m_x.Place(xwindow).viewable; }));
+}
+
+TEST_F(Display, ClicksWheelAndKeysReachTheControlUnderThePointerAndTheFocus) {
+  HWND board = Board(kFrame | WS_VISIBLE, 80, 80, 300, 200, "Input");
+  CreateWindowExA(0, "DisplayButton", "", WS_CHILD | WS_VISIBLE, 10, 10, 100, 30, board,
+                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(7)), nullptr, nullptr);
+  HWND edit = CreateWindowExA(0, "DisplayEdit", "", WS_CHILD | WS_VISIBLE, 10, 60, 200, 24, board, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(ShowsAsRendered(board));
+  POINT button{10 + 50, 10 + 15}, field{10 + 100, 60 + 12};
+  ClientToScreen(board, &button);
+  ClientToScreen(board, &field);
+
+  m_x.Click(button.x, button.y);
+  ASSERT_TRUE(PumpUntil([] { return !g_seen.commands.empty(); }));
+  EXPECT_EQ(g_seen.commands[0], 7u);
+
+  m_x.Click(field.x, field.y);
+  ASSERT_TRUE(PumpUntil([&] { return GetFocus() == edit; }));
+  m_x.Type(kKeyA, true);
+  m_x.Type(kKeyB);
+  m_x.Type(kKey1);
+  ASSERT_TRUE(m_x.Type(kEAcute));
+  ASSERT_TRUE(m_x.Type(kCyrillicYa));  // a Unicode key symbol
+  ASSERT_TRUE(PumpUntil([] { return g_seen.typed.size() >= 5; }));
+  EXPECT_EQ(g_seen.typed, U"Ab1\u00E9\u044F");
+
+  m_x.Click(field.x, field.y, 4);
+  m_x.Click(field.x, field.y, 5);
+  m_x.Click(field.x, field.y, 5);
+  EXPECT_TRUE(PumpUntil([] { return g_seen.wheel == -120; }));
+}
+
+TEST_F(Display, AContextMenuOpensOnScreenAndItsChoiceComesBack) {
+  HWND board = Board(kFrame | WS_VISIBLE, 100, 100, 300, 200, "Menu");
+  ASSERT_TRUE(ShowsAsRendered(board));
+  // The person works from another thread: the menu runs its own loop on this one.
+  std::atomic<bool> opened{false}, done{false};
+  std::thread person([&] {
+    XScreen hands;
+    hands.Click(200, 200, 3);
+    const DWORD start = GetTickCount();
+    HWND menu = nullptr;
+    while (GetTickCount() - start < 10000) {
+      menu = FindWindowA("#32768", nullptr);
+      if (menu && hands.Place(XWindowOf(menu)).viewable) {
+        opened = true;
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (opened) {
+      RECT rect;
+      GetWindowRect(menu, &rect);
+      const int itemHeight = (rect.bottom - rect.top - 6) / 3;
+      hands.Click(rect.left + 20, rect.top + 3 + itemHeight + itemHeight / 2);
+    }
+    done = true;
+  });
+  const bool chosen = PumpUntil([] { return !g_seen.commands.empty(); }, 15000);
+  PumpUntil([&] { return done.load(); });
+  person.join();
+  EXPECT_TRUE(opened);
+  ASSERT_TRUE(chosen);
+  EXPECT_EQ(g_seen.commands[0], 502u);
+}
+
+TEST_F(Display, AWindowOfAnotherProcessHostedInOursIsSeenAndTypedInto) {
+  HWND board = Board(kFrame | WS_VISIBLE, 120, 90, 260, 180, "Host");
+  ASSERT_TRUE(ShowsAsRendered(board));
+  char commandLine[64];
+  std::snprintf(commandLine, sizeof commandLine, "display_child_guest hWnd=%08X",
+                static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(board)));
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+  const bool ready = PumpUntil([] { return g_seen.guest != nullptr; });
+
+  // The guest's blue panel at its place in our window, as the X server shows it.
+  POINT panel{30 + 5, 20 + 5};
+  ClientToScreen(board, &panel);
+  RECT boardRect;
+  GetWindowRect(board, &boardRect);
+  const std::size_t probe = static_cast<std::size_t>(panel.y - boardRect.top) * 260 + (panel.x - boardRect.left);
+  const bool seen = ready && PumpUntil([&] {
+    auto screen = OnScreen(board);
+    return !screen.empty() && screen[probe] == 0x0000C8u;
+  });
+  if (seen) SaveRendering(board, "display_hosted");
+
+  POINT field{30 + 20 + 60, 20 + 40 + 12};
+  ClientToScreen(board, &field);
+  bool repainted = false;
+  if (seen) {
+    m_x.Click(field.x, field.y);
+    PumpUntil([] { return g_seen.guestFocused; });
+    // The program repainted on its own; its display told ours, and the screen follows.
+    const std::size_t inField = static_cast<std::size_t>(field.y - boardRect.top) * 260 + (field.x - boardRect.left);
+    repainted = PumpUntil([&] {
+      auto screen = OnScreen(board);
+      return !screen.empty() && screen[inField] == 0xFFFF00u;
+    });
+    m_x.Type(kKeyO);
+    m_x.Type(kKeyK);
+    m_x.Type(kUDiaeresis);
+    PumpUntil([] { return g_seen.guestTyped.size() >= 3; });
+  }
+  // The program leaves when its thread gets WM_CLOSE; taking its window out of ours asks us things,
+  // so we answer while we wait.
+  PostThreadMessageA(process.dwThreadId, WM_CLOSE, 0, 0);
+  const bool ended = PumpUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; });
+  if (!ended) TerminateProcess(process.hProcess, 9);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  ASSERT_TRUE(ready);
+  EXPECT_TRUE(ended);
+  EXPECT_TRUE(seen);
+  EXPECT_TRUE(g_seen.guestFocused);
+  EXPECT_TRUE(repainted);
+  EXPECT_EQ(g_seen.guestTyped, U"ok\u00FC");
+}
+
+}  // namespace

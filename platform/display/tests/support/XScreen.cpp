@@ -1,0 +1,136 @@
+// The tests' connection to the X server: read-back and XTest.
+#include "XScreen.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+namespace testing_display {
+namespace {
+
+Display* X(void* display) { return static_cast<Display*>(display); }
+
+// The key code of a key symbol (0: none), or of the first code without any symbol when `symbol` is
+// NoSymbol, from the server's current mapping: this connection's own copy is not refreshed after
+// it changes the mapping.
+KeyCode CodeOf(Display* display, KeySym symbol) {
+  int low = 0, high = 0, perCode = 0;
+  XDisplayKeycodes(display, &low, &high);
+  KeySym* map = XGetKeyboardMapping(display, static_cast<KeyCode>(low), high - low + 1, &perCode);
+  KeyCode code = 0;
+  for (int k = high; k >= low && !code; --k) {
+    bool match = symbol == NoSymbol;
+    for (int i = 0; i < perCode; ++i) {
+      const KeySym at = map[(k - low) * perCode + i];
+      if (symbol == NoSymbol ? at != NoSymbol : (i < 2 && at == symbol)) match = symbol != NoSymbol;
+    }
+    if (match) code = static_cast<KeyCode>(k);
+  }
+  XFree(map);
+  return code;
+}
+
+}  // namespace
+
+XScreen::XScreen() : m_display(XOpenDisplay(nullptr)) {}
+
+XScreen::~XScreen() {
+  if (m_display) XCloseDisplay(X(m_display));
+}
+
+XPlace XScreen::Place(unsigned long window) {
+  XWindowAttributes attributes{};
+  if (!window || !XGetWindowAttributes(X(m_display), window, &attributes)) return {};
+  return {attributes.x, attributes.y, attributes.width, attributes.height, attributes.map_state == IsViewable,
+          attributes.override_redirect != 0};
+}
+
+std::vector<std::uint32_t> XScreen::Pixels(unsigned long window, int width, int height) {
+  if (!Place(window).viewable || width <= 0 || height <= 0) return {};
+  XImage* image = XGetImage(X(m_display), window, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                            AllPlanes, ZPixmap);
+  if (!image) return {};
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) pixels[static_cast<std::size_t>(y) * width + x] = XGetPixel(image, x, y) & 0xFFFFFF;
+  }
+  XDestroyImage(image);
+  return pixels;
+}
+
+std::string XScreen::Utf8Property(unsigned long window, const char* name) {
+  Atom type = None;
+  int format = 0;
+  unsigned long items = 0, after = 0;
+  unsigned char* data = nullptr;
+  XGetWindowProperty(X(m_display), window, XInternAtom(X(m_display), name, False), 0, 1024, False,
+                     XInternAtom(X(m_display), "UTF8_STRING", False), &type, &format, &items, &after, &data);
+  std::string value(data ? reinterpret_cast<char*>(data) : "", items);
+  if (data) XFree(data);
+  return value;
+}
+
+bool XScreen::TakesDeleteWindow(unsigned long window) {
+  Atom* protocols = nullptr;
+  int count = 0;
+  if (!XGetWMProtocols(X(m_display), window, &protocols, &count)) return false;
+  bool found = false;
+  for (int i = 0; i < count; ++i) found = found || protocols[i] == XInternAtom(X(m_display), "WM_DELETE_WINDOW", False);
+  XFree(protocols);
+  return found;
+}
+
+void XScreen::SendDeleteWindow(unsigned long window) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(X(m_display), "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(X(m_display), "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(X(m_display), window, False, NoEventMask, &event);
+  XSync(X(m_display), False);
+}
+
+void XScreen::MoveTo(int x, int y) {
+  XTestFakeMotionEvent(X(m_display), DefaultScreen(X(m_display)), x, y, CurrentTime);
+  XSync(X(m_display), False);
+}
+
+void XScreen::Click(int x, int y, unsigned button) {
+  MoveTo(x, y);
+  XTestFakeButtonEvent(X(m_display), button, True, CurrentTime);
+  XTestFakeButtonEvent(X(m_display), button, False, CurrentTime);
+  XSync(X(m_display), False);
+}
+
+void XScreen::Reach(std::initializer_list<unsigned long> symbols) {
+  Display* display = X(m_display);
+  if (!display) return;
+  for (unsigned long symbol : symbols) {
+    if (CodeOf(display, symbol)) continue;
+    const KeyCode spare = CodeOf(display, NoSymbol);
+    if (!spare) return;
+    KeySym pair[2] = {symbol, symbol};
+    XChangeKeyboardMapping(display, spare, 2, pair, 1);
+    XSync(display, False);
+  }
+}
+
+bool XScreen::Type(unsigned long symbol, bool shift) {
+  Display* display = X(m_display);
+  if (!display) return false;
+  const KeyCode code = CodeOf(display, symbol);
+  if (!code) return false;
+  const KeyCode shiftCode = CodeOf(display, XK_Shift_L);
+  if (shift) XTestFakeKeyEvent(display, shiftCode, True, CurrentTime);
+  XTestFakeKeyEvent(display, code, True, CurrentTime);
+  XTestFakeKeyEvent(display, code, False, CurrentTime);
+  if (shift) XTestFakeKeyEvent(display, shiftCode, False, CurrentTime);
+  XSync(display, False);
+  return true;
+}
+
+}  // namespace testing_display

@@ -1,0 +1,46 @@
+#pragma once
+// The tests' own connection to the X server: what a person sees (pixels and window attributes read
+// back from the server) and what a person does (XTest pointer and keys). Kept apart from the tests so
+// that Xlib's macros stay out of them.
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace testing_display {
+
+struct XPlace {
+  int x = 0, y = 0, width = 0, height = 0;
+  bool viewable = false;
+  bool overrideRedirect = false;
+};
+
+class XScreen {
+public:
+  XScreen();
+  ~XScreen();
+  XScreen(const XScreen&) = delete;
+  XScreen& operator=(const XScreen&) = delete;
+  bool IsOpen() const { return m_display != nullptr; }
+
+  XPlace Place(unsigned long window);
+  // The window's pixels, 0xRRGGBB, row by row; empty unless it is viewable.
+  std::vector<std::uint32_t> Pixels(unsigned long window, int width, int height);
+  std::string Utf8Property(unsigned long window, const char* name);
+  bool TakesDeleteWindow(unsigned long window);
+  // What a desktop's close button does.
+  void SendDeleteWindow(unsigned long window);
+
+  void MoveTo(int x, int y);
+  void Click(int x, int y, unsigned button = 1);
+  // Gives each key symbol a spare key code when the keyboard has none for it, as a layout switch
+  // would make a character reachable.
+  void Reach(std::initializer_list<unsigned long> symbols);
+  // Presses and releases the key of a key symbol (with Shift held).
+  bool Type(unsigned long symbol, bool shift = false);
+
+private:
+  void* m_display = nullptr;
+};
+
+}  // namespace testing_display
