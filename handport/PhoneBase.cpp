@@ -42,9 +42,7 @@ CPhoneBase::CPhoneBase() : CPhoneBase(nullptr) {}
 
 CPhoneBase::CPhoneBase(CLinkEngine* client) : m_client(client), m_cancel(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
 
-CPhoneBase::~CPhoneBase() {
-  if (m_cancel) CloseHandle(m_cancel);
-}
+CPhoneBase::~CPhoneBase() = default;
 
 int CPhoneBase::GetCapacity(int parameter) const {
   const auto found = std::find_if(std::begin(kBaseCapacities), std::end(kBaseCapacities),
@@ -68,4 +66,4 @@ CString CPhoneBase::GetDateTimeFormat(int which) const {
   return {};
 }
 
-void CPhoneBase::Cancel() { SetEvent(m_cancel); }
+void CPhoneBase::Cancel() { SetEvent(m_cancel.Get()); }

@@ -14,6 +14,7 @@
 #include <base/WinDef.h>
 #include <framework/Afx.h>
 #include <kernel/MessageQueue.h>
+#include <kernel/UniqueHandle.h>
 
 #include <span>
 #include <vector>
@@ -104,7 +105,7 @@ class CPhoneBase {
   // --- the cancel event: auto-reset, not set at first; a transfer that sees it set stops and
   // takes the signal ---
   void Cancel();
-  HANDLE GetCancelEvent() const { return m_cancel; }
+  HANDLE GetCancelEvent() const { return m_cancel.Get(); }
 
   const CString& GetPort() const { return m_port; }
   const CString& GetModel() const { return m_model; }
@@ -223,7 +224,7 @@ class CPhoneBase {
   virtual int ReadMediaArray(DWORD kind, CStepMeter& meter);
   virtual int WriteMediaArray(DWORD kind, CStepMeter& meter);
   CLinkEngine* Client() const { return m_client; }
-  HANDLE CancelEvent() const { return m_cancel; }
+  HANDLE CancelEvent() const { return m_cancel.Get(); }
 
  private:
   int CapacityOf(MediaArray array) const;
@@ -256,5 +257,5 @@ class CPhoneBase {
   CString m_model = "UNKNOWN";
   CString m_serialNumber;
   int m_replyTimeout = 3000;
-  HANDLE m_cancel = nullptr;
+  tolvar::kernel::UniqueHandle m_cancel;
 };

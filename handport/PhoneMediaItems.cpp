@@ -7,6 +7,7 @@
 #include <kernel/File.h>
 #include <kernel/Io.h>
 #include <kernel/Object.h>
+#include <kernel/UniqueHandle.h>
 
 #include <algorithm>
 #include <cstring>
@@ -31,13 +32,6 @@ void CopyName(std::array<BYTE, kMediaNameSize>& field, const char* name) {
   field.fill(0);
   if (name) std::memcpy(field.data(), name, std::min(std::strlen(name), field.size()));
 }
-
-struct FileHandle {
-  HANDLE handle = INVALID_HANDLE_VALUE;
-  ~FileHandle() {
-    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-  }
-};
 
 }  // namespace
 
@@ -102,10 +96,10 @@ int CPhoneBase::ClearMediaItem(MediaArray array, int n, DWORD kind) {
 
 int CPhoneBase::LoadMediaItemFromFile(int n, const char* path, const char* name) {
   if (!InRange(MediaArray::D, n)) return -1;
-  FileHandle file{CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
-  if (file.handle == INVALID_HANDLE_VALUE) return -1;
+  const tolvar::kernel::UniqueHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return -1;
   DWORD high = 0;
-  const DWORD size = GetFileSize(file.handle, &high);
+  const DWORD size = GetFileSize(file.Get(), &high);
   if (size == INVALID_FILE_SIZE && GetLastError() != ERROR_SUCCESS) return -1;
   if (high != 0 || size > static_cast<DWORD>(GetCapacity(kLargestFile))) {
     SetLastError(ERROR_MEDIA_FILE_TOO_BIG);
@@ -113,7 +107,7 @@ int CPhoneBase::LoadMediaItemFromFile(int n, const char* path, const char* name)
   }
   std::vector<BYTE> bytes(size);
   DWORD read = 0;
-  if (size > 0 && (!ReadFile(file.handle, bytes.data(), size, &read, nullptr) || read != size)) {
+  if (size > 0 && (!ReadFile(file.Get(), bytes.data(), size, &read, nullptr) || read != size)) {
     if (GetLastError() == ERROR_SUCCESS) SetLastError(ERROR_READ_FAULT);
     return -1;
   }

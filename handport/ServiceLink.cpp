@@ -18,7 +18,6 @@ CServiceLink::CServiceLink()
 
 CServiceLink::~CServiceLink() {
   CloseLink();
-  if (m_packetEvent) CloseHandle(m_packetEvent);
 }
 
 int CServiceLink::OpenLink(const char* host, u_short port) {
@@ -29,7 +28,7 @@ int CServiceLink::OpenLink(const char* host, u_short port) {
     return error;
   }
   m_assembler.Clear();
-  m_thread = CreateThread(nullptr, 0, ReceiveThread, this, 0, &m_threadId);
+  m_thread.Reset(CreateThread(nullptr, 0, ReceiveThread, this, 0, &m_threadId));
   if (!m_thread) {
     const int error = static_cast<int>(GetLastError());
     CloseSocket();
@@ -71,11 +70,10 @@ void CServiceLink::Close() {
     // The receive thread is inside recv: shutting the connection down ends that read, and the
     // thread is joined before the socket goes, so it never reads from a closed one.
     shutdown(m_socket, SD_BOTH);
-    WaitForSingleObject(m_thread, INFINITE);
+    WaitForSingleObject(m_thread.Get(), INFINITE);
   }
   if (m_thread) {
-    CloseHandle(m_thread);
-    m_thread = nullptr;
+    m_thread.Reset();
     m_threadId = 0;
   }
   CloseSocket();
@@ -102,7 +100,7 @@ void CServiceLink::Receive() {
         std::lock_guard lock(m_queueLock);
         m_queue.push_back(std::move(entry));
       }
-      SetEvent(m_packetEvent);
+      SetEvent(m_packetEvent.Get());
     }
   }
 }

@@ -6,6 +6,7 @@
 #include <linkwell/LinkPacketAssembler.h>
 
 #include <base/WinDef.h>
+#include <kernel/UniqueHandle.h>
 
 #include <deque>
 #include <memory>
@@ -30,7 +31,7 @@ class CServiceLink : public CLinkSocket {
   bool PopPacket(std::vector<BYTE>& packet);
   // Signalled (auto-reset) when a packet was queued, so a reader waits for it instead of looking
   // again and again; a reader that finds the queue empty after the signal waits again.
-  HANDLE PacketEvent() const { return m_packetEvent; }
+  HANDLE PacketEvent() const { return m_packetEvent.Get(); }
 
   // Gives the link up, closes the connection, ends the receive thread and drops queued packets.
   // Returns the calling thread's last error.
@@ -48,7 +49,7 @@ class CServiceLink : public CLinkSocket {
   LinkPacketAssembler m_assembler;          // the receive thread's alone
   std::mutex m_queueLock;
   std::deque<std::vector<BYTE>> m_queue;
-  HANDLE m_packetEvent = nullptr;
-  HANDLE m_thread = nullptr;
+  tolvar::kernel::UniqueHandle m_packetEvent;
+  tolvar::kernel::UniqueHandle m_thread;
   DWORD m_threadId = 0;
 };

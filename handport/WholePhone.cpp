@@ -116,13 +116,13 @@ DWORD CPhoneBase::ReadAllSteps(CStepMeter& meter, bool& powerOff) {
 
   if (m_kindMask & DATA_RAW_BLOCKS) {
     meter.BeginKind(0);
-    CFlashBlock first(GetFirstFileNumber(9052), GetSecondFileNumber(9052), m_cancel);
+    CFlashBlock first(GetFirstFileNumber(9052), GetSecondFileNumber(9052), m_cancel.Get());
     if (!read(first, 0) || (first.Length() > 0 && !SetRawBlock1(first.data))) return failed();
-    CFlashBlock second(GetFirstFileNumber(9051), GetSecondFileNumber(9051), m_cancel);
+    CFlashBlock second(GetFirstFileNumber(9051), GetSecondFileNumber(9051), m_cancel.Get());
     if (!read(second, 0) || (second.Length() > 0 && !SetRawBlock2(second.data))) return failed();
     for (int i = 0; i < GetCapacity(kRawItems); ++i) {
       CFlashBlock item(GetFirstFileNumber(9050),
-                       GetSecondFileNumber(9050) + GetFileStride(9050) * (i / 2) + i % 2, m_cancel);
+                       GetSecondFileNumber(9050) + GetFileStride(9050) * (i / 2) + i % 2, m_cancel.Get());
       if (!read(item, 0) || !SetRawBlockItem(i, item.data)) return failed();
       m_rawItems[static_cast<std::size_t>(i)].owned = item.Length() > 0 ? 1 : 0;
     }
@@ -130,7 +130,7 @@ DWORD CPhoneBase::ReadAllSteps(CStepMeter& meter, bool& powerOff) {
 
   if (m_kindMask & DATA_GROUPS) {
     meter.BeginKind(ReadStepsOf(DATA_GROUPS));
-    CFlashBlock block(GetFirstFileNumber(0), GetSecondFileNumber(0), m_cancel);
+    CFlashBlock block(GetFirstFileNumber(0), GetSecondFileNumber(0), m_cancel.Get());
     if (!read(block, 1 + Ceil(GetCapacity(kGroupSlots) * GetCapacity(kGroupSize), c))) return failed();
     if (block.Length() > 0 && !SetGroupNames(block.data)) return failed();
     meter.EndKind();
@@ -143,7 +143,7 @@ DWORD CPhoneBase::ReadAllSteps(CStepMeter& meter, bool& powerOff) {
     }
     meter.BeginKind(ReadStepsOf(DATA_CONTACTS));
     for (int slot = 0; slot < static_cast<int>(m_contacts.size()); ++slot) {
-      CFlashBlock block(GetFirstFileNumber(220), slot, m_cancel);
+      CFlashBlock block(GetFirstFileNumber(220), slot, m_cancel.Get());
       if (!read(block, 1 + Ceil(GetCapacity(kContactSize), c))) return failed();
       m_contacts[static_cast<std::size_t>(slot)].used = block.Length() > 0 ? 1 : 0;
       if (block.Length() > 0 && !SetContactRecord(slot, block.data)) return failed();
@@ -172,7 +172,7 @@ DWORD CPhoneBase::ReadAllSteps(CStepMeter& meter, bool& powerOff) {
     const int slots = GetCapacity(kind.slotsParameter);
     const int perBlock = GetCapacity(kind.blockParameter);
     const int size = GetCapacity(kind.sizeParameter);
-    CFlashBlock flags(GetFirstFileNumber(kind.flagsKind), GetSecondFileNumber(kind.flagsKind), m_cancel);
+    CFlashBlock flags(GetFirstFileNumber(kind.flagsKind), GetSecondFileNumber(kind.flagsKind), m_cancel.Get());
     if (!read(flags, 1 + Ceil(slots, c))) return failed();
     if (flags.Length() > 0) {
       if (!(this->*kind.setFlags)(flags.data)) return failed();
@@ -187,7 +187,7 @@ DWORD CPhoneBase::ReadAllSteps(CStepMeter& meter, bool& powerOff) {
           meter.EndUnit();
           continue;
         }
-        CFlashBlock block(GetFirstFileNumber(kind.blockKind), b, m_cancel);
+        CFlashBlock block(GetFirstFileNumber(kind.blockKind), b, m_cancel.Get());
         if (!read(block, steps)) return failed();
         if (block.Length() != 0 && block.Length() != perBlock * size) return ERROR_BLOCK_SIZE;
         for (int slot = first; block.Length() > 0 && slot < last; ++slot) {
@@ -298,7 +298,7 @@ DWORD CPhoneBase::WriteAllSteps(CStepMeter& meter, bool& powerOff) {
     for (std::size_t i = 0; i < m_rawItems.size(); ++i) {
       if (!m_rawItems[i].owned || m_rawItems[i].bytes.empty()) continue;
       const int sub = GetSecondFileNumber(9050) + GetFileStride(9050) * static_cast<int>(i / 2) + static_cast<int>(i % 2);
-      if (!write(GetFirstFileNumber(9050), sub, m_rawItems[i].bytes, 0, m_cancel)) return failed();
+      if (!write(GetFirstFileNumber(9050), sub, m_rawItems[i].bytes, 0, m_cancel.Get())) return failed();
       m_rawItems[i].Release();
     }
     m_rawItems.clear();

@@ -32,9 +32,6 @@ CLinkService::CLinkService(ILinkFrame& frame) : m_frame(frame) {}
 
 CLinkService::~CLinkService() {
   Stop();
-  for (HANDLE event : {m_exitEvent, m_serialEvent, m_idleEvent}) {
-    if (event) CloseHandle(event);
-  }
 }
 
 int CLinkService::Start(UINT port, LPCSTR phoneListPath) {
@@ -49,10 +46,10 @@ int CLinkService::Start(UINT port, LPCSTR phoneListPath) {
   m_listener->onConnectionFreed = [this](CRelaySocket* connection) { OnConnectionFreed(connection); };
   const int listenError = m_listener->OpenLink("", port, CRelaySocket::kListen);
   m_relayPort = std::make_unique<CSerialPort>();
-  m_exitEvent = CreateEventA(nullptr, FALSE, FALSE, kExitEventName);
-  ResetEvent(m_exitEvent);  // a signal left over from an earlier service must not end this one
-  m_serialEvent = CreateEventA(nullptr, FALSE, FALSE, kSerialEventName);
-  m_idleEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  m_exitEvent.Reset(CreateEventA(nullptr, FALSE, FALSE, kExitEventName));
+  ResetEvent(m_exitEvent.Get());  // a signal left over from an earlier service must not end this one
+  m_serialEvent.Reset(CreateEventA(nullptr, FALSE, FALSE, kSerialEventName));
+  m_idleEvent.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
   m_packet = std::make_unique<BYTE[]>(LINK_MAX_PACKET);
 
   CSettingsKey settings;
@@ -69,7 +66,7 @@ int CLinkService::Start(UINT port, LPCSTR phoneListPath) {
 void CLinkService::Stop() {
   if (!m_worker.joinable()) return;
   m_stopping = true;
-  SetEvent(m_exitEvent);
+  SetEvent(m_exitEvent.Get());
   m_worker.join();
   if (m_connectThread.joinable()) m_connectThread.join();
   m_busy = false;
@@ -94,7 +91,7 @@ UINT CLinkService::ListeningPort() const {
 // --- the link worker ---------------------------------------------------------------------------
 
 void CLinkService::HandleLinkPackets() {
-  const HANDLE waits[kWaitCount] = {m_exitEvent, m_serialEvent, m_idleEvent, m_listener->GetDataEvent()};
+  const HANDLE waits[kWaitCount] = {m_exitEvent.Get(), m_serialEvent.Get(), m_idleEvent.Get(), m_listener->GetDataEvent()};
   for (;;) {
     const DWORD result = WaitForMultipleObjects(kWaitCount, waits, FALSE, INFINITE) - WAIT_OBJECT_0;
     switch (result) {
@@ -248,7 +245,7 @@ void CLinkService::CloseRelayPortLocked() {
 // --- calls from the main thread -------------------------------------------------------------------
 
 void CLinkService::OnIdleTimer() {
-  if (m_idleEvent) SetEvent(m_idleEvent);
+  if (m_idleEvent) SetEvent(m_idleEvent.Get());
 }
 
 bool CLinkService::FindPhone() {

@@ -25,6 +25,7 @@
 #include "SerialPortDiscovery.h"
 
 #include <base/WinDef.h>
+#include <kernel/UniqueHandle.h>
 
 #include <atomic>
 #include <memory>
@@ -106,9 +107,9 @@ class CLinkService {
   ILinkFrame& m_frame;
   std::unique_ptr<CRelaySocket> m_listener;
   std::unique_ptr<CSerialPort> m_relayPort;
-  HANDLE m_exitEvent = nullptr;    // "MainFrame exit event"
-  HANDLE m_serialEvent = nullptr;  // "Serial recv event"
-  HANDLE m_idleEvent = nullptr;    // timer 2 ran out; the worker checks the owner's silence
+  tolvar::kernel::UniqueHandle m_exitEvent;    // "MainFrame exit event"
+  tolvar::kernel::UniqueHandle m_serialEvent;  // "Serial recv event"
+  tolvar::kernel::UniqueHandle m_idleEvent;    // timer 2 ran out; the worker checks the owner's silence
   std::unique_ptr<BYTE[]> m_packet;
   std::thread m_worker;
   std::thread m_connectThread;     // touched only by whoever set m_busy, and by Stop

@@ -4,6 +4,7 @@
 #include <kernel/File.h>
 #include <kernel/Io.h>
 #include <kernel/Object.h>
+#include <kernel/UniqueHandle.h>
 
 namespace {
 
@@ -27,15 +28,15 @@ std::string_view From(std::string_view text, std::size_t from) {
 bool CPhoneList::Read(LPCSTR path) {
   m_names.clear();
   m_builds.clear();
-  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  const tolvar::kernel::UniqueHandle file(
+      CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
   std::string text;
   char buffer[4096];
   DWORD read = 0;
-  while (text.size() < kMaxFileSize && ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+  while (text.size() < kMaxFileSize && ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
     text.append(buffer, read);
   }
-  CloseHandle(file);
   Parse(text);
   return true;
 }

@@ -9,6 +9,7 @@
 #include <base/LastError.h>
 #include <kernel/Object.h>
 #include <kernel/Sync.h>
+#include <kernel/UniqueHandle.h>
 #include <kernel/Wait.h>
 
 #include <algorithm>
@@ -33,20 +34,6 @@ constexpr BYTE kProbeEventMask = 2;   // "Serial recv event2" only
 std::atomic<DWORD> g_atTimeOut{kDefaultATTimeOut};
 std::atomic<int> g_rememberedPteRow{-1};
 
-class Handle {
- public:
-  explicit Handle(HANDLE handle) : m_handle(handle) {}
-  ~Handle() {
-    if (m_handle) CloseHandle(m_handle);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  HANDLE Get() const { return m_handle; }
-
- private:
-  HANDLE m_handle;
-};
-
 int NoPhone(std::string& model) {
   model = NO_PHONE_TEXT;
   return PHONE_TYPE_NONE;
@@ -65,7 +52,7 @@ DWORD LoadATTimeOut() {
 }
 
 int SendATCommand(CSerialPort& port, std::string& text, DWORD waitMs) {
-  Handle received(CreateEventA(nullptr, FALSE, FALSE, "Serial recv event2"));
+  tolvar::kernel::UniqueHandle received(CreateEventA(nullptr, FALSE, FALSE, "Serial recv event2"));
   ResetEvent(received.Get());
   port.Write(reinterpret_cast<const BYTE*>(text.data()), static_cast<DWORD>(text.size()));
   text.clear();

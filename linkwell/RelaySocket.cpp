@@ -33,7 +33,6 @@ CRelaySocket::CRelaySocket(CRelaySocket* owner)
 
 CRelaySocket::~CRelaySocket() {
   Close();
-  if (m_dataEvent) CloseHandle(m_dataEvent);
 }
 
 void CRelaySocket::ReportSocketError(int error) {
@@ -83,7 +82,7 @@ void CRelaySocket::OnReceive(int error) {
     return;
   }
   m_dataReported = true;
-  SetEvent(Listener()->m_dataEvent);
+  SetEvent(Listener()->m_dataEvent.Get());
 }
 
 void CRelaySocket::OnClose(int error) {
@@ -95,7 +94,7 @@ void CRelaySocket::OnClose(int error) {
     m_peerClosed = true;
   }
   // The worker takes what whole packets are left and then frees the connection.
-  SetEvent(listener->m_dataEvent);
+  SetEvent(listener->m_dataEvent.Get());
 }
 
 bool CRelaySocket::IsLive(CRelaySocket* peer) const {
@@ -177,7 +176,7 @@ DWORD CRelaySocket::ReceivePacket(BYTE* destination) {
                   [](CRelaySocket* s) { return s->m_dataReported || s->m_assembler.HasPacket(); }) ||
       std::any_of(m_connections.begin(), m_connections.end(),
                   [](const std::unique_ptr<CRelaySocket>& c) { return c->m_peerClosed; });
-  if (more) SetEvent(m_dataEvent);
+  if (more) SetEvent(m_dataEvent.Get());
   return size;
 }
 

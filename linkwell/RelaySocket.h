@@ -19,6 +19,8 @@
 
 #include <framework/AsyncSocket.h>
 
+#include <kernel/UniqueHandle.h>
+
 #include <base/WinDef.h>
 
 #include <atomic>
@@ -60,7 +62,7 @@ class CRelaySocket : public CAsyncSocket {
   void CloseAll();
 
   // Signalled (manual reset) when incoming data or a whole packet waits; the worker resets it.
-  HANDLE GetDataEvent() const { return m_dataEvent; }
+  HANDLE GetDataEvent() const { return m_dataEvent.Get(); }
   CRelaySocket* GetCurrentPeer();
   int GetConnectionCount();
 
@@ -89,7 +91,7 @@ class CRelaySocket : public CAsyncSocket {
   CRelaySocket* m_owner = nullptr;
   std::vector<std::unique_ptr<CRelaySocket>> m_connections;  // the listener's, in order of arrival
   CRelaySocket* m_currentPeer = this;
-  HANDLE m_dataEvent = nullptr;
+  tolvar::kernel::UniqueHandle m_dataEvent;
   LinkPacketAssembler m_assembler;           // this connection's bytes not yet taken
   std::unique_ptr<BYTE[]> m_sendBuffer;      // one whole packet
   std::atomic<bool> m_dataReported{false};   // OnReceive came; reads may find bytes

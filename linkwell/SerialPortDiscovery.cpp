@@ -4,6 +4,7 @@
 #include <base/WinError.h>
 #include <kernel/File.h>
 #include <kernel/Object.h>
+#include <kernel/UniqueHandle.h>
 #include <kernel/Version.h>
 #include <registry/WinReg.h>
 
@@ -55,10 +56,9 @@ PortRow* PairedRow(PortList& ports, const std::string& deviceName, std::string_v
 
 bool CanOpen(const std::string& port) {
   const std::string device = "\\\\.\\" + port;
-  HANDLE handle = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(handle);
-  return true;
+  const tolvar::kernel::UniqueHandle handle(
+      CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  return static_cast<bool>(handle);
 }
 
 DWORD MajorVersion() {
