@@ -5,6 +5,10 @@
 // current one, or from the start when going back, so that only one canvas (and the copy that
 // "restore to previous" needs) is ever held, however many frames the file has.
 //
+// giflib refuses image data whose LZW minimum code size exceeds the 8 the format allows, but
+// other decoders read such files (codes still at most 12 bits), and some exist; for those frames
+// (sizes 9 to 11) the data is decoded here instead, with the same outcome on faults as giflib.
+//
 // Areas no frame has covered, and areas disposed "to background", are transparent: the background
 // colour index of the file is not applied, as current viewers do.
 #include <imaging/Decoders.h>
@@ -12,7 +16,10 @@
 #include <gif_lib.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <span>
+#include <vector>
 
 namespace tolvar::imaging {
 
@@ -36,6 +43,93 @@ int Read(GifFileType* gif, GifByteType* out, int count) {
   std::memcpy(out, reader->data.data() + reader->position, n);
   reader->position += n;
   return static_cast<int>(n);
+}
+
+// ---- Image data giflib refuses ----------------------------------------------------------------
+
+constexpr int kLzwMaxBits = 12;
+constexpr int kLzwTableSize = 1 << kLzwMaxBits;
+
+// The LZW minimum code size of the image whose descriptor starts at the reader's position, when it is
+// one giflib refuses and this file decodes itself (9 to 11); 0 otherwise.
+int WideCodeSizeAhead(const Reader& reader) {
+  const std::size_t flagsAt = reader.position + 8;
+  if (flagsAt >= reader.data.size()) return 0;
+  const BYTE flags = reader.data[flagsAt];
+  const std::size_t codeSizeAt = flagsAt + 1 + ((flags & 0x80) ? std::size_t(3) << ((flags & 7) + 1) : 0);
+  if (codeSizeAt >= reader.data.size()) return 0;
+  const int size = reader.data[codeSizeAt];
+  return size > 8 && size < kLzwMaxBits ? size : 0;
+}
+
+// Reads the data sub-blocks up to their terminator (into `joined` when given). Fails when the file
+// ends first, as giflib does.
+bool ReadSubBlocks(Reader& reader, std::vector<BYTE>* joined) {
+  for (;;) {
+    if (reader.position >= reader.data.size()) return false;
+    const std::size_t length = reader.data[reader.position++];
+    if (length == 0) return true;
+    if (reader.data.size() - reader.position < length) return false;
+    if (joined) joined->insert(joined->end(), reader.data.begin() + std::ptrdiff_t(reader.position),
+                               reader.data.begin() + std::ptrdiff_t(reader.position + length));
+    reader.position += length;
+  }
+}
+
+// Decodes LZW data of the given minimum code size into exactly out.size() indices. Fails as giflib
+// fails on its own sizes: a code not yet in the table, an end code or the end of the data before the
+// picture is whole. Codes after the picture is whole are not read. A full table is kept as it is
+// (codes stay 12 bits) until a clear code.
+bool DecodeLzw(std::span<const BYTE> data, int minCodeSize, std::span<std::uint16_t> out) {
+  const int clear = 1 << minCodeSize, end = clear + 1;
+  std::vector<std::uint16_t> prefix(kLzwTableSize), suffix(kLzwTableSize), first(kLzwTableSize),
+      stack(kLzwTableSize + 1);
+  auto firstOf = [&](int code) { return code > end ? first[std::size_t(code)] : std::uint16_t(code); };
+  int width = minCodeSize + 1, next = clear + 2, previous = -1;
+  std::size_t at = 0, filled = 0;
+  std::uint32_t bits = 0;
+  int held = 0;
+  while (filled < out.size()) {
+    while (held < width) {
+      if (at == data.size()) return false;
+      bits |= std::uint32_t(data[at++]) << held;
+      held += 8;
+    }
+    const int code = int(bits & ((1u << width) - 1));
+    bits >>= width;
+    held -= width;
+    if (code == clear) {
+      width = minCodeSize + 1, next = clear + 2, previous = -1;
+      continue;
+    }
+    if (code == end) return false;
+    std::size_t depth = 0;
+    int c = code;
+    if (previous < 0) {
+      if (code > clear) return false;  // only a literal can follow a clear code
+    } else if (code == next) {  // the string just added to: the previous one and its first index
+      if (next == kLzwTableSize) return false;
+      stack[depth++] = firstOf(previous);
+      c = previous;
+    } else if (code > next) {
+      return false;
+    }
+    // Entries point to lower codes only, so the walk ends within the table's size.
+    while (c > end) {
+      stack[depth++] = suffix[std::size_t(c)];
+      c = prefix[std::size_t(c)];
+    }
+    stack[depth++] = std::uint16_t(c);
+    if (previous >= 0 && next < kLzwTableSize) {
+      prefix[std::size_t(next)] = std::uint16_t(previous);
+      suffix[std::size_t(next)] = stack[depth - 1];
+      first[std::size_t(next)] = firstOf(previous);
+      if (++next == (1 << width) && width < kLzwMaxBits) ++width;
+    }
+    previous = code;
+    while (depth > 0 && filled < out.size()) out[filled++] = stack[--depth];
+  }
+  return true;
 }
 
 struct GifCloser {
@@ -67,6 +161,15 @@ bool SkipImageData(GifFileType* gif) {
   while (block)
     if (DGifGetCodeNext(gif, &block) == GIF_ERROR) return false;
   return true;
+}
+
+// Reads an image descriptor. When its code size is one giflib refuses, giflib has read the
+// descriptor (and its palette) and stops at that byte: the reader is then just past it, where the
+// data sub-blocks begin.
+bool ReadImageDesc(GifFileType* gif, Reader& reader, int wideCodeSize) {
+  if (!wideCodeSize) return DGifGetImageDesc(gif) != GIF_ERROR;
+  return DGifGetImageDesc(gif) == GIF_ERROR && gif->Error == D_GIF_ERR_READ_FAILED && reader.position > 0 &&
+         reader.data[reader.position - 1] == wideCodeSize;
 }
 
 // Reads one extension record; a graphic control extension fills `control`.
@@ -120,6 +223,7 @@ private:
     if (m_next > 0) Dispose(m_frames[m_next - 1]);
     const Frame& frame = m_frames[m_next];
     if (frame.disposal == DISPOSE_PREVIOUS) m_previous = m_canvas;
+    int wideCodeSize = 0;
     for (;;) {
       GifRecordType type = UNDEFINED_RECORD_TYPE;
       if (DGifGetRecordType(m_gif.get(), &type) == GIF_ERROR) return false;
@@ -130,20 +234,33 @@ private:
         continue;
       }
       if (type != IMAGE_DESC_RECORD_TYPE) return false;
-      if (DGifGetImageDesc(m_gif.get()) == GIF_ERROR) return false;
+      wideCodeSize = WideCodeSizeAhead(m_reader);
+      if (!ReadImageDesc(m_gif.get(), m_reader, wideCodeSize)) return false;
       break;
     }
     GifFileType* gif = m_gif.get();
     const GifImageDesc& desc = gif->Image;
     const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
     if (desc.Width <= 0 || desc.Height <= 0) {
-      if (!SkipImageData(gif)) return false;
+      if (wideCodeSize ? !ReadSubBlocks(m_reader, nullptr) : !SkipImageData(gif)) return false;
     } else {
-      m_row.resize(std::size_t(desc.Width));
+      const std::size_t width = std::size_t(desc.Width);
+      m_row.resize(width);
+      m_gifRow.resize(width);
+      if (wideCodeSize) {
+        std::vector<BYTE> joined;
+        m_wide.resize(width * std::size_t(desc.Height));
+        if (!ReadSubBlocks(m_reader, &joined) || !DecodeLzw(joined, wideCodeSize, m_wide)) return false;
+      }
       static constexpr int kStart[] = {0, 4, 2, 1}, kStep[] = {8, 8, 4, 2};
       int pass = 0, y = 0;
       for (int line = 0; line < desc.Height; ++line) {
-        if (DGifGetLine(gif, m_row.data(), desc.Width) == GIF_ERROR) return false;
+        if (wideCodeSize) {
+          std::copy_n(m_wide.begin() + std::ptrdiff_t(std::size_t(line) * width), width, m_row.begin());
+        } else {
+          if (DGifGetLine(gif, m_gifRow.data(), desc.Width) == GIF_ERROR) return false;
+          std::copy_n(m_gifRow.begin(), width, m_row.begin());
+        }
         int row = line;
         if (desc.Interlace) {
           while (y >= desc.Height && pass < 3) y = kStart[++pass];
@@ -185,7 +302,8 @@ private:
   GifHandle m_gif;
   UINT m_next = 0;  // the frame the open decoder reads next
   std::vector<ARGB> m_canvas, m_previous;
-  std::vector<GifPixelType> m_row;
+  std::vector<GifPixelType> m_gifRow;
+  std::vector<std::uint16_t> m_row, m_wide;  // palette indices: wide code sizes reach beyond 255
 };
 
 }  // namespace
@@ -217,7 +335,8 @@ Status DecodeGif(std::span<const BYTE> data, DecodedImage& image) {
         if (!ReadExtension(gif.get(), control, haveControl)) return GenericError;
         break;
       case IMAGE_DESC_RECORD_TYPE: {
-        if (DGifGetImageDesc(gif.get()) == GIF_ERROR) return GenericError;
+        const int wideCodeSize = WideCodeSizeAhead(reader);
+        if (!ReadImageDesc(gif.get(), reader, wideCodeSize)) return GenericError;
         const GifImageDesc& desc = gif->Image;
         if (desc.Width > 0 && desc.Height > 0 && !PictureSizeAllowed(desc.Width, desc.Height, plausible))
           return OutOfMemory;
@@ -235,7 +354,7 @@ Status DecodeGif(std::span<const BYTE> data, DecodedImage& image) {
         if (frames.size() > kMaxFrames) return OutOfMemory;
         haveControl = false;
         control = GraphicsControlBlock{};
-        if (!SkipImageData(gif.get())) return GenericError;
+        if (wideCodeSize ? !ReadSubBlocks(reader, nullptr) : !SkipImageData(gif.get())) return GenericError;
         // giflib keeps a record of every image read; the structure is ours now.
         break;
       }

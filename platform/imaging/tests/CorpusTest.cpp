@@ -94,8 +94,6 @@ std::pair<int, std::size_t> MaxColourDifference(const std::vector<ARGB>& a, cons
 // Rows where this library deliberately differs from the decoder that wrote the expectation, and why.
 // Such a row must fail cleanly instead.
 const std::map<std::string, std::string> kDeliberatelyRefused = {
-    {"gif/pillow/issue_2811.gif",
-     "its LZW minimum code size is 11, beyond the 8 the format allows; giflib refuses any code size over 8"},
 };
 
 struct Tally {

@@ -4,6 +4,8 @@
 
 #include <png.h>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 using namespace Gdiplus;
@@ -191,6 +193,43 @@ TEST(DecodeGif, OneFrameWithATransparentIndexHasAlphaInItsPalette) {
     ASSERT_EQ(image->GetPalette(colours, INT(buffer.size())), Ok);
     EXPECT_EQ(colours->Flags, transparent >= 0 ? UINT(PaletteFlagsHasAlpha) : 0u);
     EXPECT_EQ(colours->Entries[0] >> 24, transparent >= 0 ? 0u : 255u);
+  }
+}
+
+// Image data whose LZW minimum code size is 11 (12-bit codes from the start, more pixels than the
+// table holds so that it fills): a frame of such data between ordinary ones, interlaced, decodes.
+TEST(DecodeGif, ImageDataOfCodeSizeElevenDecodes) {
+  samples::Library library;
+  const std::vector<ARGB> palette = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
+  constexpr int kW = 64, kH = 50;  // 3,200 pixels, literal codes: the table is full after 2,046
+  std::vector<samples::GifFrame> frames = {Frame(0, 0, kW, kH, std::vector<std::uint8_t>(kW * kH, 0)),
+                                           Frame(0, 0, kW, kH, {}), Frame(0, 0, 2, 1, {3, 3})};
+  for (int i = 0; i < kW * kH; ++i) frames[1].indices.push_back(std::uint8_t((i / 7 + i / kW) % 4));
+  frames[1].lzwCodeSize = 11;
+  frames[1].interlaced = true;
+  const Bytes file = samples::WriteGif(kW, kH, palette, frames);
+  tolvar::imaging::DecodedImage decoded;
+  ASSERT_EQ(tolvar::imaging::DecodeImage(file, decoded), Ok);
+  ASSERT_EQ(decoded.frameCount, 3u);
+  std::vector<ARGB> expected;
+  for (std::uint8_t index : frames[1].indices) expected.push_back(palette[index]);
+  ASSERT_EQ(decoded.SelectFrame(1), Ok);
+  EXPECT_EQ(decoded.pixels, expected);
+  ASSERT_EQ(decoded.SelectFrame(2), Ok);  // the ordinary frame after it is read from the right place
+  expected[0] = expected[1] = palette[3];
+  EXPECT_EQ(decoded.pixels, expected);
+
+  // Cut inside that frame's data, or with a code beyond the table: a failure, not a picture.
+  Bytes truncated(file.begin(), file.begin() + std::ptrdiff_t(file.size() / 2));
+  Bytes corrupt = file;
+  const Bytes descriptorEnd = {0x32, 0x00, 0x40, 0x0B};  // height 50, interlaced, code size 11
+  const auto at = std::search(corrupt.begin(), corrupt.end(), descriptorEnd.begin(), descriptorEnd.end());
+  ASSERT_NE(at, corrupt.end());
+  at[5] |= 0xF0, at[6] = 0xFF;  // the code after the first clear code: 4,095
+  for (const Bytes& bad : {truncated, corrupt}) {
+    tolvar::imaging::DecodedImage image;
+    const Status status = tolvar::imaging::DecodeImage(bad, image);
+    EXPECT_TRUE(status != Ok || image.SelectFrame(1) != Ok);
   }
 }
 

@@ -238,15 +238,18 @@ void PutPalette(Bytes& out, const std::vector<ARGB>& palette, int bits) {
 
 // LZW data that a decoder must accept, made of literal codes only: 9-bit codes, with a clear code
 // often enough that the code size never grows.
-void PutImageData(Bytes& out, const std::vector<std::uint8_t>& indices) {
-  constexpr int kMinCodeSize = 8, kClear = 256, kEnd = 257;
-  out.push_back(kMinCodeSize);
+// A minimum code size of 11 (beyond the format's 8, which some writers use) starts at 12-bit codes:
+// then no clear code follows the first, so the table fills and stays full, as decoders must allow.
+void PutImageData(Bytes& out, const std::vector<std::uint8_t>& indices, int minCodeSize) {
+  const int kClear = 1 << minCodeSize, kEnd = kClear + 1, kWidth = minCodeSize + 1;
+  const int clearEvery = minCodeSize >= 11 ? 0 : 200;
+  out.push_back(std::uint8_t(minCodeSize));
   Bytes packed;
   std::uint32_t accumulator = 0;
   int bits = 0;
   auto code = [&](int c) {
     accumulator |= std::uint32_t(c) << bits;
-    bits += 9;
+    bits += kWidth;
     while (bits >= 8) {
       packed.push_back(std::uint8_t(accumulator));
       accumulator >>= 8;
@@ -256,7 +259,7 @@ void PutImageData(Bytes& out, const std::vector<std::uint8_t>& indices) {
   code(kClear);
   int sinceClear = 0;
   for (std::uint8_t index : indices) {
-    if (++sinceClear == 200) {
+    if (++sinceClear == clearEvery) {
       code(kClear);
       sinceClear = 1;
     }
@@ -309,7 +312,7 @@ Bytes WriteGif(int width, int height, const std::vector<ARGB>& globalPalette, co
     } else {
       ordered = f.indices;
     }
-    PutImageData(out, ordered);
+    PutImageData(out, ordered, f.lzwCodeSize);
   }
   out.push_back(0x3B);
   return out;

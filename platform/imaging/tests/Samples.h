@@ -42,6 +42,7 @@ struct GifFrame {
   int transparent = -1;
   bool interlaced = false;
   bool control = true;  // write a graphic control extension
+  int lzwCodeSize = 8;   // 8 or 11 (beyond the format's limit, as some writers do)
 };
 Bytes WriteGif(int width, int height, const std::vector<ARGB>& globalPalette, const std::vector<GifFrame>& frames);
 
