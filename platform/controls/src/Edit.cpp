@@ -6,6 +6,7 @@
 #include "Common.h"
 
 #include <controls/Clipboard.h>
+#include <user/ScrollBar.h>
 
 #include <algorithm>
 #include <cctype>
@@ -19,7 +20,8 @@ namespace {
 
 constexpr std::size_t kDefaultLimit = 30000;
 constexpr std::size_t kMostLimit = 0x7FFFFFFE;
-constexpr WORD kLineUp = 0, kLineDown = 1, kPageUp = 2, kPageDown = 3, kTop = 6, kBottom = 7;
+constexpr WORD kLineUp = 0, kLineDown = 1, kPageUp = 2, kPageDown = 3, kThumbPosition = 4, kThumbTrack = 5, kTop = 6,
+               kBottom = 7;
 
 struct EditState {
   std::string text;
@@ -37,6 +39,9 @@ struct EditState {
   HFONT font = nullptr;
   char passwordChar = '*';
   int firstLine = 0;  // the top visible line of a multi-line edit
+  // Made with WS_VSCROLL: the window manager takes the style away while the bar is hidden, so the
+  // edit remembers that it has one.
+  bool verticalBar = false;
   int xOffset = 0;    // pixels scrolled to the left
   int leftMargin = 1, rightMargin = 1;
 };
@@ -293,6 +298,22 @@ void PlaceCaret(HWND window, const EditState& state) {
 
 void Redraw(HWND window) { InvalidateRect(window, nullptr, TRUE); }
 
+// A multi-line edit with WS_VSCROLL shows its lines on the window's vertical bar: one unit a line, a
+// page what the text rectangle holds, the position the top line. The window manager hides the bar
+// while everything fits.
+void UpdateScrollBar(HWND window, const EditState& state) {
+  if (!Multi(window) || !state.verticalBar) return;
+  Measure measure(window, state);
+  RECT rect = TextRect(window, state);
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  info.nMax = static_cast<int>(LinesOf(state.text, true).size()) - 1;
+  info.nPage = static_cast<UINT>(std::max(1, (rect.bottom - rect.top) / measure.height()));
+  info.nPos = state.firstLine;
+  SetScrollInfo(window, SB_VERT, &info, TRUE);
+}
+
 // Scrolls so that the caret is in view; EN_HSCROLL / EN_VSCROLL tell the parent when it moved.
 void ScrollToCaret(HWND window, EditState& state) {
   Measure measure(window, state);
@@ -315,6 +336,8 @@ void ScrollToCaret(HWND window, EditState& state) {
     scrolledX = true;
   }
   if (scrolledX || scrolledY) Redraw(window);
+  // Also after a text change that kept the top line: the range follows the line count.
+  UpdateScrollBar(window, state);
   if (scrolledX) NotifyParent(window, EN_HSCROLL);
   if (scrolledY) NotifyParent(window, EN_VSCROLL);
 }
@@ -385,6 +408,7 @@ void SetText(HWND window, EditState& state, std::string_view text) {
   state.modified = false;
   DefWindowProcA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(state.text.c_str()));
   Redraw(window);
+  UpdateScrollBar(window, state);
   PlaceCaret(window, state);
 }
 
@@ -634,6 +658,7 @@ LRESULT EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       EditState* made = AttachState<EditState>(window);
       const auto& create = *reinterpret_cast<const CREATESTRUCTA*>(lParam);
       if (create.style & ES_PASSWORD) made->passwordChar = '*';
+      made->verticalBar = (create.style & WS_VSCROLL) != 0;
       // A password edit shows no case style; a multi-line edit has no password.
       LRESULT result = DefWindowProcA(window, message, wParam, lParam);
       if (create.lpszName && !IS_INTRESOURCE(create.lpszName)) made->text = create.lpszName;
@@ -760,6 +785,10 @@ LRESULT EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         case kPageDown: top += page; break;
         case kTop: top = 0; break;
         case kBottom: top = static_cast<int>(lines.size()) - page; break;
+        case kThumbPosition:
+        case kThumbTrack:
+          if (message == WM_VSCROLL) top = HIWORD(wParam);  // the bar's thumb, dragged or dropped
+          break;
         default: break;
       }
       top = std::clamp(top, 0, std::max(0, static_cast<int>(lines.size()) - 1));
@@ -767,6 +796,7 @@ LRESULT EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       if (moved) {
         state->firstLine = top;
         Redraw(window);
+        UpdateScrollBar(window, *state);
         PlaceCaret(window, *state);
         NotifyParent(window, EN_VSCROLL);
       }

@@ -309,3 +309,47 @@ TEST_F(Edits, InADialogAMultiLineEditLeavesTabEscapeAndPlainEnterToTheDialog) {
 }
 
 }  // namespace
+
+namespace {
+
+SCROLLINFO VerticalBar(HWND edit) {
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_ALL;
+  GetScrollInfo(edit, SB_VERT, &info);
+  return info;
+}
+
+}  // namespace
+
+// A multi-line edit with WS_VSCROLL: the bar shows once the lines outgrow the window, follows the
+// caret and the scroll messages, and its thumb scrolls the text.
+TEST_F(Edits, TheVerticalBarTracksTheLinesAndScrollsTheText) {
+  HWND edit = MakeEdit(ES_MULTILINE | WS_VSCROLL, "one", 200, 60);
+  EXPECT_EQ(VerticalBar(edit).nMax, 0);
+  EXPECT_FALSE(GetWindowLongA(edit, GWL_STYLE) & WS_VSCROLL);  // one line fits: no bar
+
+  SendMessageA(edit, EM_SETSEL, 3, 3);
+  SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>("\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10"));
+  SCROLLINFO bar = VerticalBar(edit);
+  EXPECT_EQ(bar.nMax, 9);  // ten lines
+  EXPECT_TRUE(GetWindowLongA(edit, GWL_STYLE) & WS_VSCROLL);
+  const int page = static_cast<int>(bar.nPage);
+  ASSERT_GT(page, 0);
+  ASSERT_LT(page, 10);
+  EXPECT_EQ(bar.nPos, 10 - page);  // the caret's last line in view
+  EXPECT_EQ(bar.nPos, SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0));
+
+  SendMessageA(edit, WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+  EXPECT_EQ(VerticalBar(edit).nPos, 0);
+  SendMessageA(edit, EM_SCROLL, SB_LINEDOWN, 0);
+  EXPECT_EQ(VerticalBar(edit).nPos, 1);
+  SendMessageA(edit, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 3), 0);
+  EXPECT_EQ(SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0), 3);
+  EXPECT_EQ(VerticalBar(edit).nPos, 3);
+
+  SetWindowTextA(edit, "short");
+  bar = VerticalBar(edit);
+  EXPECT_EQ(bar.nMax, 0);
+  EXPECT_EQ(bar.nPos, 0);
+}
