@@ -68,7 +68,10 @@ void CRelaySocket::OnAccept(int error) {
   }
   auto connection = std::make_unique<CRelaySocket>(this);
   if (!Accept(*connection)) {
-    ReportSocketError(GetLastError());
+    // A client that gave up between the notification and the accept leaves nobody waiting: that
+    // is no fault to show. The listener goes on either way.
+    const int acceptError = GetLastError();
+    if (acceptError != WSAEWOULDBLOCK) ReportSocketError(acceptError);
     return;
   }
   SendWithoutDelay(connection->m_hSocket);

@@ -10,7 +10,10 @@
 #include <framework/AsyncSocket.h>
 #include <kernel/Sync.h>
 #include <kernel/Wait.h>
+#include <net/AsyncSelect.h>
 #include <net/WinSock.h>
+#include <user/Messages.h>
+#include <user/Window.h>
 
 #include <gtest/gtest.h>
 #include <ostream>
@@ -237,6 +240,25 @@ TEST_F(RelaySocketTest, ListensOnTheLoopbackAddressOnly) {
   EXPECT_EQ(second.OpenLink(nullptr, m_port, CRelaySocket::kListen), WSAEADDRINUSE);
   EXPECT_EQ(errors, std::vector<int>{WSAEADDRINUSE});
   EXPECT_EQ(second.m_hSocket, INVALID_SOCKET);
+}
+
+// An accept that fails leaves the listener listening: the next client is still served. A
+// notification that finds nobody waiting (the client gave up before the accept) is no error to
+// show; one that carries an error is shown once.
+TEST_F(RelaySocketTest, AFailedAcceptKeepsTheListenerServing) {
+  HWND sink = FindWindowA("TolvarSocketSink", nullptr);
+  ASSERT_NE(sink, nullptr);
+  const WPARAM socket = static_cast<WPARAM>(m_listener.m_hSocket);
+  PostMessageA(sink, WM_SOCKET_NOTIFY, socket, WSAMAKESELECTREPLY(FD_ACCEPT, 0));
+  PostMessageA(sink, WM_SOCKET_NOTIFY, socket, WSAMAKESELECTREPLY(FD_ACCEPT, WSAENETDOWN));
+  Pump([&] { return !m_errors.empty(); });  // posted in order: the first was handled too
+  EXPECT_EQ(m_errors, std::vector<int>{WSAENETDOWN});
+  EXPECT_EQ(m_listener.GetConnectionCount(), 0);
+  auto client = Connect();
+  ASSERT_EQ(m_listener.GetConnectionCount(), 1);
+  CRelaySocket* connection = Introduce(*client);
+  EXPECT_EQ(m_listener.SendPacketTo(connection, "x", 1, PKT_FROM_PHONE, LINK_FLAG), 1);
+  EXPECT_EQ(client->Receive(9, 500), Packet(PKT_FROM_PHONE, Text("x")));
 }
 
 TEST_F(RelaySocketTest, BeforeAnyPacketCameASendGoesNowhere) {

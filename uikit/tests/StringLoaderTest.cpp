@@ -97,6 +97,19 @@ TEST_F(StringLoaderTest, LoaderUsesTheLanguageSettingAndCachesTheFirstText) {
   EXPECT_EQ(std::string(LoadText(1)), "Own one");
 }
 
+// GetText asks once per id for the whole run: an id fetched before Glossa went away keeps its
+// Glossa text, and an id never asked is still fetched (here from the own table). The cache lives
+// for the run, so this test uses ids no other test caches.
+TEST_F(StringLoaderTest, GetTextAsksOncePerId) {
+  SetLanguageSetting(0x0409);
+  CStringLoader loader("UikitTest");
+  EXPECT_EQ(std::string(GetText(2)), "Glossa two");
+  ASSERT_EQ(CloseStrings(), ERROR_SUCCESS);  // any further asking would find no Glossa
+  EXPECT_EQ(std::string(GetText(2)), "Glossa two");
+  EXPECT_EQ(std::string(GetText(3)), "Own only");
+  EXPECT_EQ(std::string(GetText(3)), "Own only");
+}
+
 TEST_F(StringLoaderTest, MissingLanguageSettingSelectsLanguageZero) {
   CStringLoader loader("UikitTest");
   EXPECT_EQ(std::string(LoadText(21)), "Glossa language zero");

@@ -5,6 +5,7 @@
 
 #include "support/LinkHarness.h"
 
+#include <PseudoPort.h>
 #include <TemporaryHome.h>
 #include <phonesim/PhoneSimProcess.h>
 
@@ -123,6 +124,20 @@ TEST_F(LinkServiceTest, AHelloFindsThePhoneAndItsOwnerTalksToItUntilItReleasesTh
   const std::optional<LinkPacket> last = client->ReceiveSome(kAnswer);
   ASSERT_TRUE(last.has_value());
   EXPECT_EQ(last->type, PKT_RELEASE);
+}
+
+// The search walks every port that opens: ports where nothing answers, listed before and after the
+// phone's, are passed over, and the phone is found on its own port whichever end the walk starts.
+TEST_F(LinkServiceTest, TheSearchPassesOverSilentPortsAndFindsThePhoneOnItsOwn) {
+  tolvar::comm::testing::PseudoPort before;
+  StartPhone("Tavik");
+  tolvar::comm::testing::PseudoPort after;
+  WritePhoneList("-Tavik,ZDE_0100\r\n");
+  StartService();
+  auto client = Connect();
+  EXPECT_EQ(Hello(*client, 30000), m_phone.ComName() + ",Tavik-D");
+  EXPECT_EQ(OnMain(&CLinkService::SelectedPort).reportPort, m_phone.ComName());
+  EXPECT_EQ(OnMain(&CLinkService::PhoneType), 128);
 }
 
 TEST_F(LinkServiceTest, AModelOutsideThePhoneListIsLeftOutOfTheAnswer) {

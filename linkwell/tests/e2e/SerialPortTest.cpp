@@ -20,6 +20,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -105,6 +106,27 @@ TEST_F(SerialPortTest, OpenReadWriteCloseAreLogged) {
   // Reads that found nothing write no line.
   const std::vector<std::string> expected = {"Start Open", "Open OK", "Send: AT..", "Recv: .OK.", "Close OK"};
   EXPECT_EQ(log, expected) << "port COM" << number;
+}
+
+// The line as an open port leaves it, read back from the terminal: the speed asked for, eight data
+// bits, no parity, one stop bit, no flow control of either kind, and bytes passed as they are.
+TEST_F(SerialPortTest, OpenSetsTheLineAsThePhoneSpeaksIt) {
+  const std::pair<int, speed_t> kSpeeds[] = {{115200, B115200}, {9600, B9600}};
+  for (const auto& [baud, speed] : kSpeeds) {
+    SCOPED_TRACE(baud);
+    CSerialPort port;
+    port.SetPortName(m_line.ComName().c_str(), baud);
+    ASSERT_EQ(port.OpenPort(), 0);
+    termios modes = m_line.SlaveModes();
+    EXPECT_EQ(cfgetospeed(&modes), speed);
+    EXPECT_EQ(cfgetispeed(&modes), speed);
+    EXPECT_EQ(modes.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_FALSE(modes.c_cflag & (PARENB | CSTOPB | CRTSCTS));
+    EXPECT_FALSE(modes.c_iflag & (IXON | IXOFF | ICRNL | INLCR | ISTRIP));
+    EXPECT_FALSE(modes.c_lflag & (ICANON | ECHO | ISIG));
+    EXPECT_FALSE(modes.c_oflag & OPOST);
+    port.ClosePort();
+  }
 }
 
 TEST_F(SerialPortTest, AHeldPortFailsToOpenAndStaysReusable) {
