@@ -4,3 +4,5 @@
 tolvar_fuzz_target(registry_hive LINK platform::registry INCLUDES ${CMAKE_SOURCE_DIR}/platform/registry/src)
 tolvar_fuzz_target(resources LINK platform::resources rc_compiler INCLUDES ${CMAKE_SOURCE_DIR}/platform/resources/src)
 tolvar_fuzz_target(user_images LINK platform::user platform::gdi)
+# The clipboard's file, shared by the processes of a home.
+tolvar_fuzz_target(clipboard_file LINK platform::controls)

@@ -68,7 +68,24 @@ bool GetU32(const std::string& in, std::size_t& at, std::uint32_t& value) {
   return true;
 }
 
-// A file that cannot be read as a whole counts as an empty clipboard.
+// Text is kept up to its terminator, which a block may be larger than, and always ends with one:
+// whoever reads it may rely on that, whatever block or file it came from.
+void KeepTextToTerminator(UINT format, Bytes& bytes) {
+  if (format == CF_TEXT || format == CF_OEMTEXT) {
+    bytes.resize(strnlen(bytes.data(), bytes.size()));
+    bytes.push_back('\0');
+  } else if (format == CF_UNICODETEXT) {
+    std::size_t units = bytes.size() / sizeof(WCHAR), n = 0;
+    while (n < units && (bytes[2 * n] || bytes[2 * n + 1])) ++n;
+    bytes.resize(2 * n);
+    bytes.push_back('\0');
+    bytes.push_back('\0');
+  }
+}
+
+// A file that cannot be read as a whole counts as an empty clipboard. Its texts are held to the
+// same rule as texts handed over here: another process, or a damaged file, may have left them
+// without their terminator.
 void Load(Clipboard& clip) {
   clip.formats.clear();
   clip.owner = nullptr;
@@ -85,8 +102,9 @@ void Load(Clipboard& clip) {
   for (std::uint32_t n = 0; n < count; ++n) {
     std::uint32_t format = 0, size = 0;
     if (!GetU32(in, at, format) || !GetU32(in, at, size) || in.size() - at < size) return;
-    formats[format] = Bytes(in.begin() + static_cast<std::ptrdiff_t>(at),
-                            in.begin() + static_cast<std::ptrdiff_t>(at + size));
+    Bytes bytes(in.begin() + static_cast<std::ptrdiff_t>(at), in.begin() + static_cast<std::ptrdiff_t>(at + size));
+    KeepTextToTerminator(format, bytes);
+    formats[format] = std::move(bytes);
     at += size;
   }
   clip.formats = std::move(formats);
@@ -248,17 +266,7 @@ HANDLE SetClipboardData(UINT format, HANDLE data) {
   if (!bytes) return nullptr;
   Bytes copy(bytes, bytes + size);
   GlobalUnlock(data);
-  // Text is kept up to its terminator, which a block may be larger than.
-  if (format == CF_TEXT || format == CF_OEMTEXT) {
-    copy.resize(strnlen(copy.data(), copy.size()));
-    copy.push_back('\0');
-  } else if (format == CF_UNICODETEXT) {
-    std::size_t units = copy.size() / sizeof(WCHAR), n = 0;
-    while (n < units && (copy[2 * n] || copy[2 * n + 1])) ++n;
-    copy.resize(2 * n);
-    copy.push_back('\0');
-    copy.push_back('\0');
-  }
+  KeepTextToTerminator(format, copy);
   clip.formats[format] = std::move(copy);
   clip.changed = true;
   // The clipboard now owns the block, as Windows' does: the caller must not use it again.
