@@ -38,6 +38,7 @@ struct ThreadHolder {
       std::lock_guard guard(Threads().lock);
       Threads().threads.erase(state->Id());
     }
+    state->End();
     state.reset();
   }
 };
@@ -60,7 +61,9 @@ void SentMessage::Reply(LRESULT value) {
 
 ThreadState::ThreadState(DWORD id) : m_id(id) {}
 
-ThreadState::~ThreadState() {
+ThreadState::~ThreadState() { End(); }
+
+void ThreadState::End() {
   std::deque<std::shared_ptr<SentMessage>> left;
   {
     std::lock_guard guard(m_lock);

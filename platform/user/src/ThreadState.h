@@ -62,6 +62,10 @@ public:
   explicit ThreadState(DWORD id);
   ~ThreadState();
 
+  // When the thread ends: what was sent to it and never ran is answered 0, and later sends are
+  // refused. A sender may still hold the state, so this cannot wait for the destructor.
+  void End();
+
   DWORD Id() const { return m_id; }
 
   // From any thread: queues a sent message and wakes the thread. False once the thread has ended.
@@ -96,7 +100,6 @@ private:
   std::deque<std::shared_ptr<SentMessage>> m_incoming;
   std::deque<MSG> m_input;
   bool m_ended = false;
-  friend void EndThreadState();
 };
 
 // The calling thread's state, made on first use; it ends with the thread, destroying the thread's

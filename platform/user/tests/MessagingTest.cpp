@@ -103,6 +103,20 @@ TEST(Messaging, SendingToAThreadThatDoesNotLookAtItsQueueTimesOut) {
   CloseHandle(release);
 }
 
+TEST(Messaging, ASendToAThreadThatEndsWithoutLookingAtItsQueueIsAnsweredZero) {
+  RegisterProc("Leaver", DefWindowProcA);
+  std::atomic<HWND> window{nullptr};
+  std::thread thread([&] {
+    window = CreateWindowExA(0, "Leaver", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    // Wakes when the send is queued, and ends without running it, its window still alive.
+    MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_SENDMESSAGE, 0);
+  });
+  while (!window) std::this_thread::yield();
+  EXPECT_EQ(SendMessageA(window, WM_USER, 0, 0), 0);  // a hang here is the fault
+  thread.join();
+  EXPECT_FALSE(IsWindow(window));
+}
+
 TEST(Messaging, PostedMessagesComeInOrderAndQuitEndsTheLoop) {
   HWND window = CreateWindowExA(0, RecordingClass(), "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
   Recorder::Get().Take();
