@@ -129,6 +129,9 @@ void CLinkService::TakePackets() {
 
 void CLinkService::HandlePacket(CRelaySocket* peer, BYTE type, const BYTE* payload, DWORD length) {
   std::lock_guard lock(m_lock);
+  // An owner that hung up has given the link up, though its close may still be on its way to the
+  // main thread: a client that closes and connects again at once is not refused by itself.
+  if (m_owner != nullptr && m_owner != peer && m_listener->HasHungUp(m_owner)) ReleaseLinkLocked();
   const bool other = m_owner != nullptr && m_owner != peer;
   switch (type) {
     case PKT_CLAIM:
@@ -153,6 +156,9 @@ void CLinkService::HandlePacket(CRelaySocket* peer, BYTE type, const BYTE* paylo
       Sleep(1);
       return;
     case PKT_CONNECT:
+      // A hello from a connection that has hung up is nobody's: its search would only keep the
+      // link busy, dropping the packets of the client that is there.
+      if (m_listener->HasHungUp(peer)) return;
       // A search would close the relay port under the owner's conversation, its own included.
       if (m_owner) return Refuse(peer);
       m_frame.StartAnimation(TrayAnimation::Search);

@@ -113,10 +113,22 @@ bool CRelaySocket::ReadOnce() {
   const int read = Receive(space.data(), static_cast<int>(std::min<std::size_t>(space.size(), LINK_MAX_PAYLOAD)));
   if (read <= 0) {
     m_dataReported = false;  // would block, or the peer closed (OnClose follows)
+    if (read == 0) m_streamEnded = true;
     return false;
   }
   m_assembler.Commit(static_cast<DWORD>(read));
   return true;
+}
+
+bool CRelaySocket::HasHungUp(CRelaySocket* connection) {
+  if (m_owner) return m_owner->HasHungUp(connection);
+  std::lock_guard lock(m_lock);
+  if (connection == this || !IsLive(connection)) return connection != this;
+  while (connection->ReadOnce()) {
+  }
+  const bool ended = connection->m_peerClosed || connection->m_streamEnded;
+  if (connection->m_assembler.HasPacket()) SetEvent(m_dataEvent.Get());  // read in here: taken later
+  return ended;
 }
 
 DWORD CRelaySocket::Take(CRelaySocket* from, BYTE* destination) {

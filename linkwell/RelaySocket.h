@@ -61,6 +61,10 @@ class CRelaySocket : public CAsyncSocket {
   // Sends an empty PKT_RELEASE to the current peer, stops listening and frees every connection.
   void CloseAll();
 
+  // Whether `connection` has hung up: it is gone, its close was reported, or its end of the
+  // stream has come though the report is still on its way. What it sent before is read in and
+  // taken as usual. From the worker.
+  bool HasHungUp(CRelaySocket* connection);
   // Signalled (manual reset) when incoming data or a whole packet waits; the worker resets it.
   HANDLE GetDataEvent() const { return m_dataEvent.Get(); }
   CRelaySocket* GetCurrentPeer();
@@ -96,6 +100,7 @@ class CRelaySocket : public CAsyncSocket {
   std::unique_ptr<BYTE[]> m_sendBuffer;      // one whole packet
   std::atomic<bool> m_dataReported{false};   // OnReceive came; reads may find bytes
   bool m_peerClosed = false;                 // OnClose came; the socket is closed
+  bool m_streamEnded = false;                // a read found the end of the peer's stream
   bool m_broken = false;                     // a send failed: nothing more goes out
   bool m_listening = false;
   std::mutex m_lock;                         // the listener's; see above

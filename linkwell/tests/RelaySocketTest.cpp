@@ -310,6 +310,30 @@ TEST_F(RelaySocketTest, AClosedConnectionIsFreedAfterItsLastPacket) {
   EXPECT_TRUE(m_errors.empty());
 }
 
+TEST_F(RelaySocketTest, AHangUpIsSeenBeforeItsCloseIsReportedAndItsLastPacketIsStillTaken) {
+  auto a = Connect();
+  CRelaySocket* first = Introduce(*a);
+  auto b = Connect();
+  CRelaySocket* second = Introduce(*b);
+  a->Send(Packet(PKT_RELEASE, {}));
+  a->Close();
+  // Nothing is pumped: the close has not been reported.
+  const DWORD start = GetTickCount();
+  bool hungUp = false;
+  while (!(hungUp = m_listener.HasHungUp(first)) && GetTickCount() - start < 5000) Sleep(1);
+  EXPECT_TRUE(hungUp);
+  EXPECT_FALSE(m_listener.HasHungUp(second));
+  EXPECT_TRUE(m_freed.empty());
+  TakeUntil(3);
+  ASSERT_EQ(m_taken.size(), 3u);
+  EXPECT_EQ(m_taken[2].packet, Packet(PKT_RELEASE, {}));
+  EXPECT_EQ(m_taken[2].peer, first);
+  Pump([&] { return !m_freed.empty(); });
+  EXPECT_EQ(m_freed, std::vector<CRelaySocket*>{first});
+  EXPECT_TRUE(m_listener.HasHungUp(first));
+  EXPECT_FALSE(m_listener.HasHungUp(second));
+}
+
 TEST_F(RelaySocketTest, SendPacketToReachesALiveConnection) {
   auto a = Connect();
   CRelaySocket* first = Introduce(*a);

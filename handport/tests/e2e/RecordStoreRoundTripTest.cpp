@@ -60,7 +60,7 @@ class RecordStoreRoundTrip : public testing::TestWithParam<PhoneLayouts> {
     service = std::make_unique<LinkServiceHost>(home + "/Phones.ini");
     ASSERT_NE(service->Port(), 0);
     engine = std::make_unique<CLinkEngine>(service->Address());
-    engine->SetWakeUpDrainTime(300);
+    engine->SetWakeUpDrainTime(kTestWakeUpDrainTime);
     Wake();
   }
 

@@ -77,7 +77,7 @@ class PhoneSide {
     std::ofstream(m_home + "/Phones.ini") << "-Selka,ZSE_0100\r\n";
     service = std::make_unique<LinkServiceHost>(m_home + "/Phones.ini");
     engine = std::make_unique<CLinkEngine>(service->Address());
-    engine->SetWakeUpDrainTime(300);
+    engine->SetWakeUpDrainTime(kTestWakeUpDrainTime);
     // On a loaded machine the service may not have found the phone yet when the engine first
     // says hello: it is asked again until it has, within a generous bound.
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);

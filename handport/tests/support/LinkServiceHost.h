@@ -10,6 +10,11 @@
 #include <string>
 #include <thread>
 
+// The phone's silence that ends a wake-up in these tests. The library's default of 3 s would make
+// every test slow; a few hundred milliseconds let a simulated phone that is starved of the processor
+// on a loaded machine echo the wake-up after the drain, into the reply to the first command.
+constexpr int kTestWakeUpDrainTime = 1000;
+
 class LinkServiceHost {
  public:
   // `phoneListPath`: the "Phones.ini" whose models the hello names.

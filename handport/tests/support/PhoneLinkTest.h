@@ -28,7 +28,7 @@ class PhoneLinkTest : public testing::Test {
     service = std::make_unique<LinkServiceHost>(phone.Home() + "/Phones.ini");
     ASSERT_NE(service->Port(), 0);
     engine = std::make_unique<CLinkEngine>(service->Address());
-    engine->SetWakeUpDrainTime(300);
+    engine->SetWakeUpDrainTime(kTestWakeUpDrainTime);
     ASSERT_EQ(engine->WakePhone(3000), 1) << std::hex << GetLastError();
   }
 

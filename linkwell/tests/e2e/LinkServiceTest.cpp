@@ -333,6 +333,20 @@ TEST_F(LinkServiceTest, AClientThatGoesAwayGivesUpTheLink) {
   ExpectRefused(*first);
 }
 
+TEST_F(LinkServiceTest, AnOwnerThatClosesAndConnectsAgainAtOnceIsAnsweredNotRefused) {
+  StartPhone("Tavik");
+  WritePhoneList("-Tavik,ZDE_0100\r\n");
+  StartService();
+  auto client = Connect();
+  Open(*client);
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    // As the library reconnects: the old connection's close and the new hello race to the service.
+    client = Connect();
+    Open(*client);
+  }
+}
+
 TEST_F(LinkServiceTest, TheUsersChoiceOfPortNamesTheRelayPortAndIsProbedFirst) {
   StartPhone("Tavik");
   WritePhoneList("-Tavik,ZDE_0100\r\n");
