@@ -21,3 +21,4 @@
 #include <framework/Doc.h>
 #include <framework/View.h>
 #include <framework/Splitter.h>
+#include <framework/StatusBar.h>
