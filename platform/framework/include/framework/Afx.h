@@ -22,3 +22,4 @@
 #include <framework/View.h>
 #include <framework/Splitter.h>
 #include <framework/StatusBar.h>
+#include <framework/PropertySheet.h>
