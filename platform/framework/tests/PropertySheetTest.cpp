@@ -20,6 +20,8 @@
 #include <thread>
 #include <vector>
 
+extern "C" INT_PTR ModuleLibraryWizard(void (*shown)(HWND page));
+
 namespace {
 
 std::atomic<HWND> g_sheet{nullptr};
@@ -246,6 +248,29 @@ TEST_F(WizardObjects, ASheetThatCannotRunAnswersMinusOne) {
   EXPECT_EQ(broken.DoModal(), -1);
   EXPECT_EQ(name.m_hWnd, nullptr);
   EXPECT_TRUE(owner.IsWindowEnabled());
+}
+
+// A library's wizard: its pages and caption are its own resources, though the program has a
+// dialog of the same id.
+TEST_F(WizardObjects, ALibrarysWizardShowsTheLibrarysOwnPages) {
+  static std::atomic<HWND> page{nullptr};
+  page = nullptr;
+  std::vector<std::string> failures;
+  std::thread driver([&failures] {
+    DRIVER_EXPECT(WaitFor([] { return page.load() != nullptr && IsWindowVisible(GetParent(page)); }));
+    char text[64] = {};
+    GetDlgItemTextA(page, 201, text, sizeof text);
+    DRIVER_EXPECT(std::string(text) == "Library page");
+    GetWindowTextA(GetParent(page), text, sizeof text);
+    DRIVER_EXPECT(std::string(text) == "the library's string");
+    Key(VK_RETURN);  // Finish, the one button the page offers
+    DRIVER_EXPECT(WaitFor([] { return !IsWindow(page); }));
+    if (IsWindow(page)) PostMessageA(GetParent(page), WM_CLOSE, 0, 0);
+  });
+  const INT_PTR result = ModuleLibraryWizard([](HWND shown) { page = shown; });
+  driver.join();
+  for (const std::string& failure : failures) ADD_FAILURE() << failure;
+  EXPECT_EQ(result, ID_WIZFINISH);
 }
 
 }  // namespace
