@@ -15,6 +15,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <initializer_list>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -73,7 +74,10 @@ public:
     DDV_MinMaxInt(dx, m_count, 1, 99);
   }
   BOOL OnSetActive() override {
-    if (CPropertySheet* sheet = SheetOf(*this)) sheet->SetWizardButtons(PSWIZB_BACK | PSWIZB_FINISH);
+    CPropertySheet* sheet = SheetOf(*this);
+    if (!sheet) return FALSE;
+    g_sheet = sheet->m_hWnd;
+    sheet->SetWizardButtons(PSWIZB_BACK | PSWIZB_FINISH);
     Log("count setactive");
     return CPropertyPage::OnSetActive();
   }
@@ -213,18 +217,78 @@ TEST_F(WizardObjects, EscapeCancelsWithTheCancelCommandAndResetsThePagesMade) {
   sheet.SetWizardMode();
   sheet.AddPage(&name);
   sheet.AddPage(&count);
-  name.m_name = "Phone";
+  ASSERT_TRUE(sheet.SetActivePage(&count));  // the wizard starts there
+  EXPECT_EQ(sheet.GetActivePage(), &count);
+  count.m_count = 12;
 
   const INT_PTR result = Run(sheet, [](std::vector<std::string>& failures) {
-    DRIVER_EXPECT(WaitFor([] { return CurrentIndex() == 0; }));
-    DRIVER_EXPECT(TextOf(601) == "Phone");
+    DRIVER_EXPECT(WaitFor([] { return IsWindow(g_sheet) && CurrentIndex() == 1; }));
+    DRIVER_EXPECT(TextOf(611) == "12");
     Key(VK_ESCAPE);
     DRIVER_EXPECT(WaitFor([] { return !IsWindow(g_sheet); }));
   });
 
   EXPECT_EQ(result, IDCANCEL);
-  EXPECT_EQ(Logged("name reset"), 1);
-  EXPECT_EQ(Logged("count reset"), 0);  // never made
+  EXPECT_EQ(Logged("count reset"), 1);
+  EXPECT_EQ(Logged("name reset"), 0);  // never made
+}
+
+// The first page takes the second out when it starts (an export has no columns to map); the third
+// works on a worker thread that, once done, offers Next and presses it itself.
+class CConfigPage : public CNamePage {
+public:
+  BOOL OnSetActive() override {
+    if (m_remove) SheetOf(*this)->RemovePage(m_remove);
+    m_remove = nullptr;
+    return CNamePage::OnSetActive();
+  }
+  CPropertyPage* m_remove = nullptr;
+};
+
+class CProgressPage : public CPropertyPage {
+public:
+  CProgressPage() : CPropertyPage(610) {}
+  ~CProgressPage() override {
+    if (m_worker.joinable()) m_worker.join();
+  }
+  BOOL OnSetActive() override {
+    CPropertySheet* sheet = SheetOf(*this);
+    sheet->SetWizardButtons(0);
+    Log("progress setactive");
+    if (m_worker.joinable()) m_worker.join();
+    m_worker = std::thread([sheet] {
+      sheet->SetWizardButtons(PSWIZB_NEXT);
+      sheet->PressButton(PSBTN_NEXT);
+    });
+    return CPropertyPage::OnSetActive();
+  }
+  std::thread m_worker;
+};
+
+TEST_F(WizardObjects, APageRemovedWhileRunningIsSkippedAndAWorkerPressesNext) {
+  CConfigPage config;
+  CNamePage mapping;
+  CProgressPage progress;
+  CCountPage count;
+  CPropertySheet sheet(604, &owner, 0, nullptr);
+  for (CPropertyPage* page : std::initializer_list<CPropertyPage*>{&config, &mapping, &progress, &count}) sheet.AddPage(page);
+  config.m_remove = &mapping;
+  config.m_name = "Phone";
+
+  const INT_PTR result = Run(sheet, [](std::vector<std::string>& failures) {
+    DRIVER_EXPECT(WaitFor([] { return IsWindow(g_sheet) && CurrentIndex() == 0; }));
+    Click(ID_WIZNEXT);
+    DRIVER_EXPECT(WaitFor([] { return Logged("count setactive") == 1; }));
+    DRIVER_EXPECT(CurrentIndex() == 2);
+    Key(VK_ESCAPE);
+    DRIVER_EXPECT(WaitFor([] { return !IsWindow(g_sheet); }));
+  });
+
+  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_EQ(sheet.GetPageCount(), 3);
+  EXPECT_EQ(sheet.GetPageIndex(&mapping), -1);
+  EXPECT_EQ(Logged("name setactive"), 1);  // the configuration page's only; the mapping page never showed
+  EXPECT_EQ(Logged("progress setactive"), 1);
 }
 
 TEST_F(WizardObjects, ASheetThatCannotRunAnswersMinusOne) {
