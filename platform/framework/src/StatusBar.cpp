@@ -29,6 +29,13 @@ constexpr int kPartPadding = 2 * (3 + 1);
 
 constexpr DWORD kBarBits = CBRS_ALIGN_BOTTOM | CBRS_BORDER_TOP;
 
+}  // namespace
+
+// A bar without indicators has one pane across it, as a first separator pane is.
+const CStatusBar::Pane CStatusBar::kOnePane{ID_SEPARATOR, SBPS_STRETCH | SBPS_NOBORDERS, 0, {}};
+
+namespace {
+
 int TextWidth(HWND bar, LPCSTR text) {
   HDC dc = ::GetDC(bar);
   auto font = reinterpret_cast<HFONT>(bar ? ::SendMessageA(bar, WM_GETFONT, 0, 0) : 0);
@@ -68,7 +75,7 @@ BOOL CStatusBar::CreateEx(CWnd* parent, DWORD controlStyle, DWORD style, UINT id
   // The CBRS_ bits are the class library's; the control would read them as its own styles.
   const DWORD windowStyle = (style & ~kBarBits) | controlStyle | WS_CHILD;
   if (!CWnd::Create(STATUSCLASSNAMEA, nullptr, windowStyle, RECT{0, 0, 0, 0}, parent, id)) return FALSE;
-  if (m_panes.empty()) m_panes.resize(1);  // the control's one part until indicators are set
+  if (m_panes.empty()) m_panes.assign(1, kOnePane);  // until indicators are set
   UpdateParts();
   AskFrameForLayout();
   return TRUE;
@@ -93,7 +100,7 @@ BOOL CStatusBar::SetIndicators(const UINT* ids, int count) {
       if (i == 0) pane.style |= SBPS_STRETCH | SBPS_NOBORDERS;
     }
   }
-  if (m_panes.empty()) m_panes.resize(1);  // the control cannot have fewer than one part
+  if (m_panes.empty()) m_panes.assign(1, kOnePane);  // the control cannot have fewer than one part
   UpdateParts();
   for (int i = 0; i < GetCount(); ++i) ShowPane(i);
   return all;

@@ -120,6 +120,13 @@ TEST_F(StatusBarInFrame, TheBarStaysAtTheFramesBottomAndItsStretchingPaneTakesTh
 }
 
 TEST_F(StatusBarInFrame, PanesCarryTheirIndicatorsTextsAndStyles) {
+  // Before any indicators, one pane across the bar.
+  RECT whole, only;
+  bar.GetClientRect(&whole);
+  bar.GetItemRect(0, &only);
+  EXPECT_EQ(bar.GetCount(), 1);
+  EXPECT_EQ(only.right, whole.right);
+
   ASSERT_TRUE(bar.SetIndicators(kIndicators, 3));
   EXPECT_EQ(bar.GetCount(), 3);
   struct Case {

@@ -125,6 +125,8 @@ public:
   BOOL EnsureVisible(int item, BOOL partialOK) { return Int(LVM_ENSUREVISIBLE, static_cast<WPARAM>(item), partialOK); }
   BOOL Scroll(SIZE size) { return Int(LVM_SCROLL, static_cast<WPARAM>(size.cx), size.cy); }
   BOOL RedrawItems(int first, int last) { return Int(LVM_REDRAWITEMS, static_cast<WPARAM>(first), last); }
+  // The item is painted again at the next painting.
+  BOOL Update(int item) { return RedrawItems(item, item); }
   int GetTopIndex() const { return Int(LVM_GETTOPINDEX); }
   int GetCountPerPage() const { return Int(LVM_GETCOUNTPERPAGE); }
 

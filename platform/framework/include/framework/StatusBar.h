@@ -81,6 +81,7 @@ protected:
     int width = 0;  // of the text area, in pixels
     CString text;
   };
+  static const Pane kOnePane;
 
   // The parts' right edges from the panes' widths and the bar's width.
   void UpdateParts();
