@@ -570,8 +570,11 @@ INT_PTR PropertySheetA(LPCPROPSHEETHEADERA header) {
   SetActiveWindow(sheet);
   HWND current = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
   if (current) {
+    // A page without a control to type into gives the focus to the button Enter would press: the
+    // shown one of Next and Finish (a hidden Next would leave the keys nowhere).
     HWND focus = GetNextDlgTabItem(current, nullptr, FALSE);
-    SetFocus(focus ? focus : GetDlgItem(sheet, ID_WIZNEXT));
+    if (!focus) focus = GetDlgItem(sheet, IsWindowVisible(GetDlgItem(sheet, ID_WIZFINISH)) ? ID_WIZFINISH : ID_WIZNEXT);
+    SetFocus(focus);
   }
   MSG msg;
   bool quit = false;

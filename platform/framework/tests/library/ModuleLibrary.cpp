@@ -23,3 +23,31 @@ extern "C" HINSTANCE ModuleLibraryResourceHandle() {
   AFX_MANAGE_STATE(AfxGetStaticModuleState());
   return AfxGetResourceHandle();
 }
+
+namespace {
+// A page of the library's own, telling the caller where it is shown.
+class CLibraryPage : public CPropertyPage {
+public:
+  explicit CLibraryPage(void (*shown)(HWND)) : CPropertyPage(200), m_shown(shown) {}
+  BOOL OnSetActive() override {
+    if (CWnd* sheet = GetParent(); sheet && sheet->IsKindOf(RUNTIME_CLASS(CPropertySheet))) {
+      static_cast<CPropertySheet*>(sheet)->SetWizardButtons(PSWIZB_FINISH);
+    }
+    if (m_shown) m_shown(m_hWnd);
+    return CPropertyPage::OnSetActive();
+  }
+
+private:
+  void (*m_shown)(HWND);
+};
+}  // namespace
+
+// A one-page wizard of the library's, captioned with its string 1, as the suite's wizard library
+// runs its sheet: its page template is the library's although the program has one of that id.
+extern "C" INT_PTR ModuleLibraryWizard(void (*shown)(HWND page)) {
+  AFX_MANAGE_STATE(AfxGetStaticModuleState());
+  CLibraryPage page(shown);
+  CPropertySheet sheet(1u, nullptr, 0, nullptr);
+  sheet.AddPage(&page);
+  return sheet.DoModal();
+}
