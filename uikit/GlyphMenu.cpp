@@ -503,10 +503,26 @@ int GlyphMenu::FindPopup(const WCHAR* text) {
 }
 
 void GlyphMenu::SetMenuFont(const LOGFONTA& font) {
-  if (m_font) DeleteObject(m_font);
-  m_font = CreateFontIndirectA(&font);
-  m_hasCustomFont = m_font != nullptr;
-  AlignAccelerators();
+  ForEachLevel([&](GlyphMenu& level) {
+    if (level.m_font) DeleteObject(level.m_font);
+    level.m_font = CreateFontIndirectA(&font);
+    level.m_hasCustomFont = level.m_font != nullptr;
+    level.AlignAccelerators();
+  });
+}
+
+void GlyphMenu::SetImageSize(int width, int height) {
+  ForEachLevel([&](GlyphMenu& level) {
+    level.m_imageWidth = width;
+    level.m_imageHeight = height;
+  });
+}
+
+void GlyphMenu::SetMaskColour(COLORREF colour) {
+  ForEachLevel([&](GlyphMenu& level) {
+    level.m_maskColour = colour;
+    level.m_useMaskColour = TRUE;
+  });
 }
 
 void GlyphMenu::SetMenuFont(LPCSTR face, int height, BOOL bold, BOOL italic) {

@@ -112,16 +112,12 @@ public:
   int FindPopup(const WCHAR* text);
   int FindPopup(LPCSTR text);
 
+  // The font, image size and see-through colour hold for the sub-menus the loader made too: they
+  // measure and draw their own entries.
   void SetMenuFont(const LOGFONTA& font);
   void SetMenuFont(LPCSTR face, int height, BOOL bold, BOOL italic);
-  void SetImageSize(int width, int height) {
-    m_imageWidth = width;
-    m_imageHeight = height;
-  }
-  void SetMaskColour(COLORREF colour) {
-    m_maskColour = colour;
-    m_useMaskColour = TRUE;
-  }
+  void SetImageSize(int width, int height);
+  void SetMaskColour(COLORREF colour);
   // Gives every command of the toolbar that this menu holds the toolbar's picture.
   BOOL LoadToolbarImages(UINT toolbarId);
   // WM_MENUCHAR: MAKELRESULT(position, MNC_EXECUTE) for the first entry whose text holds "&" and
@@ -189,6 +185,12 @@ private:
   void SetItemImage(GlyphMenuItem& item, UINT command, int toolbarId);
   void ResetMenuBarTexts();
   BOOL LoadTemplate(const BYTE* bytes, std::size_t size);
+  // This menu and, depth first, the sub-menus the loader made.
+  template <class Visit>
+  void ForEachLevel(Visit visit) {
+    visit(*this);
+    for (auto& sub : m_subMenus) sub->ForEachLevel(visit);
+  }
 
   std::vector<std::unique_ptr<GlyphMenuItem>> m_items;
   std::vector<HMENU> m_popups;

@@ -276,8 +276,7 @@ int GlyphMenu::AddCommandImage(HIMAGELIST source, int index, UINT command) {
 BOOL GlyphMenu::LoadToolbarImages(UINT toolbarId) {
   MenuImageToolBar toolbar;
   if (!toolbar.LoadToolBar(toolbarId)) return FALSE;
-  m_imageWidth = std::max(m_imageWidth, toolbar.ImageWidth());
-  m_imageHeight = std::max(m_imageHeight, toolbar.ImageHeight());
+  SetImageSize(std::max(m_imageWidth, toolbar.ImageWidth()), std::max(m_imageHeight, toolbar.ImageHeight()));
   HIMAGELIST temporary = ImageList_Create(m_imageWidth, m_imageHeight, ILC_COLORDDB | ILC_MASK, 1, 1);
   if (!AddBitmapToList(temporary, toolbarId)) {
     ImageList_Destroy(temporary);
