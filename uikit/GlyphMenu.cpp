@@ -244,13 +244,13 @@ BOOL GlyphMenu::LoadMenu(LPCSTR name) {
   const auto* bytes = static_cast<const BYTE*>(LockResource(loaded));
   const DWORD size = SizeofResource(module, found);
   if (!bytes || size < 4) return FALSE;
-  DestroyItems();
-  if (!Attach(::CreateMenu())) return FALSE;
-  return LoadTemplate(bytes, size);
+  return LoadMenuTemplate({bytes, size});
 }
 
-BOOL GlyphMenu::LoadTemplate(const BYTE* bytes, std::size_t size) {
-  TemplateReader reader(bytes, size);
+BOOL GlyphMenu::LoadMenuTemplate(std::span<const BYTE> bytes) {
+  DestroyItems();
+  if (!Attach(::CreateMenu())) return FALSE;
+  TemplateReader reader(bytes.data(), bytes.size());
   WORD version = 0, offset = 0;
   reader.Word(version);
   reader.Word(offset);
@@ -268,6 +268,7 @@ BOOL GlyphMenu::LoadTemplate(const BYTE* bytes, std::size_t size) {
     const UINT flags = option & ~MF_END;
     GlyphMenu* top = menus.back();
     if (option & MF_POPUP) {
+      if (menus.size() > kMaxDepth) break;  // no menu nests so deep: the template is damaged
       if (option & MF_END) ends.back() = true;
       auto sub = std::make_unique<GlyphMenu>();
       sub->m_checkedImageId = m_checkedImageId;

@@ -21,6 +21,7 @@
 
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -89,6 +90,10 @@ public:
   // unreadable (the menu is left as it was) or no menu could be made (the menu is then empty).
   virtual BOOL LoadMenu(UINT id);
   virtual BOOL LoadMenu(LPCSTR name);
+  // The walk of a menu template's bytes, which LoadMenu reads from the resource. Pop-ups nest at
+  // most kMaxDepth deep; the walk ends at the end of the bytes or at a deeper pop-up.
+  BOOL LoadMenuTemplate(std::span<const BYTE> bytes);
+  static constexpr std::size_t kMaxDepth = 16;
   // Drops the sub-menu objects, the records and the menu; the result of destroying the menu.
   virtual BOOL DestroyItems();
 
@@ -184,7 +189,6 @@ private:
   // The record's image from the toolbar, or with -1 from the command images (see AppendItem).
   void SetItemImage(GlyphMenuItem& item, UINT command, int toolbarId);
   void ResetMenuBarTexts();
-  BOOL LoadTemplate(const BYTE* bytes, std::size_t size);
   // This menu and, depth first, the sub-menus the loader made.
   template <class Visit>
   void ForEachLevel(Visit visit) {
