@@ -203,7 +203,6 @@ private:
   int m_imageHeight = 15;
   COLORREF m_maskColour = RGB(0xC0, 0xC0, 0xC0);
   BOOL m_useMaskColour = FALSE;
-  BOOL m_disabledImageDib = FALSE;
   HIMAGELIST m_checkImages = nullptr;
   BOOL m_checkImagesBorrowed = FALSE;
   int m_checkedImageId = -1;

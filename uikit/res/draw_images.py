@@ -71,9 +71,10 @@ def cross(x, y):
     return SILVER
 
 
-def plug(x, y):  # a green round connector
+def plug(x, y):  # a green round connector with a silver pin, which true colour keeps as it is
     dx, dy = x - 9.5, y - 9.5
     d = dx * dx + dy * dy
+    if 9 <= x <= 10 and 9 <= y <= 10: return SILVER
     if d <= 49: return (0, 100, 0) if d > 36 else (60, 200, 90)
     return MAGENTA
 

@@ -135,6 +135,28 @@ TEST_F(MenuPictures, CommandImagesComeFromToolbarsInTripletsAndKeepTheirIndex) {
   EXPECT_EQ(connect, connectFirst);  // the command's entry is replaced, not added again
   EXPECT_EQ(ids[connect], static_cast<UINT>(ID_UIKIT_CONNECT));
   EXPECT_FALSE(GlyphMenu::HasImageTriplet(connect));
+  // A true-colour drawing is loaded as it is: its silver pin stays silver, where a 16-colour one's
+  // silver turns into the face colour; magenta, named as the see-through colour, shows the red behind.
+  {
+    HIMAGELIST list = ImageList_Create(20, 20, ILC_COLORDDB | ILC_MASK, 1, 1);
+    ASSERT_TRUE(other.AddBitmapToList(list, IDR_UIKIT_COMMANDS20));
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP picture = CreateCompatibleBitmap(nullptr, 20, 20);
+    HGDIOBJ old = SelectObject(dc, picture);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    RECT all{0, 0, 20, 20};
+    FillRect(dc, &all, red);
+    ImageList_Draw(list, 0, dc, 0, 0, ILD_TRANSPARENT);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(red);
+    ImageList_Destroy(list);
+    SavePng(picture, "menu_connect");
+    EXPECT_EQ(PixelAt(picture, 9, 9), RGB(192, 192, 192));
+    EXPECT_EQ(PixelAt(picture, 9, 3), RGB(0, 100, 0));
+    EXPECT_EQ(PixelAt(picture, 0, 0), RGB(255, 0, 0));
+    DeleteObject(picture);
+  }
 
   EXPECT_FALSE(menu.LoadToolbarImages(IDR_TEST_NO_BITMAP));
   EXPECT_FALSE(menu.LoadToolbarImages(4242));

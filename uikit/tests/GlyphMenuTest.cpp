@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -295,6 +296,29 @@ TEST_F(GlyphMenuTest, AcceleratorsArePaddedToTheWidestLeftPart) {
       EXPECT_LT(MenuTextWidth(shorter), widest) << A(item->m_text);  // no blank more than needed
     }
   }
+}
+
+// With a font too small for a blank to measure anything, padding ends instead of adding blanks
+// without end.
+TEST_F(GlyphMenuTest, PaddingEndsWhenABlankMeasuresNothing) {
+  GlyphMenu menu;
+  ASSERT_TRUE(menu.LoadMenu(IDR_TEST_MENU));
+  LOGFONTA tiny{};
+  tiny.lfHeight = 1;
+  std::strcpy(tiny.lfFaceName, "Small Fonts");
+  HFONT font = CreateFontIndirectA(&tiny);
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE blank{}, wide{};
+  GetTextExtentPoint32A(dc, " ", 1, &blank);
+  GetTextExtentPoint32A(dc, "WWWWWWWW", 8, &wide);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(font);
+  ASSERT_EQ(blank.cx, 0);  // what makes the case
+  ASSERT_GT(wide.cx, 0);
+  menu.SetMenuFont(tiny);
+  for (const auto& item : Sub(menu, 0)->Items()) EXPECT_LT(item->m_text->size(), 40u) << A(item->m_text);
 }
 
 TEST_F(GlyphMenuTest, MeasuringFollowsTheLook) {

@@ -302,6 +302,49 @@ TEST_F(SkinButtonTest, FacesOfEveryStateShowTheirColoursAndPicture) {
   }
 }
 
+// A button that is not flat: the default one is framed in black inside a raised border, pressed it
+// shows a flat shadow frame; a checked check box shows its in face, sunken.
+TEST_F(SkinButtonTest, RaisedButtonsAndCheckedBoxesDrawTheirBorders) {
+  const COLORREF white = GetSysColor(COLOR_BTNHIGHLIGHT), shadow = GetSysColor(COLOR_BTNSHADOW),
+                 dark = GetSysColor(COLOR_3DDKSHADOW), face = GetSysColor(COLOR_BTNFACE);
+  CSkinButton button;
+  Make(button, BS_DEFPUSHBUTTON, "OK");
+  button.m_isFlat = FALSE;
+  button.Invalidate();
+  struct Probe {
+    int x, y;
+    COLORREF colour;
+  };
+  struct Case {
+    const char* name;
+    std::function<void()> act;
+    std::vector<Probe> probes;
+  };
+  const Case cases[] = {
+      {"button_raised_default", [] {}, {{20, 20, RGB(0, 0, 0)}, {21, 21, white}, {60, 58, dark}, {60, 57, shadow}, {30, 40, face}}},
+      {"button_raised_pressed", [&] { button.SendMessage(BM_SETSTATE, TRUE); },
+       {{20, 20, RGB(0, 0, 0)}, {21, 21, shadow}, {60, 58, shadow}, {22, 22, face}}},
+  };
+  for (const Case& c : cases) {
+    c.act();
+    HBITMAP shot = Shot(c.name);
+    for (const Probe& p : c.probes) EXPECT_EQ(PixelAt(shot, p.x, p.y), p.colour) << c.name << " " << p.x << "," << p.y;
+    DeleteObject(shot);
+  }
+  button.SendMessage(BM_SETSTATE, FALSE);
+  button.DestroyWindow();
+
+  CSkinButton box;
+  Make(box, BS_AUTOCHECKBOX, "Check");
+  box.SetColor(kSkinInBack, RGB(255, 255, 0));
+  box.SetCheck(TRUE);
+  HBITMAP shot = Shot("button_checkbox_checked");
+  EXPECT_EQ(PixelAt(shot, 20, 20), shadow);                    // sunken
+  EXPECT_EQ(PixelAt(shot, 119, 59), white);
+  EXPECT_EQ(PixelAt(shot, 60, 25), RGB(255, 255, 0));          // the in face
+  DeleteObject(shot);
+}
+
 // The out face made from the in bitmap: grey levels (-2) or darkened by a quarter (-3); the same
 // bitmap given for both faces keeps its see-through colour in both.
 TEST_F(SkinButtonTest, DerivedAndSharedOutFaces) {
