@@ -44,7 +44,13 @@ void PumpLibrary() {
 // The dialog-like parent: a green panel that records the commands it is sent.
 class Panel : public CWnd {
 public:
+  static constexpr UINT kMenuOpening = WM_APP + 7;
   std::vector<UINT> commands;
+  std::vector<std::pair<WPARAM, LPARAM>> openings;
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == kMenuOpening) openings.emplace_back(wParam, lParam);
+    return CWnd::WindowProc(message, wParam, lParam);
+  }
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
     if (lParam == 0) commands.push_back(LOWORD(wParam));
     return CWnd::OnCommand(wParam, lParam);
@@ -235,6 +241,37 @@ TEST_F(SkinButtonTest, HoverFollowsThePointerOnAFlatButton) {
   InjectMouse(On(button, 40, 20), WM_MOUSEMOVE);
   PumpLibrary();
   EXPECT_FALSE(button.IsHovered());
+}
+
+// Messages that take the pointer's or the window's attention away end the hover; the rest keep it.
+TEST_F(SkinButtonTest, HoverEndsWithFocusActivationEnablingAndCancelMessages) {
+  CSkinButton button;
+  Make(button, BS_PUSHBUTTON);
+  struct Case {
+    const char* name;
+    UINT message;
+    WPARAM wParam;
+    bool ends;
+  };
+  const Case cases[] = {
+      {"WM_MOUSELEAVE", WM_MOUSELEAVE, 0, true},       {"WM_KILLFOCUS", WM_KILLFOCUS, 0, true},
+      {"WM_CANCELMODE", WM_CANCELMODE, 0, true},       {"WM_ENABLE off", WM_ENABLE, FALSE, true},
+      {"WM_ENABLE on", WM_ENABLE, TRUE, false},        {"WM_ACTIVATE inactive", WM_ACTIVATE, WA_INACTIVE, true},
+      {"WM_ACTIVATE active", WM_ACTIVATE, WA_ACTIVE, false},
+  };
+  for (const Case& c : cases) {
+    InjectMouse(On(panel, 200, 100), WM_MOUSEMOVE);
+    InjectMouse(On(button, 30 + static_cast<int>(c.message % 7), 20), WM_MOUSEMOVE);
+    PumpLibrary();
+    ASSERT_TRUE(button.IsHovered()) << c.name;
+    button.SendMessage(c.message, c.wParam, 0);
+    EXPECT_EQ(!button.IsHovered(), c.ends) << c.name;
+  }
+  // A change of the system colours puts the default colours back.
+  button.SetDefaultLook();
+  button.SendMessage(WM_SYSCOLORCHANGE);
+  EXPECT_EQ(button.GetColor(kSkinInBack), GetSysColor(COLOR_BTNFACE));
+  EXPECT_EQ(button.GetColor(kSkinFocusText), GetSysColor(COLOR_BTNTEXT));
 }
 
 // A check-box button toggles on each click; a double click is two clicks.
@@ -429,6 +466,7 @@ TEST_F(SkinButtonTest, AttachedMenuReturnsTheChosenCommandToTheOwner) {
   Make(button, BS_PUSHBUTTON, "File");
   ASSERT_EQ(button.SetMenu(IDR_TEST_MENU, panel, TRUE, IDR_UIKIT_COMMANDS, 16, 15, RGB(192, 192, 192)), 0u);
   button.SetURL("https://example.org/never");
+  button.m_menuNotify = {panel, Panel::kMenuOpening, 77};
   COLORREF pressedCorner = 0;
   RECT below{};
   auto whileOpen = [&] {
@@ -472,6 +510,11 @@ TEST_F(SkinButtonTest, AttachedMenuReturnsTheChosenCommandToTheOwner) {
     PumpLibrary();
     EXPECT_EQ(panel.commands, (std::vector<UINT>{c.command})) << c.how;
   }
+  // Each time, the notified window heard of the pop-up before it opened.
+  ASSERT_EQ(panel.openings.size(), std::size(cases));
+  CMenu* opened = reinterpret_cast<CMenu*>(panel.openings.front().first);
+  EXPECT_EQ(opened->m_hMenu, ::GetSubMenu(button.Menu(), 0));
+  EXPECT_EQ(panel.openings.front().second, 77);
   // While open: drawn pressed (the flat button's sunken border), the menu at the lower-left corner.
   EXPECT_EQ(pressedCorner, GetSysColor(COLOR_BTNSHADOW));
   RECT buttonRect;
