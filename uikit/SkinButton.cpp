@@ -264,35 +264,41 @@ DWORD CSkinButton::SetBitmaps(INT_PTR inId, COLORREF inColour, INT_PTR outId, CO
   return SetBitmapsByHandle(in, inColour, out, outColour);
 }
 
+// The button takes the bitmaps it is given, also when it refuses them (a handle that is no bitmap
+// is left alone: it may be anything).
 DWORD CSkinButton::SetBitmapsByHandle(HBITMAP in, COLORREF inColour, HBITMAP out, COLORREF outColour) {
   FreeImages(TRUE);
-  if (!in) return 1;
+  const auto code = reinterpret_cast<INT_PTR>(out);
+  const bool derive = code == SKIN_BITMAP_DARK || code == SKIN_BITMAP_GRAY;
+  auto releaseOut = [&] {
+    if (out && out != in && !derive && GetObjectType(out) == OBJ_BITMAP) DeleteObject(out);
+  };
   BITMAP info{};
-  if (!GetObjectA(in, sizeof info, &info)) return 1;
+  if (!in || GetObjectType(in) != OBJ_BITMAP || !GetObjectA(in, sizeof info, &info)) {
+    releaseOut();
+    return 1;
+  }
   m_bitmaps[0] = {in, info.bmWidth, info.bmHeight, nullptr, inColour};
-  const auto derived = reinterpret_cast<INT_PTR>(out);
-  if (derived == SKIN_BITMAP_DARK || derived == SKIN_BITMAP_GRAY) {
+  if (derive) {
     // Made before the in bitmap's see-through pixels turn black under its mask.
-    out = derived == SKIN_BITMAP_DARK ? CreateDarkenedBitmap(in, info.bmWidth, info.bmHeight, inColour)
-                                      : CreateGrayscaleBitmap(in, info.bmWidth, info.bmHeight, inColour);
+    out = code == SKIN_BITMAP_DARK ? CreateDarkenedBitmap(in, info.bmWidth, info.bmHeight, inColour)
+                                   : CreateGrayscaleBitmap(in, info.bmWidth, info.bmHeight, inColour);
     outColour = inColour;
   }
   m_bitmaps[0].mask = CreateMaskBitmap(in, info.bmWidth, info.bmHeight, inColour);
   if (!m_bitmaps[0].mask) {
+    if (derive && out) DeleteObject(out);
+    releaseOut();
     FreeImages(TRUE);
-    if (derived == SKIN_BITMAP_DARK || derived == SKIN_BITMAP_GRAY) DeleteObject(out);
     return 2;
   }
   if (out) {
     BITMAP outInfo{};
-    m_bitmaps[1] = {out, 0, 0, nullptr, outColour};
-    if (!GetObjectA(out, sizeof outInfo, &outInfo)) {
-      m_bitmaps[1].bitmap = nullptr;  // not a bitmap the button may delete
+    if (GetObjectType(out) != OBJ_BITMAP || !GetObjectA(out, sizeof outInfo, &outInfo)) {
       FreeImages(TRUE);
       return 1;
     }
-    m_bitmaps[1].width = outInfo.bmWidth;
-    m_bitmaps[1].height = outInfo.bmHeight;
+    m_bitmaps[1] = {out, outInfo.bmWidth, outInfo.bmHeight, nullptr, outColour};
     // The same bitmap for both faces has already lost its see-through colour: it shares the mask.
     m_bitmaps[1].mask = out == in ? CopyMask(m_bitmaps[0].mask, outInfo.bmWidth, outInfo.bmHeight)
                                   : CreateMaskBitmap(out, outInfo.bmWidth, outInfo.bmHeight, outColour);

@@ -44,8 +44,9 @@ public:
   void SetFont(LPCSTR face, int height, BOOL bold, BOOL italic);
   // Bitmap resources; `outId` may be SKIN_BITMAP_GRAY or SKIN_BITMAP_DARK, or 0 for none.
   DWORD SetBitmaps(INT_PTR inId, COLORREF inColour, INT_PTR outId = 0, COLORREF outColour = 0);
-  // The button takes the bitmaps. 0, or 1 without an in bitmap or when the out one is no bitmap,
-  // 2 when a mask could not be made; on failure the button is left without images.
+  // The button takes the bitmaps (and deletes them when it refuses them). 0, or 1 without an in
+  // bitmap or when the out one is no bitmap, 2 when a mask could not be made; on failure the button
+  // is left without images.
   DWORD SetBitmapsByHandle(HBITMAP in, COLORREF inColour, HBITMAP out = nullptr, COLORREF outColour = 0);
   // Style 0 moves a pressed button's picture and caption by (1, 1), style 1 by (0, 2); 6 for others.
   DWORD SetPressedStyle(BYTE style, BOOL repaint = TRUE);

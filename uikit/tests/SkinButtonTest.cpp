@@ -187,10 +187,17 @@ TEST_F(SkinButtonTest, SettingsRefuseWhatIsOutOfRange) {
   // A push button has no check state.
   button.SendMessage(BM_SETCHECK, BST_CHECKED);
   EXPECT_EQ(button.SendMessage(BM_GETCHECK), 0);
-  // Bitmaps: none, or an out value that is no bitmap, leave the button without images.
-  EXPECT_EQ(button.SetBitmapsByHandle(nullptr, kMagenta), 1u);
+  // Bitmaps: none, or an out value that is no bitmap, leave the button without images. The button
+  // takes the bitmaps it refuses; a handle of another kind it leaves alone.
+  HBITMAP orphan = CreateCompatibleBitmap(nullptr, 8, 8);
+  EXPECT_EQ(button.SetBitmapsByHandle(nullptr, kMagenta, orphan), 1u);
+  EXPECT_EQ(GetObjectType(orphan), 0u);
   HBITMAP in = CreateCompatibleBitmap(nullptr, 8, 8);
-  EXPECT_EQ(button.SetBitmapsByHandle(in, kMagenta, reinterpret_cast<HBITMAP>(static_cast<INT_PTR>(0x1234))), 1u);
+  HBRUSH brush = CreateSolidBrush(kMagenta);
+  EXPECT_EQ(button.SetBitmapsByHandle(in, kMagenta, reinterpret_cast<HBITMAP>(brush)), 1u);
+  EXPECT_EQ(GetObjectType(in), 0u);
+  EXPECT_EQ(GetObjectType(brush), static_cast<DWORD>(OBJ_BRUSH));
+  DeleteObject(brush);
   EXPECT_EQ(button.SetBitmaps(4242, kMagenta), 1u);
   // Menus that cannot be loaded, or whose pictures cannot, are refused.
   EXPECT_EQ(button.SetMenu(4242, panel), 1u);
