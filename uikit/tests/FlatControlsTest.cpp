@@ -2,10 +2,8 @@
 // array, completion and tooltip, and the pictures of both controls.
 #include "FlatComboBox.h"
 #include "FlatEdit.h"
-#include "ProgramManager.h"
 
 #include <gdi/Unique.h>
-#include <handport/Manager.h>
 #include <user/Headless.h>
 #include <user_testing/Recorder.h>
 
@@ -22,15 +20,11 @@ class FlatEditTest : public KitTest {
 protected:
   void SetUp() override {
     KitTest::SetUp();
-    // The program's manager counts the bytes, as in the suite's programs.
-    static CManager manager;
-    SetProgramManager(&manager);
     ASSERT_TRUE(edit.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, RECT{20, 20, 300, 44}, &parent, 100));
     edit.SetFocus();
   }
   void TearDown() override {
     edit.DestroyWindow();
-    SetProgramManager(nullptr);
     KitTest::TearDown();
   }
   // Types each character on its own, as a person does.
