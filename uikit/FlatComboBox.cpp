@@ -220,19 +220,7 @@ void CFlatComboBox::HideToolTip() {
 }
 
 void CFlatComboBox::DrawCombo(Look look, COLORREF colour) {
-  CClientDC dc(this);
-  RECT client;
-  GetClientRect(&client);
-  uikit::FrameColour(dc, client, colour);
-  RECT inside = client;
-  ::InflateRect(&inside, -1, -1);
-  uikit::FrameColour(dc, inside, IsWindowEnabled() ? kWhite : m_hot);
-  // The drop button sits flat in the frame: two rings of the dialog's face colour around it, and a
-  // pressed button shows one ring of the state's colour inside them.
-  RECT button{client.right - 2 - m_dropButtonWidth, client.top + 2, client.right - 2, client.bottom - 2};
-  uikit::FrameColour(dc, button, m_face);
-  ::InflateRect(&button, -1, -1);
-  uikit::FrameColour(dc, button, look == Look::Pressed ? colour : m_face);
+  uikit::DrawFlatDropFrame(m_hWnd, colour, m_hot, m_face, m_dropButtonWidth, look == Look::Pressed);
 }
 
 void CFlatComboBox::HoverStep() {

@@ -2,6 +2,7 @@
 #include "FlatDrawing.h"
 
 #include <gdi/Unique.h>
+#include <user/Paint.h>
 
 #include <cstring>
 
@@ -30,6 +31,21 @@ std::unique_ptr<CFont> ReplaceFont(HWND window, LPCSTR face, int height, BOOL bo
 void FrameColour(HDC dc, const RECT& rect, COLORREF colour) {
   tolvar::gdi::UniqueBrush brush(::CreateSolidBrush(colour));
   ::FrameRect(dc, &rect, brush.Get());
+}
+
+void DrawFlatDropFrame(HWND window, COLORREF state, COLORREF hot, COLORREF face, int buttonWidth, bool pressed) {
+  tolvar::user::WindowDC dc(window);
+  if (!dc) return;
+  RECT client{};
+  ::GetClientRect(window, &client);
+  FrameColour(dc.Get(), client, state);
+  RECT inside = client;
+  ::InflateRect(&inside, -1, -1);
+  FrameColour(dc.Get(), inside, ::IsWindowEnabled(window) ? 0xFFFFFF : hot);
+  RECT button{client.right - 2 - buttonWidth, client.top + 2, client.right - 2, client.bottom - 2};
+  FrameColour(dc.Get(), button, face);
+  ::InflateRect(&button, -1, -1);
+  FrameColour(dc.Get(), button, pressed ? state : face);
 }
 
 RECT ClientInWindow(HWND window) {

@@ -19,6 +19,12 @@ void CopyFaceName(LOGFONTA& font, LPCSTR face);
 // A one-pixel frame of `colour` on the edge of `rect`.
 void FrameColour(HDC dc, const RECT& rect, COLORREF colour);
 
+// The frame of a flat combo box or date-time control on its client area: a ring in the state's
+// colour, a white ring inside it (the accent colour while disabled), and the drop button at the
+// right sitting flat in two rings of the face colour, the inner one in the state's colour while
+// pressed.
+void DrawFlatDropFrame(HWND window, COLORREF state, COLORREF hot, COLORREF face, int buttonWidth, bool pressed);
+
 // The client rectangle in the coordinates of the window's own DC (GetWindowDC), where borders
 // outside the client area can be drawn.
 RECT ClientInWindow(HWND window);
