@@ -317,4 +317,33 @@ TEST_F(FlatComboTest, DroppedDownListDrawsSelectedAndGreyItems) {
   combo.ShowDropDown(FALSE);
 }
 
+TEST_F(FlatComboTest, TheFrameTurnsHotUnderTheMouseAndFlatWhenItLeaves) {
+  kit_testing::MoveMouse(parent, POINT{350, 250});  // the pointer starts elsewhere
+  Make(CBS_DROPDOWNLIST);
+  combo.AddString("Home");
+  testing_user::Pump();
+  auto frame = [&] {
+    HBITMAP picture = tolvar::user::RenderWindow(combo);
+    const COLORREF colour = testing_user::PixelAt(picture, 0, 8);
+    DeleteObject(picture);
+    return colour;
+  };
+  EXPECT_EQ(frame(), GetSysColor(COLOR_BTNFACE));
+  kit_testing::MoveMouse(combo, POINT{20, 8});
+  EXPECT_EQ(frame(), CFlatComboBox::kHotColour);
+  // The polling timer finds the cursor gone and draws the flat frame again.
+  kit_testing::MoveMouse(parent, POINT{350, 250});
+  EXPECT_TRUE(kit_testing::PumpUntil([&] { return frame() == GetSysColor(COLOR_BTNFACE); }));
+}
+
+TEST_F(FlatComboTest, AnEmptyComboWithTheFocusDrawsNoItem) {
+  Make(CBS_DROPDOWNLIST);
+  combo.SetFocus();
+  combo.Invalidate();
+  HBITMAP picture = tolvar::user::RenderWindow(combo);  // the face asks for item -1
+  ASSERT_NE(picture, nullptr);
+  DeleteObject(picture);
+  EXPECT_EQ(combo.GetFullTextCount(), 0);
+}
+
 }  // namespace
