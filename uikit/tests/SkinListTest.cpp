@@ -532,4 +532,35 @@ TEST_F(SkinListPaintTest, HeaderWithoutItemsShowsOnlyItsBackground) {
   DeleteObject(picture);
 }
 
+// A list that counts the rows it draws.
+class CCountingList : public CSkinListCtrl {
+public:
+  int drawn = 0;
+  void DrawItem(LPDRAWITEMSTRUCT draw) override {
+    ++drawn;
+    CSkinListCtrl::DrawItem(draw);
+  }
+};
+
+TEST_F(SkinListTest, PaintsNothingWhileItsParentHasNoClientArea) {
+  CWnd host;
+  ASSERT_TRUE(host.CreateEx(0, nullptr, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, dialog, nullptr));
+  CCountingList hosted;
+  ASSERT_TRUE(hosted.Create(WS_CHILD | WS_VISIBLE, RECT{0, 0, 100, 100}, &host, 20));
+  hosted.InsertColumn(0, "Name", LVCFMT_LEFT, 80);
+  hosted.AddItem("row", 1, 0);
+  hosted.Invalidate();
+  hosted.UpdateWindow();
+  EXPECT_EQ(hosted.drawn, 0);
+  RECT update{};
+  EXPECT_FALSE(GetUpdateRect(hosted, &update, FALSE));  // validated all the same
+
+  host.MoveWindow(0, 0, 120, 120);
+  hosted.Invalidate();
+  hosted.UpdateWindow();
+  EXPECT_EQ(hosted.drawn, 1);
+  hosted.DestroyWindow();
+  host.DestroyWindow();
+}
+
 }  // namespace
