@@ -1,3 +1,4 @@
+// The off-screen painting of the kit's list and month calendar (see the header).
 #include "OffscreenPaint.h"
 
 #include "FlatDrawing.h"

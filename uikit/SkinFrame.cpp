@@ -1,3 +1,5 @@
+// CSkinFrame: the frame's painting with its listed children cut out of the clip region, and its
+// white background for the static control's own painting.
 #include "SkinFrame.h"
 
 IMPLEMENT_DYNAMIC(CSkinFrame, CStatic)

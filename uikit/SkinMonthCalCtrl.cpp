@@ -1,3 +1,4 @@
+// CSkinMonthCalCtrl: its own font, and the off-screen painting shared with the kit's list.
 #include "SkinMonthCalCtrl.h"
 
 #include "FlatDrawing.h"
