@@ -153,6 +153,22 @@ TEST_F(FlatEditTest, FocusShowsTheAccentFrameAndLosingItTheFlatLook) {
   DeleteObject(plainFrame);
 }
 
+TEST_F(FlatEditTest, TheFrameTurnsHotUnderTheMouseAndFlatWhenItLeaves) {
+  kit_testing::MoveMouse(parent, POINT{350, 250});
+  parent.SetFocus();
+  testing_user::Pump();
+  auto edge = [&] {
+    HBITMAP picture = tolvar::user::RenderWindow(edit);
+    const COLORREF colour = testing_user::PixelAt(picture, 0, 10);
+    DeleteObject(picture);
+    return colour;
+  };
+  kit_testing::MoveMouse(edit, POINT{20, 8});
+  EXPECT_TRUE(kit_testing::PumpUntil([&] { return edge() == CFlatEdit::kHotColour; }));
+  kit_testing::MoveMouse(parent, POINT{350, 250});
+  EXPECT_TRUE(kit_testing::PumpUntil([&] { return edge() == GetSysColor(COLOR_BTNFACE); }));
+}
+
 // ---- The combo box ---------------------------------------------------------------------------------
 
 class FlatComboTest : public KitTest {
