@@ -61,6 +61,12 @@ SIZE Measure(HDC dc, const std::string& text) {
 
 }  // namespace
 
+BOOL CMessageBoxButton::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  const BOOL taken = CSkinButton::OnChildNotify(message, wParam, lParam, result);
+  // The skinned button keeps its own click (it takes the focus there); the box needs it too.
+  return message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED ? FALSE : taken;
+}
+
 const AFX_MSGMAP* CMessageBoxDlg::GetMessageMap() const {
   static const AFX_MSGMAP map{CEmbeddableDialog::GetMessageMap(),
                               {MapCommandRange(IDC_UIKIT_MB_BUTTON1, IDC_UIKIT_MB_BUTTON3, &CMessageBoxDlg::OnButton)}};
@@ -130,10 +136,15 @@ BOOL CMessageBoxDlg::OnInitDialog() {
   dialogWidth = std::max({dialogWidth, captionWidth + 20, 200});
   SetWindowPos(nullptr, 0, 0, dialogWidth, height + 120, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
+  // Every button in the kit's look, with a focus rectangle although flat.
+  for (CSkinButton& b : m_buttons) {
+    b.SetDefaultLook();
+    b.SetFlatFocus(TRUE, TRUE);
+  }
   // The buttons of the set, captioned, shown and placed side by side, centred.
   const ButtonSet& set = SetOf(m_nType);
   for (int i = 0; i < set.count; ++i) {
-    CButton& b = m_buttons[static_cast<size_t>(i)];
+    CSkinButton& b = m_buttons[static_cast<size_t>(i)];
     b.SetWindowText(GetText(set.buttons[i].caption));
     b.ShowWindow(SW_SHOW);
     m_results[static_cast<size_t>(i)] = set.buttons[i].result;
@@ -141,7 +152,7 @@ BOOL CMessageBoxDlg::OnInitDialog() {
   RECT client{};
   GetClientRect(&client);
   for (int i = 1; i <= set.count; ++i) {
-    CButton& b = m_buttons[static_cast<size_t>(i - 1)];
+    CSkinButton& b = m_buttons[static_cast<size_t>(i - 1)];
     RECT r{};
     b.GetWindowRect(&r);
     const int bw = r.right - r.left, bh = r.bottom - r.top, n = set.count;

@@ -12,9 +12,16 @@
 #include <framework/Controls.h>
 
 #include "EmbeddableDialog.h"
+#include "SkinButton.h"
 #include "res/MessageBoxRes.h"
 
 #include <array>
+
+// A skinned button whose clicks reach the box as well: the box answers with the button's result.
+class CMessageBoxButton : public CSkinButton {
+public:
+  BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+};
 
 extern "C" int ShowMessageBox(const char* text, const char* caption, UINT type);
 
@@ -41,7 +48,7 @@ protected:
 
   CStatic m_text;
   CStatic m_icon;
-  std::array<CButton, 3> m_buttons;  // 901, 902, 903
+  std::array<CMessageBoxButton, 3> m_buttons;  // 901, 902, 903
   std::array<int, 3> m_results{};    // what each button answers; 0 while it is not shown
   CFont m_font;
 };

@@ -126,6 +126,7 @@ struct Layout {
   HWND focus = nullptr;
   HWND firstButton = nullptr;
   int firstButtonWidth = 0;
+  COLORREF lastButtonFace = 0;  // inside the last shown button, off its caption
 };
 
 RECT InClient(HWND box, HWND control) {
@@ -180,12 +181,15 @@ Layout Inspect(const char* text, const char* caption, UINT type, const char* png
     ReleaseDC(box, own);
     layout.focus = GetFocus();
     layout.firstButton = GetDlgItem(box, 901);
-    if (png) {
-      Pump();
-      HBITMAP image = tolvar::user::RenderWindow(box);
-      SavePng(image, png);
-      DeleteObject(image);
-    }
+    Pump();
+    HBITMAP image = tolvar::user::RenderWindow(box);
+    RECT frame;
+    GetWindowRect(box, &frame);
+    POINT inside{layout.buttons.back().left + 4, layout.buttons.back().top + 4};
+    ClientToScreen(box, &inside);
+    layout.lastButtonFace = PixelAt(image, inside.x - frame.left, inside.y - frame.top);
+    if (png) SavePng(image, png);
+    DeleteObject(image);
   });
   return layout;
 }
@@ -267,6 +271,8 @@ TEST(MessageBoxLayout, SetsShowTheirCaptionsAndIconsTheirPictures) {
       EXPECT_EQ(l.iconHandle, LoadIconA(nullptr, c.icon)) << c.type;
     }
   }
+  // The buttons wear the kit's look: light blue faces.
+  EXPECT_EQ(Inspect("Text", "Look", MB_YESNO).lastButtonFace, RGB(0xB0, 0xC9, 0xFF));
   // One button is centred.
   const Layout one = Inspect("Saved.", "Centred", MB_OK | MB_ICONINFORMATION);
   ASSERT_EQ(one.buttons.size(), 1u);
