@@ -1,0 +1,54 @@
+#pragma once
+// The program message box: ShowMessageBox takes the platform message box's arguments and gives its
+// results, but shows the suite's own dialog (template 178 of the program's resources, see
+// res/MessageBox.rc): the text in "Verdana", one of the four standard icons, up to three skinned
+// buttons captioned from the program's string table. The dialog sizes itself to the text, which
+// never wraps: each line feed starts a line.
+//
+// Keys: Enter presses the focused button; Escape (and closing the window) answers Cancel where a
+// Cancel button is shown, OK on a box with only OK, and does nothing on the others, so a Yes/No
+// question is never answered by a key that means neither. A button set above 5 shows OK.
+#include <framework/Afx.h>
+#include <framework/Controls.h>
+
+#include "EmbeddableDialog.h"
+#include "SkinButton.h"
+#include "res/MessageBoxRes.h"
+
+#include <array>
+
+// A skinned button whose clicks reach the box as well: the box answers with the button's result.
+class CMessageBoxButton : public CSkinButton {
+public:
+  BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+};
+
+extern "C" int ShowMessageBox(const char* text, const char* caption, UINT type);
+
+class CMessageBoxDlg : public CEmbeddableDialog {
+  DECLARE_DYNAMIC(CMessageBoxDlg)
+
+public:
+  CMessageBoxDlg();
+  ~CMessageBoxDlg() override;
+
+  // What ShowMessageBox stores before the run.
+  LPCSTR m_lpszText = "";
+  LPCSTR m_lpszCaption = "";
+  UINT m_nType = 0;
+
+  BOOL OnInitDialog() override;
+  void DoDataExchange(CDataExchange* dx) override;
+  const AFX_MSGMAP* GetMessageMap() const override;
+
+protected:
+  void OnOK() override;
+  void OnCancel() override;
+  void OnButton(UINT id);
+
+  CStatic m_text;
+  CStatic m_icon;
+  std::array<CMessageBoxButton, 3> m_buttons;  // 901, 902, 903
+  std::array<int, 3> m_results{};    // what each button answers; 0 while it is not shown
+  CFont m_font;
+};
