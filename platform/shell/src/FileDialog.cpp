@@ -278,7 +278,7 @@ void FillList(Dialog& d) {
   d.filling = false;
 }
 
-void ShowFolder(Dialog& d, const std::string& folder, bool notify) {
+void ShowFolder(Dialog& d, std::string folder, bool notify) {  // a copy: the combo's paths are rebuilt
   d.folder = folder;
   // Browsing moves the current directory, as the dialog always has; OFN_NOCHANGEDIR puts it back.
   SetCurrentDirectoryA(folder.c_str());

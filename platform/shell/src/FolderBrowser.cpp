@@ -123,7 +123,7 @@ void AddRow(Browser& b, const std::string& path, const std::string& label, int i
 }
 
 // Rebuilds the tree around the selection and tells the callback.
-void Select(Browser& b, const std::string& path) {
+void Select(Browser& b, std::string path) {  // a copy: the rows it may come from are rebuilt
   b.selection = path;
   b.filling = true;
   SendMessageA(b.tree, LVM_DELETEALLITEMS, 0, 0);
