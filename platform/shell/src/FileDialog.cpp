@@ -836,7 +836,7 @@ INT_PTR ExplorerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
           }
         }
       }
-      return TRUE;
+      return FALSE;  // no answer of ours: custom drawing and the rest get the list's defaults
     }
     case kSelectionSettled:
       if (d && d->selectionPending) SelectionSettled(*d);

@@ -235,7 +235,7 @@ INT_PTR BrowserProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
           PostMessageA(window, kSelectionSettled, 0, 0);
         }
       }
-      return TRUE;
+      return FALSE;  // the list's defaults for every notification
     }
     case kSelectionSettled: {
       if (!b) return TRUE;

@@ -362,12 +362,55 @@ TEST_F(FileDialogs, SavingOverAFileAsksFirst) {
   EXPECT_EQ(Result(), In("epsilon.txt"));
 }
 
-TEST_F(FileDialogs, AMissingFileIsRefusedWhenItMustExist) {
-  m_ofn.Flags |= OFN_FILEMUSTEXIST;
-  std::string prompt;
-  EXPECT_FALSE(Run({Type("missing.txt"), Press(VK_RETURN), Answer(VK_RETURN, &prompt), Press(VK_ESCAPE)}));
-  EXPECT_EQ(prompt, In("missing.txt") + "\nFile not found.\nPlease verify the correct file name was given.");
-  EXPECT_EQ(CommDlgExtendedError(), 0u) << "cancelled, not failed";
+TEST_F(FileDialogs, AMissingFileIsRefusedOrCreatedAsTheFlagsSay) {
+  struct Case {
+    const char* name;
+    DWORD flag;
+    UINT answer;
+    BOOL result;
+    const char* prompt;
+  };
+  const Case cases[] = {
+      {"must exist", OFN_FILEMUSTEXIST, VK_RETURN, FALSE, "\nFile not found.\nPlease verify the correct file name was given."},
+      {"create: yes", OFN_CREATEPROMPT, 'Y', TRUE, "\nThis file does not exist.\nDo you want to create it?"},
+      {"create: no", OFN_CREATEPROMPT, 'N', FALSE, "\nThis file does not exist.\nDo you want to create it?"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    m_ofn.Flags |= c.flag;
+    std::string prompt;
+    std::vector<Step> steps{Type("missing.txt"), Press(VK_RETURN), Answer(c.answer, &prompt)};
+    if (!c.result) steps.push_back(Press(VK_ESCAPE));  // the dialog stayed
+    EXPECT_EQ(Run(steps), c.result);
+    EXPECT_EQ(prompt, In("missing.txt") + c.prompt);
+    if (c.result) {
+      EXPECT_EQ(Result(), In("missing.txt"));
+    }
+    EXPECT_EQ(CommDlgExtendedError(), 0u) << "cancelled, not failed";
+    TearDown();
+  }
+}
+
+TEST_F(FileDialogs, ASizableDialogGivesTheListWhatItGrowsBy) {
+  m_ofn.Flags |= OFN_ENABLESIZING;
+  RECT list0{}, ok0{}, list1{}, ok1{};
+  EXPECT_FALSE(Run({Do([&](HWND dialog) {
+                      GetWindowRect(GetDlgItem(dialog, lst1), &list0);
+                      GetWindowRect(GetDlgItem(dialog, IDOK), &ok0);
+                      RECT frame;
+                      GetWindowRect(dialog, &frame);
+                      SetWindowPos(dialog, nullptr, 0, 0, frame.right - frame.left + 100, frame.bottom - frame.top + 80,
+                                   SWP_NOMOVE | SWP_NOZORDER);
+                      GetWindowRect(GetDlgItem(dialog, lst1), &list1);
+                      GetWindowRect(GetDlgItem(dialog, IDOK), &ok1);
+                    }),
+                    Press(VK_ESCAPE)}));
+  EXPECT_EQ(list1.right - list1.left, list0.right - list0.left + 100);
+  EXPECT_EQ(list1.bottom - list1.top, list0.bottom - list0.top + 80);
+  EXPECT_EQ(ok1.left, ok0.left + 100);
+  EXPECT_EQ(ok1.top, ok0.top + 80);
+  EXPECT_EQ(ok1.right - ok1.left, ok0.right - ok0.left);
 }
 
 TEST_F(FileDialogs, AFilterOrATypedPatternNarrowsTheList) {
