@@ -523,7 +523,7 @@ void OnOk(Dialog& d) {
 
 enum Anchor : unsigned { kFixed = 0, kRight = 1, kBelow = 2, kWider = 4, kTaller = 8 };
 
-struct ControlSpec {
+struct ControlRow {
   int id;
   const char* className;
   const char* text;  // NULL: set from the dialog's kind
@@ -534,7 +534,7 @@ struct ControlSpec {
 };
 
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
-const ControlSpec kControls[] = {
+const ControlRow kControls[] = {
     {stc4, "Static", nullptr, kChild | SS_LEFT, 0, {8, 12, 70, 28}, kFixed},
     {cmb2, "ComboBox", "", kChild | WS_TABSTOP | CBS_DROPDOWNLIST, 0, {76, 8, 344, 208}, kWider},
     {kFileDialogUpButton, "Button", "Up", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0, {350, 7, 422, 30}, kRight},
@@ -676,8 +676,8 @@ void Relayout(Dialog& d, int width, int height) {
   for (auto [control, rect] : d.initialRects) {
     unsigned anchor = kBelow;
     if (control == d.child) anchor = GetDlgItem(d.child, stc32) ? kWider | kTaller : kBelow | kWider;
-    for (const ControlSpec& spec : kControls)
-      if (GetDlgCtrlID(control) == spec.id && GetParent(control) == d.window) anchor = spec.anchor;
+    for (const ControlRow& row : kControls)
+      if (GetDlgCtrlID(control) == row.id && GetParent(control) == d.window) anchor = row.anchor;
     RECT r = rect;
     if (anchor & kRight) OffsetRect(&r, dx, 0);
     if (anchor & kBelow) OffsetRect(&r, 0, dy);
@@ -691,14 +691,14 @@ void Relayout(Dialog& d, int width, int height) {
 void CreateControls(Dialog& d) {
   const WPARAM font = static_cast<WPARAM>(SendMessageA(d.window, WM_GETFONT, 0, 0));
   const bool hideReadOnly = (d.ofn->Flags & OFN_HIDEREADONLY) || d.save;
-  for (const ControlSpec& spec : kControls) {
-    if (spec.id == chx1 && hideReadOnly) continue;
-    DWORD style = spec.style;
-    if (spec.id == lst1 && !(d.ofn->Flags & OFN_ALLOWMULTISELECT)) style |= LVS_SINGLESEL;
-    const char* text = spec.text ? spec.text : KindText(d, spec.id);
-    HWND control = CreateWindowExA(spec.exStyle, spec.className, text, style, spec.rect.left, spec.rect.top,
-                                   spec.rect.right - spec.rect.left, spec.rect.bottom - spec.rect.top, d.window,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), nullptr, nullptr);
+  for (const ControlRow& row : kControls) {
+    if (row.id == chx1 && hideReadOnly) continue;
+    DWORD style = row.style;
+    if (row.id == lst1 && !(d.ofn->Flags & OFN_ALLOWMULTISELECT)) style |= LVS_SINGLESEL;
+    const char* text = row.text ? row.text : KindText(d, row.id);
+    HWND control = CreateWindowExA(row.exStyle, row.className, text, style, row.rect.left, row.rect.top,
+                                   row.rect.right - row.rect.left, row.rect.bottom - row.rect.top, d.window,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), nullptr, nullptr);
     SendMessageA(control, WM_SETFONT, font, 0);
   }
   d.standard = SIZE{kStandardSize.cx, kStandardSize.cy - (hideReadOnly ? kReadOnlyRow : 0)};
