@@ -67,6 +67,10 @@ private:
   tolvar::user::CreationHook m_previousHook;
 };
 
+// Attaches `object` to a window being created (from a creation hook, before its first message),
+// for a class that picks its window among several the call creates (the file dialog's hook window).
+void AttachCreatedWindow(CWnd* object, HWND window);
+
 // The class library takes ownership of a window object until its window is destroyed.
 void AdoptWindowObject(std::unique_ptr<CWnd> object);
 // Frees an adopted object (from its PostNcDestroy); nothing for one the library does not own.

@@ -91,6 +91,12 @@ CreatingWindow::~CreatingWindow() {
   Thread().creating = m_previous;
 }
 
+void AttachCreatedWindow(CWnd* object, HWND window) {
+  if (!object->Attach(window)) return;
+  object->PreSubclassWindow();
+  InstallProcedure(window);
+}
+
 }  // namespace tolvar::framework
 
 LRESULT AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

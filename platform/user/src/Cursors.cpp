@@ -258,7 +258,11 @@ std::vector<BYTE> ReadFile(LPCSTR path) {
   }
   std::ifstream in(disk, std::ios::binary);
   if (!in) return {};
-  return std::vector<BYTE>(std::istreambuf_iterator<char>(in), {});
+  try {
+    return std::vector<BYTE>(std::istreambuf_iterator<char>(in), {});
+  } catch (const std::ios_base::failure&) {
+    return {};  // a folder opens, but reading it fails with an exception the caller must not see
+  }
 }
 
 HICON IconFromFile(LPCSTR path, bool icon, int cx, int cy) {

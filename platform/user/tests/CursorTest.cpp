@@ -107,6 +107,9 @@ TEST(Cursors, ImagesComeFromResourcesAndFiles) {
   SetLastError(0);
   EXPECT_EQ(LoadImageA(nullptr, "/nonexistent.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE), nullptr);
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  // A folder opens as a file on Linux but cannot be read: no image, and no exception.
+  EXPECT_EQ(LoadImageA(nullptr, RC_DATA, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE), nullptr);
+  EXPECT_EQ(LoadImageA(nullptr, RC_DATA, IMAGE_ICON, 0, 0, LR_LOADFROMFILE), nullptr);
 }
 
 // A cursor file whose two entries are the same 32 by 32 image and differ only in their hot spots:

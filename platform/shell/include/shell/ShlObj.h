@@ -4,6 +4,7 @@
 // There is no COM runtime behind it; CoInitialize only keeps the callers' pairing honest.
 #include <base/Com.h>
 #include <shell/ShellApi.h>
+#include <user/Messages.h>
 
 // ---- Special folders -------------------------------------------------------------------------
 
@@ -88,3 +89,64 @@ protected:
   ~IShellLinkA() = default;
 };
 using IShellLink = IShellLinkA;
+
+// ---- Item lists and the folder browser ---------------------------------------------------------
+
+// An item list names a folder. Ours hold one item, the folder's path (UTF-8, NUL-ended), followed
+// by the empty item that ends every list; callers treat them as opaque and free them with
+// CoTaskMemFree.
+struct SHITEMID {
+  USHORT cb;  // the item's size, this field included
+  BYTE abID[1];
+};
+struct ITEMIDLIST {
+  SHITEMID mkid;
+};
+using LPITEMIDLIST = ITEMIDLIST*;
+using LPCITEMIDLIST = const ITEMIDLIST*;
+using PIDLIST_ABSOLUTE = LPITEMIDLIST;
+using PCIDLIST_ABSOLUTE = LPCITEMIDLIST;
+
+void* CoTaskMemAlloc(SIZE_T size);
+void CoTaskMemFree(void* block);
+
+// The path an item list names into `path` (MAX_PATH bytes). FALSE for a null or foreign list, or a
+// path that does not fit (the buffer then holds an empty text).
+BOOL SHGetPathFromIDListA(LPCITEMIDLIST list, LPSTR path);
+inline BOOL SHGetPathFromIDList(LPCITEMIDLIST list, LPSTR path) { return SHGetPathFromIDListA(list, path); }
+
+constexpr UINT BIF_RETURNONLYFSDIRS = 0x0001;
+constexpr UINT BIF_DONTGOBELOWDOMAIN = 0x0002;
+constexpr UINT BIF_STATUSTEXT = 0x0004;
+constexpr UINT BIF_RETURNFSANCESTORS = 0x0008;
+
+// The callback's messages (from the browser) and what it may send back (to the browser's window).
+constexpr UINT BFFM_INITIALIZED = 1;  // lParam 0
+constexpr UINT BFFM_SELCHANGED = 2;   // lParam the new selection's item list (valid during the call)
+constexpr UINT BFFM_SETSTATUSTEXTA = WM_USER + 100;  // lParam the text (with BIF_STATUSTEXT)
+constexpr UINT BFFM_ENABLEOK = WM_USER + 101;        // lParam non-zero enables OK
+constexpr UINT BFFM_SETSELECTIONA = WM_USER + 102;   // wParam TRUE: lParam a path; FALSE: an item list
+constexpr UINT BFFM_SETSTATUSTEXT = BFFM_SETSTATUSTEXTA;
+constexpr UINT BFFM_SETSELECTION = BFFM_SETSELECTIONA;
+
+using BFFCALLBACK = int (*)(HWND window, UINT message, LPARAM lParam, LPARAM data);
+
+struct BROWSEINFOA {
+  HWND hwndOwner;
+  LPCITEMIDLIST pidlRoot;  // the top of what may be chosen; NULL: every drive and the file system
+  LPSTR pszDisplayName;    // out: the chosen folder's name (MAX_PATH bytes)
+  LPCSTR lpszTitle;        // shown above the folders
+  UINT ulFlags;
+  BFFCALLBACK lpfn;
+  LPARAM lParam;           // passed to lpfn
+  int iImage;              // out: the chosen folder's index in the system image list
+};
+using LPBROWSEINFOA = BROWSEINFOA*;
+using BROWSEINFO = BROWSEINFOA;
+using LPBROWSEINFO = LPBROWSEINFOA;
+
+// Modal, owned by hwndOwner: the folders as a tree of the chosen folder's ancestors and its
+// sub-folders. Starts at the current directory (inside pidlRoot when given). The chosen folder's
+// new item list, or NULL when cancelled.
+LPITEMIDLIST SHBrowseForFolderA(LPBROWSEINFOA info);
+inline LPITEMIDLIST SHBrowseForFolder(LPBROWSEINFOA info) { return SHBrowseForFolderA(info); }
