@@ -92,6 +92,7 @@ XDisplay::XDisplay(Display* display) : m_display(display) {
   // An input method where one runs; without one, Xutf8LookupString still turns key symbols into text.
   XSetLocaleModifiers("");
   m_inputMethod = XOpenIM(display, nullptr, nullptr, nullptr);
+  m_tray = std::make_unique<XTray>(display, m_screen, m_shm);
   m_endedEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   m_thread = std::thread([this] {
     Run();
@@ -133,6 +134,7 @@ XDisplay::~XDisplay() {
     XDestroyWindow(m_display, shown.xwindow);
   }
   for (auto& [xwindow, context] : m_inputContexts) XDestroyIC(context);
+  m_tray.reset();
   if (m_inputMethod) XCloseIM(m_inputMethod);
   XFreeGC(m_display, m_gc);
   XCloseDisplay(m_display);
@@ -174,6 +176,22 @@ void XDisplay::Present(HWND window, const RECT&) {
   if (m_dirty.insert(window).second) Wake();
 }
 
+bool XDisplay::HasTray() { return m_tray->Present(); }
+
+void XDisplay::TrayIconSet(const user::TrayIconState& icon) {
+  std::lock_guard guard(m_lock);
+  m_commands.push_back({Op::TraySet, icon.window, false, icon});
+  Wake();
+}
+
+void XDisplay::TrayIconRemoved(HWND window, UINT id) {
+  std::lock_guard guard(m_lock);
+  Command command{Op::TrayRemove, window};
+  command.icon.id = id;
+  m_commands.push_back(std::move(command));
+  Wake();
+}
+
 unsigned long XDisplay::XWindowOf(HWND window) {
   std::lock_guard guard(m_lock);
   auto it = m_windows.find(window);
@@ -211,6 +229,7 @@ void XDisplay::Run() {
       XEvent event;
       XNextEvent(m_display, &event);
       if (XFilterEvent(&event, None)) continue;
+      if (m_tray->Handle(event)) continue;
       HandleEvent(event);
     }
     XFlush(m_display);
@@ -220,9 +239,10 @@ void XDisplay::Run() {
       if (!m_commands.empty() || !m_dirty.empty()) continue;
     }
     pollfd fds[2] = {{xfd, POLLIN, 0}, {m_wake, POLLIN, 0}};
-    poll(fds, 2, -1);
+    poll(fds, 2, m_tray->NextTimeout());
     std::uint64_t count;
     (void)!read(m_wake, &count, sizeof count);
+    m_tray->Tick();
   }
 }
 
@@ -232,6 +252,8 @@ void XDisplay::Apply(const Command& command) {
     case Op::Destroy: Destroy(command.window); break;
     case Op::Move: Move(command.window); break;
     case Op::Show: Show(command.window, command.visible); break;
+    case Op::TraySet: m_tray->Set(command.icon); break;
+    case Op::TrayRemove: m_tray->Remove(command.window, command.icon.id); break;
   }
 }
 

@@ -7,6 +7,7 @@
 // window with RenderWindow, which runs the painting on the window's own thread, so it never holds
 // `m_lock` while it does (a window thread may be queuing a command at that moment).
 #include "XImageBuffer.h"
+#include "XTray.h"
 
 #include <user/DisplayBackend.h>
 
@@ -45,16 +46,20 @@ public:
   void WindowMoved(HWND window, const RECT& screenRect) override;
   void WindowShown(HWND window, bool visible) override;
   void Present(HWND window, const RECT& rect) override;
+  bool HasTray() override;
+  void TrayIconSet(const user::TrayIconState& icon) override;
+  void TrayIconRemoved(HWND window, UINT id) override;
 
   unsigned long XWindowOf(HWND window);
   unsigned long PresentCount() const { return m_presents.load(); }
 
 private:
-  enum class Op { Create, Destroy, Move, Show };
+  enum class Op { Create, Destroy, Move, Show, TraySet, TrayRemove };
   struct Command {
     Op op;
     HWND window;
     bool visible = false;
+    user::TrayIconState icon{};  // TraySet; TrayRemove uses its id
   };
   // A window as the X server shows it. Owned by the display thread; the map is read by XWindowOf
   // under m_lock.
@@ -86,6 +91,7 @@ private:
   int m_wake = -1;
   GC m_gc = nullptr;
   XIM m_inputMethod = nullptr;
+  std::unique_ptr<XTray> m_tray;
   std::map<Window, XIC> m_inputContexts;
   std::vector<std::unique_ptr<char[]>> m_abandoned;  // title buffers of requests that timed out
   bool m_shm = false;

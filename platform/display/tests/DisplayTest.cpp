@@ -3,9 +3,12 @@
 // a second process's window hosted in ours is seen and typed into.
 #include <display/Display.h>
 
+#include <shell/ShellApi.h>
+#include <user/DisplayBackend.h>
 #include <user/User.h>
 #include <user_testing/Recorder.h>
 
+#include <base/LastError.h>
 #include <base/Time.h>
 #include <base/WinError.h>
 #include <gdi/Gdi.h>
@@ -59,6 +62,7 @@ struct Seen {
   bool guestFocused = false;
   std::u32string guestTyped;
   COLORREF paint = RGB(255, 255, 255);
+  std::vector<UINT> trayMouse;  // the tray icon's callback messages, moves left out
 };
 Seen g_seen;
 
@@ -71,6 +75,9 @@ LRESULT BoardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_USER: g_seen.guest = reinterpret_cast<HWND>(wParam); return 0;
     case WM_USER + 1: g_seen.guestFocused = true; return 0;
     case WM_USER + 2: g_seen.guestTyped += static_cast<char32_t>(wParam); return 0;
+    case WM_APP + 7:
+      if (wParam == 3 && lParam != WM_MOUSEMOVE) g_seen.trayMouse.push_back(static_cast<UINT>(lParam));
+      return 0;
     case WM_RBUTTONUP: {
       // A context menu where the button came up; its choice comes back as WM_COMMAND.
       HMENU menu = CreatePopupMenu();
@@ -372,6 +379,133 @@ TEST_F(Display, AWindowOfAnotherProcessHostedInOursIsSeenAndTypedInto) {
   EXPECT_TRUE(g_seen.guestFocused);
   EXPECT_TRUE(repainted);
   EXPECT_EQ(g_seen.guestTyped, U"ok\u00FC");
+}
+
+// The desktop's tray: a program of our own that speaks the XEmbed tray protocol, started at a place
+// on the screen and killed as a crashed panel would be.
+class TrayProgram {
+public:
+  ~TrayProgram() { Kill(); }
+  bool Start(int x, int y) {
+    char commandLine[64];
+    std::snprintf(commandLine, sizeof commandLine, "display_xembed_tray %d %d", x, y);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    return CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_process);
+  }
+  void Kill() {
+    if (!m_process.hProcess) return;
+    TerminateProcess(m_process.hProcess, 9);
+    WaitForSingleObject(m_process.hProcess, 10000);
+    CloseHandle(m_process.hProcess);
+    CloseHandle(m_process.hThread);
+    m_process = {};
+  }
+
+private:
+  PROCESS_INFORMATION m_process{};
+};
+
+// 16 x 16: opaque `colour` in the top half, transparent below.
+HICON HalfIcon(COLORREF colour) {
+  BYTE maskBits[16 * 2];
+  for (int row = 0; row < 16; ++row) maskBits[row * 2] = maskBits[row * 2 + 1] = row < 8 ? 0x00 : 0xFF;
+  HBITMAP mask = CreateBitmap(16, 16, 1, 1, maskBits);
+  BITMAPINFO format{};
+  format.bmiHeader.biSize = sizeof format.bmiHeader;
+  format.bmiHeader.biWidth = 16;
+  format.bmiHeader.biHeight = -16;
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP image = CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, image);
+  RECT top{0, 0, 16, 8}, bottom{0, 8, 16, 16};
+  HBRUSH brush = CreateSolidBrush(colour);
+  FillRect(dc, &top, brush);
+  FillRect(dc, &bottom, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  DeleteObject(brush);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  ICONINFO info{TRUE, 0, 0, mask, image};
+  HICON icon = CreateIconIndirect(&info);
+  DeleteObject(mask);
+  DeleteObject(image);
+  return icon;
+}
+
+TEST_F(Display, TrayIconsDockWithTheDesktopsTrayShowTipsTakeClicksAndDockAgain) {
+  HWND owner = Board(kFrame, 0, 0, 120, 80, "Tray owner");
+  HICON icon = HalfIcon(RGB(255, 0, 0));
+  NOTIFYICONDATAA data{};
+  data.cbSize = sizeof data;
+  data.hWnd = owner;
+  data.uID = 3;
+  data.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
+  data.uCallbackMessage = WM_APP + 7;
+  data.hIcon = icon;
+  std::strcpy(data.szTip, "Phone linked");
+
+  // Without a tray it is as without a taskbar.
+  ASSERT_FALSE(tolvar::user::DisplayHasTray());
+  EXPECT_FALSE(Shell_NotifyIconA(NIM_ADD, &data));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+
+  TrayProgram tray;
+  ASSERT_TRUE(tray.Start(600, 0));
+  ASSERT_TRUE(PumpUntil([] { return tolvar::user::DisplayHasTray(); }));
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
+
+  // Docked: the icon's window sits in the tray's bar, its picture over the bar's grey.
+  auto dockedIcon = [&] {
+    unsigned long found = 0;
+    PumpUntil([&] {
+      auto children = m_x.Children(m_x.SelectionOwner("_NET_SYSTEM_TRAY_S0"));
+      found = children.size() == 1 && m_x.Place(children[0]).viewable ? children[0] : 0;
+      return found != 0;
+    });
+    return found;
+  };
+  auto showsIcon = [&](unsigned long window) {
+    return PumpUntil([&] {
+      auto pixels = m_x.Pixels(window, 16, 16);
+      return pixels.size() == 256 && pixels[2 * 16 + 5] == 0xFF0000u && pixels[12 * 16 + 5] == 0x808080u;
+    });
+  };
+  unsigned long docked = dockedIcon();
+  ASSERT_NE(docked, 0u);
+  EXPECT_TRUE(showsIcon(docked));
+  const auto place = m_x.Place(docked);
+
+  // The tip shows while the pointer rests on the icon, and goes when it leaves.
+  m_x.MoveTo(place.rootX + 8, place.rootY + 8);
+  EXPECT_TRUE(PumpUntil([&] { return m_x.FindShown("Phone linked") != 0; }));
+  m_x.MoveTo(400, 400);
+  EXPECT_TRUE(PumpUntil([&] { return m_x.FindShown("Phone linked") == 0; }));
+
+  // A click, then a double click elsewhere on the icon (beyond the double-click distance from the first).
+  m_x.Click(place.rootX + 2, place.rootY + 8);
+  m_x.DoubleClick(place.rootX + 13, place.rootY + 8);
+  ASSERT_TRUE(PumpUntil([] { return g_seen.trayMouse.size() >= 6; }));
+  const std::vector<UINT> expected{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDOWN,
+                                   WM_LBUTTONUP,   WM_LBUTTONDBLCLK, WM_LBUTTONUP};
+  EXPECT_EQ(g_seen.trayMouse, expected);
+
+  // The tray goes away and comes back: the icon docks again by itself.
+  tray.Kill();
+  ASSERT_TRUE(PumpUntil([] { return !tolvar::user::DisplayHasTray(); }));
+  ASSERT_TRUE(tray.Start(600, 40));
+  docked = dockedIcon();
+  ASSERT_NE(docked, 0u);
+  EXPECT_TRUE(showsIcon(docked));
+  EXPECT_EQ(m_x.Place(docked).rootY, 44);
+
+  // Deleted: it leaves the tray.
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &data));
+  EXPECT_TRUE(PumpUntil([&] { return m_x.Children(m_x.SelectionOwner("_NET_SYSTEM_TRAY_S0")).empty(); }));
+  tray.Kill();
+  DestroyIcon(icon);
 }
 
 }  // namespace

@@ -14,6 +14,23 @@ std::atomic<DisplayBackend*> g_backend{nullptr};
 
 void SetDisplayBackend(DisplayBackend* backend) { g_backend.store(backend); }
 
+bool DisplayHasTray() {
+  auto* backend = g_backend.load();
+  return backend && backend->HasTray();
+}
+
+void DisplayTrayIconSet(const TrayIconState& icon) {
+  if (auto* backend = g_backend.load()) backend->TrayIconSet(icon);
+}
+
+void DisplayTrayIconRemoved(HWND window, UINT id) {
+  if (auto* backend = g_backend.load()) backend->TrayIconRemoved(window, id);
+}
+
+void TellDisplayCursor(HCURSOR cursor) {
+  if (auto* backend = g_backend.load()) backend->CursorChanged(cursor);
+}
+
 void TellDisplayCreated(HWND window) {
   if (auto* backend = g_backend.load()) backend->WindowCreated(window);
 }

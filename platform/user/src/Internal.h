@@ -187,5 +187,6 @@ void TellDisplayDestroyed(HWND window);
 void TellDisplayMoved(HWND window);
 void TellDisplayShown(HWND window, bool visible);
 void TellDisplayPresent(HWND window);
+void TellDisplayCursor(HCURSOR cursor);
 
 }  // namespace tolvar::user

@@ -43,8 +43,32 @@ XScreen::~XScreen() {
 XPlace XScreen::Place(unsigned long window) {
   XWindowAttributes attributes{};
   if (!window || !XGetWindowAttributes(X(m_display), window, &attributes)) return {};
-  return {attributes.x, attributes.y, attributes.width, attributes.height, attributes.map_state == IsViewable,
-          attributes.override_redirect != 0};
+  XPlace place{attributes.x, attributes.y, attributes.width, attributes.height, attributes.map_state == IsViewable,
+               attributes.override_redirect != 0};
+  Window child = 0;
+  XTranslateCoordinates(X(m_display), window, DefaultRootWindow(X(m_display)), 0, 0, &place.rootX, &place.rootY, &child);
+  return place;
+}
+
+unsigned long XScreen::SelectionOwner(const char* selection) {
+  return XGetSelectionOwner(X(m_display), XInternAtom(X(m_display), selection, False));
+}
+
+std::vector<unsigned long> XScreen::Children(unsigned long window) {
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  std::vector<unsigned long> found;
+  if (!window || !XQueryTree(X(m_display), window, &root, &parent, &children, &count)) return found;
+  found.assign(children, children + count);
+  if (children) XFree(children);
+  return found;
+}
+
+unsigned long XScreen::FindShown(const std::string& name) {
+  for (unsigned long window : Children(DefaultRootWindow(X(m_display)))) {
+    if (Place(window).viewable && Utf8Property(window, "_NET_WM_NAME") == name) return window;
+  }
+  return 0;
 }
 
 std::vector<std::uint32_t> XScreen::Pixels(unsigned long window, int width, int height) {
@@ -103,6 +127,15 @@ void XScreen::Click(int x, int y, unsigned button) {
   MoveTo(x, y);
   XTestFakeButtonEvent(X(m_display), button, True, CurrentTime);
   XTestFakeButtonEvent(X(m_display), button, False, CurrentTime);
+  XSync(X(m_display), False);
+}
+
+void XScreen::DoubleClick(int x, int y, unsigned button) {
+  MoveTo(x, y);
+  for (int i = 0; i < 2; ++i) {
+    XTestFakeButtonEvent(X(m_display), button, True, CurrentTime);
+    XTestFakeButtonEvent(X(m_display), button, False, CurrentTime);
+  }
   XSync(X(m_display), False);
 }
 

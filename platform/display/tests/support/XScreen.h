@@ -13,6 +13,7 @@ struct XPlace {
   int x = 0, y = 0, width = 0, height = 0;
   bool viewable = false;
   bool overrideRedirect = false;
+  int rootX = 0, rootY = 0;  // on the screen, whoever the parent is
 };
 
 class XScreen {
@@ -27,12 +28,18 @@ public:
   // The window's pixels, 0xRRGGBB, row by row; empty unless it is viewable.
   std::vector<std::uint32_t> Pixels(unsigned long window, int width, int height);
   std::string Utf8Property(unsigned long window, const char* name);
+  unsigned long SelectionOwner(const char* selection);
+  std::vector<unsigned long> Children(unsigned long window);
+  // A viewable top-level window whose _NET_WM_NAME is `name`, 0 when none.
+  unsigned long FindShown(const std::string& name);
   bool TakesDeleteWindow(unsigned long window);
   // What a desktop's close button does.
   void SendDeleteWindow(unsigned long window);
 
   void MoveTo(int x, int y);
   void Click(int x, int y, unsigned button = 1);
+  // Two clicks sent at once, so no pause of this process can part them.
+  void DoubleClick(int x, int y, unsigned button = 1);
   // Gives each key symbol a spare key code when the keyboard has none for it, as a layout switch
   // would make a character reachable.
   void Reach(std::initializer_list<unsigned long> symbols);
