@@ -46,6 +46,7 @@ public:
   void WindowMoved(HWND window, const RECT& screenRect) override;
   void WindowShown(HWND window, bool visible) override;
   void Present(HWND window, const RECT& rect) override;
+  void WindowRetitled(HWND window) override;
   bool HasTray() override;
   void TrayIconSet(const user::TrayIconState& icon) override;
   void TrayIconRemoved(HWND window, UINT id) override;
@@ -54,7 +55,7 @@ public:
   unsigned long PresentCount() const { return m_presents.load(); }
 
 private:
-  enum class Op { Create, Destroy, Move, Show, TraySet, TrayRemove };
+  enum class Op { Create, Destroy, Move, Show, Retitle, TraySet, TrayRemove };
   struct Command {
     Op op;
     HWND window;
@@ -65,7 +66,12 @@ private:
   // under m_lock.
   struct Shown {
     Window xwindow = 0;
+    // Where the X window is: the whole window, or only its client area when the desktop's frame
+    // stands in for ours (`decorated`); `offset` is then the client area's place in the window.
     RECT screen{};
+    bool decorated = false;
+    POINT offset{};
+    HICON icon = nullptr;
     bool mapped = false;
     std::string title;
     std::unique_ptr<XImageBuffer> image;
@@ -81,6 +87,8 @@ private:
   void Show(HWND window, bool visible);
   void Repaint(HWND window);
   void UpdateTitle(HWND window, Shown& shown);
+  void UpdateIcon(HWND window, Shown& shown);
+  bool PresentedRect(HWND window, bool decorated, RECT& rect, POINT& offset);
   void TellHost(HWND window);
   void HandleEvent(XEvent& event);
   void HandleKey(XKeyEvent& event);
@@ -96,7 +104,7 @@ private:
   std::vector<std::unique_ptr<char[]>> m_abandoned;  // title buffers of requests that timed out
   bool m_shm = false;
   Atom m_protocols = 0, m_deleteWindow = 0, m_netWmName = 0, m_utf8 = 0, m_motifHints = 0,
-       m_windowType = 0, m_typeNormal = 0, m_typeDialog = 0, m_hwndAtom = 0, m_repaint = 0;
+       m_windowType = 0, m_typeNormal = 0, m_typeDialog = 0, m_hwndAtom = 0, m_repaint = 0, m_netWmIcon = 0;
 
   std::mutex m_lock;
   std::deque<Command> m_commands;

@@ -129,6 +129,35 @@ LRESULT EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// 16 x 16: opaque `colour` in the top half, transparent below.
+HICON HalfIcon(COLORREF colour) {
+  BYTE maskBits[16 * 2];
+  for (int row = 0; row < 16; ++row) maskBits[row * 2] = maskBits[row * 2 + 1] = row < 8 ? 0x00 : 0xFF;
+  HBITMAP mask = CreateBitmap(16, 16, 1, 1, maskBits);
+  BITMAPINFO format{};
+  format.bmiHeader.biSize = sizeof format.bmiHeader;
+  format.bmiHeader.biWidth = 16;
+  format.bmiHeader.biHeight = -16;
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP image = CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, image);
+  RECT top{0, 0, 16, 8}, bottom{0, 8, 16, 16};
+  HBRUSH brush = CreateSolidBrush(colour);
+  FillRect(dc, &top, brush);
+  FillRect(dc, &bottom, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  DeleteObject(brush);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  ICONINFO info{TRUE, 0, 0, mask, image};
+  HICON icon = CreateIconIndirect(&info);
+  DeleteObject(mask);
+  DeleteObject(image);
+  return icon;
+}
+
 class Display : public ::testing::Test {
 protected:
   static void SetUpTestSuite() {
@@ -406,35 +435,6 @@ private:
   PROCESS_INFORMATION m_process{};
 };
 
-// 16 x 16: opaque `colour` in the top half, transparent below.
-HICON HalfIcon(COLORREF colour) {
-  BYTE maskBits[16 * 2];
-  for (int row = 0; row < 16; ++row) maskBits[row * 2] = maskBits[row * 2 + 1] = row < 8 ? 0x00 : 0xFF;
-  HBITMAP mask = CreateBitmap(16, 16, 1, 1, maskBits);
-  BITMAPINFO format{};
-  format.bmiHeader.biSize = sizeof format.bmiHeader;
-  format.bmiHeader.biWidth = 16;
-  format.bmiHeader.biHeight = -16;
-  format.bmiHeader.biPlanes = 1;
-  format.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP image = CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, image);
-  RECT top{0, 0, 16, 8}, bottom{0, 8, 16, 16};
-  HBRUSH brush = CreateSolidBrush(colour);
-  FillRect(dc, &top, brush);
-  FillRect(dc, &bottom, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  DeleteObject(brush);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  ICONINFO info{TRUE, 0, 0, mask, image};
-  HICON icon = CreateIconIndirect(&info);
-  DeleteObject(mask);
-  DeleteObject(image);
-  return icon;
-}
-
 TEST_F(Display, TrayIconsDockWithTheDesktopsTrayShowTipsTakeClicksAndDockAgain) {
   HWND owner = Board(kFrame, 0, 0, 120, 80, "Tray owner");
   HICON icon = HalfIcon(RGB(255, 0, 0));
@@ -506,6 +506,100 @@ TEST_F(Display, TrayIconsDockWithTheDesktopsTrayShowTipsTakeClicksAndDockAgain) 
   EXPECT_TRUE(PumpUntil([&] { return m_x.Children(m_x.SelectionOwner("_NET_SYSTEM_TRAY_S0")).empty(); }));
   tray.Kill();
   DestroyIcon(icon);
+}
+
+TEST_F(Display, OrdinaryFramesShowTheirClientAreaInTheDesktopsFrameOthersShowWhole) {
+  struct Row {
+    DWORD style;
+    long decorations;  // _MOTIF_WM_HINTS: 1 the desktop's frame, 0 none
+    bool clientOnly;
+  };
+  const Row rows[] = {
+      {WS_OVERLAPPEDWINDOW, 1, true},           // an ordinary frame
+      {kFrame, 0, false},                       // a dialog: it paints its own caption
+      {WS_POPUP | WS_BORDER, 0, false},         // no caption at all
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.style);
+    HWND window = Board(row.style | WS_VISIBLE, 100, 120, 240, 160, "Framed");
+    RECT outer, client;
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    // What the X window must show: the client area, or the whole window.
+    auto expected = [&] {
+      auto whole = Rendered(window);
+      if (!row.clientOnly) return whole;
+      std::vector<std::uint32_t> part;
+      const int width = outer.right - outer.left;
+      for (int y = 0; y < client.bottom; ++y) {
+        const auto at = whole.begin() + (origin.y - outer.top + y) * width + (origin.x - outer.left);
+        part.insert(part.end(), at, at + client.right);
+      }
+      return part;
+    };
+    ASSERT_TRUE(PumpUntil([&] {
+      auto place = m_x.Place(XWindowOf(window));
+      auto screen = m_x.Pixels(XWindowOf(window), place.width, place.height);
+      return !screen.empty() && screen == expected();
+    }));
+    const unsigned long xwindow = XWindowOf(window);
+    const auto place = m_x.Place(xwindow);
+    EXPECT_EQ(place.x, row.clientOnly ? origin.x : outer.left);
+    EXPECT_EQ(place.y, row.clientOnly ? origin.y : outer.top);
+    EXPECT_EQ(place.width, row.clientOnly ? client.right : outer.right - outer.left);
+    const auto hints = m_x.Longs(xwindow, "_MOTIF_WM_HINTS");
+    ASSERT_EQ(hints.size(), 5u);
+    EXPECT_EQ(hints[2], row.decorations);
+    if (!row.clientOnly) continue;
+
+    // The desktop sizes its frame: the window keeps its own frame around the new client area.
+    m_x.Resize(xwindow, 300, 200);
+    EXPECT_TRUE(PumpUntil([&] {
+      GetClientRect(window, &client);
+      return client.right == 300 && client.bottom == 200;
+    }));
+    // The desktop moved it: the client area is where the desktop says.
+    m_x.SendMoved(xwindow, 50, 70, 300, 200);
+    EXPECT_TRUE(PumpUntil([&] {
+      POINT at{0, 0};
+      ClientToScreen(window, &at);
+      return at.x == 50 && at.y == 70;
+    }));
+  }
+}
+
+TEST_F(Display, TitleAndIconFollowSetTextSetIconAndTheClassIcon) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hIcon = HalfIcon(RGB(0, 160, 0));
+  wc.lpszClassName = "DisplayIconic";
+  RegisterClassA(&wc);
+  HWND window = CreateWindowExA(0, "DisplayIconic", "Before", kFrame | WS_VISIBLE, 60, 60, 200, 100, nullptr, nullptr,
+                                nullptr, nullptr);
+  m_windows.push_back(window);
+  ASSERT_TRUE(PumpUntil([&] { return XWindowOf(window) != 0; }));
+  const unsigned long xwindow = XWindowOf(window);
+  // _NET_WM_ICON: width, height, then ARGB rows, for 16 x 16 first.
+  auto iconPixel = [&](int x, int y) -> long {
+    auto icon = m_x.Longs(xwindow, "_NET_WM_ICON");
+    if (icon.size() < 2 + 256 || icon[0] != 16 || icon[1] != 16) return -1;
+    return icon[2 + y * 16 + x] & 0xFFFFFFFFL;
+  };
+  EXPECT_TRUE(PumpUntil([&] { return iconPixel(5, 2) == 0xFF00A000L; }));
+  EXPECT_EQ(iconPixel(5, 12) >> 24, 0);
+
+  HICON own = HalfIcon(RGB(0, 0, 255));
+  SendMessageA(window, WM_SETICON, 1, reinterpret_cast<LPARAM>(own));
+  SetWindowTextA(window, "Après");
+  EXPECT_TRUE(PumpUntil([&] { return iconPixel(5, 2) == 0xFF0000FFL; }));
+  EXPECT_TRUE(PumpUntil([&] { return m_x.Utf8Property(xwindow, "_NET_WM_NAME") == "Après"; }));
+  DestroyWindow(window);
+  m_windows.clear();
+  DestroyIcon(own);
+  DestroyIcon(wc.hIcon);
+  UnregisterClassA("DisplayIconic", nullptr);
 }
 
 }  // namespace

@@ -31,6 +31,10 @@ void TellDisplayCursor(HCURSOR cursor) {
   if (auto* backend = g_backend.load()) backend->CursorChanged(cursor);
 }
 
+void TellDisplayRetitled(HWND window) {
+  if (auto* backend = g_backend.load()) backend->WindowRetitled(window);
+}
+
 void TellDisplayCreated(HWND window) {
   if (auto* backend = g_backend.load()) backend->WindowCreated(window);
 }

@@ -188,5 +188,6 @@ void TellDisplayMoved(HWND window);
 void TellDisplayShown(HWND window, bool visible);
 void TellDisplayPresent(HWND window);
 void TellDisplayCursor(HCURSOR cursor);
+void TellDisplayRetitled(HWND window);
 
 }  // namespace tolvar::user

@@ -50,6 +50,39 @@ XPlace XScreen::Place(unsigned long window) {
   return place;
 }
 
+std::vector<long> XScreen::Longs(unsigned long window, const char* name) {
+  Atom type = None;
+  int format = 0;
+  unsigned long items = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::vector<long> values;
+  if (XGetWindowProperty(X(m_display), window, XInternAtom(X(m_display), name, False), 0, 1 << 16, False, AnyPropertyType,
+                         &type, &format, &items, &after, &data) == Success && data && format == 32) {
+    const long* longs = reinterpret_cast<const long*>(data);
+    values.assign(longs, longs + items);
+  }
+  if (data) XFree(data);
+  return values;
+}
+
+void XScreen::Resize(unsigned long window, int width, int height) {
+  XResizeWindow(X(m_display), window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+  XSync(X(m_display), False);
+}
+
+void XScreen::SendMoved(unsigned long window, int x, int y, int width, int height) {
+  XEvent event{};
+  event.xconfigure.type = ConfigureNotify;
+  event.xconfigure.event = window;
+  event.xconfigure.window = window;
+  event.xconfigure.x = x;
+  event.xconfigure.y = y;
+  event.xconfigure.width = width;
+  event.xconfigure.height = height;
+  XSendEvent(X(m_display), window, False, StructureNotifyMask, &event);
+  XSync(X(m_display), False);
+}
+
 unsigned long XScreen::SelectionOwner(const char* selection) {
   return XGetSelectionOwner(X(m_display), XInternAtom(X(m_display), selection, False));
 }

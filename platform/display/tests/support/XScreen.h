@@ -28,6 +28,11 @@ public:
   // The window's pixels, 0xRRGGBB, row by row; empty unless it is viewable.
   std::vector<std::uint32_t> Pixels(unsigned long window, int width, int height);
   std::string Utf8Property(unsigned long window, const char* name);
+  // A 32-bit property's items (CARDINAL, or the type the name says for _MOTIF_WM_HINTS).
+  std::vector<long> Longs(unsigned long window, const char* name);
+  // What a desktop's window manager does to a window it frames: sizes it, and tells it where it went.
+  void Resize(unsigned long window, int width, int height);
+  void SendMoved(unsigned long window, int x, int y, int width, int height);
   unsigned long SelectionOwner(const char* selection);
   std::vector<unsigned long> Children(unsigned long window);
   // A viewable top-level window whose _NET_WM_NAME is `name`, 0 when none.

@@ -32,6 +32,8 @@ public:
   virtual void WindowShown(HWND window, bool visible) = 0;
   // Pixels of the window changed within `rect` (window coordinates): read them with RenderWindow.
   virtual void Present(HWND window, const RECT& rect) = 0;
+  // Its text or its icon (WM_SETTEXT, WM_SETICON) changed.
+  virtual void WindowRetitled(HWND) {}
 
   // The desktop's notification area. HasTray answers at once from any thread: whether a tray to
   // dock with runs now. The shell tells each icon of this process as it is added or changed, and
