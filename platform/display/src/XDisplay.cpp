@@ -31,6 +31,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 #include <cstdlib>
 #include <cstring>
 #include <poll.h>
@@ -101,6 +102,7 @@ XDisplay::XDisplay(Display* display) : m_display(display) {
   XSetLocaleModifiers("");
   m_inputMethod = XOpenIM(display, nullptr, nullptr, nullptr);
   m_tray = std::make_unique<XTray>(display, m_screen, m_shm);
+  m_cursors = std::make_unique<XCursors>(display);
   m_endedEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   m_thread = std::thread([this] {
     Run();
@@ -143,6 +145,7 @@ XDisplay::~XDisplay() {
   }
   for (auto& [xwindow, context] : m_inputContexts) XDestroyIC(context);
   m_tray.reset();
+  m_cursors.reset();
   if (m_inputMethod) XCloseIM(m_inputMethod);
   XFreeGC(m_display, m_gc);
   XCloseDisplay(m_display);
@@ -176,6 +179,13 @@ void XDisplay::WindowMoved(HWND window, const RECT&) {
 void XDisplay::WindowShown(HWND window, bool visible) {
   std::lock_guard guard(m_lock);
   m_commands.push_back({Op::Show, window, visible});
+  Wake();
+}
+
+void XDisplay::CursorChanged(HCURSOR cursor) {
+  std::lock_guard guard(m_lock);
+  m_cursorWanted = cursor;
+  m_cursorChanged = true;
   Wake();
 }
 
@@ -224,11 +234,15 @@ void XDisplay::Run() {
   for (;;) {
     std::deque<Command> commands;
     std::set<HWND> dirty;
+    bool cursorChanged = false;
+    HCURSOR cursor = nullptr;
     {
       std::lock_guard guard(m_lock);
       if (m_stop) return;
       commands.swap(m_commands);
       dirty.swap(m_dirty);
+      cursorChanged = std::exchange(m_cursorChanged, false);
+      cursor = m_cursorWanted;
     }
     if (!m_closesAtExit && (!commands.empty() || !dirty.empty())) {
       // From here on this thread has the window manager's state, which goes with the process's
@@ -238,6 +252,11 @@ void XDisplay::Run() {
       m_closesAtExit = true;
     }
     for (const Command& command : commands) Apply(command);
+    if (cursorChanged) {
+      // One cursor for the process, as the window manager keeps it: shown over each of our windows.
+      m_cursor = m_cursors->For(cursor);
+      for (const auto& [hwnd, shown] : m_windows) XDefineCursor(m_display, shown.xwindow, m_cursor);
+    }
     for (HWND window : dirty) Repaint(window);
     while (XPending(m_display)) {
       XEvent event;
@@ -308,6 +327,7 @@ void XDisplay::Create(HWND window) {
                                  CopyFromParent, InputOutput, CopyFromParent,
                                  CWOverrideRedirect | CWBackPixmap | CWEventMask, &attributes);
   XSetWMProtocols(m_display, xwindow, &m_deleteWindow, 1);
+  if (m_cursor) XDefineCursor(m_display, xwindow, m_cursor);
   MotifHints hints{2 /* decorations */, 0, decorated ? 1ul /* all */ : 0ul, 0, 0};
   XChangeProperty(m_display, xwindow, m_motifHints, m_motifHints, 32, PropModeReplace,
                   reinterpret_cast<unsigned char*>(&hints), 5);

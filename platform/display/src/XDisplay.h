@@ -6,6 +6,7 @@
 // command and wake the display thread through an eventfd. The display thread reads the pixels of a
 // window with RenderWindow, which runs the painting on the window's own thread, so it never holds
 // `m_lock` while it does (a window thread may be queuing a command at that moment).
+#include "XCursors.h"
 #include "XImageBuffer.h"
 #include "XTray.h"
 
@@ -47,6 +48,7 @@ public:
   void WindowShown(HWND window, bool visible) override;
   void Present(HWND window, const RECT& rect) override;
   void WindowRetitled(HWND window) override;
+  void CursorChanged(HCURSOR cursor) override;
   bool HasTray() override;
   void TrayIconSet(const user::TrayIconState& icon) override;
   void TrayIconRemoved(HWND window, UINT id) override;
@@ -100,6 +102,8 @@ private:
   GC m_gc = nullptr;
   XIM m_inputMethod = nullptr;
   std::unique_ptr<XTray> m_tray;
+  std::unique_ptr<XCursors> m_cursors;
+  Cursor m_cursor = None;  // display thread: the pointer's shape over our windows
   std::map<Window, XIC> m_inputContexts;
   std::vector<std::unique_ptr<char[]>> m_abandoned;  // title buffers of requests that timed out
   bool m_shm = false;
@@ -109,6 +113,8 @@ private:
   std::mutex m_lock;
   std::deque<Command> m_commands;
   std::set<HWND> m_dirty;
+  HCURSOR m_cursorWanted = nullptr;
+  bool m_cursorChanged = false;
   std::map<HWND, Shown> m_windows;
   bool m_stop = false;
   bool m_ended = false;

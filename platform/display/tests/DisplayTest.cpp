@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -600,6 +601,52 @@ TEST_F(Display, TitleAndIconFollowSetTextSetIconAndTheClassIcon) {
   DestroyIcon(own);
   DestroyIcon(wc.hIcon);
   UnregisterClassA("DisplayIconic", nullptr);
+}
+
+TEST_F(Display, TheCursorTakesTheStandardShapesAndColourCursorsOverOurWindows) {
+  // The X cursor font's glyphs (X's numbers).
+  constexpr unsigned kXterm = 152, kHorizontal = 108, kHand = 60, kLeftPointer = 68;
+  HWND board = Board(kFrame | WS_VISIBLE, 200, 150, 200, 120, "Cursors");
+  ASSERT_TRUE(ShowsAsRendered(board));
+  struct Row {
+    LPCSTR name;
+    unsigned glyph;
+  };
+  const Row rows[] = {{IDC_IBEAM, kXterm}, {IDC_SIZEWE, kHorizontal}, {IDC_HAND, kHand}, {IDC_ARROW, kLeftPointer}};
+  for (const Row& row : rows) {
+    const auto expected = m_x.FontCursor(row.glyph);
+    ASSERT_GT(expected.width, 0);
+    m_x.MoveTo(300, 210);
+    SetCursor(LoadCursorA(nullptr, row.name));
+    EXPECT_TRUE(PumpUntil([&] { return m_x.Cursor() == expected; })) << row.glyph;
+  }
+
+  // A colour cursor (as from a .cur resource): its own pixels and hot spot.
+  HICON picture = HalfIcon(RGB(255, 0, 0));
+  ICONINFO info{};
+  GetIconInfo(picture, &info);
+  info.fIcon = FALSE;
+  info.xHotspot = 3;
+  info.yHotspot = 5;
+  HCURSOR colour = CreateIconIndirect(&info);
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  DestroyIcon(picture);
+  SetCursor(colour);
+  EXPECT_TRUE(PumpUntil([&] {
+    const auto now = m_x.Cursor();
+    return now.width == 16 && now.height == 16 && now.xhot == 3 && now.yhot == 5 &&
+           (now.pixels[2 * 16 + 5] & 0xFFFFFFFF) == 0xFFFF0000 && (now.pixels[12 * 16 + 5] >> 24) == 0;
+  }));
+
+  // NULL hides it.
+  SetCursor(nullptr);
+  EXPECT_TRUE(PumpUntil([&] {
+    const auto now = m_x.Cursor();
+    return !now.pixels.empty() && std::all_of(now.pixels.begin(), now.pixels.end(), [](unsigned long p) { return (p >> 24) == 0; });
+  }));
+  SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+  DestroyCursor(colour);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/keysym.h>
 
 namespace testing_display {
@@ -149,6 +150,38 @@ void XScreen::SendDeleteWindow(unsigned long window) {
   event.xclient.data.l[1] = CurrentTime;
   XSendEvent(X(m_display), window, False, NoEventMask, &event);
   XSync(X(m_display), False);
+}
+
+CursorImage XScreen::Cursor() {
+  CursorImage found;
+  XFixesCursorImage* image = XFixesGetCursorImage(X(m_display));
+  if (!image) return found;
+  found.width = image->width;
+  found.height = image->height;
+  found.xhot = image->xhot;
+  found.yhot = image->yhot;
+  found.pixels.assign(image->pixels, image->pixels + static_cast<std::size_t>(image->width) * image->height);
+  XFree(image);
+  return found;
+}
+
+CursorImage XScreen::FontCursor(unsigned shape) {
+  Display* display = X(m_display);
+  const int screen = DefaultScreen(display);
+  const int x = DisplayWidth(display, screen) - 24, y = DisplayHeight(display, screen) - 24;
+  XSetWindowAttributes attributes{};
+  attributes.override_redirect = True;
+  attributes.cursor = XCreateFontCursor(display, shape);
+  Window window = XCreateWindow(display, DefaultRootWindow(display), x, y, 20, 20, 0, CopyFromParent, InputOutput,
+                                CopyFromParent, CWOverrideRedirect | CWCursor, &attributes);
+  XMapRaised(display, window);
+  XSync(display, False);
+  MoveTo(x + 10, y + 10);
+  CursorImage image = Cursor();
+  XDestroyWindow(display, window);
+  XFreeCursor(display, attributes.cursor);
+  XSync(display, False);
+  return image;
 }
 
 void XScreen::MoveTo(int x, int y) {

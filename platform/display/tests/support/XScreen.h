@@ -9,6 +9,12 @@
 
 namespace testing_display {
 
+struct CursorImage {
+  int width = 0, height = 0, xhot = 0, yhot = 0;
+  std::vector<unsigned long> pixels;  // premultiplied ARGB
+  bool operator==(const CursorImage&) const = default;
+};
+
 struct XPlace {
   int x = 0, y = 0, width = 0, height = 0;
   bool viewable = false;
@@ -40,6 +46,11 @@ public:
   bool TakesDeleteWindow(unsigned long window);
   // What a desktop's close button does.
   void SendDeleteWindow(unsigned long window);
+
+  // The pointer's shape as it is now, and the shape of a glyph of the X cursor font (shown for a
+  // moment over a window of this connection's own, at the screen's bottom right corner).
+  CursorImage Cursor();
+  CursorImage FontCursor(unsigned shape);
 
   void MoveTo(int x, int y);
   void Click(int x, int y, unsigned button = 1);
