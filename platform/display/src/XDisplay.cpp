@@ -28,6 +28,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
+#include <X11/extensions/Xrandr.h>
 
 #include <algorithm>
 #include <chrono>
@@ -101,6 +102,11 @@ XDisplay::XDisplay(Display* display) : m_display(display) {
   // An input method where one runs; without one, Xutf8LookupString still turns key symbols into text.
   XSetLocaleModifiers("");
   m_inputMethod = XOpenIM(display, nullptr, nullptr, nullptr);
+  // The station reports the real screen's size, and follows it when it changes (RandR).
+  user::SetScreenSize(DisplayWidth(display, m_screen), DisplayHeight(display, m_screen));
+  int error = 0;
+  m_randr = XRRQueryExtension(display, &m_randrEvent, &error);
+  if (m_randr) XRRSelectInput(display, RootWindow(display, m_screen), RRScreenChangeNotifyMask);
   m_tray = std::make_unique<XTray>(display, m_screen, m_shm);
   m_cursors = std::make_unique<XCursors>(display);
   m_endedEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -262,6 +268,11 @@ void XDisplay::Run() {
       XEvent event;
       XNextEvent(m_display, &event);
       if (XFilterEvent(&event, None)) continue;
+      if (m_randr && event.type == m_randrEvent + RRScreenChangeNotify) {
+        XRRUpdateConfiguration(&event);
+        user::SetScreenSize(DisplayWidth(m_display, m_screen), DisplayHeight(m_display, m_screen));
+        continue;
+      }
       if (m_tray->Handle(event)) continue;
       HandleEvent(event);
     }

@@ -107,6 +107,8 @@ private:
   std::map<Window, XIC> m_inputContexts;
   std::vector<std::unique_ptr<char[]>> m_abandoned;  // title buffers of requests that timed out
   bool m_shm = false;
+  bool m_randr = false;
+  int m_randrEvent = 0;
   Atom m_protocols = 0, m_deleteWindow = 0, m_netWmName = 0, m_utf8 = 0, m_motifHints = 0,
        m_windowType = 0, m_typeNormal = 0, m_typeDialog = 0, m_hwndAtom = 0, m_repaint = 0, m_netWmIcon = 0;
 

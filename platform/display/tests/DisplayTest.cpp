@@ -649,4 +649,18 @@ TEST_F(Display, TheCursorTakesTheStandardShapesAndColourCursorsOverOurWindows) {
   DestroyCursor(colour);
 }
 
+TEST_F(Display, TheScreenSizeIsTheXScreens) {
+  const int width = m_x.ScreenWidth(), height = m_x.ScreenHeight();
+  ASSERT_FALSE(width == 1024 && height == 768) << "run under an X server of another size to tell them apart";
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), width);
+  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), height);
+  RECT desktop{}, work{};
+  GetWindowRect(GetDesktopWindow(), &desktop);
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_EQ(desktop.right, width);
+  EXPECT_EQ(desktop.bottom, height);
+  EXPECT_EQ(work.right, width);
+  EXPECT_EQ(work.bottom, height - 30);
+}
+
 }  // namespace

@@ -84,6 +84,9 @@ void XScreen::SendMoved(unsigned long window, int x, int y, int width, int heigh
   XSync(X(m_display), False);
 }
 
+int XScreen::ScreenWidth() { return DisplayWidth(X(m_display), DefaultScreen(X(m_display))); }
+int XScreen::ScreenHeight() { return DisplayHeight(X(m_display), DefaultScreen(X(m_display))); }
+
 unsigned long XScreen::SelectionOwner(const char* selection) {
   return XGetSelectionOwner(X(m_display), XInternAtom(X(m_display), selection, False));
 }

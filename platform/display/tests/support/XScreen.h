@@ -31,6 +31,8 @@ public:
   bool IsOpen() const { return m_display != nullptr; }
 
   XPlace Place(unsigned long window);
+  int ScreenWidth();
+  int ScreenHeight();
   // The window's pixels, 0xRRGGBB, row by row; empty unless it is viewable.
   std::vector<std::uint32_t> Pixels(unsigned long window, int width, int height);
   std::string Utf8Property(unsigned long window, const char* name);

@@ -48,6 +48,10 @@ public:
 // Installs the process's backend (NULL: none, the default). The backend must outlive its use.
 void SetDisplayBackend(DisplayBackend* backend);
 
+// The screen's size as the display finds it, at start and when it changes: the system metrics, the
+// work area and the desktop window follow. Headless it stays 1024 x 768.
+void SetScreenSize(int width, int height);
+
 // The installed backend's notification area, for the shell; without a backend there is no tray.
 bool DisplayHasTray();
 void DisplayTrayIconSet(const TrayIconState& icon);
