@@ -514,45 +514,35 @@ void XDisplay::Repaint(HWND window) {
   }
   if (!it->second.mapped) return;
   const Window xwindow = it->second.xwindow;
-  // The window's own thread paints and copies; no lock held meanwhile.
-  HBITMAP picture = user::RenderWindow(window);
-  if (!picture) return;
-  DIBSECTION section{};
-  GetObjectA(picture, sizeof section, &section);
-  int width = section.dsBm.bmWidth, height = section.dsBm.bmHeight;
-  const auto* pixels = static_cast<const std::uint32_t*>(section.dsBm.bmBits);
+  // The window's own thread paints and copies, into a buffer taken out of the map meanwhile: no
+  // lock is held, and the map may change under the call.
+  std::vector<std::uint32_t> frame = std::move(it->second.frame);
+  SIZE size{};
+  const bool rendered = user::RenderWindowPixels(window, frame, size);
   it = m_windows.find(window);
-  std::vector<std::uint32_t> client;
-  if (it != m_windows.end() && it->second.xwindow == xwindow && pixels) {
-    Shown& shown = it->second;
-    if (shown.decorated) {
-      // Only the client area: the desktop's frame stands in for ours.
-      const RECT& screen = shown.screen;
-      const int left = std::clamp<int>(shown.offset.x, 0, width), top = std::clamp<int>(shown.offset.y, 0, height);
-      const int clientWidth = std::min<int>(screen.right - screen.left, width - left);
-      const int clientHeight = std::min<int>(screen.bottom - screen.top, height - top);
-      client.resize(static_cast<std::size_t>(std::max(clientWidth, 0)) * std::max(clientHeight, 0));
-      for (int y = 0; y < clientHeight; ++y) {
-        std::copy_n(pixels + static_cast<std::size_t>(top + y) * width + left, clientWidth,
-                    client.begin() + static_cast<std::ptrdiff_t>(y) * clientWidth);
-      }
-      width = std::max(clientWidth, 0);
-      height = std::max(clientHeight, 0);
-      pixels = client.data();
-    }
-    if (!shown.image || shown.image->Width() != width || shown.image->Height() != height) {
-      shown.image = width > 0 && height > 0 ? XImageBuffer::Make(m_display, m_screen, width, height, m_shm) : nullptr;
-    }
-    if (shown.image) {
-      RECT changed = shown.image->Update(pixels);
-      if (!IsRectEmpty(&changed)) {
-        shown.image->Put(xwindow, m_gc, changed);
-        XSync(m_display, False);
-        ++m_presents;
-      }
-    }
+  if (it == m_windows.end() || it->second.xwindow != xwindow) return;
+  Shown& shown = it->second;
+  shown.frame = std::move(frame);
+  if (!rendered) return;
+  int width = size.cx, height = size.cy;
+  const std::uint32_t* pixels = shown.frame.data();
+  if (shown.decorated) {
+    // Only the client area: the desktop's frame stands in for ours.
+    const int left = std::clamp<int>(shown.offset.x, 0, width), top = std::clamp<int>(shown.offset.y, 0, height);
+    pixels += static_cast<std::size_t>(top) * width + left;
+    width = std::max(0, std::min<int>(shown.screen.right - shown.screen.left, width - left));
+    height = std::max(0, std::min<int>(shown.screen.bottom - shown.screen.top, height - top));
   }
-  DeleteObject(picture);
+  if (!shown.image || shown.image->Width() != width || shown.image->Height() != height) {
+    shown.image = width > 0 && height > 0 ? XImageBuffer::Make(m_display, m_screen, width, height, m_shm) : nullptr;
+  }
+  if (!shown.image) return;
+  const RECT changed = shown.image->Update(pixels, size.cx);
+  if (!IsRectEmpty(&changed)) {
+    shown.image->Put(xwindow, m_gc, changed);
+    XSync(m_display, False);
+    ++m_presents;
+  }
 }
 
 // A window of ours that is no top-level window here: hosted in another process's window. That

@@ -77,6 +77,7 @@ private:
     bool mapped = false;
     std::string title;
     std::unique_ptr<XImageBuffer> image;
+    std::vector<std::uint32_t> frame;  // the last rendering, kept so that frames allocate nothing
   };
 
   explicit XDisplay(Display* display);
