@@ -1,11 +1,12 @@
 // The X11 display backend: X windows for top-level windows, their pixels on damage, and X input
 // turned into the window manager's injected mouse and keyboard.
 //
-// Each X window covers the whole window, non-client area included, because the window manager
-// paints frames and captions itself (and the launcher paints its own caption over them): the
-// desktop's decorations are turned off so that nothing is drawn twice, and the person moves and
-// sizes windows by our own frames. Pop-ups without a caption (menus, drop-downs, tooltips) are
-// override-redirect, placed exactly where the window manager puts them.
+// Ordinary frames (overlapped windows with a caption) get the desktop's decorations: their X window
+// shows the client area only, and the desktop's frame and caption stand in for ours, so nothing is
+// drawn twice and the person moves, sizes and closes them as any other window. Windows that paint
+// their own caption or none (pop-ups: dialogs, and windows without WS_CAPTION) show whole, frame
+// included, with the desktop's decorations off. Pop-ups without a caption (menus, drop-downs,
+// tooltips) are override-redirect, placed exactly where the window manager puts them.
 //
 // Hosted windows of another process are composited: RenderWindow already draws what a hosted
 // window shows into its host's pixels. When the hosted process paints, its display finds the host's
@@ -27,8 +28,11 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
+#include <X11/extensions/Xrandr.h>
 
+#include <algorithm>
 #include <chrono>
+#include <utility>
 #include <cstdlib>
 #include <cstring>
 #include <poll.h>
@@ -43,6 +47,11 @@ namespace {
 // drop-down lists, tooltips.
 bool IsOverrideRedirect(LONG style) {
   return (style & WS_POPUP) && (static_cast<DWORD>(style) & WS_CAPTION) != WS_CAPTION;
+}
+
+// A frame the desktop decorates: an overlapped window with a caption.
+bool IsDecorated(LONG style) {
+  return !(style & (WS_POPUP | WS_CHILD)) && (static_cast<DWORD>(style) & WS_CAPTION) == WS_CAPTION;
 }
 
 struct MotifHints {
@@ -89,9 +98,17 @@ XDisplay::XDisplay(Display* display) : m_display(display) {
   m_typeDialog = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DIALOG", False);
   m_hwndAtom = XInternAtom(display, "_TOLVAR_HWND", False);
   m_repaint = XInternAtom(display, "_TOLVAR_REPAINT", False);
+  m_netWmIcon = XInternAtom(display, "_NET_WM_ICON", False);
   // An input method where one runs; without one, Xutf8LookupString still turns key symbols into text.
   XSetLocaleModifiers("");
   m_inputMethod = XOpenIM(display, nullptr, nullptr, nullptr);
+  // The station reports the real screen's size, and follows it when it changes (RandR).
+  user::SetScreenSize(DisplayWidth(display, m_screen), DisplayHeight(display, m_screen));
+  int error = 0;
+  m_randr = XRRQueryExtension(display, &m_randrEvent, &error);
+  if (m_randr) XRRSelectInput(display, RootWindow(display, m_screen), RRScreenChangeNotifyMask);
+  m_tray = std::make_unique<XTray>(display, m_screen, m_shm);
+  m_cursors = std::make_unique<XCursors>(display);
   m_endedEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   m_thread = std::thread([this] {
     Run();
@@ -133,6 +150,8 @@ XDisplay::~XDisplay() {
     XDestroyWindow(m_display, shown.xwindow);
   }
   for (auto& [xwindow, context] : m_inputContexts) XDestroyIC(context);
+  m_tray.reset();
+  m_cursors.reset();
   if (m_inputMethod) XCloseIM(m_inputMethod);
   XFreeGC(m_display, m_gc);
   XCloseDisplay(m_display);
@@ -169,9 +188,38 @@ void XDisplay::WindowShown(HWND window, bool visible) {
   Wake();
 }
 
+void XDisplay::CursorChanged(HCURSOR cursor) {
+  std::lock_guard guard(m_lock);
+  m_cursorWanted = cursor;
+  m_cursorChanged = true;
+  Wake();
+}
+
+void XDisplay::WindowRetitled(HWND window) {
+  std::lock_guard guard(m_lock);
+  m_commands.push_back({Op::Retitle, window});
+  Wake();
+}
+
 void XDisplay::Present(HWND window, const RECT&) {
   std::lock_guard guard(m_lock);
   if (m_dirty.insert(window).second) Wake();
+}
+
+bool XDisplay::HasTray() { return m_tray->Present(); }
+
+void XDisplay::TrayIconSet(const user::TrayIconState& icon) {
+  std::lock_guard guard(m_lock);
+  m_commands.push_back({Op::TraySet, icon.window, false, icon});
+  Wake();
+}
+
+void XDisplay::TrayIconRemoved(HWND window, UINT id) {
+  std::lock_guard guard(m_lock);
+  Command command{Op::TrayRemove, window};
+  command.icon.id = id;
+  m_commands.push_back(std::move(command));
+  Wake();
 }
 
 unsigned long XDisplay::XWindowOf(HWND window) {
@@ -192,11 +240,15 @@ void XDisplay::Run() {
   for (;;) {
     std::deque<Command> commands;
     std::set<HWND> dirty;
+    bool cursorChanged = false;
+    HCURSOR cursor = nullptr;
     {
       std::lock_guard guard(m_lock);
       if (m_stop) return;
       commands.swap(m_commands);
       dirty.swap(m_dirty);
+      cursorChanged = std::exchange(m_cursorChanged, false);
+      cursor = m_cursorWanted;
     }
     if (!m_closesAtExit && (!commands.empty() || !dirty.empty())) {
       // From here on this thread has the window manager's state, which goes with the process's
@@ -206,11 +258,22 @@ void XDisplay::Run() {
       m_closesAtExit = true;
     }
     for (const Command& command : commands) Apply(command);
+    if (cursorChanged) {
+      // One cursor for the process, as the window manager keeps it: shown over each of our windows.
+      m_cursor = m_cursors->For(cursor);
+      for (const auto& [hwnd, shown] : m_windows) XDefineCursor(m_display, shown.xwindow, m_cursor);
+    }
     for (HWND window : dirty) Repaint(window);
     while (XPending(m_display)) {
       XEvent event;
       XNextEvent(m_display, &event);
       if (XFilterEvent(&event, None)) continue;
+      if (m_randr && event.type == m_randrEvent + RRScreenChangeNotify) {
+        XRRUpdateConfiguration(&event);
+        user::SetScreenSize(DisplayWidth(m_display, m_screen), DisplayHeight(m_display, m_screen));
+        continue;
+      }
+      if (m_tray->Handle(event)) continue;
       HandleEvent(event);
     }
     XFlush(m_display);
@@ -220,9 +283,10 @@ void XDisplay::Run() {
       if (!m_commands.empty() || !m_dirty.empty()) continue;
     }
     pollfd fds[2] = {{xfd, POLLIN, 0}, {m_wake, POLLIN, 0}};
-    poll(fds, 2, -1);
+    poll(fds, 2, m_tray->NextTimeout());
     std::uint64_t count;
     (void)!read(m_wake, &count, sizeof count);
+    m_tray->Tick();
   }
 }
 
@@ -232,13 +296,37 @@ void XDisplay::Apply(const Command& command) {
     case Op::Destroy: Destroy(command.window); break;
     case Op::Move: Move(command.window); break;
     case Op::Show: Show(command.window, command.visible); break;
+    case Op::Retitle:
+      if (auto it = m_windows.find(command.window); it != m_windows.end()) {
+        UpdateTitle(command.window, it->second);
+        it = m_windows.find(command.window);
+        if (it != m_windows.end()) UpdateIcon(command.window, it->second);
+      }
+      break;
+    case Op::TraySet: m_tray->Set(command.icon); break;
+    case Op::TrayRemove: m_tray->Remove(command.window, command.icon.id); break;
   }
 }
 
+bool XDisplay::PresentedRect(HWND window, bool decorated, RECT& rect, POINT& offset) {
+  if (!GetWindowRect(window, &rect)) return false;
+  offset = {0, 0};
+  if (!decorated) return true;
+  RECT client{};
+  POINT origin{0, 0};
+  if (!GetClientRect(window, &client) || !ClientToScreen(window, &origin)) return false;
+  offset = {origin.x - rect.left, origin.y - rect.top};
+  rect = {origin.x, origin.y, origin.x + client.right, origin.y + client.bottom};
+  return true;
+}
+
 void XDisplay::Create(HWND window) {
-  RECT rect;
-  if (m_windows.count(window) || !GetWindowRect(window, &rect)) return;
+  if (m_windows.count(window)) return;
   const LONG style = GetWindowLongA(window, GWL_STYLE);
+  const bool decorated = IsDecorated(style);
+  RECT rect;
+  POINT offset;
+  if (!PresentedRect(window, decorated, rect, offset)) return;
   XSetWindowAttributes attributes{};
   attributes.override_redirect = IsOverrideRedirect(style) ? True : False;
   attributes.background_pixmap = None;  // no flash of a background colour before the pixels come
@@ -250,7 +338,8 @@ void XDisplay::Create(HWND window) {
                                  CopyFromParent, InputOutput, CopyFromParent,
                                  CWOverrideRedirect | CWBackPixmap | CWEventMask, &attributes);
   XSetWMProtocols(m_display, xwindow, &m_deleteWindow, 1);
-  MotifHints hints{2 /* decorations */, 0, 0, 0, 0};
+  if (m_cursor) XDefineCursor(m_display, xwindow, m_cursor);
+  MotifHints hints{2 /* decorations */, 0, decorated ? 1ul /* all */ : 0ul, 0, 0};
   XChangeProperty(m_display, xwindow, m_motifHints, m_motifHints, 32, PropModeReplace,
                   reinterpret_cast<unsigned char*>(&hints), 5);
   Atom type = (style & WS_POPUP) ? m_typeDialog : m_typeNormal;
@@ -258,11 +347,13 @@ void XDisplay::Create(HWND window) {
   long handle = static_cast<long>(reinterpret_cast<std::uintptr_t>(window));
   XChangeProperty(m_display, xwindow, m_hwndAtom, XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&handle), 1);
   XSizeHints size{};
-  size.flags = USPosition | USSize;
+  // Static gravity: the desktop puts its frame around the client area where it is, not shifted.
+  size.flags = USPosition | USSize | PWinGravity;
   size.x = rect.left;
   size.y = rect.top;
   size.width = width;
   size.height = height;
+  size.win_gravity = StaticGravity;
   XSetWMNormalHints(m_display, xwindow, &size);
   if (HWND owner = GetWindow(window, GW_OWNER)) {
     auto it = m_windows.find(owner);
@@ -277,12 +368,15 @@ void XDisplay::Create(HWND window) {
   Shown shown;
   shown.xwindow = xwindow;
   shown.screen = rect;
-  Shown* placed = nullptr;
+  shown.decorated = decorated;
+  shown.offset = offset;
   {
     std::lock_guard guard(m_lock);
-    placed = &(m_windows[window] = std::move(shown));
+    m_windows[window] = std::move(shown);
   }
-  UpdateTitle(window, *placed);  // may ask the window's thread: no lock held
+  // These may ask the window's thread, which may be queuing a command meanwhile: no lock held.
+  UpdateTitle(window, m_windows[window]);
+  if (auto it = m_windows.find(window); it != m_windows.end()) UpdateIcon(window, it->second);
   if (IsWindowVisible(window)) Show(window, true);
 }
 
@@ -303,8 +397,10 @@ void XDisplay::Destroy(HWND window) {
 void XDisplay::Move(HWND window) {
   auto it = m_windows.find(window);
   RECT rect;
-  if (it == m_windows.end() || !GetWindowRect(window, &rect)) return;
+  POINT offset;
+  if (it == m_windows.end() || !PresentedRect(window, it->second.decorated, rect, offset)) return;
   Shown& shown = it->second;
+  shown.offset = offset;
   if (EqualRect(&rect, &shown.screen)) return;
   shown.screen = rect;
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
@@ -349,6 +445,67 @@ void XDisplay::UpdateTitle(HWND window, Shown& shown) {
   XStoreName(m_display, shown.xwindow, text);
 }
 
+void XDisplay::UpdateIcon(HWND window, Shown& shown) {
+  // The window's own icon (WM_SETICON, big first), else its class's; asked as the title is.
+  DWORD_PTR answer = 0;
+  HICON icon = nullptr;
+  for (WPARAM kind : {WPARAM{1} /* ICON_BIG */, WPARAM{0} /* ICON_SMALL */}) {
+    if (icon) break;
+    if (SendMessageTimeoutA(window, WM_GETICON, kind, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 200, &answer)) {
+      icon = reinterpret_cast<HICON>(answer);
+    }
+  }
+  if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrA(window, GCLP_HICON));
+  if (icon == shown.icon) return;
+  shown.icon = icon;
+  if (!icon) {
+    XDeleteProperty(m_display, shown.xwindow, m_netWmIcon);
+    return;
+  }
+  // Two sizes, each drawn over black and over white: where the two differ the icon lets the
+  // background through, which gives its alpha whatever form (masked or 32-bit) it has.
+  std::vector<long> data;
+  HDC dc = CreateCompatibleDC(nullptr);
+  for (int size : {16, 32}) {
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = size;
+    format.bmiHeader.biHeight = -size;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    std::vector<std::uint32_t> over[2];
+    for (int pass = 0; pass < 2; ++pass) {
+      void* bits = nullptr;
+      HBITMAP bitmap = CreateDIBSection(dc, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+      if (!bitmap || !bits) break;
+      HGDIOBJ old = SelectObject(dc, bitmap);
+      RECT all{0, 0, size, size};
+      FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(pass ? WHITE_BRUSH : BLACK_BRUSH)));
+      DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+      const auto* pixels = static_cast<const std::uint32_t*>(bits);
+      over[pass].assign(pixels, pixels + size * size);
+      SelectObject(dc, old);
+      DeleteObject(bitmap);
+    }
+    if (over[0].empty() || over[1].empty()) continue;
+    data.push_back(size);
+    data.push_back(size);
+    for (int i = 0; i < size * size; ++i) {
+      const std::uint32_t black = over[0][i], white = over[1][i];
+      const int alpha = 255 - (int((white >> 8) & 0xFF) - int((black >> 8) & 0xFF));
+      std::uint32_t pixel = 0;
+      if (alpha > 0) {
+        auto channel = [&](int shift) { return std::uint32_t(std::min(255, int((black >> shift) & 0xFF) * 255 / alpha)); };
+        pixel = std::uint32_t(std::min(alpha, 255)) << 24 | channel(16) << 16 | channel(8) << 8 | channel(0);
+      }
+      data.push_back(static_cast<long>(pixel));
+    }
+  }
+  DeleteDC(dc);
+  XChangeProperty(m_display, shown.xwindow, m_netWmIcon, XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(data.data()), static_cast<int>(data.size()));
+}
+
 void XDisplay::Repaint(HWND window) {
   auto it = m_windows.find(window);
   if (it == m_windows.end()) {
@@ -357,29 +514,35 @@ void XDisplay::Repaint(HWND window) {
   }
   if (!it->second.mapped) return;
   const Window xwindow = it->second.xwindow;
-  // The window's own thread paints and copies; no lock held meanwhile.
-  HBITMAP picture = user::RenderWindow(window);
-  if (!picture) return;
-  DIBSECTION section{};
-  GetObjectA(picture, sizeof section, &section);
-  const int width = section.dsBm.bmWidth, height = section.dsBm.bmHeight;
+  // The window's own thread paints and copies, into a buffer taken out of the map meanwhile: no
+  // lock is held, and the map may change under the call.
+  std::vector<std::uint32_t> frame = std::move(it->second.frame);
+  SIZE size{};
+  const bool rendered = user::RenderWindowPixels(window, frame, size);
   it = m_windows.find(window);
-  if (it != m_windows.end() && it->second.xwindow == xwindow && section.dsBm.bmBits) {
-    Shown& shown = it->second;
-    UpdateTitle(window, shown);
-    if (!shown.image || shown.image->Width() != width || shown.image->Height() != height) {
-      shown.image = XImageBuffer::Make(m_display, m_screen, width, height, m_shm);
-    }
-    if (shown.image) {
-      RECT changed = shown.image->Update(static_cast<const std::uint32_t*>(section.dsBm.bmBits));
-      if (!IsRectEmpty(&changed)) {
-        shown.image->Put(xwindow, m_gc, changed);
-        XSync(m_display, False);
-        ++m_presents;
-      }
-    }
+  if (it == m_windows.end() || it->second.xwindow != xwindow) return;
+  Shown& shown = it->second;
+  shown.frame = std::move(frame);
+  if (!rendered) return;
+  int width = size.cx, height = size.cy;
+  const std::uint32_t* pixels = shown.frame.data();
+  if (shown.decorated) {
+    // Only the client area: the desktop's frame stands in for ours.
+    const int left = std::clamp<int>(shown.offset.x, 0, width), top = std::clamp<int>(shown.offset.y, 0, height);
+    pixels += static_cast<std::size_t>(top) * width + left;
+    width = std::max(0, std::min<int>(shown.screen.right - shown.screen.left, width - left));
+    height = std::max(0, std::min<int>(shown.screen.bottom - shown.screen.top, height - top));
   }
-  DeleteObject(picture);
+  if (!shown.image || shown.image->Width() != width || shown.image->Height() != height) {
+    shown.image = width > 0 && height > 0 ? XImageBuffer::Make(m_display, m_screen, width, height, m_shm) : nullptr;
+  }
+  if (!shown.image) return;
+  const RECT changed = shown.image->Update(pixels, size.cx);
+  if (!IsRectEmpty(&changed)) {
+    shown.image->Put(xwindow, m_gc, changed);
+    XSync(m_display, False);
+    ++m_presents;
+  }
 }
 
 // A window of ours that is no top-level window here: hosted in another process's window. That
@@ -489,15 +652,29 @@ void XDisplay::HandleEvent(XEvent& event) {
     case KeyRelease: HandleKey(event.xkey); break;
     case MappingNotify: XRefreshKeyboardMapping(&event.xmapping); break;
     case ConfigureNotify: {
-      // A desktop's window manager moved the window (a synthetic event carries root coordinates).
       HWND window = WindowOfX(event.xconfigure.window);
       auto it = m_windows.find(window);
-      if (it == m_windows.end() || !event.xconfigure.send_event) break;
-      const RECT& was = it->second.screen;
-      if (was.left != event.xconfigure.x || was.top != event.xconfigure.y) {
-        it->second.screen = {event.xconfigure.x, event.xconfigure.y, event.xconfigure.x + (was.right - was.left),
-                             event.xconfigure.y + (was.bottom - was.top)};
-        SetWindowPos(window, nullptr, event.xconfigure.x, event.xconfigure.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      if (it == m_windows.end()) break;
+      Shown& shown = it->second;
+      const RECT was = shown.screen;
+      const int wasWidth = was.right - was.left, wasHeight = was.bottom - was.top;
+      if (event.xconfigure.send_event) {
+        // A desktop's window manager moved the window (a synthetic event carries root coordinates).
+        if (was.left != event.xconfigure.x || was.top != event.xconfigure.y) {
+          shown.screen = {event.xconfigure.x, event.xconfigure.y, event.xconfigure.x + wasWidth, event.xconfigure.y + wasHeight};
+          SetWindowPos(window, nullptr, event.xconfigure.x - shown.offset.x, event.xconfigure.y - shown.offset.y, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+      } else if (shown.decorated && (event.xconfigure.width != wasWidth || event.xconfigure.height != wasHeight)) {
+        // The person sized the window by the desktop's frame: the window keeps its own frame
+        // around the new client area.
+        RECT outer;
+        GetWindowRect(window, &outer);
+        shown.screen.right = was.left + event.xconfigure.width;
+        shown.screen.bottom = was.top + event.xconfigure.height;
+        SetWindowPos(window, nullptr, 0, 0, event.xconfigure.width + (outer.right - outer.left) - wasWidth,
+                     event.xconfigure.height + (outer.bottom - outer.top) - wasHeight,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
       }
       break;
     }

@@ -6,7 +6,9 @@
 // command and wake the display thread through an eventfd. The display thread reads the pixels of a
 // window with RenderWindow, which runs the painting on the window's own thread, so it never holds
 // `m_lock` while it does (a window thread may be queuing a command at that moment).
+#include "XCursors.h"
 #include "XImageBuffer.h"
+#include "XTray.h"
 
 #include <user/DisplayBackend.h>
 
@@ -45,25 +47,37 @@ public:
   void WindowMoved(HWND window, const RECT& screenRect) override;
   void WindowShown(HWND window, bool visible) override;
   void Present(HWND window, const RECT& rect) override;
+  void WindowRetitled(HWND window) override;
+  void CursorChanged(HCURSOR cursor) override;
+  bool HasTray() override;
+  void TrayIconSet(const user::TrayIconState& icon) override;
+  void TrayIconRemoved(HWND window, UINT id) override;
 
   unsigned long XWindowOf(HWND window);
   unsigned long PresentCount() const { return m_presents.load(); }
 
 private:
-  enum class Op { Create, Destroy, Move, Show };
+  enum class Op { Create, Destroy, Move, Show, Retitle, TraySet, TrayRemove };
   struct Command {
     Op op;
     HWND window;
     bool visible = false;
+    user::TrayIconState icon{};  // TraySet; TrayRemove uses its id
   };
   // A window as the X server shows it. Owned by the display thread; the map is read by XWindowOf
   // under m_lock.
   struct Shown {
     Window xwindow = 0;
+    // Where the X window is: the whole window, or only its client area when the desktop's frame
+    // stands in for ours (`decorated`); `offset` is then the client area's place in the window.
     RECT screen{};
+    bool decorated = false;
+    POINT offset{};
+    HICON icon = nullptr;
     bool mapped = false;
     std::string title;
     std::unique_ptr<XImageBuffer> image;
+    std::vector<std::uint32_t> frame;  // the last rendering, kept so that frames allocate nothing
   };
 
   explicit XDisplay(Display* display);
@@ -76,6 +90,8 @@ private:
   void Show(HWND window, bool visible);
   void Repaint(HWND window);
   void UpdateTitle(HWND window, Shown& shown);
+  void UpdateIcon(HWND window, Shown& shown);
+  bool PresentedRect(HWND window, bool decorated, RECT& rect, POINT& offset);
   void TellHost(HWND window);
   void HandleEvent(XEvent& event);
   void HandleKey(XKeyEvent& event);
@@ -86,15 +102,22 @@ private:
   int m_wake = -1;
   GC m_gc = nullptr;
   XIM m_inputMethod = nullptr;
+  std::unique_ptr<XTray> m_tray;
+  std::unique_ptr<XCursors> m_cursors;
+  Cursor m_cursor = None;  // display thread: the pointer's shape over our windows
   std::map<Window, XIC> m_inputContexts;
   std::vector<std::unique_ptr<char[]>> m_abandoned;  // title buffers of requests that timed out
   bool m_shm = false;
+  bool m_randr = false;
+  int m_randrEvent = 0;
   Atom m_protocols = 0, m_deleteWindow = 0, m_netWmName = 0, m_utf8 = 0, m_motifHints = 0,
-       m_windowType = 0, m_typeNormal = 0, m_typeDialog = 0, m_hwndAtom = 0, m_repaint = 0;
+       m_windowType = 0, m_typeNormal = 0, m_typeDialog = 0, m_hwndAtom = 0, m_repaint = 0, m_netWmIcon = 0;
 
   std::mutex m_lock;
   std::deque<Command> m_commands;
   std::set<HWND> m_dirty;
+  HCURSOR m_cursorWanted = nullptr;
+  bool m_cursorChanged = false;
   std::map<HWND, Shown> m_windows;
   bool m_stop = false;
   bool m_ended = false;

@@ -97,19 +97,23 @@ void XImageBuffer::Store(int x, int y, std::uint32_t pixel) {
                                  channel(pixel & 0xFF, m_image->blue_mask));
 }
 
-RECT XImageBuffer::Update(const std::uint32_t* pixels) {
+RECT XImageBuffer::Update(const std::uint32_t* pixels, int stride) {
+  if (stride <= 0) stride = m_width;
   RECT changed{m_width, m_height, 0, 0};
   for (int y = 0; y < m_height; ++y) {
-    const std::uint32_t* row = pixels + static_cast<std::size_t>(y) * m_width;
+    const std::uint32_t* row = pixels + static_cast<std::size_t>(y) * stride;
     std::uint32_t* last = m_last.data() + static_cast<std::size_t>(y) * m_width;
     int first = 0;
     while (first < m_width && (row[first] & 0xFFFFFF) == last[first]) ++first;
     if (first == m_width) continue;
     int end = m_width;
     while ((row[end - 1] & 0xFFFFFF) == last[end - 1]) --end;
-    for (int x = first; x < end; ++x) {
-      last[x] = row[x] & 0xFFFFFF;
-      Store(x, y, last[x]);
+    for (int x = first; x < end; ++x) last[x] = row[x] & 0xFFFFFF;
+    if (m_direct) {
+      std::memcpy(m_image->data + static_cast<std::size_t>(y) * m_image->bytes_per_line + static_cast<std::size_t>(first) * 4,
+                  last + first, static_cast<std::size_t>(end - first) * 4);
+    } else {
+      for (int x = first; x < end; ++x) Store(x, y, last[x]);
     }
     if (first < changed.left) changed.left = first;
     if (end > changed.right) changed.right = end;

@@ -24,9 +24,9 @@ public:
 
   int Width() const { return m_width; }
   int Height() const { return m_height; }
-  // Takes a new frame of Width() x Height() 0x00RRGGBB pixels; answers the bounding box of what
-  // changed since the last one (empty when nothing did).
-  RECT Update(const std::uint32_t* pixels);
+  // Takes a new frame of Width() x Height() 0x00RRGGBB pixels, rows `stride` pixels apart (0: the
+  // width); answers the bounding box of what changed since the last one (empty when nothing did).
+  RECT Update(const std::uint32_t* pixels, int stride = 0);
   // Sends `area` of the last frame to `window`.
   void Put(Window window, GC gc, const RECT& area);
 

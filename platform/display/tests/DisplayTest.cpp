@@ -3,9 +3,12 @@
 // a second process's window hosted in ours is seen and typed into.
 #include <display/Display.h>
 
+#include <shell/ShellApi.h>
+#include <user/DisplayBackend.h>
 #include <user/User.h>
 #include <user_testing/Recorder.h>
 
+#include <base/LastError.h>
 #include <base/Time.h>
 #include <base/WinError.h>
 #include <gdi/Gdi.h>
@@ -15,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -59,6 +63,7 @@ struct Seen {
   bool guestFocused = false;
   std::u32string guestTyped;
   COLORREF paint = RGB(255, 255, 255);
+  std::vector<UINT> trayMouse;  // the tray icon's callback messages, moves left out
 };
 Seen g_seen;
 
@@ -71,6 +76,9 @@ LRESULT BoardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_USER: g_seen.guest = reinterpret_cast<HWND>(wParam); return 0;
     case WM_USER + 1: g_seen.guestFocused = true; return 0;
     case WM_USER + 2: g_seen.guestTyped += static_cast<char32_t>(wParam); return 0;
+    case WM_APP + 7:
+      if (wParam == 3 && lParam != WM_MOUSEMOVE) g_seen.trayMouse.push_back(static_cast<UINT>(lParam));
+      return 0;
     case WM_RBUTTONUP: {
       // A context menu where the button came up; its choice comes back as WM_COMMAND.
       HMENU menu = CreatePopupMenu();
@@ -120,6 +128,35 @@ LRESULT EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// 16 x 16: opaque `colour` in the top half, transparent below.
+HICON HalfIcon(COLORREF colour) {
+  BYTE maskBits[16 * 2];
+  for (int row = 0; row < 16; ++row) maskBits[row * 2] = maskBits[row * 2 + 1] = row < 8 ? 0x00 : 0xFF;
+  HBITMAP mask = CreateBitmap(16, 16, 1, 1, maskBits);
+  BITMAPINFO format{};
+  format.bmiHeader.biSize = sizeof format.bmiHeader;
+  format.bmiHeader.biWidth = 16;
+  format.bmiHeader.biHeight = -16;
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP image = CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, image);
+  RECT top{0, 0, 16, 8}, bottom{0, 8, 16, 16};
+  HBRUSH brush = CreateSolidBrush(colour);
+  FillRect(dc, &top, brush);
+  FillRect(dc, &bottom, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  DeleteObject(brush);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  ICONINFO info{TRUE, 0, 0, mask, image};
+  HICON icon = CreateIconIndirect(&info);
+  DeleteObject(mask);
+  DeleteObject(image);
+  return icon;
 }
 
 class Display : public ::testing::Test {
@@ -372,6 +409,258 @@ TEST_F(Display, AWindowOfAnotherProcessHostedInOursIsSeenAndTypedInto) {
   EXPECT_TRUE(g_seen.guestFocused);
   EXPECT_TRUE(repainted);
   EXPECT_EQ(g_seen.guestTyped, U"ok\u00FC");
+}
+
+// The desktop's tray: a program of our own that speaks the XEmbed tray protocol, started at a place
+// on the screen and killed as a crashed panel would be.
+class TrayProgram {
+public:
+  ~TrayProgram() { Kill(); }
+  bool Start(int x, int y) {
+    char commandLine[64];
+    std::snprintf(commandLine, sizeof commandLine, "display_xembed_tray %d %d", x, y);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    return CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_process);
+  }
+  void Kill() {
+    if (!m_process.hProcess) return;
+    TerminateProcess(m_process.hProcess, 9);
+    WaitForSingleObject(m_process.hProcess, 10000);
+    CloseHandle(m_process.hProcess);
+    CloseHandle(m_process.hThread);
+    m_process = {};
+  }
+
+private:
+  PROCESS_INFORMATION m_process{};
+};
+
+TEST_F(Display, TrayIconsDockWithTheDesktopsTrayShowTipsTakeClicksAndDockAgain) {
+  HWND owner = Board(kFrame, 0, 0, 120, 80, "Tray owner");
+  HICON icon = HalfIcon(RGB(255, 0, 0));
+  NOTIFYICONDATAA data{};
+  data.cbSize = sizeof data;
+  data.hWnd = owner;
+  data.uID = 3;
+  data.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
+  data.uCallbackMessage = WM_APP + 7;
+  data.hIcon = icon;
+  std::strcpy(data.szTip, "Phone linked");
+
+  // Without a tray it is as without a taskbar.
+  ASSERT_FALSE(tolvar::user::DisplayHasTray());
+  EXPECT_FALSE(Shell_NotifyIconA(NIM_ADD, &data));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+
+  TrayProgram tray;
+  ASSERT_TRUE(tray.Start(600, 0));
+  ASSERT_TRUE(PumpUntil([] { return tolvar::user::DisplayHasTray(); }));
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
+
+  // Docked: the icon's window sits in the tray's bar, its picture over the bar's grey.
+  auto dockedIcon = [&] {
+    unsigned long found = 0;
+    PumpUntil([&] {
+      auto children = m_x.Children(m_x.SelectionOwner("_NET_SYSTEM_TRAY_S0"));
+      found = children.size() == 1 && m_x.Place(children[0]).viewable ? children[0] : 0;
+      return found != 0;
+    });
+    return found;
+  };
+  auto showsIcon = [&](unsigned long window) {
+    return PumpUntil([&] {
+      auto pixels = m_x.Pixels(window, 16, 16);
+      return pixels.size() == 256 && pixels[2 * 16 + 5] == 0xFF0000u && pixels[12 * 16 + 5] == 0x808080u;
+    });
+  };
+  unsigned long docked = dockedIcon();
+  ASSERT_NE(docked, 0u);
+  EXPECT_TRUE(showsIcon(docked));
+  const auto place = m_x.Place(docked);
+
+  // The tip shows while the pointer rests on the icon, and goes when it leaves.
+  m_x.MoveTo(place.rootX + 8, place.rootY + 8);
+  EXPECT_TRUE(PumpUntil([&] { return m_x.FindShown("Phone linked") != 0; }));
+  m_x.MoveTo(400, 400);
+  EXPECT_TRUE(PumpUntil([&] { return m_x.FindShown("Phone linked") == 0; }));
+
+  // A click, then a double click elsewhere on the icon (beyond the double-click distance from the first).
+  m_x.Click(place.rootX + 2, place.rootY + 8);
+  m_x.DoubleClick(place.rootX + 13, place.rootY + 8);
+  ASSERT_TRUE(PumpUntil([] { return g_seen.trayMouse.size() >= 6; }));
+  const std::vector<UINT> expected{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDOWN,
+                                   WM_LBUTTONUP,   WM_LBUTTONDBLCLK, WM_LBUTTONUP};
+  EXPECT_EQ(g_seen.trayMouse, expected);
+
+  // The tray goes away and comes back: the icon docks again by itself.
+  tray.Kill();
+  ASSERT_TRUE(PumpUntil([] { return !tolvar::user::DisplayHasTray(); }));
+  ASSERT_TRUE(tray.Start(600, 40));
+  docked = dockedIcon();
+  ASSERT_NE(docked, 0u);
+  EXPECT_TRUE(showsIcon(docked));
+  EXPECT_EQ(m_x.Place(docked).rootY, 44);
+
+  // Deleted: it leaves the tray.
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &data));
+  EXPECT_TRUE(PumpUntil([&] { return m_x.Children(m_x.SelectionOwner("_NET_SYSTEM_TRAY_S0")).empty(); }));
+  tray.Kill();
+  DestroyIcon(icon);
+}
+
+TEST_F(Display, OrdinaryFramesShowTheirClientAreaInTheDesktopsFrameOthersShowWhole) {
+  struct Row {
+    DWORD style;
+    long decorations;  // _MOTIF_WM_HINTS: 1 the desktop's frame, 0 none
+    bool clientOnly;
+  };
+  const Row rows[] = {
+      {WS_OVERLAPPEDWINDOW, 1, true},           // an ordinary frame
+      {kFrame, 0, false},                       // a dialog: it paints its own caption
+      {WS_POPUP | WS_BORDER, 0, false},         // no caption at all
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.style);
+    HWND window = Board(row.style | WS_VISIBLE, 100, 120, 240, 160, "Framed");
+    RECT outer, client;
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    // What the X window must show: the client area, or the whole window.
+    auto expected = [&] {
+      auto whole = Rendered(window);
+      if (!row.clientOnly) return whole;
+      std::vector<std::uint32_t> part;
+      const int width = outer.right - outer.left;
+      for (int y = 0; y < client.bottom; ++y) {
+        const auto at = whole.begin() + (origin.y - outer.top + y) * width + (origin.x - outer.left);
+        part.insert(part.end(), at, at + client.right);
+      }
+      return part;
+    };
+    ASSERT_TRUE(PumpUntil([&] {
+      auto place = m_x.Place(XWindowOf(window));
+      auto screen = m_x.Pixels(XWindowOf(window), place.width, place.height);
+      return !screen.empty() && screen == expected();
+    }));
+    const unsigned long xwindow = XWindowOf(window);
+    const auto place = m_x.Place(xwindow);
+    EXPECT_EQ(place.x, row.clientOnly ? origin.x : outer.left);
+    EXPECT_EQ(place.y, row.clientOnly ? origin.y : outer.top);
+    EXPECT_EQ(place.width, row.clientOnly ? client.right : outer.right - outer.left);
+    const auto hints = m_x.Longs(xwindow, "_MOTIF_WM_HINTS");
+    ASSERT_EQ(hints.size(), 5u);
+    EXPECT_EQ(hints[2], row.decorations);
+    if (!row.clientOnly) continue;
+
+    // The desktop sizes its frame: the window keeps its own frame around the new client area.
+    m_x.Resize(xwindow, 300, 200);
+    EXPECT_TRUE(PumpUntil([&] {
+      GetClientRect(window, &client);
+      return client.right == 300 && client.bottom == 200;
+    }));
+    // The desktop moved it: the client area is where the desktop says.
+    m_x.SendMoved(xwindow, 50, 70, 300, 200);
+    EXPECT_TRUE(PumpUntil([&] {
+      POINT at{0, 0};
+      ClientToScreen(window, &at);
+      return at.x == 50 && at.y == 70;
+    }));
+  }
+}
+
+TEST_F(Display, TitleAndIconFollowSetTextSetIconAndTheClassIcon) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hIcon = HalfIcon(RGB(0, 160, 0));
+  wc.lpszClassName = "DisplayIconic";
+  RegisterClassA(&wc);
+  HWND window = CreateWindowExA(0, "DisplayIconic", "Before", kFrame | WS_VISIBLE, 60, 60, 200, 100, nullptr, nullptr,
+                                nullptr, nullptr);
+  m_windows.push_back(window);
+  ASSERT_TRUE(PumpUntil([&] { return XWindowOf(window) != 0; }));
+  const unsigned long xwindow = XWindowOf(window);
+  // _NET_WM_ICON: width, height, then ARGB rows, for 16 x 16 first.
+  auto iconPixel = [&](int x, int y) -> long {
+    auto icon = m_x.Longs(xwindow, "_NET_WM_ICON");
+    if (icon.size() < 2 + 256 || icon[0] != 16 || icon[1] != 16) return -1;
+    return icon[2 + y * 16 + x] & 0xFFFFFFFFL;
+  };
+  EXPECT_TRUE(PumpUntil([&] { return iconPixel(5, 2) == 0xFF00A000L; }));
+  EXPECT_EQ(iconPixel(5, 12) >> 24, 0);
+
+  HICON own = HalfIcon(RGB(0, 0, 255));
+  SendMessageA(window, WM_SETICON, 1, reinterpret_cast<LPARAM>(own));
+  SetWindowTextA(window, "Après");
+  EXPECT_TRUE(PumpUntil([&] { return iconPixel(5, 2) == 0xFF0000FFL; }));
+  EXPECT_TRUE(PumpUntil([&] { return m_x.Utf8Property(xwindow, "_NET_WM_NAME") == "Après"; }));
+  DestroyWindow(window);
+  m_windows.clear();
+  DestroyIcon(own);
+  DestroyIcon(wc.hIcon);
+  UnregisterClassA("DisplayIconic", nullptr);
+}
+
+TEST_F(Display, TheCursorTakesTheStandardShapesAndColourCursorsOverOurWindows) {
+  // The X cursor font's glyphs (X's numbers).
+  constexpr unsigned kXterm = 152, kHorizontal = 108, kHand = 60, kLeftPointer = 68;
+  HWND board = Board(kFrame | WS_VISIBLE, 200, 150, 200, 120, "Cursors");
+  ASSERT_TRUE(ShowsAsRendered(board));
+  struct Row {
+    LPCSTR name;
+    unsigned glyph;
+  };
+  const Row rows[] = {{IDC_IBEAM, kXterm}, {IDC_SIZEWE, kHorizontal}, {IDC_HAND, kHand}, {IDC_ARROW, kLeftPointer}};
+  for (const Row& row : rows) {
+    const auto expected = m_x.FontCursor(row.glyph);
+    ASSERT_GT(expected.width, 0);
+    m_x.MoveTo(300, 210);
+    SetCursor(LoadCursorA(nullptr, row.name));
+    EXPECT_TRUE(PumpUntil([&] { return m_x.Cursor() == expected; })) << row.glyph;
+  }
+
+  // A colour cursor (as from a .cur resource): its own pixels and hot spot.
+  HICON picture = HalfIcon(RGB(255, 0, 0));
+  ICONINFO info{};
+  GetIconInfo(picture, &info);
+  info.fIcon = FALSE;
+  info.xHotspot = 3;
+  info.yHotspot = 5;
+  HCURSOR colour = CreateIconIndirect(&info);
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  DestroyIcon(picture);
+  SetCursor(colour);
+  EXPECT_TRUE(PumpUntil([&] {
+    const auto now = m_x.Cursor();
+    return now.width == 16 && now.height == 16 && now.xhot == 3 && now.yhot == 5 &&
+           (now.pixels[2 * 16 + 5] & 0xFFFFFFFF) == 0xFFFF0000 && (now.pixels[12 * 16 + 5] >> 24) == 0;
+  }));
+
+  // NULL hides it.
+  SetCursor(nullptr);
+  EXPECT_TRUE(PumpUntil([&] {
+    const auto now = m_x.Cursor();
+    return !now.pixels.empty() && std::all_of(now.pixels.begin(), now.pixels.end(), [](unsigned long p) { return (p >> 24) == 0; });
+  }));
+  SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+  DestroyCursor(colour);
+}
+
+TEST_F(Display, TheScreenSizeIsTheXScreens) {
+  const int width = m_x.ScreenWidth(), height = m_x.ScreenHeight();
+  ASSERT_FALSE(width == 1024 && height == 768) << "run under an X server of another size to tell them apart";
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), width);
+  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), height);
+  RECT desktop{}, work{};
+  GetWindowRect(GetDesktopWindow(), &desktop);
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_EQ(desktop.right, width);
+  EXPECT_EQ(desktop.bottom, height);
+  EXPECT_EQ(work.right, width);
+  EXPECT_EQ(work.bottom, height - 30);
 }
 
 }  // namespace

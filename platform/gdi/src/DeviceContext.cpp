@@ -1,6 +1,7 @@
 #include "DeviceContext.h"
 
 #include <gdi/Surface.h>
+#include <gdi/SysParams.h>
 
 #include <base/LastError.h>
 #include <base/WinError.h>
@@ -254,9 +255,11 @@ BOOL GetCurrentPositionEx(HDC hdc, LPPOINT position) { return GetPoint(hdc, &DcS
 
 int GetDeviceCaps(HDC hdc, int index) {
   if (hdc && !LookupDc(hdc)) return 0;
+  if (index == HORZRES) return GetSystemMetrics(SM_CXSCREEN);
+  if (index == VERTRES) return GetSystemMetrics(SM_CYSCREEN);
   struct Cap { int index; int value; };
   static const Cap caps[] = {
-      {HORZSIZE, 271},  {VERTSIZE, 203},   {HORZRES, 1024}, {VERTRES, 768}, {BITSPIXEL, 32},
+      {HORZSIZE, 271},  {VERTSIZE, 203},   {BITSPIXEL, 32},
       {PLANES, 1},      {NUMCOLORS, -1},   {LOGPIXELSX, 96}, {LOGPIXELSY, 96}, {SIZEPALETTE, 0},
       {COLORRES, 24},
       {RASTERCAPS, RC_BITBLT | RC_BITMAP64 | RC_DI_BITMAP | RC_DIBTODEV | RC_STRETCHBLT | RC_STRETCHDIB},

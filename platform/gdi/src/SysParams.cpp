@@ -5,6 +5,7 @@
 #include <base/LastError.h>
 #include <base/WinError.h>
 
+#include <atomic>
 #include <cstring>
 #include <mutex>
 
@@ -50,19 +51,37 @@ constexpr int kColourCount = static_cast<int>(sizeof kColours / sizeof kColours[
 
 struct Metric { int index; int value; };
 constexpr Metric kMetrics[] = {
-    {SM_CXSCREEN, 1024},     {SM_CYSCREEN, 768},      {SM_CXVSCROLL, 16},       {SM_CYHSCROLL, 16},
+    {SM_CXVSCROLL, 16},      {SM_CYHSCROLL, 16},
     {SM_CYCAPTION, 19},      {SM_CXBORDER, 1},        {SM_CYBORDER, 1},         {SM_CXDLGFRAME, 3},
     {SM_CYDLGFRAME, 3},      {SM_CYVTHUMB, 16},       {SM_CXHTHUMB, 16},        {SM_CXICON, 32},
     {SM_CYICON, 32},         {SM_CXCURSOR, 32},       {SM_CYCURSOR, 32},        {SM_CYMENU, 19},
-    {SM_CXFULLSCREEN, 1024}, {SM_CYFULLSCREEN, 719},  {SM_CYVSCROLL, 16},       {SM_CXHSCROLL, 16},
+    {SM_CYVSCROLL, 16},      {SM_CXHSCROLL, 16},
     {SM_CXMIN, 112},         {SM_CYMIN, 27},          {SM_CXSIZE, 18},          {SM_CYSIZE, 18},
     {SM_CXFRAME, 4},         {SM_CYFRAME, 4},         {SM_CXMINTRACK, 112},     {SM_CYMINTRACK, 27},
     {SM_CXDOUBLECLK, 4},     {SM_CYDOUBLECLK, 4},     {SM_CXICONSPACING, 75},   {SM_CYICONSPACING, 75},
     {SM_CXEDGE, 2},          {SM_CYEDGE, 2},          {SM_CXSMICON, 16},        {SM_CYSMICON, 16},
     {SM_CYSMCAPTION, 15},    {SM_CXSMSIZE, 12},       {SM_CYSMSIZE, 15},        {SM_CXMENUSIZE, 18},
-    {SM_CYMENUSIZE, 18},     {SM_CXMAXIMIZED, 1032},  {SM_CYMAXIMIZED, 746},    {SM_CXMENUCHECK, 13},
+    {SM_CYMENUSIZE, 18},     {SM_CXMENUCHECK, 13},
     {SM_CYMENUCHECK, 13},    {SM_CXDRAG, 4},          {SM_CYDRAG, 4},           {SM_CMONITORS, 1},
 };
+
+// The screen, and what follows from it: the task bar takes 30 pixels at the bottom; a maximized
+// window's frame lies outside the work area.
+constexpr int kTaskBar = 30;
+std::atomic<int> g_screenWidth{1024}, g_screenHeight{768};
+
+int ScreenMetric(int index) {
+  const int width = g_screenWidth.load(), height = g_screenHeight.load();
+  switch (index) {
+    case SM_CXSCREEN: return width;
+    case SM_CYSCREEN: return height;
+    case SM_CXFULLSCREEN: return width;
+    case SM_CYFULLSCREEN: return height - kTaskBar - 19;  // less the caption
+    case SM_CXMAXIMIZED: return width + 8;
+    case SM_CYMAXIMIZED: return height - kTaskBar + 8;
+    default: return -1;
+  }
+}
 
 LOGFONTA UiFont(LONG weight) {
   LOGFONTA lf{};
@@ -95,6 +114,7 @@ HBRUSH GetSysColorBrush(int index) {
 }
 
 int GetSystemMetrics(int index) {
+  if (const int screen = ScreenMetric(index); screen >= 0) return screen;
   for (const Metric& m : kMetrics) {
     if (m.index == index) return m.value;
   }
@@ -108,7 +128,7 @@ BOOL SystemParametersInfoA(UINT action, UINT, PVOID value, UINT) {
   }
   switch (action) {
     case SPI_GETWORKAREA: {
-      const RECT work{0, 0, 1024, 768 - 30};
+      const RECT work{0, 0, g_screenWidth.load(), g_screenHeight.load() - kTaskBar};
       std::memcpy(value, &work, sizeof work);
       return TRUE;
     }
@@ -147,3 +167,13 @@ BOOL SystemParametersInfoA(UINT action, UINT, PVOID value, UINT) {
       return FALSE;
   }
 }
+
+namespace tolvar::gdi {
+
+void SetScreenSize(int width, int height) {
+  if (width <= 0 || height <= kTaskBar) return;
+  g_screenWidth = width;
+  g_screenHeight = height;
+}
+
+}  // namespace tolvar::gdi

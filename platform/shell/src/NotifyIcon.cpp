@@ -8,6 +8,7 @@
 #include <base/LastError.h>
 #include <base/WinError.h>
 #include <gdi/Gdi.h>
+#include <user/DisplayBackend.h>
 #include <user/User.h>
 
 #include <algorithm>
@@ -107,13 +108,40 @@ BOOL Fail(DWORD error) {
   return FALSE;
 }
 
+// The icon as the display's tray docking needs it.
+user::TrayIconState StateOf(const TrayEntry& entry) {
+  user::TrayIconState state;
+  state.window = WindowOf(entry.window);
+  state.id = entry.id;
+  state.callbackMessage = (entry.flags & NIF_MESSAGE) ? entry.callback : 0;
+  state.tip = (entry.flags & NIF_TIP) ? entry.tip : "";
+  state.pixels.assign(std::begin(entry.pixels), std::end(entry.pixels));
+  return state;
+}
+
+BOOL UpdateTable(DWORD message, const NOTIFYICONDATAA& data, const Picture& picture, user::TrayIconState& docked);
+
 BOOL NotifyIcon(DWORD message, const NOTIFYICONDATAA& data) {
   // Drawn before the table is locked: nothing calls out of the shell while it is held.
   const Picture picture = (message != NIM_DELETE && (data.uFlags & NIF_ICON)) ? Snapshot(data.hIcon) : Picture{};
+  user::TrayIconState docked;
+  if (!UpdateTable(message, data, picture, docked)) return FALSE;
+  // The desktop's tray, when the display has one, shows this process's icons: told after the
+  // table's lock is given back.
+  if (message == NIM_DELETE) {
+    user::DisplayTrayIconRemoved(data.hWnd, data.uID);
+  } else {
+    user::DisplayTrayIconSet(docked);
+  }
+  return TRUE;
+}
+
+BOOL UpdateTable(DWORD message, const NOTIFYICONDATAA& data, const Picture& picture, user::TrayIconState& docked) {
   TrayLock lock;
   lock.Reap();
   TrayData& table = lock.Data();
-  if (!LiveTray(table)) return Fail(ERROR_INVALID_WINDOW_HANDLE);
+  // A tray is a process registered as the tray here, or the desktop's own that the display docks with.
+  if (!LiveTray(table) && !user::DisplayHasTray()) return Fail(ERROR_INVALID_WINDOW_HANDLE);
   const Self& me = Me();
   TrayEntry* entry = FindEntry(table, me.pid, Value(data.hWnd), data.uID);
   switch (message) {
@@ -130,11 +158,13 @@ BOOL NotifyIcon(DWORD message, const NOTIFYICONDATAA& data) {
     free->window = Value(data.hWnd);
     free->id = data.uID;
     Apply(*free, data, picture);
+    docked = StateOf(*free);
     return TRUE;
   }
   case NIM_MODIFY:
     if (!entry) return Fail(ERROR_FILE_NOT_FOUND);
     Apply(*entry, data, picture);
+    docked = StateOf(*entry);
     return TRUE;
   case NIM_DELETE:
     if (!entry) return Fail(ERROR_FILE_NOT_FOUND);

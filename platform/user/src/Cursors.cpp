@@ -442,6 +442,10 @@ HBITMAP LoadBitmapA(HINSTANCE instance, LPCSTR name) {
   return static_cast<HBITMAP>(LoadImageA(instance, name, IMAGE_BITMAP, 0, 0, 0));
 }
 
-HCURSOR SetCursor(HCURSOR cursor) { return g_cursor.exchange(cursor); }
+HCURSOR SetCursor(HCURSOR cursor) {
+  const HCURSOR old = g_cursor.exchange(cursor);
+  if (old != cursor) TellDisplayCursor(cursor);
+  return old;
+}
 HCURSOR GetCursor() { return g_cursor.load(); }
 int ShowCursor(BOOL show) { return show ? ++g_showCount : --g_showCount; }

@@ -167,6 +167,7 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
       return EraseBackground(window, reinterpret_cast<HDC>(wParam));
     case WM_SETTEXT:
       StoreWindowText(window, lParam ? reinterpret_cast<const char*>(lParam) : "");
+      TellDisplayRetitled(window);
       if ((StyleOf(window) & WS_CAPTION) == WS_CAPTION && IsWindowVisible(window)) NonClientPaint(window, nullptr);
       return TRUE;
     case WM_GETTEXT: {
@@ -304,6 +305,7 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
       HICON& slot = wParam == ICON_BIG ? local->bigIcon : local->smallIcon;
       HICON old = slot;
       slot = reinterpret_cast<HICON>(lParam);
+      TellDisplayRetitled(window);
       return reinterpret_cast<LRESULT>(old);
     }
     case WM_NCLBUTTONDOWN: {

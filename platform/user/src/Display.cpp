@@ -3,16 +3,52 @@
 
 #include <user/DisplayBackend.h>
 
+#include "Station.h"
+
+#include <gdi/SysParams.h>
+
 #include <atomic>
 
 namespace tolvar::user {
 namespace {
 
 std::atomic<DisplayBackend*> g_backend{nullptr};
+std::atomic<bool> g_screenFromDisplay{false};
 
 }  // namespace
 
 void SetDisplayBackend(DisplayBackend* backend) { g_backend.store(backend); }
+
+void SetScreenSize(int width, int height) {
+  gdi::SetScreenSize(width, height);
+  g_screenFromDisplay = true;
+  // Not opened for this: the display tells the size as the library loads, before a test or program
+  // has chosen its home. A station opened later takes the size then.
+  if (Station::IsOpen()) Station::Get().SetDesktopSize(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+}
+
+bool ScreenSizedByDisplay() { return g_screenFromDisplay.load(); }
+
+bool DisplayHasTray() {
+  auto* backend = g_backend.load();
+  return backend && backend->HasTray();
+}
+
+void DisplayTrayIconSet(const TrayIconState& icon) {
+  if (auto* backend = g_backend.load()) backend->TrayIconSet(icon);
+}
+
+void DisplayTrayIconRemoved(HWND window, UINT id) {
+  if (auto* backend = g_backend.load()) backend->TrayIconRemoved(window, id);
+}
+
+void TellDisplayCursor(HCURSOR cursor) {
+  if (auto* backend = g_backend.load()) backend->CursorChanged(cursor);
+}
+
+void TellDisplayRetitled(HWND window) {
+  if (auto* backend = g_backend.load()) backend->WindowRetitled(window);
+}
 
 void TellDisplayCreated(HWND window) {
   if (auto* backend = g_backend.load()) backend->WindowCreated(window);

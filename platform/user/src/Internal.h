@@ -187,5 +187,9 @@ void TellDisplayDestroyed(HWND window);
 void TellDisplayMoved(HWND window);
 void TellDisplayShown(HWND window, bool visible);
 void TellDisplayPresent(HWND window);
+void TellDisplayCursor(HCURSOR cursor);
+// Whether a display has told the screen size (the station's desktop then follows it).
+bool ScreenSizedByDisplay();
+void TellDisplayRetitled(HWND window);
 
 }  // namespace tolvar::user

@@ -17,6 +17,7 @@
 #include <gdi/Gdi.h>
 #include <kernel/Kernel.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <set>
@@ -108,23 +109,34 @@ bool CaptureWindowPixels(HWND window, int width, int height, std::uint32_t* pixe
   PaintTree(window);
   EnsureSurface(place->root);
   auto root = FindLocal(place->root);
-  std::uint32_t* bits = nullptr;
-  gdi::UniqueBitmap image(NewImage(width, height, &bits));
-  if (!image) return false;
+  // Straight from the backing bitmap into the caller's pixels, row by row: a frame of a large
+  // window is copied once, with nothing allocated (fresh pages cost more than the copy).
   {
     std::lock_guard guard(ProcessLock());
+    const int left = std::max(0, -place->windowOrigin.x);
+    const int right = std::min(width, static_cast<int>(root->surfaceSize.cx) - place->windowOrigin.x);
     for (int y = 0; y < height; ++y) {
+      std::uint32_t* row = pixels + static_cast<std::size_t>(y) * width;
       const int sy = place->windowOrigin.y + y;
-      if (sy < 0 || sy >= root->surfaceSize.cy) continue;
-      for (int x = 0; x < width; ++x) {
-        const int sx = place->windowOrigin.x + x;
-        if (sx < 0 || sx >= root->surfaceSize.cx) continue;
-        bits[static_cast<std::size_t>(y) * width + x] = root->surfaceBits[static_cast<std::size_t>(sy) * root->surfaceSize.cx + sx];
+      if (sy < 0 || sy >= root->surfaceSize.cy || right <= left) {
+        std::fill_n(row, width, 0u);
+        continue;
       }
+      std::fill_n(row, left, 0u);
+      std::memcpy(row + left,
+                  root->surfaceBits + static_cast<std::size_t>(sy) * root->surfaceSize.cx + (place->windowOrigin.x + left),
+                  static_cast<std::size_t>(right - left) * 4);
+      std::fill_n(row + right, width - right, 0u);
     }
   }
   std::vector<HWND> hosted;
   HostedDescendants(window, hosted);
+  if (hosted.empty()) return true;
+  // Windows of other processes drawn in, clipped: through a DC on a bitmap of the frame.
+  std::uint32_t* bits = nullptr;
+  gdi::UniqueBitmap image(NewImage(width, height, &bits));
+  if (!image) return false;
+  std::memcpy(bits, pixels, static_cast<std::size_t>(width) * height * 4);
   for (HWND guest : hosted) {
     auto slot = ReadSlot(guest);
     auto guestPlace = PlaceOf(guest, place->root);
@@ -156,28 +168,29 @@ bool CaptureWindowPixels(HWND window, int width, int height, std::uint32_t* pixe
 
 namespace tolvar::user {
 
-HBITMAP RenderWindow(HWND window) {
+bool RenderWindowPixels(HWND window, std::vector<std::uint32_t>& pixels, SIZE& size) {
   auto slot = ReadSlot(window);
   if (!slot || !IsWindowVisible(window)) {
     if (!slot) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return nullptr;
+    return false;
   }
   const int width = slot->window.right - slot->window.left, height = slot->window.bottom - slot->window.top;
-  if (width <= 0 || height <= 0) return nullptr;
-  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
-  bool ok = false;
-  if (!IsLocal(*slot)) {
-    ok = RemoteCapture(*slot, width, height, pixels);
-  } else if (slot->tid == GetCurrentThreadId()) {
-    ok = CaptureWindowPixels(window, width, height, pixels.data());
-  } else {
-    ok = RunOnWindowThread(*slot, [&] {
-      return static_cast<LRESULT>(CaptureWindowPixels(window, width, height, pixels.data()));
-    }) != 0;
-  }
-  if (!ok) return nullptr;
+  if (width <= 0 || height <= 0) return false;
+  pixels.resize(static_cast<std::size_t>(width) * height);
+  size = {width, height};
+  if (!IsLocal(*slot)) return RemoteCapture(*slot, width, height, pixels);
+  if (slot->tid == GetCurrentThreadId()) return CaptureWindowPixels(window, width, height, pixels.data());
+  return RunOnWindowThread(*slot, [&] {
+           return static_cast<LRESULT>(CaptureWindowPixels(window, width, height, pixels.data()));
+         }) != 0;
+}
+
+HBITMAP RenderWindow(HWND window) {
+  std::vector<std::uint32_t> pixels;
+  SIZE size{};
+  if (!RenderWindowPixels(window, pixels, size)) return nullptr;
   std::uint32_t* bits = nullptr;
-  HBITMAP image = NewImage(width, height, &bits);
+  HBITMAP image = NewImage(size.cx, size.cy, &bits);
   if (image) std::memcpy(bits, pixels.data(), pixels.size() * 4);
   return image;
 }

@@ -1,9 +1,13 @@
 #include "Station.h"
 
+#include "Internal.h"
+
 #include <base/Home.h>
+#include <gdi/SysParams.h>
 #include <kernel/LockByte.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -59,9 +63,22 @@ void CopyToField(char* field, std::size_t size, std::string_view text) {
   field[n] = 0;
 }
 
+namespace {
+std::atomic<bool> g_open{false};
+}  // namespace
+
 Station& Station::Get() {
   static Station station;
   return station;
+}
+
+bool Station::IsOpen() { return g_open.load(); }
+
+void Station::SetDesktopSize(int width, int height) {
+  With([&](StationData& data) {
+    data.slots[0].window = {0, 0, width, height};
+    data.slots[0].client = data.slots[0].window;
+  });
 }
 
 Station::Station() : m_pid(getpid()) {
@@ -82,6 +99,9 @@ Station::Station() : m_pid(getpid()) {
   if (alone) Initialise();
   LockByte(m_fd, kHolderByte, ByteLock::Shared, true);
   LockByte(m_fd, kGuardByte, ByteLock::Unlocked, true);
+  // A process with a display knows the real screen; a headless one keeps what the station has.
+  if (ScreenSizedByDisplay()) SetDesktopSize(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  g_open = true;
 }
 
 Station::~Station() {
@@ -104,7 +124,7 @@ void Station::Initialise() {
   desktop.handle = kDesktopHandle;
   desktop.generation = 1;
   desktop.style = 0x96000000;  // WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN
-  desktop.window = {0, 0, 1024, 768};
+  desktop.window = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   desktop.client = desktop.window;
   CopyToField(desktop.className, kClassNameMax, "#32769");
   m_data->cursor = {512, 384};

@@ -77,6 +77,10 @@ class Station {
 public:
   // The station of the home, mapped on first use.
   static Station& Get();
+  // Whether this process has mapped the station yet (Get would map it).
+  static bool IsOpen();
+  // The desktop window covers the screen as the display reports it.
+  void SetDesktopSize(int width, int height);
 
   // Runs `work` with the station locked. `work` must not call out of the window layer.
   template <class F>

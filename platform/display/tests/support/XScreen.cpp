@@ -5,6 +5,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/keysym.h>
 
 namespace testing_display {
@@ -43,8 +44,68 @@ XScreen::~XScreen() {
 XPlace XScreen::Place(unsigned long window) {
   XWindowAttributes attributes{};
   if (!window || !XGetWindowAttributes(X(m_display), window, &attributes)) return {};
-  return {attributes.x, attributes.y, attributes.width, attributes.height, attributes.map_state == IsViewable,
-          attributes.override_redirect != 0};
+  XPlace place{attributes.x, attributes.y, attributes.width, attributes.height, attributes.map_state == IsViewable,
+               attributes.override_redirect != 0};
+  Window child = 0;
+  XTranslateCoordinates(X(m_display), window, DefaultRootWindow(X(m_display)), 0, 0, &place.rootX, &place.rootY, &child);
+  return place;
+}
+
+std::vector<long> XScreen::Longs(unsigned long window, const char* name) {
+  Atom type = None;
+  int format = 0;
+  unsigned long items = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::vector<long> values;
+  if (XGetWindowProperty(X(m_display), window, XInternAtom(X(m_display), name, False), 0, 1 << 16, False, AnyPropertyType,
+                         &type, &format, &items, &after, &data) == Success && data && format == 32) {
+    const long* longs = reinterpret_cast<const long*>(data);
+    values.assign(longs, longs + items);
+  }
+  if (data) XFree(data);
+  return values;
+}
+
+void XScreen::Resize(unsigned long window, int width, int height) {
+  XResizeWindow(X(m_display), window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+  XSync(X(m_display), False);
+}
+
+void XScreen::SendMoved(unsigned long window, int x, int y, int width, int height) {
+  XEvent event{};
+  event.xconfigure.type = ConfigureNotify;
+  event.xconfigure.event = window;
+  event.xconfigure.window = window;
+  event.xconfigure.x = x;
+  event.xconfigure.y = y;
+  event.xconfigure.width = width;
+  event.xconfigure.height = height;
+  XSendEvent(X(m_display), window, False, StructureNotifyMask, &event);
+  XSync(X(m_display), False);
+}
+
+int XScreen::ScreenWidth() { return DisplayWidth(X(m_display), DefaultScreen(X(m_display))); }
+int XScreen::ScreenHeight() { return DisplayHeight(X(m_display), DefaultScreen(X(m_display))); }
+
+unsigned long XScreen::SelectionOwner(const char* selection) {
+  return XGetSelectionOwner(X(m_display), XInternAtom(X(m_display), selection, False));
+}
+
+std::vector<unsigned long> XScreen::Children(unsigned long window) {
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  std::vector<unsigned long> found;
+  if (!window || !XQueryTree(X(m_display), window, &root, &parent, &children, &count)) return found;
+  found.assign(children, children + count);
+  if (children) XFree(children);
+  return found;
+}
+
+unsigned long XScreen::FindShown(const std::string& name) {
+  for (unsigned long window : Children(DefaultRootWindow(X(m_display)))) {
+    if (Place(window).viewable && Utf8Property(window, "_NET_WM_NAME") == name) return window;
+  }
+  return 0;
 }
 
 std::vector<std::uint32_t> XScreen::Pixels(unsigned long window, int width, int height) {
@@ -94,6 +155,38 @@ void XScreen::SendDeleteWindow(unsigned long window) {
   XSync(X(m_display), False);
 }
 
+CursorImage XScreen::Cursor() {
+  CursorImage found;
+  XFixesCursorImage* image = XFixesGetCursorImage(X(m_display));
+  if (!image) return found;
+  found.width = image->width;
+  found.height = image->height;
+  found.xhot = image->xhot;
+  found.yhot = image->yhot;
+  found.pixels.assign(image->pixels, image->pixels + static_cast<std::size_t>(image->width) * image->height);
+  XFree(image);
+  return found;
+}
+
+CursorImage XScreen::FontCursor(unsigned shape) {
+  Display* display = X(m_display);
+  const int screen = DefaultScreen(display);
+  const int x = DisplayWidth(display, screen) - 24, y = DisplayHeight(display, screen) - 24;
+  XSetWindowAttributes attributes{};
+  attributes.override_redirect = True;
+  attributes.cursor = XCreateFontCursor(display, shape);
+  Window window = XCreateWindow(display, DefaultRootWindow(display), x, y, 20, 20, 0, CopyFromParent, InputOutput,
+                                CopyFromParent, CWOverrideRedirect | CWCursor, &attributes);
+  XMapRaised(display, window);
+  XSync(display, False);
+  MoveTo(x + 10, y + 10);
+  CursorImage image = Cursor();
+  XDestroyWindow(display, window);
+  XFreeCursor(display, attributes.cursor);
+  XSync(display, False);
+  return image;
+}
+
 void XScreen::MoveTo(int x, int y) {
   XTestFakeMotionEvent(X(m_display), DefaultScreen(X(m_display)), x, y, CurrentTime);
   XSync(X(m_display), False);
@@ -103,6 +196,15 @@ void XScreen::Click(int x, int y, unsigned button) {
   MoveTo(x, y);
   XTestFakeButtonEvent(X(m_display), button, True, CurrentTime);
   XTestFakeButtonEvent(X(m_display), button, False, CurrentTime);
+  XSync(X(m_display), False);
+}
+
+void XScreen::DoubleClick(int x, int y, unsigned button) {
+  MoveTo(x, y);
+  for (int i = 0; i < 2; ++i) {
+    XTestFakeButtonEvent(X(m_display), button, True, CurrentTime);
+    XTestFakeButtonEvent(X(m_display), button, False, CurrentTime);
+  }
   XSync(X(m_display), False);
 }
 

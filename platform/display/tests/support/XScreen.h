@@ -9,10 +9,17 @@
 
 namespace testing_display {
 
+struct CursorImage {
+  int width = 0, height = 0, xhot = 0, yhot = 0;
+  std::vector<unsigned long> pixels;  // premultiplied ARGB
+  bool operator==(const CursorImage&) const = default;
+};
+
 struct XPlace {
   int x = 0, y = 0, width = 0, height = 0;
   bool viewable = false;
   bool overrideRedirect = false;
+  int rootX = 0, rootY = 0;  // on the screen, whoever the parent is
 };
 
 class XScreen {
@@ -24,15 +31,33 @@ public:
   bool IsOpen() const { return m_display != nullptr; }
 
   XPlace Place(unsigned long window);
+  int ScreenWidth();
+  int ScreenHeight();
   // The window's pixels, 0xRRGGBB, row by row; empty unless it is viewable.
   std::vector<std::uint32_t> Pixels(unsigned long window, int width, int height);
   std::string Utf8Property(unsigned long window, const char* name);
+  // A 32-bit property's items (CARDINAL, or the type the name says for _MOTIF_WM_HINTS).
+  std::vector<long> Longs(unsigned long window, const char* name);
+  // What a desktop's window manager does to a window it frames: sizes it, and tells it where it went.
+  void Resize(unsigned long window, int width, int height);
+  void SendMoved(unsigned long window, int x, int y, int width, int height);
+  unsigned long SelectionOwner(const char* selection);
+  std::vector<unsigned long> Children(unsigned long window);
+  // A viewable top-level window whose _NET_WM_NAME is `name`, 0 when none.
+  unsigned long FindShown(const std::string& name);
   bool TakesDeleteWindow(unsigned long window);
   // What a desktop's close button does.
   void SendDeleteWindow(unsigned long window);
 
+  // The pointer's shape as it is now, and the shape of a glyph of the X cursor font (shown for a
+  // moment over a window of this connection's own, at the screen's bottom right corner).
+  CursorImage Cursor();
+  CursorImage FontCursor(unsigned shape);
+
   void MoveTo(int x, int y);
   void Click(int x, int y, unsigned button = 1);
+  // Two clicks sent at once, so no pause of this process can part them.
+  void DoubleClick(int x, int y, unsigned button = 1);
   // Gives each key symbol a spare key code when the keyboard has none for it, as a layout switch
   // would make a character reachable.
   void Reach(std::initializer_list<unsigned long> symbols);

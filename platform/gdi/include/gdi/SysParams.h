@@ -120,9 +120,18 @@ struct NONCLIENTMETRICSA {
 };
 using NONCLIENTMETRICS = NONCLIENTMETRICSA;
 
-// Reads one of the parameters above; the work area is the 1024x768 screen less a 30-pixel task bar
-// at the bottom.
+// Reads one of the parameters above; the work area is the screen (1024x768 unless a display said
+// otherwise) less a 30-pixel task bar at the bottom.
 BOOL SystemParametersInfoA(UINT action, UINT param, PVOID value, UINT winIni);
 inline BOOL SystemParametersInfo(UINT action, UINT param, PVOID value, UINT winIni) {
   return SystemParametersInfoA(action, param, value, winIni);
 }
+
+namespace tolvar::gdi {
+
+// The screen's size, for a display to set from the real screen at start and when it changes; the
+// screen metrics, the work area and the device's resolution follow it. Without a display (and
+// headless, always) it is 1024 x 768, so that layouts are the same on every machine.
+void SetScreenSize(int width, int height);
+
+}  // namespace tolvar::gdi

@@ -1,8 +1,9 @@
 #pragma once
-// The notification area as tests (and, later, the display's tray docking) see it. The icons of every
-// process live in a table in shared memory per home; a tray is present once some process has
-// registered itself as the tray and while that process lives. Icons of a process that has died are
-// dropped from the table.
+// The notification area as tests and a tray of our own see it. The icons of every process live in a
+// table in shared memory per home; a tray is present once some process has registered itself as
+// the tray and while that process lives. Icons of a process that has died are dropped from the
+// table. (With a display whose desktop runs a system tray, Shell_NotifyIcon works too, and the
+// display docks the process's icons there; see <user/DisplayBackend.h>.)
 #include <base/WinDef.h>
 
 #include <string>

@@ -5,7 +5,20 @@
 // functions, which route it as the mouse and keyboard's.
 #include <base/WinDef.h>
 
+#include <string>
+#include <vector>
+
 namespace tolvar::user {
+
+// One notification-area icon of this process as the shell keeps it: what a desktop's tray shows
+// and where its mouse messages go (posted to `window` as `callbackMessage`, wParam the id).
+struct TrayIconState {
+  HWND window = nullptr;
+  UINT id = 0;
+  UINT callbackMessage = 0;  // 0: the icon takes no mouse messages
+  std::string tip;
+  std::vector<DWORD> pixels;  // 16 x 16 ARGB (0xAARRGGBB, not premultiplied), top row first
+};
 
 class DisplayBackend {
 public:
@@ -19,9 +32,29 @@ public:
   virtual void WindowShown(HWND window, bool visible) = 0;
   // Pixels of the window changed within `rect` (window coordinates): read them with RenderWindow.
   virtual void Present(HWND window, const RECT& rect) = 0;
+  // Its text or its icon (WM_SETTEXT, WM_SETICON) changed.
+  virtual void WindowRetitled(HWND) {}
+
+  // The desktop's notification area. HasTray answers at once from any thread: whether a tray to
+  // dock with runs now. The shell tells each icon of this process as it is added or changed, and
+  // when it goes; the display docks it while a tray runs and again when a tray (re)appears.
+  virtual bool HasTray() { return false; }
+  virtual void TrayIconSet(const TrayIconState&) {}
+  virtual void TrayIconRemoved(HWND, UINT) {}
+  // The cursor shown over this process's windows changed (NULL: hidden).
+  virtual void CursorChanged(HCURSOR) {}
 };
 
 // Installs the process's backend (NULL: none, the default). The backend must outlive its use.
 void SetDisplayBackend(DisplayBackend* backend);
+
+// The screen's size as the display finds it, at start and when it changes: the system metrics, the
+// work area and the desktop window follow. Headless it stays 1024 x 768.
+void SetScreenSize(int width, int height);
+
+// The installed backend's notification area, for the shell; without a backend there is no tray.
+bool DisplayHasTray();
+void DisplayTrayIconSet(const TrayIconState& icon);
+void DisplayTrayIconRemoved(HWND window, UINT id);
 
 }  // namespace tolvar::user

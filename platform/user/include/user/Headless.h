@@ -2,6 +2,9 @@
 // What tests (and a person without a display) use in place of a screen, a mouse and a keyboard.
 #include <base/WinDef.h>
 
+#include <cstdint>
+#include <vector>
+
 namespace tolvar::user {
 
 // Moves the pointer to `screenPoint` and, for a button message (WM_LBUTTONDOWN, WM_LBUTTONUP,
@@ -30,6 +33,10 @@ BOOL InjectText(const char* utf8);
 // windows of other processes hosted inside it show. Pending painting is done first (by the windows'
 // own threads). A new 32-bit bitmap the caller deletes, NULL when the window is not visible.
 HBITMAP RenderWindow(HWND window);
+// The same pixels (0x00RRGGBB, top row first) into a buffer the caller keeps from frame to frame,
+// as a display does: nothing is allocated once the buffer has the window's size. FALSE when the
+// window is not visible.
+bool RenderWindowPixels(HWND window, std::vector<std::uint32_t>& pixels, SIZE& size);
 // RenderWindow written as a PNG file.
 BOOL RenderWindowToPng(HWND window, const char* path);
 
