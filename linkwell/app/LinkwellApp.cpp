@@ -7,6 +7,7 @@
 
 #include <base/LastError.h>
 #include <base/WinError.h>
+#include <controls/CommCtrl.h>
 #include <kernel/Sync.h>
 
 #include <cstring>
@@ -45,6 +46,8 @@ BOOL CLinkwellApp::InitInstance() {
     m_instanceMutex.Reset();
     return FALSE;
   }
+  InitCommonControls();
+  if (!AfxSocketInit()) return FALSE;
   m_frame = std::make_unique<CMainFrame>();
   if (!m_frame->LoadFrame(IDR_MAINFRAME, kFrameStyle)) return FALSE;
   m_pMainWnd = m_frame.get();

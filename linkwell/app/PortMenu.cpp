@@ -39,7 +39,7 @@ void FillPortMenu(HMENU menu, const PortList& ports, const std::string& selected
   for (std::size_t i = 0; i < entries; ++i) CheckMenuItem(menu, static_cast<UINT>(i), MF_BYPOSITION | MF_UNCHECKED);
   for (std::size_t i = 0; i < shown; ++i) {
     if (!selectedPort.empty() && ports[i].reportPort == selectedPort) {
-      CheckMenuRadioItem(menu, 0, static_cast<UINT>(kPortMenuMaxItems - 1), static_cast<UINT>(i), MF_BYPOSITION);
+      CheckMenuRadioItem(menu, 0, static_cast<UINT>(entries - 1), static_cast<UINT>(i), MF_BYPOSITION);
       break;
     }
   }
