@@ -42,14 +42,16 @@ bool CSettingsKey::WriteDword(LPCSTR name, DWORD value) {
 
 std::optional<std::string> CSettingsKey::ReadText(LPCSTR name, DWORD limit) const {
   if (!m_key || limit == 0) return std::nullopt;
-  std::vector<char> text(limit + 1, '\0');
-  DWORD size = limit;
   DWORD type = 0;
-  if (RegQueryValueExA(m_key, name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &size) != ERROR_SUCCESS ||
-      type != REG_SZ) {
+  DWORD size = 0;
+  if (RegQueryValueExA(m_key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ) {
     return std::nullopt;
   }
-  // A value stored without its NUL ends at its size, not at whatever follows it.
+  // The whole value is read and then cut: a longer value is still there, not a missing one.
+  std::vector<char> text(size + 1, '\0');
+  if (RegQueryValueExA(m_key, name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
   return std::string(text.data(), strnlen(text.data(), std::min<DWORD>(size, limit - 1)));
 }
 

@@ -21,8 +21,7 @@ class CSettingsKey {
   // The value read into 4 bytes; none when it is missing, larger, or the key could not be opened.
   std::optional<DWORD> ReadDword(LPCSTR name) const;
   bool WriteDword(LPCSTR name, DWORD value);
-  // A text value read into at most `limit` bytes (its NUL included); none when it is missing or not
-  // text.
+  // A text value, cut to `limit` bytes with its NUL; none when it is missing or not text.
   std::optional<std::string> ReadText(LPCSTR name, DWORD limit = 256) const;
   bool WriteText(LPCSTR name, const std::string& value);
   bool DeleteValue(LPCSTR name);

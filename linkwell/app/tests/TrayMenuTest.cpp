@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -94,11 +95,14 @@ class TrayTest : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(tolvar::shell::RegisterTray());
+    m_cwd = std::filesystem::current_path();
+    std::filesystem::current_path(m_home.Path());  // no programs, no phone list
     setenv("TOLVAR_LINK_PORT", std::to_string(linkwell::testing::FreeLoopbackPort()).c_str(), 1);
   }
   void TearDown() override {
     tolvar::shell::UnregisterTray();
     unsetenv("TOLVAR_LINK_PORT");
+    std::filesystem::current_path(m_cwd);
   }
   static TrayIcon OurIcon() {
     const std::vector<TrayIcon> icons = ListTrayIcons();
@@ -116,6 +120,7 @@ class TrayTest : public testing::Test {
   }
 
   tolvar::testing::TemporaryHome m_home;
+  std::filesystem::path m_cwd;
 };
 
 TEST_F(TrayTest, TheIconGetsItsTipCutTo63CharactersAndItsMenu) {
