@@ -176,12 +176,17 @@ void CMainFrame::StartAnimation(TrayAnimation animation) {
 }
 
 void CMainFrame::StopAnimation() {
-  Queue([this] { m_tray.StopAnimation(); });
+  // The link shows a search's outcome before it stops the search's animation; the tray would then
+  // put back the icon from before the search. The state shown last is the one that holds.
+  Queue([this] {
+    m_tray.StopAnimation();
+    m_tray.SetIcon(m_stateIcon);
+  });
 }
 
 void CMainFrame::ShowStatus(UINT icon, const std::string& status) {
   Queue([this, icon, status] {
-    m_tray.SetIcon(icon);
+    SetStateIcon(icon);
     m_tray.SetTooltipText(status.c_str());
     SetStatusText(status);
   });
@@ -225,9 +230,14 @@ void CMainFrame::SetStatusText(const std::string& status) {
   if (m_trayPopup) ::ModifyMenuA(m_trayPopup, ID_SHOW_LAUNCHER, MF_BYCOMMAND | MF_STRING, ID_SHOW_LAUNCHER, status.c_str());
 }
 
+void CMainFrame::SetStateIcon(UINT icon) {
+  m_stateIcon = icon;
+  m_tray.SetIcon(icon);
+}
+
 void CMainFrame::ShowNoPhone() {
   const std::string text = LoadText(IDS_NO_PHONE);
-  m_tray.SetIcon(static_cast<UINT>(IDI_STATE_NO_PHONE));
+  SetStateIcon(IDI_STATE_NO_PHONE);
   m_tray.SetTooltipText(text.c_str());
   SetStatusText(text);
 }
@@ -310,7 +320,7 @@ void CMainFrame::OnSelectPortOrPhone(UINT id) {
   }
   FillPortMenu(ports, m_link.Ports(), port, static_cast<LPCSTR>(GetText(IDS_PORT_NONE)));
   const std::string status = LoadText(IDS_SELECTED) + port;
-  m_tray.SetIcon(static_cast<UINT>(IDI_PORT_CHOSEN));
+  SetStateIcon(IDI_PORT_CHOSEN);
   m_tray.SetTooltipText(status.c_str());
   SetStatusText(status);
 }

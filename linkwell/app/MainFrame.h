@@ -73,6 +73,8 @@ class CMainFrame : public CFrameWnd, public ILinkFrame {
   void Queue(std::function<void()> task);
   void SetStatusText(const std::string& status);
   void ShowNoPhone();
+  // The icon of the link's state (no phone, found, port chosen), shown again after an animation.
+  void SetStateIcon(UINT icon);
   // The tray's right click, before the menu opens: true refuses the menu.
   bool PrepareTrayMenu();
 
@@ -80,6 +82,7 @@ class CMainFrame : public CFrameWnd, public ILinkFrame {
   CSystemTray m_tray;
   HMENU m_trayPopup = nullptr;
   std::vector<SuiteProgram> m_programs;
+  UINT m_stateIcon = 137;
   bool m_setupRunning = false;
   bool m_linkStarted = false;
   std::mutex m_tasksLock;
