@@ -99,9 +99,7 @@ LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
   BuildAppMenu(".");
   RebuildPortMenu(true);
   if (m_trayPopup) {
-    for (const MenuText& text : kMenuTexts) {
-      ::ModifyMenuA(m_trayPopup, text.id, MF_BYCOMMAND | MF_STRING, text.id, GetText(text.stringId));
-    }
+    for (const MenuText& text : kMenuTexts) m_tray.Menu().ModifyItem(static_cast<LPCSTR>(GetText(text.stringId)), text.id);
     if (HMENU ports = FindSubMenu(m_trayPopup, "Configure COM port   ")) {
       const int count = ::GetMenuItemCount(m_trayPopup);
       for (int position = 0; position < count; ++position) {
@@ -109,6 +107,7 @@ LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
         ::ModifyMenuA(m_trayPopup, static_cast<UINT>(position), MF_BYPOSITION | MF_POPUP,
                       reinterpret_cast<UINT_PTR>(ports), GetText(IDS_CONFIGURE_PORT));
       }
+      SyncMenuRecords(m_trayPopup);
     }
   }
   m_tray.SetMenuDefaultItem(ID_CONNECT, FALSE);
@@ -133,8 +132,16 @@ void CMainFrame::BuildAppMenu(const char* folder) {
   for (std::size_t i = 0; i < m_programs.size(); ++i) {
     const SuiteProgram& program = m_programs[i];
     const UINT id = ID_SUITE_APP_FIRST + static_cast<UINT>(i);
-    // kit: GlyphMenu draws the program's icon beside its entry.
     ::InsertMenuA(m_trayPopup, 2, MF_BYPOSITION | MF_STRING, id, program.description.c_str());
+  }
+  SyncMenuRecords(m_trayPopup);
+  // Each program's entry shows the program's icon.
+  for (std::size_t i = 0; i < m_programs.size(); ++i) {
+    if (!m_programs[i].icon) continue;
+    HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 0);
+    const int index = ImageList_AddIcon(images, m_programs[i].icon);
+    m_tray.Menu().ModifyItemImage(nullptr, ID_SUITE_APP_FIRST + static_cast<UINT>(i), images, index);
+    ImageList_Destroy(images);
   }
 }
 
@@ -227,7 +234,7 @@ LRESULT CMainFrame::OnDestroy(WPARAM, LPARAM) {
 }
 
 void CMainFrame::SetStatusText(const std::string& status) {
-  if (m_trayPopup) ::ModifyMenuA(m_trayPopup, ID_SHOW_LAUNCHER, MF_BYCOMMAND | MF_STRING, ID_SHOW_LAUNCHER, status.c_str());
+  if (m_trayPopup) m_tray.Menu().ModifyItem(status.c_str(), ID_SHOW_LAUNCHER);
 }
 
 void CMainFrame::SetStateIcon(UINT icon) {

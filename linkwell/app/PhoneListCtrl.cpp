@@ -3,11 +3,9 @@
 #include <controls/Controls.h>
 
 void CPhoneListCtrl::Setup(int height) {
-  m_font.CreateFont(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Verdana");
-  SetFont(&m_font);
+  SetFont("Verdana", height, FALSE, FALSE);
+  DisableDrag();
   SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-  SendMessage(LVM_SETTEXTCOLOR, 0, kTextColour);
   RECT client{};
   GetClientRect(&client);
   LVCOLUMNA column{};

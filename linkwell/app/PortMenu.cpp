@@ -1,10 +1,27 @@
 #include "PortMenu.h"
 
+#include <GlyphMenu.h>
 #include <user/User.h>
 
 #include <algorithm>
 
+namespace {
+
+// The kit's menu object of `menu`, when the kit loaded it: its entries are owner-drawn and carry
+// their texts in records.
+GlyphMenu* KitMenu(HMENU menu) { return dynamic_cast<GlyphMenu*>(CMenu::FromHandlePermanent(menu)); }
+
+}  // namespace
+
+void SyncMenuRecords(HMENU menu) {
+  if (GlyphMenu* kit = KitMenu(menu)) kit->SyncItems();
+}
+
 std::string MenuItemText(HMENU menu, UINT item, UINT flags) {
+  if (GlyphMenu* kit = KitMenu(menu)) {
+    CString text;
+    return kit->GetItemText(item, text, flags) ? std::string(static_cast<LPCSTR>(text)) : std::string();
+  }
   char text[256] = {};
   const int length = GetMenuStringA(menu, item, text, sizeof text, flags);
   return length > 0 ? std::string(text, static_cast<std::size_t>(length)) : std::string();
@@ -35,6 +52,7 @@ void FillPortMenu(HMENU menu, const PortList& ports, const std::string& selected
   while (GetMenuItemCount(menu) > static_cast<int>(entries)) {
     DeleteMenu(menu, static_cast<UINT>(entries), MF_BYPOSITION);
   }
+  SyncMenuRecords(menu);
   // Unchecked unless the chosen port is among the entries.
   for (std::size_t i = 0; i < entries; ++i) CheckMenuItem(menu, static_cast<UINT>(i), MF_BYPOSITION | MF_UNCHECKED);
   for (std::size_t i = 0; i < shown; ++i) {

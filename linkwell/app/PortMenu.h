@@ -19,5 +19,9 @@ void FillPortMenu(HMENU menu, const PortList& ports, const std::string& selected
 // The sub-menu of `menu` whose entry reads `text`, or null.
 HMENU FindSubMenu(HMENU menu, const std::string& text);
 
+// After entries were changed with the window manager's calls: a menu of the kit makes its
+// owner-drawn records anew (plain menus need nothing).
+void SyncMenuRecords(HMENU menu);
+
 // The text of the entry `item` (by command or by position, as `flags` say).
 std::string MenuItemText(HMENU menu, UINT item, UINT flags);

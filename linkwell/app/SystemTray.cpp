@@ -10,7 +10,7 @@
 #include <cstring>
 
 CSystemTray::~CSystemTray() {
-  m_menu.DestroyMenu();
+  m_menu.DestroyItems();
   if (m_enabled) Shell_NotifyIconA(NIM_DELETE, &m_data);
   m_enabled = false;
   m_icons.clear();  // icons of resources belong to the module; nothing to free
@@ -31,6 +31,7 @@ BOOL CSystemTray::Create(CWnd* parent, UINT callbackMessage, LPCSTR tip, HICON i
   std::snprintf(m_data.szTip, sizeof m_data.szTip, "%s", tip ? tip : "");
   m_enabled = Shell_NotifyIconA(NIM_ADD, &m_data) != FALSE;
   m_menu.LoadMenu(id);
+  m_menu.SetMenuFont("Verdana", 14, FALSE, FALSE);
   return m_enabled;
 }
 

@@ -9,6 +9,7 @@
 // A mouse event over the icon is first offered to the main window's PreTranslateMessage as the
 // message {callback, id, mouse message}; the main frame refuses or prepares the menu there.
 #include <framework/Afx.h>
+#include <GlyphMenu.h>
 #include <shell/ShellApi.h>
 
 #include <vector>
@@ -52,8 +53,8 @@ class CSystemTray : public CWnd {
 
   // The item a double click runs, and the menu's default entry.
   BOOL SetMenuDefaultItem(UINT item, BOOL byPosition);
-  // kit: GlyphMenu replaces CMenu here (the owner-drawn menu in "Verdana" 14).
-  CMenu& Menu() { return m_menu; }
+  // The owner-drawn pop-up menu, in "Verdana" 14.
+  GlyphMenu& Menu() { return m_menu; }
 
   // What the tray does with the callback message; public so tests can feed it a mouse message.
   LRESULT OnTrayNotification(WPARAM id, LPARAM mouseMessage);
@@ -67,7 +68,7 @@ class CSystemTray : public CWnd {
 
   bool m_enabled = false;
   NOTIFYICONDATAA m_data{};
-  CMenu m_menu;
+  GlyphMenu m_menu;
   std::vector<HICON> m_icons;
   std::size_t m_index = 0;
   UINT_PTR m_timer = 0;
