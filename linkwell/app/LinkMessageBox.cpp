@@ -104,14 +104,15 @@ BOOL CLinkMessageBox::OnInitDialog() {
   dialogWidth = std::max({dialogWidth, captionWidth + 20, 200});
   SetWindowPos(nullptr, 0, 0, dialogWidth, height + 120, SWP_NOMOVE | SWP_NOZORDER);
 
-  m_buttonFont.CreateFont(13, 0, 0, 0, FW_BOLD, FALSE, FALSE, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                          CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Verdana");
+  for (std::size_t i = 0; i < kButtonIds.size(); ++i) {
+    m_buttons[i].SubclassDlgItem(kButtonIds[i], this);
+    m_buttons[i].SetDefaultLook();
+  }
   const auto& set = kButtonSets[std::min<std::size_t>(m_type & 0x0F, kButtonSets.size() - 1)];
   int count = 0;
   for (std::size_t i = 0; i < set.size(); ++i) {
     if (set[i].stringId == 0) continue;
     HWND button = ::GetDlgItem(m_hWnd, kButtonIds[i]);
-    ::SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(m_buttonFont.m_hObject), FALSE);
     ::SetWindowTextA(button, GetText(set[i].stringId));
     ::ShowWindow(button, SW_SHOW);
     m_results[i] = set[i].result;

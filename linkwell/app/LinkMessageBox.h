@@ -3,6 +3,7 @@
 // search, the phone setup's results, "Please close Dravik.") goes through it. A plain modal dialog
 // of the program's own (resource 166) with up to three buttons, an optional system icon and the
 // message in "Verdana" 14, sized to the text.
+#include "LinkButton.h"
 #include <framework/Afx.h>
 
 #include <string>
@@ -24,9 +25,8 @@ class CLinkMessageBox : public CDialog {
   UINT m_type;
   int m_results[3] = {};
   CFont m_messageFont;
-  // kit: CSkinButton replaces the plain buttons (colours 0xFFC9B0/0x822A08/0x671B05, "Verdana" 13
-  // bold, no flat focus).
-  CFont m_buttonFont;
+  // The kit's look (colours and "Verdana" 13 bold), without its flat focus.
+  CLinkButton m_buttons[3];
 };
 
 // Shows the message box modally; the result of the button pressed (IDOK... IDNO).

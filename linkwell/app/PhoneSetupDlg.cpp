@@ -10,6 +10,7 @@
 #include "LinkMessageBox.h"
 
 #include <controls/Controls.h>
+#include <utility>
 #include <resources/Resource.h>
 #include <StringLoader.h>
 
@@ -48,6 +49,10 @@ const AFX_MSGMAP* CPhoneSetupDlg::GetMessageMap() const {
 
 BOOL CPhoneSetupDlg::OnInitDialog() {
   CDialog::OnInitDialog();
+  for (auto [button, id] : {std::pair{&m_ok, IDOK}, std::pair{&m_cancel, IDCANCEL}, std::pair{&m_detect, IDC_AUTODETECT}}) {
+    button->SubclassDlgItem(static_cast<UINT>(id), this);
+    button->SetDefaultLook();
+  }
   SetWindowText(GetText(IDS_PHONE_SELECTION));
   ::SetDlgItemTextA(m_hWnd, IDOK, GetText(IDS_OK));
   ::SetDlgItemTextA(m_hWnd, IDCANCEL, GetText(IDS_CANCEL));

@@ -36,6 +36,7 @@ void Click(HWND window) {
   RECT rect{};
   GetWindowRect(window, &rect);
   const POINT centre{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+  tolvar::user::InjectMouse(centre, WM_MOUSEMOVE);
   tolvar::user::InjectMouse(centre, WM_LBUTTONDOWN);
   tolvar::user::InjectMouse(centre, WM_LBUTTONUP);
 }
