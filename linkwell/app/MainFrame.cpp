@@ -104,10 +104,11 @@ LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
       const int count = ::GetMenuItemCount(m_trayPopup);
       for (int position = 0; position < count; ++position) {
         if (::GetSubMenu(m_trayPopup, position) != ports) continue;
-        ::ModifyMenuA(m_trayPopup, static_cast<UINT>(position), MF_BYPOSITION | MF_POPUP,
-                      reinterpret_cast<UINT_PTR>(ports), GetText(IDS_CONFIGURE_PORT));
+        if (auto* kit = dynamic_cast<GlyphMenu*>(CMenu::FromHandlePermanent(m_trayPopup))) {
+          kit->SetItemByPosition(static_cast<UINT>(position), MF_OWNERDRAW | MF_POPUP, reinterpret_cast<UINT_PTR>(ports),
+                                 GetText(IDS_CONFIGURE_PORT));
+        }
       }
-      SyncMenuRecords(m_trayPopup);
     }
   }
   m_tray.SetMenuDefaultItem(ID_CONNECT, FALSE);

@@ -14,7 +14,11 @@ GlyphMenu* KitMenu(HMENU menu) { return dynamic_cast<GlyphMenu*>(CMenu::FromHand
 }  // namespace
 
 void SyncMenuRecords(HMENU menu) {
-  if (GlyphMenu* kit = KitMenu(menu)) kit->SyncItems();
+  GlyphMenu* kit = KitMenu(menu);
+  if (!kit) return;
+  // The first pass makes records for the new entries; the second makes those entries owner-drawn.
+  kit->SyncItems();
+  kit->SyncItems();
 }
 
 std::string MenuItemText(HMENU menu, UINT item, UINT flags) {

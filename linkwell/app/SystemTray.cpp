@@ -167,9 +167,9 @@ void CSystemTray::ShowMenu() {
   if (main) SetForegroundWindow(main->GetSafeHwnd());
   POINT at{};
   GetCursorPos(&at);
-  const UINT command = static_cast<UINT>(::TrackPopupMenu(popup->GetSafeHmenu(),
-                                                          TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, at.x,
-                                                          at.y, 0, main ? main->GetSafeHwnd() : m_hWnd, nullptr));
+  // Through the class library, so the owner's measuring and drawing reach the menu's records.
+  const UINT command = static_cast<UINT>(
+      popup->TrackPopupMenu(TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, main ? main : this));
   if (main) main->PostMessage(WM_COMMAND, command, 0);
 }
 

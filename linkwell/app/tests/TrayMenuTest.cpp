@@ -6,13 +6,19 @@
 #include "resource.h"
 
 #include "AppTestSupport.h"
+#include "LinkwellApp.h"
+#include "ProcessTools.h"
+#include "support/LinkHarness.h"
 
 #include <PseudoPort.h>
 #include <base/TemporaryHome.h>
 #include <kernel/TestClock.h>
 #include <registry/WinReg.h>
 #include <resources/Resource.h>
+#include <net/WinSock.h>
 #include <shell/Headless.h>
+#include <user/Headless.h>
+#include <StringLoader.h>
 #include <user_testing/Recorder.h>
 
 #include <gtest/gtest.h>
@@ -271,6 +277,93 @@ TEST_F(TrayTest, TheFramesTrayMenuHasItsEntriesAndChoosesAPortByItsExactName) {
   frame->DestroyWindow();
   frame.reset();
   EXPECT_TRUE(ListTrayIcons().empty());
+}
+
+// The link service's message box while one is open: its text.
+std::string OpenMessageText() {
+  HWND box = FindWindowA(nullptr, "Phone selection");
+  if (!box || !IsWindowVisible(box) || !GetDlgItem(box, IDC_MESSAGE_TEXT)) return {};
+  char text[256] = {};
+  GetWindowTextA(GetDlgItem(box, IDC_MESSAGE_TEXT), text, sizeof text);
+  return text;
+}
+
+// Answers the message box with Enter once it shows, keeping its text.
+linkwell::testing::TimedSteps AnswerMessage(std::string& shown) {
+  return linkwell::testing::TimedSteps({[&shown] {
+    shown = OpenMessageText();
+    if (shown.empty()) return false;
+    tolvar::user::InjectKey(VK_RETURN, true);
+    tolvar::user::InjectKey(VK_RETURN, false);
+    return true;
+  }});
+}
+
+TEST_F(TrayTest, ARightClickOpensTheMenuAndASearchWhileTheLinkIsOwnedSaysSo) {
+  SetBuild("ZSE_0100");
+  auto frame = std::make_unique<CMainFrame>();
+  ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, 0xCF8000));
+  linkwell::testing::App().m_pMainWnd = frame.get();
+
+  HBITMAP picture = nullptr;
+  {
+    linkwell::testing::TimedSteps steps({[&] {
+      HWND menu = FindWindowA("#32768", nullptr);
+      if (!menu || !IsWindowVisible(menu)) return false;
+      picture = tolvar::user::RenderWindow(menu);
+      EndMenu();
+      return true;
+    }});
+    frame->Tray().OnTrayNotification(IDR_MAINFRAME, WM_RBUTTONUP);
+  }
+  ASSERT_NE(picture, nullptr);
+  testing_user::SavePng(picture, "linkwell-tray-menu");
+  // Every entry is measured and drawn by the kit's menu: six entries and three separators.
+  BITMAP size{};
+  GetObjectA(picture, sizeof size, &size);
+  EXPECT_GT(size.bmHeight, 6 * 16);
+  DeleteObject(picture);
+
+  // A program owns the link: "Find connected phone" leaves its port alone and tells why.
+  linkwell::testing::LinkClient client(CMainFrame::LinkPort());
+  ASSERT_TRUE(client.Connected());
+  client.Send(PKT_CLAIM);
+  const DWORD start = GetTickCount();
+  while (!frame->Link().IsLinkOwned() && GetTickCount() - start < 10000) testing_user::Pump();
+  ASSERT_TRUE(frame->Link().IsLinkOwned());
+  std::string shown;
+  {
+    auto answer = AnswerMessage(shown);
+    frame->SendMessage(WM_COMMAND, ID_CONNECT);
+  }
+  EXPECT_EQ(shown, static_cast<LPCSTR>(GetText(IDS_PHONE_IN_USE)));
+  EXPECT_FALSE(frame->Link().IsSearching());
+  EXPECT_TRUE(frame->Link().IsLinkOwned());
+
+  linkwell::testing::App().m_pMainWnd = nullptr;
+  frame->DestroyWindow();
+}
+
+TEST_F(TrayTest, ASocketErrorIsShownByItsText) {
+  // Another program holds the link's port.
+  const unsigned port = CMainFrame::LinkPort();
+  SOCKET holder = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<u_short>(port));
+  address.sin_addr.s_addr = inet_addr("127.0.0.1");
+  ASSERT_EQ(bind(holder, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(holder, 1), 0);
+
+  std::string shown;
+  {
+    auto answer = AnswerMessage(shown);
+    CMainFrame frame;
+  }
+  closesocket(holder);
+  EXPECT_EQ(shown, FormatErrorText(WSAEADDRINUSE));
+  EXPECT_FALSE(shown.empty());
+  EXPECT_EQ(shown.find("10048"), std::string::npos) << "a number is no text: " << shown;
 }
 
 }  // namespace
