@@ -4,11 +4,14 @@
 #include "LinkSettings.h"
 #include "MainFrame.h"
 #include "PhoneProbe.h"
+#include "ProcessTools.h"
 #include "resource.h"
 
 #include "AppTestSupport.h"
 
+#include <base/LastError.h>
 #include <base/TemporaryHome.h>
+#include <base/WinError.h>
 #include <registry/WinReg.h>
 #include <shell/Headless.h>
 #include <user/Headless.h>
@@ -190,6 +193,21 @@ TEST(Settings, TextValuesAndTheDefaultsOfMissingValues) {
   EXPECT_EQ(settings.ReadDword("ATTimeOut").value_or(0), 3000u);
   settings.WriteDword("ATTimeOut", 1200);
   EXPECT_EQ(LoadATTimeOut(), 1200u);
+}
+
+TEST(Processes, AStartGivesItsOwnOutcomeAndLeavesNoErrorBehind) {
+  const struct {
+    std::string commandLine;
+    DWORD error;
+  } cases[] = {
+      {"NoSuchProgram.exe", ERROR_FILE_NOT_FOUND},
+      {std::string(LINKWELL_FIXTURE_DIR) + "/linkwell_fixture_suite_app", 0},
+  };
+  for (const auto& c : cases) {
+    SetLastError(ERROR_ACCESS_DENIED);  // stale: must not come back as the start's outcome
+    EXPECT_EQ(StartProcess(c.commandLine), c.error) << c.commandLine;
+    EXPECT_EQ(GetLastError(), 0u);
+  }
 }
 
 }  // namespace
