@@ -162,8 +162,11 @@ TEST_F(ProgramTest, FindsThePhoneShowsItInTheTrayStartsOnceAndExitsFromTheMenu) 
   }));
   watching = false;
   watcher.join();
-  const TrayIcon after = IconsOfOthers().at(0);
-  EXPECT_EQ(after.pixels, pictures.at(138));
+  // The found phone's icon stays once the animation has stopped (a last tick may come before).
+  EXPECT_TRUE(WaitUntil([&] {
+    const auto icons = IconsOfOthers();
+    return !icons.empty() && icons[0].pixels == pictures.at(138);
+  })) << "the found phone's icon does not show";
   int searchPictures = 0;
   for (UINT id : {130, 131, 132, 133}) searchPictures += seenPictures.count(pictures.at(id)) ? 1 : 0;
   EXPECT_GE(searchPictures, 2) << "the search animation was not seen";
