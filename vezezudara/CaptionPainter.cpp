@@ -67,9 +67,9 @@ void PaintCaptionGradient(HDC dc, int width, int height, bool active, LPCSTR tit
   if (oldFont) SelectObject(dc, oldFont);
 }
 
-BOOL CCaptionPainter::Install(CWnd* frame, UINT repaintMessage, DWORD) {
+BOOL CCaptionPainter::Install(HWND frame, UINT repaintMessage, DWORD) {
   m_repaintMessage = repaintMessage;
-  return HookWindow(frame->GetSafeHwnd());
+  return HookWindow(frame);
 }
 
 void CCaptionPainter::SetTitle(LPCSTR title) {

@@ -23,7 +23,7 @@ int ColourLightness(COLORREF colour);
 
 class CCaptionPainter : public CSubclassWnd {
 public:
-  BOOL Install(CWnd* frame, UINT repaintMessage, DWORD flags = 0);
+  BOOL Install(HWND frame, UINT repaintMessage, DWORD flags = 0);
   void SetTitle(LPCSTR title);
   const CString& GetTitle() const { return m_title; }
   // The look to draw (non-zero: active); the frame sets it and repaints.
