@@ -93,6 +93,7 @@ constexpr UINT PSM_REMOVEPAGE = WM_USER + 102;      // wParam index, lParam HPRO
 constexpr UINT PSM_ADDPAGE = WM_USER + 103;         // lParam HPROPSHEETPAGE
 constexpr UINT PSM_CHANGED = WM_USER + 104;
 constexpr UINT PSM_CANCELTOCLOSE = WM_USER + 107;
+constexpr UINT PSM_UNCHANGED = WM_USER + 109;
 constexpr UINT PSM_SETTITLEA = WM_USER + 111;
 constexpr UINT PSM_SETWIZBUTTONS = WM_USER + 112;   // lParam PSWIZB_*
 constexpr UINT PSM_PRESSBUTTON = WM_USER + 113;     // wParam PSBTN_*; done after the caller returns
@@ -138,6 +139,11 @@ constexpr UINT PSN_WIZBACK = PSN_FIRST - 6;
 constexpr UINT PSN_WIZNEXT = PSN_FIRST - 7;
 constexpr UINT PSN_WIZFINISH = PSN_FIRST - 8;
 constexpr UINT PSN_QUERYCANCEL = PSN_FIRST - 9;
+
+// PSN_APPLY's answers.
+constexpr LRESULT PSNRET_NOERROR = 0;
+constexpr LRESULT PSNRET_INVALID = 1;
+constexpr LRESULT PSNRET_INVALID_NOCHANGEPAGE = 2;
 
 struct PSHNOTIFY {
   NMHDR hdr;

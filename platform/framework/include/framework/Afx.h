@@ -21,3 +21,5 @@
 #include <framework/Doc.h>
 #include <framework/View.h>
 #include <framework/Splitter.h>
+#include <framework/StatusBar.h>
+#include <framework/PropertySheet.h>

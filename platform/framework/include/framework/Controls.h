@@ -348,3 +348,7 @@ private:
 // captioned with the application's name. The string-id form loads the text from the resources.
 int AfxMessageBox(LPCSTR text, UINT type = MB_OK, UINT helpId = 0);
 int AfxMessageBox(UINT stringId, UINT type = MB_OK, UINT helpId = UINT(-1));
+
+// The common controls' objects: list view and header, date-time picker and month calendar.
+#include <framework/ListCtrl.h>
+#include <framework/DateTimeCtrl.h>
