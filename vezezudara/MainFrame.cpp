@@ -7,10 +7,11 @@
 #include "VezezudaraView.h"
 #include "resource.h"
 
-#include <uikit/LauncherProtocol.h>
-#include <uikit/SharedMemory.h>
+#include <LauncherProtocol.h>
+#include <SharedMemory.h>
 
 #include <controls/Controls.h>
+#include <kernel/Kernel.h>
 #include <kernel/Module.h>
 #include <registry/WinReg.h>
 #include <resources/Resource.h>
@@ -104,12 +105,11 @@ BOOL CMainFrame::PreCreateWindow(CREATESTRUCTA& cs) {
 LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
   m_closeMainFrame = CloseMainFrameMessage();
   if (CFrameWnd::OnCreate(wParam, lParam) == -1) return -1;
-  m_statusBar = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, m_hWnd,
-                                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(AFX_IDW_STATUS_BAR)), nullptr, nullptr);
-  int stretched = -1;
-  ::SendMessageA(m_statusBar, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&stretched));
+  // One pane, stretched and without border.
+  if (!m_statusBar.Create(this)) return -1;
+  m_statusBar.SetIndicators(nullptr, 1);
   m_statusFont = CreateFontA(13, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Verdana");
-  ::SendMessageA(m_statusBar, WM_SETFONT, reinterpret_cast<WPARAM>(m_statusFont), FALSE);
+  ::SendMessageA(m_statusBar, WM_SETFONT, reinterpret_cast<WPARAM>(m_statusFont), TRUE);
   SetStatusText("");
 
   m_caption.Install(m_hWnd, WM_CAPTION_REPAINT);
@@ -360,7 +360,7 @@ void CMainFrame::OnChildStatus() {
 }
 
 void CMainFrame::SetStatusText(LPCSTR text) {
-  if (m_statusBar) ::SendMessageA(m_statusBar, SB_SETTEXTA, 0 | SBT_NOBORDERS, reinterpret_cast<LPARAM>(text));
+  if (m_statusBar.GetSafeHwnd()) m_statusBar.SetPaneText(0, text);
 }
 
 void CMainFrame::OnCaptionButton(UINT id) {
@@ -415,15 +415,22 @@ void CMainFrame::OnCloseMainFrame() {
 }
 
 void CMainFrame::FinishClose() {
+  // Done from the queue: the frame deletes itself with its window, and the callers (a refresh in
+  // the middle of a loop, a timer) must not be standing on it then.
   m_closing = false;
   KillTimer(kClosingTimer);
+  if (!m_finishPosted) m_finishPosted = PostMessage(kFinishClose, 0, 0);
+}
+
+LRESULT CMainFrame::OnFinishClose(WPARAM, LPARAM) {
   for (int i = 0; i < CProgramSlots::kProgramSlots; ++i) {
     if (m_slots[i].running) m_slots[i].Free();
   }
   const HWND linkwell = m_linkwellWindow;
   m_linkwellWindow = nullptr;
-  CFrameWnd::OnClose();
+  CFrameWnd::OnClose();  // the frame is gone after this
   if (linkwell) ::PostMessageA(linkwell, WM_CLOSE, 0, 0);
+  return 0;
 }
 
 // ---- Timers, size, destruction ----------------------------------------------------------------
@@ -564,6 +571,7 @@ const AFX_MSGMAP* CMainFrame::GetMessageMap() const {
       MapMessage(WM_CAPTION_REPAINT, &CMainFrame::OnCaptionRepaint),
       MapMessage(WM_CAPTION_DRAWBUTTONS, &CMainFrame::OnCaptionDrawButtons),
       MapMessage(WM_OUTBAR_NOTIFY, &CMainFrame::OnOutBarNotifyMessage),
+      MapMessage(kFinishClose, &CMainFrame::OnFinishClose),
       MapCommand(ID_APP_ABOUT, &CMainFrame::RunAbout),
   }};
   return &map;

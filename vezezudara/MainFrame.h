@@ -21,6 +21,7 @@
 #include "TitleButtonBar.h"
 
 #include <framework/Afx.h>
+#include <framework/StatusBar.h>
 
 #include <array>
 #include <string>
@@ -69,7 +70,7 @@ public:
   CVezezudaraView* View() const { return m_pView; }
   CTitleButtonBar& CaptionButtons() { return m_buttons; }
   CCaptionPainter& Caption() { return m_caption; }
-  HWND StatusBar() const { return m_statusBar; }
+  CStatusBar& StatusBar() { return m_statusBar; }
   int PendingCloses() const { return m_pendingCloses; }
   const std::string& LastApp() const { return m_lastApp; }
 
@@ -100,6 +101,8 @@ protected:
   // The suite close is complete: every asked program answered or ended.
   bool CloseAnswered();
   void FinishClose();
+  LRESULT OnFinishClose(WPARAM, LPARAM);
+  static constexpr UINT kFinishClose = WM_APP + 0x300;  // private: the close, from the queue
   void SetStatusText(LPCSTR text);
   void MeasureView();
 
@@ -109,6 +112,7 @@ protected:
   std::string m_folder = ".";
   int m_pendingCloses = 0;
   bool m_closing = false;
+  bool m_finishPosted = false;
   DWORD m_ownActive = 0;
   DWORD m_programActive = 0;
   DWORD m_displayStatusBar = 0;
@@ -124,7 +128,7 @@ protected:
   CImageList m_smallImages;
   CCaptionPainter m_caption;
   CTitleButtonBar m_buttons;
-  HWND m_statusBar = nullptr;
+  CStatusBar m_statusBar;
   HFONT m_statusFont = nullptr;
   CSharedMemory* m_record = nullptr;
 };

@@ -9,8 +9,8 @@
 #include "VezezudaraView.h"
 #include "resource.h"
 
-#include <uikit/LauncherProtocol.h>
-#include <uikit/SharedMemory.h>
+#include <LauncherProtocol.h>
+#include <SharedMemory.h>
 
 #include <base/LastError.h>
 #include <base/WinError.h>
@@ -19,6 +19,7 @@
 #include <registry/WinReg.h>
 #include <resources/Resource.h>
 
+#include <cstring>
 #include <string>
 
 namespace {
