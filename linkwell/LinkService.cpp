@@ -289,15 +289,17 @@ int CLinkService::PhoneType() {
   return m_phoneType;
 }
 
-void CLinkService::SelectPort(const std::string& port) {
+bool CLinkService::SelectPort(const std::string& port) {
   std::lock_guard lock(m_lock);
   m_phoneType = -1;
+  // The exact name: "COM1" must not pick the row of COM10.
   for (const PortRow& row : m_ports) {
-    if (row.reportPort.find(port) == std::string::npos) continue;
+    if (row.reportPort != port) continue;
     m_selected = row;
     m_relayPort->SetPortName(row.reportPort.c_str(), -1);
-    return;
+    return true;
   }
+  return false;
 }
 
 void CLinkService::ClearSelection() {

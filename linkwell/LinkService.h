@@ -78,9 +78,10 @@ class CLinkService {
   // The port the phone was found on (empty when none is known) and its phone-type code (-1).
   PortRow SelectedPort();
   int PhoneType();
-  // The user chose a port: the first row whose report port contains `port` becomes the selected
-  // row and names the relay port (its baud rate kept). The phone-type code becomes -1.
-  void SelectPort(const std::string& port);
+  // The user chose a port: the first row whose report port is `port` becomes the selected row and
+  // names the relay port (its baud rate kept); false when no row has that port. The phone-type
+  // code becomes -1.
+  bool SelectPort(const std::string& port);
   // Forgets the selected port and the relay port's name; the phone-type code becomes -1.
   void ClearSelection();
 

@@ -339,7 +339,7 @@ TEST_F(LinkServiceTest, TheUsersChoiceOfPortNamesTheRelayPortAndIsProbedFirst) {
   StartService();
   const PortList ports = OnMain(&CLinkService::Ports);
   ASSERT_EQ(ports.size(), 1u);
-  m_host->OnMainThread([&](CLinkService& service) { service.SelectPort(m_phone.ComName().substr(3)); });
+  m_host->OnMainThread([&](CLinkService& service) { EXPECT_TRUE(service.SelectPort(m_phone.ComName())); });
   EXPECT_EQ(OnMain(&CLinkService::SelectedPort).reportPort, m_phone.ComName());
   EXPECT_EQ(OnMain(&CLinkService::PhoneType), -1);
 

@@ -1,0 +1,195 @@
+// The suite's programs as the tray menu and the About dialog find them, the About dialog's rows and
+// caption, and the settings key's values and rules.
+#include "AboutDlg.h"
+#include "LinkSettings.h"
+#include "MainFrame.h"
+#include "PhoneProbe.h"
+#include "resource.h"
+
+#include "AppTestSupport.h"
+
+#include <base/TemporaryHome.h>
+#include <registry/WinReg.h>
+#include <shell/Headless.h>
+#include <user/Headless.h>
+#include <user_testing/Recorder.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A folder of programs: copies of the test programs under the names given.
+class ProgramFolder {
+ public:
+  explicit ProgramFolder(const std::string& path) : m_path(path) { fs::create_directories(path); }
+  void Add(const char* fixture, const std::string& name) {
+    fs::copy_file(fs::path(LINKWELL_FIXTURE_DIR) / fixture, fs::path(m_path) / name,
+                  fs::copy_options::overwrite_existing);
+  }
+  const std::string& Path() const { return m_path; }
+
+ private:
+  std::string m_path;
+};
+
+TEST(SuitePrograms, AreTheFolderProgramsWhoseCommentsBeginWithThePrefix) {
+  tolvar::testing::TemporaryHome home;
+  ProgramFolder folder(home.File("programs"));
+  folder.Add("linkwell_fixture_suite_app", "Daybook");
+  folder.Add("linkwell_fixture_suite_tool", "Backup");
+  folder.Add("linkwell_fixture_foreign_app", "Editor");
+  std::ofstream(home.File("programs/notes.exe")) << "not a program";
+
+  const struct {
+    const char* prefix;
+    std::vector<std::string> files;
+  } cases[] = {
+      {"Dravik App", {"Daybook.exe"}},
+      {"Dravik", {"Backup.exe", "Daybook.exe"}},
+      {"Nobody", {}},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> files;
+    for (const SuiteProgram& program : FindSuitePrograms(folder.Path(), c.prefix, {9, 32, 40})) {
+      files.push_back(program.fileName);
+    }
+    EXPECT_EQ(files, c.files) << c.prefix;
+  }
+  const std::vector<SuiteProgram> daybook = FindSuitePrograms(folder.Path(), "Dravik App", {9, 32, 40});
+  ASSERT_EQ(daybook.size(), 1u);
+  EXPECT_EQ(daybook[0].description, "Daybook");
+  EXPECT_EQ(daybook[0].version, "2.1.0.4");
+  EXPECT_EQ(daybook[0].privateBuild, "40");
+  // The record's fields are bounded: a text is cut to fit, never across a character.
+  EXPECT_EQ(FindSuitePrograms(folder.Path(), "Dravik App", {9, 4, 3})[0].version, "2.");
+  EXPECT_EQ(BoundedText("Grüße", 4), "Gr");
+  EXPECT_EQ(BoundedText("Grüße", 5), "Grü");
+}
+
+TEST(SuitePrograms, TheTrayMenuListsNineOfElevenPrograms) {
+  tolvar::testing::TemporaryHome home;
+  ASSERT_TRUE(tolvar::shell::RegisterTray());
+  ProgramFolder folder(home.File("programs"));
+  for (int i = 1; i <= 11; ++i) folder.Add("linkwell_fixture_suite_app", "App" + std::to_string(100 + i));
+  const auto cwd = fs::current_path();
+  fs::current_path(home.Path());  // the frame's own folder holds no programs
+  setenv("TOLVAR_LINK_PORT", std::to_string(linkwell::testing::FreeLoopbackPort()).c_str(), 1);
+  CSettingsKey().WriteText("Build", "ZSE_0100");
+  {
+    CMainFrame frame;
+    ASSERT_TRUE(frame.LoadFrame(IDR_MAINFRAME, 0xCF8000));
+    const int before = GetMenuItemCount(frame.TrayPopup());
+    frame.BuildAppMenu(folder.Path().c_str());
+    EXPECT_EQ(frame.Programs().size(), 9u);
+    EXPECT_EQ(GetMenuItemCount(frame.TrayPopup()), before + 9);
+    // Each is inserted under the status line's separator, so the last found is the first shown.
+    EXPECT_EQ(GetMenuItemID(frame.TrayPopup(), 2), static_cast<UINT>(ID_SUITE_APP_FIRST + 8));
+    EXPECT_EQ(GetMenuItemID(frame.TrayPopup(), 10), static_cast<UINT>(ID_SUITE_APP_FIRST));
+    frame.DestroyWindow();
+  }
+  fs::current_path(cwd);
+  unsetenv("TOLVAR_LINK_PORT");
+  tolvar::shell::UnregisterTray();
+}
+
+TEST(AboutDialog, TheHighestBuildNumberNamesTheSuitesBuild) {
+  const struct {
+    std::vector<std::string> builds;
+    int highest;
+  } cases[] = {
+      {{"12", "40", "7"}, 40}, {{}, 0}, {{"", "x1", "3"}, 3}, {{"007"}, 7},
+  };
+  for (const auto& c : cases) {
+    std::vector<SuiteProgram> programs;
+    for (const std::string& build : c.builds) programs.push_back({"a.exe", "a", "1", build});
+    EXPECT_EQ(CLinkwellAboutDlg::HighestBuildOf(programs), c.highest);
+  }
+}
+
+TEST(AboutDialog, ListsTheSuitesProgramsWithTheirVersions) {
+  tolvar::testing::TemporaryHome home;
+  const struct {
+    std::vector<std::pair<const char*, const char*>> programs;
+    std::vector<std::string> rows;
+    std::string caption;
+    const char* png;
+  } cases[] = {
+      {{{"linkwell_fixture_suite_app", "Daybook"}, {"linkwell_fixture_suite_tool", "Backup"},
+        {"linkwell_fixture_foreign_app", "Editor"}},
+       {"Backup 1.3.0.0", "Daybook 2.1.0.4"},
+       "About Dravik - Build[40]",
+       "linkwell-about"},
+      {{}, {}, "About Dravik - Build[0]", "linkwell-about-empty"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.caption);
+    ProgramFolder folder(home.File(c.png));
+    for (const auto& [fixture, name] : c.programs) folder.Add(fixture, name);
+    CLinkwellAboutDlg about(folder.Path());
+    std::string caption;
+    HBITMAP picture = nullptr;
+    linkwell::testing::TimedSteps steps({[&] {
+      HWND window = about.GetSafeHwnd();
+      if (!window || !IsWindowVisible(window)) return false;
+      char text[128] = {};
+      GetWindowTextA(window, text, sizeof text);
+      caption = text;
+      picture = tolvar::user::RenderWindow(window);
+      about.EndDialog(IDOK);
+      return true;
+    }});
+    about.DoModal();
+    EXPECT_EQ(caption, c.caption);
+    std::vector<std::string> rows;
+    for (const auto& row : about.Rows()) rows.push_back(row.description + " " + row.version);
+    EXPECT_EQ(rows, c.rows);
+    ASSERT_NE(picture, nullptr);
+    testing_user::SavePng(picture, c.png);
+    DeleteObject(picture);
+  }
+}
+
+TEST(Settings, EuropeanSupportFollowsTheBuildsThirdLetterExceptForQuarn) {
+  const struct {
+    const char* build;
+    const char* phone;
+    DWORD european;
+  } cases[] = {
+      {"ZDE_0100", "Selka", 1}, {"YQT_0100", "Ruvel", 1}, {"zde_0100", "Tavik", 1},
+      {"ZDE_0100", "Quarn", 0}, {"YQT_0100", "QUARN", 0}, {"ZSA_0100", "Selka", 0},
+      // A build too short to have a variant letter names no European variant.
+      {"ZD", "Selka", 0}, {"", "Selka", 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(EuropeanSupportFor(c.build, c.phone), c.european) << c.build << " " << c.phone;
+}
+
+TEST(Settings, TextValuesAndTheDefaultsOfMissingValues) {
+  tolvar::testing::TemporaryHome home;
+  CSettingsKey settings;
+  ASSERT_TRUE(settings.IsOpen());
+  EXPECT_FALSE(settings.ReadText("Build").has_value());
+  ASSERT_TRUE(settings.WriteText("Build", "ZDE_0100/x"));
+  EXPECT_EQ(settings.ReadText("Build").value_or("-"), "ZDE_0100/x");
+  EXPECT_EQ(settings.ReadText("Build", 4).value_or("-"), "ZDE");  // 4 bytes with the NUL
+  settings.WriteDword("CommsTimeOut", 500);
+  EXPECT_FALSE(settings.ReadText("CommsTimeOut").has_value());  // not text
+  EXPECT_TRUE(settings.DeleteValue("Build"));
+  EXPECT_FALSE(settings.ReadText("Build").has_value());
+  EXPECT_FALSE(settings.DeleteValue("Build"));
+
+  // "ATTimeOut" is written back with its default when it is missing; a value present is kept.
+  EXPECT_FALSE(settings.ReadDword("ATTimeOut").has_value());
+  EXPECT_EQ(LoadATTimeOut(), 3000u);
+  EXPECT_EQ(settings.ReadDword("ATTimeOut").value_or(0), 3000u);
+  settings.WriteDword("ATTimeOut", 1200);
+  EXPECT_EQ(LoadATTimeOut(), 1200u);
+}
+
+}  // namespace

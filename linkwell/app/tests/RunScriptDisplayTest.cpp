@@ -1,0 +1,74 @@
+// scripts/run on an X display: it starts the simulated phone and the link service in a demo home;
+// the link finds the phone for a client, and the screen shows the phone setup of a first start.
+#include "AppTestSupport.h"
+#include "support/LinkHarness.h"
+
+#include <base/TemporaryHome.h>
+#include <base/Time.h>
+#include <kernel/Process.h>
+#include <kernel/Wait.h>
+#include <user/User.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <regex>
+#include <string>
+
+namespace {
+
+using linkwell::testing::Hello;
+using linkwell::testing::LinkClient;
+
+constexpr DWORD kLimit = 60000;  // guards against a hang, not a timing
+
+template <class Condition>
+bool WaitUntil(Condition condition) {
+  const DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start > kLimit) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+TEST(RunScript, StartsThePhoneAndTheLinkServiceOnTheDisplay) {
+  if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display";
+  tolvar::testing::TemporaryHome home;
+  const unsigned port = linkwell::testing::FreeLoopbackPort();
+  setenv("TOLVAR_LINK_PORT", std::to_string(port).c_str(), 1);
+
+  std::string line = "bash " LINKWELL_SOURCE_ROOT "/scripts/run --bin-dir " LINKWELL_BIN_DIR " --home " + home.Path();
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION script{};
+  ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &script));
+  CloseHandle(script.hThread);
+
+  // The first start asks for the phone: the setup dialog is on the screen.
+  EXPECT_TRUE(WaitUntil([] {
+    HWND setup = FindWindowA(nullptr, "Phone selection");
+    return setup && IsWindowVisible(setup);
+  }));
+  ASSERT_TRUE(WaitUntil([&] { return LinkClient(port).Connected(); })) << "the link service does not listen";
+  {
+    LinkClient client(port);
+    const std::string result = Hello(client, 30000);
+    EXPECT_TRUE(std::regex_match(result, std::regex("COM[0-9]+,Selka-X"))) << result;
+  }
+  Sleep(300);  // let the screen settle after the search's message box went (the picture is for people)
+  if (const char* folder = std::getenv("TEST_PNG_DIR")) {
+    const std::string shot = std::string("xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng > ") + folder +
+                             "/linkwell-run-screen.png";
+    EXPECT_EQ(std::system(shot.c_str()), 0);
+  }
+
+  // Ctrl+C ends the script, and the phone and the link service with it.
+  std::system(("kill -INT " + std::to_string(script.dwProcessId)).c_str());
+  EXPECT_EQ(WaitForSingleObject(script.hProcess, kLimit), WAIT_OBJECT_0);
+  CloseHandle(script.hProcess);
+  EXPECT_TRUE(WaitUntil([&] { return !LinkClient(port).Connected(); }));
+  unsetenv("TOLVAR_LINK_PORT");
+}
+
+}  // namespace

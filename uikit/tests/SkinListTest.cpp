@@ -1,0 +1,566 @@
+// The kit's list: the row order, deleting the selection, label edits typed through injected keys,
+// a drag between two lists by injected mouse input with its notifications in order, and the
+// painting of rows, header and drag image (pixels, PNGs, and WM_PRINT against the screen).
+#include "MyHeader.h"
+#include "ProgramManager.h"
+#include "SkinListCtrl.h"
+
+#include <gdi/Unique.h>
+#include <user/Headless.h>
+#include <user_testing/Recorder.h>
+
+#include "KitTest.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using kit_testing::KitTest;
+
+// A list of an application: it tells what was dropped on which list, with the row under the cursor.
+class CPageList : public CSkinListCtrl {
+public:
+  std::vector<std::string>* log = nullptr;
+  std::string name;
+  void OnDropOnList(CSkinListCtrl* target) override {
+    const auto* page = dynamic_cast<CPageList*>(target);
+    if (log) log->push_back("drop " + name + " on " + (page ? page->name : "?") + " row " + std::to_string(GetDropIndex()));
+  }
+};
+
+// The dialog the lists live in: it writes down each drop-highlight change the lists report.
+class CPageDialog : public CWnd {
+public:
+  std::vector<std::string> log;
+  BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override {
+    const auto* header = reinterpret_cast<NMHDR*>(lParam);
+    if (header->code == LVN_ITEMCHANGED) {
+      const auto* change = reinterpret_cast<NMLISTVIEW*>(lParam);
+      const UINT was = change->uOldState & LVIS_DROPHILITED;
+      const UINT now = change->uNewState & LVIS_DROPHILITED;
+      if (was != now) {
+        log.push_back("list " + std::to_string(header->idFrom) + " row " + std::to_string(change->iItem) +
+                      (now ? " highlighted" : " plain"));
+      }
+    }
+    return CWnd::OnNotify(wParam, lParam, result);
+  }
+};
+
+class SkinListTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    kit_testing::UseOwnHome();
+    ASSERT_TRUE(dialog.CreateEx(0, nullptr, "Page", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 520, 320, nullptr, nullptr));
+    SetForegroundWindow(dialog);
+    ASSERT_TRUE(MakeList(list, 10, RECT{10, 10, 250, 250}, "groups"));
+  }
+  void TearDown() override {
+    list.DestroyWindow();
+    other.DestroyWindow();
+    dialog.DestroyWindow();
+    testing_user::Pump();
+  }
+  bool MakeList(CPageList& made, UINT id, const RECT& rect, const char* name) {
+    made.name = name;
+    made.log = &dialog.log;
+    if (!made.Create(WS_CHILD | WS_VISIBLE | LVS_SHOWSELALWAYS, rect, &dialog, id)) return false;
+    made.SetFont("Verdana", 14, FALSE, FALSE);
+    made.InsertColumn(0, "Name", LVCFMT_LEFT, 120);
+    made.InsertColumn(1, "Date", LVCFMT_RIGHT, 100);
+    return true;
+  }
+  void Fill(CSkinListCtrl& target, std::initializer_list<std::pair<const char*, const char*>> rows) {
+    LPARAM data = 100;
+    for (const auto& [name, date] : rows) {
+      const int row = target.AddItem(name, data++, 0);
+      target.SetItemText(row, 1, date);
+    }
+  }
+  std::vector<std::string> Column(CSkinListCtrl& target, int column) {
+    std::vector<std::string> texts;
+    for (int row = 0; row < target.GetItemCount(); ++row) texts.emplace_back(target.GetItemText(row, column));
+    return texts;
+  }
+  void Select(CSkinListCtrl& target, std::initializer_list<int> rows) {
+    target.SetItemState(-1, 0, LVIS_SELECTED);
+    for (int row : rows) target.SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);
+  }
+  POINT RowPoint(CSkinListCtrl& target, int row) {
+    RECT rect{};
+    target.GetItemRect(row, &rect, LVIR_BOUNDS);
+    return POINT{rect.left + 30, (rect.top + rect.bottom) / 2};
+  }
+  CPageDialog dialog;
+  CPageList list;
+  CPageList other;
+};
+
+// ---- Order -----------------------------------------------------------------------------------------
+
+TEST(SkinListCompare, DatesEmptyCellsAndCase) {
+  struct Case {
+    const char* a;
+    const char* b;
+    int ascending;   // sign with the direction set
+    int descending;  // and inverted
+  } const cases[] = {
+      {"17/03/2004", "05/11/2004", -1, 1},   // the middle field before the first
+      {"31/12/2003", "01/01/2004", -1, 1},   // the year first
+      {"05/03/2004", "17/03/2004", -1, 1},   // then the first field
+      {"17/03/2004", "17/03/2004", 0, 0},
+      {"2004-03-17", "2004-03-18", -1, 1},   // ten characters, not a date: text
+      {"17/03/2004", "Anna", -1, 1},         // a date against a text: text
+      {"Anna", " ", -1, -1},                 // empty cells last in both directions
+      {" <NAME>", "Anna", 1, 1},
+      {" ", " <name>", 0, 0},
+      {"abc", "ABC", -1, 1},                 // case: against the main direction's tie order
+      {"abc", "abd", -1, 1},
+      {"ABD", "abc", 1, -1},
+  };
+  auto sign = [](int value) { return (value > 0) - (value < 0); };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.a) + " | " + c.b);
+    EXPECT_EQ(sign(CSkinListCtrl::CompareTexts(c.a, c.b, TRUE)), c.ascending);
+    EXPECT_EQ(sign(CSkinListCtrl::CompareTexts(c.a, c.b, FALSE)), c.descending);
+  }
+}
+
+TEST_F(SkinListTest, SortsByColumnEachWayWithEmptyCellsLastAndEqualRowsInPlace) {
+  Fill(list, {{"Bob", "05/11/2004"}, {" ", "17/03/2004"}, {"anna", " <name>"}, {"Anna", "01/01/2003"},
+              {"Carl", "17/03/2004"}, {"bob", " "}});
+  list.SortByColumn(0, FALSE);
+  EXPECT_EQ(Column(list, 0), (std::vector<std::string>{"anna", "Anna", "bob", "Bob", "Carl", " "}));
+  list.SortByColumn(0, TRUE);
+  EXPECT_EQ(list.GetSortDirection(), FALSE);
+  EXPECT_EQ(Column(list, 0), (std::vector<std::string>{"Carl", "Bob", "bob", "Anna", "anna", " "}));
+
+  // By date, the two rows of 17/03/2004 keep the order they had.
+  list.SortByColumn(1, TRUE);
+  EXPECT_EQ(list.GetSortColumn(), 1);
+  EXPECT_EQ(Column(list, 1),
+            (std::vector<std::string>{"01/01/2003", "17/03/2004", "17/03/2004", "05/11/2004", " ", " <name>"}));
+  EXPECT_EQ(Column(list, 0), (std::vector<std::string>{"Anna", "Carl", " ", "Bob", "bob", "anna"}));
+  list.SortByColumn(1, TRUE);
+  EXPECT_EQ(Column(list, 1),
+            (std::vector<std::string>{"05/11/2004", "17/03/2004", "17/03/2004", "01/01/2003", " ", " <name>"}));
+}
+
+TEST_F(SkinListTest, DeleteSelectedRemovesEverySelectedRow) {
+  Fill(list, {{"a", ""}, {"b", ""}, {"c", ""}, {"d", ""}, {"e", ""}, {"f", ""}});
+  Select(list, {0, 1, 3, 5});
+  EXPECT_EQ(list.DeleteSelected(), -1);
+  EXPECT_EQ(Column(list, 0), (std::vector<std::string>{"c", "e"}));
+  EXPECT_EQ(list.DeleteSelected(), -1);  // nothing selected: nothing goes
+  EXPECT_EQ(list.GetItemCount(), 2);
+}
+
+TEST_F(SkinListTest, InsertItemAppendsWithItsData) {
+  Fill(list, {{"first", ""}});
+  EXPECT_EQ(list.InsertItem("second", 7, 0, 0), 1);
+  EXPECT_EQ(list.GetItemData(1), 7u);
+}
+
+// ---- Label edits -----------------------------------------------------------------------------------
+
+TEST_F(SkinListTest, LabelEditsCommittedCancelledAndRefused) {
+  Fill(list, {{"All Groups", ""}, {"No group", ""}, {"Family", ""}, {"Work", ""}});
+  const std::string ae = "\xC3\x84";  // two bytes in UTF-8
+  std::string eleven;
+  for (int i = 0; i < 11; ++i) eleven += ae;
+  const std::string ten = eleven.substr(0, 20);
+
+  struct Case {
+    const char* name;
+    int row;
+    std::string typed;  // replaces the whole label, which the editor starts with selected
+    UINT endKey;        // VK_RETURN commits, VK_ESCAPE cancels
+    bool editable;
+    std::string label;  // afterwards
+  } const cases[] = {
+      {"committed", 2, "Friends", VK_RETURN, true, "Friends"},
+      {"cancelled", 3, "Office", VK_ESCAPE, true, "Work"},
+      {"emptied", 3, "\b", VK_RETURN, true, "Work"},
+      {"cut at 21 bytes", 2, eleven, VK_RETURN, true, ten},
+      {"the all row is fixed", 0, "", 0, false, "All Groups"},
+      {"the no-group row is fixed", 1, "", 0, false, "No group"},
+  };
+  list.SetFocus();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    CWnd* editor = list.EditLabel(c.row);
+    testing_user::Pump();
+    if (!c.editable) {
+      EXPECT_EQ(editor, nullptr);
+    } else {
+      ASSERT_NE(editor, nullptr);
+      ASSERT_EQ(list.GetLabelEditor().m_hWnd, editor->m_hWnd);  // the flat editor took it over
+      EXPECT_EQ(list.GetLabelEditor().GetLimit(), 21);
+      if (c.typed == "\b") {
+        tolvar::user::InjectKey(VK_BACK, true);
+        tolvar::user::InjectKey(VK_BACK, false);
+      } else {
+        for (size_t i = 0; i < c.typed.size();) {
+          const size_t length = static_cast<unsigned char>(c.typed[i]) >= 0xC0 ? 2 : 1;
+          tolvar::user::InjectText(c.typed.substr(i, length).c_str());
+          testing_user::Pump();
+          i += length;
+        }
+      }
+      testing_user::Pump();
+      tolvar::user::InjectKey(c.endKey, true);
+      tolvar::user::InjectKey(c.endKey, false);
+      testing_user::Pump();
+      EXPECT_EQ(list.GetLabelEditor().m_hWnd, nullptr);
+      EXPECT_EQ(list.GetEditControl(), nullptr);
+    }
+    EXPECT_EQ(std::string(list.GetItemText(c.row, 0)), c.label);
+  }
+}
+
+// ---- Drag and drop ---------------------------------------------------------------------------------
+
+TEST_F(SkinListTest, DragsSelectedRowsOntoAnotherListWithTheNotificationsInOrder) {
+  ASSERT_TRUE(MakeList(other, 11, RECT{260, 10, 500, 250}, "contacts"));
+  Fill(list, {{"Anna", ""}, {"Bob", ""}, {"Carl", ""}});
+  Fill(other, {{"All", ""}, {"Family", ""}, {"Work", ""}, {"Friends", ""}});
+  Select(list, {1, 2});
+  testing_user::Pump();
+  dialog.log.clear();
+
+  const POINT from = RowPoint(list, 1);
+  POINT press = from;
+  list.ClientToScreen(&press);
+  tolvar::user::InjectMouse(press, WM_MOUSEMOVE);
+  tolvar::user::InjectMouse(press, WM_LBUTTONDOWN);
+  testing_user::Pump();
+  kit_testing::MoveMouse(list, POINT{from.x + 20, from.y + 10});  // past the drag distance
+  ASSERT_TRUE(list.IsDragging());
+  EXPECT_EQ(list.GetSelectedCount(), 2);  // pressing on a selected row keeps the others for the drag
+  kit_testing::MoveMouse(other, RowPoint(other, 2));
+  EXPECT_EQ(other.GetItemState(2, LVIS_DROPHILITED), LVIS_DROPHILITED);
+  kit_testing::MoveMouse(other, RowPoint(other, 3));
+  POINT release = RowPoint(other, 3);
+  other.ClientToScreen(&release);
+  tolvar::user::InjectMouse(release, WM_LBUTTONUP);
+  testing_user::Pump();
+
+  EXPECT_FALSE(list.IsDragging());
+  EXPECT_EQ(other.GetNextItem(-1, LVNI_DROPHILITED), -1);  // no highlight stays behind
+  EXPECT_EQ(dialog.log, (std::vector<std::string>{"list 11 row 2 highlighted", "list 11 row 2 plain",
+                                                  "list 11 row 3 highlighted", "drop groups on contacts row 3",
+                                                  "list 11 row 3 plain"}));
+}
+
+TEST_F(SkinListTest, DropsGoOnlyToListsOfThisFamilyAndNotWhileDragIsOff) {
+  Fill(list, {{"Anna", ""}, {"Bob", ""}});
+  CListCtrl plain;  // a list view of no kit class under the release point
+  ASSERT_TRUE(plain.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, RECT{260, 10, 500, 250}, &dialog, 12));
+  plain.InsertColumn(0, "x", LVCFMT_LEFT, 100);
+  plain.InsertItem(0, "row");
+  plain.InsertItem(1, "row");
+
+  struct Case {
+    const char* name;
+    bool dragEnabled;
+    CWnd* target;
+    POINT at;
+    std::vector<std::string> drops;
+  } const cases[] = {
+      {"onto itself", true, &list, RowPoint(list, 0), {"drop groups on groups row -1"}},
+      {"onto a plain list view", true, &plain, POINT{40, 40}, {}},
+      {"with dragging off", false, &list, RowPoint(list, 0), {}},
+  };
+  int shift = 0;  // each press lands elsewhere, so that none counts as a double click
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.dragEnabled ? list.EnableDrag() : list.DisableDrag();
+    dialog.log.clear();
+    Select(list, {1});
+    POINT press = RowPoint(list, 1);
+    press.x += shift;
+    shift += 30;
+    list.ClientToScreen(&press);
+    tolvar::user::InjectMouse(press, WM_MOUSEMOVE);
+    tolvar::user::InjectMouse(press, WM_LBUTTONDOWN);
+    testing_user::Pump();
+    list.ScreenToClient(&press);
+    kit_testing::MoveMouse(list, POINT{press.x + 20, press.y + 12});
+    EXPECT_EQ(static_cast<bool>(list.IsDragging()), c.dragEnabled);
+    kit_testing::MoveMouse(*c.target, c.at);
+    POINT release = c.at;
+    c.target->ClientToScreen(&release);
+    tolvar::user::InjectMouse(release, WM_LBUTTONUP);
+    testing_user::Pump();
+    EXPECT_EQ(plain.GetNextItem(-1, LVNI_DROPHILITED), -1);  // nothing is highlighted outside the family
+    std::vector<std::string> drops;
+    for (const auto& line : dialog.log)
+      if (line.rfind("drop", 0) == 0) drops.push_back(line);
+    EXPECT_EQ(drops, c.drops);
+  }
+  plain.DestroyWindow();
+}
+
+// ---- Painting --------------------------------------------------------------------------------------
+
+class SkinListPaintTest : public SkinListTest {
+protected:
+  void SetUp() override {
+    SkinListTest::SetUp();
+    Fill(list, {{"All Groups", "01/01/2004"}, {"Family", ""}, {"Work", "17/03/2004"}, {"Friends", "05/11/2004"},
+                {"Sport", "01/02/2004"}});
+  }
+  // The colour of the row's fill, read beside its texts (the second column's empty left part).
+  COLORREF RowFill(HBITMAP picture, int row) {
+    RECT rect{};
+    list.GetItemRect(row, &rect, LVIR_BOUNDS);
+    return testing_user::PixelAt(picture, 123, (rect.top + rect.bottom) / 2);
+  }
+  bool HasColour(HBITMAP picture, const RECT& area, COLORREF colour) {
+    for (int y = area.top; y < area.bottom; ++y)
+      for (int x = area.left; x < area.right; ++x)
+        if (testing_user::PixelAt(picture, x, y) == colour) return true;
+    return false;
+  }
+};
+
+TEST_F(SkinListPaintTest, RowsShowSelectionFocusAndDropHighlightInTheKitsColours) {
+  Select(list, {2});
+  // Row 0 never shows a drop highlight; row 3 does; the selected row 2 keeps the selection look.
+  for (int row : {0, 3}) list.SetItemState(row, LVIS_DROPHILITED, LVIS_DROPHILITED);
+  dialog.SetFocus();
+  testing_user::Pump();
+  HBITMAP unfocused = tolvar::user::RenderWindow(list);
+  ASSERT_NE(unfocused, nullptr);
+  EXPECT_EQ(RowFill(unfocused, 0), CSkinListCtrl::kBackgroundColour);
+  EXPECT_EQ(RowFill(unfocused, 1), CSkinListCtrl::kBackgroundColour);  // its empty cell shows the fill
+  EXPECT_EQ(RowFill(unfocused, 2), CSkinListCtrl::kSelectionColour);
+  EXPECT_EQ(RowFill(unfocused, 3), CSkinListCtrl::kSelectionColour);
+  DeleteObject(unfocused);
+
+  list.SetFocus();
+  testing_user::Pump();
+  HBITMAP focused = tolvar::user::RenderWindow(list);
+  ASSERT_NE(focused, nullptr);
+  testing_user::SavePng(focused, "skin_list_focused");
+  EXPECT_EQ(RowFill(focused, 2), CSkinListCtrl::kTextColour);       // inverted while focused
+  EXPECT_EQ(RowFill(focused, 3), CSkinListCtrl::kSelectionColour);  // the drop target
+  RECT selected{};
+  list.GetItemRect(2, &selected, LVIR_BOUNDS);
+  selected.right = 120;
+  EXPECT_TRUE(HasColour(focused, selected, 0xFFFFFF));  // white text on the inverted row
+
+  // The header: red background, the frame's dark red lines.
+  RECT header{};
+  list.GetHeader().GetWindowRect(&header);
+  list.ScreenToClient(&header);
+  EXPECT_EQ(testing_user::PixelAt(focused, 60, header.top + 3), CMyHeader::kBackgroundColour);
+  EXPECT_EQ(testing_user::PixelAt(focused, 60, header.top), CMyHeader::kLineColour);
+  DeleteObject(focused);
+}
+
+TEST_F(SkinListPaintTest, SelectedRowIsBold) {
+  auto inkWidth = [&](int row) {
+    HBITMAP picture = tolvar::user::RenderWindow(list);
+    RECT rect{};
+    list.GetItemRect(row, &rect, LVIR_BOUNDS);
+    const COLORREF fill = testing_user::PixelAt(picture, 119, (rect.top + rect.bottom) / 2);
+    int ink = 0;
+    for (int y = rect.top; y < rect.bottom; ++y)
+      for (int x = 0; x < 118; ++x) ink += testing_user::PixelAt(picture, x, y) != fill;
+    DeleteObject(picture);
+    return ink;
+  };
+  dialog.SetFocus();
+  testing_user::Pump();
+  const int plain = inkWidth(1);
+  Select(list, {1});
+  testing_user::Pump();
+  EXPECT_GT(inkWidth(1), plain);
+}
+
+TEST_F(SkinListPaintTest, PrintedOffScreenItLooksAsOnScreen) {
+  Select(list, {1, 3});
+  list.SetFocus();
+  testing_user::Pump();
+  HBITMAP screen = tolvar::user::RenderWindow(list);
+  ASSERT_NE(screen, nullptr);
+  RECT window{};
+  list.GetWindowRect(&window);
+  const int width = window.right - window.left;
+  const int height = window.bottom - window.top;
+  HDC listDC = GetDC(list);
+  tolvar::gdi::UniqueDC memory(CreateCompatibleDC(listDC));
+  tolvar::gdi::UniqueBitmap printed(CreateCompatibleBitmap(listDC, width, height));
+  ReleaseDC(list, listDC);
+  {
+    tolvar::gdi::ScopedSelect select(memory.Get(), printed.Get());
+    list.SendMessage(WM_PRINT, reinterpret_cast<WPARAM>(memory.Get()), PRF_CLIENT | PRF_CHILDREN | PRF_NONCLIENT);
+  }
+  testing_user::SavePng(printed.Get(), "skin_list_printed");
+  int differences = 0;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      differences += testing_user::PixelAt(screen, x, y) != testing_user::PixelAt(printed.Get(), x, y);
+  EXPECT_EQ(differences, 0);
+  DeleteObject(screen);
+}
+
+TEST_F(SkinListPaintTest, DragImageShowsTheSelectedLabelsInTheirPlaces) {
+  Select(list, {1, 2, 4});
+  POINT cursorAt = RowPoint(list, 2);
+  POINT screenPoint = cursorAt;
+  list.ClientToScreen(&screenPoint);
+  tolvar::user::InjectMouse(screenPoint, WM_MOUSEMOVE);
+  testing_user::Pump();
+  POINT hotSpot{};
+  auto image = list.CreateSelectionDragImage(&hotSpot);
+  ASSERT_NE(image, nullptr);
+  RECT first{}, last{}, icon{};
+  list.GetItemRect(1, &first, LVIR_BOUNDS);
+  list.GetItemRect(4, &last, LVIR_BOUNDS);
+  list.GetItemRect(1, &icon, LVIR_ICON);
+  IMAGEINFO info{};
+  ASSERT_TRUE(image->GetImageInfo(0, &info));
+  EXPECT_EQ(info.rcImage.right - info.rcImage.left, first.right - first.left);
+  EXPECT_EQ(info.rcImage.bottom - info.rcImage.top, last.bottom - first.top);
+  EXPECT_EQ(hotSpot.x, cursorAt.x - first.left);
+  EXPECT_EQ(hotSpot.y, cursorAt.y - first.top);
+
+  // Drawn over green: white where the rows are, their labels in black, row 3 blank.
+  const int width = first.right - first.left;
+  const int height = last.bottom - first.top;
+  HDC listDC = GetDC(list);
+  tolvar::gdi::UniqueDC memory(CreateCompatibleDC(listDC));
+  tolvar::gdi::UniqueBitmap picture(CreateCompatibleBitmap(listDC, width, height));
+  ReleaseDC(list, listDC);
+  {
+    tolvar::gdi::ScopedSelect select(memory.Get(), picture.Get());
+    RECT all{0, 0, width, height};
+    tolvar::gdi::UniqueBrush green(CreateSolidBrush(0x00FF00));
+    FillRect(memory.Get(), &all, green.Get());
+    ImageList_Draw(*image, 0, memory.Get(), 0, 0, ILD_TRANSPARENT);
+  }
+  testing_user::SavePng(picture.Get(), "skin_list_drag_image");
+  const int rowHeight = first.bottom - first.top;
+  auto inkIn = [&](int row) {
+    RECT area{icon.right - icon.left, row * rowHeight, width, (row + 1) * rowHeight};
+    int ink = 0;
+    for (int y = area.top; y < area.bottom; ++y)
+      for (int x = area.left; x < area.right; ++x) ink += testing_user::PixelAt(picture.Get(), x, y) == 0;
+    return ink;
+  };
+  EXPECT_GT(inkIn(0), 0);   // "Family"
+  EXPECT_GT(inkIn(1), 0);   // "Work"
+  EXPECT_EQ(inkIn(2), 0);   // row 3 is not selected
+  EXPECT_GT(inkIn(3), 0);   // "Sport"
+  EXPECT_EQ(testing_user::PixelAt(picture.Get(), width - 2, rowHeight * 2 + 2), 0xFFFFFFu);
+
+  Select(list, {});
+  EXPECT_EQ(list.CreateSelectionDragImage(&hotSpot), nullptr);  // nothing selected: no image
+}
+
+// ---- The header ------------------------------------------------------------------------------------
+
+TEST_F(SkinListPaintTest, HeaderItemsFrameSeparatorsBitmapsAndEllipsis) {
+  CMyHeader& header = list.GetHeader();
+  // Column 1 centred with a text too long for it, and a bitmap wider than the column on column 0.
+  HDITEMA item{};
+  item.mask = HDI_FORMAT | HDI_TEXT;
+  item.fmt = HDF_CENTER | HDF_STRING;
+  item.pszText = const_cast<LPSTR>("A heading far too long for the column");
+  header.SetItem(1, &item);
+  HDC listDC = GetDC(list);
+  tolvar::gdi::UniqueBitmap wide(CreateCompatibleBitmap(listDC, 200, 8));
+  ReleaseDC(list, listDC);
+  HDITEMA bitmapItem{};
+  bitmapItem.mask = HDI_BITMAP | HDI_FORMAT;
+  bitmapItem.fmt = HDF_STRING | HDF_BITMAP;
+  bitmapItem.hbm = wide.Get();
+  header.SetItem(0, &bitmapItem);
+  testing_user::Pump();
+
+  HBITMAP picture = tolvar::user::RenderWindow(header);
+  ASSERT_NE(picture, nullptr);
+  testing_user::SavePng(picture, "skin_list_header");
+  RECT client{};
+  header.GetClientRect(&client);
+  const int mid = client.bottom / 2;
+  // The 3D frame ends where the items end (220); beyond it the background alone.
+  EXPECT_EQ(testing_user::PixelAt(picture, 219, mid), CMyHeader::kLineColour);
+  EXPECT_EQ(testing_user::PixelAt(picture, 230, 0), CMyHeader::kBackgroundColour);
+  EXPECT_EQ(testing_user::PixelAt(picture, 100, 0), CMyHeader::kLineColour);
+  // A separator after the first item, none at the last item's right edge but the frame.
+  EXPECT_EQ(testing_user::PixelAt(picture, 119, mid), CMyHeader::kLineColour);
+  EXPECT_EQ(testing_user::PixelAt(picture, 218, mid), CMyHeader::kBackgroundColour);
+  // The too-wide bitmap (black, ANDed) is not drawn: the text starts at the item's left edge.
+  bool blackBitmap = false;
+  for (int x = 1; x < 118; ++x) blackBitmap |= testing_user::PixelAt(picture, x, client.bottom / 2 + 3) == 0;
+  EXPECT_FALSE(blackBitmap);
+  auto firstInk = [&](int from, int to) {
+    for (int x = from; x < to; ++x)
+      for (int y = 1; y < client.bottom - 1; ++y) {
+        const COLORREF colour = testing_user::PixelAt(picture, x, y);
+        if (colour != CMyHeader::kBackgroundColour && colour != CMyHeader::kLineColour) return x;
+      }
+    return -1;
+  };
+  EXPECT_LT(firstInk(1, 118), 6);
+  // The centred long heading starts at its item's left edge too.
+  EXPECT_LT(firstInk(122, 218), 126);
+  DeleteObject(picture);
+
+  // Cut with an ellipsis, the text takes no more than its rectangle.
+  CClientDC dc(&header);
+  RECT narrow{0, 0, 60, 18};
+  EXPECT_EQ(header.DrawItemText(&dc, narrow, item), 60);
+  RECT none{10, 0, 10, 18};
+  EXPECT_EQ(header.DrawItemText(&dc, none, item), 0);
+}
+
+TEST_F(SkinListPaintTest, HeaderWithoutItemsShowsOnlyItsBackground) {
+  list.DeleteColumn(1);
+  list.DeleteColumn(0);
+  testing_user::Pump();
+  HBITMAP picture = tolvar::user::RenderWindow(list.GetHeader());
+  ASSERT_NE(picture, nullptr);
+  RECT client{};
+  list.GetHeader().GetClientRect(&client);
+  for (int x : {0, 50, client.right - 1})
+    for (int y : {0, static_cast<int>(client.bottom) - 1}) EXPECT_EQ(testing_user::PixelAt(picture, x, y), CMyHeader::kBackgroundColour);
+  DeleteObject(picture);
+}
+
+// A list that counts the rows it draws.
+class CCountingList : public CSkinListCtrl {
+public:
+  int drawn = 0;
+  void DrawItem(LPDRAWITEMSTRUCT draw) override {
+    ++drawn;
+    CSkinListCtrl::DrawItem(draw);
+  }
+};
+
+TEST_F(SkinListTest, PaintsNothingWhileItsParentHasNoClientArea) {
+  CWnd host;
+  ASSERT_TRUE(host.CreateEx(0, nullptr, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, dialog, nullptr));
+  CCountingList hosted;
+  ASSERT_TRUE(hosted.Create(WS_CHILD | WS_VISIBLE, RECT{0, 0, 100, 100}, &host, 20));
+  hosted.InsertColumn(0, "Name", LVCFMT_LEFT, 80);
+  hosted.AddItem("row", 1, 0);
+  hosted.Invalidate();
+  hosted.UpdateWindow();
+  EXPECT_EQ(hosted.drawn, 0);
+  RECT update{};
+  EXPECT_FALSE(GetUpdateRect(hosted, &update, FALSE));  // validated all the same
+
+  host.MoveWindow(0, 0, 120, 120);
+  hosted.Invalidate();
+  hosted.UpdateWindow();
+  EXPECT_EQ(hosted.drawn, 1);
+  hosted.DestroyWindow();
+  host.DestroyWindow();
+}
+
+}  // namespace

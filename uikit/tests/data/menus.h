@@ -1,0 +1,6 @@
+#pragma once
+#define IDR_TEST_MENU 100
+#define IDR_TEST_DEEP 101
+#define IDR_TEST_NO_BITMAP 102
+#define ID_TEST_EXIT 0x7F01
+#define ID_TEST_ABOUT 0x7F02
