@@ -161,7 +161,7 @@ BOOL CMainFrame::OnCreateClient(LPCREATESTRUCTA, CCreateContext* context) {
   SetActiveView(m_pView, FALSE);
   MeasureView();
 
-  LaunchProgram("Linkwell.exe", CProgramSlots::kLinkSlot, nullptr);
+  if (!m_linkService.empty()) LaunchProgram(m_linkService, CProgramSlots::kLinkSlot, nullptr);
   if (!ShowProgramByCommand(GetCommandLineA())) {
     // "LastApp" is at most 31 characters; anything else counts as absent.
     std::string last;

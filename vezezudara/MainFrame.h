@@ -47,6 +47,8 @@ public:
   void SetStatusRecord(CSharedMemory* record) { m_record = record; }
   // The folder the programs are read from and started in (the working directory by default).
   void SetProgramFolder(LPCSTR folder) { m_folder = folder; }
+  // The link service's program, started into slot 10 ("Linkwell.exe"; empty: none, for tests).
+  void SetLinkServiceName(LPCSTR name) { m_linkService = name; }
 
   void ScanPrograms(LPCSTR folder, int pass);
   int LaunchProgram(const std::string& exeName, int slot, LPCSTR directory);
@@ -110,6 +112,7 @@ protected:
   std::array<bool, CProgramSlots::kProgramSlots> m_closeAsked{};
   std::string m_lastApp;
   std::string m_folder = ".";
+  std::string m_linkService = "Linkwell.exe";
   int m_pendingCloses = 0;
   bool m_closing = false;
   bool m_finishPosted = false;

@@ -19,7 +19,7 @@ class ProgramFolder {
 public:
   ProgramFolder() : m_path(m_home.File("programs")) { fs::create_directories(m_path); }
   void Add(const char* fixture, const std::string& name) {
-    fs::copy_file(std::string(VZD_BIN_DIR) + "/vzd_fixture_" + fixture, m_path + "/" + name);
+    fs::copy_file(std::string(VZD_TEST_PROGRAMS) + "/vzd_fixture_" + fixture, m_path + "/" + name);
   }
   void AddText(const std::string& name) {
     std::FILE* file = std::fopen((m_path + "/" + name).c_str(), "w");

@@ -45,7 +45,7 @@ TEST(AboutDialog, ListsEveryFileOfTheFamilyWithTheHighestBuildInTheTitle) {
   fs::create_directories(folder);
   const char* fixtures[][2] = {{"five_a", "A"}, {"four", "B"}, {"five_b", "C"}, {"family", "D"},
                                {"nocomments", "E"}, {"nobuild", "F"}};
-  for (auto& f : fixtures) fs::copy_file(std::string(VZD_BIN_DIR) + "/vzd_fixture_" + f[0], folder + "/" + f[1]);
+  for (auto& f : fixtures) fs::copy_file(std::string(VZD_TEST_PROGRAMS) + "/vzd_fixture_" + f[0], folder + "/" + f[1]);
 
   CAboutDlg about(nullptr, folder.c_str());
   ASSERT_TRUE(about.Create(IDD_ABOUTBOX, nullptr));

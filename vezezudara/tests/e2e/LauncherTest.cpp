@@ -81,9 +81,9 @@ protected:
     setenv("LD_LIBRARY_PATH", (std::string(VZD_BIN_DIR) + (libraries ? std::string(":") + libraries : "")).c_str(), 1);
     s_install = s_home + "/install";
     fs::create_directories(s_install);
-    const char* copies[][2] = {{"Vezezudara", "Vezezudara"}, {"vzd_hosted_alpha", "Alpha"},
-                               {"vzd_hosted_bravo", "Bravo"}, {"vzd_link_stub", "Linkwell"}};
-    for (auto& copy : copies) fs::copy_file(std::string(VZD_BIN_DIR) + "/" + copy[0], s_install + "/" + copy[1]);
+    fs::copy_file(std::string(VZD_BIN_DIR) + "/Vezezudara", s_install + "/Vezezudara");
+    const char* copies[][2] = {{"vzd_hosted_alpha", "Alpha"}, {"vzd_hosted_bravo", "Bravo"}, {"vzd_link_stub", "Linkwell"}};
+    for (auto& copy : copies) fs::copy_file(std::string(VZD_TEST_PROGRAMS) + "/" + copy[0], s_install + "/" + copy[1]);
     SetString(kSettings, "Build", "1");
     SetString(kSettings, "Phone", "Model 7");
     HKEY opened = nullptr;
