@@ -22,6 +22,8 @@ constexpr int kMarkerSize = 38;
 constexpr int kArrowSize = 16;
 constexpr UINT kCmdSmallIcons = 50000;
 constexpr UINT kCmdLargeIcons = 50001;
+constexpr UINT kCmdRemoveItem = 50002;
+constexpr UINT kCmdRenameItem = 50003;
 
 int XOf(LPARAM lParam) { return static_cast<short>(LOWORD(lParam)); }
 int YOf(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }
@@ -99,6 +101,62 @@ int CGfxOutBarCtrl::InsertItem(int folder, int index, LPCSTR text, int image, DW
 int CGfxOutBarCtrl::GetItemCount(int folder) const {
   if (folder < 0 || folder >= GetFolderCount()) return 0;
   return static_cast<int>(m_folders[folder]->items.size());
+}
+
+CString CGfxOutBarCtrl::GetFolderText(int index) const {
+  if (index < 0 || index >= GetFolderCount()) return CString();
+  return CString(m_folders[index]->label.c_str());
+}
+
+BOOL CGfxOutBarCtrl::RemoveItem(int folder, int index) {
+  if (index < 0 || index >= GetItemCount(folder)) return FALSE;
+  auto& items = m_folders[folder]->items;
+  items.erase(items.begin() + index);
+  if (folder == m_currentFolder) {
+    if (m_selectedItem == index) m_selectedItem = -1;
+    else if (m_selectedItem > index) --m_selectedItem;
+    m_hotItem = -1;
+    m_firstItem = std::max(0, std::min(m_firstItem, GetItemCount(folder) - 1));
+  }
+  if (m_hWnd) Invalidate();
+  return TRUE;
+}
+
+BOOL CGfxOutBarCtrl::EditItemLabel(int index) {
+  if (m_labelEdit || index < 0 || index >= GetItemCount(m_currentFolder)) return FALSE;
+  m_labelEdit = std::make_unique<COutBarLabelEdit>();
+  RECT rect = GetLabelRect(index);
+  return m_labelEdit->Start(this, COutBarLabelEdit::kItem, index, rect,
+                            m_folders[m_currentFolder]->items[index].text.c_str());
+}
+
+BOOL CGfxOutBarCtrl::EditFolderLabel(int index) {
+  if (m_labelEdit || index < 0 || index >= GetFolderCount()) return FALSE;
+  m_labelEdit = std::make_unique<COutBarLabelEdit>();
+  RECT rect = GetFolderRect(index);
+  InflateRect(&rect, -2, -2);
+  return m_labelEdit->Start(this, COutBarLabelEdit::kFolder, index, rect, m_folders[index]->label.c_str());
+}
+
+LRESULT CGfxOutBarCtrl::OnLabelNotify(WPARAM code, LPARAM lParam) {
+  if (code != kItemRenamed && code != kFolderRenamed) return 0;
+  const auto* change = reinterpret_cast<const LabelChange*>(lParam);
+  if (!change || Notify(code, lParam) == 0) return 0;  // the owner keeps the old text
+  if (code == kItemRenamed && change->index >= 0 && change->index < GetItemCount(m_currentFolder)) {
+    m_folders[m_currentFolder]->items[change->index].text = change->text;
+  } else if (code == kFolderRenamed && change->index >= 0 && change->index < GetFolderCount()) {
+    m_folders[change->index]->label = change->text;
+  }
+  Invalidate();
+  return 1;
+}
+
+LRESULT CGfxOutBarCtrl::OnEndLabelEdit(WPARAM, LPARAM) {
+  if (m_labelEdit && m_labelEdit->IsEnded()) {
+    m_labelEdit->DestroyWindow();
+    m_labelEdit.reset();
+  }
+  return 0;
 }
 
 CString CGfxOutBarCtrl::GetItemText(int folder, int index) const {
@@ -447,6 +505,14 @@ BOOL CGfxOutBarCtrl::OnCmdMsg(UINT nID, int nCode, void* pExtra, void* pHandlerI
     if (!pHandlerInfo) SetSmallIconView(nID == kCmdSmallIcons);
     return TRUE;
   }
+  if (nCode == CN_COMMAND && (nID == kCmdRemoveItem || nID == kCmdRenameItem)) {
+    // The selected item of the open folder.
+    if (!pHandlerInfo && m_selectedItem >= 0) {
+      if (nID == kCmdRemoveItem) RemoveItem(m_currentFolder, m_selectedItem);
+      else EditItemLabel(m_selectedItem);
+    }
+    return TRUE;
+  }
   if (nCode == CN_UPDATE_COMMAND_UI && (nID == kCmdSmallIcons || nID == kCmdLargeIcons)) {
     auto* update = static_cast<CCmdUI*>(pExtra);
     update->SetCheck(IsSmallIconView() == (nID == kCmdSmallIcons));
@@ -573,6 +639,8 @@ const AFX_MSGMAP* CGfxOutBarCtrl::GetMessageMap() const {
       MapMessage(WM_CAPTURECHANGED, &CGfxOutBarCtrl::OnCaptureChanged),
       MapMessage(WM_SIZE, &CGfxOutBarCtrl::OnSize),
       MapMessage(WM_SETCURSOR, &CGfxOutBarCtrl::OnSetCursor),
+      MapMessage(WM_OUTBAR_NOTIFY, &CGfxOutBarCtrl::OnLabelNotify),
+      MapMessage(kEndLabelEdit, &CGfxOutBarCtrl::OnEndLabelEdit),
   }};
   return &map;
 }

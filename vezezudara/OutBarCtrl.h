@@ -12,6 +12,8 @@
 // Threads: the thread that owns the window.
 #include <framework/Afx.h>
 
+#include "OutBarLabelEdit.h"
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,6 +34,9 @@ public:
   static constexpr int kLargeItemHeight = 64;
   static constexpr int kSmallItemHeight = 22;
   static constexpr int kItemTop = 4;  // the gap above the first item
+
+  // Private: the label editor has ended and may go.
+  static constexpr UINT kEndLabelEdit = WM_APP + 0x200;
 
   // What code 2 and 3 carry.
   struct LabelChange {
@@ -55,6 +60,13 @@ public:
   int GetFolderCount() const { return static_cast<int>(m_folders.size()); }
   int GetItemCount(int folder) const;
   CString GetItemText(int folder, int index) const;
+  BOOL RemoveItem(int folder, int index);
+  // In-place editing of a label of the open folder's item, or of a folder's header; the owner
+  // decides whether the new text stands.
+  BOOL EditItemLabel(int index);
+  BOOL EditFolderLabel(int index);
+  COutBarLabelEdit* GetLabelEditor() const { return m_labelEdit.get(); }
+  CString GetFolderText(int index) const;
   void SetSmallIconView(bool on);
   bool IsSmallIconView() const { return (m_flags & kSmallIcons) != 0; }
   void SetSelItem(int index) { m_selectedItem = index; }
@@ -107,6 +119,8 @@ protected:
   LRESULT OnCaptureChanged(WPARAM, LPARAM lParam);
   LRESULT OnSize(WPARAM, LPARAM);
   LRESULT OnSetCursor(WPARAM, LPARAM);
+  LRESULT OnLabelNotify(WPARAM code, LPARAM lParam);
+  LRESULT OnEndLabelEdit(WPARAM, LPARAM);
 
   void Paint(HDC dc);
   void DrawFolder(HDC dc, int index, bool raised, bool pressed);
@@ -139,6 +153,8 @@ protected:
   HCURSOR m_dragCursor = nullptr;
   HCURSOR m_dropCursor = nullptr;
   HCURSOR m_noDropCursor = nullptr;
+
+  std::unique_ptr<COutBarLabelEdit> m_labelEdit;
 
   // The press being tracked.
   Press m_press = Press::None;

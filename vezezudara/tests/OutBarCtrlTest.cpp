@@ -260,3 +260,40 @@ TEST_F(OutBar, LooksOfItsStates) {
   m_bar.SetSmallIconView(true);
   DeleteObject(render("outbar_small_icons"));
 }
+
+TEST_F(OutBar, ALabelChangesOnlyWhenTheOwnerAgrees) {
+  struct Case {
+    bool folder;
+    int index;
+    LRESULT answer;
+    UINT endKey;
+    const char* expected;
+    size_t notices;
+  };
+  const Case cases[] = {
+      {false, 1, 0, VK_RETURN, "Media", 1},   // refused, as the launcher does
+      {false, 2, 1, VK_ESCAPE, "Backup", 0},  // cancelled: the owner is not asked
+      {false, 0, 1, VK_RETURN, "Pictures", 1},
+      {true, 1, 0, VK_RETURN, "Other", 1},
+      {true, 0, 1, VK_RETURN, "Pictures", 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << (c.folder ? "folder " : "item ") << c.index);
+    ASSERT_TRUE(c.folder ? m_bar.EditFolderLabel(c.index) : m_bar.EditItemLabel(c.index));
+    COutBarLabelEdit* editor = m_bar.GetLabelEditor();
+    ASSERT_TRUE(editor);
+    EXPECT_FALSE(c.folder ? m_bar.EditFolderLabel(c.index) : m_bar.EditItemLabel(c.index));  // one at a time
+    editor->SetWindowText("");
+    for (const char* p = "Pictures"; *p; ++p) SendMessageA(*editor, WM_CHAR, static_cast<unsigned char>(*p), 0);
+    g_notices.clear();
+    g_answer = c.answer;
+    SendMessageA(*editor, WM_KEYDOWN, c.endKey, 0);
+    Pump();
+    EXPECT_EQ(m_bar.GetLabelEditor(), nullptr);
+    ASSERT_EQ(g_notices.size(), c.notices);
+    if (c.notices) {
+      EXPECT_EQ(g_notices[0].code, c.folder ? 3u : 2u);
+    }
+    EXPECT_EQ(c.folder ? m_bar.GetFolderText(c.index) : m_bar.GetItemText(0, c.index), c.expected);
+  }
+}

@@ -105,3 +105,48 @@ TEST(FixedSplitter, TheDividerCannotBeDragged) {
   splitter.DestroyWindow();
   frame->DestroyWindow();
 }
+
+TEST(ProgressPane, SitsInItsPaneAfterTheTextAndGivesThePaneBackAtTheEnd) {
+  tolvar::testing::TemporaryHome home;
+  CFrameWnd* frame = new CFrameWnd;
+  ASSERT_TRUE(frame->Create(nullptr, "Progress", WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{0, 0, 500, 200}));
+  tolvar::framework::AdoptWindowObject(std::unique_ptr<CWnd>(frame));
+  CStatusBar bar;
+  ASSERT_TRUE(bar.Create(frame));
+  const UINT panes[] = {ID_SEPARATOR, ID_SEPARATOR};
+  bar.SetIndicators(panes, 2);
+  bar.SetPaneText(1, "Own text");
+  RECT pane;
+  bar.GetItemRect(1, &pane);
+  const int inset = (pane.bottom - pane.top) / 10;
+  {
+    CProgressBar progress;
+    ASSERT_TRUE(progress.Create("Copying", 50, 100, &bar, 1));
+    EXPECT_EQ(bar.GetPaneText(1), "Copying");
+    RECT placed;
+    progress.GetWindowRect(&placed);
+    bar.ScreenToClient(&placed);
+    EXPECT_GT(placed.left, pane.left + 30);  // after the text and its blanks
+    EXPECT_EQ(placed.right - placed.left, (pane.right - placed.left) / 2);
+    EXPECT_EQ(placed.top, pane.top + inset);
+    EXPECT_EQ(placed.bottom, pane.bottom - inset);
+    EXPECT_FALSE(progress.Resize());  // nothing changed: not moved
+    progress.SetText("");
+    EXPECT_EQ(progress.LastRect().left, pane.left);
+    progress.SetShare(100);
+    EXPECT_EQ(progress.LastRect().right, pane.right);
+    progress.SetPos(40);
+    Pump();
+    HBITMAP picture = tolvar::user::RenderWindow(*frame);
+    SavePng(picture, "progress_pane");
+    DeleteObject(picture);
+  }
+  EXPECT_EQ(bar.GetPaneText(1), "Own text");
+  {
+    CProgressBar first;
+    ASSERT_TRUE(first.Create("Reading", 100, 10, &bar, 0));
+  }
+  EXPECT_EQ(bar.GetPaneText(0), "Ready");
+  bar.DestroyWindow();
+  frame->DestroyWindow();
+}
