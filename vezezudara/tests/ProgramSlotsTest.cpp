@@ -160,3 +160,18 @@ TEST(ProgramSlots, AStartedProgramRunsUntilItEndsAndAFailedStartLeavesTheSlot) {
   EXPECT_TRUE(slots.WaitAndFree(0, 20000));
   EXPECT_EQ(slots[0].running, 0);
 }
+
+TEST(ProgramSlots, WaitingForAProgramThatDoesNotEndIsBounded) {
+  ProgramFolder folder;
+  folder.Add("five_a", "Quick");
+  CProgramSlots slots;
+  folder.ScanAll(slots);
+  // A program that stays until it is told to go.
+  ASSERT_EQ(slots.Launch(std::string(VZD_TEST_PROGRAMS) + "/vzd_link_stub", 0, nullptr, nullptr, nullptr), 0);
+  EXPECT_FALSE(slots.WaitAndFree(0, 200));
+  EXPECT_EQ(slots[0].running, 1);  // left to a later refresh
+  TerminateProcess(slots[0].process.Get(), 9);
+  ASSERT_EQ(WaitForSingleObject(slots[0].process.Get(), 20000), WAIT_OBJECT_0);
+  slots.Refresh(nullptr);
+  EXPECT_EQ(slots[0].running, 0);
+}
