@@ -1,0 +1,91 @@
+#!/usr/bin/env python3
+# Draws the launcher's bitmaps (24-bit BMP files next to this script): the caption buttons on the
+# transparent magenta, the folder bar's selection markers on grey, and the image lists' stand-in
+# program icons. Run by hand after changing a drawing; the .bmp files are kept in the repository.
+import os, struct
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+MAGENTA = (255, 0, 255)
+GREY = (128, 128, 128)
+TEAL = (0, 128, 128)
+
+def write_bmp(name, width, height, pixel):
+    row = (width * 3 + 3) & ~3
+    data = bytearray()
+    for y in range(height - 1, -1, -1):
+        line = bytearray()
+        for x in range(width):
+            r, g, b = pixel(x, y)
+            line += bytes((b, g, r))
+        line += b'\0' * (row - width * 3)
+        data += line
+    header = struct.pack('<2sIHHI', b'BM', 14 + 40 + len(data), 0, 0, 54)
+    info = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+    with open(os.path.join(HERE, name), 'wb') as f:
+        f.write(header + info + data)
+
+# ---- Caption buttons: 16 by 14, a rounded face with a white symbol -----------------------------
+def button(symbol, face, pressed=False):
+    def pixel(x, y):
+        corner = (x in (0, 15)) and (y in (0, 13))
+        if corner:
+            return MAGENTA
+        edge = x in (0, 15) or y in (0, 13)
+        if edge:
+            return (20, 40, 90)
+        shade = face if not pressed else tuple(max(0, c - 60) for c in face)
+        sx, sy = (x - 1, y - 1) if pressed else (x, y)
+        if symbol(sx, sy):
+            return (255, 255, 255)
+        return shade
+    return pixel
+
+def close_symbol(x, y): return 4 <= x <= 11 and 3 <= y <= 10 and (x - 4 == y - 3 or x - 4 == 10 - y or x - 5 == y - 3 or x - 5 == 10 - y)
+def minimize_symbol(x, y): return 4 <= x <= 11 and 9 <= y <= 10
+def maximize_symbol(x, y): return 4 <= x <= 11 and 3 <= y <= 10 and (y in (3, 4, 10) or x in (4, 11))
+def restore_symbol(x, y):
+    back = 6 <= x <= 11 and 3 <= y <= 7 and (y in (3, 4) or x == 11 or y == 7)
+    front = 4 <= x <= 9 and 6 <= y <= 10 and (y in (6, 7, 10) or x in (4, 9))
+    return back or front
+def about_symbol(x, y):
+    return (x in (7, 8) and (y == 3 or 6 <= y <= 10))
+
+BLUE = (60, 110, 200)
+RED = (200, 70, 50)
+write_bmp('close.bmp', 16, 14, button(close_symbol, RED))
+write_bmp('close_pressed.bmp', 16, 14, button(close_symbol, RED, True))
+write_bmp('minimize.bmp', 16, 14, button(minimize_symbol, BLUE))
+write_bmp('minimize_pressed.bmp', 16, 14, button(minimize_symbol, BLUE, True))
+write_bmp('maximize.bmp', 16, 14, button(maximize_symbol, BLUE))
+write_bmp('maximize_pressed.bmp', 16, 14, button(maximize_symbol, BLUE, True))
+write_bmp('restore.bmp', 16, 14, button(restore_symbol, BLUE))
+write_bmp('restore_pressed.bmp', 16, 14, button(restore_symbol, BLUE, True))
+write_bmp('about.bmp', 16, 14, button(about_symbol, (40, 150, 90)))
+write_bmp('about_pressed.bmp', 16, 14, button(about_symbol, (40, 150, 90), True))
+
+# ---- Folder-bar markers: 38 by 38, a notch pointing left whose left half shows -----------------
+def marker(colour):
+    def pixel(x, y):
+        d = abs(y - 19)
+        if x >= 19 - (10 - d) and d <= 10 and x <= 19:
+            return colour
+        return GREY
+    return pixel
+write_bmp('marker.bmp', 38, 38, marker((255, 255, 255)))
+write_bmp('marker_selected.bmp', 38, 38, marker((8, 42, 130)))
+
+# ---- Stand-in program icons for the image lists (10 of each size) ------------------------------
+COLOURS = [(200, 60, 60), (60, 160, 60), (60, 90, 200), (200, 150, 40), (150, 60, 170),
+           (40, 160, 170), (120, 120, 120), (210, 100, 150), (100, 130, 60), (70, 70, 160)]
+def strip(size, background):
+    def pixel(x, y):
+        c = COLOURS[x // size]
+        u, v = x % size, y
+        m = size // 8
+        if m <= u < size - m and m <= v < size - m:
+            edge = u in (m, size - m - 1) or v in (m, size - m - 1)
+            return (30, 30, 30) if edge else c
+        return background
+    return pixel
+write_bmp('small_icons.bmp', 160, 16, strip(16, TEAL))
+write_bmp('large_icons.bmp', 320, 32, strip(32, GREY))
