@@ -2,6 +2,8 @@
 // into ARGB pixels.
 #include "XCursors.h"
 
+#include "IconPixels.h"
+
 #include <gdi/Gdi.h>
 #include <user/User.h>
 
@@ -82,42 +84,13 @@ Cursor XCursors::FromPixels(HCURSOR cursor) {
   if (info.hbmColor) DeleteObject(info.hbmColor);
   DeleteObject(info.hbmMask);
   if (width <= 0 || height <= 0 || width > 256 || height > 256) return None;
-  // Drawn over black and over white: where the two differ the cursor lets the background through.
-  HDC dc = CreateCompatibleDC(nullptr);
-  BITMAPINFO format{};
-  format.bmiHeader.biSize = sizeof format.bmiHeader;
-  format.bmiHeader.biWidth = width;
-  format.bmiHeader.biHeight = -height;
-  format.bmiHeader.biPlanes = 1;
-  format.bmiHeader.biBitCount = 32;
-  std::vector<std::uint32_t> over[2];
-  for (int pass = 0; pass < 2; ++pass) {
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(dc, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bitmap || !bits) break;
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    RECT all{0, 0, width, height};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(pass ? WHITE_BRUSH : BLACK_BRUSH)));
-    DrawIconEx(dc, 0, 0, cursor, width, height, 0, nullptr, DI_NORMAL);
-    const auto* pixels = static_cast<const std::uint32_t*>(bits);
-    over[pass].assign(pixels, pixels + static_cast<std::size_t>(width) * height);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-  }
-  DeleteDC(dc);
-  if (over[0].empty() || over[1].empty()) return None;
+  const std::vector<std::uint32_t> pixels = IconPixels(cursor, width, height, true);
+  if (pixels.empty()) return None;
   XcursorImage* image = XcursorImageCreate(width, height);
   if (!image) return None;
   image->xhot = static_cast<XcursorDim>(std::min<int>(static_cast<int>(info.xHotspot), width - 1));
   image->yhot = static_cast<XcursorDim>(std::min<int>(static_cast<int>(info.yHotspot), height - 1));
-  for (std::size_t i = 0; i < over[0].size(); ++i) {
-    const std::uint32_t black = over[0][i], white = over[1][i];
-    const int alpha = std::clamp(255 - (int((white >> 8) & 0xFF) - int((black >> 8) & 0xFF)), 0, 255);
-    // Over black the colour shows premultiplied by its alpha already, as Xcursor wants it.
-    std::uint32_t pixel = std::uint32_t(alpha) << 24;
-    for (int shift = 0; shift < 24; shift += 8) pixel |= std::min<std::uint32_t>((black >> shift) & 0xFF, alpha) << shift;
-    image->pixels[i] = alpha ? pixel : 0;
-  }
+  std::copy(pixels.begin(), pixels.end(), image->pixels);
   const Cursor made = XcursorImageLoadCursor(m_display, image);
   XcursorImageDestroy(image);
   return made;

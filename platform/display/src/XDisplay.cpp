@@ -15,6 +15,7 @@
 // keys to a hosted window of another process by itself.
 #include "XDisplay.h"
 
+#include "IconPixels.h"
 #include "Keymap.h"
 
 #include <display/Display.h>
@@ -462,46 +463,15 @@ void XDisplay::UpdateIcon(HWND window, Shown& shown) {
     XDeleteProperty(m_display, shown.xwindow, m_netWmIcon);
     return;
   }
-  // Two sizes, each drawn over black and over white: where the two differ the icon lets the
-  // background through, which gives its alpha whatever form (masked or 32-bit) it has.
+  // Two sizes, each as its width, its height and its pixels.
   std::vector<long> data;
-  HDC dc = CreateCompatibleDC(nullptr);
   for (int size : {16, 32}) {
-    BITMAPINFO format{};
-    format.bmiHeader.biSize = sizeof format.bmiHeader;
-    format.bmiHeader.biWidth = size;
-    format.bmiHeader.biHeight = -size;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    std::vector<std::uint32_t> over[2];
-    for (int pass = 0; pass < 2; ++pass) {
-      void* bits = nullptr;
-      HBITMAP bitmap = CreateDIBSection(dc, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-      if (!bitmap || !bits) break;
-      HGDIOBJ old = SelectObject(dc, bitmap);
-      RECT all{0, 0, size, size};
-      FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(pass ? WHITE_BRUSH : BLACK_BRUSH)));
-      DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
-      const auto* pixels = static_cast<const std::uint32_t*>(bits);
-      over[pass].assign(pixels, pixels + size * size);
-      SelectObject(dc, old);
-      DeleteObject(bitmap);
-    }
-    if (over[0].empty() || over[1].empty()) continue;
+    const std::vector<std::uint32_t> pixels = IconPixels(icon, size, size, false);
+    if (pixels.empty()) continue;
     data.push_back(size);
     data.push_back(size);
-    for (int i = 0; i < size * size; ++i) {
-      const std::uint32_t black = over[0][i], white = over[1][i];
-      const int alpha = 255 - (int((white >> 8) & 0xFF) - int((black >> 8) & 0xFF));
-      std::uint32_t pixel = 0;
-      if (alpha > 0) {
-        auto channel = [&](int shift) { return std::uint32_t(std::min(255, int((black >> shift) & 0xFF) * 255 / alpha)); };
-        pixel = std::uint32_t(std::min(alpha, 255)) << 24 | channel(16) << 16 | channel(8) << 8 | channel(0);
-      }
-      data.push_back(static_cast<long>(pixel));
-    }
+    data.insert(data.end(), pixels.begin(), pixels.end());
   }
-  DeleteDC(dc);
   XChangeProperty(m_display, shown.xwindow, m_netWmIcon, XA_CARDINAL, 32, PropModeReplace,
                   reinterpret_cast<unsigned char*>(data.data()), static_cast<int>(data.size()));
 }

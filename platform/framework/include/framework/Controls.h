@@ -6,9 +6,10 @@
 // alike. CBitmapButton is the exception: an owner-drawn button that paints one of four bitmaps.
 #include <controls/Controls.h>
 #include <framework/GdiObjects.h>
+#include <framework/ControlWnd.h>
 #include <framework/Wnd.h>
 
-class CButton : public CWnd {
+class CButton : public CControlWnd {
   DECLARE_DYNAMIC(CButton)
 
 public:
@@ -34,11 +35,6 @@ public:
   // An owner-drawn button paints here (its parent's WM_DRAWITEM comes back to it).
   virtual void DrawItem(LPDRAWITEMSTRUCT drawItem);
   BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
-
-protected:
-  LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-    return ::SendMessageA(m_hWnd, message, wParam, lParam);
-  }
 };
 
 // An owner-drawn push button showing one of four bitmaps: up, down (pushed), focused, disabled.
@@ -79,7 +75,7 @@ public:
   }
 };
 
-class CEdit : public CWnd {
+class CEdit : public CControlWnd {
   DECLARE_DYNAMIC(CEdit)
 
 public:
@@ -119,14 +115,9 @@ public:
   void Copy() { Send(WM_COPY); }
   void Paste() { Send(WM_PASTE); }
   void Clear() { Send(WM_CLEAR); }
-
-private:
-  LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-    return ::SendMessageA(m_hWnd, message, wParam, lParam);
-  }
 };
 
-class CListBox : public CWnd {
+class CListBox : public CControlWnd {
   DECLARE_DYNAMIC(CListBox)
 
 public:
@@ -159,17 +150,9 @@ public:
     return Int(LB_FINDSTRINGEXACT, static_cast<WPARAM>(startAfter), Ptr(item));
   }
   int SelectString(int startAfter, LPCSTR item) { return Int(LB_SELECTSTRING, static_cast<WPARAM>(startAfter), Ptr(item)); }
-
-private:
-  LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-    return ::SendMessageA(m_hWnd, message, wParam, lParam);
-  }
-  int Int(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const { return static_cast<int>(Send(message, wParam, lParam)); }
-  template <typename T>
-  static LPARAM Ptr(T* pointer) { return reinterpret_cast<LPARAM>(pointer); }
 };
 
-class CComboBox : public CWnd {
+class CComboBox : public CControlWnd {
   DECLARE_DYNAMIC(CComboBox)
 
 public:
@@ -203,14 +186,6 @@ public:
     return Int(CB_FINDSTRINGEXACT, static_cast<WPARAM>(startAfter), Ptr(item));
   }
   int SelectString(int startAfter, LPCSTR item) { return Int(CB_SELECTSTRING, static_cast<WPARAM>(startAfter), Ptr(item)); }
-
-protected:
-  LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-    return ::SendMessageA(m_hWnd, message, wParam, lParam);
-  }
-  int Int(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const { return static_cast<int>(Send(message, wParam, lParam)); }
-  template <typename T>
-  static LPARAM Ptr(T* pointer) { return reinterpret_cast<LPARAM>(pointer); }
 };
 
 class CImageList;
@@ -239,7 +214,7 @@ public:
   BOOL HasEditChanged() const { return Int(CBEM_HASEDITCHANGED); }
 };
 
-class CScrollBar : public CWnd {
+class CScrollBar : public CControlWnd {
   DECLARE_DYNAMIC(CScrollBar)
 
 public:
@@ -265,14 +240,9 @@ public:
     return static_cast<BOOL>(Send(SBM_GETSCROLLINFO, 0, reinterpret_cast<LPARAM>(info)));
   }
   BOOL EnableScrollBar(UINT arrows = ESB_ENABLE_BOTH) { return static_cast<BOOL>(Send(SBM_ENABLE_ARROWS, arrows)); }
-
-private:
-  LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-    return ::SendMessageA(m_hWnd, message, wParam, lParam);
-  }
 };
 
-class CToolTipCtrl : public CWnd {
+class CToolTipCtrl : public CControlWnd {
   DECLARE_DYNAMIC(CToolTipCtrl)
 
 public:
@@ -310,12 +280,9 @@ public:
 
 private:
   void FillInfo(TOOLINFOA& info, CWnd* window, UINT_PTR toolId) const;
-  LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-    return ::SendMessageA(m_hWnd, message, wParam, lParam);
-  }
 };
 
-class CProgressCtrl : public CWnd {
+class CProgressCtrl : public CControlWnd {
   DECLARE_DYNAMIC(CProgressCtrl)
 
 public:
@@ -337,11 +304,6 @@ public:
   int StepIt() { return static_cast<int>(Send(PBM_STEPIT)); }
   COLORREF SetBarColor(COLORREF colour) { return static_cast<COLORREF>(Send(PBM_SETBARCOLOR, 0, colour)); }
   COLORREF SetBkColor(COLORREF colour) { return static_cast<COLORREF>(Send(PBM_SETBKCOLOR, 0, colour)); }
-
-private:
-  LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-    return ::SendMessageA(m_hWnd, message, wParam, lParam);
-  }
 };
 
 // A message box owned by the application's main window (or the active one when there is none yet),

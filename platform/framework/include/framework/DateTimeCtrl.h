@@ -4,9 +4,10 @@
 // A CTime that is not a valid time is refused (FALSE) rather than sent as a zeroed date.
 #include <controls/Controls.h>
 #include <framework/Time.h>
+#include <framework/ControlWnd.h>
 #include <framework/Wnd.h>
 
-class CMonthCalCtrl : public CWnd {
+class CMonthCalCtrl : public CControlWnd {
   DECLARE_DYNAMIC(CMonthCalCtrl)
 
 public:
@@ -57,17 +58,9 @@ public:
   // The months shown (GMR_VISIBLE) or with their neighbours' days (GMR_DAYSTATE); their number.
   int GetMonthRange(SYSTEMTIME* range, DWORD flags) const { return Int(MCM_GETMONTHRANGE, flags, Ptr(range)); }
   int GetMonthRange(CTime& first, CTime& last, DWORD flags) const;
-
-protected:
-  LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-    return ::SendMessageA(m_hWnd, message, wParam, lParam);
-  }
-  int Int(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const { return static_cast<int>(Send(message, wParam, lParam)); }
-  template <typename T>
-  static LPARAM Ptr(T* pointer) { return reinterpret_cast<LPARAM>(pointer); }
 };
 
-class CDateTimeCtrl : public CWnd {
+class CDateTimeCtrl : public CControlWnd {
   DECLARE_DYNAMIC(CDateTimeCtrl)
 
 public:
@@ -102,9 +95,4 @@ public:
   }
   HFONT GetMonthCalFont() const { return reinterpret_cast<HFONT>(Send(DTM_GETMCFONT)); }
   void SetMonthCalFont(HFONT font, BOOL redraw = TRUE) { Send(DTM_SETMCFONT, reinterpret_cast<WPARAM>(font), redraw); }
-
-protected:
-  LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-    return ::SendMessageA(m_hWnd, message, wParam, lParam);
-  }
 };

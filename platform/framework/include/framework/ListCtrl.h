@@ -9,11 +9,12 @@
 // handle.
 #include <controls/Controls.h>
 #include <framework/ImageList.h>
+#include <framework/ControlWnd.h>
 #include <framework/Wnd.h>
 
 #include <memory>
 
-class CHeaderCtrl : public CWnd {
+class CHeaderCtrl : public CControlWnd {
   DECLARE_DYNAMIC(CHeaderCtrl)
 
 public:
@@ -40,17 +41,9 @@ public:
   // An item with HDF_OWNERDRAW paints here (the parent's WM_DRAWITEM comes back to the header).
   virtual void DrawItem(LPDRAWITEMSTRUCT drawItem);
   BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
-
-protected:
-  LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-    return ::SendMessageA(m_hWnd, message, wParam, lParam);
-  }
-  int Int(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const { return static_cast<int>(Send(message, wParam, lParam)); }
-  template <typename T>
-  static LPARAM Ptr(T* pointer) { return reinterpret_cast<LPARAM>(pointer); }
 };
 
-class CListCtrl : public CWnd {
+class CListCtrl : public CControlWnd {
   DECLARE_DYNAMIC(CListCtrl)
 
 public:
@@ -154,12 +147,4 @@ public:
   // An owner-drawn list (LVS_OWNERDRAWFIXED) paints each row here.
   virtual void DrawItem(LPDRAWITEMSTRUCT drawItem);
   BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
-
-protected:
-  LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-    return ::SendMessageA(m_hWnd, message, wParam, lParam);
-  }
-  int Int(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const { return static_cast<int>(Send(message, wParam, lParam)); }
-  template <typename T>
-  static LPARAM Ptr(T* pointer) { return reinterpret_cast<LPARAM>(pointer); }
 };
