@@ -277,7 +277,10 @@ void XDisplay::Run() {
       if (m_tray->Handle(event)) continue;
       HandleEvent(event);
     }
-    XFlush(m_display);
+    // Flushing may read what the server sent meanwhile into Xlib's queue, where poll() cannot see it
+    // (a repaint a hosted window asked for would wait there for the next X input): go round again
+    // while anything is queued.
+    if (XEventsQueued(m_display, QueuedAfterFlush) > 0) continue;
     {
       std::lock_guard guard(m_lock);
       if (m_stop) return;
@@ -293,7 +296,13 @@ void XDisplay::Run() {
 
 void XDisplay::Apply(const Command& command) {
   switch (command.op) {
-    case Op::Create: Create(command.window); break;
+    case Op::Create:
+      // Not when it has become a child meanwhile (a window put into another's, maybe another
+      // process's): its X window would show over that one until the Destroy queued behind.
+      if (HWND parent = GetAncestor(command.window, GA_PARENT); !parent || parent == GetDesktopWindow()) {
+        Create(command.window);
+      }
+      break;
     case Op::Destroy: Destroy(command.window); break;
     case Op::Move: Move(command.window); break;
     case Op::Show: Show(command.window, command.visible); break;
