@@ -277,7 +277,10 @@ void XDisplay::Run() {
       if (m_tray->Handle(event)) continue;
       HandleEvent(event);
     }
-    XFlush(m_display);
+    // Flushing may read what the server sent meanwhile into Xlib's queue, where poll() cannot see it
+    // (a repaint a hosted window asked for would wait there for the next X input): go round again
+    // while anything is queued.
+    if (XEventsQueued(m_display, QueuedAfterFlush) > 0) continue;
     {
       std::lock_guard guard(m_lock);
       if (m_stop) return;
@@ -293,7 +296,13 @@ void XDisplay::Run() {
 
 void XDisplay::Apply(const Command& command) {
   switch (command.op) {
-    case Op::Create: Create(command.window); break;
+    case Op::Create:
+      // Not when it has become a child meanwhile (a window put into another's, maybe another
+      // process's): its X window would show over that one until the Destroy queued behind.
+      if (HWND parent = GetAncestor(command.window, GA_PARENT); !parent || parent == GetDesktopWindow()) {
+        Create(command.window);
+      }
+      break;
     case Op::Destroy: Destroy(command.window); break;
     case Op::Move: Move(command.window); break;
     case Op::Show: Show(command.window, command.visible); break;
@@ -521,31 +530,60 @@ void XDisplay::TellHost(HWND window) {
   HWND root = GetAncestor(window, GA_ROOT);
   if (!root || root == window) return;
   const long wanted = static_cast<long>(reinterpret_cast<std::uintptr_t>(root));
-  Window rootWindow = RootWindow(m_display, m_screen), parent = 0, *children = nullptr;
-  unsigned count = 0;
-  if (!XQueryTree(m_display, rootWindow, &rootWindow, &parent, &children, &count)) return;
-  for (unsigned i = 0; i < count; ++i) {
-    Atom type = None;
-    int format = 0;
-    unsigned long items = 0, after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(m_display, children[i], m_hwndAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after,
-                           &data) == Success && data) {
-      const bool match = items == 1 && *reinterpret_cast<long*>(data) == wanted;
-      XFree(data);
-      if (match) {
-        XEvent event{};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = children[i];
-        event.xclient.message_type = m_repaint;
-        event.xclient.format = 32;
-        event.xclient.data.l[0] = wanted;
-        XSendEvent(m_display, children[i], False, NoEventMask, &event);
-        break;
+  const Window host = ShownElsewhere(wanted);
+  if (!host) return;
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = host;
+  event.xclient.message_type = m_repaint;
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = wanted;
+  XSendEvent(m_display, host, False, NoEventMask, &event);
+}
+
+// Whether the X window shows the window `handle` (its _TOLVAR_HWND). A window gone meanwhile
+// answers no: its error is ignored.
+bool XDisplay::Shows(Window xwindow, long handle) {
+  Atom type = None;
+  int format = 0;
+  unsigned long items = 0, after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(m_display, xwindow, m_hwndAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after,
+                         &data) != Success || !data) {
+    return false;
+  }
+  const bool match = format == 32 && items == 1 && *reinterpret_cast<long*>(data) == handle;
+  XFree(data);
+  return match;
+}
+
+// The X window another process's display shows the window `handle` in, 0 when none. A desktop that
+// frames windows puts it into its frame (and some into a frame within the frame): looked for a few
+// levels down from the root, and kept for the next time while it still shows that window.
+Window XDisplay::ShownElsewhere(long handle) {
+  if (auto it = m_hosts.find(handle); it != m_hosts.end()) {
+    if (Shows(it->second, handle)) return it->second;
+    m_hosts.erase(it);
+  }
+  std::vector<Window> level{RootWindow(m_display, m_screen)};
+  for (int depth = 0; depth < 3 && !level.empty(); ++depth) {
+    std::vector<Window> below;
+    for (Window parent : level) {
+      Window rootReturn = 0, parentReturn = 0, *children = nullptr;
+      unsigned count = 0;
+      if (!XQueryTree(m_display, parent, &rootReturn, &parentReturn, &children, &count)) continue;
+      below.insert(below.end(), children, children + count);
+      if (children) XFree(children);
+    }
+    for (Window candidate : below) {
+      if (Shows(candidate, handle)) {
+        m_hosts[handle] = candidate;
+        return candidate;
       }
     }
+    level = std::move(below);
   }
-  if (children) XFree(children);
+  return 0;
 }
 
 void XDisplay::HandleEvent(XEvent& event) {

@@ -93,6 +93,8 @@ private:
   void UpdateIcon(HWND window, Shown& shown);
   bool PresentedRect(HWND window, bool decorated, RECT& rect, POINT& offset);
   void TellHost(HWND window);
+  bool Shows(Window xwindow, long handle);
+  Window ShownElsewhere(long handle);
   void HandleEvent(XEvent& event);
   void HandleKey(XKeyEvent& event);
   HWND WindowOfX(Window xwindow) const;
@@ -107,6 +109,7 @@ private:
   Cursor m_cursor = None;  // display thread: the pointer's shape over our windows
   std::map<Window, XIC> m_inputContexts;
   std::vector<std::unique_ptr<char[]>> m_abandoned;  // title buffers of requests that timed out
+  std::map<long, Window> m_hosts;  // X windows of other processes' windows that host ours, as last found
   bool m_shm = false;
   bool m_randr = false;
   int m_randrEvent = 0;

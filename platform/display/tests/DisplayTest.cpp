@@ -356,59 +356,69 @@ TEST_F(Display, AContextMenuOpensOnScreenAndItsChoiceComesBack) {
 }
 
 TEST_F(Display, AWindowOfAnotherProcessHostedInOursIsSeenAndTypedInto) {
-  HWND board = Board(kFrame | WS_VISIBLE, 120, 90, 260, 180, "Host");
-  ASSERT_TRUE(ShowsAsRendered(board));
-  char commandLine[64];
-  std::snprintf(commandLine, sizeof commandLine, "display_child_guest hWnd=%08X",
-                static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(board)));
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  ASSERT_TRUE(CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
-  const bool ready = PumpUntil([] { return g_seen.guest != nullptr; });
+  // The host's X window at the top, and inside a frame as a desktop that frames windows puts it.
+  for (const bool framed : {false, true}) {
+    SCOPED_TRACE(framed ? "framed" : "top level");
+    g_seen = {};
+    HWND board = Board(kFrame | WS_VISIBLE, 120, 90, 260, 180, "Host");
+    ASSERT_TRUE(ShowsAsRendered(board));
+    if (framed) {
+      m_x.Frame(XWindowOf(board));
+      ASSERT_TRUE(ShowsAsRendered(board));
+    }
+    char commandLine[64];
+    std::snprintf(commandLine, sizeof commandLine, "display_child_guest hWnd=%08X",
+                  static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(board)));
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+    const bool ready = PumpUntil([] { return g_seen.guest != nullptr; });
 
-  // The guest's blue panel at its place in our window, as the X server shows it.
-  POINT panel{30 + 5, 20 + 5};
-  ClientToScreen(board, &panel);
-  RECT boardRect;
-  GetWindowRect(board, &boardRect);
-  const std::size_t probe = static_cast<std::size_t>(panel.y - boardRect.top) * 260 + (panel.x - boardRect.left);
-  const bool seen = ready && PumpUntil([&] {
-    auto screen = OnScreen(board);
-    return !screen.empty() && screen[probe] == 0x0000C8u;
-  });
-  if (seen) SaveRendering(board, "display_hosted");
-
-  POINT field{30 + 20 + 60, 20 + 40 + 12};
-  ClientToScreen(board, &field);
-  bool repainted = false;
-  if (seen) {
-    m_x.Click(field.x, field.y);
-    PumpUntil([] { return g_seen.guestFocused; });
-    // The program repainted on its own; its display told ours, and the screen follows.
-    const std::size_t inField = static_cast<std::size_t>(field.y - boardRect.top) * 260 + (field.x - boardRect.left);
-    repainted = PumpUntil([&] {
+    // The guest's blue panel at its place in our window, as the X server shows it.
+    POINT panel{30 + 5, 20 + 5};
+    ClientToScreen(board, &panel);
+    RECT boardRect;
+    GetWindowRect(board, &boardRect);
+    const std::size_t probe = static_cast<std::size_t>(panel.y - boardRect.top) * 260 + (panel.x - boardRect.left);
+    const bool seen = ready && PumpUntil([&] {
       auto screen = OnScreen(board);
-      return !screen.empty() && screen[inField] == 0xFFFF00u;
+      return !screen.empty() && screen[probe] == 0x0000C8u;
     });
-    m_x.Type(kKeyO);
-    m_x.Type(kKeyK);
-    m_x.Type(kUDiaeresis);
-    PumpUntil([] { return g_seen.guestTyped.size() >= 3; });
+    if (seen && !framed) SaveRendering(board, "display_hosted");
+
+    POINT field{30 + 20 + 60, 20 + 40 + 12};
+    ClientToScreen(board, &field);
+    bool repainted = false;
+    if (seen) {
+      m_x.Click(field.x, field.y);
+      PumpUntil([] { return g_seen.guestFocused; });
+      // The program repainted on its own; its display told ours, and the screen follows.
+      const std::size_t inField = static_cast<std::size_t>(field.y - boardRect.top) * 260 + (field.x - boardRect.left);
+      repainted = PumpUntil([&] {
+        auto screen = OnScreen(board);
+        return !screen.empty() && screen[inField] == 0xFFFF00u;
+      });
+      m_x.Type(kKeyO);
+      m_x.Type(kKeyK);
+      m_x.Type(kUDiaeresis);
+      PumpUntil([] { return g_seen.guestTyped.size() >= 3; });
+    }
+    // The program leaves when its thread gets WM_CLOSE; taking its window out of ours asks us
+    // things, so we answer while we wait.
+    PostThreadMessageA(process.dwThreadId, WM_CLOSE, 0, 0);
+    const bool ended = PumpUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; });
+    if (!ended) TerminateProcess(process.hProcess, 9);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    ASSERT_TRUE(ready);
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(g_seen.guestFocused);
+    EXPECT_TRUE(repainted);
+    EXPECT_EQ(g_seen.guestTyped, U"ok\u00FC");
+    DestroyWindow(board);
   }
-  // The program leaves when its thread gets WM_CLOSE; taking its window out of ours asks us things,
-  // so we answer while we wait.
-  PostThreadMessageA(process.dwThreadId, WM_CLOSE, 0, 0);
-  const bool ended = PumpUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; });
-  if (!ended) TerminateProcess(process.hProcess, 9);
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
-  ASSERT_TRUE(ready);
-  EXPECT_TRUE(ended);
-  EXPECT_TRUE(seen);
-  EXPECT_TRUE(g_seen.guestFocused);
-  EXPECT_TRUE(repainted);
-  EXPECT_EQ(g_seen.guestTyped, U"ok\u00FC");
 }
 
 // The desktop's tray: a program of our own that speaks the XEmbed tray protocol, started at a place

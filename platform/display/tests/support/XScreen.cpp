@@ -84,6 +84,21 @@ void XScreen::SendMoved(unsigned long window, int x, int y, int width, int heigh
   XSync(X(m_display), False);
 }
 
+unsigned long XScreen::Frame(unsigned long window) {
+  Display* display = X(m_display);
+  const XPlace place = Place(window);
+  XSetWindowAttributes attributes{};
+  attributes.override_redirect = True;
+  const Window frame = XCreateWindow(display, DefaultRootWindow(display), place.rootX, place.rootY,
+                                     static_cast<unsigned>(place.width), static_cast<unsigned>(place.height), 0,
+                                     CopyFromParent, InputOutput, CopyFromParent, CWOverrideRedirect, &attributes);
+  XAddToSaveSet(display, window);
+  XReparentWindow(display, window, frame, 0, 0);
+  XMapRaised(display, frame);
+  XSync(display, False);
+  return frame;
+}
+
 int XScreen::ScreenWidth() { return DisplayWidth(X(m_display), DefaultScreen(X(m_display))); }
 int XScreen::ScreenHeight() { return DisplayHeight(X(m_display), DefaultScreen(X(m_display))); }
 

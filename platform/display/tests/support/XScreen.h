@@ -41,6 +41,9 @@ public:
   // What a desktop's window manager does to a window it frames: sizes it, and tells it where it went.
   void Resize(unsigned long window, int width, int height);
   void SendMoved(unsigned long window, int x, int y, int width, int height);
+  // What a desktop that frames windows does: puts the window into a frame of its own where it is
+  // (the window goes back to the root when this connection closes). Answers the frame.
+  unsigned long Frame(unsigned long window);
   unsigned long SelectionOwner(const char* selection);
   std::vector<unsigned long> Children(unsigned long window);
   // A viewable top-level window whose _NET_WM_NAME is `name`, 0 when none.
