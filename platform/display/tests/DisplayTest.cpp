@@ -571,7 +571,7 @@ TEST_F(Display, OrdinaryFramesShowTheirClientAreaInTheDesktopsFrameOthersShowWho
   }
 }
 
-TEST_F(Display, AFrameThatPaintsItsOwnCaptionShowsWholeAndMovesByItsCaption) {
+TEST_F(Display, AFrameThatPaintsItsOwnCaptionShowsWholeAndMovesAndSizesByItsOwnFrame) {
   HWND board = Board(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 120, 240, 160, "Own caption");
   ASSERT_TRUE(PumpUntil([&] { return XWindowOf(board) != 0; }));
   const unsigned long xwindow = XWindowOf(board);
@@ -616,6 +616,19 @@ TEST_F(Display, AFrameThatPaintsItsOwnCaptionShowsWholeAndMovesByItsCaption) {
     const auto place = m_x.Place(xwindow);
     return place.x == before.left + 70 && place.y == before.top + 40;
   }));
+  EXPECT_TRUE(ShowsAsRendered(board));
+
+  // A drag on our sizing border sizes both. Inwards: the whole drag is sent at once, and a release
+  // beside the window before its thread has taken the press (and the capture) would reach no window.
+  RECT moved;
+  GetWindowRect(board, &moved);
+  m_x.Drag(moved.right - 2, moved.bottom - 2, moved.right - 32, moved.bottom - 22);
+  ASSERT_TRUE(PumpUntil([&] {
+    RECT now;
+    GetWindowRect(board, &now);
+    return now.right == moved.right - 30 && now.bottom == moved.bottom - 20 && now.left == moved.left;
+  }));
+  EXPECT_TRUE(PumpUntil([&] { return placedAs(true); }));
   EXPECT_TRUE(ShowsAsRendered(board));
 
   // Given back: the desktop frames the client area again.
