@@ -230,7 +230,7 @@ RECT CGfxOutBarCtrl::FolderRectWith(int index, int current) const {
 RECT CGfxOutBarCtrl::GetFolderRect(int index) const {
   RECT rect = FolderRectWith(index, m_currentFolder);
   if (m_slideTo < 0) return rect;
-  // Part of the way from the open folder's layout to the new folder's.
+  // On its way from the open folder's layout to the new folder's.
   const RECT target = FolderRectWith(index, m_slideTo);
   const int shift = (target.top - rect.top) * m_slideStep / kSlideSteps;
   OffsetRect(&rect, 0, shift);
