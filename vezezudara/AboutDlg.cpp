@@ -16,7 +16,6 @@
 
 namespace {
 constexpr char kSuiteFamily[] = "Dravik";
-constexpr UINT kCloseButton = 1;
 
 HBITMAP ModuleBitmap(int id) { return LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)); }
 

@@ -20,6 +20,10 @@ public:
   BOOL OnInitDialog() override;
   const AFX_MSGMAP* GetMessageMap() const override;
 
+  // The caption's close button; a press cancels the dialog.
+  static constexpr UINT kCloseButton = 1;
+  CTitleButtonBar& CaptionButtons() { return m_buttons; }
+
   void SetSmallIcons(bool small) { m_smallIcons = small; }
   int RowCount() const { return static_cast<int>(m_rows.size()); }
   int HighestPrivateBuild() const { return m_privateBuild; }

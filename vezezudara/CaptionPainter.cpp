@@ -3,6 +3,8 @@
 
 #include "LauncherMessages.h"
 
+#include <user/DisplayBackend.h>
+
 #include <algorithm>
 
 namespace {
@@ -68,8 +70,17 @@ void PaintCaptionGradient(HDC dc, int width, int height, bool active, LPCSTR tit
 }
 
 BOOL CCaptionPainter::Install(HWND frame, UINT repaintMessage, DWORD) {
+  if (m_hWnd && m_hWnd != frame) Uninstall();
   m_repaintMessage = repaintMessage;
-  return HookWindow(frame);
+  if (!HookWindow(frame)) return FALSE;
+  tolvar::user::SetOwnCaption(frame, true);
+  return TRUE;
+}
+
+void CCaptionPainter::Uninstall() {
+  // A window being destroyed has been unhooked already; its flag goes with it.
+  if (m_hWnd) tolvar::user::SetOwnCaption(m_hWnd, false);
+  CSubclassWnd::Unhook();
 }
 
 void CCaptionPainter::SetTitle(LPCSTR title) {

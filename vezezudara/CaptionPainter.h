@@ -23,7 +23,13 @@ int ColourLightness(COLORREF colour);
 
 class CCaptionPainter : public CSubclassWnd {
 public:
+  ~CCaptionPainter() override { Uninstall(); }
+  // Hooks the frame and tells the system that the frame paints its own caption: a display then
+  // shows the whole frame (our caption included) without the desktop's decorations. Uninstall
+  // gives the caption back.
   BOOL Install(HWND frame, UINT repaintMessage, DWORD flags = 0);
+  void Uninstall();
+  void Unhook() { Uninstall(); }
   void SetTitle(LPCSTR title);
   const CString& GetTitle() const { return m_title; }
   // The look to draw (non-zero: active); the frame sets it and repaints.

@@ -13,8 +13,8 @@ constexpr UINT WM_CAPTION_DRAWBUTTONS = WM_USER + 5;
 constexpr UINT WM_VIEW_PAINTED = WM_USER + 6;
 // The folder bar's notifications to its owner (sent): wParam the code, lParam per code.
 constexpr UINT WM_OUTBAR_NOTIFY = WM_USER + 100;
-// A caption button was released on: wParam its id, lParam the pointer position of the release.
-constexpr UINT WM_CAPTION_BUTTON = WM_USER + 101;
+// WM_CAPTION_BUTTON (WM_USER + 101), a caption button released on, is the caption-button bar's:
+// titlebar/TitleButtonBar.h.
 
 struct CaptionPaintBlock {
   int width;

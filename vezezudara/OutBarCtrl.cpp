@@ -182,12 +182,9 @@ void CGfxOutBarCtrl::SetSelFolder(int index) {
   if (m_currentFolder >= 0 && m_currentFolder < GetFolderCount()) {
     if (HWND child = m_folders[m_currentFolder]->child; child && IsWindow(child)) ::ShowWindow(child, SW_HIDE);
   }
-  if (index != m_currentFolder && (m_flags & kAnimate) && m_animation >= 0 && m_hWnd) {
-    // The new folder's header slides: a few repaints with the header between its old and new place.
-    for (int step = 0; step < 4; ++step) {
-      UpdateWindow();
-      Sleep(static_cast<DWORD>(m_animation));
-    }
+  if (index != m_currentFolder && m_currentFolder >= 0 && m_currentFolder < GetFolderCount() &&
+      (m_flags & kAnimate) && m_animation >= 0 && m_hWnd) {
+    Slide(index);
   }
   m_currentFolder = index;
   m_firstItem = 0;
@@ -201,13 +198,28 @@ void CGfxOutBarCtrl::SetSelFolder(int index) {
   if (m_hWnd) Invalidate();
 }
 
+// The headers between the open folder and the new one slide to their new places, the open folder's
+// items going with the gap they leave. Each step is painted at once; the animation setting is the
+// pause between steps, in milliseconds.
+void CGfxOutBarCtrl::Slide(int to) {
+  m_slideTo = to;
+  for (int step = 1; step <= kSlideSteps; ++step) {
+    m_slideStep = step;
+    Invalidate(FALSE);
+    UpdateWindow();
+    if (step < kSlideSteps) Sleep(static_cast<DWORD>(m_animation));
+  }
+  m_slideTo = -1;
+  m_slideStep = 0;
+}
+
 // ---- Geometry ---------------------------------------------------------------------------------
 
-RECT CGfxOutBarCtrl::GetFolderRect(int index) const {
+RECT CGfxOutBarCtrl::FolderRectWith(int index, int current) const {
   RECT client{};
   if (m_hWnd) GetClientRect(&client);
   const int count = GetFolderCount();
-  if (index <= m_currentFolder) {
+  if (index <= current) {
     return RECT{client.left, client.top + index * kFolderHeight - 1, client.right,
                 client.top + (index + 1) * kFolderHeight - 1};
   }
@@ -215,12 +227,28 @@ RECT CGfxOutBarCtrl::GetFolderRect(int index) const {
               client.bottom - kFolderHeight * (count - index - 1)};
 }
 
+RECT CGfxOutBarCtrl::GetFolderRect(int index) const {
+  RECT rect = FolderRectWith(index, m_currentFolder);
+  if (m_slideTo < 0) return rect;
+  // On its way from the open folder's layout to the new folder's.
+  const RECT target = FolderRectWith(index, m_slideTo);
+  const int shift = (target.top - rect.top) * m_slideStep / kSlideSteps;
+  OffsetRect(&rect, 0, shift);
+  return rect;
+}
+
 RECT CGfxOutBarCtrl::GetInsideRect() const {
+  // Between the open folder's header and the next one (or the bottom).
   RECT client{};
   if (m_hWnd) GetClientRect(&client);
   const int count = GetFolderCount();
-  client.top += (m_currentFolder + 1) * kFolderHeight - 1;
-  client.bottom -= (count - m_currentFolder - 1) * kFolderHeight;
+  if (m_currentFolder < 0 || m_currentFolder >= count) {
+    // Nothing open: everything below where a first header would end.
+    client.top += (m_currentFolder + 1) * kFolderHeight - 1;
+    return client;
+  }
+  client.top = GetFolderRect(m_currentFolder).bottom;
+  if (m_currentFolder + 1 < count) client.bottom = GetFolderRect(m_currentFolder + 1).top;
   if (client.bottom < client.top) client.bottom = client.top;
   return client;
 }

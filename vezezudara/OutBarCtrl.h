@@ -34,6 +34,7 @@ public:
   static constexpr int kLargeItemHeight = 64;
   static constexpr int kSmallItemHeight = 22;
   static constexpr int kItemTop = 4;  // the gap above the first item
+  static constexpr int kSlideSteps = 8;  // repaints of an animated folder change
 
   // Private: the label editor has ended and may go.
   static constexpr UINT kEndLabelEdit = WM_APP + 0x200;
@@ -133,6 +134,9 @@ protected:
   void EndPress(bool cancelled);
   void ClearHot();
   void MoveItem(int from, int to);
+  void Slide(int to);
+  // Header `index` where it lies while folder `current` is open.
+  RECT FolderRectWith(int index, int current) const;
 
   std::vector<std::unique_ptr<Folder>> m_folders;
   int m_currentFolder = 0;
@@ -147,6 +151,8 @@ protected:
   COLORREF m_backColour;
   COLORREF m_textColour;
   int m_animation = 10;
+  int m_slideTo = -1;  // while a folder change slides: the folder it goes to, and the step shown
+  int m_slideStep = 0;
   HIMAGELIST m_largeImages = nullptr;
   HIMAGELIST m_smallImages = nullptr;
   HIMAGELIST m_markers = nullptr;  // 38 by 38: 0 plain, 1 selected or pressed

@@ -3,6 +3,8 @@
 #include "resource.h"
 
 #include <controls/Controls.h>
+#include <kernel/Module.h>
+#include <resources/Resource.h>
 #include <StringLoader.h>
 
 #include <charconv>
@@ -30,6 +32,14 @@ int CLinkwellAboutDlg::HighestBuildOf(const std::vector<SuiteProgram>& programs)
 
 BOOL CLinkwellAboutDlg::OnInitDialog() {
   CDialog::OnInitDialog();
+  m_buttons.Attach(m_hWnd);
+  m_buttons.SetTransparentColour(RGB(255, 0, 255));
+  m_buttons.SetBackgroundColour(0);
+  // The same bitmap stands for the normal and the hot look; the bar deletes it once.
+  HINSTANCE module = GetModuleHandleA(nullptr);
+  HBITMAP close = LoadBitmapA(module, MAKEINTRESOURCEA(IDB_CLOSE));
+  m_buttons.AddButton(kCloseButton, close, close, LoadBitmapA(module, MAKEINTRESOURCEA(IDB_CLOSE_DOWN)),
+                      GetText(IDS_CLOSE_TIP));
   m_font.CreateFont(16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Verdana");
   const std::vector<SuiteProgram> programs = FindSuitePrograms(m_folder, kSuiteComments, kAboutLimits);
@@ -53,6 +63,18 @@ BOOL CLinkwellAboutDlg::OnInitDialog() {
                SWP_NOMOVE | SWP_NOZORDER);
   CenterWindow();
   return TRUE;
+}
+
+LRESULT CLinkwellAboutDlg::OnCaptionButton(WPARAM id, LPARAM) {
+  if (id == kCloseButton) OnCancel();
+  return 0;
+}
+
+const AFX_MSGMAP* CLinkwellAboutDlg::GetMessageMap() const {
+  static const AFX_MSGMAP map{CDialog::GetMessageMap(), {
+      MapMessage(WM_CAPTION_BUTTON, &CLinkwellAboutDlg::OnCaptionButton),
+  }};
+  return &map;
 }
 
 void CLinkwellAboutDlg::AddRow(const SuiteProgram& program) {

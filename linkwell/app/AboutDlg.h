@@ -3,6 +3,8 @@
 // description and version, and the highest build number among them in the caption.
 #include "SuitePrograms.h"
 
+#include <TitleButtonBar.h>
+
 #include <framework/Afx.h>
 #include <framework/Controls.h>
 
@@ -15,6 +17,11 @@ class CLinkwellAboutDlg : public CDialog {
   explicit CLinkwellAboutDlg(std::string folder = ".", CWnd* parent = nullptr);
 
   BOOL OnInitDialog() override;
+  const AFX_MSGMAP* GetMessageMap() const override;
+
+  // The caption's close button; a press cancels the dialog.
+  static constexpr UINT kCloseButton = 1;
+  CTitleButtonBar& CaptionButtons() { return m_buttons; }
 
   struct Row {
     std::string description;
@@ -29,9 +36,10 @@ class CLinkwellAboutDlg : public CDialog {
 
  private:
   void AddRow(const SuiteProgram& program);
+  LRESULT OnCaptionButton(WPARAM id, LPARAM);
 
-  // kit: the launcher shell's caption-button bar (one close button: bitmaps 142, 142 and 140, tip
-  // string 137, key colour 0xFF00FF) goes here.
+  // The launcher's caption-button bar, with one close button.
+  CTitleButtonBar m_buttons;
   std::string m_folder;
   std::vector<std::unique_ptr<CStatic>> m_rows;
   std::vector<Row> m_rowTexts;

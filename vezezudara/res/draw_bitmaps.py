@@ -89,3 +89,91 @@ def strip(size, background):
     return pixel
 write_bmp('small_icons.bmp', 160, 16, strip(16, TEAL))
 write_bmp('large_icons.bmp', 320, 32, strip(32, GREY))
+
+# ---- Folder-bar cursors: 32 by 32, 32-bit with an AND mask, each with its hot spot ---------------
+BLACK, WHITE = (0, 0, 0), (255, 255, 255)
+
+def outlined(inside):
+    # A shape in white with a one-pixel black outline; None is transparent.
+    def pixel(x, y):
+        if inside(x, y):
+            edge = any(not inside(x + dx, y + dy) for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)))
+            return BLACK if edge else WHITE
+        return None
+    return pixel
+
+def hand(x, y):
+    # Four fingers up (the second one longest) over a palm, the thumb out at the left.
+    fingers = [(8, 11, 6), (12, 15, 2), (16, 19, 4), (20, 23, 7)]
+    for left, right, top in fingers:
+        if left <= x <= right and top <= y <= 17:
+            return not ((y == top and x in (left, right)))
+    if 8 <= x <= 23 and 15 <= y <= 27:
+        return not (y == 27 and x in (8, 23))
+    return 3 <= x <= 8 and 15 <= y <= 22 and x - 3 >= (y - 15) // 2 - 1
+
+def arrow(x, y):
+    # The plain pointer: a triangle with a short tail.
+    if 0 <= y <= 15 and 0 <= x <= y * 2 // 3:
+        return True
+    return 4 <= y <= 20 and 4 + (y - 14) // 2 <= x <= 6 + (y - 14) // 2 and y >= 14
+
+def drop_allowed(x, y):
+    # The pointer with the dragged item under it: a small box with a plus.
+    if arrow(x, y):
+        return outlined(arrow)(x, y)
+    if 12 <= x <= 27 and 18 <= y <= 29:
+        if (x in (12, 27) or y in (18, 29)):
+            return BLACK
+        if (x in (19, 20) and 20 <= y <= 27) or (y in (23, 24) and 14 <= x <= 25):
+            return BLACK
+        return WHITE
+    return None
+
+def drop_refused(x, y):
+    # A red ring with a bar across, on white, black at its rims.
+    dx, dy = x - 15.5, y - 15.5
+    r = (dx * dx + dy * dy) ** 0.5
+    if r > 12.5:
+        return None
+    if r > 11.5 or (7.5 < r <= 8.5):
+        return BLACK
+    if r > 8.5 or abs(dx - dy) <= 2.5:
+        return (200, 30, 30)
+    return WHITE
+
+def cursor_image(pixel, n=32):
+    header = struct.pack('<IiiHHIIiiII', 40, n, 2 * n, 1, 32, 0, 0, 0, 0, 0, 0)
+    colour, mask = bytearray(), bytearray()
+    stride = ((n + 31) // 32) * 4
+    for y in range(n - 1, -1, -1):  # bottom-up
+        bits, line = 0, bytearray()
+        for x in range(n):
+            c = pixel(x, y)
+            if c is None:
+                colour += bytes((0, 0, 0, 0))
+                bits |= 0x80 >> (x % 8)
+            else:
+                colour += bytes((c[2], c[1], c[0], 255))
+            if x % 8 == 7:
+                line.append(bits)
+                bits = 0
+        mask += line + bytes(stride - len(line))
+    return header + bytes(colour) + bytes(mask)
+
+def write_cursor(name, pixel, hot):
+    image = cursor_image(pixel)
+    out = struct.pack('<HHH', 0, 2, 1)
+    out += struct.pack('<BBBBHHII', 32, 32, 0, 0, hot[0], hot[1], len(image), 6 + 16)
+    with open(os.path.join(HERE, name), 'wb') as f:
+        f.write(out + image)
+
+def drag_hand(x, y):
+    # The fingers parted by dark lines down to the palm.
+    if hand(x, y) and x in (12, 16, 20) and y < 16:
+        return BLACK
+    return outlined(hand)(x, y)
+
+write_cursor('drag.cur', drag_hand, (13, 2))
+write_cursor('drop.cur', drop_allowed, (0, 0))
+write_cursor('drop_refused.cur', drop_refused, (15, 15))

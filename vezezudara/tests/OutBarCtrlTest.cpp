@@ -3,14 +3,19 @@
 // the pointer, and its looks.
 #include "LauncherMessages.h"
 #include "OutBarCtrl.h"
+#include "resource.h"
+#include "SubclassWnd.h"
 
 #include <base/TemporaryHome.h>
 #include <framework/Afx.h>
+#include <kernel/Module.h>
+#include <resources/Resource.h>
 #include <user/Headless.h>
 #include <user_testing/Recorder.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <vector>
 
 using namespace testing_user;
@@ -81,7 +86,76 @@ protected:
   CImageList m_large, m_small;
 };
 
+// Where header `watch` lies each time the bar paints.
+class PaintWatch : public CSubclassWnd {
+public:
+  PaintWatch(CGfxOutBarCtrl& bar, int watch) : m_bar(bar), m_watch(watch) { HookWindow(bar); }
+  std::vector<LONG> tops;
+
+protected:
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_PAINT) tops.push_back(m_bar.GetFolderRect(m_watch).top);
+    return Default(message, wParam, lParam);
+  }
+
+private:
+  CGfxOutBarCtrl& m_bar;
+  int m_watch;
+};
+
 }  // namespace
+
+TEST_F(OutBar, AnAnimatedFolderChangeSlidesTheHeadersStepByStep) {
+  CGfxOutBarCtrl bar;
+  ASSERT_TRUE(bar.Create(WS_VISIBLE, RECT{130, 0, 252, 402}, &m_parent, 101, CGfxOutBarCtrl::kAnimate));
+  for (const char* name : {"Tools", "Other", "Third"}) bar.AddFolder(name, 0);
+  bar.InsertItem(0, -1, "Media", 0, 0);
+  constexpr int kPause = 2;
+  bar.SetAnimationTickCount(kPause);
+  RECT client;
+  GetClientRect(bar, &client);
+  const LONG bottom = client.bottom;
+  const struct {
+    int from, to, watch;
+    LONG start, end;
+  } cases[] = {
+      {0, 2, 1, bottom - 44, 21},  // the headers below rise to the top
+      {2, 0, 2, 43, bottom - 22},  // and fall back
+      {0, 1, 1, bottom - 44, 21},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.from << " to " << c.to);
+    bar.SetSelFolder(c.from);
+    UpdateWindow(bar);
+    PaintWatch watch(bar, c.watch);
+    const DWORD started = GetTickCount();
+    bar.SetSelFolder(c.to);
+    const DWORD took = GetTickCount() - started;
+    watch.Unhook();
+    // One repaint per step, each further on its way, the last where the header ends; a pause
+    // between steps.
+    ASSERT_EQ(watch.tops.size(), static_cast<size_t>(CGfxOutBarCtrl::kSlideSteps));
+    LONG previous = c.start;
+    for (LONG top : watch.tops) {
+      EXPECT_LT(std::abs(c.end - top), std::abs(c.end - previous)) << top;
+      previous = top;
+    }
+    EXPECT_EQ(watch.tops.back(), c.end);
+    EXPECT_GE(took, static_cast<DWORD>((CGfxOutBarCtrl::kSlideSteps - 1) * kPause));
+    EXPECT_EQ(bar.GetSelFolder(), c.to);
+    EXPECT_EQ(bar.GetFolderRect(c.watch).top, c.end);
+  }
+
+  // A negative setting, or a bar made without the flag: the folder changes at once.
+  bar.SetAnimationTickCount(-1);
+  for (CGfxOutBarCtrl* without : {&bar, &m_bar}) {
+    UpdateWindow(*without);
+    PaintWatch watch(*without, 1);
+    without->SetSelFolder(without->GetSelFolder() == 0 ? 1 : 0);
+    EXPECT_TRUE(watch.tops.empty());
+  }
+  bar.DestroyWindow();
+}
 
 TEST_F(OutBar, HeadersStackAboveAndBelowTheOpenFolder) {
   m_bar.AddFolder("Third", 2);
@@ -169,6 +243,49 @@ TEST_F(OutBar, ClicksTellTheOwnerAndADragMovesOnlyWhenTheOwnerAgrees) {
   EXPECT_EQ(g_notices[0].value, 1);
   EXPECT_EQ(m_bar.GetSelFolder(), 1);
   EXPECT_EQ(m_bar.GetSelItem(), -1);
+}
+
+TEST_F(OutBar, ADragShowsTheHandThenWhetherTheItemMayBeDroppedThere) {
+  // The three cursors are the launcher's own drawings, each with its hot spot.
+  const struct {
+    int id;
+    POINT hot;
+  } drawn[] = {{IDC_DRAG, {13, 2}}, {IDC_DROP, {0, 0}}, {IDC_DROP_NO, {15, 15}}};
+  std::vector<HCURSOR> cursors;
+  for (const auto& d : drawn) {
+    SCOPED_TRACE(d.id);
+    HCURSOR cursor = LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(d.id));
+    ASSERT_NE(cursor, nullptr);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(cursor, &info));
+    EXPECT_FALSE(info.fIcon);
+    EXPECT_EQ(info.xHotspot, static_cast<DWORD>(d.hot.x));
+    EXPECT_EQ(info.yHotspot, static_cast<DWORD>(d.hot.y));
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    cursors.push_back(cursor);
+  }
+  const HCURSOR hand = cursors[0], allowed = cursors[1], refused = cursors[2];
+
+  // Pressed on an item and moved off it: the hand; then over the items the drop is allowed, over a
+  // header it is refused. The release ends the drag with the arrow back.
+  const POINT item0 = Centre(m_bar.GetIconRect(0)), item2 = Centre(m_bar.GetIconRect(2));
+  const POINT header = Centre(m_bar.GetFolderRect(1));
+  SendMessageA(m_bar, WM_LBUTTONDOWN, MK_LBUTTON, At(item0));
+  const struct {
+    POINT to;
+    HCURSOR shows;
+  } moves[] = {{item2, hand}, {POINT{item2.x + 2, item2.y}, allowed}, {header, refused}, {item2, allowed}};
+  for (const auto& move : moves) {
+    SendMessageA(m_bar, WM_MOUSEMOVE, MK_LBUTTON, At(move.to));
+    EXPECT_EQ(GetCursor(), move.shows) << move.to.x << "," << move.to.y;
+    // The bar keeps its cursor while the system asks for one.
+    SendMessageA(m_bar, WM_SETCURSOR, reinterpret_cast<WPARAM>(HWND(m_bar)), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), move.shows);
+  }
+  SendMessageA(m_bar, WM_LBUTTONUP, 0, At(header));
+  EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
+  EXPECT_EQ(m_bar.GetItemText(0, 0), "Contacts and calendar");
 }
 
 TEST_F(OutBar, ArrowsScrollOneItemAtATimeWhileTheListCanMove) {

@@ -7,6 +7,8 @@
 
 #include <base/TemporaryHome.h>
 #include <framework/Afx.h>
+#include <kernel/Module.h>
+#include <resources/Resource.h>
 #include <user/Headless.h>
 #include <user_testing/Recorder.h>
 
@@ -67,6 +69,58 @@ TEST(AboutDialog, ListsEveryFileOfTheFamilyWithTheHighestBuildInTheTitle) {
   SavePng(picture, "about_dialog");
   DeleteObject(picture);
   about.DestroyWindow();
+}
+
+TEST(AboutDialog, HasOneCloseButtonInItsCaptionWhosePressCancelsIt) {
+  tolvar::testing::TemporaryHome home;
+  const std::string folder = home.File("programs");
+  fs::create_directories(folder);
+  fs::copy_file(std::string(VZD_TEST_PROGRAMS) + "/vzd_fixture_five_a", folder + "/A");
+  CAboutDlg about(nullptr, folder.c_str());
+  static CAboutDlg* s_about = &about;
+  static HBITMAP s_picture = nullptr;
+  static bool s_pressed = false;
+  static RECT s_cell{};
+  s_picture = nullptr;
+  s_pressed = false;
+  // From the dialog's own modal loop: the picture, then a press and release on the button.
+  const UINT_PTR timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {
+    HWND window = s_about->GetSafeHwnd();
+    if (!window || !IsWindowVisible(window) || s_pressed) return;
+    s_pressed = true;
+    s_picture = tolvar::user::RenderWindow(window);
+    s_cell = s_about->CaptionButtons().ButtonRect(0);
+    RECT frame;
+    GetWindowRect(window, &frame);
+    const POINT at{frame.left + (s_cell.left + s_cell.right) / 2, frame.top + (s_cell.top + s_cell.bottom) / 2};
+    tolvar::user::InjectMouse(at, WM_MOUSEMOVE);
+    tolvar::user::InjectMouse(at, WM_LBUTTONDOWN);
+    tolvar::user::InjectMouse(at, WM_LBUTTONUP);
+  });
+  // A guard: a press that does nothing must not leave the dialog open.
+  const UINT_PTR guard = SetTimer(nullptr, 0, 20000, [](HWND, UINT, UINT_PTR, DWORD) {
+    if (s_about->GetSafeHwnd()) s_about->EndDialog(IDABORT);
+  });
+  EXPECT_EQ(about.DoModal(), IDCANCEL);
+  KillTimer(nullptr, timer);
+  KillTimer(nullptr, guard);
+  ASSERT_EQ(about.CaptionButtons().GetButtonCount(), 1);
+  EXPECT_EQ(about.CaptionButtons().GetButtonId(0), CAboutDlg::kCloseButton);
+
+  // The button shows the launcher's close bitmap (its red face), keyed on magenta.
+  ASSERT_NE(s_picture, nullptr);
+  const RECT cell = s_cell;
+  int face = 0, key = 0;
+  for (int y = cell.top; y < cell.bottom; ++y) {
+    for (int x = cell.left; x < cell.right; ++x) {
+      face += PixelAt(s_picture, x, y) == RGB(200, 70, 50);
+      key += PixelAt(s_picture, x, y) == RGB(255, 0, 255);
+    }
+  }
+  EXPECT_GT(face, 40);
+  EXPECT_EQ(key, 0);
+  SavePng(s_picture, "about_dialog_close_button");
+  DeleteObject(s_picture);
 }
 
 namespace {

@@ -159,6 +159,54 @@ TEST(AboutDialog, ListsTheSuitesProgramsWithTheirVersions) {
   }
 }
 
+TEST(AboutDialog, HasOneCloseButtonInItsCaptionWhosePressCancelsIt) {
+  tolvar::testing::TemporaryHome home;
+  ProgramFolder folder(home.File("programs"));
+  folder.Add("linkwell_fixture_suite_app", "Daybook");
+  CLinkwellAboutDlg about(folder.Path());
+  HBITMAP picture = nullptr;
+  RECT cell{};
+  // From the dialog's own modal loop: the picture, then a press and release on the button as the
+  // mouse makes them.
+  linkwell::testing::TimedSteps steps({[&] {
+                                         HWND window = about.GetSafeHwnd();
+                                         if (!window || !IsWindowVisible(window)) return false;
+                                         picture = tolvar::user::RenderWindow(window);
+                                         cell = about.CaptionButtons().ButtonRect(0);
+                                         RECT frame;
+                                         GetWindowRect(window, &frame);
+                                         const POINT at{frame.left + (cell.left + cell.right) / 2,
+                                                        frame.top + (cell.top + cell.bottom) / 2};
+                                         tolvar::user::InjectMouse(at, WM_MOUSEMOVE);
+                                         tolvar::user::InjectMouse(at, WM_LBUTTONDOWN);
+                                         tolvar::user::InjectMouse(at, WM_LBUTTONUP);
+                                         return true;
+                                       },
+                                       // A press that did nothing must not leave the dialog open.
+                                       [&, ticks = 0]() mutable {
+                                         if (++ticks < 500) return false;
+                                         if (about.GetSafeHwnd()) about.EndDialog(IDABORT);
+                                         return true;
+                                       }});
+  EXPECT_EQ(about.DoModal(), IDCANCEL);
+  ASSERT_EQ(about.CaptionButtons().GetButtonCount(), 1);
+  EXPECT_EQ(about.CaptionButtons().GetButtonId(0), CLinkwellAboutDlg::kCloseButton);
+
+  // The button shows bitmap 142 (a dark blue cross), keyed on magenta.
+  ASSERT_NE(picture, nullptr);
+  int cross = 0, key = 0;
+  for (int y = cell.top; y < cell.bottom; ++y) {
+    for (int x = cell.left; x < cell.right; ++x) {
+      cross += testing_user::PixelAt(picture, x, y) == RGB(8, 42, 130);
+      key += testing_user::PixelAt(picture, x, y) == RGB(255, 0, 255);
+    }
+  }
+  EXPECT_GT(cross, 10);
+  EXPECT_EQ(key, 0);
+  testing_user::SavePng(picture, "linkwell-about-close-button");
+  DeleteObject(picture);
+}
+
 TEST(Settings, EuropeanSupportFollowsTheBuildsThirdLetterExceptForQuarn) {
   const struct {
     const char* build;

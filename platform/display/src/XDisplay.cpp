@@ -4,8 +4,9 @@
 // Ordinary frames (overlapped windows with a caption) get the desktop's decorations: their X window
 // shows the client area only, and the desktop's frame and caption stand in for ours, so nothing is
 // drawn twice and the person moves, sizes and closes them as any other window. Windows that paint
-// their own caption or none (pop-ups: dialogs, and windows without WS_CAPTION) show whole, frame
-// included, with the desktop's decorations off. Pop-ups without a caption (menus, drop-downs,
+// their own caption or none (pop-ups: dialogs, windows without WS_CAPTION, and frames whose
+// program said so with user::SetOwnCaption) show whole, frame included, with the desktop's
+// decorations off; our window manager's caption and border drags move and size them. Pop-ups without a caption (menus, drop-downs,
 // tooltips) are override-redirect, placed exactly where the window manager puts them.
 //
 // Hosted windows of another process are composited: RenderWindow already draws what a hosted
@@ -50,9 +51,11 @@ bool IsOverrideRedirect(LONG style) {
   return (style & WS_POPUP) && (static_cast<DWORD>(style) & WS_CAPTION) != WS_CAPTION;
 }
 
-// A frame the desktop decorates: an overlapped window with a caption.
-bool IsDecorated(LONG style) {
-  return !(style & (WS_POPUP | WS_CHILD)) && (static_cast<DWORD>(style) & WS_CAPTION) == WS_CAPTION;
+// A frame the desktop decorates: an overlapped window with a caption that the program leaves to
+// the system to draw.
+bool IsDecorated(HWND window, LONG style) {
+  return !(style & (WS_POPUP | WS_CHILD)) && (static_cast<DWORD>(style) & WS_CAPTION) == WS_CAPTION &&
+         !user::HasOwnCaption(window);
 }
 
 struct MotifHints {
@@ -202,6 +205,12 @@ void XDisplay::WindowRetitled(HWND window) {
   Wake();
 }
 
+void XDisplay::WindowFrameChanged(HWND window) {
+  std::lock_guard guard(m_lock);
+  m_commands.push_back({Op::Reframe, window});
+  Wake();
+}
+
 void XDisplay::Present(HWND window, const RECT&) {
   std::lock_guard guard(m_lock);
   if (m_dirty.insert(window).second) Wake();
@@ -313,6 +322,7 @@ void XDisplay::Apply(const Command& command) {
         if (it != m_windows.end()) UpdateIcon(command.window, it->second);
       }
       break;
+    case Op::Reframe: Reframe(command.window); break;
     case Op::TraySet: m_tray->Set(command.icon); break;
     case Op::TrayRemove: m_tray->Remove(command.window, command.icon.id); break;
   }
@@ -333,7 +343,7 @@ bool XDisplay::PresentedRect(HWND window, bool decorated, RECT& rect, POINT& off
 void XDisplay::Create(HWND window) {
   if (m_windows.count(window)) return;
   const LONG style = GetWindowLongA(window, GWL_STYLE);
-  const bool decorated = IsDecorated(style);
+  const bool decorated = IsDecorated(window, style);
   RECT rect;
   POINT offset;
   if (!PresentedRect(window, decorated, rect, offset)) return;
@@ -349,9 +359,7 @@ void XDisplay::Create(HWND window) {
                                  CWOverrideRedirect | CWBackPixmap | CWEventMask, &attributes);
   XSetWMProtocols(m_display, xwindow, &m_deleteWindow, 1);
   if (m_cursor) XDefineCursor(m_display, xwindow, m_cursor);
-  MotifHints hints{2 /* decorations */, 0, decorated ? 1ul /* all */ : 0ul, 0, 0};
-  XChangeProperty(m_display, xwindow, m_motifHints, m_motifHints, 32, PropModeReplace,
-                  reinterpret_cast<unsigned char*>(&hints), 5);
+  SetDecorations(xwindow, decorated);
   Atom type = (style & WS_POPUP) ? m_typeDialog : m_typeNormal;
   XChangeProperty(m_display, xwindow, m_windowType, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&type), 1);
   long handle = static_cast<long>(reinterpret_cast<std::uintptr_t>(window));
@@ -420,6 +428,29 @@ void XDisplay::Move(HWND window) {
     shown.image.reset();
     Repaint(window);
   }
+}
+
+void XDisplay::SetDecorations(Window xwindow, bool decorated) {
+  MotifHints hints{2 /* decorations */, 0, decorated ? 1ul /* all */ : 0ul, 0, 0};
+  XChangeProperty(m_display, xwindow, m_motifHints, m_motifHints, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(&hints), 5);
+}
+
+// The program took over its caption, or gave it back, after its X window was made: the desktop's
+// decorations go (or come) and the X window grows to the whole window (or shrinks to the client
+// area) where the window is.
+void XDisplay::Reframe(HWND window) {
+  auto it = m_windows.find(window);
+  if (it == m_windows.end()) return;
+  const bool decorated = IsDecorated(window, GetWindowLongA(window, GWL_STYLE));
+  it = m_windows.find(window);
+  if (it == m_windows.end() || it->second.decorated == decorated) return;
+  it->second.decorated = decorated;
+  SetDecorations(it->second.xwindow, decorated);
+  it->second.screen = {};  // placed anew, whatever the rectangle was
+  it->second.image.reset();
+  Move(window);
+  Repaint(window);
 }
 
 void XDisplay::Show(HWND window, bool visible) {

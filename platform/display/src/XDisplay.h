@@ -48,6 +48,7 @@ public:
   void WindowShown(HWND window, bool visible) override;
   void Present(HWND window, const RECT& rect) override;
   void WindowRetitled(HWND window) override;
+  void WindowFrameChanged(HWND window) override;
   void CursorChanged(HCURSOR cursor) override;
   bool HasTray() override;
   void TrayIconSet(const user::TrayIconState& icon) override;
@@ -57,7 +58,7 @@ public:
   unsigned long PresentCount() const { return m_presents.load(); }
 
 private:
-  enum class Op { Create, Destroy, Move, Show, Retitle, TraySet, TrayRemove };
+  enum class Op { Create, Destroy, Move, Show, Retitle, Reframe, TraySet, TrayRemove };
   struct Command {
     Op op;
     HWND window;
@@ -87,6 +88,8 @@ private:
   void Create(HWND window);
   void Destroy(HWND window);
   void Move(HWND window);
+  void Reframe(HWND window);
+  void SetDecorations(Window xwindow, bool decorated);
   void Show(HWND window, bool visible);
   void Repaint(HWND window);
   void UpdateTitle(HWND window, Shown& shown);

@@ -581,6 +581,71 @@ TEST_F(Display, OrdinaryFramesShowTheirClientAreaInTheDesktopsFrameOthersShowWho
   }
 }
 
+TEST_F(Display, AFrameThatPaintsItsOwnCaptionShowsWholeAndMovesAndSizesByItsOwnFrame) {
+  HWND board = Board(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 120, 240, 160, "Own caption");
+  ASSERT_TRUE(PumpUntil([&] { return XWindowOf(board) != 0; }));
+  const unsigned long xwindow = XWindowOf(board);
+  auto decorations = [&] {
+    const auto hints = m_x.Longs(xwindow, "_MOTIF_WM_HINTS");
+    return hints.size() == 5 ? hints[2] : -1;
+  };
+  // Shown as `outer` (the whole window) or as its client area.
+  auto placedAs = [&](bool whole) {
+    RECT outer, client;
+    GetWindowRect(board, &outer);
+    GetClientRect(board, &client);
+    POINT origin{0, 0};
+    ClientToScreen(board, &origin);
+    const auto place = m_x.Place(xwindow);
+    return whole ? place.x == outer.left && place.y == outer.top && place.width == outer.right - outer.left &&
+                       place.height == outer.bottom - outer.top
+                 : place.x == origin.x && place.y == origin.y && place.width == client.right &&
+                       place.height == client.bottom;
+  };
+  ASSERT_TRUE(PumpUntil([&] { return decorations() == 1 && placedAs(false); }));
+
+  // The program takes the caption over after its X window exists: the whole frame shows, caption
+  // included, and the desktop's decorations go.
+  tolvar::user::SetOwnCaption(board, true);
+  EXPECT_TRUE(tolvar::user::HasOwnCaption(board));
+  ASSERT_TRUE(PumpUntil([&] { return decorations() == 0 && placedAs(true); }));
+  ASSERT_TRUE(ShowsAsRendered(board));
+  SaveRendering(board, "display_own_caption");
+
+  // A drag on our caption moves our window, and the X window with it.
+  RECT before;
+  GetWindowRect(board, &before);
+  const int grabX = before.left + 60, grabY = before.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+  m_x.Drag(grabX, grabY, grabX + 70, grabY + 40);
+  ASSERT_TRUE(PumpUntil([&] {
+    RECT now;
+    GetWindowRect(board, &now);
+    return now.left == before.left + 70 && now.top == before.top + 40;
+  }));
+  EXPECT_TRUE(PumpUntil([&] {
+    const auto place = m_x.Place(xwindow);
+    return place.x == before.left + 70 && place.y == before.top + 40;
+  }));
+  EXPECT_TRUE(ShowsAsRendered(board));
+
+  // A drag on our sizing border sizes both. Inwards: the whole drag is sent at once, and a release
+  // beside the window before its thread has taken the press (and the capture) would reach no window.
+  RECT moved;
+  GetWindowRect(board, &moved);
+  m_x.Drag(moved.right - 2, moved.bottom - 2, moved.right - 32, moved.bottom - 22);
+  ASSERT_TRUE(PumpUntil([&] {
+    RECT now;
+    GetWindowRect(board, &now);
+    return now.right == moved.right - 30 && now.bottom == moved.bottom - 20 && now.left == moved.left;
+  }));
+  EXPECT_TRUE(PumpUntil([&] { return placedAs(true); }));
+  EXPECT_TRUE(ShowsAsRendered(board));
+
+  // Given back: the desktop frames the client area again.
+  tolvar::user::SetOwnCaption(board, false);
+  EXPECT_TRUE(PumpUntil([&] { return decorations() == 1 && placedAs(false); }));
+}
+
 TEST_F(Display, TitleAndIconFollowSetTextSetIconAndTheClassIcon) {
   WNDCLASSA wc{};
   wc.lpfnWndProc = DefWindowProcA;

@@ -46,6 +46,22 @@ void TellDisplayCursor(HCURSOR cursor) {
   if (auto* backend = g_backend.load()) backend->CursorChanged(cursor);
 }
 
+void SetOwnCaption(HWND window, bool own) {
+  {
+    std::lock_guard guard(ProcessLock());
+    auto local = FindLocal(window);
+    if (!local || local->ownCaption == own) return;
+    local->ownCaption = own;
+  }
+  if (auto* backend = g_backend.load()) backend->WindowFrameChanged(window);
+}
+
+bool HasOwnCaption(HWND window) {
+  std::lock_guard guard(ProcessLock());
+  auto local = FindLocal(window);
+  return local && local->ownCaption;
+}
+
 void TellDisplayRetitled(HWND window) {
   if (auto* backend = g_backend.load()) backend->WindowRetitled(window);
 }

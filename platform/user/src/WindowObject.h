@@ -52,6 +52,7 @@ struct Window {
   bool destroying = false;  // DestroyWindow has begun
   bool needSize = false;    // WM_SIZE and WM_MOVE wait for the first ShowWindow
   bool ncActive = false;    // the caption shows active
+  bool ownCaption = false;  // the program paints the caption itself (SetOwnCaption)
   LRESULT ncPressed = 0;    // the caption button pressed, until the mouse button is released
   RECT normalRect{};        // the restored rectangle of a minimized or maximized window
   bool hasNormalRect = false;

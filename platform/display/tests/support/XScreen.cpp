@@ -223,6 +223,19 @@ void XScreen::DoubleClick(int x, int y, unsigned button) {
   XSync(X(m_display), False);
 }
 
+void XScreen::Drag(int fromX, int fromY, int toX, int toY) {
+  Display* display = X(m_display);
+  const int screen = DefaultScreen(display);
+  XTestFakeMotionEvent(display, screen, fromX, fromY, CurrentTime);
+  XTestFakeButtonEvent(display, 1, True, CurrentTime);
+  for (int step = 1; step <= 4; ++step) {
+    XTestFakeMotionEvent(display, screen, fromX + (toX - fromX) * step / 4, fromY + (toY - fromY) * step / 4,
+                         CurrentTime);
+  }
+  XTestFakeButtonEvent(display, 1, False, CurrentTime);
+  XSync(display, False);
+}
+
 void XScreen::Reach(std::initializer_list<unsigned long> symbols) {
   Display* display = X(m_display);
   if (!display) return;

@@ -61,6 +61,8 @@ public:
   void Click(int x, int y, unsigned button = 1);
   // Two clicks sent at once, so no pause of this process can part them.
   void DoubleClick(int x, int y, unsigned button = 1);
+  // A press at one point, moves to another and the release there, sent at once.
+  void Drag(int fromX, int fromY, int toX, int toY);
   // Gives each key symbol a spare key code when the keyboard has none for it, as a layout switch
   // would make a character reachable.
   void Reach(std::initializer_list<unsigned long> symbols);

@@ -34,6 +34,9 @@ public:
   virtual void Present(HWND window, const RECT& rect) = 0;
   // Its text or its icon (WM_SETTEXT, WM_SETICON) changed.
   virtual void WindowRetitled(HWND) {}
+  // Whether it paints its own caption changed (SetOwnCaption): the display chooses its decorations
+  // again.
+  virtual void WindowFrameChanged(HWND) {}
 
   // The desktop's notification area. HasTray answers at once from any thread: whether a tray to
   // dock with runs now. The shell tells each icon of this process as it is added or changed, and
@@ -44,6 +47,13 @@ public:
   // The cursor shown over this process's windows changed (NULL: hidden).
   virtual void CursorChanged(HCURSOR) {}
 };
+
+// A frame that paints its own caption (over the one the window manager draws) says so: a display
+// then shows it whole, its caption included, instead of putting the desktop's frame around its
+// client area. Moving, sizing and closing it stay with the window manager's non-client handling.
+// Any thread may ask; the flag goes with the window.
+void SetOwnCaption(HWND window, bool own);
+bool HasOwnCaption(HWND window);
 
 // Installs the process's backend (NULL: none, the default). The backend must outlive its use.
 void SetDisplayBackend(DisplayBackend* backend);

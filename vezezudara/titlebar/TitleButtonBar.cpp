@@ -1,8 +1,6 @@
 // The caption-button bar: geometry of the cells, transparent drawing of the bitmaps, and the press.
 #include "TitleButtonBar.h"
 
-#include "LauncherMessages.h"
-
 #include <controls/ToolTip.h>
 
 #include <algorithm>

@@ -4,6 +4,8 @@
 // pointer and pressed while the left button is held on it, and a release on the pressed button
 // posts WM_CAPTION_BUTTON (its id, the pointer position) to the window. The bar owns its bitmaps.
 //
+// The launcher's frame and About dialog use it, and so does the link service's About dialog.
+//
 // While the caption painter makes its caption bitmap it hands the bar that bitmap's device
 // context (SetPaintDC), and the buttons are drawn there in caption coordinates.
 #include "SubclassWnd.h"
@@ -12,6 +14,10 @@
 #include <gdi/Unique.h>
 
 #include <vector>
+
+// Posted to the window when a caption button was released on: wParam its id, lParam the pointer
+// position of the release.
+constexpr UINT WM_CAPTION_BUTTON = WM_USER + 101;
 
 class CTitleButtonBar : public CSubclassWnd {
 public:

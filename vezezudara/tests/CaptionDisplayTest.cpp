@@ -1,0 +1,122 @@
+// The launcher's frame on an X display (xvfb-run): it paints its own caption, so the X window shows
+// the whole frame, gradient caption and caption buttons included, without the desktop's
+// decorations. The screen's picture is kept for people.
+#include "MainFrame.h"
+#include "VezezudaraView.h"
+#include "resource.h"
+
+#include "support/XScreen.h"
+
+#include <base/TemporaryHome.h>
+#include <display/Display.h>
+#include <user/DisplayBackend.h>
+#include <user_testing/Recorder.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+using testing_display::XScreen;
+
+template <class F>
+bool PumpUntil(F done, DWORD milliseconds = 20000) {
+  const DWORD start = GetTickCount();
+  MSG message;
+  while (!done()) {
+    if (GetTickCount() - start > milliseconds) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+  }
+  return true;
+}
+
+// The X server's pixels (0xRRGGBB) as a picture for people.
+void SaveScreenPixels(const std::vector<std::uint32_t>& pixels, int width, int height, const char* name) {
+  BITMAPINFO format{};
+  format.bmiHeader.biSize = sizeof format.bmiHeader;
+  format.bmiHeader.biWidth = width;
+  format.bmiHeader.biHeight = -height;
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP picture = CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+  std::memcpy(bits, pixels.data(), pixels.size() * sizeof pixels[0]);
+  testing_user::SavePng(picture, name);
+  DeleteObject(picture);
+}
+
+constexpr std::uint32_t Rgb(COLORREF colour) {
+  return (static_cast<std::uint32_t>(GetRValue(colour)) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+}
+
+}  // namespace
+
+TEST(LauncherOnX, ShowsItsOwnGradientCaptionAndButtonsWithoutTheDesktopsDecorations) {
+  unsetenv("TOLVAR_DISPLAY");
+  tolvar::display::Open();
+  if (!tolvar::display::IsOpen()) GTEST_SKIP() << "no X display (run under xvfb-run)";
+  XScreen x;
+  ASSERT_TRUE(x.IsOpen());
+  tolvar::testing::TemporaryHome home;
+
+  auto owned = std::make_unique<CMainFrame>();
+  CMainFrame& frame = *owned;
+  frame.SetProgramFolder(VZD_TEST_PROGRAMS);
+  frame.SetLinkServiceName("");
+  CCreateContext context;
+  context.m_pNewViewClass = RUNTIME_CLASS(CVezezudaraView);
+  ASSERT_TRUE(frame.LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW, nullptr, &context));
+  const HWND window = frame.GetSafeHwnd();
+  tolvar::framework::AdoptWindowObject(std::move(owned));
+  frame.SetCaptionTitle(" Dravik");
+  ::SetWindowPos(window, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  frame.ShowWindow(SW_SHOW);
+  frame.UpdateWindow();
+  EXPECT_TRUE(tolvar::user::HasOwnCaption(window));
+
+  RECT outer;
+  ::GetWindowRect(window, &outer);
+  const int width = outer.right - outer.left, height = outer.bottom - outer.top;
+  ASSERT_TRUE(PumpUntil([&] { return tolvar::display::XWindowOf(window) != 0; }));
+  const unsigned long xwindow = tolvar::display::XWindowOf(window);
+  const std::vector<long> hints = x.Longs(xwindow, "_MOTIF_WM_HINTS");
+  ASSERT_EQ(hints.size(), 5u);
+  EXPECT_EQ(hints[2], 0) << "the desktop's decorations are off";
+
+  // The X window is the whole frame and shows our caption: the gradient's end colour right of five
+  // sixths of the caption, and the close button's face in its cell.
+  const RECT caption = CaptionRect(window);
+  const RECT close = frame.CaptionButtons().ButtonRect(0);
+  const int row = (caption.top + caption.bottom) / 2;
+  const int plainX = caption.left + (caption.right - caption.left) * 5 / 6 + 4;
+  std::vector<std::uint32_t> screen;
+  auto closeFacePixels = [&] {
+    int count = 0;
+    for (int y = close.top; y < close.bottom; ++y) {
+      for (int x2 = close.left; x2 < close.right; ++x2) {
+        if (screen[static_cast<std::size_t>(y) * width + x2] == 0xC84632) ++count;  // the red face
+      }
+    }
+    return count;
+  };
+  ASSERT_LT(plainX, close.left - 1);
+  const bool shown = PumpUntil([&] {
+    frame.Caption().SetActive(1);
+    frame.Caption().PaintCaption();
+    const auto place = x.Place(xwindow);
+    if (place.x != outer.left || place.y != outer.top || place.width != width || place.height != height) return false;
+    screen = x.Pixels(xwindow, width, height);
+    return !screen.empty() && screen[static_cast<std::size_t>(row) * width + plainX] == Rgb(0xD08410) &&
+           closeFacePixels() > 20;
+  });
+  if (!screen.empty()) SaveScreenPixels(screen, width, height, "vezezudara-caption-on-x");
+  EXPECT_TRUE(shown) << "the X window does not show the launcher's caption";
+  ::DestroyWindow(window);
+}
