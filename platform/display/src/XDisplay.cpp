@@ -6,8 +6,9 @@
 // drawn twice and the person moves, sizes and closes them as any other window. Windows that paint
 // their own caption or none (pop-ups: dialogs, windows without WS_CAPTION, and frames whose
 // program said so with user::SetOwnCaption) show whole, frame included, with the desktop's
-// decorations off; our window manager's caption and border drags move and size them. Pop-ups without a caption (menus, drop-downs,
-// tooltips) are override-redirect, placed exactly where the window manager puts them.
+// decorations off; our window manager's caption and border drags move and size them. Pop-ups
+// without a caption (menus, drop-downs, tooltips) are override-redirect, placed exactly where the
+// window manager puts them.
 //
 // Hosted windows of another process are composited: RenderWindow already draws what a hosted
 // window shows into its host's pixels. When the hosted process paints, its display finds the host's
@@ -443,8 +444,7 @@ void XDisplay::Reframe(HWND window) {
   auto it = m_windows.find(window);
   if (it == m_windows.end()) return;
   const bool decorated = IsDecorated(window, GetWindowLongA(window, GWL_STYLE));
-  it = m_windows.find(window);
-  if (it == m_windows.end() || it->second.decorated == decorated) return;
+  if (it->second.decorated == decorated) return;
   it->second.decorated = decorated;
   SetDecorations(it->second.xwindow, decorated);
   it->second.screen = {};  // placed anew, whatever the rectangle was
