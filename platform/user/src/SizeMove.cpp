@@ -125,6 +125,12 @@ void RunSizeMove(HWND window, WPARAM command, POINT screen) {
   };
   MSG message;
   while (IsWindow(window) && GetCapture() == window) {
+    // A release routed before the capture was taken (the whole drag came at once, the release
+    // beside every window) never arrives: once what is queued is done and the button is up, the
+    // drag is over.
+    if (byMouse && !(GetAsyncKeyState(VK_LBUTTON) & 0x8000) && !PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+      break;
+    }
     if (!GetMessageA(&message, nullptr, 0, 0)) {
       PostQuitMessage(static_cast<int>(message.wParam));
       break;

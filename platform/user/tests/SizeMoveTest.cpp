@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace testing_user;
 using tolvar::user::InjectKey;
 using tolvar::user::InjectMouse;
@@ -111,6 +113,20 @@ TEST_F(SizeMove, ACaptionDragMovesTheWindowInAModalLoop) {
   EXPECT_EQ(r.top, 140);
   EXPECT_EQ(r.right - r.left, 300);
   EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(SizeMove, ADragWhoseReleaseWentElsewhereEndsWithTheButtonUp) {
+  // The whole drag queued before the window took the press: the release, outside every window,
+  // reaches nobody.
+  InjectMouse({200, 110}, WM_LBUTTONDOWN);
+  InjectMouse({230, 150}, WM_MOUSEMOVE);
+  InjectMouse({1000, 750}, WM_LBUTTONUP);
+  Pump();
+  EXPECT_EQ(Rect().left, 130);
+  EXPECT_EQ(Rect().top, 140);
+  EXPECT_EQ(GetCapture(), nullptr);
+  const auto got = Recorder::Get().Take();
+  EXPECT_EQ(std::count_if(got.begin(), got.end(), [](const Recorded& r) { return r.message == WM_EXITSIZEMOVE; }), 1);
 }
 
 TEST_F(SizeMove, TheProgramMayChangeTheRectangleItIsToldOfWhileMoving) {
