@@ -257,6 +257,47 @@ TEST_F(TrackedMenu, AClickChoosesAndPostsTheCommandAndTheOwnerDrawsTheEntries) {
   EXPECT_TRUE(commanded);
 }
 
+// The owner draws an owner-drawn entry whole; when the entry opens a sub-menu, the menu adds the
+// arrow over the owner's drawing, in the menu's text colour and only where the glyph is.
+TEST_F(TrackedMenu, AnOwnerDrawnEntryThatOpensASubMenuGetsItsArrow) {
+  ModifyMenuA(m_menu, 3, MF_BYPOSITION | MF_OWNERDRAW | MF_POPUP, reinterpret_cast<UINT_PTR>(m_sub),
+              reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(0x3333)));
+  RECT client{};
+  POINT origin{};
+  EXPECT_EQ(Track({[&] {
+                     HWND popup = FindWindowA("#32768", nullptr);
+                     g_script.picture = tolvar::user::RenderWindow(popup);
+                     GetClientRect(popup, &client);
+                     RECT frame{};
+                     GetWindowRect(popup, &frame);
+                     ClientToScreen(popup, &origin);
+                     origin = {origin.x - frame.left, origin.y - frame.top};
+                   },
+                   Key(VK_ESCAPE)}),
+            0u);
+  ASSERT_TRUE(g_script.picture);
+  SavePng(g_script.picture, "owner-drawn-menu-sub-menu-arrow");
+  // The arrow sits in the last 16 pixels of an entry: count its pixels there, row by row of entries.
+  auto arrowPixels = [&](int top, int bottom, COLORREF colour) {
+    int count = 0;
+    for (int y = origin.y + top; y < origin.y + bottom; ++y)
+      for (int x = origin.x + client.right - 16; x < origin.x + client.right; ++x)
+        count += PixelAt(g_script.picture, x, y) == colour;
+    return count;
+  };
+  const struct {
+    const char* name;
+    int top, bottom;
+    bool arrow;
+  } entries[] = {{"entry 11", 0, 20, false}, {"entry 12", 26, 46, false}, {"the sub-menu's entry", 46, 66, true}};
+  for (const auto& e : entries) {
+    const int ink = arrowPixels(e.top, e.bottom, GetSysColor(COLOR_MENUTEXT));
+    EXPECT_EQ(ink > 0, e.arrow) << e.name;
+    // Around the glyph the owner's blue stays: no box is drawn behind the arrow.
+    EXPECT_EQ(arrowPixels(e.top, e.bottom, RGB(0, 0, 255)) + ink, 16 * (e.bottom - e.top)) << e.name;
+  }
+}
+
 TEST_F(TrackedMenu, SubMenusOpenOnTheWayAndLettersFindMnemonicsOrAskTheOwner) {
   EXPECT_EQ(Track({Click(20 + 6 + 20 + 5), Click(5)}), 21u);
   auto got = Recorder::Get().Take();
