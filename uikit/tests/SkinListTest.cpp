@@ -361,6 +361,46 @@ TEST_F(SkinListPaintTest, RowsShowSelectionFocusAndDropHighlightInTheKitsColours
   DeleteObject(focused);
 }
 
+TEST_F(SkinListPaintTest, IndentAndColoursSetOnALiveListReachItsRows) {
+  // The first column of row 1 ("Family") that is not the row's fill.
+  auto firstInk = [&](HBITMAP picture) {
+    RECT rect{};
+    list.GetItemRect(1, &rect, LVIR_BOUNDS);
+    const COLORREF fill = testing_user::PixelAt(picture, 119, (rect.top + rect.bottom) / 2);
+    for (int x = 0; x < 118; ++x)
+      for (int y = rect.top; y < rect.bottom; ++y)
+        if (testing_user::PixelAt(picture, x, y) != fill) return x;
+    return -1;
+  };
+  Select(list, {2});
+  dialog.SetFocus();
+  testing_user::Pump();
+  HBITMAP before = tolvar::user::RenderWindow(list);
+  ASSERT_NE(before, nullptr);
+  const int inkBefore = firstInk(before);
+  DeleteObject(before);
+  ASSERT_GE(inkBefore, 0);
+
+  list.SetTextIndent(10);
+  list.SetRowBkColor(0x00FFFF);
+  list.SetSelectionColor(0xFDDAC9);
+  testing_user::Pump();
+  HBITMAP unfocused = tolvar::user::RenderWindow(list);
+  ASSERT_NE(unfocused, nullptr);
+  EXPECT_EQ(firstInk(unfocused), inkBefore + 10);
+  EXPECT_EQ(RowFill(unfocused, 1), 0x00FFFFu);
+  EXPECT_EQ(RowFill(unfocused, 2), 0xFDDAC9u);
+  DeleteObject(unfocused);
+
+  list.SetRowTextColor(0x0000FF);
+  list.SetFocus();
+  testing_user::Pump();
+  HBITMAP focused = tolvar::user::RenderWindow(list);
+  ASSERT_NE(focused, nullptr);
+  EXPECT_EQ(RowFill(focused, 2), 0x0000FFu);  // the selection inverted in the text colour
+  DeleteObject(focused);
+}
+
 TEST_F(SkinListPaintTest, SelectedRowIsBold) {
   auto inkWidth = [&](int row) {
     HBITMAP picture = tolvar::user::RenderWindow(list);
