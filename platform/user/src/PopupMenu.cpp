@@ -110,8 +110,9 @@ RECT ArrowRect(const RECT& r) {
   return RECT{r.right - kArrowWidth, r.top + (r.bottom - r.top - 8) / 2, r.right - 4, r.top + (r.bottom - r.top + 8) / 2};
 }
 
-// The sub-menu arrow of an owner-drawn entry: only the glyph's own pixels, in `colour`, so that the
-// owner's background stays around it. (The frame control draws the glyph black on white.)
+// The sub-menu arrow of an entry: only the glyph's own pixels, in `colour`, so that the entry's
+// background (the owner's, for an owner-drawn one) stays around it. (The frame control draws the
+// glyph black on white, as a mask.)
 void DrawArrowOver(HDC hdc, const RECT& r, COLORREF colour) {
   const RECT arrow = ArrowRect(r);
   const int width = arrow.right - arrow.left, height = arrow.bottom - arrow.top;
@@ -167,10 +168,7 @@ void DrawEntry(HWND owner, HDC hdc, HMENU menu, const MenuEntry& entry, bool sel
   if (!accelerator.empty()) DrawTextA(hdc, accelerator.c_str(), -1, &textRect, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);
   SelectObject(hdc, old);
   DeleteObject(font);
-  if (entry.subMenu) {
-    RECT arrow = ArrowRect(r);
-    DrawFrameControl(hdc, &arrow, DFC_MENU, DFCS_MENUARROW);
-  }
+  if (entry.subMenu) DrawArrowOver(hdc, r, text);
 }
 
 HMENU MenuOfWindow(HWND window) { return reinterpret_cast<HMENU>(GetWindowLongPtrA(window, GWLP_USERDATA)); }

@@ -258,10 +258,13 @@ TEST_F(TrackedMenu, AClickChoosesAndPostsTheCommandAndTheOwnerDrawsTheEntries) {
 }
 
 // The owner draws an owner-drawn entry whole; when the entry opens a sub-menu, the menu adds the
-// arrow over the owner's drawing, in the menu's text colour and only where the glyph is.
-TEST_F(TrackedMenu, AnOwnerDrawnEntryThatOpensASubMenuGetsItsArrow) {
-  ModifyMenuA(m_menu, 3, MF_BYPOSITION | MF_OWNERDRAW | MF_POPUP, reinterpret_cast<UINT_PTR>(m_sub),
-              reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(0x3333)));
+// arrow over the owner's drawing, in the menu's text colour and only where the glyph is. A plain
+// entry's arrow sits on the menu's colour the same way.
+TEST_F(TrackedMenu, EntriesThatOpenASubMenuGetTheirArrowOverTheirOwnBackground) {
+  HMENU other = CreatePopupMenu();
+  AppendMenuA(other, MF_STRING, 22, "Other");
+  ModifyMenuA(m_menu, 2, MF_BYPOSITION | MF_OWNERDRAW | MF_POPUP, reinterpret_cast<UINT_PTR>(other),
+              reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(0x2222)));
   RECT client{};
   POINT origin{};
   EXPECT_EQ(Track({[&] {
@@ -276,25 +279,28 @@ TEST_F(TrackedMenu, AnOwnerDrawnEntryThatOpensASubMenuGetsItsArrow) {
                    Key(VK_ESCAPE)}),
             0u);
   ASSERT_TRUE(g_script.picture);
-  SavePng(g_script.picture, "owner-drawn-menu-sub-menu-arrow");
-  // The arrow sits in the last 16 pixels of an entry: count its pixels there, row by row of entries.
-  auto arrowPixels = [&](int top, int bottom, COLORREF colour) {
-    int count = 0;
+  SavePng(g_script.picture, "menu-sub-menu-arrows");
+  // The arrow sits in the last 16 pixels of an entry: count its pixels there, entry by entry.
+  auto count = [&](int top, int bottom, COLORREF colour) {
+    int n = 0;
     for (int y = origin.y + top; y < origin.y + bottom; ++y)
       for (int x = origin.x + client.right - 16; x < origin.x + client.right; ++x)
-        count += PixelAt(g_script.picture, x, y) == colour;
-    return count;
+        n += PixelAt(g_script.picture, x, y) == colour;
+    return n;
   };
   const struct {
     const char* name;
     int top, bottom;
+    COLORREF background;
     bool arrow;
-  } entries[] = {{"entry 11", 0, 20, false}, {"entry 12", 26, 46, false}, {"the sub-menu's entry", 46, 66, true}};
+  } entries[] = {{"owner-drawn entry", 0, 20, RGB(0, 0, 255), false},
+                 {"owner-drawn entry with a sub-menu", 26, 46, RGB(0, 0, 255), true},
+                 {"plain entry with a sub-menu", 46, static_cast<int>(client.bottom), GetSysColor(COLOR_MENU), true}};
   for (const auto& e : entries) {
-    const int ink = arrowPixels(e.top, e.bottom, GetSysColor(COLOR_MENUTEXT));
+    const int ink = count(e.top, e.bottom, GetSysColor(COLOR_MENUTEXT));
     EXPECT_EQ(ink > 0, e.arrow) << e.name;
-    // Around the glyph the owner's blue stays: no box is drawn behind the arrow.
-    EXPECT_EQ(arrowPixels(e.top, e.bottom, RGB(0, 0, 255)) + ink, 16 * (e.bottom - e.top)) << e.name;
+    // Around the glyph the entry's background stays: no box is drawn behind the arrow.
+    EXPECT_EQ(count(e.top, e.bottom, e.background) + ink, 16 * (e.bottom - e.top)) << e.name;
   }
 }
 
