@@ -165,10 +165,8 @@ void CSkinScrollBar::Paint(HDC dc) {
 
 void CSkinScrollBar::Repaint() {
   if (!m_owner || !m_reserved || !::IsWindowVisible(m_owner)) return;
-  HDC dc = ::GetWindowDC(m_owner);
-  if (!dc) return;
-  Paint(dc);
-  ::ReleaseDC(m_owner, dc);
+  CWindowDC dc(CWnd::FromHandle(m_owner));
+  if (dc.m_hDC) Paint(dc);
 }
 
 // ---- The owner's messages --------------------------------------------------------------------------
@@ -196,8 +194,8 @@ bool CSkinScrollBar::Before(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
 void CSkinScrollBar::After(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&) {
   switch (message) {
     case WM_NCCALCSIZE: {
+      if (!lParam) return;
       RECT* rect = wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : reinterpret_cast<RECT*>(lParam);
-      if (!rect) return;
       // The window manager has just shown its bar and made room for it: the strip is ours from now
       // on (Sync takes the style back). Without the style, the strip stays while there is
       // something to scroll.

@@ -644,6 +644,28 @@ TEST_F(SkinScrollBarTest, TakesTheWindowBarsPlaceFlatInTheListsColoursWhileRowsD
   };
   for (const auto& p : pixels) EXPECT_EQ(BarPixel(p.along, p.dx), p.colour) << p.name;
 
+  // Printed (WM_PRINT with the non-client part), the bar looks as on screen.
+  {
+    const RECT bar = list.GetScrollBar().BarRect();
+    RECT window{};
+    list.GetWindowRect(&window);
+    HDC listDC = GetDC(list);
+    tolvar::gdi::UniqueDC memory(CreateCompatibleDC(listDC));
+    tolvar::gdi::UniqueBitmap printed(CreateCompatibleBitmap(listDC, window.right - window.left, window.bottom - window.top));
+    ReleaseDC(list, listDC);
+    {
+      tolvar::gdi::ScopedSelect select(memory.Get(), printed.Get());
+      list.SendMessage(WM_PRINT, reinterpret_cast<WPARAM>(memory.Get()), PRF_NONCLIENT);
+    }
+    HBITMAP screen = tolvar::user::RenderWindow(list);
+    int differences = 0;
+    for (int y = bar.top; y < bar.bottom; ++y)
+      for (int x = bar.left; x < bar.right; ++x)
+        differences += testing_user::PixelAt(screen, x, y) != testing_user::PixelAt(printed.Get(), x, y);
+    EXPECT_EQ(differences, 0);
+    DeleteObject(screen);
+  }
+
   // The selection colour reaches the bar at once.
   list.SetSelectionColor(0xFDDAC9);
   testing_user::Pump();
