@@ -627,6 +627,19 @@ LRESULT GlyphMenu::FindMenuChar(UINT character, UINT flags, HMENU menu) {
   return 0;
 }
 
+namespace {
+
+// The entry at `position` is owner-drawn and carries `item`.
+bool ShowsRecord(HMENU menu, int position, const GlyphMenuItem* item) {
+  MENUITEMINFOA info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_FTYPE | MIIM_DATA;
+  if (!::GetMenuItemInfoA(menu, static_cast<UINT>(position), TRUE, &info)) return false;
+  return (info.fType & MFT_OWNERDRAW) && info.dwItemData == reinterpret_cast<ULONG_PTR>(item);
+}
+
+}  // namespace
+
 void GlyphMenu::SyncItems() {
   for (auto& item : m_items) item->m_syncMark = 0;
   auto reuse = [&](UINT_PTR id) -> GlyphMenuItem* {
@@ -662,10 +675,14 @@ void GlyphMenu::SyncItems() {
       }
     } else {
       if (!text.empty()) item->m_text = text;
-      if (!sub && !(state & MF_SEPARATOR)) {
-        item->m_flags |= MF_OWNERDRAW | MF_BYPOSITION;
-        ::ModifyMenuA(m_hMenu, static_cast<UINT>(p), item->m_flags, id, reinterpret_cast<LPCSTR>(item));
-      }
+      if (!sub && !(state & MF_SEPARATOR)) item->m_flags |= MF_OWNERDRAW | MF_BYPOSITION;
+    }
+    // The entry must show its record, a new one as much as one found again: owner-drawn, with the
+    // record as its data. (Only a menu bar's own entries stay plain.)
+    if (!m_isMenuBar && !ShowsRecord(m_hMenu, p, item)) {
+      constexpr UINT kStateBits = MF_GRAYED | MF_DISABLED | MF_CHECKED;
+      item->m_flags = (item->m_flags & ~kStateBits) | (state & kStateBits);
+      ::ModifyMenuA(m_hMenu, static_cast<UINT>(p), item->m_flags | MF_BYPOSITION, id, reinterpret_cast<LPCSTR>(item));
     }
     item->m_syncMark = 1;
     order.push_back(item);

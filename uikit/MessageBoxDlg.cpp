@@ -61,12 +61,6 @@ SIZE Measure(HDC dc, const std::string& text) {
 
 }  // namespace
 
-BOOL CMessageBoxButton::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-  const BOOL taken = CSkinButton::OnChildNotify(message, wParam, lParam, result);
-  // The skinned button keeps its own click (it takes the focus there); the box needs it too.
-  return message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED ? FALSE : taken;
-}
-
 const AFX_MSGMAP* CMessageBoxDlg::GetMessageMap() const {
   static const AFX_MSGMAP map{CEmbeddableDialog::GetMessageMap(),
                               {MapCommandRange(IDC_UIKIT_MB_BUTTON1, IDC_UIKIT_MB_BUTTON3, &CMessageBoxDlg::OnButton)}};

@@ -17,12 +17,6 @@
 
 #include <array>
 
-// A skinned button whose clicks reach the box as well: the box answers with the button's result.
-class CMessageBoxButton : public CSkinButton {
-public:
-  BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
-};
-
 extern "C" int ShowMessageBox(const char* text, const char* caption, UINT type);
 
 class CMessageBoxDlg : public CEmbeddableDialog {
@@ -48,7 +42,7 @@ protected:
 
   CStatic m_text;
   CStatic m_icon;
-  std::array<CMessageBoxButton, 3> m_buttons;  // 901, 902, 903
+  std::array<CSkinButton, 3> m_buttons;  // 901, 902, 903
   std::array<int, 3> m_results{};    // what each button answers; 0 while it is not shown
   CFont m_font;
 };

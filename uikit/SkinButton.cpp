@@ -355,7 +355,12 @@ const AFX_MSGMAP* CSkinButton::GetMessageMap() const {
                                   MapMessage(BM_SETSTYLE, &CSkinButton::OnSetStyle),
                                   MapMessage(BM_SETCHECK, &CSkinButton::OnSetCheck),
                                   MapMessage(BM_GETCHECK, &CSkinButton::OnGetCheck),
-                                  MapControlReflect(BN_CLICKED, &CSkinButton::OnClicked),
+                                  // Reflected, then passed on: see OnClicked.
+                                  {WM_REFLECT_BASE + WM_COMMAND, BN_CLICKED, 0, 0,
+                                   [](CCmdTarget& target, AFX_CALL& call) {
+                                     *call.result = 0;
+                                     return static_cast<CSkinButton&>(target).OnClicked();
+                                   }},
                                   MapCtlColorReflect(&CSkinButton::CtlColor),
                               }};
   return &map;
@@ -466,12 +471,14 @@ void CSkinButton::OnMouseMove(WPARAM keys, LPARAM point) {
   }
 }
 
-void CSkinButton::OnClicked() {
+// The check-box and menu roles are the button's own business: their click stops here. Any other
+// click is the dialog's command as well, so the parent gets BN_CLICKED after the button has acted.
+BOOL CSkinButton::OnClicked() {
   ::SetFocus(m_hWnd);
   if (m_isCheckBox) {
     m_isChecked = !m_isChecked;
     Repaint();
-    return;
+    return TRUE;
   }
   if (m_menu.m_hMenu) {
     m_menuTracking = TRUE;
@@ -487,7 +494,7 @@ void CSkinButton::OnClicked() {
     m_menuTracking = FALSE;
     Repaint();
     if (chosen) ::PostMessageA(m_ownerWindow, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(chosen), 0), 0);
-    return;
+    return TRUE;
   }
   if (m_url[0]) {
     SHELLEXECUTEINFOA info{};
@@ -498,6 +505,7 @@ void CSkinButton::OnClicked() {
     info.nShow = SW_SHOWMAXIMIZED;
     ShellExecuteExA(&info);  // a failure shows nothing
   }
+  return FALSE;
 }
 
 // ---- Painting -------------------------------------------------------------------------------------

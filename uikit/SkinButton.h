@@ -3,7 +3,8 @@
 // optional pair of bitmaps or icons (one for the "in" state, hovered or pressed, one for "out") and
 // its caption. A flat button shows a border only while the mouse is over it or it is pressed. It can
 // act as a check box, open a link with the shell, or drop down a GlyphMenu pop-up and post the
-// chosen command to an owner window.
+// chosen command to an owner window. Clicks of the check-box and menu roles stay with the button;
+// any other click also reaches the parent as BN_CLICKED, the dialog's command.
 //
 // Programs subclass a dialog's button with it (SubclassDlgItem) and then set the look:
 //     m_ok.SubclassDlgItem(IDOK, this);
@@ -122,7 +123,8 @@ private:
   };
 
   void OnMouseMove(WPARAM keys, LPARAM point);
-  void OnClicked();
+  // TRUE when the click was the button's alone (check box, menu).
+  BOOL OnClicked();
   LRESULT OnSetCursor(WPARAM, LPARAM);
   LRESULT OnMouseMoveMessage(WPARAM, LPARAM);
   LRESULT OnMouseLeave(WPARAM, LPARAM);

@@ -53,7 +53,7 @@ bool IsListControl(HWND window) {
 
 }  // namespace
 
-CSkinListCtrl::CSkinListCtrl() = default;
+CSkinListCtrl::CSkinListCtrl() { ColoursChanged(); }
 
 CSkinListCtrl::~CSkinListCtrl() {
   if (m_hWnd) DestroyWindow();
@@ -78,6 +78,12 @@ const AFX_MSGMAP* CSkinListCtrl::GetMessageMap() const {
                                   MapNotifyReflect(LVN_ENDLABELEDITA, &CSkinListCtrl::OnEndLabelEditReflected),
                               }};
   return &map;
+}
+
+// Every message passes the scroll bar, which draws and runs the list's vertical bar.
+LRESULT CSkinListCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  return m_scrollBar.Filter(m_hWnd, message, wParam, lParam,
+                            [&] { return CListCtrl::WindowProc(message, wParam, lParam); });
 }
 
 // ---- Taking over the list control ------------------------------------------------------------------
@@ -123,6 +129,35 @@ void CSkinListCtrl::SetFont(LPCSTR face, int height, BOOL bold, BOOL italic) {
     SetImageList(&m_rowHeightImages, LVSIL_SMALL);
   }
   Invalidate();
+}
+
+// ---- Look -----------------------------------------------------------------------------------------
+
+void CSkinListCtrl::SetTextIndent(int indent) {
+  m_textIndent = indent;
+  if (m_hWnd) Invalidate();
+}
+
+void CSkinListCtrl::SetRowTextColor(COLORREF colour) {
+  m_textColour = colour;
+  ColoursChanged();
+}
+
+void CSkinListCtrl::SetRowBkColor(COLORREF colour) {
+  m_background = colour;
+  ColoursChanged();
+}
+
+void CSkinListCtrl::SetSelectionColor(COLORREF colour) {
+  m_selection = colour;
+  ColoursChanged();
+}
+
+// The bar is drawn as a selected row of the focused list: text-colour arrows and thumb with glyphs
+// in the selection colour, on the rows' background.
+void CSkinListCtrl::ColoursChanged() {
+  m_scrollBar.SetColours(m_textColour, m_selection, m_background);
+  if (m_hWnd) Invalidate();
 }
 
 // ---- Rows ------------------------------------------------------------------------------------------

@@ -4,7 +4,8 @@
 // an off-screen bitmap, under the kit's own header. Rows sort by any column with a rule for dates
 // (dd/mm/yyyy) and one that keeps empty cells at the end; a row's label is renamed in a flat edit
 // limited to the phone's group-name size; the selected rows are dragged with an image of their
-// labels onto another list of this class.
+// labels onto another list of this class. Its vertical scroll bar is drawn flat in the list's colours
+// (CSkinScrollBar).
 //
 // The applications derive from it for their pages and override the virtual operations (the drop
 // handler, the label edit's end, the keys).
@@ -12,6 +13,7 @@
 // Threads: the user-interface thread that owns the window.
 #include "FlatEdit.h"
 #include "MyHeader.h"
+#include "SkinScrollBar.h"
 
 #include <framework/Afx.h>
 #include <framework/ListCtrl.h>
@@ -68,7 +70,20 @@ public:
   // selected or the image cannot be made; `hotSpot` gets the cursor's place in it.
   std::unique_ptr<CImageList> CreateSelectionDragImage(POINT* hotSpot);
 
+  // Pixels between a column's left edge and its text.
+  void SetTextIndent(int indent);
+  int GetTextIndent() const { return m_textIndent; }
+  // The rows' colours: the text, the fill of a row, and the fill of a selected row (and of the drop
+  // target). The scroll bar takes the same colours.
+  void SetRowTextColor(COLORREF colour);
+  void SetRowBkColor(COLORREF colour);
+  void SetSelectionColor(COLORREF colour);
+  COLORREF GetRowTextColor() const { return m_textColour; }
+  COLORREF GetRowBkColor() const { return m_background; }
+  COLORREF GetSelectionColor() const { return m_selection; }
+
   CMyHeader& GetHeader() { return m_header; }
+  CSkinScrollBar& GetScrollBar() { return m_scrollBar; }
   CFlatEdit& GetLabelEditor() { return m_labelEditor; }
 
   // Shown at the left of selected rows when it holds a bitmap.
@@ -77,6 +92,7 @@ public:
   BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
   void PreSubclassWindow() override;
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   const AFX_MSGMAP* GetMessageMap() const override;
 
 protected:
@@ -101,6 +117,7 @@ private:
   void SetUpLabelEditor(HWND edit);
   void SetDropHighlight(HWND list, int row, bool on);
   void ClearDropTarget();
+  void ColoursChanged();
 
   BOOL m_dragEnabled = TRUE;
   BOOL m_dragging = FALSE;
@@ -108,6 +125,7 @@ private:
   BOOL m_sortDirection = TRUE;
   std::unique_ptr<CFont> m_font;
   CMyHeader m_header;
+  CSkinScrollBar m_scrollBar;
   CImageList m_rowHeightImages;
   int m_textIndent = 0;
   int m_rowHeight = 0;

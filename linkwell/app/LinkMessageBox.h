@@ -3,7 +3,7 @@
 // search, the phone setup's results, "Please close Dravik.") goes through it. A plain modal dialog
 // of the program's own (resource 166) with up to three buttons, an optional system icon and the
 // message in "Verdana" 14, sized to the text.
-#include "LinkButton.h"
+#include <SkinButton.h>
 #include <framework/Afx.h>
 
 #include <string>
@@ -26,7 +26,7 @@ class CLinkMessageBox : public CDialog {
   int m_results[3] = {};
   CFont m_messageFont;
   // The kit's look (colours and "Verdana" 13 bold), without its flat focus.
-  CLinkButton m_buttons[3];
+  CSkinButton m_buttons[3];
 };
 
 // Shows the message box modally; the result of the button pressed (IDOK... IDNO).

@@ -4,6 +4,8 @@
 
 void CPhoneListCtrl::Setup(int height) {
   SetFont("Verdana", height, FALSE, FALSE);
+  SetTextIndent(kTextIndent);
+  SetSelectionColor(kSelectionColour);
   DisableDrag();
   SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
   RECT client{};

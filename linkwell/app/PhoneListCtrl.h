@@ -2,8 +2,6 @@
 // The phone setup dialog's list of phones: the kit's owner-drawn report list with the phone names
 // in a column as wide as the list and their build strings in a hidden second column, one selected
 // row at most. Dragging is off: the dialog moves no rows.
-// kit: the list's text indent (10) and selection colour (0xFDDAC9) wait for setters of the kit's
-// list; until then the rows use the kit's defaults.
 #include <SkinListCtrl.h>
 #include <framework/Afx.h>
 
@@ -12,7 +10,10 @@
 
 class CPhoneListCtrl : public CSkinListCtrl {
  public:
-  // The two columns, the font ("Verdana" of `height`) and the colours.
+  static constexpr int kTextIndent = 10;
+  static constexpr COLORREF kSelectionColour = 0xFDDAC9;
+
+  // The two columns, the font ("Verdana" of `height`), the text indent and the selection colour.
   void Setup(int height);
   void SetRows(const std::vector<std::string>& names, const std::vector<std::string>& builds);
   int RowCount() const;

@@ -12,7 +12,7 @@
 #include "PhoneList.h"
 #include "PhoneListCtrl.h"
 
-#include "LinkButton.h"
+#include <SkinButton.h>
 #include <framework/Afx.h>
 
 #include <atomic>
@@ -58,9 +58,9 @@ class CPhoneSetupDlg : public CDialog {
   std::string m_keptBuild;
   CPhoneList m_phones;
   CPhoneListCtrl m_list;
-  CLinkButton m_ok;
-  CLinkButton m_cancel;
-  CLinkButton m_detect;
+  CSkinButton m_ok;
+  CSkinButton m_cancel;
+  CSkinButton m_detect;
   CFont m_titleFont;
   std::atomic<bool> m_closeRequested{false};
   std::atomic<bool> m_detecting{false};

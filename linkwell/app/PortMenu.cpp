@@ -16,8 +16,6 @@ GlyphMenu* KitMenu(HMENU menu) { return dynamic_cast<GlyphMenu*>(CMenu::FromHand
 void SyncMenuRecords(HMENU menu) {
   GlyphMenu* kit = KitMenu(menu);
   if (!kit) return;
-  // The first pass makes records for the new entries; the second makes those entries owner-drawn.
-  kit->SyncItems();
   kit->SyncItems();
 }
 

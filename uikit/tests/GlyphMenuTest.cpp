@@ -250,7 +250,8 @@ TEST_F(GlyphMenuTest, MnemonicsAnswerTheFirstEntryWhoseTextHoldsTheLetter) {
 }
 
 // Entries added or removed behind the menu's back are taken in before the search: records are made
-// for new entries, kept for the others, and dropped for entries that went.
+// for new entries, kept for the others, and dropped for entries that went. One pass puts every
+// entry in place: owner-drawn, carrying its record, in the state it had.
 TEST_F(GlyphMenuTest, SyncMakesRecordsForEntriesAddedBehindTheMenu) {
   GlyphMenu menu;
   ASSERT_TRUE(menu.LoadMenu(IDR_TEST_MENU));
@@ -258,17 +259,45 @@ TEST_F(GlyphMenuTest, SyncMakesRecordsForEntriesAddedBehindTheMenu) {
   ::DeleteMenu(*phone, 0, MF_BYPOSITION);  // "&Open"
   ::AppendMenuA(*phone, MF_STRING, 0x7F10, "&Zoom");
   ::AppendMenuA(*phone, MF_STRING | MF_GRAYED, 0x7F11, "&Yield");
+  ::AppendMenuA(*phone, MF_SEPARATOR, 0, nullptr);
+  HMENU extra = ::CreatePopupMenu();
+  ::AppendMenuA(extra, MF_STRING, 0x7F12, "Inner");
+  ::AppendMenuA(*phone, MF_POPUP, reinterpret_cast<UINT_PTR>(extra), "E&xtra");
+  ::ModifyMenuA(*phone, 0, MF_BYPOSITION | MF_STRING | MF_CHECKED, ID_UIKIT_SAVE, "&Save again");  // made plain
   const GlyphMenuItem* separator = phone->Items()[2].get();
   const GlyphMenuItem* exit = phone->Items()[5].get();
   EXPECT_EQ(menu.FindMenuChar('z', MF_POPUP, *phone), static_cast<LRESULT>(MAKELONG(5, MNC_EXECUTE)));
-  ASSERT_EQ(phone->Items().size(), 7u);
-  EXPECT_EQ(A(phone->Items()[0]->m_text).substr(0, 5), "&Save");
+  ASSERT_EQ(phone->Items().size(), 9u);
+  EXPECT_EQ(A(phone->Items()[0]->m_text), "&Save again");
   EXPECT_EQ(phone->Items()[1].get(), separator);  // kept, in entry order
   EXPECT_EQ(phone->Items()[4].get(), exit);
   EXPECT_EQ(A(phone->Items()[5]->m_text), "&Zoom");
   EXPECT_EQ(phone->Items()[5]->m_flags, MF_OWNERDRAW | MF_BYPOSITION);
   EXPECT_EQ(phone->Items()[6]->m_flags, MF_OWNERDRAW | MF_BYPOSITION | MF_GRAYED);
+  EXPECT_EQ(phone->Items()[8]->m_flags, MF_OWNERDRAW | MF_BYPOSITION | MF_POPUP);
   EXPECT_EQ(menu.FindMenuChar('o', MF_POPUP, *phone), 0);
+
+  const struct {
+    int position;
+    UINT state;  // MF_GRAYED, MF_CHECKED bits the entry keeps
+  } entries[] = {{0, MF_CHECKED}, {1, 0}, {5, 0}, {6, MF_GRAYED}, {7, 0}, {8, 0}};
+  for (const auto& e : entries) {
+    MENUITEMINFOA info = Info(MIIM_FTYPE | MIIM_DATA | MIIM_STATE | MIIM_SUBMENU);
+    ASSERT_TRUE(::GetMenuItemInfoA(*phone, e.position, TRUE, &info));
+    EXPECT_TRUE(info.fType & MF_OWNERDRAW) << e.position;
+    EXPECT_EQ(info.dwItemData, reinterpret_cast<ULONG_PTR>(phone->Items()[e.position].get())) << e.position;
+    EXPECT_EQ(info.fState & (MF_GRAYED | MF_CHECKED), e.state) << e.position;
+    if (e.position == 8) {
+      EXPECT_EQ(info.hSubMenu, extra);
+    }
+  }
+  // Once in place, another pass keeps every record.
+  std::vector<const GlyphMenuItem*> before;
+  for (const auto& item : phone->Items()) before.push_back(item.get());
+  phone->SyncItems();
+  std::vector<const GlyphMenuItem*> after;
+  for (const auto& item : phone->Items()) after.push_back(item.get());
+  EXPECT_EQ(after, before);
 }
 
 // Left parts of a level are padded with blanks until each measures at least the widest one plus a

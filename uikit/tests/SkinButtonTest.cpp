@@ -41,11 +41,18 @@ void PumpLibrary() {
   testing_user::Pump();
 }
 
-// The dialog-like parent: a green panel that records the commands it is sent.
+// The dialog-like parent: a green panel that records the commands it is sent, and how often it ran
+// the command of button 1001.
 class Panel : public CWnd {
 public:
   static constexpr UINT kMenuOpening = WM_APP + 7;
   std::vector<UINT> commands;
+  int buttonRuns = 0;
+  const AFX_MSGMAP* GetMessageMap() const override {
+    static const AFX_MSGMAP map{CWnd::GetMessageMap(), {MapCommand(1001, &Panel::OnButton)}};
+    return &map;
+  }
+  void OnButton() { ++buttonRuns; }
   std::vector<std::pair<WPARAM, LPARAM>> openings;
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
     if (message == kMenuOpening) openings.emplace_back(wParam, lParam);
@@ -435,6 +442,53 @@ TEST_F(SkinButtonTest, TransparentButtonShowsTheParentBehindIt) {
 }
 
 // A click opens the link with the shell's opener (a recorder here), cut as stored.
+// A plain push button's click is the dialog's command: the parent runs it once, clicked or pressed
+// with the space bar. A check box and a button with a menu keep their clicks to themselves.
+TEST_F(SkinButtonTest, OnlyAPlainPushButtonsClickRunsTheParentsCommand) {
+  struct Case {
+    const char* name;
+    DWORD style;
+    bool menu;
+    bool byKey;
+    int runs;
+    int check;
+  } const cases[] = {
+      {"push button clicked", BS_PUSHBUTTON, false, false, 1, 0},
+      {"push button by the space bar", BS_PUSHBUTTON, false, true, 1, 0},
+      {"default push button clicked", BS_DEFPUSHBUTTON, false, false, 1, 0},
+      {"check box clicked", BS_AUTOCHECKBOX, false, false, 0, 1},
+      {"check box by the space bar", BS_AUTOCHECKBOX, false, true, 0, 1},
+      {"button with a menu clicked", BS_PUSHBUTTON, true, false, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CSkinButton button;
+    Make(button, c.style, "Go", 1001);
+    if (c.menu) {
+      ASSERT_EQ(button.SetMenu(IDR_TEST_MENU, panel), 0u);
+    }
+    panel.buttonRuns = 0;
+    panel.commands.clear();
+    g_script = {{Key(VK_ESCAPE)}, 0};  // closes the menu where one opens
+    ::SetTimer(panel, 1, 15, Step);
+    if (c.byKey) {
+      button.SetFocus();
+      Key(VK_SPACE)();
+    } else {
+      Click(button);
+    }
+    PumpLibrary();
+    ::KillTimer(panel, 1);
+    PumpLibrary();
+    EXPECT_EQ(panel.buttonRuns, c.runs);
+    EXPECT_TRUE(panel.commands.empty());
+    EXPECT_EQ(button.GetCheck(), c.check);
+    button.DestroyWindow();
+    InjectMouse({900, 700}, WM_MOUSEMOVE);  // no double click with the next button
+    PumpLibrary();
+  }
+}
+
 TEST_F(SkinButtonTest, ClickOpensTheLink) {
   namespace fs = std::filesystem;
   const fs::path folder = fs::path(testing::TempDir()) / ("uikit-opener-" + std::to_string(getpid()));

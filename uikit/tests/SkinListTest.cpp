@@ -11,6 +11,7 @@
 
 #include "KitTest.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -360,6 +361,46 @@ TEST_F(SkinListPaintTest, RowsShowSelectionFocusAndDropHighlightInTheKitsColours
   DeleteObject(focused);
 }
 
+TEST_F(SkinListPaintTest, IndentAndColoursSetOnALiveListReachItsRows) {
+  // The first column of row 1 ("Family") that is not the row's fill.
+  auto firstInk = [&](HBITMAP picture) {
+    RECT rect{};
+    list.GetItemRect(1, &rect, LVIR_BOUNDS);
+    const COLORREF fill = testing_user::PixelAt(picture, 119, (rect.top + rect.bottom) / 2);
+    for (int x = 0; x < 118; ++x)
+      for (int y = rect.top; y < rect.bottom; ++y)
+        if (testing_user::PixelAt(picture, x, y) != fill) return x;
+    return -1;
+  };
+  Select(list, {2});
+  dialog.SetFocus();
+  testing_user::Pump();
+  HBITMAP before = tolvar::user::RenderWindow(list);
+  ASSERT_NE(before, nullptr);
+  const int inkBefore = firstInk(before);
+  DeleteObject(before);
+  ASSERT_GE(inkBefore, 0);
+
+  list.SetTextIndent(10);
+  list.SetRowBkColor(0x00FFFF);
+  list.SetSelectionColor(0xFDDAC9);
+  testing_user::Pump();
+  HBITMAP unfocused = tolvar::user::RenderWindow(list);
+  ASSERT_NE(unfocused, nullptr);
+  EXPECT_EQ(firstInk(unfocused), inkBefore + 10);
+  EXPECT_EQ(RowFill(unfocused, 1), 0x00FFFFu);
+  EXPECT_EQ(RowFill(unfocused, 2), 0xFDDAC9u);
+  DeleteObject(unfocused);
+
+  list.SetRowTextColor(0x0000FF);
+  list.SetFocus();
+  testing_user::Pump();
+  HBITMAP focused = tolvar::user::RenderWindow(list);
+  ASSERT_NE(focused, nullptr);
+  EXPECT_EQ(RowFill(focused, 2), 0x0000FFu);  // the selection inverted in the text colour
+  DeleteObject(focused);
+}
+
 TEST_F(SkinListPaintTest, SelectedRowIsBold) {
   auto inkWidth = [&](int row) {
     HBITMAP picture = tolvar::user::RenderWindow(list);
@@ -530,6 +571,162 @@ TEST_F(SkinListPaintTest, HeaderWithoutItemsShowsOnlyItsBackground) {
   for (int x : {0, 50, client.right - 1})
     for (int y : {0, static_cast<int>(client.bottom) - 1}) EXPECT_EQ(testing_user::PixelAt(picture, x, y), CMyHeader::kBackgroundColour);
   DeleteObject(picture);
+}
+
+// ---- The scroll bar --------------------------------------------------------------------------------
+
+class SkinScrollBarTest : public SkinListTest {
+protected:
+  void SetUp() override {
+    SkinListTest::SetUp();
+    for (int i = 0; i < kRows; ++i) list.AddItem(("Row " + std::to_string(i)).c_str(), i, 0);
+    testing_user::Pump();
+  }
+  // A point of the bar in screen coordinates, `along` pixels from its top (negative: from its
+  // bottom).
+  POINT OnBar(int along) {
+    const RECT bar = list.GetScrollBar().BarRect();
+    RECT window{};
+    list.GetWindowRect(&window);
+    const int y = along >= 0 ? bar.top + along : bar.bottom + along;
+    return POINT{window.left + (bar.left + bar.right) / 2, window.top + y};
+  }
+  // The colour of the bar's pixel `along` pixels from its top (negative: from its bottom), on the
+  // bar's middle column or `dx` beside it.
+  COLORREF BarPixel(int along, int dx = 0) {
+    const RECT bar = list.GetScrollBar().BarRect();
+    HBITMAP picture = tolvar::user::RenderWindow(list);
+    const int y = along >= 0 ? bar.top + along : bar.bottom + along;
+    const COLORREF colour = testing_user::PixelAt(picture, (bar.left + bar.right) / 2 + dx, y);
+    DeleteObject(picture);
+    return colour;
+  }
+  void ClickAt(POINT screen) {
+    tolvar::user::InjectMouse(screen, WM_MOUSEMOVE);
+    tolvar::user::InjectMouse(screen, WM_LBUTTONDOWN);
+    tolvar::user::InjectMouse(screen, WM_LBUTTONUP);
+    testing_user::Pump();
+    // Far away before the next press, so that no two presses make a double click.
+    tolvar::user::InjectMouse(POINT{0, 0}, WM_MOUSEMOVE);
+    testing_user::Pump();
+  }
+  static constexpr int kRows = 40;
+};
+
+TEST_F(SkinScrollBarTest, TakesTheWindowBarsPlaceFlatInTheListsColoursWhileRowsDoNotFit) {
+  const int width = GetSystemMetrics(SM_CXVSCROLL);
+  const int arrow = GetSystemMetrics(SM_CYVSCROLL);
+  auto clientWidth = [&] {
+    RECT client{};
+    list.GetClientRect(&client);
+    return static_cast<int>(client.right);
+  };
+  ASSERT_TRUE(list.GetScrollBar().IsShown());
+  EXPECT_FALSE(list.GetStyle() & WS_VSCROLL);  // the window manager's bar is not drawn
+  EXPECT_EQ(clientWidth(), 240 - width);
+  HBITMAP picture = tolvar::user::RenderWindow(list);
+  ASSERT_NE(picture, nullptr);
+  testing_user::SavePng(picture, "skin_list_scroll_bar");
+  DeleteObject(picture);
+
+  const struct {
+    const char* name;
+    int along;
+    int dx;
+    COLORREF colour;
+  } pixels[] = {
+      {"up arrow face", 1, -width / 2 + 1, CSkinListCtrl::kTextColour},
+      {"up arrow glyph", arrow / 2, 0, CSkinListCtrl::kSelectionColour},
+      {"thumb at the top", arrow + 3, 0, CSkinListCtrl::kTextColour},
+      {"thumb's edge", arrow + 3, -width / 2, CSkinListCtrl::kBackgroundColour},
+      {"track below it", -arrow - 2, 0, CSkinListCtrl::kBackgroundColour},
+      {"down arrow glyph", -arrow / 2 - 1, 0, CSkinListCtrl::kSelectionColour},
+  };
+  for (const auto& p : pixels) EXPECT_EQ(BarPixel(p.along, p.dx), p.colour) << p.name;
+
+  // Printed (WM_PRINT with the non-client part), the bar looks as on screen.
+  {
+    const RECT bar = list.GetScrollBar().BarRect();
+    RECT window{};
+    list.GetWindowRect(&window);
+    HDC listDC = GetDC(list);
+    tolvar::gdi::UniqueDC memory(CreateCompatibleDC(listDC));
+    tolvar::gdi::UniqueBitmap printed(CreateCompatibleBitmap(listDC, window.right - window.left, window.bottom - window.top));
+    ReleaseDC(list, listDC);
+    {
+      tolvar::gdi::ScopedSelect select(memory.Get(), printed.Get());
+      list.SendMessage(WM_PRINT, reinterpret_cast<WPARAM>(memory.Get()), PRF_NONCLIENT);
+    }
+    HBITMAP screen = tolvar::user::RenderWindow(list);
+    int differences = 0;
+    for (int y = bar.top; y < bar.bottom; ++y)
+      for (int x = bar.left; x < bar.right; ++x)
+        differences += testing_user::PixelAt(screen, x, y) != testing_user::PixelAt(printed.Get(), x, y);
+    EXPECT_EQ(differences, 0);
+    DeleteObject(screen);
+  }
+
+  // The selection colour reaches the bar at once.
+  list.SetSelectionColor(0xFDDAC9);
+  testing_user::Pump();
+  EXPECT_EQ(BarPixel(arrow / 2), 0xFDDAC9u);
+
+  // With rows that fit, the strip goes back to the rows; with more again it comes back.
+  while (list.GetItemCount() > 3) list.DeleteItem(list.GetItemCount() - 1);
+  testing_user::Pump();
+  EXPECT_FALSE(list.GetScrollBar().IsShown());
+  EXPECT_FALSE(list.GetStyle() & WS_VSCROLL);
+  EXPECT_EQ(clientWidth(), 240);
+  for (int i = 0; i < 30; ++i) list.AddItem("more", 100 + i, 0);
+  testing_user::Pump();
+  EXPECT_TRUE(list.GetScrollBar().IsShown());
+  EXPECT_EQ(clientWidth(), 240 - width);
+}
+
+TEST_F(SkinScrollBarTest, ArrowsPagesThumbAndWheelScrollTheRowsAndTheBarFollows) {
+  const int arrow = GetSystemMetrics(SM_CYVSCROLL);
+  const int perPage = list.GetCountPerPage();
+  const int last = kRows - perPage;  // the top row of the last page
+  ASSERT_GT(last, perPage + 3);
+  ASSERT_EQ(list.GetTopIndex(), 0);
+
+  struct Step {
+    const char* name;
+    std::function<void()> act;
+    int top;  // the list's top row afterwards
+  } const steps[] = {
+      {"down arrow", [&] { ClickAt(OnBar(-arrow / 2)); }, 1},
+      {"track below the thumb", [&] { ClickAt(OnBar(-arrow - 2)); }, 1 + perPage},
+      {"up arrow", [&] { ClickAt(OnBar(arrow / 2)); }, perPage},
+      {"thumb dragged to the bottom",
+       [&] {
+         // The thumb stands a little below the up arrow at this position.
+         int along = arrow;
+         while (BarPixel(along) != CSkinListCtrl::kTextColour && along < 200) ++along;
+         tolvar::user::InjectMouse(OnBar(along + 1), WM_MOUSEMOVE);
+         tolvar::user::InjectMouse(OnBar(along + 1), WM_LBUTTONDOWN);
+         tolvar::user::InjectMouse(OnBar(-1), WM_MOUSEMOVE);
+         tolvar::user::InjectMouse(OnBar(-1), WM_LBUTTONUP);
+         testing_user::Pump();
+       },
+       last},
+      {"track above the thumb", [&] { ClickAt(OnBar(arrow + 2)); }, last - perPage},
+      {"wheel toward the user", [&] { list.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), 0); }, last - perPage + 3},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.name);
+    step.act();
+    EXPECT_EQ(list.GetTopIndex(), step.top);
+    EXPECT_FALSE(list.GetStyle() & WS_VSCROLL);
+  }
+  // The bar shows where the rows are: the thumb is no longer at either end.
+  EXPECT_EQ(BarPixel(arrow + 3), CSkinListCtrl::kBackgroundColour);
+  EXPECT_EQ(BarPixel(-arrow - 3), CSkinListCtrl::kBackgroundColour);
+  list.SendMessage(WM_VSCROLL, SB_BOTTOM);
+  testing_user::Pump();
+  EXPECT_EQ(list.GetTopIndex(), last);
+  EXPECT_EQ(BarPixel(-arrow - 3), CSkinListCtrl::kTextColour);  // the thumb at the bottom
+  EXPECT_EQ(BarPixel(arrow + 1), CSkinListCtrl::kBackgroundColour);
 }
 
 // A list that counts the rows it draws.

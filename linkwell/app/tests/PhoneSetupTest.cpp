@@ -159,9 +159,30 @@ TEST_F(PhoneSetupTest, CancelGivesThePreviousBuildBackUnchanged) {
   int selected = -2;
   bool cancelEnabled = false;
   std::optional<std::string> buildWhileOpen = "-";
+  COLORREF selectedFill = 0, expectedFill = 1;
+  int firstInk = -1;
   TimedSteps steps({[&] {
     if (!setup.GetSafeHwnd() || !setup.IsWindowVisible()) return false;
     selected = setup.List().Selected();
+    // The selected row in the dialog's colour (inverted while the list has the focus), its text
+    // indented by 10 pixels.
+    HWND list = setup.List().GetSafeHwnd();
+    if (HBITMAP picture = tolvar::user::RenderWindow(list)) {
+      // The row in the picture's (window) coordinates.
+      RECT row = setup.List().RowRect(1);
+      RECT frame{};
+      GetWindowRect(list, &frame);
+      POINT origin{0, 0};
+      ClientToScreen(list, &origin);
+      OffsetRect(&row, origin.x - frame.left, origin.y - frame.top);
+      const int middle = (row.top + row.bottom) / 2;
+      selectedFill = testing_user::PixelAt(picture, row.right - 2, middle);
+      expectedFill = ::GetFocus() == list ? 0x822A08 : 0xFDDAC9;
+      for (int x = row.left; x < row.right && firstInk < 0; ++x)
+        for (int y = row.top; y < row.bottom && firstInk < 0; ++y)
+          if (testing_user::PixelAt(picture, x, y) != selectedFill) firstInk = x - row.left;
+      DeleteObject(picture);
+    }
     cancelEnabled = ::IsWindowEnabled(::GetDlgItem(setup.GetSafeHwnd(), IDCANCEL));
     buildWhileOpen = CSettingsKey().ReadText("Build");
     Press(VK_ESCAPE);
@@ -169,6 +190,8 @@ TEST_F(PhoneSetupTest, CancelGivesThePreviousBuildBackUnchanged) {
   }});
   EXPECT_EQ(setup.DoModal(), IDCANCEL);
   EXPECT_EQ(selected, 1);  // the previous choice is the selected row
+  EXPECT_EQ(selectedFill, expectedFill);
+  EXPECT_GE(firstInk, 10);
   EXPECT_TRUE(cancelEnabled);
   EXPECT_EQ(buildWhileOpen, std::nullopt);
   EXPECT_EQ(CSettingsKey().ReadText("Build").value_or(""), "ZDE_0100/x");

@@ -1,7 +1,8 @@
 // Tracking a pop-up menu: a modal loop on the calling thread that shows the menu (and the sub-menus
 // opened from it) in windows of the class "#32768", moves the selection with the mouse and the
 // keys, and ends when an entry is chosen or the menu is cancelled. Owner-drawn entries are measured
-// and drawn by the owner window.
+// and drawn by the owner window; an owner-drawn entry that opens a sub-menu still gets its arrow
+// from the menu, drawn over the owner's drawing.
 #include "Internal.h"
 #include "MenuObject.h"
 
@@ -14,6 +15,7 @@
 #include <base/LastError.h>
 #include <base/WinError.h>
 #include <gdi/Gdi.h>
+#include <gdi/Unique.h>
 
 #include <cctype>
 
@@ -103,6 +105,29 @@ SIZE LayOutPopup(HWND owner, HMENU menu) {
   return {width, y};
 }
 
+// Where the arrow of an entry that opens a sub-menu goes: at the right of the entry, centred.
+RECT ArrowRect(const RECT& r) {
+  return RECT{r.right - kArrowWidth, r.top + (r.bottom - r.top - 8) / 2, r.right - 4, r.top + (r.bottom - r.top + 8) / 2};
+}
+
+// The sub-menu arrow of an entry: only the glyph's own pixels, in `colour`, so that the entry's
+// background (the owner's, for an owner-drawn one) stays around it. (The frame control draws the
+// glyph black on white, as a mask.)
+void DrawArrowOver(HDC hdc, const RECT& r, COLORREF colour) {
+  const RECT arrow = ArrowRect(r);
+  const int width = arrow.right - arrow.left, height = arrow.bottom - arrow.top;
+  if (width <= 0 || height <= 0) return;
+  gdi::UniqueDC memory(CreateCompatibleDC(hdc));
+  gdi::UniqueBitmap glyph(CreateCompatibleBitmap(hdc, width, height));
+  if (!memory || !glyph) return;
+  gdi::ScopedSelect select(memory.Get(), glyph.Get());
+  RECT box{0, 0, width, height};
+  DrawFrameControl(memory.Get(), &box, DFC_MENU, DFCS_MENUARROW);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      if (GetPixel(memory.Get(), x, y) == RGB(0, 0, 0)) SetPixel(hdc, arrow.left + x, arrow.top + y, colour);
+}
+
 void DrawEntry(HWND owner, HDC hdc, HMENU menu, const MenuEntry& entry, bool selected, UINT action) {
   const bool grayed = !Enabled(entry);
   RECT r = entry.rect;
@@ -113,6 +138,10 @@ void DrawEntry(HWND owner, HDC hdc, HMENU menu, const MenuEntry& entry, bool sel
     int saved = SaveDC(hdc);
     SendMessageA(owner, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
     RestoreDC(hdc, saved);
+    // As on Windows, the owner draws the entry and the menu adds the arrow of its sub-menu.
+    if (entry.subMenu) {
+      DrawArrowOver(hdc, r, GetSysColor(grayed ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
+    }
     return;
   }
   FillRect(hdc, &r, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_MENU));
@@ -139,10 +168,7 @@ void DrawEntry(HWND owner, HDC hdc, HMENU menu, const MenuEntry& entry, bool sel
   if (!accelerator.empty()) DrawTextA(hdc, accelerator.c_str(), -1, &textRect, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);
   SelectObject(hdc, old);
   DeleteObject(font);
-  if (entry.subMenu) {
-    RECT arrow{r.right - kArrowWidth, r.top + (r.bottom - r.top - 8) / 2, r.right - 4, r.top + (r.bottom - r.top + 8) / 2};
-    DrawFrameControl(hdc, &arrow, DFC_MENU, DFCS_MENUARROW);
-  }
+  if (entry.subMenu) DrawArrowOver(hdc, r, text);
 }
 
 HMENU MenuOfWindow(HWND window) { return reinterpret_cast<HMENU>(GetWindowLongPtrA(window, GWLP_USERDATA)); }

@@ -257,6 +257,53 @@ TEST_F(TrackedMenu, AClickChoosesAndPostsTheCommandAndTheOwnerDrawsTheEntries) {
   EXPECT_TRUE(commanded);
 }
 
+// The owner draws an owner-drawn entry whole; when the entry opens a sub-menu, the menu adds the
+// arrow over the owner's drawing, in the menu's text colour and only where the glyph is. A plain
+// entry's arrow sits on the menu's colour the same way.
+TEST_F(TrackedMenu, EntriesThatOpenASubMenuGetTheirArrowOverTheirOwnBackground) {
+  HMENU other = CreatePopupMenu();
+  AppendMenuA(other, MF_STRING, 22, "Other");
+  ModifyMenuA(m_menu, 2, MF_BYPOSITION | MF_OWNERDRAW | MF_POPUP, reinterpret_cast<UINT_PTR>(other),
+              reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(0x2222)));
+  RECT client{};
+  POINT origin{};
+  EXPECT_EQ(Track({[&] {
+                     HWND popup = FindWindowA("#32768", nullptr);
+                     g_script.picture = tolvar::user::RenderWindow(popup);
+                     GetClientRect(popup, &client);
+                     RECT frame{};
+                     GetWindowRect(popup, &frame);
+                     ClientToScreen(popup, &origin);
+                     origin = {origin.x - frame.left, origin.y - frame.top};
+                   },
+                   Key(VK_ESCAPE)}),
+            0u);
+  ASSERT_TRUE(g_script.picture);
+  SavePng(g_script.picture, "menu-sub-menu-arrows");
+  // The arrow sits in the last 16 pixels of an entry: count its pixels there, entry by entry.
+  auto count = [&](int top, int bottom, COLORREF colour) {
+    int n = 0;
+    for (int y = origin.y + top; y < origin.y + bottom; ++y)
+      for (int x = origin.x + client.right - 16; x < origin.x + client.right; ++x)
+        n += PixelAt(g_script.picture, x, y) == colour;
+    return n;
+  };
+  const struct {
+    const char* name;
+    int top, bottom;
+    COLORREF background;
+    bool arrow;
+  } entries[] = {{"owner-drawn entry", 0, 20, RGB(0, 0, 255), false},
+                 {"owner-drawn entry with a sub-menu", 26, 46, RGB(0, 0, 255), true},
+                 {"plain entry with a sub-menu", 46, static_cast<int>(client.bottom), GetSysColor(COLOR_MENU), true}};
+  for (const auto& e : entries) {
+    const int ink = count(e.top, e.bottom, GetSysColor(COLOR_MENUTEXT));
+    EXPECT_EQ(ink > 0, e.arrow) << e.name;
+    // Around the glyph the entry's background stays: no box is drawn behind the arrow.
+    EXPECT_EQ(count(e.top, e.bottom, e.background) + ink, 16 * (e.bottom - e.top)) << e.name;
+  }
+}
+
 TEST_F(TrackedMenu, SubMenusOpenOnTheWayAndLettersFindMnemonicsOrAskTheOwner) {
   EXPECT_EQ(Track({Click(20 + 6 + 20 + 5), Click(5)}), 21u);
   auto got = Recorder::Get().Take();
