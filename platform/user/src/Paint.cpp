@@ -393,20 +393,20 @@ BOOL EndPaint(HWND window, const PAINTSTRUCT* paint) {
 }
 
 HDC GetDC(HWND window) {
-  if (!window || window == Desktop()) return CreateCompatibleDC(nullptr);
+  if (!window || window == Desktop()) return tolvar::gdi::CreateScreenDC();
   auto slot = ReadSlot(window);
   if (!slot) return InvalidWindow<HDC>(nullptr);
   return MakeDC(window, false, (slot->style & WS_CLIPCHILDREN) != 0, nullptr, true);
 }
 
 HDC GetWindowDC(HWND window) {
-  if (!window || window == Desktop()) return CreateCompatibleDC(nullptr);
+  if (!window || window == Desktop()) return tolvar::gdi::CreateScreenDC();
   if (!IsWindow(window)) return InvalidWindow<HDC>(nullptr);
   return MakeDC(window, true, false, nullptr, true);
 }
 
 HDC GetDCEx(HWND window, HRGN clip, DWORD flags) {
-  if (!window || window == Desktop()) return CreateCompatibleDC(nullptr);
+  if (!window || window == Desktop()) return tolvar::gdi::CreateScreenDC();
   auto slot = ReadSlot(window);
   if (!slot) return InvalidWindow<HDC>(nullptr);
   const bool windowArea = (flags & DCX_WINDOW) != 0;

@@ -211,3 +211,82 @@ TEST(Painting, ScrollingMovesThePixelsAndInvalidatesWhatItUncovers) {
 }
 
 }  // namespace
+
+// The screen DC (GetDC of no window or of the desktop) is a display DC, not a memory DC: bitmaps
+// made compatible with it have the screen's depth. Only a memory DC still holding its 1x1
+// monochrome stock bitmap makes monochrome ones, whatever DC it was made compatible with.
+TEST(Painting, CompatibleBitmapsTakeTheScreenDepthFromTheScreenDC) {
+  HDC screen = GetDC(nullptr);
+  ASSERT_NE(screen, nullptr);
+  EXPECT_EQ(GetObjectType(screen), static_cast<DWORD>(OBJ_DC));
+  EXPECT_EQ(GetDeviceCaps(screen, BITSPIXEL), 32);
+
+  HDC fromScreen = CreateCompatibleDC(screen);
+  HDC fromNothing = CreateCompatibleDC(nullptr);
+  HDC holdingColour = CreateCompatibleDC(screen);
+  HBITMAP colour = CreateCompatibleBitmap(screen, 2, 2);
+  HGDIOBJ oldColour = SelectObject(holdingColour, colour);
+  HDC holdingEightBit = CreateCompatibleDC(nullptr);
+  struct {
+    BITMAPINFOHEADER header;
+    RGBQUAD colours[256];
+  } info{};
+  info.header = {sizeof(BITMAPINFOHEADER), 2, 2, 1, 8, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP eightBit = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ oldEightBit = SelectObject(holdingEightBit, eightBit);
+  HDC desktop = GetDC(GetDesktopWindow());
+  HDC desktopWindow = GetWindowDC(nullptr);
+  HDC desktopEx = GetDCEx(nullptr, nullptr, 0);
+
+  struct Case {
+    const char* what;
+    HDC dc;
+    int bitsPerPixel;
+  };
+  const Case cases[] = {
+      {"GetDC(NULL)", screen, 32},
+      {"GetDC(desktop)", desktop, 32},
+      {"GetWindowDC(NULL)", desktopWindow, 32},
+      {"GetDCEx(NULL)", desktopEx, 32},
+      {"fresh memory DC made from the screen DC", fromScreen, 1},
+      {"fresh memory DC made from nothing", fromNothing, 1},
+      {"memory DC holding a bitmap compatible with the screen", holdingColour, 32},
+      {"memory DC holding an 8-bit DIB section", holdingEightBit, 8},
+  };
+  for (const Case& c : cases) {
+    ASSERT_NE(c.dc, nullptr) << c.what;
+    HBITMAP made = CreateCompatibleBitmap(c.dc, 5, 3);
+    ASSERT_NE(made, nullptr) << c.what;
+    BITMAP bm{};
+    ASSERT_EQ(GetObjectA(made, sizeof bm, &bm), static_cast<int>(sizeof bm)) << c.what;
+    EXPECT_EQ(bm.bmBitsPixel, c.bitsPerPixel) << c.what;
+    EXPECT_EQ(bm.bmWidth, 5) << c.what;
+    EXPECT_EQ(bm.bmHeight, 3) << c.what;
+    DeleteObject(made);
+  }
+
+  // A display DC takes no bitmap, and still measures text.
+  HBITMAP spare = CreateCompatibleBitmap(screen, 2, 2);
+  EXPECT_EQ(SelectObject(screen, spare), nullptr);
+  DeleteObject(spare);
+  SIZE size{};
+  EXPECT_TRUE(GetTextExtentPoint32A(screen, "Wide", 4, &size));
+  EXPECT_GT(size.cx, 0);
+  EXPECT_GT(size.cy, 0);
+  RECT box{0, 0, 200, 50};
+  EXPECT_EQ(DrawTextA(screen, "Line", -1, &box, DT_SINGLELINE), size.cy);
+
+  ReleaseDC(nullptr, desktopEx);
+  ReleaseDC(nullptr, desktopWindow);
+  ReleaseDC(GetDesktopWindow(), desktop);
+  SelectObject(holdingEightBit, oldEightBit);
+  DeleteObject(eightBit);
+  DeleteDC(holdingEightBit);
+  SelectObject(holdingColour, oldColour);
+  DeleteObject(colour);
+  DeleteDC(holdingColour);
+  DeleteDC(fromNothing);
+  DeleteDC(fromScreen);
+  ReleaseDC(nullptr, screen);
+}
