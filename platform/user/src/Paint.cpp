@@ -364,10 +364,13 @@ HDC BeginPaint(HWND window, LPPAINTSTRUCT paint) {
   auto slot = ReadSlot(window);
   RECT box{};
   if (update) GetRgnBox(update, &box);
+  // A parent that does not clip its children paints over them. A child that painted since the
+  // parent was invalidated (UpdateWindow on it, say) would be left covered: it paints again after.
+  const bool clipChildren = slot && (slot->style & WS_CLIPCHILDREN);
+  if (update && slot && !clipChildren) InvalidateChildren(window, *slot, update, RDW_INVALIDATE | RDW_ERASE);
   HRGN clip = update;
   auto place = PlaceOf(window);
   if (clip && place) OffsetRgn(clip, place->clientOrigin.x, place->clientOrigin.y);
-  const bool clipChildren = slot && (slot->style & WS_CLIPCHILDREN);
   HDC hdc = MakeDC(window, false, clipChildren, clip ? clip : nullptr, true);
   if (!clip) {
     // Nothing was invalid: a DC that paints nothing, as Windows gives.
