@@ -130,6 +130,37 @@ TEST(Painting, ChildrenClipSiblingsAndTheParentClipsItsChildren) {
   DestroyWindow(top);
 }
 
+// A parent that does not clip its children paints over them; a child that painted before it (its
+// own UpdateWindow) paints again after it, and only where the parent painted.
+TEST(Painting, AChildPaintedBeforeItsUnclippedParentPaintsAgainAfterIt) {
+  HWND top = Painted(WS_POPUP | WS_VISIBLE, 0, 0, 100, 80, nullptr, kRed);
+  HWND child = Painted(WS_CHILD | WS_VISIBLE, 10, 10, 40, 30, top, kBlue);
+  HWND aside = Painted(WS_CHILD | WS_VISIBLE, 60, 10, 30, 30, top, kGreen);
+  Pump();
+  InvalidateRect(top, nullptr, TRUE);
+  UpdateWindow(child);  // the child first, the parent still to paint
+  g_painted.clear();
+  Pump();
+  ASSERT_EQ(g_painted.size(), 3u);
+  EXPECT_EQ(g_painted[0].first, top);
+  HBITMAP image = tolvar::user::RenderWindow(top);
+  ASSERT_TRUE(image);
+  SavePng(image, "unclipped-parent");
+  EXPECT_EQ(PixelAt(image, 5, 5), kRed);
+  EXPECT_EQ(PixelAt(image, 30, 25), kBlue);
+  EXPECT_EQ(PixelAt(image, 75, 25), kGreen);
+  DeleteObject(image);
+  // Where the parent paints only beside a child, the child is left alone.
+  RECT corner{0, 60, 10, 80};
+  InvalidateRect(top, &corner, TRUE);
+  g_painted.clear();
+  Pump();
+  ASSERT_EQ(g_painted.size(), 1u);
+  EXPECT_EQ(g_painted[0].first, top);
+  (void)aside;
+  DestroyWindow(top);
+}
+
 TEST(Painting, TheFrameAndCaptionArePaintedInTheClassicLook) {
   HWND top = Painted(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 0, 0, 160, 100, nullptr, kRed);
   SetWindowTextA(top, "Caption");
