@@ -15,7 +15,11 @@
 namespace tolvar::user {
 namespace {
 
-bool NeedsPaint(const Window& window) { return window.update || window.ncPaint || window.internalPaint; }
+// Under the process lock: another thread may be invalidating the window meanwhile.
+bool NeedsPaint(const Window& window) {
+  std::lock_guard guard(ProcessLock());
+  return window.update || window.ncPaint || window.internalPaint;
+}
 
 // Whether the window's paint is due now: pending, and not held back by LockWindowUpdate.
 bool PaintDue(const Window& window) { return NeedsPaint(window) && !IsUpdateLocked(window.handle); }

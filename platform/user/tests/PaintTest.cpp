@@ -2,7 +2,13 @@
 // bitmap through DCs clipped to what they may touch.
 #include <user_testing/Recorder.h>
 
+#include <kernel/Wait.h>
+
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
 
 using namespace testing_user;
 
@@ -10,12 +16,14 @@ namespace {
 
 std::vector<std::pair<HWND, RECT>> g_painted;
 
-// Paints its client area in the colour kept in its user data, and notes what it painted.
+// Paints its client area in the colour kept in its user data, and notes what it painted unless the
+// window belongs to another thread (quiet).
+template <bool kNote>
 LRESULT PaintedProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_PAINT) {
     PAINTSTRUCT paint;
     HDC hdc = BeginPaint(window, &paint);
-    g_painted.emplace_back(window, paint.rcPaint);
+    if (kNote) g_painted.emplace_back(window, paint.rcPaint);
     RECT client;
     GetClientRect(window, &client);
     HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(GetWindowLongPtrA(window, GWLP_USERDATA)));
@@ -27,19 +35,24 @@ LRESULT PaintedProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-LPCSTR PaintedClass() {
+LPCSTR PaintedClass(bool quiet = false) {
   static ATOM atom = [] {
     WNDCLASSA wc{};
-    wc.lpfnWndProc = PaintedProc;
+    wc.lpfnWndProc = PaintedProc<true>;
     wc.lpszClassName = "Painted";
-    return RegisterClassA(&wc);
+    ATOM painted = RegisterClassA(&wc);
+    wc.lpfnWndProc = PaintedProc<false>;
+    wc.lpszClassName = "QuietPainted";
+    RegisterClassA(&wc);
+    return painted;
   }();
   (void)atom;
-  return "Painted";
+  return quiet ? "QuietPainted" : "Painted";
 }
 
-HWND Painted(DWORD style, int x, int y, int cx, int cy, HWND parent, COLORREF colour, DWORD exStyle = 0) {
-  HWND window = CreateWindowExA(exStyle, PaintedClass(), "Painted", style, x, y, cx, cy, parent, nullptr, nullptr,
+HWND Painted(DWORD style, int x, int y, int cx, int cy, HWND parent, COLORREF colour, DWORD exStyle = 0,
+             bool quiet = false) {
+  HWND window = CreateWindowExA(exStyle, PaintedClass(quiet), "Painted", style, x, y, cx, cy, parent, nullptr, nullptr,
                                 nullptr);
   SetWindowLongPtrA(window, GWLP_USERDATA, static_cast<LONG_PTR>(colour));
   return window;
@@ -194,7 +207,7 @@ TEST(Painting, PrintDrawsTheWindowAndItsChildrenIntoAnyDC) {
         DeleteObject(brush);
         return 0;
       }
-      return PaintedProc(window, message, wParam, lParam);
+      return PaintedProc<true>(window, message, wParam, lParam);
     }
   };
   SetWindowLongPtrA(top, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Printer::Proc));
@@ -320,4 +333,48 @@ TEST(Painting, CompatibleBitmapsTakeTheScreenDepthFromTheScreenDC) {
   DeleteDC(fromNothing);
   DeleteDC(fromScreen);
   ReleaseDC(nullptr, screen);
+}
+
+// Windows of several threads painting at once while another thread invalidates them and renders
+// them: every window ends up in its own colour, its child in the child's. The window list, the
+// update regions and the backing bitmaps are shared across threads here (ThreadSanitizer runs this).
+TEST(Painting, WindowsOfSeveralThreadsPaintWhileAnotherInvalidatesAndRendersThem) {
+  constexpr int kThreads = 3;
+  const COLORREF colours[kThreads] = {kRed, kGreen, RGB(200, 200, 0)};
+  std::atomic<HWND> windows[kThreads] = {};
+  std::atomic<bool> stop{false};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      HWND top = Painted(WS_POPUP | WS_VISIBLE, 0, 0, 60, 40, nullptr, colours[t], 0, true);
+      Painted(WS_CHILD | WS_VISIBLE, 10, 10, 20, 20, top, kBlue, 0, true);
+      windows[t] = top;
+      MSG message;
+      while (!stop) {
+        if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT) == WAIT_OBJECT_0) {
+          while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        }
+      }
+      DestroyWindow(top);
+    });
+  }
+  for (auto& window : windows) {
+    while (!window) std::this_thread::yield();
+  }
+  for (int round = 0; round < 20; ++round) {
+    for (int t = 0; t < kThreads; ++t) {
+      HWND top = windows[t];
+      InvalidateRect(top, nullptr, TRUE);
+      if (round % 4 == 3) {
+        HBITMAP image = tolvar::user::RenderWindow(top);
+        ASSERT_TRUE(image);
+        EXPECT_EQ(PixelAt(image, 2, 2), colours[t]) << t;
+        EXPECT_EQ(PixelAt(image, 20, 20), kBlue) << t;
+        DeleteObject(image);
+      }
+    }
+  }
+  stop = true;
+  for (std::thread& thread : threads) thread.join();
+  for (auto& window : windows) EXPECT_FALSE(IsWindow(window));
 }
