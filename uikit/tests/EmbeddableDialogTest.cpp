@@ -371,14 +371,45 @@ TEST_F(EmbeddableDialog, WithoutAMappedRecordNothingIsWrittenOrPosted) {
   CloseHandle(small);
 }
 
+// One dialog unit of a dialog, in pixels.
+SIZE DialogUnit(HWND dialog) {
+  RECT unit{0, 0, 4, 8};
+  MapDialogRect(dialog, &unit);
+  return {unit.right, unit.bottom};
+}
+
+// The large-font path: the rewritten template makes a dialog laid out in the small font's units,
+// smaller than the template's own font gives, with the controls placed in them.
 TEST(TemplateFont, TheFaceAndSizeChangeAndTheControlsStay) {
+  const DLGPROC quiet = [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; };
   for (UINT id : {300u, 301u}) {
     std::vector<BYTE> bytes = LoadEditableTemplate(id);
     ASSERT_FALSE(bytes.empty()) << id;
+    HWND own = CreateDialogIndirectParamA(nullptr, reinterpret_cast<LPCDLGTEMPLATE>(bytes.data()), nullptr, quiet, 0);
+    ASSERT_TRUE(own) << id;
+    const SIZE ownUnit = DialogUnit(own);
+    DestroyWindow(own);
     ASSERT_TRUE(SetTemplateFont(bytes, "Small fonts", 6)) << id;
-    HWND dialog = CreateDialogIndirectParamA(nullptr, reinterpret_cast<LPCDLGTEMPLATE>(bytes.data()), nullptr,
-                                             [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+    HWND dialog = CreateDialogIndirectParamA(nullptr, reinterpret_cast<LPCDLGTEMPLATE>(bytes.data()), nullptr, quiet, 0);
     ASSERT_TRUE(dialog) << id;
+    const SIZE unit = DialogUnit(dialog);
+    EXPECT_LT(unit.cx, ownUnit.cx) << id;
+    EXPECT_LT(unit.cy, ownUnit.cy) << id;
+    RECT size{0, 0, 160, 60};
+    MapDialogRect(dialog, &size);
+    RECT client;
+    GetClientRect(dialog, &client);
+    EXPECT_EQ(client.right, size.right) << id;
+    EXPECT_EQ(client.bottom, size.bottom) << id;
+    RECT cancel{103, 40, 50, 14};
+    MapDialogRect(dialog, &cancel);
+    RECT placed;
+    GetWindowRect(GetDlgItem(dialog, IDCANCEL), &placed);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&placed), 2);
+    EXPECT_EQ(placed.left, cancel.left) << id;
+    EXPECT_EQ(placed.top, cancel.top) << id;
+    EXPECT_EQ(placed.right - placed.left, cancel.right) << id;
+    EXPECT_EQ(placed.bottom - placed.top, cancel.bottom) << id;
     LOGFONTA font{};
     GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)), sizeof font, &font);
     EXPECT_STREQ(font.lfFaceName, "Small fonts") << id;

@@ -11,6 +11,7 @@
 #include "TestApp.h"
 
 #include <cstring>
+#include <functional>
 #include <string>
 
 using namespace testing_user;
@@ -20,8 +21,8 @@ namespace {
 class StatusBarInFrame : public ::testing::Test {
 protected:
   void SetUp() override {
-    // Clipping its children, as the suite's frames do.
-    ASSERT_TRUE(frame.Create(nullptr, "Status", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, RECT{0, 0, 400, 300}));
+    // Clipping its children, as the suite's frames do, unless a test says otherwise.
+    ASSERT_TRUE(frame.Create(nullptr, "Status", WS_OVERLAPPEDWINDOW | WS_VISIBLE | m_clipChildren, RECT{0, 0, 400, 300}));
     ASSERT_TRUE(view.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, RECT{0, 0, 10, 10}, &frame, AFX_IDW_PANE_FIRST));
     ASSERT_TRUE(bar.Create(&frame));
   }
@@ -53,9 +54,35 @@ protected:
     EXPECT_EQ(pane.right, client.right);
   }
 
+  // How many pixels of the pane's first 60 columns are in the text colour, in the frame's picture.
+  int InkInPane(int index, const char* png = nullptr) {
+    Pump();
+    HBITMAP picture = tolvar::user::RenderWindow(frame.m_hWnd);
+    RECT status, frameOnScreen, pane;
+    bar.GetWindowRect(&status);
+    frame.GetWindowRect(&frameOnScreen);
+    bar.GetItemRect(index, &pane);
+    int inked = 0;
+    for (int x = pane.left; x < pane.left + 60; ++x) {
+      for (int y = pane.top; y < pane.bottom; ++y) {
+        const COLORREF pixel = PixelAt(picture, status.left - frameOnScreen.left + x, status.top - frameOnScreen.top + y);
+        if (pixel == GetSysColor(COLOR_BTNTEXT)) ++inked;
+      }
+    }
+    if (png) SavePng(picture, png);
+    DeleteObject(picture);
+    return inked;
+  }
+
+  DWORD m_clipChildren = WS_CLIPCHILDREN;
   CFrameWnd frame;
   CWnd view;
   CStatusBar bar;
+};
+
+class StatusBarInUnclippedFrame : public StatusBarInFrame {
+protected:
+  StatusBarInUnclippedFrame() { m_clipChildren = 0; }
 };
 
 constexpr UINT kIndicators[] = {ID_SEPARATOR, ID_INDICATOR_CAPS, ID_INDICATOR_NUM};
@@ -176,6 +203,45 @@ TEST_F(StatusBarInFrame, PanesCarryTheirIndicatorsTextsAndStyles) {
   const UINT unknown[] = {ID_SEPARATOR, 0x7123};
   EXPECT_FALSE(bar.SetIndicators(unknown, 2));
   EXPECT_EQ(bar.GetCount(), 1);
+}
+
+// A frame that does not clip its children paints over them when it paints; the bar must still show
+// its texts once everything has painted after each change of the layout.
+TEST_F(StatusBarInUnclippedFrame, TheBarShowsItsTextAfterEveryLayoutChange) {
+  ASSERT_TRUE(bar.SetIndicators(kIndicators, 3));
+  bar.SetPaneText(0, "Phone connected");
+  ASSERT_GT(InkInPane(0), 20);
+  LOGFONTA look{};
+  look.lfHeight = -20;
+  std::strcpy(look.lfFaceName, "Verdana");
+  CFont big;
+  ASSERT_TRUE(big.CreateFontIndirect(&look));
+  struct Change {
+    const char* what;
+    std::function<void()> make;
+  };
+  const Change changes[] = {
+      {"frame resized", [&] { frame.MoveWindow(0, 0, 500, 340); }},
+      {"layout asked again", [&] { frame.RecalcLayout(); }},
+      {"taller font", [&] { bar.SetFont(&big); }},
+      {"frame shrunk", [&] { frame.MoveWindow(0, 0, 360, 260); }},
+      {"view hidden", [&] { view.ShowWindow(SW_HIDE); frame.RecalcLayout(); }},
+      {"font back", [&] { bar.SetFont(nullptr); }},
+      {"resized, then a text shown at once", [&] {
+         frame.MoveWindow(0, 0, 420, 300);
+         bar.SetPaneText(0, "Phone connected", TRUE);
+       }},
+      {"layout, then a text shown at once", [&] {
+         frame.RecalcLayout();
+         bar.SetPaneText(0, "Phone connected", TRUE);
+       }},
+  };
+  for (const Change& c : changes) {
+    c.make();
+    ExpectAtTheBottomUnderTheView();
+    EXPECT_GT(InkInPane(0, "framework-status-bar-unclipped"), 20) << c.what;
+    EXPECT_GT(InkInPane(1), 5) << c.what;  // "CAP"
+  }
 }
 
 }  // namespace

@@ -86,6 +86,12 @@ HDC CreateSurfaceDC(HBITMAP surface, POINT origin, HRGN visibleRegion) {
   return static_cast<HDC>(InsertObject(std::move(dc)));
 }
 
+HDC CreateScreenDC() {
+  auto dc = NewDc();
+  dc->memory = false;
+  return static_cast<HDC>(InsertObject(std::move(dc)));
+}
+
 BOOL SetSurfaceDCOrigin(HDC hdc, POINT origin, HRGN visibleRegion) {
   auto dc = LookupDc(hdc);
   if (!dc || dc->memory) return FALSE;

@@ -177,7 +177,7 @@ int DrawTextImpl(HDC hdc, const std::u32string& text, LPRECT rect, UINT format) 
   else if (single && (format & DT_BOTTOM)) top = rect->bottom - lineHeight;
 
   Dib* target = dc->Target();
-  if (!target) return 0;
+  if (!target) return total;  // the screen DC: laid out, with nothing of ours to draw on
   const POINT a = dc->LogicalToSurface(rect->left, rect->top);
   const POINT b = dc->LogicalToSurface(rect->right, rect->bottom);
   const RECT limit{a.x, a.y, b.x, b.y};

@@ -21,6 +21,9 @@ namespace tolvar::user {
 namespace {
 
 constexpr const char* kDialogClass = "#32770";
+// The system font's units at our fixed 96 pixels per inch: its classic cell, 8 x 16. The face that
+// stands in for that font measures wider (10), and taking that would tell every program that
+// large system fonts are in use.
 constexpr LONG kSystemBaseX = 8;
 constexpr LONG kSystemBaseY = 16;
 

@@ -15,7 +15,11 @@
 namespace tolvar::user {
 namespace {
 
-bool NeedsPaint(const Window& window) { return window.update || window.ncPaint || window.internalPaint; }
+// Under the process lock: another thread may be invalidating the window meanwhile.
+bool NeedsPaint(const Window& window) {
+  std::lock_guard guard(ProcessLock());
+  return window.update || window.ncPaint || window.internalPaint;
+}
 
 // Whether the window's paint is due now: pending, and not held back by LockWindowUpdate.
 bool PaintDue(const Window& window) { return NeedsPaint(window) && !IsUpdateLocked(window.handle); }
@@ -364,10 +368,13 @@ HDC BeginPaint(HWND window, LPPAINTSTRUCT paint) {
   auto slot = ReadSlot(window);
   RECT box{};
   if (update) GetRgnBox(update, &box);
+  // A parent that does not clip its children paints over them. A child that painted since the
+  // parent was invalidated (UpdateWindow on it, say) would be left covered: it paints again after.
+  const bool clipChildren = slot && (slot->style & WS_CLIPCHILDREN);
+  if (update && slot && !clipChildren) InvalidateChildren(window, *slot, update, RDW_INVALIDATE | RDW_ERASE);
   HRGN clip = update;
   auto place = PlaceOf(window);
   if (clip && place) OffsetRgn(clip, place->clientOrigin.x, place->clientOrigin.y);
-  const bool clipChildren = slot && (slot->style & WS_CLIPCHILDREN);
   HDC hdc = MakeDC(window, false, clipChildren, clip ? clip : nullptr, true);
   if (!clip) {
     // Nothing was invalid: a DC that paints nothing, as Windows gives.
@@ -393,20 +400,20 @@ BOOL EndPaint(HWND window, const PAINTSTRUCT* paint) {
 }
 
 HDC GetDC(HWND window) {
-  if (!window || window == Desktop()) return CreateCompatibleDC(nullptr);
+  if (!window || window == Desktop()) return tolvar::gdi::CreateScreenDC();
   auto slot = ReadSlot(window);
   if (!slot) return InvalidWindow<HDC>(nullptr);
   return MakeDC(window, false, (slot->style & WS_CLIPCHILDREN) != 0, nullptr, true);
 }
 
 HDC GetWindowDC(HWND window) {
-  if (!window || window == Desktop()) return CreateCompatibleDC(nullptr);
+  if (!window || window == Desktop()) return tolvar::gdi::CreateScreenDC();
   if (!IsWindow(window)) return InvalidWindow<HDC>(nullptr);
   return MakeDC(window, true, false, nullptr, true);
 }
 
 HDC GetDCEx(HWND window, HRGN clip, DWORD flags) {
-  if (!window || window == Desktop()) return CreateCompatibleDC(nullptr);
+  if (!window || window == Desktop()) return tolvar::gdi::CreateScreenDC();
   auto slot = ReadSlot(window);
   if (!slot) return InvalidWindow<HDC>(nullptr);
   const bool windowArea = (flags & DCX_WINDOW) != 0;

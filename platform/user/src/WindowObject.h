@@ -57,7 +57,8 @@ struct Window {
   RECT normalRect{};        // the restored rectangle of a minimized or maximized window
   bool hasNormalRect = false;
 
-  // Painting: the update region in client coordinates (NULL: nothing), and the pending parts.
+  // Painting: the update region in client coordinates (NULL: nothing), and the pending parts. Any
+  // thread may invalidate a window: these are read and written under ProcessLock() only.
   HRGN update = nullptr;
   bool erase = false;
   bool ncPaint = false;

@@ -6,8 +6,11 @@
 #include <base/LastError.h>
 #include <resources/Resource.h>
 #include <resources/ResourceData.h>
+#include <kernel/Format.h>
 #include <base/WinError.h>
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 using namespace testing_user;
 using tolvar::user::InjectKey;
@@ -169,6 +172,72 @@ TEST_F(Dialogs, AnOldStyleTemplateInMemoryMakesADialogInTheSystemFontsUnits) {
   GetWindowRect(GetDlgItem(m_dialog, IDOK), &button);
   EXPECT_EQ(button.right - button.left, 50 * 8 / 4);
   EXPECT_FALSE(IsWindowVisible(m_dialog));  // the template is not WS_VISIBLE
+}
+
+// A DS_SETFONT template's font sets its dialog's units: the average width of that font's alphabet
+// and its height, however large or small the font, while GetDialogBaseUnits keeps the system
+// font's 8 x 16.
+TEST_F(Dialogs, TheTemplatesFontSetsTheDialogUnitsLargeOrSmall) {
+  struct Case {
+    int id;
+    const char* face;
+    int points;
+  };
+  const Case cases[] = {{100, "MS Sans Serif", 8}, {105, "Verdana", 14}, {106, "Small Fonts", 6}};
+  SIZE units[3]{};
+  for (int i = 0; i < 3; ++i) {
+    const Case& c = cases[i];
+    // The font's units, measured on a DC of our own.
+    LOGFONTA look{};
+    look.lfHeight = -MulDiv(c.points, 96, 72);
+    look.lfWeight = FW_NORMAL;
+    std::strcpy(look.lfFaceName, c.face);
+    HFONT font = CreateFontIndirectA(&look);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE alphabet{};
+    GetTextExtentPoint32A(dc, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &alphabet);
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(font);
+    const SIZE expected{(alphabet.cx / 26 + 1) / 2, metrics.tmHeight};
+
+    ASSERT_TRUE(Open(c.id)) << c.id;
+    RECT one{0, 0, 4, 8};
+    MapDialogRect(m_dialog, &one);
+    EXPECT_EQ(one.right, expected.cx) << c.face;
+    EXPECT_EQ(one.bottom, expected.cy) << c.face;
+    units[i] = {one.right, one.bottom};
+    // The window and its controls are laid out in those units.
+    RECT size{0, 0, c.id == 100 ? 160 : 120, c.id == 100 ? 96 : 60};
+    MapDialogRect(m_dialog, &size);
+    RECT client;
+    GetClientRect(m_dialog, &client);
+    EXPECT_EQ(client.right, size.right) << c.face;
+    EXPECT_EQ(client.bottom, size.bottom) << c.face;
+    if (c.id != 100) {
+      // Place and size are mapped apart, as Windows maps them.
+      RECT place{10, 10, 50, 14};
+      MapDialogRect(m_dialog, &place);
+      RECT button;
+      GetWindowRect(GetDlgItem(m_dialog, IDOK), &button);
+      MapWindowPoints(nullptr, m_dialog, reinterpret_cast<POINT*>(&button), 2);
+      EXPECT_EQ(button.left, place.left) << c.face;
+      EXPECT_EQ(button.top, place.top) << c.face;
+      EXPECT_EQ(button.right - button.left, place.right) << c.face;
+      EXPECT_EQ(button.bottom - button.top, place.bottom) << c.face;
+    }
+    DestroyWindow(m_dialog);
+    m_dialog = nullptr;
+  }
+  // What makes the cases: the large font's units exceed the system font's, the small one's do not.
+  EXPECT_GT(units[1].cx, 8);
+  EXPECT_GT(units[1].cy, 16);
+  EXPECT_LT(units[2].cx, units[0].cx);
+  EXPECT_LT(units[2].cy, units[0].cy);
+  EXPECT_EQ(GetDialogBaseUnits(), MAKELONG(8, 16));
 }
 
 TEST_F(Dialogs, TabMovesAmongTabStopsAndTheDefaultButtonFollowsTheFocus) {

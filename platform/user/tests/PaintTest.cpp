@@ -2,7 +2,13 @@
 // bitmap through DCs clipped to what they may touch.
 #include <user_testing/Recorder.h>
 
+#include <kernel/Wait.h>
+
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
 
 using namespace testing_user;
 
@@ -10,12 +16,14 @@ namespace {
 
 std::vector<std::pair<HWND, RECT>> g_painted;
 
-// Paints its client area in the colour kept in its user data, and notes what it painted.
+// Paints its client area in the colour kept in its user data, and notes what it painted unless the
+// window belongs to another thread (quiet).
+template <bool kNote>
 LRESULT PaintedProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_PAINT) {
     PAINTSTRUCT paint;
     HDC hdc = BeginPaint(window, &paint);
-    g_painted.emplace_back(window, paint.rcPaint);
+    if (kNote) g_painted.emplace_back(window, paint.rcPaint);
     RECT client;
     GetClientRect(window, &client);
     HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(GetWindowLongPtrA(window, GWLP_USERDATA)));
@@ -27,19 +35,24 @@ LRESULT PaintedProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-LPCSTR PaintedClass() {
+LPCSTR PaintedClass(bool quiet = false) {
   static ATOM atom = [] {
     WNDCLASSA wc{};
-    wc.lpfnWndProc = PaintedProc;
+    wc.lpfnWndProc = PaintedProc<true>;
     wc.lpszClassName = "Painted";
-    return RegisterClassA(&wc);
+    ATOM painted = RegisterClassA(&wc);
+    wc.lpfnWndProc = PaintedProc<false>;
+    wc.lpszClassName = "QuietPainted";
+    RegisterClassA(&wc);
+    return painted;
   }();
   (void)atom;
-  return "Painted";
+  return quiet ? "QuietPainted" : "Painted";
 }
 
-HWND Painted(DWORD style, int x, int y, int cx, int cy, HWND parent, COLORREF colour, DWORD exStyle = 0) {
-  HWND window = CreateWindowExA(exStyle, PaintedClass(), "Painted", style, x, y, cx, cy, parent, nullptr, nullptr,
+HWND Painted(DWORD style, int x, int y, int cx, int cy, HWND parent, COLORREF colour, DWORD exStyle = 0,
+             bool quiet = false) {
+  HWND window = CreateWindowExA(exStyle, PaintedClass(quiet), "Painted", style, x, y, cx, cy, parent, nullptr, nullptr,
                                 nullptr);
   SetWindowLongPtrA(window, GWLP_USERDATA, static_cast<LONG_PTR>(colour));
   return window;
@@ -130,6 +143,37 @@ TEST(Painting, ChildrenClipSiblingsAndTheParentClipsItsChildren) {
   DestroyWindow(top);
 }
 
+// A parent that does not clip its children paints over them; a child that painted before it (its
+// own UpdateWindow) paints again after it, and only where the parent painted.
+TEST(Painting, AChildPaintedBeforeItsUnclippedParentPaintsAgainAfterIt) {
+  HWND top = Painted(WS_POPUP | WS_VISIBLE, 0, 0, 100, 80, nullptr, kRed);
+  HWND child = Painted(WS_CHILD | WS_VISIBLE, 10, 10, 40, 30, top, kBlue);
+  HWND aside = Painted(WS_CHILD | WS_VISIBLE, 60, 10, 30, 30, top, kGreen);
+  Pump();
+  InvalidateRect(top, nullptr, TRUE);
+  UpdateWindow(child);  // the child first, the parent still to paint
+  g_painted.clear();
+  Pump();
+  ASSERT_EQ(g_painted.size(), 3u);
+  EXPECT_EQ(g_painted[0].first, top);
+  HBITMAP image = tolvar::user::RenderWindow(top);
+  ASSERT_TRUE(image);
+  SavePng(image, "unclipped-parent");
+  EXPECT_EQ(PixelAt(image, 5, 5), kRed);
+  EXPECT_EQ(PixelAt(image, 30, 25), kBlue);
+  EXPECT_EQ(PixelAt(image, 75, 25), kGreen);
+  DeleteObject(image);
+  // Where the parent paints only beside a child, the child is left alone.
+  RECT corner{0, 60, 10, 80};
+  InvalidateRect(top, &corner, TRUE);
+  g_painted.clear();
+  Pump();
+  ASSERT_EQ(g_painted.size(), 1u);
+  EXPECT_EQ(g_painted[0].first, top);
+  (void)aside;
+  DestroyWindow(top);
+}
+
 TEST(Painting, TheFrameAndCaptionArePaintedInTheClassicLook) {
   HWND top = Painted(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 0, 0, 160, 100, nullptr, kRed);
   SetWindowTextA(top, "Caption");
@@ -163,7 +207,7 @@ TEST(Painting, PrintDrawsTheWindowAndItsChildrenIntoAnyDC) {
         DeleteObject(brush);
         return 0;
       }
-      return PaintedProc(window, message, wParam, lParam);
+      return PaintedProc<true>(window, message, wParam, lParam);
     }
   };
   SetWindowLongPtrA(top, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Printer::Proc));
@@ -211,3 +255,126 @@ TEST(Painting, ScrollingMovesThePixelsAndInvalidatesWhatItUncovers) {
 }
 
 }  // namespace
+
+// The screen DC (GetDC of no window or of the desktop) is a display DC, not a memory DC: bitmaps
+// made compatible with it have the screen's depth. Only a memory DC still holding its 1x1
+// monochrome stock bitmap makes monochrome ones, whatever DC it was made compatible with.
+TEST(Painting, CompatibleBitmapsTakeTheScreenDepthFromTheScreenDC) {
+  HDC screen = GetDC(nullptr);
+  ASSERT_NE(screen, nullptr);
+  EXPECT_EQ(GetObjectType(screen), static_cast<DWORD>(OBJ_DC));
+  EXPECT_EQ(GetDeviceCaps(screen, BITSPIXEL), 32);
+
+  HDC fromScreen = CreateCompatibleDC(screen);
+  HDC fromNothing = CreateCompatibleDC(nullptr);
+  HDC holdingColour = CreateCompatibleDC(screen);
+  HBITMAP colour = CreateCompatibleBitmap(screen, 2, 2);
+  HGDIOBJ oldColour = SelectObject(holdingColour, colour);
+  HDC holdingEightBit = CreateCompatibleDC(nullptr);
+  struct {
+    BITMAPINFOHEADER header;
+    RGBQUAD colours[256];
+  } info{};
+  info.header = {sizeof(BITMAPINFOHEADER), 2, 2, 1, 8, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP eightBit = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ oldEightBit = SelectObject(holdingEightBit, eightBit);
+  HDC desktop = GetDC(GetDesktopWindow());
+  HDC desktopWindow = GetWindowDC(nullptr);
+  HDC desktopEx = GetDCEx(nullptr, nullptr, 0);
+
+  struct Case {
+    const char* what;
+    HDC dc;
+    int bitsPerPixel;
+  };
+  const Case cases[] = {
+      {"GetDC(NULL)", screen, 32},
+      {"GetDC(desktop)", desktop, 32},
+      {"GetWindowDC(NULL)", desktopWindow, 32},
+      {"GetDCEx(NULL)", desktopEx, 32},
+      {"fresh memory DC made from the screen DC", fromScreen, 1},
+      {"fresh memory DC made from nothing", fromNothing, 1},
+      {"memory DC holding a bitmap compatible with the screen", holdingColour, 32},
+      {"memory DC holding an 8-bit DIB section", holdingEightBit, 8},
+  };
+  for (const Case& c : cases) {
+    ASSERT_NE(c.dc, nullptr) << c.what;
+    HBITMAP made = CreateCompatibleBitmap(c.dc, 5, 3);
+    ASSERT_NE(made, nullptr) << c.what;
+    BITMAP bm{};
+    ASSERT_EQ(GetObjectA(made, sizeof bm, &bm), static_cast<int>(sizeof bm)) << c.what;
+    EXPECT_EQ(bm.bmBitsPixel, c.bitsPerPixel) << c.what;
+    EXPECT_EQ(bm.bmWidth, 5) << c.what;
+    EXPECT_EQ(bm.bmHeight, 3) << c.what;
+    DeleteObject(made);
+  }
+
+  // A display DC takes no bitmap, and still measures text.
+  HBITMAP spare = CreateCompatibleBitmap(screen, 2, 2);
+  EXPECT_EQ(SelectObject(screen, spare), nullptr);
+  DeleteObject(spare);
+  SIZE size{};
+  EXPECT_TRUE(GetTextExtentPoint32A(screen, "Wide", 4, &size));
+  EXPECT_GT(size.cx, 0);
+  EXPECT_GT(size.cy, 0);
+  RECT box{0, 0, 200, 50};
+  EXPECT_EQ(DrawTextA(screen, "Line", -1, &box, DT_SINGLELINE), size.cy);
+
+  ReleaseDC(nullptr, desktopEx);
+  ReleaseDC(nullptr, desktopWindow);
+  ReleaseDC(GetDesktopWindow(), desktop);
+  SelectObject(holdingEightBit, oldEightBit);
+  DeleteObject(eightBit);
+  DeleteDC(holdingEightBit);
+  SelectObject(holdingColour, oldColour);
+  DeleteObject(colour);
+  DeleteDC(holdingColour);
+  DeleteDC(fromNothing);
+  DeleteDC(fromScreen);
+  ReleaseDC(nullptr, screen);
+}
+
+// Windows of several threads painting at once while another thread invalidates them and renders
+// them: every window ends up in its own colour, its child in the child's. The window list, the
+// update regions and the backing bitmaps are shared across threads here (ThreadSanitizer runs this).
+TEST(Painting, WindowsOfSeveralThreadsPaintWhileAnotherInvalidatesAndRendersThem) {
+  constexpr int kThreads = 3;
+  const COLORREF colours[kThreads] = {kRed, kGreen, RGB(200, 200, 0)};
+  std::atomic<HWND> windows[kThreads] = {};
+  std::atomic<bool> stop{false};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      HWND top = Painted(WS_POPUP | WS_VISIBLE, 0, 0, 60, 40, nullptr, colours[t], 0, true);
+      Painted(WS_CHILD | WS_VISIBLE, 10, 10, 20, 20, top, kBlue, 0, true);
+      windows[t] = top;
+      MSG message;
+      while (!stop) {
+        if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT) == WAIT_OBJECT_0) {
+          while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        }
+      }
+      DestroyWindow(top);
+    });
+  }
+  for (auto& window : windows) {
+    while (!window) std::this_thread::yield();
+  }
+  for (int round = 0; round < 20; ++round) {
+    for (int t = 0; t < kThreads; ++t) {
+      HWND top = windows[t];
+      InvalidateRect(top, nullptr, TRUE);
+      if (round % 4 == 3) {
+        HBITMAP image = tolvar::user::RenderWindow(top);
+        ASSERT_TRUE(image);
+        EXPECT_EQ(PixelAt(image, 2, 2), colours[t]) << t;
+        EXPECT_EQ(PixelAt(image, 20, 20), kBlue) << t;
+        DeleteObject(image);
+      }
+    }
+  }
+  stop = true;
+  for (std::thread& thread : threads) thread.join();
+  for (auto& window : windows) EXPECT_FALSE(IsWindow(window));
+}

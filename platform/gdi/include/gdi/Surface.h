@@ -12,6 +12,12 @@ HDC CreateSurfaceDC(HBITMAP surface, POINT origin, HRGN visible);
 // Moves an existing surface DC (the window moved or its visible part changed).
 BOOL SetSurfaceDCOrigin(HDC hdc, POINT origin, HRGN visible);
 
+// A DC on the screen itself, what GetDC(NULL) hands out. Nothing of the screen is ours to draw on
+// (windows draw on their own surfaces), so drawing on it has no effect; it measures text, and
+// bitmaps made compatible with it have the screen's depth (32 bits), where those made compatible
+// with a fresh memory DC, holding the 1x1 monochrome stock bitmap, are monochrome.
+HDC CreateScreenDC();
+
 // The bitmap a DC draws on (the selected bitmap of a memory DC, the surface of a surface DC).
 HBITMAP GetTargetBitmap(HDC hdc);
 
