@@ -73,11 +73,14 @@ function(tolvar_test target)
   tolvar_use_test_pch(${target})
   # Listing a sanitized program's tests can take a while on a loaded machine; the default of 5 s is
   # not enough there, and a listing that times out fails the whole test run.
+  # Every test runs in a home of the build tree unless it makes one of its own, so that nothing a
+  # test does (settings, named objects, logs, a program it starts) lands in the person's own home.
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     WORKING_DIRECTORY ${TOLVAR_BIN_DIR}
-    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT})
+    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT}
+               ENVIRONMENT "TOLVAR_HOME=${CMAKE_BINARY_DIR}/test-homes/${target}")
 endfunction()
 
 # tolvar_add_resources(<target> <file.rc>)

@@ -2,19 +2,17 @@
 // reverse order, when it is unloaded.
 #include "Library.h"
 
+#include <mutex>
+
 namespace {
 
 struct CLibraryObjects {
-  // The link engine comes first: its construction starts the link service.
-  static CLinkEngine StartedEngine() {
-    CLinkEngine::StartLinkService();
-    return CLinkEngine();
-  }
-
-  CLinkEngine engine = StartedEngine();
+  CLinkEngine engine;
   CSideStore privateStore{engine};
   CSideStore msStore{engine};
   CResourceTypeTable resourceTypes;
+  // Set by the first manager made after this load: the link service is started once per load.
+  std::once_flag linkServiceStarted;
 };
 
 CLibraryObjects g_objects;
@@ -27,3 +25,5 @@ CSideStore& PrivateStore() { return g_objects.privateStore; }
 CSideStore& MSStore() { return g_objects.msStore; }
 CResourceTypeTable& ResourceTypes() { return g_objects.resourceTypes; }
 CLibrarySettings& LibrarySettings() { return g_settings; }
+
+void StartLinkServiceOnce() { std::call_once(g_objects.linkServiceStarted, CLinkEngine::StartLinkService); }

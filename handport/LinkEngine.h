@@ -69,7 +69,8 @@ class CLinkEngine {
   CLinkEngine& operator=(const CLinkEngine&) = delete;
 
   // Starts "Linkwell.exe Test"; a missing program is no error (the link service keeps itself to
-  // one instance, so every load of the library may ask).
+  // one instance, so every load of the library may ask). The library asks once per load, when the
+  // application makes its first manager (StartLinkServiceOnce).
   static void StartLinkService();
 
   // --- the link ---

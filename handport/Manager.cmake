@@ -20,8 +20,10 @@ target_link_libraries(handport_manager_harness PUBLIC handport_interface platfor
 add_dependencies(handport_manager_harness Handport)
 
 tolvar_test(handport_manager_tests LABEL unit
-  SOURCES tests/ManagerInterfaceTest.cpp
-  DEPS handport_manager_harness)
+  SOURCES tests/ManagerInterfaceTest.cpp tests/LinkServiceStartTest.cpp
+  DEPS handport_manager_harness base_testing)
+# The library starts the link service program, which the start-up test watches come up.
+add_dependencies(handport_manager_tests Linkwell)
 
 # Through the link service's own core to the simulated phone.
 tolvar_test(handport_manager_e2e_tests LABEL e2e TIMEOUT 300

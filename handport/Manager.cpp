@@ -34,6 +34,9 @@ extern "C" CManager* StartManager(CManager** out) {
   // Nothing may leave the library as an exception: a manager that cannot be made is null.
   CManager* manager = nullptr;
   try {
+    // The application's first manager brings the link service up, in the application's own home;
+    // a manager pointed at a test's own link service has none to start.
+    if (!TestLinkPort()) StartLinkServiceOnce();
     manager = new CManager;
   } catch (...) {
     manager = nullptr;

@@ -25,7 +25,7 @@ constexpr BuildVariant kBuildVariants[] = {
 };
 
 // The tests run a link service of their own on a free port and name it here; the library then
-// connects there instead of port 4000. Nothing sets it outside the tests.
+// connects there instead of port 4000 and starts no link service. Nothing sets it outside the tests.
 constexpr char kTestLinkPortVariable[] = "TOLVAR_LINK_PORT";
 
 class SettingsKey {
@@ -71,17 +71,17 @@ class SettingsKey {
   HKEY m_key = nullptr;
 };
 
-void PointEngineAtTestService(CLinkEngine& engine) {
+}  // namespace
+
+std::optional<u_short> TestLinkPort() {
   const char* text = std::getenv(kTestLinkPortVariable);
-  if (!text) return;
+  if (!text) return std::nullopt;
   const std::string_view digits(text);
   unsigned port = 0;
   const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), port);
-  if (error != std::errc() || end != digits.data() + digits.size() || port == 0 || port > 0xFFFF) return;
-  engine.SetServiceAddress({"127.0.0.1", static_cast<u_short>(port)});
+  if (error != std::errc() || end != digits.data() + digits.size() || port == 0 || port > 0xFFFF) return std::nullopt;
+  return static_cast<u_short>(port);
 }
-
-}  // namespace
 
 std::optional<BuildVariant> FindBuildVariant(const CString& build) {
   if (build.IsEmpty()) return std::nullopt;
@@ -117,5 +117,5 @@ void LoadManagerSettings() {
   }
   engine.SetProgressCallback(nullptr, nullptr);
   ResourceTypes().Fill();
-  PointEngineAtTestService(engine);
+  if (const auto port = TestLinkPort()) engine.SetServiceAddress({"127.0.0.1", *port});
 }

@@ -23,3 +23,8 @@ std::optional<BuildVariant> FindBuildVariant(const CString& build);
 // value that cannot be read keeps its default); the Build letter applied to the settings, both
 // store sides and the link engine; the progress callback cleared; the main folder table filled.
 void LoadManagerSettings();
+
+// The loopback port a test runs its own link service on (TOLVAR_LINK_PORT, which nothing sets
+// outside the tests); none when the variable is missing or names no port. A manager connects there
+// instead of port 4000, and the library then has no link service to start.
+std::optional<u_short> TestLinkPort();

@@ -10,7 +10,6 @@
 #include <controls/CommCtrl.h>
 #include <kernel/Sync.h>
 
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -30,9 +29,6 @@ const AFX_MSGMAP* CLinkwellApp::GetMessageMap() const {
 }
 
 BOOL CLinkwellApp::InitInstance() {
-  // A test that runs the link service's core itself names its port in TOLVAR_LINK_PORT; the
-  // phone-access library it loads then starts no service of its own behind the test's back.
-  if (m_lpCmdLine && std::strcmp(m_lpCmdLine, "Test") == 0 && std::getenv("TOLVAR_LINK_PORT")) return FALSE;
   SetDialogBkColor(kDialogBackground, RGB(0, 0, 0));
   SetLastError(0);
   m_instanceMutex.Reset(CreateMutexA(nullptr, FALSE, kInstanceMutex));

@@ -29,7 +29,10 @@ UINT ExitThreadMessage() {
 }
 
 CPhoneSetupDlg::CPhoneSetupDlg(ILinkFrame& frame, std::string phoneListPath, CWnd* parent)
-    : CDialog(IDD_PHONE_SETUP, parent), m_frame(frame), m_phoneListPath(std::move(phoneListPath)) {
+    : CDialog(IDD_PHONE_SETUP, parent),
+      m_frame(frame),
+      m_phoneListPath(std::move(phoneListPath)),
+      m_startLauncher([] { StartProcess(kLauncherProgram); }) {
   m_cursor = IDC_ARROW;
 }
 
@@ -109,7 +112,7 @@ void CPhoneSetupDlg::OnOK() {
   SaveSelection();
   m_keptBuild.clear();
   EndDialog(IDOK);
-  StartProcess(kLauncherProgram);
+  if (m_startLauncher) m_startLauncher();
 }
 
 void CPhoneSetupDlg::OnCancel() { OnClose(); }

@@ -16,6 +16,7 @@
 #include <framework/Afx.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -37,6 +38,9 @@ class CPhoneSetupDlg : public CDialog {
   void SaveSelection();
   bool IsDetecting() const { return m_detecting; }
   CPhoneListCtrl& List() { return m_list; }
+  // What OK does once the choice is written: start the launcher ("Vezezudara.exe"). A test that
+  // drives the dialog in its own process puts something else here.
+  void SetLauncherStart(std::function<void()> start) { m_startLauncher = std::move(start); }
 
   // The software version of the phone on `port` by the setup's PTE probe (families Y, Z, U and C),
   // which switches the phone off when it answered; empty when none answered.
@@ -55,6 +59,7 @@ class CPhoneSetupDlg : public CDialog {
 
   ILinkFrame& m_frame;
   std::string m_phoneListPath;
+  std::function<void()> m_startLauncher;
   std::string m_keptBuild;
   CPhoneList m_phones;
   CPhoneListCtrl m_list;

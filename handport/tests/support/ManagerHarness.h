@@ -3,13 +3,15 @@
 // StartManager and DestroyManager taken by name, and the settings written where the manager reads
 // them.
 //
-// Loading the library starts "Linkwell.exe Test". A test must never get a link service of its own
-// that way: it would listen on port 4000, which tests running in parallel share, and would search
-// the serial ports for the phone the test's own service is talking to. So a test runs in a home of
-// its own (TOLVAR_HOME, which also scopes the named objects) and holds the link service's instance
-// mutex "LinkwellApp" there: a link service started by the library finds itself a second instance
-// and, started with "Test", ends silently, exactly as it does beside a running one. The library is
-// pointed at the test's own link service (or at none) with the test-only TOLVAR_LINK_PORT.
+// The first manager made after the library was loaded starts "Linkwell.exe Test", in the home the
+// process has then. A test must never get a link service of its own that way: it would listen on
+// port 4000, which tests running in parallel share, and would search the serial ports for the
+// phone the test's own service is talking to. So a test makes its managers in a QuietLinkHome: a
+// home of its own (TOLVAR_HOME, which also scopes the named objects) whose library is pointed at
+// the test's own link service (or at none) with the test-only TOLVAR_LINK_PORT, which keeps the
+// library from starting a service at all. The home also holds the link service's instance mutex
+// "LinkwellApp", so that anything else that starts the service there with "Test" meets a second
+// instance and ends silently, exactly as beside a running one.
 #include <handport/Manager.h>
 
 #include <base/WinDef.h>
@@ -48,7 +50,8 @@ class ManagerLibrary {
 
   // Loads the library and takes its two functions; false when either is missing.
   bool Load();
-  // A new manager (the settings are read now); the one made before is destroyed first.
+  // A new manager (the settings are read now); the one made before is destroyed first. Make it
+  // inside a QuietLinkHome: the first one starts the link service.
   CManager* Start();
   CManager* operator->() const { return m_manager; }
   CManager* Manager() const { return m_manager; }

@@ -8,7 +8,18 @@
 namespace linkwell::testing {
 namespace {
 
-CLinkwellApp theApp;
+// The frames the tests make are the link service as the phone-access library starts it, with
+// "Test": a frame of a start without it starts the launcher, and the launcher this process would
+// find is the suite's real one.
+class TestStartedApp : public CLinkwellApp {
+ public:
+  TestStartedApp() { m_lpCmdLine = m_commandLine; }
+
+ private:
+  char m_commandLine[5] = "Test";
+};
+
+TestStartedApp theApp;
 
 std::vector<std::function<bool()>> g_steps;
 std::size_t g_next = 0;

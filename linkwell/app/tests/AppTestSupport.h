@@ -1,6 +1,6 @@
 #pragma once
 // What the Linkwell program's tests share: the process's application object (the program's own,
-// so commands reach the same handlers), a free loopback port for a link that must not meet another
+// so commands reach the same handlers, started with "Test" as the phone-access library starts it), a free loopback port for a link that must not meet another
 // run's, and running steps from inside a modal loop.
 #include <base/WinDef.h>
 

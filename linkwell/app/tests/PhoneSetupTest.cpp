@@ -98,6 +98,9 @@ TEST_F(PhoneSetupTest, AutodetectFindsThePhonesRowAndTellsWhatItFound) {
     if (c.model) StartPhone(c.model, c.arguments);
     m_frame.Forget();
     CPhoneSetupDlg setup(m_frame, PhoneList());
+    // The launcher this process would find is the real one: OK only counts its starts here.
+    int launcherStarts = 0;
+    setup.SetLauncherStart([&] { ++launcherStarts; });
     std::string shown;
     bool buildAbsentWhileOpen = false;
     const DWORD start = GetTickCount();
@@ -132,6 +135,7 @@ TEST_F(PhoneSetupTest, AutodetectFindsThePhonesRowAndTellsWhatItFound) {
     EXPECT_EQ(shown, static_cast<LPCSTR>(GetText(c.message)));
     EXPECT_TRUE(buildAbsentWhileOpen);
     EXPECT_EQ(result, c.phone ? IDOK : IDCANCEL);
+    EXPECT_EQ(launcherStarts, c.phone ? 1 : 0);  // a choice made starts the suite
     EXPECT_TRUE(m_frame.Called("StartAnimation Search"));
     EXPECT_TRUE(m_frame.Called("StopAnimation"));
     CSettingsKey settings;

@@ -2,6 +2,9 @@
 // registered as a COM port, with this test playing the notification area. A client on the link's
 // port gets the phone's port and model; the tray's tip and icon follow the search; a second start
 // ends silently; "Exit" from the tray menu ends the program and frees the port.
+//
+// The program is started as the phone-access library starts it, with "Test": a start without it
+// would start the launcher, and this test means to run the link service alone.
 #include "LinkSettings.h"
 #include "resource.h"
 
@@ -126,8 +129,7 @@ TEST_F(ProgramTest, FindsThePhoneShowsItInTheTrayStartsOnceAndExitsFromTheMenu) 
   ASSERT_TRUE(m_phone.Start({.model = "Selka", .home = m_home.Path()})) << m_phone.Error();
   const auto pictures = TrayPictures({130, 131, 132, 133, 137, 138});
 
-  // Started as the launcher starts it (a "Test" start beside a test's own port is refused).
-  m_program = StartLinkwell("", m_home.Path());
+  m_program = StartLinkwell("Test", m_home.Path());
   ASSERT_NE(m_program, nullptr);
   ASSERT_TRUE(WaitUntil([] { return IconsOfOthers().size() == 1; })) << "no tray icon";
   const TrayIcon first = IconsOfOthers()[0];
