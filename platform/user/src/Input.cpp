@@ -294,7 +294,16 @@ BOOL InjectMouse(POINT screen, UINT message) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  if (button) SetKey(button->key, message != button->up);
+  // A press counts at once; a release once it is posted, or found to have nowhere to go, so that a
+  // drag loop seeing the button up with nothing queued knows the release will not come.
+  const bool release = button && message == button->up;
+  if (button && !release) SetKey(button->key, true);
+  struct ReleaseAtEnd {
+    const Button* button;
+    ~ReleaseAtEnd() {
+      if (button) SetKey(button->key, false);
+    }
+  } releaseAtEnd{release ? button : nullptr};
 
   HWND target = nullptr;
   LRESULT hit = HTCLIENT;
