@@ -104,6 +104,7 @@ XDisplay::XDisplay(Display* display) : m_display(display) {
   m_hwndAtom = XInternAtom(display, "_TOLVAR_HWND", False);
   m_repaint = XInternAtom(display, "_TOLVAR_REPAINT", False);
   m_netWmIcon = XInternAtom(display, "_NET_WM_ICON", False);
+  m_wmState = XInternAtom(display, "WM_STATE", False);
   // An input method where one runs; without one, Xutf8LookupString still turns key symbols into text.
   XSetLocaleModifiers("");
   m_inputMethod = XOpenIM(display, nullptr, nullptr, nullptr);
@@ -181,15 +182,19 @@ void XDisplay::WindowDestroyed(HWND window) {
   Wake();
 }
 
+// Whether the window is minimised goes with the command, as it was then: the display thread takes the
+// commands later, and must see a minimise and a restore that follow each other closely in turn.
 void XDisplay::WindowMoved(HWND window, const RECT&) {
+  const bool iconic = IsIconic(window) != FALSE;
   std::lock_guard guard(m_lock);
-  m_commands.push_back({Op::Move, window});
+  m_commands.push_back({Op::Move, window, false, iconic});
   Wake();
 }
 
 void XDisplay::WindowShown(HWND window, bool visible) {
+  const bool iconic = IsIconic(window) != FALSE;
   std::lock_guard guard(m_lock);
-  m_commands.push_back({Op::Show, window, visible});
+  m_commands.push_back({Op::Show, window, visible, iconic});
   Wake();
 }
 
@@ -221,7 +226,7 @@ bool XDisplay::HasTray() { return m_tray->Present(); }
 
 void XDisplay::TrayIconSet(const user::TrayIconState& icon) {
   std::lock_guard guard(m_lock);
-  m_commands.push_back({Op::TraySet, icon.window, false, icon});
+  m_commands.push_back({Op::TraySet, icon.window, false, false, icon});
   Wake();
 }
 
@@ -314,8 +319,8 @@ void XDisplay::Apply(const Command& command) {
       }
       break;
     case Op::Destroy: Destroy(command.window); break;
-    case Op::Move: Move(command.window); break;
-    case Op::Show: Show(command.window, command.visible); break;
+    case Op::Move: Move(command.window, command.iconic); break;
+    case Op::Show: Show(command.window, command.visible, command.iconic); break;
     case Op::Retitle:
       if (auto it = m_windows.find(command.window); it != m_windows.end()) {
         UpdateTitle(command.window, it->second);
@@ -352,7 +357,8 @@ void XDisplay::Create(HWND window) {
   attributes.override_redirect = IsOverrideRedirect(style) ? True : False;
   attributes.background_pixmap = None;  // no flash of a background colour before the pixels come
   attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
-                          KeyReleaseMask | EnterWindowMask | LeaveWindowMask | FocusChangeMask | StructureNotifyMask;
+                          KeyReleaseMask | EnterWindowMask | LeaveWindowMask | FocusChangeMask | StructureNotifyMask |
+                          PropertyChangeMask;
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
   Window xwindow = XCreateWindow(m_display, RootWindow(m_display, m_screen), rect.left, rect.top,
                                  static_cast<unsigned>(width > 0 ? width : 1), static_cast<unsigned>(height > 0 ? height : 1), 0,
@@ -396,7 +402,7 @@ void XDisplay::Create(HWND window) {
   // These may ask the window's thread, which may be queuing a command meanwhile: no lock held.
   UpdateTitle(window, m_windows[window]);
   if (auto it = m_windows.find(window); it != m_windows.end()) UpdateIcon(window, it->second);
-  if (IsWindowVisible(window)) Show(window, true);
+  if (IsWindowVisible(window)) Show(window, true, IsIconic(window) != FALSE);
 }
 
 void XDisplay::Destroy(HWND window) {
@@ -413,21 +419,126 @@ void XDisplay::Destroy(HWND window) {
   m_windows.erase(it);
 }
 
-void XDisplay::Move(HWND window) {
+// Also where the window is minimised or comes back: our window manager parks a minimised window far
+// off the screen, the X window is iconified instead and stays where it was; restored or maximised,
+// it is shown again at the window's place.
+void XDisplay::Move(HWND window, bool iconic) {
   auto it = m_windows.find(window);
+  if (it == m_windows.end()) return;
+  Shown& shown = it->second;
+  bool repaint = false;
+  if (shown.following) {
+    // The desktop changed the window's state and our side has not followed yet.
+    if (iconic != shown.iconic) return;
+    shown.following = false;
+    repaint = !iconic;
+  }
+  if (iconic) {
+    Iconify(shown);
+    return;
+  }
+  const bool restoring = shown.iconic;
+  shown.iconic = false;
   RECT rect;
   POINT offset;
-  if (it == m_windows.end() || !PresentedRect(window, it->second.decorated, rect, offset)) return;
-  Shown& shown = it->second;
+  if (!PresentedRect(window, shown.decorated, rect, offset)) return;
   shown.offset = offset;
-  if (EqualRect(&rect, &shown.screen)) return;
-  shown.screen = rect;
-  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  XMoveResizeWindow(m_display, shown.xwindow, rect.left, rect.top, static_cast<unsigned>(width > 0 ? width : 1),
-                    static_cast<unsigned>(height > 0 ? height : 1));
-  if (shown.image && (shown.image->Width() != width || shown.image->Height() != height)) {
-    shown.image.reset();
-    Repaint(window);
+  if (!EqualRect(&rect, &shown.screen)) {
+    shown.screen = rect;
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    XMoveResizeWindow(m_display, shown.xwindow, rect.left, rect.top, static_cast<unsigned>(width > 0 ? width : 1),
+                      static_cast<unsigned>(height > 0 ? height : 1));
+    if (shown.image && (shown.image->Width() != width || shown.image->Height() != height)) {
+      shown.image.reset();
+      repaint = true;
+    }
+  }
+  if (restoring && shown.mapped) {
+    // Mapping an iconic window asks the desktop to show it again (where none runs, it maps).
+    shown.asked = DesktopRuns() ? NormalState : 0;
+    XMapRaised(m_display, shown.xwindow);
+    repaint = true;
+  }
+  if (repaint) Repaint(window);
+}
+
+// Where a desktop runs, it is asked to iconify the X window: the window then waits in its task bar or
+// as its icon, and the person brings it back from there. Without a desktop, nothing could bring an
+// iconified window back but our own side: the X window is only unmapped.
+void XDisplay::Iconify(Shown& shown) {
+  if (shown.iconic) return;
+  shown.iconic = true;
+  if (!shown.mapped) return;
+  if (DesktopRuns()) {
+    shown.asked = IconicState;
+    XIconifyWindow(m_display, shown.xwindow, m_screen);
+  } else {
+    shown.asked = 0;
+    XUnmapWindow(m_display, shown.xwindow);
+  }
+}
+
+// A desktop's window manager is the client that redirects the root window's structure requests.
+bool XDisplay::DesktopRuns() {
+  XWindowAttributes attributes{};
+  return XGetWindowAttributes(m_display, RootWindow(m_display, m_screen), &attributes) &&
+         (attributes.all_event_masks & SubstructureRedirectMask);
+}
+
+// How the X window leaves the withdrawn state when it is mapped: shown, or iconified at once.
+void XDisplay::SetInitialState(Window xwindow, bool iconic) {
+  XWMHints* hints = XGetWMHints(m_display, xwindow);
+  XWMHints fresh{};
+  XWMHints* use = hints ? hints : &fresh;
+  use->flags |= StateHint;
+  use->initial_state = iconic ? IconicState : NormalState;
+  XSetWMHints(m_display, xwindow, use);
+  if (hints) XFree(hints);
+}
+
+// The X window's WM_STATE as the desktop keeps it (NormalState, IconicState, WithdrawnState), -1
+// when it has none.
+long XDisplay::DesktopState(Window xwindow) {
+  Atom type = None;
+  int format = 0;
+  unsigned long items = 0, after = 0;
+  unsigned char* data = nullptr;
+  long state = -1;
+  if (XGetWindowProperty(m_display, xwindow, m_wmState, 0, 2, False, m_wmState, &type, &format, &items, &after,
+                         &data) == Success && data && format == 32 && items >= 1) {
+    state = *reinterpret_cast<long*>(data);
+  }
+  if (data) XFree(data);
+  return state;
+}
+
+void XDisplay::Answered(HWND window, long state) {
+  auto it = m_windows.find(window);
+  if (it != m_windows.end() && it->second.asked == state) it->second.asked = 0;
+}
+
+// The desktop reports the X window `state` (NormalState or IconicState). A change the person made
+// there (a task bar click, the desktop's minimise button) reaches our side as the window's own
+// buttons would send it, and the program hears it as usual.
+void XDisplay::DesktopChanged(HWND window, long state) {
+  auto it = m_windows.find(window);
+  if (it == m_windows.end() || !it->second.mapped) return;
+  Shown& shown = it->second;
+  if (shown.asked) {
+    // Our own request in flight: what the desktop says until it answered is older news.
+    if (state == shown.asked) shown.asked = 0;
+    return;
+  }
+  // Owned windows go and come with their owner, on our side as on the desktop.
+  if (GetWindow(window, GW_OWNER)) return;
+  if (state == IconicState && !shown.iconic) {
+    shown.iconic = true;
+    shown.following = true;
+    PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  } else if (state == NormalState && shown.iconic) {
+    shown.iconic = false;
+    shown.following = true;
+    PostMessageA(window, WM_SYSCOMMAND, SC_RESTORE, 0);
   }
 }
 
@@ -449,21 +560,41 @@ void XDisplay::Reframe(HWND window) {
   SetDecorations(it->second.xwindow, decorated);
   it->second.screen = {};  // placed anew, whatever the rectangle was
   it->second.image.reset();
-  Move(window);
+  if (it->second.iconic) return;  // placed when it comes back
+  Move(window, false);
   Repaint(window);
 }
 
-void XDisplay::Show(HWND window, bool visible) {
+void XDisplay::Show(HWND window, bool visible, bool iconic) {
   auto it = m_windows.find(window);
   if (it == m_windows.end() || it->second.mapped == visible) return;
-  it->second.mapped = visible;
-  if (visible) {
-    Move(window);
-    XMapRaised(m_display, it->second.xwindow);
-    Repaint(window);
-  } else {
-    XUnmapWindow(m_display, it->second.xwindow);
+  Shown& shown = it->second;
+  shown.mapped = visible;
+  shown.following = false;
+  if (!visible) {
+    // Withdrawn, also from the desktop's task bar where it was iconified.
+    shown.iconic = false;
+    shown.asked = 0;
+    XWithdrawWindow(m_display, shown.xwindow, m_screen);
+    return;
   }
+  const bool desktop = DesktopRuns();
+  if (iconic) {
+    // Shown minimised: straight into the desktop's task bar; without a desktop, not shown at all.
+    shown.iconic = true;
+    shown.asked = 0;
+    if (!desktop) return;
+    SetInitialState(shown.xwindow, true);
+    shown.asked = IconicState;
+    XMapWindow(m_display, shown.xwindow);
+    return;
+  }
+  shown.iconic = false;
+  SetInitialState(shown.xwindow, false);
+  shown.asked = desktop ? NormalState : 0;
+  Move(window, false);
+  if (auto again = m_windows.find(window); again != m_windows.end()) XMapRaised(m_display, again->second.xwindow);
+  Repaint(window);
 }
 
 void XDisplay::UpdateTitle(HWND window, Shown& shown) {
@@ -522,7 +653,7 @@ void XDisplay::Repaint(HWND window) {
     TellHost(window);
     return;
   }
-  if (!it->second.mapped) return;
+  if (!it->second.mapped || it->second.iconic) return;  // painted again when it shows
   const Window xwindow = it->second.xwindow;
   // The window's own thread paints and copies, into a buffer taken out of the map meanwhile: no
   // lock is held, and the map may change under the call.
@@ -690,10 +821,35 @@ void XDisplay::HandleEvent(XEvent& event) {
     case KeyPress:
     case KeyRelease: HandleKey(event.xkey); break;
     case MappingNotify: XRefreshKeyboardMapping(&event.xmapping); break;
+    // The desktop's WM_STATE says whether it shows or iconified the window; a desktop that keeps
+    // none maps and unmaps it only, and a map then means shown.
+    // A map or an unmap is the desktop's answer to our request: what it reports after comes from the
+    // person. (WM_STATE alone cannot tell, read later than it was written.)
+    case MapNotify:
+      if (HWND window = WindowOfX(event.xmap.window)) {
+        Answered(window, NormalState);
+        const long state = DesktopState(event.xmap.window);
+        if (state == NormalState || state == -1) DesktopChanged(window, NormalState);
+      }
+      break;
+    case UnmapNotify:
+      if (HWND window = WindowOfX(event.xunmap.window)) {
+        Answered(window, IconicState);
+        if (DesktopState(event.xunmap.window) == IconicState) DesktopChanged(window, IconicState);
+      }
+      break;
+    case PropertyNotify:
+      if (event.xproperty.atom != m_wmState) break;
+      if (HWND window = WindowOfX(event.xproperty.window)) {
+        const long state = DesktopState(event.xproperty.window);
+        if (state == NormalState || state == IconicState) DesktopChanged(window, state);
+      }
+      break;
     case ConfigureNotify: {
       HWND window = WindowOfX(event.xconfigure.window);
       auto it = m_windows.find(window);
-      if (it == m_windows.end()) break;
+      // An iconified window stays where it was; our side parks it elsewhere meanwhile.
+      if (it == m_windows.end() || it->second.iconic) break;
       Shown& shown = it->second;
       const RECT was = shown.screen;
       const int wasWidth = was.right - was.left, wasHeight = was.bottom - was.top;

@@ -63,6 +63,7 @@ private:
     Op op;
     HWND window;
     bool visible = false;
+    bool iconic = false;  // Move, Show: the window was minimised when it was told
     user::TrayIconState icon{};  // TraySet; TrayRemove uses its id
   };
   // A window as the X server shows it. Owned by the display thread; the map is read by XWindowOf
@@ -76,6 +77,15 @@ private:
     POINT offset{};
     HICON icon = nullptr;
     bool mapped = false;
+    // Minimised: the X window is iconified (by us, or by the desktop and told to our side), and
+    // keeps its place on the screen for when it comes back.
+    bool iconic = false;
+    // What we asked the desktop for (WM_STATE NormalState or IconicState; 0 nothing) and it has not
+    // answered yet: what it reports meanwhile is older than the request and is not a change of its own.
+    long asked = 0;
+    // The desktop minimised or restored the window and our side was told (SC_MINIMIZE, SC_RESTORE):
+    // until our side's state follows, its older moves do not undo the desktop's change.
+    bool following = false;
     std::string title;
     std::unique_ptr<XImageBuffer> image;
     std::vector<std::uint32_t> frame;  // the last rendering, kept so that frames allocate nothing
@@ -87,10 +97,16 @@ private:
   void Apply(const Command& command);
   void Create(HWND window);
   void Destroy(HWND window);
-  void Move(HWND window);
+  void Move(HWND window, bool iconic);
   void Reframe(HWND window);
   void SetDecorations(Window xwindow, bool decorated);
-  void Show(HWND window, bool visible);
+  void Show(HWND window, bool visible, bool iconic);
+  void Iconify(Shown& shown);
+  void SetInitialState(Window xwindow, bool iconic);
+  bool DesktopRuns();
+  long DesktopState(Window xwindow);
+  void Answered(HWND window, long state);
+  void DesktopChanged(HWND window, long state);
   void Repaint(HWND window);
   void UpdateTitle(HWND window, Shown& shown);
   void UpdateIcon(HWND window, Shown& shown);
@@ -117,7 +133,8 @@ private:
   bool m_randr = false;
   int m_randrEvent = 0;
   Atom m_protocols = 0, m_deleteWindow = 0, m_netWmName = 0, m_utf8 = 0, m_motifHints = 0,
-       m_windowType = 0, m_typeNormal = 0, m_typeDialog = 0, m_hwndAtom = 0, m_repaint = 0, m_netWmIcon = 0;
+       m_windowType = 0, m_typeNormal = 0, m_typeDialog = 0, m_hwndAtom = 0, m_repaint = 0, m_netWmIcon = 0,
+       m_wmState = 0;
 
   std::mutex m_lock;
   std::deque<Command> m_commands;

@@ -58,6 +58,7 @@ struct Seen {
   std::vector<UINT> messages;
   std::u32string typed;
   std::vector<WPARAM> commands;
+  std::vector<WPARAM> sysCommands;
   int wheel = 0;
   HWND guest = nullptr;
   bool guestFocused = false;
@@ -71,6 +72,9 @@ LRESULT BoardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CLOSE:
     case WM_LBUTTONDBLCLK: g_seen.messages.push_back(message); return 0;
+    case WM_SYSCOMMAND:
+      g_seen.sysCommands.push_back(wParam & 0xFFF0);
+      return DefWindowProcA(window, message, wParam, lParam);
     case WM_MOUSEWHEEL: g_seen.wheel += static_cast<short>(HIWORD(wParam)); return 0;
     case WM_COMMAND: g_seen.commands.push_back(LOWORD(wParam)); return 0;
     case WM_USER: g_seen.guest = reinterpret_cast<HWND>(wParam); return 0;
@@ -644,6 +648,133 @@ TEST_F(Display, AFrameThatPaintsItsOwnCaptionShowsWholeAndMovesAndSizesByItsOwnF
   // Given back: the desktop frames the client area again.
   tolvar::user::SetOwnCaption(board, false);
   EXPECT_TRUE(PumpUntil([&] { return decorations() == 1 && placedAs(false); }));
+}
+
+// Minimised by the program's side, a top-level window is iconified where it is, and comes back there
+// when restored; the desktop's own minimise and restore reach the program as the system commands its
+// buttons send. Without a desktop running, a minimised window is only taken off the screen.
+TEST_F(Display, MinimisingIconifiesWhereTheWindowIsAndTheDesktopsRestoreIsScRestore) {
+  struct Row {
+    const char* title;
+    bool ownCaption;
+    bool desktop;
+  };
+  const Row rows[] = {
+      {"No desktop", true, false},
+      {"Own caption", true, true},   // the launcher's kind: its own minimise button is the only one
+      {"Decorated", false, true},
+  };
+  constexpr long kNormal = 1, kIconic = 3;
+  auto count = [](WPARAM command) {
+    return std::count(g_seen.sysCommands.begin(), g_seen.sysCommands.end(), command);
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.title);
+    if (row.desktop) {
+      ASSERT_TRUE(m_x.ManageWindows());
+    }
+    auto serve = [&](auto done) {
+      return PumpUntil([&] {
+        if (row.desktop) m_x.Serve();
+        return done();
+      });
+    };
+    HWND board = Board(WS_OVERLAPPEDWINDOW, 90, 70, 260, 170, row.title);
+    tolvar::user::SetOwnCaption(board, row.ownCaption);
+    ShowWindow(board, SW_SHOW);
+    ASSERT_TRUE(serve([&] { return XWindowOf(board) != 0 && m_x.Place(XWindowOf(board)).viewable; }));
+    const unsigned long xwindow = XWindowOf(board);
+    // The X window shows the window's rendering: whole, or its client area in the desktop's frame.
+    auto showsAsRendered = [&] {
+      RECT outer, client;
+      GetWindowRect(board, &outer);
+      GetClientRect(board, &client);
+      POINT origin{0, 0};
+      ClientToScreen(board, &origin);
+      std::vector<std::uint32_t> expected = Rendered(board);
+      if (!row.ownCaption && !expected.empty()) {
+        std::vector<std::uint32_t> part;
+        const int width = outer.right - outer.left;
+        for (int y = 0; y < client.bottom; ++y) {
+          const auto at = expected.begin() + (origin.y - outer.top + y) * width + (origin.x - outer.left);
+          part.insert(part.end(), at, at + client.right);
+        }
+        expected = std::move(part);
+      }
+      const auto at = m_x.Place(xwindow);
+      const auto screen = m_x.Pixels(xwindow, at.width, at.height);
+      return !screen.empty() && screen == expected;
+    };
+    ASSERT_TRUE(serve(showsAsRendered));
+    RECT normal;
+    GetWindowRect(board, &normal);
+    const auto place = m_x.Place(xwindow);
+    auto backAtItsPlace = [&] {
+      RECT now;
+      GetWindowRect(board, &now);
+      const auto at = m_x.Place(xwindow);
+      return !IsIconic(board) && EqualRect(&now, &normal) && at.viewable && at.x == place.x && at.y == place.y &&
+             at.width == place.width && at.height == place.height && (!row.desktop || m_x.WmState(xwindow) == kNormal);
+    };
+    auto iconified = [&] {
+      const auto at = m_x.Place(xwindow);
+      return IsIconic(board) && !at.viewable && at.x == place.x && at.y == place.y &&
+             (!row.desktop || m_x.WmState(xwindow) == kIconic);
+    };
+
+    for (int round = 0; round < 10; ++round) {
+      SCOPED_TRACE(round);
+      g_seen.sysCommands.clear();
+      // The program's own minimise button, then its restore.
+      SendMessageA(board, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+      ASSERT_TRUE(serve(iconified));
+      SendMessageA(board, WM_SYSCOMMAND, SC_RESTORE, 0);
+      ASSERT_TRUE(serve(backAtItsPlace));
+      // ShowWindow does the same, and maximised from minimised it comes back maximised.
+      ShowWindow(board, SW_MINIMIZE);
+      ASSERT_TRUE(serve(iconified));
+      ShowWindow(board, SW_SHOWMAXIMIZED);
+      ASSERT_TRUE(serve([&] {
+        RECT now;
+        GetWindowRect(board, &now);
+        const auto at = m_x.Place(xwindow);
+        return IsZoomed(board) && at.viewable && at.width > place.width && now.right - now.left > normal.right - normal.left;
+      }));
+      ShowWindow(board, SW_RESTORE);
+      ASSERT_TRUE(serve(backAtItsPlace));
+      ASSERT_TRUE(serve(showsAsRendered));
+      EXPECT_EQ(count(SC_RESTORE), 1);  // the one sent above: the display sent none of its own
+      if (!row.desktop) continue;
+
+      // Minimised by us, restored from the desktop's task bar: the program hears SC_RESTORE.
+      SendMessageA(board, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+      ASSERT_TRUE(serve(iconified));
+      m_x.Deiconify(xwindow);
+      ASSERT_TRUE(serve(backAtItsPlace));
+      EXPECT_EQ(count(SC_RESTORE), 2);
+      ASSERT_TRUE(serve(showsAsRendered));
+
+      // The desktop minimises it: SC_MINIMIZE, and our side follows; the program restores it.
+      m_x.Iconify(xwindow);
+      ASSERT_TRUE(serve(iconified));
+      EXPECT_EQ(count(SC_MINIMIZE), 3);  // ours twice, then the desktop's
+      SendMessageA(board, WM_SYSCOMMAND, SC_RESTORE, 0);
+      ASSERT_TRUE(serve(backAtItsPlace));
+      EXPECT_EQ(count(SC_RESTORE), 3);
+    }
+
+    // Hidden while minimised, it leaves the desktop altogether; shown minimised, it goes straight
+    // to the task bar.
+    ShowWindow(board, SW_MINIMIZE);
+    ASSERT_TRUE(serve(iconified));
+    ShowWindow(board, SW_HIDE);
+    ASSERT_TRUE(serve([&] { return !m_x.Place(xwindow).viewable && m_x.WmState(xwindow) == -1; }));
+    ShowWindow(board, SW_SHOWMINNOACTIVE);
+    ASSERT_TRUE(serve(iconified));
+    ShowWindow(board, SW_RESTORE);
+    ASSERT_TRUE(serve(backAtItsPlace));
+    ASSERT_TRUE(serve(showsAsRendered));
+  }
 }
 
 TEST_F(Display, TitleAndIconFollowSetTextSetIconAndTheClassIcon) {

@@ -8,6 +8,8 @@
 #include <X11/extensions/Xfixes.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
+
 namespace testing_display {
 namespace {
 
@@ -168,6 +170,112 @@ void XScreen::SendDeleteWindow(unsigned long window) {
   event.xclient.data.l[1] = CurrentTime;
   XSendEvent(X(m_display), window, False, NoEventMask, &event);
   XSync(X(m_display), False);
+}
+
+namespace {
+bool g_redirectRefused = false;
+int NoteRefusal(Display*, XErrorEvent* error) {
+  if (error->error_code == BadAccess) g_redirectRefused = true;
+  return 0;
+}
+}  // namespace
+
+bool XScreen::ManageWindows() {
+  Display* display = X(m_display);
+  XSync(display, False);
+  g_redirectRefused = false;
+  auto previous = XSetErrorHandler(NoteRefusal);
+  XSelectInput(display, DefaultRootWindow(display), SubstructureRedirectMask | SubstructureNotifyMask);
+  XSync(display, False);
+  XSetErrorHandler(previous);
+  return !g_redirectRefused;
+}
+
+void XScreen::SetWmState(unsigned long window, long state) {
+  Display* display = X(m_display);
+  const Atom wmState = XInternAtom(display, "WM_STATE", False);
+  long data[2] = {state, 0};
+  XChangeProperty(display, window, wmState, wmState, 32, PropModeReplace, reinterpret_cast<unsigned char*>(data), 2);
+}
+
+long XScreen::WmState(unsigned long window) {
+  const std::vector<long> state = Longs(window, "WM_STATE");
+  return state.empty() ? -1 : state[0];
+}
+
+void XScreen::Serve() {
+  Display* display = X(m_display);
+  const Atom changeState = XInternAtom(display, "WM_CHANGE_STATE", False);
+  auto iconified = [&](Window window) {
+    return std::find(m_iconified.begin(), m_iconified.end(), window) != m_iconified.end();
+  };
+  while (XPending(display)) {
+    XEvent event;
+    XNextEvent(display, &event);
+    switch (event.type) {
+      case MapRequest: {
+        // Mapped from withdrawn as WM_HINTS' initial state says; an iconified window is shown again.
+        const Window window = event.xmaprequest.window;
+        bool iconic = false;
+        if (!iconified(window) && WmState(window) != IconicState) {
+          if (XWMHints* hints = XGetWMHints(display, window)) {
+            iconic = (hints->flags & StateHint) && hints->initial_state == IconicState;
+            XFree(hints);
+          }
+        }
+        if (iconic) {
+          SetWmState(window, IconicState);
+          m_iconified.push_back(window);
+        } else {
+          Deiconify(window);
+        }
+        break;
+      }
+      case ConfigureRequest: {
+        XWindowChanges changes{};
+        changes.x = event.xconfigurerequest.x;
+        changes.y = event.xconfigurerequest.y;
+        changes.width = event.xconfigurerequest.width;
+        changes.height = event.xconfigurerequest.height;
+        changes.border_width = event.xconfigurerequest.border_width;
+        changes.sibling = event.xconfigurerequest.above;
+        changes.stack_mode = event.xconfigurerequest.detail;
+        XConfigureWindow(display, event.xconfigurerequest.window,
+                         static_cast<unsigned>(event.xconfigurerequest.value_mask), &changes);
+        break;
+      }
+      case ClientMessage:
+        if (event.xclient.message_type == changeState && event.xclient.data.l[0] == IconicState) {
+          Iconify(event.xclient.window);
+        }
+        break;
+      case UnmapNotify:
+        // The client withdrew its window (an unmap, or the notice it sends when iconified).
+        if (event.xunmap.send_event || !iconified(event.xunmap.window)) {
+          std::erase(m_iconified, event.xunmap.window);
+          XDeleteProperty(display, event.xunmap.window, XInternAtom(display, "WM_STATE", False));
+        }
+        break;
+      default: break;
+    }
+  }
+  XSync(display, False);
+}
+
+void XScreen::Iconify(unsigned long window) {
+  Display* display = X(m_display);
+  if (std::find(m_iconified.begin(), m_iconified.end(), window) == m_iconified.end()) m_iconified.push_back(window);
+  SetWmState(window, IconicState);
+  XUnmapWindow(display, window);
+  XSync(display, False);
+}
+
+void XScreen::Deiconify(unsigned long window) {
+  Display* display = X(m_display);
+  std::erase(m_iconified, window);
+  SetWmState(window, NormalState);
+  XMapRaised(display, window);
+  XSync(display, False);
 }
 
 CursorImage XScreen::Cursor() {

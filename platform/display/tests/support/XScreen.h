@@ -52,6 +52,18 @@ public:
   // What a desktop's close button does.
   void SendDeleteWindow(unsigned long window);
 
+  // A simple desktop's window manager on this connection (false when another one runs): it maps
+  // and places the windows as they ask, keeps their WM_STATE, and iconifies those that ask for it
+  // (WM_CHANGE_STATE). It acts only in Serve, which takes what is pending; it ends when the
+  // connection closes.
+  bool ManageWindows();
+  void Serve();
+  // What the desktop's own minimise button and a click on a task bar entry do.
+  void Iconify(unsigned long window);
+  void Deiconify(unsigned long window);
+  // The first item of WM_STATE: 1 shown (NormalState), 3 iconified (IconicState); -1 when none.
+  long WmState(unsigned long window);
+
   // The pointer's shape as it is now, and the shape of a glyph of the X cursor font (shown for a
   // moment over a window of this connection's own, at the screen's bottom right corner).
   CursorImage Cursor();
@@ -70,7 +82,10 @@ public:
   bool Type(unsigned long symbol, bool shift = false);
 
 private:
+  void SetWmState(unsigned long window, long state);
+
   void* m_display = nullptr;
+  std::vector<unsigned long> m_iconified;  // by this desktop, and not mapped again since
 };
 
 }  // namespace testing_display
