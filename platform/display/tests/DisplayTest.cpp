@@ -722,6 +722,25 @@ TEST_F(Display, MinimisingIconifiesWhereTheWindowIsAndTheDesktopsRestoreIsScRest
              (!row.desktop || m_x.WmState(xwindow) == kIconic);
     };
 
+    if (row.ownCaption) {
+      // Its own minimise button, clicked on the screen: the only one such a frame has.
+      const int y = normal.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+      std::vector<int> button;
+      for (int x = normal.left; x < normal.right; ++x) {
+        if (SendMessageA(board, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTMINBUTTON) button.push_back(x);
+      }
+      ASSERT_FALSE(button.empty());
+      g_seen.sysCommands.clear();
+      // Released once the press was taken (the button captures the mouse until the release).
+      m_x.Press(button[button.size() / 2], y);
+      ASSERT_TRUE(serve([&] { return GetCapture() == board; }));
+      m_x.Release();
+      ASSERT_TRUE(serve(iconified));
+      EXPECT_EQ(count(SC_MINIMIZE), 1);
+      ShowWindow(board, SW_RESTORE);
+      ASSERT_TRUE(serve(backAtItsPlace));
+    }
+
     for (int round = 0; round < 10; ++round) {
       SCOPED_TRACE(round);
       g_seen.sysCommands.clear();

@@ -322,6 +322,17 @@ void XScreen::Click(int x, int y, unsigned button) {
   XSync(X(m_display), False);
 }
 
+void XScreen::Press(int x, int y, unsigned button) {
+  MoveTo(x, y);
+  XTestFakeButtonEvent(X(m_display), button, True, CurrentTime);
+  XSync(X(m_display), False);
+}
+
+void XScreen::Release(unsigned button) {
+  XTestFakeButtonEvent(X(m_display), button, False, CurrentTime);
+  XSync(X(m_display), False);
+}
+
 void XScreen::DoubleClick(int x, int y, unsigned button) {
   MoveTo(x, y);
   for (int i = 0; i < 2; ++i) {

@@ -71,6 +71,9 @@ public:
 
   void MoveTo(int x, int y);
   void Click(int x, int y, unsigned button = 1);
+  // A click in two steps, for a caller that waits for the press to be taken first.
+  void Press(int x, int y, unsigned button = 1);
+  void Release(unsigned button = 1);
   // Two clicks sent at once, so no pause of this process can part them.
   void DoubleClick(int x, int y, unsigned button = 1);
   // A press at one point, moves to another and the release there, sent at once.
