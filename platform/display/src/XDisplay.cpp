@@ -821,10 +821,10 @@ void XDisplay::HandleEvent(XEvent& event) {
     case KeyPress:
     case KeyRelease: HandleKey(event.xkey); break;
     case MappingNotify: XRefreshKeyboardMapping(&event.xmapping); break;
-    // The desktop's WM_STATE says whether it shows or iconified the window; a desktop that keeps
-    // none maps and unmaps it only, and a map then means shown.
-    // A map or an unmap is the desktop's answer to our request: what it reports after comes from the
-    // person. (WM_STATE alone cannot tell, read later than it was written.)
+    // The desktop's WM_STATE says whether it shows or iconified the window (a desktop that keeps none
+    // maps and unmaps it only: a map then means shown). The map or the unmap is also its answer to
+    // what we asked: WM_STATE alone cannot tell, being read later than it was written. What the
+    // desktop reports after that answer, the person did there.
     case MapNotify:
       if (HWND window = WindowOfX(event.xmap.window)) {
         Answered(window, NormalState);
