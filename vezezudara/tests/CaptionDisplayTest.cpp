@@ -20,22 +20,9 @@
 
 namespace {
 
-using testing_display::XScreen;
+using testing_user::PumpUntil;
 
-template <class F>
-bool PumpUntil(F done, DWORD milliseconds = 20000) {
-  const DWORD start = GetTickCount();
-  MSG message;
-  while (!done()) {
-    if (GetTickCount() - start > milliseconds) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
-  }
-  return true;
-}
+using testing_display::XScreen;
 
 // The X server's pixels (0xRRGGBB) as a picture for people.
 void SaveScreenPixels(const std::vector<std::uint32_t>& pixels, int width, int height, const char* name) {

@@ -30,28 +30,14 @@
 
 namespace {
 
+using testing_user::PumpUntil;
+
 using tolvar::display::XWindowOf;
 using testing_display::XScreen;
 
 // Key symbols the tests type (X's values).
 constexpr unsigned long kKeyA = 0x61, kKeyB = 0x62, kKey1 = 0x31, kKeyO = 0x6F, kKeyK = 0x6B, kEAcute = 0xE9,
                         kUDiaeresis = 0xFC, kCyrillicYa = 0x100044F;
-
-// Runs this thread's messages until `done` says so, or ten seconds pass on a loaded machine.
-template <class F>
-bool PumpUntil(F done, DWORD milliseconds = 10000) {
-  const DWORD start = GetTickCount();
-  MSG message;
-  while (!done()) {
-    if (GetTickCount() - start > milliseconds) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
-  }
-  return true;
-}
 
 // What the person's side records.
 struct Seen {

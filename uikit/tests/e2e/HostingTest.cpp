@@ -7,6 +7,8 @@
 #include <base/Time.h>
 #include <base/WinError.h>
 #include <kernel/Kernel.h>
+#include <user_testing/Recorder.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -15,6 +17,8 @@
 #include <vector>
 
 namespace {
+
+using testing_user::PumpUntil;
 
 struct Arrival {
   UINT message;
@@ -36,18 +40,6 @@ LRESULT LauncherProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
-}
-
-template <class F>
-bool PumpUntil(F done, DWORD milliseconds = 20000) {
-  const DWORD start = GetTickCount();
-  MSG message;
-  while (!done()) {
-    if (GetTickCount() - start > milliseconds) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-  }
-  return true;
 }
 
 std::string Letters(size_t count) {

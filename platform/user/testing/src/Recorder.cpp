@@ -1,5 +1,7 @@
 #include <user_testing/Recorder.h>
 
+#include <base/Time.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -165,6 +167,16 @@ void Pump() {
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > milliseconds) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    Pump();
+  }
+  return true;
 }
 
 COLORREF PixelAt(HBITMAP bitmap, int x, int y) {

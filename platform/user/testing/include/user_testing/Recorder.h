@@ -5,6 +5,7 @@
 
 #include <gdi/Gdi.h>
 
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -62,6 +63,9 @@ LPCSTR PlainClass();
 
 // Runs everything waiting in the calling thread's queue, painting included.
 void Pump();
+// Runs the calling thread's messages as they come until `done` says so (true), or `milliseconds`
+// pass (false): only a bound for a test that fails, on a loaded machine.
+bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 20000);
 
 // The colour at (x, y) of a bitmap.
 COLORREF PixelAt(HBITMAP bitmap, int x, int y);
