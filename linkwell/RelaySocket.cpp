@@ -89,7 +89,6 @@ void CRelaySocket::OnReceive(int error) {
 }
 
 void CRelaySocket::OnClose(int error) {
-  if (error != 0 && error != WSAECONNABORTED) ReportSocketError(error);
   CRelaySocket* listener = Listener();
   {
     std::lock_guard lock(listener->m_lock);
@@ -98,6 +97,10 @@ void CRelaySocket::OnClose(int error) {
   }
   // The worker takes what whole packets are left and then frees the connection.
   SetEvent(listener->m_dataEvent.Get());
+  // Shown only once the socket is closed: the report may wait for the user, and a client must not
+  // hold a descriptor for as long as a box is up. The worker may free this connection from now
+  // on, so the report goes through the listener.
+  if (error != 0 && error != WSAECONNABORTED) listener->ReportSocketError(error);
 }
 
 bool CRelaySocket::IsLive(CRelaySocket* peer) const {
