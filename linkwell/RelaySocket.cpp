@@ -11,7 +11,10 @@
 namespace {
 
 
-constexpr int kBacklog = 5;
+// The system's longest queue of connections waiting to be accepted: with a short one, clients that
+// arrive together wait a second each for a retry.
+constexpr int kBacklog = SOMAXCONN;
+constexpr DWORD kAcceptRetryPause = 50;  // out of descriptors: the waiting client is taken later
 constexpr DWORD kConnectPause = 100;   // a connect still under way counts as made after this
 constexpr DWORD kSendPause = 1;        // after each packet, so that a run of packets is paced
 constexpr DWORD kSendPatience = 3000;  // how long a peer that reads nothing may keep a send waiting
@@ -71,6 +74,13 @@ void CRelaySocket::OnAccept(int error) {
     // A client that gave up between the notification and the accept leaves nobody waiting: that
     // is no fault to show. The listener goes on either way.
     const int acceptError = GetLastError();
+    if (acceptError == WSAEMFILE || acceptError == WSAENOBUFS) {
+      // The process is out of descriptors for now (a flood of clients, or the system's limit): the
+      // client stays queued and the accept is tried again at the next notification, after a pause
+      // that keeps the retries from spinning. Nothing to show: a box needs descriptors too.
+      Sleep(kAcceptRetryPause);
+      return;
+    }
     if (acceptError != WSAEWOULDBLOCK) ReportSocketError(acceptError);
     return;
   }

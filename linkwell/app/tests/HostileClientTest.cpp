@@ -19,6 +19,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sys/resource.h>
+#include <vector>
 #include <memory>
 #include <string>
 
@@ -45,10 +47,23 @@ class HostileClientTest : public testing::Test {
     std::ofstream(ProcessHome().File("Phones.ini")) << "-Selka-X,ZSE_0100\r\n";
     CSettingsKey().WriteText("Build", "ZSE_0100");
     ASSERT_TRUE(m_phone.Start({.model = "Selka", .home = ProcessHome().Path()})) << m_phone.Error();
+  }
+  // Starts the program, with at most `descriptors` open files when that is not 0 (the limit is
+  // inherited from this process at the start).
+  void StartProgram(rlim_t descriptors = 0) {
+    rlimit saved{};
+    getrlimit(RLIMIT_NOFILE, &saved);
+    if (descriptors) {
+      rlimit low = saved;
+      low.rlim_cur = descriptors;
+      setrlimit(RLIMIT_NOFILE, &low);
+    }
     m_program = StartLinkwell("Test", ProcessHome().Path(), &m_processId);
+    setrlimit(RLIMIT_NOFILE, &saved);
     ASSERT_NE(m_program, nullptr);
     ASSERT_TRUE(WaitUntil([&] { return LinkClient(m_port).Connected(); })) << "not listening";
     ASSERT_TRUE(WaitUntil([&] { return WindowsOf(m_processId) > 0; })) << "no window";
+    Sleep(200);  // the start's windows settle
   }
   void TearDown() override {
     if (m_program) {
@@ -66,7 +81,7 @@ class HostileClientTest : public testing::Test {
 };
 
 TEST_F(HostileClientTest, ClientsThatResetCannotPileUpWindowsOrDescriptors) {
-  Sleep(200);  // the start's windows settle
+  ASSERT_NO_FATAL_FAILURE(StartProgram());
   const int windowsBefore = WindowsOf(m_processId);
   const int descriptorsBefore = DescriptorsOf(m_processId);
 
@@ -85,6 +100,25 @@ TEST_F(HostileClientTest, ClientsThatResetCannotPileUpWindowsOrDescriptors) {
   ASSERT_TRUE(client.Connected());
   EXPECT_EQ(Hello(client), m_phone.ComName() + ",Selka-X");
   EXPECT_EQ(WaitForSingleObject(m_program, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+}
+
+// A process at its descriptor limit cannot accept every client; the clients it cannot take wait
+// in the queue, no box is shown (a box needs descriptors too, for its font), and once the flood
+// is gone the owner's client is served.
+TEST_F(HostileClientTest, AFloodAtTheDescriptorLimitLeavesTheServiceServing) {
+  ASSERT_NO_FATAL_FAILURE(StartProgram(64));
+  const int windowsBefore = WindowsOf(m_processId);
+  {
+    std::vector<std::unique_ptr<LinkClient>> flood;
+    for (int i = 0; i < 100; ++i) flood.push_back(std::make_unique<LinkClient>(m_port));
+    Sleep(500);
+    EXPECT_LE(WindowsOf(m_processId), windowsBefore) << "a box was shown for the refused accepts";
+    EXPECT_EQ(WaitForSingleObject(m_program, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  }
+  LinkClient client(m_port);
+  ASSERT_TRUE(client.Connected());
+  EXPECT_EQ(Hello(client), m_phone.ComName() + ",Selka-X");
+  EXPECT_EQ(WindowsOf(m_processId), windowsBefore);
 }
 
 }  // namespace
