@@ -4,7 +4,7 @@
 #include <base/LastError.h>
 #include <base/WinError.h>
 #include <kernel/Module.h>
-#include <registry/WinReg.h>
+#include <registry/RegistryKey.h>
 #include <resources/Resource.h>
 
 #include <mutex>
@@ -56,12 +56,12 @@ CString OwnText(UINT id) {
 
 // "LC" of the settings key: a DWORD, 0 when the key or the value is absent or is not a DWORD.
 DWORD LanguageSetting() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
-  DWORD language = 0, type = REG_NONE, size = sizeof language;
-  LSTATUS status = RegQueryValueExA(key, "LC", nullptr, &type, reinterpret_cast<LPBYTE>(&language), &size);
-  RegCloseKey(key);
-  return status == ERROR_SUCCESS && type == REG_DWORD && size == sizeof language ? language : 0;
+  tolvar::registry::RegistryKey key;
+  DWORD language = 0;
+  if (key.Open(HKEY_CURRENT_USER, kSettingsKey, KEY_READ) != ERROR_SUCCESS ||
+      key.QueryDword("LC", language) != ERROR_SUCCESS)
+    return 0;
+  return language;
 }
 
 struct CachedText {
