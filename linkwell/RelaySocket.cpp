@@ -10,8 +10,9 @@
 
 namespace {
 
-
-constexpr int kBacklog = 5;
+// Programs that start together connect back to back; a short queue made the ones beyond it wait
+// a second for the connect to be tried again.
+constexpr int kBacklog = SOMAXCONN;
 constexpr DWORD kConnectPause = 100;   // a connect still under way counts as made after this
 constexpr DWORD kSendPause = 1;        // after each packet, so that a run of packets is paced
 constexpr DWORD kSendPatience = 3000;  // how long a peer that reads nothing may keep a send waiting
