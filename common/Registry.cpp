@@ -1,72 +1,52 @@
-// Registry values by key path. Every key opened here is closed on every path through the function
-// (an owning handle), and a value is read into a buffer one byte longer than the registry reported,
-// cleared, so that a text stored without its NUL still ends.
+// Registry values by key path, through the registry's owning key: every key opened here is closed
+// on every path through the function, and a value is read whole, in the size the registry reports.
 #include "Common.h"
+
+#include <registry/RegistryKey.h>
 
 #include <vector>
 
 namespace {
 
-class Key {
-public:
-  ~Key() {
-    if (m_key) RegCloseKey(m_key);
-  }
-  PHKEY out() { return &m_key; }
-  HKEY get() const { return m_key; }
+using tolvar::registry::RegistryKey;
 
-private:
-  HKEY m_key = nullptr;
-};
+const char* PathOrRoot(LPCSTR keyPath) { return keyPath ? keyPath : ""; }
 
-// The value's bytes; 0 or a registry code. An empty value, or a second query that fails, is 4306.
-LONG ReadValue(HKEY root, LPCSTR keyPath, LPCSTR valueName, std::vector<BYTE>& bytes, DWORD& size) {
-  Key key;
-  LONG result = RegOpenKeyExA(root, keyPath, 0, KEY_READ, key.out());
+// The value's bytes; 0 or a registry code. An empty value is 4306.
+LONG ReadValue(HKEY root, LPCSTR keyPath, LPCSTR valueName, std::vector<BYTE>& bytes) {
+  RegistryKey key;
+  LONG result = key.Open(root, PathOrRoot(keyPath), KEY_READ);
   if (result != ERROR_SUCCESS) return result;
-  size = 0;
-  result = RegQueryValueExA(key.get(), valueName, nullptr, nullptr, nullptr, &size);
+  DWORD type = REG_NONE;
+  result = key.QueryValue(valueName, type, bytes);
   if (result != ERROR_SUCCESS) return result;
-  bytes.assign(static_cast<std::size_t>(size) + 1, 0);
-  DWORD read = size;
-  if (RegQueryValueExA(key.get(), valueName, nullptr, nullptr, bytes.data(), &read) != ERROR_SUCCESS || read == 0)
-    return kCommonEmptyValue;
-  size = read;
-  return ERROR_SUCCESS;
+  return bytes.empty() ? kCommonEmptyValue : ERROR_SUCCESS;
 }
 
-LONG WriteValue(HKEY root, LPCSTR keyPath, LPCSTR valueName, DWORD type, const BYTE* data, DWORD size, BOOL create) {
-  Key key;
-  LONG result = create ? RegCreateKeyExA(root, keyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                         KEY_CREATE_SUB_KEY | KEY_SET_VALUE, nullptr, key.out(), nullptr)
-                       : RegOpenKeyExA(root, keyPath, 0, KEY_SET_VALUE, key.out());
+LONG WriteValue(HKEY root, LPCSTR keyPath, LPCSTR valueName, DWORD type, std::span<const BYTE> data, BOOL create) {
+  RegistryKey key;
+  LONG result = create ? key.Create(root, PathOrRoot(keyPath), KEY_CREATE_SUB_KEY | KEY_SET_VALUE)
+                       : key.Open(root, PathOrRoot(keyPath), KEY_SET_VALUE);
   if (result != ERROR_SUCCESS) return result;
-  return RegSetValueExA(key.get(), valueName, 0, type, data, size);
+  return key.SetValue(valueName, type, data);
 }
 
 }  // namespace
 
 LONG GetRegistryKeyValue(HKEY root, LPCSTR keyPath, LPCSTR valueName, CString& value) {
   std::vector<BYTE> bytes;
-  DWORD size = 0;
-  LONG result = ReadValue(root, keyPath, valueName, bytes, size);
-  if (result == ERROR_SUCCESS) value = reinterpret_cast<const char*>(bytes.data());
-  return result;
+  LONG result = ReadValue(root, keyPath, valueName, bytes);
+  if (result != ERROR_SUCCESS) return result;
+  bytes.push_back(0);  // a text stored without its NUL still ends
+  value = reinterpret_cast<const char*>(bytes.data());
+  return ERROR_SUCCESS;
 }
 
 LONG GetRegistryKeyValue(HKEY root, LPCSTR keyPath, LPCSTR valueName, DWORD& value) {
-  Key key;
-  LONG result = RegOpenKeyExA(root, keyPath, 0, KEY_READ, key.out());
+  std::vector<BYTE> bytes;
+  LONG result = ReadValue(root, keyPath, valueName, bytes);
   if (result != ERROR_SUCCESS) return result;
-  DWORD size = 0;
-  result = RegQueryValueExA(key.get(), valueName, nullptr, nullptr, nullptr, &size);
-  if (result != ERROR_SUCCESS) return result;
-  if (size == 0) return kCommonEmptyValue;
-  if (size != sizeof(DWORD)) return kCommonBadNumberSize;
-  BYTE bytes[4] = {};
-  DWORD read = sizeof bytes;
-  if (RegQueryValueExA(key.get(), valueName, nullptr, nullptr, bytes, &read) != ERROR_SUCCESS || read == 0)
-    return kCommonEmptyValue;
+  if (bytes.size() != sizeof(DWORD)) return kCommonBadNumberSize;
   value = static_cast<DWORD>(bytes[0]) | static_cast<DWORD>(bytes[1]) << 8 | static_cast<DWORD>(bytes[2]) << 16 |
           static_cast<DWORD>(bytes[3]) << 24;
   return ERROR_SUCCESS;
@@ -85,28 +65,26 @@ LONG GetRegistryAltKeyValue(HKEY root, LPCSTR keyPath, LPCSTR altKeyPath, LPCSTR
 LONG SetRegistryKeyValue(HKEY root, LPCSTR keyPath, LPCSTR valueName, DWORD value, BOOL create) {
   const BYTE bytes[4] = {static_cast<BYTE>(value), static_cast<BYTE>(value >> 8), static_cast<BYTE>(value >> 16),
                          static_cast<BYTE>(value >> 24)};
-  return WriteValue(root, keyPath, valueName, REG_DWORD, bytes, sizeof bytes, create);
+  return WriteValue(root, keyPath, valueName, REG_DWORD, bytes, create);
 }
 
 LONG SetRegistryKeyValue(HKEY root, LPCSTR keyPath, LPCSTR valueName, LPCSTR value, BOOL create) {
   const std::string text = value ? value : "";
-  return WriteValue(root, keyPath, valueName, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                    static_cast<DWORD>(text.size()), create);
+  return WriteValue(root, keyPath, valueName, REG_SZ,
+                    std::span(reinterpret_cast<const BYTE*>(text.data()), text.size()), create);
 }
 
 LONG GetRegistryEnumKey(HKEY root, LPCSTR keyPath, CString* names, int& count) {
-  Key key;
-  LONG result = RegOpenKeyExA(root, keyPath, 0, KEY_READ, key.out());
+  RegistryKey key;
+  LONG result = key.Open(root, PathOrRoot(keyPath), KEY_READ);
   const int limit = count;
   count = 0;
   if (result != ERROR_SUCCESS) return result;
-  for (DWORD index = 0; limit == 0 || count < limit; ++index) {
-    char name[260] = {};
-    DWORD size = sizeof name;
-    LONG found = RegEnumKeyExA(key.get(), index, name, &size, nullptr, nullptr, nullptr, nullptr);
-    if (found != ERROR_SUCCESS && found != ERROR_MORE_DATA) break;  // a name cut short still counts
-    name[sizeof name - 1] = '\0';
-    if (names) names[count] = name;
+  std::vector<std::string> found;
+  if (key.SubKeyNames(found) != ERROR_SUCCESS) return result;  // the key went meanwhile: none listed
+  for (const std::string& name : found) {
+    if (limit != 0 && count >= limit) break;
+    if (names) names[count] = name.c_str();
     ++count;
   }
   return result;

@@ -10,6 +10,7 @@
 #include <base/Time.h>
 #include <kernel/Object.h>
 #include <kernel/Process.h>
+#include <kernel/Sync.h>
 #include <kernel/Wait.h>
 
 #include <algorithm>
@@ -55,7 +56,11 @@ void CLinkEngine::StartLinkService() {
 
 int CLinkEngine::Connect() {
   Disconnect();
-  m_linkOpen = 1;
+  {
+    std::lock_guard guard(m_cancelLock);
+    m_linkOpen = 1;
+    if (m_cancelEvent) ResetEvent(m_cancelEvent);  // only a cancel of this transfer ends its waits
+  }
   // Whatever an earlier connection left unread is not the answer to this one's hello.
   ForgetPending();
   if (m_serviceLink->OpenLink(m_service.host.c_str(), m_service.port) != 0) {
@@ -90,8 +95,17 @@ int CLinkEngine::Hello() {
 }
 
 void CLinkEngine::Disconnect() {
-  m_linkOpen = 0;
+  {
+    std::lock_guard guard(m_cancelLock);
+    m_linkOpen = 0;
+    if (m_cancelEvent) ResetEvent(m_cancelEvent);  // a cancel no wait took dies with its transfer
+  }
   m_serviceLink->CloseLink();
+}
+
+void CLinkEngine::CancelTransfer() {
+  std::lock_guard guard(m_cancelLock);
+  if (m_linkOpen && m_cancelEvent) SetEvent(m_cancelEvent);
 }
 
 bool CLinkEngine::SendToPhone(const BYTE* bytes, DWORD length) {

@@ -16,6 +16,7 @@
 
 #include <array>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -193,6 +194,11 @@ class CLinkEngine {
   void SetWakeUpDrainTime(int milliseconds) { m_wakeUpDrainTime = milliseconds; }
   // The event whose signal ends a wait; none until the manager hands its cancel event over.
   void SetCancelEvent(HANDLE event) { m_cancelEvent = event; }
+  // Cancels the transfer in progress: sets the cancel event while a connection is open (from
+  // Connect to Disconnect), and does nothing otherwise. Each connection starts with the event clear
+  // and its end clears it, so a cancel that comes after a transfer ended (the user answered a
+  // question while the worker finished) cannot end the next transfer at once. Any thread.
+  void CancelTransfer();
   // The model name the link service reported at the hello; empty when none.
   const CString& HelloText() const { return m_helloText; }
 
@@ -217,6 +223,9 @@ class CLinkEngine {
   bool FindFile(int folder, const CString& name, DWORD& fileId);
 
   int m_linkOpen = 0;
+  // Held while the link opens or closes and while a cancel looks whether it is open, so that a
+  // cancel lands either inside a connection or not at all.
+  std::mutex m_cancelLock;
   int m_retryCount = 3;
   CString m_modelCode = "00126";
   std::array<int, 3> m_chunkSizes{kDefaultChunkSize, kDefaultChunkSize, kDefaultChunkSize};

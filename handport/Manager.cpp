@@ -114,7 +114,7 @@ PA_MS_RESULT CManager::PA_DownloadResource(PA_RESOURCE_INFO*, short) { return PA
 
 // --- control ---
 
-void CManager::PA_CancelTransfer() { MSStore().Phone().Cancel(); }
+void CManager::PA_CancelTransfer() { TheLinkEngine().CancelTransfer(); }
 
 void CManager::PA_GetCancelEventHandle(void** handle) {
   if (handle) *handle = MSStore().Phone().GetCancelEvent();

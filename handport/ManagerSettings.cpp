@@ -3,7 +3,9 @@
 
 #include "Library.h"
 
-#include <registry/WinReg.h>
+#include <registry/RegistryKey.h>
+
+#include <algorithm>
 
 #include <charconv>
 #include <cstdlib>
@@ -30,45 +32,23 @@ constexpr char kTestLinkPortVariable[] = "TOLVAR_LINK_PORT";
 
 class SettingsKey {
  public:
-  SettingsKey() {
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_ALL_ACCESS, &m_key) != ERROR_SUCCESS) m_key = nullptr;
-  }
-  ~SettingsKey() {
-    if (m_key) RegCloseKey(m_key);
-  }
-  SettingsKey(const SettingsKey&) = delete;
-  SettingsKey& operator=(const SettingsKey&) = delete;
+  SettingsKey() { m_key.Open(HKEY_CURRENT_USER, kSettingsKey, KEY_ALL_ACCESS); }
 
   // Takes the value into `value` only when it reads as a 32-bit value.
-  bool ReadNumber(const char* name, DWORD& value) const {
-    if (!m_key) return false;
-    DWORD type = 0;
-    DWORD number = 0;
-    DWORD size = sizeof number;
-    if (RegQueryValueExA(m_key, name, nullptr, &type, reinterpret_cast<BYTE*>(&number), &size) == ERROR_SUCCESS &&
-        type == REG_DWORD && size == sizeof number) {
-      value = number;
-      return true;
-    }
-    return false;
-  }
+  bool ReadNumber(const char* name, DWORD& value) const { return m_key.QueryDword(name, value) == ERROR_SUCCESS; }
 
   // The text up to its first NUL, of which at most `limit` bytes are taken.
   void ReadText(const char* name, int limit, CString& value) const {
-    if (!m_key) return;
-    DWORD type = 0;
-    DWORD size = 0;
-    if (RegQueryValueExA(m_key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ) return;
-    std::vector<char> text(static_cast<std::size_t>(size) + 1, '\0');
-    if (RegQueryValueExA(m_key, name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &size) != ERROR_SUCCESS ||
-        type != REG_SZ)
-      return;
-    const std::size_t length = strnlen(text.data(), std::min<std::size_t>(size, static_cast<std::size_t>(limit)));
-    value = CString(text.data(), static_cast<int>(length));
+    DWORD type = REG_NONE;
+    std::vector<BYTE> bytes;
+    if (m_key.QueryValue(name, type, bytes) != ERROR_SUCCESS || type != REG_SZ) return;
+    const std::size_t taken = std::min<std::size_t>(bytes.size(), static_cast<std::size_t>(std::max(limit, 0)));
+    const auto end = std::find(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(taken), BYTE{0});
+    value = std::string(bytes.begin(), end).c_str();
   }
 
  private:
-  HKEY m_key = nullptr;
+  tolvar::registry::RegistryKey m_key;
 };
 
 }  // namespace

@@ -2,15 +2,16 @@
 // a 32-bit payload length, the payload; little-endian, nothing outside the sections) and loaded
 // back into the phone object's record arrays.
 //
-// A save writes a temporary file beside the target and renames it into place only once it is
-// whole, so a save that fails or is cut short never leaves a file that loads; the raw blocks it
-// writes are released once the file is in place. A load reads the whole file, checks every
+// A save goes through the suite's write-then-rename writer, which puts the new file in place only
+// once it is whole, so a save that fails or is cut short leaves the old file as it was and no
+// partial file; the raw blocks it writes are released once the file is in place. A load reads the whole file, checks every
 // section against the file's size before it looks at the payload, and takes the payload's
 // lengths and counts from what is there, never from a count the file claims.
 #include "PhoneBase.h"
 
 #include <base/LastError.h>
 #include <base/WinError.h>
+#include <kernel/AtomicFile.h>
 #include <kernel/File.h>
 #include <kernel/Io.h>
 #include <kernel/Object.h>
@@ -80,7 +81,7 @@ CString PayloadText(std::span<const BYTE> payload) {
 // The file being written: each section is its tag, its length and its payload.
 class CSectionWriter {
  public:
-  explicit CSectionWriter(HANDLE file) : m_file(file) {}
+  explicit CSectionWriter(tolvar::kernel::AtomicFileWriter& file) : m_file(file) {}
 
   bool Write(int tag, std::span<const BYTE> payload) {
     std::vector<BYTE> head;
@@ -90,16 +91,9 @@ class CSectionWriter {
   }
 
  private:
-  bool Put(std::span<const BYTE> bytes) {
-    if (bytes.empty()) return true;
-    DWORD written = 0;
-    if (!WriteFile(m_file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) return false;
-    if (written == bytes.size()) return true;
-    SetLastError(ERROR_WRITE_FAULT);
-    return false;
-  }
+  bool Put(std::span<const BYTE> bytes) { return bytes.empty() || m_file.Write(bytes); }
 
-  HANDLE m_file;
+  tolvar::kernel::AtomicFileWriter& m_file;
 };
 
 // One item of a media array as its section's payload.
@@ -126,11 +120,8 @@ DWORD LastErrorOr(DWORD fallback) {
 
 DWORD CPhoneBase::SaveDataFile(const char* path, int withSerial) {
   if (!path || !*path) return ERROR_INVALID_PARAMETER;
-  const std::string target(path);
-  const std::string temporary = target + ".part";
-  HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return LastErrorOr(ERROR_OPEN_FAILED);
+  tolvar::kernel::AtomicFileWriter file;
+  if (!file.Open(path)) return LastErrorOr(ERROR_OPEN_FAILED);
   CSectionWriter out(file);
   std::vector<BYTE> bytes;
   const auto sections = [&]() -> bool {
@@ -204,21 +195,18 @@ DWORD CPhoneBase::SaveDataFile(const char* path, int withSerial) {
       return false;
     }
   };
-  const bool written = sections();
-  const DWORD error = written ? 0 : LastErrorOr(ERROR_WRITE_FAULT);
-  const bool closed = CloseHandle(file) != 0;
-  const DWORD closeError = closed ? 0 : LastErrorOr(ERROR_WRITE_FAULT);
-  if (written && closed && MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    if (m_kindMask & DATA_RAW_BLOCKS) {
-      m_raw1.Release();
-      m_raw2.Release();
-      for (OwnedBlock& item : m_rawItems) item.Release();
-    }
-    return 0;
+  if (!sections()) {
+    const DWORD error = LastErrorOr(ERROR_WRITE_FAULT);
+    file.Discard();
+    return error;
   }
-  const DWORD result = !written ? error : !closed ? closeError : LastErrorOr(ERROR_WRITE_FAULT);
-  DeleteFileA(temporary.c_str());
-  return result;
+  if (!file.Commit()) return LastErrorOr(ERROR_WRITE_FAULT);
+  if (m_kindMask & DATA_RAW_BLOCKS) {
+    m_raw1.Release();
+    m_raw2.Release();
+    for (OwnedBlock& item : m_rawItems) item.Release();
+  }
+  return 0;
 }
 
 DWORD CPhoneBase::LoadDataFile(const char* path, int acceptSerial) {

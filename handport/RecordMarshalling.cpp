@@ -3,6 +3,10 @@
 // and convert each value). Fields the stores do not keep are neither read nor written.
 #include "SideStore.h"
 
+#include <handport/PhoneErrors.h>
+
+#include <base/LastError.h>
+
 namespace {
 
 // What a contact, a schedule entry and a to-do item carry, in the order the setters take them;
@@ -13,18 +17,33 @@ struct ContactFields {
   DWORD picture = 0, melody = 0;
 };
 
-// Each setter checks its field; the result says whether every field was taken whole. The
+// Collects what the setters answer: the first field refused, by its put error, or 0 while every
+// field was taken whole. Every setter still runs, so a copy takes what it can.
+class FieldRefusals {
+ public:
+  void Take(bool whole, DWORD field) {
+    if (!whole && m_first == 0) m_first = field;
+  }
+  DWORD First() const { return m_first; }
+
+ private:
+  DWORD m_first = 0;
+};
+
+// Each setter checks its field; the result is the first field not taken whole (0: all were). The
 // contact store works on a copy of the slot until Commit, so a refused put commits nothing.
-bool SetContact(CPhoneBookStore& store, const ContactFields& fields) {
-  bool whole = store.SetName(fields.name) && store.SetReading(fields.reading);
-  for (int i = 0; i < CPhoneBookStore::kNumberCount; ++i) whole = store.SetNumber(i, fields.numbers[i]) && whole;
-  for (int i = 0; i < 2; ++i) whole = store.SetEmail(i, fields.emails[i]) && whole;
-  for (int i = 0; i < 2; ++i) whole = store.SetText(i, fields.texts[i]) && whole;
-  whole = store.SetGroup(fields.group) && whole;
-  whole = store.SetChoice(fields.choice) && whole;
-  whole = store.SetPicture(fields.picture) && whole;
-  whole = store.SetMelody(fields.melody) && whole;
-  return whole;
+DWORD SetContact(CPhoneBookStore& store, const ContactFields& fields) {
+  FieldRefusals refused;
+  refused.Take(store.SetName(fields.name), ERROR_PA_PUT_NAME);
+  refused.Take(store.SetReading(fields.reading), ERROR_PA_PUT_READING);
+  for (int i = 0; i < CPhoneBookStore::kNumberCount; ++i) refused.Take(store.SetNumber(i, fields.numbers[i]), PutNumberError(i + 1));
+  for (int i = 0; i < 2; ++i) refused.Take(store.SetEmail(i, fields.emails[i]), PutEmailError(i + 1));
+  for (int i = 0; i < 2; ++i) refused.Take(store.SetText(i, fields.texts[i]), PutTextError(i + 1));
+  refused.Take(store.SetGroup(fields.group), ERROR_PA_PUT_VALUE);
+  refused.Take(store.SetChoice(fields.choice), ERROR_PA_PUT_VALUE);
+  refused.Take(store.SetPicture(fields.picture), ERROR_PA_PUT_VALUE);
+  refused.Take(store.SetMelody(fields.melody), ERROR_PA_PUT_VALUE);
+  return refused.First();
 }
 
 ContactFields ContactOf(const PA_PHONEBOOK_INFO& record) {
@@ -58,15 +77,16 @@ struct ScheduleFields {
   CString melodyName;
 };
 
-bool SetSchedule(CScheduleStore& store, const ScheduleFields& fields) {
-  bool whole = store.SetStart(fields.start);
-  whole = store.SetDescription(fields.description) && whole;
-  whole = store.SetRepeat(fields.repeat) && whole;
-  whole = store.SetPrivate(fields.isPrivate) && whole;
-  whole = store.SetAlarm(fields.alarm) && whole;
-  whole = store.SetMelodyId(fields.melodyId) && whole;
-  whole = store.SetMelodyName(fields.melodyName) && whole;
-  return whole;
+DWORD SetSchedule(CScheduleStore& store, const ScheduleFields& fields) {
+  FieldRefusals refused;
+  refused.Take(store.SetStart(fields.start), ERROR_PA_PUT_START);
+  refused.Take(store.SetDescription(fields.description), ERROR_PA_PUT_DESCRIPTION);
+  refused.Take(store.SetRepeat(fields.repeat), ERROR_PA_PUT_VALUE);
+  refused.Take(store.SetPrivate(fields.isPrivate), ERROR_PA_PUT_VALUE);
+  refused.Take(store.SetAlarm(fields.alarm), ERROR_PA_PUT_VALUE);
+  refused.Take(store.SetMelodyId(fields.melodyId), ERROR_PA_PUT_VALUE);
+  refused.Take(store.SetMelodyName(fields.melodyName), ERROR_PA_PUT_VALUE);
+  return refused.First();
 }
 
 ScheduleFields ScheduleOf(const CScheduleStore& store) {
@@ -81,17 +101,18 @@ struct ToDoFields {
 };
 
 // The extended fields go only into the extended store.
-bool SetToDo(CToDoStore& store, CToDoStoreEx* extended, const ToDoFields& fields) {
-  bool whole = store.SetDescription(fields.description);
-  whole = store.SetStart(fields.start) && whole;
-  whole = store.SetDue(fields.due) && whole;
-  whole = store.SetStatus(fields.status) && whole;
+DWORD SetToDo(CToDoStore& store, CToDoStoreEx* extended, const ToDoFields& fields) {
+  FieldRefusals refused;
+  refused.Take(store.SetDescription(fields.description), ERROR_PA_PUT_DESCRIPTION);
+  refused.Take(store.SetStart(fields.start), ERROR_PA_PUT_START);
+  refused.Take(store.SetDue(fields.due), ERROR_PA_PUT_DUE);
+  refused.Take(store.SetStatus(fields.status), ERROR_PA_PUT_VALUE);
   if (extended) {
-    whole = extended->SetCategory(fields.category) && whole;
-    whole = extended->SetPriority(fields.priority) && whole;
-    whole = extended->SetPrivate(fields.isPrivate) && whole;
+    refused.Take(extended->SetCategory(fields.category), ERROR_PA_PUT_VALUE);
+    refused.Take(extended->SetPriority(fields.priority), ERROR_PA_PUT_VALUE);
+    refused.Take(extended->SetPrivate(fields.isPrivate), ERROR_PA_PUT_VALUE);
   }
-  return whole;
+  return refused.First();
 }
 
 ToDoFields ToDoOf(const CToDoStore& store, const CToDoStoreEx* extended) {
@@ -182,18 +203,24 @@ PA_RESULT CSideStore::GetToDo(int slot, PA_TODO_INFO* record) {
 
 // A put whose record holds a field the store cannot keep whole (a text too long for its field, a
 // value out of its range) stores nothing and answers PA_EMPTY_SLOT ("the record could not be
-// stored"); the slot keeps what it held, and the store's last error names the field.
+// stored"); the slot keeps what it held, and the last error names the field (ERROR_PA_PUT_...),
+// set after the slot was put back so that nothing overwrites it.
 PA_RESULT CSideStore::PutGroup(int slot, const PA_GROUP_INFO* record) {
   if (!Select(RecordKind::Groups, slot)) return PA_OUT_OF_RANGE;
   if (record == nullptr) return PA_EMPTY_SLOT;
-  return m_groups.SetName(record->strName) ? PA_OK : PA_EMPTY_SLOT;  // a refused name writes nothing
+  if (!m_groups.SetName(record->strName)) {  // a refused name writes nothing
+    SetLastError(ERROR_PA_PUT_GROUP_NAME);
+    return PA_EMPTY_SLOT;
+  }
+  return PA_OK;
 }
 
 PA_RESULT CSideStore::PutContact(int slot, const PA_PHONEBOOK_INFO* record) {
   if (!Select(RecordKind::Contacts, slot)) return PA_OUT_OF_RANGE;
   if (record == nullptr) return PA_EMPTY_SLOT;
-  if (!SetContact(m_contacts, ContactOf(*record))) {
+  if (const DWORD refused = SetContact(m_contacts, ContactOf(*record))) {
     m_contacts.Select(slot);  // drops the half-made copy
+    SetLastError(refused);
     return PA_EMPTY_SLOT;
   }
   m_contacts.Commit();
@@ -205,10 +232,12 @@ PA_RESULT CSideStore::PutSchedule(int slot, const PA_SCHEDULE_INFO* record) {
   if (record == nullptr) return PA_EMPTY_SLOT;
   const CScheduleStore::SavedSlot saved = Schedule().SaveSelected();
   const CString savedMelodyName = Schedule().GetMelodyName();  // kept beside the record
-  if (!SetSchedule(Schedule(), {record->tmStart, record->strDescription, record->bRepeat, record->bPrivate,
-                                record->bAlarm, record->dwMelodyId, record->strMelodyName})) {
+  if (const DWORD refused = SetSchedule(Schedule(), {record->tmStart, record->strDescription, record->bRepeat,
+                                                     record->bPrivate, record->bAlarm, record->dwMelodyId,
+                                                     record->strMelodyName})) {
     Schedule().RestoreSelected(saved);
     Schedule().SetMelodyName(savedMelodyName);
+    SetLastError(refused);
     return PA_EMPTY_SLOT;
   }
   return PA_OK;
@@ -218,10 +247,11 @@ PA_RESULT CSideStore::PutToDo(int slot, const PA_TODO_INFO* record) {
   if (!Select(RecordKind::ToDo, slot)) return PA_OUT_OF_RANGE;
   if (record == nullptr) return PA_EMPTY_SLOT;
   const CToDoStore::SavedSlot saved = ToDo().SaveSelected();
-  if (!SetToDo(ToDo(), m_extended ? &m_toDoEx : nullptr,
-               {record->strDescription, record->tmStart, record->tmDue, record->bStatus, record->bCategory,
-                record->bPriority, record->bPrivate})) {
+  if (const DWORD refused = SetToDo(ToDo(), m_extended ? &m_toDoEx : nullptr,
+                                    {record->strDescription, record->tmStart, record->tmDue, record->bStatus,
+                                     record->bCategory, record->bPriority, record->bPrivate})) {
     ToDo().RestoreSelected(saved);
+    SetLastError(refused);
     return PA_EMPTY_SLOT;
   }
   return PA_OK;

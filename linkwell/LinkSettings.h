@@ -2,6 +2,7 @@
 // The suite's settings key "Software\Halvane\Tolvar\Settings" under HKEY_CURRENT_USER, opened (and
 // created when missing) with full access for as long as the object lives.
 #include <base/WinDef.h>
+#include <registry/RegistryKey.h>
 
 #include <optional>
 #include <string>
@@ -17,7 +18,7 @@ class CSettingsKey {
   CSettingsKey(const CSettingsKey&) = delete;
   CSettingsKey& operator=(const CSettingsKey&) = delete;
 
-  bool IsOpen() const { return m_key != nullptr; }
+  bool IsOpen() const { return m_key.IsOpen(); }
   // The value read into 4 bytes; none when it is missing, larger, or the key could not be opened.
   std::optional<DWORD> ReadDword(LPCSTR name) const;
   bool WriteDword(LPCSTR name, DWORD value);
@@ -27,5 +28,5 @@ class CSettingsKey {
   bool DeleteValue(LPCSTR name);
 
  private:
-  HKEY m_key = nullptr;
+  tolvar::registry::RegistryKey m_key;
 };

@@ -11,7 +11,7 @@
 #include <framework/Wnd.h>
 #include <kernel/Module.h>
 #include <kernel/Version.h>
-#include <registry/WinReg.h>
+#include <registry/RegistryKey.h>
 #include <resources/Resource.h>
 
 #include <algorithm>
@@ -89,16 +89,16 @@ int ProbeVersionCode() {
   return GetWindowsVersionCode(GetVersion(), GetVersionExA(&info) ? &info : nullptr);
 }
 
+// The theme key's default value, of at most 260 bytes (a longer one names no theme we know).
 bool ProbeClassicTheme() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Plus!\\Themes\\Current", 0, KEY_READ, &key) !=
-      ERROR_SUCCESS)
+  tolvar::registry::RegistryKey key;
+  DWORD type = REG_NONE;
+  std::vector<BYTE> bytes;
+  if (key.Open(HKEY_CURRENT_USER, "Software\\Microsoft\\Plus!\\Themes\\Current", KEY_READ) != ERROR_SUCCESS ||
+      key.QueryValue(nullptr, type, bytes) != ERROR_SUCCESS || bytes.size() > 260)
     return false;
-  char value[261] = {};
-  DWORD size = 260, type = 0;
-  const LSTATUS status = RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<LPBYTE>(value), &size);
-  RegCloseKey(key);
-  return status == ERROR_SUCCESS && IsClassicThemeName(value);
+  const std::string value(bytes.begin(), std::find(bytes.begin(), bytes.end(), BYTE{0}));
+  return IsClassicThemeName(value.c_str());
 }
 
 // Reads little-endian words of a menu template without stepping past its end.

@@ -4,7 +4,7 @@
 #include <base/LastError.h>
 #include <base/WinError.h>
 #include <kernel/Module.h>
-#include <registry/WinReg.h>
+#include <registry/RegistryKey.h>
 #include <resources/Resource.h>
 
 #include <mutex>
@@ -22,8 +22,12 @@ using LastErrorProc = int (*)();
 
 constexpr char kSettingsKey[] = "Software\\Halvane\\Tolvar\\Settings";
 
-// Process-wide: the handle of Glossa while loaded, and whether a loader object lives.
+// Per copy of the kit (a program and each library built with the kit have their own): the handle of
+// Glossa while loaded, whether this copy's Glossa_Bind made the process's binding, and whether a
+// loader object lives. Glossa itself is one per process: a library whose bind is refused because the
+// program is bound already (183) reads the program's texts and must leave that binding alone.
 HMODULE g_library = nullptr;
+bool g_ownsBinding = false;
 BOOL g_useLibrary = FALSE;
 
 template <class Proc>
@@ -52,12 +56,12 @@ CString OwnText(UINT id) {
 
 // "LC" of the settings key: a DWORD, 0 when the key or the value is absent or is not a DWORD.
 DWORD LanguageSetting() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
-  DWORD language = 0, type = REG_NONE, size = sizeof language;
-  LSTATUS status = RegQueryValueExA(key, "LC", nullptr, &type, reinterpret_cast<LPBYTE>(&language), &size);
-  RegCloseKey(key);
-  return status == ERROR_SUCCESS && type == REG_DWORD && size == sizeof language ? language : 0;
+  tolvar::registry::RegistryKey key;
+  DWORD language = 0;
+  if (key.Open(HKEY_CURRENT_USER, kSettingsKey, KEY_READ) != ERROR_SUCCESS ||
+      key.QueryDword("LC", language) != ERROR_SUCCESS)
+    return 0;
+  return language;
 }
 
 struct CachedText {
@@ -87,7 +91,9 @@ DWORD BindStrings(LPCSTR directory, LPCSTR moduleName, LPCSTR extension) {
   }
   auto bind = Export<BindProc>("Glossa_Bind");
   if (!bind) return ERROR_CALL_NOT_IMPLEMENTED;  // the library stays loaded
-  return bind(directory, moduleName, extension) ? ERROR_SUCCESS : GetStringsLastError();
+  if (!bind(directory, moduleName, extension)) return GetStringsLastError();
+  g_ownsBinding = true;
+  return ERROR_SUCCESS;
 }
 
 DWORD SetStringsLanguage(DWORD language) {
@@ -99,8 +105,12 @@ DWORD SetStringsLanguage(DWORD language) {
 
 DWORD CloseStrings() {
   if (!g_library) return ERROR_NOT_READY;
-  DWORD result = ERROR_CALL_NOT_IMPLEMENTED;
-  if (auto close = Export<CloseProc>("Glossa_Close")) result = close() ? ERROR_SUCCESS : GetStringsLastError();
+  DWORD result = ERROR_SUCCESS;
+  if (g_ownsBinding) {
+    auto close = Export<CloseProc>("Glossa_Close");
+    result = !close ? ERROR_CALL_NOT_IMPLEMENTED : close() ? ERROR_SUCCESS : GetStringsLastError();
+    g_ownsBinding = false;
+  }
   FreeLibrary(g_library);
   g_library = nullptr;
   return result;

@@ -10,6 +10,8 @@
 // The binder. Each returns 0 or a system error number; the exports are looked up at every call.
 DWORD BindStrings(LPCSTR directory, LPCSTR moduleName, LPCSTR extension);  // 183 when already loaded
 DWORD SetStringsLanguage(DWORD language);                                  // 21 when not loaded
+// Unloads Glossa; closes its binding only when BindStrings of this copy of the kit made it, so a
+// library built with the kit never closes the binding of the program that loaded it.
 DWORD CloseStrings();                                                      // 21 when not loaded
 DWORD GetStringsLastError();                                               // 183 when not loaded
 
@@ -22,7 +24,7 @@ public:
   // Binds Glossa to `moduleName` with the extension "ini" and selects the language "LC" of
   // HKEY_CURRENT_USER "Software\Halvane\Tolvar\Settings" (0 when absent).
   explicit CStringLoader(LPCSTR moduleName);
-  virtual ~CStringLoader();  // closes Glossa; texts then come from the own string table
+  virtual ~CStringLoader();  // unloads Glossa (see CloseStrings); texts then come from the own table
 
   CStringLoader(const CStringLoader&) = delete;
   CStringLoader& operator=(const CStringLoader&) = delete;

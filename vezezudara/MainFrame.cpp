@@ -13,7 +13,7 @@
 #include <controls/Controls.h>
 #include <kernel/Kernel.h>
 #include <kernel/Module.h>
-#include <registry/WinReg.h>
+#include <registry/RegistryKey.h>
 #include <resources/Resource.h>
 
 #include <algorithm>
@@ -45,31 +45,29 @@ CString ModuleString(UINT id) {
   return CString(text);
 }
 
+// A REG_DWORD of at most four bytes (fewer leave the rest zero); 0 when absent or of another kind.
 DWORD ReadDword(LPCSTR key, LPCSTR name) {
-  HKEY opened = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return 0;
-  DWORD value = 0, size = sizeof value, type = 0;
-  if (RegQueryValueExA(opened, name, nullptr, &type, reinterpret_cast<LPBYTE>(&value), &size) != ERROR_SUCCESS ||
-      type != REG_DWORD) {
-    value = 0;
-  }
-  RegCloseKey(opened);
-  return value;
+  tolvar::registry::RegistryKey opened;
+  DWORD type = REG_NONE;
+  std::vector<BYTE> bytes;
+  if (opened.Open(HKEY_CURRENT_USER, key, KEY_READ) != ERROR_SUCCESS ||
+      opened.QueryValue(name, type, bytes) != ERROR_SUCCESS || type != REG_DWORD || bytes.size() > 4)
+    return 0;
+  bytes.resize(4, 0);
+  return static_cast<DWORD>(bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<DWORD>(bytes[3]) << 24);
 }
 
 // A REG_SZ of at most `limit` - 1 characters: a longer or unterminated value counts as absent.
 bool ReadText(LPCSTR key, LPCSTR name, DWORD limit, std::string& text) {
-  HKEY opened = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
-  std::string buffer(limit, '\0');
-  DWORD size = limit, type = 0;
-  const LSTATUS status =
-      RegQueryValueExA(opened, name, nullptr, &type, reinterpret_cast<LPBYTE>(buffer.data()), &size);
-  RegCloseKey(opened);
-  if (status != ERROR_SUCCESS || type != REG_SZ || size == 0) return false;
-  const size_t end = buffer.find('\0');
-  if (end == std::string::npos || end >= size) return false;
-  text = buffer.substr(0, end);
+  tolvar::registry::RegistryKey opened;
+  DWORD type = REG_NONE;
+  std::vector<BYTE> bytes;
+  if (opened.Open(HKEY_CURRENT_USER, key, KEY_READ) != ERROR_SUCCESS ||
+      opened.QueryValue(name, type, bytes) != ERROR_SUCCESS || type != REG_SZ || bytes.size() > limit)
+    return false;
+  const auto end = std::find(bytes.begin(), bytes.end(), BYTE{0});
+  if (end == bytes.end()) return false;
+  text.assign(bytes.begin(), end);
   return true;
 }
 
@@ -499,13 +497,8 @@ LRESULT CMainFrame::OnGetMinMaxInfo(WPARAM, LPARAM lParam) {
 
 LRESULT CMainFrame::OnDestroy(WPARAM, LPARAM) {
   if (!m_lastApp.empty()) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kLinkwellKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) ==
-        ERROR_SUCCESS) {
-      RegSetValueExA(key, "LastApp", 0, REG_SZ, reinterpret_cast<const BYTE*>(m_lastApp.c_str()),
-                     static_cast<DWORD>(m_lastApp.size() + 1));
-      RegCloseKey(key);
-    }
+    tolvar::registry::RegistryKey key;
+    if (key.Create(HKEY_CURRENT_USER, kLinkwellKey, KEY_WRITE) == ERROR_SUCCESS) key.SetString("LastApp", m_lastApp);
   }
   m_slots[CProgramSlots::kLinkSlot].process.Reset();
   m_slots[CProgramSlots::kLinkSlot].thread.Reset();

@@ -2,7 +2,7 @@
 #include "ProgramSlots.h"
 
 #include <kernel/Kernel.h>
-#include <resources/Version.h>
+#include <resources/VersionRecord.h>
 #include <shell/ShellApi.h>
 
 #include <algorithm>
@@ -14,25 +14,6 @@
 namespace {
 
 constexpr char kSuiteMark[] = "Dravik App";
-
-std::string Query(const void* block, const char* key, WORD language, WORD codePage) {
-  char path[96];
-  std::snprintf(path, sizeof path, "\\StringFileInfo\\%04x%04x\\%s", language, codePage, key);
-  void* value = nullptr;
-  UINT length = 0;
-  if (!VerQueryValueA(block, path, &value, &length) || !value) return {};
-  // The value is NUL-terminated; a length that says otherwise is not trusted past it.
-  const char* text = static_cast<const char*>(value);
-  return std::string(text, strnlen(text, length));
-}
-
-bool Has(const void* block, const char* key, WORD language, WORD codePage) {
-  char path[96];
-  std::snprintf(path, sizeof path, "\\StringFileInfo\\%04x%04x\\%s", language, codePage, key);
-  void* value = nullptr;
-  UINT length = 0;
-  return VerQueryValueA(block, path, &value, &length) && value;
-}
 
 // A decimal integer as the C library reads one ("5", " 7", "12abc" give 5, 7, 12); none gives 0.
 int DecimalValue(const std::string& text) { return static_cast<int>(std::strtol(text.c_str(), nullptr, 10)); }
@@ -55,27 +36,17 @@ void ProgramSlot::Free() {
 
 ProgramRecord ReadProgramRecord(LPCSTR path) {
   ProgramRecord record;
-  DWORD handle = 0;
-  const DWORD size = GetFileVersionInfoSizeA(path, &handle);
-  if (size == 0) return record;
-  auto block = std::make_unique<BYTE[]>(size);
-  if (!GetFileVersionInfoA(path, handle, size, block.get())) return record;
+  tolvar::resources::VersionRecord version;
+  if (!version.Read(path)) return record;
   record.hasRecord = true;
-  void* translation = nullptr;
-  UINT length = 0;
-  WORD language = 0, codePage = 0;
-  if (VerQueryValueA(block.get(), "\\VarFileInfo\\Translation", &translation, &length) && length >= 4) {
-    const BYTE* pair = static_cast<const BYTE*>(translation);
-    language = static_cast<WORD>(pair[0] | pair[1] << 8);
-    codePage = static_cast<WORD>(pair[2] | pair[3] << 8);
-  }
-  record.hasComments = Has(block.get(), "Comments", language, codePage);
-  record.comments = Query(block.get(), "Comments", language, codePage);
-  record.specialBuild = DecimalValue(Query(block.get(), "SpecialBuild", language, codePage));
-  record.description = Query(block.get(), "FileDescription", language, codePage);
-  record.version = Query(block.get(), "FileVersion", language, codePage);
-  if (Has(block.get(), "PrivateBuild", language, codePage)) {
-    record.privateBuild = DecimalValue(Query(block.get(), "PrivateBuild", language, codePage));
+  const std::optional<std::string> comments = version.Value("Comments");
+  record.hasComments = comments.has_value();
+  record.comments = comments.value_or(std::string());
+  record.specialBuild = DecimalValue(version.Text("SpecialBuild"));
+  record.description = version.Text("FileDescription");
+  record.version = version.Text("FileVersion");
+  if (const std::optional<std::string> privateBuild = version.Value("PrivateBuild")) {
+    record.privateBuild = DecimalValue(*privateBuild);
   }
   return record;
 }

@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -63,6 +65,13 @@ class DataFile : public testing::Test {
   void TearDown() override { std::filesystem::remove_all(folder); }
 
   std::string Path(const char* name = "phone.dat") const { return (folder / name).string(); }
+  // The names in the folder, hidden ones included, sorted.
+  std::vector<std::string> FolderEntries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
   void Write(const std::string& bytes, const char* name = "phone.dat") const {
     std::ofstream(Path(name), std::ios::binary) << bytes;
   }
@@ -429,7 +438,7 @@ TEST_F(DataFile, EveryKindIsSavedInItsOrderAndLoadsIntoAFreshObject) {
   CPhoneDevice saved(engine);
   Fill(saved);
   ASSERT_EQ(saved.SaveDataFile(Path().c_str(), 1), 0u);
-  EXPECT_FALSE(std::filesystem::exists(Path("phone.dat.part")));
+  EXPECT_EQ(FolderEntries(), std::vector<std::string>{"phone.dat"});
   EXPECT_EQ(Tags(Read()), (std::vector<int>{4001, 9001, 9002, 9000, 0, 200, 220, 1000, 1001, 2000, 2001, 5000, 6000, 7000,
                                             8000, 3000, 9052, 9051}));
   EXPECT_FALSE(saved.RawBlock1().owned) << "a saved raw block is released";
@@ -598,7 +607,7 @@ TEST_F(DataFile, ASaveThatFailsLeavesNoFileAndTheOldOneStands) {
     c.spoil(phone);
     EXPECT_EQ(phone.SaveDataFile(Path().c_str(), 1), c.error);
     EXPECT_EQ(Read(), "the old file");
-    EXPECT_FALSE(std::filesystem::exists(Path("phone.dat.part")));
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"phone.dat"});  // no partial file beside it
     EXPECT_TRUE(phone.RawBlock1().owned) << "raw blocks stay until a save is in place";
   }
   CPhoneDevice phone(engine);

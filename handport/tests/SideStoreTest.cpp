@@ -3,10 +3,16 @@
 // folder table, and the process-wide objects the library builds when it is loaded.
 #include "Library.h"
 
+#include <handport/PhoneErrors.h>
+
+#include <base/LastError.h>
+
 #include <base/ScopedTimeZone.h>
 #include <kernel/Wait.h>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -213,6 +219,78 @@ TEST_F(SideStoreTest, APutWithAFieldItsStoreCannotKeepWholeStoresNothing) {
   EXPECT_EQ(pc.PutGroup(2, &longName), PA_EMPTY_SLOT);
   ASSERT_EQ(pc.GetGroup(2, &group), PA_OK);
   EXPECT_STREQ(group.strName, "Family");
+}
+
+// A refused put names the field to change in the thread's last error (the first refused one in the
+// record's order), and still answers PA_EMPTY_SLOT.
+TEST_F(SideStoreTest, ARefusedPutNamesItsFieldInTheLastError) {
+  struct Case {
+    const char* field;
+    std::function<PA_RESULT(CSideStore&)> put;
+    DWORD error;
+  };
+  auto contact = [](auto spoil) {
+    return [spoil](CSideStore& side) {
+      PA_PHONEBOOK_INFO record = FullContact();
+      spoil(record);
+      return side.PutContact(7, &record);
+    };
+  };
+  const CString tooLong('x', 70);
+  const Case cases[] = {
+      {"name", contact([&](PA_PHONEBOOK_INFO& c) { c.strName = tooLong; }), ERROR_PA_PUT_NAME},
+      {"reading", contact([&](PA_PHONEBOOK_INFO& c) { c.strReading = tooLong; }), ERROR_PA_PUT_READING},
+      {"number 1", contact([&](PA_PHONEBOOK_INFO& c) { c.strNumber[0] = CString('1', 60); }), PutNumberError(1)},
+      {"number 7", contact([&](PA_PHONEBOOK_INFO& c) { c.strNumber[6] = CString('7', 60); }), PutNumberError(7)},
+      {"e-mail 1", contact([&](PA_PHONEBOOK_INFO& c) { c.strEmail[0] = tooLong; }), PutEmailError(1)},
+      {"e-mail 2", contact([&](PA_PHONEBOOK_INFO& c) { c.strEmail[1] = tooLong; }), PutEmailError(2)},
+      {"text 1", contact([&](PA_PHONEBOOK_INFO& c) { c.strText[0] = tooLong; }), PutTextError(1)},
+      {"text 2", contact([&](PA_PHONEBOOK_INFO& c) { c.strText[1] = tooLong; }), PutTextError(2)},
+      {"group number", contact([](PA_PHONEBOOK_INFO& c) { c.bGroup = 20; }), ERROR_PA_PUT_VALUE},
+      {"the first of two", contact([&](PA_PHONEBOOK_INFO& c) { c.strText[1] = c.strNumber[2] = tooLong; }),
+       PutNumberError(3)},
+      {"group name",
+       [&](CSideStore& side) {
+         PA_GROUP_INFO group;
+         group.strName = tooLong;
+         return side.PutGroup(2, &group);
+       },
+       ERROR_PA_PUT_GROUP_NAME},
+      {"schedule description",
+       [&](CSideStore& side) {
+         PA_SCHEDULE_INFO entry = FullEntry();
+         entry.strDescription = tooLong;
+         return side.PutSchedule(3, &entry);
+       },
+       ERROR_PA_PUT_DESCRIPTION},
+      {"schedule start",
+       [](CSideStore& side) {
+         PA_SCHEDULE_INFO entry = FullEntry();
+         entry.tmStart = CTime(2000, 12, 31, 23, 0, 0);
+         return side.PutSchedule(3, &entry);
+       },
+       ERROR_PA_PUT_START},
+      {"to-do description",
+       [&](CSideStore& side) {
+         PA_TODO_INFO item = FullItem();
+         item.strDescription = tooLong;
+         return side.PutToDo(3, &item);
+       },
+       ERROR_PA_PUT_DESCRIPTION},
+      {"to-do due",
+       [](CSideStore& side) {
+         PA_TODO_INFO item = FullItem();
+         item.tmDue = CTime(2021, 1, 1, 0, 0, 0);
+         return side.PutToDo(3, &item);
+       },
+       ERROR_PA_PUT_DUE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.field);
+    SetLastError(0);
+    EXPECT_EQ(c.put(pc), PA_EMPTY_SLOT);
+    EXPECT_EQ(GetLastError(), c.error) << std::hex << GetLastError();
+  }
 }
 
 TEST_F(SideStoreTest, EmptyAndOutOfRangeSlotsAndMissingRecords) {

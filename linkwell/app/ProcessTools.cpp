@@ -18,7 +18,8 @@ int FindProcessByName(const char* prefix) {
   entry.dwSize = sizeof entry;
   const std::size_t length = std::char_traits<char>::length(prefix);
   for (BOOL more = Process32First(snapshot.Get(), &entry); more; more = Process32Next(snapshot.Get(), &entry)) {
-    if (strncasecmp(entry.szExeFile, prefix, length) == 0) return static_cast<int>(entry.th32ProcessID);
+    if (strncasecmp(entry.szExeFile, prefix, length) == 0 && tolvar::kernel::IsProcessOfThisUser(entry.th32ProcessID))
+      return static_cast<int>(entry.th32ProcessID);
   }
   return -1;
 }

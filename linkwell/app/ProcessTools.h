@@ -6,8 +6,8 @@
 
 #include <string>
 
-// The id of the first running process whose program file name begins with `prefix` (ignoring
-// case), or -1.
+// The id of the first running process of this user whose program file name begins with `prefix`
+// (ignoring case), or -1. Another user's programs on the machine are no part of this user's suite.
 int FindProcessByName(const char* prefix);
 // The first top-level window of `processId` with a non-empty title, or null.
 HWND FindProcessWindow(DWORD processId);

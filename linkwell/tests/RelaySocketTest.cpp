@@ -242,6 +242,39 @@ TEST_F(RelaySocketTest, ListensOnTheLoopbackAddressOnly) {
   EXPECT_EQ(second.m_hSocket, INVALID_SOCKET);
 }
 
+// A hundred clients connecting back to back while the service is busy elsewhere (nothing is
+// accepted meanwhile) all get their connection at once: none waits in the system for the listener's
+// queue, which a short backlog made them do for a second or more. A connect still under way has no
+// peer yet.
+TEST_F(RelaySocketTest, AHundredClientsConnectingAtOnceAreAllQueued) {
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(m_port);
+  address.sin_addr.s_addr = inet_addr("127.0.0.1");
+  std::vector<SOCKET> clients;
+  for (int i = 0; i < 100; ++i) {
+    const SOCKET client = socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_NE(client, INVALID_SOCKET);
+    clients.push_back(client);
+    u_long nonBlocking = 1;
+    ASSERT_EQ(ioctlsocket(client, FIONBIO, &nonBlocking), 0);
+    const int result = connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ASSERT_TRUE(result == 0 || WSAGetLastError() == WSAEWOULDBLOCK) << WSAGetLastError();
+  }
+  auto connected = [&] {
+    return std::count_if(clients.begin(), clients.end(), [&](SOCKET client) {
+      sockaddr_in peer{};
+      int length = sizeof peer;
+      return getpeername(client, reinterpret_cast<sockaddr*>(&peer), &length) == 0;
+    });
+  };
+  // Loopback connects complete at once; the bound only ends the wait for those that never would.
+  const DWORD start = GetTickCount();
+  while (connected() < 100 && GetTickCount() - start < 5000) Sleep(10);
+  EXPECT_EQ(connected(), 100);
+  for (SOCKET client : clients) closesocket(client);
+}
+
 // An accept that fails leaves the listener listening: the next client is still served. A
 // notification that finds nobody waiting (the client gave up before the accept) is no error to
 // show; one that carries an error is shown once.

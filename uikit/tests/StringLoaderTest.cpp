@@ -2,6 +2,7 @@
 
 #include <base/LastError.h>
 #include <base/WinError.h>
+#include <kernel/Module.h>
 #include <registry/WinReg.h>
 
 #include <cstdlib>
@@ -126,3 +127,33 @@ TEST_F(StringLoaderTest, LanguageSettingOfAnotherTypeCountsAsAbsent) {
 }
 
 }  // namespace
+
+// Glossa is one per process: a library built with the kit binds after its program and is refused
+// (183). Its loader then reads the program's texts and, when it goes, leaves the program's binding
+// and language as they were.
+TEST_F(StringLoaderTest, LoaderRefusedBecauseTheProcessIsBoundLeavesTheBindingAlone) {
+  HMODULE glossa = LoadLibraryA("Glossa.dll");
+  ASSERT_NE(glossa, nullptr);
+  auto proc = [&](LPCSTR name) { return reinterpret_cast<void (*)()>(GetProcAddress(glossa, name)); };
+  auto bind = reinterpret_cast<int (*)(const char*, const char*, const char*)>(proc("Glossa_Bind"));
+  auto setLang = reinterpret_cast<int (*)(int)>(proc("Glossa_SetLang"));
+  auto getString = reinterpret_cast<int (*)(int, char*, int)>(proc("Glossa_GetString"));
+  auto close = reinterpret_cast<int (*)()>(proc("Glossa_Close"));
+  ASSERT_TRUE(bind && setLang && getString && close);
+  auto glossaText = [&](int id) {
+    char text[64] = {};
+    const int length = getString(id, text, sizeof text - 1);
+    return std::string(text, length > 0 ? length : 0);
+  };
+  ASSERT_EQ(bind("", "UikitTest", "ini"), 1);  // the program's binding, in German
+  ASSERT_EQ(setLang(0x0407), 1);
+  SetLanguageSetting(0x0409);                    // the loader would pick English if it could
+
+  {
+    CStringLoader loader("UikitTest");
+    EXPECT_EQ(std::string(GetString(20)), "Glossa zwanzig");  // the program's binding answers
+  }
+  EXPECT_EQ(glossaText(1), "Glossa eins");  // still bound, still German
+  close();
+  FreeLibrary(glossa);
+}

@@ -7,6 +7,9 @@
 //
 // Operations run on the caller's thread, one at a time. Only PA_CancelTransfer (or setting the
 // event of PA_GetCancelEventHandle) is meant for another thread while an operation runs.
+// A cancel applies to the transfer in progress only: from the connection TestModeOn makes to
+// PA_ClosePort. Each connection starts with the cancel cleared and PA_ClosePort clears it; with no
+// connection open PA_CancelTransfer changes nothing, so a cancel that comes late cancels nothing later.
 //
 // Results: PA_RESULT for the PC-side store and the caches, PA_MS_RESULT for what reaches the phone
 // or the phone-side store; 0 is success. Index arguments are slot numbers; -1 means every slot

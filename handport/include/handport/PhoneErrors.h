@@ -18,3 +18,22 @@ constexpr DWORD ERROR_BAD_HEX = 0x20000008;
 constexpr DWORD ERROR_NO_SIM = 0x20000040;
 constexpr DWORD ERROR_PHONE_LOCKED = 0x20000041;
 constexpr DWORD ERROR_DATA_LOCKED = 0x20000042;
+
+// A put refused because a field cannot be stored whole (PA_PutPhoneBook, PA_PutGroup, PA_PutSchedule
+// and PA_PutToDo answer 3, PA_EMPTY_SLOT, and keep the slot as it was) leaves one of these as the
+// thread's last error: the first such field in the record's order, so that a program can tell the
+// user which field to change. Numbers, e-mail addresses and texts count from 1.
+constexpr DWORD ERROR_PA_PUT_NAME = 0x20100001;         // the contact's name
+constexpr DWORD ERROR_PA_PUT_READING = 0x20100002;      // the second form of the name
+constexpr DWORD ERROR_PA_PUT_NUMBER = 0x20100010;       // plus n: number n, 1 to 7
+constexpr DWORD ERROR_PA_PUT_EMAIL = 0x20100020;        // plus n: e-mail address n, 1 or 2
+constexpr DWORD ERROR_PA_PUT_TEXT = 0x20100030;         // plus n: text n, 1 or 2
+constexpr DWORD ERROR_PA_PUT_GROUP_NAME = 0x20100040;   // a group's name
+constexpr DWORD ERROR_PA_PUT_DESCRIPTION = 0x20100041;  // a schedule entry's or to-do item's description
+constexpr DWORD ERROR_PA_PUT_START = 0x20100042;        // a start time outside the dates the phone keeps
+constexpr DWORD ERROR_PA_PUT_DUE = 0x20100043;          // a to-do item's due time, likewise
+constexpr DWORD ERROR_PA_PUT_VALUE = 0x201000FF;        // any other field: a number out of its range
+
+constexpr DWORD PutNumberError(int n) { return ERROR_PA_PUT_NUMBER + static_cast<DWORD>(n); }
+constexpr DWORD PutEmailError(int n) { return ERROR_PA_PUT_EMAIL + static_cast<DWORD>(n); }
+constexpr DWORD PutTextError(int n) { return ERROR_PA_PUT_TEXT + static_cast<DWORD>(n); }

@@ -7,10 +7,13 @@
 #include "support/ManagerHarness.h"
 
 #include <handport/Handport.h>
+#include <handport/PhoneErrors.h>
 
 #include <phonesim/PhoneSimProcess.h>
 
 #include <base/LastError.h>
+#include <kernel/Sync.h>
+#include <kernel/Wait.h>
 
 #include <gtest/gtest.h>
 
@@ -568,6 +571,40 @@ TEST_F(ManagerPhoneTest, ACancelFromAnotherThreadEndsAWaitForASilentPhone) {
   EXPECT_EQ(manager.PA_DownloadPhoneBook(-1), PA_MS_FAILED);
   canceller.join();
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+// The user is asked "cancel?" while the worker goes on, so the answer can come after the transfer
+// ended. A cancel belongs to the transfer in progress: one that comes after PA_ClosePort, or an
+// event set by hand in between, must not end the next transfer; one inside a transfer still ends it.
+TEST_F(ManagerPhoneTest, ALateCancelCancelsNothingLater) {
+  StartAll(kSelka, "ZSE_0100");
+  CManager& manager = Manager();
+  void* handle = nullptr;
+  manager.PA_GetCancelEventHandle(&handle);
+  ASSERT_NE(handle, nullptr);
+
+  ASSERT_EQ(manager.TestModeOn(), PA_MS_OK);
+  ASSERT_EQ(manager.PA_DownloadGroups(), PA_MS_OK);
+  ASSERT_EQ(manager.PA_ClosePort(), PA_MS_OK);
+  manager.PA_CancelTransfer();  // too late: the transfer has ended
+  EXPECT_EQ(WaitForSingleObject(handle, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+
+  // An event set by hand between transfers is cleared when the next one connects.
+  SetEvent(handle);
+  ASSERT_EQ(manager.TestModeOn(), PA_MS_OK);
+  EXPECT_EQ(manager.PA_DownloadGroups(), PA_MS_OK);
+  EXPECT_EQ(manager.PA_DownloadPhoneBook(-1), PA_MS_OK);
+
+  // Inside a transfer, between two operations: the next wait takes it and the operation ends.
+  manager.PA_CancelTransfer();
+  EXPECT_EQ(manager.PA_DownloadGroups(), PA_MS_FAILED);
+  EXPECT_EQ(GetLastError(), ERROR_PA_CANCELLED);
+
+  // A cancel that no wait took before PA_ClosePort goes with its transfer.
+  manager.PA_CancelTransfer();
+  ASSERT_EQ(manager.PA_ClosePort(), PA_MS_OK);
+  ASSERT_EQ(manager.TestModeOn(), PA_MS_OK);
+  EXPECT_EQ(manager.PA_DownloadGroups(), PA_MS_OK);
 }
 
 TEST_F(ManagerPhoneTest, AFailedTransferLeavesTheOtherSideAsItWas) {

@@ -8,6 +8,7 @@
 #include <map>
 #include <mutex>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tolvar::kernel {
@@ -123,6 +124,14 @@ LPVOID MapViewOfFile(HANDLE handle, DWORD desiredAccess, DWORD offsetHigh, DWORD
     return nullptr;
   }
   if (bytes == 0) bytes = static_cast<SIZE_T>(mapping->Size() - offset);
+  // A named segment's file may have been cut short since it was opened: a view never reaches past
+  // its end, where an access would fault.
+  struct stat status;
+  if (fstat(mapping->Fd(), &status) != 0 ||
+      mapping->Base() + offset + bytes > static_cast<std::uint64_t>(status.st_size)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return nullptr;
+  }
   int protection = (write || copy) ? PROT_READ | PROT_WRITE : PROT_READ;
   void* address = mmap(nullptr, bytes, protection, copy ? MAP_PRIVATE : MAP_SHARED, mapping->Fd(),
                        static_cast<off_t>(mapping->Base() + offset));

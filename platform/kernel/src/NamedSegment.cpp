@@ -142,6 +142,14 @@ NamedSegment::Result NamedSegment::Open(std::string_view name, NamedKind kind, s
       munmap(address, mapSize);
       result.error = ERROR_INVALID_HANDLE;
       return result;
+    } else if (kind == NamedKind::FileMapping &&
+               (static_cast<std::uint64_t>(status.st_size) < kPayloadOffset ||
+                header->payloadSize > static_cast<std::uint64_t>(status.st_size) - kPayloadOffset)) {
+      // The header is only the other processes' word: a segment cut short (or a size written over)
+      // would let a view run past the end of the file, where every access faults.
+      munmap(address, mapSize);
+      result.error = ERROR_INVALID_HANDLE;
+      return result;
     }
     LockByte(fd.Get(), kHolderByte, ByteLock::Shared, true);
     LockByte(fd.Get(), kGuardByte, ByteLock::Unlocked, true);

@@ -162,6 +162,21 @@ BOOL Fill(HANDLE snapshot, LPPROCESSENTRY32 entry, bool first) {
 }
 
 }  // namespace
+
+bool IsProcessOfThisUser(DWORD processId) {
+  if (processId == 0) return false;
+  // "Uid:\treal\teffective\tsaved\tfilesystem": the real user is who started the program.
+  const std::string status = ReadFile("/proc/" + std::to_string(processId) + "/status");
+  const std::size_t at = status.find("\nUid:");
+  if (at == std::string::npos) return false;
+  std::size_t from = at + 5;
+  while (from < status.size() && (status[from] == '\t' || status[from] == ' ')) ++from;
+  std::size_t to = from;
+  while (to < status.size() && status[to] >= '0' && status[to] <= '9') ++to;
+  const std::optional<DWORD> uid = Number(status.substr(from, to - from));
+  return uid && *uid == static_cast<DWORD>(getuid());
+}
+
 }  // namespace tolvar::kernel
 
 using namespace tolvar::kernel;

@@ -211,3 +211,21 @@ TEST_F(NamedObjects, MappingCallsFailAsWindowsDoes) {
   EXPECT_TRUE(UnmapViewOfFile(tail));
   EXPECT_FALSE(UnmapViewOfFile(head));
 }
+
+// A named segment cut short by another process after this one opened it gives no view past the
+// file's end, where an access would fault; what the file still holds can be seen. (Another process
+// opening it is refused outright: the tests across processes show that.)
+TEST_F(NamedObjects, AMappingGivesNoViewPastTheEndOfASegmentCutShort) {
+  constexpr DWORD kSize = 1 << 20;
+  Handle mapping(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kSize, "Cut"));
+  ASSERT_NE(mapping.value, nullptr);
+  ASSERT_EQ(truncate(("/dev/shm/" + m_prefix + "Cut").c_str(), 65536 + 4096), 0);
+
+  EXPECT_EQ(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 4097), nullptr);
+  auto* head = static_cast<const char*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 4096));
+  ASSERT_NE(head, nullptr);
+  EXPECT_EQ(head[4095], 0);
+  EXPECT_TRUE(UnmapViewOfFile(head));
+}

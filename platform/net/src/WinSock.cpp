@@ -116,7 +116,8 @@ int listen(SOCKET s, int backlog) {
   auto object = Find(s);
   if (!object) return SOCKET_ERROR;
   if (object->SocketType() != SOCK_STREAM) return Fail(WSAEOPNOTSUPP);
-  if (!host::Listen(object->Fd(), std::clamp(backlog, 1, 4096))) return FailFromErrno(*object, errno);
+  // The system cuts a larger backlog to its own maximum, so SOMAXCONN gets exactly that.
+  if (!host::Listen(object->Fd(), std::max(backlog, 1))) return FailFromErrno(*object, errno);
   AsyncPoller::Instance().SetState(*object, SocketState::Listening);
   return 0;
 }

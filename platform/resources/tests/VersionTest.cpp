@@ -1,4 +1,5 @@
 #include <resources/Version.h>
+#include <resources/VersionRecord.h>
 
 #include <base/LastError.h>
 #include <base/WinError.h>
@@ -127,6 +128,34 @@ TEST(VersionInfo, DamagedRecordIsRefusedNotRead) {
     EXPECT_EQ(GetLastError(), ERROR_INVALID_DATA) << file;
     std::remove(file.c_str());
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(VersionRecord, ReadsTheTextsOfTheFirstTranslationByName) {
+  tolvar::resources::VersionRecord record;
+  ASSERT_TRUE(record.Read((tolvar::kernel::ProgramFolder() + "/resources_versioned.exe").c_str()));
+  EXPECT_TRUE(record.HasTranslation());
+  EXPECT_EQ(record.Language(), 0x0409);
+  EXPECT_EQ(record.CodePage(), 1200);
+  EXPECT_EQ(record.Text("Comments"), "Dravik App");
+  EXPECT_EQ(record.Text("specialbuild"), "5");
+  EXPECT_EQ(record.Text("FileDescription"), "Résumé viewer");
+  EXPECT_EQ(record.Value("Empty"), std::optional<std::string>(""));  // present, empty
+  EXPECT_EQ(record.Value("PrivateBuild"), std::nullopt);
+  ASSERT_NE(record.Fixed(), nullptr);
+  EXPECT_EQ(record.Fixed()->dwFileVersionMS, 0x00020001u);
+
+  // A file without a record leaves nothing of the one read before.
+  SetLastError(0);
+  EXPECT_FALSE(record.Read((tolvar::kernel::ProgramFolder() + "/libresources_testlib.so").c_str()));
+  EXPECT_EQ(GetLastError(), ERROR_RESOURCE_TYPE_NOT_FOUND);
+  EXPECT_FALSE(record.HasRecord());
+  EXPECT_FALSE(record.HasTranslation());
+  EXPECT_EQ(record.Value("Comments"), std::nullopt);
+  EXPECT_EQ(record.Fixed(), nullptr);
 }
 
 }  // namespace

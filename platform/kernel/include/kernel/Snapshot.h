@@ -28,3 +28,11 @@ HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId);
 // ERROR_NO_MORE_FILES after the last process.
 BOOL Process32First(HANDLE snapshot, LPPROCESSENTRY32 entry);
 BOOL Process32Next(HANDLE snapshot, LPPROCESSENTRY32 entry);
+
+namespace tolvar::kernel {
+// Whether the process runs as the calling process's user (its real user). A snapshot lists every
+// user's processes, as on Windows; a program that looks for the suite's programs by name asks this
+// as well, so that a program of the same name that another user runs on the machine is never taken
+// for its own. False for a process that is gone.
+bool IsProcessOfThisUser(DWORD processId);
+}  // namespace tolvar::kernel

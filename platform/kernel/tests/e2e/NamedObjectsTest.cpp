@@ -172,6 +172,28 @@ TEST_F(NamedAcrossProcesses, MappingWrittenByOneProcessIsReadByAnother) {
   EXPECT_EQ(late.ReadLine(), "error 2") << "the mapping goes with the last process that had it";
 }
 
+// The size in a mapping segment's header is only the creating process's word: a segment whose
+// file was cut short, or whose size was written over, is refused by the next process that opens it
+// (a view of the stated size would run past the file's end, where every access faults).
+TEST_F(NamedAcrossProcesses, AMappingSegmentShorterThanItsHeaderSaysIsRefused) {
+  const std::string prefix = "/dev/shm/tolvar-" + tolvar::HomeTag() + "-";
+  HANDLE cut = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 1 << 20, "Cut");
+  ASSERT_NE(cut, nullptr);
+  ASSERT_EQ(truncate((prefix + "Cut").c_str(), 65536 + 64), 0);
+  EXPECT_EQ(Child(m_homeA, {"mapping-read", "Cut"}).ReadLine(), "error 6");
+
+  HANDLE claimed = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, "Claimed");
+  ASSERT_NE(claimed, nullptr);
+  const int fd = open((prefix + "Claimed").c_str(), O_RDWR);
+  ASSERT_GE(fd, 0);
+  const std::uint64_t size = std::uint64_t{1} << 40;  // the header's payload size, after magic and kind
+  EXPECT_EQ(pwrite(fd, &size, sizeof size, 8), static_cast<ssize_t>(sizeof size));
+  close(fd);
+  EXPECT_EQ(Child(m_homeA, {"mapping-read", "Claimed"}).ReadLine(), "error 6");
+  CloseHandle(cut);
+  CloseHandle(claimed);
+}
+
 TEST_F(NamedAcrossProcesses, TwoHomesDoNotSeeEachOthersObjects) {
   Child owner(m_homeA, {"mutex-hold", "VezezudaraApp"});
   ASSERT_EQ(owner.ReadLine(), "0");

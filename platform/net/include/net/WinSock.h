@@ -44,6 +44,7 @@ constexpr int SD_RECEIVE = 0;
 constexpr int SD_SEND = 1;
 constexpr int SD_BOTH = 2;
 
+// As a listen backlog: the system's maximum (net.core.somaxconn), as Windows takes it.
 constexpr int SOMAXCONN = 0x7FFFFFFF;
 
 // ioctlsocket
