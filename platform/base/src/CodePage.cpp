@@ -252,3 +252,10 @@ UINT GetOEMCP() { return CP_OEM_850; }
 BOOL IsValidCodePage(UINT codePage) {
   return codePage == CP_UTF8 || codePage == CP_OEM_850 || codePage == CP_WINDOWS_1252;
 }
+
+BOOL IsDBCSLeadByteEx(UINT codePage, BYTE) {
+  if (!Lookup(codePage)) SetLastError(ERROR_INVALID_PARAMETER);
+  return FALSE;
+}
+
+BOOL IsDBCSLeadByte(BYTE testChar) { return IsDBCSLeadByteEx(CP_ACP, testChar); }

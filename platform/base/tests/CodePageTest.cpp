@@ -180,3 +180,17 @@ TEST(CodePage, Identity) {
   EXPECT_TRUE(IsValidCodePage(1252));
   EXPECT_FALSE(IsValidCodePage(437));
 }
+
+TEST(CodePage, NoKnownPageHasLeadBytes) {
+  for (UINT page : {CP_ACP, CP_OEMCP, CP_THREAD_ACP, CP_UTF8, CP_WINDOWS_1252, CP_OEM_850}) {
+    for (int byte = 0; byte < 256; ++byte) {
+      SetLastError(0);
+      ASSERT_FALSE(IsDBCSLeadByteEx(page, static_cast<BYTE>(byte))) << page << " " << byte;
+      ASSERT_EQ(GetLastError(), 0u) << page;
+    }
+  }
+  EXPECT_FALSE(IsDBCSLeadByte(0xE4));  // the first byte of a three-byte UTF-8 character
+  SetLastError(0);
+  EXPECT_FALSE(IsDBCSLeadByteEx(932, 0x82));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}

@@ -26,9 +26,9 @@ constexpr KeyRow kKeys[] = {
     {XK_Control_R, VK_CONTROL}, {XK_Alt_L, VK_MENU},       {XK_Alt_R, VK_MENU},         {XK_ISO_Level3_Shift, VK_MENU},
     {XK_KP_Multiply, VK_MULTIPLY}, {XK_KP_Add, VK_ADD},    {XK_KP_Subtract, VK_SUBTRACT}, {XK_KP_Decimal, VK_DECIMAL},
     {XK_KP_Divide, VK_DIVIDE}, {XK_KP_Separator, VK_SEPARATOR},
-    {XK_semicolon, 0xBA},      {XK_equal, 0xBB},           {XK_comma, 0xBC},            {XK_minus, 0xBD},
-    {XK_period, 0xBE},         {XK_slash, 0xBF},           {XK_grave, 0xC0},            {XK_bracketleft, 0xDB},
-    {XK_backslash, 0xDC},      {XK_bracketright, 0xDD},    {XK_apostrophe, 0xDE},
+    {XK_semicolon, VK_OEM_1},  {XK_equal, VK_OEM_PLUS},    {XK_comma, VK_OEM_COMMA},    {XK_minus, VK_OEM_MINUS},
+    {XK_period, VK_OEM_PERIOD}, {XK_slash, VK_OEM_2},      {XK_grave, VK_OEM_3},        {XK_bracketleft, VK_OEM_4},
+    {XK_backslash, VK_OEM_5},  {XK_bracketright, VK_OEM_6}, {XK_apostrophe, VK_OEM_7},
 };
 
 }  // namespace

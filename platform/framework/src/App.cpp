@@ -7,6 +7,7 @@
 #include <framework/Wnd.h>
 
 #include <kernel/CommandLine.h>
+#include <kernel/Object.h>
 
 #include "ThreadState.h"
 
@@ -29,6 +30,7 @@ CWinThread::CWinThread() {
 CWinThread::~CWinThread() {
   // The application object outlives the main thread's state at the process's end.
   if (auto* state = tolvar::framework::ThreadIfAlive(); state && state->thread == this) state->thread = nullptr;
+  if (m_hThread) CloseHandle(m_hThread);
 }
 
 int CWinThread::ExitInstance() {

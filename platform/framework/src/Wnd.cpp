@@ -10,11 +10,15 @@
 #include <framework/Frame.h>
 #include <framework/GdiObjects.h>
 #include <framework/Menu.h>
+#include <framework/Dc.h>
+
+#include <controls/MessageBox.h>
 
 #include <gdi/Gdi.h>
 
 #include "ThreadState.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <mutex>
 #include <set>
@@ -287,6 +291,59 @@ void CWnd::ScreenToClient(LPRECT rect) const {
   ::ScreenToClient(m_hWnd, &a);
   ::ScreenToClient(m_hWnd, &b);
   *rect = RECT{a.x, a.y, b.x, b.y};
+}
+
+void CWnd::ClientToScreen(LPRECT rect) const {
+  POINT a{rect->left, rect->top}, b{rect->right, rect->bottom};
+  ::ClientToScreen(m_hWnd, &a);
+  ::ClientToScreen(m_hWnd, &b);
+  *rect = RECT{a.x, a.y, b.x, b.y};
+}
+
+CDC* CWnd::GetDC() { return CDC::FromHandle(::GetDC(m_hWnd)); }
+CDC* CWnd::GetWindowDC() { return CDC::FromHandle(::GetWindowDC(m_hWnd)); }
+int CWnd::ReleaseDC(CDC* dc) { return dc ? ::ReleaseDC(m_hWnd, dc->m_hDC) : 0; }
+
+BOOL CWnd::RedrawWindow(LPCRECT rect, CRgn* region, UINT flags) {
+  return ::RedrawWindow(m_hWnd, rect, region ? static_cast<HRGN>(*region) : nullptr, flags);
+}
+
+void CWnd::InvalidateRgn(CRgn* region, BOOL erase) {
+  ::InvalidateRgn(m_hWnd, region ? static_cast<HRGN>(*region) : nullptr, erase);
+}
+
+int CWnd::MessageBox(LPCSTR text, LPCSTR caption, UINT type) {
+  if (!caption) {
+    CWinApp* app = AfxGetApp();
+    caption = app && app->m_pszAppName ? app->m_pszAppName : nullptr;
+  }
+  return ::MessageBoxA(m_hWnd, text, caption, type);
+}
+
+int CWnd::GetCheckedRadioButton(int firstId, int lastId) const {
+  for (int id = firstId; id <= lastId; ++id)
+    if (::IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED) return id;
+  return 0;
+}
+
+int CWnd::GetDlgItemText(int id, CString& text) const {
+  text.Empty();
+  if (HWND item = ::GetDlgItem(m_hWnd, id)) FromHandle(item)->GetWindowText(text);
+  return text.GetLength();
+}
+
+CMenu* CWnd::GetSystemMenu(BOOL revert) const { return CMenu::FromHandle(::GetSystemMenu(m_hWnd, revert)); }
+
+BOOL CWnd::GetScrollInfo(int bar, LPSCROLLINFO info, UINT mask) {
+  info->cbSize = sizeof(SCROLLINFO);
+  info->fMask = mask;
+  return ::GetScrollInfo(m_hWnd, bar, info);
+}
+
+int CWnd::GetScrollLimit(int bar) {
+  SCROLLINFO info{};
+  if (!GetScrollInfo(bar, &info, SIF_RANGE | SIF_PAGE)) return 0;
+  return info.nMax - std::max(static_cast<int>(info.nPage) - 1, 0);
 }
 
 CWnd* CWnd::GetOwner() const { return m_hWndOwner ? FromHandle(m_hWndOwner) : GetParent(); }

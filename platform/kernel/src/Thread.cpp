@@ -94,3 +94,23 @@ BOOL GetExitCodeThread(HANDLE handle, LPDWORD exitCode) {
 }
 
 DWORD GetCurrentThreadId() { return CurrentThreadId(); }
+
+BOOL SetThreadPriority(HANDLE handle, int priority) {
+  auto thread = ThreadFromHandle(handle);
+  if (!thread) return FALSE;
+  switch (priority) {
+    case THREAD_PRIORITY_IDLE:
+    case THREAD_PRIORITY_LOWEST:
+    case THREAD_PRIORITY_BELOW_NORMAL:
+    case THREAD_PRIORITY_NORMAL:
+    case THREAD_PRIORITY_ABOVE_NORMAL:
+    case THREAD_PRIORITY_HIGHEST:
+    case THREAD_PRIORITY_TIME_CRITICAL: thread->SetPriority(priority); return TRUE;
+    default: SetLastError(ERROR_INVALID_PARAMETER); return FALSE;
+  }
+}
+
+int GetThreadPriority(HANDLE handle) {
+  auto thread = ThreadFromHandle(handle);
+  return thread ? thread->Priority() : THREAD_PRIORITY_ERROR_RETURN;
+}

@@ -28,9 +28,12 @@ public:
   void SetId(DWORD id) { m_id = id; }
   DWORD ExitCode() const { return m_exitCode.load(); }  // STILL_ACTIVE while it runs
   void Finish(DWORD exitCode);
+  int Priority() const { return m_priority.load(); }
+  void SetPriority(int priority) { m_priority.store(priority); }
 
 private:
   DWORD m_id;
+  std::atomic<int> m_priority{0};
   std::atomic<DWORD> m_exitCode{259};
   std::atomic<bool> m_ended{false};
 };

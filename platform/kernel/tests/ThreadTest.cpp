@@ -102,3 +102,18 @@ TEST(Thread, RefusesWhatItCannotDo) {
   EXPECT_FALSE(GetExitCodeThread(event, &code));
   EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
 }
+
+TEST(Thread, KeepsThePriorityItIsGiven) {
+  EXPECT_EQ(GetThreadPriority(GetCurrentThread()), THREAD_PRIORITY_NORMAL);
+  for (int priority : {THREAD_PRIORITY_IDLE, THREAD_PRIORITY_BELOW_NORMAL, THREAD_PRIORITY_TIME_CRITICAL,
+                       THREAD_PRIORITY_NORMAL}) {
+    ASSERT_TRUE(SetThreadPriority(GetCurrentThread(), priority));
+    EXPECT_EQ(GetThreadPriority(GetCurrentThread()), priority);
+  }
+  SetLastError(0);
+  EXPECT_FALSE(SetThreadPriority(GetCurrentThread(), 3));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  Handle event(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  EXPECT_FALSE(SetThreadPriority(event, THREAD_PRIORITY_NORMAL));
+  EXPECT_EQ(GetThreadPriority(event), THREAD_PRIORITY_ERROR_RETURN);
+}

@@ -26,3 +26,10 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wideChar, int cchWid
 UINT GetACP();
 UINT GetOEMCP();
 BOOL IsValidCodePage(UINT codePage);
+
+// No code page this platform knows (UTF-8, 1252, 850) has lead bytes: a UTF-8 sequence is not a
+// double-byte pair, so these answer FALSE for every byte. Count characters with
+// MultiByteToWideChar(CP_ACP, ...), never with the C runtime's mbstowcs, which fails on UTF-8 in the
+// "C" locale. An unknown code page gives FALSE with ERROR_INVALID_PARAMETER.
+BOOL IsDBCSLeadByteEx(UINT codePage, BYTE testChar);
+BOOL IsDBCSLeadByte(BYTE testChar);

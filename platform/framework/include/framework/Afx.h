@@ -5,6 +5,7 @@
 #include <framework/String.h>
 #include <framework/Time.h>
 #include <framework/Array.h>
+#include <framework/Map.h>
 #include <framework/File.h>
 #include <framework/AsyncSocket.h>
 #include <framework/ModuleState.h>

@@ -11,9 +11,6 @@
 
 #include <string>
 
-struct __POSITION;
-using POSITION = __POSITION*;
-
 class CFileDialog : public CDialog {
   DECLARE_DYNAMIC(CFileDialog)
 

@@ -8,6 +8,11 @@
 
 class CObject;
 
+// A place in one of the class library's collections (a map's entry, a list of chosen files); null
+// is "none" (before the first and after the last).
+struct __POSITION;
+using POSITION = __POSITION*;
+
 struct CRuntimeClass {
   LPCSTR m_lpszClassName;
   int m_nObjectSize;

@@ -14,11 +14,14 @@
 #include <framework/CmdTarget.h>
 #include <framework/String.h>
 
+#include <controls/MessageBox.h>
 #include <user/User.h>
 
 class CMenu;
 class CFont;
 class CFrameWnd;
+class CDC;
+class CRgn;
 
 constexpr UINT CTLCOLOR_MSGBOX = 0;
 constexpr UINT CTLCOLOR_EDIT = 1;
@@ -152,6 +155,99 @@ public:
   CMenu* GetMenu() const;
   BOOL SetMenu(CMenu* menu);
   void CenterWindow(CWnd* alternateOwner = nullptr);
+
+  // Painting. GetDC's object is temporary (freed at idle); hand it back with ReleaseDC.
+  CDC* GetDC();
+  CDC* GetWindowDC();
+  int ReleaseDC(CDC* dc);
+  BOOL RedrawWindow(LPCRECT rect = nullptr, CRgn* region = nullptr,
+                    UINT flags = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+  BOOL LockWindowUpdate() { return ::LockWindowUpdate(m_hWnd); }
+  void UnlockWindowUpdate() { ::LockWindowUpdate(nullptr); }
+  void ValidateRect(LPCRECT rect) { ::ValidateRect(m_hWnd, rect); }
+  void InvalidateRgn(CRgn* region, BOOL erase = TRUE);
+  BOOL GetUpdateRect(LPRECT rect, BOOL erase = FALSE) { return ::GetUpdateRect(m_hWnd, rect, erase); }
+  // WM_SETREDRAW: FALSE stops the window from being redrawn until it is set back.
+  void SetRedraw(BOOL redraw = TRUE) { SendMessage(WM_SETREDRAW, redraw); }
+
+  // The system message box owned by this window; no caption means the application's name.
+  int MessageBox(LPCSTR text, LPCSTR caption = nullptr, UINT type = MB_OK);
+
+  // Dialog items.
+  void CheckDlgButton(int id, UINT check) { ::CheckDlgButton(m_hWnd, id, check); }
+  UINT IsDlgButtonChecked(int id) const { return ::IsDlgButtonChecked(m_hWnd, id); }
+  void CheckRadioButton(int firstId, int lastId, int checkId) { ::CheckRadioButton(m_hWnd, firstId, lastId, checkId); }
+  // The id of the checked button of the group firstId..lastId, 0 when none is checked.
+  int GetCheckedRadioButton(int firstId, int lastId) const;
+  void SetDlgItemText(int id, LPCSTR text) { ::SetDlgItemTextA(m_hWnd, id, text); }
+  int GetDlgItemText(int id, LPSTR buffer, int bufferMax) const {
+    return static_cast<int>(::GetDlgItemTextA(m_hWnd, id, buffer, bufferMax));
+  }
+  int GetDlgItemText(int id, CString& text) const;
+  void SetDlgItemInt(int id, UINT value, BOOL isSigned = TRUE) { ::SetDlgItemInt(m_hWnd, id, value, isSigned); }
+  UINT GetDlgItemInt(int id, BOOL* translated = nullptr, BOOL isSigned = TRUE) const {
+    return ::GetDlgItemInt(m_hWnd, id, translated, isSigned);
+  }
+  LRESULT SendDlgItemMessage(int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+    return ::SendDlgItemMessageA(m_hWnd, id, message, wParam, lParam);
+  }
+  CWnd* GetNextDlgTabItem(CWnd* control, BOOL previous = FALSE) const {
+    return FromHandle(::GetNextDlgTabItem(m_hWnd, control ? control->m_hWnd : nullptr, previous));
+  }
+  CWnd* GetNextDlgGroupItem(CWnd* control, BOOL previous = FALSE) const {
+    return FromHandle(::GetNextDlgGroupItem(m_hWnd, control ? control->m_hWnd : nullptr, previous));
+  }
+
+  // State, order and relations.
+  CMenu* GetSystemMenu(BOOL revert) const;
+  BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
+  BOOL IsZoomed() const { return ::IsZoomed(m_hWnd); }
+  BOOL IsChild(const CWnd* window) const { return window && ::IsChild(m_hWnd, window->m_hWnd); }
+  CWnd* GetWindow(UINT command) const { return FromHandle(::GetWindow(m_hWnd, command)); }
+  CWnd* GetTopWindow() const { return FromHandle(::GetTopWindow(m_hWnd)); }
+  CWnd* GetNextWindow(UINT command = GW_HWNDNEXT) const { return FromHandle(::GetWindow(m_hWnd, command)); }
+  CWnd* SetParent(CWnd* newParent) { return FromHandle(::SetParent(m_hWnd, newParent ? newParent->m_hWnd : nullptr)); }
+  void BringWindowToTop() { ::BringWindowToTop(m_hWnd); }
+  BOOL SetForegroundWindow() { return ::SetForegroundWindow(m_hWnd); }
+  static CWnd* GetForegroundWindow() { return FromHandle(::GetForegroundWindow()); }
+  CWnd* SetActiveWindow() { return FromHandle(::SetActiveWindow(m_hWnd)); }
+  static CWnd* GetActiveWindow() { return FromHandle(::GetActiveWindow()); }
+  void DrawMenuBar() { ::DrawMenuBar(m_hWnd); }
+  BOOL GetWindowPlacement(WINDOWPLACEMENT* placement) const { return ::GetWindowPlacement(m_hWnd, placement); }
+
+  // Mouse capture; ReleaseCapture is the window manager's own call.
+  CWnd* SetCapture() { return FromHandle(::SetCapture(m_hWnd)); }
+  static CWnd* GetCapture() { return FromHandle(::GetCapture()); }
+
+  // Coordinates.
+  void ClientToScreen(LPRECT rect) const;
+  void MapWindowPoints(CWnd* to, LPPOINT points, UINT count) const {
+    ::MapWindowPoints(m_hWnd, to ? to->m_hWnd : nullptr, points, count);
+  }
+  void MapWindowPoints(CWnd* to, LPRECT rect) const {
+    ::MapWindowPoints(m_hWnd, to ? to->m_hWnd : nullptr, reinterpret_cast<LPPOINT>(rect), 2);
+  }
+  CWnd* ChildWindowFromPoint(POINT point) const { return FromHandle(::ChildWindowFromPoint(m_hWnd, point)); }
+  static CWnd* WindowFromPoint(POINT point) { return FromHandle(::WindowFromPoint(point)); }
+
+  // Scroll bars (SB_HORZ, SB_VERT of the window; SB_CTL when the window is a scroll bar).
+  BOOL GetScrollInfo(int bar, LPSCROLLINFO info, UINT mask = SIF_ALL);
+  BOOL SetScrollInfo(int bar, LPSCROLLINFO info, BOOL redraw = TRUE) {
+    ::SetScrollInfo(m_hWnd, bar, info, redraw);
+    return TRUE;
+  }
+  int GetScrollPos(int bar) const { return ::GetScrollPos(m_hWnd, bar); }
+  int SetScrollPos(int bar, int position, BOOL redraw = TRUE) { return ::SetScrollPos(m_hWnd, bar, position, redraw); }
+  void SetScrollRange(int bar, int minimum, int maximum, BOOL redraw = TRUE) {
+    ::SetScrollRange(m_hWnd, bar, minimum, maximum, redraw);
+  }
+  void GetScrollRange(int bar, LPINT minimum, LPINT maximum) const { ::GetScrollRange(m_hWnd, bar, minimum, maximum); }
+  // The largest position the bar can take (its range less the page).
+  int GetScrollLimit(int bar);
+  void ShowScrollBar(UINT bar, BOOL show = TRUE) { ::ShowScrollBar(m_hWnd, static_cast<int>(bar), show); }
+  BOOL EnableScrollBar(int bar, UINT arrows = ESB_ENABLE_BOTH) {
+    return ::EnableScrollBar(m_hWnd, static_cast<UINT>(bar), arrows);
+  }
 
   // Frees the calling thread's temporary objects (those FromHandle made for windows without one).
   static void DeleteTempMap();

@@ -23,5 +23,21 @@ BOOL GetExitCodeThread(HANDLE thread, LPDWORD exitCode);
 
 DWORD GetCurrentThreadId();
 
+constexpr int THREAD_PRIORITY_IDLE = -15;
+constexpr int THREAD_PRIORITY_LOWEST = -2;
+constexpr int THREAD_PRIORITY_BELOW_NORMAL = -1;
+constexpr int THREAD_PRIORITY_NORMAL = 0;
+constexpr int THREAD_PRIORITY_ABOVE_NORMAL = 1;
+constexpr int THREAD_PRIORITY_HIGHEST = 2;
+constexpr int THREAD_PRIORITY_TIME_CRITICAL = 15;
+constexpr int THREAD_PRIORITY_ERROR_RETURN = 0x7FFFFFFF;
+
+// A thread's priority is kept with the thread and read back, but the scheduler is not asked: an
+// unprivileged Linux thread cannot raise its niceness again once lowered, and the suite's workers
+// only ever ask for the normal level. A value outside the levels above fails with
+// ERROR_INVALID_PARAMETER; GetThreadPriority of a bad handle gives THREAD_PRIORITY_ERROR_RETURN.
+BOOL SetThreadPriority(HANDLE thread, int priority);
+int GetThreadPriority(HANDLE thread);
+
 // The pseudo-handle (HANDLE)-2 that means "the calling thread" to the functions that take a thread.
 inline HANDLE GetCurrentThread() { return reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-2)); }
