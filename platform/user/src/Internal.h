@@ -191,7 +191,9 @@ void TellDisplayDestroyed(HWND window);
 void TellDisplayMoved(HWND window);
 void TellDisplayShown(HWND window, bool visible);
 void TellDisplayPresent(HWND window);
-void TellDisplayCursor(HCURSOR cursor);
+// `shownIn`: the pointer is over a window of this process drawn inside that top-level window of
+// another process; NULL: over this process's own windows.
+void TellDisplayCursor(HCURSOR cursor, HWND shownIn);
 // Whether a display has told the screen size (the station's desktop then follows it).
 bool ScreenSizedByDisplay();
 void TellDisplayRetitled(HWND window);
