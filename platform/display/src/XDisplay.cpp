@@ -198,9 +198,10 @@ void XDisplay::WindowShown(HWND window, bool visible) {
   Wake();
 }
 
-void XDisplay::CursorChanged(HCURSOR cursor) {
+void XDisplay::CursorChanged(HCURSOR cursor, HWND shownIn) {
   std::lock_guard guard(m_lock);
   m_cursorWanted = cursor;
+  m_cursorShownIn = shownIn;
   m_cursorChanged = true;
   Wake();
 }
@@ -258,6 +259,7 @@ void XDisplay::Run() {
     std::set<HWND> dirty;
     bool cursorChanged = false;
     HCURSOR cursor = nullptr;
+    HWND cursorShownIn = nullptr;
     {
       std::lock_guard guard(m_lock);
       if (m_stop) return;
@@ -265,6 +267,7 @@ void XDisplay::Run() {
       dirty.swap(m_dirty);
       cursorChanged = std::exchange(m_cursorChanged, false);
       cursor = m_cursorWanted;
+      cursorShownIn = m_cursorShownIn;
     }
     if (!m_closesAtExit && (!commands.empty() || !dirty.empty())) {
       // From here on this thread has the window manager's state, which goes with the process's
@@ -274,11 +277,7 @@ void XDisplay::Run() {
       m_closesAtExit = true;
     }
     for (const Command& command : commands) Apply(command);
-    if (cursorChanged) {
-      // One cursor for the process, as the window manager keeps it: shown over each of our windows.
-      m_cursor = m_cursors->For(cursor);
-      for (const auto& [hwnd, shown] : m_windows) XDefineCursor(m_display, shown.xwindow, m_cursor);
-    }
+    if (cursorChanged) ShowCursor(cursor, cursorShownIn);
     for (HWND window : dirty) Repaint(window);
     while (XPending(m_display)) {
       XEvent event;
@@ -701,6 +700,21 @@ void XDisplay::TellHost(HWND window) {
   event.xclient.format = 32;
   event.xclient.data.l[0] = wanted;
   XSendEvent(m_display, host, False, NoEventMask, &event);
+}
+
+// Over our own windows the process's cursor shows on each of them. Over a window of ours drawn
+// inside another process's window, that process's X window takes our cursor until its own thread
+// sets one again (its display then puts its own back).
+void XDisplay::ShowCursor(HCURSOR cursor, HWND shownIn) {
+  const Cursor shape = m_cursors->For(cursor);
+  if (shownIn && !m_windows.count(shownIn)) {
+    if (const Window host = ShownElsewhere(static_cast<long>(reinterpret_cast<std::uintptr_t>(shownIn)))) {
+      XDefineCursor(m_display, host, shape);
+    }
+    return;
+  }
+  m_cursor = shape;
+  for (const auto& [hwnd, shown] : m_windows) XDefineCursor(m_display, shown.xwindow, m_cursor);
 }
 
 // Whether the X window shows the window `handle` (its _TOLVAR_HWND). A window gone meanwhile

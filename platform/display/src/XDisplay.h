@@ -49,7 +49,7 @@ public:
   void Present(HWND window, const RECT& rect) override;
   void WindowRetitled(HWND window) override;
   void WindowFrameChanged(HWND window) override;
-  void CursorChanged(HCURSOR cursor) override;
+  void CursorChanged(HCURSOR cursor, HWND shownIn) override;
   bool HasTray() override;
   void TrayIconSet(const user::TrayIconState& icon) override;
   void TrayIconRemoved(HWND window, UINT id) override;
@@ -112,6 +112,7 @@ private:
   void UpdateIcon(HWND window, Shown& shown);
   bool PresentedRect(HWND window, bool decorated, RECT& rect, POINT& offset);
   void TellHost(HWND window);
+  void ShowCursor(HCURSOR cursor, HWND shownIn);
   bool Shows(Window xwindow, long handle);
   Window ShownElsewhere(long handle);
   void HandleEvent(XEvent& event);
@@ -140,6 +141,7 @@ private:
   std::deque<Command> m_commands;
   std::set<HWND> m_dirty;
   HCURSOR m_cursorWanted = nullptr;
+  HWND m_cursorShownIn = nullptr;  // another process's top-level window holding ours under the pointer
   bool m_cursorChanged = false;
   std::map<HWND, Shown> m_windows;
   bool m_stop = false;

@@ -154,6 +154,9 @@ protected:
   static void SetUpTestSuite() {
     // The suite runs with TOLVAR_DISPLAY=none; these tests are the ones that want the display.
     unsetenv("TOLVAR_DISPLAY");
+    // Cursors from the X cursor font's own glyphs, for us, the programs we start and the server's
+    // answers alike: a desktop theme's animated watch reads back as a single pixel.
+    setenv("XCURSOR_PATH", "/nonexistent", 1);
     tolvar::display::Open();
     // Long before any key is typed, so the display has taken in the new mapping by then (and with
     // the display connected: the server forgets a mapping when its last client leaves).
@@ -409,6 +412,60 @@ TEST_F(Display, AWindowOfAnotherProcessHostedInOursIsSeenAndTypedInto) {
     EXPECT_EQ(g_seen.guestTyped, U"ok\u00FC");
     DestroyWindow(board);
   }
+}
+
+TEST_F(Display, AHostedProgramsWaitCursorShowsOverItsWindowInsideTheHost) {
+  // The host's own client area has the arrow, as a frame's class gives it.
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = BoardProc;
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = "DisplayCursorHost";
+  RegisterClassA(&wc);
+  HWND host = CreateWindowExA(0, "DisplayCursorHost", "Host", kFrame | WS_VISIBLE, 120, 90, 260, 180, nullptr, nullptr,
+                              nullptr, nullptr);
+  m_windows.push_back(host);
+  ASSERT_TRUE(ShowsAsRendered(host));
+  constexpr unsigned kWatch = 150, kLeftPointer = 68;  // X cursor font glyphs
+  const auto watch = m_x.FontCursor(kWatch), arrow = m_x.FontCursor(kLeftPointer);
+  ASSERT_GT(watch.width, 1);
+  char commandLine[64];
+  std::snprintf(commandLine, sizeof commandLine, "display_child_guest hWnd=%08X",
+                static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(host)));
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+  const bool ready = PumpUntil([] { return g_seen.guest != nullptr; });
+  POINT inPanel{30 + 5, 20 + 5}, hostsOwn{220, 140};
+  ClientToScreen(host, &inPanel);
+  ClientToScreen(host, &hostsOwn);
+  // Each shape as the X server shows it under the pointer, after the step that should bring it.
+  std::vector<bool> shown;
+  if (ready) {
+    m_x.MoveTo(inPanel.x, inPanel.y);
+    shown.push_back(PumpUntil([&] { return m_x.Cursor() == arrow; }));
+    PostMessageA(g_seen.guest, WM_USER + 3, 0, 0);  // the transfer starts, the pointer resting
+    shown.push_back(PumpUntil([&] { return m_x.Cursor() == watch; }));
+    m_x.MoveTo(hostsOwn.x, hostsOwn.y);  // over the host's own part: its own cursor
+    shown.push_back(PumpUntil([&] { return m_x.Cursor() == arrow; }));
+    m_x.MoveTo(inPanel.x + 10, inPanel.y + 5);  // back over the program, still busy
+    shown.push_back(PumpUntil([&] { return m_x.Cursor() == watch; }));
+    PostMessageA(g_seen.guest, WM_USER + 4, 0, 0);  // done
+    shown.push_back(PumpUntil([&] { return m_x.Cursor() == arrow; }));
+  }
+  PostThreadMessageA(process.dwThreadId, WM_CLOSE, 0, 0);
+  const bool ended = PumpUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; });
+  if (!ended) TerminateProcess(process.hProcess, 9);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  DestroyWindow(host);
+  m_windows.clear();
+  UnregisterClassA("DisplayCursorHost", nullptr);
+  ASSERT_TRUE(ready);
+  EXPECT_EQ(shown, (std::vector<bool>{true, true, true, true, true}))
+      << "arrow over the program, watch while it works, the host's arrow, watch again, arrow after";
+  EXPECT_TRUE(ended);
 }
 
 // The desktop's tray: a program of our own that speaks the XEmbed tray protocol, started at a place

@@ -43,10 +43,27 @@ void SendDestroy(HWND window) {
   for (HWND child : ChildrenOf(window)) SendDestroy(child);
 }
 
+// A child of another process goes with its parent, as on Windows: its own thread destroys it and
+// gets WM_DESTROY and WM_NCDESTROY, so a hosted program's dialog (and the modal loop that runs it)
+// ends with the window it was put in. A program that does not answer in time is asked all the
+// same: its mailbox keeps the request, and the station meanwhile keeps the child on the desktop,
+// hidden, until the program gets to it.
+void DestroyForeignChild(HWND child) {
+  auto slot = ReadSlot(child);
+  if (!slot || IsLocal(*slot)) return;
+  Request request;
+  request.op = RemoteOp::Destroy;
+  request.window = child;
+  RemoteCall(*slot, request);
+}
+
 void FreeWindow(HWND window) {
   auto local = FindLocal(window);
   if (!local) return;
-  for (HWND child : ChildrenOf(window)) FreeWindow(child);
+  for (HWND child : ChildrenOf(window)) {
+    if (FindLocal(child)) FreeWindow(child);
+    else DestroyForeignChild(child);
+  }
   SendLocal(window, WM_NCDESTROY, 0, 0);
   if (local->thread == GetCurrentThreadId()) kernel::KillWindowTimers(window);
   DestroyCaretOf(window);
@@ -257,7 +274,12 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   return hwnd;
 }
 
-BOOL DestroyWindow(HWND window) {
+namespace tolvar::user {
+namespace {
+
+// `withParent`: the parent, of another process, is going; the window is neither hidden first nor
+// announced to that parent, whose thread waits for this one.
+BOOL DestroyOnThread(HWND window, bool withParent) {
   auto slot = ReadSlot(window);
   if (!slot || slot->handle == kDesktopHandle) return InvalidWindow(FALSE);
   if (!IsLocal(*slot) || slot->tid != GetCurrentThreadId()) {
@@ -270,8 +292,8 @@ BOOL DestroyWindow(HWND window) {
   local->destroying = true;
   const bool child = (slot->style & WS_CHILD) != 0;
 
-  if (child) SendParentNotify(window, WM_DESTROY);
-  if (StyleOf(window) & WS_VISIBLE) {
+  if (child && !withParent) SendParentNotify(window, WM_DESTROY);
+  if ((StyleOf(window) & WS_VISIBLE) && !withParent) {
     if (child) {
       ShowWindow(window, SW_HIDE);
     } else {
@@ -292,3 +314,17 @@ BOOL DestroyWindow(HWND window) {
   FreeWindow(window);
   return TRUE;
 }
+
+}  // namespace
+
+BOOL DestroyWithParent(HWND window) {
+  const BOOL done = DestroyOnThread(window, true);
+  // The loop that ran the window (a modal dialog's, the program's own) waits for a message before
+  // it looks at its window again: one that does nothing wakes it.
+  PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, 0);
+  return done;
+}
+
+}  // namespace tolvar::user
+
+BOOL DestroyWindow(HWND window) { return tolvar::user::DestroyOnThread(window, false); }

@@ -382,6 +382,7 @@ HBITMAP BitmapFromFile(LPCSTR path, int cx, int cy, UINT flags) {
 
 std::atomic<HCURSOR> g_cursor{nullptr};
 std::atomic<int> g_showCount{0};
+std::atomic<std::uint32_t> g_cursorPlace{0};  // the other process's top-level window last told, or 0
 
 }  // namespace
 }  // namespace tolvar::user
@@ -444,7 +445,29 @@ HBITMAP LoadBitmapA(HINSTANCE instance, LPCSTR name) {
 
 HCURSOR SetCursor(HCURSOR cursor) {
   const HCURSOR old = g_cursor.exchange(cursor);
-  if (old != cursor) TellDisplayCursor(cursor);
+  // The pointer shows what the thread of the window under it sets, as it answers WM_SETCURSOR or
+  // later (a wait cursor around a transfer), even where that window is drawn inside a window of
+  // another process: that process's X window then takes this process's cursor. A thread that
+  // takes the pointer back from another one shows its cursor again, changed or not.
+  std::uint32_t top = 0;
+  bool takenBack = false;
+  if (Station::IsOpen()) {
+    const DWORD me = GetCurrentThreadId();
+    Station::Get().With([&](StationData& data) {
+      if (data.pointerThread != me) return 0;
+      takenBack = data.cursorShownBy != me;
+      data.cursorShownBy = me;
+      top = data.pointerTop;
+      return 0;
+    });
+  }
+  HWND shownIn = nullptr;
+  if (top) {
+    auto slot = ReadSlot(HandleOf(top));
+    if (slot && !IsLocal(*slot)) shownIn = HandleOf(top);
+  }
+  const bool placeChanged = g_cursorPlace.exchange(HandleValue(shownIn)) != HandleValue(shownIn);
+  if (old != cursor || takenBack || placeChanged) TellDisplayCursor(cursor, shownIn);
   return old;
 }
 HCURSOR GetCursor() { return g_cursor.load(); }

@@ -42,8 +42,8 @@ void DisplayTrayIconRemoved(HWND window, UINT id) {
   if (auto* backend = g_backend.load()) backend->TrayIconRemoved(window, id);
 }
 
-void TellDisplayCursor(HCURSOR cursor) {
-  if (auto* backend = g_backend.load()) backend->CursorChanged(cursor);
+void TellDisplayCursor(HCURSOR cursor, HWND shownIn) {
+  if (auto* backend = g_backend.load()) backend->CursorChanged(cursor, shownIn);
 }
 
 void SetOwnCaption(HWND window, bool own) {

@@ -314,6 +314,16 @@ BOOL InjectMouse(POINT screen, UINT message) {
     target = HitTestScreen(screen, hit);
   }
   CheckLeave(target, hit);
+  {
+    auto slot = target ? ReadSlot(target) : std::nullopt;
+    const std::uint32_t tid = slot ? slot->tid : 0;
+    const std::uint32_t top = target ? HandleValue(TopLevelOf(target)) : 0;
+    Station::Get().With([&](StationData& data) {
+      data.pointerThread = tid;
+      data.pointerTop = top;
+      return 0;
+    });
+  }
   if (!target) return FALSE;
   const bool down = button && message == button->down;
   if (!capture && !IsWindowEnabled(TopLevelOf(target))) return FALSE;  // a window under a modal one takes no clicks

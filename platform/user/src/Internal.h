@@ -38,6 +38,7 @@ enum class RemoteOp : std::uint32_t {
   EnableWindow,    // args: enable
   Redraw,          // args: RDW_ flags
   Capture,         // text: name of a file mapping to fill with the window's pixels; args: width, height
+  Destroy,         // the window's parent is being destroyed: the window goes with it
   Count
 };
 
@@ -73,6 +74,9 @@ LRESULT ExecuteRemoteOp(const Request& request, Answer& answer);
 // Windows -----------------------------------------------------------------------------------------
 
 void DestroyThreadWindows(DWORD threadId);
+// Destroys a window of the calling thread whose parent (of another process) is being destroyed:
+// WM_DESTROY and WM_NCDESTROY here, on the window's own thread, without hiding it first.
+BOOL DestroyWithParent(HWND window);
 std::shared_ptr<WindowClass> FindClass(LPCSTR name, HINSTANCE instance);
 // Sets the window's text in its object and the station's copy.
 void StoreWindowText(HWND window, std::string_view text);
@@ -187,7 +191,9 @@ void TellDisplayDestroyed(HWND window);
 void TellDisplayMoved(HWND window);
 void TellDisplayShown(HWND window, bool visible);
 void TellDisplayPresent(HWND window);
-void TellDisplayCursor(HCURSOR cursor);
+// `shownIn`: the pointer is over a window of this process drawn inside that top-level window of
+// another process; NULL: over this process's own windows.
+void TellDisplayCursor(HCURSOR cursor, HWND shownIn);
 // Whether a display has told the screen size (the station's desktop then follows it).
 bool ScreenSizedByDisplay();
 void TellDisplayRetitled(HWND window);

@@ -47,10 +47,12 @@ LRESULT DoCapture(const Request& r, Answer&) {
   return ok ? TRUE : FALSE;
 }
 
+LRESULT DoDestroy(const Request& r, Answer&) { return DestroyWithParent(r.window); }
+
 using Handler = LRESULT (*)(const Request&, Answer&);
 constexpr Handler kHandlers[] = {
     nullptr,  // Message: handled by the mailbox itself
-    DoShowWindow, DoSetWindowPos, DoSetParent, DoEnableWindow, DoRedraw, DoCapture,
+    DoShowWindow, DoSetWindowPos, DoSetParent, DoEnableWindow, DoRedraw, DoCapture, DoDestroy,
 };
 static_assert(std::size(kHandlers) == static_cast<std::size_t>(RemoteOp::Count));
 

@@ -62,6 +62,13 @@ struct StationData {
   // program hosted inside another's top-level window, whose focus lives in the program.
   std::uint32_t focus;
   POINT cursor;
+  // Whose cursor the pointer shows, as on Windows the thread's that answers WM_SETCURSOR: the
+  // thread of the window under the pointer (or holding the capture), that window's top-level
+  // window (maybe another process's, which draws it inside its own), and the thread whose cursor
+  // was last shown there.
+  std::uint32_t pointerThread;
+  std::uint32_t pointerTop;
+  std::uint32_t cursorShownBy;
   std::uint32_t registeredCount;
   char registered[kRegisteredMax][kClassNameMax];
   WindowSlot slots[kStationSlots];

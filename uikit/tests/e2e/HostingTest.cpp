@@ -52,8 +52,11 @@ class Hosting : public ::testing::Test {
 protected:
   static void SetUpTestSuite() {
     // The program inherits the environment, so it shares this home, its station and named objects.
+    // One home for the whole program, repeated runs included: the station stays with the first.
+    static bool made = false;
+    if (made) return;
     std::string pattern = (std::filesystem::temp_directory_path() / "uikit-e2e-XXXXXX").string();
-    if (mkdtemp(pattern.data())) setenv("TOLVAR_HOME", pattern.c_str(), 1);
+    made = mkdtemp(pattern.data()) && setenv("TOLVAR_HOME", pattern.c_str(), 1) == 0;
   }
   void SetUp() override {
     WNDCLASSA wc{};
@@ -144,6 +147,31 @@ TEST_F(Hosting, AHostedProgramEmbedsItsDialogAndReportsReadyStatusRefusalDestroy
   EXPECT_EQ(code, 0u);
   EXPECT_FALSE(IsWindow(dialog));
   EXPECT_EQ(g_arrivals.size(), 7u);
+}
+
+TEST_F(Hosting, DestroyingTheLaunchersWindowEndsTheHostedDialogAndItsProgram) {
+  ASSERT_TRUE(Start(""));
+  ASSERT_TRUE(WaitForArrivals(1)) << "the program never said it was ready";
+  HWND dialog = reinterpret_cast<HWND>(g_arrivals[0].wParam);
+  ShowWindow(dialog, SW_SHOW);
+  ASSERT_TRUE(DestroyWindow(m_main));
+  EXPECT_FALSE(IsWindow(dialog));
+  // The dialog's modal loop ended with it, and with it the program.
+  ASSERT_EQ(WaitForSingleObject(m_process.hProcess, 10000), WAIT_OBJECT_0) << "the program lives on unseen";
+  struct Search {
+    DWORD process;
+    int found;
+  } search{m_process.dwProcessId, 0};
+  EnumWindows(
+      [](HWND window, LPARAM lParam) {
+        auto* s = reinterpret_cast<Search*>(lParam);
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process == s->process) ++s->found;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  EXPECT_EQ(search.found, 0);
 }
 
 }  // namespace

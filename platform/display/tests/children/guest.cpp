@@ -2,7 +2,9 @@
 // of its own inside that host window, tells the host with WM_USER (wParam: the window) and runs
 // until WM_CLOSE comes to its thread. Its window is a solid blue panel holding a white edit-like
 // window, which takes the focus when clicked (and turns yellow) and reports each typed character to the host with
-// WM_USER + 2 (wParam: the code point). It links the display, so it is seen the way a hosted
+// WM_USER + 2 (wParam: the code point). WM_USER + 3 posted to the panel starts a "transfer": the
+// wait cursor is set at once and kept over the panel whenever the pointer comes back, until
+// WM_USER + 4 ends it with the arrow. It links the display, so it is seen the way a hosted
 // program of the suite is.
 #include <user/User.h>
 
@@ -15,6 +17,7 @@
 namespace {
 
 HWND g_host = nullptr;
+bool g_busy = false;
 
 void Fill(HWND window, COLORREF colour) {
   PAINTSTRUCT paint;
@@ -28,9 +31,17 @@ void Fill(HWND window, COLORREF colour) {
 }
 
 LRESULT PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_PAINT) {
-    Fill(window, RGB(0, 0, 200));
-    return 0;
+  switch (message) {
+    case WM_PAINT: Fill(window, RGB(0, 0, 200)); return 0;
+    case WM_USER + 3:
+    case WM_USER + 4:
+      g_busy = message == WM_USER + 3;
+      SetCursor(LoadCursorA(nullptr, g_busy ? IDC_WAIT : IDC_ARROW));
+      return 0;
+    case WM_SETCURSOR:
+      if (!g_busy) break;
+      SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+      return TRUE;
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -59,6 +70,7 @@ int main() {
   WNDCLASSA wc{};
   wc.lpfnWndProc = PanelProc;
   wc.lpszClassName = "GuestPanel";
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   RegisterClassA(&wc);
   wc.lpfnWndProc = EditProc;
   wc.lpszClassName = "GuestEdit";

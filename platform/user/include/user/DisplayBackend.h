@@ -44,8 +44,10 @@ public:
   virtual bool HasTray() { return false; }
   virtual void TrayIconSet(const TrayIconState&) {}
   virtual void TrayIconRemoved(HWND, UINT) {}
-  // The cursor shown over this process's windows changed (NULL: hidden).
-  virtual void CursorChanged(HCURSOR) {}
+  // The cursor shown over this process's windows changed (NULL: hidden). `shownIn`, when given, is
+  // a top-level window of another process inside which a window of this process lies under the
+  // pointer: the cursor goes on that process's X window.
+  virtual void CursorChanged(HCURSOR, HWND /*shownIn*/) {}
 };
 
 // A frame that paints its own caption (over the one the window manager draws) says so: a display

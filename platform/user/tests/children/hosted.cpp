@@ -3,7 +3,9 @@
 // until WM_CLOSE comes to its main thread, and says goodbye with the registered
 // "WM_CLOSE_MAIN_FRAME". With "stay" it never leaves on its own. Its dialog holds an edit-like
 // window that takes the focus when clicked (telling the host with WM_USER + 1) and keeps what is
-// typed into it as its text, which the host reads through the station.
+// typed into it as its text, which the host reads through the station. When the host destroys the
+// window its dialog lives in, the dialog goes too: the program then ends with 0 when its own
+// thread got WM_DESTROY and WM_NCDESTROY for the dialog, else with 4.
 #include <user/User.h>
 
 #include <gdi/Gdi.h>
@@ -17,6 +19,8 @@
 namespace {
 
 HWND g_hostMain = nullptr;
+DWORD g_mainThread = 0;
+int g_destroyedHere = 0;  // 1: WM_DESTROY, 2: WM_NCDESTROY, on the main thread
 
 LRESULT PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_PAINT) {
@@ -71,6 +75,9 @@ LRESULT EditLikeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 INT_PTR DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   if (message == WM_INITDIALOG) return TRUE;
+  if ((message == WM_DESTROY || message == WM_NCDESTROY) && GetCurrentThreadId() == g_mainThread) {
+    g_destroyedHere |= message == WM_DESTROY ? 1 : 2;
+  }
   if (message == WM_USER + 5) {
     // Asks the host something back while the host waits for this answer.
     LRESULT fromHost = SendMessageA(g_hostMain, WM_USER + 6, wParam, 0);
@@ -95,6 +102,7 @@ int main() {
   g_hostMain = HandleAfter(commandLine, "hMainWnd=");
   const bool stay = std::strstr(commandLine, " stay") != nullptr;
   const UINT closeMainFrame = RegisterWindowMessageA("WM_CLOSE_MAIN_FRAME");
+  g_mainThread = GetCurrentThreadId();
 
   WNDCLASSA wc{};
   wc.lpfnWndProc = PanelProc;
@@ -118,6 +126,7 @@ int main() {
       TranslateMessage(&message);
       DispatchMessageA(&message);
     }
+    if (!IsWindow(dialog)) return g_destroyedHere == 3 ? 0 : 4;  // taken with the host's window
   }
   DestroyWindow(dialog);
   PostMessageA(g_hostMain, closeMainFrame, 0, 0);

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -78,9 +79,12 @@ class Hosting : public ::testing::Test {
 protected:
   static void SetUpTestSuite() {
     // The program inherits the environment: the same home, so the same station. One home for the
-    // whole test program, as the station stays with the home it was first opened in.
+    // whole test program, as the station stays with the home it was first opened in (repeated
+    // runs included).
+    static bool made = false;
+    if (made) return;
     std::string pattern = (std::filesystem::temp_directory_path() / "user-e2e-XXXXXX").string();
-    if (mkdtemp(pattern.data())) setenv("TOLVAR_HOME", pattern.c_str(), 1);
+    made = mkdtemp(pattern.data()) && setenv("TOLVAR_HOME", pattern.c_str(), 1) == 0;
   }
   void SetUp() override {
     WNDCLASSA wc{};
@@ -218,6 +222,37 @@ TEST_F(Hosting, TheWindowsOfAProgramThatDiedAreNoWindowsAndRequestsToThemFail) {
   HBITMAP image = tolvar::user::RenderWindow(m_main);
   EXPECT_TRUE(image);
   DeleteObject(image);
+}
+
+TEST_F(Hosting, DestroyingTheHostTakesTheProgramsDialogOnItsOwnThread) {
+  ASSERT_TRUE(Start(" stay"));  // it would never leave on its own
+  ASSERT_TRUE(PumpUntil([] { return g_host.ready != nullptr; }));
+  HWND hosted = HostedChild();
+  ASSERT_TRUE(hosted);
+  HWND field = GetDlgItem(hosted, 11);
+  ShowWindow(hosted, SW_SHOW);
+  ASSERT_TRUE(DestroyWindow(m_main));
+  // Gone when DestroyWindow returns, not moved to the desktop: no top-level window of the program.
+  EXPECT_FALSE(IsWindow(hosted));
+  EXPECT_FALSE(IsWindow(field));
+  struct Search {
+    DWORD process;
+    std::vector<HWND> found;
+  } search{m_process.dwProcessId, {}};
+  EnumWindows(
+      [](HWND window, LPARAM lParam) {
+        auto* s = reinterpret_cast<Search*>(lParam);
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process == s->process) s->found.push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  EXPECT_TRUE(search.found.empty()) << search.found.size() << " windows of the program left";
+  ASSERT_EQ(WaitForSingleObject(m_process.hProcess, 10000), WAIT_OBJECT_0) << "the program lives on";
+  DWORD code = 1;
+  GetExitCodeProcess(m_process.hProcess, &code);
+  EXPECT_EQ(code, 0u) << "its thread did not get WM_DESTROY and WM_NCDESTROY for its dialog";
 }
 
 TEST_F(Hosting, KeysAndTextTypedInTheHostReachTheFocusedWindowOfTheHostedProgram) {
