@@ -14,7 +14,7 @@ PA_PHONEBOOK_INFO FullContact() {
   PA_PHONEBOOK_INFO c;
   c.strName = "J\xC3\xB6rg = M|ller";
   c.strReading = "joerg";
-  const char* numbers[] = {"+4940123", "0171555", "#31*2", "040999", "P12", "112", "+1P5"};
+  const char* numbers[] = {"+4940123", "0171555", "#31P2", "040999", "P12", "112", "+1P5"};
   for (int i = 0; i < 7; ++i) c.strNumber[i] = numbers[i];
   c.strEmail[0] = "j@example.de";
   c.strEmail[1] = "x|y=z@example.de";
