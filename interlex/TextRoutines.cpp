@@ -189,6 +189,10 @@ int GetUTF8Len(const CString& text) {
 
 bool IsValidUtf8(std::string_view bytes) {
   for (size_t i = 0; i < bytes.size();) {
+    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+      ++i;
+      continue;
+    }
     const size_t length = Utf8CharLength(bytes, i);
     if (length == 0) return false;
     i += length;

@@ -63,10 +63,6 @@ void AddLine(std::string& out, std::string_view key, std::string_view value = {}
   out.append("\r\n");
 }
 
-CString Summary(std::string_view rest, bool quoted, int budget) {
-  CString text = quoted ? ToAnsiText(AsView(QPDecode(CString(rest)))) : ToAnsiText(rest);
-  return ShortStrChange(budget, text, 1);
-}
 
 }  // namespace
 
@@ -106,16 +102,19 @@ VCalendarRead ReadVCalendar(std::string_view bytes, bool extended, CTime now) {
 
   CBoundedLines lines(bytes);
   while (auto next = lines.Next()) {
-    std::string line(*next);
+    std::string_view line = *next;
     if (line == "BEGIN:VCALENDAR" || line == "BEGIN: VCALENDAR") read.isVCalendar = true;
     if (line == "TOOL: TODO" || line == "TOOL:TODO") read.isToDo = true;
-    if (std::string_view(line).substr(0, kQuotedSummary.size()) == kQuotedSummary) {
-      while (!line.empty() && line.back() == '=') {
+    std::string joined;
+    if (line.substr(0, kQuotedSummary.size()) == kQuotedSummary) {
+      joined.assign(line);
+      while (!joined.empty() && joined.back() == '=') {
         auto more = lines.Next();
         if (!more) break;
-        line.pop_back();
-        line.append(*more);
+        joined.pop_back();
+        joined.append(*more);
       }
+      line = joined;
     }
     const KeyLine kl = Split(line);
     if (kl.value == "VALARM") {
@@ -142,9 +141,9 @@ VCalendarRead ReadVCalendar(std::string_view bytes, bool extended, CTime now) {
     } else if (kl.key == "DTEND") {
       if (!ParseTimeValue(kl.value, item.tmDue)) item.tmDue = CTime(2003, 1, 1, 0, 0, 0);
     } else if (kl.key == "SUMMARY" || kl.key == "SUMMARY;ENCODING=QUOTED-PRINTABLE") {
-      const bool quoted = kl.key != "SUMMARY";
-      entry.strDescription = Summary(kl.rest, quoted, scheduleBudget);
-      item.strDescription = Summary(kl.rest, quoted, toDoBudget);
+      const CString text = kl.key == "SUMMARY" ? ToAnsiText(kl.rest) : ToAnsiText(AsView(QPDecode(CString(kl.rest))));
+      entry.strDescription = ShortStrChange(scheduleBudget, text, 1);
+      item.strDescription = ShortStrChange(toDoBudget, text, 1);
     } else if (kl.key == "RRULE") {
       entry.bRepeat = kl.value == "FREQ=DAILY" ? 1 : kl.value == "FREQ=WEEKLY" ? 2 : kl.value == "FREQ=MONTHLY" ? 3 : 0;
     } else if (kl.key == "CLASS") {
@@ -163,6 +162,7 @@ VCalendarRead ReadVCalendar(std::string_view bytes, bool extended, CTime now) {
 std::string WriteSchedule(const PA_SCHEDULE_INFO& entry) {
   static constexpr std::string_view kRepeat[] = {"", "DAILY", "WEEKLY", "MONTHLY"};
   std::string out;
+  out.reserve(384);
   AddLine(out, "BEGIN: VCALENDAR");
   AddLine(out, "VERSION:1.0");
   AddLine(out, "BEGIN:VEVENT");
@@ -185,6 +185,7 @@ std::string WriteSchedule(const PA_SCHEDULE_INFO& entry) {
 
 std::string WriteToDo(const PA_TODO_INFO& item) {
   std::string out;
+  out.reserve(384);
   AddLine(out, "BEGIN: VCALENDAR");
   AddLine(out, "TOOL: TODO");
   AddLine(out, "VERSION:1.0");

@@ -59,6 +59,7 @@ void AddLine(std::string& out, std::string_view key, std::string_view value) {
 }
 
 std::string_view Plain(const CString& value, CString& keep) {
+  if (!HasLineBreak(value)) return AsView(value);
   keep = BlankLineBreaks(value);
   return AsView(keep);
 }
@@ -76,17 +77,20 @@ VCardStatus ReadVCard(std::string_view bytes, PA_PHONEBOOK_INFO& contact) {
     auto next = reader.Next();
     if (!next) break;
     ++lines;
-    std::string line(*next);
+    std::string_view line = *next;
     if (line == "BEGIN:VCARD" || line == "BEGIN: VCARD") isVCard = true;
-    if (std::string_view(line).substr(0, kQuotedNote.size()) == kQuotedNote) {
+    std::string joined;
+    if (line.substr(0, kQuotedNote.size()) == kQuotedNote) {
       // Soft line breaks: the continuation is joined before the value is decoded.
-      while (!line.empty() && line.back() == '=' && lines < kMaxLines) {
+      joined.assign(line);
+      while (!joined.empty() && joined.back() == '=' && lines < kMaxLines) {
         auto more = reader.Next();
         if (!more) break;
         ++lines;
-        line.pop_back();
-        line.append(*more);
+        joined.pop_back();
+        joined.append(*more);
       }
+      line = joined;
     }
     std::string_view rest(line);
     const size_t lead = rest.find_first_not_of(':');
@@ -130,6 +134,7 @@ std::string WriteVCard(const PA_PHONEBOOK_INFO& contact) {
       "TEL;HOME;VOICE:", "TEL;CELL;VOICE:", "TEL;WORK;VOICE:", "TEL;HOME;FAX:",
       "TEL;WORK;FAX:", "TEL;VOICE:", "TEL;HOME:"};
   std::string out;
+  out.reserve(512);
   CString keep;
   AddLine(out, "BEGIN:VCARD", "");
   AddLine(out, "VERSION:2.1", "");
