@@ -25,6 +25,10 @@ constexpr char kSettingsKey[] = "Software\\Halvane\\Tolvar\\Settings";
 // Process-wide: the handle of Glossa while loaded, and whether a loader object lives.
 HMODULE g_library = nullptr;
 BOOL g_useLibrary = FALSE;
+// Whether this binder's own Glossa_Bind succeeded. Glossa keeps one binding per process: when another
+// module of the process (a program that loaded a library of the suite) bound it first, this binder
+// reads through that binding and must not close it.
+bool g_bound = false;
 
 template <class Proc>
 Proc Export(LPCSTR name) {
@@ -87,7 +91,8 @@ DWORD BindStrings(LPCSTR directory, LPCSTR moduleName, LPCSTR extension) {
   }
   auto bind = Export<BindProc>("Glossa_Bind");
   if (!bind) return ERROR_CALL_NOT_IMPLEMENTED;  // the library stays loaded
-  return bind(directory, moduleName, extension) ? ERROR_SUCCESS : GetStringsLastError();
+  g_bound = bind(directory, moduleName, extension) != 0;
+  return g_bound ? ERROR_SUCCESS : GetStringsLastError();
 }
 
 DWORD SetStringsLanguage(DWORD language) {
@@ -99,8 +104,12 @@ DWORD SetStringsLanguage(DWORD language) {
 
 DWORD CloseStrings() {
   if (!g_library) return ERROR_NOT_READY;
-  DWORD result = ERROR_CALL_NOT_IMPLEMENTED;
-  if (auto close = Export<CloseProc>("Glossa_Close")) result = close() ? ERROR_SUCCESS : GetStringsLastError();
+  DWORD result = ERROR_SUCCESS;
+  if (g_bound) {
+    result = ERROR_CALL_NOT_IMPLEMENTED;
+    if (auto close = Export<CloseProc>("Glossa_Close")) result = close() ? ERROR_SUCCESS : GetStringsLastError();
+  }
+  g_bound = false;
   FreeLibrary(g_library);
   g_library = nullptr;
   return result;
