@@ -8,11 +8,13 @@
 #include <base/LastError.h>
 #include <base/TemporaryHome.h>
 #include <kernel/Path.h>
+#include <registry/WinReg.h>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <cstring>
 #include <iterator>
 
 namespace fs = std::filesystem;
@@ -272,6 +274,36 @@ TEST_F(Exchange, CancelledFolderPickerWritesNothing) {
   EXPECT_EQ(m_interlex.VcardExportAll(&contacts, nullptr), 1);
   EXPECT_TRUE(Listing(m_folder).empty());
   EXPECT_EQ(m_ui.folderDialogs, 1);
+}
+
+// The phones whose "Build" starts with Z or U hold long descriptions; any other, or none, short ones.
+TEST_F(Exchange, TheBuildSettingSelectsTheDescriptionBudget) {
+  const struct {
+    const char* build;
+    int extended;
+  } cases[] = {{"Z123", 1}, {"U4", 1}, {"Y5", 0}, {"", 0}, {"z9", 0}, {nullptr, 0}};  // ends without one
+  for (const auto& c : cases) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Halvane\\Tolvar\\Settings", 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    if (c.build)
+      RegSetValueExA(key, "Build", 0, REG_SZ, reinterpret_cast<const BYTE*>(c.build), static_cast<DWORD>(strlen(c.build) + 1));
+    else
+      RegDeleteValueA(key, "Build");
+    RegCloseKey(key);
+    EXPECT_EQ(CInterlex().extended, c.extended) << (c.build ? c.build : "absent");
+  }
+
+  Put(m_folder / "long.vcs", "BEGIN:VCALENDAR\nSUMMARY:" + std::string(300, 'x') + "\n");
+  m_ui.files = {File("long.vcs")};
+  for (int extended : {0, 1}) {
+    m_interlex.extended = extended;
+    CScheduleArray entries;
+    ASSERT_EQ(m_interlex.VcalenderImportAll(&entries, nullptr), 1);
+    ASSERT_EQ(entries.GetSize(), 1);
+    EXPECT_EQ(entries[0].strDescription.GetLength(), extended ? 256 : 64);
+  }
 }
 
 }  // namespace
