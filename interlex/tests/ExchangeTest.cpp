@@ -7,6 +7,7 @@
 
 #include <base/LastError.h>
 #include <base/TemporaryHome.h>
+#include <kernel/File.h>
 #include <kernel/Path.h>
 #include <registry/WinReg.h>
 
@@ -142,6 +143,19 @@ TEST_F(Exchange, FailedWriteLeavesNothingPartialAndSetsTheLastError) {
   EXPECT_EQ(GetLastError(), INTERLEX_VCARD_CREATE_FAILED);
   EXPECT_EQ(Listing(m_folder), (std::vector<std::string>{"blocked_2.vcf", "first_1.vcf"}));
   EXPECT_TRUE(fs::is_directory(m_folder / "blocked_2.vcf" / "inside"));
+
+  // A read-only file that the person agreed to overwrite stays as it was.
+  fs::remove_all(m_folder / "blocked_2.vcf");
+  fs::remove(m_folder / "first_1.vcf");
+  Put(m_folder / "first_1.vcf", "kept");
+  ASSERT_TRUE(SetFileAttributesA((m_folder / "first_1.vcf").string().c_str(), FILE_ATTRIBUTE_READONLY));
+  m_ui.answers = {IDYES};
+  SetLastError(0);
+  EXPECT_EQ(m_interlex.VcardExportAll(&contacts, nullptr), 0);
+  EXPECT_EQ(GetLastError(), INTERLEX_VCARD_CREATE_FAILED);
+  EXPECT_EQ(Slurp(m_folder / "first_1.vcf"), "kept");
+  EXPECT_EQ(Listing(m_folder), (std::vector<std::string>{"first_1.vcf"}));
+  SetFileAttributesA((m_folder / "first_1.vcf").string().c_str(), FILE_ATTRIBUTE_NORMAL);
 
   // A folder that does not exist: nothing at all is written.
   CScheduleArray entries;
