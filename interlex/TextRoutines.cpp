@@ -58,9 +58,8 @@ CString RemoveAny(const CString& text, std::string_view drop) {
 
 }  // namespace
 
-CString ShortStrChange(int limit, const CString& text, int keepDoubleByte, UINT codePage) {
-  const std::string_view s = AsView(text);
-  if (s.empty() || limit <= 0) return CString();
+size_t ShortLength(int limit, std::string_view s, int keepDoubleByte, UINT codePage) {
+  if (s.empty() || limit <= 0) return 0;
   size_t kept = 0;
   int count = 0;
   if (IsUtf8CodePage(codePage)) {
@@ -72,12 +71,12 @@ CString ShortStrChange(int limit, const CString& text, int keepDoubleByte, UINT 
       count += cost;
       kept += length == 0 ? 1 : length;
     }
-    return CString(s.substr(0, kept));
+    return kept;
   }
   while (kept < s.size()) {
     const auto b = static_cast<unsigned char>(s[kept]);
     if (IsLeadByte(codePage, b)) {
-      if (keepDoubleByte == 0) return CString();
+      if (keepDoubleByte == 0) return 0;
       // The pair is one character: both bytes or neither (a lead byte at the very end is dropped).
       if (kept + 1 >= s.size() || count + 3 > limit) break;
       count += 3;
@@ -89,6 +88,13 @@ CString ShortStrChange(int limit, const CString& text, int keepDoubleByte, UINT 
     count += cost;
     ++kept;
   }
+  return kept;
+}
+
+CString ShortStrChange(int limit, const CString& text, int keepDoubleByte, UINT codePage) {
+  const std::string_view s = AsView(text);
+  const size_t kept = ShortLength(limit, s, keepDoubleByte, codePage);
+  if (kept == s.size()) return text;
   return CString(s.substr(0, kept));
 }
 
@@ -200,18 +206,24 @@ bool IsValidUtf8(std::string_view bytes) {
   return true;
 }
 
-CString ToAnsiText(std::string_view bytes) {
-  if (IsValidUtf8(bytes)) return CString(bytes);
+std::string_view AnsiView(std::string_view bytes, std::string& scratch) {
+  if (IsValidUtf8(bytes)) return bytes;
+  scratch.clear();
   const int size = static_cast<int>(bytes.size());
   const int units = MultiByteToWideChar(CP_WINDOWS_1252, 0, bytes.data(), size, nullptr, 0);
-  if (units <= 0) return CString();
+  if (units <= 0) return scratch;
   std::vector<WCHAR> wide(static_cast<size_t>(units));
   MultiByteToWideChar(CP_WINDOWS_1252, 0, bytes.data(), size, wide.data(), units);
   const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return CString();
-  std::string out(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, out.data(), length, nullptr, nullptr);
-  return CString(std::string_view(out));
+  if (length <= 0) return scratch;
+  scratch.resize(static_cast<size_t>(length));
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, scratch.data(), length, nullptr, nullptr);
+  return scratch;
+}
+
+CString ToAnsiText(std::string_view bytes) {
+  std::string scratch;
+  return CString(AnsiView(bytes, scratch));
 }
 
 bool HasLineBreak(const CString& text) { return AsView(text).find_first_of("\r\n") != std::string_view::npos; }

@@ -24,6 +24,9 @@ inline std::string_view AsView(const CString& text) {
 //    are kept or dropped together; with keepDoubleByte 0 a text holding such a character gives "".
 CString ShortStrChange(int limit, const CString& text, int keepDoubleByte, UINT codePage = CP_ACP);
 
+// The number of leading bytes of `text` that ShortStrChange keeps.
+size_t ShortLength(int limit, std::string_view text, int keepDoubleByte, UINT codePage = CP_ACP);
+
 // Two hexadecimal digits as a number. A character that is no hexadecimal digit replaces what was
 // built so far by its own code; one character gives its code, any other length 0.
 int StrToIntA(std::string_view text);
@@ -48,6 +51,8 @@ int GetUTF8Len(const CString& text);
 // A value as read from a file: kept when it is valid UTF-8, else taken as code page 1252 (a file
 // written on another system) and converted.
 CString ToAnsiText(std::string_view bytes);
+// The same without a copy for valid UTF-8: the view itself, else the conversion held in `scratch`.
+std::string_view AnsiView(std::string_view bytes, std::string& scratch);
 bool IsValidUtf8(std::string_view bytes);
 
 // CR and LF become blanks, for values whose line has no room for a line break.

@@ -11,6 +11,8 @@ namespace {
 
 constexpr int kMaxLines = 64;
 constexpr std::string_view kQuotedNote = "NOTE;ENCODING=QUOTED-PRINTABLE:";
+// Blanks, and what RemoveCharacteres drops, leave a number.
+constexpr std::string_view kNumberDrops = " \\/:*?<>|-;\"";
 
 enum class Prepare { None, Number, QuotedPrintable };
 
@@ -108,17 +110,23 @@ VCardStatus ReadVCard(std::string_view bytes, PA_PHONEBOOK_INFO& contact) {
       const Property& property = kProperties[i];
       if (key != property.key || seen[i]) continue;
       seen[i] = true;
-      CString text;
+      // Prepared in place; the field gets one string, already cut.
+      std::string scratch, prepared;
+      CString decoded;
+      std::string_view text;
       switch (property.prepare) {
-        case Prepare::None: text = ToAnsiText(value); break;
-        case Prepare::QuotedPrintable: text = ToAnsiText(AsView(QPDecode(CString(value)))); break;
+        case Prepare::None: text = AnsiView(value, scratch); break;
+        case Prepare::QuotedPrintable:
+          decoded = QPDecode(CString(value));
+          text = AnsiView(AsView(decoded), scratch);
+          break;
         case Prepare::Number:
-          text = ToAnsiText(value);
-          text.Remove(' ');
-          text = RemoveCharacteres(text);
+          for (char c : AnsiView(value, scratch))
+            if (kNumberDrops.find(c) == std::string_view::npos) prepared += c;
+          text = prepared;
           break;
       }
-      property.field(contact) = ShortStrChange(property.budget, text, property.keepDoubleByte);
+      property.field(contact) = CString(text.substr(0, ShortLength(property.budget, text, property.keepDoubleByte)));
       break;
     }
   }
