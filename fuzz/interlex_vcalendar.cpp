@@ -6,12 +6,16 @@
 #include "VCalendar.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
 
-void Check(bool ok) {
-  if (!ok) std::abort();
+// Names the failed check's line before stopping, so a crash tells which property broke.
+void Check(bool ok, int line = __builtin_LINE()) {
+  if (ok) return;
+  std::fprintf(stderr, "check at line %d failed\n", line);
+  std::abort();
 }
 
 }  // namespace

@@ -207,7 +207,19 @@ bool IsValidUtf8(std::string_view bytes) {
 }
 
 std::string_view AnsiView(std::string_view bytes, std::string& scratch) {
-  if (IsValidUtf8(bytes)) return bytes;
+  // A NUL would end the value wherever it is handed on as a C string: it is left out here already.
+  std::string withoutNul;
+  const bool hasNul = bytes.find('\0') != std::string_view::npos;
+  if (hasNul) {
+    for (char c : bytes)
+      if (c != '\0') withoutNul += c;
+    bytes = withoutNul;
+  }
+  if (IsValidUtf8(bytes)) {
+    if (!hasNul) return bytes;
+    scratch = std::move(withoutNul);
+    return scratch;
+  }
   scratch.clear();
   const int size = static_cast<int>(bytes.size());
   const int units = MultiByteToWideChar(CP_WINDOWS_1252, 0, bytes.data(), size, nullptr, 0);

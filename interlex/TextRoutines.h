@@ -49,7 +49,7 @@ int GetUTF8Len(wchar_t ch);
 int GetUTF8Len(const CString& text);
 
 // A value as read from a file: kept when it is valid UTF-8, else taken as code page 1252 (a file
-// written on another system) and converted.
+// written on another system) and converted. NUL bytes are left out.
 CString ToAnsiText(std::string_view bytes);
 // The same without a copy for valid UTF-8: the view itself, else the conversion held in `scratch`.
 std::string_view AnsiView(std::string_view bytes, std::string& scratch);

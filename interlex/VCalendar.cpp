@@ -117,20 +117,6 @@ VCalendarRead ReadVCalendar(std::string_view bytes, bool extended, CTime now) {
       line = joined;
     }
     const KeyLine kl = Split(line);
-    if (kl.value == "VALARM") {
-      auto trigger = lines.Next();
-      if (!trigger) break;
-      entry.bAlarm = Split(*trigger).value == "0" ? 0 : 1;
-      lines.Next();
-      auto second = lines.Next();
-      entry.strMelodyName = " ";
-      entry.strReserved.Empty();
-      if (second && *second != "END:VALARM") {
-        entry.strMelodyName = ToAnsiText(Split(*second).value);
-        lines.Next();
-      }
-      continue;
-    }
     if (kl.key == "DTSTART") {
       if (!ParseTimeValue(kl.value, entry.tmStart)) {
         // A to-do without a usable start keeps the program's fixed default.
@@ -153,6 +139,20 @@ VCalendarRead ReadVCalendar(std::string_view bytes, bool extended, CTime now) {
       item.bCategory = kl.value == "Business" ? 0 : kl.value == "Personal" ? 1 : 2;
     } else if (kl.key == "PRIORITY") {
       item.bPriority = kl.value == "1" ? 0 : kl.value == "3" ? 1 : 2;
+    } else if (kl.value == "VALARM") {
+      // A line of one of the keys above is that key's whatever its value, so a description
+      // "VALARM" stays a description.
+      auto trigger = lines.Next();
+      if (!trigger) break;
+      entry.bAlarm = Split(*trigger).value == "0" ? 0 : 1;
+      lines.Next();
+      auto second = lines.Next();
+      entry.strMelodyName = " ";
+      entry.strReserved.Empty();
+      if (second && *second != "END:VALARM") {
+        entry.strMelodyName = ToAnsiText(Split(*second).value);
+        lines.Next();
+      }
     }
   }
   item.bStatus = 0;

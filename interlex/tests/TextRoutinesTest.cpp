@@ -92,6 +92,8 @@ TEST(TextCleanUpTest, NumbersNamesAndEncodings) {
   EXPECT_EQ(GetUTF8Len(L'\x7FF'), 2);
   EXPECT_EQ(AsView(ToAnsiText("caf\xC3\xA9")), "caf\xC3\xA9");   // UTF-8 stays
   EXPECT_EQ(AsView(ToAnsiText("caf\xE9 \x80")), "caf\xC3\xA9 \xE2\x82\xAC");  // else 1252
+  EXPECT_EQ(AsView(ToAnsiText(std::string_view("a\0b\0", 4))), "ab");
+  EXPECT_EQ(AsView(ToAnsiText(std::string_view("\xE9\0", 2))), "\xC3\xA9");
   EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));  // a surrogate
   EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));      // overlong
   EXPECT_EQ(AsView(BlankLineBreaks("a\r\nb")), "a  b");

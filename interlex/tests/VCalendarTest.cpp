@@ -148,6 +148,13 @@ TEST(VCalendarTest, ReaderRules) {
        "BEGIN:VCALENDAR\nSUMMARY;ENCODING=QUOTED-PRINTABLE:caf=C3=\n=A9 =3D\n",
        [](const VCalendarRead& r) { EXPECT_EQ(r.schedule.strDescription, "caf\xC3\xA9 ="); }},
       {"no BEGIN line", "VERSION:1.0\nSUMMARY:x\n", [](const VCalendarRead& r) { EXPECT_FALSE(r.isVCalendar); }},
+      {"a description VALARM is no alarm block", "BEGIN:VCALENDAR\nSUMMARY:VALARM\nCLASS:PRIVATE\n",
+       [](const VCalendarRead& r) {
+         EXPECT_EQ(r.schedule.strDescription, "VALARM");
+         EXPECT_EQ(r.schedule.bPrivate, 1);
+       }},
+      {"a value without NUL bytes", std::string("BEGIN:VCALENDAR\nSUMMARY:a\0b\n", 28),
+       [](const VCalendarRead& r) { EXPECT_EQ(r.schedule.strDescription, "ab"); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
