@@ -108,6 +108,34 @@ public:
   // A new record for the entry at `position`, owned by this menu (it replaces a record there).
   GlyphMenuItem* SetItemByPosition(UINT position, UINT flags, UINT_PTR id, LPCSTR text);
 
+  // The wider interface the exchange library carries (GlyphMenuExtras.cpp; no program calls it).
+  // Texts in UTF-16; flags as AppendMenu's, MF_BYPOSITION (0x400) naming a position, else a command
+  // searched through the sub-menus. Each returns nonzero on success.
+  BOOL AppendItemWithImages(const WCHAR* text, UINT flags, UINT_PTR id, HIMAGELIST images, int index);
+  // -1 with MF_BYPOSITION: at the end. A bitmap id below 0 takes the command's shared image.
+  BOOL InsertItem(UINT position, const WCHAR* text, UINT flags, UINT_PTR id, int bitmapId = -1);
+  BOOL InsertItemWithImages(UINT position, const WCHAR* text, UINT flags, UINT_PTR id, HIMAGELIST images, int index);
+  BOOL ModifyItemBitmap(const WCHAR* text, UINT command, HBITMAP bitmap);
+  // A rectangle of `size` (the image size when cx is 0) filled solid, or hatched when hatchStyle is
+  // not -1, framed in `border`, as the command's image.
+  BOOL ModifyItemColor(const WCHAR* text, UINT command, COLORREF fill, COLORREF border, int hatchStyle = -1,
+                       SIZE size = {0, 0});
+  // The entry whose text is optionText (in any sub-menu) gets `text` and the bitmap's image (none
+  // when the bitmap cannot be loaded).
+  BOOL ModifyItemByText(const WCHAR* text, const WCHAR* optionText, int bitmapId);
+  // A bitmap resource masked with the menu's mask colour, with a faded and a shadow copy in the XP
+  // look; FALSE when it cannot be loaded.
+  BOOL AddImageToList(HIMAGELIST images, int bitmapId);
+  // Entry `index` of `source` copied into `images` as an icon.
+  BOOL AddImagesFrom(HIMAGELIST images, int index, HIMAGELIST source);
+  // A new empty pop-up appended as a pop-up entry; its handle, or null.
+  HMENU AppendPopup(const WCHAR* text);
+  // The entry of this level with exactly this text removed (RemoveMenu) or deleted (DeleteMenu, its
+  // sub-menu destroyed); with withSeparator nonzero a separator just before it goes too.
+  BOOL RemoveByText(const WCHAR* text, int withSeparator = 0);
+  BOOL DeleteByText(const WCHAR* text, int withSeparator = 0);
+  BOOL SetItemTextAt(UINT position, const WCHAR* text, UINT flags);
+
   GlyphMenuPlace FindCommand(UINT command);
   GlyphMenuPlace FindNextCommand(UINT command, const std::vector<GlyphMenuPlace>& seen);
   // MF_BYPOSITION: the record at that position of this level; else the command, in any sub-menu.
@@ -195,6 +223,9 @@ private:
     visit(*this);
     for (auto& sub : m_subMenus) sub->ForEachLevel(visit);
   }
+
+  BOOL TakeOutByText(const WCHAR* text, int withSeparator, bool destroy);
+  GlyphMenuItem* FindRecordOf(UINT_PTR id, const WCHAR* text);
 
   std::vector<std::unique_ptr<GlyphMenuItem>> m_items;
   std::vector<HMENU> m_popups;

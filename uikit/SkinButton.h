@@ -68,6 +68,26 @@ public:
   void CancelHover();
   DWORD FreeImages(BOOL destroy = TRUE);
 
+  // The wider interface the exchange library carries (SkinButtonExtras.cpp; no program calls it).
+  // The colour of a slot into `colour`: 3 for a bad slot, else 0.
+  DWORD QueryColor(BYTE slot, COLORREF* colour) const;
+  // `shade` (-255..255, else 5) added to red, green and blue, as far as the channel with the least
+  // room allows, so the colour keeps its hue; 3 for a bad slot, else 0.
+  DWORD ShadeColor(BYTE slot, short shade, BOOL repaint = TRUE);
+  // The cursor resource shown over the button (0: none); 1 when it cannot be loaded, else 0.
+  DWORD SetHoverCursor(UINT cursorId, BOOL repaint = TRUE);
+  DWORD SetTrackFlag(BOOL value);
+  DWORD SetTipText(LPCSTR text, BOOL activate = TRUE);
+  DWORD SetTipText(UINT stringId, BOOL activate = TRUE);
+  void EnableTip(BOOL activate);
+  DWORD SetStyleBit();
+  WORD StyleWord() const { return m_styleWord; }
+  BOOL GetLook() const;
+  DWORD EnableTransparency(BOOL repaint = TRUE);
+  // The parent's pixels under the button kept for transparent drawing: 5 when transparency is off or
+  // no device context is given, else 0.
+  DWORD CaptureBackground(CDC* dc);
+
   BOOL IsHovered() const { return m_isHovered; }
   BOOL IsDefault() const { return m_isDefault; }
   BOOL IsCheckBox() const { return m_isCheckBox; }
@@ -166,6 +186,7 @@ private:
   HGDIOBJ m_oldBitmap = nullptr;
   BOOL m_isChecked = FALSE;
   BYTE m_buttonType = 31;
+  WORD m_styleWord = 0;
   char m_url[260] = {};
   Icon m_icons[2];
   Bitmap m_bitmaps[2];

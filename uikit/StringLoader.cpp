@@ -123,6 +123,8 @@ DWORD GetStringsLastError() {
   return static_cast<DWORD>(lastError());
 }
 
+HMODULE BoundStringLibrary() { return g_library; }
+
 CString GetString(UINT id) {
   CString text;
   DWORD error = ERROR_SUCCESS;

@@ -14,6 +14,8 @@ DWORD SetStringsLanguage(DWORD language);                                  // 21
 // library built with the kit never closes the binding of the program that loaded it.
 DWORD CloseStrings();                                                      // 21 when not loaded
 DWORD GetStringsLastError();                                               // 183 when not loaded
+// Glossa's module while the binder holds it, else null.
+HMODULE BoundStringLibrary();
 
 // The text of `id` from Glossa, or, when Glossa fails, from the own string table (empty when neither
 // has it). The thread's last error holds Glossa's outcome: 0, or why the own table answered.

@@ -126,6 +126,30 @@ TEST_F(StringLoaderTest, LanguageSettingOfAnotherTypeCountsAsAbsent) {
   EXPECT_EQ(std::string(LoadText(21)), "Glossa language zero");
 }
 
+// Glossa keeps one binding per process. A library of the suite whose binder finds Glossa bound by the
+// program reads through that binding, and closing its binder (the library unloading) leaves the
+// program's binding in place.
+TEST_F(StringLoaderTest, ABinderThatFoundGlossaBoundLeavesTheBindingOnClose) {
+  HMODULE glossa = LoadLibraryA("Glossa.dll");
+  ASSERT_NE(glossa, nullptr);
+  using BindProc = int (*)(const char*, const char*, const char*);
+  using SetLangProc = int (*)(int);
+  using GetStringProc = int (*)(int, char*, int);
+  using CloseProc = int (*)();
+  auto proc = [glossa](const char* name) { return reinterpret_cast<void (*)()>(GetProcAddress(glossa, name)); };
+  ASSERT_EQ(reinterpret_cast<BindProc>(proc("Glossa_Bind"))("", "UikitTest", "ini"), 1);  // the program's
+  ASSERT_EQ(reinterpret_cast<SetLangProc>(proc("Glossa_SetLang"))(0x0409), 1);
+
+  EXPECT_EQ(BindStrings("", "UikitTest", "ini"), ERROR_ALREADY_EXISTS);
+  EXPECT_EQ(Fetch(1), Answer("Glossa one", ERROR_SUCCESS));
+  EXPECT_EQ(CloseStrings(), ERROR_SUCCESS);
+  char text[64] = {};
+  EXPECT_GT(reinterpret_cast<GetStringProc>(proc("Glossa_GetString"))(1, text, sizeof text), 0);
+  EXPECT_STREQ(text, "Glossa one");
+  reinterpret_cast<CloseProc>(proc("Glossa_Close"))();
+  FreeLibrary(glossa);
+}
+
 }  // namespace
 
 // Glossa is one per process: a library built with the kit binds after its program and is refused
