@@ -59,6 +59,7 @@ struct ScheduleForm {
 class CScheduleModel {
  public:
   explicit CScheduleModel(CManager& manager) : m_manager(manager) {}
+  CManager& Manager() const { return m_manager; }
 
   PA_SCHEDULE_INFO Entry(int slot) const;
   int UsedCount() const;
@@ -104,6 +105,7 @@ struct ToDoForm {
 class CToDoModel {
  public:
   explicit CToDoModel(CManager& manager) : m_manager(manager) {}
+  CManager& Manager() const { return m_manager; }
 
   PA_TODO_INFO Item(int slot) const;
   int UsedCount() const;

@@ -13,12 +13,12 @@ using namespace daybook;
 namespace {
 
 TEST(MainDialogRules, AnOpenEditRefusesDocumentTransferAndExchangeCommandsAndOtherPages) {
-  const UINT refused[] = {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVEAS, ID_DOWNLOAD, ID_UPLOAD,
-                          ID_IMPORT_CSV, ID_EXPORT_CSV, ID_CLOSE, ID_GET_RESOURCES, ID_IMPORT_VCARD,
-                          ID_EXPORT_VCARD, ID_EXPORT_VCAL, ID_IMPORT_VCAL, ID_EXPORT_VCAL_TODO, ID_IMPORT_VCAL_TODO};
+  const UINT refused[] = {CMD_FILE_NEW, CMD_FILE_OPEN, CMD_FILE_SAVE, CMD_FILE_SAVEAS, CMD_DOWNLOAD, CMD_UPLOAD,
+                          CMD_IMPORT_CSV, CMD_EXPORT_CSV, CMD_CLOSE, CMD_GET_RESOURCES, CMD_IMPORT_VCARD,
+                          CMD_EXPORT_VCARD, CMD_EXPORT_VCAL, CMD_IMPORT_VCAL, CMD_EXPORT_VCAL_TODO, CMD_IMPORT_VCAL_TODO};
   for (UINT command : refused) EXPECT_TRUE(RefusedWhileEditing(command)) << command;
   // The record commands go to the page, whose own rules apply.
-  for (UINT command : {ID_NEW_ITEM, ID_DELETE_ITEM, ID_DELETE_ALL, ID_FIND, ID_RESET_GROUPS}) {
+  for (UINT command : {CMD_NEW_ITEM, CMD_DELETE_ITEM, CMD_DELETE_ALL, CMD_FIND, CMD_RESET_GROUPS}) {
     EXPECT_FALSE(RefusedWhileEditing(command)) << command;
   }
   for (int editing = 0; editing < 3; ++editing) {
