@@ -43,8 +43,21 @@ void CContactListCtrl::OnDropOnList(CSkinListCtrl* target) {
 CContactsDlg::CContactsDlg(CManager& manager, CWnd* parent)
     : CEmbeddableDialog(IDD_CONTACTS, parent, FALSE), m_model(manager, DaybookText(303)) {}
 
+namespace {
+
+// A text editor's focus notification, with the editor's id.
+AFX_MSGMAP_ENTRY EditFocus(WORD code, UINT id, void (CContactsDlg::*handler)(UINT)) {
+  return {WM_COMMAND, code, id, id, [handler](CCmdTarget& target, AFX_CALL& call) {
+            (static_cast<CContactsDlg&>(target).*handler)(call.id);
+            return TRUE;
+          }};
+}
+
+}  // namespace
+
 const AFX_MSGMAP* CContactsDlg::GetMessageMap() const {
-  static const AFX_MSGMAP map{CEmbeddableDialog::GetMessageMap(), {
+  static const AFX_MSGMAP map{CEmbeddableDialog::GetMessageMap(), [] {
+    std::vector<AFX_MSGMAP_ENTRY> entries{
       MapCommand(IDC_NEW, &CContactsDlg::OnNew),
       MapCommand(IDC_DELETE, &CContactsDlg::OnDelete),
       MapCommand(IDC_DELETE_ALL, &CContactsDlg::OnDeleteAll),
@@ -80,8 +93,43 @@ const AFX_MSGMAP* CContactsDlg::GetMessageMap() const {
       MapNotify(LVN_ENDLABELEDITA, IDC_GROUP_LIST, &CContactsDlg::OnGroupEndEdit),
       MapNotify(NM_RCLICK, IDC_CONTACT_LIST, &CContactsDlg::OnContactRightClick),
       MapMessage(WM_SHOWWINDOW, &CContactsDlg::OnShowWindow),
-  }};
+    };
+    for (UINT id : kEditIds) {
+      entries.push_back(EditFocus(EN_SETFOCUS, id, &CContactsDlg::OnEditFocus));
+      entries.push_back(EditFocus(EN_KILLFOCUS, id, &CContactsDlg::OnEditBlur));
+    }
+    return entries;
+  }()};
   return &map;
+}
+
+// A field showing its placeholder is emptied for typing; an empty one gets it back.
+void CContactsDlg::OnEditFocus(UINT id) {
+  for (std::size_t i = 0; i < m_edits.size(); ++i) {
+    if (kEditIds[i] != id) continue;
+    CString text;
+    m_edits[i].GetWindowText(text);
+    if (text == DaybookText(kPlaceholders[i])) {
+      m_filling = true;
+      m_edits[i].SetWindowText("");
+      m_filling = false;
+    }
+    m_edits[i].SetTextColor(RGB(0x08, 0x2A, 0x82));
+  }
+}
+
+void CContactsDlg::OnEditBlur(UINT id) {
+  for (std::size_t i = 0; i < m_edits.size(); ++i) {
+    if (kEditIds[i] != id) continue;
+    CString text;
+    m_edits[i].GetWindowText(text);
+    if (text.IsEmpty()) {
+      m_filling = true;
+      m_edits[i].SetWindowText(DaybookText(kPlaceholders[i]));
+      m_filling = false;
+      m_edits[i].SetTextColor(RGB(0x97, 0x97, 0x97));
+    }
+  }
 }
 
 BOOL CContactsDlg::OnInitDialog() {

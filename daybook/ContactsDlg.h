@@ -43,6 +43,8 @@ class CContactsDlg : public CEmbeddableDialog {
 
   BOOL OnInitDialog() override;
   const AFX_MSGMAP* GetMessageMap() const override;
+  void OnEditFocus(UINT id);
+  void OnEditBlur(UINT id);
 
  private:
   int GroupRow() const;

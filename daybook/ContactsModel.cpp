@@ -3,6 +3,7 @@
 #include "ContactsModel.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace daybook {
 
@@ -81,34 +82,42 @@ PutResult CContactsModel::Put(int slot, PA_PHONEBOOK_INFO& contact) {
   return refused;
 }
 
-// The library says only that a record could not be stored. The texts are checked against its
-// limits first; a number that fits but cannot be packed (such as "*#21*+1") is found by storing each
-// number alone in the slot, which is then put back as it was.
+// The library says only that a record could not be stored. The group and light values are
+// checked against their ranges; a text is found by storing each field alone in the slot, which is
+// then put back as it was (a text may fit the byte limit and still not the phone's field, as a
+// number that cannot be packed such as "*#21*+1", or characters that take two of the phone's units).
 ContactField CContactsModel::RefusedField(int slot, const PA_PHONEBOOK_INFO& c, int& index) {
-  const auto over = [&](const CString& text, PA_CONTACT_FIELD field) {
-    return !text.IsEmpty() && m_manager.GetUTF8Length(text) > m_manager.GetContactMaxFieldSize(field);
-  };
-  index = 0;
-  if (over(c.strName, PA_CONTACT_NAME)) return ContactField::Name;
-  if (over(c.strReading, PA_CONTACT_READING)) return ContactField::Reading;
-  for (index = 0; index < 2; ++index) {
-    if (over(c.strText[index], static_cast<PA_CONTACT_FIELD>(PA_CONTACT_EMAIL1 + index))) return ContactField::Text;
-  }
-  for (index = 0; index < 2; ++index) {
-    if (over(c.strEmail[index], static_cast<PA_CONTACT_FIELD>(PA_CONTACT_TEXT1 + index))) return ContactField::Email;
-  }
   index = 0;
   if (c.bGroup > kGroupCount) return ContactField::Group;
   if (c.bChoice > 13) return ContactField::Light;
 
+  const auto refused = [&](const std::function<void(PA_PHONEBOOK_INFO&)>& fill) {
+    PA_PHONEBOOK_INFO probe;
+    fill(probe);
+    return m_manager.PA_PutPhoneBook(&probe, static_cast<short>(slot)) != PA_OK;
+  };
   const PA_PHONEBOOK_INFO saved = Contact(slot);
   ContactField found = ContactField::Other;
+  if (!c.strName.IsEmpty() && refused([&](PA_PHONEBOOK_INFO& p) { p.strName = c.strName; })) {
+    found = ContactField::Name;
+  } else if (!c.strReading.IsEmpty() && refused([&](PA_PHONEBOOK_INFO& p) { p.strReading = c.strReading; })) {
+    found = ContactField::Reading;
+  }
   for (int i = 0; i < 7 && found == ContactField::Other; ++i) {
-    if (c.strNumber[i].IsEmpty()) continue;
-    PA_PHONEBOOK_INFO probe;
-    probe.strNumber[i] = c.strNumber[i];
-    if (m_manager.PA_PutPhoneBook(&probe, static_cast<short>(slot)) != PA_OK) {
+    if (!c.strNumber[i].IsEmpty() && refused([&](PA_PHONEBOOK_INFO& p) { p.strNumber[i] = c.strNumber[i]; })) {
       found = ContactField::Number;
+      index = i;
+    }
+  }
+  for (int i = 0; i < 2 && found == ContactField::Other; ++i) {
+    if (!c.strText[i].IsEmpty() && refused([&](PA_PHONEBOOK_INFO& p) { p.strText[i] = c.strText[i]; })) {
+      found = ContactField::Text;
+      index = i;
+    }
+  }
+  for (int i = 0; i < 2 && found == ContactField::Other; ++i) {
+    if (!c.strEmail[i].IsEmpty() && refused([&](PA_PHONEBOOK_INFO& p) { p.strEmail[i] = c.strEmail[i]; })) {
+      found = ContactField::Email;
       index = i;
     }
   }

@@ -6,16 +6,11 @@
 #include "DaybookDlg.h"
 
 #include <HostedApp.h>
-#include <MessageBoxDlg.h>
 #include <ProgramManager.h>
 #include <StringLoader.h>
 
 #include <kernel/Module.h>
 #include <kernel/Process.h>
-
-CManager* g_pManager = nullptr;
-BOOL g_bDocumentModified = FALSE;
-CString g_strLastFolder;
 
 namespace {
 
@@ -62,11 +57,3 @@ class CDaybookApp : public CHostedApp {
 CDaybookApp theApp;
 
 }  // namespace
-
-CString DaybookText(UINT id) { return GetText(id); }
-
-int DaybookMessageText(const CString& text, UINT captionId, UINT type) {
-  return ShowMessageBox(text, DaybookText(captionId), type);
-}
-
-int DaybookMessage(UINT id, UINT captionId, UINT type) { return DaybookMessageText(DaybookText(id), captionId, type); }

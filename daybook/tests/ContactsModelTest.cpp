@@ -113,8 +113,12 @@ TEST_F(ContactsModelTest, ARefusedApplyNamesTheFieldAndStoresNothing) {
   ContactForm longEmail;
   longEmail.name = "Grace";
   longEmail.emails[1] = CString('e', 65);
+  ContactForm units;  // 40 bytes, but 80 of the phone's units
+  units.name = "Grace";
+  units.texts[1] = CString('[', 40);
   const Case cases[] = {
       {"number on an existing contact", 5, number, ContactField::Number, 3},
+      {"text of two-unit characters", 5, units, ContactField::Text, 1},
       {"number on a new contact", 6, number, ContactField::Number, 3},
       {"name", 5, longName, ContactField::Name, 0},
       {"e-mail", 6, longEmail, ContactField::Email, 1},
