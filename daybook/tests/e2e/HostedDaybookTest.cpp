@@ -5,6 +5,7 @@
 #include "support/ManagerHarness.h"
 
 #include <LauncherProtocol.h>
+#include <ProgramSlots.h>
 #include <SharedMemory.h>
 
 #include <kernel/Kernel.h>
@@ -117,6 +118,20 @@ class HostedDaybook : public ::testing::Test {
   HWND m_dialog = nullptr;
   PROCESS_INFORMATION m_process{};
 };
+
+TEST(DaybookRecord, TheLauncherListsDaybookByItsVersionRecord) {
+  // Beside this test program, where the launcher would find it.
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string path(self);
+  path = path.substr(0, path.find_last_of("\\/") + 1) + "Daybook.exe";
+  const ProgramRecord record = ReadProgramRecord(path.c_str());
+  ASSERT_TRUE(record.hasRecord);
+  EXPECT_EQ(record.comments.rfind("Dravik App", 0), 0u);
+  EXPECT_EQ(record.specialBuild, 5);
+  EXPECT_EQ(record.description, "Daybook");
+  EXPECT_EQ(record.version, "1.0.0.5");
+}
 
 TEST_F(HostedDaybook, StartsHostedPostsReadyAndTheFreeCountAndEndsOnACloseRequest) {
   Start();
