@@ -108,6 +108,8 @@ BOOL CScheduleDlg::OnInitDialog() {
   m_date.SubclassDlgItem(IDC_SCH_DATE, this);
   m_time.SubclassDlgItem(IDC_SCH_TIME, this);
   m_calendar.SubclassDlgItem(IDC_CALENDAR, this);
+  m_date.SetFormat("dd/MM/yyyy");
+  m_time.SetFormat("HH:mm");
   const CTime earliest = EarliestPickerTime(), latest = LatestPickerTime();
   m_date.SetRange(&earliest, &latest);
   m_time.SetRange(&earliest, &latest);
@@ -518,6 +520,8 @@ BOOL CToDoDlg::OnInitDialog() {
   m_description.SetLimit(m_model.Manager().GetToDoMaxDescriptionSize(PA_TODO_DESCRIPTION));
   m_start.SubclassDlgItem(IDC_TODO_START, this);
   m_due.SubclassDlgItem(IDC_TODO_DUE, this);
+  m_start.SetFormat("dd/MM/yyyy");
+  m_due.SetFormat("dd/MM/yyyy");
   const CTime earliest = EarliestPickerTime(), latest = LatestPickerTime();
   m_start.SetRange(&earliest, &latest);
   m_due.SetRange(&earliest, &latest);

@@ -181,3 +181,80 @@ TEST_F(DaybookWindowTest, ADocumentSavedOpensAgainAndOneThatStopsEarlyLeavesNoPa
 }
 
 }  // namespace
+
+namespace {
+
+// Pictures of the main dialog on each page and of the contacts page in each form state, written
+// to $TEST_PNG_DIR for a person to look at; the probes check that each page paints its own rows.
+class DaybookPictures : public DaybookWindowTest {
+ protected:
+  HBITMAP Picture(const char* name) {
+    dialog->ShowWindow(SW_SHOW);
+    testing_user::Pump();
+    HBITMAP picture = tolvar::user::RenderWindow(dialog->m_hWnd);
+    if (picture) testing_user::SavePng(picture, name);
+    return picture;
+  }
+};
+
+TEST_F(DaybookPictures, EachPageAndEachContactFormState) {
+  PA_PHONEBOOK_INFO c;
+  for (short slot = 0; slot < 6; ++slot) {
+    c.strName.Format("Contact %d", slot + 1);
+    c.strNumber[1].Format("+4412345%d", slot);
+    c.bGroup = static_cast<BYTE>(slot % 3);
+    manager->PA_PutPhoneBook(&c, slot);
+  }
+  PA_SCHEDULE_INFO e;
+  e.strDescription = "Dentist";
+  e.tmStart = CTime(2010, 5, 6, 7, 8, 0);
+  manager->PA_PutSchedule(&e, 0);
+  PA_TODO_INFO t;
+  t.strDescription = "Taxes";
+  t.tmStart = CTime(2010, 1, 2, 3, 4, 0);
+  t.tmDue = CTime(2010, 2, 3, 4, 5, 0);
+  manager->PA_PutToDo(&t, 0);
+  dialog->Contacts().RefreshGroups();
+  dialog->Schedule().RefreshList();
+  dialog->ToDo().RefreshList();
+
+  struct Shot {
+    const char* name;
+    std::function<void()> act;
+  };
+  HWND list = Item(IDC_CONTACT_LIST);
+  const Shot shots[] = {
+      {"daybook_contacts_empty_form", [] {}},
+      {"daybook_contacts_showing", [&] { Select(list, 1); }},
+      {"daybook_contacts_editing", [&] { Type(IDC_NAME, " Jr."); }},
+      {"daybook_contacts_new", [&] {
+         Click(IDC_CANCEL);
+         Click(IDC_NEW);
+       }},
+      {"daybook_contacts_several", [&] {
+         Click(IDC_CANCEL);
+         Select(list, 0);
+         Select(list, 2);
+       }},
+  };
+  g_answer = IDYES;
+  for (const Shot& shot : shots) {
+    shot.act();
+    HBITMAP picture = Picture(shot.name);
+    ASSERT_TRUE(picture) << shot.name;
+    DeleteObject(picture);
+  }
+  EXPECT_EQ(Text(IDC_NAME), " <name>");  // several selected: the form is empty
+
+  ::SendMessageA(dialog->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_SCHEDULE_BUTTON, BN_CLICKED), 0);
+  ::SendMessageA(::GetDlgItem(dialog->Schedule().m_hWnd, IDC_SHOW_ALL), BM_CLICK, 0, 0);
+  EXPECT_EQ(dialog->ShownPage(), daybook::Page::Schedule);
+  EXPECT_EQ(RowCount(::GetDlgItem(dialog->Schedule().m_hWnd, IDC_SCHEDULE_LIST)), 1);
+  DeleteObject(Picture("daybook_schedule_all"));
+  ::SendMessageA(dialog->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_TODO_BUTTON, BN_CLICKED), 0);
+  EXPECT_EQ(dialog->ShownPage(), daybook::Page::ToDo);
+  EXPECT_EQ(RowCount(::GetDlgItem(dialog->ToDo().m_hWnd, IDC_TODO_LIST)), 1);
+  DeleteObject(Picture("daybook_todo"));
+}
+
+}  // namespace
