@@ -3,8 +3,10 @@
 
 #include "Daybook.h"
 #include "DaybookDocument.h"
+#include "FindDlg.h"
 #include "resource.h"
 
+#include <controls/ListView.h>
 #include <framework/FileDialog.h>
 #include <kernel/File.h>
 #include <registry/WinReg.h>
@@ -72,6 +74,7 @@ const AFX_MSGMAP* CDaybookDlg::GetMessageMap() const {
       MapCommand(CMD_DELETE_ITEM, &CDaybookDlg::OnDeleteItem),
       MapCommand(CMD_DELETE_ALL, &CDaybookDlg::OnDeleteAll),
       MapCommand(CMD_RESET_GROUPS, &CDaybookDlg::OnResetGroups),
+      MapCommand(CMD_FIND, &CDaybookDlg::OnFindCommand),
       MapMessage(WM_SIZE, &CDaybookDlg::OnSize),
       MapMessage(WM_GETMINMAXINFO, &CDaybookDlg::OnGetMinMaxInfo),
       MapMessage(WM_DESTROY, &CDaybookDlg::OnDestroy),
@@ -246,6 +249,24 @@ void CDaybookDlg::OnDeleteAll() {
 }
 
 void CDaybookDlg::OnResetGroups() { m_contacts->OnResetGroups(); }
+
+void CDaybookDlg::OnFindCommand() {
+  CWnd* page = m_page == Page::Contacts ? static_cast<CWnd*>(m_contacts.get())
+               : m_page == Page::Schedule ? static_cast<CWnd*>(m_schedule.get())
+                                          : static_cast<CWnd*>(m_toDo.get());
+  const int listId = m_page == Page::Contacts ? IDC_CONTACT_LIST : m_page == Page::Schedule ? IDC_SCHEDULE_LIST : IDC_TODO_LIST;
+  HWND list = ::GetDlgItem(page->m_hWnd, listId);
+  // Every row deselected: the page empties its editor.
+  LVITEMA item{};
+  item.stateMask = LVIS_SELECTED;
+  const int count = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 0; row < count; ++row) {
+    ::SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  }
+  const FindMode mode = m_page == Page::Contacts ? FindMode::Contacts : m_page == Page::Schedule ? FindMode::Schedule : FindMode::ToDo;
+  CFindDlg find(m_manager, mode, list, m_page == Page::Contacts ? 0 : 4, this);
+  find.DoModal();
+}
 
 bool CDaybookDlg::AskToSave(SaveAnswer& answer) {
   answer = SaveAnswer::NotAsked;

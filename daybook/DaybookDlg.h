@@ -60,6 +60,7 @@ class CDaybookDlg : public CEmbeddableDialog {
   void OnDeleteItem();
   void OnDeleteAll();
   void OnResetGroups();
+  void OnFindCommand();
   LRESULT OnSize(WPARAM, LPARAM size);
   LRESULT OnGetMinMaxInfo(WPARAM, LPARAM info);
   LRESULT OnDestroy(WPARAM, LPARAM);

@@ -5,6 +5,7 @@
 #include "Daybook.h"
 #include "DaybookDlg.h"
 #include "DaybookDocument.h"
+#include "FindDlg.h"
 #include "resource.h"
 #include "support/ManagerHarness.h"
 
@@ -255,6 +256,45 @@ TEST_F(DaybookPictures, EachPageAndEachContactFormState) {
   EXPECT_EQ(dialog->ShownPage(), daybook::Page::ToDo);
   EXPECT_EQ(RowCount(::GetDlgItem(dialog->ToDo().m_hWnd, IDC_TODO_LIST)), 1);
   DeleteObject(Picture("daybook_todo"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DaybookWindowTest, FindSelectsHitsAndEnterAfterAHitFindsTheNext) {
+  PA_PHONEBOOK_INFO c;
+  c.strName = "ada lovelace";
+  manager->PA_PutPhoneBook(&c, 0);
+  c.strName = "Grace Hopper";
+  manager->PA_PutPhoneBook(&c, 1);
+  c.strName = "Ada Byron";
+  manager->PA_PutPhoneBook(&c, 2);
+  dialog->Contacts().RefillList();
+  HWND list = Item(IDC_CONTACT_LIST);
+
+  CFindDlg find(*manager, daybook::FindMode::Contacts, list, 0, nullptr);
+  find.CreateEmbedded(nullptr);
+  ASSERT_NE(find.m_hWnd, nullptr);
+  ::SetDlgItemTextA(find.m_hWnd, 1188, "ADA");
+  find.OnFind();
+  EXPECT_EQ(RowState(list, 0), static_cast<UINT>(LVIS_SELECTED));
+  EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(find.m_hWnd, 1189)));
+  MSG enter{find.m_hWnd, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+  EXPECT_TRUE(find.PreTranslateMessage(&enter));
+  EXPECT_EQ(RowState(list, 0), static_cast<UINT>(LVIS_SELECTED));  // both hits stay selected
+  EXPECT_EQ(RowState(list, 2), static_cast<UINT>(LVIS_SELECTED));
+  EXPECT_EQ(RowState(list, 1), 0u);
+  char hits[16] = {};
+  ::GetDlgItemTextA(find.m_hWnd, 1192, hits, sizeof hits);
+  EXPECT_STREQ(hits, "2");
+  testing_user::Pump();
+  if (HBITMAP picture = tolvar::user::RenderWindow(find.m_hWnd)) {
+    testing_user::SavePng(picture, "daybook_find");
+    DeleteObject(picture);
+  }
+  EXPECT_TRUE(g_boxes.empty());
+  find.DestroyWindow();
 }
 
 }  // namespace
