@@ -624,6 +624,24 @@ void CContactsDlg::OnContactRightClick(NMHDR*, LRESULT*) {
   ::DestroyMenu(menu);
 }
 
+void CContactsDlg::SetChoices(const std::vector<Melody>& pictures, const std::vector<Melody>& melodies) {
+  m_filling = true;
+  const auto fill = [](CComboBox& combo, const std::vector<Melody>& entries) {
+    while (combo.GetCount() > 1) combo.DeleteString(1);
+    for (const Melody& entry : entries) {
+      const int row = combo.AddString(entry.name);
+      combo.SetItemData(row, entry.id);
+    }
+    combo.SetCurSel(0);
+  };
+  fill(m_picture, pictures);
+  fill(m_defaultPicture, pictures);
+  fill(m_melody, melodies);
+  fill(m_defaultMelody, melodies);
+  m_filling = false;
+  ShowGroupDefaults();
+}
+
 void CContactsDlg::DropOnGroup(int dropRow) {
   if (dropRow < 1) return;
   m_groups.SetItemState(dropRow, 0, LVIS_DROPHILITED);

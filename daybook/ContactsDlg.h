@@ -1,6 +1,7 @@
 #pragma once
 // The contacts page: the group list, the contact list and the contact form. The rules are
 // CContactsModel's; this class moves values between the model and the controls.
+#include "CalendarModels.h"
 #include "ContactsModel.h"
 
 #include <EmbeddableDialog.h>
@@ -38,6 +39,9 @@ class CContactsDlg : public CEmbeddableDialog {
   void OnDeleteAll();
   void OnResetGroups();
   void PublishFreeCount();
+  // The pictures and melodies the form and the group defaults offer (entry 0 stays the placeholder);
+  // each entry carries its resource id.
+  void SetChoices(const std::vector<daybook::Melody>& pictures, const std::vector<daybook::Melody>& melodies);
   // Contacts dropped onto the group list's row `dropRow`.
   void DropOnGroup(int dropRow);
 

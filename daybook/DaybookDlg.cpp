@@ -335,17 +335,7 @@ bool CDaybookDlg::OpenDocument(const CString& path) {
   for (int g = 1; g <= kGroupCount; ++g) {
     if (defaults[g].set) m_contacts->Model().Defaults()[g] = defaults[g];
   }
-  // The melodies the schedule offers come from the sound list the document carried; only the low
-  // byte of each id is kept there.
-  std::vector<Melody> melodies;
-  short sounds = 0;
-  if (m_manager.PA_GetNumResourcesList(&sounds, 1) == PA_OK && sounds > 0) {
-    std::vector<PA_RESOURCE_INFO> list(static_cast<std::size_t>(sounds));
-    m_manager.PA_GetResourceList(1, list.data());
-    for (const PA_RESOURCE_INFO& r : list) melodies.push_back({r.strDisplayName, r.dwFileId});
-  }
-  m_schedule->Model().ValidateMelodies(melodies, true);
-  m_schedule->SetMelodies(std::move(melodies));
+  RebuildChoices(true);
   m_contacts->RefreshGroups();
   m_schedule->RefreshList();
   m_toDo->RefreshList();
@@ -370,6 +360,23 @@ bool CDaybookDlg::OpenDocument(const CString& path) {
     }
   }
   return false;
+}
+
+void CDaybookDlg::RebuildChoices(bool afterDocument) {
+  const auto list = [this](short type) {
+    std::vector<Melody> entries;
+    short count = 0;
+    if (m_manager.PA_GetNumResourcesList(&count, type) != PA_OK || count <= 0) return entries;
+    std::vector<PA_RESOURCE_INFO> records(static_cast<std::size_t>(count));
+    m_manager.PA_GetResourceList(static_cast<unsigned short>(type), records.data());
+    for (const PA_RESOURCE_INFO& r : records) entries.push_back({r.strDisplayName, r.dwFileId});
+    return entries;
+  };
+  const std::vector<Melody> pictures = list(0);
+  std::vector<Melody> melodies = list(1);
+  m_contacts->SetChoices(pictures, melodies);
+  m_schedule->Model().ValidateMelodies(melodies, afterDocument);
+  m_schedule->SetMelodies(std::move(melodies));
 }
 
 void CDaybookDlg::OnOpen() {

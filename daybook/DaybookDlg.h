@@ -26,6 +26,10 @@ class CDaybookDlg : public CEmbeddableDialog {
   void OnOpen();
   int OnSave();
   int OnSaveAs();
+  // The pictures and melodies the pages offer, from the phone library's cached lists: after a
+  // document was read and after the phone's resource list was fetched. `afterDocument`: the lists
+  // came from a document, which keeps only the low byte of each id.
+  void RebuildChoices(bool afterDocument);
   // Reads a document into the pages; the path is kept only when the whole document was read.
   bool OpenDocument(const CString& path);
 

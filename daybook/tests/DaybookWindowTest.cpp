@@ -298,3 +298,32 @@ TEST_F(DaybookWindowTest, FindSelectsHitsAndEnterAfterAHitFindsTheNext) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DaybookWindowTest, AScheduleMelodyAbove255SurvivesSaveOpenAndTheMelodyCheck) {
+  PA_RESOURCE_INFO sound;
+  sound.dwFileId = 300;
+  sound.strFileName = "ring.mid";
+  sound.strDisplayName = "ring.mid";
+  manager->PA_PutResourceList(1, &sound, 1);
+  PA_SCHEDULE_INFO e;
+  e.strDescription = "Dentist";
+  e.tmStart = CTime(2010, 5, 6, 7, 8, 0);
+  e.bAlarm = 1;
+  e.dwMelodyId = 300;
+  e.strMelodyName = "ring.mid";
+  ASSERT_EQ(manager->PA_PutSchedule(&e, 4), PA_OK);
+  const std::string path = (std::filesystem::path(home.Path()) / "melody.daybook").string();
+  daybook::GroupDefaults defaults{};
+  ASSERT_TRUE(daybook::WriteDaybookFile(path, *manager, defaults));
+
+  ASSERT_TRUE(dialog->OpenDocument(path.c_str()));
+  PA_SCHEDULE_INFO back;
+  ASSERT_EQ(manager->PA_GetSchedule(&back, 4), PA_OK);
+  EXPECT_EQ(back.dwMelodyId, 300u);
+  EXPECT_FALSE(g_bDocumentModified);
+  EXPECT_TRUE(g_boxes.empty());
+}
+
+}  // namespace
