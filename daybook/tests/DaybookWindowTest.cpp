@@ -327,3 +327,38 @@ TEST_F(DaybookWindowTest, AScheduleMelodyAbove255SurvivesSaveOpenAndTheMelodyChe
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DaybookWindowTest, ASaveRefusedForTheFilesAttributesSaysWhyAndKeepsTheDocumentModified) {
+  struct Case {
+    const char* name;
+    bool readOnly;
+    const char* why;
+  };
+  const Case cases[] = {{"locked.daybook", true, "read-only"}, {".hidden.daybook", false, "hidden"}};
+  for (const Case& c : cases) {
+    const std::string path = (std::filesystem::path(home.Path()) / c.name).string();
+    daybook::GroupDefaults defaults{};
+    ASSERT_TRUE(daybook::WriteDaybookFile(path, *manager, defaults));
+    ASSERT_TRUE(dialog->OpenDocument(path.c_str()));
+    if (c.readOnly) std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    std::ifstream before(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(before)), std::istreambuf_iterator<char>());
+
+    PA_PHONEBOOK_INFO contact;
+    contact.strName = "changed";
+    manager->PA_PutPhoneBook(&contact, 9);
+    g_bDocumentModified = TRUE;
+    g_boxes.clear();
+    EXPECT_EQ(dialog->OnSave(), 0) << c.name;
+    ASSERT_EQ(g_boxes.size(), 1u) << c.name;
+    EXPECT_NE(g_boxes[0].find(c.why), std::string::npos) << g_boxes[0];
+    EXPECT_TRUE(g_bDocumentModified) << c.name;
+    std::ifstream after(path, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(after)), std::istreambuf_iterator<char>()), bytes) << c.name;
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+  }
+}
+
+}  // namespace
