@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -167,6 +168,36 @@ TEST_F(HostedDaybook, AModifiedDocumentRefusesTheCloseOnceAfterCancelAndEndsAfte
   ASSERT_TRUE(Ended());
   ASSERT_TRUE(PumpUntil([] { return Count(CloseMainFrameMessage()) == 1; }));
   EXPECT_EQ(Count(WM_CHILD_CLOSE_REFUSED), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(HostedDaybook, APhoneLibraryWithoutItsManagerShowsMessage390AndEndsWithCodeZero) {
+  // Daybook copied beside a "Handport.dll" that lacks StartManager and DestroyManager.
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  const std::filesystem::path bin = std::filesystem::path(self).parent_path();
+  const std::filesystem::path folder = DAYBOOK_EMPTY_HANDPORT_DIR;
+  std::filesystem::copy_file(bin / "Daybook", folder / "Daybook", std::filesystem::copy_options::overwrite_existing);
+
+  std::string commandLine = (folder / "Daybook.exe").string() + FormatHostingArguments(m_view, m_main);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                             &m_process));
+  HWND box = nullptr;
+  ASSERT_TRUE(PumpUntil([&box] {
+    box = FindWindowA(nullptr, "Daybook Editor");
+    return box != nullptr && IsWindowVisible(box);
+  })) << "no message";
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(901, BN_CLICKED), 0);
+  ASSERT_TRUE(Ended());
+  DWORD code = 99;
+  GetExitCodeProcess(m_process.hProcess, &code);
+  EXPECT_EQ(code, 0u);
+  EXPECT_TRUE(g_arrivals.empty()) << "posted " << g_arrivals.front().message;
 }
 
 }  // namespace
