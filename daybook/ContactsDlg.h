@@ -1,0 +1,90 @@
+#pragma once
+// The contacts page: the group list, the contact list and the contact form. The rules are
+// CContactsModel's; this class moves values between the model and the controls.
+#include "CalendarModels.h"
+#include "ContactsModel.h"
+
+#include <EmbeddableDialog.h>
+#include <FlatComboBox.h>
+#include <FlatEdit.h>
+#include <SkinListCtrl.h>
+
+#include <array>
+#include <memory>
+
+class CContactsDlg;
+
+// The contact list: its drop handler puts the dragged contacts into the group under the mouse.
+class CContactListCtrl : public CSkinListCtrl {
+ public:
+  explicit CContactListCtrl(CContactsDlg& page) : m_page(page) {}
+  void OnDropOnList(CSkinListCtrl* target) override;
+
+ private:
+  CContactsDlg& m_page;
+};
+
+class CContactsDlg : public CEmbeddableDialog {
+ public:
+  CContactsDlg(CManager& manager, CWnd* parent);
+
+  daybook::CContactsModel& Model() { return m_model; }
+  // The page's records changed from outside (document, transfer): groups, rows and form again.
+  void RefreshGroups();
+  void RefillList();
+  void ClearAll();
+  bool HasPendingEdit() const;
+  void OnNew();
+  void OnDelete();
+  void OnDeleteAll();
+  void OnResetGroups();
+  void PublishFreeCount();
+  // The pictures and melodies the form and the group defaults offer (entry 0 stays the placeholder);
+  // each entry carries its resource id.
+  void SetChoices(const std::vector<daybook::Melody>& pictures, const std::vector<daybook::Melody>& melodies);
+  // Contacts dropped onto the group list's row `dropRow`.
+  void DropOnGroup(int dropRow);
+
+  BOOL OnInitDialog() override;
+  const AFX_MSGMAP* GetMessageMap() const override;
+  void OnEditFocus(UINT id);
+  void OnEditBlur(UINT id);
+
+ private:
+  int GroupRow() const;
+  std::vector<int> SelectedSlots() const;
+  daybook::ContactForm ReadForm() const;
+  void ShowForm(const daybook::ContactForm& form);
+  void EmptyForm();
+  void UpdateButtons();
+  void EnterMulti(bool multi);
+  void ShowGroupDefaults();
+  void FoldModified();
+  bool Button(UINT id) const;
+  void Enable(UINT id, bool on);
+  void ComboSelectData(CComboBox& combo, DWORD data);
+
+  void OnApply();
+  void OnCancel() override;
+  void OnSort();
+  void OnFieldChange();
+  void OnDefaultChange();
+  void OnGroupChanged(NMHDR* header, LRESULT* result);
+  void OnContactChanged(NMHDR* header, LRESULT* result);
+  void OnItemChanging(NMHDR* header, LRESULT* result);
+  void OnGroupDoubleClick(NMHDR* header, LRESULT* result);
+  void OnGroupEndEdit(NMHDR* header, LRESULT* result);
+  void OnContactRightClick(NMHDR* header, LRESULT* result);
+  LRESULT OnShowWindow(WPARAM show, LPARAM);
+
+  daybook::CContactsModel m_model;
+  CSkinListCtrl m_groups;
+  CContactListCtrl m_contacts{*this};
+  std::array<CFlatEdit, 13> m_edits;  // name, reading, numbers 1..7, texts 1..2, e-mails 1..2
+  CComboBox m_group, m_melody, m_picture, m_light;
+  CComboBox m_defaultMelody, m_defaultPicture, m_defaultLight;
+  bool m_newPending = false;
+  int m_newSlot = -1;
+  bool m_multi = false;
+  bool m_filling = false;  // the page itself is changing controls: no change tracking
+};

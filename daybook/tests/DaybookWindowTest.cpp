@@ -1,0 +1,364 @@
+// Daybook's main dialog and pages in the test process, over the phone library loaded by name in a
+// home of the test's own: contacts typed and applied, a number the phone cannot store (message, form
+// kept, store unchanged), a document saved and opened again, and one that stops early. Message boxes
+// are answered by a thread timer that notes their texts.
+#include "Daybook.h"
+#include "DaybookDlg.h"
+#include "DaybookDocument.h"
+#include "FindDlg.h"
+#include "resource.h"
+#include "support/ManagerHarness.h"
+
+#include <MessageBoxDlg.h>
+#include <ProgramManager.h>
+
+#include <controls/ListView.h>
+#include <user/Headless.h>
+#include <user_testing/Recorder.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+int RowCount(HWND list) { return static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
+UINT RowState(HWND list, int row) { return static_cast<UINT>(::SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_SELECTED)); }
+void Select(HWND list, int row) {
+  LVITEMA item{};
+  item.stateMask = LVIS_SELECTED;
+  item.state = LVIS_SELECTED;
+  ::SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+CWinApp theApp("daybook window tests");
+
+// The texts of the message boxes shown, each answered with `g_answer`.
+std::vector<std::string> g_boxes;
+int g_answer = IDOK;
+
+void AnswerBoxes(HWND, UINT, UINT_PTR, DWORD) {
+  for (const char* caption : {"Contacts", "Schedule", "ToDo"}) {
+    HWND box = FindWindowA(nullptr, caption);
+    if (!box || !IsWindowVisible(box)) continue;
+    if (auto* dialog = dynamic_cast<CMessageBoxDlg*>(CWnd::FromHandlePermanent(box))) {
+      g_boxes.emplace_back(dialog->m_lpszText);
+      dialog->EndDialog(g_answer);
+    }
+  }
+}
+
+class DaybookWindowTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(library.Load());
+    manager = library.Start();
+    ASSERT_NE(manager, nullptr);
+    for (short s = 0; s < 500; ++s) manager->PA_RemovePrivatePhoneBook(s);
+    for (short s = 0; s < 600; ++s) manager->PA_RemovePrivateSchedule(s);
+    for (short s = 0; s < 100; ++s) manager->PA_RemovePrivateToDo(s);
+    g_pManager = manager;
+    SetProgramManager(manager);
+    g_bDocumentModified = FALSE;
+    g_boxes.clear();
+    g_answer = IDOK;
+    timer = SetTimer(nullptr, 0, 10, AnswerBoxes);
+    dialog = std::make_unique<CDaybookDlg>(*manager);
+    dialog->CreateEmbedded(nullptr);
+    ASSERT_NE(dialog->m_hWnd, nullptr);
+  }
+  void TearDown() override {
+    if (dialog && dialog->m_hWnd) dialog->DestroyWindow();
+    dialog.reset();
+    KillTimer(nullptr, timer);
+    SetProgramManager(nullptr);
+    g_pManager = nullptr;
+  }
+
+  CWnd& Page() { return dialog->Contacts(); }
+  HWND Item(int id) { return ::GetDlgItem(Page().m_hWnd, id); }
+  // A click as the button reports it to the page.
+  void Click(int id) { ::SendMessageA(Page().m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Item(id))); }
+  // Typed into a field: focus, then one character message per letter.
+  void Type(int id, const std::string& text) {
+    ::SetFocus(Item(id));
+    for (char c : text) ::SendMessageA(Item(id), WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(c)), 1);
+  }
+  std::string Text(int id) {
+    char buffer[256] = {};
+    ::GetWindowTextA(Item(id), buffer, sizeof buffer);
+    return buffer;
+  }
+  PA_PHONEBOOK_INFO Contact(short slot) {
+    PA_PHONEBOOK_INFO c;
+    manager->PA_GetPhoneBook(&c, slot);
+    return c;
+  }
+
+  QuietLinkHome home;
+  ManagerLibrary library;
+  CManager* manager = nullptr;
+  UINT_PTR timer = 0;
+  std::unique_ptr<CDaybookDlg> dialog;
+};
+
+TEST_F(DaybookWindowTest, AContactTypedAndAppliedIsStored) {
+  Click(IDC_NEW);
+  Type(IDC_NAME, "Ada Lovelace");
+  Type(1051, "+44123");
+  EXPECT_TRUE(::IsWindowEnabled(Item(IDC_APPLY)));
+  Click(IDC_APPLY);
+  EXPECT_TRUE(g_boxes.empty());
+  const PA_PHONEBOOK_INFO c = Contact(0);
+  EXPECT_EQ(c.bValid, 1);
+  EXPECT_STREQ(c.strName, "Ada Lovelace");
+  EXPECT_STREQ(c.strNumber[1], "+44123");
+  EXPECT_STREQ(c.strNumber[0], "");  // the placeholder " <home>" is stored empty
+  EXPECT_TRUE(g_bDocumentModified);
+  EXPECT_FALSE(::IsWindowEnabled(Item(IDC_APPLY)));
+  EXPECT_EQ(RowCount(Item(IDC_CONTACT_LIST)), 1);
+}
+
+TEST_F(DaybookWindowTest, AFieldThePhoneCannotStoreKeepsTheFormAndStoresNothing) {
+  Click(IDC_NEW);
+  Type(IDC_NAME, "Grace");
+  // 40 bytes pass the field's filter (64 bytes), but each "[" takes two of the phone's 64 units.
+  const std::string text(40, '[');
+  Type(IDC_TEXT1, text);
+  ASSERT_EQ(Text(IDC_TEXT1), text);
+  Click(IDC_APPLY);
+  ASSERT_EQ(g_boxes.size(), 1u);
+  EXPECT_NE(g_boxes[0].find("info 1"), std::string::npos) << g_boxes[0];
+  EXPECT_EQ(Text(IDC_NAME), "Grace");
+  EXPECT_EQ(Text(IDC_TEXT1), text);
+  EXPECT_TRUE(::IsWindowEnabled(Item(IDC_APPLY)));
+  EXPECT_EQ(Contact(0).bValid, 0);
+  EXPECT_FALSE(g_bDocumentModified);
+}
+
+TEST_F(DaybookWindowTest, SelectionCannotLeaveAnOpenEdit) {
+  PA_PHONEBOOK_INFO c;
+  c.strName = "one";
+  manager->PA_PutPhoneBook(&c, 0);
+  c.strName = "two";
+  manager->PA_PutPhoneBook(&c, 1);
+  dialog->Contacts().RefillList();
+  HWND list = Item(IDC_CONTACT_LIST);
+  Select(list, 0);
+  EXPECT_EQ(Text(IDC_NAME), "one");
+  Type(IDC_NAME, "x");
+  ASSERT_TRUE(::IsWindowEnabled(Item(IDC_APPLY)));
+  Select(list, 1);
+  EXPECT_EQ(RowState(list, 1), 0u);
+  EXPECT_STREQ(Contact(0).strName, "one");
+}
+
+TEST_F(DaybookWindowTest, ADocumentSavedOpensAgainAndOneThatStopsEarlyLeavesNoPath) {
+  PA_PHONEBOOK_INFO c;
+  c.strName = "Ada";
+  manager->PA_PutPhoneBook(&c, 3);
+  const std::string path = (std::filesystem::path(home.Path()) / "mine.daybook").string();
+  daybook::GroupDefaults defaults{};
+  ASSERT_TRUE(daybook::WriteDaybookFile(path, *manager, defaults));
+
+  manager->PA_RemovePrivatePhoneBook(3);
+  EXPECT_TRUE(dialog->OpenDocument(path.c_str()));
+  EXPECT_STREQ(dialog->DocumentPath(), path.c_str());
+  EXPECT_STREQ(Contact(3).strName, "Ada");
+  EXPECT_EQ(RowCount(Item(IDC_CONTACT_LIST)), 1);
+  EXPECT_TRUE(g_boxes.empty());
+
+  const std::string cut = (std::filesystem::path(home.Path()) / "cut.daybook").string();
+  std::filesystem::copy_file(path, cut);
+  std::filesystem::resize_file(cut, 3000);
+  EXPECT_FALSE(dialog->OpenDocument(cut.c_str()));
+  EXPECT_STREQ(dialog->DocumentPath(), "");
+  EXPECT_EQ(g_boxes.size(), 1u);
+  EXPECT_FALSE(g_bDocumentModified);
+}
+
+}  // namespace
+
+namespace {
+
+// Pictures of the main dialog on each page and of the contacts page in each form state, written
+// to $TEST_PNG_DIR for a person to look at; the probes check that each page paints its own rows.
+class DaybookPictures : public DaybookWindowTest {
+ protected:
+  HBITMAP Picture(const char* name) {
+    dialog->ShowWindow(SW_SHOW);
+    testing_user::Pump();
+    HBITMAP picture = tolvar::user::RenderWindow(dialog->m_hWnd);
+    if (picture) testing_user::SavePng(picture, name);
+    return picture;
+  }
+};
+
+TEST_F(DaybookPictures, EachPageAndEachContactFormState) {
+  PA_PHONEBOOK_INFO c;
+  for (short slot = 0; slot < 6; ++slot) {
+    c.strName.Format("Contact %d", slot + 1);
+    c.strNumber[1].Format("+4412345%d", slot);
+    c.bGroup = static_cast<BYTE>(slot % 3);
+    manager->PA_PutPhoneBook(&c, slot);
+  }
+  PA_SCHEDULE_INFO e;
+  e.strDescription = "Dentist";
+  e.tmStart = CTime(2010, 5, 6, 7, 8, 0);
+  manager->PA_PutSchedule(&e, 0);
+  PA_TODO_INFO t;
+  t.strDescription = "Taxes";
+  t.tmStart = CTime(2010, 1, 2, 3, 4, 0);
+  t.tmDue = CTime(2010, 2, 3, 4, 5, 0);
+  manager->PA_PutToDo(&t, 0);
+  dialog->Contacts().RefreshGroups();
+  dialog->Schedule().RefreshList();
+  dialog->ToDo().RefreshList();
+
+  struct Shot {
+    const char* name;
+    std::function<void()> act;
+  };
+  HWND list = Item(IDC_CONTACT_LIST);
+  const Shot shots[] = {
+      {"daybook_contacts_empty_form", [] {}},
+      {"daybook_contacts_showing", [&] { Select(list, 1); }},
+      {"daybook_contacts_editing", [&] { Type(IDC_NAME, " Jr."); }},
+      {"daybook_contacts_new", [&] {
+         Click(IDC_CANCEL);
+         Click(IDC_NEW);
+       }},
+      {"daybook_contacts_several", [&] {
+         Click(IDC_CANCEL);
+         Select(list, 0);
+         Select(list, 2);
+       }},
+  };
+  g_answer = IDYES;
+  for (const Shot& shot : shots) {
+    shot.act();
+    HBITMAP picture = Picture(shot.name);
+    ASSERT_TRUE(picture) << shot.name;
+    DeleteObject(picture);
+  }
+  EXPECT_EQ(Text(IDC_NAME), " <name>");  // several selected: the form is empty
+
+  ::SendMessageA(dialog->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_SCHEDULE_BUTTON, BN_CLICKED), 0);
+  ::SendMessageA(::GetDlgItem(dialog->Schedule().m_hWnd, IDC_SHOW_ALL), BM_CLICK, 0, 0);
+  EXPECT_EQ(dialog->ShownPage(), daybook::Page::Schedule);
+  EXPECT_EQ(RowCount(::GetDlgItem(dialog->Schedule().m_hWnd, IDC_SCHEDULE_LIST)), 1);
+  DeleteObject(Picture("daybook_schedule_all"));
+  ::SendMessageA(dialog->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_TODO_BUTTON, BN_CLICKED), 0);
+  EXPECT_EQ(dialog->ShownPage(), daybook::Page::ToDo);
+  EXPECT_EQ(RowCount(::GetDlgItem(dialog->ToDo().m_hWnd, IDC_TODO_LIST)), 1);
+  DeleteObject(Picture("daybook_todo"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DaybookWindowTest, FindSelectsHitsAndEnterAfterAHitFindsTheNext) {
+  PA_PHONEBOOK_INFO c;
+  c.strName = "ada lovelace";
+  manager->PA_PutPhoneBook(&c, 0);
+  c.strName = "Grace Hopper";
+  manager->PA_PutPhoneBook(&c, 1);
+  c.strName = "Ada Byron";
+  manager->PA_PutPhoneBook(&c, 2);
+  dialog->Contacts().RefillList();
+  HWND list = Item(IDC_CONTACT_LIST);
+
+  CFindDlg find(*manager, daybook::FindMode::Contacts, list, 0, nullptr);
+  find.CreateEmbedded(nullptr);
+  ASSERT_NE(find.m_hWnd, nullptr);
+  ::SetDlgItemTextA(find.m_hWnd, 1188, "ADA");
+  find.OnFind();
+  EXPECT_EQ(RowState(list, 0), static_cast<UINT>(LVIS_SELECTED));
+  EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(find.m_hWnd, 1189)));
+  MSG enter{find.m_hWnd, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+  EXPECT_TRUE(find.PreTranslateMessage(&enter));
+  EXPECT_EQ(RowState(list, 0), static_cast<UINT>(LVIS_SELECTED));  // both hits stay selected
+  EXPECT_EQ(RowState(list, 2), static_cast<UINT>(LVIS_SELECTED));
+  EXPECT_EQ(RowState(list, 1), 0u);
+  char hits[16] = {};
+  ::GetDlgItemTextA(find.m_hWnd, 1192, hits, sizeof hits);
+  EXPECT_STREQ(hits, "2");
+  testing_user::Pump();
+  if (HBITMAP picture = tolvar::user::RenderWindow(find.m_hWnd)) {
+    testing_user::SavePng(picture, "daybook_find");
+    DeleteObject(picture);
+  }
+  EXPECT_TRUE(g_boxes.empty());
+  find.DestroyWindow();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DaybookWindowTest, AScheduleMelodyAbove255SurvivesSaveOpenAndTheMelodyCheck) {
+  PA_RESOURCE_INFO sound;
+  sound.dwFileId = 300;
+  sound.strFileName = "ring.mid";
+  sound.strDisplayName = "ring.mid";
+  manager->PA_PutResourceList(1, &sound, 1);
+  PA_SCHEDULE_INFO e;
+  e.strDescription = "Dentist";
+  e.tmStart = CTime(2010, 5, 6, 7, 8, 0);
+  e.bAlarm = 1;
+  e.dwMelodyId = 300;
+  e.strMelodyName = "ring.mid";
+  ASSERT_EQ(manager->PA_PutSchedule(&e, 4), PA_OK);
+  const std::string path = (std::filesystem::path(home.Path()) / "melody.daybook").string();
+  daybook::GroupDefaults defaults{};
+  ASSERT_TRUE(daybook::WriteDaybookFile(path, *manager, defaults));
+
+  ASSERT_TRUE(dialog->OpenDocument(path.c_str()));
+  PA_SCHEDULE_INFO back;
+  ASSERT_EQ(manager->PA_GetSchedule(&back, 4), PA_OK);
+  EXPECT_EQ(back.dwMelodyId, 300u);
+  EXPECT_FALSE(g_bDocumentModified);
+  EXPECT_TRUE(g_boxes.empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DaybookWindowTest, ASaveRefusedForTheFilesAttributesSaysWhyAndKeepsTheDocumentModified) {
+  struct Case {
+    const char* name;
+    bool readOnly;
+    const char* why;
+  };
+  const Case cases[] = {{"locked.daybook", true, "read-only"}, {".hidden.daybook", false, "hidden"}};
+  for (const Case& c : cases) {
+    const std::string path = (std::filesystem::path(home.Path()) / c.name).string();
+    daybook::GroupDefaults defaults{};
+    ASSERT_TRUE(daybook::WriteDaybookFile(path, *manager, defaults));
+    ASSERT_TRUE(dialog->OpenDocument(path.c_str()));
+    if (c.readOnly) std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    std::ifstream before(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(before)), std::istreambuf_iterator<char>());
+
+    PA_PHONEBOOK_INFO contact;
+    contact.strName = "changed";
+    manager->PA_PutPhoneBook(&contact, 9);
+    g_bDocumentModified = TRUE;
+    g_boxes.clear();
+    EXPECT_EQ(dialog->OnSave(), 0) << c.name;
+    ASSERT_EQ(g_boxes.size(), 1u) << c.name;
+    EXPECT_NE(g_boxes[0].find(c.why), std::string::npos) << g_boxes[0];
+    EXPECT_TRUE(g_bDocumentModified) << c.name;
+    std::ifstream after(path, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(after)), std::istreambuf_iterator<char>()), bytes) << c.name;
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+  }
+}
+
+}  // namespace
