@@ -2,6 +2,8 @@
 // file holds the bytes it reads, so a file of a few bytes is simply not that kind.
 #include "MediaRules.h"
 
+#include "FileBytes.h"
+
 #include <imaging/Decoders.h>
 #include <kernel/Path.h>
 
@@ -178,15 +180,7 @@ int CMediaRules::GetAllowedIndex(int mediaClass, std::string_view extension, std
 }
 
 std::string CMediaRules::SniffMediaKind(const std::string& path) {
-  const std::string host = tolvar::kernel::ToHostPath(path);
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(host, error)) return {};
-  std::ifstream file(host, std::ios::binary);
-  if (!file) return {};
-  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) return {};
-  file.close();
-  return SniffMediaKind(bytes, ExtensionOf(path));
+  return SniffMediaKind(ReadFileBytes(path), ExtensionOf(path));
 }
 
 std::string CMediaRules::SniffMediaKind(std::span<const std::uint8_t> bytes, std::string_view extension) {

@@ -6,7 +6,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <strings.h>
+#include <algorithm>
 
 std::string PhoneSizeText(std::uint32_t size) {
   if (size == 0) return {};
@@ -30,17 +30,43 @@ namespace {
 
 int Sign(long long value) { return value < 0 ? -1 : value > 0 ? 1 : 0; }
 
-const std::string& Cell(const RowTexts& row, int column) {
-  static const std::string empty;
-  return column >= 0 && std::size_t(column) < row.cells.size() ? row.cells[std::size_t(column)] : empty;
+std::string_view Cell(const RowTexts& row, int column) {
+  return column >= 0 && std::size_t(column) < row.cells.size() ? row.cells[std::size_t(column)] : std::string_view();
 }
 
-int CompareText(const std::string& a, const std::string& b) { return Sign(strcasecmp(a.c_str(), b.c_str())); }
+int CompareText(std::string_view a, std::string_view b) {
+  const std::size_t common = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < common; ++i) {
+    const int x = std::tolower(static_cast<unsigned char>(a[i])), y = std::tolower(static_cast<unsigned char>(b[i]));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return Sign((long long)a.size() - (long long)b.size());
+}
 
-// Minutes since year 0 of a "dd-mm-yyyy hh:mm" cell; what does not parse counts as 0 fields.
-long long TimeKey(const std::string& text) {
-  int day = 0, month = 0, year = 0, hour = 0, minute = 0;
-  std::sscanf(text.c_str(), "%d-%d-%d %d:%d", &day, &month, &year, &hour, &minute);
+// The whole number at the start of a cell (0 when there is none).
+long long LeadingNumber(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  long long value = 0;
+  for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])) && value < (1LL << 58); ++i)
+    value = value * 10 + (text[i] - '0');
+  return negative ? -value : value;
+}
+
+// Minutes since year 0 of a "dd-mm-yyyy hh:mm" cell; fields that do not parse count as 0.
+long long TimeKey(std::string_view text) {
+  long long fields[5] = {};
+  std::size_t i = 0;
+  for (long long& field : fields) {
+    const std::size_t start = i;
+    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])) && field < 100000)
+      field = field * 10 + (text[i++] - '0');
+    if (i == start || i >= text.size()) break;
+    ++i;  // the separator
+  }
+  const auto [day, month, year, hour, minute] = fields;
   return ((((long long)year * 13 + month) * 32 + day) * 24 + hour) * 60 + minute;
 }
 
@@ -54,8 +80,8 @@ int CompareRows(const RowTexts& a, const RowTexts& b, int column, bool ascending
   if (folderA != folderB) return folderA ? -1 : 1;
   int result;
   if (column == 1 || column == 3) {
-    const long long keyA = column == 1 ? std::atoll(Cell(a, 1).c_str()) : TimeKey(Cell(a, 3));
-    const long long keyB = column == 1 ? std::atoll(Cell(b, 1).c_str()) : TimeKey(Cell(b, 3));
+    const long long keyA = column == 1 ? LeadingNumber(Cell(a, 1)) : TimeKey(Cell(a, 3));
+    const long long keyB = column == 1 ? LeadingNumber(Cell(b, 1)) : TimeKey(Cell(b, 3));
     result = Sign(keyA - keyB);
     if (result == 0) result = CompareText(Cell(a, 0), Cell(b, 0));
   } else {

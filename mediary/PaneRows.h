@@ -2,6 +2,7 @@
 // The texts and orderings both panes share, without windows: size and type cells, the row
 // comparison of the list base, names in the phone's terms, unique new-folder names, the lines of
 // the drag image and the state of the Delete command.
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -17,10 +18,11 @@ std::string KindTypeText(std::string_view kind);
 // The PC pane's size cell: bytes / 1024 rounded up, "%.f KB".
 std::string PcSizeText(std::uint64_t size);
 
-// The cells of one row as the comparison reads them: name, size, type, modified.
+// The cells of one row as the comparison reads them: name, size, type, modified (views of the
+// row's own texts, so sorting copies nothing).
 struct RowTexts {
   std::uint32_t dataWord = 0;
-  std::vector<std::string> cells;
+  std::array<std::string_view, 4> cells;
 };
 // < 0, 0 or > 0: the parent entry first, folders before files (in either direction), then the
 // column: 1 as numbers, 3 as "dd-mm-yyyy hh:mm" times, others as text without regard to case;

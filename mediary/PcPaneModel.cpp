@@ -140,8 +140,8 @@ void CPcPaneModel::Sort(int column, bool ascending) {
   m_sortColumn = column;
   m_ascending = ascending;
   std::stable_sort(m_rows.begin(), m_rows.end(), [&](const PcRow& a, const PcRow& b) {
-    return CompareRows({a.dataWord, {a.name, a.size, a.type, a.modified}},
-                       {b.dataWord, {b.name, b.size, b.type, b.modified}}, column, ascending) < 0;
+    const RowTexts x{a.dataWord, {a.name, a.size, a.type, a.modified}}, y{b.dataWord, {b.name, b.size, b.type, b.modified}};
+    return CompareRows(x, y, column, ascending) < 0;
   });
 }
 

@@ -1,6 +1,8 @@
 // The preview's picture: decode, fit, centre, draw.
 #include "Picture.h"
 
+#include "FileBytes.h"
+
 #include <imaging/Decoders.h>
 #include <kernel/File.h>
 #include <kernel/Path.h>
@@ -14,13 +16,6 @@ namespace {
 
 using namespace Gdiplus;
 
-std::vector<std::uint8_t> ReadFile(const std::string& path) {
-  const std::string host = tolvar::kernel::ToHostPath(path);
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(host, error)) return {};
-  std::ifstream file(host, std::ios::binary);
-  return std::vector<std::uint8_t>((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-}
 
 // A bitmap of decoded pixels, for drawing them scaled.
 std::unique_ptr<Bitmap> BitmapOf(const tolvar::imaging::DecodedImage& image) {
@@ -63,7 +58,7 @@ void CPicture::SetSize(std::uint16_t width, std::uint16_t height) {
   m_height = height;
 }
 
-int CPicture::Load(const std::string& path, unsigned frame) { return Load(ReadFile(path), frame); }
+int CPicture::Load(const std::string& path, unsigned frame) { return Load(ReadFileBytes(path), frame); }
 
 int CPicture::Load(std::span<const std::uint8_t> bytes, unsigned frame) {
   m_canvas.reset();
@@ -110,7 +105,7 @@ void CPicture::Draw(HDC dc) {
 }
 
 unsigned CPicture::GetFrameCount(const std::string& path) {
-  const std::vector<std::uint8_t> bytes = ReadFile(path);
+  const std::vector<std::uint8_t> bytes = ReadFileBytes(path);
   tolvar::imaging::DecodedImage image;
   if (bytes.empty() || tolvar::imaging::DecodeImage(bytes, image) != Ok) return 0;
   return image.frameCount;

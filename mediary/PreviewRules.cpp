@@ -1,6 +1,8 @@
 // The preview's sniffing, its plan per kind and the GIF stepping.
 #include "PreviewRules.h"
 
+#include "FileBytes.h"
+
 #include <imaging/Decoders.h>
 #include <kernel/Path.h>
 
@@ -33,14 +35,7 @@ std::string SniffPreviewKind(std::span<const std::uint8_t> bytes) {
   return {};
 }
 
-std::string SniffPreviewKind(const std::string& path) {
-  const std::string host = tolvar::kernel::ToHostPath(path);
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(host, error)) return {};
-  std::ifstream file(host, std::ios::binary);
-  const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  return SniffPreviewKind(bytes);
-}
+std::string SniffPreviewKind(const std::string& path) { return SniffPreviewKind(ReadFileBytes(path)); }
 
 PreviewPlan PlanPreview(const std::string& kind) {
   using Show = PreviewPlan::Show;

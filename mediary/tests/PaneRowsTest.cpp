@@ -33,7 +33,7 @@ TEST(PaneRows, SortKeepsParentAndFoldersFirstInBothDirections) {
     std::stable_sort(sorted.begin(), sorted.end(),
                      [&](const RowTexts& a, const RowTexts& b) { return CompareRows(a, b, column, ascending) < 0; });
     std::vector<std::string> names;
-    for (const RowTexts& row : sorted) names.push_back(row.cells[0]);
+    for (const RowTexts& row : sorted) names.emplace_back(row.cells[0]);
     return names;
   };
   using Names = std::vector<std::string>;
