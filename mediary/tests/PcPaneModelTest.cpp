@@ -176,6 +176,14 @@ TEST_F(PcPane, QueuedEntriesAreRenamedAndRemovedByTheirRecords) {
   EXPECT_FALSE(RowNamed(pane, "a|b.jpg"));
 }
 
+// `count` times `c` followed by `tail` (built by appending: the compiler's bounds check misreads a
+// sum of short strings).
+std::string Repeated(std::size_t count, const char* c, const char* tail) {
+  std::string text;
+  for (std::size_t i = 0; i < count; ++i) text.append(c);
+  return text.append(tail);
+}
+
 TEST(PcPaneNames, PhoneNamesFitThirtyFiveBytesAndAreUnique) {
   CPhonePaneModel phone;
   struct Case {
@@ -183,11 +191,10 @@ TEST(PcPaneNames, PhoneNamesFitThirtyFiveBytesAndAreUnique) {
     std::string phoneName;
   } cases[] = {
       {"Holiday, beach.jpg", "Holiday beach.jpg"},
-      {std::string(40, 'a') + ".jpg", std::string(31, 'a') + ".jpg"},
-      {std::string(35, 'a'), std::string(35, 'a')},
+      {Repeated(40, "a", ".jpg"), Repeated(31, "a", ".jpg")},
+      {Repeated(35, "a", ""), Repeated(35, "a", "")},
       // Accented letters count two each: 16 of them and ".jpg" fill 36, so one goes.
-      {[] { std::string s; for (int i = 0; i < 16; ++i) s += "\xC3\xA9"; return s + ".jpg"; }(),
-       [] { std::string s; for (int i = 0; i < 15; ++i) s += "\xC3\xA9"; return s + ".jpg"; }()},
+      {Repeated(16, "\xC3\xA9", ".jpg"), Repeated(15, "\xC3\xA9", ".jpg")},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(CPcPaneModel::MakePhoneName(c.pcName, phone), c.phoneName) << c.pcName;
@@ -195,10 +202,10 @@ TEST(PcPaneNames, PhoneNamesFitThirtyFiveBytesAndAreUnique) {
   }
   phone.AddUpload("song.mid", "C:\\x\\song.mid", "keFTSMF");
   phone.AddUpload("song[1].mid", "C:\\y\\song.mid", "keFTSMF");
-  const std::string long35 = std::string(31, 'b') + ".mid";
+  const std::string long35 = Repeated(31, "b", ".mid");
   phone.AddUpload(long35, "C:\\y\\b.mid", "keFTSMF");
   EXPECT_EQ(CPcPaneModel::MakePhoneName("song.mid", phone), "song[2].mid");
-  EXPECT_EQ(CPcPaneModel::MakePhoneName(long35, phone), std::string(28, 'b') + "[1].mid");
+  EXPECT_EQ(CPcPaneModel::MakePhoneName(long35, phone), Repeated(28, "b", "[1].mid"));
 }
 
 TEST_F(PcPane, DropOnThePhoneChecksEachFileAndShowsOneMessage) {
