@@ -15,15 +15,18 @@ IMPLEMENT_DYNAMIC(CMessageBoxDlg, CEmbeddableDialog)
 
 namespace {
 
+MessageBoxSettings g_settings;
+
 struct ButtonSpec {
-  UINT caption;  // string id
+  UINT MessageBoxSettings::*caption;  // where the settings keep its string id
   int result;
 };
 
 // The buttons of each set, 901 first. A set above 5 is shown as the first (OK alone).
-constexpr ButtonSpec kOk{IDS_UIKIT_MB_OK, IDOK}, kCancel{IDS_UIKIT_MB_CANCEL, IDCANCEL},
-    kAbort{IDS_UIKIT_MB_ABORT, IDABORT}, kRetry{IDS_UIKIT_MB_RETRY, IDRETRY}, kIgnore{IDS_UIKIT_MB_IGNORE, IDIGNORE},
-    kYes{IDS_UIKIT_MB_YES, IDYES}, kNo{IDS_UIKIT_MB_NO, IDNO};
+constexpr ButtonSpec kOk{&MessageBoxSettings::ok, IDOK}, kCancel{&MessageBoxSettings::cancel, IDCANCEL},
+    kAbort{&MessageBoxSettings::abort, IDABORT}, kRetry{&MessageBoxSettings::retry, IDRETRY},
+    kIgnore{&MessageBoxSettings::ignore, IDIGNORE}, kYes{&MessageBoxSettings::yes, IDYES},
+    kNo{&MessageBoxSettings::no, IDNO};
 struct ButtonSet {
   int count;
   ButtonSpec buttons[3];
@@ -139,7 +142,7 @@ BOOL CMessageBoxDlg::OnInitDialog() {
   const ButtonSet& set = SetOf(m_nType);
   for (int i = 0; i < set.count; ++i) {
     CSkinButton& b = m_buttons[static_cast<size_t>(i)];
-    b.SetWindowText(GetText(set.buttons[i].caption));
+    b.SetWindowText(GetText(g_settings.*(set.buttons[i].caption)));
     b.ShowWindow(SW_SHOW);
     m_results[static_cast<size_t>(i)] = set.buttons[i].result;
   }
@@ -161,6 +164,7 @@ BOOL CMessageBoxDlg::OnInitDialog() {
   }
   SetWindowText(m_lpszCaption ? m_lpszCaption : "");
   m_text.SetWindowText(m_lpszText ? m_lpszText : "");
+  if (g_settings.raiseToTop) ::SetWindowPos(m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   return TRUE;  // the first visible button takes the focus
 }
 
@@ -192,6 +196,9 @@ void CMessageBoxDlg::OnCancel() {
   }
   if (set.count == 1) EndDialog(set.buttons[0].result);
 }
+
+void SetMessageBoxSettings(const MessageBoxSettings& settings) { g_settings = settings; }
+const MessageBoxSettings& GetMessageBoxSettings() { return g_settings; }
 
 extern "C" int ShowMessageBox(const char* text, const char* caption, UINT type) {
   CMessageBoxDlg dialog;

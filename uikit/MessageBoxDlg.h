@@ -19,6 +19,23 @@
 
 extern "C" int ShowMessageBox(const char* text, const char* caption, UINT type);
 
+// Program-wide settings of the message box, set once at start. A program whose string table holds
+// the button captions under ids of its own names them here. With `raiseToTop` each box puts itself
+// at the top of the window order at the end of its initialisation: input is joined only between
+// threads of one process here, so the place in the order alone brings it to the front.
+struct MessageBoxSettings {
+  UINT ok = IDS_UIKIT_MB_OK;
+  UINT cancel = IDS_UIKIT_MB_CANCEL;
+  UINT no = IDS_UIKIT_MB_NO;
+  UINT yes = IDS_UIKIT_MB_YES;
+  UINT abort = IDS_UIKIT_MB_ABORT;
+  UINT retry = IDS_UIKIT_MB_RETRY;
+  UINT ignore = IDS_UIKIT_MB_IGNORE;
+  bool raiseToTop = false;
+};
+void SetMessageBoxSettings(const MessageBoxSettings& settings);
+const MessageBoxSettings& GetMessageBoxSettings();
+
 class CMessageBoxDlg : public CEmbeddableDialog {
   DECLARE_DYNAMIC(CMessageBoxDlg)
 

@@ -265,8 +265,7 @@ LRESULT CSkinListCtrl::OnLButtonDown(WPARAM, LPARAM) { return Default(); }
 
 void CSkinListCtrl::OnBeginLabelEdit(NMHDR* notify, LRESULT* result) {
   const auto* info = reinterpret_cast<NMLVDISPINFOA*>(notify);
-  // Rows 0 and 1 are the pages' fixed rows ("All Groups", "No group"): never renamed.
-  if (info->item.iItem < 2) {
+  if (!CanEditLabel(info->item.iItem)) {
     *result = TRUE;
     return;
   }
@@ -297,9 +296,11 @@ void CSkinListCtrl::SetUpLabelEditor(HWND edit) {
   m_labelEditor.SetFixedWidth(label.right - label.left);
   m_labelEditor.SetPlainFrame(TRUE);
   m_labelEditor.SetTextColor(kTextColour);
-  m_labelEditor.SetLimit(ProgramGroupMaxNameSize());
+  m_labelEditor.SetLimit(GetLabelLimit());
   m_labelEditor.SetSel(0, -1);
 }
+
+int CSkinListCtrl::GetLabelLimit() { return ProgramGroupMaxNameSize(); }
 
 void CSkinListCtrl::OnEndLabelEditReflected(NMHDR* notify, LRESULT* result) { OnEndLabelEdit(notify, result); }
 

@@ -47,6 +47,10 @@ public:
   virtual void OnKeyDown(UINT key, UINT repeat, UINT flags);
   // A label edit ended (LVN_ENDLABELEDIT): a committed, non-empty text becomes the row's label.
   virtual void OnEndLabelEdit(NMHDR* notify, LRESULT* result);
+  // Whether a row's label may be edited: the pages' fixed rows 0 and 1 may not.
+  virtual BOOL CanEditLabel(int row) { return row >= 2; }
+  // The longest label in the phone's UTF-8 bytes: the phone's group-name size.
+  virtual int GetLabelLimit();
 
   // Sorts by `column`; with `toggle` the direction turns first.
   void SortByColumn(int column, BOOL toggle);

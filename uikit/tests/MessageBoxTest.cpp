@@ -279,4 +279,36 @@ TEST(MessageBoxLayout, SetsShowTheirCaptionsAndIconsTheirPictures) {
   EXPECT_LE(std::abs((one.buttons[0].left + one.buttons[0].right) / 2 - one.client.right / 2), 1);
 }
 
+// A program with its own caption ids names them once; every set then shows them, and each box
+// puts itself at the top of the window order.
+TEST(MessageBoxLayout, CaptionsComeFromTheProgramsOwnIdsWhenSet) {
+  const MessageBoxSettings kitDefaults = GetMessageBoxSettings();
+  MessageBoxSettings own;
+  own.ok = 1037, own.cancel = 1038, own.no = 1039, own.yes = 1040, own.abort = 1041, own.retry = 1042,
+  own.ignore = 1043, own.raiseToTop = true;
+  SetMessageBoxSettings(own);
+  const struct {
+    UINT type;
+    std::vector<std::string> captions;
+  } cases[] = {
+      {MB_OK, {"Own Ok"}},
+      {MB_OKCANCEL, {"Own Ok", "Own Cancel"}},
+      {MB_ABORTRETRYIGNORE, {"Own Abort", "Own Retry", "Own Ignore"}},
+      {MB_YESNOCANCEL, {"Own Yes", "Own No", "Own Cancel"}},
+      {MB_YESNO, {"Own Yes", "Own No"}},
+      {MB_RETRYCANCEL, {"Own Retry", "Own Cancel"}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Inspect("Text", "Own ids", c.type).captions, c.captions) << c.type;
+  HWND top = nullptr, shown = nullptr;
+  EXPECT_EQ(Show("Text", "On top", MB_YESNO, [&](HWND box) {
+              shown = box;
+              top = GetTopWindow(nullptr);
+              PostMessageA(box, WM_COMMAND, MAKEWPARAM(902, BN_CLICKED), 0);
+            }),
+            IDNO);
+  EXPECT_EQ(top, shown);
+  SetMessageBoxSettings(kitDefaults);
+  EXPECT_EQ(Inspect("Text", "Kit ids", MB_YESNO).captions, (std::vector<std::string>{"&Yes", "&No"}));
+}
+
 }  // namespace

@@ -127,6 +127,35 @@ TEST(DecodeJpeg, BaselineProgressiveGreyAndCmykComeCloseToThePicture) {
   }
 }
 
+// A reduced decode picks the smallest of 1/8, 1/4, 1/2 and 1 that still covers the asked size, and
+// its pixels are the picture's, averaged.
+TEST(DecodeJpeg, ReducedDecodeCoversTheAskedSize) {
+  std::vector<ARGB> pixels(std::size_t(400) * 240, Color::MakeARGB(255, 200, 40, 90));
+  for (std::size_t i = 0; i < 400 * 120; ++i) pixels[i] = Color::MakeARGB(255, 10, 220, 30);  // top half
+  const Bytes file = samples::WriteJpeg(samples::JpegKind::Baseline, 400, 240, pixels);
+  struct Case {
+    UINT minWidth, minHeight, width, height;
+  } const cases[] = {
+      {0, 0, 400, 240},     {50, 30, 50, 30},   {51, 10, 100, 60},  {10, 31, 100, 60},
+      {100, 60, 100, 60},   {101, 60, 200, 120}, {201, 1, 400, 240}, {1000, 1000, 400, 240},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.minWidth) + "x" + std::to_string(c.minHeight));
+    tolvar::imaging::DecodedImage image;
+    ASSERT_EQ(tolvar::imaging::DecodeJpegReduced(file, c.minWidth, c.minHeight, image), Ok);
+    EXPECT_EQ(image.width, c.width);
+    EXPECT_EQ(image.height, c.height);
+    ASSERT_EQ(image.pixels.size(), std::size_t(c.width) * c.height);
+    // Well inside each half the colour is the written one.
+    EXPECT_LE(samples::MaxChannelDifference({image.pixels[std::size_t(c.width) * (c.height / 4) + 3]},
+                                            {Color::MakeARGB(255, 10, 220, 30)}), 8);
+    EXPECT_LE(samples::MaxChannelDifference({image.pixels[std::size_t(c.width) * (c.height * 3 / 4) + 3]},
+                                            {Color::MakeARGB(255, 200, 40, 90)}), 8);
+  }
+  tolvar::imaging::DecodedImage broken;
+  EXPECT_NE(tolvar::imaging::DecodeJpegReduced(Bytes(file.begin(), file.begin() + 200), 50, 30, broken), Ok);
+}
+
 TEST(DecodeGif, FramesComposeWithPalettesTransparencyAndEveryDisposal) {
   samples::Library library;
   // A 6 x 4 screen. Frame 0 fills it with colour 1; frames 1 to 3 paint 2 x 2 squares (one with a

@@ -53,6 +53,10 @@ Status DecodeImage(std::span<const BYTE> data, DecodedImage& image);
 
 Status DecodePng(std::span<const BYTE> data, DecodedImage& image);
 Status DecodeJpeg(std::span<const BYTE> data, DecodedImage& image);
+// A JPEG decoded at the smallest of 1/8, 1/4, 1/2 or whole size that is still at least
+// minWidth x minHeight (or the whole size when the picture is smaller): a preview drawn much smaller
+// than the photo pays only for what it shows. The image's width and height are the decoded ones.
+Status DecodeJpegReduced(std::span<const BYTE> data, UINT minWidth, UINT minHeight, DecodedImage& image);
 Status DecodeGif(std::span<const BYTE> data, DecodedImage& image);
 Status DecodeBmp(std::span<const BYTE> data, DecodedImage& image);
 

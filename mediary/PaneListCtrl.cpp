@@ -1,0 +1,144 @@
+// The panes' list window: row drawing by data word and the notifications to the parent.
+#include "PaneListCtrl.h"
+
+#include "PaneRows.h"
+
+#include <gdi/Unique.h>
+
+COLORREF PaneRowTextColour(std::uint32_t dataWord) {
+  if (dataWord & RowBits::Unusable) return CPaneListCtrl::kUnusableText;
+  if (dataWord & RowBits::Queued) return CPaneListCtrl::kQueuedText;
+  if (dataWord & RowBits::SizeRefused) return CPaneListCtrl::kRefusedText;
+  return CPaneListCtrl::kNormalText;
+}
+
+namespace {
+
+constexpr UINT kCellFormat = DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
+
+UINT Alignment(int format) {
+  switch (format & LVCFMT_JUSTIFYMASK) {
+    case LVCFMT_RIGHT: return DT_RIGHT;
+    case LVCFMT_CENTER: return DT_CENTER;
+    default: return DT_LEFT;
+  }
+}
+
+tolvar::gdi::UniqueFont BoldOf(HFONT font) {
+  LOGFONTA logical{};
+  ::GetObjectA(font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT), sizeof logical, &logical);
+  logical.lfWeight = FW_BOLD;
+  return tolvar::gdi::UniqueFont(::CreateFontIndirectA(&logical));
+}
+
+}  // namespace
+
+void CPaneListCtrl::DrawItem(LPDRAWITEMSTRUCT draw) {
+  CDC* dc = CDC::FromHandle(draw->hDC);
+  const int row = static_cast<int>(draw->itemID);
+  const RECT& r = draw->rcItem;
+  const auto word = static_cast<std::uint32_t>(GetItemData(row));
+  const bool selected = GetItemState(row, LVIS_SELECTED) & LVIS_SELECTED;
+  const bool dropTarget = GetItemState(row, LVIS_DROPHILITED) & LVIS_DROPHILITED;
+  dc->FillSolidRect(&r, selected || dropTarget ? GetSelectionColor() : GetRowBkColor());
+  dc->SetTextColor(dropTarget ? kNormalText : PaneRowTextColour(word));
+
+  const bool focused = GetItemState(row, LVIS_FOCUSED) & LVIS_FOCUSED;
+  const auto listFont = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
+  tolvar::gdi::UniqueFont bold;
+  if (focused) bold = BoldOf(listFont);
+  tolvar::gdi::ScopedSelect font(*dc, focused && bold ? bold.Get() : listFont);
+
+  const int indent = (word & RowBits::Parent) ? 0 : GetTextIndent();
+  int x = 0;
+  LVCOLUMNA column{};
+  column.mask = LVCF_FMT | LVCF_WIDTH;
+  for (int c = 0; GetColumn(c, &column); ++c) {
+    RECT cell{x + indent, r.top, x + column.cx, r.bottom};
+    x += column.cx;
+    const CString text = GetItemText(row, c);
+    if (text.IsEmpty()) continue;
+    if (c == 0 && m_icons && (word & (RowBits::Parent | RowBits::Phone | RowBits::Queued))) {
+      LVITEMA item{};
+      item.mask = LVIF_IMAGE;
+      item.iItem = row;
+      GetItem(&item);
+      m_icons->Draw(dc, item.iImage, POINT{cell.left, r.top + (r.bottom - r.top - 16) / 2}, ILD_TRANSPARENT);
+      cell.left += 20;
+    }
+    dc->DrawText(text, &cell, Alignment(column.fmt) | kCellFormat);
+  }
+}
+
+LRESULT CPaneListCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: {
+      const LRESULT result = CSkinListCtrl::WindowProc(message, wParam, lParam);
+      Notify(kPaneFocusNotify, message == WM_SETFOCUS);
+      return result;
+    }
+    case WM_TIMER:
+      if (wParam == kSelectionTimer) {
+        KillTimer(kSelectionTimer);
+        Notify(kPaneSelectionNotify, FALSE);
+        return 0;
+      }
+      break;
+    case LVM_SETITEMSTATE:
+    case LVM_DELETEITEM:
+    case LVM_DELETEALLITEMS:
+    case WM_LBUTTONDOWN:
+    case WM_KEYDOWN: {
+      // Every change may move the selection: one settled notification follows the last of a burst.
+      const LRESULT result = CSkinListCtrl::WindowProc(message, wParam, lParam);
+      if (m_hWnd) SetTimer(kSelectionTimer, 50, nullptr);
+      return result;
+    }
+    default:
+      break;
+  }
+  return CSkinListCtrl::WindowProc(message, wParam, lParam);
+}
+
+void CPaneListCtrl::Notify(UINT code, BOOL gained) {
+  CWnd* parent = GetParent();
+  if (!parent) return;
+  FocusNotify notify{};
+  notify.header.hwndFrom = m_hWnd;
+  notify.header.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID());
+  notify.header.code = code;
+  notify.gained = gained;
+  parent->SendMessage(WM_NOTIFY, notify.header.idFrom, reinterpret_cast<LPARAM>(&notify));
+}
+
+void CPaneListCtrl::ShowPhoneRows(const RecordTable& table) {
+  DeleteAllItems();
+  if (GetHeader().GetItemCount() == 0) {
+    InsertColumn(0, "Name", LVCFMT_LEFT, 250);
+    InsertColumn(1, "Size", LVCFMT_LEFT, 50);
+    InsertColumn(2, "Type", LVCFMT_LEFT, 150);
+  }
+  for (const TransferRecord& record : table.rows) {
+    const int image = (record.dataWord & RowBits::Marked) ? RowImage::Marked : record.image;
+    const int row = AddItem(record.name.c_str(), static_cast<LPARAM>(record.dataWord), image);
+    SetItemText(row, 1, PhoneSizeText(record.size).c_str());
+    SetItemText(row, 2, KindTypeText(record.kind).c_str());
+  }
+}
+
+void CPaneListCtrl::ShowPcRows(const CPcPaneModel& model) {
+  DeleteAllItems();
+  if (GetHeader().GetItemCount() == 0) {
+    InsertColumn(0, "Name", LVCFMT_LEFT, 210);
+    InsertColumn(1, "Size", LVCFMT_LEFT, 50);
+    InsertColumn(2, "Type", LVCFMT_LEFT, 70);
+    InsertColumn(3, "Modified", LVCFMT_LEFT, 120);
+  }
+  for (const PcRow& pc : model.Rows()) {
+    const int row = AddItem(pc.name.c_str(), static_cast<LPARAM>(pc.dataWord), RowImage::OfMediaClass(model.GetMediaClass()));
+    SetItemText(row, 1, pc.size.c_str());
+    SetItemText(row, 2, pc.type.c_str());
+    SetItemText(row, 3, pc.modified.c_str());
+  }
+}

@@ -1,0 +1,42 @@
+#pragma once
+// CPhonePaneCtrl: the phone pane's list window over its model. The Delete key marks the selected
+// rows for deletion (or takes the marks off when every selected row carries one), after the
+// question; the phone's fixed folders are refused with their message. Queued rows (new folders,
+// uploads) take new names in place: a name of more than 35 bytes is refused, and a name another row
+// has re-opens the edit on the same row after the message.
+//
+// Threads: the user-interface thread that owns the window.
+#include "PaneListCtrl.h"
+#include "PhonePaneModel.h"
+
+#include <functional>
+
+class CPhonePaneCtrl : public CPaneListCtrl {
+ public:
+  // Shows message `textId` with the box type and answers the button (the main dialog passes its
+  // message box; tests answer themselves).
+  using Ask = std::function<int(UINT textId, UINT type)>;
+
+  CPhonePaneCtrl(CPhonePaneModel& model, Ask ask) : m_model(model), m_ask(std::move(ask)) {}
+
+  // Shows the model's current folder.
+  void Refill();
+  // While busy (a transfer runs) the Delete key does nothing.
+  void SetBusy(bool busy) { m_busy = busy; }
+
+  BOOL CanEditLabel(int row) override;
+  int GetLabelLimit() override;
+  void OnEndLabelEdit(NMHDR* notify, LRESULT* result) override;
+  void OnKeyDown(UINT key, UINT repeat, UINT flags) override;
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  // The message that re-opens a label edit: registered by name, wParam the row.
+  static UINT EditLabelMessage();
+
+ private:
+  std::vector<int> SelectedRows() const;
+
+  CPhonePaneModel& m_model;
+  Ask m_ask;
+  bool m_busy = false;
+};
