@@ -21,6 +21,7 @@ namespace {
 constexpr COLORREF kTextColour = 0x822A08;
 constexpr COLORREF kBackColour = 0xFDEAE1;
 constexpr UINT kBusyTimer = 1000;
+constexpr UINT kHostWatchTimer = 1001;
 constexpr UINT kAboutCommand = 0x10;
 // Keys and icon sizes the platform's headers do not name yet.
 constexpr WPARAM kKeyF8 = 0x77;
@@ -370,6 +371,8 @@ BOOL CBackupDlg::QueryClose() {
   CHostedApp* app = AfxGetHostedApp();
   if (app && app->m_hMainWnd && ::IsWindow(app->m_hMainWnd)) {
     ::PostMessageA(app->m_hMainWnd, CloseMainFrameMessage(), 0, 0);
+    // Should the launcher go without taking the dialog along, Backup ends once its host is gone.
+    if (GetEmbedParent()) SetTimer(kHostWatchTimer, 200);
     return FALSE;
   }
   return TRUE;
@@ -405,6 +408,13 @@ LRESULT CBackupDlg::OnSetCursor(WPARAM, LPARAM) {
 }
 
 LRESULT CBackupDlg::OnTimer(WPARAM id, LPARAM) {
+  if (id == kHostWatchTimer) {
+    if (!::IsWindow(GetEmbedParent())) {
+      KillTimer(kHostWatchTimer);
+      EndModalLoop(IDOK);
+    }
+    return 0;
+  }
   if (id == kBusyTimer && m_progress.m_hWnd) {
     for (int i = 0; i < 3; ++i) m_progress.StepIt();
     return 0;
