@@ -22,7 +22,7 @@ class CManager;
 class CBackupLogList : public CSkinListCtrl {
  public:
   static constexpr COLORREF kFileColour = 0x979797;
-  static constexpr COLORREF kHeadlineColour = 0xFF0000;
+  static constexpr COLORREF kHeadlineColour = 0x0000FF;
   void DrawItem(LPDRAWITEMSTRUCT drawItem) override;
 };
 

@@ -239,3 +239,32 @@ TEST_F(BackupDlgTest, TheSystemMenuOpensTheAboutBox) {
 }
 
 }  // namespace
+
+namespace {
+
+// Pictures for a person to look at ($TEST_PNG_DIR): each variant, a file's kinds shown with the
+// log's three kinds of line.
+TEST_F(BackupDlgTest, Pictures) {
+  for (const char* build : {"XX", "ZX", "XD"}) {
+    auto dialog = Make(build);
+    HBITMAP picture = tolvar::user::RenderWindow(dialog->m_hWnd);
+    ASSERT_TRUE(picture);
+    SavePng(picture, (std::string("backup_dialog_") + build).c_str());
+    DeleteObject(picture);
+    dialog->DestroyWindow();
+  }
+  auto dialog = Make("ZX");
+  dialog->nextFile = WriteFile("shown.bck", BCK_KIND_CONTACTS | BCK_KIND_PICTURES | BCK_KIND_MELODIES | 0x280);
+  Command(*dialog, IDC_OPEN);
+  dialog->AddLogLine("Saving  Contacts ...", CBackupDlg::kStep);
+  dialog->AddLogLine("photo.jpg saved", CBackupDlg::kFile);
+  dialog->AddLogLine("Transfer complete. Your phone has been switched off. You can now turn it on.", CBackupDlg::kHeadline);
+  Pump();
+  HBITMAP picture = tolvar::user::RenderWindow(dialog->m_hWnd);
+  ASSERT_TRUE(picture);
+  SavePng(picture, "backup_dialog_file_kinds_and_log");
+  DeleteObject(picture);
+  dialog->DestroyWindow();
+}
+
+}  // namespace
