@@ -15,6 +15,8 @@
 #include <shell/ShlObj.h>
 
 #include <array>
+#include <chrono>
+#include <utility>
 
 namespace {
 
@@ -30,6 +32,13 @@ constexpr WPARAM kIconSmall = 0;
 constexpr WPARAM kIconBig = 1;
 constexpr char kPathKey[] = "Software\\Halvane\\Tolvar\\Backup\\Path";
 constexpr char kSettingsKey[] = "Software\\Halvane\\Tolvar\\Settings";
+constexpr UINT kReportMessage = WM_APP + 1;
+
+UINT ExitTransferMessage() {
+  static const UINT message = RegisterWindowMessageA("WM_EXIT_BCK_TRANSFER");
+  return message;
+}
+
 constexpr char kFilter[] = "Backup File(*.bck)|*.bck|All files(*.*)|*.*||";
 
 // A registry value of text, read whole up to `limit` bytes; empty when absent.
@@ -110,7 +119,22 @@ CBackupDlg::CBackupDlg(CManager* manager, const BackupVariant& variant, CWnd* pa
 }
 
 CBackupDlg::~CBackupDlg() {
+  CancelAndWait();
   if (m_icon) ::DestroyIcon(m_icon);
+}
+
+// --- the worker's reports ---
+
+void CBackupDlg::CQueuedReport::Push(Event event) {
+  std::lock_guard<std::mutex> hold(m_lock);
+  m_events.push_back(std::move(event));
+  if (!m_posted && m_window) m_posted = ::PostMessageA(m_window, kReportMessage, 0, 0) != FALSE;
+}
+
+std::vector<CBackupDlg::CQueuedReport::Event> CBackupDlg::CQueuedReport::Take() {
+  std::lock_guard<std::mutex> hold(m_lock);
+  m_posted = false;
+  return std::exchange(m_events, {});
 }
 
 const AFX_MSGMAP* CBackupDlg::GetMessageMap() const {
@@ -131,6 +155,8 @@ const AFX_MSGMAP* CBackupDlg::GetMessageMap() const {
       MapMessage(WM_SIZE, &CBackupDlg::OnSize),
       MapMessage(WM_DESTROY, &CBackupDlg::OnDestroy),
       MapMessage(WM_TIMER, &CBackupDlg::OnTimer),
+      MapMessage(kReportMessage, &CBackupDlg::OnReport),
+      MapMessage(ExitTransferMessage(), &CBackupDlg::OnExitTransfer),
   }};
   return &map;
 }
@@ -349,26 +375,173 @@ void CBackupDlg::OnOpenCommand() {
 }
 
 void CBackupDlg::OnBackupCommand() {
-  if (!m_model.AnyChecked(CBackupModel::kBackup)) return;
+  // One run at a time: nothing is asked or reset while one goes on.
+  if (Running() || !m_model.AnyChecked(CBackupModel::kBackup)) return;
   const CString path = ChooseFile(true);
-  if (path.IsEmpty()) return;
+  if (path.IsEmpty() || Running()) return;
   m_model.ResetRestoreRows();
   ShowModel();
   m_backupPath = path;
   m_lastFolder = FolderOfPath(path);
+  StartBackup();
 }
 
 void CBackupDlg::OnRestoreCommand() {
-  if (!m_model.RestoreEnabled() || !m_model.AnyChecked(CBackupModel::kRestore)) return;
+  if (Running() || !m_model.RestoreEnabled() || !m_model.AnyChecked(CBackupModel::kRestore)) return;
 }
 
-void CBackupDlg::OnCancelRun() {}
+std::unique_ptr<IBackupPhone> CBackupDlg::MakePhone() {
+  return m_manager ? std::make_unique<CManagerPhone>(*m_manager) : nullptr;
+}
+
+bool CBackupDlg::StartBackup() {
+  m_phone = MakePhone();
+  if (!m_phone) return false;
+  m_report.Attach(m_hWnd);
+  m_run = std::make_unique<CBackupRun>(*m_phone, m_report);
+  m_workerDone = false;
+  SetRunning(true);
+  const RunChoice choice{m_model.BackupKinds(), m_model.Variant()};
+  const CString path = m_backupPath;
+  // Everything the worker reads is set up before it starts.
+  m_worker = std::thread([this, choice, path] {
+    m_outcome = m_run->Run(path, choice);
+    m_workerDone = true;
+    m_report.Finished();
+  });
+  return true;
+}
+
+void CBackupDlg::SetRunning(bool running) {
+  ShowItem(m_hWnd, IDC_CANCEL_RUN, running);
+  if (running) ::SetDlgItemTextA(m_hWnd, IDC_CANCEL_RUN, GetText(IDS_CANCEL));
+  for (UINT id : {IDC_OPEN, IDC_BACKUP, IDC_RESTORE}) ShowItem(m_hWnd, id, !running);
+  EnableItem(m_hWnd, IDC_FILE_MENU, !running);
+  for (const BackupRowInfo& info : BackupRows()) {
+    EnableItem(m_hWnd, info.backupBox, !running && m_model.Get(CBackupModel::kBackup, info.row).enabled);
+    EnableItem(m_hWnd, info.restoreBox, !running && m_model.Get(CBackupModel::kRestore, info.row).enabled);
+  }
+  EnableItem(m_hWnd, IDC_BACKUP_ALL, !running);
+  EnableItem(m_hWnd, IDC_RESTORE_ALL, !running && m_model.SelectAll(CBackupModel::kRestore).enabled);
+  if (m_progress.m_hWnd) {
+    m_progress.SetPos(0);
+    ShowItem(m_hWnd, IDC_PROGRESS, running);
+  }
+  m_cursor = running ? IDC_APPSTARTING : IDC_ARROW;
+  if (!running) {
+    KillTimer(kBusyTimer);
+    EnableItem(m_hWnd, IDC_RESTORE, m_model.RestoreEnabled());
+  }
+}
+
+LRESULT CBackupDlg::OnReport(WPARAM, LPARAM) {
+  for (CQueuedReport::Event& event : m_report.Take()) {
+    switch (event.kind) {
+      case CQueuedReport::Event::kLog: AddLogLine(event.text, event.a); break;
+      case CQueuedReport::Event::kOverlay: m_progress.SetText(event.text, PBS_SKIN_CALLERTEXT); break;
+      case CQueuedReport::Event::kBusy:
+        // The busy mode's timer belongs to this thread.
+        if (event.a) {
+          m_progress.SetRange32(0, 100);
+          m_progress.SetStep(1);
+          SetTimer(kBusyTimer, 50);
+        } else {
+          KillTimer(kBusyTimer);
+        }
+        break;
+      case CQueuedReport::Event::kProgress:
+        m_progress.SetRange32(0, event.a);
+        m_progress.SetPos(event.b);
+        break;
+      case CQueuedReport::Event::kFinished: EndRun(); break;
+    }
+  }
+  return 0;
+}
+
+void CBackupDlg::EndRun() {
+  if (m_worker.joinable()) m_worker.join();
+  m_run.reset();
+  m_phone.reset();
+  SetRunning(false);
+  if (m_outcome.fileWritten) ShowFileKinds(m_backupPath);
+  if (m_outcome.endMessage) {
+    m_endText = m_outcome.endText;
+    ::PostMessageA(m_hWnd, ExitTransferMessage(), 0, 0);
+  }
+}
+
+LRESULT CBackupDlg::OnExitTransfer(WPARAM, LPARAM) {
+  if (m_asking) {
+    m_endPending = true;  // handled once the cancel question is answered
+    return 0;
+  }
+  if (m_manager) {
+    while (m_manager->PA_RemovePrivateMessage(0) == PA_OK) {
+    }
+    while (m_manager->PA_RemovePrivateIModeMessage(0) == PA_OK) {
+    }
+  }
+  AddLogLine(m_endText, kHeadline);
+  ShowMessage(m_endText, MB_ICONINFORMATION);
+  return 0;
+}
+
+void CBackupDlg::OnCancelRun() {
+  if (!Running() || m_asking) return;
+  char text[64] = {};
+  ::GetDlgItemTextA(m_hWnd, IDC_CANCEL_RUN, text, sizeof text);
+  if (GetText(IDS_WAIT) == text) return;  // a cancel is on its way
+  // The run goes on while the question is up.
+  m_asking = true;
+  const int answer = ShowMessage(GetText(IDS_CANCEL_QUESTION), MB_YESNO | MB_ICONQUESTION);
+  m_asking = false;
+  if (answer != IDNO && Running() && m_run && m_run->Exchanging()) {
+    ::SetDlgItemTextA(m_hWnd, IDC_CANCEL_RUN, GetText(IDS_WAIT));
+    m_phone->PA_CancelTransfer();
+  }
+  if (m_endPending) {
+    m_endPending = false;
+    OnExitTransfer(0, 0);
+  }
+}
+
+void CBackupDlg::CancelAndWait() {
+  if (!m_worker.joinable()) return;
+  if (m_run && m_run->Exchanging() && m_phone) m_phone->PA_CancelTransfer();
+  while (!m_workerDone) {
+    MSG msg;
+    ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // answers messages sent to this thread
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  m_worker.join();
+  m_report.Take();
+  m_run.reset();
+  m_phone.reset();
+}
 
 void CBackupDlg::OnCloseCommand() { EndModalLoop(IDOK); }
 
 BOOL CBackupDlg::QueryClose() {
-  // Hosted, the launcher decides: it closes the suite, and Backup with it.
   CHostedApp* app = AfxGetHostedApp();
+  if (Running()) {
+    // The dialog must not go away under the worker: a Yes cancels and waits for it.
+    m_asking = true;
+    const int answer = ShowMessage(GetText(IDS_CANCEL_QUESTION), MB_YESNO | MB_ICONQUESTION);
+    m_asking = false;
+    if (answer == IDNO) {
+      NotifyCloseRefused();
+      if (m_endPending) {
+        m_endPending = false;
+        OnExitTransfer(0, 0);
+      }
+      return FALSE;
+    }
+    CancelAndWait();
+    m_endPending = false;
+    SetRunning(false);
+  }
+  // Hosted, the launcher decides: it closes the suite, and Backup with it.
   if (app && app->m_hMainWnd && ::IsWindow(app->m_hMainWnd)) {
     ::PostMessageA(app->m_hMainWnd, CloseMainFrameMessage(), 0, 0);
     // Should the launcher go without taking the dialog along, Backup ends once its host is gone.
@@ -452,6 +625,7 @@ LRESULT CBackupDlg::OnSize(WPARAM type, LPARAM size) {
 }
 
 LRESULT CBackupDlg::OnDestroy(WPARAM, LPARAM) {
+  CancelAndWait();
   SaveLastFolder();
   return Default();
 }

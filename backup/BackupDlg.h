@@ -7,6 +7,7 @@
 // Threads: the dialog and its controls belong to the program's user-interface thread.
 #include "BackupArchive.h"
 #include "BackupModel.h"
+#include "BackupRun.h"
 
 #include <EmbeddableDialog.h>
 #include <SkinButton.h>
@@ -14,6 +15,12 @@
 #include <SkinProgressCtrl.h>
 
 #include <framework/Afx.h>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 class CManager;
 
@@ -46,6 +53,9 @@ class CBackupDlg : public CEmbeddableDialog {
   // The open command's work once a file was chosen.
   void OpenBackupFile(const CString& path);
 
+  // A run of the worker thread is going on (from its start to the UI thread's end handling).
+  bool Running() const { return m_worker.joinable(); }
+
   const CBackupModel& Model() const { return m_model; }
   const CString& LastFolder() const { return m_lastFolder; }
   const CString& BackupPath() const { return m_backupPath; }
@@ -56,6 +66,8 @@ class CBackupDlg : public CEmbeddableDialog {
   virtual int ShowMessage(const CString& text, UINT type);
   // The file dialogs; an empty path when cancelled. Tests replace them.
   virtual CString ChooseFile(bool forSaving);
+  // The phone a run speaks to: the process's manager; null when there is none. Tests replace it.
+  virtual std::unique_ptr<IBackupPhone> MakePhone();
 
   void OnOK() override {}
   void OnCancel() override {}  // Escape does not close the dialog
@@ -75,6 +87,40 @@ class CBackupDlg : public CEmbeddableDialog {
   LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
   LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
 
+  // What the worker reports, queued for the user-interface thread, which is woken by one posted
+  // message per batch.
+  class CQueuedReport : public IRunReport {
+   public:
+    struct Event {
+      enum Kind { kLog, kOverlay, kBusy, kProgress, kFinished } kind;
+      CString text;
+      int a = 0, b = 0;
+    };
+    void Attach(HWND window) { m_window = window; }
+    void Log(const CString& text, int kind) override { Push({Event::kLog, text, kind, 0}); }
+    void Overlay(const CString& text) override { Push({Event::kOverlay, text, 0, 0}); }
+    void Busy(bool on) override { Push({Event::kBusy, CString(), on, 0}); }
+    void Progress(int maximum, int position) override { Push({Event::kProgress, CString(), maximum, position}); }
+    void Finished() { Push({Event::kFinished, CString(), 0, 0}); }
+    std::vector<Event> Take();
+
+   private:
+    void Push(Event event);
+    std::mutex m_lock;
+    std::vector<Event> m_events;
+    bool m_posted = false;
+    HWND m_window = nullptr;
+  };
+
+  bool StartBackup();
+  void SetRunning(bool running);
+  LRESULT OnReport(WPARAM, LPARAM);
+  LRESULT OnExitTransfer(WPARAM, LPARAM);
+  void EndRun();
+  // Cancels the run's phone exchange (while it runs) and waits for the worker, answering sent
+  // messages meanwhile.
+  void CancelAndWait();
+
   void ShowModel();  // the check boxes, labels and Restore button from the model
   void LoadSettings();
   void SaveLastFolder() const;
@@ -82,6 +128,16 @@ class CBackupDlg : public CEmbeddableDialog {
   bool IsChecked(UINT id) const;
 
   CManager* m_manager = nullptr;
+  CQueuedReport m_report;
+  std::unique_ptr<IBackupPhone> m_phone;
+  std::unique_ptr<CBackupRun> m_run;
+  std::thread m_worker;
+  std::atomic<bool> m_workerDone{false};
+  RunOutcome m_outcome;
+  CString m_endText;
+  bool m_asking = false;       // the cancel question is up
+  bool m_endPending = false;   // an end message came while it was
+
   CBackupModel m_model;
   CBackupArchive m_archive;
   CString m_lastFolder;

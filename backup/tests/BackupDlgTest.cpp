@@ -1,6 +1,7 @@
 // The main dialog, made from Backup's own resources and driven as the user drives it: check boxes
 // clicked, commands sent. Message boxes and file dialogs are replaced by recorders.
 #include "BackupDlg.h"
+#include "FakePhone.h"
 #include "resource.h"
 
 #include <registry/WinReg.h>
@@ -12,6 +13,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -28,13 +30,25 @@ class CTestBackupDlg : public CBackupDlg {
   explicit CTestBackupDlg(const char* build) : CBackupDlg(nullptr, BackupVariant::FromBuild(build)) {}
 
   std::vector<std::string> messages;
+  std::vector<int> answers;  // what the message boxes answer, in turn (then IDOK)
   std::string nextFile;  // what the file dialogs answer
   int fileDialogs = 0;
+  FakePhone* phone = nullptr;  // the phone of the last run
+  std::function<void(FakePhone&)> fill = [](FakePhone& p) { Fill(p); };
 
  protected:
   int ShowMessage(const CString& text, UINT) override {
     messages.emplace_back(static_cast<LPCSTR>(text));
-    return IDOK;
+    if (answers.empty()) return IDOK;
+    const int answer = answers.front();
+    answers.erase(answers.begin());
+    return answer;
+  }
+  std::unique_ptr<IBackupPhone> MakePhone() override {
+    auto made = std::make_unique<FakePhone>();
+    fill(*made);
+    phone = made.get();
+    return made;
   }
   CString ChooseFile(bool) override {
     ++fileDialogs;
@@ -264,6 +278,83 @@ TEST_F(BackupDlgTest, Pictures) {
   ASSERT_TRUE(picture);
   SavePng(picture, "backup_dialog_file_kinds_and_log");
   DeleteObject(picture);
+  dialog->DestroyWindow();
+}
+
+}  // namespace
+
+namespace {
+
+bool Shown(CWnd& dialog, UINT id) { return ::IsWindowVisible(::GetDlgItem(dialog.m_hWnd, static_cast<int>(id))) != FALSE; }
+
+TEST_F(BackupDlgTest, ABackupRunsOnItsWorkerAndEndsWithItsMessage) {
+  auto dialog = Make("ZX");
+  const std::string path = (m_folder / "run.bck").string();
+  dialog->nextFile = path;
+  Command(*dialog, IDC_BACKUP);
+  EXPECT_TRUE(dialog->Running() || !dialog->messages.empty());
+  ASSERT_TRUE(PumpUntil([&] { return !dialog->Running() && !dialog->messages.empty(); }));
+  EXPECT_EQ(dialog->messages.back(), "Transfer complete. Your phone has been switched off. You can now turn it on.");
+  EXPECT_TRUE(fs::exists(path));
+  EXPECT_EQ(CheckBackupFile(path.c_str()), BCK_OK);
+  // The new file's kinds stand in the restore column; the idle state is back.
+  EXPECT_TRUE(Checked(*dialog, IDC_RESTORE_CONTACTS));
+  EXPECT_TRUE(Enabled(*dialog, IDC_RESTORE));
+  EXPECT_TRUE(Shown(*dialog, IDC_BACKUP));
+  EXPECT_FALSE(Shown(*dialog, IDC_CANCEL_RUN));
+  EXPECT_FALSE(Shown(*dialog, IDC_PROGRESS));
+  CBackupLogList& log = dialog->LogList();
+  EXPECT_EQ(log.GetItemText(log.GetItemCount() - 1, 0), CString(dialog->messages.back().c_str()));
+  dialog->DestroyWindow();
+}
+
+// A close request while a run goes on: No keeps the run and refuses the close; Yes cancels it,
+// waits for the worker and lets the dialog go, with no file left.
+TEST_F(BackupDlgTest, ACloseDuringARunAsksFirst) {
+  auto dialog = Make("XX");
+  dialog->fill = [](FakePhone& p) {
+    Fill(p);
+    p.hold->on = true;
+  };
+  const std::string path = (m_folder / "closed.bck").string();
+  dialog->nextFile = path;
+  Command(*dialog, IDC_BACKUP);
+  ASSERT_TRUE(dialog->Running());
+  ASSERT_TRUE(PumpUntil([&] { return dialog->phone->hold->waiting.load(); }));
+  EXPECT_TRUE(Shown(*dialog, IDC_CANCEL_RUN));
+  EXPECT_FALSE(Enabled(*dialog, IDC_BACKUP_CONTACTS));
+
+  dialog->answers = {IDNO};
+  EXPECT_FALSE(dialog->QueryClose());
+  EXPECT_TRUE(dialog->Running());
+  EXPECT_EQ(dialog->messages.back(), "Are you sure you want to cancel the transfer? ");
+
+  dialog->answers = {IDYES};
+  EXPECT_TRUE(dialog->QueryClose());
+  EXPECT_FALSE(dialog->Running());
+  EXPECT_FALSE(fs::exists(path));
+  EXPECT_EQ(fs::exists(m_folder) ? std::distance(fs::directory_iterator(m_folder), {}) : 0, 0);
+  dialog->DestroyWindow();
+}
+
+TEST_F(BackupDlgTest, CancelAsksWhileTheRunGoesOnAndEndsItWith421) {
+  auto dialog = Make("XX");
+  dialog->fill = [](FakePhone& p) {
+    Fill(p);
+    p.hold->on = true;
+  };
+  const std::string path = (m_folder / "cancelled.bck").string();
+  dialog->nextFile = path;
+  Command(*dialog, IDC_BACKUP);
+  ASSERT_TRUE(PumpUntil([&] { return dialog->phone && dialog->phone->hold->waiting.load(); }));
+  // A second Backup while the run goes on starts nothing and asks for no file.
+  Command(*dialog, ID_FILE_BACKUP);
+  EXPECT_EQ(dialog->fileDialogs, 1);
+  dialog->answers = {IDYES};
+  Command(*dialog, IDC_CANCEL_RUN);
+  ASSERT_TRUE(PumpUntil([&] { return !dialog->Running() && dialog->messages.size() >= 2; }));
+  EXPECT_EQ(dialog->messages.back(), "Transfer canceled. Your phone has been switched off. You can now turn it on. ");
+  EXPECT_FALSE(fs::exists(path));
   dialog->DestroyWindow();
 }
 
