@@ -1,0 +1,94 @@
+#pragma once
+// What the backup and restore runs use of the phone-access library, behind a seam: CManagerPhone
+// forwards to the process's CManager, tests give a phone of their own. The names and arguments are
+// the manager's.
+#include <handport/Manager.h>
+
+class IBackupPhone {
+ public:
+  virtual ~IBackupPhone() = default;
+
+  virtual void SetCallbackFunction(PA_PROGRESS_CALLBACK callback, void* user) = 0;
+  virtual PA_MS_RESULT TestModeOn() = 0;
+  virtual DWORD LastError() = 0;  // the thread's last error after a failed call
+  virtual void PowerOff() = 0;
+  virtual PA_MS_RESULT PA_ClosePort() = 0;
+  virtual void PA_CancelTransfer() = 0;
+  virtual PA_MS_RESULT CheckLockInfo() = 0;
+  virtual PA_MS_RESULT PA_GetIMEI(char* text) = 0;
+  // Downloads into the PC side, and what they bring.
+  virtual PA_MS_RESULT PA_DownloadIModeMessages() = 0;
+  virtual PA_RESULT PA_GetNumIModeMessages(int* count) = 0;
+  virtual PA_RESULT PA_GetIModeMessage(unsigned int index, PA_IMODE_INFO* mail) = 0;
+  virtual PA_MS_RESULT PA_DownloadMessages() = 0;
+  virtual PA_RESULT PA_GetNumMessages(int* count) = 0;
+  virtual PA_RESULT PA_GetMessage(unsigned int index, PA_MESSAGE_INFO* message) = 0;
+  virtual PA_MS_RESULT PA_DownloadResourceList(int option) = 0;
+  virtual PA_RESULT PA_GetNumResourcesList(short* count, short type) = 0;
+  virtual PA_RESULT PA_GetResourceList(unsigned short type, PA_RESOURCE_INFO* records) = 0;
+  virtual PA_MS_RESULT PA_DownloadGroups() = 0;
+  virtual PA_MS_RESULT PA_DownloadPhoneBook(short slot) = 0;
+  virtual PA_MS_RESULT PA_DownloadSchedule(short slot) = 0;
+  virtual PA_MS_RESULT PA_DownloadToDo(short slot) = 0;
+  virtual PA_RESULT PA_GetGroup(PA_GROUP_INFO* group, short slot) = 0;
+  virtual PA_RESULT PA_GetPhoneBook(PA_PHONEBOOK_INFO* contact, short slot) = 0;
+  virtual PA_RESULT PA_GetSchedule(PA_SCHEDULE_INFO* entry, short slot) = 0;
+  virtual PA_RESULT PA_GetToDo(PA_TODO_INFO* item, short slot) = 0;
+  // Media on the phone.
+  virtual PA_MS_RESULT PA_GetNumSubfolders(short* count, short folder) = 0;
+  virtual PA_MS_RESULT PA_GetFolderInfo(PA_FOLDER_INFO* info, short folder, short index) = 0;
+  virtual PA_MS_RESULT PA_GetNumResources(short* count, short folder, unsigned char option) = 0;
+  virtual PA_MS_RESULT PA_GetResourceInfo(PA_RESOURCE_INFO* record, short folder, short index, unsigned char option) = 0;
+  virtual PA_MS_RESULT PA_DownloadResource(PA_RESOURCE_INFO* record, short folder, short index, unsigned char option) = 0;
+  virtual void DeleteDataArray(unsigned char* data) = 0;
+};
+
+class CManagerPhone : public IBackupPhone {
+ public:
+  explicit CManagerPhone(CManager& manager) : m(manager) {}
+
+  void SetCallbackFunction(PA_PROGRESS_CALLBACK callback, void* user) override { m.SetCallbackFunction(callback, user); }
+  PA_MS_RESULT TestModeOn() override { return m.TestModeOn(); }
+  DWORD LastError() override { return GetLastError(); }
+  void PowerOff() override { m.PowerOff(); }
+  PA_MS_RESULT PA_ClosePort() override { return m.PA_ClosePort(); }
+  void PA_CancelTransfer() override { m.PA_CancelTransfer(); }
+  PA_MS_RESULT CheckLockInfo() override { return m.CheckLockInfo(); }
+  PA_MS_RESULT PA_GetIMEI(char* text) override { return m.PA_GetIMEI(text); }
+  PA_MS_RESULT PA_DownloadIModeMessages() override { return m.PA_DownloadIModeMessages(); }
+  PA_RESULT PA_GetNumIModeMessages(int* count) override { return m.PA_GetNumIModeMessages(count); }
+  PA_RESULT PA_GetIModeMessage(unsigned int index, PA_IMODE_INFO* mail) override { return m.PA_GetIModeMessage(index, mail); }
+  PA_MS_RESULT PA_DownloadMessages() override { return m.PA_DownloadMessages(); }
+  PA_RESULT PA_GetNumMessages(int* count) override { return m.PA_GetNumMessages(count); }
+  PA_RESULT PA_GetMessage(unsigned int index, PA_MESSAGE_INFO* message) override { return m.PA_GetMessage(index, message); }
+  PA_MS_RESULT PA_DownloadResourceList(int option) override { return m.PA_DownloadResourceList(option); }
+  PA_RESULT PA_GetNumResourcesList(short* count, short type) override { return m.PA_GetNumResourcesList(count, type); }
+  PA_RESULT PA_GetResourceList(unsigned short type, PA_RESOURCE_INFO* records) override {
+    return m.PA_GetResourceList(type, records);
+  }
+  PA_MS_RESULT PA_DownloadGroups() override { return m.PA_DownloadGroups(); }
+  PA_MS_RESULT PA_DownloadPhoneBook(short slot) override { return m.PA_DownloadPhoneBook(slot); }
+  PA_MS_RESULT PA_DownloadSchedule(short slot) override { return m.PA_DownloadSchedule(slot); }
+  PA_MS_RESULT PA_DownloadToDo(short slot) override { return m.PA_DownloadToDo(slot); }
+  PA_RESULT PA_GetGroup(PA_GROUP_INFO* group, short slot) override { return m.PA_GetGroup(group, slot); }
+  PA_RESULT PA_GetPhoneBook(PA_PHONEBOOK_INFO* contact, short slot) override { return m.PA_GetPhoneBook(contact, slot); }
+  PA_RESULT PA_GetSchedule(PA_SCHEDULE_INFO* entry, short slot) override { return m.PA_GetSchedule(entry, slot); }
+  PA_RESULT PA_GetToDo(PA_TODO_INFO* item, short slot) override { return m.PA_GetToDo(item, slot); }
+  PA_MS_RESULT PA_GetNumSubfolders(short* count, short folder) override { return m.PA_GetNumSubfolders(count, folder); }
+  PA_MS_RESULT PA_GetFolderInfo(PA_FOLDER_INFO* info, short folder, short index) override {
+    return m.PA_GetFolderInfo(info, folder, index);
+  }
+  PA_MS_RESULT PA_GetNumResources(short* count, short folder, unsigned char option) override {
+    return m.PA_GetNumResources(count, folder, option);
+  }
+  PA_MS_RESULT PA_GetResourceInfo(PA_RESOURCE_INFO* record, short folder, short index, unsigned char option) override {
+    return m.PA_GetResourceInfo(record, folder, index, option);
+  }
+  PA_MS_RESULT PA_DownloadResource(PA_RESOURCE_INFO* record, short folder, short index, unsigned char option) override {
+    return m.PA_DownloadResource(record, folder, index, option);
+  }
+  void DeleteDataArray(unsigned char* data) override { m.DeleteDataArray(data); }
+
+ private:
+  CManager& m;
+};
