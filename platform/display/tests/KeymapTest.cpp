@@ -1,12 +1,13 @@
 // X key symbols reach programs as the virtual keys Windows gives the same keys: every function key
 // up to F24, the keypad digits and the punctuation keys of the US layout. Needs no X server.
+// The test framework comes before X's headers, whose macros (None, Bool) clash with its names.
+#include <gtest/gtest.h>
+
 #include "../src/Keymap.h"
 
 #include <user/Input.h>
 
 #include <X11/keysym.h>
-
-#include <gtest/gtest.h>
 
 namespace {
 
