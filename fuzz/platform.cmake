@@ -6,3 +6,5 @@ tolvar_fuzz_target(resources LINK platform::resources rc_compiler INCLUDES ${CMA
 tolvar_fuzz_target(user_images LINK platform::user platform::gdi)
 # The clipboard's file, shared by the processes of a home.
 tolvar_fuzz_target(clipboard_file LINK platform::controls)
+# Dialog and menu templates, as the window manager reads them from resources.
+tolvar_fuzz_target(user_templates LINK platform::user INCLUDES ${CMAKE_SOURCE_DIR}/platform/user/src)

@@ -140,7 +140,7 @@ LRESULT CSystemTray::OnTrayNotification(WPARAM id, LPARAM mouseMessage) {
       return 1;
     case WM_LBUTTONDBLCLK: {
       if (!main) return 1;
-      SetForegroundWindow(main->GetSafeHwnd());
+      ::SetForegroundWindow(main->GetSafeHwnd());
       UINT command = m_defaultItem;
       if (m_defaultByPosition) {
         CMenu* popup = m_menu.GetSubMenu(0);
@@ -164,7 +164,7 @@ void CSystemTray::ShowMenu() {
     return;
   }
   popup->SetDefaultItem(m_defaultItem, m_defaultByPosition);
-  if (main) SetForegroundWindow(main->GetSafeHwnd());
+  if (main) ::SetForegroundWindow(main->GetSafeHwnd());
   POINT at{};
   GetCursorPos(&at);
   // Through the class library, so the owner's measuring and drawing reach the menu's records.

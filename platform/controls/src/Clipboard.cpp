@@ -68,11 +68,15 @@ bool GetU32(const std::string& in, std::size_t& at, std::uint32_t& value) {
   return true;
 }
 
+// The length of an 8-bit text up to its terminator or the block's end. An empty block has no data
+// pointer to hand to strnlen.
+std::size_t TextLength(const Bytes& bytes) { return bytes.empty() ? 0 : strnlen(bytes.data(), bytes.size()); }
+
 // Text is kept up to its terminator, which a block may be larger than, and always ends with one:
 // whoever reads it may rely on that, whatever block or file it came from.
 void KeepTextToTerminator(UINT format, Bytes& bytes) {
   if (format == CF_TEXT || format == CF_OEMTEXT) {
-    bytes.resize(strnlen(bytes.data(), bytes.size()));
+    bytes.resize(TextLength(bytes));
     bytes.push_back('\0');
   } else if (format == CF_UNICODETEXT) {
     std::size_t units = bytes.size() / sizeof(WCHAR), n = 0;
@@ -139,8 +143,10 @@ void FreeLent(Clipboard& clip) {
 HGLOBAL Lend(Clipboard& clip, const Bytes& bytes) {
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
   if (!block) return nullptr;
-  std::memcpy(GlobalLock(block), bytes.data(), bytes.size());
-  GlobalUnlock(block);
+  if (!bytes.empty()) {  // an empty entry is an empty block: nothing to copy, no pointer to copy from
+    std::memcpy(GlobalLock(block), bytes.data(), bytes.size());
+    GlobalUnlock(block);
+  }
   clip.lent.push_back(block);
   return block;
 }
@@ -164,7 +170,7 @@ Bytes Converted(const std::map<UINT, Bytes>& formats, UINT wanted) {
     auto it = formats.find(CF_TEXT);
     if (it == formats.end()) it = formats.find(CF_OEMTEXT);
     if (it == formats.end()) return {};
-    int bytes = static_cast<int>(strnlen(it->second.data(), it->second.size()));
+    int bytes = static_cast<int>(TextLength(it->second));
     int n = MultiByteToWideChar(CP_ACP, 0, it->second.data(), bytes, nullptr, 0);
     Bytes out((static_cast<std::size_t>(n) + 1) * sizeof(WCHAR), '\0');
     MultiByteToWideChar(CP_ACP, 0, it->second.data(), bytes, reinterpret_cast<LPWSTR>(out.data()), n);

@@ -1,15 +1,20 @@
 // X key symbols reach programs as the virtual keys Windows gives the same keys: every function key
 // up to F24, the keypad digits and the punctuation keys of the US layout. Needs no X server.
-// The test framework comes before X's headers, whose macros (None, Bool) clash with its names.
 #include <gtest/gtest.h>
-
-#include "../src/Keymap.h"
 
 #include <user/Input.h>
 
 #include <X11/keysym.h>
 
+// The display's key table (src/Keymap.h), declared here without Xlib.h, whose None macro would
+// break the test framework's header. A KeySym is an unsigned long.
+namespace tolvar::display {
+unsigned VirtualKeyOf(unsigned long symbol);
+}
+
 namespace {
+
+using KeySym = unsigned long;
 
 TEST(Keymap, KeysHaveTheVirtualKeysOfTheirNames) {
   struct Row {

@@ -142,6 +142,38 @@ TEST_F(FileDialogClass, SeveralChosenFilesAreWalkedOneByOne) {
   EXPECT_EQ(paths, std::vector<std::string>{In("a.txt")});
 }
 
+TEST_F(FileDialogClass, ACallersBufferHoldsMoreThanMaxPathOfNames) {
+  m_initial = m_folder.string();
+  std::vector<std::string> names;
+  std::string typed;
+  for (int i = 0; i < 12; ++i) {
+    names.push_back("recording-of-the-evening-" + std::to_string(10 + i) + ".amr");
+    std::ofstream(m_folder / names.back()) << "x";
+    typed += "\"" + names.back() + "\" ";
+  }
+  std::vector<std::string> expected;
+  for (const std::string& name : names) expected.push_back(In(name.c_str()));
+
+  // The class's own buffer is MAX_PATH bytes: the names do not fit, and the dialog says so.
+  CFileDialog small(TRUE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT);
+  EXPECT_EQ(Run(small, {Type(typed), Press(VK_RETURN)}), IDCANCEL);
+  EXPECT_EQ(CommDlgExtendedError(), static_cast<DWORD>(FNERR_BUFFERTOOSMALL));
+
+  // The programs put a buffer of their own in its place before DoModal.
+  std::vector<char> buffer(25000, '\0');
+  CFileDialog dialog(TRUE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT);
+  dialog.m_ofn.lpstrFile = buffer.data();
+  dialog.m_ofn.nMaxFile = static_cast<DWORD>(buffer.size());
+  g_next = 0;
+  ASSERT_EQ(Run(dialog, {Type(typed), Press(VK_RETURN)}), IDOK);
+  std::size_t listed = 0;
+  while (buffer[listed] || buffer[listed + 1]) ++listed;
+  EXPECT_GT(listed, static_cast<std::size_t>(MAX_PATH));
+  std::vector<std::string> paths;
+  for (POSITION at = dialog.GetStartPosition(); at;) paths.emplace_back(dialog.GetNextPathName(at));
+  EXPECT_EQ(paths, expected);
+}
+
 TEST_F(FileDialogClass, CancelGivesIdCancelAndLeavesTheName) {
   m_initial = m_folder.string();
   CFileDialog dialog(FALSE, "txt", "draft.txt");

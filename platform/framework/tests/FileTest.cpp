@@ -18,6 +18,7 @@ class FileTest : public ::testing::Test {
 protected:
   void SetUp() override {
     m_old = std::filesystem::current_path();
+    if (const char* home = std::getenv("TOLVAR_HOME")) m_oldHome = home;
     m_dir = std::filesystem::temp_directory_path() /
             ("framework-file-" + std::to_string(::getpid()) + "-" +
              ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -26,8 +27,13 @@ protected:
     ::setenv("TOLVAR_HOME", (m_dir / "home").c_str(), 1);
     std::filesystem::current_path(m_dir);
   }
+  // The home and the folder go back to what the next tests of the program expect: a later test
+  // must not work in (or change into) a folder this one removed.
   void TearDown() override {
-    std::filesystem::current_path(m_old);
+    std::error_code gone;
+    std::filesystem::current_path(m_old, gone);
+    if (gone) std::filesystem::current_path(std::filesystem::temp_directory_path());
+    if (!m_oldHome.empty()) ::setenv("TOLVAR_HOME", m_oldHome.c_str(), 1);
     std::filesystem::remove_all(m_dir);
   }
 
@@ -41,6 +47,7 @@ protected:
   }
 
   std::filesystem::path m_old, m_dir;
+  std::string m_oldHome;
 };
 
 }  // namespace

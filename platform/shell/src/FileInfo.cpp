@@ -27,6 +27,8 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "ItemList.h"
+
 namespace {
 
 enum Kind { kFile, kFolder, kDrive, kShortcut, kPicture, kSound, kMovie, kText, kKinds };
@@ -203,9 +205,39 @@ void CopyText(char* field, std::size_t size, const std::string& text) {
   field[n] = 0;
 }
 
+// The computer: a folder of drives, shown with the drive's icon.
+DWORD_PTR ComputerInfo(SHFILEINFOA* info, UINT infoSize, UINT flags) {
+  if (info && infoSize < sizeof(SHFILEINFOA)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  SystemImageLists& lists = Lists();
+  HIMAGELIST list = (flags & SHGFI_SMALLICON) ? lists.small : lists.large;
+  if (info) {
+    if (flags & (SHGFI_ICON | SHGFI_SYSICONINDEX)) info->iIcon = kDrive;
+    if (flags & SHGFI_ICON) info->hIcon = ImageList_GetIcon(list, kDrive, 0);
+    if (flags & SHGFI_DISPLAYNAME) CopyText(info->szDisplayName, sizeof info->szDisplayName, "My Computer");
+    if (flags & SHGFI_TYPENAME) CopyText(info->szTypeName, sizeof info->szTypeName, "System Folder");
+    if (flags & SHGFI_ATTRIBUTES) info->dwAttributes = SFGAO_FOLDER | SFGAO_HASSUBFOLDER;
+  }
+  if (flags & SHGFI_SYSICONINDEX) return reinterpret_cast<DWORD_PTR>(list);
+  return 1;
+}
+
 }  // namespace
 
 DWORD_PTR SHGetFileInfoA(LPCSTR path, DWORD fileAttributes, SHFILEINFOA* info, UINT infoSize, UINT flags) {
+  if (flags & SHGFI_PIDL) {
+    // An item list names a path, answered as that path is, or the computer.
+    const std::string named = tolvar::shell::PathOf(reinterpret_cast<LPCITEMIDLIST>(path));
+    if (named.empty()) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return 0;
+    }
+    if (!tolvar::shell::IsComputerItem(named))
+      return SHGetFileInfoA(named.c_str(), fileAttributes, info, infoSize, flags & ~SHGFI_PIDL);
+    return ComputerInfo(info, infoSize, flags);
+  }
   if (!path || !*path || (info && infoSize < sizeof(SHFILEINFOA))) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;

@@ -17,11 +17,15 @@
 #include <string>
 #include <vector>
 
+#include "ItemList.h"
 #include "ShellPaths.h"
 
 namespace {
 
+using tolvar::shell::IsComputerItem;
 using tolvar::shell::JoinPath;
+using tolvar::shell::MakeList;
+using tolvar::shell::PathOf;
 using tolvar::shell::LastComponent;
 using tolvar::shell::ParentPath;
 
@@ -50,32 +54,6 @@ std::string Normal(const std::string& path) {
   char buffer[4096];
   DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
   return length > 0 && length < sizeof buffer ? std::string(buffer, length) : path;
-}
-
-LPITEMIDLIST MakeList(const std::string& path) {
-  const std::size_t itemSize = 2 + path.size() + 1;
-  if (itemSize > 0xFFFF) return nullptr;
-  auto* bytes = static_cast<BYTE*>(CoTaskMemAlloc(itemSize + 2));
-  if (!bytes) return nullptr;
-  const auto cb = static_cast<USHORT>(itemSize);
-  std::memcpy(bytes, &cb, 2);
-  std::memcpy(bytes + 2, path.c_str(), path.size() + 1);
-  std::memset(bytes + itemSize, 0, 2);
-  return reinterpret_cast<LPITEMIDLIST>(bytes);
-}
-
-// The path in one of our lists; empty for anything else.
-std::string PathOf(LPCITEMIDLIST list) {
-  if (!list) return {};
-  const auto* bytes = reinterpret_cast<const BYTE*>(list);
-  USHORT cb = 0;
-  std::memcpy(&cb, bytes, 2);
-  if (cb < 3) return {};
-  const char* text = reinterpret_cast<const char*>(bytes + 2);
-  if (text[cb - 3] != '\0' || std::strlen(text) != static_cast<std::size_t>(cb - 3)) return {};
-  USHORT end = 1;
-  std::memcpy(&end, bytes + cb, 2);
-  return end == 0 ? std::string(text) : std::string();
 }
 
 std::vector<std::string> Roots(const Browser& b) {
@@ -272,7 +250,7 @@ BOOL SHGetPathFromIDListA(LPCITEMIDLIST list, LPSTR path) {
   if (!path) return FALSE;
   path[0] = '\0';
   std::string text = PathOf(list);
-  if (text.empty() || text.size() >= MAX_PATH) return FALSE;
+  if (text.empty() || IsComputerItem(text) || text.size() >= MAX_PATH) return FALSE;
   std::memcpy(path, text.c_str(), text.size() + 1);
   return TRUE;
 }
@@ -282,7 +260,8 @@ LPITEMIDLIST SHBrowseForFolderA(LPBROWSEINFOA info) {
   InitCommonControls();
   Browser b;
   b.info = info;
-  if (info->pidlRoot) {
+  // The computer as the root is every root: the file system and the drives.
+  if (info->pidlRoot && !IsComputerItem(PathOf(info->pidlRoot))) {
     b.root = PathOf(info->pidlRoot);
     if (b.root.empty() || !IsFolder(b.root)) return nullptr;
     b.root = Normal(b.root);
@@ -305,3 +284,32 @@ LPITEMIDLIST SHBrowseForFolderA(LPBROWSEINFOA info) {
   info->iImage = file.iIcon;
   return MakeList(b.selection);
 }
+
+namespace tolvar::shell {
+
+LPITEMIDLIST MakeList(const std::string& path) {
+  const std::size_t itemSize = 2 + path.size() + 1;
+  if (itemSize > 0xFFFF) return nullptr;
+  auto* bytes = static_cast<BYTE*>(CoTaskMemAlloc(itemSize + 2));
+  if (!bytes) return nullptr;
+  const auto cb = static_cast<USHORT>(itemSize);
+  std::memcpy(bytes, &cb, 2);
+  std::memcpy(bytes + 2, path.c_str(), path.size() + 1);
+  std::memset(bytes + itemSize, 0, 2);
+  return reinterpret_cast<LPITEMIDLIST>(bytes);
+}
+
+std::string PathOf(LPCITEMIDLIST list) {
+  if (!list) return {};
+  const auto* bytes = reinterpret_cast<const BYTE*>(list);
+  USHORT cb = 0;
+  std::memcpy(&cb, bytes, 2);
+  if (cb < 3) return {};
+  const char* text = reinterpret_cast<const char*>(bytes + 2);
+  if (text[cb - 3] != '\0' || std::strlen(text) != static_cast<std::size_t>(cb - 3)) return {};
+  USHORT end = 1;
+  std::memcpy(&end, bytes + cb, 2);
+  return end == 0 ? std::string(text) : std::string();
+}
+
+}  // namespace tolvar::shell

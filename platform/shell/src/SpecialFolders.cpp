@@ -14,6 +14,8 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "ItemList.h"
+
 namespace {
 
 std::string HomeOfUser() {
@@ -74,4 +76,19 @@ HRESULT SHGetFolderPathA(HWND, int folder, HANDLE, DWORD, LPSTR path) {
   const DWORD error = FolderPath(folder, folder & CSIDL_FLAG_CREATE, path);
   if (error == ERROR_INVALID_PARAMETER) return E_INVALIDARG;
   return HRESULT_FROM_WIN32(error);
+}
+
+HRESULT SHGetSpecialFolderLocation(HWND, int folder, LPITEMIDLIST* list) {
+  if (!list) return E_INVALIDARG;
+  *list = nullptr;
+  if (folder == CSIDL_DRIVES) {
+    *list = tolvar::shell::MakeList(std::string(tolvar::shell::kComputerItem));
+    return *list ? S_OK : E_OUTOFMEMORY;
+  }
+  char path[MAX_PATH];
+  const DWORD error = FolderPath(folder, false, path);
+  if (error == ERROR_INVALID_PARAMETER) return E_INVALIDARG;
+  if (error != ERROR_SUCCESS) return HRESULT_FROM_WIN32(error);
+  *list = tolvar::shell::MakeList(path);
+  return *list ? S_OK : E_OUTOFMEMORY;
 }

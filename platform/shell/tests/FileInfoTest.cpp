@@ -222,6 +222,59 @@ TEST_F(FoldersTest, UserDirectoriesAreFollowedAndMadeOnRequest) {
   EXPECT_STREQ(info.szDisplayName, "Desktop");
 }
 
+TEST_F(FoldersTest, SpecialFolderItemListsAnswerAsTheirFolders) {
+  fs::create_directories(m_root / "home" / "Desk");
+  fs::create_directories(m_root / "home" / "Docs");
+  std::ofstream(m_root / "home" / ".config" / "user-dirs.dirs")
+      << "XDG_DESKTOP_DIR=\"$HOME/Desk\"\nXDG_DOCUMENTS_DIR=\"$HOME/Docs\"\n";
+  struct Row {
+    int folder;
+    const char* name;
+    int icon;
+    DWORD attributes;
+    std::optional<fs::path> path;  // none: the item has no path
+  };
+  const Row rows[] = {
+      {CSIDL_DESKTOP, "Desktop", kFolder, SFGAO_FOLDER | SFGAO_FILESYSTEM, m_root / "home" / "Desk"},
+      {CSIDL_PERSONAL, "My Documents", kFolder, SFGAO_FOLDER | SFGAO_FILESYSTEM, m_root / "home" / "Docs"},
+      {CSIDL_DRIVES, "My Computer", kDrive, SFGAO_FOLDER | SFGAO_HASSUBFOLDER, std::nullopt},
+  };
+  for (const Row& row : rows) {
+    LPITEMIDLIST list = nullptr;
+    ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, row.folder, &list), S_OK) << row.name;
+    ASSERT_NE(list, nullptr);
+    SHFILEINFOA info{};
+    const DWORD_PTR images = SHGetFileInfoA(reinterpret_cast<LPCSTR>(list), 0, &info, sizeof info,
+                                            SHGFI_PIDL | SHGFI_DISPLAYNAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON |
+                                                SHGFI_ATTRIBUTES);
+    EXPECT_EQ(images, SHGetFileInfoA("C:\\", 0, nullptr, 0, SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
+        << row.name << ": the small system image list";
+    EXPECT_STREQ(info.szDisplayName, row.name);
+    EXPECT_EQ(info.iIcon, row.icon) << row.name;
+    EXPECT_EQ(info.dwAttributes, row.attributes) << row.name;
+    char path[MAX_PATH] = "untouched";
+    EXPECT_EQ(SHGetPathFromIDListA(list, path), row.path.has_value()) << row.name;
+    EXPECT_EQ(fs::path(path), row.path.value_or(fs::path())) << row.name;
+    CoTaskMemFree(list);
+  }
+
+  LPITEMIDLIST list = reinterpret_cast<LPITEMIDLIST>(1);
+  EXPECT_EQ(SHGetSpecialFolderLocation(nullptr, 0x0d /* my music */, &list), E_INVALIDARG);
+  EXPECT_EQ(list, nullptr);
+  EXPECT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, nullptr), E_INVALIDARG);
+  fs::remove(m_root / "home" / "Desk");
+  EXPECT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, &list), HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
+
+  // A null list, and bytes that are no list of ours, are refused.
+  const BYTE foreign[] = {5, 0, 'a', 'b', 'c', 0, 0};
+  SHFILEINFOA info{};
+  for (const BYTE* bad : {static_cast<const BYTE*>(nullptr), foreign}) {
+    SetLastError(0);
+    EXPECT_EQ(SHGetFileInfoA(reinterpret_cast<LPCSTR>(bad), 0, &info, sizeof info, SHGFI_PIDL | SHGFI_DISPLAYNAME), 0u);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  }
+}
+
 TEST_F(FoldersTest, OtherFoldersAreRefused) {
   char path[MAX_PATH];
   EXPECT_FALSE(SHGetSpecialFolderPathA(nullptr, path, 0x0d /* my music */, TRUE));

@@ -12,7 +12,7 @@ public:
   Reader(const BYTE* bytes, std::size_t size) : m_bytes(bytes), m_size(size) {}
   bool Ok() const { return m_ok; }
   std::size_t Position() const { return m_pos; }
-  bool Has(std::size_t n) const { return m_ok && n <= m_size - m_pos; }
+  bool Has(std::size_t n) const { return m_ok && m_pos <= m_size && n <= m_size - m_pos; }
   WORD U16() {
     if (!Has(2)) return Fail();
     WORD v = static_cast<WORD>(m_bytes[m_pos] | (m_bytes[m_pos + 1] << 8));
@@ -59,7 +59,15 @@ public:
     }
     return name;
   }
-  void Align4() { m_pos = (m_pos + 3) & ~static_cast<std::size_t>(3); }
+  // The padding before an item is part of the template: a template that ends inside it is cut short.
+  void Align4() {
+    const std::size_t aligned = (m_pos + 3) & ~static_cast<std::size_t>(3);
+    if (aligned > m_size) {
+      Fail();
+      return;
+    }
+    m_pos = aligned;
+  }
   std::vector<BYTE> Bytes(std::size_t n) {
     if (!Has(n)) {
       Fail();

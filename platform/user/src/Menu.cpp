@@ -181,6 +181,8 @@ UINT StateBits(const MenuEntry& entry) { return entry.type | entry.state | (entr
 
 }  // namespace
 
+HMENU MenuFromTemplate(const BYTE* bytes, std::size_t size) { return FromTemplate(bytes, size); }
+
 std::shared_ptr<MenuObject> FindMenu(HMENU menu) {
   std::lock_guard guard(ProcessLock());
   auto& menus = Menus().menus;

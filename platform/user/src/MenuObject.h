@@ -34,6 +34,10 @@ struct MenuObject {
 // All under ProcessLock().
 std::shared_ptr<MenuObject> FindMenu(HMENU menu);
 
+// A menu made from a normal menu template of at most `size` bytes (SIZE_MAX when the caller does not
+// know, as LoadMenuIndirect); null with ERROR_INVALID_PARAMETER when the template is bad or cut short.
+HMENU MenuFromTemplate(const BYTE* bytes, std::size_t size);
+
 struct MenuPlace {
   HMENU menu = nullptr;
   std::shared_ptr<MenuObject> object;

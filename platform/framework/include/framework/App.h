@@ -44,7 +44,9 @@ public:
   virtual void Delete();
 
   CWnd* m_pMainWnd = nullptr;  // closing it (its WM_NCDESTROY) ends the thread's loop
-  BOOL m_bAutoDelete = TRUE;   // the thread deletes this object when it ends
+  // The thread deletes this object when it ends; cleared, the owner deletes it, after the thread
+  // has ended (wait on m_hThread).
+  BOOL m_bAutoDelete = TRUE;
   HANDLE m_hThread = nullptr;  // the thread's handle, waitable; owned by this object
   DWORD m_nThreadID = 0;
   AFX_THREADPROC m_pfnThreadProc = nullptr;

@@ -44,6 +44,7 @@ inline BOOL Shell_NotifyIcon(DWORD message, PNOTIFYICONDATAA data) { return Shel
 constexpr UINT SHGFI_LARGEICON = 0x000000000;
 constexpr UINT SHGFI_SMALLICON = 0x000000001;
 constexpr UINT SHGFI_OPENICON = 0x000000002;
+constexpr UINT SHGFI_PIDL = 0x000000008;  // `path` is an item list (LPCITEMIDLIST), not a text
 constexpr UINT SHGFI_USEFILEATTRIBUTES = 0x000000010;
 constexpr UINT SHGFI_ICON = 0x000000100;
 constexpr UINT SHGFI_DISPLAYNAME = 0x000000200;
@@ -51,6 +52,7 @@ constexpr UINT SHGFI_TYPENAME = 0x000000400;
 constexpr UINT SHGFI_ATTRIBUTES = 0x000000800;
 constexpr UINT SHGFI_SYSICONINDEX = 0x000004000;
 
+constexpr DWORD SFGAO_HASSUBFOLDER = 0x80000000;
 constexpr DWORD SFGAO_LINK = 0x00010000;
 constexpr DWORD SFGAO_FOLDER = 0x20000000;
 constexpr DWORD SFGAO_FILESYSTEM = 0x40000000;
@@ -70,7 +72,10 @@ using SHFILEINFO = SHFILEINFOA;
 // With SHGFI_SYSICONINDEX the result is the system image list (small or large, by
 // SHGFI_SMALLICON), which belongs to the shell: callers share it and never destroy it; otherwise
 // non-zero on success. A path that does not exist gives 0, unless SHGFI_USEFILEATTRIBUTES asks for
-// the answer from the name and `fileAttributes` alone.
+// the answer from the name and `fileAttributes` alone. With SHGFI_PIDL `path` is an item list (of
+// SHGetSpecialFolderLocation or the folder browser); the computer's list answers "My Computer", the
+// drive icon and SFGAO_FOLDER | SFGAO_HASSUBFOLDER; a null or foreign list fails with
+// ERROR_INVALID_PARAMETER.
 DWORD_PTR SHGetFileInfoA(LPCSTR path, DWORD fileAttributes, SHFILEINFOA* info, UINT infoSize, UINT flags);
 inline DWORD_PTR SHGetFileInfo(LPCSTR path, DWORD fileAttributes, SHFILEINFOA* info, UINT infoSize, UINT flags) {
   return SHGetFileInfoA(path, fileAttributes, info, infoSize, flags);

@@ -10,6 +10,7 @@
 
 constexpr int CSIDL_DESKTOP = 0x0000;
 constexpr int CSIDL_PERSONAL = 0x0005;
+constexpr int CSIDL_DRIVES = 0x0011;  // the computer: every drive and the file system
 constexpr int CSIDL_FLAG_CREATE = 0x8000;
 
 // The desktop and the documents folder are the desktop's XDG user directories (XDG_DESKTOP_DIR and
@@ -114,6 +115,11 @@ void CoTaskMemFree(void* block);
 // path that does not fit (the buffer then holds an empty text).
 BOOL SHGetPathFromIDListA(LPCITEMIDLIST list, LPSTR path);
 inline BOOL SHGetPathFromIDList(LPCITEMIDLIST list, LPSTR path) { return SHGetPathFromIDListA(list, path); }
+
+// A new item list (freed with CoTaskMemFree) for CSIDL_DESKTOP, CSIDL_PERSONAL (the folders
+// SHGetSpecialFolderPath gives) or CSIDL_DRIVES (the computer, which has no path). E_INVALIDARG for
+// another folder or a null `list`, HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) when the folder is missing.
+HRESULT SHGetSpecialFolderLocation(HWND owner, int folder, LPITEMIDLIST* list);
 
 constexpr UINT BIF_RETURNONLYFSDIRS = 0x0001;
 constexpr UINT BIF_DONTGOBELOWDOMAIN = 0x0002;
