@@ -534,6 +534,47 @@ TEST_F(Display, ADragImageMovesAcrossTwoWindowsOnTheScreen) {
   ImageList_Destroy(list);
 }
 
+TEST_F(Display, AWindowShownWholeThatIsSizedFromOutsideIsLaidOutAndPaintedAgain) {
+  // As the launcher: a frame with a caption of its own, shown whole, sized by a tool or the
+  // desktop's maximise rather than by its own frame.
+  HWND board = Board(kFrame | WS_THICKFRAME | WS_VISIBLE, 100, 100, 200, 150, "Sized outside");
+  ASSERT_TRUE(ShowsAsRendered(board));
+  const unsigned long xwindow = XWindowOf(board);
+  const auto sized = [&](int width, int height) {
+    RECT rect;
+    GetWindowRect(board, &rect);
+    return rect.right - rect.left == width && rect.bottom - rect.top == height;
+  };
+  // Made larger: the new area is the window's, painted as the rest (white), and the screen shows it.
+  m_x.Resize(xwindow, 320, 240);
+  EXPECT_TRUE(PumpUntil([&] { return sized(320, 240); })) << "the window kept its old size";
+  RECT client;
+  GetClientRect(board, &client);
+  POINT corner{client.right - 3, client.bottom - 3};
+  ClientToScreen(board, &corner);
+  RECT rect;
+  GetWindowRect(board, &rect);
+  EXPECT_TRUE(PumpUntil([&] {
+    auto pixels = OnScreen(board);
+    const std::size_t at = static_cast<std::size_t>(corner.y - rect.top) * 320 + (corner.x - rect.left);
+    return at < pixels.size() && pixels[at] == 0xFFFFFFu && pixels == Rendered(board);
+  })) << "the new area is not painted";
+  SaveScreenshot(board, "display_sized_outside");
+  // Maximised: moved and sized at once, as a desktop reports it (root coordinates).
+  m_x.Resize(xwindow, 400, 300);
+  m_x.SendMoved(xwindow, 0, 0, 400, 300);
+  EXPECT_TRUE(PumpUntil([&] {
+    RECT now;
+    GetWindowRect(board, &now);
+    return now.left == 0 && now.top == 0 && sized(400, 300);
+  }));
+  EXPECT_TRUE(ShowsAsRendered(board));
+  // Made smaller: the caption's buttons are laid out at the new right edge, nothing cut off.
+  m_x.Resize(xwindow, 180, 120);
+  EXPECT_TRUE(PumpUntil([&] { return sized(180, 120); }));
+  EXPECT_TRUE(ShowsAsRendered(board));
+}
+
 // The desktop's tray: a program of our own that speaks the XEmbed tray protocol, started at a place
 // on the screen and killed as a crashed panel would be.
 class TrayProgram {
