@@ -447,6 +447,8 @@ void XDisplay::Move(HWND window, bool iconic) {
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     XMoveResizeWindow(m_display, shown.xwindow, rect.left, rect.top, static_cast<unsigned>(width > 0 ? width : 1),
                       static_cast<unsigned>(height > 0 ? height : 1));
+    shown.sizesAsked.push_back(SIZE{width > 0 ? width : 1, height > 0 ? height : 1});
+    if (shown.sizesAsked.size() > 16) shown.sizesAsked.pop_front();
     if (shown.image && (shown.image->Width() != width || shown.image->Height() != height)) {
       shown.image.reset();
       repaint = true;
@@ -867,24 +869,34 @@ void XDisplay::HandleEvent(XEvent& event) {
       Shown& shown = it->second;
       const RECT was = shown.screen;
       const int wasWidth = was.right - was.left, wasHeight = was.bottom - was.top;
-      if (event.xconfigure.send_event) {
-        // A desktop's window manager moved the window (a synthetic event carries root coordinates).
-        if (was.left != event.xconfigure.x || was.top != event.xconfigure.y) {
-          shown.screen = {event.xconfigure.x, event.xconfigure.y, event.xconfigure.x + wasWidth, event.xconfigure.y + wasHeight};
-          SetWindowPos(window, nullptr, event.xconfigure.x - shown.offset.x, event.xconfigure.y - shown.offset.y, 0, 0,
-                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      // A synthetic event carries root coordinates (the desktop moved the window, maybe inside its
+      // frame); a real one of a framed window is relative to the frame, so only its size counts.
+      const bool moved = event.xconfigure.send_event && (was.left != event.xconfigure.x || was.top != event.xconfigure.y);
+      bool sized = event.xconfigure.width != wasWidth || event.xconfigure.height != wasHeight;
+      if (!event.xconfigure.send_event) {
+        // The answer to a size we asked for ourselves (maybe older than the newest): no change from
+        // outside.
+        auto& asked = shown.sizesAsked;
+        auto ours = std::find_if(asked.begin(), asked.end(), [&](const SIZE& s) {
+          return s.cx == event.xconfigure.width && s.cy == event.xconfigure.height;
+        });
+        if (ours != asked.end()) {
+          asked.erase(asked.begin(), ours + 1);
+          sized = false;
         }
-      } else if (shown.decorated && (event.xconfigure.width != wasWidth || event.xconfigure.height != wasHeight)) {
-        // The person sized the window by the desktop's frame: the window keeps its own frame
-        // around the new client area.
-        RECT outer;
-        GetWindowRect(window, &outer);
-        shown.screen.right = was.left + event.xconfigure.width;
-        shown.screen.bottom = was.top + event.xconfigure.height;
-        SetWindowPos(window, nullptr, 0, 0, event.xconfigure.width + (outer.right - outer.left) - wasWidth,
-                     event.xconfigure.height + (outer.bottom - outer.top) - wasHeight,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
       }
+      if (!moved && !sized) break;
+      const int left = moved ? event.xconfigure.x : was.left, top = moved ? event.xconfigure.y : was.top;
+      shown.screen = {left, top, left + event.xconfigure.width, top + event.xconfigure.height};
+      // Sized from outside (the desktop's frame, its maximise, a tool): the window gets the size as
+      // WM_WINDOWPOSCHANGED and WM_SIZE, lays itself out and paints the new area. Where the
+      // desktop's frame stands in for ours, the window keeps its own frame around the new client area.
+      RECT outer;
+      GetWindowRect(window, &outer);
+      const int width = event.xconfigure.width + (outer.right - outer.left) - wasWidth;
+      const int height = event.xconfigure.height + (outer.bottom - outer.top) - wasHeight;
+      SetWindowPos(window, nullptr, left - shown.offset.x, top - shown.offset.y, width, height,
+                   SWP_NOZORDER | SWP_NOACTIVATE | (moved ? 0u : SWP_NOMOVE) | (sized ? 0u : SWP_NOSIZE));
       break;
     }
     default: break;

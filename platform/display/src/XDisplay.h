@@ -87,6 +87,8 @@ private:
     // until our side's state follows, its older moves do not undo the desktop's change.
     bool following = false;
     std::string title;
+    // Sizes we gave the X window whose ConfigureNotify has not come back yet.
+    std::deque<SIZE> sizesAsked;
     std::unique_ptr<XImageBuffer> image;
     std::vector<std::uint32_t> frame;  // the last rendering, kept so that frames allocate nothing
   };

@@ -213,6 +213,22 @@ protected:
     testing_user::SavePng(picture, name);
     DeleteObject(picture);
   }
+  // What the X server shows of the window, written as a picture for a person to look at.
+  void SaveScreenshot(HWND window, const char* name) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    auto pixels = OnScreen(window);
+    if (pixels.size() != static_cast<std::size_t>(width) * height) return;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP picture = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!picture) return;
+    std::memcpy(bits, pixels.data(), pixels.size() * 4);
+    testing_user::SavePng(picture, name);
+    DeleteObject(picture);
+  }
   bool ShowsAsRendered(HWND window) {
     return PumpUntil([&] {
       auto screen = OnScreen(window);
@@ -466,6 +482,97 @@ TEST_F(Display, AHostedProgramsWaitCursorShowsOverItsWindowInsideTheHost) {
   EXPECT_EQ(shown, (std::vector<bool>{true, true, true, true, true}))
       << "arrow over the program, watch while it works, the host's arrow, watch again, arrow after";
   EXPECT_TRUE(ended);
+}
+
+TEST_F(Display, ADragImageMovesAcrossTwoWindowsOnTheScreen) {
+  constexpr std::uint32_t kRed = 0xDC0000u;  // as the screen has it, 0xRRGGBB
+  HWND first = Board(WS_POPUP | WS_VISIBLE, 100, 100, 160, 120, "DragFirst");    // screen x 100..260
+  HWND second = Board(WS_POPUP | WS_VISIBLE, 260, 100, 160, 120, "DragSecond");  // screen x 260..420
+  ASSERT_TRUE(ShowsAsRendered(first));
+  ASSERT_TRUE(ShowsAsRendered(second));
+  // A 16 x 16 red square.
+  HDC screenDc = GetDC(nullptr);
+  HBITMAP square = CreateCompatibleBitmap(screenDc, 16, 16);
+  ReleaseDC(nullptr, screenDc);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, square);
+  RECT all{0, 0, 16, 16};
+  HBRUSH red = CreateSolidBrush(RGB(0xDC, 0, 0));
+  FillRect(dc, &all, red);
+  DeleteObject(red);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 1, 1);
+  ImageList_AddMasked(list, square, RGB(255, 0, 255));
+  DeleteObject(square);
+
+  // The colour the X server shows at a screen point of a window.
+  const auto shows = [&](HWND window, int x, int y) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    auto pixels = OnScreen(window);
+    const std::size_t at = static_cast<std::size_t>(y - rect.top) * (rect.right - rect.left) + (x - rect.left);
+    return at < pixels.size() ? pixels[at] : 0xFFFFFFFFu;
+  };
+  ASSERT_TRUE(ImageList_BeginDrag(list, 0, 8, 8));
+  ASSERT_TRUE(ImageList_DragEnter(GetDesktopWindow(), 180, 170));
+  EXPECT_TRUE(PumpUntil([&] { return shows(first, 180, 170) == kRed; })) << "not over the first window";
+  SaveScreenshot(first, "display_drag_first");
+  // Across the border: half over each window, and the first window whole again where it was.
+  ASSERT_TRUE(ImageList_DragMove(260, 170));
+  EXPECT_TRUE(PumpUntil([&] {
+    return shows(first, 256, 170) == kRed && shows(second, 263, 170) == kRed && shows(first, 180, 170) != kRed;
+  })) << "not across both windows";
+  SaveScreenshot(first, "display_drag_across_first");
+  SaveScreenshot(second, "display_drag_across_second");
+  ASSERT_TRUE(ImageList_DragMove(340, 170));
+  EXPECT_TRUE(PumpUntil([&] { return shows(second, 340, 170) == kRed && shows(first, 256, 170) != kRed; }));
+  ImageList_EndDrag();
+  EXPECT_TRUE(PumpUntil([&] { return shows(second, 340, 170) != kRed; })) << "left on the screen after the drag";
+  EXPECT_TRUE(ShowsAsRendered(first));
+  EXPECT_TRUE(ShowsAsRendered(second));
+  ImageList_Destroy(list);
+}
+
+TEST_F(Display, AWindowShownWholeThatIsSizedFromOutsideIsLaidOutAndPaintedAgain) {
+  // As the launcher: a frame with a caption of its own, shown whole, sized by a tool or the
+  // desktop's maximise rather than by its own frame.
+  HWND board = Board(kFrame | WS_THICKFRAME | WS_VISIBLE, 100, 100, 200, 150, "Sized outside");
+  ASSERT_TRUE(ShowsAsRendered(board));
+  const unsigned long xwindow = XWindowOf(board);
+  const auto sized = [&](int width, int height) {
+    RECT rect;
+    GetWindowRect(board, &rect);
+    return rect.right - rect.left == width && rect.bottom - rect.top == height;
+  };
+  // Made larger: the new area is the window's, painted as the rest (white), and the screen shows it.
+  m_x.Resize(xwindow, 320, 240);
+  EXPECT_TRUE(PumpUntil([&] { return sized(320, 240); })) << "the window kept its old size";
+  RECT client;
+  GetClientRect(board, &client);
+  POINT corner{client.right - 3, client.bottom - 3};
+  ClientToScreen(board, &corner);
+  RECT rect;
+  GetWindowRect(board, &rect);
+  EXPECT_TRUE(PumpUntil([&] {
+    auto pixels = OnScreen(board);
+    const std::size_t at = static_cast<std::size_t>(corner.y - rect.top) * 320 + (corner.x - rect.left);
+    return at < pixels.size() && pixels[at] == 0xFFFFFFu && pixels == Rendered(board);
+  })) << "the new area is not painted";
+  SaveScreenshot(board, "display_sized_outside");
+  // Maximised: moved and sized at once, as a desktop reports it (root coordinates).
+  m_x.Resize(xwindow, 400, 300);
+  m_x.SendMoved(xwindow, 0, 0, 400, 300);
+  EXPECT_TRUE(PumpUntil([&] {
+    RECT now;
+    GetWindowRect(board, &now);
+    return now.left == 0 && now.top == 0 && sized(400, 300);
+  }));
+  EXPECT_TRUE(ShowsAsRendered(board));
+  // Made smaller: the caption's buttons are laid out at the new right edge, nothing cut off.
+  m_x.Resize(xwindow, 180, 120);
+  EXPECT_TRUE(PumpUntil([&] { return sized(180, 120); }));
+  EXPECT_TRUE(ShowsAsRendered(board));
 }
 
 // The desktop's tray: a program of our own that speaks the XEmbed tray protocol, started at a place

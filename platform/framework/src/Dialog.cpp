@@ -10,6 +10,8 @@
 
 #include "ThreadState.h"
 
+#include <utility>
+
 using tolvar::framework::Thread;
 
 IMPLEMENT_DYNAMIC(CDialog, CWnd)
@@ -32,11 +34,48 @@ CDialog::CDialog(UINT templateId, CWnd* parent)
 
 CDialog::CDialog(LPCSTR templateName, CWnd* parent) : m_lpszTemplateName(templateName), m_pParentWnd(parent) {}
 
+namespace {
+
+// Whether the dialog being created from its template is one the class library centres: a template
+// that names no place (x and y 0) and no placing of its own (DS_CENTER, DS_CENTERMOUSE, DS_ABSALIGN).
+thread_local bool t_autoCenter = false;
+
+bool TemplateAsksCentring(LPCDLGTEMPLATE dialogTemplate) {
+  const auto* b = reinterpret_cast<const BYTE*>(dialogTemplate);
+  const auto u16 = [b](std::size_t at) { return static_cast<WORD>(b[at] | (b[at + 1] << 8)); };
+  const auto u32 = [&](std::size_t at) { return static_cast<DWORD>(u16(at) | (static_cast<DWORD>(u16(at + 2)) << 16)); };
+  const bool extended = u16(0) == 1 && u16(2) == 0xFFFF;
+  const DWORD style = extended ? u32(12) : u32(0);
+  const WORD x = extended ? u16(18) : u16(10), y = extended ? u16(20) : u16(12);
+  return !(style & (DS_CENTER | DS_CENTERMOUSE | DS_ABSALIGN)) && x == 0 && y == 0;
+}
+
+// After WM_INITDIALOG, as the class library does: a dialog still hidden, not moved meanwhile, and
+// modal (its owner disabled) or unowned is centred over its owner, else over the work area.
+void CentreAfterInit(HWND dialog, const RECT& before, DWORD styleBefore) {
+  if (!::IsWindow(dialog) || (styleBefore & WS_VISIBLE)) return;
+  if (static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE)) & (WS_VISIBLE | WS_CHILD)) return;
+  RECT now;
+  ::GetWindowRect(dialog, &now);
+  if (now.left != before.left || now.top != before.top) return;
+  HWND owner = ::GetWindow(dialog, GW_OWNER);
+  if (owner && ::IsWindowEnabled(owner)) return;
+  CWnd::FromHandle(dialog)->CenterWindow();
+}
+
+}  // namespace
+
 INT_PTR AfxDlgProc(HWND dialog, UINT message, WPARAM, LPARAM) {
   if (message != WM_INITDIALOG) return FALSE;
+  const bool autoCenter = std::exchange(t_autoCenter, false);
   CWnd* object = CWnd::FromHandlePermanent(dialog);
   if (!object || !object->IsKindOf(RUNTIME_CLASS(CDialog))) return TRUE;
-  return static_cast<CDialog*>(object)->OnInitDialog();
+  RECT before;
+  ::GetWindowRect(dialog, &before);
+  const auto styleBefore = static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE));
+  const BOOL result = static_cast<CDialog*>(object)->OnInitDialog();
+  if (autoCenter) CentreAfterInit(dialog, before, styleBefore);
+  return result;
 }
 
 LPCDLGTEMPLATE CDialog::FindTemplate(HINSTANCE& instance) const {
@@ -51,6 +90,7 @@ LPCDLGTEMPLATE CDialog::FindTemplate(HINSTANCE& instance) const {
 
 BOOL CDialog::CreateDlgIndirect(LPCDLGTEMPLATE dialogTemplate, HWND parent, HINSTANCE instance) {
   tolvar::framework::CreatingWindow attach(this);
+  t_autoCenter = dialogTemplate && TemplateAsksCentring(dialogTemplate);
   HWND window = CreateDialogIndirectParamA(instance, dialogTemplate, parent, &AfxDlgProc, 0);
   return window != nullptr && m_hWnd == window;
 }

@@ -407,18 +407,27 @@ CMenu* CWnd::GetMenu() const { return CMenu::FromHandle(::GetMenu(m_hWnd)); }
 BOOL CWnd::SetMenu(CMenu* menu) { return ::SetMenu(m_hWnd, menu ? menu->m_hMenu : nullptr); }
 
 void CWnd::CenterWindow(CWnd* alternateOwner) {
-  RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  HWND around = alternateOwner ? alternateOwner->m_hWnd : ::GetParent(m_hWnd);
-  if (GetStyle() & WS_CHILD) {
+  // A child centres in its parent's client area; a pop-up over its owner when that is shown and
+  // not minimised, else in the work area, and it is kept inside the work area.
+  const bool child = (GetStyle() & WS_CHILD) != 0;
+  HWND around = alternateOwner ? alternateOwner->m_hWnd : child ? ::GetParent(m_hWnd) : ::GetWindow(m_hWnd, GW_OWNER);
+  RECT work{};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  RECT area = work;
+  if (child) {
     ::GetClientRect(around, &area);
-  } else if (around && ::IsWindowVisible(around)) {
+  } else if (around && ::IsWindowVisible(around) && !::IsIconic(around)) {
     ::GetWindowRect(around, &area);
   }
   RECT self;
   GetWindowRect(&self);
-  int width = self.right - self.left, height = self.bottom - self.top;
-  ::SetWindowPos(m_hWnd, nullptr, area.left + (area.right - area.left - width) / 2,
-                 area.top + (area.bottom - area.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const int width = self.right - self.left, height = self.bottom - self.top;
+  int left = area.left + (area.right - area.left - width) / 2, top = area.top + (area.bottom - area.top - height) / 2;
+  if (!child) {
+    left = std::max<int>(work.left, std::min<int>(left, work.right - width));
+    top = std::max<int>(work.top, std::min<int>(top, work.bottom - height));
+  }
+  ::SetWindowPos(m_hWnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LPCSTR AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon) {

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "Controls.h"
 #include "TestApp.h"
 
@@ -153,6 +155,54 @@ TEST_F(ModalDialog, EndModalLoopEndsItWithIdleKicksOnlyWhileTheQueueIsEmpty) {
                   {WM_KICKIDLE, kWParam | kLParam, 0, 0},
                   {WM_DESTROY}},
                  "modal loop");
+}
+
+TEST_F(ModalDialog, ADialogWhoseTemplateNamesNoPlaceIsCentredOverItsOwnerOrTheWorkArea) {
+  RECT work;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  const auto centre = [](const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; };
+  const auto near = [](POINT a, POINT b) { return std::abs(a.x - b.x) <= 1 && std::abs(a.y - b.y) <= 1; };
+  MoveWindow(owner, 300, 200, 400, 300, TRUE);
+  RECT ownerRect;
+  GetWindowRect(owner, &ownerRect);
+  struct Case {
+    const char* name;
+    bool ownerShown;
+    POINT movedAtInit;  // where OnInitDialog puts the dialog itself; (-1, -1): nowhere
+    bool overOwner;
+  };
+  const Case cases[] = {
+      {"over its owner", true, {-1, -1}, true},
+      {"owner hidden: in the work area", false, {-1, -1}, false},
+      {"placed by OnInitDialog: left there", true, {17, 23}, false},
+  };
+  for (const Case& c : cases) {
+    ShowWindow(owner, c.ownerShown ? SW_SHOWNA : SW_HIDE);
+    struct CPlacedDlg : CSettingsDlg {
+      using CSettingsDlg::CSettingsDlg;
+      BOOL OnInitDialog() override {
+        CSettingsDlg::OnInitDialog();
+        if (movedAtInit.x >= 0) SetWindowPos(nullptr, movedAtInit.x, movedAtInit.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        return TRUE;
+      }
+      POINT movedAtInit{-1, -1};
+    } dialog(&ownerObject);
+    dialog.movedAtInit = c.movedAtInit;
+    RECT shown{};
+    dialog.script = {[&](CSettingsDlg& d) {
+      d.GetWindowRect(&shown);
+      d.EndDialog(IDCANCEL);
+    }};
+    dialog.DoModal();
+    if (c.movedAtInit.x >= 0) {
+      EXPECT_EQ(shown.left, c.movedAtInit.x) << c.name;
+      EXPECT_EQ(shown.top, c.movedAtInit.y) << c.name;
+    } else {
+      EXPECT_TRUE(near(centre(shown), centre(c.overOwner ? ownerRect : work)))
+          << c.name << ": at " << shown.left << "," << shown.top;
+    }
+  }
+  ShowWindow(owner, SW_SHOWNA);
 }
 
 TEST_F(ModalDialog, EndDialogInOnInitDialogEndsItBeforeItsLoop) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -179,41 +180,67 @@ TEST(ImageLists, IconsGoInAndComeOutWithTheirMasks) {
 
 namespace {
 
-Canvas* g_screen = nullptr;
-int g_released = 0;
-
-tolvar::gdi::DragTarget AcquireScreen(HWND) { return {g_screen->dc(), POINT{-10, 0}}; }
-void ReleaseScreen(HWND, const tolvar::gdi::DragTarget&) { ++g_released; }
+// A screen of one window whose top-left is at (-10, 0); the window manager's side records what the
+// drag tells it.
+std::vector<std::pair<RECT, RECT>> g_changes;
+bool WindowOrigin(HWND window, POINT& screen) {
+  if (window && window != reinterpret_cast<HWND>(1)) return false;
+  screen = window ? POINT{-10, 0} : POINT{0, 0};
+  return true;
+}
+void Changed(const RECT& before, const RECT& after) { g_changes.emplace_back(before, after); }
 
 }  // namespace
 
-TEST(ImageLists, DragImageFollowsTheMouseAndLeavesNoTrace) {
-  Canvas screen(40, 20, kGreen);
-  g_screen = &screen;
-  tolvar::gdi::SetDragTargetProvider(AcquireScreen, ReleaseScreen);
+TEST(ImageLists, DragImageIsShownOverTheScreenWhereTheMouseIsAndNeverDrawnIntoTheWindow) {
+  const HWND window = reinterpret_cast<HWND>(1);
   Canvas strip(4, 2);
   HIMAGELIST list = ImageList_Create(2, 2, ILC_COLOR24 | ILC_MASK, 2, 1);
   ImageList_AddMasked(list, StripBitmap(strip), RGB(255, 0, 255));
-  EXPECT_FALSE(ImageList_DragEnter(nullptr, 0, 0));  // no drag begun
   ASSERT_TRUE(ImageList_BeginDrag(list, 0, 1, 1));
-  // The target's origin is (-10, 0): window point (21, 6) with hot spot (1, 1) puts the image at (10, 5).
-  ASSERT_TRUE(ImageList_DragEnter(nullptr, 21, 6));
-  EXPECT_EQ(screen.At(10, 5), kGreen);  // transparent pixel
-  EXPECT_EQ(screen.At(11, 5), RGB(200, 0, 0));
+  EXPECT_FALSE(ImageList_DragEnter(window, 21, 6)) << "nothing shows it without a window manager";
+  tolvar::gdi::SetDragScreen(WindowOrigin, Changed);
+  EXPECT_FALSE(ImageList_DragEnter(reinterpret_cast<HWND>(2), 21, 6)) << "no such window";
+  EXPECT_FALSE(ImageList_DragShowNolock(TRUE)) << "not entered yet";
+
+  // Window point (21, 6) with hot spot (1, 1) puts the image at screen (10, 5).
+  ASSERT_TRUE(ImageList_DragEnter(window, 21, 6));
   ASSERT_TRUE(ImageList_DragMove(31, 11));
-  EXPECT_EQ(screen.At(11, 5), kGreen);  // the old place is restored
-  EXPECT_EQ(screen.At(21, 10), RGB(200, 0, 0));
   ASSERT_TRUE(ImageList_DragShowNolock(FALSE));
-  EXPECT_EQ(screen.At(21, 10), kGreen);
-  SetPixel(screen.dc(), 21, 10, RGB(1, 2, 3));  // the window paints while the image is hidden
   ASSERT_TRUE(ImageList_DragShowNolock(TRUE));
-  EXPECT_EQ(screen.At(21, 10), RGB(200, 0, 0));
-  ASSERT_TRUE(ImageList_DragLeave(nullptr));
-  EXPECT_EQ(screen.At(21, 10), RGB(1, 2, 3));  // what the window painted comes back
-  EXPECT_EQ(g_released, 1);
+  ASSERT_TRUE(ImageList_DragMove(31, 11));  // no change, nothing told
+  const RECT none{0, 0, 0, 0}, first{10, 5, 12, 7}, second{20, 10, 22, 12};
+  const std::vector<std::pair<RECT, RECT>> told{{none, first}, {first, second}, {second, none}, {none, second}};
+  ASSERT_EQ(g_changes.size(), told.size());
+  for (std::size_t i = 0; i < told.size(); ++i) {
+    EXPECT_TRUE(EqualRect(&g_changes[i].first, &told[i].first) && EqualRect(&g_changes[i].second, &told[i].second)) << i;
+  }
+  RECT now = tolvar::gdi::DragImageRect();
+  EXPECT_TRUE(EqualRect(&now, &second));
+
+  // Drawn where a renderer asks, in that picture's coordinates, with its transparent pixels.
+  Canvas picture(10, 10, kGreen);  // a window whose top-left is at screen (15, 5)
+  tolvar::gdi::DrawDragImage(picture.dc(), POINT{15, 5});
+  EXPECT_EQ(picture.At(5, 5), kGreen);  // transparent pixel
+  EXPECT_EQ(picture.At(6, 5), RGB(200, 0, 0));
+  EXPECT_EQ(picture.At(4, 5), kGreen);
+
+  ASSERT_TRUE(ImageList_DragLeave(window));
+  now = tolvar::gdi::DragImageRect();
+  EXPECT_TRUE(IsRectEmpty(&now));
+  Canvas after(10, 10, kGreen);
+  tolvar::gdi::DrawDragImage(after.dc(), POINT{15, 5});
+  EXPECT_EQ(after.At(6, 5), kGreen);
   ImageList_EndDrag();
   EXPECT_FALSE(ImageList_DragMove(0, 0));
+  // The drag keeps its own copy: the list may go while it runs.
+  ASSERT_TRUE(ImageList_BeginDrag(list, 1, 0, 0));
   ImageList_Destroy(list);
-  tolvar::gdi::SetDragTargetProvider(nullptr, nullptr);
-  g_screen = nullptr;
+  ASSERT_TRUE(ImageList_DragEnter(nullptr, 3, 3));
+  Canvas screen(10, 10, kGreen);
+  tolvar::gdi::DrawDragImage(screen.dc(), POINT{0, 0});
+  EXPECT_NE(screen.At(3, 3), kGreen);
+  ImageList_EndDrag();
+  tolvar::gdi::SetDragScreen(nullptr, nullptr);
+  g_changes.clear();
 }

@@ -104,8 +104,11 @@ void InvalidateParentArea(HWND parent, const RECT& rect);
 void ForgetPainting(Window& window);
 // Paints what is pending for the window and its descendants of the calling thread, now.
 void PaintPendingNow(HWND window);
-// Copies a window's pixels (as the screen shows them) into a 32-bit top-down buffer.
+// Copies a window's pixels (as the screen shows them, the drag image included) into a 32-bit
+// top-down buffer.
 bool CaptureWindowPixels(HWND window, int width, int height, std::uint32_t* pixels);
+// Draws the process's drag image, where it covers the window, over the window's pixels.
+void DrawDragImageOver(HWND window, int width, int height, std::uint32_t* pixels);
 void NonClientPaint(HWND window, HRGN region);
 // Draws the non-client area into a DC whose origin is the window's top-left.
 void NonClientPaintInto(HWND window, HDC hdc);

@@ -101,9 +101,7 @@ void PaintTree(HWND window) {
   }
 }
 
-}  // namespace
-
-bool CaptureWindowPixels(HWND window, int width, int height, std::uint32_t* pixels) {
+bool CaptureOwnPixels(HWND window, int width, int height, std::uint32_t* pixels) {
   auto place = PlaceOf(window);
   if (!place || !FindLocal(place->root) || width <= 0 || height <= 0) return false;
   PaintTree(window);
@@ -161,6 +159,14 @@ bool CaptureWindowPixels(HWND window, int width, int height, std::uint32_t* pixe
                       DIB_RGB_COLORS);
   }
   std::memcpy(pixels, bits, static_cast<std::size_t>(width) * height * 4);
+  return true;
+}
+
+}  // namespace
+
+bool CaptureWindowPixels(HWND window, int width, int height, std::uint32_t* pixels) {
+  if (!CaptureOwnPixels(window, width, height, pixels)) return false;
+  DrawDragImageOver(window, width, height, pixels);
   return true;
 }
 

@@ -46,6 +46,9 @@ std::string ClassOf(HWND window) {
 INT_PTR QuietDialog(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
 TEST(ClassProviders, RunOnceWhenAnUnknownClassIsFirstLookedUp) {
+  // As a program starts: the classes an earlier run of this test registered are gone.
+  UnregisterClassA("Button", nullptr);
+  UnregisterClassA("Edit", nullptr);
   g_providerRuns = 0;
   AddClassProvider(ProvideButtonAndEdit);
   EXPECT_EQ(g_providerRuns, 0) << "providers run only when a lookup misses";

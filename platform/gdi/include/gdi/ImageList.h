@@ -55,8 +55,10 @@ BOOL ImageList_Draw(HIMAGELIST list, int index, HDC hdc, int x, int y, UINT styl
 BOOL ImageList_DrawEx(HIMAGELIST list, int index, HDC hdc, int x, int y, int dx, int dy, COLORREF background,
                       COLORREF foreground, UINT style);
 
-// Dragging: one drag image per process, drawn over the window given to DragEnter. Positions are
-// relative to that window's top-left corner (the screen for the desktop window).
+// Dragging: one drag image per process, shown over the screen above every window while it is
+// entered and not hidden (DragShowNolock). Positions are relative to the top-left corner of the
+// window given to DragEnter (the screen for the desktop window or NULL); DragEnter fails when that
+// is no window, or when no window manager is there to show the image.
 BOOL ImageList_BeginDrag(HIMAGELIST track, int index, int dxHotspot, int dyHotspot);
 BOOL ImageList_DragEnter(HWND lock, int x, int y);
 BOOL ImageList_DragMove(int x, int y);
@@ -66,16 +68,18 @@ void ImageList_EndDrag();
 
 namespace tolvar::gdi {
 
-// Where a drag image is drawn: a DC on the window's pixels and the logical point of that DC where
-// the window's (0, 0) lies.
-struct DragTarget {
-  HDC dc = nullptr;
-  POINT origin{0, 0};
-};
-// The window manager installs these: `acquire` gives the target for a window (NULL: the desktop)
-// or a target with a NULL dc when it has none; `release` gives it back after DragLeave/EndDrag.
-using DragAcquire = DragTarget (*)(HWND window);
-using DragRelease = void (*)(HWND window, const DragTarget& target);
-void SetDragTargetProvider(DragAcquire acquire, DragRelease release);
+// The window manager shows the drag image: it is not drawn into any window's pixels (so nothing
+// a window paints meanwhile can be lost or overdrawn), but over what windows show, when they are
+// rendered for the screen or a picture. `origin` answers where a window's top-left corner lies on
+// the screen (false: no such window; NULL is the screen itself); `changed` is told, outside any
+// lock of the drag, the screen rectangles the image left and now covers (empty when not shown).
+using DragOrigin = bool (*)(HWND window, POINT& screen);
+using DragChanged = void (*)(const RECT& before, const RECT& after);
+void SetDragScreen(DragOrigin origin, DragChanged changed);
+// The screen rectangle the drag image covers now; empty when none is shown.
+RECT DragImageRect();
+// Draws the drag image, when it is shown, into `hdc`, whose point (0, 0) is the screen point
+// `origin`.
+void DrawDragImage(HDC hdc, POINT origin);
 
 }  // namespace tolvar::gdi
