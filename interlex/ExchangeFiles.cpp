@@ -2,9 +2,9 @@
 #include "ExchangeFiles.h"
 
 #include <base/LastError.h>
+#include <kernel/AtomicFile.h>
 #include <kernel/File.h>
 #include <kernel/Io.h>
-#include <kernel/Process.h>
 #include <kernel/UniqueHandle.h>
 
 namespace interlex {
@@ -15,16 +15,6 @@ using tolvar::kernel::UniqueHandle;
 UniqueHandle OpenForReading(const CString& path) {
   HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   return UniqueHandle(file);
-}
-
-bool WriteAll(HANDLE file, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 20));
-    DWORD written = 0;
-    if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
-    bytes.remove_prefix(written);
-  }
-  return true;
 }
 
 }  // namespace
@@ -45,34 +35,8 @@ bool ReadWholeFile(const CString& path, std::string& bytes) {
 bool FileExists(const CString& path) { return static_cast<bool>(OpenForReading(path)); }
 
 bool WriteWholeFile(const CString& path, std::string_view bytes) {
-  CString temporary;
-  temporary.Format("%s.%lu.part", static_cast<LPCSTR>(path), static_cast<unsigned long>(GetCurrentProcessId()));
-  {
-    UniqueHandle file(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    if (!WriteAll(file.Get(), bytes) || !FlushFileBuffers(file.Get())) {
-      const DWORD error = GetLastError();
-      file.Reset();
-      DeleteFileA(temporary);
-      SetLastError(error);
-      return false;
-    }
-  }
-  if (!MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING)) {
-    const DWORD error = GetLastError();
-    DeleteFileA(temporary);
-    SetLastError(error);
-    return false;
-  }
-  return true;
-}
-
-CString JoinPath(const CString& folder, const CString& name) {
-  if (folder.IsEmpty()) return name;
-  const char last = folder[folder.GetLength() - 1];
-  if (last == '\\' || last == '/') return folder + name;
-  const bool drivePath = folder.GetLength() >= 2 && folder[1] == ':';
-  return folder + (drivePath ? "\\" : "/") + name;
+  return tolvar::kernel::WriteFileAtomically(
+      static_cast<LPCSTR>(path), std::span<const BYTE>(reinterpret_cast<const BYTE*>(bytes.data()), bytes.size()));
 }
 
 CString CutPath(const CString& path, int limit) {

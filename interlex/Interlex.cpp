@@ -2,6 +2,8 @@
 #include "Interlex.h"
 
 #include "ExchangeFiles.h"
+
+#include <PathSplit.h>
 #include "TextRoutines.h"
 #include "VCalendar.h"
 #include "VCard.h"
@@ -104,7 +106,7 @@ int CInterlex::ExportAll(CArray<Record, Record>* array, HWND window, LPCSTR exte
   for (int i = 0; i < array->GetSize(); ++i) {
     const Record& record = array->GetAt(i);
     const auto [fileName, shownName] = name(record, i);
-    const CString path = interlex::CutPath(interlex::JoinPath(folder, fileName), kPathLimit) + extension;
+    const CString path = interlex::CutPath(JoinPath(folder, fileName), kPathLimit) + extension;
     const int decision = MayWrite(path, shownName, yesToAll);
     if (decision < 0) return 1;
     if (decision == 0) continue;
