@@ -362,3 +362,46 @@ TEST_F(DaybookWindowTest, ASaveRefusedForTheFilesAttributesSaysWhyAndKeepsTheDoc
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DaybookWindowTest, ARenameIsCutToTheLimitAndAnEscapedOneWritesNothing) {
+  HWND list = Item(IDC_GROUP_LIST);
+  // A double click on a group row starts the list's label editor; keys end it.
+  const auto rename = [&](const std::string& typed, UINT endKey) {
+    Select(list, 4);
+    NMITEMACTIVATE click{};
+    click.hdr.hwndFrom = list;
+    click.hdr.idFrom = IDC_GROUP_LIST;
+    click.hdr.code = NM_DBLCLK;
+    click.iItem = 4;
+    ::SendMessageA(Page().m_hWnd, WM_NOTIFY, IDC_GROUP_LIST, reinterpret_cast<LPARAM>(&click));
+    HWND editor = reinterpret_cast<HWND>(::SendMessageA(list, LVM_GETEDITCONTROL, 0, 0));
+    ASSERT_NE(editor, nullptr);
+    ::SendMessageA(editor, EM_SETSEL, 0, -1);
+    for (char ch : typed) ::SendMessageA(editor, WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(ch)), 1);
+    ::SendMessageA(editor, WM_KEYDOWN, endKey, 0);
+    testing_user::Pump();
+  };
+  rename("Ignored", VK_ESCAPE);
+  EXPECT_FALSE(g_bDocumentModified);
+  PA_GROUP_INFO group;
+  manager->PA_GetGroup(&group, 3);
+  EXPECT_STREQ(group.strName, "Group 03");
+
+  rename("Family and close friends", VK_RETURN);
+  EXPECT_TRUE(g_bDocumentModified);
+  manager->PA_GetGroup(&group, 3);
+  EXPECT_STREQ(group.strName, "Family and close frie");
+  char row[64] = {};
+  LVITEMA item{};
+  item.pszText = row;
+  item.cchTextMax = sizeof row;
+  ::SendMessageA(list, LVM_GETITEMTEXTA, 4, reinterpret_cast<LPARAM>(&item));
+  EXPECT_STREQ(row, "Family and close frie");
+  char combo[64] = {};
+  ::SendDlgItemMessageA(Page().m_hWnd, IDC_GROUP_COMBO, CB_GETLBTEXT, 3, reinterpret_cast<LPARAM>(combo));
+  EXPECT_STREQ(combo, "Family and close frie");
+}
+
+}  // namespace
