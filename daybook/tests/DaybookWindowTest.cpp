@@ -405,3 +405,27 @@ TEST_F(DaybookWindowTest, ARenameIsCutToTheLimitAndAnEscapedOneWritesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DaybookWindowTest, SelectedContactsDroppedOnAGroupRowJoinIt) {
+  PA_PHONEBOOK_INFO c;
+  for (short slot = 0; slot < 3; ++slot) {
+    c.strName.Format("c%d", slot);
+    manager->PA_PutPhoneBook(&c, slot);
+  }
+  dialog->Contacts().RefillList();
+  HWND list = Item(IDC_CONTACT_LIST);
+  Select(list, 0);
+  Select(list, 2);
+  dialog->Contacts().DropOnGroup(0);  // "All Groups": nothing
+  EXPECT_EQ(Contact(0).bGroup, 0);
+  EXPECT_FALSE(g_bDocumentModified);
+  dialog->Contacts().DropOnGroup(6);  // group 5
+  EXPECT_EQ(Contact(0).bGroup, 5);
+  EXPECT_EQ(Contact(1).bGroup, 0);
+  EXPECT_EQ(Contact(2).bGroup, 5);
+  EXPECT_TRUE(g_bDocumentModified);
+}
+
+}  // namespace
