@@ -429,3 +429,77 @@ TEST_F(DaybookWindowTest, SelectedContactsDroppedOnAGroupRowJoinIt) {
 }
 
 }  // namespace
+
+#include <kernel/AtomicFile.h>
+
+#include <base/WinError.h>
+
+namespace {
+
+TEST_F(DaybookWindowTest, AFailedSaveSaysSoKeepsTheOldFileAndTheDocumentModified) {
+  const std::string path = (std::filesystem::path(home.Path()) / "full.daybook").string();
+  daybook::GroupDefaults defaults{};
+  ASSERT_TRUE(daybook::WriteDaybookFile(path, *manager, defaults));
+  ASSERT_TRUE(dialog->OpenDocument(path.c_str()));
+  std::ifstream before(path, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(before)), std::istreambuf_iterator<char>());
+
+  PA_PHONEBOOK_INFO c;
+  c.strName = "unsaved";
+  manager->PA_PutPhoneBook(&c, 7);
+  g_bDocumentModified = TRUE;
+  tolvar::kernel::SetAtomicFileFaultForTesting({true, 1000, ERROR_DISK_FULL, false});
+  const int saved = dialog->OnSave();
+  tolvar::kernel::SetAtomicFileFaultForTesting({});
+  EXPECT_EQ(saved, 0);
+  EXPECT_EQ(g_boxes.size(), 1u);
+  EXPECT_TRUE(g_bDocumentModified);
+  std::ifstream after(path, std::ios::binary);
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(after)), std::istreambuf_iterator<char>()), bytes);
+
+  EXPECT_EQ(dialog->OnSave(), 1);
+  EXPECT_FALSE(g_bDocumentModified);
+}
+
+// The schedule page: an entry added and applied, and a second one in the same minute refused.
+TEST_F(DaybookWindowTest, ScheduleEntriesAreAddedAndDuplicatesByTheMinuteRefused) {
+  ::SendMessageA(dialog->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_SCHEDULE_BUTTON, BN_CLICKED), 0);
+  HWND page = dialog->Schedule().m_hWnd;
+  const auto click = [page](int id) {
+    ::SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(page, id)));
+  };
+  const auto setPickers = [page](const CTime& when) {
+    SYSTEMTIME fields{};
+    when.GetAsSystemTime(fields);
+    ::SendMessageA(::GetDlgItem(page, IDC_SCH_DATE), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&fields));
+    ::SendMessageA(::GetDlgItem(page, IDC_SCH_TIME), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&fields));
+  };
+  const auto type = [page](const char* text) {
+    HWND edit = ::GetDlgItem(page, IDC_SCH_DESCRIPTION);
+    ::SetFocus(edit);
+    ::SetWindowTextA(edit, "");
+    for (const char* p = text; *p; ++p) ::SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(*p), 1);
+  };
+  // The store keeps schedule entries of 2001 to 2020; the pickers reach 2037.
+  click(IDC_SCH_ADD);
+  setPickers(CTime(2020, 6, 1, 9, 30, 0));
+  type("Dentist");
+  click(IDC_SCH_APPLY);
+  EXPECT_TRUE(g_boxes.empty());
+  daybook::CScheduleModel& model = dialog->Schedule().Model();
+  ASSERT_EQ(model.UsedCount(), 1);
+  EXPECT_STREQ(model.Entry(0).strDescription, "Dentist");
+  EXPECT_EQ(model.Entry(0).tmStart, CTime(2020, 6, 1, 9, 30, 0));
+  EXPECT_TRUE(g_bDocumentModified);
+
+  click(IDC_SCH_ADD);
+  setPickers(CTime(2020, 6, 1, 9, 30, 0));
+  type("Again");
+  click(IDC_SCH_APPLY);
+  ASSERT_EQ(g_boxes.size(), 1u);
+  EXPECT_NE(g_boxes[0].find("already exists"), std::string::npos) << g_boxes[0];
+  EXPECT_EQ(model.UsedCount(), 1);
+  EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(page, IDC_SCH_APPLY)));
+}
+
+}  // namespace
