@@ -90,7 +90,6 @@ const AFX_MSGMAP* CContactsDlg::GetMessageMap() const {
       MapNotify(LVN_ITEMCHANGING, IDC_GROUP_LIST, &CContactsDlg::OnItemChanging),
       MapNotify(LVN_ITEMCHANGING, IDC_CONTACT_LIST, &CContactsDlg::OnItemChanging),
       MapNotify(NM_DBLCLK, IDC_GROUP_LIST, &CContactsDlg::OnGroupDoubleClick),
-      MapNotify(LVN_ENDLABELEDITA, IDC_GROUP_LIST, &CContactsDlg::OnGroupEndEdit),
       MapNotify(NM_RCLICK, IDC_CONTACT_LIST, &CContactsDlg::OnContactRightClick),
       MapMessage(WM_SHOWWINDOW, &CContactsDlg::OnShowWindow),
     };
@@ -595,18 +594,32 @@ void CContactsDlg::OnGroupDoubleClick(NMHDR*, LRESULT*) {
   if (row >= 2) m_groups.EditLabel(row);
 }
 
-void CContactsDlg::OnGroupEndEdit(NMHDR* header, LRESULT* result) {
-  const auto* info = reinterpret_cast<const NMLVDISPINFOA*>(header);
-  *result = 0;
+void CGroupListCtrl::OnEndLabelEdit(NMHDR* notify, LRESULT* result) {
+  const auto* info = reinterpret_cast<const NMLVDISPINFOA*>(notify);
+  const bool cancelled = info->item.pszText == nullptr;
+  CSkinListCtrl::OnEndLabelEdit(notify, result);
+  if (cancelled) {
+    m_page.RenameGroupRow(info->item.iItem, nullptr);
+    return;
+  }
+  // The list has put the edited text into the row; the page stores it.
+  const CString text = GetItemText(info->item.iItem, 0);
+  m_page.RenameGroupRow(info->item.iItem, text);
+}
+
+void CContactsDlg::RenameGroupRow(int row, const char* text) {
   // No text: the edit was cancelled (Escape); nothing is written and the document stays as it was.
-  if (info->item.pszText == nullptr || info->item.iItem < 2) return;
-  const std::optional<CString> stored = m_model.RenameGroup(info->item.iItem - 1, info->item.pszText);
-  if (!stored) return;
+  if (text == nullptr || row < 2) return;
+  const std::optional<CString> stored = m_model.RenameGroup(row - 1, text);
+  if (!stored) {
+    m_groups.SetItemText(row, 0, m_model.GroupName(row - 1));
+    return;
+  }
   FoldModified();
-  m_groups.SetItemText(info->item.iItem, 0, *stored);
+  m_groups.SetItemText(row, 0, *stored);
   const int selected = m_group.GetCurSel();
-  m_group.DeleteString(static_cast<UINT>(info->item.iItem - 1));
-  m_group.InsertString(info->item.iItem - 1, *stored);
+  m_group.DeleteString(static_cast<UINT>(row - 1));
+  m_group.InsertString(row - 1, *stored);
   m_group.SetCurSel(selected);
 }
 

@@ -24,6 +24,16 @@ class CContactListCtrl : public CSkinListCtrl {
   CContactsDlg& m_page;
 };
 
+// The group list: after its own end of a rename, the page stores the name.
+class CGroupListCtrl : public CSkinListCtrl {
+ public:
+  explicit CGroupListCtrl(CContactsDlg& page) : m_page(page) {}
+  void OnEndLabelEdit(NMHDR* notify, LRESULT* result) override;
+
+ private:
+  CContactsDlg& m_page;
+};
+
 class CContactsDlg : public CEmbeddableDialog {
  public:
   CContactsDlg(CManager& manager, CWnd* parent);
@@ -42,6 +52,8 @@ class CContactsDlg : public CEmbeddableDialog {
   // The pictures and melodies the form and the group defaults offer (entry 0 stays the placeholder);
   // each entry carries its resource id.
   void SetChoices(const std::vector<daybook::Melody>& pictures, const std::vector<daybook::Melody>& melodies);
+  // A rename of group row `row` ended with `text` (null when it was cancelled).
+  void RenameGroupRow(int row, const char* text);
   // Contacts dropped onto the group list's row `dropRow`.
   void DropOnGroup(int dropRow);
 
@@ -73,12 +85,11 @@ class CContactsDlg : public CEmbeddableDialog {
   void OnContactChanged(NMHDR* header, LRESULT* result);
   void OnItemChanging(NMHDR* header, LRESULT* result);
   void OnGroupDoubleClick(NMHDR* header, LRESULT* result);
-  void OnGroupEndEdit(NMHDR* header, LRESULT* result);
   void OnContactRightClick(NMHDR* header, LRESULT* result);
   LRESULT OnShowWindow(WPARAM show, LPARAM);
 
   daybook::CContactsModel m_model;
-  CSkinListCtrl m_groups;
+  CGroupListCtrl m_groups{*this};
   CContactListCtrl m_contacts{*this};
   std::array<CFlatEdit, 13> m_edits;  // name, reading, numbers 1..7, texts 1..2, e-mails 1..2
   CComboBox m_group, m_melody, m_picture, m_light;

@@ -7,6 +7,8 @@
 #include "resource.h"
 
 #include <controls/ListView.h>
+#include <PathSplit.h>
+
 #include <framework/FileDialog.h>
 #include <kernel/File.h>
 #include <registry/WinReg.h>
@@ -30,21 +32,10 @@ struct RegistryKey {
   }
 };
 
-// The folder of a path in either form: up to its last "\" or "/"; a root keeps its separator.
-CString FolderOf(const CString& path) {
-  const int back = path.ReverseFind('\\');
-  const int slash = path.ReverseFind('/');
-  const int last = std::max(back, slash);
-  if (last < 0) return CString();
-  CString folder = path.Left(last);
-  if (folder.GetLength() < 3) folder += path[last];  // "C:" + "\" and "/" stay roots
-  return folder;
-}
+// The folder of a path in either form, at its last "\\" or "/"; a root keeps its separator.
+CString FolderOf(const CString& path) { return PathFolder(path); }
 
-CString NameOf(const CString& path) {
-  const int last = std::max(path.ReverseFind('\\'), path.ReverseFind('/'));
-  return last < 0 ? path : path.Mid(last + 1);
-}
+CString NameOf(const CString& path) { return PathName(path); }
 
 CString ReadProblem(ReadStatus status) {
   (void)status;

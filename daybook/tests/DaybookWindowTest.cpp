@@ -362,3 +362,144 @@ TEST_F(DaybookWindowTest, ASaveRefusedForTheFilesAttributesSaysWhyAndKeepsTheDoc
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DaybookWindowTest, ARenameIsCutToTheLimitAndAnEscapedOneWritesNothing) {
+  HWND list = Item(IDC_GROUP_LIST);
+  // A double click on a group row starts the list's label editor; keys end it.
+  const auto rename = [&](const std::string& typed, UINT endKey) {
+    Select(list, 4);
+    NMITEMACTIVATE click{};
+    click.hdr.hwndFrom = list;
+    click.hdr.idFrom = IDC_GROUP_LIST;
+    click.hdr.code = NM_DBLCLK;
+    click.iItem = 4;
+    ::SendMessageA(Page().m_hWnd, WM_NOTIFY, IDC_GROUP_LIST, reinterpret_cast<LPARAM>(&click));
+    HWND editor = reinterpret_cast<HWND>(::SendMessageA(list, LVM_GETEDITCONTROL, 0, 0));
+    ASSERT_NE(editor, nullptr);
+    ::SendMessageA(editor, EM_SETSEL, 0, -1);
+    for (char ch : typed) ::SendMessageA(editor, WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(ch)), 1);
+    ::SendMessageA(editor, WM_KEYDOWN, endKey, 0);
+    testing_user::Pump();
+  };
+  rename("Ignored", VK_ESCAPE);
+  EXPECT_FALSE(g_bDocumentModified);
+  PA_GROUP_INFO group;
+  manager->PA_GetGroup(&group, 3);
+  EXPECT_STREQ(group.strName, "Group 03");
+
+  rename("Family and close friends", VK_RETURN);
+  EXPECT_TRUE(g_bDocumentModified);
+  manager->PA_GetGroup(&group, 3);
+  EXPECT_STREQ(group.strName, "Family and close frie");
+  char row[64] = {};
+  LVITEMA item{};
+  item.pszText = row;
+  item.cchTextMax = sizeof row;
+  ::SendMessageA(list, LVM_GETITEMTEXTA, 4, reinterpret_cast<LPARAM>(&item));
+  EXPECT_STREQ(row, "Family and close frie");
+  char combo[64] = {};
+  ::SendDlgItemMessageA(Page().m_hWnd, IDC_GROUP_COMBO, CB_GETLBTEXT, 3, reinterpret_cast<LPARAM>(combo));
+  EXPECT_STREQ(combo, "Family and close frie");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DaybookWindowTest, SelectedContactsDroppedOnAGroupRowJoinIt) {
+  PA_PHONEBOOK_INFO c;
+  for (short slot = 0; slot < 3; ++slot) {
+    c.strName.Format("c%d", slot);
+    manager->PA_PutPhoneBook(&c, slot);
+  }
+  dialog->Contacts().RefillList();
+  HWND list = Item(IDC_CONTACT_LIST);
+  Select(list, 0);
+  Select(list, 2);
+  dialog->Contacts().DropOnGroup(0);  // "All Groups": nothing
+  EXPECT_EQ(Contact(0).bGroup, 0);
+  EXPECT_FALSE(g_bDocumentModified);
+  dialog->Contacts().DropOnGroup(6);  // group 5
+  EXPECT_EQ(Contact(0).bGroup, 5);
+  EXPECT_EQ(Contact(1).bGroup, 0);
+  EXPECT_EQ(Contact(2).bGroup, 5);
+  EXPECT_TRUE(g_bDocumentModified);
+}
+
+}  // namespace
+
+#include <kernel/AtomicFile.h>
+
+#include <base/WinError.h>
+
+namespace {
+
+TEST_F(DaybookWindowTest, AFailedSaveSaysSoKeepsTheOldFileAndTheDocumentModified) {
+  const std::string path = (std::filesystem::path(home.Path()) / "full.daybook").string();
+  daybook::GroupDefaults defaults{};
+  ASSERT_TRUE(daybook::WriteDaybookFile(path, *manager, defaults));
+  ASSERT_TRUE(dialog->OpenDocument(path.c_str()));
+  std::ifstream before(path, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(before)), std::istreambuf_iterator<char>());
+
+  PA_PHONEBOOK_INFO c;
+  c.strName = "unsaved";
+  manager->PA_PutPhoneBook(&c, 7);
+  g_bDocumentModified = TRUE;
+  tolvar::kernel::SetAtomicFileFaultForTesting({true, 1000, ERROR_DISK_FULL, false});
+  const int saved = dialog->OnSave();
+  tolvar::kernel::SetAtomicFileFaultForTesting({});
+  EXPECT_EQ(saved, 0);
+  EXPECT_EQ(g_boxes.size(), 1u);
+  EXPECT_TRUE(g_bDocumentModified);
+  std::ifstream after(path, std::ios::binary);
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(after)), std::istreambuf_iterator<char>()), bytes);
+
+  EXPECT_EQ(dialog->OnSave(), 1);
+  EXPECT_FALSE(g_bDocumentModified);
+}
+
+// The schedule page: an entry added and applied, and a second one in the same minute refused.
+TEST_F(DaybookWindowTest, ScheduleEntriesAreAddedAndDuplicatesByTheMinuteRefused) {
+  ::SendMessageA(dialog->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_SCHEDULE_BUTTON, BN_CLICKED), 0);
+  HWND page = dialog->Schedule().m_hWnd;
+  const auto click = [page](int id) {
+    ::SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(page, id)));
+  };
+  const auto setPickers = [page](const CTime& when) {
+    SYSTEMTIME fields{};
+    when.GetAsSystemTime(fields);
+    ::SendMessageA(::GetDlgItem(page, IDC_SCH_DATE), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&fields));
+    ::SendMessageA(::GetDlgItem(page, IDC_SCH_TIME), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&fields));
+  };
+  const auto type = [page](const char* text) {
+    HWND edit = ::GetDlgItem(page, IDC_SCH_DESCRIPTION);
+    ::SetFocus(edit);
+    ::SetWindowTextA(edit, "");
+    for (const char* p = text; *p; ++p) ::SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(*p), 1);
+  };
+  // The store keeps schedule entries of 2001 to 2020; the pickers reach 2037.
+  click(IDC_SCH_ADD);
+  setPickers(CTime(2020, 6, 1, 9, 30, 0));
+  type("Dentist");
+  click(IDC_SCH_APPLY);
+  EXPECT_TRUE(g_boxes.empty());
+  daybook::CScheduleModel& model = dialog->Schedule().Model();
+  ASSERT_EQ(model.UsedCount(), 1);
+  EXPECT_STREQ(model.Entry(0).strDescription, "Dentist");
+  EXPECT_EQ(model.Entry(0).tmStart, CTime(2020, 6, 1, 9, 30, 0));
+  EXPECT_TRUE(g_bDocumentModified);
+
+  click(IDC_SCH_ADD);
+  setPickers(CTime(2020, 6, 1, 9, 30, 0));
+  type("Again");
+  click(IDC_SCH_APPLY);
+  ASSERT_EQ(g_boxes.size(), 1u);
+  EXPECT_NE(g_boxes[0].find("already exists"), std::string::npos) << g_boxes[0];
+  EXPECT_EQ(model.UsedCount(), 1);
+  EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(page, IDC_SCH_APPLY)));
+}
+
+}  // namespace

@@ -152,6 +152,23 @@ TEST_F(HostedDaybook, StartsHostedPostsReadyAndTheFreeCountAndEndsOnACloseReques
   EXPECT_EQ(Count(WM_CHILD_DESTROYED), 1);
 }
 
+TEST_F(HostedDaybook, YesWithACancelledSaveRefusesTheCloseOnce) {
+  Start();
+  PostMessageA(m_dialog, WM_COMMAND, MAKEWPARAM(32796, 0), 0);  // reset groups: modified
+  ASSERT_TRUE(AnswerBox(901));
+  PostMessageA(m_dialog, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(AnswerBox(901));  // Yes: no document yet, so Save As asks for a name
+  HWND saveAs = nullptr;
+  ASSERT_TRUE(PumpUntil([&saveAs] {
+    saveAs = FindWindowA(nullptr, "Save As");
+    return saveAs != nullptr && IsWindowVisible(saveAs);
+  }));
+  PostMessageA(saveAs, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  ASSERT_TRUE(PumpUntil([] { return Count(WM_CHILD_CLOSE_REFUSED) == 1; }));
+  EXPECT_EQ(WaitForSingleObject(m_process.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  EXPECT_EQ(Count(CloseMainFrameMessage()), 0);
+}
+
 TEST_F(HostedDaybook, AModifiedDocumentRefusesTheCloseOnceAfterCancelAndEndsAfterNo) {
   Start();
   // Reset groups (Yes) modifies the document.
