@@ -10,6 +10,10 @@ UINT CPhonePaneCtrl::EditLabelMessage() {
 
 void CPhonePaneCtrl::Refill() { ShowPhoneRows(m_model.Shown()); }
 
+void CPhonePaneCtrl::OnDropOnList(CSkinListCtrl* target) {
+  if (target != this && m_drop) m_drop();
+}
+
 std::vector<int> CPhonePaneCtrl::SelectedRows() const {
   std::vector<int> rows;
   for (int row = GetNextItem(-1, LVNI_SELECTED); row >= 0; row = GetNextItem(row, LVNI_SELECTED)) rows.push_back(row);

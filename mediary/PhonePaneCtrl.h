@@ -21,6 +21,10 @@ class CPhonePaneCtrl : public CPaneListCtrl {
 
   // Shows the model's current folder.
   void Refill();
+  CPhonePaneModel& Model() { return m_model; }
+  // Where the phone pane's files go when dropped on another list (the PC pane).
+  void SetDropHandler(std::function<void()> handler) { m_drop = std::move(handler); }
+  void OnDropOnList(CSkinListCtrl* target) override;
   // While busy (a transfer runs) the Delete key does nothing.
   void SetBusy(bool busy) { m_busy = busy; }
 
@@ -39,4 +43,5 @@ class CPhonePaneCtrl : public CPaneListCtrl {
   CPhonePaneModel& m_model;
   Ask m_ask;
   bool m_busy = false;
+  std::function<void()> m_drop;
 };
