@@ -99,8 +99,7 @@ TEST_F(PaneWindows, EveryRowStateIsDrawnInItsColour) {
   phone.ShowPhoneRows(table);
   phone.SetItemState(3, LVIS_SELECTED, LVIS_SELECTED);
 
-  CPcPaneModel model;
-  model.ListFolder("C:\\");  // the drive's root: no parent entry, nothing listed yet
+  CPcPaneModel model;  // nothing listed: the columns only
   pc.ShowPcRows(model);
   const std::pair<const char*, std::uint32_t> pcRows[] = {
       {"(Go to parent directory)", PcParent}, {"Holiday", PcFolder}, {"a.jpg", PcFile},
