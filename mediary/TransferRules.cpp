@@ -1,6 +1,8 @@
 // The phone runs' rules that need no phone.
 #include "TransferRules.h"
 
+#include <kernel/AtomicFile.h>
+
 #include <algorithm>
 
 ProgressScale::Step ProgressScale::Scale(std::uint32_t total, std::uint32_t current) {
@@ -71,4 +73,11 @@ bool CFolderTrail::Enter(std::uint32_t folderId) {
 
 void CFolderTrail::Leave() {
   if (!m_ids.empty()) m_ids.pop_back();
+}
+
+bool WriteDownloadedFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+  tolvar::kernel::AtomicFileWriter writer;
+  if (!writer.Open(path)) return false;
+  if (!writer.Write(bytes.data(), bytes.size())) return false;  // the writer discards itself
+  return writer.Commit();
 }

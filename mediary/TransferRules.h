@@ -4,6 +4,7 @@
 // detection ends with, the phone extension a download gets, and the guard of the folder recursion.
 // The worker that runs them against the phone library keeps only the calls.
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,11 @@ DetectionFailure DescribeDetectionFailure(std::uint32_t lastError);
 // The PC path of a download with the phone extension of its kind: appended when the path does not
 // already end in it ("." and the extension, compared exactly).
 std::string WithPhoneExtension(const std::string& path, const std::string& extension);
+
+// Writes a downloaded file whole or not at all: a new version beside the target, put in its place
+// only once every byte is on the disk. False (with the last error) leaves the target as it was; the
+// caller keeps the entry queued and asks whether to retry.
+bool WriteDownloadedFile(const std::string& path, std::span<const std::uint8_t> bytes);
 
 // The folders on the path of the folder recursion: a folder already on it (a loop in the phone's
 // answers) or a path deeper than the limit is not entered.

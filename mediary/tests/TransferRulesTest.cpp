@@ -1,6 +1,12 @@
 // The phone runs' rules that need no phone: progress scaling, overlay texts, lock and detection
 // messages, download extensions and the folder recursion's guard.
 #include <TransferRules.h>
+#include <base/TemporaryHome.h>
+#include <kernel/Path.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include <cstdio>
 
@@ -76,4 +82,25 @@ TEST(TransferRules, FolderRecursionSkipsLoopsAndStopsDeep) {
   EXPECT_EQ(trail.Depth(), 0u);
   for (std::uint32_t id = 0; id < CFolderTrail::kMaxDepth; ++id) EXPECT_TRUE(trail.Enter(100 + id));
   EXPECT_FALSE(trail.Enter(999));
+}
+
+TEST(TransferRules, ADownloadIsWrittenWholeOrLeavesTheTargetAsItWas) {
+  tolvar::testing::TemporaryHome home;
+  namespace fs = std::filesystem;
+  const std::string host = tolvar::kernel::ToHostPath("C:\\Down");
+  fs::create_directories(host);
+  auto read = [](const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  };
+  const std::vector<std::uint8_t> photo{'J', 'P', 'G', 0, 1, 2};
+  ASSERT_TRUE(WriteDownloadedFile("C:\\Down\\pic.jpg", photo));
+  EXPECT_EQ(read(host + "/pic.jpg"), std::string("JPG\0\1\2", 6));
+  const std::vector<std::uint8_t> other{'n', 'e', 'w'};
+  ASSERT_TRUE(WriteDownloadedFile("C:\\Down\\pic.jpg", other));  // an asked-for overwrite
+  EXPECT_EQ(read(host + "/pic.jpg"), "new");
+  // A folder that went away: nothing is written anywhere, and the folder holds only what it held.
+  EXPECT_FALSE(WriteDownloadedFile("C:\\Gone\\pic.jpg", photo));
+  EXPECT_FALSE(fs::exists(tolvar::kernel::ToHostPath("C:\\Gone")));
+  EXPECT_EQ(std::distance(fs::directory_iterator(host), fs::directory_iterator()), 1);
 }
