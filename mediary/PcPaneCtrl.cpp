@@ -43,6 +43,23 @@ void CPcPaneCtrl::OnKeyDown(UINT key, UINT repeat, UINT flags) {
   if (removed) Refill();
 }
 
+void CPcPaneCtrl::SortByClickedColumn(int column) {
+  m_ascending = column == m_sortColumn ? !m_ascending : true;
+  m_sortColumn = column;
+  m_model.Sort(column, m_ascending);
+  Refill();
+  m_arrow.SetSortArrow(column, m_ascending);
+}
+
+BOOL CPcPaneCtrl::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == LVN_COLUMNCLICK) {
+    SortByClickedColumn(reinterpret_cast<NMLISTVIEW*>(lParam)->iSubItem);
+    if (result) *result = 0;
+    return TRUE;
+  }
+  return CPaneListCtrl::OnChildNotify(message, wParam, lParam, result);
+}
+
 BOOL CPcPaneCtrl::CanEditLabel(int row) {
   return row >= 0 && std::size_t(row) < m_model.Rows().size() && m_model.Rows()[std::size_t(row)].queued;
 }

@@ -7,6 +7,7 @@
 #include "PaneListCtrl.h"
 #include "PcPaneModel.h"
 #include "PhonePaneCtrl.h"
+#include "SortArrowHook.h"
 
 #include <functional>
 #include <string>
@@ -24,6 +25,13 @@ class CPcPaneCtrl : public CPaneListCtrl {
 
   // Drops the selected PC files on the phone pane.
   void OnDropOnList(CSkinListCtrl* target) override;
+  // A click on a column sorts by it: again on the sorted column turns the direction, another
+  // column sorts ascending; the header shows the arrow.
+  void SortByClickedColumn(int column);
+  // The header's arrow hook, attached once the list exists.
+  void AttachSortArrow() { m_arrow.AttachHook(GetHeader().m_hWnd); }
+  const CSortArrowHook& SortArrow() const { return m_arrow; }
+  BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
   void OnKeyDown(UINT key, UINT repeat, UINT flags) override;
   BOOL CanEditLabel(int row) override;
 
@@ -31,6 +39,9 @@ class CPcPaneCtrl : public CPaneListCtrl {
   CPcPaneModel& m_model;
   Ask m_ask;
   bool m_voiceMemo = false;
+  CSortArrowHook m_arrow;
+  int m_sortColumn = 0;
+  bool m_ascending = true;
 };
 
 // Hands the phone pane's selected files to the PC pane as queued downloads (a drop of the phone

@@ -132,3 +132,30 @@ TEST_F(Panes, PhoneFilesDraggedOntoThePcBecomeQueuedDownloads) {
   EXPECT_TRUE(pcModel.Queued().empty());
   EXPECT_EQ(RowOf(pc, "beach.jpg"), -1);
 }
+
+TEST_F(Panes, AColumnClickSortsAndTheHeaderShowsTheArrow) {
+  pc.AttachSortArrow();
+  CHeaderCtrl& header = pc.GetHeader();
+  auto clickColumn = [&](int column) {
+    RECT item{};
+    header.GetItemRect(column, &item);
+    kit_testing::Click(header, POINT{(item.left + item.right) / 2, (item.top + item.bottom) / 2});
+  };
+  auto names = [&] {
+    std::vector<std::string> out;
+    for (int row = 0; row < pc.GetItemCount(); ++row) out.emplace_back(pc.GetItemText(row, 0));
+    return out;
+  };
+  using Names = std::vector<std::string>;
+  clickColumn(0);  // the sorted column again: descending
+  EXPECT_EQ(names(), (Names{"(Go to parent directory)", "good.jpg", "bad.jpg"}));
+  EXPECT_EQ(pc.SortArrow().GetSortColumn(), 0);
+  EXPECT_FALSE(pc.SortArrow().IsAscending());
+  clickColumn(1);  // another column: ascending by size (1 KB each), then by name
+  EXPECT_EQ(names(), (Names{"(Go to parent directory)", "bad.jpg", "good.jpg"}));
+  EXPECT_EQ(pc.SortArrow().GetSortColumn(), 1);
+  EXPECT_TRUE(pc.SortArrow().IsAscending());
+  HBITMAP image = tolvar::user::RenderWindow(host);
+  testing_user::SavePng(image, "mediary_pc_header_sorted");
+  DeleteObject(image);
+}
