@@ -8,6 +8,7 @@
 // Threads: the user-interface thread that owns the window.
 #include "PaneListCtrl.h"
 #include "PhonePaneModel.h"
+#include "RefusedCharsHook.h"
 
 #include <functional>
 
@@ -33,6 +34,7 @@ class CPhonePaneCtrl : public CPaneListCtrl {
   void OnEndLabelEdit(NMHDR* notify, LRESULT* result) override;
   void OnKeyDown(UINT key, UINT repeat, UINT flags) override;
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 
   // The message that re-opens a label edit: registered by name, wParam the row.
   static UINT EditLabelMessage();
@@ -44,4 +46,5 @@ class CPhonePaneCtrl : public CPaneListCtrl {
   Ask m_ask;
   bool m_busy = false;
   std::function<void()> m_drop;
+  CRefusedCharsHook m_refusedChars;  // "," while a name is edited
 };

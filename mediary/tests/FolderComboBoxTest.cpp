@@ -51,6 +51,19 @@ TEST_F(FolderBox, ListsSpecialFoldersDrivesRootAndThePathsLevels) {
   EXPECT_EQ(box.GetFolder(box.GetCount()), "");
 }
 
+TEST_F(FolderBox, FlatAndHotLooks) {
+  box.FillFolders("C:\\Photos");
+  kit_testing::MoveMouse(host, POINT{300, 240});  // away: the flat look
+  HBITMAP flat = tolvar::user::RenderWindow(host);
+  testing_user::SavePng(flat, "mediary_folder_box_flat");
+  kit_testing::MoveMouse(box, POINT{20, 8});  // over it: the hot look
+  kit_testing::PumpUntil([] { return true; });
+  HBITMAP hot = tolvar::user::RenderWindow(host);
+  testing_user::SavePng(hot, "mediary_folder_box_hot");
+  DeleteObject(flat);
+  DeleteObject(hot);
+}
+
 TEST_F(FolderBox, TypedTextCompletesFromTheEntriesAndTheListDropsDown) {
   const int photos = box.FillFolders("C:\\Photos");
   box.SetFocus();
