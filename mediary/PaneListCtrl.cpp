@@ -5,6 +5,10 @@
 
 #include <gdi/Unique.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 COLORREF PaneRowTextColour(std::uint32_t dataWord) {
   if (dataWord & RowBits::Unusable) return CPaneListCtrl::kUnusableText;
   if (dataWord & RowBits::Queued) return CPaneListCtrl::kQueuedText;
@@ -141,4 +145,50 @@ void CPaneListCtrl::ShowPcRows(const CPcPaneModel& model) {
     SetItemText(row, 2, pc.type.c_str());
     SetItemText(row, 3, pc.modified.c_str());
   }
+}
+
+std::unique_ptr<CImageList> CPaneListCtrl::CreateSelectionDragImage(POINT* hotSpot) {
+  std::vector<std::string> names;
+  int first = -1;
+  for (int row = GetNextItem(-1, LVNI_SELECTED); row >= 0; row = GetNextItem(row, LVNI_SELECTED)) {
+    if (first < 0) first = row;
+    names.emplace_back(GetItemText(row, 0));
+  }
+  if (names.empty()) return nullptr;
+  const std::vector<std::string> lines = DragImageLines(names);
+  LVCOLUMNA column{};
+  column.mask = LVCF_WIDTH;
+  const int width = GetColumn(0, &column) && column.cx > 0 ? column.cx : 100;
+  RECT firstRow{};
+  GetItemRect(first, &firstRow, LVIR_BOUNDS);
+  const int lineHeight = std::max<int>(1, firstRow.bottom - firstRow.top);
+  const int height = lineHeight * int(lines.size());
+
+  CClientDC client(this);
+  tolvar::gdi::UniqueDC memory(::CreateCompatibleDC(client));
+  tolvar::gdi::UniqueBitmap bitmap(::CreateCompatibleBitmap(client, width, height));
+  if (!memory || !bitmap) return nullptr;
+  {
+    tolvar::gdi::ScopedSelect select(memory.Get(), bitmap.Get());
+    tolvar::gdi::ScopedSelect font(memory.Get(), reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)));
+    RECT all{0, 0, width, height};
+    tolvar::gdi::UniqueBrush white(::CreateSolidBrush(RGB(255, 255, 255)));
+    ::FillRect(memory.Get(), &all, white.Get());
+    ::SetBkMode(memory.Get(), TRANSPARENT);
+    ::SetTextColor(memory.Get(), kNormalText);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      RECT line{2, int(i) * lineHeight, width, int(i + 1) * lineHeight};
+      ::DrawTextA(memory.Get(), lines[i].c_str(), int(lines[i].size()), &line, kCellFormat);
+    }
+  }
+  auto images = std::make_unique<CImageList>();
+  if (!images->Create(width, height, ILC_MASK | ILC_COLOR32, 0, 1)) return nullptr;
+  if (images->Add(CBitmap::FromHandle(bitmap.Get()), RGB(255, 255, 255)) < 0) return nullptr;
+  if (hotSpot) {
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    ScreenToClient(&cursor);
+    *hotSpot = POINT{cursor.x - firstRow.left, cursor.y - firstRow.top};
+  }
+  return images;
 }

@@ -12,6 +12,7 @@
 #include <SkinListCtrl.h>
 
 #include <cstdint>
+#include <memory>
 
 // Notification codes to the parent (WM_NOTIFY from this list).
 constexpr UINT kPaneFocusNotify = 1124;      // lParam's NMHDR; wParam: 1 gained, 0 lost
@@ -35,6 +36,9 @@ class CPaneListCtrl : public CSkinListCtrl {
   };
 
   void DrawItem(LPDRAWITEMSTRUCT draw) override;
+  // The drag image: the names of at most five selected rows stacked as wide as the name column,
+  // and "..." on a sixth line when more are selected.
+  std::unique_ptr<CImageList> CreateSelectionDragImage(POINT* hotSpot) override;
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   // The phone pane's columns (Name, Size, Type) and rows of one table.

@@ -1,8 +1,7 @@
 #pragma once
-// Splitting PC paths as the panes need it. The PC pane shows drive paths ("C:\a\b") and absolute
-// Linux paths ("/a/b"); every rule that looks for the last separator or asks whether a folder is a
-// root goes through these, never through a search for '\' alone. They follow the kit's path helper
-// and are to give way to it once it is in the tree.
+// Paths as the panes hold them (std::string, either form: "C:\a\b" or "/a/b"), split and joined by
+// the kit's path helper, so that every rule that looks for the last separator or asks whether a
+// folder is a root treats drive paths and Linux paths alike.
 #include <string>
 #include <string_view>
 

@@ -10,6 +10,10 @@ UINT CPhonePaneCtrl::EditLabelMessage() {
 
 void CPhonePaneCtrl::Refill() { ShowPhoneRows(m_model.Shown()); }
 
+void CPhonePaneCtrl::OnDropOnList(CSkinListCtrl* target) {
+  if (target != this && m_drop) m_drop();
+}
+
 std::vector<int> CPhonePaneCtrl::SelectedRows() const {
   std::vector<int> rows;
   for (int row = GetNextItem(-1, LVNI_SELECTED); row >= 0; row = GetNextItem(row, LVNI_SELECTED)) rows.push_back(row);
@@ -23,7 +27,20 @@ BOOL CPhonePaneCtrl::CanEditLabel(int row) {
 
 int CPhonePaneCtrl::GetLabelLimit() { return int(kMaxPhoneNameBytes); }
 
+BOOL CPhonePaneCtrl::OnCommand(WPARAM wParam, LPARAM lParam) {
+  const BOOL handled = CPaneListCtrl::OnCommand(wParam, lParam);
+  // The in-place editor gets the focus once it is complete: a phone name takes no ",".
+  const auto edit = reinterpret_cast<HWND>(lParam);
+  CWnd* editor = HIWORD(wParam) == EN_SETFOCUS ? GetEditControl() : nullptr;
+  if (edit && editor && edit == editor->m_hWnd && !m_refusedChars.IsHooked()) {
+    m_refusedChars.SetRefusedChars(",");
+    m_refusedChars.AttachHook(edit);
+  }
+  return handled;
+}
+
 void CPhonePaneCtrl::OnEndLabelEdit(NMHDR* notify, LRESULT* result) {
+  m_refusedChars.Unhook();
   const auto* info = reinterpret_cast<NMLVDISPINFOA*>(notify);
   const int row = info->item.iItem;
   CString text;

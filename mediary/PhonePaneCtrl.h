@@ -8,6 +8,7 @@
 // Threads: the user-interface thread that owns the window.
 #include "PaneListCtrl.h"
 #include "PhonePaneModel.h"
+#include "RefusedCharsHook.h"
 
 #include <functional>
 
@@ -21,6 +22,10 @@ class CPhonePaneCtrl : public CPaneListCtrl {
 
   // Shows the model's current folder.
   void Refill();
+  CPhonePaneModel& Model() { return m_model; }
+  // Where the phone pane's files go when dropped on another list (the PC pane).
+  void SetDropHandler(std::function<void()> handler) { m_drop = std::move(handler); }
+  void OnDropOnList(CSkinListCtrl* target) override;
   // While busy (a transfer runs) the Delete key does nothing.
   void SetBusy(bool busy) { m_busy = busy; }
 
@@ -29,6 +34,7 @@ class CPhonePaneCtrl : public CPaneListCtrl {
   void OnEndLabelEdit(NMHDR* notify, LRESULT* result) override;
   void OnKeyDown(UINT key, UINT repeat, UINT flags) override;
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 
   // The message that re-opens a label edit: registered by name, wParam the row.
   static UINT EditLabelMessage();
@@ -39,4 +45,6 @@ class CPhonePaneCtrl : public CPaneListCtrl {
   CPhonePaneModel& m_model;
   Ask m_ask;
   bool m_busy = false;
+  std::function<void()> m_drop;
+  CRefusedCharsHook m_refusedChars;  // "," while a name is edited
 };

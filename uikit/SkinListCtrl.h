@@ -72,7 +72,7 @@ public:
   int GetRowHeight() const { return m_rowHeight; }
   // An image of the selected rows' labels for a drag (owned by the caller), null when no row is
   // selected or the image cannot be made; `hotSpot` gets the cursor's place in it.
-  std::unique_ptr<CImageList> CreateSelectionDragImage(POINT* hotSpot);
+  virtual std::unique_ptr<CImageList> CreateSelectionDragImage(POINT* hotSpot);
 
   // Pixels between a column's left edge and its text.
   void SetTextIndent(int indent);

@@ -7,6 +7,7 @@
 #include <gdi/SysParams.h>
 #include <user/Headless.h>
 #include <user/User.h>
+#include <user_testing/Recorder.h>
 
 #include <gtest/gtest.h>
 
@@ -125,6 +126,11 @@ TEST(FlatScrollBars, AHookedWindowShowsFlatBarsUnderAnyOrderOfHooks) {
     EXPECT_EQ(PixelAt(pixels, size, 120 - bar / 2, 200 - bar - 4), background);
     EXPECT_EQ(PixelAt(pixels, size, 120 - bar, 0), GetSysColor(COLOR_BTNHIGHLIGHT));
     EXPECT_EQ(PixelAt(pixels, size, 10, 10), RGB(255, 255, 255));
+    if (order == 0) {
+      HBITMAP image = tolvar::user::RenderWindow(window);
+      testing_user::SavePng(image, "mediary_flat_scroll_bar");
+      DeleteObject(image);
+    }
     if (order & 2) {
       flat.AttachHook(nullptr);
       logger.Unhook();

@@ -99,8 +99,7 @@ TEST_F(PaneWindows, EveryRowStateIsDrawnInItsColour) {
   phone.ShowPhoneRows(table);
   phone.SetItemState(3, LVIS_SELECTED, LVIS_SELECTED);
 
-  CPcPaneModel model;
-  model.ListFolder("C:\\");  // the drive's root: no parent entry, nothing listed yet
+  CPcPaneModel model;  // nothing listed: the columns only
   pc.ShowPcRows(model);
   const std::pair<const char*, std::uint32_t> pcRows[] = {
       {"(Go to parent directory)", PcParent}, {"Holiday", PcFolder}, {"a.jpg", PcFile},
@@ -153,4 +152,29 @@ TEST_F(PaneWindows, FocusAndSettledSelectionReachTheParent) {
   // Let any further timer tick pass: a burst gives one notification.
   testing_user::PumpUntil([] { return false; }, 200);
   EXPECT_EQ(host.log, (std::vector<std::string>{"1112 selection"}));
+}
+
+TEST_F(PaneWindows, TheDragImageShowsFiveRowsAndAnEllipsis) {
+  for (int i = 0; i < 8; ++i) phone.AddItem(("file" + std::to_string(i) + ".jpg").c_str(), PhoneFile, 2);
+  phone.InsertColumn(0, "Name", LVCFMT_LEFT, 180);
+  for (int row = 0; row < 7; ++row) phone.SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);
+  RECT rowRect{};
+  phone.GetItemRect(0, &rowRect, LVIR_BOUNDS);
+  const int rowHeight = rowRect.bottom - rowRect.top;
+  POINT hotSpot{};
+  auto image = phone.CreateSelectionDragImage(&hotSpot);
+  ASSERT_TRUE(image);
+  IMAGEINFO info{};
+  ASSERT_TRUE(image->GetImageInfo(0, &info));
+  EXPECT_EQ(info.rcImage.right - info.rcImage.left, 180);
+  EXPECT_EQ(info.rcImage.bottom - info.rcImage.top, 6 * rowHeight);  // five names and "..."
+  testing_user::SavePng(info.hbmImage, "mediary_drag_image");
+
+  for (int row = 2; row < 7; ++row) phone.SetItemState(row, 0, LVIS_SELECTED);
+  image = phone.CreateSelectionDragImage(nullptr);
+  ASSERT_TRUE(image);
+  ASSERT_TRUE(image->GetImageInfo(0, &info));
+  EXPECT_EQ(info.rcImage.bottom - info.rcImage.top, 2 * rowHeight);
+  for (int row = 0; row < 2; ++row) phone.SetItemState(row, 0, LVIS_SELECTED);
+  EXPECT_FALSE(phone.CreateSelectionDragImage(nullptr));
 }

@@ -169,6 +169,17 @@ Status Decode(std::span<const BYTE> data, DecodedImage& image, UINT minWidth, UI
 
 Status DecodeJpeg(std::span<const BYTE> data, DecodedImage& image) { return Decode(data, image, 0, 0); }
 
+Status ReadJpegSize(std::span<const BYTE> data, UINT& width, UINT& height) {
+  Decoder d;
+  d.cinfo.err = jpeg_std_error(&d.error.base);
+  d.error.base.error_exit = Exit;
+  d.error.base.emit_message = Message;
+  if (!ReadHeader(d, data)) return GenericError;
+  width = d.cinfo.image_width;
+  height = d.cinfo.image_height;
+  return Ok;
+}
+
 Status DecodeJpegReduced(std::span<const BYTE> data, UINT minWidth, UINT minHeight, DecodedImage& image) {
   return Decode(data, image, minWidth, minHeight);
 }

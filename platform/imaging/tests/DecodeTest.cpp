@@ -152,6 +152,10 @@ TEST(DecodeJpeg, ReducedDecodeCoversTheAskedSize) {
     EXPECT_LE(samples::MaxChannelDifference({image.pixels[std::size_t(c.width) * (c.height * 3 / 4) + 3]},
                                             {Color::MakeARGB(255, 200, 40, 90)}), 8);
   }
+  UINT width = 0, height = 0;
+  EXPECT_EQ(tolvar::imaging::ReadJpegSize(file, width, height), Ok);
+  EXPECT_EQ(width, 400u);
+  EXPECT_EQ(height, 240u);
   tolvar::imaging::DecodedImage broken;
   EXPECT_NE(tolvar::imaging::DecodeJpegReduced(Bytes(file.begin(), file.begin() + 200), 50, 30, broken), Ok);
 }

@@ -57,6 +57,8 @@ Status DecodeJpeg(std::span<const BYTE> data, DecodedImage& image);
 // minWidth x minHeight (or the whole size when the picture is smaller): a preview drawn much smaller
 // than the photo pays only for what it shows. The image's width and height are the decoded ones.
 Status DecodeJpegReduced(std::span<const BYTE> data, UINT minWidth, UINT minHeight, DecodedImage& image);
+// The stored size of a JPEG from its header alone.
+Status ReadJpegSize(std::span<const BYTE> data, UINT& width, UINT& height);
 Status DecodeGif(std::span<const BYTE> data, DecodedImage& image);
 Status DecodeBmp(std::span<const BYTE> data, DecodedImage& image);
 
