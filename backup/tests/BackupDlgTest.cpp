@@ -330,6 +330,11 @@ TEST_F(BackupDlgTest, ACloseDuringARunAsksFirst) {
   ASSERT_TRUE(PumpUntil([&] { return dialog->phone->hold->waiting.load(); }));
   EXPECT_TRUE(Shown(*dialog, IDC_CANCEL_RUN));
   EXPECT_FALSE(Enabled(*dialog, IDC_BACKUP_CONTACTS));
+  Pump();
+  if (HBITMAP picture = tolvar::user::RenderWindow(dialog->m_hWnd)) {
+    SavePng(picture, "backup_dialog_during_backup");
+    DeleteObject(picture);
+  }
 
   dialog->answers = {IDNO};
   EXPECT_FALSE(dialog->QueryClose());
