@@ -64,6 +64,10 @@ struct RunChoice {
 class CBackupRun {
  public:
   CBackupRun(IBackupPhone& phone, IRunReport& report) : m_phone(phone), m_report(report), m_progress(report) {}
+  // The library keeps no pointer to the run's progress after the run.
+  ~CBackupRun() { m_phone.SetCallbackFunction(nullptr, nullptr); }
+  CBackupRun(const CBackupRun&) = delete;
+  CBackupRun& operator=(const CBackupRun&) = delete;
 
   RunOutcome Run(const CString& path, const RunChoice& choice);
 
@@ -97,6 +101,9 @@ class CBackupRun {
 class CRestoreRun {
  public:
   CRestoreRun(IBackupPhone& phone, IRunReport& report) : m_phone(phone), m_report(report), m_progress(report) {}
+  ~CRestoreRun() { m_phone.SetCallbackFunction(nullptr, nullptr); }
+  CRestoreRun(const CRestoreRun&) = delete;
+  CRestoreRun& operator=(const CRestoreRun&) = delete;
 
   RunOutcome Run(const CString& path, const RunChoice& choice);
   bool Exchanging() const { return m_exchanging; }
