@@ -102,10 +102,10 @@ class BackupPhoneTest : public ::testing::Test {
     fs::remove_all(m_folder);
   }
 
-  RunOutcome Backup(const std::string& path) {
+  RunOutcome Backup(const std::string& path, DWORD kinds = 0x3FE) {
     CManagerPhone phone(m_phone.Manager());
     CBackupRun run(phone, m_report);
-    return run.Run(path.c_str(), RunChoice{0x3FE, BackupVariant::FromBuild("ZSE_0100")});
+    return run.Run(path.c_str(), RunChoice{kinds, BackupVariant::FromBuild("ZSE_0100")});
   }
 
   std::string m_folder;
@@ -183,6 +183,29 @@ TEST_F(BackupPhoneTest, AWholePhoneGoesIntoAFileAndOntoAnotherPhone) {
   const std::string second = m_folder + "/second.bck";
   ASSERT_TRUE(Backup(second).fileWritten);
   EXPECT_EQ(Contents(second), before);
+}
+
+// A cable pulled during a backup: the run ends with its message and an earlier backup of that
+// name stays byte for byte.
+TEST_F(BackupPhoneTest, ACablePulledDuringABackupLeavesTheEarlierFile) {
+  ASSERT_TRUE(m_phone.Start("ZSE_0100")) << m_phone.phone.Error();
+  const std::string path = m_folder + "/phone.bck";
+  // Contacts and media: a fresh simulated phone has no schedule or to-do store to download yet.
+  constexpr DWORD kinds = BCK_KIND_CONTACTS | BCK_KIND_PICTURES | BCK_KIND_MELODIES | BCK_KIND_MOVIES;
+  const RunOutcome first = Backup(path, kinds);
+  ASSERT_TRUE(first.fileWritten) << first.endText << " after " << m_report.lines.back();
+  auto bytes = [&] {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const std::string earlier = bytes();
+  ASSERT_TRUE(m_phone.phone.SetFault(phonesim::Fault::DropAfterSent, 300));
+  const RunOutcome outcome = Backup(path, kinds);
+  EXPECT_FALSE(outcome.fileWritten);
+  EXPECT_TRUE(outcome.endMessage);
+  EXPECT_NE(outcome.endText, CString("Transfer complete. Your phone has been switched off. You can now turn it on."));
+  EXPECT_EQ(bytes(), earlier);
+  EXPECT_EQ(std::distance(fs::directory_iterator(m_folder), {}), 1);
 }
 
 }  // namespace
