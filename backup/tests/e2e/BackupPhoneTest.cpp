@@ -16,6 +16,7 @@
 #include <fstream>
 #include <numeric>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -39,10 +40,11 @@ struct PhoneUnderTest {
   std::unique_ptr<LinkServiceHost> service;
   ManagerLibrary library;
 
-  bool Start(const std::string& build) {
-    if (!phone.Start({.model = "Selka", .arguments = {"--baud", "2000000", "--off-time", "0"}})) return false;
+  // `build` is the model's version letters and "_0100".
+  bool Start(const std::string& build, const std::string& model = "Selka") {
+    if (!phone.Start({.model = model, .arguments = {"--baud", "2000000", "--off-time", "0"}})) return false;
     home = std::make_unique<QuietLinkHome>(phone.Home());
-    std::ofstream(phone.Home() + "/Phones.ini") << "-Selka,ZSE_0100\r\n";
+    std::ofstream(phone.Home() + "/Phones.ini") << "-" << model << "," << build << "\r\n";
     service = std::make_unique<LinkServiceHost>(phone.Home() + "/Phones.ini");
     if (service->Port() == 0) return false;
     QuietLinkHome::PointLibraryAt(service->Port());
@@ -102,10 +104,10 @@ class BackupPhoneTest : public ::testing::Test {
     fs::remove_all(m_folder);
   }
 
-  RunOutcome Backup(const std::string& path, DWORD kinds = 0x3FE) {
+  RunOutcome Backup(const std::string& path, DWORD kinds = 0x3FE, const std::string& build = "ZSE_0100") {
     CManagerPhone phone(m_phone.Manager());
     CBackupRun run(phone, m_report);
-    return run.Run(path.c_str(), RunChoice{kinds, BackupVariant::FromBuild("ZSE_0100")});
+    return run.Run(path.c_str(), RunChoice{kinds, BackupVariant::FromBuild(build.c_str())});
   }
 
   std::string m_folder;
@@ -113,8 +115,29 @@ class BackupPhoneTest : public ::testing::Test {
   QuietReport m_report;
 };
 
-TEST_F(BackupPhoneTest, AWholePhoneGoesIntoAFileAndOntoAnotherPhone) {
-  ASSERT_TRUE(m_phone.Start("ZSE_0100")) << m_phone.phone.Error();
+struct Model {
+  const char* name;
+  const char* build;
+};
+void PrintTo(const Model& model, std::ostream* os) { *os << model.name; }
+
+class WholePhoneTest : public BackupPhoneTest, public ::testing::WithParamInterface<Model> {};
+
+// A Z phone (with movies) and a Y phone (with i-mode in MMS's place), each row of its dialog checked.
+INSTANTIATE_TEST_SUITE_P(Phones, WholePhoneTest, ::testing::Values(Model{"Selka", "ZSE_0100"}, Model{"Pimsy", "YIA_0100"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_P(WholePhoneTest, AWholePhoneGoesIntoAFileAndOntoAnotherPhone) {
+  const Model model = GetParam();
+  const BackupVariant variant = BackupVariant::FromBuild(model.build);
+  CBackupModel rows(variant);
+  const DWORD kinds = rows.BackupKinds();
+  rows.ShowKinds(kinds);
+  DWORD restoreKinds = 0;
+  for (const BackupRowInfo& info : BackupRows()) {
+    if (rows.RestoreChecked(info.row)) restoreKinds |= info.kind;
+  }
+  ASSERT_TRUE(m_phone.Start(model.build, model.name)) << m_phone.phone.Error();
   CManager& manager = m_phone.Manager();
   // Fill the first phone: groups, contacts, a schedule entry, a to-do item, a folder of the
   // user's with a picture in it.
@@ -159,7 +182,7 @@ TEST_F(BackupPhoneTest, AWholePhoneGoesIntoAFileAndOntoAnotherPhone) {
   manager.PA_ClosePort();
 
   const std::string first = m_folder + "/first.bck";
-  RunOutcome outcome = Backup(first);
+  RunOutcome outcome = Backup(first, kinds, model.build);
   ASSERT_TRUE(outcome.fileWritten) << outcome.endText;
   EXPECT_EQ(outcome.endText, CString("Transfer complete. Your phone has been switched off. You can now turn it on."));
   const std::vector<std::string> before = Contents(first);
@@ -173,15 +196,15 @@ TEST_F(BackupPhoneTest, AWholePhoneGoesIntoAFileAndOntoAnotherPhone) {
 
   // A second, fresh phone gets the file.
   m_phone.Stop();
-  ASSERT_TRUE(m_phone.Start("ZSE_0100")) << m_phone.phone.Error();
+  ASSERT_TRUE(m_phone.Start(model.build, model.name)) << m_phone.phone.Error();
   {
     CManagerPhone phone(m_phone.Manager());
     CRestoreRun run(phone, m_report);
-    outcome = run.Run(first.c_str(), RunChoice{0x37E, BackupVariant::FromBuild("ZSE_0100")});
+    outcome = run.Run(first.c_str(), RunChoice{restoreKinds, variant});
   }
   EXPECT_EQ(outcome.endText, CString("Transfer complete. Your phone has been switched off. You can now turn it on."));
   const std::string second = m_folder + "/second.bck";
-  ASSERT_TRUE(Backup(second).fileWritten);
+  ASSERT_TRUE(Backup(second, kinds, model.build).fileWritten);
   EXPECT_EQ(Contents(second), before);
 }
 
