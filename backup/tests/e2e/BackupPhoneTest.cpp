@@ -231,4 +231,25 @@ TEST_F(BackupPhoneTest, ACablePulledDuringABackupLeavesTheEarlierFile) {
   EXPECT_EQ(std::distance(fs::directory_iterator(m_folder), {}), 1);
 }
 
+// A cable pulled during a restore: the run ends with its message and the file stays as it was.
+TEST_F(BackupPhoneTest, ACablePulledDuringARestoreKeepsTheFile) {
+  ASSERT_TRUE(m_phone.Start("ZSE_0100")) << m_phone.phone.Error();
+  const std::string path = m_folder + "/phone.bck";
+  constexpr DWORD kinds = BCK_KIND_CONTACTS | BCK_KIND_PICTURES | BCK_KIND_MELODIES | BCK_KIND_MOVIES;
+  ASSERT_TRUE(Backup(path, kinds).fileWritten);
+  auto bytes = [&] {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const std::string earlier = bytes();
+  ASSERT_TRUE(m_phone.phone.SetFault(phonesim::Fault::DropAfterSent, 300));
+  CManagerPhone phone(m_phone.Manager());
+  CRestoreRun restore(phone, m_report);
+  const RunOutcome restored = restore.Run(path.c_str(), RunChoice{kinds, BackupVariant::FromBuild("ZSE_0100")});
+  EXPECT_TRUE(restored.endMessage);
+  EXPECT_NE(restored.endText, CString("Transfer complete. Your phone has been switched off. You can now turn it on."));
+  EXPECT_FALSE(restored.endText.IsEmpty());
+  EXPECT_EQ(bytes(), earlier);
+}
+
 }  // namespace
