@@ -9,6 +9,7 @@
 
 #include <framework/FileDialog.h>
 #include <kernel/Process.h>
+#include <kernel/Sync.h>
 #include <registry/WinReg.h>
 #include <resources/Resource.h>
 #include <shell/ShellApi.h>
@@ -383,29 +384,49 @@ void CBackupDlg::OnBackupCommand() {
   ShowModel();
   m_backupPath = path;
   m_lastFolder = FolderOfPath(path);
-  StartBackup();
+  StartRun(false);
 }
 
 void CBackupDlg::OnRestoreCommand() {
   if (Running() || !m_model.RestoreEnabled() || !m_model.AnyChecked(CBackupModel::kRestore)) return;
+  StartRun(true);
+}
+
+void CBackupDlg::CQueuedReport::MediaChanged() {
+  if (!m_mediaEvent) m_mediaEvent = tolvar::kernel::UniqueHandle(OpenEventA(EVENT_ALL_ACCESS, FALSE, "CHANGE_RESOURCES"));
+  // When no multimedia manager made the event, nobody needs telling.
+  if (m_mediaEvent) SetEvent(m_mediaEvent.Get());
+}
+
+bool CBackupDlg::Exchanging() const {
+  return (m_run && m_run->Exchanging()) || (m_restore && m_restore->Exchanging());
 }
 
 std::unique_ptr<IBackupPhone> CBackupDlg::MakePhone() {
   return m_manager ? std::make_unique<CManagerPhone>(*m_manager) : nullptr;
 }
 
-bool CBackupDlg::StartBackup() {
+bool CBackupDlg::StartRun(bool restore) {
   m_phone = MakePhone();
   if (!m_phone) return false;
   m_report.Attach(m_hWnd);
-  m_run = std::make_unique<CBackupRun>(*m_phone, m_report);
+  m_restoring = restore;
+  RunChoice choice{m_model.BackupKinds(), m_model.Variant()};
+  if (restore) {
+    choice.kinds = 0;
+    for (const BackupRowInfo& info : BackupRows()) {
+      if (m_model.RestoreChecked(info.row)) choice.kinds |= info.kind;
+    }
+    m_restore = std::make_unique<CRestoreRun>(*m_phone, m_report);
+  } else {
+    m_run = std::make_unique<CBackupRun>(*m_phone, m_report);
+  }
   m_workerDone = false;
   SetRunning(true);
-  const RunChoice choice{m_model.BackupKinds(), m_model.Variant()};
   const CString path = m_backupPath;
   // Everything the worker reads is set up before it starts.
-  m_worker = std::thread([this, choice, path] {
-    m_outcome = m_run->Run(path, choice);
+  m_worker = std::thread([this, choice, path, restore] {
+    m_outcome = restore ? m_restore->Run(path, choice) : m_run->Run(path, choice);
     m_workerDone = true;
     m_report.Finished();
   });
@@ -462,9 +483,10 @@ LRESULT CBackupDlg::OnReport(WPARAM, LPARAM) {
 void CBackupDlg::EndRun() {
   if (m_worker.joinable()) m_worker.join();
   m_run.reset();
+  m_restore.reset();
   m_phone.reset();
   SetRunning(false);
-  if (m_outcome.fileWritten) ShowFileKinds(m_backupPath);
+  if (m_outcome.fileWritten || m_restoring) ShowFileKinds(m_backupPath);
   if (m_outcome.endMessage) {
     m_endText = m_outcome.endText;
     ::PostMessageA(m_hWnd, ExitTransferMessage(), 0, 0);
@@ -496,7 +518,7 @@ void CBackupDlg::OnCancelRun() {
   m_asking = true;
   const int answer = ShowMessage(GetText(IDS_CANCEL_QUESTION), MB_YESNO | MB_ICONQUESTION);
   m_asking = false;
-  if (answer != IDNO && Running() && m_run && m_run->Exchanging()) {
+  if (answer != IDNO && Running() && Exchanging()) {
     ::SetDlgItemTextA(m_hWnd, IDC_CANCEL_RUN, GetText(IDS_WAIT));
     m_phone->PA_CancelTransfer();
   }
@@ -508,7 +530,7 @@ void CBackupDlg::OnCancelRun() {
 
 void CBackupDlg::CancelAndWait() {
   if (!m_worker.joinable()) return;
-  if (m_run && m_run->Exchanging() && m_phone) m_phone->PA_CancelTransfer();
+  if (Exchanging() && m_phone) m_phone->PA_CancelTransfer();
   while (!m_workerDone) {
     MSG msg;
     ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // answers messages sent to this thread
@@ -517,6 +539,7 @@ void CBackupDlg::CancelAndWait() {
   m_worker.join();
   m_report.Take();
   m_run.reset();
+  m_restore.reset();
   m_phone.reset();
 }
 

@@ -15,6 +15,7 @@
 #include <SkinProgressCtrl.h>
 
 #include <framework/Afx.h>
+#include <kernel/UniqueHandle.h>
 
 #include <atomic>
 #include <memory>
@@ -102,6 +103,8 @@ class CBackupDlg : public CEmbeddableDialog {
     void Busy(bool on) override { Push({Event::kBusy, CString(), on, 0}); }
     void Progress(int maximum, int position) override { Push({Event::kProgress, CString(), maximum, position}); }
     void Finished() { Push({Event::kFinished, CString(), 0, 0}); }
+    // Tells a running multimedia manager that the phone's media changed; the event stays open.
+    void MediaChanged() override;
     std::vector<Event> Take();
 
    private:
@@ -110,9 +113,11 @@ class CBackupDlg : public CEmbeddableDialog {
     std::vector<Event> m_events;
     bool m_posted = false;
     HWND m_window = nullptr;
+    tolvar::kernel::UniqueHandle m_mediaEvent;
   };
 
-  bool StartBackup();
+  bool StartRun(bool restore);
+  bool Exchanging() const;
   void SetRunning(bool running);
   LRESULT OnReport(WPARAM, LPARAM);
   LRESULT OnExitTransfer(WPARAM, LPARAM);
@@ -131,6 +136,8 @@ class CBackupDlg : public CEmbeddableDialog {
   CQueuedReport m_report;
   std::unique_ptr<IBackupPhone> m_phone;
   std::unique_ptr<CBackupRun> m_run;
+  std::unique_ptr<CRestoreRun> m_restore;
+  bool m_restoring = false;
   std::thread m_worker;
   std::atomic<bool> m_workerDone{false};
   RunOutcome m_outcome;

@@ -41,6 +41,31 @@ class IBackupPhone {
   virtual PA_MS_RESULT PA_GetResourceInfo(PA_RESOURCE_INFO* record, short folder, short index, unsigned char option) = 0;
   virtual PA_MS_RESULT PA_DownloadResource(PA_RESOURCE_INFO* record, short folder, short index, unsigned char option) = 0;
   virtual void DeleteDataArray(unsigned char* data) = 0;
+  // What a restore uses besides.
+  virtual PA_RESULT PA_ClearResourceInfo(unsigned short type) = 0;
+  virtual PA_RESULT PA_RemovePrivatePhoneBook(short slot) = 0;
+  virtual PA_RESULT PA_RemovePrivateGroup(short slot) = 0;
+  virtual PA_RESULT PA_RemovePrivateSchedule(short slot) = 0;
+  virtual PA_RESULT PA_RemovePrivateToDo(short slot) = 0;
+  virtual PA_RESULT PA_RemovePrivateMessage(short index) = 0;
+  virtual PA_RESULT PA_RemovePrivateIModeMessage(short index) = 0;
+  virtual PA_RESULT PA_PutGroup(PA_GROUP_INFO* group, short slot) = 0;
+  virtual PA_RESULT PA_PutPhoneBook(PA_PHONEBOOK_INFO* contact, short slot) = 0;
+  virtual PA_RESULT PA_PutSchedule(PA_SCHEDULE_INFO* entry, short slot) = 0;
+  virtual PA_RESULT PA_PutToDo(PA_TODO_INFO* item, short slot) = 0;
+  virtual PA_RESULT PA_PutMessage(PA_MESSAGE_INFO* message) = 0;
+  virtual PA_RESULT PA_PutIModeMessage(PA_IMODE_INFO* mail) = 0;
+  virtual PA_RESULT PA_PutResourceInfo(unsigned short type, PA_RESOURCE_INFO record, unsigned int fileId) = 0;
+  virtual PA_MS_RESULT PA_UploadResource(PA_RESOURCE_INFO* record) = 0;
+  virtual PA_MS_RESULT PA_CreateFolder(PA_FOLDER_INFO* folder) = 0;
+  virtual PA_MS_RESULT PA_RemoveMSFolder(short first, short second) = 0;
+  virtual PA_MS_RESULT PA_RemoveMSResource(short fileId) = 0;
+  virtual PA_MS_RESULT PA_UploadGroups() = 0;
+  virtual PA_MS_RESULT PA_UploadPhoneBook(short slot) = 0;
+  virtual PA_MS_RESULT PA_UploadSchedule(short slot) = 0;
+  virtual PA_MS_RESULT PA_UploadToDo(short slot) = 0;
+  virtual PA_MS_RESULT PA_UploadMessages() = 0;
+  virtual PA_MS_RESULT PA_UploadIModeMessages() = 0;
 };
 
 class CManagerPhone : public IBackupPhone {
@@ -88,6 +113,32 @@ class CManagerPhone : public IBackupPhone {
     return m.PA_DownloadResource(record, folder, index, option);
   }
   void DeleteDataArray(unsigned char* data) override { m.DeleteDataArray(data); }
+  PA_RESULT PA_ClearResourceInfo(unsigned short type) override { return m.PA_ClearResourceInfo(type); }
+  PA_RESULT PA_RemovePrivatePhoneBook(short slot) override { return m.PA_RemovePrivatePhoneBook(slot); }
+  PA_RESULT PA_RemovePrivateGroup(short slot) override { return m.PA_RemovePrivateGroup(slot); }
+  PA_RESULT PA_RemovePrivateSchedule(short slot) override { return m.PA_RemovePrivateSchedule(slot); }
+  PA_RESULT PA_RemovePrivateToDo(short slot) override { return m.PA_RemovePrivateToDo(slot); }
+  PA_RESULT PA_RemovePrivateMessage(short index) override { return m.PA_RemovePrivateMessage(index); }
+  PA_RESULT PA_RemovePrivateIModeMessage(short index) override { return m.PA_RemovePrivateIModeMessage(index); }
+  PA_RESULT PA_PutGroup(PA_GROUP_INFO* group, short slot) override { return m.PA_PutGroup(group, slot); }
+  PA_RESULT PA_PutPhoneBook(PA_PHONEBOOK_INFO* contact, short slot) override { return m.PA_PutPhoneBook(contact, slot); }
+  PA_RESULT PA_PutSchedule(PA_SCHEDULE_INFO* entry, short slot) override { return m.PA_PutSchedule(entry, slot); }
+  PA_RESULT PA_PutToDo(PA_TODO_INFO* item, short slot) override { return m.PA_PutToDo(item, slot); }
+  PA_RESULT PA_PutMessage(PA_MESSAGE_INFO* message) override { return m.PA_PutMessage(message); }
+  PA_RESULT PA_PutIModeMessage(PA_IMODE_INFO* mail) override { return m.PA_PutIModeMessage(mail); }
+  PA_RESULT PA_PutResourceInfo(unsigned short type, PA_RESOURCE_INFO record, unsigned int fileId) override {
+    return m.PA_PutResourceInfo(type, record, fileId);
+  }
+  PA_MS_RESULT PA_UploadResource(PA_RESOURCE_INFO* record) override { return m.PA_UploadResource(record); }
+  PA_MS_RESULT PA_CreateFolder(PA_FOLDER_INFO* folder) override { return m.PA_CreateFolder(folder); }
+  PA_MS_RESULT PA_RemoveMSFolder(short first, short second) override { return m.PA_RemoveMSFolder(first, second); }
+  PA_MS_RESULT PA_RemoveMSResource(short fileId) override { return m.PA_RemoveMSResource(fileId); }
+  PA_MS_RESULT PA_UploadGroups() override { return m.PA_UploadGroups(); }
+  PA_MS_RESULT PA_UploadPhoneBook(short slot) override { return m.PA_UploadPhoneBook(slot); }
+  PA_MS_RESULT PA_UploadSchedule(short slot) override { return m.PA_UploadSchedule(slot); }
+  PA_MS_RESULT PA_UploadToDo(short slot) override { return m.PA_UploadToDo(slot); }
+  PA_MS_RESULT PA_UploadMessages() override { return m.PA_UploadMessages(); }
+  PA_MS_RESULT PA_UploadIModeMessages() override { return m.PA_UploadIModeMessages(); }
 
  private:
   CManager& m;

@@ -340,3 +340,304 @@ PA_MS_RESULT CBackupRun::SaveMediaFolder(CBackupArchive& archive, short folder, 
   }
   return PA_MS_OK;
 }
+
+// --- the restore run ---
+
+DWORD CRestoreRun::Remap(const IdMap& map, DWORD id) {
+  for (const auto& [from, to] : map) {
+    if (from == id) return to;
+  }
+  return id;
+}
+
+void CRestoreRun::StepLine(UINT textId, UINT nameId) {
+  const CString line = Formatted(textId, GetText(nameId));
+  m_report.Log(line, 0);
+  m_report.Overlay(line);
+}
+
+void CRestoreRun::Completed() { m_report.Log(GetText(IDS_COMPLETED), 0); }
+
+RunOutcome CRestoreRun::Fail() {
+  m_exchanging = false;
+  m_phone.PowerOff();
+  m_phone.PA_ClosePort();
+  m_report.Busy(false);
+  return RunOutcome{true, GetText(IDS_CANCELED), false, false};
+}
+
+int CRestoreRun::ClearPhoneFolder(short folder, int depth) {
+  if (depth > kMaxFolderDepth) return 0;
+  short subfolders = 0;
+  if (m_phone.PA_GetNumSubfolders(&subfolders, folder) != PA_MS_OK) return 0;
+  for (short index = static_cast<short>(subfolders - 1); index >= 0; --index) {
+    PA_FOLDER_INFO info;
+    const PA_MS_RESULT result = m_phone.PA_GetFolderInfo(&info, folder, index);
+    if (result == PA_MS_CANCELLED) return 0;
+    if (result != PA_MS_OK) continue;
+    // Emptied first: a folder that is gone cannot be listed any more.
+    if (!ClearPhoneFolder(static_cast<short>(info.dwNumber), depth + 1)) return 0;
+    // The phone's own folders (up to 15) stay, emptied: a backup keeps their files, not the folders,
+    // and puts the files back into them.
+    if (info.dwNumber > 15 &&
+        m_phone.PA_RemoveMSFolder(static_cast<short>(info.dwNumber), static_cast<short>(info.dwType)) == PA_MS_CANCELLED) {
+      return 0;
+    }
+  }
+  short files = 0;
+  if (m_phone.PA_GetNumResources(&files, folder, 0) != PA_MS_OK) return 0;
+  for (short index = static_cast<short>(files - 1); index >= 0; --index) {
+    PA_RESOURCE_INFO record;
+    const PA_MS_RESULT result = m_phone.PA_GetResourceInfo(&record, folder, index, 0);
+    if (result == PA_MS_CANCELLED) return 0;
+    if (result != PA_MS_OK) continue;
+    if (m_phone.PA_RemoveMSResource(static_cast<short>(record.dwFileId)) == PA_MS_CANCELLED) return 0;
+  }
+  return 1;
+}
+
+RunOutcome CRestoreRun::Run(const CString& path, const RunChoice& choice) {
+  const DWORD kinds = choice.kinds;
+  m_folderIds.clear();
+  m_fileIds.clear();
+  m_refused = 0;
+  CString start;
+  start.Format("%s %s", static_cast<LPCSTR>(GetText(IDS_START)), static_cast<LPCSTR>(GetText(IDS_RESTORING)));
+  m_report.Log(start, 2);
+  // The whole file is read before the phone is touched: a damaged file changes nothing.
+  if (CheckBackupFile(path) != BCK_OK) return RunOutcome{true, GetText(IDS_BACKUP_FILE_DAMAGED), false, false};
+
+  m_phone.SetCallbackFunction(&CTransferProgress::Callback, &m_progress);
+  m_report.Overlay(GetText(IDS_DETECTING));
+  m_report.Busy(true);
+  m_exchanging = true;
+  const PA_MS_RESULT detected = m_phone.TestModeOn();
+  if (detected != PA_MS_OK) {
+    m_exchanging = false;
+    RunOutcome outcome;
+    const DWORD error = m_phone.LastError();
+    if (error == ERROR_PA_CANCELLED) {
+      if (detected != PA_MS_LINK_DOWN) m_phone.PowerOff();
+      m_report.Log(GetText(IDS_CANCELED), 2);
+    } else {
+      if (error == ERROR_PA_NOT_SUPPORTED || error == ERROR_PA_OTHER_MODEL) m_phone.PowerOff();
+      outcome = RunOutcome{true, DetectionFailureText(error), false, false};
+    }
+    m_phone.PA_ClosePort();
+    m_report.Busy(false);
+    return outcome;
+  }
+  CString lockText;
+  switch (m_phone.CheckLockInfo()) {
+    case PA_MS_OK:
+    case PA_MS_LOCK_UNKNOWN: break;
+    case PA_MS_NO_SIM: lockText = GetText(IDS_NO_SIM); break;
+    case PA_MS_DAYBOOK_LOCKED: lockText = GetText(IDS_DAYBOOK_LOCK); break;
+    default: lockText = GetText(IDS_PHONE_LOCK); break;
+  }
+
+  if (lockText.IsEmpty()) {
+    CBackupArchive archive;
+    if (archive.Open(path) != BCK_OK) return Fail();
+    const std::pair<DWORD, UINT> media[] = {
+        {BCK_KIND_PICTURES, IDS_PICTURES}, {BCK_KIND_MELODIES, IDS_MELODIES}, {BCK_KIND_MOVIES, IDS_MOVIES}};
+    for (short kind = 0; kind < 3; ++kind) {
+      if (!(kinds & media[kind].first)) continue;
+      StepLine(IDS_DELETING_KIND, media[kind].second);
+      if (!ClearPhoneFolder(kind)) return Fail();
+      Completed();
+    }
+    if (kinds & (BCK_KIND_PICTURES | BCK_KIND_MELODIES | BCK_KIND_MOVIES)) m_report.MediaChanged();
+    if (kinds & BCK_KIND_CONTACTS) {
+      m_phone.PA_ClearResourceInfo(0);
+      m_phone.PA_ClearResourceInfo(1);
+    }
+    if (kinds & BCK_KIND_SCHEDULE) m_phone.PA_ClearResourceInfo(1);
+    for (short slot = 0; slot < kContactSlots; ++slot) m_phone.PA_RemovePrivatePhoneBook(slot);
+    for (short slot = 0; slot <= kGroups; ++slot) m_phone.PA_RemovePrivateGroup(slot);
+    for (short slot = 0; slot < kScheduleSlots; ++slot) m_phone.PA_RemovePrivateSchedule(slot);
+    for (short slot = 0; slot < kToDoSlots; ++slot) m_phone.PA_RemovePrivateToDo(slot);
+    m_report.Busy(false);
+    m_progress.Reset();
+
+    if (!RecordLoop(archive, kinds)) return Fail();
+    archive.Close();
+
+    if (kinds & BCK_KIND_CONTACTS) {
+      if (!m_fileIds.empty()) {
+        for (short slot = 0; slot < kContactSlots; ++slot) {
+          PA_PHONEBOOK_INFO contact;
+          if (m_phone.PA_GetPhoneBook(&contact, slot) != PA_OK || !contact.bValid) continue;
+          if (contact.dwPictureId) contact.dwPictureId = Remap(m_fileIds, contact.dwPictureId);
+          if (contact.dwMelodyId) contact.dwMelodyId = Remap(m_fileIds, contact.dwMelodyId);
+          m_phone.PA_PutPhoneBook(&contact, slot);
+        }
+      }
+      StepLine(IDS_RESTORING_KIND, IDS_GROUPS);
+      if (m_phone.PA_UploadGroups() != PA_MS_OK) return Fail();
+      Completed();
+      StepLine(IDS_RESTORING_KIND, IDS_CONTACTS);
+      if (m_phone.PA_UploadPhoneBook(-1) != PA_MS_OK) return Fail();
+      Completed();
+    }
+    if (kinds & BCK_KIND_SCHEDULE) {
+      if (!m_fileIds.empty()) {
+        for (short slot = 0; slot < kScheduleSlots; ++slot) {
+          PA_SCHEDULE_INFO entry;
+          if (m_phone.PA_GetSchedule(&entry, slot) != PA_OK || !entry.bValid || !entry.dwMelodyId) continue;
+          entry.dwMelodyId = Remap(m_fileIds, entry.dwMelodyId);
+          m_phone.PA_PutSchedule(&entry, slot);
+        }
+      }
+      StepLine(IDS_RESTORING_KIND, IDS_SCHEDULE);
+      if (m_phone.PA_UploadSchedule(-1) != PA_MS_OK) return Fail();
+      Completed();
+    }
+    m_folderIds.clear();
+    m_fileIds.clear();
+    if (kinds & BCK_KIND_TODO) {
+      StepLine(IDS_RESTORING_KIND, IDS_TODO);
+      if (m_phone.PA_UploadToDo(-1) != PA_MS_OK) return Fail();
+      Completed();
+    }
+    if (kinds & (BCK_KIND_MMS | BCK_KIND_SMS)) {
+      m_report.Busy(true);
+      StepLine(IDS_RESTORING_KIND, IDS_MESSAGES);
+      if (m_phone.PA_UploadMessages() != PA_MS_OK) return Fail();
+      Completed();
+      while (m_phone.PA_RemovePrivateMessage(0) == PA_OK) {
+      }
+      m_report.Busy(false);
+      m_progress.Reset();
+    }
+    if (kinds & BCK_KIND_IMODE) {
+      m_report.Overlay(GetText(IDS_DETECTING));
+      m_report.Busy(true);
+      StepLine(IDS_RESTORING_KIND, IDS_IMODE);
+      if (m_phone.PA_UploadIModeMessages() != PA_MS_OK) return Fail();
+      Completed();
+      while (m_phone.PA_RemovePrivateIModeMessage(0) == PA_OK) {
+      }
+      m_report.Busy(false);
+      m_progress.Reset();
+    }
+  }
+
+  m_exchanging = false;
+  m_phone.PowerOff();
+  m_phone.PA_ClosePort();
+  m_report.Busy(false);
+  RunOutcome outcome{true, CString(), false, false};
+  if (!lockText.IsEmpty()) {
+    outcome.endText = lockText + "\n\n" + GetText(IDS_SWITCHED_OFF);
+  } else {
+    outcome.endText = GetText(IDS_TRANSFER_COMPLETE);
+    if (m_refused) {
+      CString refused;
+      refused.Format(GetText(IDS_RECORDS_REFUSED), m_refused);
+      outcome.endText += "\n" + refused;
+    }
+  }
+  return outcome;
+}
+
+bool CRestoreRun::RecordLoop(CBackupArchive& archive, DWORD kinds) {
+  auto mediaChecked = [kinds](DWORD kind) {
+    const DWORD bits[] = {BCK_KIND_PICTURES, BCK_KIND_MELODIES, BCK_KIND_MOVIES};
+    return kind > 2 || (kinds & bits[kind]) != 0;
+  };
+  auto count = [this](PA_RESULT result) {
+    if (result != PA_OK) ++m_refused;
+  };
+  BYTE type = 0;
+  while (archive.ReadRecord(&type) == BCK_OK) {
+    std::unique_ptr<BYTE[]> data;  // decoded bytes, freed after the put or upload
+    switch (type) {
+      case BRT_GROUP:
+        if (kinds & BCK_KIND_CONTACTS) {
+          PA_GROUP_INFO group;
+          BYTE number = 0;
+          if (archive.ReadGroup(number, group.strName) != BCK_OK) return false;
+          group.bExists = 1;
+          count(m_phone.PA_PutGroup(&group, number));
+        }
+        break;
+      case BRT_CONTACT:
+        if (kinds & BCK_KIND_CONTACTS) {
+          PA_PHONEBOOK_INFO contact;
+          if (archive.ReadContact(contact) != BCK_OK) return false;
+          count(m_phone.PA_PutPhoneBook(&contact, static_cast<short>(contact.dwReserved8 & 0xFFFF)));
+        }
+        break;
+      case BRT_SCHEDULE:  // a type 5 record is never restored
+        if (kinds & BCK_KIND_SCHEDULE) {
+          PA_SCHEDULE_INFO entry;
+          if (archive.ReadSchedule(entry) != BCK_OK) return false;
+          count(m_phone.PA_PutSchedule(&entry, entry.sReserved5));
+        }
+        break;
+      case BRT_TODO:
+        if (kinds & BCK_KIND_TODO) {
+          PA_TODO_INFO item;
+          if (archive.ReadToDo(item) != BCK_OK) return false;
+          count(m_phone.PA_PutToDo(&item, item.bReserved4));
+        }
+        break;
+      case BRT_MESSAGE: {
+        PA_MESSAGE_INFO message;
+        if (archive.ReadMessage(message, data) != BCK_OK) return false;
+        const bool mms = message.dwBox == 3 && (kinds & BCK_KIND_MMS);
+        const bool sms = (message.dwBox == 1 || message.dwBox == 2) && (kinds & BCK_KIND_SMS);
+        if (mms || sms) count(m_phone.PA_PutMessage(&message));
+        break;
+      }
+      case BRT_IMODE_MESSAGE:
+        if (kinds & BCK_KIND_IMODE) {
+          PA_IMODE_INFO mail;
+          if (archive.ReadIModeMessage(mail, data) != BCK_OK) return false;
+          count(m_phone.PA_PutIModeMessage(&mail));
+        }
+        break;
+      case BRT_RESOURCE:
+      case BRT_RESOURCE_ALT: {
+        PA_RESOURCE_INFO record;
+        if (archive.ReadResource(record, data) != BCK_OK) return false;
+        const DWORD kind = record.dwReserved6;
+        if (record.dwSize == 0) {
+          if (kinds & (BCK_KIND_CONTACTS | BCK_KIND_SCHEDULE)) {
+            count(m_phone.PA_PutResourceInfo(static_cast<unsigned short>(kind), record, 0xFFFFFFFF));
+          }
+          break;
+        }
+        if (!mediaChecked(kind)) break;
+        StepLine(IDS_RESTORING_KIND, IDS_RESOURCES);
+        record.dwFolderId = Remap(m_folderIds, record.dwFolderId);
+        m_progress.Reset();
+        const DWORD oldId = record.dwFileId;
+        const PA_MS_RESULT result = m_phone.PA_UploadResource(&record);
+        record.pData = nullptr;
+        data.reset();
+        if (result != PA_MS_OK && result != PA_MS_EXISTS) return false;
+        m_phone.PA_PutResourceInfo(static_cast<unsigned short>(kind), record, oldId);
+        m_fileIds.emplace_back(oldId, record.dwFileId);
+        m_report.Log(Formatted(IDS_RESTORED, record.strFileName), 1);
+        break;
+      }
+      case BRT_FOLDER:
+      case BRT_FOLDER_ALT: {
+        PA_FOLDER_INFO folder;
+        if (archive.ReadFolder(folder) != BCK_OK) return false;
+        if (!mediaChecked(folder.dwReserved)) break;
+        StepLine(IDS_RESTORING_KIND, IDS_RESOURCES);
+        folder.lFolderId = static_cast<LONG>(Remap(m_folderIds, static_cast<DWORD>(folder.lFolderId)));
+        const DWORD oldId = folder.dwNumber;
+        const PA_MS_RESULT result = m_phone.PA_CreateFolder(&folder);
+        if (result != PA_MS_OK && result != PA_MS_EXISTS) return false;
+        m_folderIds.emplace_back(oldId, folder.dwNumber);
+        break;
+      }
+      default: break;
+    }
+  }
+  return true;
+}

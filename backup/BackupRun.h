@@ -11,6 +11,8 @@
 #include "BackupPhone.h"
 
 #include <atomic>
+#include <utility>
+#include <vector>
 
 // What a run shows. Called on the run's thread.
 class IRunReport {
@@ -24,6 +26,8 @@ class IRunReport {
   virtual void Busy(bool on) = 0;
   // The progress bar's range (0 to `maximum`) and position.
   virtual void Progress(int maximum, int position) = 0;
+  // A restore changes the phone's media: a running multimedia manager is told ("CHANGE_RESOURCES").
+  virtual void MediaChanged() {}
 };
 
 // The end of a run: whether the end message goes out, and its text.
@@ -60,6 +64,10 @@ struct RunChoice {
 class CBackupRun {
  public:
   CBackupRun(IBackupPhone& phone, IRunReport& report) : m_phone(phone), m_report(report), m_progress(report) {}
+  // The library keeps no pointer to the run's progress after the run.
+  ~CBackupRun() { m_phone.SetCallbackFunction(nullptr, nullptr); }
+  CBackupRun(const CBackupRun&) = delete;
+  CBackupRun& operator=(const CBackupRun&) = delete;
 
   RunOutcome Run(const CString& path, const RunChoice& choice);
 
@@ -85,6 +93,43 @@ class CBackupRun {
   std::atomic<bool> m_exchanging{false};
   bool m_skipped = false;
   bool m_writeFailed = false;
+};
+
+// The restore run: a backup file back onto the phone, for the kinds checked in the restore column.
+// The whole file is read and checked before anything on the phone or in the library's stores
+// changes; a file that fails changes nothing.
+class CRestoreRun {
+ public:
+  CRestoreRun(IBackupPhone& phone, IRunReport& report) : m_phone(phone), m_report(report), m_progress(report) {}
+  ~CRestoreRun() { m_phone.SetCallbackFunction(nullptr, nullptr); }
+  CRestoreRun(const CRestoreRun&) = delete;
+  CRestoreRun& operator=(const CRestoreRun&) = delete;
+
+  RunOutcome Run(const CString& path, const RunChoice& choice);
+  bool Exchanging() const { return m_exchanging; }
+
+  // Pairs {old id, new id} in the order folders were created and files uploaded; an id is replaced
+  // by the new id of the first pair whose old id equals it.
+  using IdMap = std::vector<std::pair<DWORD, DWORD>>;
+  static DWORD Remap(const IdMap& map, DWORD id);
+
+  // Deletes the content of one phone folder, sub-folders emptied before they go: 1 done, 0 failed
+  // or cancelled.
+  int ClearPhoneFolder(short folder, int depth = 0);
+
+ private:
+  bool RecordLoop(CBackupArchive& archive, DWORD kinds);
+  RunOutcome Fail();
+  void StepLine(UINT textId, UINT nameId);
+  void Completed();
+
+  IBackupPhone& m_phone;
+  IRunReport& m_report;
+  CTransferProgress m_progress;
+  std::atomic<bool> m_exchanging{false};
+  IdMap m_folderIds;
+  IdMap m_fileIds;
+  int m_refused = 0;
 };
 
 // The end texts for a failed phone detection (TestModeOn), by the thread's last error; empty for a

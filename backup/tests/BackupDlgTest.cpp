@@ -305,6 +305,13 @@ TEST_F(BackupDlgTest, ABackupRunsOnItsWorkerAndEndsWithItsMessage) {
   EXPECT_FALSE(Shown(*dialog, IDC_PROGRESS));
   CBackupLogList& log = dialog->LogList();
   EXPECT_EQ(log.GetItemText(log.GetItemCount() - 1, 0), CString(dialog->messages.back().c_str()));
+
+  // The file goes back, and its kinds stay shown.
+  Command(*dialog, IDC_RESTORE);
+  ASSERT_TRUE(PumpUntil([&] { return !dialog->Running() && dialog->messages.size() == 2; }));
+  EXPECT_EQ(dialog->messages.back(), "Transfer complete. Your phone has been switched off. You can now turn it on.");
+  EXPECT_TRUE(Checked(*dialog, IDC_RESTORE_CONTACTS));
+  EXPECT_TRUE(Enabled(*dialog, IDC_RESTORE));
   dialog->DestroyWindow();
 }
 
@@ -323,6 +330,11 @@ TEST_F(BackupDlgTest, ACloseDuringARunAsksFirst) {
   ASSERT_TRUE(PumpUntil([&] { return dialog->phone->hold->waiting.load(); }));
   EXPECT_TRUE(Shown(*dialog, IDC_CANCEL_RUN));
   EXPECT_FALSE(Enabled(*dialog, IDC_BACKUP_CONTACTS));
+  Pump();
+  if (HBITMAP picture = tolvar::user::RenderWindow(dialog->m_hWnd)) {
+    SavePng(picture, "backup_dialog_during_backup");
+    DeleteObject(picture);
+  }
 
   dialog->answers = {IDNO};
   EXPECT_FALSE(dialog->QueryClose());

@@ -53,13 +53,24 @@ class FakePhone : public IBackupPhone {
   };
   std::shared_ptr<Hold> hold = std::make_shared<Hold>();
 
-  int powerOffs = 0, closes = 0, downloads = 0, outstanding = 0;
+  int powerOffs = 0, closes = 0, downloads = 0, outstanding = 0, testModes = 0;
+  // The PC-side store as the restore fills it, and what the uploads took to the phone.
+  std::map<short, CString> pcGroups;
+  std::map<short, PA_PHONEBOOK_INFO> pcContacts;
+  std::map<short, PA_SCHEDULE_INFO> pcSchedule;
+  std::map<short, PA_TODO_INFO> pcToDo;
+  std::vector<std::pair<DWORD, std::vector<BYTE>>> pcMessages;
+  std::vector<std::vector<BYTE>> pcMails;
+  std::vector<std::pair<DWORD, DWORD>> resourceInfos;  // media kind, old file id (0xFFFFFFFF: a list entry)
+  DWORD nextFolderId = 20, nextFileId = 100;
+  int mediaChanges = 0;
   std::vector<std::string> calls;
 
   void SetCallbackFunction(PA_PROGRESS_CALLBACK callback, void* user) override {
     if (callback) callback(40000, 20000, user);
   }
   PA_MS_RESULT TestModeOn() override {
+    ++testModes;
     if (testMode != PA_MS_OK) SetLastError(lastError);
     return testMode;
   }
@@ -110,8 +121,14 @@ class FakePhone : public IBackupPhone {
     *record = it->second;
     return PA_OK;
   }
-  PA_RESULT PA_GetPhoneBook(PA_PHONEBOOK_INFO* contact, short slot) override { return Get(contacts, contact, slot); }
-  PA_RESULT PA_GetSchedule(PA_SCHEDULE_INFO* entry, short slot) override { return Get(schedule, entry, slot); }
+  // Reading the PC side: what a download left (a backup) or what a restore put (a restore).
+  PA_RESULT PA_GetPhoneBook(PA_PHONEBOOK_INFO* contact, short slot) override {
+    return Get(restoring ? pcContacts : contacts, contact, slot);
+  }
+  PA_RESULT PA_GetSchedule(PA_SCHEDULE_INFO* entry, short slot) override {
+    return Get(restoring ? pcSchedule : schedule, entry, slot);
+  }
+  bool restoring = false;
   PA_RESULT PA_GetToDo(PA_TODO_INFO* item, short slot) override { return Get(todo, item, slot); }
   PA_MS_RESULT PA_GetNumSubfolders(short* count, short folder) override {
     return *count = static_cast<short>(subfolders[folder].size()), PA_MS_OK;
@@ -153,9 +170,72 @@ class FakePhone : public IBackupPhone {
     delete[] data;
     --outstanding;
   }
+  PA_RESULT PA_ClearResourceInfo(unsigned short type) override {
+    Call(type ? "clear list 1" : "clear list 0");
+    return PA_OK;
+  }
+  PA_RESULT PA_RemovePrivatePhoneBook(short slot) override { return pcContacts.erase(slot), PA_OK; }
+  PA_RESULT PA_RemovePrivateGroup(short slot) override { return pcGroups.erase(slot), PA_OK; }
+  PA_RESULT PA_RemovePrivateSchedule(short slot) override { return pcSchedule.erase(slot), PA_OK; }
+  PA_RESULT PA_RemovePrivateToDo(short slot) override { return pcToDo.erase(slot), PA_OK; }
+  PA_RESULT PA_RemovePrivateMessage(short) override {
+    if (pcMessages.empty()) return PA_OUT_OF_RANGE;
+    pcMessages.erase(pcMessages.begin());
+    return PA_OK;
+  }
+  PA_RESULT PA_RemovePrivateIModeMessage(short) override {
+    if (pcMails.empty()) return PA_OUT_OF_RANGE;
+    pcMails.erase(pcMails.begin());
+    return PA_OK;
+  }
+  PA_RESULT PA_PutGroup(PA_GROUP_INFO* group, short slot) override { return pcGroups[slot] = group->strName, PA_OK; }
+  PA_RESULT PA_PutPhoneBook(PA_PHONEBOOK_INFO* contact, short slot) override { return pcContacts[slot] = *contact, PA_OK; }
+  PA_RESULT PA_PutSchedule(PA_SCHEDULE_INFO* entry, short slot) override { return pcSchedule[slot] = *entry, PA_OK; }
+  PA_RESULT PA_PutToDo(PA_TODO_INFO* item, short slot) override { return pcToDo[slot] = *item, PA_OK; }
+  PA_RESULT PA_PutMessage(PA_MESSAGE_INFO* message) override {
+    pcMessages.emplace_back(message->dwBox, std::vector<BYTE>(message->pData, message->pData + message->dwLength));
+    return PA_OK;
+  }
+  PA_RESULT PA_PutIModeMessage(PA_IMODE_INFO* mail) override {
+    pcMails.emplace_back(mail->pData, mail->pData + mail->dwLength);
+    return PA_OK;
+  }
+  PA_RESULT PA_PutResourceInfo(unsigned short type, PA_RESOURCE_INFO, unsigned int fileId) override {
+    resourceInfos.emplace_back(type, fileId);
+    return PA_OK;
+  }
+  PA_MS_RESULT PA_UploadResource(PA_RESOURCE_INFO* record) override {
+    calls.push_back("upload " + std::string(record->strFileName) + " into " + std::to_string(record->dwFolderId));
+    record->dwFileId = nextFileId++;
+    files[static_cast<short>(record->dwFolderId)].push_back(
+        {std::string(record->strFileName), std::vector<BYTE>(record->pData, record->pData + record->dwSize), record->dwFileId});
+    return PA_MS_OK;
+  }
+  PA_MS_RESULT PA_CreateFolder(PA_FOLDER_INFO* folder) override {
+    calls.push_back("create " + std::string(folder->strName) + " in " + std::to_string(folder->lFolderId));
+    folder->dwNumber = folder->dwType = nextFolderId++;
+    subfolders[static_cast<short>(folder->lFolderId)].push_back({folder->dwNumber, std::string(folder->strName)});
+    return PA_MS_OK;
+  }
+  PA_MS_RESULT PA_RemoveMSFolder(short first, short) override {
+    calls.push_back("remove folder " + std::to_string(first));
+    for (auto& [parent, list] : subfolders) std::erase_if(list, [&](const FakeFolder& f) { return f.id == static_cast<DWORD>(first); });
+    return PA_MS_OK;
+  }
+  PA_MS_RESULT PA_RemoveMSResource(short fileId) override {
+    calls.push_back("remove file " + std::to_string(fileId));
+    for (auto& [folder, list] : files) std::erase_if(list, [&](const FakeFile& f) { return f.id == static_cast<DWORD>(fileId); });
+    return PA_MS_OK;
+  }
+  PA_MS_RESULT PA_UploadGroups() override { groups = pcGroups; return Call("upload groups"); }
+  PA_MS_RESULT PA_UploadPhoneBook(short) override { contacts = pcContacts; return Call("upload contacts"); }
+  PA_MS_RESULT PA_UploadSchedule(short) override { schedule = pcSchedule; return Call("upload schedule"); }
+  PA_MS_RESULT PA_UploadToDo(short) override { todo = pcToDo; return Call("upload todo"); }
+  PA_MS_RESULT PA_UploadMessages() override { messages = pcMessages; return Call("upload messages"); }
+  PA_MS_RESULT PA_UploadIModeMessages() override { mails = pcMails; return Call("upload mails"); }
 
  private:
-  PA_MS_RESULT Call(const char* name) {
+  PA_MS_RESULT Call(const std::string& name) {
     calls.emplace_back(name);
     return PA_MS_OK;
   }
@@ -170,6 +250,8 @@ class RecordingReport : public IRunReport {
   void Overlay(const CString&) override {}
   void Busy(bool on) override { busy = on; }
   void Progress(int maximum, int position) override { progress.emplace_back(maximum, position); }
+  int mediaChanges = 0;
+  void MediaChanged() override { ++mediaChanges; }
   bool Logged(const std::string& text) const {
     for (auto& [line, kind] : lines) {
       if (line == text) return true;
