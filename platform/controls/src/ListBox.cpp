@@ -35,6 +35,8 @@ struct ListBoxState {
   bool tracking = false;  // a mouse button is down in the list
   HFONT font = nullptr;
   HWND combo = nullptr;  // the combo box this list serves (a pop-up's parent is its top-level owner)
+  // What the vertical scroll bar was last given: count, first shown, rows that fit.
+  int barCount = -1, barTop = -1, barPage = -1;
 };
 
 DWORD Style(HWND window) { return static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)); }
@@ -362,10 +364,68 @@ void CharMessage(HWND window, ListBoxState& state, WPARAM code) {
   if (found != LB_ERR) Choose(window, state, static_cast<int>(found), false, false, false);
 }
 
+// Rows that fit whole in the client area, counted from the first shown (at least one).
+int PageRows(HWND window, const ListBoxState& state) {
+  RECT client;
+  GetClientRect(window, &client);
+  int rows = 0;
+  for (int n = state.top, y = 0; n < Count(state); ++n) {
+    y += HeightOf(window, state, n);
+    if (y > client.bottom) break;
+    ++rows;
+  }
+  if (state.top + rows >= Count(state)) {
+    // At the end: rows a fixed-height list would fit, so that the page matches a full view.
+    const int height = std::max(1, state.itemHeight);
+    rows = std::max(rows, static_cast<int>(client.bottom / height));
+  }
+  return std::max(1, rows);
+}
+
+// A list with WS_VSCROLL shows its bar only when its items do not fit (LBS_DISABLENOSCROLL: the bar
+// stays, disabled), with the thumb where the first shown item is.
+void SyncScrollBar(HWND window, ListBoxState& state) {
+  if (!(Style(window) & WS_VSCROLL) && state.barCount < 0) return;
+  const int page = PageRows(window, state);
+  if (state.barCount == Count(state) && state.barTop == state.top && state.barPage == page) return;
+  state.barCount = Count(state);
+  state.barTop = state.top;
+  state.barPage = page;
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | ((Style(window) & LBS_DISABLENOSCROLL) ? SIF_DISABLENOSCROLL : 0);
+  info.nMin = 0;
+  info.nMax = std::max(0, Count(state) - 1);
+  info.nPage = static_cast<UINT>(page);
+  info.nPos = state.top;
+  SetScrollInfo(window, SB_VERT, &info, TRUE);
+}
+
+void ScrollTo(HWND window, ListBoxState& state, int top) {
+  top = std::clamp(top, 0, std::max(0, Count(state) - PageRows(window, state)));
+  if (top == state.top) return;
+  state.top = top;
+  Redraw(window);
+}
+
+LRESULT ListBoxMessage(HWND window, ListBoxState* state, UINT message, WPARAM wParam, LPARAM lParam);
+
 }  // namespace
 
 LRESULT ListBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   ListBoxState* state = StateOf<ListBoxState>(window);
+  const LRESULT result = ListBoxMessage(window, state, message, wParam, lParam);
+  // Whatever the message changed (items, the first shown, the size, the font), the bar follows.
+  // Not while the window is being made: its frame is settled only once WM_CREATE has returned.
+  if (message != WM_NCDESTROY && message != WM_NCCREATE && message != WM_NCCALCSIZE && message != WM_CREATE) {
+    if (ListBoxState* now = StateOf<ListBoxState>(window)) SyncScrollBar(window, *now);
+  }
+  return result;
+}
+
+namespace {
+
+LRESULT ListBoxMessage(HWND window, ListBoxState* state, UINT message, WPARAM wParam, LPARAM lParam) {
   if (!state && message != WM_NCCREATE) return DefWindowProcA(window, message, wParam, lParam);
   switch (message) {
     case WM_NCCREATE:
@@ -417,6 +477,21 @@ LRESULT ListBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_ENABLE: Redraw(window); return 0;
     case WM_SIZE: Redraw(window); return 0;
+    case WM_VSCROLL: {
+      const int page = PageRows(window, *state);
+      switch (LOWORD(wParam)) {
+        case SB_LINEUP: ScrollTo(window, *state, state->top - 1); break;
+        case SB_LINEDOWN: ScrollTo(window, *state, state->top + 1); break;
+        case SB_PAGEUP: ScrollTo(window, *state, state->top - page); break;
+        case SB_PAGEDOWN: ScrollTo(window, *state, state->top + page); break;
+        case SB_TOP: ScrollTo(window, *state, 0); break;
+        case SB_BOTTOM: ScrollTo(window, *state, Count(*state)); break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: ScrollTo(window, *state, static_cast<short>(HIWORD(wParam))); break;
+        default: break;
+      }
+      return 0;
+    }
     case WM_KEYDOWN: KeyDownMessage(window, *state, wParam); return 0;
     case WM_CHAR: CharMessage(window, *state, wParam); return 0;
     case WM_LBUTTONDOWN: {
@@ -620,4 +695,5 @@ LRESULT ListBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
+}  // namespace
 }  // namespace tolvar::controls

@@ -101,6 +101,45 @@ TEST_F(ListBoxes, MultipleAndExtendedSelection) {
   EXPECT_EQ(SendMessageA(extended, LB_SETCURSEL, 0, 0), LB_ERR) << "not for a multiple-selection list";
 }
 
+TEST_F(ListBoxes, TheVerticalBarShowsOnlyWhileTheItemsDoNotFitAndScrollsTheList) {
+  const auto client = [](HWND list) {
+    RECT rect;
+    GetClientRect(list, &rect);
+    return rect;
+  };
+  const auto hasBar = [](HWND list) { return (GetWindowLongA(list, GWL_STYLE) & WS_VSCROLL) != 0; };
+  HWND list = MakeList(WS_VSCROLL, {"one", "two", "three"});
+  const LONG fullWidth = client(list).right;
+  EXPECT_FALSE(hasBar(list)) << "three items fit";
+  const int height = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+  ASSERT_GT(height, 0);
+  const int fit = client(list).bottom / height;
+  for (int n = 3; n < fit; ++n) SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("fits"));
+  EXPECT_FALSE(hasBar(list)) << "a full list that fits";
+  SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("one too many"));
+  ASSERT_TRUE(hasBar(list));
+  EXPECT_LT(client(list).right, fullWidth);
+  SCROLLINFO info{sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
+  ASSERT_TRUE(GetScrollInfo(list, SB_VERT, &info));
+  EXPECT_EQ(info.nMax, fit);
+  EXPECT_EQ(static_cast<int>(info.nPage), fit);
+  // The bar scrolls the list, and the thumb follows the first shown item.
+  SendMessageA(list, WM_VSCROLL, SB_LINEDOWN, 0);
+  EXPECT_EQ(SendMessageA(list, LB_GETTOPINDEX, 0, 0), 1);
+  EXPECT_EQ(GetScrollPos(list, SB_VERT), 1);
+  SendMessageA(list, WM_VSCROLL, SB_PAGEDOWN, 0);
+  EXPECT_EQ(SendMessageA(list, LB_GETTOPINDEX, 0, 0), 1) << "no further than the last page";
+  SendMessageA(list, WM_VSCROLL, SB_TOP, 0);
+  EXPECT_EQ(GetScrollPos(list, SB_VERT), 0);
+  SendMessageA(list, LB_DELETESTRING, 0, 0);
+  EXPECT_FALSE(hasBar(list)) << "fits again";
+  EXPECT_EQ(client(list).right, fullWidth);
+
+  // LBS_DISABLENOSCROLL: the bar stays, disabled, while nothing needs it.
+  HWND kept = MakeList(WS_VSCROLL | LBS_DISABLENOSCROLL, {"one"});
+  EXPECT_TRUE(hasBar(kept));
+}
+
 TEST_F(ListBoxes, OwnerDrawnItemsAreMeasuredAndDrawnByTheParent) {
   // The parent answers WM_MEASUREITEM with 10 + 4 * the item's index.
   static std::vector<UINT> measured;
