@@ -97,7 +97,7 @@ bool WaitFor(const std::function<bool()>& done);
 void Barrier() {
   const int before = g_barrier;
   InvalidateRect(g_barrierWindow, nullptr, FALSE);
-  WaitFor([before] { return g_barrier > before; });
+  WaitFor([before] { return g_barrier > before || Sheet() == nullptr; });  // no wizard: nothing pumps
 }
 
 void Key(UINT key) {
