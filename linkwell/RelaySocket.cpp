@@ -11,7 +11,10 @@
 namespace {
 
 
-constexpr int kBacklog = 5;
+// The system's longest queue of connections waiting to be accepted: with a short one, clients that
+// arrive together wait a second each for a retry.
+constexpr int kBacklog = SOMAXCONN;
+constexpr DWORD kAcceptRetryPause = 50;  // out of descriptors: the waiting client is taken later
 constexpr DWORD kConnectPause = 100;   // a connect still under way counts as made after this
 constexpr DWORD kSendPause = 1;        // after each packet, so that a run of packets is paced
 constexpr DWORD kSendPatience = 3000;  // how long a peer that reads nothing may keep a send waiting
@@ -71,6 +74,13 @@ void CRelaySocket::OnAccept(int error) {
     // A client that gave up between the notification and the accept leaves nobody waiting: that
     // is no fault to show. The listener goes on either way.
     const int acceptError = GetLastError();
+    if (acceptError == WSAEMFILE || acceptError == WSAENOBUFS) {
+      // The process is out of descriptors for now (a flood of clients, or the system's limit): the
+      // client stays queued and the accept is tried again at the next notification, after a pause
+      // that keeps the retries from spinning. Nothing to show: a box needs descriptors too.
+      Sleep(kAcceptRetryPause);
+      return;
+    }
     if (acceptError != WSAEWOULDBLOCK) ReportSocketError(acceptError);
     return;
   }
@@ -89,7 +99,6 @@ void CRelaySocket::OnReceive(int error) {
 }
 
 void CRelaySocket::OnClose(int error) {
-  if (error != 0 && error != WSAECONNABORTED) ReportSocketError(error);
   CRelaySocket* listener = Listener();
   {
     std::lock_guard lock(listener->m_lock);
@@ -98,6 +107,10 @@ void CRelaySocket::OnClose(int error) {
   }
   // The worker takes what whole packets are left and then frees the connection.
   SetEvent(listener->m_dataEvent.Get());
+  // Shown only once the socket is closed: the report may wait for the user, and a client must not
+  // hold a descriptor for as long as a box is up. The worker may free this connection from now
+  // on, so the report goes through the listener.
+  if (error != 0 && error != WSAECONNABORTED) listener->ReportSocketError(error);
 }
 
 bool CRelaySocket::IsLive(CRelaySocket* peer) const {

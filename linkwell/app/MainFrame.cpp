@@ -1,4 +1,5 @@
 #include "MainFrame.h"
+#include "TrafficLog.h"
 
 #include "LinkMessageBox.h"
 #include "LinkSettings.h"
@@ -213,7 +214,17 @@ void CMainFrame::PostNotice(UINT stringId) { PostMessage(WM_LINK_NOTICE, stringI
 std::string CMainFrame::LoadText(UINT stringId) { return static_cast<LPCSTR>(GetText(stringId)); }
 
 void CMainFrame::ReportSocketError(int error) {
-  ShowLinkMessage(FormatErrorText(static_cast<DWORD>(error)), LoadText(IDS_PHONE_SELECTION), MB_ICONINFORMATION);
+  const std::string text = FormatErrorText(static_cast<DWORD>(error));
+  // One socket error is shown at a time: the box runs a loop of its own, in which more clients can
+  // fail, and a box for each would let any local client pile windows up without end. What comes
+  // while a box is up goes to the log.
+  if (m_socketErrorShown) {
+    LogTraffic(0, text.c_str(), TRAFFIC_STATUS, -1);
+    return;
+  }
+  m_socketErrorShown = true;
+  ShowLinkMessage(text, LoadText(IDS_PHONE_SELECTION), MB_ICONINFORMATION);
+  m_socketErrorShown = false;
 }
 
 LRESULT CMainFrame::OnTimer(WPARAM id, LPARAM) {

@@ -85,6 +85,7 @@ class CMainFrame : public CFrameWnd, public ILinkFrame {
   UINT m_stateIcon = 137;
   bool m_setupRunning = false;
   bool m_linkStarted = false;
+  bool m_socketErrorShown = false;  // a socket error's box is up
   std::mutex m_tasksLock;
   std::vector<std::function<void()>> m_tasks;
 };

@@ -9,6 +9,7 @@
 #include "resource.h"
 
 #include "AppTestSupport.h"
+#include "ProgramProcess.h"
 #include "support/LinkHarness.h"
 
 #include <base/TemporaryHome.h>
@@ -26,6 +27,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <mutex>
@@ -38,34 +40,13 @@ namespace {
 
 using linkwell::testing::Hello;
 using linkwell::testing::LinkClient;
+using linkwell::testing::StartLinkwell;
+using linkwell::testing::WaitUntil;
+using linkwell::testing::kStartLimit;
 using tolvar::shell::ListTrayIcons;
 using tolvar::shell::TrayIcon;
 
-constexpr DWORD kStartLimit = 30000;  // guards against a hang, not timings
 constexpr char kTip[] = "Halvane Communications Service";
-
-// Starts "Linkwell.exe <arguments>" in `folder`, as the suite's programs start it.
-HANDLE StartLinkwell(const std::string& arguments, const std::string& folder) {
-  std::string line = "Linkwell.exe" + (arguments.empty() ? "" : " " + arguments);
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &process)) {
-    return nullptr;
-  }
-  CloseHandle(process.hThread);
-  return process.hProcess;
-}
-
-template <class Condition>
-bool WaitUntil(Condition condition, DWORD limit = kStartLimit) {
-  const DWORD start = GetTickCount();
-  while (!condition()) {
-    if (GetTickCount() - start > limit) return false;
-    Sleep(5);
-  }
-  return true;
-}
 
 std::vector<TrayIcon> IconsOfOthers() {
   std::vector<TrayIcon> icons;

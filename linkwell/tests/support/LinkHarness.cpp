@@ -161,6 +161,13 @@ void LinkClient::Close() {
   m_socket = INVALID_SOCKET;
 }
 
+void LinkClient::Reset() {
+  if (m_socket == INVALID_SOCKET) return;
+  const linger abort{1, 0};
+  setsockopt(m_socket, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort), sizeof abort);
+  Close();
+}
+
 void LinkClient::Send(BYTE type, const Bytes& payload) {
   Bytes packet(LINK_HEADER_SIZE + payload.size());
   packet.resize(BuildLinkPacket(type, payload, LINK_FLAG, packet));

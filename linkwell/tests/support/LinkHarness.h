@@ -112,6 +112,8 @@ class LinkClient {
   void WakePhone();
   void SendFrame(const std::string& command);
   void Close();
+  // Closes with a reset instead of an orderly end, as a client that crashes or is killed does.
+  void Reset();
 
  private:
   SOCKET m_socket = INVALID_SOCKET;

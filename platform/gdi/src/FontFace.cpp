@@ -23,7 +23,11 @@ constexpr FT_Int32 kRenderFlags = FT_LOAD_TARGET_LIGHT | FT_LOAD_NO_BITMAP;
 constexpr FT_Int32 kAdvanceFlags = FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP;
 constexpr int kDefaultCellHeight = 16;
 
-std::mutex g_libraryLock;  // guards the library, face creation and the face table
+// Two locks, always taken in this order and never twice: the table of faces (and the files found
+// for them), and FreeType's library, which opens and closes faces one at a time. A face's
+// destructor takes only the second, so dropping a face while the table is locked is safe.
+std::mutex g_tableLock;
+std::mutex g_freetypeLock;
 
 FT_Library Library() {
   static FT_Library library = [] {
@@ -102,8 +106,26 @@ int Round(double v) { return static_cast<int>(std::lround(v)); }
 
 }  // namespace
 
+// The open face closest to what was asked: the same file at the nearest size, else any open face;
+// null when none is open. Called with the library lock held.
+std::shared_ptr<FontFace> FontFace::NearestLiveFace(const std::map<std::string, std::weak_ptr<FontFace>>& faces,
+                                                   const std::string& file, int em) {
+  std::shared_ptr<FontFace> best;
+  int bestDistance = 0;
+  for (const auto& [name, weak] : faces) {
+    auto face = weak.lock();
+    if (!face) continue;
+    const int distance = std::abs(face->m_key.em - em) + (face->m_key.file == file ? 0 : 100000);
+    if (!best || distance < bestDistance) {
+      best = std::move(face);
+      bestDistance = distance;
+    }
+  }
+  return best;
+}
+
 std::shared_ptr<FontFace> FontFace::Realize(const LOGFONTA& lf) {
-  std::lock_guard guard(g_libraryLock);
+  std::lock_guard guard(g_tableLock);
   if (!Library()) return nullptr;
   const bool bold = lf.lfWeight >= FW_SEMIBOLD;
   const std::string file = FindFile(WantsMono(lf), bold);
@@ -114,8 +136,9 @@ std::shared_ptr<FontFace> FontFace::Realize(const LOGFONTA& lf) {
   static std::map<std::string, std::pair<int, int>> cellUnits;  // (winAscent + winDescent, units per em)
   auto units = cellUnits.find(file);
   if (units == cellUnits.end()) {
+    std::lock_guard library(g_freetypeLock);
     FT_Face probe = nullptr;
-    if (FT_New_Face(Library(), file.c_str(), 0, &probe) != 0) return nullptr;
+    if (FT_New_Face(Library(), file.c_str(), 0, &probe) != 0) return NearestLiveFace(faces, file, 0);
     auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(probe, FT_SFNT_OS2));
     const int cell = os2 ? os2->usWinAscent + os2->usWinDescent : probe->ascender - probe->descender;
     units = cellUnits.emplace(file, std::make_pair(cell, static_cast<int>(probe->units_per_EM))).first;
@@ -135,20 +158,28 @@ std::shared_ptr<FontFace> FontFace::Realize(const LOGFONTA& lf) {
     if (auto existing = it->second.lock()) return existing;
   }
   std::shared_ptr<FontFace> face(new FontFace);
-  if (!face->Open(key, lf)) return nullptr;
+  if (!face->Open(key, lf)) {
+    // Out of file descriptors, or a damaged font file: text goes on in a face already open, the
+    // same file's nearest size where there is one, rather than in none.
+    face.reset();
+    return NearestLiveFace(faces, file, em);
+  }
   faces[name] = face;
   return face;
 }
 
 FontFace::~FontFace() {
-  std::lock_guard guard(g_libraryLock);
+  std::lock_guard library(g_freetypeLock);
   if (m_face) FT_Done_Face(static_cast<FT_Face>(m_face));
 }
 
 bool FontFace::Open(const Key& key, const LOGFONTA& lf) {
   m_key = key;
   FT_Face face = nullptr;
-  if (FT_New_Face(Library(), key.file.c_str(), 0, &face) != 0) return false;
+  {
+    std::lock_guard library(g_freetypeLock);
+    if (FT_New_Face(Library(), key.file.c_str(), 0, &face) != 0) return false;
+  }
   m_face = face;
   if (FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(key.em)) != 0) return false;
   const double scale = static_cast<double>(key.em) / face->units_per_EM;

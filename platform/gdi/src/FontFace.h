@@ -4,6 +4,7 @@
 #include <gdi/GdiTypes.h>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -23,7 +24,9 @@ struct Glyph {
 
 class FontFace {
 public:
-  // The face for a logical font, or nullptr when no DejaVu face can be found.
+  // The face for a logical font, or nullptr when no DejaVu face can be found. When the face's file
+  // cannot be opened (no file descriptor left, a damaged file) an open face of the nearest size
+  // stands in, so text is still drawn and measured.
   static std::shared_ptr<FontFace> Realize(const LOGFONTA& logfont);
   ~FontFace();
 
@@ -45,6 +48,8 @@ public:
 private:
   FontFace() = default;
   bool Open(const Key& key, const LOGFONTA& logfont);
+  static std::shared_ptr<FontFace> NearestLiveFace(const std::map<std::string, std::weak_ptr<FontFace>>& faces,
+                                                   const std::string& file, int em);
 
   Key m_key;
   void* m_face = nullptr;  // FT_Face, kept opaque so FreeType's headers stay inside this module

@@ -219,6 +219,10 @@ private:
       std::filesystem::create_directories(std::filesystem::path(m_path).parent_path(), ignored);
       unlink(m_path.c_str());  // left by an ended process that had our pid
     }
+    // Every datagram comes with its sender's credentials, so that only this user's processes are
+    // heard: an abstract socket name has no permissions to keep other users out.
+    const int passCredentials = 1;
+    setsockopt(m_fd, SOL_SOCKET, SO_PASSCRED, &passCredentials, sizeof passCredentials);
     int size = static_cast<int>(kMaxDatagram * 2);
     setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
     setsockopt(m_fd, SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
@@ -235,10 +239,27 @@ private:
       pollfd fds[2] = {{m_fd, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
       if (poll(fds, 2, -1) < 0) continue;
       if (fds[1].revents) break;
-      ssize_t n = recv(m_fd, buffer.data(), buffer.size(), MSG_DONTWAIT);
-      if (n <= 0) continue;
+      iovec data{buffer.data(), buffer.size()};
+      alignas(cmsghdr) char control[CMSG_SPACE(sizeof(ucred))];
+      msghdr header{};
+      header.msg_iov = &data;
+      header.msg_iovlen = 1;
+      header.msg_control = control;
+      header.msg_controllen = sizeof control;
+      ssize_t n = recvmsg(m_fd, &header, MSG_DONTWAIT);
+      if (n <= 0 || !FromThisUser(header)) continue;
       if (auto datagram = Decode(buffer.data(), static_cast<std::size_t>(n))) Handle(std::move(*datagram));
     }
+  }
+
+  static bool FromThisUser(msghdr& header) {
+    for (cmsghdr* c = CMSG_FIRSTHDR(&header); c; c = CMSG_NXTHDR(&header, c)) {
+      if (c->cmsg_level != SOL_SOCKET || c->cmsg_type != SCM_CREDENTIALS) continue;
+      ucred credentials{};
+      std::memcpy(&credentials, CMSG_DATA(c), sizeof credentials);
+      return credentials.uid == geteuid();
+    }
+    return false;
   }
 
   void Handle(Datagram d) {
