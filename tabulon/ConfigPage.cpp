@@ -49,11 +49,7 @@ const AFX_MSGMAP* CConfigPage::GetMessageMap() const {
       MapControl(CBN_SELCHANGE, IDC_FILE, &CConfigPage::OnFileChosen),
       MapControl(CBN_EDITCHANGE, IDC_FILE, &CConfigPage::UpdateNext),
       MapCommand(IDC_BROWSE, &CConfigPage::OnBrowse),
-      MapControl(BN_CLICKED, IDC_COLON, &CConfigPage::UpdateNext),
-      MapControl(BN_CLICKED, IDC_SEMICOLON, &CConfigPage::UpdateNext),
-      MapControl(BN_CLICKED, IDC_COMMA, &CConfigPage::UpdateNext),
-      MapControl(BN_CLICKED, IDC_TAB, &CConfigPage::UpdateNext),
-      MapControl(BN_CLICKED, IDC_OTHER, &CConfigPage::UpdateNext),
+      MapCommandRange(IDC_COLON, IDC_OTHER, &CConfigPage::OnSeparatorClicked),
       MapControl(EN_CHANGE, IDC_OTHER_TEXT, &CConfigPage::OnOtherChanged),
   }};
   return &map;
@@ -119,6 +115,11 @@ void CConfigPage::ShowSlot(int slot) {
 
 void CConfigPage::UpdateNext() {
   Sheet().SetWizardButtons(ReadControls().CanGoNext() ? PSWIZB_NEXT : 0);
+}
+
+void CConfigPage::OnSeparatorClicked(UINT id) {
+  ::CheckRadioButton(m_hWnd, IDC_COLON, IDC_OTHER, static_cast<int>(id));
+  UpdateNext();
 }
 
 void CConfigPage::OnFileChosen() {

@@ -18,6 +18,7 @@ private:
   tabulon::CConfigChoice ReadControls() const;
   void ShowSlot(int slot);
   void UpdateNext();
+  void OnSeparatorClicked(UINT id);
   void OnFileChosen();
   void OnBrowse();
   void OnOtherChanged();

@@ -1,10 +1,10 @@
 #pragma once
-// The export file and the log: written under a temporary name beside the target and renamed over
-// it only when whole, so a failed or interrupted run leaves the old file as it was and nothing
-// behind. Stands in for the suite's shared write-then-rename writer until it is in this tree.
+// The export file and the log as the engine writes them: the suite's write-then-rename writer
+// behind the engine's output interface, so a failed or interrupted run leaves the old file as it
+// was and nothing behind.
 #include "CsvEngine.h"
 
-#include <kernel/UniqueHandle.h>
+#include <kernel/AtomicFile.h>
 
 #include <string>
 #include <string_view>
@@ -14,22 +14,22 @@ namespace tabulon {
 class CCsvOutputFile final : public ICsvOutput {
 public:
   CCsvOutputFile() = default;
-  ~CCsvOutputFile() override;  // an uncommitted file is discarded
   CCsvOutputFile(const CCsvOutputFile&) = delete;
   CCsvOutputFile& operator=(const CCsvOutputFile&) = delete;
 
-  bool Open(std::string_view path);  // false + last error
-  bool IsOpen() const { return static_cast<bool>(m_file); }
-  bool Write(std::string_view bytes) override;  // after one failure every later call fails
-  bool Commit();                                // false: the old file is whole
-  void Discard();
+  bool Open(std::string_view path) {  // false + last error
+    m_path.assign(path);
+    return m_writer.Open(path);
+  }
+  bool IsOpen() const { return m_writer.IsOpen(); }
+  bool Write(std::string_view bytes) override { return m_writer.Write(bytes); }  // one failure fails the rest
+  bool Commit() { return m_writer.Commit(); }  // false: the old file is whole
+  void Discard() { m_writer.Discard(); }
   const std::string& Path() const { return m_path; }
 
 private:
-  tolvar::kernel::UniqueHandle m_file;
+  tolvar::kernel::AtomicFileWriter m_writer;
   std::string m_path;
-  std::string m_temporary;
-  bool m_failed = false;
 };
 
 }  // namespace tabulon

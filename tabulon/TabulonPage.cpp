@@ -37,8 +37,6 @@ std::string TabulonString(UINT id) {
   return std::string(static_cast<LPCSTR>(text), static_cast<std::size_t>(text.GetLength()));
 }
 
-CWizardSheet& CTabulonPage::Sheet() const { return *static_cast<CWizardSheet*>(GetParent()); }
-
 BOOL CTabulonPage::OnQueryCancel() { return Ask(TabulonText(IDS_QUIT), MB_YESNO | MB_ICONQUESTION) == IDYES; }
 
 int CTabulonPage::Ask(const CString& text, UINT type) const {

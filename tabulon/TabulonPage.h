@@ -21,7 +21,10 @@ public:
   explicit CTabulonPage(UINT templateId, bool whiteControls = false)
       : CPropertyPage(templateId), m_whiteControls(whiteControls) {}
 
-  CWizardSheet& Sheet() const;
+  // The sheet that holds the page (set by the sheet; also valid on the run's worker thread, where
+  // window handles do not map to the UI thread's objects).
+  CWizardSheet& Sheet() const { return *m_sheet; }
+  void SetSheet(CWizardSheet* sheet) { m_sheet = sheet; }
 
   // Cancel: "Are you sure you want to quit?" with Yes and No.
   BOOL OnQueryCancel() override;
@@ -37,6 +40,7 @@ protected:
 
 private:
   LRESULT OnCtlColor(WPARAM wParam, LPARAM lParam);
+  CWizardSheet* m_sheet = nullptr;
   bool m_whiteControls;
   CFont m_headingFont;
 };

@@ -11,6 +11,10 @@ CWizardSheet::CWizardSheet(HBITMAP watermark, HBITMAP header, bool exporting, in
       m_fields(fields),
       m_list(list) {
   m_settings.Load();  // keys that cannot be made leave no remembered files
+  for (CTabulonPage* page : {static_cast<CTabulonPage*>(&m_configPage), static_cast<CTabulonPage*>(&m_mappingPage),
+                             static_cast<CTabulonPage*>(&m_progressPage), static_cast<CTabulonPage*>(&m_reportPage),
+                             static_cast<CTabulonPage*>(&m_lastPage)})
+    page->SetSheet(this);
   AddPage(&m_configPage);
   AddPage(&m_mappingPage);
   AddPage(&m_progressPage);

@@ -8,6 +8,7 @@
 #include "EngineSupport.h"
 
 #include <base/LastError.h>
+#include <base/TemporaryHome.h>
 #include <base/WinError.h>
 #include <kernel/File.h>
 #include <kernel/Find.h>
@@ -25,11 +26,12 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-void ClearSettings() {
-  for (int i = 0; i < 30; ++i)
-    RegDeleteKeyA(HKEY_CURRENT_USER, ("Software\\Halvane\\Tolvar\\Tabulon\\File" + std::to_string(i)).c_str());
-  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Halvane\\Tolvar\\Tabulon");
-}
+// The remembered files live in the registry of a home of each test's own: the test run starts the
+// cases of one program side by side.
+class Settings : public ::testing::Test {
+ protected:
+  tolvar::testing::TemporaryHome m_home;
+};
 
 }  // namespace
 
@@ -148,10 +150,11 @@ TEST_F(OutputFile, AReadOnlyTargetStaysWholeAndNothingIsLeft) {
   std::ofstream(target) << "old";
   ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
   CCsvOutputFile file;
-  ASSERT_TRUE(file.Open(target));
-  EXPECT_TRUE(file.Write("new"));
-  EXPECT_FALSE(file.Commit());
+  // Refused at once, as Windows refuses to replace a read-only file: nothing is written at all.
+  EXPECT_FALSE(file.Open(target));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_FALSE(file.Write("new"));
+  EXPECT_FALSE(file.Commit());
   EXPECT_EQ(Names(), (std::vector<std::string>{"locked.csv"}));
   std::stringstream kept;
   kept << std::ifstream(target).rdbuf();
@@ -159,8 +162,7 @@ TEST_F(OutputFile, AReadOnlyTargetStaysWholeAndNothingIsLeft) {
   SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST(Settings, StartsWithFiveEmptySlotsAndWritesTheCount) {
-  ClearSettings();
+TEST_F(Settings, StartsWithFiveEmptySlotsAndWritesTheCount) {
   CCsvSettings settings(0);
   ASSERT_TRUE(settings.Load());
   EXPECT_EQ(settings.SlotCount(), 5);
@@ -173,8 +175,7 @@ TEST(Settings, StartsWithFiveEmptySlotsAndWritesTheCount) {
   EXPECT_EQ(count, 5u);
 }
 
-TEST(Settings, RemembersFilesMostRecentFirstAndKeepsThemInTheRegistry) {
-  ClearSettings();
+TEST_F(Settings, RemembersFilesMostRecentFirstAndKeepsThemInTheRegistry) {
   CCsvSettings settings(3);
   settings.Remember({"C:\\a.csv", ',', true});
   settings.Remember({"C:\\b.csv", ';', false});
