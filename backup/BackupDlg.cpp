@@ -25,6 +25,8 @@ namespace {
 constexpr COLORREF kTextColour = 0x822A08;
 constexpr COLORREF kBackColour = 0xFDEAE1;
 constexpr UINT kBusyTimer = 1000;
+// The bar's busy look: a block running along a gradient squeezed into it, stepped by the timer.
+constexpr DWORD kBusyStyle = PBS_SKIN_GRADIENTINDONE | PBS_SKIN_WRAPPING;
 constexpr UINT kAboutCommand = 0x10;
 constexpr char kPathKey[] = "Software\\Halvane\\Tolvar\\Backup\\Path";
 constexpr char kSettingsKey[] = "Software\\Halvane\\Tolvar\\Settings";
@@ -434,6 +436,7 @@ void CBackupDlg::SetRunning(bool running) {
   m_cursor = running ? IDC_APPSTARTING : IDC_ARROW;
   if (!running) {
     KillTimer(kBusyTimer);
+    if (m_progress.m_hWnd) m_progress.ModifyStyle(kBusyStyle, 0);
     EnableItem(m_hWnd, IDC_RESTORE, m_model.RestoreEnabled());
   }
 }
@@ -448,10 +451,13 @@ LRESULT CBackupDlg::OnReport(WPARAM, LPARAM) {
         if (event.a) {
           m_progress.SetRange32(0, 100);
           m_progress.SetStep(1);
+          m_progress.ModifyStyle(0, kBusyStyle);
           SetTimer(kBusyTimer, 50);
         } else {
           KillTimer(kBusyTimer);
+          m_progress.ModifyStyle(kBusyStyle, 0);
         }
+        m_progress.Invalidate();
         break;
       case CQueuedReport::Event::kProgress:
         m_progress.SetRange32(0, event.a);

@@ -315,6 +315,28 @@ TEST_F(BackupDlgTest, ABackupRunsOnItsWorkerAndEndsWithItsMessage) {
   dialog->DestroyWindow();
 }
 
+// While the phone is being detected the bar runs in its busy look, stepped by the dialog's own
+// timer; the run's end takes the look away.
+TEST_F(BackupDlgTest, TheBarIsBusyWhileThePhoneIsDetected) {
+  auto dialog = Make("ZX");
+  dialog->fill = [](FakePhone& p) {
+    Fill(p);
+    p.hold->detection = true;
+  };
+  dialog->nextFile = (m_folder / "busy.bck").string();
+  Command(*dialog, IDC_BACKUP);
+  ASSERT_TRUE(PumpUntil([&] { return dialog->phone && dialog->phone->hold->waiting.load(); }));
+  const HWND bar = ::GetDlgItem(dialog->m_hWnd, IDC_PROGRESS);
+  constexpr LONG kBusyLook = 0xA000;
+  ASSERT_TRUE(PumpUntil([&] { return (::GetWindowLongA(bar, GWL_STYLE) & kBusyLook) == kBusyLook; }));
+  const LRESULT start = ::SendMessageA(bar, PBM_GETPOS, 0, 0);
+  EXPECT_TRUE(PumpUntil([&] { return ::SendMessageA(bar, PBM_GETPOS, 0, 0) != start; }));
+  dialog->phone->hold->released = true;
+  ASSERT_TRUE(PumpUntil([&] { return !dialog->Running() && !dialog->messages.empty(); }));
+  EXPECT_EQ(::GetWindowLongA(bar, GWL_STYLE) & kBusyLook, 0);
+  dialog->DestroyWindow();
+}
+
 // A close request while a run goes on: No keeps the run and refuses the close; Yes cancels it,
 // waits for the worker and lets the dialog go, with no file left.
 TEST_F(BackupDlgTest, ACloseDuringARunAsksFirst) {
