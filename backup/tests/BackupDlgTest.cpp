@@ -236,19 +236,25 @@ TEST_F(BackupDlgTest, TheLastFolderIsKeptInTheRegistry) {
 
 TEST_F(BackupDlgTest, TheSystemMenuOpensTheAboutBox) {
   auto dialog = Make("XX");
-  static bool seen = false;
-  seen = false;
+  static bool seen = false, icon = false;
+  seen = icon = false;
   const UINT_PTR timer = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) {
     HWND about = FindWindowA(nullptr, "About Backup");
     if (!about || !IsWindowVisible(about)) return;
     char text[64] = {};
     ::GetDlgItemTextA(about, IDC_ABOUT_TEXT, text, sizeof(text));
     seen = std::string(text) == "Backup Version 1.0";
+    icon = ::SendDlgItemMessageA(about, IDC_ABOUT_ICON, STM_GETICON, 0, 0) != 0;
+    if (HBITMAP picture = tolvar::user::RenderWindow(about)) {
+      SavePng(picture, "backup_about_box");
+      DeleteObject(picture);
+    }
     if (auto* box = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(about))) box->EndDialog(IDOK);
   });
   ::SendMessageA(dialog->m_hWnd, WM_SYSCOMMAND, 0x10, 0);
   KillTimer(nullptr, timer);
   EXPECT_TRUE(seen);
+  EXPECT_TRUE(icon);
   dialog->DestroyWindow();
 }
 
