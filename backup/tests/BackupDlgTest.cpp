@@ -340,6 +340,19 @@ TEST_F(BackupDlgTest, TheBarIsBusyWhileThePhoneIsDetected) {
   dialog->phone->hold->released = true;
   ASSERT_TRUE(PumpUntil([&] { return !dialog->Running() && !dialog->messages.empty(); }));
   EXPECT_EQ(::GetWindowLongA(bar, GWL_STYLE) & kBusyLook, 0);
+
+  // The file just written goes back: the same look while the phone is detected.
+  Command(*dialog, IDC_RESTORE);
+  ASSERT_TRUE(PumpUntil([&] { return dialog->Running() && dialog->phone->hold->waiting.load(); }));
+  EXPECT_TRUE(PumpUntil([&] { return (::GetWindowLongA(bar, GWL_STYLE) & kBusyLook) == kBusyLook; }));
+  Pump();
+  if (HBITMAP picture = tolvar::user::RenderWindow(dialog->m_hWnd)) {
+    SavePng(picture, "backup_dialog_during_restore");
+    DeleteObject(picture);
+  }
+  dialog->phone->hold->released = true;
+  ASSERT_TRUE(PumpUntil([&] { return !dialog->Running() && dialog->messages.size() == 2; }));
+  EXPECT_EQ(::GetWindowLongA(bar, GWL_STYLE) & kBusyLook, 0);
   dialog->DestroyWindow();
 }
 
