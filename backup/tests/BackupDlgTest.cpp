@@ -284,6 +284,21 @@ TEST_F(BackupDlgTest, Pictures) {
   ASSERT_TRUE(picture);
   SavePng(picture, "backup_dialog_file_kinds_and_log");
   DeleteObject(picture);
+
+  // The File button's menu, as it opens under the button.
+  static HBITMAP menuPicture = nullptr;
+  menuPicture = nullptr;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) {
+    HWND menu = FindWindowA("#32768", nullptr);
+    if (!menu || !IsWindowVisible(menu) || menuPicture) return;
+    menuPicture = tolvar::user::RenderWindow(menu);
+    EndMenu();
+  });
+  Click(*dialog, IDC_FILE_MENU);
+  KillTimer(nullptr, timer);
+  ASSERT_TRUE(menuPicture);
+  SavePng(menuPicture, "backup_file_menu");
+  DeleteObject(menuPicture);
   dialog->DestroyWindow();
 }
 
