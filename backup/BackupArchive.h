@@ -11,7 +11,7 @@
 // outside the data or an allocation larger than the file.
 //
 // One archive is used by one thread at a time.
-#include "StagedFileWriter.h"
+#include <kernel/AtomicFile.h>
 
 #include <handport/PhoneRecords.h>
 
@@ -146,7 +146,7 @@ class CBackupArchive {
   std::FILE* m_file = nullptr;
   std::uint64_t m_left = 0;  // bytes of the file not yet read
   BYTE m_readEnd = BCK_OK;   // once reading ended, the result it ended with
-  CStagedFileWriter m_writer;
+  tolvar::kernel::AtomicFileWriter m_writer;
   bool m_writeFailed = false;
   std::vector<BYTE> m_buffer;
   std::size_t m_payloadLength = 0;

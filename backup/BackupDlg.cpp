@@ -5,12 +5,13 @@
 #include <HostedApp.h>
 #include <LauncherProtocol.h>
 #include <MessageBoxDlg.h>
+#include <PathSplit.h>
 #include <StringLoader.h>
 
 #include <framework/FileDialog.h>
 #include <kernel/Process.h>
 #include <kernel/Sync.h>
-#include <registry/WinReg.h>
+#include <registry/RegistryKey.h>
 #include <resources/Resource.h>
 #include <shell/ShellApi.h>
 #include <shell/ShlObj.h>
@@ -24,13 +25,9 @@ namespace {
 constexpr COLORREF kTextColour = 0x822A08;
 constexpr COLORREF kBackColour = 0xFDEAE1;
 constexpr UINT kBusyTimer = 1000;
-constexpr UINT kHostWatchTimer = 1001;
+// The bar's busy look: a block running along a gradient squeezed into it, stepped by the timer.
+constexpr DWORD kBusyStyle = PBS_SKIN_GRADIENTINDONE | PBS_SKIN_WRAPPING;
 constexpr UINT kAboutCommand = 0x10;
-// Keys and icon sizes the platform's headers do not name yet.
-constexpr WPARAM kKeyF8 = 0x77;
-constexpr WPARAM kKeyF9 = 0x78;
-constexpr WPARAM kIconSmall = 0;
-constexpr WPARAM kIconBig = 1;
 constexpr char kPathKey[] = "Software\\Halvane\\Tolvar\\Backup\\Path";
 constexpr char kSettingsKey[] = "Software\\Halvane\\Tolvar\\Settings";
 constexpr UINT kReportMessage = WM_APP + 1;
@@ -42,19 +39,15 @@ UINT ExitTransferMessage() {
 
 constexpr char kFilter[] = "Backup File(*.bck)|*.bck|All files(*.*)|*.*||";
 
-// A registry value of text, read whole up to `limit` bytes; empty when absent.
-CString ReadText(LPCSTR keyName, LPCSTR valueName, DWORD limit) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, keyName, 0, KEY_READ, &key) != ERROR_SUCCESS) return CString();
-  std::string buffer(limit + 1, '\0');
-  DWORD type = 0;
-  DWORD size = limit;
-  const LSTATUS status =
-      RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<LPBYTE>(buffer.data()), &size);
-  RegCloseKey(key);
-  if (status != ERROR_SUCCESS || type != REG_SZ) return CString();
-  buffer.resize(std::min<std::size_t>(size, limit));
-  return CString(buffer.c_str());
+// A registry text value, cut to `limit` bytes; empty when absent or not text.
+CString ReadText(LPCSTR keyName, LPCSTR valueName, std::size_t limit) {
+  tolvar::registry::RegistryKey key;
+  std::string value;
+  if (key.Open(HKEY_CURRENT_USER, keyName) != ERROR_SUCCESS || key.QueryString(valueName, value) != ERROR_SUCCESS) {
+    return CString();
+  }
+  if (value.size() > limit) value.resize(limit);
+  return CString(value.c_str());
 }
 
 CString DocumentsFolder() {
@@ -171,24 +164,16 @@ void CBackupDlg::LoadSettings() {
 }
 
 void CBackupDlg::SaveLastFolder() const {
-  HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, kPathKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-      ERROR_SUCCESS) {
-    return;
-  }
-  if (!m_lastFolder.IsEmpty()) {
-    const CString value = LastFolderToStored(m_lastFolder);
-    RegSetValueExA(key, "Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(static_cast<LPCSTR>(value)),
-                   static_cast<DWORD>(value.GetLength() + 1));
-  }
-  RegCloseKey(key);
+  tolvar::registry::RegistryKey key;
+  if (key.Create(HKEY_CURRENT_USER, kPathKey) != ERROR_SUCCESS || m_lastFolder.IsEmpty()) return;
+  key.SetString("Path", static_cast<LPCSTR>(LastFolderToStored(m_lastFolder)));
 }
 
 BOOL CBackupDlg::OnInitDialog() {
   CEmbeddableDialog::OnInitDialog();
   if (m_icon) {
-    ::SendMessageA(m_hWnd, WM_SETICON, kIconBig, reinterpret_cast<LPARAM>(m_icon));
-    ::SendMessageA(m_hWnd, WM_SETICON, kIconSmall, reinterpret_cast<LPARAM>(m_icon));
+    ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
+    ::SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
   }
   if (HMENU system = ::GetSystemMenu(m_hWnd, FALSE)) {
     ::AppendMenuA(system, MF_SEPARATOR, 0, nullptr);
@@ -362,7 +347,7 @@ bool CBackupDlg::ShowFileKinds(const CString& path) {
 
 void CBackupDlg::OpenBackupFile(const CString& path) {
   m_backupPath = path;
-  m_lastFolder = FolderOfPath(path);
+  m_lastFolder = PathFolder(path);
   ShowFileKinds(path);
   AddLogLine(" ", kStep);
   CString line;
@@ -383,7 +368,7 @@ void CBackupDlg::OnBackupCommand() {
   m_model.ResetRestoreRows();
   ShowModel();
   m_backupPath = path;
-  m_lastFolder = FolderOfPath(path);
+  m_lastFolder = PathFolder(path);
   StartRun(false);
 }
 
@@ -451,6 +436,7 @@ void CBackupDlg::SetRunning(bool running) {
   m_cursor = running ? IDC_APPSTARTING : IDC_ARROW;
   if (!running) {
     KillTimer(kBusyTimer);
+    if (m_progress.m_hWnd) m_progress.ModifyStyle(kBusyStyle, 0);
     EnableItem(m_hWnd, IDC_RESTORE, m_model.RestoreEnabled());
   }
 }
@@ -465,10 +451,13 @@ LRESULT CBackupDlg::OnReport(WPARAM, LPARAM) {
         if (event.a) {
           m_progress.SetRange32(0, 100);
           m_progress.SetStep(1);
+          m_progress.ModifyStyle(0, kBusyStyle);
           SetTimer(kBusyTimer, 50);
         } else {
           KillTimer(kBusyTimer);
+          m_progress.ModifyStyle(kBusyStyle, 0);
         }
+        m_progress.Invalidate();
         break;
       case CQueuedReport::Event::kProgress:
         m_progress.SetRange32(0, event.a);
@@ -567,8 +556,6 @@ BOOL CBackupDlg::QueryClose() {
   // Hosted, the launcher decides: it closes the suite, and Backup with it.
   if (app && app->m_hMainWnd && ::IsWindow(app->m_hMainWnd)) {
     ::PostMessageA(app->m_hMainWnd, CloseMainFrameMessage(), 0, 0);
-    // Should the launcher go without taking the dialog along, Backup ends once its host is gone.
-    if (GetEmbedParent()) SetTimer(kHostWatchTimer, 200);
     return FALSE;
   }
   return TRUE;
@@ -577,8 +564,8 @@ BOOL CBackupDlg::QueryClose() {
 BOOL CBackupDlg::PreTranslateMessage(MSG* msg) {
   if (msg->message == WM_KEYDOWN && (msg->hwnd == m_hWnd || ::IsChild(m_hWnd, msg->hwnd))) {
     switch (msg->wParam) {
-      case kKeyF8: OnBackupCommand(); return TRUE;
-      case kKeyF9: OnRestoreCommand(); return TRUE;
+      case VK_F8: OnBackupCommand(); return TRUE;
+      case VK_F9: OnRestoreCommand(); return TRUE;
       case VK_ESCAPE: return TRUE;
       default: break;
     }
@@ -604,13 +591,6 @@ LRESULT CBackupDlg::OnSetCursor(WPARAM, LPARAM) {
 }
 
 LRESULT CBackupDlg::OnTimer(WPARAM id, LPARAM) {
-  if (id == kHostWatchTimer) {
-    if (!::IsWindow(GetEmbedParent())) {
-      KillTimer(kHostWatchTimer);
-      EndModalLoop(IDOK);
-    }
-    return 0;
-  }
   if (id == kBusyTimer && m_progress.m_hWnd) {
     for (int i = 0; i < 3; ++i) m_progress.StepIt();
     return 0;

@@ -1,5 +1,7 @@
 #include "BackupModel.h"
 
+#include <PathSplit.h>
+
 #include <cstring>
 
 namespace {
@@ -16,24 +18,6 @@ constexpr std::array<BackupRowInfo, kBackupRowCount> kRows = {{
     {BackupRow::Movies, 1047, 1048, 1017, 332, BCK_KIND_MOVIES},
     {BackupRow::IMode, 1027, 1019, 1014, 340, BCK_KIND_IMODE},
 }};
-
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-int LastSeparator(const CString& path) {
-  for (int i = path.GetLength() - 1; i >= 0; --i) {
-    if (IsSeparator(path[i])) return i;
-  }
-  return -1;
-}
-
-// "X:\", "X:/", "X:" and "/".
-bool IsRoot(const CString& path) {
-  const int n = path.GetLength();
-  if (n == 1) return IsSeparator(path[0]);
-  return (n == 2 || (n == 3 && IsSeparator(path[2]))) && path[1] == ':';
-}
-
-bool IsDrivePath(const CString& path) { return path.GetLength() >= 2 && path[1] == ':'; }
 
 }  // namespace
 
@@ -173,21 +157,7 @@ std::vector<CString> SplitLogText(const CString& text) {
 
 CString LastFolderFromStored(const CString& documents, const CString& stored, bool storedExists) {
   if (stored.IsEmpty() || !storedExists) return documents;
-  CString folder = stored;
-  if (!IsRoot(folder) && IsSeparator(folder[folder.GetLength() - 1])) folder = folder.Left(folder.GetLength() - 1);
-  return folder;
+  return TrimTrailingSeparator(stored);
 }
 
-CString LastFolderToStored(const CString& folder) {
-  if (folder.IsEmpty() || IsSeparator(folder[folder.GetLength() - 1])) return folder;
-  return folder + (IsDrivePath(folder) ? "\\" : "/");
-}
-
-CString FolderOfPath(const CString& path) {
-  const int separator = LastSeparator(path);
-  if (separator < 0) return CString();
-  const CString folder = path.Left(separator);
-  // "C:\b" -> "C:\", "/b" -> "/".
-  if (folder.IsEmpty() || IsRoot(folder + path[separator])) return path.Left(separator + 1);
-  return folder;
-}
+CString LastFolderToStored(const CString& folder) { return JoinPath(folder, CString()); }

@@ -99,5 +99,3 @@ std::vector<CString> SplitLogText(const CString& text);
 CString LastFolderFromStored(const CString& documents, const CString& stored, bool storedExists);
 // What the registry keeps for a folder: the folder and one separator of its form ("" stays "").
 CString LastFolderToStored(const CString& folder);
-// The folder of a file path: everything before the last '\' or '/' (a root keeps its separator).
-CString FolderOfPath(const CString& path);

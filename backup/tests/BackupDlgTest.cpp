@@ -236,19 +236,25 @@ TEST_F(BackupDlgTest, TheLastFolderIsKeptInTheRegistry) {
 
 TEST_F(BackupDlgTest, TheSystemMenuOpensTheAboutBox) {
   auto dialog = Make("XX");
-  static bool seen = false;
-  seen = false;
+  static bool seen = false, icon = false;
+  seen = icon = false;
   const UINT_PTR timer = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) {
     HWND about = FindWindowA(nullptr, "About Backup");
     if (!about || !IsWindowVisible(about)) return;
     char text[64] = {};
     ::GetDlgItemTextA(about, IDC_ABOUT_TEXT, text, sizeof(text));
     seen = std::string(text) == "Backup Version 1.0";
+    icon = ::SendDlgItemMessageA(about, IDC_ABOUT_ICON, STM_GETICON, 0, 0) != 0;
+    if (HBITMAP picture = tolvar::user::RenderWindow(about)) {
+      SavePng(picture, "backup_about_box");
+      DeleteObject(picture);
+    }
     if (auto* box = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(about))) box->EndDialog(IDOK);
   });
   ::SendMessageA(dialog->m_hWnd, WM_SYSCOMMAND, 0x10, 0);
   KillTimer(nullptr, timer);
   EXPECT_TRUE(seen);
+  EXPECT_TRUE(icon);
   dialog->DestroyWindow();
 }
 
@@ -278,6 +284,21 @@ TEST_F(BackupDlgTest, Pictures) {
   ASSERT_TRUE(picture);
   SavePng(picture, "backup_dialog_file_kinds_and_log");
   DeleteObject(picture);
+
+  // The File button's menu, as it opens under the button.
+  static HBITMAP menuPicture = nullptr;
+  menuPicture = nullptr;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) {
+    HWND menu = FindWindowA("#32768", nullptr);
+    if (!menu || !IsWindowVisible(menu) || menuPicture) return;
+    menuPicture = tolvar::user::RenderWindow(menu);
+    EndMenu();
+  });
+  Click(*dialog, IDC_FILE_MENU);
+  KillTimer(nullptr, timer);
+  ASSERT_TRUE(menuPicture);
+  SavePng(menuPicture, "backup_file_menu");
+  DeleteObject(menuPicture);
   dialog->DestroyWindow();
 }
 
@@ -312,6 +333,41 @@ TEST_F(BackupDlgTest, ABackupRunsOnItsWorkerAndEndsWithItsMessage) {
   EXPECT_EQ(dialog->messages.back(), "Transfer complete. Your phone has been switched off. You can now turn it on.");
   EXPECT_TRUE(Checked(*dialog, IDC_RESTORE_CONTACTS));
   EXPECT_TRUE(Enabled(*dialog, IDC_RESTORE));
+  dialog->DestroyWindow();
+}
+
+// While the phone is being detected the bar runs in its busy look, stepped by the dialog's own
+// timer; the run's end takes the look away.
+TEST_F(BackupDlgTest, TheBarIsBusyWhileThePhoneIsDetected) {
+  auto dialog = Make("ZX");
+  dialog->fill = [](FakePhone& p) {
+    Fill(p);
+    p.hold->detection = true;
+  };
+  dialog->nextFile = (m_folder / "busy.bck").string();
+  Command(*dialog, IDC_BACKUP);
+  ASSERT_TRUE(PumpUntil([&] { return dialog->phone && dialog->phone->hold->waiting.load(); }));
+  const HWND bar = ::GetDlgItem(dialog->m_hWnd, IDC_PROGRESS);
+  constexpr LONG kBusyLook = 0xA000;
+  ASSERT_TRUE(PumpUntil([&] { return (::GetWindowLongA(bar, GWL_STYLE) & kBusyLook) == kBusyLook; }));
+  const LRESULT start = ::SendMessageA(bar, PBM_GETPOS, 0, 0);
+  EXPECT_TRUE(PumpUntil([&] { return ::SendMessageA(bar, PBM_GETPOS, 0, 0) != start; }));
+  dialog->phone->hold->released = true;
+  ASSERT_TRUE(PumpUntil([&] { return !dialog->Running() && !dialog->messages.empty(); }));
+  EXPECT_EQ(::GetWindowLongA(bar, GWL_STYLE) & kBusyLook, 0);
+
+  // The file just written goes back: the same look while the phone is detected.
+  Command(*dialog, IDC_RESTORE);
+  ASSERT_TRUE(PumpUntil([&] { return dialog->Running() && dialog->phone->hold->waiting.load(); }));
+  EXPECT_TRUE(PumpUntil([&] { return (::GetWindowLongA(bar, GWL_STYLE) & kBusyLook) == kBusyLook; }));
+  Pump();
+  if (HBITMAP picture = tolvar::user::RenderWindow(dialog->m_hWnd)) {
+    SavePng(picture, "backup_dialog_during_restore");
+    DeleteObject(picture);
+  }
+  dialog->phone->hold->released = true;
+  ASSERT_TRUE(PumpUntil([&] { return !dialog->Running() && dialog->messages.size() == 2; }));
+  EXPECT_EQ(::GetWindowLongA(bar, GWL_STYLE) & kBusyLook, 0);
   dialog->DestroyWindow();
 }
 

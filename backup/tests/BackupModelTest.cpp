@@ -214,13 +214,6 @@ TEST(BackupLastFolderTest, StoredFoldersKeepTheirLastComponent) {
   EXPECT_EQ(LastFolderToStored(""), CString(""));
   // Through the registry and back.
   EXPECT_EQ(LastFolderFromStored("/d", LastFolderToStored("/srv/b"), true), CString("/srv/b"));
-
-  const struct {
-    const char* path;
-    const char* folder;
-  } paths[] = {{"C:\\a\\b.bck", "C:\\a"}, {"C:\\b.bck", "C:\\"}, {"/home/u/x.bck", "/home/u"}, {"/x.bck", "/"},
-               {"x.bck", ""}, {"C:\\a/b\\c.bck", "C:\\a/b"}};
-  for (const auto& p : paths) EXPECT_EQ(FolderOfPath(p.path), CString(p.folder)) << p.path;
 }
 
 }  // namespace

@@ -48,8 +48,10 @@ class FakePhone : public IBackupPhone {
   PA_MS_RESULT downloadMessages = PA_MS_OK;
 
   // With `hold` set, a file download waits until the transfer is cancelled and then answers 7.
+  // With `detection` set, TestModeOn waits (`waiting`) until `released`.
   struct Hold {
     std::atomic<bool> on{false}, waiting{false}, cancelled{false};
+    std::atomic<bool> detection{false}, released{false};
   };
   std::shared_ptr<Hold> hold = std::make_shared<Hold>();
 
@@ -71,6 +73,10 @@ class FakePhone : public IBackupPhone {
   }
   PA_MS_RESULT TestModeOn() override {
     ++testModes;
+    if (hold->detection) {
+      hold->waiting = true;
+      while (!hold->released) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
     if (testMode != PA_MS_OK) SetLastError(lastError);
     return testMode;
   }

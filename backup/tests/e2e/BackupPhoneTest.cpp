@@ -213,8 +213,9 @@ TEST_P(WholePhoneTest, AWholePhoneGoesIntoAFileAndOntoAnotherPhone) {
 TEST_F(BackupPhoneTest, ACablePulledDuringABackupLeavesTheEarlierFile) {
   ASSERT_TRUE(m_phone.Start("ZSE_0100")) << m_phone.phone.Error();
   const std::string path = m_folder + "/phone.bck";
-  // Contacts and media: a fresh simulated phone has no schedule or to-do store to download yet.
-  constexpr DWORD kinds = BCK_KIND_CONTACTS | BCK_KIND_PICTURES | BCK_KIND_MELODIES | BCK_KIND_MOVIES;
+  // A fresh phone: its schedule and to-do list are empty.
+  constexpr DWORD kinds =
+      BCK_KIND_CONTACTS | BCK_KIND_SCHEDULE | BCK_KIND_TODO | BCK_KIND_PICTURES | BCK_KIND_MELODIES | BCK_KIND_MOVIES;
   const RunOutcome first = Backup(path, kinds);
   ASSERT_TRUE(first.fileWritten) << first.endText << " after " << m_report.lines.back();
   auto bytes = [&] {

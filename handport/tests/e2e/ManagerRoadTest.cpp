@@ -455,6 +455,21 @@ TEST_F(ManagerPhoneTest, ScheduleAndToDoSlotsGoUpAndComeBack) {
   EXPECT_EQ(manager.PA_GetSchedule(&entryBack, 3), PA_EMPTY_SLOT);  // the phone no longer has it
 }
 
+// A phone that was never written to answers every whole download with empty slots.
+TEST_F(ManagerPhoneTest, AFreshPhoneDownloadsEmptyRecords) {
+  StartAll(kSelka, "ZSE_0100");
+  CManager& manager = Manager();
+  ASSERT_EQ(manager.TestModeOn(), PA_MS_OK);
+  EXPECT_EQ(manager.PA_DownloadGroups(), PA_MS_OK) << std::hex << GetLastError();
+  EXPECT_EQ(manager.PA_DownloadPhoneBook(-1), PA_MS_OK) << std::hex << GetLastError();
+  EXPECT_EQ(manager.PA_DownloadSchedule(-1), PA_MS_OK) << std::hex << GetLastError();
+  EXPECT_EQ(manager.PA_DownloadToDo(-1), PA_MS_OK) << std::hex << GetLastError();
+  PA_SCHEDULE_INFO entry;
+  EXPECT_EQ(manager.PA_GetSchedule(&entry, 0), PA_EMPTY_SLOT);
+  PA_TODO_INFO item;
+  EXPECT_EQ(manager.PA_GetToDo(&item, 0), PA_EMPTY_SLOT);
+}
+
 // Every media and message operation through the table, with the results an application sees.
 TEST_F(ManagerPhoneTest, MediaAndMessagesThroughTheInterface) {
   StartAll(kSelka, "ZSE_0100");

@@ -85,6 +85,12 @@ TEST_F(Statics, AnIconOrBitmapSizesItsStatic) {
   GetClientRect(named, &rect);
   EXPECT_EQ(rect.right, 5);
   EXPECT_TRUE(SendMessageA(named, STM_GETIMAGE, IMAGE_BITMAP, 0));
+  // So does one a dialog template names by the resource's number.
+  HWND dialog = CreateDialogParamA(nullptr, MAKEINTRESOURCEA(110), nullptr,
+                                   [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+  ASSERT_TRUE(dialog);
+  EXPECT_TRUE(SendDlgItemMessageA(dialog, 20, STM_GETIMAGE, IMAGE_BITMAP, 0));
+  DestroyWindow(dialog);
 }
 
 }  // namespace

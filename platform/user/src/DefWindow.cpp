@@ -16,9 +16,6 @@
 namespace tolvar::user {
 namespace {
 
-constexpr WPARAM ICON_SMALL = 0;
-constexpr WPARAM ICON_BIG = 1;
-
 POINT PointOf(LPARAM lParam) {
   return {static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(lParam))),
           static_cast<SHORT>(HIWORD(static_cast<DWORD_PTR>(lParam)))};

@@ -197,9 +197,9 @@ HWND CreateFromTemplate(const DialogTemplate& t, const Creation& c) {
   for (const DialogItemTemplate& item : t.items) {
     std::string title;
     if (item.title.isOrdinal) {
-      // An ordinal title (an icon's resource id) travels as 0xFF and the id, as Windows passes it.
-      title = {static_cast<char>(0xFF), static_cast<char>(item.title.ordinal & 0xFF),
-               static_cast<char>(item.title.ordinal >> 8)};
+      // An ordinal title (an icon's or a bitmap's resource id) travels as "#<id>", the form image
+      // statics load their resource by; raw id bytes would be cut at a zero byte.
+      title = "#" + std::to_string(item.title.ordinal);
     } else {
       title = item.title.text;
     }

@@ -1,6 +1,6 @@
 // The flash file system: files named by a file number and a sub-number, read and written whole
 // in chunks of 64 bytes that travel as hex text. The store "flash" holds one file per pair
-// ("<file>_<sub>.bin"; a missing file reads as size 0), the selection of the last "FFSRead" and
+// ("<file>_<sub>.bin"; a missing file reads as size 0, but for the record stores' used flags), the selection of the last "FFSRead" and
 // the write that "InitFFSWrite" began. The phonebook's record count and the schedule's restart
 // live here too: the contacts are files (256, slot). The files share 2 MiB, room for a whole
 // phone with every media array full; a write that would not fit is refused before any chunk.
@@ -25,6 +25,16 @@ std::filesystem::path FileOf(const PhoneState& phone, long long file, long long 
   return phone.StoreFolder(kStore) / (std::to_string(file) + "_" + std::to_string(sub) + ".bin");
 }
 
+// A file's bytes as the phone reads them. The used flags of the schedule (99, 3) and of the to-do
+// list (102, 4) exist on every phone, all zero while nothing was ever written there: a fresh phone
+// has an empty schedule, not a missing one. Any other file never written reads as empty.
+std::string FlashFileBytes(const PhoneState& phone, long long file, long long sub) {
+  if (auto bytes = ReadStoreFile(FileOf(phone, file, sub))) return *bytes;
+  if (file == 99 && sub == 3) return std::string(600, '\0');
+  if (file == 102 && sub == 4) return std::string(100, '\0');
+  return {};
+}
+
 std::filesystem::path ReadSelection(const PhoneState& phone) { return phone.StoreFolder(kStore) / "read.sel"; }
 std::filesystem::path WriteSelection(const PhoneState& phone) { return phone.StoreFolder(kStore) / "write.sel"; }
 std::filesystem::path WritePart(const PhoneState& phone) { return phone.StoreFolder(kStore) / "write.part"; }
@@ -42,7 +52,7 @@ bool FileArguments(const CommandCall& call, long long& file, long long& sub) {
 void FFSRead(CommandCall& call) {
   long long file, sub;
   if (call.args.size() != 2 || !FileArguments(call, file, sub)) return call.Error("FFSRead", kErrorBadArguments);
-  const std::string bytes = ReadStoreFile(FileOf(call.phone, file, sub)).value_or("");
+  const std::string bytes = FlashFileBytes(call.phone, file, sub);
   WriteStoreLines(ReadSelection(call.phone), {std::to_string(file) + " " + std::to_string(sub)});
   call.Ret("FFSRead", std::to_string(bytes.size()));
 }
@@ -53,7 +63,7 @@ void ShowBufferDump(CommandCall& call) {
   long long file = -1, sub = -1;
   if (!selection.empty()) std::istringstream(selection[0]) >> file >> sub;
   if (!chunk || *chunk < 0 || file < 0) return call.Error("ShowBufferDump", kErrorBadArguments);
-  const std::string bytes = ReadStoreFile(FileOf(call.phone, file, sub)).value_or("");
+  const std::string bytes = FlashFileBytes(call.phone, file, sub);
   const std::size_t at = static_cast<std::size_t>(*chunk) * kChunk;
   if (at >= bytes.size()) return call.Error("ShowBufferDump", kErrorBadArguments);
   call.Ret("ShowBufferDump", HexOf(std::string_view(bytes).substr(at, kChunk)));

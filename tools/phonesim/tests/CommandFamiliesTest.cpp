@@ -78,6 +78,17 @@ TEST_F(CommandFamiliesTest, FlashFilesAreWrittenAndReadInChunks) {
   EXPECT_EQ(Run("GetPBRecordCount"), "GetPBRecordCount:RET:0");
 }
 
+// A fresh phone has an empty schedule and to-do list: their used flags read as zeros, one a slot.
+TEST_F(CommandFamiliesTest, TheRecordStoresFlagsExistBeforeAnythingIsWritten) {
+  EXPECT_EQ(Run("FFSRead,99,3"), "FFSRead:RET:600");
+  EXPECT_EQ(Run("ShowBufferDump,9"), "ShowBufferDump:RET:" + std::string(48, '0'));  // the last 24 of 600
+  EXPECT_EQ(Run("FFSRead,102,4"), "FFSRead:RET:100");
+  EXPECT_EQ(Run("FFSRead,100,0"), "FFSRead:RET:0");  // no block of records
+  EXPECT_EQ(Run("InitFFSWrite,102,4,1"), "InitFFSWrite:RET:1");
+  EXPECT_EQ(Run("SetBufferDump,01,0"), "SetBufferDump:RET:1");
+  EXPECT_EQ(Run("FFSRead,102,4"), "FFSRead:RET:1");  // as written
+}
+
 TEST_F(CommandFamiliesTest, AFlashWriteThatWouldNotFitIsRefused) {
   const long long capacity = 2 << 20;
   WriteStoreFile(m_state->StoreFolder("flash") / "100_0.bin", std::string(1000, 'b'));
