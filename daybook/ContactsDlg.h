@@ -49,6 +49,7 @@ class CContactsDlg : public CEmbeddableDialog {
   void OnDeleteAll();
   void OnResetGroups();
   void PublishFreeCount();
+  std::vector<int> SelectedSlots() const;  // the selected rows' slots, in list order
   // The pictures and melodies the form and the group defaults offer (entry 0 stays the placeholder);
   // each entry carries its resource id.
   void SetChoices(const std::vector<daybook::Melody>& pictures, const std::vector<daybook::Melody>& melodies);
@@ -64,7 +65,6 @@ class CContactsDlg : public CEmbeddableDialog {
 
  private:
   int GroupRow() const;
-  std::vector<int> SelectedSlots() const;
   daybook::ContactForm ReadForm() const;
   void ShowForm(const daybook::ContactForm& form);
   void EmptyForm();
