@@ -67,6 +67,7 @@ struct FakeLibraries {
   std::map<std::string, std::map<std::string, FARPROC>> modules;  // library -> entry -> function
   int loaded = 0;                                                 // loads not yet unloaded
   int todoMarker = 0;
+  std::function<int()> marker = [this] { return todoMarker; };
 
   template <class F>
   void Add(const char* library, const char* entry, F function) {
@@ -94,7 +95,7 @@ struct FakeLibraries {
     l.releaseCards = [this](CPhoneBookArray** a) { log.push_back("release"); fnVCardRelease(a); };
     l.releaseSchedule = [this](CScheduleArray** a) { log.push_back("release"); fnVCalendarRelease(a); };
     l.releaseToDo = [this](CToDoArray** a) { log.push_back("release"); fnVCalendarTodoRelease(a); };
-    l.todoMarker = [this] { return todoMarker; };
+    l.todoMarker = marker;
     return l;
   }
 };
