@@ -503,3 +503,27 @@ TEST_F(DaybookWindowTest, ScheduleEntriesAreAddedAndDuplicatesByTheMinuteRefused
 }
 
 }  // namespace
+
+namespace {
+
+// The exchange commands reach the bridges through the main dialog's command map, with the real
+// libraries found by name and the dialog's message boxes.
+TEST_F(DaybookWindowTest, ExchangeCommandsAreDispatchedToTheBridges) {
+  const auto command = [&](UINT id) { ::SendMessageA(dialog->m_hWnd, WM_COMMAND, MAKEWPARAM(id, 0), 0); };
+  command(daybook::CMD_EXPORT_VCARD);
+  command(daybook::CMD_EXPORT_CSV);  // Tabulon is loaded, finds nothing to export, and is unloaded
+  EXPECT_EQ(g_boxes, (std::vector<std::string>{"There is no data to export!", "There is no data to export!"}));
+
+  PA_PHONEBOOK_INFO contact;
+  contact.strName = "Ada";
+  manager->PA_PutPhoneBook(&contact, 4);
+  g_boxes.clear();
+  g_answer = IDNO;
+  command(daybook::CMD_IMPORT_CSV);
+  ASSERT_EQ(g_boxes.size(), 1u);
+  EXPECT_EQ(g_boxes[0].rfind("All records from Contacts will be deleted.", 0), 0u);
+  EXPECT_EQ(Contact(4).strName, "Ada");
+  EXPECT_FALSE(g_bDocumentModified);
+}
+
+}  // namespace
