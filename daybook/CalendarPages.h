@@ -27,6 +27,7 @@ class CScheduleDlg : public CEmbeddableDialog {
   void OnDeleteAll();
   void PublishFreeCount();
   std::vector<int> SelectedSlots() const;  // the selected rows' slots, in list order
+  void ClearEditor();
   // The melodies the alarm can choose, rebuilt from the phone's sound list.
   void SetMelodies(std::vector<daybook::Melody> melodies);
 
@@ -35,7 +36,6 @@ class CScheduleDlg : public CEmbeddableDialog {
 
  private:
   bool Daily() const;
-  void ClearEditor();
   void ShowEntry(int slot);
   void SetButtons(bool add, bool remove, bool removeAll, bool apply, bool cancel);
   void BeginEdit();

@@ -28,8 +28,11 @@ class CDaybookExchangeHost : public IExchangeHost {
     else m_dialog.Contacts().RefillList();
     m_dialog.Contacts().PublishFreeCount();
   }
-  void ContactsFull() override { m_dialog.Contacts().RefillList(); }
-  void ScheduleStored() override { m_dialog.Schedule().RefreshList(); }
+  void ContactsFull() override { m_dialog.Contacts().EmptyForm(); }
+  void ScheduleStored() override {
+    m_dialog.Schedule().RefreshList();
+    m_dialog.Schedule().ClearEditor();
+  }
   void ToDoStored() override { m_dialog.ToDo().RefreshList(); }
   void DocumentModified() override { g_bDocumentModified = TRUE; }
   Page VisiblePage() override {
