@@ -26,6 +26,8 @@ class CScheduleDlg : public CEmbeddableDialog {
   void OnDelete();
   void OnDeleteAll();
   void PublishFreeCount();
+  std::vector<int> SelectedSlots() const;  // the selected rows' slots, in list order
+  void ClearEditor();
   // The melodies the alarm can choose, rebuilt from the phone's sound list.
   void SetMelodies(std::vector<daybook::Melody> melodies);
 
@@ -34,11 +36,9 @@ class CScheduleDlg : public CEmbeddableDialog {
 
  private:
   bool Daily() const;
-  void ClearEditor();
   void ShowEntry(int slot);
   void SetButtons(bool add, bool remove, bool removeAll, bool apply, bool cancel);
   void BeginEdit();
-  std::vector<int> SelectedSlots() const;
   void FoldModified();
 
   void OnApply();
@@ -76,6 +76,7 @@ class CToDoDlg : public CEmbeddableDialog {
   void OnDelete();
   void OnDeleteAll();
   void PublishFreeCount();
+  std::vector<int> SelectedSlots() const;  // the selected rows' slots, in list order
 
   BOOL OnInitDialog() override;
   const AFX_MSGMAP* GetMessageMap() const override;
@@ -85,7 +86,6 @@ class CToDoDlg : public CEmbeddableDialog {
   void ShowItem(int slot);
   void SetButtons(bool add, bool remove, bool removeAll, bool apply, bool cancel);
   void BeginEdit();
-  std::vector<int> SelectedSlots() const;
   void FoldModified();
 
   void OnApply();

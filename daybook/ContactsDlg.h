@@ -49,6 +49,8 @@ class CContactsDlg : public CEmbeddableDialog {
   void OnDeleteAll();
   void OnResetGroups();
   void PublishFreeCount();
+  std::vector<int> SelectedSlots() const;  // the selected rows' slots, in list order
+  void EmptyForm();
   // The pictures and melodies the form and the group defaults offer (entry 0 stays the placeholder);
   // each entry carries its resource id.
   void SetChoices(const std::vector<daybook::Melody>& pictures, const std::vector<daybook::Melody>& melodies);
@@ -64,10 +66,8 @@ class CContactsDlg : public CEmbeddableDialog {
 
  private:
   int GroupRow() const;
-  std::vector<int> SelectedSlots() const;
   daybook::ContactForm ReadForm() const;
   void ShowForm(const daybook::ContactForm& form);
-  void EmptyForm();
   void UpdateButtons();
   void EnterMulti(bool multi);
   void ShowGroupDefaults();

@@ -40,6 +40,9 @@ class CDaybookDlg : public CEmbeddableDialog {
   const CString& DocumentPath() const { return m_strDocumentPath; }
 
  private:
+  friend class CDaybookExchangeHost;
+  // The CSV, vCard and vCalendar commands.
+  void OnExchange(UINT command);
   daybook::PendingEdits Pending() const;
   bool RefuseWhileEditing();
   void ShowPage(daybook::Page page);

@@ -13,6 +13,7 @@
 #include <ProgramManager.h>
 
 #include <controls/ListView.h>
+#include <controls/PropSheet.h>
 #include <user/Headless.h>
 #include <user_testing/Recorder.h>
 
@@ -500,6 +501,77 @@ TEST_F(DaybookWindowTest, ScheduleEntriesAreAddedAndDuplicatesByTheMinuteRefused
   EXPECT_NE(g_boxes[0].find("already exists"), std::string::npos) << g_boxes[0];
   EXPECT_EQ(model.UsedCount(), 1);
   EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(page, IDC_SCH_APPLY)));
+}
+
+}  // namespace
+
+namespace {
+
+// The exchange commands reach the bridges through the main dialog's command map, with the real
+// libraries found by name and the dialog's message boxes.
+TEST_F(DaybookWindowTest, ExchangeCommandsAreDispatchedToTheBridges) {
+  const auto command = [&](UINT id) { ::SendMessageA(dialog->m_hWnd, WM_COMMAND, MAKEWPARAM(id, 0), 0); };
+  command(daybook::CMD_EXPORT_VCARD);
+  command(daybook::CMD_EXPORT_CSV);  // Tabulon is loaded, finds nothing to export, and is unloaded
+  EXPECT_EQ(g_boxes, (std::vector<std::string>{"There is no data to export!", "There is no data to export!"}));
+
+  PA_PHONEBOOK_INFO contact;
+  contact.strName = "Ada";
+  manager->PA_PutPhoneBook(&contact, 4);
+  g_boxes.clear();
+  g_answer = IDNO;
+  command(daybook::CMD_IMPORT_CSV);
+  ASSERT_EQ(g_boxes.size(), 1u);
+  EXPECT_EQ(g_boxes[0].rfind("All records from Contacts will be deleted.", 0), 0u);
+  EXPECT_EQ(Contact(4).strName, "Ada");
+  EXPECT_FALSE(g_bDocumentModified);
+}
+
+}  // namespace
+
+namespace {
+
+// The CSV wizard as Daybook opens it, pictured from the thread's timer while its modal loop runs and
+// then cancelled.
+std::string g_wizardPng;
+bool g_wizardShot = false;
+
+void ShootWizard(HWND, UINT, UINT_PTR, DWORD) {
+  // The sheet and its quit question share the caption; the question has a Yes button.
+  for (HWND window = FindWindowExA(nullptr, nullptr, nullptr, "CSV Wizard"); window;
+       window = FindWindowExA(nullptr, window, nullptr, "CSV Wizard")) {
+    if (!IsWindowVisible(window)) continue;
+    if (::GetDlgItem(window, IDYES)) {
+      ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
+      return;
+    }
+  }
+  HWND wizard = FindWindowA(nullptr, "CSV Wizard");
+  if (!wizard || !IsWindowVisible(wizard) || !IsWindowEnabled(wizard)) return;
+  if (!g_wizardShot) {
+    g_wizardShot = true;
+    if (HBITMAP picture = tolvar::user::RenderWindow(wizard)) {
+      testing_user::SavePng(picture, g_wizardPng.c_str());
+      DeleteObject(picture);
+    }
+  }
+  ::PostMessageA(wizard, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+}
+
+TEST_F(DaybookPictures, TheCsvWizardsOpenedFromDaybook) {
+  PA_PHONEBOOK_INFO contact;
+  contact.strName = "Ada";
+  manager->PA_PutPhoneBook(&contact, 0);
+  g_answer = IDYES;
+  for (UINT command : {daybook::CMD_EXPORT_CSV, daybook::CMD_IMPORT_CSV}) {
+    g_wizardShot = false;
+    g_wizardPng = command == daybook::CMD_EXPORT_CSV ? "daybook_csv_export_wizard" : "daybook_csv_import_wizard";
+    const UINT_PTR shooter = SetTimer(nullptr, 0, 20, ShootWizard);
+    ::SendMessageA(dialog->m_hWnd, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+    KillTimer(nullptr, shooter);
+    EXPECT_TRUE(g_wizardShot) << g_wizardPng;
+  }
+  EXPECT_EQ(Contact(0).strName, "Ada") << "a cancelled import wizard leaves the contacts";
 }
 
 }  // namespace

@@ -1,0 +1,271 @@
+// Contacts, schedule and to-do exported through the bridges and imported into an emptied store: the
+// vCard and vCalendar files are written and read by the exchange library's own code (with scripted
+// answers for its dialogs), the CSV file by the wizard library's engine. What comes back equals what
+// went out in every field the format carries.
+#include "ExchangeFakes.h"
+
+#include "CsvEngine.h"
+#include "Interlex.h"
+#include "../../interlex/tests/ScriptedUi.h"
+
+#include <controls/PropSheet.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+using namespace daybook;
+namespace fs = std::filesystem;
+
+namespace {
+
+CScriptedUi* g_ui = nullptr;
+CInterlex* g_interlex = nullptr;
+fs::path g_folder;
+std::string g_csv;  // the last CSV file the export wrote
+
+// The files of the exchange folder in name order, as the person would pick them all.
+void ChooseEverything(const char* extension) {
+  g_ui->files.clear();
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(g_folder)) {
+    if (entry.path().extension() == extension) names.push_back(entry.path().string());
+  }
+  std::sort(names.begin(), names.end());
+  for (const std::string& name : names) g_ui->files.push_back(CString(name.c_str()));
+}
+
+int ExportCards(CPhoneBookArray* a, HWND owner) { return g_interlex->VcardExportAll(a, owner); }
+int ExportSchedule(CScheduleArray* a, HWND owner) { return g_interlex->VcalendarExportAll(a, owner); }
+int ExportToDo(CToDoArray* a, HWND owner) { return g_interlex->VcalendarTodoExportAll(a, owner); }
+int ImportCards(CPhoneBookArray** out, HWND owner) {
+  ChooseEverything(".vcf");
+  *out = new CPhoneBookArray;
+  return g_interlex->VcardImportAll(*out, owner);
+}
+int ImportSchedule(CScheduleArray** out, HWND owner) {
+  ChooseEverything(".vcs");
+  *out = new CScheduleArray;
+  return g_interlex->VcalenderImportAll(*out, owner);
+}
+int ImportToDo(CToDoArray** out, HWND owner) {
+  ChooseEverything(".vcs");
+  *out = new CToDoArray;
+  return g_interlex->VcalenderTodoImportAll(*out, owner);
+}
+
+struct StringOut : tabulon::ICsvOutput {
+  bool Write(std::string_view bytes) override {
+    text += bytes;
+    return true;
+  }
+  std::string text;
+};
+struct Go : tabulon::ICsvImportHost, tabulon::ICsvExportHost {
+  void OnRecord(int) override {}
+  void OnLineJoined() override {}
+  tabulon::CsvAnswer AskWarning(int, const std::string&, bool&) override { return tabulon::CsvAnswer::Force; }
+  bool StopRequested() override { return false; }
+};
+
+int CsvExport(int n, CSV_FIELD_INFO* fields, CSV_RECORD_LIST* list) {
+  StringOut out;
+  Go go;
+  tabulon::RunExport(*list, std::span(fields, static_cast<std::size_t>(n)), ',', true, out, go);
+  g_csv = out.text;
+  return ID_WIZFINISH;
+}
+int CsvImport(int n, CSV_FIELD_INFO* fields, CSV_RECORD_LIST* list) {
+  std::vector<std::string> lines;
+  for (std::size_t at = 0; at < g_csv.size();) {
+    const std::size_t end = g_csv.find("\r\n", at);
+    lines.push_back(g_csv.substr(at, end == std::string::npos ? std::string::npos : end - at));
+    at = end == std::string::npos ? g_csv.size() : end + 2;
+  }
+  std::vector<int> mapping(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i) mapping[static_cast<std::size_t>(i)] = i;
+  tabulon::CsvImportSetup setup;
+  setup.lines = lines;
+  setup.headerLine = true;
+  setup.mapping = mapping;
+  setup.fields = std::span(fields, static_cast<std::size_t>(n));
+  setup.list = list;
+  Go go;
+  StringOut log;
+  tabulon::RunImport(setup, go, log);
+  return ID_WIZFINISH;
+}
+
+class RoundTrip : public ExchangeTest {
+ protected:
+  void SetUp() override {
+    ExchangeTest::SetUp();
+    g_folder = fs::temp_directory_path() / ("daybook-exchange-" + std::to_string(::getpid()));
+    fs::remove_all(g_folder);
+    fs::create_directories(g_folder);
+    ui.folder = g_folder.string();
+    g_ui = &ui;
+    g_interlex = &interlex;
+    libraries.Add("Interlex.dll", "fnVCardExport", ExportCards);
+    libraries.Add("Interlex.dll", "fnVCardImport", ImportCards);
+    libraries.Add("Interlex.dll", "fnVCalendarExport", ExportSchedule);
+    libraries.Add("Interlex.dll", "fnVCalendarImport", ImportSchedule);
+    libraries.Add("Interlex.dll", "fnVCalendarTodoExport", ExportToDo);
+    libraries.Add("Interlex.dll", "fnVCalendarTodoImport", ImportToDo);
+    libraries.Add("Tabulon.dll", "dwCSVExportationWizard_DoModal", CsvExport);
+    libraries.Add("Tabulon.dll", "dwCSVImportationWizard_DoModal", CsvImport);
+    libraries.marker = [] { return incorrectFileTool; };
+  }
+  void TearDown() override {
+    fs::remove_all(g_folder);
+    ExchangeTest::TearDown();
+  }
+  void ClearFolder() {
+    fs::remove_all(g_folder);
+    fs::create_directories(g_folder);
+  }
+
+  static PA_PHONEBOOK_INFO FullContact(int n) {
+    PA_PHONEBOOK_INFO c;
+    c.strName.Format("Name %d", n);
+    c.strReading.Format("Reading %d", n);
+    for (int i = 0; i < 7; ++i) c.strNumber[i].Format("+49%d%d", n, i);
+    c.strEmail[0].Format("a%d@example.org", n);
+    c.strEmail[1].Format("b%d@example.org", n);
+    c.strText[0].Format("Text %d", n);
+    c.strText[1].Format("More %d", n);
+    c.bGroup = static_cast<BYTE>(n % 20);
+    c.bChoice = static_cast<BYTE>(n % 14);
+    c.dwPictureId = 2;
+    c.dwMelodyId = 5;
+    return c;
+  }
+
+  CScriptedUi ui;
+  CInterlex interlex{ui};
+};
+
+TEST_F(RoundTrip, ContactsThroughVCardAndCsv) {
+  host.pictures = {{"Sun", 2}};
+  host.melodies = {{"Bell", 5}};
+  const int slots[] = {3, 17, 250};
+  std::vector<PA_PHONEBOOK_INFO> sent;
+  for (int slot : slots) {
+    PA_PHONEBOOK_INFO c = FullContact(slot);
+    ASSERT_EQ(manager->PA_PutPhoneBook(&c, static_cast<short>(slot)), PA_OK);
+    sent.push_back(GetContact(static_cast<short>(slot)));
+  }
+  // The files come back in the order they were picked, so records are matched by name.
+  const auto same = [&](bool csv) {
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+      const PA_PHONEBOOK_INFO& want = sent[i];
+      PA_PHONEBOOK_INFO got;
+      for (short s = 0; s < static_cast<short>(sent.size()); ++s) {
+        if (GetContact(s).strName == want.strName) got = GetContact(s);
+      }
+      SCOPED_TRACE(std::string(csv ? "CSV " : "vCard ") + static_cast<LPCSTR>(want.strName));
+      EXPECT_EQ(got.strName, want.strName);
+      EXPECT_EQ(got.strReading, want.strReading);
+      for (int n = 0; n < 7; ++n) EXPECT_EQ(got.strNumber[n], want.strNumber[n]) << n;
+      for (int n = 0; n < 2; ++n) EXPECT_EQ(got.strEmail[n], want.strEmail[n]) << n;
+      for (int n = 0; n < 2; ++n) EXPECT_EQ(got.strText[n], want.strText[n]) << n;
+      EXPECT_EQ(got.bGroup, want.bGroup);
+      if (csv) {  // a vCard carries no light, picture or melody
+        EXPECT_EQ(got.bChoice, want.bChoice);
+        EXPECT_EQ(got.dwPictureId, want.dwPictureId);
+        EXPECT_EQ(got.dwMelodyId, want.dwMelodyId);
+      }
+    }
+  };
+
+  Run(CMD_EXPORT_VCARD);
+  Empty();
+  Run(CMD_IMPORT_VCARD);
+  EXPECT_EQ(UsedContacts(), 3);
+  same(false);
+
+  Empty();
+  for (std::size_t i = 0; i < sent.size(); ++i) ASSERT_EQ(manager->PA_PutPhoneBook(&sent[i], static_cast<short>(slots[i])), PA_OK);
+  Run(CMD_EXPORT_CSV);
+  Empty();
+  Run(CMD_IMPORT_CSV);
+  EXPECT_EQ(UsedContacts(), 3);
+  same(true);
+  EXPECT_TRUE(host.shown.empty()) << host.shown[0].text;
+}
+
+TEST_F(RoundTrip, ScheduleAndToDoThroughVCalendar) {
+  host.alarmMelodies = {{"Chime", 7}};
+  std::vector<PA_SCHEDULE_INFO> entries(2);
+  entries[0].strDescription = "Dentist";
+  entries[0].tmStart = CTime(2010, 5, 4, 9, 30, 0);
+  entries[0].bRepeat = 2;
+  entries[0].bAlarm = 1;
+  entries[0].dwMelodyId = 7;
+  entries[0].strMelodyName = "Chime";
+  entries[1].strDescription = "Review";
+  entries[1].tmStart = CTime(2010, 6, 1, 14, 0, 0);
+  entries[1].bPrivate = 1;
+  for (short s = 0; s < 2; ++s) ASSERT_EQ(manager->PA_PutSchedule(&entries[static_cast<std::size_t>(s)], static_cast<short>(s * 40 + 2)), PA_OK);
+  std::vector<PA_TODO_INFO> items(2);
+  items[0].strDescription = "Taxes";
+  items[0].tmStart = CTime(2010, 3, 1, 0, 0, 0);
+  items[0].tmDue = CTime(2010, 4, 30, 0, 0, 0);
+  items[0].bPriority = 0;
+  items[0].bCategory = 1;
+  items[1].strDescription = "Paint";
+  items[1].tmStart = CTime(2010, 7, 1, 0, 0, 0);
+  items[1].tmDue = CTime(2010, 8, 1, 0, 0, 0);
+  items[1].bPriority = 2;
+  items[1].bCategory = 2;
+  items[1].bPrivate = 1;
+  for (short s = 0; s < 2; ++s) ASSERT_EQ(manager->PA_PutToDo(&items[static_cast<std::size_t>(s)], static_cast<short>(s * 9 + 1)), PA_OK);
+
+  Run(CMD_EXPORT_VCAL);
+  Empty();
+  Run(CMD_IMPORT_VCAL);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    PA_SCHEDULE_INFO got;
+    for (short s = 0; s < 2; ++s) {
+      PA_SCHEDULE_INFO e;
+      manager->PA_GetSchedule(&e, s);
+      if (e.strDescription == entries[i].strDescription) got = e;
+    }
+    SCOPED_TRACE(static_cast<LPCSTR>(entries[i].strDescription));
+    EXPECT_EQ(got.strDescription, entries[i].strDescription);
+    EXPECT_EQ(got.tmStart, entries[i].tmStart);
+    EXPECT_EQ(got.bRepeat, entries[i].bRepeat);
+    EXPECT_EQ(got.bAlarm, entries[i].bAlarm);
+    EXPECT_EQ(got.bPrivate, entries[i].bPrivate);
+    if (entries[i].bAlarm) {
+      EXPECT_EQ(got.dwMelodyId, entries[i].dwMelodyId);
+    }
+  }
+
+  // To-do files are read by the to-do import that a schedule import of them sets off.
+  ClearFolder();
+  for (short s = 0; s < 2; ++s) ASSERT_EQ(manager->PA_PutToDo(&items[static_cast<std::size_t>(s)], static_cast<short>(s * 9 + 1)), PA_OK);
+  Run(CMD_EXPORT_VCAL_TODO);
+  Empty();
+  Run(CMD_IMPORT_VCAL);
+  EXPECT_EQ(incorrectFileTool, 1);
+  PA_SCHEDULE_INFO none;
+  manager->PA_GetSchedule(&none, 0);
+  EXPECT_FALSE(none.bValid) << "a to-do file is no schedule entry";
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    PA_TODO_INFO got;
+    for (short s = 0; s < 2; ++s) {
+      PA_TODO_INFO t;
+      manager->PA_GetToDo(&t, s);
+      if (t.strDescription == items[i].strDescription) got = t;
+    }
+    SCOPED_TRACE(static_cast<LPCSTR>(items[i].strDescription));
+    EXPECT_EQ(got.strDescription, items[i].strDescription);
+    EXPECT_EQ(got.tmStart, items[i].tmStart);
+    EXPECT_EQ(got.tmDue, items[i].tmDue);
+  }
+  EXPECT_TRUE(host.shown.empty()) << host.shown[0].text;
+}
+
+}  // namespace
