@@ -24,6 +24,7 @@ constexpr int kPollInterval = 10;      // the reply wait's unit: it lasts (time-
 constexpr int kHelloTimeout = 20'000;  // the link service may search the ports meanwhile
 constexpr int kHelloSize = 32;         // "COMn,<model>" and its NUL
 constexpr int kDrainChunk = 8192;
+constexpr DWORD kRefusedPause = 1000;  // between hellos while another program owns the link
 
 }  // namespace
 
@@ -54,7 +55,32 @@ void CLinkEngine::StartLinkService() {
   }
 }
 
+// Programs started together say hello at once: the service drops a hello that comes while it
+// searches for another's, and refuses one while another program owns the link. Neither is an
+// answer about the phone, so the hello is said again on a fresh connection: once after a hello
+// went unanswered, and every second after a refusal until the hello's time-out has passed.
 int CLinkEngine::Connect() {
+  const DWORD start = GetTickCount();
+  bool askedAgain = false;
+  for (;;) {
+    if (ConnectOnce()) return 1;
+    if (!m_helloUnanswered) return 0;
+    const DWORD error = GetLastError();
+    if (m_helloRefused) {
+      if (GetTickCount() - start >= static_cast<DWORD>(kHelloTimeout)) return 0;
+      if (m_cancelEvent ? WaitForSingleObject(m_cancelEvent, kRefusedPause) == WAIT_OBJECT_0 : (Sleep(kRefusedPause), false))
+        return Cancelled();
+    } else if (askedAgain) {
+      return 0;
+    } else {
+      askedAgain = true;
+    }
+    SetLastError(error);
+  }
+}
+
+int CLinkEngine::ConnectOnce() {
+  m_helloUnanswered = m_helloRefused = false;
   Disconnect();
   {
     std::lock_guard guard(m_cancelLock);
@@ -79,6 +105,9 @@ int CLinkEngine::Hello() {
   m_helloText.Empty();
   BYTE answer[kHelloSize] = {};
   const int received = ReadBytes(answer, kHelloSize);
+  const DWORD readError = GetLastError();
+  m_helloRefused = received == 0 && readError == ERROR_LINK_DOWN;
+  m_helloUnanswered = m_helloRefused || (received == 0 && readError == ERROR_PHONE_NO_REPLY);
   // The answer is one NUL-terminated text within its 32 bytes; a longer one is no answer, and
   // none of it is left to be read as phone data.
   const bool whole = m_pending == 0 && std::find(answer, answer + received, BYTE{0}) != answer + received;

@@ -76,6 +76,7 @@ class CLinkEngine {
 
   // --- the link ---
   int Connect();
+  int ConnectOnce();
   int Hello();
   void Disconnect();
   void SetTimeout(int milliseconds) { m_replyTimeout = milliseconds; }
@@ -237,6 +238,10 @@ class CLinkEngine {
   void* m_progressUser = nullptr;
   HANDLE m_cancelEvent = nullptr;
   CString m_helloText;
+  // How the last hello failed: no answer came (the service, searching for another program's
+  // hello, dropped it), or it was refused (another program owns the link).
+  bool m_helloUnanswered = false;
+  bool m_helloRefused = false;
 
   // The reader: the payload of the packet being read, where reading stands in it, and how many of
   // its bytes are still to be read.

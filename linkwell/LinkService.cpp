@@ -302,6 +302,8 @@ bool CLinkService::SelectPort(const std::string& port) {
   for (const PortRow& row : m_ports) {
     if (row.reportPort != port) continue;
     m_selected = row;
+    if (m_configured.reportPort != row.reportPort) m_configuredPteRow = -1;
+    m_configured = row;
     m_relayPort->SetPortName(row.reportPort.c_str(), -1);
     return true;
   }
@@ -311,6 +313,8 @@ bool CLinkService::SelectPort(const std::string& port) {
 void CLinkService::ClearSelection() {
   std::lock_guard lock(m_lock);
   m_selected = {};
+  m_configured = {};
+  m_configuredPteRow = -1;
   m_phoneType = -1;
   m_relayPort->SetPortName("COM0", -1);
 }
@@ -329,19 +333,34 @@ bool CLinkService::StartSearchLocked(CRelaySocket* requester, bool answerCurrent
   return true;
 }
 
-int CLinkService::ProbeSelectedPort(const PortRow& selected, std::string& model) {
-  const int type = ProbePhoneAT(selected.probePort, model);
+int CLinkService::ProbeSelectedPort(const PortRow& selected, int pteRow, std::string& model) {
+  int type = ProbePhoneAT(selected.probePort, model);
   if (type != PHONE_TYPE_NONE || m_stopping) return type;
-  const int remembered = RememberedPteRow();
-  return remembered >= 0 ? ProbePhonePte(selected.reportPort, model, remembered, remembered)
-                         : ProbePhonePte(selected.reportPort, model, 0, PTE_PROBE_ROWS - 1);
+  const int remembered = RememberedPteRow() >= 0 ? RememberedPteRow() : pteRow;
+  if (remembered >= 0) {
+    type = ProbePhonePte(selected.reportPort, model, remembered, remembered);
+    // One failed probe of the remembered row (noise on the line, a phone of another family) must
+    // not leave the phone unfound: every row is asked at once.
+    if (type != PHONE_TYPE_NONE || m_stopping) return type;
+  }
+  return ProbePhonePte(selected.reportPort, model, 0, PTE_PROBE_ROWS - 1);
 }
 
 void CLinkService::ConnectPhone() {
-  PortRow selected = SelectedPort();
+  PortRow selected;
+  int pteRow = -1;
+  {
+    std::lock_guard lock(m_lock);
+    selected = m_selected.reportPort.empty() ? m_configured : m_selected;
+    pteRow = m_configuredPteRow;
+  }
   std::string model;
   int type = PHONE_TYPE_NONE;
-  if (!selected.reportPort.empty()) type = ProbeSelectedPort(selected, model);
+  bool foundByPte = false;
+  if (!selected.reportPort.empty()) {
+    type = ProbeSelectedPort(selected, pteRow, model);
+    foundByPte = type != PHONE_TYPE_NONE && RememberedPteRow() >= 0;
+  }
   if (type == PHONE_TYPE_NONE && !m_stopping) {
     // The PTE probe is used only on the port the user chose or the phone was found on last.
     RediscoverPorts();
@@ -363,6 +382,9 @@ void CLinkService::ConnectPhone() {
     {
       std::lock_guard lock(m_lock);
       m_selected = selected;
+      if (m_configured.reportPort != selected.reportPort) m_configuredPteRow = -1;
+      m_configured = selected;
+      if (foundByPte) m_configuredPteRow = RememberedPteRow();
       m_phoneType = type;
       // The port stays closed: the owner's first PKT_TO_PHONE opens it.
       m_relayPort->SetPortName(selected.reportPort.c_str(), kRelayBaud);
@@ -374,7 +396,7 @@ void CLinkService::ConnectPhone() {
   } else {
     {
       std::lock_guard lock(m_lock);
-      m_selected = {};
+      m_selected = {};  // m_configured stays: the next search asks that port again
       m_phoneType = -1;
     }
     m_frame.ShowStatus(IDI_NO_PHONE, m_frame.LoadText(IDS_NO_PHONE_CONNECTED));

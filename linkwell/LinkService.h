@@ -103,7 +103,7 @@ class CLinkService {
   // none it goes to the client that spoke last.
   bool StartSearchLocked(CRelaySocket* requester, bool answerCurrentPeer);
   void ConnectPhone();
-  int ProbeSelectedPort(const PortRow& selected, std::string& model);
+  int ProbeSelectedPort(const PortRow& selected, int pteRow, std::string& model);
 
   ILinkFrame& m_frame;
   std::unique_ptr<CRelaySocket> m_listener;
@@ -125,6 +125,12 @@ class CLinkService {
   CRelaySocket* m_requester = nullptr;
   bool m_answerCurrentPeer = false;
   PortRow m_selected;
+  // The port the user chose or the phone was last found on, with the trace-mode row that answered
+  // there (-1 when none). A failed search empties the selected row but keeps these, so the next
+  // search still asks that port in both modes: a phone left in trace mode answers no AT command and
+  // would otherwise never be found again by the walk.
+  PortRow m_configured;
+  int m_configuredPteRow = -1;
   int m_phoneType = -1;
   PortList m_ports;
 

@@ -78,6 +78,15 @@ TEST_F(LinkEngineTest, ConnectClaimsTheLinkAndDisconnectReleasesIt) {
   EXPECT_FALSE(engine.IsLinkOpen());
 }
 
+// A hello refused while another program owns the link is said again, on a fresh connection, until
+// that program has let the link go.
+TEST_F(LinkEngineTest, ARefusedHelloIsSaidAgainUntilTheLinkIsFree) {
+  service.RefuseHellos(2);
+  EXPECT_EQ(engine.Connect(), 1) << std::hex << GetLastError();
+  EXPECT_STREQ(engine.HelloText(), "Selka");
+  EXPECT_EQ(service.Connections(), 3);
+}
+
 TEST(LinkEngine, NoLinkServiceIsLinkDown) {
   // A port that was listened on and is closed now: nobody accepts there.
   LinkServiceAddress address;

@@ -132,6 +132,11 @@ void FakeLinkService::HandlePacket(const LinkPacketHeader& header, std::string_v
   m_types.push_back(header.type);
   switch (header.type) {
     case PKT_CONNECT:
+      if (m_refusedHellos > 0) {
+        --m_refusedHellos;
+        SendLocked(PKT_REFUSED, {});
+        break;
+      }
       SendLocked(PKT_CONNECT_RESULT, m_hello);
       break;
     case PKT_CLAIM:

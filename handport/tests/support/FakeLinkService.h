@@ -34,6 +34,8 @@ class FakeLinkService {
   void SetHelloAnswer(std::string bytes);
   // Answer a claim and every phone packet with PKT_REFUSED, as when another client owns the link.
   void SetRefusing(bool refusing) { m_refusing = refusing; }
+  // The next `count` hellos are refused, as while another client owns the link.
+  void RefuseHellos(int count) { m_refusedHellos = count; }
   // Once it returns, the previous script is not running and will not run again; a fixture whose
   // script touches its members clears it (or declares those members before the service).
   void SetPhoneScript(PhoneScript script);
@@ -64,6 +66,7 @@ class FakeLinkService {
   mutable std::mutex m_lock;
   SOCKET m_client = INVALID_SOCKET;
   std::string m_hello = std::string("COM3,Selka", 11);
+  std::atomic<int> m_refusedHellos{0};
   std::mutex m_scriptLock;  // held while the script runs; taken before m_lock, never after
   PhoneScript m_script;
   std::vector<std::string> m_commands;

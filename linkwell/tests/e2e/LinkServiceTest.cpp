@@ -390,3 +390,33 @@ TEST_F(LinkServiceTest, StoppingDuringASearchEndsItWithoutAnAnswer) {
 }
 
 }  // namespace
+
+// An owner leaves the phone in trace mode, where it answers no AT command. A search that fails
+// meanwhile (noise on the line, the phone away for a moment) must not make the service forget the
+// port: once the phone answers again, every hello finds it there.
+TEST_F(LinkServiceTest, APhoneLeftInTraceModeIsFoundAgainAfterAFailedSearch) {
+  StartPhone("Tavik");
+  WritePhoneList("-Tavik,ZDE_0100\r\n");
+  StartService();
+  auto client = Connect();
+  Open(*client);
+  Talk(*client);
+  client->Send(PKT_RELEASE);
+  ASSERT_TRUE(m_frame.WaitFor("KillIdleTimer", kAnswer));
+  m_expectedModel = "Tavik";
+  ASSERT_EQ(Hello(*client), m_phone.ComName() + ",Tavik");  // found by the trace-mode probe
+
+  for (const char* fault : {"garbage on", "silent on"}) {
+    SCOPED_TRACE(fault);
+    ASSERT_TRUE(m_phone.Control(fault));
+    EXPECT_EQ(Hello(*client), "");
+    EXPECT_EQ(OnMain(&CLinkService::SelectedPort), PortRow{});  // nothing is shown as found
+    ASSERT_TRUE(m_phone.Control("clear"));
+    for (int round = 0; round < 2; ++round) EXPECT_EQ(Hello(*client), m_phone.ComName() + ",Tavik");
+    EXPECT_EQ(OnMain(&CLinkService::SelectedPort).reportPort, m_phone.ComName());
+  }
+  // The owner's conversation goes on in the mode it left the phone in.
+  Open(*client);
+  client->SendFrame("ShowSwVersion");
+  EXPECT_EQ(client->ReceiveReply(kAnswer), "ShowSwVersion:RET:ZDE_0402");
+}

@@ -183,6 +183,12 @@ WindowSlot* Station::Find(StationData& data, std::uint32_t handle) {
 }
 
 std::uint32_t Station::Allocate(StationData& data, DWORD tid) {
+  std::uint32_t held = 0;
+  for (std::uint32_t index = 1; index < kStationSlots; ++index) {
+    const WindowSlot& slot = data.slots[index];
+    if (slot.handle != 0 && slot.pid == m_pid && slot.pidStart == m_start) ++held;
+  }
+  if (held >= kProcessSlotQuota) return 0;
   for (int attempt = 0; attempt < 2; ++attempt) {
     for (std::uint32_t index = 1; index < kStationSlots; ++index) {
       WindowSlot& slot = data.slots[index];

@@ -25,6 +25,9 @@
 namespace tolvar::user {
 
 constexpr std::uint32_t kStationSlots = 4096;
+// The most windows one process may hold at once: a process that runs away (a window per client,
+// a box per error) is refused its next window, and the table still has room for the others.
+constexpr std::uint32_t kProcessSlotQuota = kStationSlots / 4;
 constexpr std::size_t kClassNameMax = 64;
 constexpr std::size_t kStationTextMax = 256;
 constexpr std::uint32_t kRegisteredMax = 1024;
