@@ -1,0 +1,327 @@
+// The phone runs against a phone in memory: the listing's tree, lock and detection outcomes, the
+// download, upload, new folder and deletion paths with Abort, Retry and Ignore, and a download whose
+// PC file cannot be written.
+#include "PhoneRuns.h"
+
+#include <handport/PhoneErrors.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct MemFile {
+  std::string name, kind;
+  std::vector<BYTE> bytes;
+  DWORD id;
+};
+struct MemFolder {
+  std::string name;
+  DWORD id;
+};
+
+class MemPhone : public IMediaryPhone {
+ public:
+  std::map<short, std::vector<MemFolder>> folders;  // by parent id
+  std::map<short, std::vector<MemFile>> files;      // by folder id
+  PA_MS_RESULT detect = PA_MS_OK;
+  DWORD detectError = 0;
+  PA_MS_RESULT lock = PA_MS_OK;
+  std::vector<int> downloadResults;  // consumed first, then 0
+  std::vector<int> uploadResults;
+  int powerOffs = 0, closes = 0, connects = 0;
+  DWORD nextId = 500;
+  std::vector<std::string> log;
+
+  void SetCallbackFunction(PA_PROGRESS_CALLBACK, void*) override {}
+  PA_MS_RESULT TestModeOn() override { ++connects; return detect; }
+  DWORD LastError() override { return detectError; }
+  void PowerOff() override { ++powerOffs; }
+  PA_MS_RESULT PA_ClosePort() override { ++closes; return PA_MS_OK; }
+  void PA_CancelTransfer() override {}
+  PA_MS_RESULT CheckLockInfo() override { return lock; }
+  PA_MS_RESULT PA_GetFileSystemFreeSpace(int* bytes) override { *bytes = 4096; return PA_MS_OK; }
+  PA_MS_RESULT PA_GetNumMainFolders(short* count) override { *count = 3; return PA_MS_OK; }
+  PA_MS_RESULT PA_GetMainFolder(PA_FOLDER_INFO* folder, short index) override {
+    folder->dwNumber = DWORD(index);
+    folder->dwType = DWORD(index);
+    return PA_MS_OK;
+  }
+  PA_MS_RESULT PA_GetNumSubfolders(short* count, short folder) override { *count = short(folders[folder].size()); return PA_MS_OK; }
+  PA_MS_RESULT PA_GetFolderInfo(PA_FOLDER_INFO* info, short folder, short index) override {
+    const MemFolder& f = folders[folder].at(std::size_t(index));
+    info->strName = f.name.c_str();
+    info->dwNumber = f.id;
+    info->dwType = 1;
+    return PA_MS_OK;
+  }
+  PA_MS_RESULT PA_GetNumResources(short* count, short folder, unsigned char) override { *count = short(files[folder].size()); return PA_MS_OK; }
+  PA_MS_RESULT PA_GetResourceInfo(PA_RESOURCE_INFO* record, short folder, short index, unsigned char) override {
+    const MemFile& f = files[folder].at(std::size_t(index));
+    record->strFileName = f.name.c_str();
+    record->strTitle = f.kind.c_str();
+    record->dwFileId = f.id;
+    record->dwSize = DWORD(f.bytes.size());
+    return PA_MS_OK;
+  }
+  PA_MS_RESULT PA_DownloadResource(PA_RESOURCE_INFO* record, short folder, short index, unsigned char) override {
+    log.push_back("down " + std::to_string(folder) + "," + std::to_string(index));
+    if (!downloadResults.empty()) {
+      const auto r = PA_MS_RESULT(downloadResults.front());
+      downloadResults.erase(downloadResults.begin());
+      if (r != 0) return r;
+    }
+    const MemFile& f = files[folder].at(std::size_t(index));
+    record->strTitle = f.kind.c_str();
+    record->dwSize = DWORD(f.bytes.size());
+    record->pData = new BYTE[f.bytes.size()];
+    std::copy(f.bytes.begin(), f.bytes.end(), record->pData);
+    return PA_MS_OK;
+  }
+  void DeleteDataArray(unsigned char* data) override { delete[] data; }
+  PA_MS_RESULT PA_UploadResource(PA_RESOURCE_INFO* record) override {
+    log.push_back("up " + std::string(record->strFileName) + " to " + std::to_string(record->dwFolderId));
+    if (!uploadResults.empty()) {
+      const auto r = PA_MS_RESULT(uploadResults.front());
+      uploadResults.erase(uploadResults.begin());
+      if (r != 0) return r;
+    }
+    const DWORD id = nextId++;
+    files[short(record->dwFolderId)].push_back(
+        {std::string(record->strFileName), std::string(record->strTitle), {record->pData, record->pData + record->dwSize}, id});
+    record->dwFileId = id;
+    return PA_MS_OK;
+  }
+  PA_MS_RESULT PA_CreateFolder(PA_FOLDER_INFO* folder) override {
+    const DWORD id = nextId++;
+    folders[short(folder->lFolderId)].push_back({std::string(folder->strName), id});
+    log.push_back("mkdir " + std::string(folder->strName) + " in " + std::to_string(folder->lFolderId));
+    folder->dwNumber = id;
+    folder->dwType = 1;
+    return PA_MS_OK;
+  }
+  PA_MS_RESULT PA_RemoveMSResource(short fileId) override { log.push_back("rm " + std::to_string(fileId)); return PA_MS_OK; }
+  PA_MS_RESULT PA_RemoveMSFolder(short first, short) override { log.push_back("rmdir " + std::to_string(first)); return PA_MS_OK; }
+};
+
+class RecordingView : public IRunView {
+ public:
+  std::vector<std::string> messages;  // "ids/type"
+  std::vector<int> answers;           // consumed by Ask, then IDOK (1)
+  int detectingOn = 0, detectingOff = 0, status = -1;
+  std::vector<std::string> overlays;
+  void Overlay(const std::string& text, unsigned) override { overlays.push_back(text); }
+  void OverlayId(int id, unsigned) override { overlays.push_back("#" + std::to_string(id)); }
+  void Detecting(bool on) override { ++(on ? detectingOn : detectingOff); }
+  void Progress(std::uint32_t, std::uint32_t, bool) override {}
+  void Counter(const std::string&) override {}
+  int Ask(const std::vector<int>& ids, unsigned type) override {
+    std::string text;
+    for (int id : ids) text += (text.empty() ? "" : "+") + std::to_string(id);
+    messages.push_back(text + "/" + std::to_string(type));
+    if (answers.empty()) return 1;
+    const int a = answers.front();
+    answers.erase(answers.begin());
+    return a;
+  }
+  void Status(int bytes) override { status = bytes; }
+  void ReloadPc() override {}
+  void Pause() override {}
+};
+
+struct Runs : ::testing::Test {
+  MemPhone phone;
+  RecordingView view;
+  CPhonePaneModel phonePane;
+  CPcPaneModel pcPane;
+  CMediaRules rules{"ZW"};
+  CPhoneRuns runs{phone, view, phonePane, pcPane, rules};
+  fs::path dir;
+
+  void SetUp() override {
+    phonePane.SetBuild("ZW");
+    dir = fs::temp_directory_path() / ("mediary_runs_" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    phone.files[0] = {{"a.jpg", "keFTJpeg", {1, 2, 3}, 40}, {"odd.xyz", "keUnknownKind", {9}, 41}};
+    phone.folders[0] = {{"Trip", 20}};
+    phone.files[20] = {{"b.jpg", "keFTJpeg", {4, 5}, 42}};
+    phone.files[1] = {{"ring.mid", "keFTSMF", {7, 7, 7, 7}, 43}};
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  void QueueDownload(std::uint32_t id, const std::string& name) {
+    TransferRecord r;
+    r.name = name;
+    r.path = (dir / name).string();
+    r.dataWord = RowBits::PcFile | RowBits::Queued;
+    r.id = id;
+    pcPane.Queued().push_back(std::move(r));
+  }
+};
+
+std::string Bytes(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+TEST_F(Runs, ListingReadsTheTreeLeavesUnknownKindsOutAndGuardsLoops) {
+  phone.folders[20] = {{"Loop", 0}};  // a phone that answers with its own main folder inside
+  ASSERT_EQ(runs.ListSession(), 0);
+  const RecordTable& pictures = phonePane.Top(0);
+  ASSERT_EQ(pictures.rows.size(), 2u);  // the folder, then a.jpg; odd.xyz left out
+  EXPECT_EQ(pictures.rows[0].name, "Trip");
+  ASSERT_TRUE(pictures.rows[0].children);
+  ASSERT_EQ(pictures.rows[0].children->rows.size(), 3u);  // parent entry, Loop (not entered), b.jpg
+  EXPECT_EQ(pictures.rows[0].children->rows[2].name, "b.jpg");
+  EXPECT_EQ(pictures.rows[0].children->rows[1].children->rows.size(), 1u);
+  EXPECT_EQ(pictures.rows[1].listingIndex, 0);
+  EXPECT_EQ(phonePane.Top(1).rows.size(), 1u);
+  EXPECT_EQ(view.status, 4096);
+  EXPECT_EQ(view.messages, std::vector<std::string>{"1060/64"});
+  EXPECT_EQ(phone.powerOffs, 1);
+  EXPECT_EQ(phone.closes, 1);
+  EXPECT_TRUE(phonePane.IsLoaded());
+}
+
+TEST_F(Runs, DetectionFailuresAndLocksEndWithTheirTexts) {
+  struct Case {
+    int detect;
+    DWORD error;
+    int lock;
+    std::vector<std::string> messages;
+    int powerOffs;
+  } cases[] = {
+      {1, ERROR_PA_CANCELLED, 0, {}, 1},
+      {1, ERROR_PA_NO_MODEL, 0, {"1069/64"}, 0},
+      {1, ERROR_PA_NOT_SUPPORTED, 0, {"1070+1065/64"}, 1},
+      {1, ERROR_PA_OTHER_MODEL, 0, {"1082+1065/64"}, 1},
+      {1, 0x12345, 0, {"1068/64"}, 0},
+      {0, 0, 8, {"1062/64", "1065/64"}, 1},
+      {0, 0, 10, {"1064/64", "1065/64"}, 1},
+      {0, 0, 3, {"1068/64", "1065/64"}, 1},  // never "Transfer completed"
+      {0, 0, 7, {"1077/64"}, 1},
+  };
+  for (const Case& c : cases) {
+    for (int transfer = 0; transfer < 2; ++transfer) {
+      MemPhone p;
+      p.detect = PA_MS_RESULT(c.detect);
+      p.detectError = c.error;
+      p.lock = PA_MS_RESULT(c.lock);
+      RecordingView v;
+      CPhonePaneModel ph;
+      ph.SetBuild("ZW");
+      CPcPaneModel pc;
+      CPhoneRuns r{p, v, ph, pc, rules};
+      transfer ? r.TransferSession(0) : r.ListSession();
+      SCOPED_TRACE(std::to_string(c.error) + " lock " + std::to_string(c.lock) + (transfer ? " transfer" : " get"));
+      EXPECT_EQ(v.messages, c.messages);
+      EXPECT_EQ(p.powerOffs, c.powerOffs);
+      EXPECT_EQ(p.closes, 1);
+      EXPECT_EQ(v.detectingOn, v.detectingOff);
+    }
+  }
+}
+
+TEST_F(Runs, TransferDownloadsUploadsMakesFoldersAndDeletes) {
+  ASSERT_EQ(runs.ListSession(), 0);
+  view.messages.clear();
+  QueueDownload(42, "b");  // gets the phone extension
+  QueueDownload(43, "tone.mid");
+  fs::path up = dir / "up.jpg";
+  std::ofstream(up, std::ios::binary) << "JPEGBYTES";
+  phonePane.SetKind(0, true);
+  phonePane.AddUpload("up.jpg", up.string(), "keFTJpeg");
+  const std::size_t folderRow = phonePane.NewFolder("New", "..");
+  phonePane.Open(folderRow);
+  phonePane.AddUpload("inner.jpg", up.string(), "keFTJpeg");
+  phonePane.SetKind(0, true);
+  ASSERT_TRUE(phonePane.Mark(1));  // a.jpg
+  const int total = runs.CountQueued();
+  EXPECT_EQ(total, 6);
+  ASSERT_EQ(runs.TransferSession(total), 0);
+  EXPECT_EQ(view.messages, std::vector<std::string>{"1060/64"});
+  EXPECT_EQ(Bytes(dir / "b.jpg"), std::string("\x04\x05", 2));
+  EXPECT_EQ(Bytes(dir / "tone.mid"), std::string(4, '\x07'));
+  EXPECT_TRUE(pcPane.Queued().empty());
+  EXPECT_EQ(phone.files[0].back().name, "up.jpg");
+  const DWORD newFolder = phone.folders[0].back().id;
+  EXPECT_EQ(phone.folders[0].back().name, "New");
+  ASSERT_EQ(phone.files[short(newFolder)].size(), 1u);
+  EXPECT_EQ(phone.files[short(newFolder)][0].name, "inner.jpg");
+  EXPECT_NE(std::find(phone.log.begin(), phone.log.end(), "rm 40"), phone.log.end());
+  for (const auto& row : phonePane.Top(0).rows) EXPECT_NE(row.name, "a.jpg");
+}
+
+TEST_F(Runs, FailedDownloadsAskAbortRetryIgnore) {
+  ASSERT_EQ(runs.ListSession(), 0);
+  struct Case {
+    std::vector<int> results;
+    std::vector<int> answers;
+    bool written;
+    std::string last;
+    int connects;  // after the listing's one
+  } cases[] = {
+      {{2}, {4}, true, "1060/64", 2},  // Retry reconnects and gets the same file
+      {{2}, {5}, false, "1060/64", 2},   // Ignore moves on, the entry stays queued
+      {{2}, {3}, false, "1077/64", 1},   // Abort stops
+      {{1}, {}, false, "1077/64", 1},    // the link lost: 1068 then the stop
+      {{7}, {}, false, "1077/64", 1},
+  };
+  for (const Case& c : cases) {
+    fs::remove(dir / "b.jpg");
+    pcPane.ClearQueued();
+    QueueDownload(42, "b.jpg");
+    phone.downloadResults = c.results;
+    phone.connects = 0;
+    view.answers = c.answers;
+    view.messages.clear();
+    runs.TransferSession(1);
+    SCOPED_TRACE(c.last + " " + std::to_string(c.results[0]));
+    EXPECT_EQ(fs::exists(dir / "b.jpg"), c.written);
+    EXPECT_EQ(pcPane.Queued().empty(), c.written);
+    EXPECT_EQ(view.messages.back(), c.last);
+    EXPECT_EQ(phone.connects, c.connects);
+  }
+}
+
+TEST_F(Runs, ADownloadThatCannotBeWrittenStaysQueued) {
+  ASSERT_EQ(runs.ListSession(), 0);
+  TransferRecord r;
+  r.name = "b.jpg";
+  r.path = (dir / "gone" / "b.jpg").string();  // its folder was removed after the file was queued
+  r.dataWord = RowBits::PcFile | RowBits::Queued;
+  r.id = 42;
+  pcPane.Queued().push_back(std::move(r));
+  view.answers = {5};  // Ignore
+  view.messages.clear();
+  runs.TransferSession(1);
+  EXPECT_EQ(view.messages, (std::vector<std::string>{"1058/34", "1060/64"}));
+  EXPECT_EQ(pcPane.Queued().size(), 1u);
+  EXPECT_FALSE(fs::exists(dir / "gone"));
+}
+
+TEST_F(Runs, UploadsThatFailAreNotCounted) {
+  ASSERT_EQ(runs.ListSession(), 0);
+  phonePane.SetKind(0, true);
+  phonePane.AddUpload("gone.jpg", (dir / "missing.jpg").string(), "keFTJpeg");
+  fs::path up = dir / "up.jpg";
+  std::ofstream(up, std::ios::binary) << "JPEG";
+  phonePane.AddUpload("dup.jpg", up.string(), "keFTJpeg");
+  phone.uploadResults = {14};
+  view.answers = {5};  // Ignore the unreadable file
+  view.messages.clear();
+  runs.TransferSession(2);
+  EXPECT_EQ(view.messages, (std::vector<std::string>{"1058/34", "1067/48", "1060/64"}));
+  EXPECT_TRUE(phone.files[0].size() == 2u);  // nothing new on the phone
+}
+
+}  // namespace
