@@ -14,6 +14,7 @@ constexpr unsigned kExclamation = 0x30;  // MB_ICONEXCLAMATION
 constexpr unsigned kYesNoQuestion = 0x24;
 constexpr unsigned kAbortRetryIgnore = 0x22;
 constexpr int kYes = 6;
+constexpr int kNo = 7;
 constexpr int kRetry = 4;
 constexpr int kIgnore = 5;
 constexpr int kAbort = 3;
@@ -27,6 +28,15 @@ constexpr int kStop = -1;
 
 std::string Text(const CString& text) { return std::string(static_cast<LPCSTR>(text)); }
 }  // namespace
+
+int CPhoneRuns::Ask(const std::vector<int>& ids, unsigned type) {
+  // A closing dialog asks nothing more: the run ends quietly, every question answered "stop".
+  if (m_closing) {
+    const unsigned buttons = type & 0x0F;
+    return buttons == 0x02 ? kAbort : buttons == 0x04 ? kNo : 1;
+  }
+  return m_view.Ask(ids, type);
+}
 
 int CPhoneRuns::ProgressCallback(int total, int current, void* user) {
   auto* self = static_cast<CPhoneRuns*>(user);
@@ -55,7 +65,10 @@ bool CPhoneRuns::Detect() {
   if (m_closing) m_phone.PA_CancelTransfer();
   if (m_phone.TestModeOn() == 0) {
     m_view.Detecting(false);
-    return true;
+    // A close that came while the connection was being made (before it could be cancelled).
+    if (!m_closing) return true;
+    ClosePort();
+    return false;
   }
   const DWORD error = m_phone.LastError();
   m_view.Detecting(false);
@@ -65,7 +78,7 @@ bool CPhoneRuns::Detect() {
     return false;
   }
   const DetectionFailure failure = DescribeDetectionFailure(error);
-  if (!failure.messages.empty()) m_view.Ask(failure.messages, kInfo);
+  if (!failure.messages.empty()) Ask(failure.messages, kInfo);
   if (failure.powerOff) m_phone.PowerOff();
   ClosePort();
   return false;
@@ -114,12 +127,12 @@ int CPhoneRuns::ListSession() {
     ClosePort();
     return 0;
   }
-  if (message != 0 && message != 1077) m_view.Ask({message}, kInfo);
+  if (message != 0 && message != 1077) Ask({message}, kInfo);
   m_phone.PowerOff();
   ClosePort();
   m_phonePane.SetKind(savedKind, true);
   m_phonePane.SetLoaded(true);
-  m_view.Ask({message == 0 ? 1060 : message == 1077 ? 1077 : 1065}, kInfo);
+  Ask({message == 0 ? 1060 : message == 1077 ? 1077 : 1065}, kInfo);
   return 0;
 }
 
@@ -127,6 +140,7 @@ int CPhoneRuns::EnumPhoneFolder(RecordTable& table, std::uint32_t folderId, CFol
   short count = 0;
   if (m_phone.PA_GetNumSubfolders(&count, short(folderId)) == 0) {
     for (short i = 0; i < count; ++i) {
+      if (m_closing) return kCancelled;
       PA_FOLDER_INFO info;
       const PA_MS_RESULT result = m_phone.PA_GetFolderInfo(&info, short(folderId), i);
       if (result == kCancelled) return kCancelled;
@@ -184,7 +198,7 @@ int CPhoneRuns::Reconnect() {
   const DWORD error = m_phone.LastError();
   m_view.Detecting(false);
   const DetectionFailure failure = DescribeDetectionFailure(error);
-  if (!m_closing && !failure.messages.empty()) m_view.Ask(failure.messages, kInfo);
+  if (!m_closing && !failure.messages.empty()) Ask(failure.messages, kInfo);
   return kStop;
 }
 
@@ -227,10 +241,10 @@ int CPhoneRuns::TransferSession(int total) {
     m_view.Counter("");
     for (int i = 0; i < m_phonePane.GetMainFolderCount(); ++i) CPhonePaneModel::UpdateFolderMarks(m_phonePane.Top(i));
     m_view.ReloadPc();
-    m_view.Ask({1077}, kInfo);
+    Ask({1077}, kInfo);
     return 0;
   }
-  if (message != 0 && !m_closing) m_view.Ask({message}, kInfo);
+  if (message != 0 && !m_closing) Ask({message}, kInfo);
   int free = 0;
   if (m_phone.PA_GetFileSystemFreeSpace(&free) == 0) {
     m_freeSpace = free;
@@ -241,7 +255,7 @@ int CPhoneRuns::TransferSession(int total) {
   m_view.Counter("");
   m_phonePane.SetKind(m_phonePane.GetKind(), true);
   m_view.ReloadPc();
-  if (!m_closing) m_view.Ask({message == 0 ? 1060 : 1065}, kInfo);
+  if (!m_closing) Ask({message == 0 ? 1060 : 1065}, kInfo);
   return 0;
 }
 
@@ -249,6 +263,7 @@ int CPhoneRuns::DownloadQueued(bool run) {
   auto& queue = m_pcPane.Queued();
   int count = 0;
   for (std::size_t i = 0; i < queue.size();) {
+    if (run && m_closing) return kStop;
     TransferRecord& entry = queue[i];
     if (!(entry.dataWord & RowBits::Queued)) {
       ++i;
@@ -277,7 +292,7 @@ int CPhoneRuns::DownloadQueued(bool run) {
     if (result == 0) {
       const std::string path = WithPhoneExtension(entry.path, m_rules.GetKindExtension(Text(record.strTitle)));
       bool write = true;
-      if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) write = m_view.Ask({1047}, kYesNoQuestion) == kYes;
+      if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) write = Ask({1047}, kYesNoQuestion) == kYes;
       if (write && !WriteDownloadedFile(path, {record.pData, record.pData ? record.dwSize : 0})) writeFailed = true;
       if (record.pData) m_phone.DeleteDataArray(record.pData);
       record.pData = nullptr;
@@ -290,11 +305,11 @@ int CPhoneRuns::DownloadQueued(bool run) {
     m_view.Overlay("", 0);
     if (result == kCancelled) return kStop;
     if (result == kNoLink) {
-      m_view.Ask({1068}, kInfo);
+      Ask({1068}, kInfo);
       return kStop;
     }
     // A failed download or a PC file that could not be written: the entry stays queued.
-    const int answer = m_view.Ask({1058}, kAbortRetryIgnore);
+    const int answer = Ask({1058}, kAbortRetryIgnore);
     if (answer == kAbort || (answer != kRetry && answer != kIgnore)) {
       m_phone.PowerOff();
       return kStop;
@@ -316,6 +331,7 @@ int CPhoneRuns::UploadQueued(RecordTable& table, std::uint32_t folderId, bool ru
   using namespace RowBits;
   int count = 0;
   for (std::size_t i = 0; i < table.rows.size();) {
+    if (run && m_closing) return kStop;
     TransferRecord& row = table.rows[i];
     if (row.dataWord & Parent) {
       ++i;
@@ -359,14 +375,14 @@ int CPhoneRuns::UploadQueued(RecordTable& table, std::uint32_t folderId, bool ru
         }
         m_view.Overlay("", 0);
         if (result == kNoLink) {
-          m_view.Ask({1068}, kInfo);
+          Ask({1068}, kInfo);
           return kStop;
         }
         if (result == kCancelled) return kStop;
-        if (result == kExists) m_view.Ask({1067}, kExclamation);
+        if (result == kExists) Ask({1067}, kExclamation);
         if (result == kFailed || unreadable) {
           // An unreadable PC file is a failure too, never counted as sent.
-          const int answer = m_view.Ask({1058}, kAbortRetryIgnore);
+          const int answer = Ask({1058}, kAbortRetryIgnore);
           if (answer != kRetry && answer != kIgnore) {
             m_phone.PowerOff();
             return kStop;
@@ -397,11 +413,11 @@ int CPhoneRuns::UploadQueued(RecordTable& table, std::uint32_t folderId, bool ru
           row.id = folder.dwNumber;
           row.secondId = folder.dwType;
         } else if (result == kExists) {
-          m_view.Ask({1067}, kExclamation);
+          Ask({1067}, kExclamation);
         } else if (result == kCancelled) {
           return kStop;
         } else if (result == kNoLink) {
-          m_view.Ask({1068}, kInfo);
+          Ask({1068}, kInfo);
           return kStop;
         }
         m_view.Overlay("", 0);
@@ -429,7 +445,7 @@ int CPhoneRuns::UploadQueued(RecordTable& table, std::uint32_t folderId, bool ru
       continue;
     }
     if (result == kCancelled) return kStop;
-    m_view.Ask({1079}, kExclamation);
+    Ask({1079}, kExclamation);
     ++i;
   }
   return count;

@@ -134,6 +134,7 @@ class CPhoneRuns {
   static int ProgressCallback(int total, int current, void* user);
   // Detection with its failure table; true when connected.
   bool Detect();
+  int Ask(const std::vector<int>& ids, unsigned type);
   void ClosePort();
   int EnumPhoneFolder(RecordTable& table, std::uint32_t folderId, CFolderTrail& trail);
   int DownloadQueued(bool run);

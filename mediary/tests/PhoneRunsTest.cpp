@@ -2,6 +2,7 @@
 // download, upload, new folder and deletion paths with Abort, Retry and Ignore, and a download whose
 // PC file cannot be written.
 #include "PhoneRuns.h"
+#include "RunWorker.h"
 
 #include <handport/PhoneErrors.h>
 
@@ -9,7 +10,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <condition_variable>
+#include <atomic>
 #include <map>
+#include <mutex>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -44,7 +48,8 @@ class MemPhone : public IMediaryPhone {
   DWORD LastError() override { return detectError; }
   void PowerOff() override { ++powerOffs; }
   PA_MS_RESULT PA_ClosePort() override { ++closes; return PA_MS_OK; }
-  void PA_CancelTransfer() override {}
+  void PA_CancelTransfer() override { ++cancels; }
+  std::atomic<int> cancels{0};
   PA_MS_RESULT CheckLockInfo() override { return lock; }
   PA_MS_RESULT PA_GetFileSystemFreeSpace(int* bytes) override { *bytes = 4096; return PA_MS_OK; }
   PA_MS_RESULT PA_GetNumMainFolders(short* count) override { *count = 3; return PA_MS_OK; }
@@ -322,6 +327,63 @@ TEST_F(Runs, UploadsThatFailAreNotCounted) {
   runs.TransferSession(2);
   EXPECT_EQ(view.messages, (std::vector<std::string>{"1058/34", "1067/48", "1060/64"}));
   EXPECT_TRUE(phone.files[0].size() == 2u);  // nothing new on the phone
+}
+
+}  // namespace
+
+namespace {
+
+// A phone whose detection waits until the transfer is cancelled, as the library's waits do.
+class HangingPhone : public MemPhone {
+ public:
+  std::mutex m;
+  std::condition_variable cv;
+  bool cancelled = false, waiting = false;
+  PA_MS_RESULT TestModeOn() override {
+    std::unique_lock lock(m);
+    waiting = true;
+    cv.notify_all();
+    cv.wait(lock, [&] { return cancelled; });
+    detectError = ERROR_PA_CANCELLED;
+    return PA_MS_RESULT(1);
+  }
+  void PA_CancelTransfer() override {
+    MemPhone::PA_CancelTransfer();
+    std::lock_guard lock(m);
+    cancelled = true;
+    cv.notify_all();
+  }
+  void WaitUntilWaiting() {
+    std::unique_lock lock(m);
+    cv.wait(lock, [&] { return waiting; });
+  }
+};
+
+TEST(RunWorker, CancelOnlyDuringTheExchangeAndCloseJoinsQuietly) {
+  HangingPhone phone;
+  RecordingView view;
+  CPhonePaneModel phonePane;
+  phonePane.SetBuild("ZW");
+  CPcPaneModel pcPane;
+  CMediaRules rules("ZW");
+  CPhoneRuns runs(phone, view, phonePane, pcPane, rules);
+  runs.Cancel();  // no run, no connection: nothing reaches the phone
+  EXPECT_EQ(phone.cancels, 0);
+
+  CRunWorker worker(runs);
+  std::atomic<int> finished{0};
+  ASSERT_TRUE(worker.Start([&] { runs.ListSession(); }, [&] { ++finished; }));
+  EXPECT_FALSE(worker.Start([] {}));  // a second run while busy does nothing
+  phone.WaitUntilWaiting();
+  int pumped = 0;
+  worker.CloseAndJoin([&] { ++pumped; });
+  EXPECT_FALSE(worker.IsBusy());
+  EXPECT_EQ(finished, 1);
+  EXPECT_EQ(phone.cancels, 1);
+  EXPECT_TRUE(view.messages.empty());  // a closing run asks and tells nothing
+  EXPECT_EQ(phone.closes, 1);
+  runs.Cancel();  // the exchange is over: a late Yes cancels nothing
+  EXPECT_EQ(phone.cancels, 1);
 }
 
 }  // namespace
