@@ -1,0 +1,427 @@
+#include "MediaryDlg.h"
+
+#include "resource.h"
+
+#include <HostedApp.h>
+#include <LauncherProtocol.h>
+#include <MessageBoxDlg.h>
+#include <StringLoader.h>
+
+#include <kernel/File.h>
+#include <kernel/Sync.h>
+#include <kernel/Wait.h>
+#include <registry/WinReg.h>
+#include <shell/ShlObj.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr char kPathKey[] = "Software\\Halvane\\Tolvar\\Mediary";
+constexpr char kSettingsKey[] = "Software\\Halvane\\Tolvar\\Settings";
+
+// A registry value of text of any length; empty when absent.
+std::string ReadRegistryText(LPCSTR keyName, LPCSTR valueName) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, keyName, 0, KEY_READ, &key) != ERROR_SUCCESS) return {};
+  DWORD type = 0;
+  DWORD size = 0;
+  std::string buffer;
+  if (RegQueryValueExA(key, valueName, nullptr, &type, nullptr, &size) == ERROR_SUCCESS && type == REG_SZ) {
+    buffer.resize(size + 1);
+    if (RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<LPBYTE>(buffer.data()), &size) != ERROR_SUCCESS)
+      buffer.clear();
+    buffer.resize(std::strlen(buffer.c_str()));
+  }
+  RegCloseKey(key);
+  return buffer;
+}
+
+std::string DocumentsFolder() {
+  char path[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, 0, path))) return {};
+  return path;
+}
+
+CString Joined(const std::vector<int>& ids) {
+  CString text;
+  for (int id : ids) {
+    if (!text.IsEmpty()) text += "\n";
+    text += GetText(UINT(id));
+  }
+  return text;
+}
+
+}  // namespace
+
+MediaryVariant MediaryVariant::FromBuild(const std::string& build) {
+  MediaryVariant v;
+  const char first = build.empty() ? '\0' : build[0];
+  const char second = build.size() > 1 ? build[1] : '\0';
+  if (first == 'Z' || first == 'U') {
+    v.specialFolder = second == 'J' ? 12 : 13;
+    v.moviesShown = true;
+    v.moviesByCtrlTab = true;  // wherever the Movies button is shown
+  } else if (build.rfind("YIE", 0) == 0) {
+    v.specialFolder = 12;
+  }
+  return v;
+}
+
+int MediaryVariant::NextKind(int kind) const {
+  if (kind == 0) return 1;
+  if (kind == 1) return moviesByCtrlTab ? 2 : 0;
+  return 0;
+}
+
+std::string StartFolder(const std::string& stored, const std::string& documents) {
+  // Suite paths ("C:\\...") as well as Linux ones.
+  const DWORD attributes = stored.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesA(stored.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return stored;
+  return documents;
+}
+
+// --- the worker's reports ---
+
+void CMediaryDlg::CPostedView::OverlayId(int id, unsigned mode) {
+  Push({Event::kOverlay, std::string(static_cast<LPCSTR>(GetText(UINT(id)))), mode, 0});
+}
+
+int CMediaryDlg::CPostedView::Ask(const std::vector<int>& ids, unsigned type) {
+  Question question{ids, type, 0};
+  // Sent: the window's thread answers, also while it waits for the worker at a close.
+  ::SendMessageA(m_window, kAskMessage, 0, reinterpret_cast<LPARAM>(&question));
+  return question.answer;
+}
+
+void CMediaryDlg::CPostedView::Pause() { std::this_thread::sleep_for(std::chrono::milliseconds(2000)); }
+
+void CMediaryDlg::CPostedView::Push(Event event) {
+  std::lock_guard lock(m_lock);
+  m_events.push_back(std::move(event));
+  if (!m_posted && m_window) m_posted = ::PostMessageA(m_window, kRunMessage, 0, 0) != FALSE;
+}
+
+std::vector<CMediaryDlg::CPostedView::Event> CMediaryDlg::CPostedView::Take() {
+  std::lock_guard lock(m_lock);
+  m_posted = false;
+  return std::exchange(m_events, {});
+}
+
+// --- the dialog ---
+
+CMediaryDlg::CMediaryDlg(CManager* manager, CWnd* parent)
+    : CEmbeddableDialog(IDD_MEDIARY_DIALOG, parent, TRUE), m_manager(manager) {
+  m_changeEvent = tolvar::kernel::UniqueHandle(::CreateEventA(nullptr, FALSE, FALSE, "CHANGE_RESOURCES"));
+  m_stopEvent = tolvar::kernel::UniqueHandle(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+}
+
+CMediaryDlg::~CMediaryDlg() {
+  m_worker.reset();
+  StopWatcher();
+}
+
+int CMediaryDlg::ShowMessage(const CString& text, UINT type) {
+  return ShowMessageBox(text, GetText(IDS_CAPTION), type);
+}
+
+BOOL CMediaryDlg::OnInitDialog() {
+  CEmbeddableDialog::OnInitDialog();
+  const std::string build = ReadRegistryText(kSettingsKey, "Build");
+  m_variant = MediaryVariant::FromBuild(build);
+  m_phoneModel.SetBuild(build);
+  m_rules.SetBuild(build);
+  auto ask = [this](UINT id, UINT type) { return ShowMessage(GetText(id), type); };
+  m_phoneList = std::make_unique<CPhonePaneCtrl>(m_phoneModel, ask);
+  m_pcList = std::make_unique<CPcPaneCtrl>(m_pcModel, [this](UINT id, const std::string& text, UINT type) {
+    return ShowMessage(text.empty() ? GetText(id) : CString(text.c_str()), type);
+  });
+  m_phoneList->SubclassDlgItem(IDC_PHONE_LIST, this);
+  m_pcList->SubclassDlgItem(IDC_PC_LIST, this);
+  m_progress.SubclassDlgItem(IDC_PROGRESS, this);
+  m_progress.SetTextColors(0xFFFFFF, 0x822A08);
+  if (!m_variant.moviesShown) ::ShowWindow(::GetDlgItem(m_hWnd, IDC_MOVIES), SW_HIDE);
+  m_folder = StartFolder(ReadRegistryText(kPathKey, "Path"), DocumentsFolder());
+  ::SetDlgItemTextA(m_hWnd, IDC_FOLDER_BOX, m_folder.c_str());
+  LoadPcFolder();
+  m_phoneList->Refill();
+
+  if (m_manager) m_phone = std::make_unique<CManagerMediaryPhone>(*m_manager);
+  if (m_phone) {
+    m_runs = std::make_unique<CPhoneRuns>(*m_phone, m_view, m_phoneModel, m_pcModel, m_rules);
+    m_runs->SetSpecialFolderId(m_variant.specialFolder);
+    m_worker = std::make_unique<CRunWorker>(*m_runs);
+  }
+  m_view.Attach(m_hWnd);
+
+  // The watcher: waits on the event and on the stop event; each refresh goes to this thread.
+  HWND window = m_hWnd;
+  HANDLE events[2] = {m_changeEvent.Get(), m_stopEvent.Get()};
+  if (events[0] && events[1]) {
+    m_watcher = std::thread([window, events] {
+      while (::WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0) ::PostMessageA(window, kChangedMessage, 0, 0);
+    });
+  }
+  return TRUE;
+}
+
+void CMediaryDlg::StopWatcher() {
+  if (m_stopEvent) ::SetEvent(m_stopEvent.Get());
+  if (m_watcher.joinable()) m_watcher.join();
+}
+
+void CMediaryDlg::LoadPcFolder() {
+  m_pcModel.ListFolder(m_folder, static_cast<LPCSTR>(GetText(1004)));
+  if (m_pcList && m_pcList->m_hWnd) m_pcList->Refill();
+}
+
+bool CMediaryDlg::AskLanguage() {
+  if (!m_firstUse) return true;
+  if (ShowMessage(GetText(1061), MB_YESNO | MB_ICONINFORMATION) == IDNO) return false;
+  m_firstUse = false;
+  return true;
+}
+
+void CMediaryDlg::OnGet() {
+  if (Busy() || !m_worker) return;
+  if (!AskLanguage()) return;
+  StartRun(false, 0);
+}
+
+void CMediaryDlg::OnTransfer() {
+  if (Busy() || !m_runs) return;
+  const int total = m_runs->CountQueued();
+  if (total <= 0 || !AskLanguage()) return;
+  StartRun(true, total);
+}
+
+void CMediaryDlg::StartRun(bool transfer, int total) {
+  SetRunning(true);
+  CPhoneRuns* runs = m_runs.get();
+  m_worker->Start([runs, transfer, total] { transfer ? runs->TransferSession(total) : runs->ListSession(); },
+                  [this] { m_view.Finished(); });
+}
+
+void CMediaryDlg::SetRunning(bool running) {
+  for (UINT id : {IDC_GET, IDC_TRANSFER, IDC_DELETE, IDC_NEW_FOLDER, IDC_FILE_MENU, IDC_VIEW_MENU, IDC_PC_LIST,
+                  IDC_PHONE_LIST, IDC_PHONE_FRAME, IDC_TO_PHONE, IDC_TO_PC, IDC_IMAGES, IDC_MELODIES, IDC_MOVIES})
+    ::EnableWindow(::GetDlgItem(m_hWnd, int(id)), !running);
+  if (m_phoneList) m_phoneList->SetBusy(running);
+  ::ShowWindow(::GetDlgItem(m_hWnd, IDC_PROGRESS), running ? SW_SHOW : SW_HIDE);
+  ::SetDlgItemTextA(m_hWnd, IDC_CANCEL_RUN, GetText(1036));
+  ::ShowWindow(::GetDlgItem(m_hWnd, IDC_CANCEL_RUN), running ? SW_SHOW : SW_HIDE);
+  if (running) ::SendDlgItemMessageA(m_hWnd, IDC_PROGRESS, PBM_SETPOS, 0, 0);
+}
+
+void CMediaryDlg::OnCancelRun() {
+  if (!Busy()) return;
+  CString shown;
+  ::GetDlgItemTextA(m_hWnd, IDC_CANCEL_RUN, shown.GetBuffer(64), 64);
+  shown.ReleaseBuffer();
+  if (shown == GetText(1075)) return;
+  // The run goes on while the question is open; a Yes cancels only the exchange still under way.
+  m_asking = true;
+  const int answer = ShowMessage(GetText(1076), MB_YESNO | MB_ICONQUESTION);
+  m_asking = false;
+  if (answer == IDYES && Busy()) {
+    ::SetDlgItemTextA(m_hWnd, IDC_CANCEL_RUN, GetText(1075));
+    m_worker->CancelConfirmed();
+  }
+}
+
+void CMediaryDlg::OnToPhone() {
+  if (Busy()) return;
+  const std::vector<std::size_t> selected = [&] {
+    std::vector<std::size_t> rows;
+    for (int i = m_pcList->GetNextItem(-1, LVNI_SELECTED); i >= 0; i = m_pcList->GetNextItem(i, LVNI_SELECTED))
+      rows.push_back(std::size_t(i));
+    return rows;
+  }();
+  m_pcModel.DropOnPhone(selected, m_phoneModel, false);
+  m_phoneList->Refill();
+}
+
+void CMediaryDlg::OnToPc() {
+  if (Busy()) return;
+  HandPhoneSelectionToPc(*m_phoneList, m_phoneModel, *m_pcList, m_pcModel);
+}
+
+void CMediaryDlg::OnExit() { EndModalLoop(0); }
+
+void CMediaryDlg::OnRefresh() { LoadPcFolder(); }
+
+LRESULT CMediaryDlg::OnRunReport(WPARAM, LPARAM) {
+  for (const auto& event : m_view.Take()) {
+    switch (event.kind) {
+      case CPostedView::Event::kOverlay:
+        m_progress.SetText(event.text.c_str(), event.a);
+        break;
+      case CPostedView::Event::kDetecting:
+        // The timer belongs to this thread: the worker only asks for it.
+        if (event.a) {
+          ::SendDlgItemMessageA(m_hWnd, IDC_PROGRESS, PBM_SETRANGE32, 0, 100);
+          ::SendDlgItemMessageA(m_hWnd, IDC_PROGRESS, PBM_SETSTEP, 1, 0);
+          ::SetTimer(m_hWnd, kDetectTimer, 50, nullptr);
+        } else {
+          ::KillTimer(m_hWnd, kDetectTimer);
+        }
+        m_waitCursor = event.a != 0;
+        ::SetCursor(::LoadCursorA(nullptr, m_waitCursor ? IDC_WAIT : IDC_ARROW));
+        break;
+      case CPostedView::Event::kProgress:
+        if (event.a != 0xFFFFFFFF) ::SendDlgItemMessageA(m_hWnd, IDC_PROGRESS, PBM_SETRANGE32, 0, LPARAM(event.a));
+        ::SendDlgItemMessageA(m_hWnd, IDC_PROGRESS, PBM_SETPOS, WPARAM(event.b), 0);
+        break;
+      case CPostedView::Event::kCounter:
+        ::SetDlgItemTextA(m_hWnd, IDC_COUNTER, event.text.c_str());
+        break;
+      case CPostedView::Event::kStatus: {
+        m_freeSpace = int(event.a);
+        char text[64];
+        std::snprintf(text, sizeof text, static_cast<LPCSTR>(GetText(1081)), m_freeSpace);
+        PostStatusToLauncher(text);
+        break;
+      }
+      case CPostedView::Event::kReloadPc:
+        LoadPcFolder();
+        break;
+      case CPostedView::Event::kFinished:
+        ::KillTimer(m_hWnd, kDetectTimer);
+        m_waitCursor = false;
+        if (m_worker) m_worker->Join();
+        if (m_runs && !m_runs->IsClosing()) {
+          SetRunning(false);
+          m_phoneList->Refill();
+          LoadPcFolder();
+        }
+        break;
+    }
+  }
+  return 0;
+}
+
+LRESULT CMediaryDlg::OnAsk(WPARAM, LPARAM lParam) {
+  auto* question = reinterpret_cast<CPostedView::Question*>(lParam);
+  question->answer = ShowMessage(Joined(question->ids), question->type);
+  return 0;
+}
+
+LRESULT CMediaryDlg::OnChanged(WPARAM, LPARAM) {
+  // Another program changed the phone's media: what this window shows of the phone is stale.
+  if (Busy()) return 0;
+  if (!m_pcModel.Queued().empty()) m_pcModel.ClearQueued();
+  LoadPcFolder();
+  m_phoneModel.Clear();
+  m_phoneList->Refill();
+  return 0;
+}
+
+LRESULT CMediaryDlg::OnTimer(WPARAM wParam, LPARAM) {
+  if (wParam == kDetectTimer) ::SendDlgItemMessageA(m_hWnd, IDC_PROGRESS, PBM_STEPIT, 0, 0);
+  return 0;
+}
+
+LRESULT CMediaryDlg::OnSetCursor(WPARAM, LPARAM) {
+  if (m_waitCursor) {
+    ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+    return TRUE;
+  }
+  return Default();
+}
+
+BOOL CMediaryDlg::QueryClose() {
+  if (Busy()) {
+    m_asking = true;
+    const int answer = ShowMessage(GetText(1076), MB_YESNO | MB_ICONQUESTION);
+    m_asking = false;
+    if (answer != IDYES) {
+      NotifyCloseRefused();
+      return FALSE;
+    }
+    // The run ends at its next phone wait; this thread keeps answering what the worker sends.
+    m_worker->CloseAndJoin([] {
+      MSG msg;
+      ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    });
+    m_view.Take();
+  }
+  return CEmbeddableDialog::QueryClose();
+}
+
+LRESULT CMediaryDlg::OnDestroy(WPARAM, LPARAM) {
+  if (m_worker && m_worker->IsBusy()) m_worker->CloseAndJoin([] {
+    MSG msg;
+    ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+  });
+  StopWatcher();
+  ::KillTimer(m_hWnd, kDetectTimer);
+  char box[4096] = {};
+  ::GetDlgItemTextA(m_hWnd, IDC_FOLDER_BOX, box, sizeof box);
+  if (box[0]) m_folder = box;
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, kPathKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS) {
+    RegSetValueExA(key, "Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(m_folder.c_str()), DWORD(m_folder.size() + 1));
+    RegCloseKey(key);
+  }
+  PostStatusToLauncher("");
+  return Default();
+}
+
+BOOL CMediaryDlg::PreTranslateMessage(MSG* msg) {
+  if (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN) {
+    const bool ctrl = (::GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    switch (msg->wParam) {
+      case VK_F4:
+        if (msg->message == WM_SYSKEYDOWN) return TRUE;  // Alt+F4 is ignored
+        if (ctrl) {
+          EndModalLoop(0);
+          return TRUE;
+        }
+        break;
+      case VK_TAB:
+        if (ctrl && !Busy()) {
+          m_phoneModel.SetKind(m_variant.NextKind(m_phoneModel.GetKind()));
+          m_pcModel.SetMediaClass(m_phoneModel.GetKind());
+          m_phoneList->Refill();
+          LoadPcFolder();
+          return TRUE;
+        }
+        break;
+      case VK_F5:
+        OnRefresh();
+        return TRUE;
+      case VK_F7:
+        OnGet();
+        return TRUE;
+      case VK_F8:
+        OnTransfer();
+        return TRUE;
+      default:
+        break;
+    }
+  }
+  return CEmbeddableDialog::PreTranslateMessage(msg);
+}
+
+const AFX_MSGMAP* CMediaryDlg::GetMessageMap() const {
+  static const AFX_MSGMAP map{CEmbeddableDialog::GetMessageMap(), {
+      MapCommand(IDC_GET, &CMediaryDlg::OnGet),
+      MapCommand(IDC_TRANSFER, &CMediaryDlg::OnTransfer),
+      MapCommand(IDC_CANCEL_RUN, &CMediaryDlg::OnCancelRun),
+      MapCommand(IDC_TO_PHONE, &CMediaryDlg::OnToPhone),
+      MapCommand(ID_FILE_DOWN, &CMediaryDlg::OnToPhone),
+      MapCommand(IDC_TO_PC, &CMediaryDlg::OnToPc),
+      MapCommand(ID_FILE_UP, &CMediaryDlg::OnToPc),
+      MapCommand(ID_FILE_EXIT, &CMediaryDlg::OnExit),
+      MapCommand(ID_VIEW_REFRESH, &CMediaryDlg::OnRefresh),
+      MapMessage(kRunMessage, &CMediaryDlg::OnRunReport),
+      MapMessage(kAskMessage, &CMediaryDlg::OnAsk),
+      MapMessage(kChangedMessage, &CMediaryDlg::OnChanged),
+      MapMessage(WM_TIMER, &CMediaryDlg::OnTimer),
+      MapMessage(WM_SETCURSOR, &CMediaryDlg::OnSetCursor),
+      MapMessage(WM_DESTROY, &CMediaryDlg::OnDestroy),
+  }};
+  return &map;
+}
