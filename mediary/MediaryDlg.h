@@ -6,6 +6,7 @@
 // Threads: the dialog and its controls belong to the user-interface thread. The worker reports
 // through CPostedView (posted messages; a question is sent and answered here); the watcher posts
 // one message per refresh. Both are stopped and joined before the window goes.
+#include "MainWindowRules.h"
 #include "MediaRules.h"
 #include "PcPaneCtrl.h"
 #include "PcPaneModel.h"
@@ -27,20 +28,6 @@
 #include <vector>
 
 class CManager;
-
-// The variant switches of the main window that need no window.
-struct MediaryVariant {
-  std::uint32_t specialFolder = 11;
-  bool moviesShown = false;   // the Movies button and View item
-  bool moviesByCtrlTab = false;
-  static MediaryVariant FromBuild(const std::string& build);
-  // Ctrl+Tab: the next view kind.
-  int NextKind(int kind) const;
-};
-
-// The current PC folder at start: "Path" when it names an existing folder, else the documents
-// folder.
-std::string StartFolder(const std::string& stored, const std::string& documents);
 
 class CMediaryDlg : public CEmbeddableDialog {
  public:
