@@ -268,6 +268,7 @@ LRESULT CMediaryDlg::OnRunReport(WPARAM, LPARAM) {
           SetRunning(false);
           m_phoneList->Refill();
           LoadPcFolder();
+          if (m_changePending) OnChanged(0, 0);
         }
         break;
     }
@@ -282,8 +283,13 @@ LRESULT CMediaryDlg::OnAsk(WPARAM, LPARAM lParam) {
 }
 
 LRESULT CMediaryDlg::OnChanged(WPARAM, LPARAM) {
-  // Another program changed the phone's media: what this window shows of the phone is stale.
-  if (Busy()) return 0;
+  // Another program changed the phone's media: what this window shows of the phone is stale. The
+  // models are the worker's during a run: the refresh waits for its end.
+  if (Busy()) {
+    m_changePending = true;
+    return 0;
+  }
+  m_changePending = false;
   if (!m_pcModel.Queued().empty()) m_pcModel.ClearQueued();
   LoadPcFolder();
   m_phoneModel.Clear();

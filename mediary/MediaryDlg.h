@@ -125,6 +125,7 @@ class CMediaryDlg : public CEmbeddableDialog {
   bool m_firstUse = true;
   bool m_waitCursor = false;
   bool m_asking = false;
+  bool m_changePending = false;
   int m_freeSpace = -1;
   tolvar::kernel::UniqueHandle m_changeEvent;
   tolvar::kernel::UniqueHandle m_stopEvent;

@@ -73,6 +73,15 @@ class MediaryInLauncher : public ::testing::Test {
     RegSetValueExA(opened, "Build", 0, REG_SZ, reinterpret_cast<const BYTE*>(build), sizeof build);
     RegSetValueExA(opened, "Phone", 0, REG_SZ, reinterpret_cast<const BYTE*>("Model 7"), 8);
     RegCloseKey(opened);
+    // The PC pane starts in a folder of the test's own.
+    s_pictures = s_home + "/pictures";
+    fs::create_directories(s_pictures);
+    std::ofstream(s_pictures + "/a.jpg") << "\xFF\xD8\xFF\xE0";
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Halvane\\Tolvar\\Mediary", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                    &opened, nullptr);
+    RegSetValueExA(opened, "Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(s_pictures.c_str()),
+                   DWORD(s_pictures.size() + 1));
+    RegCloseKey(opened);
   }
   static void TearDownTestSuite() {
     std::error_code ignored;
@@ -107,11 +116,13 @@ class MediaryInLauncher : public ::testing::Test {
 
   static std::string s_home;
   static std::string s_install;
+  static std::string s_pictures;
   PROCESS_INFORMATION m_launcher{};
   DWORD m_mediaryProcessId = 0;
 };
 std::string MediaryInLauncher::s_home;
 std::string MediaryInLauncher::s_install;
+std::string MediaryInLauncher::s_pictures;
 
 }  // namespace
 
@@ -143,6 +154,18 @@ TEST_F(MediaryInLauncher, IsHostedAndEndsWithTheSuite) {
   EXPECT_FALSE(IsWindowVisible(GetDlgItem(mediary, 1015)));
   EXPECT_TRUE(IsWindowVisible(GetDlgItem(mediary, 1021)));  // a Z phone has Movies
   ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(frame) != FALSE; }));
+
+  // Another process says the phone's media changed: the PC pane is read again.
+  HWND pcList = GetDlgItem(mediary, 1034);
+  const auto rows = [&] { return SendMessageA(pcList, LVM_GETITEMCOUNT, 0, 0); };
+  ASSERT_TRUE(WaitFor([&] { return rows() > 0; }));
+  const LRESULT before = rows();
+  std::ofstream(s_pictures + "/b.jpg") << "\xFF\xD8\xFF\xE0";
+  HANDLE changed = OpenEventA(EVENT_MODIFY_STATE, FALSE, "CHANGE_RESOURCES");
+  ASSERT_NE(changed, nullptr);
+  SetEvent(changed);
+  CloseHandle(changed);
+  EXPECT_TRUE(WaitFor([&] { return rows() == before + 1; })) << before << " " << rows();
   if (HBITMAP picture = tolvar::user::RenderWindow(frame)) {
     SavePng(picture, "mediary_in_launcher");
     DeleteObject(picture);
@@ -154,4 +177,12 @@ TEST_F(MediaryInLauncher, IsHostedAndEndsWithTheSuite) {
   CloseHandle(close.hThread);
   EXPECT_EQ(WaitForSingleObject(m_launcher.hProcess, 20000), WAIT_OBJECT_0);
   EXPECT_TRUE(WaitFor([&] { return !ProcessRuns(processId); }));
+  // The folder is kept for the next start.
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Halvane\\Tolvar\\Mediary", 0, KEY_READ, &key), ERROR_SUCCESS);
+  char path[1024] = {};
+  DWORD size = sizeof path, type = 0;
+  EXPECT_EQ(RegQueryValueExA(key, "Path", nullptr, &type, reinterpret_cast<BYTE*>(path), &size), ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_EQ(std::string(path), s_pictures);
 }
