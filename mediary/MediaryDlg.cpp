@@ -100,6 +100,11 @@ int CMediaryDlg::ShowMessage(const CString& text, UINT type) {
   return ShowMessageBox(text, GetText(IDS_CAPTION), type);
 }
 
+std::unique_ptr<IMediaryPhone> CMediaryDlg::MakePhone() {
+  if (!m_manager) return nullptr;
+  return std::make_unique<CManagerMediaryPhone>(*m_manager);
+}
+
 BOOL CMediaryDlg::OnInitDialog() {
   CEmbeddableDialog::OnInitDialog();
   const std::string build = ReadRegistryText(kSettingsKey, "Build");
@@ -121,7 +126,7 @@ BOOL CMediaryDlg::OnInitDialog() {
   LoadPcFolder();
   m_phoneList->Refill();
 
-  if (m_manager) m_phone = std::make_unique<CManagerMediaryPhone>(*m_manager);
+  m_phone = MakePhone();
   if (m_phone) {
     m_runs = std::make_unique<CPhoneRuns>(*m_phone, m_view, m_phoneModel, m_pcModel, m_rules);
     m_runs->SetSpecialFolderId(m_variant.specialFolder);

@@ -51,6 +51,8 @@ class CMediaryDlg : public CEmbeddableDialog {
 
  protected:
   virtual int ShowMessage(const CString& text, UINT type);
+  // The phone the runs speak to: the process's manager; null when there is none. Tests replace it.
+  virtual std::unique_ptr<IMediaryPhone> MakePhone();
   void OnOK() override {}
   void OnCancel() override {}
 
