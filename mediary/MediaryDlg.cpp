@@ -11,6 +11,7 @@
 #include <kernel/Sync.h>
 #include <kernel/Wait.h>
 #include <registry/WinReg.h>
+#include <resources/Resource.h>
 #include <shell/ShlObj.h>
 
 #include <chrono>
@@ -230,6 +231,50 @@ void CMediaryDlg::OnExit() { EndModalLoop(0); }
 
 void CMediaryDlg::OnRefresh() { LoadPcFolder(); }
 
+void CMediaryDlg::ShowKind(int kind) {
+  if (Busy()) return;
+  if (kind == 2 && !m_variant.moviesShown) return;
+  m_phoneModel.SetKind(kind);
+  m_pcModel.SetMediaClass(kind);
+  static constexpr UINT kLabels[] = {1009, 1011, 1078};
+  ::SetDlgItemTextA(m_hWnd, IDC_KIND_LABEL, GetText(kLabels[kind]));
+  m_phoneList->Refill();
+  LoadPcFolder();
+}
+
+void CMediaryDlg::OnDelete() {
+  if (Busy()) return;
+  // The active pane is the one that has (or last had) the focus; the panes ask and mark.
+  CPaneListCtrl* pane = ::GetFocus() == m_pcList->m_hWnd ? static_cast<CPaneListCtrl*>(m_pcList.get())
+                                                         : static_cast<CPaneListCtrl*>(m_phoneList.get());
+  pane->SendMessage(WM_KEYDOWN, VK_DELETE, 0);
+  pane->SetFocus();
+}
+
+void CMediaryDlg::OnNewFolder() {
+  if (Busy() || !m_phoneModel.IsLoaded()) return;
+  const std::size_t row = m_phoneModel.NewFolder(static_cast<LPCSTR>(GetText(1032)) , "..");
+  m_phoneList->Refill();
+  m_phoneList->SetFocus();
+  m_phoneList->EditLabel(int(row));
+}
+
+void CMediaryDlg::PopUp(UINT menuId, UINT button) {
+  HMENU menu = ::LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(WORD(menuId)));
+  if (!menu) return;
+  RECT rect{};
+  ::GetWindowRect(::GetDlgItem(m_hWnd, int(button)), &rect);
+  if (menuId == IDR_VIEW_MENU) {
+    // The check mark on the chosen kind only.
+    const UINT items[] = {ID_VIEW_IMAGES, ID_VIEW_MELODIES, ID_VIEW_MOVIES};
+    for (int kind = 0; kind < 3; ++kind)
+      ::CheckMenuItem(menu, items[kind], MF_BYCOMMAND | (kind == m_phoneModel.GetKind() ? MF_CHECKED : MF_UNCHECKED));
+    if (!m_variant.moviesShown) ::DeleteMenu(menu, ID_VIEW_MOVIES, MF_BYCOMMAND);
+  }
+  ::TrackPopupMenu(::GetSubMenu(menu, 0), TPM_LEFTALIGN, rect.left, rect.bottom, 0, m_hWnd, nullptr);
+  ::DestroyMenu(menu);
+}
+
 LRESULT CMediaryDlg::OnRunReport(WPARAM, LPARAM) {
   for (const auto& event : m_view.Take()) {
     switch (event.kind) {
@@ -400,6 +445,18 @@ const AFX_MSGMAP* CMediaryDlg::GetMessageMap() const {
       MapCommand(ID_FILE_UP, &CMediaryDlg::OnToPc),
       MapCommand(ID_FILE_EXIT, &CMediaryDlg::OnExit),
       MapCommand(ID_VIEW_REFRESH, &CMediaryDlg::OnRefresh),
+      MapCommand(IDC_IMAGES, &CMediaryDlg::OnImages),
+      MapCommand(ID_VIEW_IMAGES, &CMediaryDlg::OnImages),
+      MapCommand(IDC_MELODIES, &CMediaryDlg::OnMelodies),
+      MapCommand(ID_VIEW_MELODIES, &CMediaryDlg::OnMelodies),
+      MapCommand(IDC_MOVIES, &CMediaryDlg::OnMovies),
+      MapCommand(ID_VIEW_MOVIES, &CMediaryDlg::OnMovies),
+      MapCommand(IDC_DELETE, &CMediaryDlg::OnDelete),
+      MapCommand(ID_PANE_DELETE, &CMediaryDlg::OnDelete),
+      MapCommand(IDC_NEW_FOLDER, &CMediaryDlg::OnNewFolder),
+      MapCommand(ID_PANE_NEW_FOLDER, &CMediaryDlg::OnNewFolder),
+      MapCommand(IDC_FILE_MENU, &CMediaryDlg::OnFileMenu),
+      MapCommand(IDC_VIEW_MENU, &CMediaryDlg::OnViewMenu),
       MapMessage(kRunMessage, &CMediaryDlg::OnRunReport),
       MapMessage(kAskMessage, &CMediaryDlg::OnAsk),
       MapMessage(kChangedMessage, &CMediaryDlg::OnChanged),

@@ -14,6 +14,7 @@
 #include "PhonePaneModel.h"
 #include "PhoneRuns.h"
 #include "RunWorker.h"
+#include "resource.h"
 
 #include <EmbeddableDialog.h>
 #include <SkinProgressCtrl.h>
@@ -99,6 +100,15 @@ class CMediaryDlg : public CEmbeddableDialog {
   void OnToPc();
   void OnExit();
   void OnRefresh();
+  void OnImages() { ShowKind(0); }
+  void OnMelodies() { ShowKind(1); }
+  void OnMovies() { ShowKind(2); }
+  void ShowKind(int kind);
+  void OnDelete();
+  void OnNewFolder();
+  void OnFileMenu() { PopUp(IDR_FILE_MENU, IDC_FILE_MENU); }
+  void OnViewMenu() { PopUp(IDR_VIEW_MENU, IDC_VIEW_MENU); }
+  void PopUp(UINT menu, UINT button);
   bool AskLanguage();
   void StartRun(bool transfer, int total);
   void SetRunning(bool running);

@@ -93,4 +93,22 @@ TEST(MediaryDlg, CancelYesEndsTheRunWithoutATextAndEnablesTheCommands) {
   dialog.DestroyWindow();
 }
 
+TEST(MediaryDlg, ViewKindCommands) {
+  CTestMediaryDlg dialog;  // no "Build" in the test's settings: a variant without movies
+  dialog.CreateEmbedded(nullptr);
+  Pump();
+  char label[64] = {};
+  dialog.SendMessage(WM_COMMAND, ID_VIEW_MELODIES, 0);
+  ::GetDlgItemTextA(dialog.m_hWnd, IDC_KIND_LABEL, label, sizeof label);
+  EXPECT_STREQ(label, "Melodies");
+  EXPECT_EQ(dialog.PhoneModel().GetKind(), 1);
+  dialog.SendMessage(WM_COMMAND, IDC_MOVIES, 0);
+  EXPECT_EQ(dialog.PhoneModel().GetKind(), 1);
+  EXPECT_FALSE(Visible(dialog, IDC_MOVIES));
+  dialog.SendMessage(WM_COMMAND, IDC_IMAGES, 0);
+  ::GetDlgItemTextA(dialog.m_hWnd, IDC_KIND_LABEL, label, sizeof label);
+  EXPECT_STREQ(label, "Images");
+  dialog.DestroyWindow();
+}
+
 }  // namespace
