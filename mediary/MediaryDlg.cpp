@@ -108,6 +108,9 @@ std::unique_ptr<IMediaryPhone> CMediaryDlg::MakePhone() {
 
 BOOL CMediaryDlg::OnInitDialog() {
   CEmbeddableDialog::OnInitDialog();
+  RECT client{};
+  ::GetClientRect(m_hWnd, &client);
+  m_lastClient = {client.right, client.bottom};
   const std::string build = ReadRegistryText(kSettingsKey, "Build");
   m_variant = MediaryVariant::FromBuild(build);
   m_phoneModel.SetBuild(build);
@@ -347,6 +350,57 @@ LRESULT CMediaryDlg::OnChanged(WPARAM, LPARAM) {
   return 0;
 }
 
+void CMediaryDlg::MoveControl(UINT id, int dx, int dy, int dw, int dh) {
+  HWND item = ::GetDlgItem(m_hWnd, int(id));
+  if (!item) return;
+  RECT rect{};
+  ::GetWindowRect(item, &rect);
+  ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
+  ::SetWindowPos(item, nullptr, rect.left + dx, rect.top + dy, rect.right - rect.left + dw, rect.bottom - rect.top + dh,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT CMediaryDlg::OnSize(WPARAM wParam, LPARAM lParam) {
+  if (wParam == SIZE_MINIMIZED) return Default();
+  const int width = LOWORD(lParam), height = HIWORD(lParam);
+  if (m_lastClient.cx < 0) {
+    m_lastClient = {width, height};
+    return Default();
+  }
+  int dw = width - m_lastClient.cx, dh = height - m_lastClient.cy;
+  dw -= dw % 2;  // an odd change is reduced by one, so the halves add up
+  dh -= dh % 2;
+  if (dw == 0 && dh == 0) return Default();
+  m_lastClient.cx += dw;
+  m_lastClient.cy += dh;
+  MoveControl(IDC_TOP_BAR, 0, 0, dw, 0);
+  MoveControl(IDC_FOLDER_BOX, 0, 0, dw, 0);
+  MoveControl(IDC_FRAME, 0, 0, dw, dh);
+  for (UINT id : {IDC_TITLE, IDC_ICON, IDC_KIND_LABEL, IDC_IMAGES, IDC_MELODIES, IDC_MOVIES, IDC_PHONE_PICTURE,
+                  IDC_PREVIEW, IDC_PC_LABEL})
+    MoveControl(id, dw, 0, 0, 0);
+  MoveControl(IDC_PHONE_LABEL, dw, dh / 2, 0, 0);
+  for (UINT id : {IDC_GET, IDC_TRANSFER, IDC_NEW_FOLDER, IDC_DELETE}) MoveControl(id, 0, dh, 0, 0);
+  MoveControl(IDC_PROGRESS, 0, dh, dw, 0);
+  MoveControl(IDC_COUNTER, dw, dh, 0, 0);
+  MoveControl(IDC_CANCEL_RUN, dw, dh, 0, 0);
+  MoveControl(IDC_PC_FRAME, 0, 0, dw, dh / 2);
+  MoveControl(IDC_PHONE_FRAME, 0, dh / 2, dw, dh / 2);
+  for (UINT id : {IDC_TO_PHONE, IDC_TO_PC, IDC_TRANSFER_LABEL}) MoveControl(id, dw / 2, dh / 2, 0, 0);
+  // Each list one pixel inside its frame.
+  const std::pair<UINT, UINT> fits[] = {{IDC_PC_LIST, IDC_PC_FRAME}, {IDC_PHONE_LIST, IDC_PHONE_FRAME}};
+  for (auto [list, frame] : fits) {
+    RECT rect{};
+    ::GetWindowRect(::GetDlgItem(m_hWnd, int(frame)), &rect);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
+    ::SetWindowPos(::GetDlgItem(m_hWnd, int(list)), nullptr, rect.left + 1, rect.top + 1, rect.right - rect.left - 2,
+                   rect.bottom - rect.top - 2, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  ::InvalidateRect(::GetDlgItem(m_hWnd, IDC_ICON), nullptr, TRUE);
+  ::InvalidateRect(::GetDlgItem(m_hWnd, IDC_PREVIEW), nullptr, TRUE);
+  return Default();
+}
+
 LRESULT CMediaryDlg::OnTimer(WPARAM wParam, LPARAM) {
   if (wParam == kDetectTimer) ::SendDlgItemMessageA(m_hWnd, IDC_PROGRESS, PBM_STEPIT, 0, 0);
   return 0;
@@ -461,6 +515,7 @@ const AFX_MSGMAP* CMediaryDlg::GetMessageMap() const {
       MapMessage(kAskMessage, &CMediaryDlg::OnAsk),
       MapMessage(kChangedMessage, &CMediaryDlg::OnChanged),
       MapMessage(WM_TIMER, &CMediaryDlg::OnTimer),
+      MapMessage(WM_SIZE, &CMediaryDlg::OnSize),
       MapMessage(WM_SETCURSOR, &CMediaryDlg::OnSetCursor),
       MapMessage(WM_DESTROY, &CMediaryDlg::OnDestroy),
   }};

@@ -119,6 +119,8 @@ class CMediaryDlg : public CEmbeddableDialog {
   LRESULT OnTimer(WPARAM, LPARAM);
   LRESULT OnDestroy(WPARAM, LPARAM);
   LRESULT OnSetCursor(WPARAM, LPARAM);
+  LRESULT OnSize(WPARAM, LPARAM);
+  void MoveControl(UINT id, int dx, int dy, int dw, int dh);
   void StopWatcher();
 
   CManager* m_manager = nullptr;
@@ -139,6 +141,7 @@ class CMediaryDlg : public CEmbeddableDialog {
   bool m_asking = false;
   bool m_changePending = false;
   int m_freeSpace = -1;
+  SIZE m_lastClient{-1, -1};
   tolvar::kernel::UniqueHandle m_changeEvent;
   tolvar::kernel::UniqueHandle m_stopEvent;
   std::thread m_watcher;

@@ -111,4 +111,35 @@ TEST(MediaryDlg, ViewKindCommands) {
   dialog.DestroyWindow();
 }
 
+RECT Place(CWnd& dialog, UINT id) {
+  RECT rect{};
+  ::GetWindowRect(::GetDlgItem(dialog.m_hWnd, int(id)), &rect);
+  ::MapWindowPoints(nullptr, dialog.m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+TEST(MediaryDlg, LayoutFollowsTheSize) {
+  CTestMediaryDlg dialog;
+  dialog.CreateEmbedded(nullptr);
+  Pump();
+  RECT client{};
+  ::GetClientRect(dialog.m_hWnd, &client);
+  const RECT get = Place(dialog, IDC_GET), cancel = Place(dialog, IDC_CANCEL_RUN), pc = Place(dialog, IDC_PC_FRAME),
+             phone = Place(dialog, IDC_PHONE_FRAME), arrow = Place(dialog, IDC_TO_PC);
+  // 41 and 61 more pixels: odd changes count as 40 and 60.
+  dialog.SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right + 41, client.bottom + 61));
+  EXPECT_EQ(Place(dialog, IDC_GET).top, get.top + 60);
+  EXPECT_EQ(Place(dialog, IDC_GET).left, get.left);
+  EXPECT_EQ(Place(dialog, IDC_CANCEL_RUN).left, cancel.left + 40);
+  EXPECT_EQ(Place(dialog, IDC_PC_FRAME).right, pc.right + 40);
+  EXPECT_EQ(Place(dialog, IDC_PC_FRAME).bottom, pc.bottom + 30);
+  EXPECT_EQ(Place(dialog, IDC_PHONE_FRAME).top, phone.top + 30);
+  EXPECT_EQ(Place(dialog, IDC_PHONE_FRAME).bottom, phone.bottom + 60);
+  EXPECT_EQ(Place(dialog, IDC_TO_PC).left, arrow.left + 20);
+  const RECT list = Place(dialog, IDC_PHONE_LIST), frame = Place(dialog, IDC_PHONE_FRAME);
+  EXPECT_EQ(list.left, frame.left + 1);
+  EXPECT_EQ(list.bottom, frame.bottom - 1);
+  dialog.DestroyWindow();
+}
+
 }  // namespace
