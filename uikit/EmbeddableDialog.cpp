@@ -152,7 +152,7 @@ LRESULT CEmbeddableDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lPa
     // Only the handle is tested here, as the launcher has always done: a launcher that has gone
     // simply does not receive it.
     HWND launcher = LauncherMainWindow();
-    if (launcher && GetForegroundWindow() != launcher) {
+    if (launcher && ::GetForegroundWindow() != launcher) {
       ::PostMessageA(launcher, WM_CHILD_ACTIVATE, wParam, reinterpret_cast<LPARAM>(self));
     }
   }
