@@ -394,7 +394,7 @@ LRESULT CGfxOutBarCtrl::OnLButtonDown(WPARAM, LPARAM lParam) {
   }
   m_pressIndex = index;
   m_pressInside = true;
-  SetCapture(m_hWnd);
+  ::SetCapture(m_hWnd);
   Invalidate(FALSE);
   return 0;
 }
@@ -471,7 +471,7 @@ void CGfxOutBarCtrl::EndPress(bool) {
   m_pressInside = false;
   m_upPressed = m_downPressed = false;
   KillTimer(kScrollTimer);
-  if (GetCapture() == m_hWnd) ReleaseCapture();
+  if (::GetCapture() == m_hWnd) ReleaseCapture();
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));
   Invalidate(FALSE);
 }
