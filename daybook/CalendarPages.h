@@ -41,6 +41,10 @@ class CScheduleDlg : public CEmbeddableDialog {
   std::vector<int> SelectedSlots() const;
   void FoldModified();
 
+  // The page's transfer buttons are the main dialog's commands.
+  void OnDownloadButton() { ::PostMessageA(::GetParent(m_hWnd), WM_COMMAND, 32775, 0); }
+  void OnUploadButton() { ::PostMessageA(::GetParent(m_hWnd), WM_COMMAND, 32776, 0); }
+  void OnCancelTransferButton() { ::SendMessageA(::GetParent(m_hWnd), WM_COMMAND, 1099, 0); }
   void OnApply();
   void OnCancel() override;
   void OnShowDaily();
@@ -88,6 +92,10 @@ class CToDoDlg : public CEmbeddableDialog {
   std::vector<int> SelectedSlots() const;
   void FoldModified();
 
+  // The page's transfer buttons are the main dialog's commands.
+  void OnDownloadButton() { ::PostMessageA(::GetParent(m_hWnd), WM_COMMAND, 32775, 0); }
+  void OnUploadButton() { ::PostMessageA(::GetParent(m_hWnd), WM_COMMAND, 32776, 0); }
+  void OnCancelTransferButton() { ::SendMessageA(::GetParent(m_hWnd), WM_COMMAND, 1099, 0); }
   void OnApply();
   void OnCancel() override;
   void OnFieldChange();
