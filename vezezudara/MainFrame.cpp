@@ -364,7 +364,7 @@ void CMainFrame::SetStatusText(LPCSTR text) {
 void CMainFrame::OnCaptionButton(UINT id) {
   switch (id) {
     case kButtonClose: OnClose(); break;
-    case kButtonMaximize: ShowWindow(IsZoomed(m_hWnd) ? SW_RESTORE : SW_MAXIMIZE); break;
+    case kButtonMaximize: ShowWindow(::IsZoomed(m_hWnd) ? SW_RESTORE : SW_MAXIMIZE); break;
     case kButtonMinimize: ShowWindow(SW_MINIMIZE); break;
     case kButtonAbout: RunAbout(); break;
     default: break;
@@ -473,7 +473,7 @@ LRESULT CMainFrame::OnTimer(WPARAM id, LPARAM) {
 
 LRESULT CMainFrame::OnSize(WPARAM wParam, LPARAM lParam) {
   CFrameWnd::OnSize(wParam, lParam);
-  const bool zoomed = IsZoomed(m_hWnd);
+  const bool zoomed = ::IsZoomed(m_hWnd);
   HBITMAP face = ModuleBitmap(zoomed ? IDB_RESTORE : IDB_MAXIMIZE);
   m_buttons.ReplaceBitmaps(kButtonMaximize, face, face, ModuleBitmap(zoomed ? IDB_RESTORE_PRESSED : IDB_MAXIMIZE_PRESSED));
   if (m_pView && m_pView->GetSafeHwnd()) {
