@@ -194,14 +194,21 @@ TEST_F(TransferWindowTest, ClosingDuringATransferJoinsTheWorker) {
     }
     Command(daybook::CMD_DOWNLOAD);
     ASSERT_TRUE(testing_user::PumpUntil([&] { return RecordsMoving(); }, 60000));
+    g_boxes.clear();
     if (request) {
+      // The fetch changed the choices, so the document is modified: "No" to saving it.
+      g_answer = IDNO;
       EXPECT_TRUE(dialog->QueryClose());
       EXPECT_FALSE(dialog->TransferRunning());
+      ASSERT_EQ(g_boxes.size(), 1u);
+      EXPECT_EQ(g_boxes[0], Text(397));
+      g_boxes.clear();
     }
     dialog->DestroyWindow();
     dialog.reset();
     testing_user::Pump();
-    EXPECT_TRUE(g_boxes.empty());  // a closing dialog tells nothing
+    EXPECT_TRUE(g_boxes.empty());  // a closing dialog tells nothing of the cancelled transfer
+    g_answer = IDOK;
   }
 }
 
