@@ -26,6 +26,8 @@ class CScheduleDlg : public CEmbeddableDialog {
   void OnDelete();
   void OnDeleteAll();
   void PublishFreeCount();
+  // After a transfer's cancel or end: nothing selected to edit; add, and delete all when entries exist.
+  void ResetButtonsAfterTransfer() { SetButtons(true, false, HasAnyEntry(), false, false); }
   // The melodies the alarm can choose, rebuilt from the phone's sound list.
   void SetMelodies(std::vector<daybook::Melody> melodies);
 
@@ -80,6 +82,8 @@ class CToDoDlg : public CEmbeddableDialog {
   void OnDelete();
   void OnDeleteAll();
   void PublishFreeCount();
+  // After a transfer's cancel or end: nothing selected to edit; add, and delete all when entries exist.
+  void ResetButtonsAfterTransfer() { SetButtons(true, false, HasAnyEntry(), false, false); }
 
   BOOL OnInitDialog() override;
   const AFX_MSGMAP* GetMessageMap() const override;

@@ -729,6 +729,10 @@ void CDaybookDlg::ShowTransferEnd(const TransferEvent& event) {
     m_deferredEnds.push_back(event);
     return;
   }
+  if (!event.toMainDialog) {
+    if (event.page == Page::Schedule) m_schedule->ResetButtonsAfterTransfer();
+    if (event.page == Page::ToDo) m_toDo->ResetButtonsAfterTransfer();
+  }
   const UINT caption = event.toMainDialog ? kCaption : ControlsOf(event.page).caption;
   DaybookMessageText(ComposeText(event.text, &DaybookText), caption, MB_ICONINFORMATION);
 }
@@ -745,6 +749,8 @@ void CDaybookDlg::OnCancelTransfer() {
   m_bAsking = false;
   if (answer != IDNO && m_transfer.CancelIfRunning(m_manager)) {
     for (Page page : kPages) ::SetWindowTextA(::GetDlgItem(PageWindow(page)->m_hWnd, IDC_CANCEL_TRANSFER), DaybookText(kTextWait));
+    if (m_workerPage == Page::Schedule) m_schedule->ResetButtonsAfterTransfer();
+    if (m_workerPage == Page::ToDo) m_toDo->ResetButtonsAfterTransfer();
   }
   std::vector<TransferEvent> ends;
   ends.swap(m_deferredEnds);

@@ -147,6 +147,30 @@ TEST_F(TransferWindowTest, TheDownloadButtonFillsThePageAndOffersThePhonesPictur
   EXPECT_TRUE(g_bDocumentModified);
 }
 
+// The to-do page's Upload: the end is told with the page's caption, and the page is left with
+// nothing to edit: add, and delete all since the list holds items.
+TEST_F(TransferWindowTest, TheToDoUploadEndsWithTheListsButtons) {
+  for (short s = 0; s < 3; ++s) {
+    PA_TODO_INFO item;
+    item.strDescription = ("Task " + std::to_string(s)).c_str();
+    item.tmStart = CTime(2010, 2, 1 + s, 9, 0, 0);
+    item.tmDue = CTime(2010, 3, 1 + s, 9, 0, 0);
+    ASSERT_EQ(manager->PA_PutToDo(&item, s), PA_OK);
+  }
+  Command(IDC_TODO_BUTTON);
+  CToDoDlg& page = dialog->ToDo();
+  page.RefreshList();
+  Click(page, IDC_UPLOAD);
+  ASSERT_TRUE(testing_user::PumpUntil([&] { return !g_boxes.empty(); }, 60000));
+  EXPECT_EQ(g_boxes, std::vector<std::string>{Text(daybook::kTextComplete)});
+  ASSERT_TRUE(WaitForEnd());
+  EXPECT_TRUE(::IsWindowEnabled(Item(page, IDC_TODO_ADD)));
+  EXPECT_TRUE(::IsWindowEnabled(Item(page, IDC_TODO_DELETE_ALL)));
+  EXPECT_FALSE(::IsWindowEnabled(Item(page, IDC_TODO_DELETE)));
+  EXPECT_TRUE(::IsWindowVisible(Item(page, IDC_UPLOAD)));
+  EXPECT_EQ(Rows(Item(page, IDC_TODO_LIST)), 3);
+}
+
 // The cancel button: No goes on, Yes cancels (421), and "wait..." ignores further clicks.
 TEST_F(TransferWindowTest, CancelByClicks) {
   SeedContacts(300);
