@@ -67,6 +67,9 @@ CScheduleDlg::CScheduleDlg(CManager& manager, CWnd* parent)
 const AFX_MSGMAP* CScheduleDlg::GetMessageMap() const {
   static const AFX_MSGMAP map{CEmbeddableDialog::GetMessageMap(), {
       MapCommand(IDC_SCH_ADD, &CScheduleDlg::OnAdd),
+      MapCommand(IDC_DOWNLOAD, &CScheduleDlg::OnDownloadButton),
+      MapCommand(IDC_UPLOAD, &CScheduleDlg::OnUploadButton),
+      MapCommand(IDC_CANCEL_TRANSFER, &CScheduleDlg::OnCancelTransferButton),
       MapCommand(IDC_SCH_DELETE, &CScheduleDlg::OnDelete),
       MapCommand(IDC_SCH_DELETE_ALL, &CScheduleDlg::OnDeleteAll),
       MapCommand(IDC_SCH_APPLY, &CScheduleDlg::OnApply),
@@ -483,6 +486,9 @@ CToDoDlg::CToDoDlg(CManager& manager, CWnd* parent) : CEmbeddableDialog(IDD_TODO
 const AFX_MSGMAP* CToDoDlg::GetMessageMap() const {
   static const AFX_MSGMAP map{CEmbeddableDialog::GetMessageMap(), {
       MapCommand(IDC_TODO_ADD, &CToDoDlg::OnAdd),
+      MapCommand(IDC_DOWNLOAD, &CToDoDlg::OnDownloadButton),
+      MapCommand(IDC_UPLOAD, &CToDoDlg::OnUploadButton),
+      MapCommand(IDC_CANCEL_TRANSFER, &CToDoDlg::OnCancelTransferButton),
       MapCommand(IDC_TODO_DELETE, &CToDoDlg::OnDelete),
       MapCommand(IDC_TODO_DELETE_ALL, &CToDoDlg::OnDeleteAll),
       MapCommand(IDC_TODO_APPLY, &CToDoDlg::OnApply),

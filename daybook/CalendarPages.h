@@ -28,6 +28,8 @@ class CScheduleDlg : public CEmbeddableDialog {
   void PublishFreeCount();
   std::vector<int> SelectedSlots() const;  // the selected rows' slots, in list order
   void ClearEditor();
+  // After a transfer's cancel or end: nothing selected to edit; add, and delete all when entries exist.
+  void ResetButtonsAfterTransfer() { SetButtons(true, false, HasAnyEntry(), false, false); }
   // The melodies the alarm can choose, rebuilt from the phone's sound list.
   void SetMelodies(std::vector<daybook::Melody> melodies);
 
@@ -41,6 +43,10 @@ class CScheduleDlg : public CEmbeddableDialog {
   void BeginEdit();
   void FoldModified();
 
+  // The page's transfer buttons are the main dialog's commands.
+  void OnDownloadButton() { ::PostMessageA(::GetParent(m_hWnd), WM_COMMAND, 32775, 0); }
+  void OnUploadButton() { ::PostMessageA(::GetParent(m_hWnd), WM_COMMAND, 32776, 0); }
+  void OnCancelTransferButton() { ::SendMessageA(::GetParent(m_hWnd), WM_COMMAND, 1099, 0); }
   void OnApply();
   void OnCancel() override;
   void OnShowDaily();
@@ -77,6 +83,8 @@ class CToDoDlg : public CEmbeddableDialog {
   void OnDeleteAll();
   void PublishFreeCount();
   std::vector<int> SelectedSlots() const;  // the selected rows' slots, in list order
+  // After a transfer's cancel or end: nothing selected to edit; add, and delete all when entries exist.
+  void ResetButtonsAfterTransfer() { SetButtons(true, false, HasAnyEntry(), false, false); }
 
   BOOL OnInitDialog() override;
   const AFX_MSGMAP* GetMessageMap() const override;
@@ -88,6 +96,10 @@ class CToDoDlg : public CEmbeddableDialog {
   void BeginEdit();
   void FoldModified();
 
+  // The page's transfer buttons are the main dialog's commands.
+  void OnDownloadButton() { ::PostMessageA(::GetParent(m_hWnd), WM_COMMAND, 32775, 0); }
+  void OnUploadButton() { ::PostMessageA(::GetParent(m_hWnd), WM_COMMAND, 32776, 0); }
+  void OnCancelTransferButton() { ::SendMessageA(::GetParent(m_hWnd), WM_COMMAND, 1099, 0); }
   void OnApply();
   void OnCancel() override;
   void OnFieldChange();

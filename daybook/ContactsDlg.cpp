@@ -59,6 +59,9 @@ const AFX_MSGMAP* CContactsDlg::GetMessageMap() const {
   static const AFX_MSGMAP map{CEmbeddableDialog::GetMessageMap(), [] {
     std::vector<AFX_MSGMAP_ENTRY> entries{
       MapCommand(IDC_NEW, &CContactsDlg::OnNew),
+      MapCommand(IDC_DOWNLOAD, &CContactsDlg::OnDownloadButton),
+      MapCommand(IDC_UPLOAD, &CContactsDlg::OnUploadButton),
+      MapCommand(IDC_CANCEL_TRANSFER, &CContactsDlg::OnCancelTransferButton),
       MapCommand(IDC_DELETE, &CContactsDlg::OnDelete),
       MapCommand(IDC_DELETE_ALL, &CContactsDlg::OnDeleteAll),
       MapCommand(IDC_APPLY, &CContactsDlg::OnApply),

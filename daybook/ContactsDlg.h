@@ -76,6 +76,10 @@ class CContactsDlg : public CEmbeddableDialog {
   void Enable(UINT id, bool on);
   void ComboSelectData(CComboBox& combo, DWORD data);
 
+  // The page's transfer buttons are the main dialog's commands.
+  void OnDownloadButton() { ::PostMessageA(::GetParent(m_hWnd), WM_COMMAND, 32775, 0); }
+  void OnUploadButton() { ::PostMessageA(::GetParent(m_hWnd), WM_COMMAND, 32776, 0); }
+  void OnCancelTransferButton() { ::SendMessageA(::GetParent(m_hWnd), WM_COMMAND, 1099, 0); }
   void OnApply();
   void OnCancel() override;
   void OnSort();

@@ -12,6 +12,7 @@
 #include <framework/FileDialog.h>
 #include <kernel/File.h>
 #include <registry/WinReg.h>
+#include <resources/Resource.h>
 #include <shell/ShlObj.h>
 
 using namespace daybook;
@@ -19,6 +20,37 @@ using namespace daybook;
 namespace {
 
 constexpr UINT kCaption = 305;
+// The worker's queue holds events: one posted message asks this thread to apply them.
+constexpr UINT kTransferEventsMessage = WM_APP + 43;
+constexpr UINT_PTR kTransferTimer = 1000;
+constexpr UINT kArrow = 32512;
+
+// What a transfer locks on each page.
+struct PageControls {
+  UINT bar;
+  std::vector<UINT> buttons;  // hidden while a transfer runs
+  std::vector<UINT> lists;    // disabled while a transfer runs
+  UINT caption;
+};
+const PageControls& ControlsOf(Page page) {
+  static const PageControls controls[3] = {
+      {IDC_CTS_PROGRESS,
+       {IDC_DOWNLOAD, IDC_UPLOAD, IDC_NEW, IDC_DELETE, IDC_DELETE_ALL, IDC_APPLY, IDC_CANCEL},
+       {IDC_GROUP_LIST, IDC_CONTACT_LIST},
+       305},
+      {IDC_SCH_PROGRESS,
+       {IDC_DOWNLOAD, IDC_UPLOAD, IDC_SCH_ADD, IDC_SCH_DELETE, IDC_SCH_DELETE_ALL, IDC_SCH_APPLY, IDC_SCH_CANCEL,
+        IDC_SHOW_DAILY, IDC_SHOW_ALL},
+       {IDC_SCHEDULE_LIST},
+       306},
+      {IDC_TODO_PROGRESS,
+       {IDC_DOWNLOAD, IDC_UPLOAD, IDC_TODO_ADD, IDC_TODO_DELETE, IDC_TODO_DELETE_ALL, IDC_TODO_APPLY, IDC_TODO_CANCEL},
+       {IDC_TODO_LIST},
+       307},
+  };
+  return controls[static_cast<int>(page)];
+}
+constexpr Page kPages[3] = {Page::Contacts, Page::Schedule, Page::ToDo};
 constexpr char kDaybookKey[] = "Software\\Halvane\\Tolvar\\Daybook";
 constexpr char kPathKey[] = "Software\\Halvane\\Tolvar\\Daybook\\Path";
 constexpr char kPathValue[] = "Path";
@@ -46,7 +78,7 @@ CString ReadProblem(ReadStatus status) {
 
 CDaybookDlg::CDaybookDlg(CManager& manager) : CEmbeddableDialog(IDD_DAYBOOK, nullptr, TRUE), m_manager(manager) {}
 
-CDaybookDlg::~CDaybookDlg() = default;
+CDaybookDlg::~CDaybookDlg() { StopTransfer(); }
 
 const AFX_MSGMAP* CDaybookDlg::GetMessageMap() const {
   static const AFX_MSGMAP map{CEmbeddableDialog::GetMessageMap(), {
@@ -57,9 +89,13 @@ const AFX_MSGMAP* CDaybookDlg::GetMessageMap() const {
       MapCommand(CMD_FILE_OPEN, &CDaybookDlg::OnFileOpen),
       MapCommand(CMD_FILE_SAVE, &CDaybookDlg::OnFileSave),
       MapCommand(CMD_FILE_SAVEAS, &CDaybookDlg::OnFileSaveAs),
-      MapCommand(CMD_DOWNLOAD, &CDaybookDlg::OnTransfer),
-      MapCommand(CMD_UPLOAD, &CDaybookDlg::OnTransfer),
-      MapCommand(CMD_GET_RESOURCES, &CDaybookDlg::OnTransfer),
+      MapCommand(CMD_DOWNLOAD, &CDaybookDlg::OnDownload),
+      MapCommand(CMD_UPLOAD, &CDaybookDlg::OnUpload),
+      MapCommand(CMD_GET_RESOURCES, &CDaybookDlg::OnGetResourceList),
+      MapCommand(IDC_CANCEL_TRANSFER, &CDaybookDlg::OnCancelTransfer),
+      MapMessage(kTransferEventsMessage, &CDaybookDlg::OnTransferEvents),
+      MapMessage(WM_TIMER, &CDaybookDlg::OnTimer),
+      MapMessage(WM_SETCURSOR, &CDaybookDlg::OnSetCursor),
       MapCommand(CMD_CLOSE, &CDaybookDlg::OnCloseCommand),
       MapCommand(CMD_NEW_ITEM, &CDaybookDlg::OnNewItem),
       MapCommand(CMD_DELETE_ITEM, &CDaybookDlg::OnDeleteItem),
@@ -93,6 +129,15 @@ BOOL CDaybookDlg::OnInitDialog() {
     page->CreateEmbedded(m_hWnd);
     page->MoveWindow(area);
   }
+
+  for (Page page : kPages) {
+    CWnd* window = PageWindow(page);
+    CSkinProgressCtrl& bar = m_bars[static_cast<int>(page)];
+    bar.SubclassDlgItem(ControlsOf(page).bar, window);
+    bar.ShowWindow(SW_HIDE);
+    ::ShowWindow(::GetDlgItem(window->m_hWnd, IDC_CANCEL_TRANSFER), SW_HIDE);
+  }
+  m_transfer.closing = &m_bClosing;
 
   m_fileButton.SubclassDlgItem(IDC_FILE_BUTTON, this);
   m_fileButton.SetDefaultLook();
@@ -202,9 +247,9 @@ BOOL CDaybookDlg::PreTranslateMessage(MSG* msg) {
         return TRUE;
       case KeyAction::Close: OnCloseCommand(); return TRUE;
       case KeyAction::ToggleDaily: m_schedule->ToggleDaily(); break;
-      case KeyAction::GetResourceList:
-      case KeyAction::Upload:
-      case KeyAction::Download: OnTransfer(); break;
+      case KeyAction::GetResourceList: OnGetResourceList(); break;
+      case KeyAction::Upload: OnUpload(); break;
+      case KeyAction::Download: OnDownload(); break;
       case KeyAction::New: OnNew(); break;
       case KeyAction::Open: OnOpen(); break;
       case KeyAction::Save: OnSave(); break;
@@ -213,10 +258,6 @@ BOOL CDaybookDlg::PreTranslateMessage(MSG* msg) {
   return CEmbeddableDialog::PreTranslateMessage(msg);
 }
 
-void CDaybookDlg::OnTransfer() {
-  // The phone transfers come with the workers; until then the command only keeps the edit rule.
-  RefuseWhileEditing();
-}
 
 void CDaybookDlg::OnNewItem() {
   switch (m_page) {
@@ -278,7 +319,10 @@ void CDaybookDlg::OnCloseCommand() {
   const bool saved = AskToSave(answer);
   const CloseOutcome outcome = AfterSaveQuestion(answer, saved, false);
   if (outcome.postRefused) NotifyCloseRefused();
-  if (outcome.closes) EndModalLoop(IDOK);
+  if (!outcome.closes) return;
+  // The library is unloaded after the dialog ends: no worker may still be inside it then.
+  StopTransfer();
+  EndModalLoop(IDOK);
 }
 
 BOOL CDaybookDlg::QueryClose() {
@@ -287,12 +331,13 @@ BOOL CDaybookDlg::QueryClose() {
   const CloseOutcome outcome = AfterSaveQuestion(answer, saved, true);
   if (outcome.postRefused) NotifyCloseRefused();
   if (!outcome.closes) return FALSE;
-  m_bClosing = TRUE;
-  m_manager.PA_CancelTransfer();
+  StopTransfer();
   return CEmbeddableDialog::QueryClose();
 }
 
 LRESULT CDaybookDlg::OnDestroy(WPARAM, LPARAM) {
+  StopTransfer();
+  KillTimer(kTransferTimer);
   PostStatusToLauncher("");
   SaveDocumentFolder();
   return Default();
@@ -468,4 +513,254 @@ void CDaybookDlg::SaveDocumentFolder() {
     RegSetValueExA(path.key, kPathValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(static_cast<LPCSTR>(g_strLastFolder)),
                    static_cast<DWORD>(g_strLastFolder.GetLength() + 1));
   }
+}
+
+// ---- phone transfers ----
+
+CWnd* CDaybookDlg::PageWindow(Page page) const {
+  switch (page) {
+    case Page::Contacts: return m_contacts.get();
+    case Page::Schedule: return m_schedule.get();
+    case Page::ToDo: return m_toDo.get();
+  }
+  return nullptr;
+}
+
+void CDaybookDlg::StartWorker(std::function<void()> body) {
+  if (m_worker.joinable()) m_worker.join();  // it has told its end; only its return is left
+  m_workerDone = false;
+  m_worker = std::thread([this, body = std::move(body)] {
+    body();
+    m_workerDone = true;
+  });
+}
+
+void CDaybookDlg::OnDownload() {
+  if (!m_fileButton.IsWindowEnabled() || TransferRunning() || m_bClosing) return;
+  if (RefuseWhileEditing()) return;
+  if (m_bAskLanguage) {
+    if (DaybookMessage(417, kCaption, MB_YESNO | MB_ICONQUESTION) == IDNO) return;
+    m_bAskLanguage = FALSE;
+  }
+  const bool holds = m_page == Page::Contacts   ? m_contacts->Model().HasContacts()
+                     : m_page == Page::Schedule ? m_schedule->HasAnyEntry()
+                                                : m_toDo->HasAnyEntry();
+  if (holds) {
+    const UINT question = m_page == Page::Contacts ? 392 : m_page == Page::Schedule ? 410 : 411;
+    if (DaybookMessage(question, kCaption, MB_YESNO | MB_ICONQUESTION) == IDNO) return;
+  }
+  const TransferKind kind = m_page == Page::Contacts   ? TransferKind::ContactsDownload
+                            : m_page == Page::Schedule ? TransferKind::ScheduleDownload
+                                                       : TransferKind::ToDoDownload;
+  m_workerPage = m_page;
+  StartWorker([this, kind] { RunTransferWorker(kind, m_manager, *this, m_transfer); });
+}
+
+void CDaybookDlg::OnUpload() {
+  if (!m_fileButton.IsWindowEnabled() || TransferRunning() || m_bClosing) return;
+  if (RefuseWhileEditing()) return;
+  if (m_bAskLanguage) {
+    if (DaybookMessage(417, kCaption, MB_YESNO | MB_ICONQUESTION) == IDNO) return;
+    m_bAskLanguage = FALSE;
+  }
+  const TransferKind kind = m_page == Page::Contacts   ? TransferKind::ContactsUpload
+                            : m_page == Page::Schedule ? TransferKind::ScheduleUpload
+                                                       : TransferKind::ToDoUpload;
+  m_workerPage = m_page;
+  StartWorker([this, kind] { RunTransferWorker(kind, m_manager, *this, m_transfer); });
+}
+
+void CDaybookDlg::OnGetResourceList() {
+  if (!m_fileButton.IsWindowEnabled() || TransferRunning() || m_bClosing) return;
+  if (RefuseWhileEditing()) return;
+  if (m_bAskLanguage) {
+    if (DaybookMessage(417, kCaption, MB_YESNO | MB_ICONQUESTION) == IDNO) return;
+    m_bAskLanguage = FALSE;
+  }
+  m_workerPage = Page::Contacts;
+  StartWorker([this] { RunResourceListWorker(m_manager, *this, m_transfer); });
+}
+
+void CDaybookDlg::StopTransfer() {
+  if (!m_worker.joinable()) return;
+  m_bClosing = true;
+  m_manager.PA_CancelTransfer();
+  // The worker never waits for this thread (its window changes are queued), so joining cannot
+  // deadlock; the phone operation ends at its next wait.
+  m_worker.join();
+  std::lock_guard lock(m_queueLock);
+  m_queue.clear();
+}
+
+void CDaybookDlg::OnTransferEvent(TransferEvent event) {
+  bool post = false;
+  {
+    std::lock_guard lock(m_queueLock);
+    post = m_queue.empty();
+    m_queue.push_back(std::move(event));
+  }
+  if (post) ::PostMessageA(m_hWnd, kTransferEventsMessage, 0, 0);
+}
+
+LRESULT CDaybookDlg::OnTransferEvents(WPARAM, LPARAM) {
+  for (;;) {
+    TransferEvent event;
+    {
+      std::lock_guard lock(m_queueLock);
+      if (m_queue.empty()) break;
+      event = std::move(m_queue.front());
+      m_queue.pop_front();
+    }
+    // Once closing, the dialog is going away: no control changes any more.
+    if (m_bClosing) continue;
+    ApplyTransferEvent(event);
+  }
+  return 0;
+}
+
+void CDaybookDlg::ApplyTransferEvent(const TransferEvent& event) {
+  using T = TransferEvent::Type;
+  std::vector<Page> pages;
+  if (event.allPages) pages.assign(std::begin(kPages), std::end(kPages));
+  else pages.push_back(event.page);
+  for (Page page : pages) {
+    CWnd* window = PageWindow(page);
+    const PageControls& controls = ControlsOf(page);
+    CSkinProgressCtrl& bar = m_bars[static_cast<int>(page)];
+    HWND cancel = ::GetDlgItem(window->m_hWnd, IDC_CANCEL_TRANSFER);
+    switch (event.type) {
+      case T::LockControls:
+        bar.SendMessage(PBM_SETPOS, 0, 0);
+        bar.ShowWindow(SW_SHOW);
+        ::SetWindowTextA(cancel, DaybookText(kTextCancelButton));
+        ::ShowWindow(cancel, SW_SHOW);
+        for (UINT id : controls.buttons) ::ShowWindow(::GetDlgItem(window->m_hWnd, id), SW_HIDE);
+        for (UINT id : controls.lists) ::EnableWindow(::GetDlgItem(window->m_hWnd, id), FALSE);
+        m_fileButton.EnableWindow(FALSE);
+        break;
+      case T::RestoreControls:
+        for (UINT id : controls.buttons) ::ShowWindow(::GetDlgItem(window->m_hWnd, id), SW_SHOW);
+        for (UINT id : controls.lists) ::EnableWindow(::GetDlgItem(window->m_hWnd, id), TRUE);
+        bar.ShowWindow(SW_HIDE);
+        ::ShowWindow(cancel, SW_HIDE);
+        m_fileButton.EnableWindow(TRUE);
+        break;
+      case T::HideBar:
+        bar.ShowWindow(SW_HIDE);
+        ::ShowWindow(cancel, SW_HIDE);
+        break;
+      case T::Detecting:
+        if (event.value) {
+          bar.SetText(DaybookText(event.textId), PBS_SKIN_CALLERTEXT);
+          bar.SendMessage(PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+          bar.SendMessage(PBM_SETSTEP, page == Page::Contacts && event.allPages ? static_cast<WPARAM>(-1) : 1, 0);
+          bar.ModifyStyle(0, PBS_SKIN_GRADIENTINDONE | PBS_SKIN_WRAPPING, SWP_FRAMECHANGED);
+          SetTimer(kTransferTimer, 50);
+        } else {
+          KillTimer(kTransferTimer);
+          bar.ModifyStyle(PBS_SKIN_GRADIENTINDONE | PBS_SKIN_WRAPPING, 0, SWP_FRAMECHANGED);
+          bar.SendMessage(PBM_SETPOS, 0, 0);
+          bar.SetText("", 0);
+        }
+        bar.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+        break;
+      case T::Overlay:
+        bar.SetText(DaybookText(event.textId), PBS_SKIN_CALLERTEXT);
+        bar.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+        break;
+      case T::Range: bar.SendMessage(PBM_SETRANGE, 0, MAKELPARAM(0, event.value)); break;
+      case T::Position: bar.SendMessage(PBM_SETPOS, static_cast<WPARAM>(event.value), 0); break;
+      case T::Cursor:
+        if (page == pages.front()) {
+          m_nCursorId = static_cast<UINT>(event.value);
+          POINT at{};
+          ::GetCursorPos(&at);
+          ::SetCursorPos(at.x, at.y);  // so that the system asks for the cursor again
+        }
+        break;
+      case T::GroupName: {
+        LVITEMA item{};
+        item.iSubItem = 0;
+        item.pszText = const_cast<LPSTR>(static_cast<LPCSTR>(event.name));
+        ::SendMessageA(::GetDlgItem(m_contacts->m_hWnd, IDC_GROUP_LIST), LVM_SETITEMTEXTA,
+                       static_cast<WPARAM>(event.value + 1), reinterpret_cast<LPARAM>(&item));
+        break;
+      }
+      case T::Choices:
+        if (page == Page::Contacts) {
+          m_contacts->SetChoices(event.pictures, event.melodies);
+          std::vector<Melody> melodies = event.melodies;
+          m_schedule->Model().ValidateMelodies(melodies, false);
+          m_schedule->SetMelodies(std::move(melodies));
+          g_bDocumentModified = TRUE;
+        }
+        break;
+      case T::DeselectAll:
+        if (page == Page::Contacts || page == Page::Schedule) {
+          HWND list = ::GetDlgItem(window->m_hWnd, page == Page::Contacts ? IDC_CONTACT_LIST : IDC_SCHEDULE_LIST);
+          LVITEMA item{};
+          item.stateMask = LVIS_SELECTED;
+          ::SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+        }
+        break;
+      case T::Refresh:
+        if (page == Page::Contacts) m_contacts->RefreshGroups();
+        else if (page == Page::Schedule) m_schedule->RefreshList();
+        else m_toDo->RefreshList();
+        break;
+      case T::Ended:
+        if (page == pages.front()) ShowTransferEnd(event);
+        break;
+      case T::PhoneOff: break;
+    }
+  }
+}
+
+void CDaybookDlg::ShowTransferEnd(const TransferEvent& event) {
+  // While the cancel question is open the end waits for its answer, so that the question never
+  // hides the outcome.
+  if (m_bAsking) {
+    m_deferredEnds.push_back(event);
+    return;
+  }
+  if (!event.toMainDialog) {
+    if (event.page == Page::Schedule) m_schedule->ResetButtonsAfterTransfer();
+    if (event.page == Page::ToDo) m_toDo->ResetButtonsAfterTransfer();
+  }
+  const UINT caption = event.toMainDialog ? kCaption : ControlsOf(event.page).caption;
+  DaybookMessageText(ComposeText(event.text, &DaybookText), caption, MB_ICONINFORMATION);
+}
+
+void CDaybookDlg::OnCancelTransfer() {
+  if (!TransferRunning() || m_bAsking) return;
+  HWND button = ::GetDlgItem(PageWindow(m_workerPage)->m_hWnd, IDC_CANCEL_TRANSFER);
+  char text[64] = {};
+  ::GetWindowTextA(button, text, sizeof text);
+  if (DaybookText(kTextWait) == text) return;  // a cancel is already under way
+  // The worker goes on while the question is open; nothing here suspends it.
+  m_bAsking = true;
+  const int answer = DaybookMessage(kTextCancelQuestion, ControlsOf(m_workerPage).caption, MB_YESNO | MB_ICONQUESTION);
+  m_bAsking = false;
+  if (answer != IDNO && m_transfer.CancelIfRunning(m_manager)) {
+    for (Page page : kPages) ::SetWindowTextA(::GetDlgItem(PageWindow(page)->m_hWnd, IDC_CANCEL_TRANSFER), DaybookText(kTextWait));
+    if (m_workerPage == Page::Schedule) m_schedule->ResetButtonsAfterTransfer();
+    if (m_workerPage == Page::ToDo) m_toDo->ResetButtonsAfterTransfer();
+  }
+  std::vector<TransferEvent> ends;
+  ends.swap(m_deferredEnds);
+  for (const TransferEvent& end : ends) ShowTransferEnd(end);
+}
+
+LRESULT CDaybookDlg::OnTimer(WPARAM id, LPARAM) {
+  if (id != kTransferTimer) return Default();
+  for (CSkinProgressCtrl& bar : m_bars) {
+    if (bar.m_hWnd) bar.SendMessage(PBM_STEPIT, 0, 0);
+  }
+  return 0;
+}
+
+LRESULT CDaybookDlg::OnSetCursor(WPARAM, LPARAM) {
+  if (m_nCursorId == kArrow) return Default();
+  ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(static_cast<WORD>(m_nCursorId))));
+  return TRUE;
 }

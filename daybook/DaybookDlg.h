@@ -5,13 +5,20 @@
 #include "CalendarPages.h"
 #include "ContactsDlg.h"
 #include "MainDialogRules.h"
+#include "Transfers.h"
 
 #include <EmbeddableDialog.h>
 #include <SkinButton.h>
+#include <SkinProgressCtrl.h>
 
+#include <atomic>
+#include <functional>
+#include <deque>
 #include <memory>
+#include <mutex>
+#include <thread>
 
-class CDaybookDlg : public CEmbeddableDialog {
+class CDaybookDlg : public CEmbeddableDialog, private daybook::ITransferSink {
  public:
   explicit CDaybookDlg(CManager& manager);
   ~CDaybookDlg() override;
@@ -39,6 +46,16 @@ class CDaybookDlg : public CEmbeddableDialog {
   CToDoDlg& ToDo() { return *m_toDo; }
   const CString& DocumentPath() const { return m_strDocumentPath; }
 
+  // The phone transfers: the shown page's download or upload and the resource-list fetch. One
+  // worker runs at a time (the File button is disabled meanwhile); it tells the windows what to
+  // show through a locked queue and one posted message, so it never waits for this thread.
+  void OnDownload();
+  void OnUpload();
+  void OnGetResourceList();
+  bool TransferRunning() const { return m_worker.joinable() && !m_workerDone; }
+  // Every close path: the closing flag, the cancel, and the worker joined before the library can go.
+  void StopTransfer();
+
  private:
   friend class CDaybookExchangeHost;
   // The CSV, vCard and vCalendar commands.
@@ -61,7 +78,15 @@ class CDaybookDlg : public CEmbeddableDialog {
   void OnFileOpen() { OnOpen(); }
   void OnFileSave() { OnSave(); }
   void OnFileSaveAs() { OnSaveAs(); }
-  void OnTransfer();
+  void StartWorker(std::function<void()> body);
+  void OnTransferEvent(daybook::TransferEvent event) override;
+  LRESULT OnTransferEvents(WPARAM, LPARAM);
+  void ApplyTransferEvent(const daybook::TransferEvent& event);
+  void ShowTransferEnd(const daybook::TransferEvent& event);
+  void OnCancelTransfer();
+  LRESULT OnTimer(WPARAM id, LPARAM);
+  LRESULT OnSetCursor(WPARAM, LPARAM);
+  CWnd* PageWindow(daybook::Page page) const;
   void OnCloseCommand();
   void OnNewItem();
   void OnDeleteItem();
@@ -80,6 +105,16 @@ class CDaybookDlg : public CEmbeddableDialog {
   CSkinButton m_fileButton;
   daybook::Page m_page = daybook::Page::Contacts;
   int m_nPageTop = 0;
-  BOOL m_bClosing = FALSE;
+  std::atomic<bool> m_bClosing{false};
+  daybook::TransferState m_transfer;
+  std::thread m_worker;
+  std::atomic<bool> m_workerDone{false};
+  daybook::Page m_workerPage = daybook::Page::Contacts;
+  std::mutex m_queueLock;
+  std::deque<daybook::TransferEvent> m_queue;
+  bool m_bAsking = false;  // the cancel question is open: end messages wait for it
+  std::vector<daybook::TransferEvent> m_deferredEnds;
+  UINT m_nCursorId = 32512;
+  CSkinProgressCtrl m_bars[3];
   BOOL m_bAskLanguage = FALSE;  // never set: the language question is not asked
 };

@@ -49,6 +49,11 @@
 #define IDC_SORT 1177
 #define IDC_DOWNLOAD 1193
 #define IDC_UPLOAD 1194
+// Every page: the transfer's progress bar and its cancel button.
+#define IDC_CANCEL_TRANSFER 1099
+#define IDC_CTS_PROGRESS 1158
+#define IDC_SCH_PROGRESS 1159
+#define IDC_TODO_PROGRESS 1160
 
 // Schedule page.
 #define IDC_SCHEDULE_LIST 1105
