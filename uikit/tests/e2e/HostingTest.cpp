@@ -52,8 +52,13 @@ class Hosting : public ::testing::Test {
 protected:
   static void SetUpTestSuite() {
     // The program inherits the environment, so it shares this home, its station and named objects.
-    std::string pattern = (std::filesystem::temp_directory_path() / "uikit-e2e-XXXXXX").string();
-    if (mkdtemp(pattern.data())) setenv("TOLVAR_HOME", pattern.c_str(), 1);
+    // One home for the whole process: this process stays bound to the first one, so a repeated run
+    // must not hand the program another.
+    static const bool madeHome = [] {
+      std::string pattern = (std::filesystem::temp_directory_path() / "uikit-e2e-XXXXXX").string();
+      return mkdtemp(pattern.data()) && setenv("TOLVAR_HOME", pattern.c_str(), 1) == 0;
+    }();
+    (void)madeHome;
   }
   void SetUp() override {
     WNDCLASSA wc{};
