@@ -14,6 +14,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace {
@@ -103,10 +105,26 @@ std::pair<std::string, int> Output(const std::string& command) {
   return {text, pclose(pipe)};
 }
 
-// Processes of this home that run the given program, by their command lines (this command's own
-// shell, which names both, left out).
+// Live processes of this home (by their environment) that run the given program.
 int CountInHome(const std::string& program, const std::string& home) {
-  return std::stoi(Output("ps -eo args | grep -v grep | grep -F -- '" + program + "' | grep -F -c -- '" + home + "' || true").first);
+  namespace fs = std::filesystem;
+  const std::string mark = "TOLVAR_HOME=" + home;
+  int count = 0;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator("/proc", error)) {
+    std::string comm;
+    std::getline(std::ifstream(entry.path() / "comm"), comm);
+    if (comm != program) continue;
+    std::ifstream environ(entry.path() / "environ", std::ios::binary);
+    std::string variable;
+    while (std::getline(environ, variable, '\0')) {
+      if (variable == mark) {
+        ++count;
+        break;
+      }
+    }
+  }
+  return count;
 }
 
 TEST(RunScript, ASecondStartInTheSameHomeShowsTheRunningSuiteAndStartsNoSecondPhone) {
@@ -130,6 +148,9 @@ TEST(RunScript, ASecondStartInTheSameHomeShowsTheRunningSuiteAndStartsNoSecondPh
   auto launcher = [] { return FindWindowA(nullptr, " Dravik"); };
   ASSERT_TRUE(WaitUntil([&] { return launcher() && IsWindowVisible(launcher()); })) << "no launcher window";
   HWND first = launcher();
+  // The launcher's own start of the link service (a second instance, which shows the launcher and
+  // ends) is over before the test minimises it.
+  ASSERT_TRUE(WaitUntil([&] { return CountInHome("Linkwell", home.Path()) == 1; }));
   ShowWindow(first, SW_MINIMIZE);
   EXPECT_TRUE(WaitUntil([&] { return IsIconic(first) != FALSE; }));
 
@@ -143,11 +164,30 @@ TEST(RunScript, ASecondStartInTheSameHomeShowsTheRunningSuiteAndStartsNoSecondPh
   EXPECT_EQ(CountInHome("phonesim", home.Path()), 1);
   EXPECT_EQ(WaitForSingleObject(script.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the first suite ended";
 
+  // Closing the launcher leaves the link service (and so the script and its phone) running; a
+  // further start opens the launcher again.
+  PostMessageA(first, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(first); })) << "the launcher did not close";
+  EXPECT_TRUE(LinkClient(port).Connected()) << "the link service ended with the launcher";
+  EXPECT_EQ(WaitForSingleObject(script.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the script ended";
+  EXPECT_EQ(Output(run + " 2>&1").second, 0);
+  EXPECT_TRUE(WaitUntil([&] { return launcher() && IsWindowVisible(launcher()); })) << "no launcher again";
+  EXPECT_EQ(CountInHome("phonesim", home.Path()), 1);
+  // That launcher was started by the second start's link service, outside the script's process
+  // group: it is closed here, as "Exit" would.
+  HWND again = launcher();
+  ASSERT_TRUE(WaitUntil([&] { return CountInHome("Linkwell", home.Path()) == 1; }));
+  PostMessageA(again, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(again); }));
+
   std::system(("kill -INT " + std::to_string(script.dwProcessId)).c_str());
   EXPECT_EQ(WaitForSingleObject(script.hProcess, kLimit), WAIT_OBJECT_0);
   CloseHandle(script.hProcess);
   EXPECT_TRUE(WaitUntil([&] { return !LinkClient(port).Connected(); }));
-  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(first); }));
+  EXPECT_TRUE(WaitUntil([&] {
+    return CountInHome("Linkwell", home.Path()) + CountInHome("Vezezudara", home.Path()) +
+               CountInHome("phonesim", home.Path()) == 0;
+  })) << "a program of the suite outlived it";
   unsetenv("TOLVAR_LINK_PORT");
 }
 
