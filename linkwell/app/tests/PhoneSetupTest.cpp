@@ -205,6 +205,11 @@ TEST_F(PhoneSetupTest, CancelGivesThePreviousBuildBackUnchanged) {
 // A choice made, then the dialog opened again (as the tray's "Phone selection" does): Cancel is
 // there to keep the choice, and of two rows that both match it, the last one is selected.
 TEST_F(PhoneSetupTest, AfterAChoiceTheDialogOffersCancelAndSelectsTheLastMatchingRow) {
+  {
+    CSettingsKey settings;  // no choice made yet, whatever the tests before left
+    settings.DeleteValue("Build");
+    settings.DeleteValue("Phone");
+  }
   const std::string phones = m_home.File("TwoSelkas.ini");
   std::ofstream(phones) << "-Selka-X,ZSE_0100\r\n-Tavik-D,ZDE_0100/x\r\n-Selka-X2,ZSE_0100/b\r\n";
   struct Seen {
