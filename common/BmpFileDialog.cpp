@@ -46,12 +46,6 @@ void ShowPreviewControls(HWND window, bool show) {
     ::ShowWindow(::GetDlgItem(window, id), show ? SW_SHOW : SW_HIDE);
 }
 
-std::string Format(const char* format, long value) {
-  char text[64];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
-}
-
 // Loads the selected file into the preview and tells what it is.
 void Refresh(HWND window) {
   FreePreview();
@@ -75,8 +69,12 @@ void Refresh(HWND window) {
   DIBSECTION section{};
   ::GetObjectA(CBmpFileDialog::hpreview, sizeof section, &section);
   const long width = section.dsBm.bmWidth, height = section.dsBm.bmHeight, bits = section.dsBmih.biBitCount;
-  ::SetDlgItemTextA(window, CBmpFileDialog::kWidth, Format("Width: %d pixels", width).c_str());
-  ::SetDlgItemTextA(window, CBmpFileDialog::kHeight, Format("Height: %d pixels", height).c_str());
+  // Literal formats, so the compiler checks each against its value.
+  char text[64];
+  std::snprintf(text, sizeof text, "Width: %ld pixels", width);
+  ::SetDlgItemTextA(window, CBmpFileDialog::kWidth, text);
+  std::snprintf(text, sizeof text, "Height: %ld pixels", height);
+  ::SetDlgItemTextA(window, CBmpFileDialog::kHeight, text);
   const auto colours = std::find_if(std::begin(kColourTexts), std::end(kColourTexts),
                                     [bits](const ColourText& c) { return c.bits == bits; });
   ::SetDlgItemTextA(window, CBmpFileDialog::kColours, colours != std::end(kColourTexts) ? colours->text : "");
@@ -85,7 +83,8 @@ void Refresh(HWND window) {
   tolvar::kernel::UniqueHandle file(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                                   OPEN_EXISTING, 0, nullptr));
   if (file) size = static_cast<long>(::GetFileSize(file.Get(), nullptr) / 1024);
-  ::SetDlgItemTextA(window, CBmpFileDialog::kSize, Format("Size: %ld Kb", size).c_str());
+  std::snprintf(text, sizeof text, "Size: %ld Kb", size);
+  ::SetDlgItemTextA(window, CBmpFileDialog::kSize, text);
   if (wanted) {
     const bool match = width == CBmpFileDialog::m_nBmWidth && height == CBmpFileDialog::m_nBmHeight &&
                        bits == CBmpFileDialog::m_nBmBitsPixel;

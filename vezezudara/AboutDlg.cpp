@@ -5,6 +5,7 @@
 #include "ProgramSlots.h"
 #include "resource.h"
 
+#include <StringLoader.h>
 #include <shell/ShellApi.h>
 #include <controls/Controls.h>
 #include <kernel/Find.h>
@@ -19,11 +20,9 @@ constexpr char kSuiteFamily[] = "Dravik";
 
 HBITMAP ModuleBitmap(int id) { return LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)); }
 
-CString ModuleString(UINT id) {
-  char text[256] = {};
-  LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text);
-  return CString(text);
-}
+// Texts through the suite's string loader (bound to "Vezezudara" by the program), so they follow
+// the chosen language; the program's own string table answers what the loader cannot.
+CString ModuleString(UINT id) { return GetText(id); }
 }  // namespace
 
 CAboutDlg::CAboutDlg(CWnd* parent, LPCSTR folder) : CDialog(IDD_ABOUTBOX, parent), m_folder(folder) {}

@@ -7,6 +7,7 @@
 #include "VezezudaraView.h"
 #include "resource.h"
 
+#include <StringLoader.h>
 #include <LauncherProtocol.h>
 #include <SharedMemory.h>
 
@@ -39,11 +40,9 @@ enum CaptionButtonId : UINT { kButtonClose = 1, kButtonMaximize = 2, kButtonMini
 
 HBITMAP ModuleBitmap(int id) { return LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)); }
 
-CString ModuleString(UINT id) {
-  char text[256] = {};
-  LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text);
-  return CString(text);
-}
+// Texts through the suite's string loader (bound to "Vezezudara" by the program), so they follow
+// the chosen language; the program's own string table answers what the loader cannot.
+CString ModuleString(UINT id) { return GetText(id); }
 
 // A REG_DWORD of at most four bytes (fewer leave the rest zero); 0 when absent or of another kind.
 DWORD ReadDword(LPCSTR key, LPCSTR name) {

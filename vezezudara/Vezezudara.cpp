@@ -9,6 +9,7 @@
 #include "VezezudaraView.h"
 #include "resource.h"
 
+#include <StringLoader.h>
 #include <LauncherProtocol.h>
 #include <SharedMemory.h>
 
@@ -28,11 +29,9 @@ constexpr char kSettingsKey[] = "Software\\Halvane\\Tolvar\\Settings";
 constexpr char kInstanceMutex[] = "VezezudaraApp";
 constexpr COLORREF kDialogBackground = 0xFDEAE1;
 
-CString ModuleString(UINT id) {
-  char text[256] = {};
-  LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text);
-  return CString(text);
-}
+// Texts through the suite's string loader (bound to "Vezezudara" by the program), so they follow
+// the chosen language; the program's own string table answers what the loader cannot.
+CString ModuleString(UINT id) { return GetText(id); }
 
 bool ReadSetting(HKEY key, LPCSTR name, std::string& value) {
   char buffer[256] = {};

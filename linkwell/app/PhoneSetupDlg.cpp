@@ -83,13 +83,13 @@ bool CPhoneSetupDlg::LoadSelection() {
   m_keptBuild = settings.ReadText("Build").value_or("");
   settings.DeleteValue("Build");
   const std::string phone = settings.ReadText("Phone").value_or("");
-  // An empty phone or build is contained in every text: it chooses no row.
+  // An empty phone or build is contained in every text: it chooses no row. Every matching row is
+  // selected in turn; the list holds one selection, so the last match is the one shown.
   if (!phone.empty() && !m_keptBuild.empty()) {
     for (int row = 0; row < m_list.RowCount(); ++row) {
       if (m_list.RowText(row, 0).find(phone) != std::string::npos &&
           m_list.RowText(row, 1).find(m_keptBuild) != std::string::npos) {
         m_list.Select(row);
-        break;
       }
     }
   }

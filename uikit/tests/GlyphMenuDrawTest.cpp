@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -64,11 +66,13 @@ TEST_F(MenuPictures, ToolbarRecordsGiveEachButtonItsImage) {
 // One test for the program-wide image list, whose state every addition changes.
 TEST_F(MenuPictures, CommandImagesComeFromToolbarsInTripletsAndKeepTheirIndex) {
   GlyphMenu menu;
+  const auto& ids = GlyphMenu::CommandImageIds();
+  // The list lives as long as the process: a repeated run finds "connect" added by the run before.
+  const bool connectKnown = std::find(ids.begin(), ids.end(), static_cast<UINT>(ID_UIKIT_CONNECT)) != ids.end();
   ASSERT_TRUE(menu.LoadMenu(IDR_TEST_MENU));
   GlyphMenu* phone = Sub(menu, 0);
   GlyphMenu* more = Sub(*phone, 3);
   ASSERT_TRUE(menu.LoadToolbarImages(IDR_UIKIT_COMMANDS));
-  const auto& ids = GlyphMenu::CommandImageIds();
 
   const int open = phone->Items()[0]->m_commandImageIndex;
   const int save = phone->Items()[1]->m_commandImageIndex;
@@ -77,7 +81,9 @@ TEST_F(MenuPictures, CommandImagesComeFromToolbarsInTripletsAndKeepTheirIndex) {
   ASSERT_GE(save, 0);
   ASSERT_GE(remove, 0);
   EXPECT_EQ(more->Items()[2]->m_commandImageIndex, save);  // the second "save" shares the picture
-  EXPECT_EQ(more->Items()[0]->m_commandImageIndex, -1);   // "connect" is not on that toolbar
+  if (!connectKnown) {
+    EXPECT_EQ(more->Items()[0]->m_commandImageIndex, -1);  // "connect" is not on that toolbar
+  }
   for (auto [index, command] : {std::pair{open, ID_UIKIT_OPEN}, {save, ID_UIKIT_SAVE}, {remove, ID_UIKIT_DELETE}}) {
     EXPECT_EQ(ids[index], static_cast<UINT>(command));
     EXPECT_TRUE(GlyphMenu::HasImageTriplet(index)) << command;  // XP look with shading
@@ -122,7 +128,7 @@ TEST_F(MenuPictures, CommandImagesComeFromToolbarsInTripletsAndKeepTheirIndex) {
   ASSERT_TRUE(menu.ModifyItem("Connect", ID_UIKIT_CONNECT, IDR_UIKIT_COMMANDS20));
   const int connectFirst = more->Items()[0]->m_commandImageIndex;
   ASSERT_GE(connectFirst, 0);
-  EXPECT_EQ(ids.size(), before + 1);
+  EXPECT_EQ(ids.size(), before + (connectKnown ? 0 : 1));
   GlyphMenu other;
   ASSERT_TRUE(other.LoadMenu(IDR_TEST_MENU));
   other.SetMaskColour(RGB(255, 0, 255));

@@ -202,6 +202,48 @@ TEST_F(PhoneSetupTest, CancelGivesThePreviousBuildBackUnchanged) {
   EXPECT_EQ(CSettingsKey().ReadText("Phone").value_or(""), "Tavik-D");
 }
 
+// A choice made, then the dialog opened again (as the tray's "Phone selection" does): Cancel is
+// there to keep the choice, and of two rows that both match it, the last one is selected.
+TEST_F(PhoneSetupTest, AfterAChoiceTheDialogOffersCancelAndSelectsTheLastMatchingRow) {
+  {
+    CSettingsKey settings;  // no choice made yet, whatever the tests before left
+    settings.DeleteValue("Build");
+    settings.DeleteValue("Phone");
+  }
+  const std::string phones = m_home.File("TwoSelkas.ini");
+  std::ofstream(phones) << "-Selka-X,ZSE_0100\r\n-Tavik-D,ZDE_0100/x\r\n-Selka-X2,ZSE_0100/b\r\n";
+  struct Seen {
+    bool cancelEnabled = true;
+    int selected = -2;
+  };
+  auto open = [&](int choose, Seen& seen) {
+    CPhoneSetupDlg setup(m_frame, phones);
+    setup.SetLauncherStart([] {});
+    TimedSteps steps({[&] {
+      if (!setup.GetSafeHwnd() || !setup.IsWindowVisible()) return false;
+      seen.cancelEnabled = ::IsWindowEnabled(::GetDlgItem(setup.GetSafeHwnd(), IDCANCEL));
+      seen.selected = setup.List().Selected();
+      if (choose >= 0) {
+        setup.List().Select(choose);
+        setup.PostMessage(WM_COMMAND, IDOK, 0);
+      } else {
+        Press(VK_ESCAPE);
+      }
+      return true;
+    }});
+    return setup.DoModal();
+  };
+  Seen first, second;
+  EXPECT_EQ(open(0, first), IDOK);
+  EXPECT_FALSE(first.cancelEnabled);  // nothing to go back to yet
+  EXPECT_EQ(first.selected, -1);
+  EXPECT_EQ(open(-1, second), IDCANCEL);
+  EXPECT_TRUE(second.cancelEnabled);
+  EXPECT_EQ(second.selected, 2);  // "Selka-X2" with "ZSE_0100/b" matches the choice too
+  EXPECT_EQ(CSettingsKey().ReadText("Build").value_or(""), "ZSE_0100");
+  EXPECT_EQ(CSettingsKey().ReadText("Phone").value_or(""), "Selka-X");
+}
+
 TEST_F(PhoneSetupTest, WithoutAPhoneListTheDialogClosesAtOnce) {
   CPhoneSetupDlg setup(m_frame, m_home.File("missing.ini"));
   EXPECT_EQ(setup.DoModal(), IDCANCEL);

@@ -1,6 +1,7 @@
 // scripts/run on an X display: it starts the simulated phone and the link service in a demo home;
 // the link finds the phone for a client, and the screen shows the phone setup of a first start.
 #include "AppTestSupport.h"
+#include "LinkSettings.h"
 #include "support/LinkHarness.h"
 
 #include <base/TemporaryHome.h>
@@ -11,7 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace {
@@ -29,6 +33,13 @@ bool NamesPortAndModel(const std::string& hello, const std::string& model) {
   return !digits.empty() && digits.find_first_not_of("0123456789") == std::string::npos;
 }
 
+// One home for the whole process: this process's window station is the home it first used, and it
+// must see the windows of every suite the tests start (also when they run repeated).
+tolvar::testing::TemporaryHome& Home() {
+  static tolvar::testing::TemporaryHome home;
+  return home;
+}
+
 template <class Condition>
 bool WaitUntil(Condition condition) {
   const DWORD start = GetTickCount();
@@ -41,7 +52,13 @@ bool WaitUntil(Condition condition) {
 
 TEST(RunScript, StartsThePhoneAndTheLinkServiceOnTheDisplay) {
   if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display";
-  tolvar::testing::TemporaryHome home;
+  auto& home = Home();
+  {
+    // A first start: no phone chosen yet.
+    CSettingsKey settings;
+    settings.DeleteValue("Build");
+    settings.DeleteValue("Phone");
+  }
   const unsigned port = linkwell::testing::FreeLoopbackPort();
   setenv("TOLVAR_LINK_PORT", std::to_string(port).c_str(), 1);
 
@@ -75,6 +92,102 @@ TEST(RunScript, StartsThePhoneAndTheLinkServiceOnTheDisplay) {
   EXPECT_EQ(WaitForSingleObject(script.hProcess, kLimit), WAIT_OBJECT_0);
   CloseHandle(script.hProcess);
   EXPECT_TRUE(WaitUntil([&] { return !LinkClient(port).Connected(); }));
+  unsetenv("TOLVAR_LINK_PORT");
+}
+
+// What a shell command prints, and how it ended.
+std::pair<std::string, int> Output(const std::string& command) {
+  std::string text;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return {text, -1};
+  char buffer[256];
+  while (std::fgets(buffer, sizeof buffer, pipe)) text += buffer;
+  return {text, pclose(pipe)};
+}
+
+// Live processes of this home (by their environment) that run the given program.
+int CountInHome(const std::string& program, const std::string& home) {
+  namespace fs = std::filesystem;
+  const std::string mark = "TOLVAR_HOME=" + home;
+  int count = 0;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator("/proc", error)) {
+    std::string comm;
+    std::getline(std::ifstream(entry.path() / "comm"), comm);
+    if (comm != program) continue;
+    std::ifstream environ(entry.path() / "environ", std::ios::binary);
+    std::string variable;
+    while (std::getline(environ, variable, '\0')) {
+      if (variable == mark) {
+        ++count;
+        break;
+      }
+    }
+  }
+  return count;
+}
+
+TEST(RunScript, ASecondStartInTheSameHomeShowsTheRunningSuiteAndStartsNoSecondPhone) {
+  if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display";
+  auto& home = Home();
+  {
+    // A phone chosen before: the suite comes up with its launcher.
+    CSettingsKey settings;
+    settings.WriteText("Phone", "Selka-X");
+    settings.WriteText("Build", "ZSE_0100");
+  }
+  const unsigned port = linkwell::testing::FreeLoopbackPort();
+  setenv("TOLVAR_LINK_PORT", std::to_string(port).c_str(), 1);
+  const std::string run = "bash " LINKWELL_SOURCE_ROOT "/scripts/run --bin-dir " LINKWELL_BIN_DIR " --home " + home.Path();
+  std::string line = run;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION script{};
+  ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &script));
+  CloseHandle(script.hThread);
+  auto launcher = [] { return FindWindowA(nullptr, " Dravik"); };
+  ASSERT_TRUE(WaitUntil([&] { return launcher() && IsWindowVisible(launcher()); })) << "no launcher window";
+  HWND first = launcher();
+  // The launcher's own start of the link service (a second instance, which shows the launcher and
+  // ends) is over before the test minimises it.
+  ASSERT_TRUE(WaitUntil([&] { return CountInHome("Linkwell", home.Path()) == 1; }));
+  ShowWindow(first, SW_MINIMIZE);
+  EXPECT_TRUE(WaitUntil([&] { return IsIconic(first) != FALSE; }));
+
+  const auto [said, status] = Output(run + " 2>&1");
+  EXPECT_EQ(status, 0);
+  EXPECT_NE(said.find("already runs in this home"), std::string::npos) << said;
+  EXPECT_EQ(said.find("Simulated phone"), std::string::npos) << said;
+  // The first launcher is shown again; no second one, no second phone.
+  EXPECT_TRUE(WaitUntil([&] { return !IsIconic(first); }));
+  EXPECT_EQ(launcher(), first);
+  EXPECT_EQ(CountInHome("phonesim", home.Path()), 1);
+  EXPECT_EQ(WaitForSingleObject(script.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the first suite ended";
+
+  // Closing the launcher leaves the link service (and so the script and its phone) running; a
+  // further start opens the launcher again.
+  PostMessageA(first, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(first); })) << "the launcher did not close";
+  EXPECT_TRUE(LinkClient(port).Connected()) << "the link service ended with the launcher";
+  EXPECT_EQ(WaitForSingleObject(script.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the script ended";
+  EXPECT_EQ(Output(run + " 2>&1").second, 0);
+  EXPECT_TRUE(WaitUntil([&] { return launcher() && IsWindowVisible(launcher()); })) << "no launcher again";
+  EXPECT_EQ(CountInHome("phonesim", home.Path()), 1);
+  // That launcher was started by the second start's link service, outside the script's process
+  // group: it is closed here, as "Exit" would.
+  HWND again = launcher();
+  ASSERT_TRUE(WaitUntil([&] { return CountInHome("Linkwell", home.Path()) == 1; }));
+  PostMessageA(again, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(again); }));
+
+  std::system(("kill -INT " + std::to_string(script.dwProcessId)).c_str());
+  EXPECT_EQ(WaitForSingleObject(script.hProcess, kLimit), WAIT_OBJECT_0);
+  CloseHandle(script.hProcess);
+  EXPECT_TRUE(WaitUntil([&] { return !LinkClient(port).Connected(); }));
+  EXPECT_TRUE(WaitUntil([&] {
+    return CountInHome("Linkwell", home.Path()) + CountInHome("Vezezudara", home.Path()) +
+               CountInHome("phonesim", home.Path()) == 0;
+  })) << "a program of the suite outlived it";
   unsetenv("TOLVAR_LINK_PORT");
 }
 

@@ -28,7 +28,8 @@ protected:
   void SetUp() override {
     m_folder = fs::path(std::getenv("TOLVAR_HOME")) / ("opener-" + std::to_string(++s_count));
     fs::create_directories(m_folder / "bin");
-    fs::copy_file(fs::current_path() / "shell_child_recorder", m_folder / "bin" / "xdg-open");
+    // The recorder is built beside this program; the current folder may be any.
+    fs::copy_file(fs::read_symlink("/proc/self/exe").parent_path() / "shell_child_recorder", m_folder / "bin" / "xdg-open");
     m_fifo = (m_folder / "fifo").string();
     m_log = (m_folder / "log").string();
     ASSERT_EQ(mkfifo(m_fifo.c_str(), 0600), 0);

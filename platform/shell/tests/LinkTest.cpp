@@ -71,6 +71,11 @@ Resolved ResolveShortcut(const std::string& linkPath) {
 
 class LinkTest : public ::testing::Test {
 protected:
+  // The home lives as long as the process: every test starts from folders without another test's
+  // links (a symbolic link where a file is copied, or one made a second time, would fail).
+  void SetUp() override {
+    for (const char* folder : {"C:\\Links", "C:\\Bad", "C:\\Media", "C:\\Média"}) fs::remove_all(Host(folder));
+  }
   static std::string Host(const char* windowsPath) { return tolvar::kernel::ToHostPath(windowsPath); }
   static void MakeFolder(const char* windowsPath) { fs::create_directories(Host(windowsPath)); }
 };

@@ -15,6 +15,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -202,7 +203,8 @@ public:
     posix_spawn_file_actions_addclose(&actions, in[1]);
     posix_spawn_file_actions_addclose(&actions, out[0]);
     std::string idText = std::to_string(id);
-    std::string program = "./shell_child_tray";
+    // Built beside this program; the current folder may be any.
+    std::string program = (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "shell_child_tray").string();
     char* argv[] = {program.data(), idText.data(), const_cast<char*>(tip), nullptr};
     EXPECT_EQ(posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv, environ), 0);
     posix_spawn_file_actions_destroy(&actions);

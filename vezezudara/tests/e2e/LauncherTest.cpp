@@ -17,6 +17,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 
@@ -276,3 +277,21 @@ TEST_F(Launcher, AProgramKilledDuringTheCloseDoesNotHangTheLauncher) {
   GetExitCodeProcess(m_launcher.hProcess, &code);
   EXPECT_EQ(code, 0u);
 }
+
+namespace {
+
+// The launcher's texts come through the suite's string loader: a string file for the launcher in
+// its folder renames the window, and a second instance, reading the same file, still finds it.
+TEST_F(Launcher, ItsTextsFollowTheStringFiles) {
+  const std::string strings = s_install + "/Vezezudara0000.ini";
+  std::ofstream(strings) << "129 = \" Dravik translated\"\n";
+  m_launcher = Start("");
+  HWND frame = nullptr;
+  EXPECT_TRUE(WaitFor([&] { return (frame = FindWindowA("VezezudaraFrame", " Dravik translated")) != nullptr; }));
+  EXPECT_EQ(FindWindowA("VezezudaraFrame", " Dravik"), nullptr);
+  SecondInstance("Close");
+  EXPECT_TRUE(LauncherEnded());
+  fs::remove(strings);
+}
+
+}  // namespace
