@@ -5,7 +5,6 @@
 
 #include <base/LastError.h>
 #include <base/WinError.h>
-#include <gdi/BmpReader.h>
 #include <gdi/Gdi.h>
 #include <kernel/File.h>
 #include <resources/Resource.h>
@@ -288,63 +287,83 @@ HICON IconFromFile(LPCSTR path, bool icon, int cx, int cy) {
   return CreateIconFromResourceEx(image.data(), static_cast<DWORD>(image.size()), FALSE, 0x00030000, cx, cy, 0);
 }
 
-// A decoded bitmap as a new bitmap: a 32-bit DIB section scaled to cx x cy when they are given,
-// or, with LR_CREATEDIBSECTION, one at the file's own depth for indexed files (their colour table
-// kept) and at 32 bits for the others.
-HBITMAP BitmapFromImage(const tolvar::gdi::BmpImage& image, int cx, int cy, UINT flags) {
-  const int width = static_cast<int>(image.width), height = static_cast<int>(image.height);
-  void* outBits = nullptr;
-  if ((flags & LR_CREATEDIBSECTION) && !cx && !cy && image.bits <= 8) {
-    const std::size_t colours = image.palette.size();
-    std::vector<BYTE> infoBytes(sizeof(BITMAPINFOHEADER) + std::max<std::size_t>(colours, 1) * 4);
-    auto* info = reinterpret_cast<BITMAPINFO*>(infoBytes.data());
-    info->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info->bmiHeader.biWidth = width;
-    info->bmiHeader.biHeight = -height;
-    info->bmiHeader.biPlanes = 1;
-    info->bmiHeader.biBitCount = image.bits;
-    info->bmiHeader.biClrUsed = static_cast<DWORD>(colours);
-    for (std::size_t i = 0; i < colours; ++i) {
-      const std::uint32_t c = image.palette[i];
-      BYTE* quad = infoBytes.data() + sizeof(BITMAPINFOHEADER) + i * 4;
-      quad[0] = static_cast<BYTE>(c), quad[1] = static_cast<BYTE>(c >> 8), quad[2] = static_cast<BYTE>(c >> 16);
-    }
-    HBITMAP bitmap = CreateDIBSection(nullptr, info, DIB_RGB_COLORS, &outBits, nullptr, 0);
-    if (!bitmap) return nullptr;
-    const std::size_t stride = ((static_cast<std::size_t>(width) * image.bits + 31) / 32) * 4;
-    auto* rows = static_cast<BYTE*>(outBits);
-    std::memset(rows, 0, stride * static_cast<std::size_t>(height));
-    for (int y = 0; y < height; ++y) {
-      BYTE* row = rows + stride * static_cast<std::size_t>(y);
-      for (int x = 0; x < width; ++x) {
-        const BYTE index = image.indices[static_cast<std::size_t>(y) * image.width + static_cast<std::size_t>(x)];
-        const int bit = x * image.bits;
-        row[bit / 8] |= static_cast<BYTE>(index << (8 - image.bits - bit % 8));
-      }
-    }
-    return bitmap;
+// The layout of a packed DIB (header, colours, bits), judged before anything is allocated: a header
+// the raster engine takes (uncompressed, one plane, a depth it draws), a colour table that fits its
+// depth, and as many bytes of rows as the header's size claims. Run-length compressed and bit-field
+// DIBs are refused: nothing the suite ships or reads uses them.
+struct PackedDib {
+  BITMAPINFOHEADER header{};
+  std::size_t colourBytes = 0;
+  std::size_t stride = 0;  // bytes per row of the source
+};
+
+bool ReadPackedDib(std::span<const BYTE> dib, PackedDib& out) {
+  if (dib.size() < 40) return false;
+  BITMAPINFOHEADER& header = out.header;
+  header.biSize = U32(dib, 0);
+  header.biWidth = static_cast<LONG>(U32(dib, 4));
+  header.biHeight = static_cast<LONG>(U32(dib, 8));
+  header.biPlanes = static_cast<WORD>(U16(dib, 12));
+  header.biBitCount = static_cast<WORD>(U16(dib, 14));
+  header.biCompression = U32(dib, 16);
+  header.biClrUsed = U32(dib, 32);
+  // The lowest height has no positive counterpart to count its rows with.
+  if (header.biSize < 40 || header.biSize > dib.size() || header.biWidth <= 0 || header.biHeight == 0 ||
+      header.biHeight == std::numeric_limits<LONG>::min() || header.biPlanes != 1 || header.biCompression != BI_RGB)
+    return false;
+  switch (header.biBitCount) {
+    case 1: case 4: case 8: case 16: case 24: case 32: break;
+    default: return false;
   }
-  BITMAPINFO source{};
-  source.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  source.bmiHeader.biWidth = width;
-  source.bmiHeader.biHeight = -height;  // the decoded rows run top first
-  source.bmiHeader.biPlanes = 1;
-  source.bmiHeader.biBitCount = 32;
-  if ((flags & LR_CREATEDIBSECTION) && !cx && !cy) {
-    HBITMAP bitmap = CreateDIBSection(nullptr, &source, DIB_RGB_COLORS, &outBits, nullptr, 0);
-    if (bitmap) std::memcpy(outBits, image.pixels.data(), image.pixels.size() * 4);
-    return bitmap;
-  }
+  const std::size_t depthColours = header.biBitCount <= 8 ? std::size_t{1} << header.biBitCount : 0;
+  if (depthColours && header.biClrUsed > depthColours) return false;
+  // Above 8 bits a table may still be there (a hint for palettes); it is skipped.
+  const std::size_t colours = header.biClrUsed ? header.biClrUsed : depthColours;
+  const std::size_t available = dib.size() - header.biSize;
+  if (colours > available / 4) return false;
+  out.colourBytes = colours * 4;
+  out.stride = ((static_cast<std::size_t>(header.biWidth) * header.biBitCount + 31) / 32) * 4;
+  const std::size_t rows = static_cast<std::size_t>(std::abs(header.biHeight));
+  return rows <= (available - out.colourBytes) / out.stride;
+}
+
+// A packed DIB as a new bitmap: a 32-bit DIB section, or one at the DIB's own depth with
+// LR_CREATEDIBSECTION.
+HBITMAP BitmapFromDib(std::span<const BYTE> dib, int cx, int cy, UINT flags) {
+  PackedDib layout;
+  if (!ReadPackedDib(dib, layout)) return nullptr;
+  const BITMAPINFOHEADER& header = layout.header;
+  const std::size_t colourBytes = layout.colourBytes;
+  // BITMAPINFO with room for the colour table, filled field by field.
+  std::vector<BYTE> infoBytes(sizeof(BITMAPINFOHEADER) + std::max<std::size_t>(colourBytes, 4));
+  auto* info = reinterpret_cast<BITMAPINFO*>(infoBytes.data());
+  info->bmiHeader = header;
+  info->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  // A table kept beside deeper pixels is no colour table to the raster engine.
+  if (header.biBitCount > 8) info->bmiHeader.biClrUsed = 0;
+  std::memcpy(infoBytes.data() + sizeof(BITMAPINFOHEADER), dib.data() + header.biSize, colourBytes);
+  const BYTE* bits = dib.data() + header.biSize + colourBytes;
+  const int width = header.biWidth, height = std::abs(header.biHeight);
   const int outWidth = cx ? cx : width, outHeight = cy ? cy : height;
-  BITMAPINFO out = source;
+  BITMAPINFO out{};
+  out.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
   out.bmiHeader.biWidth = outWidth;
   out.bmiHeader.biHeight = outHeight;
-  HBITMAP bitmap = CreateDIBSection(nullptr, &out, DIB_RGB_COLORS, &outBits, nullptr, 0);
+  out.bmiHeader.biPlanes = 1;
+  out.bmiHeader.biBitCount = 32;
+  void* outBits = nullptr;
+  HBITMAP bitmap = nullptr;
+  if ((flags & LR_CREATEDIBSECTION) && !cx && !cy) {
+    bitmap = CreateDIBSection(nullptr, info, DIB_RGB_COLORS, &outBits, nullptr, 0);
+    if (bitmap) std::memcpy(outBits, bits, layout.stride * static_cast<std::size_t>(height));
+    return bitmap;
+  }
+  bitmap = CreateDIBSection(nullptr, &out, DIB_RGB_COLORS, &outBits, nullptr, 0);
   if (!bitmap) return nullptr;
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, bitmap);
-  const int copied = StretchDIBits(dc, 0, 0, outWidth, outHeight, 0, 0, width, height, image.pixels.data(), &source,
-                                   DIB_RGB_COLORS, SRCCOPY);
+  const int copied = StretchDIBits(dc, 0, 0, outWidth, outHeight, 0, 0, width, height, bits, info, DIB_RGB_COLORS,
+                                   SRCCOPY);
   SelectObject(dc, old);
   DeleteDC(dc);
   // A copy the raster engine refused would leave a blank bitmap that passes for the picture.
@@ -355,16 +374,10 @@ HBITMAP BitmapFromImage(const tolvar::gdi::BmpImage& image, int cx, int cy, UINT
   return bitmap;
 }
 
-HBITMAP BitmapFromDib(std::span<const BYTE> dib, int cx, int cy, UINT flags) {
-  tolvar::gdi::BmpImage image;
-  if (tolvar::gdi::ReadPackedDib(dib, image) != tolvar::gdi::BmpResult::Ok) return nullptr;
-  return BitmapFromImage(image, cx, cy, flags);
-}
-
 HBITMAP BitmapFromFile(LPCSTR path, int cx, int cy, UINT flags) {
-  tolvar::gdi::BmpImage image;
-  if (tolvar::gdi::ReadBmpFile(ReadFile(path), image) != tolvar::gdi::BmpResult::Ok) return nullptr;
-  return BitmapFromImage(image, cx, cy, flags);
+  std::vector<BYTE> file = ReadFile(path);
+  if (file.size() < 14 || file[0] != 'B' || file[1] != 'M') return nullptr;
+  return BitmapFromDib(std::span<const BYTE>(file).subspan(14), cx, cy, flags);
 }
 
 std::atomic<HCURSOR> g_cursor{nullptr};
