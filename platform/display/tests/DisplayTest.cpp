@@ -68,6 +68,7 @@ LRESULT BoardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_USER: g_seen.guest = reinterpret_cast<HWND>(wParam); return 0;
     case WM_USER + 1: g_seen.guestFocused = true; return 0;
     case WM_USER + 2: g_seen.guestTyped += static_cast<char32_t>(wParam); return 0;
+    case WM_USER + 3: DestroyWindow(window); return 0;  // as a dialog closes under the pointer
     case WM_APP + 8:
       // As a tray program does: its menu at the pointer, on the release of the right button.
       if (lParam == WM_RBUTTONUP) {
@@ -78,8 +79,9 @@ LRESULT BoardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         GetCursorPos(&at);
         g_seen.trayMenuAt = at;
         SetForegroundWindow(window);
-        TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, 0, window,
-                       nullptr);
+        const BOOL chosen = TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x,
+                                           at.y, 0, window, nullptr);
+        if (chosen) g_seen.commands.push_back(static_cast<WPARAM>(chosen));
         DestroyMenu(menu);
         ++g_seen.trayMenusEnded;
       }
@@ -696,7 +698,6 @@ TEST_F(Display, TrayIconsDockWithTheDesktopsTrayShowTipsTakeClicksAndDockAgain) 
 // and the pointer elsewhere when the icon was clicked.
 TEST_F(Display, TheTrayMenuOpensAtTheIconAndEndsOnAClickOnTheDesktopAndOnEscape) {
   ASSERT_TRUE(m_x.ManageWindows());
-  HWND board = Board(kFrame | WS_VISIBLE, 100, 100, 300, 200, "Elsewhere");
   HWND owner = Board(kFrame, 0, 0, 120, 80, "Tray menu owner");  // hidden, as a tray program's window is
   TrayProgram tray;
   ASSERT_TRUE(tray.Start(600, 0));
@@ -722,7 +723,6 @@ TEST_F(Display, TheTrayMenuOpensAtTheIconAndEndsOnAClickOnTheDesktopAndOnEscape)
     docked = children.size() == 1 && m_x.Place(children[0]).viewable ? children[0] : 0;
     return docked != 0;
   }));
-  ASSERT_TRUE(serve([&] { return m_x.Place(XWindowOf(board)).viewable; }));
   const auto place = m_x.Place(docked);
   const POINT iconPoint{place.rootX + 8, place.rootY + 8};
   const POINT desktop{20, m_x.ScreenHeight() - 20};  // no window there: the root window
@@ -734,15 +734,20 @@ TEST_F(Display, TheTrayMenuOpensAtTheIconAndEndsOnAClickOnTheDesktopAndOnEscape)
   const Ending endings[] = {{"a click on the desktop", false}, {"Escape", true}};
   for (const Ending& ending : endings) {
     SCOPED_TRACE(ending.what);
+    HWND board = Board(kFrame | WS_VISIBLE, 100, 100, 300, 200, "Elsewhere");
+    ASSERT_TRUE(serve([&] { return m_x.Place(XWindowOf(board)).viewable; }));
     const int ended = g_seen.trayMenusEnded;
     g_seen.trayMenuAt = {-1, -1};
-    std::atomic<bool> opened{false}, done{false};
+    std::atomic<bool> opened{false}, done{false}, stillOpen{false};
     RECT menuRect{};
     testing_display::XPlace menuPlace{};
     std::thread person([&] {
       XScreen hands;
-      hands.Click(250, 250);  // the pointer's last place over a window of ours
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      // The pointer's last place over a window of ours, which then closes under it.
+      hands.Click(250, 250);
+      PostMessageA(board, WM_USER + 3, 0, 0);
+      const DWORD closing = GetTickCount();
+      while (IsWindow(board) && GetTickCount() - closing < 10000) std::this_thread::sleep_for(std::chrono::milliseconds(10));
       hands.Click(iconPoint.x, iconPoint.y, 3);
       const DWORD start = GetTickCount();
       while (GetTickCount() - start < 10000) {
@@ -761,6 +766,19 @@ TEST_F(Display, TheTrayMenuOpensAtTheIconAndEndsOnAClickOnTheDesktopAndOnEscape)
         } else {
           hands.Click(desktop.x, desktop.y);
         }
+        // A menu that stays is ended by choosing its first item, so that the test fails instead of
+        // waiting for ever.
+        const DWORD sent = GetTickCount();
+        HWND menu = nullptr;
+        while ((menu = FindWindowA("#32768", nullptr)) && IsWindowVisible(menu) && GetTickCount() - sent < 5000) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        if (menu && IsWindowVisible(menu)) {
+          stillOpen = true;
+          RECT rect;
+          GetWindowRect(menu, &rect);
+          hands.Click(rect.left + 20, rect.top + 8);
+        }
       }
       done = true;
     });
@@ -775,6 +793,7 @@ TEST_F(Display, TheTrayMenuOpensAtTheIconAndEndsOnAClickOnTheDesktopAndOnEscape)
     EXPECT_EQ(menuPlace.rootX, iconPoint.x);
     EXPECT_EQ(menuPlace.rootY, iconPoint.y);
     ASSERT_TRUE(closed) << "the menu still tracks";
+    EXPECT_FALSE(stillOpen) << "the menu stayed open";
     EXPECT_TRUE(g_seen.commands.empty()) << "nothing chosen";
   }
   ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &data));
