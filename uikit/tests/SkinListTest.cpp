@@ -761,3 +761,44 @@ TEST_F(SkinListTest, PaintsNothingWhileItsParentHasNoClientArea) {
 }
 
 }  // namespace
+
+// A list made from a dialog template that asks for a vertical bar, subclassed and given one column
+// as wide as its client area (as the phone selection does): while its rows fit it shows no bar of
+// either kind, also after rows that did not fit are deleted.
+TEST_F(SkinListTest, ATemplatesListWhoseRowsAndColumnFitShowsNoScrollBar) {
+  struct Case {
+    const char* what;
+    int rowsFirst;
+    int rowsAfter;
+    bool vertical;  // the kit's bar
+  };
+  const Case cases[] = {{"three rows", 3, 3, false},
+                        {"forty rows deleted down to three", 40, 3, false},
+                        {"forty rows: the column fits beside the vertical bar", 40, 40, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    HWND made = CreateWindowExA(0, "SysListView32", "",
+                                WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | WS_VSCROLL | LVS_REPORT | LVS_SINGLESEL |
+                                    LVS_SHOWSELALWAYS | LVS_NOCOLUMNHEADER | LVS_OWNERDRAWFIXED,
+                                10, 10, 240, 200, dialog, reinterpret_cast<HMENU>(30), nullptr, nullptr);
+    ASSERT_NE(made, nullptr);
+    CSkinListCtrl phones;
+    ASSERT_TRUE(phones.SubclassWindow(made));
+    phones.SetFont("Verdana", 14, FALSE, FALSE);
+    RECT client{};
+    phones.GetClientRect(&client);
+    const int width = client.right;
+    phones.InsertColumn(0, "", LVCFMT_LEFT, width);
+    phones.InsertColumn(1, "", LVCFMT_LEFT, 0);
+    for (int i = 0; i < c.rowsFirst; ++i) phones.AddItem("phone", i, 0);
+    testing_user::Pump();
+    while (phones.GetItemCount() > c.rowsAfter) phones.DeleteItem(phones.GetItemCount() - 1);
+    testing_user::Pump();
+    phones.GetClientRect(&client);
+    EXPECT_FALSE(phones.GetStyle() & WS_HSCROLL);
+    EXPECT_FALSE(phones.GetStyle() & WS_VSCROLL);
+    EXPECT_EQ(phones.GetScrollBar().IsShown(), c.vertical);
+    EXPECT_GE(client.right, width) << "the column fits";
+    phones.DestroyWindow();
+  }
+}

@@ -570,6 +570,9 @@ bool SetState(HWND window, State& state, int item, UINT value, UINT mask) {
 }
 
 void UpdateScrollBars(HWND window, State& state) {
+  // Until it has columns or items a list has measured nothing: the bars its creator asked for stay,
+  // so that a column sized to the client area right after creation fits beside the vertical bar.
+  if (ColumnCount(state) == 0 && Count(state) == 0) return;
   RECT client;
   GetClientRect(window, &client);
   const int perPage = PerPage(window, state);

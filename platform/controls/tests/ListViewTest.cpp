@@ -716,3 +716,51 @@ TEST_F(ListViews, AReportListPaintsGridSelectionFocusDropTargetAndImages) {
 }
 
 }  // namespace
+
+// A bar shows only while its content is larger than the view, both ways, also when the other bar
+// comes or goes; a list made with WS_VSCROLL keeps that bar until it has something to measure, so a
+// column sized to its client area right after creation fits beside the bar.
+TEST_F(ListViews, ScrollBarsShowOnlyWhileTheContentIsLargerThanTheView) {
+  struct Case {
+    const char* what;
+    int rowsFirst;   // rows before the change
+    int rowsAfter;   // rows kept
+    int extraWidth;  // the columns' width beyond the client width without a vertical bar
+    bool vertical;
+    bool horizontal;
+  };
+  const int bar = GetSystemMetrics(SM_CXVSCROLL);
+  const Case cases[] = {
+      {"few rows, columns fill the width", 2, 2, 0, false, false},
+      {"many rows deleted down to a few", 40, 2, 0, false, false},
+      {"many rows, columns fit beside the bar", 40, 40, -bar, true, false},
+      {"many rows, columns fill the whole width", 40, 40, 0, true, true},
+      {"few rows, columns too wide", 2, 2, 1, false, true},
+  };
+  {
+    HWND list = Make(WC_LISTVIEWA, "", LVS_REPORT | WS_BORDER | WS_VSCROLL, 10, 10, 300, 150, 82);
+    RECT client;
+    GetClientRect(list, &client);
+    AddColumn(list, 0, "Name", client.right);
+    for (int i = 0; i < 40; ++i) AddItem(list, "row", i);
+    const LONG style = GetWindowLongA(list, GWL_STYLE);
+    EXPECT_TRUE(style & WS_VSCROLL);
+    EXPECT_FALSE(style & WS_HSCROLL) << "the column was sized beside the vertical bar";
+    DestroyWindow(list);
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    HWND list = Make(WC_LISTVIEWA, "", LVS_REPORT | WS_BORDER, 10, 10, 300, 150, 81);
+    RECT client;
+    GetClientRect(list, &client);
+    const int width = client.right + c.extraWidth;
+    AddColumn(list, 0, "Name", width / 2);
+    AddColumn(list, 1, "Number", width - width / 2);
+    for (int i = 0; i < c.rowsFirst; ++i) AddItem(list, "row", i);
+    while (SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) > c.rowsAfter) SendMessageA(list, LVM_DELETEITEM, 0, 0);
+    const LONG style = GetWindowLongA(list, GWL_STYLE);
+    EXPECT_EQ((style & WS_VSCROLL) != 0, c.vertical);
+    EXPECT_EQ((style & WS_HSCROLL) != 0, c.horizontal);
+    DestroyWindow(list);
+  }
+}

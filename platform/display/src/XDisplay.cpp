@@ -239,6 +239,33 @@ void XDisplay::TrayIconRemoved(HWND window, UINT id) {
   Wake();
 }
 
+void XDisplay::MenuTracking(HWND window) {
+  std::lock_guard guard(m_lock);
+  m_commands.push_back({Op::Grab, window});
+  Wake();
+}
+
+// The menu's window takes the pointer and the keyboard of the whole screen while it tracks. Events
+// over our own windows still go to them (owner events); a click on the desktop or on another
+// program comes to the menu's window, with its place on the screen, and ends the menu.
+void XDisplay::Grab(HWND window) {
+  if (m_grabbed) {
+    XUngrabPointer(m_display, CurrentTime);
+    XUngrabKeyboard(m_display, CurrentTime);
+    m_grabbed = false;
+  }
+  m_grabWindow = nullptr;
+  if (!window) return;
+  auto it = m_windows.find(window);
+  if (it == m_windows.end() || !it->second.xwindow) return;
+  const Window xwindow = it->second.xwindow;
+  const int pointer = XGrabPointer(m_display, xwindow, True, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
+                                   GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
+  const int keyboard = XGrabKeyboard(m_display, xwindow, True, GrabModeAsync, GrabModeAsync, CurrentTime);
+  m_grabbed = pointer == GrabSuccess || keyboard == GrabSuccess;
+  if (keyboard == GrabSuccess) m_grabWindow = window;
+}
+
 unsigned long XDisplay::XWindowOf(HWND window) {
   std::lock_guard guard(m_lock);
   auto it = m_windows.find(window);
@@ -330,6 +357,7 @@ void XDisplay::Apply(const Command& command) {
     case Op::Reframe: Reframe(command.window); break;
     case Op::TraySet: m_tray->Set(command.icon); break;
     case Op::TrayRemove: m_tray->Remove(command.window, command.icon.id); break;
+    case Op::Grab: Grab(command.window); break;
   }
 }
 
@@ -906,6 +934,14 @@ void XDisplay::HandleEvent(XEvent& event) {
 void XDisplay::HandleKey(XKeyEvent& event) {
   const unsigned virtualKey = VirtualKeyOf(XLookupKeysym(&event, 0));
   const bool down = event.type == KeyPress;
+  if (m_grabWindow) {
+    // The menu's loop reads its thread's keys, whichever window was active before it opened (a click
+    // on the tray icon leaves another program active).
+    if (virtualKey) {
+      PostMessageA(m_grabWindow, down ? WM_KEYDOWN : WM_KEYUP, virtualKey, 1);
+    }
+    return;
+  }
   if (virtualKey) user::InjectKey(virtualKey, down);
   if (!down) return;
   // The text of the key. TranslateMessage makes WM_CHAR itself for keys whose character it knows

@@ -53,12 +53,13 @@ public:
   bool HasTray() override;
   void TrayIconSet(const user::TrayIconState& icon) override;
   void TrayIconRemoved(HWND window, UINT id) override;
+  void MenuTracking(HWND window) override;
 
   unsigned long XWindowOf(HWND window);
   unsigned long PresentCount() const { return m_presents.load(); }
 
 private:
-  enum class Op { Create, Destroy, Move, Show, Retitle, Reframe, TraySet, TrayRemove };
+  enum class Op { Create, Destroy, Move, Show, Retitle, Reframe, TraySet, TrayRemove, Grab };
   struct Command {
     Op op;
     HWND window;
@@ -127,6 +128,9 @@ private:
   GC m_gc = nullptr;
   XIM m_inputMethod = nullptr;
   std::unique_ptr<XTray> m_tray;
+  void Grab(HWND window);
+  bool m_grabbed = false;  // display thread only
+  HWND m_grabWindow = nullptr;  // the tracking menu's window, keys go to its thread
   std::unique_ptr<XCursors> m_cursors;
   Cursor m_cursor = None;  // display thread: the pointer's shape over our windows
   std::map<Window, XIC> m_inputContexts;

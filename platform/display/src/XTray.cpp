@@ -5,6 +5,7 @@
 #include "XTray.h"
 
 #include <gdi/Gdi.h>
+#include <user/Headless.h>
 #include <user/User.h>
 
 #include <X11/Xatom.h>
@@ -161,7 +162,9 @@ void XTray::Paint(Icon& icon) {
   XDestroyImage(image);
 }
 
-void XTray::Post(const Icon& icon, UINT mouseMessage) {
+void XTray::Post(const Icon& icon, UINT mouseMessage, int xRoot, int yRoot) {
+  // The program asks where the pointer is (to place its menu at the icon): it is over the icon now.
+  user::NotePointerAt({xRoot, yRoot});
   if (icon.state.callbackMessage) {
     PostMessageA(icon.state.window, icon.state.callbackMessage, icon.state.id, static_cast<LPARAM>(mouseMessage));
   }
@@ -221,13 +224,13 @@ bool XTray::Handle(XEvent& event) {
       for (const ButtonRow& row : kButtons) {
         if (row.button != event.xbutton.button) continue;
         if (event.type == ButtonRelease) {
-          Post(*icon, row.up);
+          Post(*icon, row.up, event.xbutton.x_root, event.xbutton.y_root);
           break;
         }
         const bool twice = icon->lastButton == row.button && event.xbutton.time - icon->lastTime <= GetDoubleClickTime() &&
                            std::abs(event.xbutton.x_root - icon->lastX) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
                            std::abs(event.xbutton.y_root - icon->lastY) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2;
-        Post(*icon, twice ? row.twice : row.down);
+        Post(*icon, twice ? row.twice : row.down, event.xbutton.x_root, event.xbutton.y_root);
         // A third press starts again: it is not a second double click.
         icon->lastButton = twice ? 0 : row.button;
         icon->lastTime = event.xbutton.time;
@@ -242,7 +245,7 @@ bool XTray::Handle(XEvent& event) {
       m_hovered = icon->xwindow;
       m_tipPending = true;
       m_tipDue = std::chrono::steady_clock::now() + std::chrono::milliseconds(GetDoubleClickTime());
-      Post(*icon, WM_MOUSEMOVE);
+      Post(*icon, WM_MOUSEMOVE, event.xcrossing.x_root, event.xcrossing.y_root);
       return true;
     }
     case MotionNotify: {
@@ -250,7 +253,7 @@ bool XTray::Handle(XEvent& event) {
       if (!icon) return false;
       while (XCheckTypedWindowEvent(m_display, event.xmotion.window, MotionNotify, &event)) {
       }
-      Post(*icon, WM_MOUSEMOVE);
+      Post(*icon, WM_MOUSEMOVE, event.xmotion.x_root, event.xmotion.y_root);
       return true;
     }
     case LeaveNotify:

@@ -54,7 +54,7 @@ private:
   void Dock(Icon& icon);
   void Undock(Icon& icon);
   void Paint(Icon& icon);
-  void Post(const Icon& icon, UINT mouseMessage);
+  void Post(const Icon& icon, UINT mouseMessage, int xRoot, int yRoot);
   Icon* IconOf(Window xwindow);
   void ShowTip(const Icon& icon);
   void HideTip();

@@ -36,7 +36,7 @@ using tolvar::display::XWindowOf;
 using testing_display::XScreen;
 
 // Key symbols the tests type (X's values).
-constexpr unsigned long kKeyA = 0x61, kKeyB = 0x62, kKey1 = 0x31, kKeyO = 0x6F, kKeyK = 0x6B, kEAcute = 0xE9,
+constexpr unsigned long kKeyA = 0x61, kKeyB = 0x62, kKey1 = 0x31, kKeyO = 0x6F, kKeyK = 0x6B, kEscape = 0xFF1B, kEAcute = 0xE9,
                         kUDiaeresis = 0xFC, kCyrillicYa = 0x100044F;
 
 // What the person's side records.
@@ -51,6 +51,8 @@ struct Seen {
   std::u32string guestTyped;
   COLORREF paint = RGB(255, 255, 255);
   std::vector<UINT> trayMouse;  // the tray icon's callback messages, moves left out
+  POINT trayMenuAt{-1, -1};     // where the pointer was when the tray icon's menu opened
+  int trayMenusEnded = 0;
 };
 Seen g_seen;
 
@@ -66,6 +68,24 @@ LRESULT BoardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_USER: g_seen.guest = reinterpret_cast<HWND>(wParam); return 0;
     case WM_USER + 1: g_seen.guestFocused = true; return 0;
     case WM_USER + 2: g_seen.guestTyped += static_cast<char32_t>(wParam); return 0;
+    case WM_USER + 3: DestroyWindow(window); return 0;  // as a dialog closes under the pointer
+    case WM_APP + 8:
+      // As a tray program does: its menu at the pointer, on the release of the right button.
+      if (lParam == WM_RBUTTONUP) {
+        HMENU menu = CreatePopupMenu();
+        AppendMenuA(menu, MF_STRING, 601, "Find connected phone");
+        AppendMenuA(menu, MF_STRING, 602, "Exit");
+        POINT at{};
+        GetCursorPos(&at);
+        g_seen.trayMenuAt = at;
+        SetForegroundWindow(window);
+        const BOOL chosen = TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x,
+                                           at.y, 0, window, nullptr);
+        if (chosen) g_seen.commands.push_back(static_cast<WPARAM>(chosen));
+        DestroyMenu(menu);
+        ++g_seen.trayMenusEnded;
+      }
+      return 0;
     case WM_APP + 7:
       if (wParam == 3 && lParam != WM_MOUSEMOVE) g_seen.trayMouse.push_back(static_cast<UINT>(lParam));
       return 0;
@@ -669,6 +689,114 @@ TEST_F(Display, TrayIconsDockWithTheDesktopsTrayShowTipsTakeClicksAndDockAgain) 
   // Deleted: it leaves the tray.
   ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &data));
   EXPECT_TRUE(PumpUntil([&] { return m_x.Children(m_x.SelectionOwner("_NET_SYSTEM_TRAY_S0")).empty(); }));
+  tray.Kill();
+  DestroyIcon(icon);
+}
+
+// The tray icon's menu opens at the icon, not where the pointer last was over a window of ours, and
+// a click anywhere outside it (the desktop's root window here) or Escape ends it, as with the focus
+// and the pointer elsewhere when the icon was clicked.
+TEST_F(Display, TheTrayMenuOpensAtTheIconAndEndsOnAClickOnTheDesktopAndOnEscape) {
+  ASSERT_TRUE(m_x.ManageWindows());
+  HWND owner = Board(kFrame, 0, 0, 120, 80, "Tray menu owner");  // hidden, as a tray program's window is
+  TrayProgram tray;
+  ASSERT_TRUE(tray.Start(600, 0));
+  auto serve = [&](auto done) {
+    return PumpUntil([&] {
+      m_x.Serve();
+      return done();
+    });
+  };
+  ASSERT_TRUE(serve([] { return tolvar::user::DisplayHasTray(); }));
+  HICON icon = HalfIcon(RGB(0, 0, 255));
+  NOTIFYICONDATAA data{};
+  data.cbSize = sizeof data;
+  data.hWnd = owner;
+  data.uID = 4;
+  data.uFlags = NIF_ICON | NIF_MESSAGE;
+  data.uCallbackMessage = WM_APP + 8;
+  data.hIcon = icon;
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
+  unsigned long docked = 0;
+  ASSERT_TRUE(serve([&] {
+    auto children = m_x.Children(m_x.SelectionOwner("_NET_SYSTEM_TRAY_S0"));
+    docked = children.size() == 1 && m_x.Place(children[0]).viewable ? children[0] : 0;
+    return docked != 0;
+  }));
+  const auto place = m_x.Place(docked);
+  const POINT iconPoint{place.rootX + 8, place.rootY + 8};
+  const POINT desktop{20, m_x.ScreenHeight() - 20};  // no window there: the root window
+
+  struct Ending {
+    const char* what;
+    bool escape;
+  };
+  const Ending endings[] = {{"a click on the desktop", false}, {"Escape", true}};
+  for (const Ending& ending : endings) {
+    SCOPED_TRACE(ending.what);
+    HWND board = Board(kFrame | WS_VISIBLE, 100, 100, 300, 200, "Elsewhere");
+    ASSERT_TRUE(serve([&] { return m_x.Place(XWindowOf(board)).viewable; }));
+    const int ended = g_seen.trayMenusEnded;
+    g_seen.trayMenuAt = {-1, -1};
+    std::atomic<bool> opened{false}, done{false}, stillOpen{false};
+    RECT menuRect{};
+    testing_display::XPlace menuPlace{};
+    std::thread person([&] {
+      XScreen hands;
+      // The pointer's last place over a window of ours, which then closes under it.
+      hands.Click(250, 250);
+      PostMessageA(board, WM_USER + 3, 0, 0);
+      const DWORD closing = GetTickCount();
+      while (IsWindow(board) && GetTickCount() - closing < 10000) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      hands.Click(iconPoint.x, iconPoint.y, 3);
+      const DWORD start = GetTickCount();
+      while (GetTickCount() - start < 10000) {
+        HWND menu = FindWindowA("#32768", nullptr);
+        if (menu && hands.Place(XWindowOf(menu)).viewable) {
+          GetWindowRect(menu, &menuRect);
+          menuPlace = hands.Place(XWindowOf(menu));
+          opened = true;
+          break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+      if (opened) {
+        if (ending.escape) {
+          hands.Type(kEscape);
+        } else {
+          hands.Click(desktop.x, desktop.y);
+        }
+        // A menu that stays is ended by choosing its first item, so that the test fails instead of
+        // waiting for ever.
+        const DWORD sent = GetTickCount();
+        HWND menu = nullptr;
+        while ((menu = FindWindowA("#32768", nullptr)) && IsWindowVisible(menu) && GetTickCount() - sent < 5000) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        if (menu && IsWindowVisible(menu)) {
+          stillOpen = true;
+          RECT rect;
+          GetWindowRect(menu, &rect);
+          hands.Click(rect.left + 20, rect.top + 8);
+        }
+      }
+      done = true;
+    });
+    const bool closed = PumpUntil([&] { return g_seen.trayMenusEnded > ended; }, 15000);
+    PumpUntil([&] { return done.load(); });
+    person.join();
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(g_seen.trayMenuAt.x, iconPoint.x);
+    EXPECT_EQ(g_seen.trayMenuAt.y, iconPoint.y);
+    EXPECT_EQ(menuRect.left, iconPoint.x);
+    EXPECT_EQ(menuRect.top, iconPoint.y);
+    EXPECT_EQ(menuPlace.rootX, iconPoint.x);
+    EXPECT_EQ(menuPlace.rootY, iconPoint.y);
+    ASSERT_TRUE(closed) << "the menu still tracks";
+    EXPECT_FALSE(stillOpen) << "the menu stayed open";
+    EXPECT_TRUE(g_seen.commands.empty()) << "nothing chosen";
+  }
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &data));
   tray.Kill();
   DestroyIcon(icon);
 }

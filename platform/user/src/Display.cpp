@@ -42,6 +42,10 @@ void DisplayTrayIconRemoved(HWND window, UINT id) {
   if (auto* backend = g_backend.load()) backend->TrayIconRemoved(window, id);
 }
 
+void DisplayMenuTracking(HWND window) {
+  if (auto* backend = g_backend.load()) backend->MenuTracking(window);
+}
+
 void TellDisplayCursor(HCURSOR cursor, HWND shownIn) {
   if (auto* backend = g_backend.load()) backend->CursorChanged(cursor, shownIn);
 }

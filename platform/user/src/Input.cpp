@@ -284,6 +284,13 @@ HWND ChildWindowFromPoint(HWND parent, POINT point) { return ChildWindowFromPoin
 
 namespace tolvar::user {
 
+void NotePointerAt(POINT screen) {
+  Station::Get().With([&](StationData& data) {
+    data.cursor = screen;
+    return 0;
+  });
+}
+
 BOOL InjectMouse(POINT screen, UINT message) {
   Station::Get().With([&](StationData& data) {
     data.cursor = screen;

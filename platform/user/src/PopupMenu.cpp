@@ -7,6 +7,7 @@
 #include "MenuObject.h"
 
 #include <user/Dialog.h>
+#include <user/DisplayBackend.h>
 #include <user/Input.h>
 #include <user/Menu.h>
 #include <user/Paint.h>
@@ -556,7 +557,10 @@ BOOL TrackMenu(HMENU menu, UINT flags, int x, int y, HWND owner, const RECT* exc
     SendMessageA(owner, WM_INITMENU, reinterpret_cast<WPARAM>(bar ? bar : menu), 0);
   }
   bool shown = Open(tracking, menu, {x, y}, 0, exclude);
-  if (shown) SetCapture(tracking.levels.front().window);
+  if (shown) {
+    SetCapture(tracking.levels.front().window);
+    DisplayMenuTracking(tracking.levels.front().window);
+  }
   MSG message;
   while (shown && !tracking.done) {
     if (!IsWindow(owner) || tracking.levels.empty()) break;
@@ -581,6 +585,7 @@ BOOL TrackMenu(HMENU menu, UINT flags, int x, int y, HWND owner, const RECT* exc
       DispatchMessageA(&message);
     }
   }
+  if (shown) DisplayMenuTracking(nullptr);
   CloseLevelsAfter(tracking, 0);
   if (shown && GetCapture()) ReleaseCapture();
   if (IsWindow(owner) && Notify(tracking)) {

@@ -48,6 +48,10 @@ public:
   // a top-level window of another process inside which a window of this process lies under the
   // pointer: the cursor goes on that process's X window.
   virtual void CursorChanged(HCURSOR, HWND /*shownIn*/) {}
+  // A tracked pop-up menu opened in `window` (NULL: it ended). While it tracks, the display takes
+  // every click and key of the screen to this process, as desktop menus do, so that a click anywhere
+  // outside the menu or Escape ends it even when the pointer or the focus was elsewhere.
+  virtual void MenuTracking(HWND /*window*/) {}
 };
 
 // A frame that paints its own caption (over the one the window manager draws) says so: a display
@@ -68,5 +72,6 @@ void SetScreenSize(int width, int height);
 bool DisplayHasTray();
 void DisplayTrayIconSet(const TrayIconState& icon);
 void DisplayTrayIconRemoved(HWND window, UINT id);
+void DisplayMenuTracking(HWND window);
 
 }  // namespace tolvar::user

@@ -17,6 +17,10 @@ namespace tolvar::user {
 // FALSE when no window takes it.
 BOOL InjectMouse(POINT screenPoint, UINT message);
 
+// The pointer is at `screenPoint` over a window that is not the suite's (the tray icon, another
+// program's window): GetCursorPos and GetMessagePos answer it, and no window gets a message.
+void NotePointerAt(POINT screenPoint);
+
 // Presses (down) or releases a key: WM_KEYDOWN/WM_KEYUP to the focus window of the foreground
 // window's thread (WM_SYSKEYDOWN/UP while Alt is down or for F10, to the active window when nothing
 // has the focus). Updates the key states. FALSE when no window takes it. When the focus is in a
