@@ -72,10 +72,18 @@ HWND FindByText(HWND parent, const char* text) {
 class Launcher : public ::testing::Test {
 protected:
   static void SetUpTestSuite() {
-    // One home for the whole program: the window station stays with the first home opened.
+    // One home for the whole process, repeated runs included: the window station stays with the
+    // first home opened. It goes when the process ends.
+    if (!s_home.empty()) return;
     std::string pattern = (fs::temp_directory_path() / "vezezudara-e2e-XXXXXX").string();
     ASSERT_TRUE(mkdtemp(pattern.data()));
     s_home = pattern;
+    static const struct HomeRemover {
+      ~HomeRemover() {
+        std::error_code ignored;
+        fs::remove_all(s_home, ignored);
+      }
+    } remover;
     setenv("TOLVAR_HOME", s_home.c_str(), 1);
     // The programs are copied into a folder of their own; their libraries stay where they were built.
     const char* libraries = std::getenv("LD_LIBRARY_PATH");
@@ -92,10 +100,6 @@ protected:
     DWORD on = 1;
     RegSetValueExA(opened, "DisplayStatusBar", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), sizeof on);
     RegCloseKey(opened);
-  }
-  static void TearDownTestSuite() {
-    std::error_code ignored;
-    fs::remove_all(s_home, ignored);
   }
   void SetUp() override {
     HKEY opened = nullptr;
