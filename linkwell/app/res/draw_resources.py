@@ -5,7 +5,9 @@
 # Every icon is the same phone seen from the front; what changes is the mark beside it, so a glance
 # at the tray tells the state: grey with a red bar (no phone), green screen (found), a blue plug
 # (port chosen by hand), radar arcs that grow (search), arrows that move (a program uses the link).
-import math, os, struct
+import math, os, struct, sys
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', '..', 'tools', 'drawing'))
+from iconfile import write_icon
 
 BODY = (30, 50, 120)
 EDGE = (10, 20, 60)
@@ -65,36 +67,6 @@ ICONS = {
     145: over(found_phone, arrows(2)), 146: over(found_phone, arrows(1)),
     147: over(phone, plug),
 }
-
-def icon_image(draw, n):
-    header = struct.pack('<IiiHHIIiiII', 40, n, 2 * n, 1, 32, 0, 0, 0, 0, 0, 0)
-    colour, mask = bytearray(), bytearray()
-    stride = ((n + 31) // 32) * 4
-    for row in range(n - 1, -1, -1):  # bottom-up
-        bits, line = 0, bytearray()
-        for x in range(n):
-            c = draw((x + 0.5) / n, (row + 0.5) / n)
-            if c is None:
-                colour += bytes((0, 0, 0, 0))
-                bits |= 0x80 >> (x % 8)
-            else:
-                colour += bytes((c[2], c[1], c[0], 255))
-            if x % 8 == 7:
-                line.append(bits)
-                bits = 0
-        line += bytes(stride - len(line))
-        mask += line
-    return header + bytes(colour) + bytes(mask)
-
-def write_icon(path, draw):
-    images = [icon_image(draw, n) for n in (16, 32)]
-    out = struct.pack('<HHH', 0, 1, len(images))
-    offset = 6 + 16 * len(images)
-    for n, data in zip((16, 32), images):
-        out += struct.pack('<BBBBHHII', n, n, 0, 0, 1, 32, len(data), offset)
-        offset += len(data)
-    with open(path, 'wb') as f:
-        f.write(out + b''.join(images))
 
 def write_bitmap(path, w, h, draw, background):
     stride = (w * 3 + 3) & ~3
