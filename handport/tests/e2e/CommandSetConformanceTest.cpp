@@ -249,7 +249,13 @@ TEST_F(CommandSetConformance, EveryCommandOfTheSet) {
   }
 }
 
-TEST_F(CommandSetConformance, ForceHWWDResetsThePhoneWithoutAnswer) {
+// A phone that stays off once reset, however long the commands after the reset take to reach it.
+class PhoneThatStaysOff : public CommandSetConformance {
+ protected:
+  PhoneThatStaysOff() { phoneArguments.insert(phoneArguments.end(), {"--off-time", "never"}); }
+};
+
+TEST_F(PhoneThatStaysOff, ForceHWWDResetsThePhoneWithoutAnswer) {
   ASSERT_EQ(engine->UsePteCommand("00129"), 1);
   EXPECT_EQ(engine->ForceHWWD(), 1);
   engine->SetTimeout(200);
