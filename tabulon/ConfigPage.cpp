@@ -179,17 +179,18 @@ LRESULT CConfigPage::OnWizardNext() {
   if (!choice.CanGoNext()) return -1;
   CWizardSheet& sheet = Sheet();
   if (!sheet.IsExport()) {
-    const std::optional<std::string> bytes = ReadWholeFile(choice.file);
+    std::optional<std::string> bytes = ReadWholeFile(choice.file);
     if (!bytes) {
       Ask(CString(tabulon::FormatText(TabulonString(IDS_NO_FILE), choice.file)), MB_OK | MB_ICONEXCLAMATION);
       return -1;
     }
-    sheet.m_lines = tabulon::SplitFileLines(*bytes);
-    if (sheet.m_lines.empty()) {
+    sheet.m_file.Read(std::move(*bytes));
+    const auto lines = sheet.m_file.Lines();
+    if (lines.empty()) {
       Ask(TabulonText(IDS_NO_DATA), MB_OK | MB_ICONEXCLAMATION);
       return -1;
     }
-    if (sheet.m_lines.size() == 1 && choice.headerLine) {
+    if (lines.size() == 1 && choice.headerLine) {
       Ask(TabulonText(IDS_ONLY_HEADER), MB_OK | MB_ICONEXCLAMATION);
       return -1;
     }
