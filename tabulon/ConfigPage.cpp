@@ -32,6 +32,11 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
       CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return std::nullopt;
   std::string bytes;
+  // Room for the whole file at once: a large file then is not copied again at each doubling. The
+  // size only guides; the reads decide.
+  DWORD high = 0;
+  const DWORD low = GetFileSize(file.Get(), &high);
+  if (low != INVALID_FILE_SIZE && high == 0) bytes.reserve(low);
   char buffer[65536];
   for (;;) {
     DWORD read = 0;
