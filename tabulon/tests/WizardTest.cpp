@@ -363,6 +363,15 @@ TEST_F(Wizard, ALongExportShowsItsProgressAndTheLastPageFinishesToo) {
     DRIVER_EXPECT(WaitFor([] { return PageId() == 109; }));
     DRIVER_EXPECT(Enabled(GetDlgItem(Sheet(), ID_WIZFINISH)) && !Enabled(GetDlgItem(Sheet(), ID_WIZNEXT)));
     Shot("tabulon-last-page");
+    {  // the page itself is on the button face; only its edits and lists would be white
+      HBITMAP shot = tolvar::user::RenderWindow(Sheet());
+      RECT sheet{}, page{};
+      GetWindowRect(Sheet(), &sheet);
+      GetWindowRect(Page(), &page);
+      DRIVER_EXPECT(testing_user::PixelAt(shot, page.left - sheet.left + 10, page.bottom - sheet.top - 10) ==
+                    GetSysColor(COLOR_BTNFACE));
+      DeleteObject(shot);
+    }
     ClickSheet(ID_WIZFINISH);
   });
 
