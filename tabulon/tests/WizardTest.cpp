@@ -341,10 +341,11 @@ TEST_F(Wizard, ExportsTheListAndRemembersTheFile) {
   EXPECT_EQ(slots[0], (CsvFileSlot{path, ';', true}));
 }
 
-// A run long enough to be seen: the progress page while it writes, then the report. The last page
+// Runs long enough to be seen: the progress page while an export writes and while an import reads,
+// then the report. The last page
 // is never reached by a run (the report finishes the wizard); shown here by the sheet's own
 // message, it offers Finish alone, which ends the wizard as the report's does.
-TEST_F(Wizard, ALongExportShowsItsProgressAndTheLastPageFinishesToo) {
+TEST_F(Wizard, ALongRunShowsItsProgressAndTheLastPageFinishesToo) {
   constexpr int kRecords = 100000;
   RecordList list(m_fields.infos);
   for (int i = 0; i < kRecords; ++i) list.Add({"Person " + std::to_string(i), "+44 1", "p@x.org", "1"});
@@ -380,6 +381,23 @@ TEST_F(Wizard, ALongExportShowsItsProgressAndTheLastPageFinishesToo) {
   const std::string bytes = ReadFile(path);
   EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), kRecords + 1);
   EXPECT_TRUE(bytes.ends_with("\"Person 99999\",\"+44 1\",\"p@x.org\",\"1\"\r\n"));
+
+  // The same file read back, seen on the import's progress page.
+  RecordList back(m_fields.infos);
+  const int imported = Run(m_import, back, [&](std::vector<std::string>& failures) {
+    ClickSheet(ID_WIZNEXT);
+    DRIVER_EXPECT(WaitFor([] { return PageId() == 108; }));
+    ClickPage(kDefault);
+    ClickSheet(ID_WIZNEXT);
+    DRIVER_EXPECT(WaitFor([] { return PageId() == 110; }));
+    Shot("tabulon-import-progress");
+    DRIVER_EXPECT(PageId() == 110);
+    DRIVER_EXPECT(WaitFor([] { return PageId() == 111; }));
+    ClickSheet(ID_WIZFINISH);
+  });
+  EXPECT_EQ(imported, ID_WIZFINISH);
+  ASSERT_EQ(back.list.count, kRecords);
+  EXPECT_EQ(back.Rows().back(), (std::vector<std::string>{"Person 99999", "+441", "p@x.org", "1"}));
 }
 
 TEST_F(Wizard, RememberedFilesFillTheDropDownAndMoveUpWhenChosen) {
