@@ -48,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fields.push_back({type, "f", limit, type == CSV_FIELD_INTEGER ? 3 : reinterpret_cast<intptr_t>(defaults.back().get())});
     mapping.push_back(input.Below(8) - 1);
   }
-  const std::vector<std::string> lines = tabulon::SplitFileLines(input.RestText());
+  const tabulon::CsvFileText file{std::string(input.RestText())};
+  const auto lines = file.Lines();
 
   if (!lines.empty()) {
     tabulon::CMappingModel model(fieldCount);

@@ -32,6 +32,11 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
       CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return std::nullopt;
   std::string bytes;
+  // Room for the whole file at once: a large file then is not copied again at each doubling. The
+  // size only guides; the reads decide.
+  DWORD high = 0;
+  const DWORD low = GetFileSize(file.Get(), &high);
+  if (low != INVALID_FILE_SIZE && high == 0) bytes.reserve(low);
   char buffer[65536];
   for (;;) {
     DWORD read = 0;
@@ -179,17 +184,18 @@ LRESULT CConfigPage::OnWizardNext() {
   if (!choice.CanGoNext()) return -1;
   CWizardSheet& sheet = Sheet();
   if (!sheet.IsExport()) {
-    const std::optional<std::string> bytes = ReadWholeFile(choice.file);
+    std::optional<std::string> bytes = ReadWholeFile(choice.file);
     if (!bytes) {
       Ask(CString(tabulon::FormatText(TabulonString(IDS_NO_FILE), choice.file)), MB_OK | MB_ICONEXCLAMATION);
       return -1;
     }
-    sheet.m_lines = tabulon::SplitFileLines(*bytes);
-    if (sheet.m_lines.empty()) {
+    sheet.m_file.Read(std::move(*bytes));
+    const auto lines = sheet.m_file.Lines();
+    if (lines.empty()) {
       Ask(TabulonText(IDS_NO_DATA), MB_OK | MB_ICONEXCLAMATION);
       return -1;
     }
-    if (sheet.m_lines.size() == 1 && choice.headerLine) {
+    if (lines.size() == 1 && choice.headerLine) {
       Ask(TabulonText(IDS_ONLY_HEADER), MB_OK | MB_ICONEXCLAMATION);
       return -1;
     }

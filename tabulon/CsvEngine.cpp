@@ -61,12 +61,13 @@ void AppendRecord(CSV_RECORD_LIST& list, CSV_RECORD* record) {
   ++list.count;
 }
 
-CSV_RECORD* NewRecord(std::span<const CSV_FIELD_INFO> fields) {
+CSV_RECORD* NewRecord(std::span<const CSV_FIELD_INFO> fields, bool withStrings) {
   auto* record = new CSV_RECORD;
   record->valueCount = static_cast<int>(fields.size());
   record->values = new intptr_t[fields.size()]();
-  for (std::size_t i = 0; i < fields.size(); ++i)
-    if (IsStringField(fields[i])) record->values[i] = reinterpret_cast<intptr_t>(new CString);
+  if (withStrings)
+    for (std::size_t i = 0; i < fields.size(); ++i)
+      if (IsStringField(fields[i])) record->values[i] = reinterpret_cast<intptr_t>(new CString);
   return record;
 }
 
@@ -98,26 +99,31 @@ CsvImportResult RunImport(const CsvImportSetup& setup, ICsvImportHost& host, ICs
     return !result.logFailed;
   };
 
+  // One vector of values and one value string serve every row, so a row allocates little more
+  // than what it hands to the caller.
+  std::vector<std::string> values;
+  std::string value;
   std::size_t index = setup.headerLine ? 1 : 0;
+  const NextLineFn nextLine = [&](std::string& next) {
+    if (index + 1 >= setup.lines.size()) return false;
+    next = setup.lines[++index];
+    host.OnLineJoined();
+    return true;
+  };
   for (; index < setup.lines.size() && !result.logFailed; ++index) {
     const int number = ++result.handled;
     host.OnRecord(number);
-    const std::vector<std::string> values =
-        SplitCsvLine(setup.lines[index], setup.separator, fields.size(), [&](std::string& next) {
-          if (index + 1 >= setup.lines.size()) return false;
-          next = setup.lines[++index];
-          host.OnLineJoined();
-          return true;
-        });
+    SplitCsvLine(setup.lines[index], setup.separator, values, fields.size(), nextLine);
 
-    PendingRecord pending{fields, NewRecord(fields)};
+    // String slots stay empty until their value is known, then get a string holding it.
+    PendingRecord pending{fields, NewRecord(fields, false)};
     bool skipped = false;
     for (std::size_t i = 0; i < fields.size() && !skipped && !result.cancelled; ++i) {
       const CSV_FIELD_INFO& field = fields[i];
       const int column = i < setup.mapping.size() ? setup.mapping[i] : -1;
-      std::string value;
+      value.clear();
       if (column >= 0 && static_cast<std::size_t>(column) < values.size())
-        value = TrimBlanks(values[static_cast<std::size_t>(column)]);
+        value.assign(TrimBlanks(values[static_cast<std::size_t>(column)]));
       const int code = CheckValue(field, value);
       bool forced = false;
       if (code != kCsvOk) {
@@ -146,7 +152,7 @@ CsvImportResult RunImport(const CsvImportSetup& setup, ICsvImportHost& host, ICs
         forced = true;
       }
       if (IsStringField(field)) {
-        *reinterpret_cast<CString*>(pending.record->values[i]) = CString(forced ? DefaultText(field) : value);
+        pending.record->values[i] = reinterpret_cast<intptr_t>(new CString(forced ? DefaultText(field) : value));
       } else if (forced) {
         pending.record->values[i] = field.defaultValue;
       } else {

@@ -63,7 +63,7 @@ public:
 };
 
 struct CsvImportSetup {
-  std::span<const std::string> lines;  // the file's lines
+  std::span<const std::string_view> lines;  // the file's lines
   bool headerLine = false;             // the first line names the columns and is skipped
   char separator = ',';
   std::span<const int> mapping;        // per field: the CSV column, or -1
@@ -111,7 +111,8 @@ std::string LogPreamble(std::string_view path, const SYSTEMTIME& now);
 // an import allocated (what the caller does with the records it takes over).
 void InitRecordList(CSV_RECORD_LIST& list, CSV_RECORD& head);
 void AppendRecord(CSV_RECORD_LIST& list, CSV_RECORD* record);
-CSV_RECORD* NewRecord(std::span<const CSV_FIELD_INFO> fields);  // string slots hold empty strings
+// String slots hold empty strings, or null (freed as none) without `withStrings`.
+CSV_RECORD* NewRecord(std::span<const CSV_FIELD_INFO> fields, bool withStrings = true);
 void FreeRecord(CSV_RECORD* record, std::span<const CSV_FIELD_INFO> fields);
 void FreeRecords(CSV_RECORD_LIST& list, std::span<const CSV_FIELD_INFO> fields);  // all but the head
 

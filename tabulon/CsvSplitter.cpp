@@ -6,31 +6,35 @@
 namespace tabulon {
 namespace {
 
-std::string Unquote(std::string_view candidate, std::size_t quotes) {
-  std::string value;
-  if (quotes > 2) {
-    // The outer characters are the enclosing quotes; what is left holds doubled quotes.
-    std::string_view inner = candidate.substr(1, candidate.size() - 2);
-    value.reserve(inner.size());
-    for (std::size_t i = 0; i < inner.size(); ++i) {
-      value += inner[i];
-      if (inner[i] == '"' && i + 1 < inner.size() && inner[i + 1] == '"') ++i;
+// `text` onto `value` with each doubled quote made single.
+void AppendUndoubled(std::string_view text, std::string& value) {
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t quote = text.find('"', i);
+    if (quote == std::string_view::npos) {
+      value.append(text.substr(i));
+      break;
     }
-  } else {
-    value.assign(candidate);
-    std::replace(value.begin(), value.end(), '"', ' ');
+    value.append(text.substr(i, quote + 1 - i));
+    i = quote + 1;
+    if (i < text.size() && text[i] == '"') ++i;
   }
-  return value;
 }
 
-std::string UnquoteOpen(std::string_view candidate) {
-  const std::size_t open = candidate.find('"');
-  std::string value(candidate.substr(0, open));
-  for (std::size_t i = open + 1; i < candidate.size(); ++i) {
-    value += candidate[i];
-    if (candidate[i] == '"' && i + 1 < candidate.size() && candidate[i + 1] == '"') ++i;
+void Unquote(std::string_view candidate, std::size_t quotes, std::string& value) {
+  value.clear();
+  if (quotes > 2) {
+    // The outer characters are the enclosing quotes; what is left holds doubled quotes.
+    AppendUndoubled(candidate.substr(1, candidate.size() - 2), value);
+  } else {
+    value.assign(candidate);
+    if (quotes) std::replace(value.begin(), value.end(), '"', ' ');
   }
-  return value;
+}
+
+void UnquoteOpen(std::string_view candidate, std::string& value) {
+  const std::size_t open = candidate.find('"');
+  value.assign(candidate.substr(0, open));
+  AppendUndoubled(candidate.substr(open + 1), value);
 }
 
 }  // namespace
@@ -38,6 +42,17 @@ std::string UnquoteOpen(std::string_view candidate) {
 std::vector<std::string> SplitCsvLine(std::string_view line, char separator, std::size_t minValues,
                                       const NextLineFn& nextLine) {
   std::vector<std::string> values;
+  SplitCsvLine(line, separator, values, minValues, nextLine);
+  return values;
+}
+
+void SplitCsvLine(std::string_view line, char separator, std::vector<std::string>& values, std::size_t minValues,
+                  const NextLineFn& nextLine) {
+  std::size_t count = 0;
+  auto nextValue = [&]() -> std::string& {
+    if (count == values.size()) values.emplace_back();
+    return values[count++];
+  };
   std::string joined;  // the row once a value ran into the next line
   bool isJoined = false;
   std::string_view row = line;
@@ -66,16 +81,16 @@ std::vector<std::string> SplitCsvLine(std::string_view line, char separator, std
       }
       // An open quote on the last line: the value is taken as it stands, without its opening
       // quote and with its doubled quotes made single.
-      values.push_back(UnquoteOpen(row.substr(start)));
+      UnquoteOpen(row.substr(start), nextValue());
       break;
     }
-    values.push_back(Unquote(row.substr(start, end - start), quotes));
+    Unquote(row.substr(start, end - start), quotes, nextValue());
     if (found == std::string_view::npos) break;
     start = search = found + 1;
     quotes = 0;
   }
-  if (values.size() < minValues) values.resize(minValues);
-  return values;
+  for (std::size_t i = count; i < minValues && i < values.size(); ++i) values[i].clear();
+  values.resize(std::max(count, minValues));
 }
 
 }  // namespace tabulon

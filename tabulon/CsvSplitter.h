@@ -19,4 +19,9 @@ using NextLineFn = std::function<bool(std::string& line)>;
 std::vector<std::string> SplitCsvLine(std::string_view line, char separator, std::size_t minValues = 0,
                                       const NextLineFn& nextLine = {});
 
+// The same into `values`, whose strings are reused: a caller splitting row after row keeps one
+// vector and allocates only when a value outgrows what an earlier row left.
+void SplitCsvLine(std::string_view line, char separator, std::vector<std::string>& values, std::size_t minValues,
+                  const NextLineFn& nextLine);
+
 }  // namespace tabulon

@@ -3,6 +3,8 @@
 
 #include <base/CodePage.h>
 
+#include <algorithm>
+
 namespace tabulon {
 namespace {
 
@@ -47,26 +49,24 @@ std::string FromCodePage1252(std::string_view bytes) {
 
 }  // namespace
 
+void CsvFileText::Read(std::string bytes) {
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.erase(0, 3);
+  m_text = IsValidUtf8(bytes) ? std::move(bytes) : FromCodePage1252(bytes);
+  m_lines.clear();
+  // One pass over the bytes (a search for either break character would scan each line twice).
+  const auto isBreak = [](char c) { return c == '\r' || c == '\n'; };
+  const char* const end = m_text.data() + m_text.size();
+  for (const char* start = m_text.data(); start != end;) {
+    const char* stop = std::find_if(start, end, isBreak);
+    m_lines.emplace_back(start, static_cast<std::size_t>(stop - start));
+    if (stop == end) break;
+    start = stop + (*stop == '\r' && stop + 1 != end && stop[1] == '\n' ? 2 : 1);
+  }
+}
+
 std::vector<std::string> SplitFileLines(std::string_view bytes) {
-  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
-  std::string converted;
-  if (!IsValidUtf8(bytes)) {
-    converted = FromCodePage1252(bytes);
-    bytes = converted;
-  }
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  const std::size_t n = bytes.size();
-  while (start < n) {
-    std::size_t end = bytes.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) {
-      lines.emplace_back(bytes.substr(start));
-      break;
-    }
-    lines.emplace_back(bytes.substr(start, end - start));
-    start = end + (bytes[end] == '\r' && end + 1 < n && bytes[end + 1] == '\n' ? 2 : 1);
-  }
-  return lines;
+  const CsvFileText text{std::string(bytes)};
+  return {text.Lines().begin(), text.Lines().end()};
 }
 
 int CountCharacters(std::string_view text) {

@@ -78,7 +78,8 @@ BOOL CMappingPage::OnSetActive() {
   CWizardSheet& sheet = Sheet();
   sheet.SetWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
   // The first line's values, split without joining further lines.
-  const std::string first = sheet.m_lines.empty() ? std::string() : sheet.m_lines.front();
+  const auto lines = sheet.m_file.Lines();
+  const std::string_view first = lines.empty() ? std::string_view() : lines.front();
   m_model.SetColumns(tabulon::SplitCsvLine(first, sheet.m_separator), sheet.m_headerLine);
   HWND columns = ::GetDlgItem(m_hWnd, IDC_CSV_LIST);
   m_refreshing = true;

@@ -91,7 +91,7 @@ BOOL CProgressPage::OnSetActive() {
     total = sheet.RecordList() ? sheet.RecordList()->count : 0;
     m_fileOpened = m_file.Open(sheet.m_path);
   } else {
-    total = static_cast<int>(sheet.m_lines.size()) - (sheet.m_headerLine ? 1 : 0);
+    total = static_cast<int>(sheet.m_file.Lines().size()) - (sheet.m_headerLine ? 1 : 0);
     SYSTEMTIME now{};
     GetLocalTime(&now);
     const std::string folder = LogFolder();
@@ -124,7 +124,7 @@ void CProgressPage::RunWorker() {
                                         sheet.m_separator, sheet.m_headerLine, m_file, *this);
   } else {
     TeeLog log(m_file, m_logText);
-    m_importResult = tabulon::RunImport({sheet.m_lines, sheet.m_headerLine, sheet.m_separator, sheet.m_mapping,
+    m_importResult = tabulon::RunImport({sheet.m_file.Lines(), sheet.m_headerLine, sheet.m_separator, sheet.m_mapping,
                                          sheet.Fields(), sheet.RecordList()},
                                         *this, log, m_texts);
   }

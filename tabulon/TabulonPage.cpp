@@ -57,13 +57,18 @@ void CTabulonPage::SetHeadingFont(int id) {
 
 // The first pages are drawn on the button face with the menu text colour; the last page's edit and
 // list controls are white with black text. The brushes are the system's and outlive the page.
+// Edit and list controls are white with black text on a page that asks for it; everything else,
+// the page itself included, is on the button face.
+LRESULT CTabulonPage::OnCtlColorField(WPARAM wParam, LPARAM lParam) {
+  if (!m_whiteControls) return OnCtlColor(wParam, lParam);
+  HDC dc = reinterpret_cast<HDC>(wParam);
+  ::SetTextColor(dc, RGB(0, 0, 0));
+  ::SetBkColor(dc, RGB(255, 255, 255));
+  return reinterpret_cast<LRESULT>(::GetStockObject(WHITE_BRUSH));
+}
+
 LRESULT CTabulonPage::OnCtlColor(WPARAM wParam, LPARAM) {
   HDC dc = reinterpret_cast<HDC>(wParam);
-  if (m_whiteControls) {
-    ::SetTextColor(dc, RGB(0, 0, 0));
-    ::SetBkColor(dc, RGB(255, 255, 255));
-    return reinterpret_cast<LRESULT>(::GetStockObject(WHITE_BRUSH));
-  }
   ::SetTextColor(dc, ::GetSysColor(COLOR_MENUTEXT));
   ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
   return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
@@ -74,8 +79,8 @@ const AFX_MSGMAP* CTabulonPage::GetMessageMap() const {
       MapMessage(WM_CTLCOLORDLG, &CTabulonPage::OnCtlColor),
       MapMessage(WM_CTLCOLORSTATIC, &CTabulonPage::OnCtlColor),
       MapMessage(WM_CTLCOLORBTN, &CTabulonPage::OnCtlColor),
-      MapMessage(WM_CTLCOLOREDIT, &CTabulonPage::OnCtlColor),
-      MapMessage(WM_CTLCOLORLISTBOX, &CTabulonPage::OnCtlColor),
+      MapMessage(WM_CTLCOLOREDIT, &CTabulonPage::OnCtlColorField),
+      MapMessage(WM_CTLCOLORLISTBOX, &CTabulonPage::OnCtlColorField),
   }};
   return &map;
 }

@@ -40,6 +40,7 @@ protected:
 
 private:
   LRESULT OnCtlColor(WPARAM wParam, LPARAM lParam);
+  LRESULT OnCtlColorField(WPARAM wParam, LPARAM lParam);  // edits and lists
   CWizardSheet* m_sheet = nullptr;
   bool m_whiteControls;
   CFont m_headingFont;

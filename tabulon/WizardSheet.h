@@ -5,6 +5,7 @@
 // the mapping, the file's lines, the remembered files and the run's outcome.
 #include "ConfigPage.h"
 #include "CsvSettings.h"
+#include "CsvText.h"
 #include "MappingPage.h"
 #include "ProgressPage.h"
 #include "ReportPage.h"
@@ -45,7 +46,7 @@ public:
   char m_separator = ',';
   bool m_headerLine = false;
   std::vector<int> m_mapping;     // per caller field: the CSV column, or -1
-  std::vector<std::string> m_lines;
+  tabulon::CsvFileText m_file;   // the file to import and its lines
   CsvRunOutcome m_outcome;
 
 private:

@@ -85,8 +85,9 @@ int CsvImport(int n, CSV_FIELD_INFO* fields, CSV_RECORD_LIST* list) {
   }
   std::vector<int> mapping(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) mapping[static_cast<std::size_t>(i)] = i;
+  const std::vector<std::string_view> views(lines.begin(), lines.end());
   tabulon::CsvImportSetup setup;
-  setup.lines = lines;
+  setup.lines = views;
   setup.headerLine = true;
   setup.mapping = mapping;
   setup.fields = std::span(fields, static_cast<std::size_t>(n));

@@ -30,10 +30,12 @@ struct ImportRun {
   std::vector<int> mapping{0, 1, 2, 3};
   CsvImportResult Run(std::vector<std::string> lines, bool header = false, char separator = ',') {
     storage = std::move(lines);
-    CsvImportSetup setup{storage, header, separator, mapping, fields.infos, &list.list};
+    views.assign(storage.begin(), storage.end());
+    CsvImportSetup setup{views, header, separator, mapping, fields.infos, &list.list};
     return RunImport(setup, host, log);
   }
   std::vector<std::string> storage;
+  std::vector<std::string_view> views;
 };
 
 }  // namespace
@@ -209,7 +211,8 @@ TEST(RoundTrip, ExportedRecordsImportBackEqual) {
       CountingExportHost exportHost;
       ASSERT_EQ(RunExport(source.list, fields.infos, separator, header, out, exportHost).written, 5);
 
-      const std::vector<std::string> lines = SplitFileLines(out.bytes);
+      const CsvFileText file(out.bytes);
+      const auto lines = file.Lines();
       ASSERT_EQ(lines.size(), header ? 6u : 5u);
       RecordList back(fields.infos);
       ScriptedHost host;

@@ -78,12 +78,12 @@ TEST(FileLines, ImportsFilesOfOtherPrograms) {
     ASSERT_TRUE(in) << c.file;
     std::stringstream bytes;
     bytes << in.rdbuf();
-    const Lines lines = SplitFileLines(bytes.str());
+    const CsvFileText file(bytes.str());
     RecordList list(fields.infos);
     ScriptedHost host;
     for (int i = 0; i < 100; ++i) host.replies.push_back({CsvAnswer::Force});  // empty values stay empty
     MemoryOutput log;
-    RunImport({lines, c.header, c.separator, mapping, fields.infos, &list.list}, host, log);
+    RunImport({file.Lines(), c.header, c.separator, mapping, fields.infos, &list.list}, host, log);
     std::vector<Lines> got;
     for (auto& row : list.Rows()) got.push_back(Lines(row.begin(), row.begin() + 3));
     EXPECT_EQ(got, c.rows) << c.file;

@@ -345,6 +345,9 @@ LRESULT ComboBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_NCCREATE:
       AttachState<ComboState>(window);
+      // WS_VSCROLL and WS_HSCROLL in a combo box's style are meant for its list, which scrolls by
+      // itself: the box keeps no scroll bar of its own beside its face.
+      SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(Style(window) & ~(WS_VSCROLL | WS_HSCROLL)));
       return DefWindowProcA(window, message, wParam, lParam);
     case WM_CREATE:
       Create(window, *state, *reinterpret_cast<const CREATESTRUCTA*>(lParam));

@@ -148,6 +148,9 @@ HWND MakePage(HWND sheet, SheetState& state, int index) {
                     ? CreateDialogIndirectParamA(page.page.hInstance, page.page.pResource, sheet, page.page.pfnDlgProc, param)
                     : CreateDialogParamA(page.page.hInstance, page.page.pszTemplate, sheet, page.page.pfnDlgProc, param);
   if (!page.window) return nullptr;
+  // Page templates are often saved disabled (the pane is only ever used inside a sheet); a disabled
+  // page would keep every click and key from its controls, so the sheet enables it.
+  if (GetWindowLongA(page.window, GWL_STYLE) & WS_DISABLED) EnableWindow(page.window, TRUE);
   if (Wizard97(state) && HidesHeader(state, index)) MakeWhite(page.window);
   const SIZE natural = MeasurePage(page.window);
   state.pageSize.cx = std::max(state.pageSize.cx, natural.cx);

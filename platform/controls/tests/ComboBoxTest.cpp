@@ -212,6 +212,19 @@ TEST_F(Combos, ASimpleComboShowsItsListAlways) {
   EXPECT_TRUE(selchange);
 }
 
+TEST_F(Combos, ScrollStylesGoToTheListNotTheBox) {
+  for (DWORD kind : {DWORD(CBS_DROPDOWN), DWORD(CBS_DROPDOWNLIST)}) {
+    HWND combo = MakeCombo(kind);  // made with WS_VSCROLL
+    RECT window{}, client{};
+    GetWindowRect(combo, &window);
+    GetClientRect(combo, &client);
+    EXPECT_EQ(client.right, window.right - window.left) << "no scroll bar beside the face, kind " << kind;
+    EXPECT_FALSE(GetWindowLongA(combo, GWL_STYLE) & WS_VSCROLL);
+    DestroyWindow(combo);
+    DestroyWindow(m_other);
+  }
+}
+
 TEST_F(Combos, AnOwnerDrawnDropDownListDrawsItsFaceThroughTheParent) {
   HWND combo = MakeCombo(CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS);
   SendMessageA(combo, CB_SETCURSEL, 3, 0);

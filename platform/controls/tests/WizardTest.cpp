@@ -195,6 +195,15 @@ TEST_F(Wizard, WalkedForwardAndBackToFinish) {
     RECT client;
     GetClientRect(g_sheet, &client);
     EXPECT_EQ(Shot("controls_wizard_page", POINT{client.right - 20, 29}), RGB(200, 120, 0)) << "the header bitmap";
+    // The options page's template is disabled; its check box still takes a click.
+    HWND options = reinterpret_cast<HWND>(SendMessageA(g_sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    HWND remember = GetDlgItem(options, 602);
+    RECT box;
+    GetWindowRect(remember, &box);
+    const POINT inBox{box.left + 5, (box.top + box.bottom) / 2};
+    tolvar::user::InjectMouse(inBox, WM_LBUTTONDOWN);
+    tolvar::user::InjectMouse(inBox, WM_LBUTTONUP);
+    EXPECT_TRUE(WaitFor([&] { return SendMessageA(remember, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
     ClickButton(ID_WIZBACK);
     ASSERT_TRUE(WaitFor([] { return Logged("501 setactive") == 2; }));
     ClickButton(ID_WIZNEXT);

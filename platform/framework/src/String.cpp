@@ -236,11 +236,11 @@ void CString::Assign(std::string_view text) {
     return;
   }
   if (IsShared() || GetData()->capacity < length) {
-    // Copy before the old buffer goes: the text may be part of it.
-    std::string copy(text);
+    // A text inside this string's own buffer is never longer than the buffer, so it never gets
+    // here: the old buffer can go before the new one is filled.
     Empty();
     Reserve(length);
-    std::memcpy(m_pchData, copy.data(), copy.size());
+    std::memcpy(m_pchData, text.data(), text.size());
   } else {
     std::memmove(m_pchData, text.data(), text.size());
   }

@@ -30,12 +30,15 @@ constexpr MenuOption kMenuOptions[] = {{"GRAYED", kMfGrayed},       {"INACTIVE",
                                        {"MENUBARBREAK", kMfMenuBarBreak}, {"HELP", kMfHelp}};
 
 // The control statements: the class they make and the style bits they start from (besides
-// WS_CHILD | WS_VISIBLE), as the Windows compiler has them.
+// WS_CHILD | WS_VISIBLE), as the Windows compiler has them. A combo box's kind is a number in its
+// two low bits, not a set of flags: a kind given in the statement replaces the default CBS_SIMPLE
+// (ORed in, CBS_DROPDOWN would become CBS_DROPDOWNLIST).
 struct ControlKind {
   std::string_view keyword;
   std::uint16_t atom;
   std::uint32_t style;
   bool hasText;
+  std::uint32_t kindBits = 0;  // default bits dropped when the given style names any of them
 };
 constexpr ControlKind kControls[] = {
     {"LTEXT", kAtomStatic, 0x0 | kWsGroup, true},
@@ -51,7 +54,7 @@ constexpr ControlKind kControls[] = {
     {"AUTORADIOBUTTON", kAtomButton, 0x9, true},
     {"EDITTEXT", kAtomEdit, 0x0 | kWsBorder | kWsTabStop, false},
     {"LISTBOX", kAtomListBox, 0x1 | kWsBorder, false},
-    {"COMBOBOX", kAtomComboBox, 0x1 | kWsTabStop, false},
+    {"COMBOBOX", kAtomComboBox, 0x1 | kWsTabStop, false, 0x3},
     {"SCROLLBAR", kAtomScrollBar, 0x0, false},
 };
 
@@ -328,10 +331,12 @@ void Parser::ParseDialog(const ResId& name, bool extended, const SourcePlace& pl
 
 DialogControl Parser::ParseControl(const Token& keyword, bool extended) {
   DialogControl control;
-  auto readTail = [&](std::uint32_t defaults) {
+  auto readTail = [&](std::uint32_t defaults, std::uint32_t kindBits) {
     control.style = kWsChild | kWsVisible | defaults;
     if (!m_cursor.Accept(",")) return;
-    control.style = Expression().Style(kWsChild | kWsVisible | defaults);
+    ExprValue given = Expression();
+    if (static_cast<std::uint32_t>(given.value) & kindBits) defaults &= ~kindBits;
+    control.style = given.Style(kWsChild | kWsVisible | defaults);
     if (!m_cursor.Accept(",")) return;
     control.exStyle = Expression().Bits();
     if (extended && m_cursor.Accept(",")) control.helpId = static_cast<std::uint32_t>(Integer());
@@ -392,14 +397,14 @@ DialogControl Parser::ParseControl(const Token& keyword, bool extended) {
     control.cx = Coordinate();
     m_cursor.Expect(",", "','");
     control.cy = Coordinate();
-    readTail(kind->style);
+    readTail(kind->style, kind->kindBits);
     return control;
   }
   m_cursor.Expect(",", "','");
   control.cx = Coordinate();
   m_cursor.Expect(",", "','");
   control.cy = Coordinate();
-  readTail(kind->style);
+  readTail(kind->style, kind->kindBits);
   return control;
 }
 

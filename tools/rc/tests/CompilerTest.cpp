@@ -168,6 +168,9 @@ BEGIN
     CONTROL "a", 1, "Button", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 0, 1, 1
     CONTROL "", 1, "SysListView32", LVS_REPORT | WS_BORDER, 0, 0, 1, 1
     CONTROL "a", 1, STATIC, SS_LEFT | NOT WS_VISIBLE, 0, 0, 1, 1
+    COMBOBOX 1, 0, 0, 1, 1
+    COMBOBOX 1, 0, 0, 1, 1, CBS_DROPDOWN | CBS_AUTOHSCROLL
+    COMBOBOX 1, 0, 0, 1, 1, CBS_SORT
 END
 )");
   const std::vector<std::pair<std::uint32_t, std::uint16_t>> expected = {
@@ -175,7 +178,9 @@ END
       {0x50010001, 0x80}, {0x50010002, 0x80}, {0x50010003, 0x80}, {0x50000004, 0x80},
       {0x50000009, 0x80}, {0x50000007, 0x80}, {0x50810000, 0x81}, {0x50A00003, 0x83},
       {0x50010003, 0x85}, {0x50000001, 0x84}, {0x50000003, 0x82}, {0x50010003, 0x80},
-      {0x50800001, 0},    {0x40000000, 0x82}};
+      {0x50800001, 0},    {0x40000000, 0x82},
+      // A combo box's kind given in the statement replaces the default simple kind.
+      {0x50010001, 0x85}, {0x50010042, 0x85}, {0x50010101, 0x85}};
   EXPECT_EQ(ControlsOf(Find(result, kRtDialog, ResId::Number(1)).data), expected);
 }
 
