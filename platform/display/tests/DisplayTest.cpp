@@ -119,6 +119,23 @@ LRESULT BoardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
+// A frame laid out as the launcher lays out its own: a bar along the bottom and a button at the top
+// right, placed again on every WM_SIZE. It notes when its move-or-size loop starts and ends.
+std::atomic<int> g_sizeLoop{0};  // 1 while in it, 2 once it ended
+LRESULT LayoutProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ENTERSIZEMOVE: g_sizeLoop = 1; break;
+    case WM_EXITSIZEMOVE: g_sizeLoop = 2; break;
+    case WM_SIZE: {
+      const int width = LOWORD(lParam), height = HIWORD(lParam);
+      if (HWND bar = GetDlgItem(window, 2)) MoveWindow(bar, 0, height - 20, width, 20, TRUE);
+      if (HWND button = GetDlgItem(window, 3)) MoveWindow(button, width - 44, 4, 40, 20, TRUE);
+      return 0;
+    }
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
 // A push button and an edit, as small as the input path needs: the button reports its click to
 // its parent, the edit takes the focus when clicked and keeps what is typed.
 LRESULT ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -193,6 +210,9 @@ protected:
     wc.style = 0;
     wc.lpfnWndProc = ButtonProc;
     wc.lpszClassName = "DisplayButton";
+    RegisterClassA(&wc);
+    wc.lpfnWndProc = LayoutProc;
+    wc.lpszClassName = "DisplayLayout";
     RegisterClassA(&wc);
     wc.lpfnWndProc = EditProc;
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
@@ -1065,6 +1085,82 @@ TEST_F(Display, AFrameThatPaintsItsOwnCaptionShowsWholeAndMovesAndSizesByItsOwnF
   // Given back: the desktop frames the client area again.
   tolvar::user::SetOwnCaption(board, false);
   EXPECT_TRUE(PumpUntil([&] { return decorations() == 1 && placedAs(false); }));
+}
+
+// A person sizing a frame that draws its own caption and border (as the launcher's) by that border:
+// the press, several moves and the release come as separate events, each move waited for. The frame
+// follows every move and lays itself out again each time, and the X window shows it all.
+TEST_F(Display, AFramesOwnBorderDraggedByAPersonSizesItAndItIsLaidOutAtEveryStep) {
+  HWND frame = CreateWindowExA(0, "DisplayLayout", "Laid out", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 100, 120, 260,
+                               180, nullptr, nullptr, nullptr, nullptr);
+  m_windows.push_back(frame);
+  HWND bar = CreateWindowExA(0, "DisplayEdit", "", WS_CHILD | WS_VISIBLE | WS_BORDER, 0, 0, 10, 10, frame,
+                             reinterpret_cast<HMENU>(2), nullptr, nullptr);
+  HWND button = CreateWindowExA(0, "DisplayEdit", "", WS_CHILD | WS_VISIBLE | WS_BORDER, 0, 0, 10, 10, frame,
+                                reinterpret_cast<HMENU>(3), nullptr, nullptr);
+  tolvar::user::SetOwnCaption(frame, true);
+  ShowWindow(frame, SW_SHOW);
+  ASSERT_TRUE(PumpUntil([&] { return XWindowOf(frame) != 0 && m_x.Place(XWindowOf(frame)).viewable; }));
+  ASSERT_TRUE(ShowsAsRendered(frame));
+  auto laidOut = [&] {
+    RECT client, barRect, buttonRect;
+    GetClientRect(frame, &client);
+    GetWindowRect(bar, &barRect);
+    GetWindowRect(button, &buttonRect);
+    MapWindowPoints(nullptr, frame, reinterpret_cast<POINT*>(&barRect), 2);
+    MapWindowPoints(nullptr, frame, reinterpret_cast<POINT*>(&buttonRect), 2);
+    return barRect.left == 0 && barRect.right == client.right && barRect.bottom == client.bottom &&
+           buttonRect.right == client.right - 4 && buttonRect.top == 4;
+  };
+  ASSERT_TRUE(laidOut());
+
+  RECT start;
+  GetWindowRect(frame, &start);
+  const POINT grab{start.right - 2, start.bottom - 2};  // the bottom right corner of its own border
+  constexpr int kSteps = 5, kStepX = 14, kStepY = 9;
+  g_sizeLoop = 0;
+  std::atomic<int> followed{0};
+  std::atomic<bool> done{false};
+  std::thread person([&] {
+    XScreen hands;
+    auto waitFor = [](auto condition) {
+      const DWORD begin = GetTickCount();
+      while (!condition() && GetTickCount() - begin < 10000) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      return condition();
+    };
+    hands.Press(grab.x, grab.y);
+    if (waitFor([] { return g_sizeLoop.load() == 1; })) {
+      for (int step = 1; step <= kSteps; ++step) {
+        hands.MoveTo(grab.x + step * kStepX, grab.y + step * kStepY);
+        const bool took = waitFor([&] {
+          RECT now;
+          GetWindowRect(frame, &now);
+          return now.right == start.right + step * kStepX && now.bottom == start.bottom + step * kStepY;
+        });
+        if (took) ++followed;
+      }
+    }
+    hands.Release();
+    done = true;
+  });
+  const bool ended = PumpUntil([&] { return done.load() && g_sizeLoop.load() == 2; }, 30000);
+  person.join();
+  ASSERT_TRUE(ended) << "the sizing loop did not end";
+  EXPECT_EQ(followed.load(), kSteps);
+  RECT now;
+  GetWindowRect(frame, &now);
+  EXPECT_EQ(now.left, start.left);
+  EXPECT_EQ(now.top, start.top);
+  EXPECT_EQ(now.right, start.right + kSteps * kStepX);
+  EXPECT_EQ(now.bottom, start.bottom + kSteps * kStepY);
+  EXPECT_TRUE(laidOut());
+  // The X window has the new size and shows the new area painted.
+  EXPECT_TRUE(PumpUntil([&] {
+    const auto place = m_x.Place(XWindowOf(frame));
+    return place.width == now.right - now.left && place.height == now.bottom - now.top;
+  }));
+  EXPECT_TRUE(ShowsAsRendered(frame));
+  SaveScreenshot(frame, "display_border_drag");
 }
 
 // Minimised by the program's side, a top-level window is iconified where it is, and comes back there
