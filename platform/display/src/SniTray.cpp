@@ -153,11 +153,11 @@ struct SniCallbacks {
   static int OwnerChanged(sd_bus_message* message, void* userdata, sd_bus_error*) {
     const char *name = nullptr, *before = nullptr, *after = nullptr;
     if (sd_bus_message_read(message, "sss", &name, &before, &after) < 0 || std::strcmp(name, kWatcher) != 0) return 0;
-    auto& tray = *static_cast<SniTray*>(userdata);
-    const bool present = after && *after;
-    tray.m_watcherChanged = tray.m_watcherChanged || present != tray.m_watcherPresent;
-    tray.m_watcherPresent = present;
-    tray.Sync();
+    static_cast<SniTray*>(userdata)->Update(after && *after);
+    return 0;
+  }
+  static int HostsChanged(sd_bus_message*, void* userdata, sd_bus_error*) {
+    static_cast<SniTray*>(userdata)->Update(true);
     return 0;
   }
 };
@@ -211,6 +211,10 @@ std::unique_ptr<SniTray> SniTray::Connect() {
                           "NameOwnerChanged", SniCallbacks::OwnerChanged, tray.get()) < 0) {
     return nullptr;
   }
+  if (sd_bus_match_signal(bus, &tray->m_hosts, kWatcher, "/StatusNotifierWatcher", kWatcher, nullptr,
+                          SniCallbacks::HostsChanged, tray.get()) < 0) {
+    return nullptr;
+  }
   sd_bus_message* reply = nullptr;
   int has = 0;
   if (sd_bus_call_method(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
@@ -219,12 +223,14 @@ std::unique_ptr<SniTray> SniTray::Connect() {
   }
   if (sd_bus_message_read(reply, "b", &has) < 0) has = 0;
   sd_bus_message_unref(reply);
-  tray->m_watcherPresent = has != 0;
+  tray->Update(has != 0);
+  tray->m_watcherChanged = false;  // nothing shown yet that would move
   return tray;
 }
 
 SniTray::~SniTray() {
   for (auto& [key, item] : m_items) Close(*item);
+  sd_bus_slot_unref(m_hosts);
   sd_bus_slot_unref(m_watch);
   if (m_bus) sd_bus_flush_close_unref(m_bus);
 }
@@ -249,11 +255,27 @@ void SniTray::Close(Item& item) {
   if (item.bus) item.bus = sd_bus_flush_close_unref(item.bus);
 }
 
-// Every icon an item while a watcher runs, registered again with a watcher that replaced another;
-// none while there is none (the display shows them another way meanwhile).
+void SniTray::Update(bool watcherPresent) {
+  bool active = watcherPresent;
+  if (active) {
+    // A watcher that cannot say (an older one) is taken at its word that it shows items.
+    int hosted = 1;
+    if (sd_bus_get_property_trivial(m_bus, kWatcher, "/StatusNotifierWatcher", kWatcher, "IsStatusNotifierHostRegistered",
+                                    nullptr, 'b', &hosted) < 0) {
+      hosted = 1;
+    }
+    active = hosted != 0;
+  }
+  m_watcherChanged = m_watcherChanged || active != m_active;
+  m_active = active;
+  Sync();
+}
+
+// Every icon an item while a watcher with a host runs, registered again with a watcher that
+// replaced another; none while there is none (the display shows them another way meanwhile).
 void SniTray::Sync() {
   for (auto& [key, item] : m_items) {
-    if (!m_watcherPresent) {
+    if (!m_active) {
       Close(*item);
     } else if (item->bus) {
       Register(*item);
@@ -269,7 +291,7 @@ void SniTray::Set(const user::TrayIconState& state) {
     slot = std::make_unique<Item>();
     slot->tray = this;
     slot->state = state;
-    if (m_watcherPresent) Open(*slot);
+    if (m_active) Open(*slot);
     return;
   }
   const bool tipChanged = slot->state.tip != state.tip;
@@ -324,10 +346,11 @@ bool SniTray::Process() {
     }
     if (r < 0) {
       // The bus went away (its daemon ended): the icons show another way from now on.
+      m_hosts = sd_bus_slot_unref(m_hosts);
       m_watch = sd_bus_slot_unref(m_watch);
       m_bus = sd_bus_flush_close_unref(m_bus);
-      m_watcherChanged = m_watcherChanged || m_watcherPresent;
-      m_watcherPresent = false;
+      m_watcherChanged = m_watcherChanged || m_active;
+      m_active = false;
       Sync();
     }
   }

@@ -3,7 +3,9 @@
 // desktops whose panel hosts those instead of (or besides) an XEmbed tray. A host is present while
 // some client owns org.kde.StatusNotifierWatcher; then each icon is an item of its own (one bus
 // connection per icon, named org.kde.StatusNotifierItem-<pid>-<n>, object /StatusNotifierItem)
-// registered with the watcher. Its tip is the item's title and tooltip, its picture the icon pixmap;
+// registered with the watcher. A watcher that has no host (no panel shows its items) is as none:
+// the watcher's IsStatusNotifierHostRegistered, and its StatusNotifierHostRegistered and
+// ...Unregistered signals, say when the items would be seen. Its tip is the item's title and tooltip, its picture the icon pixmap;
 // the host's Activate, SecondaryActivate and ContextMenu reach the icon's window as the left, middle
 // and right button's press and release, the pointer noted at the place the host gives.
 //
@@ -37,8 +39,8 @@ public:
   SniTray(const SniTray&) = delete;
   SniTray& operator=(const SniTray&) = delete;
 
-  // Whether a watcher runs, so that the icons show through it.
-  bool Active() const { return m_watcherPresent; }
+  // Whether a watcher with a host runs, so that the icons show through it.
+  bool Active() const { return m_active; }
   void Set(const user::TrayIconState& icon);
   void Remove(HWND window, UINT id);
 
@@ -55,10 +57,13 @@ private:
   void Open(Item& item);
   void Close(Item& item);
   void Sync();
+  // The watcher's state asked again (it came, went, or its hosts changed).
+  void Update(bool watcherPresent);
 
   sd_bus* m_bus = nullptr;
   sd_bus_slot* m_watch = nullptr;
-  bool m_watcherPresent = false;
+  sd_bus_slot* m_hosts = nullptr;
+  bool m_active = false;
   bool m_watcherChanged = false;
   unsigned m_serial = 0;
   std::map<std::pair<HWND, UINT>, std::unique_ptr<Item>> m_items;

@@ -890,9 +890,9 @@ TEST_F(Display, WithoutATrayTheIconShowsInAWindowOfItsOwnAndItsMenuOpensThere) {
 }
 
 // A desktop whose panel hosts StatusNotifierItems (a watcher and host of the test's own on a private
-// session bus): a tray program's icon registers there as an item, with its tip and picture readable
-// and the host's clicks reaching the program's window as the callback messages; when the watcher
-// ends, the icon comes back on X, in the display's own window.
+// session bus): once the watcher has a host, a tray program's icon registers there as an item, with
+// its tip and picture readable and the host's clicks reaching the program's window as the callback
+// messages; before that, and when the watcher ends, the icon shows on X, in the display's own window.
 TEST_F(Display, OnADesktopWithAStatusNotifierHostTheIconIsAnItemOnTheSessionBus) {
   testing_display::PrivateBus bus;
   if (!bus.Start()) GTEST_SKIP() << "dbus-daemon is not installed";
@@ -922,6 +922,13 @@ TEST_F(Display, OnADesktopWithAStatusNotifierHostTheIconIsAnItemOnTheSessionBus)
     }
   } ender{process};
 
+  // A watcher with no panel that shows items yet: the icon shows on X meanwhile.
+  ASSERT_TRUE(PumpUntil([&] {
+    host.Serve();
+    return m_x.FindShown(kHolderTitle) != 0;
+  }));
+  EXPECT_TRUE(host.Items().empty());
+  host.RegisterHost();
   ASSERT_TRUE(PumpUntil([&] {
     host.Serve();
     return !host.Items().empty();
@@ -943,7 +950,10 @@ TEST_F(Display, OnADesktopWithAStatusNotifierHostTheIconIsAnItemOnTheSessionBus)
   EXPECT_EQ(argb(5, 2), 0xFFFF0000u);  // opaque red
   EXPECT_EQ(argb(5, 12) >> 24, 0u);    // transparent
   // Shown by the host only: nothing of it on X.
-  EXPECT_EQ(m_x.FindShown(kHolderTitle), 0u);
+  EXPECT_TRUE(PumpUntil([&] {
+    host.Serve();
+    return m_x.FindShown(kHolderTitle) == 0;
+  }));
 
   // The panel's clicks: activation is the left button, the context menu the right one.
   ASSERT_TRUE(host.Call(item, "Activate", 30, 700));

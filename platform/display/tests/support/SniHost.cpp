@@ -76,8 +76,8 @@ PrivateBus::~PrivateBus() {
 
 namespace {
 
-int HostRegistered(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*, sd_bus_error*) {
-  return sd_bus_message_append(reply, "b", 1);
+int HostRegistered(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void* userdata, sd_bus_error*) {
+  return sd_bus_message_append(reply, "b", static_cast<int>(static_cast<SniHost*>(userdata)->hostRegistered));
 }
 int Version(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*, sd_bus_error*) {
   return sd_bus_message_append(reply, "i", 0);
@@ -86,7 +86,8 @@ int Version(sd_bus*, const char*, const char*, const char*, sd_bus_message* repl
 const sd_bus_vtable kWatcherTable[] = {
     SD_BUS_VTABLE_START(0),
     SD_BUS_METHOD("RegisterStatusNotifierItem", "s", "", SniHost::Register, 0),
-    SD_BUS_PROPERTY("IsStatusNotifierHostRegistered", "b", HostRegistered, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+    SD_BUS_PROPERTY("IsStatusNotifierHostRegistered", "b", HostRegistered, 0, 0),
+    SD_BUS_SIGNAL("StatusNotifierHostRegistered", "", 0),
     SD_BUS_PROPERTY("ProtocolVersion", "i", Version, 0, SD_BUS_VTABLE_PROPERTY_CONST),
     SD_BUS_VTABLE_END,
 };
@@ -122,6 +123,11 @@ void SniHost::Serve() {
   if (!m_bus) return;
   while (sd_bus_process(m_bus, nullptr) > 0) {
   }
+}
+
+void SniHost::RegisterHost() {
+  hostRegistered = true;
+  sd_bus_emit_signal(m_bus, "/StatusNotifierWatcher", kWatcher, "StatusNotifierHostRegistered", "");
 }
 
 void SniHost::StopWatching() {

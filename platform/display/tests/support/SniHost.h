@@ -48,6 +48,9 @@ public:
   bool Call(const std::string& item, const char* method, int x, int y);
   // The watcher ends, as when the panel quits.
   void StopWatching();
+  // A panel that shows the items comes (the watcher starts without one).
+  void RegisterHost();
+  bool hostRegistered = false;  // what IsStatusNotifierHostRegistered answers
 
   // The watcher's RegisterStatusNotifierItem.
   static int Register(sd_bus_message* message, void* userdata, sd_bus_error* error);
