@@ -227,14 +227,9 @@ CPcPaneModel::RenameResult CPcPaneModel::RenameQueued(std::size_t row, const std
 }
 
 std::size_t CPcPaneModel::NewFolder(const std::string& text) {
-  std::string base;
-  for (char c : text)
-    if (c != '&') base += c;
-  auto taken = [this](const std::string& name) {
-    return std::any_of(m_rows.begin(), m_rows.end(), [&](const PcRow& r) { return r.name == name; });
-  };
-  std::string name = base;
-  for (int counter = 1; taken(name); ++counter) name = base + " (" + std::to_string(counter) + ")";
+  const std::string name = MakeNewFolderName(WithoutAmpersands(text), [this](const std::string& candidate) {
+    return std::any_of(m_rows.begin(), m_rows.end(), [&](const PcRow& r) { return r.name == candidate; });
+  });
   PcRow row;
   row.name = name;
   row.type = "File Folder";
