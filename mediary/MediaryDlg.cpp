@@ -570,12 +570,22 @@ LRESULT CMediaryDlg::OnRunReport(WPARAM, LPARAM) {
         break;
       case CPostedView::Event::kDetecting:
         // The timer belongs to this thread: the worker only asks for it.
-        if (event.a) {
-          ::SendDlgItemMessageA(m_hWnd, IDC_PROGRESS, PBM_SETRANGE32, 0, 100);
-          ::SendDlgItemMessageA(m_hWnd, IDC_PROGRESS, PBM_SETSTEP, 1, 0);
-          ::SetTimer(m_hWnd, kDetectTimer, 50, nullptr);
-        } else {
-          ::KillTimer(m_hWnd, kDetectTimer);
+        {
+          // While the phone is looked for, a block runs along the bar (wrapping, the gradient in it).
+          HWND bar = ::GetDlgItem(m_hWnd, IDC_PROGRESS);
+          const LONG style = ::GetWindowLongA(bar, GWL_STYLE);
+          constexpr LONG kSearching = LONG(PBS_SKIN_WRAPPING | PBS_SKIN_GRADIENTINDONE);
+          ::SetWindowLongA(bar, GWL_STYLE, event.a ? style | kSearching : style & ~kSearching);
+          ::SendMessageA(bar, PBM_SETBARCOLOR, 0, event.a ? 0xFDEAE1 : 0xFFFFFF);
+          if (event.a) {
+            ::SendMessageA(bar, PBM_SETRANGE32, 0, 100);
+            ::SendMessageA(bar, PBM_SETSTEP, 1, 0);
+            ::SetTimer(m_hWnd, kDetectTimer, 50, nullptr);
+          } else {
+            ::KillTimer(m_hWnd, kDetectTimer);
+            ::SendMessageA(bar, PBM_SETPOS, 0, 0);
+          }
+          ::InvalidateRect(bar, nullptr, TRUE);
         }
         m_waitCursor = event.a != 0;
         ::SetCursor(::LoadCursorA(nullptr, m_waitCursor ? IDC_WAIT : IDC_ARROW));

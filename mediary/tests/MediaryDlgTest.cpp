@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 using namespace testing_user;
 
@@ -61,6 +62,10 @@ TEST(MediaryDlg, GetRunsOnTheWorkerAndACloseDuringItCancelsAndJoins) {
   dialog.phone->WaitUntilWaiting();
   // The timer belongs to this thread: the bar moves while the worker waits in the detection.
   EXPECT_TRUE(PumpUntil([&] { return Position(dialog) > 3; }));
+  const auto searching = [&] {
+    return (::GetWindowLongA(::GetDlgItem(dialog.m_hWnd, IDC_PROGRESS), GWL_STYLE) & 0xA000) == 0xA000;
+  };
+  EXPECT_TRUE(searching());
   EXPECT_TRUE(Visible(dialog, IDC_CANCEL_RUN));
   EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(dialog.m_hWnd, IDC_GET)));
   dialog.SendMessage(WM_COMMAND, IDC_GET, 0);  // a second Get while busy does nothing
@@ -95,6 +100,7 @@ TEST(MediaryDlg, CancelYesEndsTheRunWithoutATextAndEnablesTheCommands) {
   Pump();
   EXPECT_FALSE(Visible(dialog, IDC_CANCEL_RUN));
   EXPECT_FALSE(Visible(dialog, IDC_PROGRESS));
+  EXPECT_EQ(::GetWindowLongA(::GetDlgItem(dialog.m_hWnd, IDC_PROGRESS), GWL_STYLE) & 0xA000, 0);
   EXPECT_EQ(dialog.messages.size(), 2u);  // the language and the cancel question; a cancelled detection says nothing
   EXPECT_EQ(dialog.phone->powerOffs, 1);
   dialog.DestroyWindow();
@@ -177,7 +183,9 @@ struct MediaryLook : ::testing::Test {
     std::filesystem::create_directories(folder + "/Trip");
     mediafiles::WriteFile(folder + "/a.jpg", mediafiles::Jpeg(64, 48));
     WriteSetting("Software\\Halvane\\Tolvar\\Mediary", "Path", folder);
+    theApp.SetDialogBkColor(0xFDEAE1, 0x822A08);  // as the program sets them
   }
+  void TearDown() override { theApp.SetDialogBkColor(); }
   void Press(CWnd& dialog, UINT key) {
     tolvar::user::InjectKey(key, true);
     tolvar::user::InjectKey(key, false);
@@ -293,5 +301,80 @@ TEST_F(MediaryLook, FocusSelectionAndKeysOfThePcPane) {
   EXPECT_EQ(::GetFocus(), ::GetDlgItem(dialog.m_hWnd, IDC_PHONE_LIST));
   Press(dialog, VK_ESCAPE);
   EXPECT_TRUE(::IsWindow(dialog.m_hWnd) && ::IsWindowVisible(dialog.m_hWnd));
+  dialog.DestroyWindow();
+}
+
+// Steps run by a timer while a menu is tracked modally.
+std::vector<std::function<void()>> g_steps;
+std::size_t g_nextStep = 0;
+void RunStep(HWND, UINT, UINT_PTR, DWORD) {
+  if (g_nextStep < g_steps.size()) g_steps[g_nextStep++]();
+}
+std::function<void()> KeyStep(UINT key) {
+  return [key] {
+    tolvar::user::InjectKey(key, true);
+    tolvar::user::InjectKey(key, false);
+  };
+}
+std::function<void()> PictureStep(const char* name, bool* seen) {
+  return [name, seen] {
+    HWND popup = ::FindWindowA("#32768", nullptr);
+    HBITMAP shot = popup ? tolvar::user::RenderWindow(popup) : nullptr;
+    *seen = shot != nullptr;
+    if (!shot) return;
+    testing_user::SavePng(shot, name);
+    ::DeleteObject(shot);
+  };
+}
+
+TEST_F(MediaryLook, MenusOpenByKeyByTheirButtonsAndByARightClick) {
+  WriteSetting("Software\\Halvane\\Tolvar\\Settings", "Build", "ZSE_0100");
+  CTestMediaryDlg dialog;
+  dialog.CreateEmbedded(nullptr);
+  dialog.ShowWindow(SW_SHOW);
+  ::SetForegroundWindow(dialog.m_hWnd);
+  Pump();
+  const auto track = [&](std::vector<std::function<void()>> steps, const std::function<void()>& open) {
+    g_steps = std::move(steps);
+    g_nextStep = 0;
+    ::SetTimer(dialog.m_hWnd, 77, 30, RunStep);
+    open();
+    ::KillTimer(dialog.m_hWnd, 77);
+    PumpDialog(dialog);
+  };
+
+  // F10: the File menu; Escape closes it with no command.
+  bool fileSeen = false;
+  track({PictureStep("mediary_file_menu", &fileSeen), KeyStep(VK_ESCAPE)}, [&] { Press(dialog, VK_F10); });
+  EXPECT_TRUE(fileSeen);
+  EXPECT_EQ(dialog.PhoneModel().GetKind(), 0);
+
+  // The View button: the second item is Melodies.
+  bool viewSeen = false;
+  track({PictureStep("mediary_view_menu", &viewSeen), KeyStep(VK_DOWN), KeyStep(VK_DOWN), KeyStep(VK_RETURN)}, [&] {
+    dialog.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_VIEW_MENU, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(dialog.m_hWnd, IDC_VIEW_MENU)));
+  });
+  EXPECT_TRUE(viewSeen);
+  EXPECT_EQ(dialog.PhoneModel().GetKind(), 1);
+  dialog.SendMessage(WM_COMMAND, ID_VIEW_IMAGES, 0);
+
+  // A right click on the PC list: menu 230; its first item makes a new folder there.
+  HWND pc = ::GetDlgItem(dialog.m_hWnd, IDC_PC_LIST);
+  RECT row{};
+  row.left = LVIR_LABEL;
+  ::SendMessageA(pc, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row));
+  POINT at{row.left + 5, (row.top + row.bottom) / 2};
+  ::ClientToScreen(pc, &at);
+  bool paneSeen = false;
+  track({PictureStep("mediary_pane_menu", &paneSeen), KeyStep(VK_DOWN), KeyStep(VK_RETURN)}, [&] {
+    tolvar::user::InjectMouse(at, WM_RBUTTONDOWN);
+    tolvar::user::InjectMouse(at, WM_RBUTTONUP);
+    PumpDialog(dialog);
+  });
+  EXPECT_TRUE(paneSeen);
+  ASSERT_TRUE(PumpUntil([&] { return ::GetFocus() && ::GetParent(::GetFocus()) == pc; }));
+  Press(dialog, VK_ESCAPE);
+  EXPECT_TRUE(std::filesystem::is_directory(folder + "/New Folder"));
   dialog.DestroyWindow();
 }
