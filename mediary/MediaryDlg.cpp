@@ -306,8 +306,10 @@ void CMediaryDlg::StartRun(bool transfer, int total) {
 }
 
 void CMediaryDlg::SetRunning(bool running) {
+  // The view buttons and the arrows stay as they are (their commands do nothing during a run), and
+  // so does the phone list's frame: a frame drawn again would cover the list it surrounds.
   for (UINT id : {IDC_GET, IDC_TRANSFER, IDC_DELETE, IDC_NEW_FOLDER, IDC_FILE_MENU, IDC_VIEW_MENU, IDC_PC_LIST,
-                  IDC_PHONE_LIST, IDC_PHONE_FRAME, IDC_TO_PHONE, IDC_TO_PC, IDC_IMAGES, IDC_MELODIES, IDC_MOVIES})
+                  IDC_PHONE_LIST})
     ::EnableWindow(::GetDlgItem(m_hWnd, int(id)), !running);
   if (m_phoneList) m_phoneList->SetBusy(running);
   ::ShowWindow(::GetDlgItem(m_hWnd, IDC_PROGRESS), running ? SW_SHOW : SW_HIDE);
