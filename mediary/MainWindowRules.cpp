@@ -28,6 +28,27 @@ int MediaryVariant::NextKind(int kind) const {
   return 0;
 }
 
+ScreenPlace PreviewPlaceIn(int phonePicture) {
+  // The screens as res/draw_bitmaps.py draws them, less their one-pixel border.
+  switch (phonePicture) {
+    case 168: return {22, 41, 128, 139};
+    case 176: return {26, 51, 124, 139};
+    case 177: return {22, 35, 128, 133};
+    case 178: return {26, 45, 124, 129};
+    case 179: return {18, 31, 132, 149};
+    default: return {};
+  }
+}
+
+ViewButtonFaces ViewButtonBitmaps(int button, int chosen) {
+  static constexpr ViewButtonFaces kChosen[] = {{158, 158}, {157, 157}, {171, 171}};
+  static constexpr ViewButtonFaces kOther[] = {{160, 159}, {155, 156}, {173, 172}};
+  if (button < 0 || button > 2) return {};
+  return button == chosen ? kChosen[button] : kOther[button];
+}
+
+int PreviewBackground(int kind) { return kind == 1 ? 169 : kind == 2 ? 175 : 170; }
+
 std::string StartFolder(const std::string& stored, const std::string& documents) {
   // Suite paths ("C:\\...") as well as Linux ones.
   const DWORD attributes = stored.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesA(stored.c_str());

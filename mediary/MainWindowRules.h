@@ -14,6 +14,21 @@ struct MediaryVariant {
   int NextKind(int kind) const;
 };
 
+// Where the preview sits inside a phone picture: the screen's inside, in the picture's pixels.
+// Empty (all 0) for no picture.
+struct ScreenPlace {
+  int left = 0, top = 0, right = 0, bottom = 0;
+};
+ScreenPlace PreviewPlaceIn(int phonePicture);
+
+// The bitmaps of a view button (0 Images, 1 Melodies, 2 Movies) while `chosen` is the view kind.
+struct ViewButtonFaces {
+  int normal = 0, hover = 0;
+};
+ViewButtonFaces ViewButtonBitmaps(int button, int chosen);
+// The preview's background of a view kind.
+int PreviewBackground(int kind);
+
 // The current PC folder at start: "Path" when it names an existing folder, else the documents
 // folder.
 std::string StartFolder(const std::string& stored, const std::string& documents);

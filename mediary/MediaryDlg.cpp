@@ -1,5 +1,6 @@
 #include "MediaryDlg.h"
 
+#include "PaneRows.h"
 #include "resource.h"
 
 #include <HostedApp.h>
@@ -13,6 +14,11 @@
 #include <registry/WinReg.h>
 #include <resources/Resource.h>
 #include <shell/ShlObj.h>
+
+#include <GlyphMenu.h>
+#include <PathSplit.h>
+
+#include <user/Cursor.h>
 
 #include <chrono>
 #include <cstdio>
@@ -124,9 +130,13 @@ BOOL CMediaryDlg::OnInitDialog() {
   m_pcList->SubclassDlgItem(IDC_PC_LIST, this);
   m_progress.SubclassDlgItem(IDC_PROGRESS, this);
   m_progress.SetTextColors(0xFFFFFF, 0x822A08);
-  if (!m_variant.moviesShown) ::ShowWindow(::GetDlgItem(m_hWnd, IDC_MOVIES), SW_HIDE);
+  m_progress.SetGradientColors({0x822A08, 0xFDEAE1});
+  m_pcList->SetParentText(static_cast<LPCSTR>(GetText(1004)));
+  m_folderBox.SubclassDlgItem(IDC_FOLDER_BOX, this);
+  SetUpLook();
   m_folder = StartFolder(ReadRegistryText(kPathKey, "Path"), DocumentsFolder());
-  ::SetDlgItemTextA(m_hWnd, IDC_FOLDER_BOX, m_folder.c_str());
+  m_folderBox.FillFolders(m_folder);
+  m_folderBox.SetWindowText(m_folder.c_str());
   LoadPcFolder();
   m_phoneList->Refill();
 
@@ -147,6 +157,115 @@ BOOL CMediaryDlg::OnInitDialog() {
     });
   }
   return TRUE;
+}
+
+void CMediaryDlg::SetUpLook() {
+  m_activeBrush.CreateSolidBrush(0x822A08);
+  m_quietBrush.CreateSolidBrush(0xFDEAE1);
+  // The lists' headers in the program's colours, and their own icons (the parent entry, folders,
+  // the media kinds and the marks).
+  m_pcList->GetHeader().SetColours(0xFDEAE1, 0x0000FF, 0x000080);
+  m_phoneList->GetHeader().SetColours(0xFDEAE1, 0x0000FF, 0x000080);
+  if (m_icons.Create(IDB_ICON_STRIP, 16, 0, RGB(255, 255, 255))) {
+    m_phoneList->SetIconStrip(&m_icons);
+    m_pcList->SetIconStrip(&m_icons);
+  }
+
+  // The phone picture, and the preview in its screen; "Key.bmp" of the current folder instead of it.
+  HWND picture = ::GetDlgItem(m_hWnd, IDC_PHONE_PICTURE);
+  m_phonePicture = HBITMAP(::LoadImageA(nullptr, "Key.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+  if (!m_phonePicture && m_variant.phonePicture)
+    m_phonePicture = ::LoadBitmapA(AfxGetResourceHandle(), MAKEINTRESOURCEA(WORD(m_variant.phonePicture)));
+  if (m_phonePicture) ::SendMessageA(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_phonePicture));
+  RECT area{};
+  HWND placeholder = ::GetDlgItem(m_hWnd, IDC_PREVIEW);
+  ::GetWindowRect(placeholder, &area);
+  ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&area), 2);
+  const ScreenPlace screen = PreviewPlaceIn(m_variant.phonePicture);
+  if (m_phonePicture && screen.right > screen.left) {
+    RECT frame{};
+    ::GetWindowRect(picture, &frame);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&frame), 2);
+    area = {frame.left + screen.left, frame.top + screen.top, frame.left + screen.right, frame.top + screen.bottom};
+  }
+  ::ShowWindow(placeholder, SW_HIDE);
+  ::SetWindowPos(placeholder, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  if (m_preview.Create(m_hWnd, area, IDC_PREVIEW + 100)) {
+    ::SetWindowPos(m_preview.GetHwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    m_preview.ShowBitmapResource(PreviewBackground(0));
+  }
+
+  // Two main kinds: no Movies button, the others and the kind label moved right.
+  if (!m_variant.moviesShown) {
+    ::ShowWindow(::GetDlgItem(m_hWnd, IDC_MOVIES), SW_HIDE);
+    for (UINT id : {IDC_IMAGES, IDC_MELODIES, IDC_KIND_LABEL}) MoveControl(id, 45, 0, 0, 0);
+  }
+
+  // The menu buttons with the kit's menus and the texts of the string table.
+  const std::pair<CSkinButton*, UINT> menus[] = {{&m_fileButton, IDC_FILE_MENU}, {&m_viewButton, IDC_VIEW_MENU}};
+  for (auto [button, id] : menus) {
+    button->SubclassDlgItem(id, this);
+    button->SetColor(kSkinInBack, 0xFDEAE1, FALSE);
+    button->SetColor(kSkinInText, 0x822A08, FALSE);
+    button->SetColor(kSkinOutBack, 0xFDEAE1, FALSE);
+    button->SetColor(kSkinOutText, 0x822A08, FALSE);
+    button->SetColor(kSkinFocusBack, 0xFDEAE1, FALSE);
+    button->SetColor(kSkinFocusText, 0x822A08);
+  }
+  m_fileButton.SetMenu(IDR_FILE_MENU, m_hWnd, TRUE, 0, 16, 16, RGB(255, 0, 255));
+  m_viewButton.SetMenu(IDR_VIEW_MENU, m_hWnd, TRUE, 0, 16, 16, RGB(255, 0, 255));
+  m_fileButton.SetFont("Verdana", 14, FALSE, FALSE);
+  m_viewButton.SetFont("Verdana", 14, FALSE, FALSE);
+  m_fileButton.SetWindowText(GetText(1006));
+  m_viewButton.SetWindowText(GetText(1007));
+  const std::pair<UINT, UINT> fileTexts[] = {{IDC_DELETE, 1033}, {IDC_NEW_FOLDER, 1032}, {ID_FILE_EXIT, 1012},
+                                             {ID_FILE_DOWN, 1014}, {ID_FILE_UP, 1013}, {IDC_GET, 1015},
+                                             {IDC_TRANSFER, 1016}};
+  for (auto [command, text] : fileTexts) m_fileButton.Menu().ModifyItem(static_cast<LPCSTR>(GetText(text)), command);
+  const std::pair<UINT, UINT> viewTexts[] = {
+      {ID_VIEW_MELODIES, 1011}, {ID_VIEW_IMAGES, 1009}, {ID_VIEW_REFRESH, 1073}, {ID_VIEW_MOVIES, 1078}};
+  for (auto [command, text] : viewTexts) m_viewButton.Menu().ModifyItem(static_cast<LPCSTR>(GetText(text)), command);
+  if (!m_variant.moviesShown)
+    if (CMenu* view = m_viewButton.Menu().GetSubMenu(0)) view->DeleteMenu(ID_VIEW_MOVIES, MF_BYCOMMAND);
+
+  // The command buttons.
+  const std::pair<UINT, UINT> commands[] = {
+      {IDC_GET, 1030}, {IDC_TRANSFER, 1031}, {IDC_NEW_FOLDER, 1032}, {IDC_DELETE, 1033}, {IDC_CANCEL_RUN, 1036}};
+  for (std::size_t i = 0; i < std::size(commands); ++i) {
+    CSkinButton& button = m_commandButtons[i];
+    button.SubclassDlgItem(commands[i].first, this);
+    button.SetDefaultLook();
+    button.SetWindowText(GetText(commands[i].second));
+  }
+  const UINT kinds[] = {IDC_IMAGES, IDC_MELODIES, IDC_MOVIES};
+  for (int kind = 0; kind < 3; ++kind) {
+    m_kindButtons[kind].SubclassDlgItem(kinds[kind], this);
+    m_kindButtons[kind].SetDrawBorder(FALSE, FALSE);
+  }
+  ShowViewButtons();
+
+  // The labels' fonts.
+  m_titleFont.CreateFont(20, 0, 0, 0, 700, 0, 0, 0, 0, 0, 0, 0, 0, "Verdana");
+  m_labelFont.CreateFont(16, 0, 0, 0, 700, 0, 0, 0, 0, 0, 0, 0, 0, "Verdana");
+  ::SendDlgItemMessageA(m_hWnd, IDC_TITLE, WM_SETFONT, reinterpret_cast<WPARAM>(m_titleFont.m_hObject), FALSE);
+  for (UINT id : {IDC_KIND_LABEL, IDC_PC_LABEL, IDC_PHONE_LABEL})
+    ::SendDlgItemMessageA(m_hWnd, int(id), WM_SETFONT, reinterpret_cast<WPARAM>(m_labelFont.m_hObject), FALSE);
+  ::SetDlgItemTextA(m_hWnd, IDC_TITLE, GetText(1001));
+}
+
+void CMediaryDlg::ShowViewButtons() {
+  const int chosen = m_phoneModel.GetKind();
+  for (int kind = 0; kind < 3; ++kind) {
+    const ViewButtonFaces faces = ViewButtonBitmaps(kind, chosen);
+    m_kindButtons[kind].SetBitmaps(faces.hover, RGB(255, 0, 255), faces.normal, RGB(255, 0, 255));
+  }
+  // The check mark on the chosen View item only.
+  if (CMenu* view = m_viewButton.Menu().GetSubMenu(0)) {
+    const UINT items[] = {ID_VIEW_IMAGES, ID_VIEW_MELODIES, ID_VIEW_MOVIES};
+    for (int kind = 0; kind < 3; ++kind)
+      view->CheckMenuItem(items[kind], MF_BYCOMMAND | (kind == chosen ? MF_CHECKED : MF_UNCHECKED));
+  }
 }
 
 void CMediaryDlg::StopWatcher() {
@@ -187,8 +306,10 @@ void CMediaryDlg::StartRun(bool transfer, int total) {
 }
 
 void CMediaryDlg::SetRunning(bool running) {
+  // The view buttons and the arrows stay as they are (their commands do nothing during a run), and
+  // so does the phone list's frame: a frame drawn again would cover the list it surrounds.
   for (UINT id : {IDC_GET, IDC_TRANSFER, IDC_DELETE, IDC_NEW_FOLDER, IDC_FILE_MENU, IDC_VIEW_MENU, IDC_PC_LIST,
-                  IDC_PHONE_LIST, IDC_PHONE_FRAME, IDC_TO_PHONE, IDC_TO_PC, IDC_IMAGES, IDC_MELODIES, IDC_MOVIES})
+                  IDC_PHONE_LIST})
     ::EnableWindow(::GetDlgItem(m_hWnd, int(id)), !running);
   if (m_phoneList) m_phoneList->SetBusy(running);
   ::ShowWindow(::GetDlgItem(m_hWnd, IDC_PROGRESS), running ? SW_SHOW : SW_HIDE);
@@ -241,41 +362,206 @@ void CMediaryDlg::ShowKind(int kind) {
   m_pcModel.SetMediaClass(kind);
   static constexpr UINT kLabels[] = {1009, 1011, 1078};
   ::SetDlgItemTextA(m_hWnd, IDC_KIND_LABEL, GetText(kLabels[kind]));
+  ShowViewButtons();
+  m_preview.Reset();
+  m_preview.ShowBitmapResource(PreviewBackground(kind));
   m_phoneList->Refill();
   LoadPcFolder();
 }
 
 void CMediaryDlg::OnDelete() {
   if (Busy()) return;
-  // The active pane is the one that has (or last had) the focus; the panes ask and mark.
-  CPaneListCtrl* pane = ::GetFocus() == m_pcList->m_hWnd ? static_cast<CPaneListCtrl*>(m_pcList.get())
-                                                         : static_cast<CPaneListCtrl*>(m_phoneList.get());
+  // The active pane is the one that last gained the focus; the panes ask and mark.
+  CPaneListCtrl* pane = m_activePane == Pane::Pc ? static_cast<CPaneListCtrl*>(m_pcList.get())
+                                                 : static_cast<CPaneListCtrl*>(m_phoneList.get());
+  if (m_activePane == Pane::Phone) {
+    // The other list's selection goes, so the preview and the commands follow this pane.
+    for (int row = m_pcList->GetNextItem(-1, LVNI_SELECTED); row >= 0; row = m_pcList->GetNextItem(row, LVNI_SELECTED))
+      m_pcList->SetItemState(row, 0, LVIS_SELECTED);
+  }
   pane->SendMessage(WM_KEYDOWN, VK_DELETE, 0);
   pane->SetFocus();
+  UpdateDeleteCommand();
 }
 
 void CMediaryDlg::OnNewFolder() {
-  if (Busy() || !m_phoneModel.IsLoaded()) return;
-  const std::size_t row = m_phoneModel.NewFolder(static_cast<LPCSTR>(GetText(1032)) , "..");
+  if (Busy()) return;
+  if (::GetFocus() == m_pcList->m_hWnd || (m_activePane == Pane::Pc && !m_phoneModel.IsLoaded())) {
+    m_pcList->NewFolder(static_cast<LPCSTR>(GetText(1032)));
+    return;
+  }
+  if (!m_phoneModel.IsLoaded()) return;
+  const std::size_t row = m_phoneModel.NewFolder(static_cast<LPCSTR>(GetText(1032)), "..");
   m_phoneList->Refill();
   m_phoneList->SetFocus();
   m_phoneList->EditLabel(int(row));
 }
 
-void CMediaryDlg::PopUp(UINT menuId, UINT button) {
-  HMENU menu = ::LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(WORD(menuId)));
-  if (!menu) return;
-  RECT rect{};
-  ::GetWindowRect(::GetDlgItem(m_hWnd, int(button)), &rect);
-  if (menuId == IDR_VIEW_MENU) {
-    // The check mark on the chosen kind only.
-    const UINT items[] = {ID_VIEW_IMAGES, ID_VIEW_MELODIES, ID_VIEW_MOVIES};
-    for (int kind = 0; kind < 3; ++kind)
-      ::CheckMenuItem(menu, items[kind], MF_BYCOMMAND | (kind == m_phoneModel.GetKind() ? MF_CHECKED : MF_UNCHECKED));
-    if (!m_variant.moviesShown) ::DeleteMenu(menu, ID_VIEW_MOVIES, MF_BYCOMMAND);
+void CMediaryDlg::PaneMenu(Pane pane) {
+  if (Busy()) return;
+  GlyphMenu menu;
+  if (!menu.LoadMenu(IDR_PANE_MENU)) return;
+  CString deleteText = GetText(1033);
+  if (pane == Pane::Phone) ::GetDlgItemTextA(m_hWnd, IDC_DELETE, deleteText.GetBuffer(64), 64), deleteText.ReleaseBuffer();
+  menu.ModifyItem(static_cast<LPCSTR>(GetText(1032)), ID_PANE_NEW_FOLDER);
+  menu.ModifyItem(static_cast<LPCSTR>(deleteText), ID_PANE_DELETE);
+  if (pane == Pane::Phone && !::IsWindowEnabled(::GetDlgItem(m_hWnd, IDC_DELETE)))
+    if (CMenu* sub = menu.GetSubMenu(0)) sub->EnableMenuItem(ID_PANE_DELETE, MF_BYCOMMAND | MF_GRAYED);
+  m_activePane = pane;
+  POINT at{};
+  ::GetCursorPos(&at);
+  CMenu* sub = menu.GetSubMenu(0);
+  const UINT chosen = sub ? UINT(sub->TrackPopupMenu(TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, this)) : 0;
+  menu.DestroyItems();
+  if (chosen) SendMessage(WM_COMMAND, MAKEWPARAM(WORD(chosen), 0), 0);
+}
+
+void CMediaryDlg::ChangeFolder(const std::string& folder) {
+  m_folder = folder;
+  m_folderBox.FillFolders(m_folder);
+  m_folderBox.SetWindowText(m_folder.c_str());
+  LoadPcFolder();
+  m_preview.Reset();
+  m_preview.ShowBitmapResource(PreviewBackground(m_pcModel.GetMediaClass()));
+}
+
+void CMediaryDlg::OpenInPane(Pane pane, bool parent) {
+  if (Busy()) return;
+  if (pane == Pane::Pc) {
+    if (parent) {
+      if (!IsRootPath(m_folder.c_str())) ChangeFolder(static_cast<LPCSTR>(PathFolder(CString(m_folder.c_str()))));
+      return;
+    }
+    const int row = m_pcList->GetNextItem(-1, LVNI_FOCUSED);
+    if (row < 0) return;
+    const std::string folder = m_pcModel.FolderOfRow(std::size_t(row));
+    if (!folder.empty()) ChangeFolder(folder);
+    return;
   }
-  ::TrackPopupMenu(::GetSubMenu(menu, 0), TPM_LEFTALIGN, rect.left, rect.bottom, 0, m_hWnd, nullptr);
-  ::DestroyMenu(menu);
+  const auto& rows = m_phoneModel.Shown().rows;
+  int row = m_phoneList->GetNextItem(-1, LVNI_FOCUSED);
+  if (parent) {
+    row = -1;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+      if (rows[i].dataWord & RowBits::Parent) row = int(i);
+  }
+  if (row >= 0 && m_phoneModel.Open(std::size_t(row))) {
+    m_phoneList->Refill();
+    if (m_phoneList->GetItemCount() > 0) m_phoneList->SetItemState(0, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+  }
+}
+
+void CMediaryDlg::OnPaneNotify(NMHDR* header, LRESULT* result) {
+  *result = 0;
+  if (!m_pcList || !m_phoneList) return;
+  const Pane pane = header->hwndFrom == m_pcList->m_hWnd ? Pane::Pc : Pane::Phone;
+  switch (header->code) {
+    case kPaneFocusNotify:
+      if (reinterpret_cast<CPaneListCtrl::FocusNotify*>(header)->gained) {
+        m_activePane = pane;
+        for (UINT id : {IDC_PC_FRAME, IDC_PHONE_FRAME}) ::InvalidateRect(::GetDlgItem(m_hWnd, int(id)), nullptr, TRUE);
+      }
+      break;
+    case kPaneSelectionNotify:
+      if (pane == Pane::Pc) UpdatePreview();
+      else UpdateDeleteCommand();
+      break;
+    case NM_DBLCLK:
+      OpenInPane(pane, false);
+      break;
+    case NM_RCLICK:
+      PaneMenu(pane);
+      break;
+    default:
+      break;
+  }
+}
+
+void CMediaryDlg::UpdatePreview() {
+  const int mediaClass = m_pcModel.GetMediaClass();
+  if (mediaClass != kMediaPicture) {
+    m_preview.Reset();
+    m_preview.ShowBitmapResource(PreviewBackground(mediaClass));
+    return;
+  }
+  const int row = m_pcList->GetNextItem(-1, LVNI_SELECTED);
+  if (row >= 0 && std::size_t(row) < m_pcModel.Rows().size()) {
+    const PcRow& pc = m_pcModel.Rows()[std::size_t(row)];
+    const std::size_t dot = pc.name.rfind('.');
+    const std::string extension = dot == std::string::npos ? "" : pc.name.substr(dot + 1);
+    if (!(pc.dataWord & (RowBits::Folder | RowBits::Parent | RowBits::Queued)) && m_pcModel.IsAllowedExtension(extension)) {
+      const std::string path = static_cast<LPCSTR>(JoinPath(CString(m_folder.c_str()), CString(pc.name.c_str())));
+      if (m_preview.GetPath() != path) m_preview.ShowFile(path);
+      return;
+    }
+  }
+  m_preview.Reset();
+  m_preview.ShowBitmapResource(PreviewBackground(0));
+}
+
+void CMediaryDlg::UpdateDeleteCommand() {
+  // The Delete button and the File menu's item follow the phone pane's selection: all marked rows
+  // offer Undelete, a mix of marked and unmarked ones neither.
+  if (m_activePane != Pane::Phone || Busy()) return;
+  std::vector<std::uint32_t> words;
+  const auto& rows = m_phoneModel.Shown().rows;
+  for (int row = m_phoneList->GetNextItem(-1, LVNI_SELECTED); row >= 0; row = m_phoneList->GetNextItem(row, LVNI_SELECTED))
+    if (std::size_t(row) < rows.size()) words.push_back(rows[std::size_t(row)].dataWord);
+  const DeleteCommand command = DeleteCommandFor(words);
+  const CString text = GetText(command == DeleteCommand::Undelete ? 1071 : 1033);
+  ::SetDlgItemTextA(m_hWnd, IDC_DELETE, text);
+  ::EnableWindow(::GetDlgItem(m_hWnd, IDC_DELETE), command != DeleteCommand::Disabled);
+  m_fileButton.Menu().ModifyItem(static_cast<LPCSTR>(text), IDC_DELETE);
+  if (CMenu* file = m_fileButton.Menu().GetSubMenu(0))
+    file->EnableMenuItem(IDC_DELETE, MF_BYCOMMAND | (command == DeleteCommand::Disabled ? MF_GRAYED : MF_ENABLED));
+}
+
+void CMediaryDlg::OnFolderPicked() {
+  const std::string folder = m_folderBox.GetFolder(m_folderBox.GetCurSel());
+  if (!folder.empty() && folder != m_folder) ChangeFolder(folder);
+}
+
+void CMediaryDlg::OnFolderCloseUp() {
+  if (m_folderBox.GetCurSel() < 0) m_folderBox.SetWindowText(m_folder.c_str());
+}
+
+void CMediaryDlg::OnFolderEditEnd() {
+  CString typed;
+  m_folderBox.GetWindowText(typed);
+  std::string path = static_cast<LPCSTR>(typed);
+  while (path.size() > 1 && (path.back() == '\\' || path.back() == '/') && !IsRootPath(path.c_str())) path.pop_back();
+  const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+      ::strcasecmp(path.c_str(), m_folder.c_str()) != 0 && m_pcModel.ListFolder(path, static_cast<LPCSTR>(GetText(1004)))) {
+    ChangeFolder(path);
+    return;
+  }
+  m_folderBox.SetWindowText(m_folder.c_str());
+}
+
+LRESULT CMediaryDlg::OnShowWindow(WPARAM wParam, LPARAM) {
+  if (wParam) {
+    char text[64] = {};
+    if (m_freeSpace >= 0) std::snprintf(text, sizeof text, static_cast<LPCSTR>(GetText(1081)), m_freeSpace);
+    PostStatusToLauncher(text);
+  }
+  return Default();
+}
+
+LRESULT CMediaryDlg::OnCtlColorStatic(WPARAM wParam, LPARAM lParam) {
+  const int id = ::GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+  HDC dc = reinterpret_cast<HDC>(wParam);
+  if (id == IDC_PC_FRAME || id == IDC_PHONE_FRAME) {
+    // The active pane's frame in the text blue, the other in the background colour.
+    const bool active = (id == IDC_PC_FRAME) == (m_activePane == Pane::Pc);
+    return reinterpret_cast<LRESULT>(active ? m_activeBrush.m_hObject : m_quietBrush.m_hObject);
+  }
+  if (id == IDC_PC_LABEL || id == IDC_PHONE_LABEL || id == IDC_TOP_BAR) {
+    ::SetTextColor(dc, 0xFFFFFF);
+    ::SetBkColor(dc, 0x822A08);
+    return reinterpret_cast<LRESULT>(m_activeBrush.m_hObject);
+  }
+  return OnCtlColorBk(wParam, lParam);
 }
 
 LRESULT CMediaryDlg::OnRunReport(WPARAM, LPARAM) {
@@ -286,12 +572,22 @@ LRESULT CMediaryDlg::OnRunReport(WPARAM, LPARAM) {
         break;
       case CPostedView::Event::kDetecting:
         // The timer belongs to this thread: the worker only asks for it.
-        if (event.a) {
-          ::SendDlgItemMessageA(m_hWnd, IDC_PROGRESS, PBM_SETRANGE32, 0, 100);
-          ::SendDlgItemMessageA(m_hWnd, IDC_PROGRESS, PBM_SETSTEP, 1, 0);
-          ::SetTimer(m_hWnd, kDetectTimer, 50, nullptr);
-        } else {
-          ::KillTimer(m_hWnd, kDetectTimer);
+        {
+          // While the phone is looked for, a block runs along the bar (wrapping, the gradient in it).
+          HWND bar = ::GetDlgItem(m_hWnd, IDC_PROGRESS);
+          const LONG style = ::GetWindowLongA(bar, GWL_STYLE);
+          constexpr LONG kSearching = LONG(PBS_SKIN_WRAPPING | PBS_SKIN_GRADIENTINDONE);
+          ::SetWindowLongA(bar, GWL_STYLE, event.a ? style | kSearching : style & ~kSearching);
+          ::SendMessageA(bar, PBM_SETBARCOLOR, 0, event.a ? 0xFDEAE1 : 0xFFFFFF);
+          if (event.a) {
+            ::SendMessageA(bar, PBM_SETRANGE32, 0, 100);
+            ::SendMessageA(bar, PBM_SETSTEP, 1, 0);
+            ::SetTimer(m_hWnd, kDetectTimer, 50, nullptr);
+          } else {
+            ::KillTimer(m_hWnd, kDetectTimer);
+            ::SendMessageA(bar, PBM_SETPOS, 0, 0);
+          }
+          ::InvalidateRect(bar, nullptr, TRUE);
         }
         m_waitCursor = event.a != 0;
         ::SetCursor(::LoadCursorA(nullptr, m_waitCursor ? IDC_WAIT : IDC_ARROW));
@@ -449,13 +745,56 @@ LRESULT CMediaryDlg::OnDestroy(WPARAM, LPARAM) {
     RegCloseKey(key);
   }
   PostStatusToLauncher("");
+  m_preview.Reset();
+  ::SendDlgItemMessageA(m_hWnd, IDC_PHONE_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, 0);
+  if (m_phonePicture) ::DeleteObject(m_phonePicture);
+  m_phonePicture = nullptr;
   return Default();
 }
 
 BOOL CMediaryDlg::PreTranslateMessage(MSG* msg) {
   if (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN) {
     const bool ctrl = (::GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    HWND focus = ::GetFocus();
+    const bool inPc = m_pcList && focus == m_pcList->m_hWnd;
+    const bool inPhone = m_phoneList && focus == m_phoneList->m_hWnd;
+    const bool inFolderBox = focus && (focus == m_folderBox.m_hWnd || ::GetParent(focus) == m_folderBox.m_hWnd);
+    const bool inLabelEdit = focus && m_pcList && m_phoneList &&
+                             (::GetParent(focus) == m_pcList->m_hWnd || ::GetParent(focus) == m_phoneList->m_hWnd);
     switch (msg->wParam) {
+      case VK_ESCAPE:
+        // Only an open label or folder-box edit takes Escape; the dialog itself ignores it.
+        if (inLabelEdit || inFolderBox) return CEmbeddableDialog::PreTranslateMessage(msg);
+        return TRUE;
+      case VK_RETURN:
+        if (inFolderBox) {
+          OnFolderEditEnd();
+          return TRUE;
+        }
+        [[fallthrough]];
+      case VK_BACK:
+        if (inPc || inPhone) {
+          OpenInPane(inPc ? Pane::Pc : Pane::Phone, msg->wParam == VK_BACK);
+          return TRUE;
+        }
+        break;
+      case VK_F2:
+        if ((inPc || inPhone) && !Busy()) {
+          CPaneListCtrl* pane = inPc ? static_cast<CPaneListCtrl*>(m_pcList.get()) : m_phoneList.get();
+          const int row = pane->GetNextItem(-1, LVNI_FOCUSED);
+          if (row >= 0) pane->EditLabel(row);
+          return TRUE;
+        }
+        break;
+      case VK_F6:
+        if (m_pcList && m_phoneList && !Busy()) {
+          (m_activePane == Pane::Pc ? static_cast<CWnd*>(m_phoneList.get()) : m_pcList.get())->SetFocus();
+          return TRUE;
+        }
+        break;
+      case VK_F10:
+        if (!Busy()) PostMessage(WM_COMMAND, MAKEWPARAM(IDC_FILE_MENU, BN_CLICKED), reinterpret_cast<LPARAM>(m_fileButton.m_hWnd));
+        return TRUE;
       case VK_F4:
         if (msg->message == WM_SYSKEYDOWN) return TRUE;  // Alt+F4 is ignored
         if (ctrl) {
@@ -465,10 +804,7 @@ BOOL CMediaryDlg::PreTranslateMessage(MSG* msg) {
         break;
       case VK_TAB:
         if (ctrl && !Busy()) {
-          m_phoneModel.SetKind(m_variant.NextKind(m_phoneModel.GetKind()));
-          m_pcModel.SetMediaClass(m_phoneModel.GetKind());
-          m_phoneList->Refill();
-          LoadPcFolder();
+          ShowKind(m_variant.NextKind(m_phoneModel.GetKind()));
           return TRUE;
         }
         break;
@@ -509,8 +845,18 @@ const AFX_MSGMAP* CMediaryDlg::GetMessageMap() const {
       MapCommand(ID_PANE_DELETE, &CMediaryDlg::OnDelete),
       MapCommand(IDC_NEW_FOLDER, &CMediaryDlg::OnNewFolder),
       MapCommand(ID_PANE_NEW_FOLDER, &CMediaryDlg::OnNewFolder),
-      MapCommand(IDC_FILE_MENU, &CMediaryDlg::OnFileMenu),
-      MapCommand(IDC_VIEW_MENU, &CMediaryDlg::OnViewMenu),
+      MapNotify(kPaneFocusNotify, IDC_PC_LIST, &CMediaryDlg::OnPaneNotify),
+      MapNotify(kPaneFocusNotify, IDC_PHONE_LIST, &CMediaryDlg::OnPaneNotify),
+      MapNotify(kPaneSelectionNotify, IDC_PC_LIST, &CMediaryDlg::OnPaneNotify),
+      MapNotify(kPaneSelectionNotify, IDC_PHONE_LIST, &CMediaryDlg::OnPaneNotify),
+      MapNotify(NM_DBLCLK, IDC_PC_LIST, &CMediaryDlg::OnPaneNotify),
+      MapNotify(NM_DBLCLK, IDC_PHONE_LIST, &CMediaryDlg::OnPaneNotify),
+      MapNotify(NM_RCLICK, IDC_PC_LIST, &CMediaryDlg::OnPaneNotify),
+      MapNotify(NM_RCLICK, IDC_PHONE_LIST, &CMediaryDlg::OnPaneNotify),
+      MapControl(CBN_SELCHANGE, IDC_FOLDER_BOX, &CMediaryDlg::OnFolderPicked),
+      MapControl(CBN_CLOSEUP, IDC_FOLDER_BOX, &CMediaryDlg::OnFolderCloseUp),
+      MapMessage(WM_SHOWWINDOW, &CMediaryDlg::OnShowWindow),
+      MapMessage(WM_CTLCOLORSTATIC, &CMediaryDlg::OnCtlColorStatic),
       MapMessage(kRunMessage, &CMediaryDlg::OnRunReport),
       MapMessage(kAskMessage, &CMediaryDlg::OnAsk),
       MapMessage(kChangedMessage, &CMediaryDlg::OnChanged),

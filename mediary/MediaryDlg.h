@@ -16,7 +16,11 @@
 #include "RunWorker.h"
 #include "resource.h"
 
+#include "FolderComboBox.h"
+#include "PreviewWnd.h"
+
 #include <EmbeddableDialog.h>
+#include <SkinButton.h>
 #include <SkinProgressCtrl.h>
 
 #include <framework/Afx.h>
@@ -46,6 +50,11 @@ class CMediaryDlg : public CEmbeddableDialog {
   const AFX_MSGMAP* GetMessageMap() const override;
 
   bool Busy() const { return m_worker && m_worker->IsBusy(); }
+  // The pane the commands act on: the one that last gained the focus.
+  enum class Pane { Pc, Phone };
+  Pane ActivePane() const { return m_activePane; }
+  const CPreviewWnd& Preview() const { return m_preview; }
+  CFolderComboBox& FolderBox() { return m_folderBox; }
   const std::string& CurrentFolder() const { return m_folder; }
   CPhonePaneModel& PhoneModel() { return m_phoneModel; }
   CPcPaneModel& PcModel() { return m_pcModel; }
@@ -106,9 +115,21 @@ class CMediaryDlg : public CEmbeddableDialog {
   void ShowKind(int kind);
   void OnDelete();
   void OnNewFolder();
-  void OnFileMenu() { PopUp(IDR_FILE_MENU, IDC_FILE_MENU); }
-  void OnViewMenu() { PopUp(IDR_VIEW_MENU, IDC_VIEW_MENU); }
-  void PopUp(UINT menu, UINT button);
+  void SetUpLook();
+  void ShowViewButtons();
+  // A pane's right click: menu 230 at the cursor, its command sent here.
+  void PaneMenu(Pane pane);
+  // Backspace and Enter, double clicks: the parent of a pane, or its focused row.
+  void OpenInPane(Pane pane, bool parent);
+  void ChangeFolder(const std::string& folder);
+  void OnPaneNotify(NMHDR* header, LRESULT* result);
+  void OnFolderPicked();
+  void OnFolderCloseUp();
+  void OnFolderEditEnd();
+  void UpdatePreview();
+  void UpdateDeleteCommand();
+  LRESULT OnShowWindow(WPARAM, LPARAM);
+  LRESULT OnCtlColorStatic(WPARAM, LPARAM);
   bool AskLanguage();
   void StartRun(bool transfer, int total);
   void SetRunning(bool running);
@@ -135,6 +156,16 @@ class CMediaryDlg : public CEmbeddableDialog {
   std::unique_ptr<CRunWorker> m_worker;
   CPostedView m_view;
   CSkinProgressCtrl m_progress;
+  CImageList m_icons;
+  CSkinButton m_fileButton, m_viewButton;
+  CSkinButton m_kindButtons[3];
+  CSkinButton m_commandButtons[5];
+  CFolderComboBox m_folderBox;
+  CPreviewWnd m_preview;
+  HBITMAP m_phonePicture = nullptr;
+  CFont m_titleFont, m_labelFont;
+  CBrush m_activeBrush, m_quietBrush;
+  Pane m_activePane = Pane::Phone;
   std::string m_folder;
   bool m_firstUse = true;
   bool m_waitCursor = false;

@@ -74,7 +74,21 @@ void CPaneListCtrl::DrawItem(LPDRAWITEMSTRUCT draw) {
   }
 }
 
+UINT CPaneListCtrl::EditLabelMessage() {
+  static const UINT message = ::RegisterWindowMessageA("WM_EDIT_LABEL");
+  return message;
+}
+
 LRESULT CPaneListCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == EditLabelMessage()) {
+    const int row = static_cast<int>(wParam);
+    SetFocus();
+    for (int selected = GetNextItem(-1, LVNI_SELECTED); selected >= 0; selected = GetNextItem(selected, LVNI_SELECTED))
+      SetItemState(selected, 0, LVIS_SELECTED);
+    SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    EditLabel(row);
+    return 0;
+  }
   switch (message) {
     case WM_SETFOCUS:
     case WM_KILLFOCUS: {

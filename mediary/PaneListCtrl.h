@@ -47,6 +47,8 @@ class CPaneListCtrl : public CSkinListCtrl {
   void ShowPcRows(const CPcPaneModel& model);
   // The list base's own icons (the parent entry, folders, the media kinds, marks) when set.
   void SetIconStrip(CImageList* icons) { m_icons = icons; }
+  // Posted to the list to open the label edit of row wParam again, once a refused name was told.
+  static UINT EditLabelMessage();
 
  private:
   void Notify(UINT code, BOOL gained);

@@ -61,7 +61,39 @@ BOOL CPcPaneCtrl::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRES
 }
 
 BOOL CPcPaneCtrl::CanEditLabel(int row) {
-  return row >= 0 && std::size_t(row) < m_model.Rows().size() && m_model.Rows()[std::size_t(row)].queued;
+  if (row < 0 || std::size_t(row) >= m_model.Rows().size()) return FALSE;
+  const PcRow& pc = m_model.Rows()[std::size_t(row)];
+  return pc.queued || (m_model.NewFolderPending() && (pc.dataWord & RowBits::Queued) && (pc.dataWord & RowBits::Folder));
+}
+
+void CPcPaneCtrl::NewFolder(const std::string& base) {
+  const std::size_t row = m_model.NewFolder(base);
+  Refill();
+  SetFocus();
+  EnsureVisible(int(row), FALSE);
+  EditLabel(int(row));
+}
+
+void CPcPaneCtrl::OnEndLabelEdit(NMHDR* notify, LRESULT* result) {
+  const auto* info = reinterpret_cast<NMLVDISPINFOA*>(notify);
+  const int row = info->item.iItem;
+  CString typed;
+  if (GetLabelEditor().m_hWnd && info->item.pszText) GetLabelEditor().GetWindowText(typed);
+  const std::string text = info->item.pszText ? std::string(typed) : std::string();
+  bool exists = false;
+  if (m_model.NewFolderPending()) {
+    exists = m_model.EndNewFolder(std::size_t(row), text, m_parentText) == CPcPaneModel::NewFolderEnd::Exists;
+  } else if (info->item.pszText) {
+    exists = m_model.RenameQueued(std::size_t(row), text) == CPcPaneModel::RenameResult::Exists;
+  }
+  if (GetLabelEditor().m_hWnd) GetLabelEditor().UnsubclassWindow();
+  *result = 0;
+  if (exists) {
+    m_ask(1067, {}, MB_ICONEXCLAMATION);
+    PostMessage(EditLabelMessage(), static_cast<WPARAM>(row), 0);
+    return;
+  }
+  Refill();
 }
 
 void HandPhoneSelectionToPc(CPhonePaneCtrl& phone, CPhonePaneModel& phoneModel, CPcPaneCtrl& pc,

@@ -34,11 +34,18 @@ class CPcPaneCtrl : public CPaneListCtrl {
   BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
   void OnKeyDown(UINT key, UINT repeat, UINT flags) override;
   BOOL CanEditLabel(int row) override;
+  // A new folder is made, or a queued download renamed, when its edit ends; a name another row has
+  // is refused with 1067 and the edit opens again on the same row.
+  void OnEndLabelEdit(NMHDR* notify, LRESULT* result) override;
+  // The PC pane's new folder: a row named uniquely from `base`, its label edited at once.
+  void NewFolder(const std::string& base);
+  void SetParentText(const std::string& text) { m_parentText = text; }
 
  private:
   CPcPaneModel& m_model;
   Ask m_ask;
   bool m_voiceMemo = false;
+  std::string m_parentText = "(Go to parent directory)";
   CSortArrowHook m_arrow;
   int m_sortColumn = 0;
   bool m_ascending = true;

@@ -89,6 +89,7 @@ bool CPcPaneModel::IsAllowedExtension(const std::string& extension) const {
 
 bool CPcPaneModel::ListFolder(const std::string& folder, const std::string& parentText) {
   m_rows.clear();
+  m_newFolderRow = -1;
   const std::string normalized = panepath::Normalize(folder);
   WIN32_FIND_DATAA found{};
   HANDLE search = FindFirstFileA(panepath::Join(normalized, "*.*").c_str(), &found);
@@ -223,6 +224,33 @@ CPcPaneModel::RenameResult CPcPaneModel::RenameQueued(std::size_t row, const std
   r.path = panepath::Join(panepath::Folder(r.path), r.name);
   m_rows[row].name = r.name;
   return RenameResult::Renamed;
+}
+
+std::size_t CPcPaneModel::NewFolder(const std::string& text) {
+  const std::string name = MakeNewFolderName(WithoutAmpersands(text), [this](const std::string& candidate) {
+    return std::any_of(m_rows.begin(), m_rows.end(), [&](const PcRow& r) { return r.name == candidate; });
+  });
+  PcRow row;
+  row.name = name;
+  row.type = "File Folder";
+  row.dataWord = (std::uint32_t(m_rows.size()) << 16) | Pc | RowBits::Queued | Folder;
+  m_rows.push_back(row);
+  m_newFolderRow = int(m_rows.size() - 1);
+  return m_rows.size() - 1;
+}
+
+CPcPaneModel::NewFolderEnd CPcPaneModel::EndNewFolder(std::size_t row, const std::string& text,
+                                                      const std::string& parentText) {
+  if (m_newFolderRow < 0 || row != std::size_t(m_newFolderRow) || row >= m_rows.size()) return NewFolderEnd::Failed;
+  const std::string name = text.empty() ? m_rows[row].name : text;
+  for (std::size_t i = 0; i < m_rows.size(); ++i)
+    if (i != row && m_rows[i].name == name) return NewFolderEnd::Exists;
+  m_newFolderRow = -1;
+  // The typed name is one folder inside the listed one, never a way out of it.
+  const bool safe = name != "." && name != ".." && name.find_first_of("\\/") == std::string::npos;
+  const bool made = safe && ::CreateDirectoryA(panepath::Join(m_folder, name).c_str(), nullptr);
+  ListFolder(m_folder, parentText);
+  return made ? NewFolderEnd::Created : NewFolderEnd::Failed;
 }
 
 std::string CPcPaneModel::MakePhoneName(const std::string& pcName, const CPhonePaneModel& phone) {

@@ -54,6 +54,15 @@ class CPcPaneModel {
   bool RemoveQueued(std::size_t row);
   enum class RenameResult { Unchanged, Exists, Renamed };
   RenameResult RenameQueued(std::size_t row, const std::string& text);
+  // A new folder row named `base` ("&" removed), or "base (n)" with the first n no row has; its
+  // label is edited next and the folder is made only when the edit ends (EndNewFolder).
+  std::size_t NewFolder(const std::string& base);
+  bool NewFolderPending() const { return m_newFolderRow >= 0; }
+  enum class NewFolderEnd { Exists, Created, Failed };
+  // Ends the edit of the new folder row `row` with `text` ("" keeps the row's name): Exists when
+  // another row has that name (the edit goes on); otherwise the folder is made (a name holding a
+  // separator, "." or ".." is refused as Failed) and the folder listed again.
+  NewFolderEnd EndNewFolder(std::size_t row, const std::string& text, const std::string& parentText);
   // Drops every queued download (a fresh listing of the phone makes them stale).
   void ClearQueued() { m_queued.clear(); }
 
@@ -83,6 +92,7 @@ class CPcPaneModel {
   std::string m_folder;
   std::vector<PcRow> m_rows;
   std::vector<TransferRecord> m_queued;
+  int m_newFolderRow = -1;
   int m_sortColumn = 0;
   bool m_ascending = true;
 };

@@ -3,11 +3,6 @@
 
 #include "PaneRows.h"
 
-UINT CPhonePaneCtrl::EditLabelMessage() {
-  static const UINT message = ::RegisterWindowMessageA("WM_EDIT_LABEL");
-  return message;
-}
-
 void CPhonePaneCtrl::Refill() { ShowPhoneRows(m_model.Shown()); }
 
 void CPhonePaneCtrl::OnDropOnList(CSkinListCtrl* target) {
@@ -88,14 +83,3 @@ void CPhonePaneCtrl::OnKeyDown(UINT key, UINT repeat, UINT flags) {
   SetItemState(selected.front(), LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
-LRESULT CPhonePaneCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == EditLabelMessage()) {
-    const int row = static_cast<int>(wParam);
-    SetFocus();
-    for (int selected : SelectedRows()) SetItemState(selected, 0, LVIS_SELECTED);
-    SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    EditLabel(row);
-    return 0;
-  }
-  return CPaneListCtrl::WindowProc(message, wParam, lParam);
-}

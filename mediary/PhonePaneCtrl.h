@@ -33,11 +33,7 @@ class CPhonePaneCtrl : public CPaneListCtrl {
   int GetLabelLimit() override;
   void OnEndLabelEdit(NMHDR* notify, LRESULT* result) override;
   void OnKeyDown(UINT key, UINT repeat, UINT flags) override;
-  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
-
-  // The message that re-opens a label edit: registered by name, wParam the row.
-  static UINT EditLabelMessage();
 
  private:
   std::vector<int> SelectedRows() const;

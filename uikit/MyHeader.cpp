@@ -31,6 +31,14 @@ LRESULT CMyHeader::OnPrintClient(WPARAM wParam, LPARAM) {
 
 void CMyHeader::DrawItem(LPDRAWITEMSTRUCT) {}
 
+void CMyHeader::SetColours(COLORREF background, COLORREF itemText, COLORREF lines) {
+  m_background = background;
+  m_text = background;
+  m_itemText = itemText;
+  m_darkLine = m_lightLine = lines;
+  if (m_hWnd) Invalidate();
+}
+
 void CMyHeader::PaintHeader(CDC* dc) {
   RECT clip{};
   if (dc->GetClipBox(&clip) == ERROR) return;
@@ -120,7 +128,7 @@ int CMyHeader::DrawItemBitmap(CDC* dc, const RECT& rect, const HDITEMA&, HBITMAP
 }
 
 int CMyHeader::DrawItemText(CDC* dc, const RECT& rect, const HDITEMA& item) {
-  dc->SetTextColor(kItemTextColour);
+  dc->SetTextColor(m_itemText);
   const int width = rect.right - rect.left;
   if (width <= 0 || !(item.mask & HDI_TEXT) || !(item.fmt & HDF_STRING) || !item.pszText) return 0;
   const SIZE extent = dc->GetTextExtent(item.pszText, static_cast<int>(std::strlen(item.pszText)));

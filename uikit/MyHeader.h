@@ -16,6 +16,10 @@ public:
   static constexpr COLORREF kBackgroundColour = 0x0000FF;
   static constexpr COLORREF kItemTextColour = 0xFF0000;
 
+  // Another program's look: the background, the item texts and both separator lines; the kit's
+  // red header stays the default.
+  void SetColours(COLORREF background, COLORREF itemText, COLORREF lines);
+
   // The whole header into `dc` (nothing when the DC's clip box is an error).
   void PaintHeader(CDC* dc);
   // Items marked owner-drawn come here; the kit draws nothing for them.
@@ -43,4 +47,5 @@ private:
   COLORREF m_background = kBackgroundColour;
   COLORREF m_text = kBackgroundColour;
   COLORREF m_unused = 0x00FF00;
+  COLORREF m_itemText = kItemTextColour;
 };

@@ -1,14 +1,22 @@
 // The main dialog from Mediary's own resources, driven as the user drives it, with a phone in
 // memory: a Get runs on the worker while the window stays responsive, timer 501 steps the bar on
 // the window's thread during detection, the cancel question and a close during a run.
+#include "MediaFiles.h"
 #include "MediaryDlg.h"
 #include "MemPhone.h"
 #include "resource.h"
+
+#include <StringLoader.h>
+#include <base/TemporaryHome.h>
+#include <registry/WinReg.h>
 
 #include <user/Headless.h>
 #include <user_testing/Recorder.h>
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
 
 using namespace testing_user;
 
@@ -54,6 +62,10 @@ TEST(MediaryDlg, GetRunsOnTheWorkerAndACloseDuringItCancelsAndJoins) {
   dialog.phone->WaitUntilWaiting();
   // The timer belongs to this thread: the bar moves while the worker waits in the detection.
   EXPECT_TRUE(PumpUntil([&] { return Position(dialog) > 3; }));
+  const auto searching = [&] {
+    return (::GetWindowLongA(::GetDlgItem(dialog.m_hWnd, IDC_PROGRESS), GWL_STYLE) & 0xA000) == 0xA000;
+  };
+  EXPECT_TRUE(searching());
   EXPECT_TRUE(Visible(dialog, IDC_CANCEL_RUN));
   EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(dialog.m_hWnd, IDC_GET)));
   dialog.SendMessage(WM_COMMAND, IDC_GET, 0);  // a second Get while busy does nothing
@@ -88,6 +100,7 @@ TEST(MediaryDlg, CancelYesEndsTheRunWithoutATextAndEnablesTheCommands) {
   Pump();
   EXPECT_FALSE(Visible(dialog, IDC_CANCEL_RUN));
   EXPECT_FALSE(Visible(dialog, IDC_PROGRESS));
+  EXPECT_EQ(::GetWindowLongA(::GetDlgItem(dialog.m_hWnd, IDC_PROGRESS), GWL_STYLE) & 0xA000, 0);
   EXPECT_EQ(dialog.messages.size(), 2u);  // the language and the cancel question; a cancelled detection says nothing
   EXPECT_EQ(dialog.phone->powerOffs, 1);
   dialog.DestroyWindow();
@@ -143,3 +156,225 @@ TEST(MediaryDlg, LayoutFollowsTheSize) {
 }
 
 }  // namespace
+
+// ---- The look of each phone family, the panes' focus, the preview and the keys -----------------
+
+void WriteSetting(const char* key, const char* name, const std::string& text) {
+  HKEY opened = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), DWORD(text.size() + 1));
+  RegCloseKey(opened);
+}
+
+// The messages of the queue as the embedded dialog's own loop hands them out: the dialog's keys first.
+void PumpDialog(CWnd& dialog) {
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (dialog.PreTranslateMessage(&msg)) continue;
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+  }
+}
+
+struct MediaryLook : ::testing::Test {
+  void SetUp() override {
+    folder = home.Path() + "/pictures";
+    std::filesystem::create_directories(folder + "/Trip");
+    mediafiles::WriteFile(folder + "/a.jpg", mediafiles::Jpeg(64, 48));
+    WriteSetting("Software\\Halvane\\Tolvar\\Mediary", "Path", folder);
+    theApp.SetDialogBkColor(0xFDEAE1, 0x822A08);  // as the program sets them
+  }
+  void TearDown() override { theApp.SetDialogBkColor(); }
+  void Press(CWnd& dialog, UINT key) {
+    tolvar::user::InjectKey(key, true);
+    tolvar::user::InjectKey(key, false);
+    PumpDialog(dialog);
+  }
+  int RowNamed(CWnd& dialog, const char* name) {
+    HWND list = ::GetDlgItem(dialog.m_hWnd, IDC_PC_LIST);
+    LVFINDINFOA find{};
+    find.flags = LVFI_STRING;
+    find.psz = name;
+    return int(::SendMessageA(list, LVM_FINDITEMA, WPARAM(-1), reinterpret_cast<LPARAM>(&find)));
+  }
+  void Focus(CWnd& dialog, int row) {
+    HWND list = ::GetDlgItem(dialog.m_hWnd, IDC_PC_LIST);
+    LVITEMA state{};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    state.state = 0;
+    ::SendMessageA(list, LVM_SETITEMSTATE, WPARAM(-1), reinterpret_cast<LPARAM>(&state));
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessageA(list, LVM_SETITEMSTATE, WPARAM(row), reinterpret_cast<LPARAM>(&state));
+  }
+  tolvar::testing::TemporaryHome home;
+  std::string folder;
+};
+
+TEST_F(MediaryLook, EachFamilyShowsItsPhoneWithThePreviewInItsScreen) {
+  struct Case {
+    const char* build;
+    int picture;
+    bool movies;
+  } cases[] = {{"ZSE_0100", 168, true}, {"UAE_0118", 179, true}, {"YIE", 177, false},
+               {"CX", 176, false},      {"MZE_0107", 178, false}, {"YW", 0, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.build);
+    WriteSetting("Software\\Halvane\\Tolvar\\Settings", "Build", c.build);
+    CTestMediaryDlg dialog;
+    dialog.CreateEmbedded(nullptr);
+    dialog.ShowWindow(SW_SHOW);
+    Pump();
+    const RECT picture = Place(dialog, IDC_PHONE_PICTURE);
+    RECT preview{};
+    ::GetWindowRect(dialog.Preview().GetHwnd(), &preview);
+    ::MapWindowPoints(nullptr, dialog.m_hWnd, reinterpret_cast<POINT*>(&preview), 2);
+    const bool hasPicture = ::SendDlgItemMessageA(dialog.m_hWnd, IDC_PHONE_PICTURE, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0;
+    EXPECT_EQ(hasPicture, c.picture != 0);
+    if (c.picture) {
+      const ScreenPlace screen = PreviewPlaceIn(c.picture);
+      EXPECT_EQ(preview.left - picture.left, screen.left);
+      EXPECT_EQ(preview.top - picture.top, screen.top);
+      EXPECT_EQ(preview.right - preview.left, screen.right - screen.left);
+    }
+    EXPECT_EQ(Visible(dialog, IDC_MOVIES), c.movies);
+    EXPECT_EQ(dialog.Preview().GetShownBitmap(), IDB_PREVIEW_IMAGES);
+    dialog.SendMessage(WM_COMMAND, ID_VIEW_MELODIES, 0);
+    EXPECT_EQ(dialog.Preview().GetShownBitmap(), IDB_PREVIEW_MELODIES);
+    dialog.SendMessage(WM_COMMAND, ID_VIEW_IMAGES, 0);
+    Pump();
+    HBITMAP image = tolvar::user::RenderWindow(dialog.m_hWnd);
+    testing_user::SavePng(image, (std::string("mediary_main_") + c.build).c_str());
+    ::DeleteObject(image);
+    dialog.DestroyWindow();
+  }
+}
+
+TEST_F(MediaryLook, FocusSelectionAndKeysOfThePcPane) {
+  WriteSetting("Software\\Halvane\\Tolvar\\Settings", "Build", "ZSE_0100");
+  CTestMediaryDlg dialog;
+  dialog.CreateEmbedded(nullptr);
+  dialog.ShowWindow(SW_SHOW);
+  ::SetForegroundWindow(dialog.m_hWnd);
+  Pump();
+  ASSERT_EQ(dialog.CurrentFolder(), folder);
+  CWnd* pc = dialog.GetDlgItem(IDC_PC_LIST);
+  pc->SetFocus();
+  PumpDialog(dialog);
+  EXPECT_EQ(dialog.ActivePane(), CMediaryDlg::Pane::Pc);
+
+  // The selection settles: a picture is previewed, a folder shows the background.
+  Focus(dialog, RowNamed(dialog, "a.jpg"));
+  ASSERT_TRUE(PumpUntil([&] { return dialog.Preview().GetPath() == folder + "/a.jpg"; }));
+  Focus(dialog, RowNamed(dialog, "Trip"));
+  ASSERT_TRUE(PumpUntil([&] { return dialog.Preview().GetShownBitmap() == IDB_PREVIEW_IMAGES; }));
+
+  // Enter opens the focused folder, Backspace its parent; the folder box follows.
+  Press(dialog, VK_RETURN);
+  EXPECT_EQ(dialog.CurrentFolder(), folder + "/Trip");
+  char box[512] = {};
+  ::GetDlgItemTextA(dialog.m_hWnd, IDC_FOLDER_BOX, box, sizeof box);
+  EXPECT_EQ(std::string(box), folder + "/Trip");
+  Press(dialog, VK_BACK);
+  EXPECT_EQ(dialog.CurrentFolder(), folder);
+
+  // New Folder with the PC list focused: a row in edit; its name makes the folder.
+  dialog.SendMessage(WM_COMMAND, IDC_NEW_FOLDER, 0);
+  ASSERT_TRUE(PumpUntil([&] { return ::GetFocus() && ::GetParent(::GetFocus()) == pc->m_hWnd; }));
+  Press(dialog, VK_ESCAPE);  // goes to the edit, which ends without a name: the default one is made
+  EXPECT_TRUE(std::filesystem::is_directory(folder + "/New Folder"));
+  dialog.SendMessage(WM_COMMAND, IDC_NEW_FOLDER, 0);
+  ASSERT_TRUE(PumpUntil([&] { return ::GetFocus() && ::GetParent(::GetFocus()) == pc->m_hWnd; }));
+  tolvar::user::InjectText("Trip");
+  Press(dialog, VK_RETURN);
+  EXPECT_EQ(dialog.messages.back(), std::string(static_cast<LPCSTR>(GetText(1067))));  // the name is another row's
+  ASSERT_TRUE(PumpUntil([&] { return ::GetFocus() && ::GetParent(::GetFocus()) == pc->m_hWnd; }));
+  tolvar::user::InjectText("Beach");
+  Press(dialog, VK_RETURN);
+  EXPECT_TRUE(std::filesystem::is_directory(folder + "/Beach"));
+
+  // F6 hands the focus to the other pane; Escape outside an edit leaves the dialog as it is.
+  pc->SetFocus();
+  PumpDialog(dialog);
+  Press(dialog, VK_F6);
+  EXPECT_EQ(dialog.ActivePane(), CMediaryDlg::Pane::Phone);
+  EXPECT_EQ(::GetFocus(), ::GetDlgItem(dialog.m_hWnd, IDC_PHONE_LIST));
+  Press(dialog, VK_ESCAPE);
+  EXPECT_TRUE(::IsWindow(dialog.m_hWnd) && ::IsWindowVisible(dialog.m_hWnd));
+  dialog.DestroyWindow();
+}
+
+// Steps run by a timer while a menu is tracked modally.
+std::vector<std::function<void()>> g_steps;
+std::size_t g_nextStep = 0;
+void RunStep(HWND, UINT, UINT_PTR, DWORD) {
+  if (g_nextStep < g_steps.size()) g_steps[g_nextStep++]();
+}
+std::function<void()> KeyStep(UINT key) {
+  return [key] {
+    tolvar::user::InjectKey(key, true);
+    tolvar::user::InjectKey(key, false);
+  };
+}
+std::function<void()> PictureStep(const char* name, bool* seen) {
+  return [name, seen] {
+    HWND popup = ::FindWindowA("#32768", nullptr);
+    HBITMAP shot = popup ? tolvar::user::RenderWindow(popup) : nullptr;
+    *seen = shot != nullptr;
+    if (!shot) return;
+    testing_user::SavePng(shot, name);
+    ::DeleteObject(shot);
+  };
+}
+
+TEST_F(MediaryLook, MenusOpenByKeyByTheirButtonsAndByARightClick) {
+  WriteSetting("Software\\Halvane\\Tolvar\\Settings", "Build", "ZSE_0100");
+  CTestMediaryDlg dialog;
+  dialog.CreateEmbedded(nullptr);
+  dialog.ShowWindow(SW_SHOW);
+  ::SetForegroundWindow(dialog.m_hWnd);
+  Pump();
+  const auto track = [&](std::vector<std::function<void()>> steps, const std::function<void()>& open) {
+    g_steps = std::move(steps);
+    g_nextStep = 0;
+    ::SetTimer(dialog.m_hWnd, 77, 30, RunStep);
+    open();
+    ::KillTimer(dialog.m_hWnd, 77);
+    PumpDialog(dialog);
+  };
+
+  // F10: the File menu; Escape closes it with no command.
+  bool fileSeen = false;
+  track({PictureStep("mediary_file_menu", &fileSeen), KeyStep(VK_ESCAPE)}, [&] { Press(dialog, VK_F10); });
+  EXPECT_TRUE(fileSeen);
+  EXPECT_EQ(dialog.PhoneModel().GetKind(), 0);
+
+  // The View button: the second item is Melodies.
+  bool viewSeen = false;
+  track({PictureStep("mediary_view_menu", &viewSeen), KeyStep(VK_DOWN), KeyStep(VK_DOWN), KeyStep(VK_RETURN)}, [&] {
+    dialog.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_VIEW_MENU, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(dialog.m_hWnd, IDC_VIEW_MENU)));
+  });
+  EXPECT_TRUE(viewSeen);
+  EXPECT_EQ(dialog.PhoneModel().GetKind(), 1);
+  dialog.SendMessage(WM_COMMAND, ID_VIEW_IMAGES, 0);
+
+  // A right click on the PC list: menu 230; its first item makes a new folder there.
+  HWND pc = ::GetDlgItem(dialog.m_hWnd, IDC_PC_LIST);
+  RECT row{};
+  row.left = LVIR_LABEL;
+  ::SendMessageA(pc, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row));
+  POINT at{row.left + 5, (row.top + row.bottom) / 2};
+  ::ClientToScreen(pc, &at);
+  bool paneSeen = false;
+  track({PictureStep("mediary_pane_menu", &paneSeen), KeyStep(VK_DOWN), KeyStep(VK_RETURN)}, [&] {
+    tolvar::user::InjectMouse(at, WM_RBUTTONDOWN);
+    tolvar::user::InjectMouse(at, WM_RBUTTONUP);
+    PumpDialog(dialog);
+  });
+  EXPECT_TRUE(paneSeen);
+  ASSERT_TRUE(PumpUntil([&] { return ::GetFocus() && ::GetParent(::GetFocus()) == pc; }));
+  Press(dialog, VK_ESCAPE);
+  EXPECT_TRUE(std::filesystem::is_directory(folder + "/New Folder"));
+  dialog.DestroyWindow();
+}

@@ -260,3 +260,30 @@ TEST_F(PcPane, DropOnThePhoneChecksEachFileAndShowsOneMessage) {
   EXPECT_EQ(result.message, 1059);
   EXPECT_EQ(phone4.Shown().rows.size(), 1u);
 }
+
+// A new folder is named after the rows there ("New Folder (n)"), kept open while its name is another
+// row's, made on disk at the end, and never outside the listed folder.
+TEST_F(PcPane, NewFolderIsNamedUniquelyAndMadeWhenTheEditEnds) {
+  ASSERT_TRUE(pane.ListFolder("C:\\Media"));
+  const std::size_t first = pane.NewFolder("&New Folder");
+  EXPECT_EQ(pane.Rows()[first].name, "New Folder");
+  EXPECT_EQ(pane.Rows()[first].dataWord, (std::uint32_t(first) << 16) | 0x46);
+  EXPECT_EQ(pane.EndNewFolder(first, "Music", "(up)"), CPcPaneModel::NewFolderEnd::Exists);
+  EXPECT_TRUE(pane.NewFolderPending());
+  EXPECT_EQ(pane.EndNewFolder(first, "", "(up)"), CPcPaneModel::NewFolderEnd::Created);
+  EXPECT_TRUE(fs::is_directory(Host("C:\\Media\\New Folder")));
+  EXPECT_TRUE(RowNamed(pane, "New Folder"));
+  fs::create_directory(Host("C:\\Media\\New Folder (1)"));
+  ASSERT_TRUE(pane.ListFolder("C:\\Media"));
+  EXPECT_EQ(pane.Rows()[pane.NewFolder("New Folder")].name, "New Folder (2)");
+
+  for (const char* escape : {"..", ".", "..\\out", "a/b"}) {
+    SCOPED_TRACE(escape);
+    ASSERT_TRUE(pane.ListFolder("C:\\Media"));
+    const std::size_t row = pane.NewFolder("New Folder");
+    EXPECT_EQ(pane.EndNewFolder(row, escape, "(up)"), CPcPaneModel::NewFolderEnd::Failed);
+    EXPECT_FALSE(pane.NewFolderPending());
+  }
+  EXPECT_FALSE(fs::exists(Host("C:\\out")));
+  EXPECT_FALSE(fs::exists(Host("C:\\Media\\a")));
+}

@@ -333,6 +333,49 @@ TEST_F(FlatComboTest, DroppedDownListDrawsSelectedAndGreyItems) {
   combo.ShowDropDown(FALSE);
 }
 
+// The dropped list shows a vertical bar only when its items do not fit: none for a few items (also
+// after the kit's own font is set, which changes the rows' height), one with a thumb for many.
+TEST_F(FlatComboTest, TheDroppedListHasAVerticalBarOnlyWhenItsItemsDoNotFit) {
+  struct Case {
+    const char* what;
+    int items;
+    bool withFont;
+    bool bar;
+  };
+  const Case cases[] = {{"three items", 3, false, false},
+                        {"three items in the kit's font", 3, true, false},
+                        {"forty items", 40, false, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Make(CBS_DROPDOWNLIST);
+    if (c.withFont) combo.SetFont("Verdana", 14, FALSE, FALSE);
+    for (int i = 0; i < c.items; ++i) combo.AddString(("Item " + std::to_string(i)).c_str());
+    combo.ShowDropDown(TRUE);
+    testing_user::Pump();
+    HWND list = FindWindowA("ComboLBox", nullptr);
+    ASSERT_NE(list, nullptr);
+    RECT outer, client;
+    GetWindowRect(list, &outer);
+    GetClientRect(list, &client);
+    const int barWidth = (outer.right - outer.left) - 2 - client.right;  // 1-pixel border each side
+    EXPECT_EQ(barWidth, c.bar ? GetSystemMetrics(SM_CXVSCROLL) : 0);
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    if (c.bar) {
+      ASSERT_TRUE(GetScrollInfo(list, SB_VERT, &info));
+      EXPECT_LT(static_cast<int>(info.nPage), info.nMax - info.nMin + 1);  // a thumb shorter than the track
+    }
+    if (!c.bar) {
+      HBITMAP picture = tolvar::user::RenderWindow(list);
+      if (c.withFont) testing_user::SavePng(picture, "flat_combo_dropped_fits");
+      DeleteObject(picture);
+    }
+    combo.ShowDropDown(FALSE);
+    combo.DestroyWindow();
+  }
+}
+
 TEST_F(FlatComboTest, TheFrameTurnsHotUnderTheMouseAndFlatWhenItLeaves) {
   kit_testing::MoveMouse(parent, POINT{350, 250});  // the pointer starts elsewhere
   Make(CBS_DROPDOWNLIST);

@@ -504,6 +504,23 @@ TEST_F(SkinListPaintTest, DragImageShowsTheSelectedLabelsInTheirPlaces) {
 
 // ---- The header ------------------------------------------------------------------------------------
 
+TEST_F(SkinListPaintTest, HeaderTakesAProgramsColours) {
+  CMyHeader& header = list.GetHeader();
+  header.SetColours(0xFDEAE1, 0x0000FF, 0x822A08);
+  testing_user::Pump();
+  HBITMAP picture = tolvar::user::RenderWindow(header);
+  ASSERT_NE(picture, nullptr);
+  RECT client{};
+  header.GetClientRect(&client);
+  EXPECT_EQ(testing_user::PixelAt(picture, 230, 0), COLORREF(0xFDEAE1));
+  EXPECT_EQ(testing_user::PixelAt(picture, 119, client.bottom / 2), COLORREF(0x822A08));
+  bool text = false;
+  for (int x = 2; x < 110; ++x)
+    for (int y = 1; y < client.bottom - 1; ++y) text |= testing_user::PixelAt(picture, x, y) == COLORREF(0x0000FF);
+  EXPECT_TRUE(text);
+  DeleteObject(picture);
+}
+
 TEST_F(SkinListPaintTest, HeaderItemsFrameSeparatorsBitmapsAndEllipsis) {
   CMyHeader& header = list.GetHeader();
   // Column 1 centred with a text too long for it, and a bitmap wider than the column on column 0.

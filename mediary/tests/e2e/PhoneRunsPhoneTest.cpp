@@ -1,7 +1,9 @@
 // The runs end to end through the link service's own core to the simulated phone, the library
 // loaded by name as the program loads it: a Transfer puts files and a new folder with children on
 // the phone, Get lists them back, a second Transfer downloads and deletes; a cable pulled during a
-// download leaves no partial file, the PC file of that name as it was and the entry queued.
+// download leaves no partial file, the PC file of that name as it was and the entry queued; one
+// pulled during an upload is retried whole once the phone is back. Locks and detection failures
+// end a run with their texts.
 #include "PhoneRuns.h"
 
 #include "support/LinkServiceHost.h"
@@ -23,7 +25,7 @@ namespace {
 
 class QuietView : public IRunView {
  public:
-  std::vector<int> shown;    // the first text of each message
+  std::vector<int> shown;    // the first text of each message (1070 and 1082 carry 1065 in the same box)
   std::vector<int> answers;  // consumed by Ask, then IDOK
   int status = -1;
   void Overlay(const std::string&, unsigned) override {}
@@ -49,8 +51,10 @@ struct PhoneUnderTest {
   std::unique_ptr<LinkServiceHost> service;
   ManagerLibrary library;
 
-  bool Start(const std::string& build, const std::string& model = "Selka") {
-    if (!phone.Start({.model = model, .arguments = {"--baud", "2000000", "--off-time", "0"}})) return false;
+  bool Start(const std::string& build, const std::string& model = "Selka", std::vector<std::string> extra = {}) {
+    std::vector<std::string> arguments{"--baud", "2000000", "--off-time", "0"};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    if (!phone.Start({.model = model, .arguments = arguments})) return false;
     home = std::make_unique<QuietLinkHome>(phone.Home());
     std::ofstream(phone.Home() + "/Phones.ini") << "-" << model << "," << build << "\r\n";
     service = std::make_unique<LinkServiceHost>(phone.Home() + "/Phones.ini");
@@ -89,6 +93,21 @@ const TransferRecord* Find(const RecordTable& table, const std::string& name) {
     if (row.name == name && !(row.dataWord & RowBits::Parent)) return &row;
   return nullptr;
 }
+
+// The manager's phone, counting the calls that end a run.
+class CountingPhone : public CManagerMediaryPhone {
+ public:
+  using CManagerMediaryPhone::CManagerMediaryPhone;
+  int powerOffs = 0, closes = 0;
+  void PowerOff() override {
+    ++powerOffs;
+    CManagerMediaryPhone::PowerOff();
+  }
+  PA_MS_RESULT PA_ClosePort() override {
+    ++closes;
+    return CManagerMediaryPhone::PA_ClosePort();
+  }
+};
 
 class MediaryPhone : public ::testing::Test {
  protected:
@@ -208,6 +227,100 @@ TEST_F(MediaryPhone, ACablePulledInADownloadLeavesThePcFileAndTheQueue) {
     const std::string name = entry.path().filename().string();
     EXPECT_TRUE(name == "big.jpg" || name == "mine.jpg") << "left behind: " << name;
   }
+}
+
+// A phone that cannot be used ends Get and Transfer with its text, the phone switched off where
+// it answered, and the port closed once.
+TEST(MediaryPhoneRefusals, LocksAndDetectionFailuresWithTheirTexts) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> arguments;  // phonesim options
+    const char* control;                 // a control line before the run, or null
+    bool transfer;
+    std::vector<int> shown;
+    int powerOffs;
+  } cases[] = {
+      {"no SIM", {}, "lock sim ng", false, {1062, 1065}, 1},
+      {"phone lock", {}, "lock phone on", true, {1063, 1065}, 1},
+      {"Daybook lock", {}, "lock daybook on", false, {1064, 1065}, 1},
+      {"an older version", {"--sw-version", "ZSE_0099"}, nullptr, false, {1070}, 1},
+      {"another variant", {"--sw-version", "ZQQ_0310"}, nullptr, true, {1082}, 1},
+      // The link service finds no phone of the suite behind the line.
+      {"another maker", {"--maker", "Orrin"}, nullptr, false, {1069}, 0},
+      {"silent phone", {"--silent"}, nullptr, true, {1069}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PhoneUnderTest under;
+    ASSERT_TRUE(under.Start("ZSE_0100", "Selka", c.arguments)) << under.phone.Error();
+    if (c.control) {
+      ASSERT_TRUE(under.phone.Control(c.control));
+    }
+    CountingPhone phone(*under.library.Manager());
+    QuietView view;
+    CPhonePaneModel phonePane;
+    phonePane.SetBuild("ZSE_0100");
+    CPcPaneModel pcPane;
+    CMediaRules rules("ZSE_0100");
+    CPhoneRuns runs(phone, view, phonePane, pcPane, rules);
+    const fs::path dir = fs::path(under.phone.Home()) / "pc";
+    fs::create_directories(dir);
+    std::ofstream(dir / "one.jpg", std::ios::binary) << Payload(500, 'a');
+    if (c.transfer) {
+      phonePane.SetKind(0, true);
+      phonePane.AddUpload("one.jpg", (dir / "one.jpg").string(), "keFTJpeg");
+      runs.TransferSession(1);
+    } else {
+      runs.ListSession();
+    }
+    EXPECT_EQ(view.shown, c.shown);
+    EXPECT_EQ(phone.powerOffs, c.powerOffs);
+    EXPECT_EQ(phone.closes, 1);
+    if (c.transfer) {
+      EXPECT_EQ(Bytes(dir / "one.jpg"), Payload(500, 'a'));  // the PC file as it was
+    }
+  }
+}
+
+// A cable pulled in an upload: Retry once the phone is back sends the file whole; the PC file is
+// never changed.
+TEST_F(MediaryPhone, ACablePulledInAnUploadIsRetriedAfterTheReconnect) {
+  CManagerMediaryPhone phone(*m_phone.library.Manager());
+  CPhonePaneModel phonePane;
+  phonePane.SetBuild("ZSE_0100");
+  CPcPaneModel pcPane;
+  CMediaRules rules("ZSE_0100");
+
+  std::ofstream(m_dir / "big.jpg", std::ios::binary) << Payload(60000, 'd');
+  phonePane.SetKind(0, true);
+  phonePane.AddUpload("big.jpg", (m_dir / "big.jpg").string(), "keFTJpeg");
+  ASSERT_TRUE(m_phone.phone.SetFault(phonesim::Fault::DropAfterReceived, 20000));
+  struct RetryView : QuietView {
+    phonesim::PhoneSimProcess* phone = nullptr;
+    int Ask(const std::vector<int>& ids, unsigned type) override {
+      if (!ids.empty() && ids[0] == 1058 && phone) {
+        phone->Control("clear");
+        phone->Control("reconnect");
+      }
+      return QuietView::Ask(ids, type);
+    }
+  };
+  RetryView retrying;
+  retrying.phone = &m_phone.phone;
+  retrying.answers = {4};  // Retry
+  CPhoneRuns again(phone, retrying, phonePane, pcPane, rules);
+  again.TransferSession(1);
+  EXPECT_EQ(Bytes(m_dir / "big.jpg"), Payload(60000, 'd'));
+  // The failure asked (Retry chosen once the phone was back), then the run went on to its end.
+  EXPECT_EQ(retrying.shown, (std::vector<int>{1058, 1060}));
+
+  // The phone holds the file whole.
+  QuietView listing;
+  CPhoneRuns list(phone, listing, phonePane, pcPane, rules);
+  ASSERT_EQ(list.ListSession(), 0);
+  const TransferRecord* big = Find(phonePane.Top(0), "big.jpg");
+  ASSERT_TRUE(big);
+  EXPECT_EQ(big->size, 60000u);
 }
 
 }  // namespace

@@ -223,7 +223,9 @@ void XDisplay::Present(HWND window, const RECT&) {
   if (m_dirty.insert(window).second) Wake();
 }
 
-bool XDisplay::HasTray() { return m_tray->Present(); }
+// The icons always show somewhere: through the session bus's host, in the desktop's tray, or in
+// the display's own window for them.
+bool XDisplay::HasTray() { return true; }
 
 void XDisplay::TrayIconSet(const user::TrayIconState& icon) {
   std::lock_guard guard(m_lock);
@@ -327,8 +329,9 @@ void XDisplay::Run() {
       if (m_stop) return;
       if (!m_commands.empty() || !m_dirty.empty()) continue;
     }
-    pollfd fds[2] = {{xfd, POLLIN, 0}, {m_wake, POLLIN, 0}};
-    poll(fds, 2, m_tray->NextTimeout());
+    std::vector<pollfd> fds{{xfd, POLLIN, 0}, {m_wake, POLLIN, 0}};
+    m_tray->AddPollFds(fds);
+    poll(fds.data(), fds.size(), m_tray->NextTimeout());
     std::uint64_t count;
     (void)!read(m_wake, &count, sizeof count);
     m_tray->Tick();

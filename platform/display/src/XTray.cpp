@@ -1,5 +1,6 @@
-// Tray docking: one small X window per icon, embedded by the desktop's tray (XEmbed), painted from
-// the icon's 16 x 16 picture, with the tip shown after the pointer rests and the buttons posted as
+// The notification area on the desktop: icons through the session bus's host, else one small X
+// window per icon, embedded by the desktop's tray (XEmbed) or held by a window of our own, painted
+// from the icon's 16 x 16 picture, with the tip shown after the pointer rests and the buttons posted as
 // the icon's callback message (a second press within the double-click time and distance is the
 // double click, as a window of a CS_DBLCLKS class would get it).
 #include "XTray.h"
@@ -21,6 +22,8 @@ namespace {
 constexpr int kIconSize = 16;
 constexpr long kRequestDock = 0;  // SYSTEM_TRAY_REQUEST_DOCK
 constexpr long kXembedMapped = 1;
+constexpr int kHolderPad = 4;  // around and between the icons in our own window
+constexpr char kHolderTitle[] = "Notification area";
 
 struct ButtonRow {
   unsigned button;
@@ -54,6 +57,7 @@ XTray::XTray(Display* display, int screen, bool& shm) : m_display(display), m_sc
   m_utf8 = XInternAtom(display, "UTF8_STRING", False);
   m_windowType = XInternAtom(display, "_NET_WM_WINDOW_TYPE", False);
   m_typeTooltip = XInternAtom(display, "_NET_WM_WINDOW_TYPE_TOOLTIP", False);
+  m_deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
   m_gc = XCreateGC(display, RootWindow(display, screen), 0, nullptr);
   // A tray announces itself to every client with a MANAGER message on the root window.
   XSelectInput(display, RootWindow(display, screen), StructureNotifyMask);
@@ -63,10 +67,17 @@ XTray::XTray(Display* display, int screen, bool& shm) : m_display(display), m_sc
 XTray::~XTray() {
   HideTip();
   for (auto& [key, icon] : m_icons) Undock(icon);
+  if (m_holder) XDestroyWindow(m_display, m_holder);
+  m_sni.reset();
   XFreeGC(m_display, m_gc);
 }
 
 void XTray::FindManager() {
+  LookUpManager();
+  Relocate();
+}
+
+void XTray::LookUpManager() {
   // Held while the owner is looked up and watched, so that it cannot go unnoticed in between.
   XGrabServer(m_display);
   const Window owner = XGetSelectionOwner(m_display, m_selection);
@@ -74,18 +85,23 @@ void XTray::FindManager() {
   XUngrabServer(m_display);
   XFlush(m_display);
   m_manager = owner;
-  if (!owner) return;
-  for (auto& [key, icon] : m_icons) {
-    if (!icon.xwindow) Dock(icon);
-  }
 }
 
 void XTray::Set(const user::TrayIconState& state) {
+  if (!m_sniTried) {
+    m_sniTried = true;
+    m_sni = SniTray::Connect();
+  }
+  if (m_sni) m_sni->Set(state);
   Icon& icon = m_icons[{state.window, state.id}];
   const bool tipChanged = icon.state.tip != state.tip;
   icon.state = state;
   if (!icon.xwindow) {
-    if (m_manager) Dock(icon);
+    // A tray that started a moment ago may not have told us yet: asked, so the icon does not show
+    // in our own window for that moment.
+    if (!m_manager && !UsesBus()) LookUpManager();
+    Place(icon);
+    LayoutHolder();
     return;
   }
   Paint(icon);
@@ -94,9 +110,90 @@ void XTray::Set(const user::TrayIconState& state) {
 
 void XTray::Remove(HWND window, UINT id) {
   auto it = m_icons.find({window, id});
+  if (m_sni) m_sni->Remove(window, id);
   if (it == m_icons.end()) return;
   Undock(it->second);
   m_icons.erase(it);
+  LayoutHolder();
+}
+
+void XTray::Place(Icon& icon) {
+  const Where wanted = UsesBus() ? Where::Nowhere : m_manager ? Where::Tray : Where::Holder;
+  if (icon.where == wanted && (wanted == Where::Nowhere || icon.xwindow)) return;
+  Undock(icon);
+  if (wanted == Where::Tray) Dock(icon);
+  if (wanted == Where::Holder) Hold(icon);
+}
+
+void XTray::Relocate() {
+  for (auto& [key, icon] : m_icons) Place(icon);
+  LayoutHolder();
+}
+
+void XTray::Hold(Icon& icon) {
+  if (!m_holder) {
+    XSetWindowAttributes attributes{};
+    const COLORREF face = GetSysColor(COLOR_3DFACE);
+    attributes.background_pixel = static_cast<unsigned long>(GetRValue(face)) << 16 | GetGValue(face) << 8 | GetBValue(face);
+    m_holder = XCreateWindow(m_display, RootWindow(m_display, m_screen), 0, 0, 1, 1, 0, CopyFromParent, InputOutput,
+                             CopyFromParent, CWBackPixel, &attributes);
+    // The desktop's close button leaves it: the icons are the only way to the programs behind them.
+    XSetWMProtocols(m_display, m_holder, &m_deleteWindow, 1);
+    XStoreName(m_display, m_holder, kHolderTitle);
+    XChangeProperty(m_display, m_holder, m_netWmName, m_utf8, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(kHolderTitle), static_cast<int>(sizeof kHolderTitle - 1));
+    XWMHints hints{};
+    hints.flags = InputHint;
+    hints.input = False;  // a click on an icon leaves the focus where it is, as a tray does
+    XSetWMHints(m_display, m_holder, &hints);
+  }
+  XSetWindowAttributes attributes{};
+  attributes.background_pixmap = ParentRelative;
+  attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | EnterWindowMask | LeaveWindowMask |
+                          PointerMotionMask | StructureNotifyMask;
+  icon.xwindow = XCreateWindow(m_display, m_holder, 0, kHolderPad, kIconSize, kIconSize, 0, CopyFromParent, InputOutput,
+                               CopyFromParent, CWBackPixmap | CWEventMask, &attributes);
+  icon.where = Where::Holder;
+  XMapWindow(m_display, icon.xwindow);
+}
+
+// The held icons in a row, in the order they came; our window shows while it holds any, first at
+// the screen's bottom right corner (where a taskbar's notification area is), then where the person
+// put it.
+void XTray::LayoutHolder() {
+  if (!m_holder) return;
+  int count = 0;
+  for (auto& [key, icon] : m_icons) {
+    if (icon.where != Where::Holder) continue;
+    XMoveWindow(m_display, icon.xwindow, kHolderPad + count * (kIconSize + kHolderPad), kHolderPad);
+    ++count;
+  }
+  if (count == 0) {
+    if (m_holderMapped) XUnmapWindow(m_display, m_holder);
+    m_holderMapped = false;
+    XFlush(m_display);
+    return;
+  }
+  const int width = kHolderPad + count * (kIconSize + kHolderPad), height = kIconSize + 2 * kHolderPad;
+  XSizeHints size{};
+  size.flags = PMinSize | PMaxSize;
+  size.min_width = size.max_width = width;
+  size.min_height = size.max_height = height;
+  if (!m_holderMapped) {
+    size.flags |= USPosition | USSize;
+    size.x = DisplayWidth(m_display, m_screen) - width - kHolderPad;
+    size.y = DisplayHeight(m_display, m_screen) - height - kHolderPad;
+    size.width = width;
+    size.height = height;
+    XSetWMNormalHints(m_display, m_holder, &size);
+    XMoveResizeWindow(m_display, m_holder, size.x, size.y, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    XMapRaised(m_display, m_holder);
+    m_holderMapped = true;
+  } else {
+    XSetWMNormalHints(m_display, m_holder, &size);
+    XResizeWindow(m_display, m_holder, static_cast<unsigned>(width), static_cast<unsigned>(height));
+  }
+  XFlush(m_display);
 }
 
 void XTray::Dock(Icon& icon) {
@@ -125,6 +222,7 @@ void XTray::Dock(Icon& icon) {
   request.xclient.data.l[1] = kRequestDock;
   request.xclient.data.l[2] = static_cast<long>(icon.xwindow);
   XSendEvent(m_display, manager, False, NoEventMask, &request);
+  icon.where = Where::Tray;
   XFlush(m_display);
 }
 
@@ -136,6 +234,7 @@ void XTray::Undock(Icon& icon) {
   }
   XDestroyWindow(m_display, icon.xwindow);
   icon.xwindow = 0;
+  icon.where = Where::Nowhere;
 }
 
 void XTray::Paint(Icon& icon) {
@@ -187,9 +286,9 @@ bool XTray::Handle(XEvent& event) {
         FindManager();
         return true;
       }
-      return false;
+      return m_holder && event.xclient.window == m_holder;  // its close button does nothing
     case DestroyNotify:
-      if (event.xdestroywindow.window != 0 && event.xdestroywindow.window == m_manager.load()) {
+      if (event.xdestroywindow.window != 0 && event.xdestroywindow.window == m_manager) {
         // The tray left: our icons went back to the root (or with it). They dock again when a tray comes.
         m_manager = 0;
         for (auto& [key, icon] : m_icons) Undock(icon);
@@ -269,12 +368,19 @@ bool XTray::Handle(XEvent& event) {
 }
 
 int XTray::NextTimeout() const {
-  if (!m_tipPending) return -1;
+  int timeout = m_sni ? m_sni->NextTimeout() : -1;
+  if (!m_tipPending) return timeout;
   const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(m_tipDue - std::chrono::steady_clock::now());
-  return left.count() < 0 ? 0 : static_cast<int>(left.count()) + 1;
+  const int tip = left.count() < 0 ? 0 : static_cast<int>(left.count()) + 1;
+  return timeout < 0 ? tip : std::min(timeout, tip);
+}
+
+void XTray::AddPollFds(std::vector<pollfd>& fds) const {
+  if (m_sni) m_sni->AddPollFds(fds);
 }
 
 void XTray::Tick() {
+  if (m_sni && m_sni->Process()) Relocate();
   if (!m_tipPending || std::chrono::steady_clock::now() < m_tipDue) return;
   m_tipPending = false;
   if (Icon* icon = IconOf(m_hovered)) ShowTip(*icon);

@@ -14,6 +14,7 @@
 #include <gdi/Gdi.h>
 #include <kernel/Kernel.h>
 
+#include "support/SniHost.h"
 #include "support/XScreen.h"
 
 #include <gtest/gtest.h>
@@ -118,6 +119,23 @@ LRESULT BoardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
+// A frame laid out as the launcher lays out its own: a bar along the bottom and a button at the top
+// right, placed again on every WM_SIZE. It notes when its move-or-size loop starts and ends.
+std::atomic<int> g_sizeLoop{0};  // 1 while in it, 2 once it ended
+LRESULT LayoutProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ENTERSIZEMOVE: g_sizeLoop = 1; break;
+    case WM_EXITSIZEMOVE: g_sizeLoop = 2; break;
+    case WM_SIZE: {
+      const int width = LOWORD(lParam), height = HIWORD(lParam);
+      if (HWND bar = GetDlgItem(window, 2)) MoveWindow(bar, 0, height - 20, width, 20, TRUE);
+      if (HWND button = GetDlgItem(window, 3)) MoveWindow(button, width - 44, 4, 40, 20, TRUE);
+      return 0;
+    }
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
 // A push button and an edit, as small as the input path needs: the button reports its click to
 // its parent, the edit takes the focus when clicked and keeps what is typed.
 LRESULT ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -177,6 +195,8 @@ protected:
     // Cursors from the X cursor font's own glyphs, for us, the programs we start and the server's
     // answers alike: a desktop theme's animated watch reads back as a single pixel.
     setenv("XCURSOR_PATH", "/nonexistent", 1);
+    // The tests' desktop has no StatusNotifierItem host unless a test starts one on a bus of its own.
+    setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus", 1);
     tolvar::display::Open();
     // Long before any key is typed, so the display has taken in the new mapping by then (and with
     // the display connected: the server forgets a mapping when its last client leaves).
@@ -190,6 +210,9 @@ protected:
     wc.style = 0;
     wc.lpfnWndProc = ButtonProc;
     wc.lpszClassName = "DisplayButton";
+    RegisterClassA(&wc);
+    wc.lpfnWndProc = LayoutProc;
+    wc.lpszClassName = "DisplayLayout";
     RegisterClassA(&wc);
     wc.lpfnWndProc = EditProc;
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
@@ -595,6 +618,8 @@ TEST_F(Display, AWindowShownWholeThatIsSizedFromOutsideIsLaidOutAndPaintedAgain)
   EXPECT_TRUE(ShowsAsRendered(board));
 }
 
+constexpr char kHolderTitle[] = "Notification area";
+
 // The desktop's tray: a program of our own that speaks the XEmbed tray protocol, started at a place
 // on the screen and killed as a crashed panel would be.
 class TrayProgram {
@@ -632,15 +657,12 @@ TEST_F(Display, TrayIconsDockWithTheDesktopsTrayShowTipsTakeClicksAndDockAgain) 
   data.hIcon = icon;
   std::strcpy(data.szTip, "Phone linked");
 
-  // Without a tray it is as without a taskbar.
-  ASSERT_FALSE(tolvar::user::DisplayHasTray());
-  EXPECT_FALSE(Shell_NotifyIconA(NIM_ADD, &data));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
-
+  // Without a tray the icon shows in the display's own window; it moves to a tray that comes.
+  ASSERT_TRUE(tolvar::user::DisplayHasTray());
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
+  EXPECT_TRUE(PumpUntil([&] { return m_x.FindShown(kHolderTitle) != 0; }));
   TrayProgram tray;
   ASSERT_TRUE(tray.Start(600, 0));
-  ASSERT_TRUE(PumpUntil([] { return tolvar::user::DisplayHasTray(); }));
-  ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
 
   // Docked: the icon's window sits in the tray's bar, its picture over the bar's grey.
   auto dockedIcon = [&] {
@@ -661,6 +683,7 @@ TEST_F(Display, TrayIconsDockWithTheDesktopsTrayShowTipsTakeClicksAndDockAgain) 
   unsigned long docked = dockedIcon();
   ASSERT_NE(docked, 0u);
   EXPECT_TRUE(showsIcon(docked));
+  EXPECT_TRUE(PumpUntil([&] { return m_x.FindShown(kHolderTitle) == 0; }));
   const auto place = m_x.Place(docked);
 
   // The tip shows while the pointer rests on the icon, and goes when it leaves.
@@ -679,7 +702,7 @@ TEST_F(Display, TrayIconsDockWithTheDesktopsTrayShowTipsTakeClicksAndDockAgain) 
 
   // The tray goes away and comes back: the icon docks again by itself.
   tray.Kill();
-  ASSERT_TRUE(PumpUntil([] { return !tolvar::user::DisplayHasTray(); }));
+  ASSERT_TRUE(PumpUntil([&] { return m_x.FindShown(kHolderTitle) != 0; }));
   ASSERT_TRUE(tray.Start(600, 40));
   docked = dockedIcon();
   ASSERT_NE(docked, 0u);
@@ -707,7 +730,7 @@ TEST_F(Display, TheTrayMenuOpensAtTheIconAndEndsOnAClickOnTheDesktopAndOnEscape)
       return done();
     });
   };
-  ASSERT_TRUE(serve([] { return tolvar::user::DisplayHasTray(); }));
+  ASSERT_TRUE(serve([&] { return m_x.SelectionOwner("_NET_SYSTEM_TRAY_S0") != 0; }));
   HICON icon = HalfIcon(RGB(0, 0, 255));
   NOTIFYICONDATAA data{};
   data.cbSize = sizeof data;
@@ -799,6 +822,152 @@ TEST_F(Display, TheTrayMenuOpensAtTheIconAndEndsOnAClickOnTheDesktopAndOnEscape)
   ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &data));
   tray.Kill();
   DestroyIcon(icon);
+}
+
+// A desktop with neither a tray nor a StatusNotifierItem host: the icons show in a small window of
+// the display's own, and a right click on the icon there opens the program's menu at the icon.
+TEST_F(Display, WithoutATrayTheIconShowsInAWindowOfItsOwnAndItsMenuOpensThere) {
+  HWND owner = Board(kFrame, 0, 0, 120, 80, "Tray menu owner");
+  HICON icon = HalfIcon(RGB(0, 0, 255));
+  NOTIFYICONDATAA data{};
+  data.cbSize = sizeof data;
+  data.hWnd = owner;
+  data.uID = 5;
+  data.uFlags = NIF_ICON | NIF_MESSAGE;
+  data.uCallbackMessage = WM_APP + 8;
+  data.hIcon = icon;
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
+  unsigned long holder = 0, held = 0;
+  ASSERT_TRUE(PumpUntil([&] {
+    holder = m_x.FindShown(kHolderTitle);
+    auto children = holder ? m_x.Children(holder) : std::vector<unsigned long>{};
+    held = children.size() == 1 ? children[0] : 0;
+    return held && m_x.Place(held).viewable;
+  }));
+  // The icon's picture over the window's face, the window at the screen's bottom right.
+  const COLORREF face = GetSysColor(COLOR_3DFACE);
+  const std::uint32_t faceRgb = static_cast<std::uint32_t>(GetRValue(face)) << 16 | GetGValue(face) << 8 | GetBValue(face);
+  EXPECT_TRUE(PumpUntil([&] {
+    auto pixels = m_x.Pixels(held, 16, 16);
+    return pixels.size() == 256 && pixels[2 * 16 + 5] == 0x0000FFu && pixels[12 * 16 + 5] == faceRgb;
+  }));
+  const auto place = m_x.Place(held);
+  EXPECT_GT(place.rootX, m_x.ScreenWidth() - 40);
+  EXPECT_GT(place.rootY, m_x.ScreenHeight() - 40);
+
+  const POINT iconPoint{place.rootX + 8, place.rootY + 8};
+  std::atomic<bool> opened{false};
+  RECT menuRect{};
+  std::thread person([&] {
+    XScreen hands;
+    hands.Click(iconPoint.x, iconPoint.y, 3);
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 10000) {
+      HWND menu = FindWindowA("#32768", nullptr);
+      if (menu && hands.Place(XWindowOf(menu)).viewable) {
+        GetWindowRect(menu, &menuRect);
+        opened = true;
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (opened) hands.Type(kEscape);
+  });
+  const bool ended = PumpUntil([] { return g_seen.trayMenusEnded > 0; }, 15000);
+  person.join();
+  ASSERT_TRUE(opened);
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(g_seen.trayMenuAt.x, iconPoint.x);
+  EXPECT_EQ(g_seen.trayMenuAt.y, iconPoint.y);
+  // Opened at the icon: at the screen's bottom right corner it grows up and left from it.
+  EXPECT_EQ(menuRect.right, iconPoint.x);
+  EXPECT_EQ(menuRect.bottom, iconPoint.y);
+
+  // Its last icon gone, the window goes too.
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &data));
+  EXPECT_TRUE(PumpUntil([&] { return m_x.FindShown(kHolderTitle) == 0; }));
+  DestroyIcon(icon);
+}
+
+// A desktop whose panel hosts StatusNotifierItems (a watcher and host of the test's own on a private
+// session bus): once the watcher has a host, a tray program's icon registers there as an item, with
+// its tip and picture readable and the host's clicks reaching the program's window as the callback
+// messages; before that, and when the watcher ends, the icon shows on X, in the display's own window.
+TEST_F(Display, OnADesktopWithAStatusNotifierHostTheIconIsAnItemOnTheSessionBus) {
+  testing_display::PrivateBus bus;
+  if (!bus.Start()) GTEST_SKIP() << "dbus-daemon is not installed";
+  testing_display::SniHost host(bus.Address());
+  ASSERT_TRUE(host.IsWatching());
+  HWND board = Board(kFrame, 0, 0, 120, 80, "Tray program's host");
+
+  // The tray program on that bus, as started by a desktop session whose bus it is.
+  const std::string ours = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+  setenv("DBUS_SESSION_BUS_ADDRESS", bus.Address().c_str(), 1);
+  char commandLine[64];
+  std::snprintf(commandLine, sizeof commandLine, "display_child_tray_owner hWnd=%08X",
+                static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(board)));
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  const BOOL started = CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+  setenv("DBUS_SESSION_BUS_ADDRESS", ours.c_str(), 1);
+  ASSERT_TRUE(started);
+  struct Ender {
+    PROCESS_INFORMATION& process;
+    ~Ender() {
+      TerminateProcess(process.hProcess, 9);
+      WaitForSingleObject(process.hProcess, 10000);
+      CloseHandle(process.hProcess);
+      CloseHandle(process.hThread);
+    }
+  } ender{process};
+
+  // A watcher with no panel that shows items yet: the icon shows on X meanwhile.
+  ASSERT_TRUE(PumpUntil([&] {
+    host.Serve();
+    return m_x.FindShown(kHolderTitle) != 0;
+  }));
+  EXPECT_TRUE(host.Items().empty());
+  host.RegisterHost();
+  ASSERT_TRUE(PumpUntil([&] {
+    host.Serve();
+    return !host.Items().empty();
+  }));
+  const std::string item = host.Items().front();
+  EXPECT_EQ(item.rfind("org.kde.StatusNotifierItem-", 0), 0u) << item;
+  EXPECT_EQ(host.StringProperty(item, "Title"), "Phone linked");
+  EXPECT_EQ(host.StringProperty(item, "Status"), "Active");
+  EXPECT_EQ(host.ToolTipTitle(item), "Phone linked");
+  const auto pixmaps = host.IconPixmaps(item);
+  ASSERT_EQ(pixmaps.size(), 1u);
+  ASSERT_EQ(pixmaps[0].width, 16);
+  ASSERT_EQ(pixmaps[0].height, 16);
+  ASSERT_EQ(pixmaps[0].argb.size(), 16u * 16u * 4u);
+  auto argb = [&](int x, int y) {
+    const std::uint8_t* p = &pixmaps[0].argb[(static_cast<std::size_t>(y) * 16 + x) * 4];
+    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
+  };
+  EXPECT_EQ(argb(5, 2), 0xFFFF0000u);  // opaque red
+  EXPECT_EQ(argb(5, 12) >> 24, 0u);    // transparent
+  // Shown by the host only: nothing of it on X.
+  EXPECT_TRUE(PumpUntil([&] {
+    host.Serve();
+    return m_x.FindShown(kHolderTitle) == 0;
+  }));
+
+  // The panel's clicks: activation is the left button, the context menu the right one.
+  ASSERT_TRUE(host.Call(item, "Activate", 30, 700));
+  ASSERT_TRUE(host.Call(item, "ContextMenu", 30, 700));
+  ASSERT_TRUE(PumpUntil([] { return g_seen.trayMouse.size() >= 4; }));
+  const std::vector<UINT> expected{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP};
+  EXPECT_EQ(g_seen.trayMouse, expected);
+
+  // The panel quits: the icon shows on X again.
+  host.StopWatching();
+  EXPECT_TRUE(PumpUntil([&] {
+    host.Serve();
+    return m_x.FindShown(kHolderTitle) != 0;
+  }));
 }
 
 TEST_F(Display, OrdinaryFramesShowTheirClientAreaInTheDesktopsFrameOthersShowWhole) {
@@ -926,6 +1095,82 @@ TEST_F(Display, AFrameThatPaintsItsOwnCaptionShowsWholeAndMovesAndSizesByItsOwnF
   // Given back: the desktop frames the client area again.
   tolvar::user::SetOwnCaption(board, false);
   EXPECT_TRUE(PumpUntil([&] { return decorations() == 1 && placedAs(false); }));
+}
+
+// A person sizing a frame that draws its own caption and border (as the launcher's) by that border:
+// the press, several moves and the release come as separate events, each move waited for. The frame
+// follows every move and lays itself out again each time, and the X window shows it all.
+TEST_F(Display, AFramesOwnBorderDraggedByAPersonSizesItAndItIsLaidOutAtEveryStep) {
+  HWND frame = CreateWindowExA(0, "DisplayLayout", "Laid out", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 100, 120, 260,
+                               180, nullptr, nullptr, nullptr, nullptr);
+  m_windows.push_back(frame);
+  HWND bar = CreateWindowExA(0, "DisplayEdit", "", WS_CHILD | WS_VISIBLE | WS_BORDER, 0, 0, 10, 10, frame,
+                             reinterpret_cast<HMENU>(2), nullptr, nullptr);
+  HWND button = CreateWindowExA(0, "DisplayEdit", "", WS_CHILD | WS_VISIBLE | WS_BORDER, 0, 0, 10, 10, frame,
+                                reinterpret_cast<HMENU>(3), nullptr, nullptr);
+  tolvar::user::SetOwnCaption(frame, true);
+  ShowWindow(frame, SW_SHOW);
+  ASSERT_TRUE(PumpUntil([&] { return XWindowOf(frame) != 0 && m_x.Place(XWindowOf(frame)).viewable; }));
+  ASSERT_TRUE(ShowsAsRendered(frame));
+  auto laidOut = [&] {
+    RECT client, barRect, buttonRect;
+    GetClientRect(frame, &client);
+    GetWindowRect(bar, &barRect);
+    GetWindowRect(button, &buttonRect);
+    MapWindowPoints(nullptr, frame, reinterpret_cast<POINT*>(&barRect), 2);
+    MapWindowPoints(nullptr, frame, reinterpret_cast<POINT*>(&buttonRect), 2);
+    return barRect.left == 0 && barRect.right == client.right && barRect.bottom == client.bottom &&
+           buttonRect.right == client.right - 4 && buttonRect.top == 4;
+  };
+  ASSERT_TRUE(laidOut());
+
+  RECT start;
+  GetWindowRect(frame, &start);
+  const POINT grab{start.right - 2, start.bottom - 2};  // the bottom right corner of its own border
+  constexpr int kSteps = 5, kStepX = 14, kStepY = 9;
+  g_sizeLoop = 0;
+  std::atomic<int> followed{0};
+  std::atomic<bool> done{false};
+  std::thread person([&] {
+    XScreen hands;
+    auto waitFor = [](auto condition) {
+      const DWORD begin = GetTickCount();
+      while (!condition() && GetTickCount() - begin < 10000) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      return condition();
+    };
+    hands.Press(grab.x, grab.y);
+    if (waitFor([] { return g_sizeLoop.load() == 1; })) {
+      for (int step = 1; step <= kSteps; ++step) {
+        hands.MoveTo(grab.x + step * kStepX, grab.y + step * kStepY);
+        const bool took = waitFor([&] {
+          RECT now;
+          GetWindowRect(frame, &now);
+          return now.right == start.right + step * kStepX && now.bottom == start.bottom + step * kStepY;
+        });
+        if (took) ++followed;
+      }
+    }
+    hands.Release();
+    done = true;
+  });
+  const bool ended = PumpUntil([&] { return done.load() && g_sizeLoop.load() == 2; }, 30000);
+  person.join();
+  ASSERT_TRUE(ended) << "the sizing loop did not end";
+  EXPECT_EQ(followed.load(), kSteps);
+  RECT now;
+  GetWindowRect(frame, &now);
+  EXPECT_EQ(now.left, start.left);
+  EXPECT_EQ(now.top, start.top);
+  EXPECT_EQ(now.right, start.right + kSteps * kStepX);
+  EXPECT_EQ(now.bottom, start.bottom + kSteps * kStepY);
+  EXPECT_TRUE(laidOut());
+  // The X window has the new size and shows the new area painted.
+  EXPECT_TRUE(PumpUntil([&] {
+    const auto place = m_x.Place(XWindowOf(frame));
+    return place.width == now.right - now.left && place.height == now.bottom - now.top;
+  }));
+  EXPECT_TRUE(ShowsAsRendered(frame));
+  SaveScreenshot(frame, "display_border_drag");
 }
 
 // Minimised by the program's side, a top-level window is iconified where it is, and comes back there

@@ -280,10 +280,16 @@ bool Open(Tracking& t, HMENU menu, POINT at, UINT position, const RECT* exclude)
     if (t.flags & TPM_BOTTOMALIGN) at.y -= height;
     else if (t.flags & TPM_VCENTERALIGN) at.y -= height / 2;
   }
-  // Kept on the screen; a sub-menu that does not fit on the right opens to the left.
+  // Kept on the screen; a sub-menu that does not fit on the right opens to the left. A menu opened
+  // at a point that does not fit right of it or below it opens left of it or above it (the tray
+  // menu of an icon at the screen's bottom right grows up and left from the icon), and is pushed
+  // onto the screen only when that does not fit either.
   const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
-  if (at.x + width > screenWidth) at.x = exclude ? exclude->left - width : screenWidth - width;
-  if (at.y + height > screenHeight) at.y = screenHeight - height;
+  const bool topLevel = t.levels.empty();
+  if (at.x + width > screenWidth) {
+    at.x = exclude ? exclude->left - width : topLevel && at.x - width >= 0 ? at.x - width : screenWidth - width;
+  }
+  if (at.y + height > screenHeight) at.y = topLevel && at.y - height >= 0 ? at.y - height : screenHeight - height;
   at.x = std::max<LONG>(0, at.x);
   at.y = std::max<LONG>(0, at.y);
   HWND window = CreateWindowExA(exStyle, kMenuClass, "", WS_POPUP, at.x, at.y, width, height, nullptr, nullptr,

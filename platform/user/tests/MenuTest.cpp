@@ -178,11 +178,11 @@ protected:
     if (g_script.picture) DeleteObject(g_script.picture);
     Recorder::Get().Clear();
   }
-  UINT Track(std::vector<std::function<void()>> steps, UINT flags = TPM_RETURNCMD) {
+  UINT Track(std::vector<std::function<void()>> steps, UINT flags = TPM_RETURNCMD, POINT at = {200, 150}) {
     g_script.steps = std::move(steps);
     g_script.next = 0;
     SetTimer(m_owner, 1, 15, Step);
-    UINT result = static_cast<UINT>(TrackPopupMenu(m_menu, flags, 200, 150, 0, m_owner, nullptr));
+    UINT result = static_cast<UINT>(TrackPopupMenu(m_menu, flags, at.x, at.y, 0, m_owner, nullptr));
     KillTimer(m_owner, 1);
     return result;
   }
@@ -233,6 +233,28 @@ TEST_F(TrackedMenu, KeysMoveOverSeparatorsAndEnterChoosesWithTheOwnerToldAllAlon
                  "keys");
   MSG message;
   EXPECT_FALSE(PeekMessageA(&message, m_owner, WM_COMMAND, WM_COMMAND, PM_NOREMOVE));  // returned, not posted
+}
+
+// A menu that does not fit right of its point or below it opens left of it or above it, as a tray
+// icon's menu at the screen's bottom right grows up and left from the icon.
+TEST_F(TrackedMenu, AMenuThatDoesNotFitAtItsPointOpensLeftOfItOrAboveIt) {
+  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  struct Case {
+    const char* what;
+    POINT at;
+    bool left, above;
+  };
+  const Case cases[] = {{"room right and below", {200, 150}, false, false},
+                        {"at the right edge", {width - 5, 150}, true, false},
+                        {"at the bottom", {200, height - 5}, false, true},
+                        {"at the bottom right corner", {width - 5, height - 5}, true, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    RECT rect{};
+    Track({[&] { GetWindowRect(FindWindowA("#32768", nullptr), &rect); }, Key(VK_ESCAPE)}, TPM_RETURNCMD, c.at);
+    EXPECT_EQ(c.left ? rect.right : rect.left, c.at.x);
+    EXPECT_EQ(c.above ? rect.bottom : rect.top, c.at.y);
+  }
 }
 
 TEST_F(TrackedMenu, AClickChoosesAndPostsTheCommandAndTheOwnerDrawsTheEntries) {
