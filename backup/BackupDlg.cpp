@@ -509,7 +509,7 @@ void CBackupDlg::OnCancelRun() {
   m_asking = false;
   if (answer != IDNO && Running() && Exchanging()) {
     ::SetDlgItemTextA(m_hWnd, IDC_CANCEL_RUN, GetText(IDS_WAIT));
-    m_phone->PA_CancelTransfer();
+    m_phone->Media().PA_CancelTransfer();
   }
   if (m_endPending) {
     m_endPending = false;
@@ -519,7 +519,7 @@ void CBackupDlg::OnCancelRun() {
 
 void CBackupDlg::CancelAndWait() {
   if (!m_worker.joinable()) return;
-  if (Exchanging() && m_phone) m_phone->PA_CancelTransfer();
+  if (Exchanging() && m_phone) m_phone->Media().PA_CancelTransfer();
   while (!m_workerDone) {
     MSG msg;
     ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // answers messages sent to this thread
