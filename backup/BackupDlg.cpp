@@ -220,7 +220,8 @@ BOOL CBackupDlg::OnInitDialog() {
     button->SetColor(kSkinFocusBack, kTextColour, FALSE);
     button->SetColor(kSkinFocusText, 0xFFFFFF);
   }
-  m_fileButton.SetMenu(IDR_FILE_MENU, m_hWnd);
+  // The File menu with its 16 by 16 pictures, magenta showing through.
+  m_fileButton.SetMenu(IDR_FILE_MENU, m_hWnd, TRUE, IDR_FILE_MENU, 16, 16, RGB(255, 0, 255));
   m_fileButton.SetFont("Verdana", 14, FALSE, FALSE);
   const std::array<std::pair<UINT, UINT>, 4> menuTexts{
       {{ID_FILE_OPEN, IDS_OPEN}, {ID_FILE_BACKUP, IDS_BACKUP}, {ID_FILE_RESTORE, IDS_RESTORE}, {ID_FILE_CLOSE, IDS_CLOSE}}};

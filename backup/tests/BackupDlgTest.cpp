@@ -4,6 +4,8 @@
 #include "FakePhone.h"
 #include "resource.h"
 
+#include <MenuImageToolBar.h>
+
 #include <registry/WinReg.h>
 #include <user/Headless.h>
 #include <user_testing/Recorder.h>
@@ -124,6 +126,20 @@ TEST_F(BackupDlgTest, VariantsShowTheirRowsAndIModeTakesMmsPlace) {
     }
     dialog->DestroyWindow();
   }
+}
+
+// Every command of the File menu has its own 16 by 16 picture in the program's resources.
+TEST(BackupResources, EveryFileMenuCommandHasItsPicture) {
+  MenuImageToolBar pictures;
+  ASSERT_TRUE(pictures.LoadToolBar(IDR_FILE_MENU));
+  EXPECT_EQ(pictures.ImageWidth(), 16);
+  EXPECT_EQ(pictures.ImageHeight(), 16);
+  BITMAP bitmap{};
+  ASSERT_TRUE(GetObjectA(pictures.Bitmap(), sizeof bitmap, &bitmap));
+  EXPECT_EQ(bitmap.bmWidth, 4 * 16);
+  EXPECT_EQ(bitmap.bmHeight, 16);
+  const UINT commands[] = {ID_FILE_OPEN, ID_FILE_BACKUP, ID_FILE_RESTORE, ID_FILE_CLOSE};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(pictures.ImageOfCommand(commands[i]), i) << commands[i];
 }
 
 TEST_F(BackupDlgTest, RowClicksFollowTheRulesAndWarnWithTheNames) {
