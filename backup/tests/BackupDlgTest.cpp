@@ -2,6 +2,7 @@
 // clicked, commands sent. Message boxes and file dialogs are replaced by recorders.
 #include "BackupDlg.h"
 #include "FakePhone.h"
+#include "TestBackupDlg.h"
 #include "resource.h"
 
 #include <MenuImageToolBar.h>
@@ -26,37 +27,6 @@ namespace fs = std::filesystem;
 namespace {
 
 CWinApp theApp("backup dialog tests");
-
-class CTestBackupDlg : public CBackupDlg {
- public:
-  explicit CTestBackupDlg(const char* build) : CBackupDlg(nullptr, BackupVariant::FromBuild(build)) {}
-
-  std::vector<std::string> messages;
-  std::vector<int> answers;  // what the message boxes answer, in turn (then IDOK)
-  std::string nextFile;  // what the file dialogs answer
-  int fileDialogs = 0;
-  FakePhone* phone = nullptr;  // the phone of the last run
-  std::function<void(FakePhone&)> fill = [](FakePhone& p) { Fill(p); };
-
- protected:
-  int ShowMessage(const CString& text, UINT) override {
-    messages.emplace_back(static_cast<LPCSTR>(text));
-    if (answers.empty()) return IDOK;
-    const int answer = answers.front();
-    answers.erase(answers.begin());
-    return answer;
-  }
-  std::unique_ptr<IBackupPhone> MakePhone() override {
-    auto made = std::make_unique<FakePhone>();
-    fill(*made);
-    phone = made.get();
-    return made;
-  }
-  CString ChooseFile(bool) override {
-    ++fileDialogs;
-    return CString(nextFile.c_str());
-  }
-};
 
 class BackupDlgTest : public ::testing::Test {
  protected:

@@ -31,13 +31,10 @@ TEST_F(BackupInLauncher, IsHostedShowsItsAboutBoxAndEndsWithTheSuite) {
   ASSERT_TRUE(frame);
 
   // Started by name as a second instance would ask, hosted in the view.
-  SecondInstance("App=Backup.exe");
-  HWND backup = nullptr;
-  ASSERT_TRUE(WaitFor([&] {
-    backup = FindByText(View(frame), "Backup");
-    return backup && IsWindowVisible(backup);
-  }));
-  const DWORD backupProcessId = EndWithTest(backup);
+  HWND backup = Host(frame, "Backup");
+  ASSERT_TRUE(backup);
+  DWORD backupProcessId = 0;
+  GetWindowThreadProcessId(backup, &backupProcessId);
   ASSERT_NE(backupProcessId, GetCurrentProcessId());
   EXPECT_TRUE(ProcessRuns(backupProcessId));
   // The i-mode row of the variant stands in MMS's place.

@@ -43,14 +43,10 @@ TEST_F(MediaryInLauncher, IsHostedAndEndsWithTheSuite) {
   HWND frame = StartFirst();
   ASSERT_TRUE(frame);
 
-  SecondInstance("App=Mediary.exe");
-  HWND mediary = nullptr;
-  ASSERT_TRUE(WaitFor([&] {
-    mediary = FindByText(View(frame), "Mediary");
-    while (mediary && GetDlgItem(mediary, 1010) == nullptr) mediary = GetParent(mediary);
-    return mediary && IsWindowVisible(mediary);
-  }));
-  const DWORD processId = EndWithTest(mediary);
+  HWND mediary = Host(frame, "Mediary", 1010);
+  ASSERT_TRUE(mediary);
+  DWORD processId = 0;
+  GetWindowThreadProcessId(mediary, &processId);
   ASSERT_NE(processId, GetCurrentProcessId());
   // Both panes and the idle commands; the bar and the cancel button wait for a run.
   EXPECT_TRUE(IsWindowVisible(GetDlgItem(mediary, 1034)));

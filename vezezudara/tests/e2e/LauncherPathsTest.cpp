@@ -36,15 +36,10 @@ protected:
     LauncherTest::TearDown();
   }
 
-  // The launcher with `program` shown in its view; the program's dialog.
-  HWND Host(HWND frame, const char* program) {
-    SecondInstance(std::string("App=") + program + ".exe");
-    HWND hosted = nullptr;
-    EXPECT_TRUE(WaitFor([&] {
-      hosted = FindByText(View(frame), program);
-      return hosted && IsWindowVisible(hosted) && IsWindowEnabled(frame);
-    }));
-    if (hosted) EndWithTest(hosted);
+  // The launcher with `program` shown in its view and the frame usable again; the program's dialog.
+  HWND Show(HWND frame, const char* program) {
+    HWND hosted = Host(frame, program);
+    EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(frame) != FALSE; }));
     return hosted;
   }
   // A window of this process put in front of the launcher, as another program's would be.
@@ -100,13 +95,13 @@ protected:
 TEST_F(LauncherPaths, KeysGoOnToTheProgramShownOnly) {
   HWND frame = StartFirst();
   ASSERT_TRUE(frame);
-  HWND alpha = Host(frame, "Alpha");
+  HWND alpha = Show(frame, "Alpha");
   ASSERT_TRUE(alpha);
   PostMessageA(frame, WM_KEYDOWN, 'K', 0);
   EXPECT_TRUE(WaitFor([&] { return Text(alpha, 11) == "75 "; })) << Text(alpha, 11);
 
   // Bravo shown: its key, a system key, reaches Bravo and not the hidden Alpha.
-  HWND bravo = Host(frame, "Bravo");
+  HWND bravo = Show(frame, "Bravo");
   ASSERT_TRUE(bravo);
   ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(alpha); }));
   PostMessageA(frame, WM_SYSKEYDOWN, VK_F10, 0);
@@ -119,7 +114,7 @@ TEST_F(LauncherPaths, KeysGoOnToTheProgramShownOnly) {
 TEST_F(LauncherPaths, AProgramsActivationLightsTheCaptionAndRaisesTheFrame) {
   HWND frame = StartFirst();
   ASSERT_TRUE(frame);
-  ASSERT_TRUE(Host(frame, "Alpha"));
+  ASSERT_TRUE(Show(frame, "Alpha"));
   const COLORREF active = CaptionMiddle(frame);
 
   // Another program's window in front: the program's activation raises the frame above it without
@@ -152,7 +147,7 @@ TEST_F(LauncherPaths, AProgramsActivationLightsTheCaptionAndRaisesTheFrame) {
 TEST_F(LauncherPaths, TheFrontTimerBringsTheShownProgramForwardOnlyWhenAnotherWindowIsInFront) {
   HWND frame = StartFirst();
   ASSERT_TRUE(frame);
-  HWND alpha = Host(frame, "Alpha");
+  HWND alpha = Show(frame, "Alpha");
   ASSERT_TRUE(alpha);
   SetForegroundWindow(frame);
   ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == frame; }));

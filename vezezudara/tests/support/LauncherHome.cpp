@@ -146,6 +146,20 @@ void LauncherTest::SecondInstance(const std::string& arguments) {
 
 bool LauncherTest::LauncherEnded() { return WaitForSingleObject(m_launcher.hProcess, 20000) == WAIT_OBJECT_0; }
 
+HWND LauncherTest::Host(HWND frame, const char* program, int controlId) {
+  SecondInstance(std::string("App=") + program + ".exe");
+  HWND hosted = nullptr;
+  const bool shown = WaitFor([&] {
+    hosted = FindByText(View(frame), program);
+    while (controlId && hosted && GetDlgItem(hosted, controlId) == nullptr) hosted = GetParent(hosted);
+    return hosted && IsWindowVisible(hosted);
+  });
+  EXPECT_TRUE(shown) << program;
+  if (!shown) return nullptr;
+  EndWithTest(hosted);
+  return hosted;
+}
+
 DWORD LauncherTest::EndWithTest(HWND window) {
   DWORD processId = 0;
   GetWindowThreadProcessId(window, &processId);

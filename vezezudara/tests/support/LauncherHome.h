@@ -51,6 +51,10 @@ class LauncherTest : public ::testing::Test {
   // A second instance with `arguments`: it hands them over and ends.
   void SecondInstance(const std::string& arguments);
   bool LauncherEnded();
+  // `program` started by name through a second instance ("App=<program>.exe") and shown in the
+  // view: its window whose text is `program`, or with `controlId` the nearest window above it that
+  // holds that control. Its process is killed at the end of the test if it still runs.
+  HWND Host(HWND frame, const char* program, int controlId = 0);
   // The process of `window`, killed at the end of the test if it still runs.
   DWORD EndWithTest(HWND window);
 
