@@ -220,7 +220,8 @@ BOOL CBackupDlg::OnInitDialog() {
     button->SetColor(kSkinFocusBack, kTextColour, FALSE);
     button->SetColor(kSkinFocusText, 0xFFFFFF);
   }
-  m_fileButton.SetMenu(IDR_FILE_MENU, m_hWnd);
+  // The File menu with its 16 by 16 pictures, magenta showing through.
+  m_fileButton.SetMenu(IDR_FILE_MENU, m_hWnd, TRUE, IDR_FILE_MENU, 16, 16, RGB(255, 0, 255));
   m_fileButton.SetFont("Verdana", 14, FALSE, FALSE);
   const std::array<std::pair<UINT, UINT>, 4> menuTexts{
       {{ID_FILE_OPEN, IDS_OPEN}, {ID_FILE_BACKUP, IDS_BACKUP}, {ID_FILE_RESTORE, IDS_RESTORE}, {ID_FILE_CLOSE, IDS_CLOSE}}};
@@ -509,7 +510,7 @@ void CBackupDlg::OnCancelRun() {
   m_asking = false;
   if (answer != IDNO && Running() && Exchanging()) {
     ::SetDlgItemTextA(m_hWnd, IDC_CANCEL_RUN, GetText(IDS_WAIT));
-    m_phone->PA_CancelTransfer();
+    m_phone->Media().PA_CancelTransfer();
   }
   if (m_endPending) {
     m_endPending = false;
@@ -519,7 +520,7 @@ void CBackupDlg::OnCancelRun() {
 
 void CBackupDlg::CancelAndWait() {
   if (!m_worker.joinable()) return;
-  if (Exchanging() && m_phone) m_phone->PA_CancelTransfer();
+  if (Exchanging() && m_phone) m_phone->Media().PA_CancelTransfer();
   while (!m_workerDone) {
     MSG msg;
     ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // answers messages sent to this thread

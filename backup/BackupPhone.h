@@ -1,20 +1,18 @@
 #pragma once
 // What the backup and restore runs use of the phone-access library, behind a seam: CManagerPhone
 // forwards to the process's CManager, tests give a phone of their own. The names and arguments are
-// the manager's.
+// the manager's. The session and media calls are those the multimedia manager's runs make, through
+// its own seam; this one adds the records, the messages and the restore's writes.
+#include "../mediary/PhoneRuns.h"
+
 #include <handport/Manager.h>
 
 class IBackupPhone {
  public:
   virtual ~IBackupPhone() = default;
 
-  virtual void SetCallbackFunction(PA_PROGRESS_CALLBACK callback, void* user) = 0;
-  virtual PA_MS_RESULT TestModeOn() = 0;
-  virtual DWORD LastError() = 0;  // the thread's last error after a failed call
-  virtual void PowerOff() = 0;
-  virtual PA_MS_RESULT PA_ClosePort() = 0;
-  virtual void PA_CancelTransfer() = 0;
-  virtual PA_MS_RESULT CheckLockInfo() = 0;
+  // The same phone's session and media calls.
+  virtual IMediaryPhone& Media() = 0;
   virtual PA_MS_RESULT PA_GetIMEI(char* text) = 0;
   // Downloads into the PC side, and what they bring.
   virtual PA_MS_RESULT PA_DownloadIModeMessages() = 0;
@@ -34,13 +32,6 @@ class IBackupPhone {
   virtual PA_RESULT PA_GetPhoneBook(PA_PHONEBOOK_INFO* contact, short slot) = 0;
   virtual PA_RESULT PA_GetSchedule(PA_SCHEDULE_INFO* entry, short slot) = 0;
   virtual PA_RESULT PA_GetToDo(PA_TODO_INFO* item, short slot) = 0;
-  // Media on the phone.
-  virtual PA_MS_RESULT PA_GetNumSubfolders(short* count, short folder) = 0;
-  virtual PA_MS_RESULT PA_GetFolderInfo(PA_FOLDER_INFO* info, short folder, short index) = 0;
-  virtual PA_MS_RESULT PA_GetNumResources(short* count, short folder, unsigned char option) = 0;
-  virtual PA_MS_RESULT PA_GetResourceInfo(PA_RESOURCE_INFO* record, short folder, short index, unsigned char option) = 0;
-  virtual PA_MS_RESULT PA_DownloadResource(PA_RESOURCE_INFO* record, short folder, short index, unsigned char option) = 0;
-  virtual void DeleteDataArray(unsigned char* data) = 0;
   // What a restore uses besides.
   virtual PA_RESULT PA_ClearResourceInfo(unsigned short type) = 0;
   virtual PA_RESULT PA_RemovePrivatePhoneBook(short slot) = 0;
@@ -56,10 +47,6 @@ class IBackupPhone {
   virtual PA_RESULT PA_PutMessage(PA_MESSAGE_INFO* message) = 0;
   virtual PA_RESULT PA_PutIModeMessage(PA_IMODE_INFO* mail) = 0;
   virtual PA_RESULT PA_PutResourceInfo(unsigned short type, PA_RESOURCE_INFO record, unsigned int fileId) = 0;
-  virtual PA_MS_RESULT PA_UploadResource(PA_RESOURCE_INFO* record) = 0;
-  virtual PA_MS_RESULT PA_CreateFolder(PA_FOLDER_INFO* folder) = 0;
-  virtual PA_MS_RESULT PA_RemoveMSFolder(short first, short second) = 0;
-  virtual PA_MS_RESULT PA_RemoveMSResource(short fileId) = 0;
   virtual PA_MS_RESULT PA_UploadGroups() = 0;
   virtual PA_MS_RESULT PA_UploadPhoneBook(short slot) = 0;
   virtual PA_MS_RESULT PA_UploadSchedule(short slot) = 0;
@@ -70,15 +57,10 @@ class IBackupPhone {
 
 class CManagerPhone : public IBackupPhone {
  public:
-  explicit CManagerPhone(CManager& manager) : m(manager) {}
+  explicit CManagerPhone(CManager& manager) : m(manager), m_media(manager) {}
 
-  void SetCallbackFunction(PA_PROGRESS_CALLBACK callback, void* user) override { m.SetCallbackFunction(callback, user); }
-  PA_MS_RESULT TestModeOn() override { return m.TestModeOn(); }
-  DWORD LastError() override { return GetLastError(); }
-  void PowerOff() override { m.PowerOff(); }
-  PA_MS_RESULT PA_ClosePort() override { return m.PA_ClosePort(); }
-  void PA_CancelTransfer() override { m.PA_CancelTransfer(); }
-  PA_MS_RESULT CheckLockInfo() override { return m.CheckLockInfo(); }
+  IMediaryPhone& Media() override { return m_media; }
+
   PA_MS_RESULT PA_GetIMEI(char* text) override { return m.PA_GetIMEI(text); }
   PA_MS_RESULT PA_DownloadIModeMessages() override { return m.PA_DownloadIModeMessages(); }
   PA_RESULT PA_GetNumIModeMessages(int* count) override { return m.PA_GetNumIModeMessages(count); }
@@ -99,20 +81,6 @@ class CManagerPhone : public IBackupPhone {
   PA_RESULT PA_GetPhoneBook(PA_PHONEBOOK_INFO* contact, short slot) override { return m.PA_GetPhoneBook(contact, slot); }
   PA_RESULT PA_GetSchedule(PA_SCHEDULE_INFO* entry, short slot) override { return m.PA_GetSchedule(entry, slot); }
   PA_RESULT PA_GetToDo(PA_TODO_INFO* item, short slot) override { return m.PA_GetToDo(item, slot); }
-  PA_MS_RESULT PA_GetNumSubfolders(short* count, short folder) override { return m.PA_GetNumSubfolders(count, folder); }
-  PA_MS_RESULT PA_GetFolderInfo(PA_FOLDER_INFO* info, short folder, short index) override {
-    return m.PA_GetFolderInfo(info, folder, index);
-  }
-  PA_MS_RESULT PA_GetNumResources(short* count, short folder, unsigned char option) override {
-    return m.PA_GetNumResources(count, folder, option);
-  }
-  PA_MS_RESULT PA_GetResourceInfo(PA_RESOURCE_INFO* record, short folder, short index, unsigned char option) override {
-    return m.PA_GetResourceInfo(record, folder, index, option);
-  }
-  PA_MS_RESULT PA_DownloadResource(PA_RESOURCE_INFO* record, short folder, short index, unsigned char option) override {
-    return m.PA_DownloadResource(record, folder, index, option);
-  }
-  void DeleteDataArray(unsigned char* data) override { m.DeleteDataArray(data); }
   PA_RESULT PA_ClearResourceInfo(unsigned short type) override { return m.PA_ClearResourceInfo(type); }
   PA_RESULT PA_RemovePrivatePhoneBook(short slot) override { return m.PA_RemovePrivatePhoneBook(slot); }
   PA_RESULT PA_RemovePrivateGroup(short slot) override { return m.PA_RemovePrivateGroup(slot); }
@@ -129,10 +97,6 @@ class CManagerPhone : public IBackupPhone {
   PA_RESULT PA_PutResourceInfo(unsigned short type, PA_RESOURCE_INFO record, unsigned int fileId) override {
     return m.PA_PutResourceInfo(type, record, fileId);
   }
-  PA_MS_RESULT PA_UploadResource(PA_RESOURCE_INFO* record) override { return m.PA_UploadResource(record); }
-  PA_MS_RESULT PA_CreateFolder(PA_FOLDER_INFO* folder) override { return m.PA_CreateFolder(folder); }
-  PA_MS_RESULT PA_RemoveMSFolder(short first, short second) override { return m.PA_RemoveMSFolder(first, second); }
-  PA_MS_RESULT PA_RemoveMSResource(short fileId) override { return m.PA_RemoveMSResource(fileId); }
   PA_MS_RESULT PA_UploadGroups() override { return m.PA_UploadGroups(); }
   PA_MS_RESULT PA_UploadPhoneBook(short slot) override { return m.PA_UploadPhoneBook(slot); }
   PA_MS_RESULT PA_UploadSchedule(short slot) override { return m.PA_UploadSchedule(slot); }
@@ -142,4 +106,5 @@ class CManagerPhone : public IBackupPhone {
 
  private:
   CManager& m;
+  CManagerMediaryPhone m_media;
 };

@@ -83,24 +83,24 @@ void CBackupRun::Completed() { m_report.Log(GetText(IDS_COMPLETED), 0); }
 
 RunOutcome CBackupRun::DetectionFailed() {
   RunOutcome outcome;
-  const DWORD error = m_phone.LastError();
+  const DWORD error = m_media.LastError();
   if (error == ERROR_PA_CANCELLED) {
-    m_phone.PowerOff();
+    m_media.PowerOff();
     m_report.Log(GetText(IDS_CANCELED), 2);
   } else {
-    if (error == ERROR_PA_NOT_SUPPORTED || error == ERROR_PA_OTHER_MODEL) m_phone.PowerOff();
+    if (error == ERROR_PA_NOT_SUPPORTED || error == ERROR_PA_OTHER_MODEL) m_media.PowerOff();
     outcome.endMessage = true;
     outcome.endText = DetectionFailureText(error);
   }
-  m_phone.PA_ClosePort();
+  m_media.PA_ClosePort();
   m_report.Busy(false);
   return outcome;
 }
 
 RunOutcome CBackupRun::Fail(CBackupArchive& archive) {
   m_exchanging = false;
-  m_phone.PowerOff();
-  m_phone.PA_ClosePort();
+  m_media.PowerOff();
+  m_media.PA_ClosePort();
   archive.Discard();  // nothing of the run appears on disk
   m_report.Busy(false);
   return RunOutcome{true, GetText(IDS_CANCELED), false, m_skipped};
@@ -111,17 +111,17 @@ RunOutcome CBackupRun::Run(const CString& path, const RunChoice& choice) {
   m_writeFailed = false;
   m_report.Log(" ", 0);
   m_report.Log(Formatted(IDS_SAVING_TO, path), 2);
-  m_phone.SetCallbackFunction(&CTransferProgress::Callback, &m_progress);
+  m_media.SetCallbackFunction(&CTransferProgress::Callback, &m_progress);
   m_report.Overlay(GetText(IDS_DETECTING));
   m_report.Busy(true);
 
   m_exchanging = true;
-  if (m_phone.TestModeOn() != PA_MS_OK) {
+  if (m_media.TestModeOn() != PA_MS_OK) {
     m_exchanging = false;
     return DetectionFailed();
   }
   CString lockText;
-  switch (m_phone.CheckLockInfo()) {
+  switch (m_media.CheckLockInfo()) {
     case PA_MS_OK:
     case PA_MS_LOCK_UNKNOWN: break;
     case PA_MS_NO_SIM: lockText = GetText(IDS_NO_SIM); break;
@@ -138,8 +138,8 @@ RunOutcome CBackupRun::Run(const CString& path, const RunChoice& choice) {
     identity[sizeof identity - 1] = '\0';
     if (archive.Create(path, kLabel, kinds, CleanIdentity(identity)) != BCK_OK) {
       m_exchanging = false;
-      m_phone.PowerOff();
-      m_phone.PA_ClosePort();
+      m_media.PowerOff();
+      m_media.PA_ClosePort();
       m_report.Busy(false);
       return RunOutcome{true, GetText(IDS_CANNOT_CREATE) + "\n" + GetText(IDS_SWITCHED_OFF), false, false};
     }
@@ -203,8 +203,8 @@ RunOutcome CBackupRun::Run(const CString& path, const RunChoice& choice) {
     }
     if (archive.Close() != BCK_OK) {
       m_exchanging = false;
-      m_phone.PowerOff();
-      m_phone.PA_ClosePort();
+      m_media.PowerOff();
+      m_media.PA_ClosePort();
       m_report.Busy(false);
       return RunOutcome{true, GetText(IDS_CANNOT_CREATE) + "\n" + GetText(IDS_SWITCHED_OFF), false, m_skipped};
     }
@@ -212,8 +212,8 @@ RunOutcome CBackupRun::Run(const CString& path, const RunChoice& choice) {
   }
 
   m_exchanging = false;
-  m_phone.PowerOff();
-  m_phone.PA_ClosePort();
+  m_media.PowerOff();
+  m_media.PA_ClosePort();
   m_report.Busy(false);
   RunOutcome outcome{true, CString(), written, m_skipped};
   if (!lockText.IsEmpty()) {
@@ -291,11 +291,11 @@ bool CBackupRun::WriteDataRecords(CBackupArchive& archive, const RunChoice& choi
 PA_MS_RESULT CBackupRun::SaveMediaFolder(CBackupArchive& archive, short folder, DWORD kind, int depth) {
   if (depth > kMaxFolderDepth) return PA_MS_FAILED;
   short subfolders = 0;
-  PA_MS_RESULT result = m_phone.PA_GetNumSubfolders(&subfolders, folder);
+  PA_MS_RESULT result = m_media.PA_GetNumSubfolders(&subfolders, folder);
   if (result != PA_MS_OK) return result;
   for (short index = 0; index < subfolders; ++index) {
     PA_FOLDER_INFO info;
-    result = m_phone.PA_GetFolderInfo(&info, folder, index);
+    result = m_media.PA_GetFolderInfo(&info, folder, index);
     if (LinkLostOrCancelled(result)) return result;
     if (result != PA_MS_OK) continue;
     info.dwReserved = kind;
@@ -311,26 +311,26 @@ PA_MS_RESULT CBackupRun::SaveMediaFolder(CBackupArchive& archive, short folder, 
     if (LinkLostOrCancelled(result) || m_writeFailed) return LinkLostOrCancelled(result) ? result : PA_MS_FAILED;
   }
   short files = 0;
-  result = m_phone.PA_GetNumResources(&files, folder, 0);
+  result = m_media.PA_GetNumResources(&files, folder, 0);
   if (result != PA_MS_OK) return result;
   for (short index = 0; index < files; ++index) {
     PA_RESOURCE_INFO record;
-    result = m_phone.PA_GetResourceInfo(&record, folder, index, 0);
-    if (result == PA_MS_OK) result = m_phone.PA_DownloadResource(&record, folder, index, 0);
+    result = m_media.PA_GetResourceInfo(&record, folder, index, 0);
+    if (result == PA_MS_OK) result = m_media.PA_DownloadResource(&record, folder, index, 0);
     if (LinkLostOrCancelled(result)) {
-      if (record.pData) m_phone.DeleteDataArray(record.pData);
+      if (record.pData) m_media.DeleteDataArray(record.pData);
       return result;
     }
     if (result != PA_MS_OK) {
       // One file that cannot be read is left out; the end text says that some were.
       m_skipped = true;
       m_report.Log(Formatted(IDS_FILE_SKIPPED, record.strFileName.IsEmpty() ? "?" : static_cast<LPCSTR>(record.strFileName)), 1);
-      if (record.pData) m_phone.DeleteDataArray(record.pData);
+      if (record.pData) m_media.DeleteDataArray(record.pData);
       continue;
     }
     record.dwReserved6 = kind;
     const BYTE written = archive.WriteResource(record);
-    m_phone.DeleteDataArray(record.pData);
+    m_media.DeleteDataArray(record.pData);
     record.pData = nullptr;
     if (written != BCK_OK) {
       m_writeFailed = true;
@@ -360,8 +360,8 @@ void CRestoreRun::Completed() { m_report.Log(GetText(IDS_COMPLETED), 0); }
 
 RunOutcome CRestoreRun::Fail() {
   m_exchanging = false;
-  m_phone.PowerOff();
-  m_phone.PA_ClosePort();
+  m_media.PowerOff();
+  m_media.PA_ClosePort();
   m_report.Busy(false);
   return RunOutcome{true, GetText(IDS_CANCELED), false, false};
 }
@@ -369,10 +369,10 @@ RunOutcome CRestoreRun::Fail() {
 int CRestoreRun::ClearPhoneFolder(short folder, int depth) {
   if (depth > kMaxFolderDepth) return 0;
   short subfolders = 0;
-  if (m_phone.PA_GetNumSubfolders(&subfolders, folder) != PA_MS_OK) return 0;
+  if (m_media.PA_GetNumSubfolders(&subfolders, folder) != PA_MS_OK) return 0;
   for (short index = static_cast<short>(subfolders - 1); index >= 0; --index) {
     PA_FOLDER_INFO info;
-    const PA_MS_RESULT result = m_phone.PA_GetFolderInfo(&info, folder, index);
+    const PA_MS_RESULT result = m_media.PA_GetFolderInfo(&info, folder, index);
     if (result == PA_MS_CANCELLED) return 0;
     if (result != PA_MS_OK) continue;
     // Emptied first: a folder that is gone cannot be listed any more.
@@ -380,18 +380,18 @@ int CRestoreRun::ClearPhoneFolder(short folder, int depth) {
     // The phone's own folders (up to 15) stay, emptied: a backup keeps their files, not the folders,
     // and puts the files back into them.
     if (info.dwNumber > 15 &&
-        m_phone.PA_RemoveMSFolder(static_cast<short>(info.dwNumber), static_cast<short>(info.dwType)) == PA_MS_CANCELLED) {
+        m_media.PA_RemoveMSFolder(static_cast<short>(info.dwNumber), static_cast<short>(info.dwType)) == PA_MS_CANCELLED) {
       return 0;
     }
   }
   short files = 0;
-  if (m_phone.PA_GetNumResources(&files, folder, 0) != PA_MS_OK) return 0;
+  if (m_media.PA_GetNumResources(&files, folder, 0) != PA_MS_OK) return 0;
   for (short index = static_cast<short>(files - 1); index >= 0; --index) {
     PA_RESOURCE_INFO record;
-    const PA_MS_RESULT result = m_phone.PA_GetResourceInfo(&record, folder, index, 0);
+    const PA_MS_RESULT result = m_media.PA_GetResourceInfo(&record, folder, index, 0);
     if (result == PA_MS_CANCELLED) return 0;
     if (result != PA_MS_OK) continue;
-    if (m_phone.PA_RemoveMSResource(static_cast<short>(record.dwFileId)) == PA_MS_CANCELLED) return 0;
+    if (m_media.PA_RemoveMSResource(static_cast<short>(record.dwFileId)) == PA_MS_CANCELLED) return 0;
   }
   return 1;
 }
@@ -407,28 +407,28 @@ RunOutcome CRestoreRun::Run(const CString& path, const RunChoice& choice) {
   // The whole file is read before the phone is touched: a damaged file changes nothing.
   if (CheckBackupFile(path) != BCK_OK) return RunOutcome{true, GetText(IDS_BACKUP_FILE_DAMAGED), false, false};
 
-  m_phone.SetCallbackFunction(&CTransferProgress::Callback, &m_progress);
+  m_media.SetCallbackFunction(&CTransferProgress::Callback, &m_progress);
   m_report.Overlay(GetText(IDS_DETECTING));
   m_report.Busy(true);
   m_exchanging = true;
-  const PA_MS_RESULT detected = m_phone.TestModeOn();
+  const PA_MS_RESULT detected = m_media.TestModeOn();
   if (detected != PA_MS_OK) {
     m_exchanging = false;
     RunOutcome outcome;
-    const DWORD error = m_phone.LastError();
+    const DWORD error = m_media.LastError();
     if (error == ERROR_PA_CANCELLED) {
-      if (detected != PA_MS_LINK_DOWN) m_phone.PowerOff();
+      if (detected != PA_MS_LINK_DOWN) m_media.PowerOff();
       m_report.Log(GetText(IDS_CANCELED), 2);
     } else {
-      if (error == ERROR_PA_NOT_SUPPORTED || error == ERROR_PA_OTHER_MODEL) m_phone.PowerOff();
+      if (error == ERROR_PA_NOT_SUPPORTED || error == ERROR_PA_OTHER_MODEL) m_media.PowerOff();
       outcome = RunOutcome{true, DetectionFailureText(error), false, false};
     }
-    m_phone.PA_ClosePort();
+    m_media.PA_ClosePort();
     m_report.Busy(false);
     return outcome;
   }
   CString lockText;
-  switch (m_phone.CheckLockInfo()) {
+  switch (m_media.CheckLockInfo()) {
     case PA_MS_OK:
     case PA_MS_LOCK_UNKNOWN: break;
     case PA_MS_NO_SIM: lockText = GetText(IDS_NO_SIM); break;
@@ -524,8 +524,8 @@ RunOutcome CRestoreRun::Run(const CString& path, const RunChoice& choice) {
   }
 
   m_exchanging = false;
-  m_phone.PowerOff();
-  m_phone.PA_ClosePort();
+  m_media.PowerOff();
+  m_media.PA_ClosePort();
   m_report.Busy(false);
   RunOutcome outcome{true, CString(), false, false};
   if (!lockText.IsEmpty()) {
@@ -614,7 +614,7 @@ bool CRestoreRun::RecordLoop(CBackupArchive& archive, DWORD kinds) {
         record.dwFolderId = Remap(m_folderIds, record.dwFolderId);
         m_progress.Reset();
         const DWORD oldId = record.dwFileId;
-        const PA_MS_RESULT result = m_phone.PA_UploadResource(&record);
+        const PA_MS_RESULT result = m_media.PA_UploadResource(&record);
         record.pData = nullptr;
         data.reset();
         if (result != PA_MS_OK && result != PA_MS_EXISTS) return false;
@@ -631,7 +631,7 @@ bool CRestoreRun::RecordLoop(CBackupArchive& archive, DWORD kinds) {
         StepLine(IDS_RESTORING_KIND, IDS_RESOURCES);
         folder.lFolderId = static_cast<LONG>(Remap(m_folderIds, static_cast<DWORD>(folder.lFolderId)));
         const DWORD oldId = folder.dwNumber;
-        const PA_MS_RESULT result = m_phone.PA_CreateFolder(&folder);
+        const PA_MS_RESULT result = m_media.PA_CreateFolder(&folder);
         if (result != PA_MS_OK && result != PA_MS_EXISTS) return false;
         m_folderIds.emplace_back(oldId, folder.dwNumber);
         break;

@@ -63,9 +63,10 @@ struct RunChoice {
 
 class CBackupRun {
  public:
-  CBackupRun(IBackupPhone& phone, IRunReport& report) : m_phone(phone), m_report(report), m_progress(report) {}
+  CBackupRun(IBackupPhone& phone, IRunReport& report)
+      : m_phone(phone), m_media(phone.Media()), m_report(report), m_progress(report) {}
   // The library keeps no pointer to the run's progress after the run.
-  ~CBackupRun() { m_phone.SetCallbackFunction(nullptr, nullptr); }
+  ~CBackupRun() { m_media.SetCallbackFunction(nullptr, nullptr); }
   CBackupRun(const CBackupRun&) = delete;
   CBackupRun& operator=(const CBackupRun&) = delete;
 
@@ -88,6 +89,7 @@ class CBackupRun {
   RunOutcome DetectionFailed();
 
   IBackupPhone& m_phone;
+  IMediaryPhone& m_media;
   IRunReport& m_report;
   CTransferProgress m_progress;
   std::atomic<bool> m_exchanging{false};
@@ -100,8 +102,9 @@ class CBackupRun {
 // changes; a file that fails changes nothing.
 class CRestoreRun {
  public:
-  CRestoreRun(IBackupPhone& phone, IRunReport& report) : m_phone(phone), m_report(report), m_progress(report) {}
-  ~CRestoreRun() { m_phone.SetCallbackFunction(nullptr, nullptr); }
+  CRestoreRun(IBackupPhone& phone, IRunReport& report)
+      : m_phone(phone), m_media(phone.Media()), m_report(report), m_progress(report) {}
+  ~CRestoreRun() { m_media.SetCallbackFunction(nullptr, nullptr); }
   CRestoreRun(const CRestoreRun&) = delete;
   CRestoreRun& operator=(const CRestoreRun&) = delete;
 
@@ -124,6 +127,7 @@ class CRestoreRun {
   void Completed();
 
   IBackupPhone& m_phone;
+  IMediaryPhone& m_media;
   IRunReport& m_report;
   CTransferProgress m_progress;
   std::atomic<bool> m_exchanging{false};

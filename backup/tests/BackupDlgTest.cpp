@@ -2,7 +2,10 @@
 // clicked, commands sent. Message boxes and file dialogs are replaced by recorders.
 #include "BackupDlg.h"
 #include "FakePhone.h"
+#include "TestBackupDlg.h"
 #include "resource.h"
+
+#include <MenuImageToolBar.h>
 
 #include <registry/WinReg.h>
 #include <user/Headless.h>
@@ -24,37 +27,6 @@ namespace fs = std::filesystem;
 namespace {
 
 CWinApp theApp("backup dialog tests");
-
-class CTestBackupDlg : public CBackupDlg {
- public:
-  explicit CTestBackupDlg(const char* build) : CBackupDlg(nullptr, BackupVariant::FromBuild(build)) {}
-
-  std::vector<std::string> messages;
-  std::vector<int> answers;  // what the message boxes answer, in turn (then IDOK)
-  std::string nextFile;  // what the file dialogs answer
-  int fileDialogs = 0;
-  FakePhone* phone = nullptr;  // the phone of the last run
-  std::function<void(FakePhone&)> fill = [](FakePhone& p) { Fill(p); };
-
- protected:
-  int ShowMessage(const CString& text, UINT) override {
-    messages.emplace_back(static_cast<LPCSTR>(text));
-    if (answers.empty()) return IDOK;
-    const int answer = answers.front();
-    answers.erase(answers.begin());
-    return answer;
-  }
-  std::unique_ptr<IBackupPhone> MakePhone() override {
-    auto made = std::make_unique<FakePhone>();
-    fill(*made);
-    phone = made.get();
-    return made;
-  }
-  CString ChooseFile(bool) override {
-    ++fileDialogs;
-    return CString(nextFile.c_str());
-  }
-};
 
 class BackupDlgTest : public ::testing::Test {
  protected:
@@ -124,6 +96,20 @@ TEST_F(BackupDlgTest, VariantsShowTheirRowsAndIModeTakesMmsPlace) {
     }
     dialog->DestroyWindow();
   }
+}
+
+// Every command of the File menu has its own 16 by 16 picture in the program's resources.
+TEST(BackupResources, EveryFileMenuCommandHasItsPicture) {
+  MenuImageToolBar pictures;
+  ASSERT_TRUE(pictures.LoadToolBar(IDR_FILE_MENU));
+  EXPECT_EQ(pictures.ImageWidth(), 16);
+  EXPECT_EQ(pictures.ImageHeight(), 16);
+  BITMAP bitmap{};
+  ASSERT_TRUE(GetObjectA(pictures.Bitmap(), sizeof bitmap, &bitmap));
+  EXPECT_EQ(bitmap.bmWidth, 4 * 16);
+  EXPECT_EQ(bitmap.bmHeight, 16);
+  const UINT commands[] = {ID_FILE_OPEN, ID_FILE_BACKUP, ID_FILE_RESTORE, ID_FILE_CLOSE};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(pictures.ImageOfCommand(commands[i]), i) << commands[i];
 }
 
 TEST_F(BackupDlgTest, RowClicksFollowTheRulesAndWarnWithTheNames) {

@@ -26,8 +26,14 @@ struct FakeFolder {
 };
 
 // A phone in memory; every operation answers from its tables, failures where the test says.
-class FakePhone : public IBackupPhone {
+class FakePhone : public IBackupPhone, public IMediaryPhone {
  public:
+  IMediaryPhone& Media() override { return *this; }
+  // Calls of the multimedia manager's that the runs never make.
+  PA_MS_RESULT PA_GetFileSystemFreeSpace(int*) override { return PA_MS_NOT_SUPPORTED; }
+  PA_MS_RESULT PA_GetNumMainFolders(short*) override { return PA_MS_NOT_SUPPORTED; }
+  PA_MS_RESULT PA_GetMainFolder(PA_FOLDER_INFO*, short) override { return PA_MS_NOT_SUPPORTED; }
+
   std::map<short, CString> groups;
   std::map<short, PA_PHONEBOOK_INFO> contacts;
   std::map<short, PA_SCHEDULE_INFO> schedule;

@@ -6,6 +6,7 @@
 #include "OutBarCtrl.h"
 
 #include <LauncherProtocol.h>
+#include <LauncherHome.h>
 
 #include <framework/Afx.h>
 #include <kernel/Kernel.h>
@@ -23,83 +24,21 @@
 
 namespace fs = std::filesystem;
 using namespace testing_user;
+using namespace launcher_testing;
 
 namespace {
 
-constexpr char kSettings[] = "Software\\Halvane\\Tolvar\\Settings";
 constexpr char kLinkwell[] = "Software\\Halvane\\Tolvar\\Linkwell";
 constexpr COLORREF kAlphaColour = RGB(200, 60, 60);
 constexpr COLORREF kBravoColour = RGB(60, 140, 220);
 
-// Waits for `done`, looking every 20 ms; false after 20 s.
-bool WaitFor(const std::function<bool()>& done) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > 20000) return false;
-    Sleep(20);
-  }
-  return true;
-}
-
-void SetString(LPCSTR key, LPCSTR name, const std::string& value) {
-  HKEY opened = nullptr;
-  RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened, nullptr);
-  RegSetValueExA(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                 static_cast<DWORD>(value.size() + 1));
-  RegCloseKey(opened);
-}
-
-std::string GetString(LPCSTR key, LPCSTR name) {
-  HKEY opened = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return {};
-  char value[64] = {};
-  DWORD size = sizeof value - 1;
-  RegQueryValueExA(opened, name, nullptr, nullptr, reinterpret_cast<LPBYTE>(value), &size);
-  RegCloseKey(opened);
-  return value;
-}
-
-HWND FindByText(HWND parent, const char* text) {
-  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    char found[64] = {};
-    GetWindowTextA(child, found, sizeof found);
-    if (std::string(found) == text) return child;
-    if (HWND deeper = FindByText(child, text)) return deeper;
-  }
-  return nullptr;
-}
-
-class Launcher : public ::testing::Test {
+class Launcher : public LauncherTest {
 protected:
   static void SetUpTestSuite() {
-    // One home for the whole process, repeated runs included: the window station stays with the
-    // first home opened. It goes when the process ends.
-    if (!s_home.empty()) return;
-    std::string pattern = (fs::temp_directory_path() / "vezezudara-e2e-XXXXXX").string();
-    ASSERT_TRUE(mkdtemp(pattern.data()));
-    s_home = pattern;
-    static const struct HomeRemover {
-      ~HomeRemover() {
-        std::error_code ignored;
-        fs::remove_all(s_home, ignored);
-      }
-    } remover;
-    setenv("TOLVAR_HOME", s_home.c_str(), 1);
-    // The programs are copied into a folder of their own; their libraries stay where they were built.
-    const char* libraries = std::getenv("LD_LIBRARY_PATH");
-    setenv("LD_LIBRARY_PATH", (std::string(VZD_BIN_DIR) + (libraries ? std::string(":") + libraries : "")).c_str(), 1);
-    s_install = s_home + "/install";
-    fs::create_directories(s_install);
-    fs::copy_file(std::string(VZD_BIN_DIR) + "/Vezezudara", s_install + "/Vezezudara");
-    const char* copies[][2] = {{"vzd_hosted_alpha", "Alpha"}, {"vzd_hosted_bravo", "Bravo"}, {"vzd_link_stub", "Linkwell"}};
-    for (auto& copy : copies) fs::copy_file(std::string(VZD_TEST_PROGRAMS) + "/" + copy[0], s_install + "/" + copy[1]);
-    SetString(kSettings, "Build", "1");
-    SetString(kSettings, "Phone", "Model 7");
-    HKEY opened = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, kSettings, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened, nullptr);
-    DWORD on = 1;
-    RegSetValueExA(opened, "DisplayStatusBar", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), sizeof on);
-    RegCloseKey(opened);
+    OpenHome("vezezudara-e2e",
+             {{TestProgramFolder() + "/vzd_hosted_alpha", "Alpha"}, {TestProgramFolder() + "/vzd_hosted_bravo", "Bravo"}},
+             "1");
+    SetNumber(kSettings, "DisplayStatusBar", 1);
   }
   void SetUp() override {
     HKEY opened = nullptr;
@@ -109,40 +48,6 @@ protected:
     }
     unsetenv("VZD_HOSTED_REFUSE");
     unsetenv("VZD_HOSTED_CRASH");
-  }
-  void TearDown() override {
-    if (m_launcher.hProcess) {
-      if (WaitForSingleObject(m_launcher.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(m_launcher.hProcess, 9);
-      CloseHandle(m_launcher.hProcess);
-      CloseHandle(m_launcher.hThread);
-    }
-    if (HWND stub = FindWindowA("VzdLinkStub", nullptr)) PostMessageA(stub, WM_CLOSE, 0, 0);
-    WaitFor([] { return FindWindowA("VzdLinkStub", nullptr) == nullptr; });
-  }
-
-  // Starts the launcher in its folder with `arguments`.
-  PROCESS_INFORMATION Start(const std::string& arguments) {
-    std::string commandLine = "Vezezudara.exe" + (arguments.empty() ? std::string() : " " + arguments);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    EXPECT_TRUE(CreateProcessA((s_install + "/Vezezudara").c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                               nullptr, s_install.c_str(), &startup, &process));
-    return process;
-  }
-  HWND StartFirst() {
-    m_launcher = Start("");
-    HWND frame = nullptr;
-    EXPECT_TRUE(WaitFor([&] { return (frame = FindWindowA("VezezudaraFrame", " Dravik")) != nullptr; }));
-    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(frame) && IsWindowEnabled(frame); }));
-    return frame;
-  }
-  // A second instance with `arguments`: it hands them over and ends.
-  void SecondInstance(const std::string& arguments) {
-    PROCESS_INFORMATION second = Start(arguments);
-    EXPECT_EQ(WaitForSingleObject(second.hProcess, 20000), WAIT_OBJECT_0);
-    CloseHandle(second.hProcess);
-    CloseHandle(second.hThread);
   }
   // Clicks item `index` of the folder bar, as a person would.
   void ClickProgram(HWND frame, int index) {
@@ -157,19 +62,7 @@ protected:
     ASSERT_TRUE(tolvar::user::InjectMouse(point, WM_LBUTTONDOWN));
     ASSERT_TRUE(tolvar::user::InjectMouse(point, WM_LBUTTONUP));
   }
-  static HWND View(HWND frame) { return GetDlgItem(GetDlgItem(frame, AFX_IDW_PANE_FIRST), 0xE901); }
-  static bool Shown(HWND frame, const char* program) {
-    HWND window = FindByText(View(frame), program);
-    return window && IsWindowVisible(window);
-  }
-  bool LauncherEnded() { return WaitForSingleObject(m_launcher.hProcess, 20000) == WAIT_OBJECT_0; }
-
-  static std::string s_home;
-  static std::string s_install;
-  PROCESS_INFORMATION m_launcher{};
 };
-std::string Launcher::s_home;
-std::string Launcher::s_install;
 
 }  // namespace
 

@@ -5,6 +5,9 @@
 // Behaviours a test asks for through the environment it passes on to the launcher and so to us:
 // VZD_HOSTED_REFUSE=<name> refuses the first close request (as a program with unsaved changes
 // whose user cancels); VZD_HOSTED_CRASH=<name> dies at the close request without a word.
+//
+// What reached it, for the tests to read from another process: the static 11 holds the keys it was
+// given ("65 66 "), the static 12 how often it was hidden while it stood in the view.
 #include <EmbeddableDialog.h>
 #include <HostedApp.h>
 
@@ -63,6 +66,9 @@ public:
         MapMessage(kPostReady, &CHostedDlg::OnPostReady),
         MapMessage(WM_CTLCOLORDLG, &CHostedDlg::OnColour),
         MapMessage(WM_CTLCOLORSTATIC, &CHostedDlg::OnColour),
+        MapMessage(WM_KEYDOWN, &CHostedDlg::OnKey),
+        MapMessage(WM_SYSKEYDOWN, &CHostedDlg::OnKey),
+        MapMessage(WM_SHOWWINDOW, &CHostedDlg::OnShow),
     }};
     return &map;
   }
@@ -71,6 +77,15 @@ private:
   LRESULT OnPostReady(WPARAM, LPARAM) {
     PostStatusToLauncher(m_name + " ready");
     return 0;
+  }
+  LRESULT OnKey(WPARAM key, LPARAM) {
+    m_keys += std::to_string(key) + " ";
+    SetDlgItemTextA(m_hWnd, 11, m_keys.c_str());
+    return 0;
+  }
+  LRESULT OnShow(WPARAM shown, LPARAM) {
+    if (!shown) SetDlgItemTextA(m_hWnd, 12, std::to_string(++m_hidden).c_str());
+    return Default();
   }
   LRESULT OnColour(WPARAM wParam, LPARAM) {
     SetBkColor(reinterpret_cast<HDC>(wParam), m_colour);
@@ -81,6 +96,8 @@ private:
   COLORREF m_colour = 0;
   HBRUSH m_brush = nullptr;
   bool m_refuse = Asked("VZD_HOSTED_REFUSE", m_name);
+  std::string m_keys;
+  int m_hidden = 0;
 };
 
 class CHostedProgram : public CHostedApp {
