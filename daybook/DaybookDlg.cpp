@@ -673,9 +673,9 @@ void CDaybookDlg::ApplyTransferEvent(const TransferEvent& event) {
       case T::Cursor:
         if (page == pages.front()) {
           m_nCursorId = static_cast<UINT>(event.value);
-          POINT at{};
-          ::GetCursorPos(&at);
-          ::SetCursorPos(at.x, at.y);  // so that the system asks for the cursor again
+          // Shown at once under a resting pointer (the pointer shows it only while it is over this
+          // thread's windows); WM_SETCURSOR keeps it as the pointer moves.
+          ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(static_cast<WORD>(m_nCursorId))));
         }
         break;
       case T::GroupName: {

@@ -2,101 +2,19 @@
 // vCard and vCalendar files are written and read by the exchange library's own code (with scripted
 // answers for its dialogs), the CSV file by the wizard library's engine. What comes back equals what
 // went out in every field the format carries.
-#include "ExchangeFakes.h"
-
-#include "CsvEngine.h"
-#include "Interlex.h"
-#include "../../interlex/tests/ScriptedUi.h"
+#include "ExchangeFiles.h"
 
 #include <controls/PropSheet.h>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 
 using namespace daybook;
+using namespace exchange_files;
 namespace fs = std::filesystem;
 
 namespace {
-
-CScriptedUi* g_ui = nullptr;
-CInterlex* g_interlex = nullptr;
-fs::path g_folder;
-std::string g_csv;  // the last CSV file the export wrote
-
-// The files of the exchange folder in name order, as the person would pick them all.
-void ChooseEverything(const char* extension) {
-  g_ui->files.clear();
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(g_folder)) {
-    if (entry.path().extension() == extension) names.push_back(entry.path().string());
-  }
-  std::sort(names.begin(), names.end());
-  for (const std::string& name : names) g_ui->files.push_back(CString(name.c_str()));
-}
-
-int ExportCards(CPhoneBookArray* a, HWND owner) { return g_interlex->VcardExportAll(a, owner); }
-int ExportSchedule(CScheduleArray* a, HWND owner) { return g_interlex->VcalendarExportAll(a, owner); }
-int ExportToDo(CToDoArray* a, HWND owner) { return g_interlex->VcalendarTodoExportAll(a, owner); }
-int ImportCards(CPhoneBookArray** out, HWND owner) {
-  ChooseEverything(".vcf");
-  *out = new CPhoneBookArray;
-  return g_interlex->VcardImportAll(*out, owner);
-}
-int ImportSchedule(CScheduleArray** out, HWND owner) {
-  ChooseEverything(".vcs");
-  *out = new CScheduleArray;
-  return g_interlex->VcalenderImportAll(*out, owner);
-}
-int ImportToDo(CToDoArray** out, HWND owner) {
-  ChooseEverything(".vcs");
-  *out = new CToDoArray;
-  return g_interlex->VcalenderTodoImportAll(*out, owner);
-}
-
-struct StringOut : tabulon::ICsvOutput {
-  bool Write(std::string_view bytes) override {
-    text += bytes;
-    return true;
-  }
-  std::string text;
-};
-struct Go : tabulon::ICsvImportHost, tabulon::ICsvExportHost {
-  void OnRecord(int) override {}
-  void OnLineJoined() override {}
-  tabulon::CsvAnswer AskWarning(int, const std::string&, bool&) override { return tabulon::CsvAnswer::Force; }
-  bool StopRequested() override { return false; }
-};
-
-int CsvExport(int n, CSV_FIELD_INFO* fields, CSV_RECORD_LIST* list) {
-  StringOut out;
-  Go go;
-  tabulon::RunExport(*list, std::span(fields, static_cast<std::size_t>(n)), ',', true, out, go);
-  g_csv = out.text;
-  return ID_WIZFINISH;
-}
-int CsvImport(int n, CSV_FIELD_INFO* fields, CSV_RECORD_LIST* list) {
-  std::vector<std::string> lines;
-  for (std::size_t at = 0; at < g_csv.size();) {
-    const std::size_t end = g_csv.find("\r\n", at);
-    lines.push_back(g_csv.substr(at, end == std::string::npos ? std::string::npos : end - at));
-    at = end == std::string::npos ? g_csv.size() : end + 2;
-  }
-  std::vector<int> mapping(static_cast<std::size_t>(n));
-  for (int i = 0; i < n; ++i) mapping[static_cast<std::size_t>(i)] = i;
-  const std::vector<std::string_view> views(lines.begin(), lines.end());
-  tabulon::CsvImportSetup setup;
-  setup.lines = views;
-  setup.headerLine = true;
-  setup.mapping = mapping;
-  setup.fields = std::span(fields, static_cast<std::size_t>(n));
-  setup.list = list;
-  Go go;
-  StringOut log;
-  tabulon::RunImport(setup, go, log);
-  return ID_WIZFINISH;
-}
 
 class RoundTrip : public ExchangeTest {
  protected:
@@ -105,18 +23,7 @@ class RoundTrip : public ExchangeTest {
     g_folder = fs::temp_directory_path() / ("daybook-exchange-" + std::to_string(::getpid()));
     fs::remove_all(g_folder);
     fs::create_directories(g_folder);
-    ui.folder = g_folder.string();
-    g_ui = &ui;
-    g_interlex = &interlex;
-    libraries.Add("Interlex.dll", "fnVCardExport", ExportCards);
-    libraries.Add("Interlex.dll", "fnVCardImport", ImportCards);
-    libraries.Add("Interlex.dll", "fnVCalendarExport", ExportSchedule);
-    libraries.Add("Interlex.dll", "fnVCalendarImport", ImportSchedule);
-    libraries.Add("Interlex.dll", "fnVCalendarTodoExport", ExportToDo);
-    libraries.Add("Interlex.dll", "fnVCalendarTodoImport", ImportToDo);
-    libraries.Add("Tabulon.dll", "dwCSVExportationWizard_DoModal", CsvExport);
-    libraries.Add("Tabulon.dll", "dwCSVImportationWizard_DoModal", CsvImport);
-    libraries.marker = [] { return incorrectFileTool; };
+    AddExchangeFiles(libraries, ui, interlex, g_folder);
   }
   void TearDown() override {
     fs::remove_all(g_folder);

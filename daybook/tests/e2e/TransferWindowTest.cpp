@@ -206,12 +206,13 @@ TEST_F(TransferWindowTest, CancelByClicks) {
 }
 
 // Closing while a download runs: the worker is cancelled and joined before the dialog goes, by the
-// launcher's close request and by the dialog's end alone.
+// launcher's close request, by the Close command (what Ctrl+F4 runs) and by the dialog's end alone.
 TEST_F(TransferWindowTest, ClosingDuringATransferJoinsTheWorker) {
   SeedContacts(300);
   ASSERT_TRUE(phone.SetFault(phonesim::Fault::Late, 20));
-  for (bool request : {true, false}) {
-    SCOPED_TRACE(request ? "close request" : "destroyed");
+  enum class Path { Request, Command, Destroyed };
+  for (Path path : {Path::Request, Path::Command, Path::Destroyed}) {
+    SCOPED_TRACE(path == Path::Request ? "close request" : path == Path::Command ? "close command" : "destroyed");
     if (!dialog) {
       dialog = std::make_unique<CDaybookDlg>(*manager);
       dialog->CreateEmbedded(nullptr);
@@ -219,10 +220,14 @@ TEST_F(TransferWindowTest, ClosingDuringATransferJoinsTheWorker) {
     Command(daybook::CMD_DOWNLOAD);
     ASSERT_TRUE(testing_user::PumpUntil([&] { return RecordsMoving(); }, 60000));
     g_boxes.clear();
-    if (request) {
+    if (path != Path::Destroyed) {
       // The fetch changed the choices, so the document is modified: "No" to saving it.
       g_answer = IDNO;
-      EXPECT_TRUE(dialog->QueryClose());
+      if (path == Path::Request) {
+        EXPECT_TRUE(dialog->QueryClose());
+      } else {
+        Command(daybook::CMD_CLOSE);
+      }
       EXPECT_FALSE(dialog->TransferRunning());
       ASSERT_EQ(g_boxes.size(), 1u);
       EXPECT_EQ(g_boxes[0], Text(397));
