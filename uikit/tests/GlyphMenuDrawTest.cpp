@@ -358,6 +358,40 @@ protected:
       DeleteObject(shot);
     };
   }
+  // The columns of plain background between the text of the entries at `rows` and the open
+  // pop-up's right border.
+  std::function<void()> RightMargin(std::vector<int> rows, int* margin) {
+    return [this, rows, margin] {
+      GlyphMenu* phone = Sub(menu, 0);
+      std::vector<std::pair<int, int>> spans;  // top and bottom of each entry, in the client area
+      for (int p = 0, y = 0; p < static_cast<int>(phone->Items().size()); ++p) {
+        MEASUREITEMSTRUCT m{ODT_MENU, 0, 0, 0, 0, reinterpret_cast<ULONG_PTR>(phone->Items()[p].get())};
+        phone->MeasureItem(&m);
+        spans.push_back({y, y + static_cast<int>(m.itemHeight)});
+        y += static_cast<int>(m.itemHeight);
+      }
+      HWND popup = ::FindWindowA("#32768", nullptr);
+      HBITMAP shot = tolvar::user::RenderWindow(popup);
+      if (!shot) return;
+      SavePng(shot, "menu_widest_text");
+      POINT client{0, 0};
+      ::ClientToScreen(popup, &client);
+      RECT frame{}, inside{};
+      ::GetWindowRect(popup, &frame);
+      ::GetClientRect(popup, &inside);
+      const int left = client.x - frame.left, top = client.y - frame.top, right = left + inside.right;
+      const COLORREF background = PixelAt(shot, right - 1, top + spans[rows[0]].first + 1);
+      *margin = 0;
+      for (int x = right - 1; x >= left; --x, ++*margin) {
+        bool plain = true;
+        for (int row : rows)
+          for (int y = top + spans[row].first; y < top + spans[row].second && plain; ++y)
+            plain = PixelAt(shot, x, y) == background;
+        if (!plain) break;
+      }
+      DeleteObject(shot);
+    };
+  }
   // A click on the entry at `position` of the open pop-up (the entries' measured heights added up).
   std::function<void()> Click(int position) {
     return [this, position] {
@@ -390,6 +424,18 @@ TEST_F(TrackedGlyphMenu, KeysMoveOverTheSeparatorAndReturnTheCommand) {
   EXPECT_EQ(chosen, static_cast<UINT>(ID_UIKIT_SETTINGS));
   EXPECT_EQ(left, kFace);    // the image bar of the XP look
   EXPECT_EQ(right, kWhite);  // its text area
+}
+
+// The widest entry's text, a plain one as the link service's tray menu has, keeps clear of the
+// menu's right border in both looks: the menu adds a check mark's width to the measured entries.
+TEST_F(TrackedGlyphMenu, TheWidestTextKeepsClearOfTheRightBorder) {
+  ASSERT_TRUE(menu.ModifyItem("Settings of the connected phone", ID_UIKIT_SETTINGS));
+  for (BOOL xp : {TRUE, FALSE}) {
+    GlyphMenu::xpDrawOnXpSystem = xp;
+    int margin = -1;
+    Track({RightMargin({0, 1, 4, 5}, &margin), Key(VK_ESCAPE)}, TPM_RETURNCMD);
+    EXPECT_GE(margin, 8) << (xp ? "XP look" : "classic look");
+  }
 }
 
 TEST_F(TrackedGlyphMenu, MnemonicTypedIsFoundByTheMenuAndPostedToTheOwner) {
