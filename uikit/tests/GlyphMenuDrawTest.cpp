@@ -28,14 +28,33 @@ constexpr COLORREF kFace = RGB(212, 208, 200);
 constexpr COLORREF kSelect = RGB(0x08, 0x2A, 0x82);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
+// Each test states the look it draws in, whatever system the platform reports (the look on an XP
+// system and on a classic one, TOLVAR_WINDOWS_VERSION=5.0); the system only changes colours.
 class MenuPictures : public ::testing::Test {
 protected:
+  static void StateLook(BOOL xp) {
+    GlyphMenu::xpDrawOnXpSystem = xp;
+    GlyphMenu::xpDrawOnClassicSystem = xp;
+  }
+  void SetUp() override { StateLook(TRUE); }
   void TearDown() override {
     GlyphMenu::xpDrawOnXpSystem = TRUE;
     GlyphMenu::xpDrawOnClassicSystem = FALSE;
     GlyphMenu::shadeImages = TRUE;
   }
   static GlyphMenu* Sub(GlyphMenu& menu, int position) { return menu.SubMenu(::GetSubMenu(menu, position)); }
+  // The colours that differ between an XP system and a classic one: the XP look's image bar, its
+  // selection and its disabled text, the classic look's background, and the images' shadow.
+  static bool XpSystem() { return IsXPLook(); }
+  static COLORREF Bar() { return XpSystem() ? kFace : LightenColour(kFace, 0.25); }
+  static COLORREF SelectionFill() { return LightenColour(kSelect, XpSystem() ? 0.7 : 0.85); }
+  static COLORREF XpGreyText() {
+    return XpSystem() ? GetSysColor(COLOR_GRAYTEXT) : LightenColour(GetSysColor(COLOR_GRAYTEXT), 0.4);
+  }
+  static COLORREF ClassicBackground() { return XpSystem() ? kFace : RGB(0xE1, 0xEA, 0xFD); }
+  static COLORREF Shadow() {
+    return XpSystem() ? GetSysColor(COLOR_BTNSHADOW) : LightenColour(GetSysColor(COLOR_BTNSHADOW), 0.49);
+  }
 };
 
 TEST_F(MenuPictures, ToolbarRecordsGiveEachButtonItsImage) {
@@ -108,7 +127,7 @@ TEST_F(MenuPictures, CommandImagesComeFromToolbarsInTripletsAndKeepTheirIndex) {
   EXPECT_EQ(PixelAt(canvas, 3, 6), RGB(255, 255, 0));      // folder
   EXPECT_EQ(PixelAt(canvas, 16 + 1, 4), LightenColour(RGB(0, 0, 0), 0.3));
   EXPECT_EQ(PixelAt(canvas, 16 + 3, 6), RGB(255, 255, 76));
-  EXPECT_EQ(PixelAt(canvas, 32 + 3, 6), GetSysColor(COLOR_BTNSHADOW));
+  EXPECT_EQ(PixelAt(canvas, 32 + 3, 6), Shadow());
   EXPECT_EQ(PixelAt(canvas, 32 + 0, 14), RGB(255, 0, 0));
   DeleteObject(canvas);
 
@@ -213,23 +232,23 @@ TEST_F(DrawnEntries, XpLookShowsTheImageBarTheFramedSelectionChecksAndGreyText) 
   SavePng(canvas, "menu_xp_phone");
   const int bar = 16 + 7;
   const int mid0 = (r[0].top + r[0].bottom) / 2;
-  EXPECT_EQ(PixelAt(canvas, 1, r[0].top + 1), kFace);                 // the bar
+  EXPECT_EQ(PixelAt(canvas, 1, r[0].top + 1), Bar());                 // the bar
   EXPECT_EQ(PixelAt(canvas, kWidth - 3, mid0), kWhite);                // the text area
   EXPECT_EQ(PixelAt(canvas, 0, r[1].top), kSelect);                    // the selection frame
-  EXPECT_EQ(PixelAt(canvas, kWidth - 3, r[1].top + 2), LightenColour(kSelect, 0.7));
+  EXPECT_EQ(PixelAt(canvas, kWidth - 3, r[1].top + 2), SelectionFill());
   // The checked "save" with its picture: a light box framed in the selection colour.
   EXPECT_EQ(PixelAt(canvas, 1, r[2].top + 1), kSelect);
   EXPECT_EQ(PixelAt(canvas, 2, r[2].top + 2), LightenColour(kSelect, 0.85));
   // The separator: bar, then an etched line in the text area.
   const int line = r[3].top + (r[3].bottom - r[3].top) / 2;
-  EXPECT_EQ(PixelAt(canvas, 1, line), kFace);
+  EXPECT_EQ(PixelAt(canvas, 1, line), Bar());
   EXPECT_EQ(PixelAt(canvas, bar + 7 + 5, line), GetSysColor(COLOR_BTNSHADOW));
   EXPECT_EQ(PixelAt(canvas, bar + 7 + 5, line + 1), kWhite);
   // "Exit" disabled: grey text only, no selection.
   bool grey = false, dark = false;
   for (int x = bar + 8; x < kWidth; ++x)
     for (int y = r[4].top; y < r[4].bottom; ++y) {
-      grey |= PixelAt(canvas, x, y) == GetSysColor(COLOR_GRAYTEXT);
+      grey |= PixelAt(canvas, x, y) == XpGreyText();
       dark |= PixelAt(canvas, x, y) == kSelect;
     }
   EXPECT_TRUE(grey);
@@ -243,7 +262,7 @@ TEST_F(DrawnEntries, XpLookShowsTheImageBarTheFramedSelectionChecksAndGreyText) 
 }
 
 TEST_F(DrawnEntries, ClassicLookFillsTheSelectionAndEmbossesDisabledText) {
-  GlyphMenu::xpDrawOnXpSystem = FALSE;
+  StateLook(FALSE);
   GlyphMenu menu;
   ASSERT_TRUE(menu.LoadMenu(IDR_TEST_MENU));
   ASSERT_TRUE(menu.LoadToolbarImages(IDR_UIKIT_COMMANDS));
@@ -254,8 +273,9 @@ TEST_F(DrawnEntries, ClassicLookFillsTheSelectionAndEmbossesDisabledText) {
   HBITMAP canvas = Draw(more, {{0, 0}, {0, ODS_SELECTED}, {1, ODS_GRAYED}, {1, ODS_GRAYED | ODS_SELECTED},
                                {2, ODS_SELECTED | ODS_CHECKED}, {0, ODS_CHECKED}}, r);
   SavePng(canvas, "menu_classic_more");
-  // The face colour is the background on an XP system drawing the classic look.
-  EXPECT_EQ(PixelAt(canvas, kWidth - 3, r[0].top + 2), kFace);
+  // The face colour is the background on an XP system drawing the classic look; a classic system
+  // has a light blue one.
+  EXPECT_EQ(PixelAt(canvas, kWidth - 3, r[0].top + 2), ClassicBackground());
   // Selected without a picture: the whole row in the selection colour, white text on it.
   EXPECT_EQ(PixelAt(canvas, 1, r[1].top + 1), kSelect);
   bool whiteText = false;
@@ -274,11 +294,11 @@ TEST_F(DrawnEntries, ClassicLookFillsTheSelectionAndEmbossesDisabledText) {
   // Selected with a picture: the selection starts after the image box, which is sunken when checked.
   const int dy = std::max(0, static_cast<int>((r[4].bottom - r[4].top - 15 - 4) / 2));
   EXPECT_EQ(PixelAt(canvas, 16 + 5, r[4].top + 1), kSelect);
-  EXPECT_EQ(PixelAt(canvas, 16 + 2, r[4].top + dy + 5), kFace);
+  EXPECT_EQ(PixelAt(canvas, 16 + 2, r[4].top + dy + 5), ClassicBackground());
   EXPECT_EQ(PixelAt(canvas, 0, r[4].top + dy), GetSysColor(COLOR_BTNSHADOW));
   EXPECT_EQ(PixelAt(canvas, 16 + 3, r[4].top + dy + 15 + 3), kWhite);
   // Checked without a picture: the light box with a mark.
-  EXPECT_EQ(PixelAt(canvas, 3, r[5].top + dy + 4), LightenColour(kFace, 0.6));
+  EXPECT_EQ(PixelAt(canvas, 3, r[5].top + dy + 4), LightenColour(ClassicBackground(), 0.6));
   DeleteObject(canvas);
 }
 
@@ -311,6 +331,7 @@ void Step(HWND, UINT, UINT_PTR, DWORD) {
 class TrackedGlyphMenu : public MenuPictures {
 protected:
   void SetUp() override {
+    MenuPictures::SetUp();
     ASSERT_TRUE(owner.CreateEx(0, nullptr, "Owner", WS_POPUP | WS_VISIBLE, 0, 0, 60, 40, nullptr, nullptr));
     ::SetFocus(owner);
     Pump();
@@ -422,7 +443,7 @@ TEST_F(TrackedGlyphMenu, KeysMoveOverTheSeparatorAndReturnTheCommand) {
                              Key(VK_DOWN), Key(VK_RETURN)},
                             TPM_RETURNCMD);
   EXPECT_EQ(chosen, static_cast<UINT>(ID_UIKIT_SETTINGS));
-  EXPECT_EQ(left, kFace);    // the image bar of the XP look
+  EXPECT_EQ(left, Bar());    // the image bar of the XP look
   EXPECT_EQ(right, kWhite);  // its text area
 }
 
@@ -431,7 +452,7 @@ TEST_F(TrackedGlyphMenu, KeysMoveOverTheSeparatorAndReturnTheCommand) {
 TEST_F(TrackedGlyphMenu, TheWidestTextKeepsClearOfTheRightBorder) {
   ASSERT_TRUE(menu.ModifyItem("Settings of the connected phone", ID_UIKIT_SETTINGS));
   for (BOOL xp : {TRUE, FALSE}) {
-    GlyphMenu::xpDrawOnXpSystem = xp;
+    StateLook(xp);
     int margin = -1;
     Track({RightMargin({0, 1, 4, 5}, &margin), Key(VK_ESCAPE)}, TPM_RETURNCMD);
     EXPECT_GE(margin, 8) << (xp ? "XP look" : "classic look");
@@ -445,12 +466,12 @@ TEST_F(TrackedGlyphMenu, MnemonicTypedIsFoundByTheMenuAndPostedToTheOwner) {
 }
 
 TEST_F(TrackedGlyphMenu, ClickChoosesTheEntryUnderThePointerInTheClassicLook) {
-  GlyphMenu::xpDrawOnXpSystem = FALSE;
+  StateLook(FALSE);
   COLORREF left = 0, right = 0;
   const UINT chosen = Track({Picture("menu_tracked_classic", &left, &right), Click(1)}, TPM_RETURNCMD);
   EXPECT_EQ(chosen, static_cast<UINT>(ID_UIKIT_SAVE));
-  EXPECT_EQ(left, kFace);  // the classic look: one background throughout
-  EXPECT_EQ(right, kFace);
+  EXPECT_EQ(left, ClassicBackground());  // the classic look: one background throughout
+  EXPECT_EQ(right, ClassicBackground());
 }
 
 }  // namespace
