@@ -187,6 +187,61 @@ TEST_F(MenuPictures, CommandImagesComeFromToolbarsInTripletsAndKeepTheirIndex) {
   EXPECT_FALSE(menu.LoadToolbarImages(4242));
 }
 
+// A disabled entry's picture is embossed: its shape in the shadow colour with a highlight one pixel
+// down and right, its face colour turned into the background. A checked radio entry shows a round
+// dot in the text colour where other entries show a check mark, in either look's box.
+TEST_F(MenuPictures, DisabledImagesAreEmbossedAndRadioEntriesShowADot) {
+  GlyphMenu menu;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP picture = CreateCompatibleBitmap(nullptr, 6, 6);
+  HGDIOBJ old = SelectObject(dc, picture);
+  RECT all{0, 0, 6, 6};
+  HBRUSH face = CreateSolidBrush(menu.m_maskFaceColour);
+  FillRect(dc, &all, face);
+  DeleteObject(face);
+  RECT square{2, 2, 4, 4};
+  FillRect(dc, &square, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  SelectObject(dc, old);
+  HBITMAP canvas = CreateCompatibleBitmap(nullptr, 20, 20);
+  old = SelectObject(dc, canvas);
+  RECT whole{0, 0, 20, 20};
+  FillRect(dc, &whole, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  menu.DrawDisabledImage(dc, 0, 0, 6, 6, picture, 0, 0, RGB(255, 0, 0));
+  EXPECT_EQ(GetPixel(dc, 0, 0), RGB(255, 0, 0));  // the face became the background
+  EXPECT_EQ(GetPixel(dc, 2, 2), menu.m_maskShadowColour);
+  EXPECT_EQ(GetPixel(dc, 3, 3), menu.m_maskShadowColour);
+  EXPECT_EQ(GetPixel(dc, 4, 4), menu.m_highlightColour2);  // the highlight below and right
+  EXPECT_EQ(GetPixel(dc, 4, 2), RGB(255, 0, 0));
+  DeleteObject(picture);
+
+  for (bool xp : {true, false}) {
+    SCOPED_TRACE(xp ? "XP look" : "classic look");
+    FillRect(dc, &whole, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    const RECT box{2, 2, 18, 18};
+    if (xp) menu.DrawCheckBoxXP(dc, box, kSelect, TRUE);
+    else menu.DrawCheckBox(dc, box, FALSE, TRUE);
+    const COLORREF fill = GetPixel(dc, box.left + 2, box.top + 2);
+    // The dot's 6-pixel square starts at (5, 4) in the box: solid in its middle, round at its corners.
+    const int x = box.left + 5, y = box.top + 4;
+    EXPECT_EQ(GetPixel(dc, x + 3, y + 3), menu.m_textColour);
+    EXPECT_EQ(GetPixel(dc, x + 2, y + 2), menu.m_textColour);
+    EXPECT_EQ(GetPixel(dc, x, y), fill);
+    EXPECT_EQ(GetPixel(dc, x + 5, y + 5), fill);
+    // A check mark instead leaves the dot's middle row partly empty.
+    FillRect(dc, &whole, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    if (xp) menu.DrawCheckBoxXP(dc, box, kSelect, FALSE);
+    else menu.DrawCheckBox(dc, box, FALSE, FALSE);
+    int marked = 0;
+    for (int dx = 0; dx < 6; ++dx)
+      for (int dy = 0; dy < 6; ++dy) marked += GetPixel(dc, x + dx, y + dy) == menu.m_textColour;
+    EXPECT_LT(marked, 20);
+  }
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  SavePng(canvas, "menu_radio_classic");
+  DeleteObject(canvas);
+}
+
 // Each entry of the "Phone" pop-up drawn into a bitmap the way the window manager asks for it.
 class DrawnEntries : public MenuPictures {
 protected:
