@@ -137,7 +137,9 @@ LRESULT CFlatComboBox::OnDrawItem(WPARAM, LPARAM lParam) {
   // Item -1 is the face of an empty combo box: there is no text to show.
   const int index = static_cast<int>(item.itemID);
   if (index >= 0 && index < static_cast<int>(m_fullTexts.size())) {
+    // The text keeps the small margin the system's lists leave from their left edge.
     RECT text = item.rcItem;
+    text.left += kTextMargin;
     const CString shown = ShortenedText(*dc, m_fullTexts[static_cast<size_t>(index)]);
     dc->DrawText(shown, &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
   }

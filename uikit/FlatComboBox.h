@@ -20,6 +20,8 @@ class CFlatComboBox : public CComboBox {
 public:
   static constexpr COLORREF kHotColour = 0x822A08;
   static constexpr COLORREF kItemTextColour = 0x979797;
+  // Pixels between an item's left edge and its text.
+  static constexpr int kTextMargin = 2;
 
   CFlatComboBox();
   ~CFlatComboBox() override;

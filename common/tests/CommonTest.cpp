@@ -14,6 +14,10 @@
 #include <string>
 #include <vector>
 
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -121,6 +125,35 @@ TEST(CommonSystem, VersionAndTechnologyFollowWhatThePlatformReports) {
     EXPECT_EQ(GetWindowsTechnology(), c.technology);
   }
   unsetenv("TOLVAR_WINDOWS_VERSION");
+}
+
+// An administrator is the superuser or a member of an administrators' group. Run as the superuser,
+// the test also drops to an unprivileged user in child processes: one in no such group is no
+// administrator, one in the "sudo" group (where the system has it) is.
+TEST(CommonSystem, IsAdminFollowsTheUsersPrivileges) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs the superuser to become other users";
+  EXPECT_EQ(IsAdmin(), 1);
+  const gid_t nobody = 65534;
+  const group* sudo = getgrnam("sudo");
+  struct Case {
+    gid_t group;
+    int admin;
+  };
+  std::vector<Case> cases{{nobody, 0}};
+  if (sudo) cases.push_back({sudo->gr_gid, 1});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.group);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      if (setgroups(1, &c.group) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0) _exit(2);
+      _exit(IsAdmin());
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), c.admin);
+  }
 }
 
 TEST(CommonSystem, FullScreenCoversTheScreenAndGivesTheWindowBack) {

@@ -222,6 +222,49 @@ TEST_F(WholePhoneRun, AFailureEndsTheRunWithItsErrorAndSwitchesThePhoneOff) {
   }
 }
 
+// The serial number check asks the phone and compares its answer, cut to the 64 characters a reply
+// holds, with the object's serial number.
+TEST_F(WholePhoneRun, TheSerialNumberCheckComparesThePhonesAnswer) {
+  const std::string long70(70, '7');
+  struct Case {
+    const char* name;
+    std::string answer;  // after "ShowProductSerialNum:"
+    std::string stored;
+    bool same;
+    DWORD error;  // the last error when not the same
+  };
+  const Case cases[] = {
+      {"the same number", "RET:HV0010201", "HV0010201", true, 0},
+      {"another phone", "RET:HV0010201", "HV0010202", false, ERROR_SERIAL_MISMATCH},
+      {"an empty number stored", "RET:HV0010201", "", false, ERROR_SERIAL_MISMATCH},
+      {"an answer cut to 64 characters", "RET:" + long70, long70.substr(0, 64), true, 0},
+      {"the whole of a longer answer stored", "RET:" + long70, long70, false, ERROR_SERIAL_MISMATCH},
+      {"a refused query", "ERROR:1", "HV0010201", false, ERROR_PHONE_BAD_REPLY},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedPhone side("WD_6001");
+    Connect(side);
+    side.phone.SetAnswer("ShowProductSerialNum", "ShowProductSerialNum:" + c.answer);
+    CPhoneDevice device(side.engine);
+    device.SetSerialNumber(c.stored.c_str());
+    SetLastError(0);
+    EXPECT_EQ(device.CheckSerialNumber(), c.same);
+    if (!c.same) {
+      EXPECT_EQ(GetLastError(), c.error);
+    }
+  }
+  // An object without a link to a phone has nothing to ask.
+  class Unconnected final : public CPhoneBase {
+   public:
+    int GetPhoneType() const override { return 0; }
+    CString GetModelCode() const override { return ""; }
+    int GetModelFlag() const override { return 0; }
+  } unconnected;
+  EXPECT_FALSE(unconnected.CheckSerialNumber());
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+}
+
 TEST_F(WholePhoneRun, AWriteThatFailsStillSwitchesThePhoneOffAndKeepsTheFirstError) {
   ScriptedPhone side("WD_6001");
   Connect(side);

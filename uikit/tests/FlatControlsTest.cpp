@@ -324,11 +324,21 @@ TEST_F(FlatComboTest, DroppedDownListDrawsSelectedAndGreyItems) {
   // Selected row 1 is filled with the highlight, the others white.
   EXPECT_EQ(testing_user::PixelAt(picture, 110, row + row / 2), GetSysColor(COLOR_HIGHLIGHT));
   EXPECT_EQ(testing_user::PixelAt(picture, 110, row / 2), 0xFFFFFFu);
-  // Somewhere in row 0 its text shows in the grey item colour.
+  // Row 0's text shows in the grey item colour, clear of the list's left edge (in each row).
   bool grey = false;
   for (int x = 0; x < 100 && !grey; ++x)
     for (int y = 0; y < row && !grey; ++y) grey = testing_user::PixelAt(picture, x, y) == CFlatComboBox::kItemTextColour;
   EXPECT_TRUE(grey);
+  POINT client{0, 0};
+  ClientToScreen(list, &client);
+  RECT frame{};
+  GetWindowRect(list, &frame);
+  const int left = client.x - frame.left, top = client.y - frame.top;
+  for (int y = 0; y < 3 * row; ++y) {
+    const COLORREF background = y / row == 1 ? GetSysColor(COLOR_HIGHLIGHT) : 0xFFFFFFu;
+    for (int x = 0; x < CFlatComboBox::kTextMargin; ++x)
+      ASSERT_EQ(testing_user::PixelAt(picture, left + x, top + y), background) << x << ", " << y;
+  }
   DeleteObject(picture);
   combo.ShowDropDown(FALSE);
 }

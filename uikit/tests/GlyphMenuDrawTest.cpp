@@ -28,14 +28,33 @@ constexpr COLORREF kFace = RGB(212, 208, 200);
 constexpr COLORREF kSelect = RGB(0x08, 0x2A, 0x82);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
+// Each test states the look it draws in, whatever system the platform reports (the look on an XP
+// system and on a classic one, TOLVAR_WINDOWS_VERSION=5.0); the system only changes colours.
 class MenuPictures : public ::testing::Test {
 protected:
+  static void StateLook(BOOL xp) {
+    GlyphMenu::xpDrawOnXpSystem = xp;
+    GlyphMenu::xpDrawOnClassicSystem = xp;
+  }
+  void SetUp() override { StateLook(TRUE); }
   void TearDown() override {
     GlyphMenu::xpDrawOnXpSystem = TRUE;
     GlyphMenu::xpDrawOnClassicSystem = FALSE;
     GlyphMenu::shadeImages = TRUE;
   }
   static GlyphMenu* Sub(GlyphMenu& menu, int position) { return menu.SubMenu(::GetSubMenu(menu, position)); }
+  // The colours that differ between an XP system and a classic one: the XP look's image bar, its
+  // selection and its disabled text, the classic look's background, and the images' shadow.
+  static bool XpSystem() { return IsXPLook(); }
+  static COLORREF Bar() { return XpSystem() ? kFace : LightenColour(kFace, 0.25); }
+  static COLORREF SelectionFill() { return LightenColour(kSelect, XpSystem() ? 0.7 : 0.85); }
+  static COLORREF XpGreyText() {
+    return XpSystem() ? GetSysColor(COLOR_GRAYTEXT) : LightenColour(GetSysColor(COLOR_GRAYTEXT), 0.4);
+  }
+  static COLORREF ClassicBackground() { return XpSystem() ? kFace : RGB(0xE1, 0xEA, 0xFD); }
+  static COLORREF Shadow() {
+    return XpSystem() ? GetSysColor(COLOR_BTNSHADOW) : LightenColour(GetSysColor(COLOR_BTNSHADOW), 0.49);
+  }
 };
 
 TEST_F(MenuPictures, ToolbarRecordsGiveEachButtonItsImage) {
@@ -108,7 +127,7 @@ TEST_F(MenuPictures, CommandImagesComeFromToolbarsInTripletsAndKeepTheirIndex) {
   EXPECT_EQ(PixelAt(canvas, 3, 6), RGB(255, 255, 0));      // folder
   EXPECT_EQ(PixelAt(canvas, 16 + 1, 4), LightenColour(RGB(0, 0, 0), 0.3));
   EXPECT_EQ(PixelAt(canvas, 16 + 3, 6), RGB(255, 255, 76));
-  EXPECT_EQ(PixelAt(canvas, 32 + 3, 6), GetSysColor(COLOR_BTNSHADOW));
+  EXPECT_EQ(PixelAt(canvas, 32 + 3, 6), Shadow());
   EXPECT_EQ(PixelAt(canvas, 32 + 0, 14), RGB(255, 0, 0));
   DeleteObject(canvas);
 
@@ -168,6 +187,61 @@ TEST_F(MenuPictures, CommandImagesComeFromToolbarsInTripletsAndKeepTheirIndex) {
   EXPECT_FALSE(menu.LoadToolbarImages(4242));
 }
 
+// A disabled entry's picture is embossed: its shape in the shadow colour with a highlight one pixel
+// down and right, its face colour turned into the background. A checked radio entry shows a round
+// dot in the text colour where other entries show a check mark, in either look's box.
+TEST_F(MenuPictures, DisabledImagesAreEmbossedAndRadioEntriesShowADot) {
+  GlyphMenu menu;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP picture = CreateCompatibleBitmap(nullptr, 6, 6);
+  HGDIOBJ old = SelectObject(dc, picture);
+  RECT all{0, 0, 6, 6};
+  HBRUSH face = CreateSolidBrush(menu.m_maskFaceColour);
+  FillRect(dc, &all, face);
+  DeleteObject(face);
+  RECT square{2, 2, 4, 4};
+  FillRect(dc, &square, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  SelectObject(dc, old);
+  HBITMAP canvas = CreateCompatibleBitmap(nullptr, 20, 20);
+  old = SelectObject(dc, canvas);
+  RECT whole{0, 0, 20, 20};
+  FillRect(dc, &whole, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  menu.DrawDisabledImage(dc, 0, 0, 6, 6, picture, 0, 0, RGB(255, 0, 0));
+  EXPECT_EQ(GetPixel(dc, 0, 0), RGB(255, 0, 0));  // the face became the background
+  EXPECT_EQ(GetPixel(dc, 2, 2), menu.m_maskShadowColour);
+  EXPECT_EQ(GetPixel(dc, 3, 3), menu.m_maskShadowColour);
+  EXPECT_EQ(GetPixel(dc, 4, 4), menu.m_highlightColour2);  // the highlight below and right
+  EXPECT_EQ(GetPixel(dc, 4, 2), RGB(255, 0, 0));
+  DeleteObject(picture);
+
+  for (bool xp : {true, false}) {
+    SCOPED_TRACE(xp ? "XP look" : "classic look");
+    FillRect(dc, &whole, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    const RECT box{2, 2, 18, 18};
+    if (xp) menu.DrawCheckBoxXP(dc, box, kSelect, TRUE);
+    else menu.DrawCheckBox(dc, box, FALSE, TRUE);
+    const COLORREF fill = GetPixel(dc, box.left + 2, box.top + 2);
+    // The dot's 6-pixel square starts at (5, 4) in the box: solid in its middle, round at its corners.
+    const int x = box.left + 5, y = box.top + 4;
+    EXPECT_EQ(GetPixel(dc, x + 3, y + 3), menu.m_textColour);
+    EXPECT_EQ(GetPixel(dc, x + 2, y + 2), menu.m_textColour);
+    EXPECT_EQ(GetPixel(dc, x, y), fill);
+    EXPECT_EQ(GetPixel(dc, x + 5, y + 5), fill);
+    // A check mark instead leaves the dot's middle row partly empty.
+    FillRect(dc, &whole, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    if (xp) menu.DrawCheckBoxXP(dc, box, kSelect, FALSE);
+    else menu.DrawCheckBox(dc, box, FALSE, FALSE);
+    int marked = 0;
+    for (int dx = 0; dx < 6; ++dx)
+      for (int dy = 0; dy < 6; ++dy) marked += GetPixel(dc, x + dx, y + dy) == menu.m_textColour;
+    EXPECT_LT(marked, 20);
+  }
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  SavePng(canvas, "menu_radio_classic");
+  DeleteObject(canvas);
+}
+
 // Each entry of the "Phone" pop-up drawn into a bitmap the way the window manager asks for it.
 class DrawnEntries : public MenuPictures {
 protected:
@@ -213,23 +287,23 @@ TEST_F(DrawnEntries, XpLookShowsTheImageBarTheFramedSelectionChecksAndGreyText) 
   SavePng(canvas, "menu_xp_phone");
   const int bar = 16 + 7;
   const int mid0 = (r[0].top + r[0].bottom) / 2;
-  EXPECT_EQ(PixelAt(canvas, 1, r[0].top + 1), kFace);                 // the bar
+  EXPECT_EQ(PixelAt(canvas, 1, r[0].top + 1), Bar());                 // the bar
   EXPECT_EQ(PixelAt(canvas, kWidth - 3, mid0), kWhite);                // the text area
   EXPECT_EQ(PixelAt(canvas, 0, r[1].top), kSelect);                    // the selection frame
-  EXPECT_EQ(PixelAt(canvas, kWidth - 3, r[1].top + 2), LightenColour(kSelect, 0.7));
+  EXPECT_EQ(PixelAt(canvas, kWidth - 3, r[1].top + 2), SelectionFill());
   // The checked "save" with its picture: a light box framed in the selection colour.
   EXPECT_EQ(PixelAt(canvas, 1, r[2].top + 1), kSelect);
   EXPECT_EQ(PixelAt(canvas, 2, r[2].top + 2), LightenColour(kSelect, 0.85));
   // The separator: bar, then an etched line in the text area.
   const int line = r[3].top + (r[3].bottom - r[3].top) / 2;
-  EXPECT_EQ(PixelAt(canvas, 1, line), kFace);
+  EXPECT_EQ(PixelAt(canvas, 1, line), Bar());
   EXPECT_EQ(PixelAt(canvas, bar + 7 + 5, line), GetSysColor(COLOR_BTNSHADOW));
   EXPECT_EQ(PixelAt(canvas, bar + 7 + 5, line + 1), kWhite);
   // "Exit" disabled: grey text only, no selection.
   bool grey = false, dark = false;
   for (int x = bar + 8; x < kWidth; ++x)
     for (int y = r[4].top; y < r[4].bottom; ++y) {
-      grey |= PixelAt(canvas, x, y) == GetSysColor(COLOR_GRAYTEXT);
+      grey |= PixelAt(canvas, x, y) == XpGreyText();
       dark |= PixelAt(canvas, x, y) == kSelect;
     }
   EXPECT_TRUE(grey);
@@ -243,7 +317,7 @@ TEST_F(DrawnEntries, XpLookShowsTheImageBarTheFramedSelectionChecksAndGreyText) 
 }
 
 TEST_F(DrawnEntries, ClassicLookFillsTheSelectionAndEmbossesDisabledText) {
-  GlyphMenu::xpDrawOnXpSystem = FALSE;
+  StateLook(FALSE);
   GlyphMenu menu;
   ASSERT_TRUE(menu.LoadMenu(IDR_TEST_MENU));
   ASSERT_TRUE(menu.LoadToolbarImages(IDR_UIKIT_COMMANDS));
@@ -254,8 +328,9 @@ TEST_F(DrawnEntries, ClassicLookFillsTheSelectionAndEmbossesDisabledText) {
   HBITMAP canvas = Draw(more, {{0, 0}, {0, ODS_SELECTED}, {1, ODS_GRAYED}, {1, ODS_GRAYED | ODS_SELECTED},
                                {2, ODS_SELECTED | ODS_CHECKED}, {0, ODS_CHECKED}}, r);
   SavePng(canvas, "menu_classic_more");
-  // The face colour is the background on an XP system drawing the classic look.
-  EXPECT_EQ(PixelAt(canvas, kWidth - 3, r[0].top + 2), kFace);
+  // The face colour is the background on an XP system drawing the classic look; a classic system
+  // has a light blue one.
+  EXPECT_EQ(PixelAt(canvas, kWidth - 3, r[0].top + 2), ClassicBackground());
   // Selected without a picture: the whole row in the selection colour, white text on it.
   EXPECT_EQ(PixelAt(canvas, 1, r[1].top + 1), kSelect);
   bool whiteText = false;
@@ -274,11 +349,11 @@ TEST_F(DrawnEntries, ClassicLookFillsTheSelectionAndEmbossesDisabledText) {
   // Selected with a picture: the selection starts after the image box, which is sunken when checked.
   const int dy = std::max(0, static_cast<int>((r[4].bottom - r[4].top - 15 - 4) / 2));
   EXPECT_EQ(PixelAt(canvas, 16 + 5, r[4].top + 1), kSelect);
-  EXPECT_EQ(PixelAt(canvas, 16 + 2, r[4].top + dy + 5), kFace);
+  EXPECT_EQ(PixelAt(canvas, 16 + 2, r[4].top + dy + 5), ClassicBackground());
   EXPECT_EQ(PixelAt(canvas, 0, r[4].top + dy), GetSysColor(COLOR_BTNSHADOW));
   EXPECT_EQ(PixelAt(canvas, 16 + 3, r[4].top + dy + 15 + 3), kWhite);
   // Checked without a picture: the light box with a mark.
-  EXPECT_EQ(PixelAt(canvas, 3, r[5].top + dy + 4), LightenColour(kFace, 0.6));
+  EXPECT_EQ(PixelAt(canvas, 3, r[5].top + dy + 4), LightenColour(ClassicBackground(), 0.6));
   DeleteObject(canvas);
 }
 
@@ -311,6 +386,7 @@ void Step(HWND, UINT, UINT_PTR, DWORD) {
 class TrackedGlyphMenu : public MenuPictures {
 protected:
   void SetUp() override {
+    MenuPictures::SetUp();
     ASSERT_TRUE(owner.CreateEx(0, nullptr, "Owner", WS_POPUP | WS_VISIBLE, 0, 0, 60, 40, nullptr, nullptr));
     ::SetFocus(owner);
     Pump();
@@ -358,6 +434,40 @@ protected:
       DeleteObject(shot);
     };
   }
+  // The columns of plain background between the text of the entries at `rows` and the open
+  // pop-up's right border.
+  std::function<void()> RightMargin(std::vector<int> rows, int* margin) {
+    return [this, rows, margin] {
+      GlyphMenu* phone = Sub(menu, 0);
+      std::vector<std::pair<int, int>> spans;  // top and bottom of each entry, in the client area
+      for (int p = 0, y = 0; p < static_cast<int>(phone->Items().size()); ++p) {
+        MEASUREITEMSTRUCT m{ODT_MENU, 0, 0, 0, 0, reinterpret_cast<ULONG_PTR>(phone->Items()[p].get())};
+        phone->MeasureItem(&m);
+        spans.push_back({y, y + static_cast<int>(m.itemHeight)});
+        y += static_cast<int>(m.itemHeight);
+      }
+      HWND popup = ::FindWindowA("#32768", nullptr);
+      HBITMAP shot = tolvar::user::RenderWindow(popup);
+      if (!shot) return;
+      SavePng(shot, "menu_widest_text");
+      POINT client{0, 0};
+      ::ClientToScreen(popup, &client);
+      RECT frame{}, inside{};
+      ::GetWindowRect(popup, &frame);
+      ::GetClientRect(popup, &inside);
+      const int left = client.x - frame.left, top = client.y - frame.top, right = left + inside.right;
+      const COLORREF background = PixelAt(shot, right - 1, top + spans[rows[0]].first + 1);
+      *margin = 0;
+      for (int x = right - 1; x >= left; --x, ++*margin) {
+        bool plain = true;
+        for (int row : rows)
+          for (int y = top + spans[row].first; y < top + spans[row].second && plain; ++y)
+            plain = PixelAt(shot, x, y) == background;
+        if (!plain) break;
+      }
+      DeleteObject(shot);
+    };
+  }
   // A click on the entry at `position` of the open pop-up (the entries' measured heights added up).
   std::function<void()> Click(int position) {
     return [this, position] {
@@ -388,8 +498,20 @@ TEST_F(TrackedGlyphMenu, KeysMoveOverTheSeparatorAndReturnTheCommand) {
                              Key(VK_DOWN), Key(VK_RETURN)},
                             TPM_RETURNCMD);
   EXPECT_EQ(chosen, static_cast<UINT>(ID_UIKIT_SETTINGS));
-  EXPECT_EQ(left, kFace);    // the image bar of the XP look
+  EXPECT_EQ(left, Bar());    // the image bar of the XP look
   EXPECT_EQ(right, kWhite);  // its text area
+}
+
+// The widest entry's text, a plain one as the link service's tray menu has, keeps clear of the
+// menu's right border in both looks: the menu adds a check mark's width to the measured entries.
+TEST_F(TrackedGlyphMenu, TheWidestTextKeepsClearOfTheRightBorder) {
+  ASSERT_TRUE(menu.ModifyItem("Settings of the connected phone", ID_UIKIT_SETTINGS));
+  for (BOOL xp : {TRUE, FALSE}) {
+    StateLook(xp);
+    int margin = -1;
+    Track({RightMargin({0, 1, 4, 5}, &margin), Key(VK_ESCAPE)}, TPM_RETURNCMD);
+    EXPECT_GE(margin, 8) << (xp ? "XP look" : "classic look");
+  }
 }
 
 TEST_F(TrackedGlyphMenu, MnemonicTypedIsFoundByTheMenuAndPostedToTheOwner) {
@@ -399,12 +521,12 @@ TEST_F(TrackedGlyphMenu, MnemonicTypedIsFoundByTheMenuAndPostedToTheOwner) {
 }
 
 TEST_F(TrackedGlyphMenu, ClickChoosesTheEntryUnderThePointerInTheClassicLook) {
-  GlyphMenu::xpDrawOnXpSystem = FALSE;
+  StateLook(FALSE);
   COLORREF left = 0, right = 0;
   const UINT chosen = Track({Picture("menu_tracked_classic", &left, &right), Click(1)}, TPM_RETURNCMD);
   EXPECT_EQ(chosen, static_cast<UINT>(ID_UIKIT_SAVE));
-  EXPECT_EQ(left, kFace);  // the classic look: one background throughout
-  EXPECT_EQ(right, kFace);
+  EXPECT_EQ(left, ClassicBackground());  // the classic look: one background throughout
+  EXPECT_EQ(right, ClassicBackground());
 }
 
 }  // namespace

@@ -353,6 +353,46 @@ TEST_F(SkinButtonTest, FacesOfEveryStateShowTheirColoursAndPicture) {
   }
 }
 
+// The picture above the caption (centred across, at the top margin, the caption below it) and at
+// the right (at the right margin, centred down, the caption to its left), in a 100 x 40 button.
+TEST_F(SkinButtonTest, ThePictureGoesAboveOrRightOfTheCaption) {
+  constexpr COLORREF kBody = RGB(100, 100, 100), kText = RGB(0x08, 0x2A, 0x82);
+  struct Case {
+    const char* name;
+    SkinButtonAlign align;
+    POINT image;  // the picture's top left in the button
+    RECT text;    // where the caption's pixels may be, in the button
+  };
+  const Case cases[] = {
+      {"button_image_above", kSkinImageAbove, {42, 3}, {0, 16, 100, 40}},
+      {"button_image_right", kSkinImageRight, {81, 12}, {0, 0, 81, 40}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CSkinButton button;
+    Make(button, BS_PUSHBUTTON, "Phone");
+    button.SetDefaultLook();
+    button.m_align = c.align;
+    ASSERT_EQ(button.SetBitmaps(IDB_UIKIT_PHONE_IN, kMagenta, IDB_UIKIT_PHONE_OUT, kMagenta), 0u);
+    button.Invalidate();
+    HBITMAP shot = Shot(c.name);
+    // The phone's body is at (5, 12) of its 16 x 16 picture.
+    EXPECT_EQ(PixelAt(shot, 20 + c.image.x + 5, 20 + c.image.y + 12), kBody);
+    int inside = 0, outside = 0;
+    for (int x = 0; x < 100; ++x)
+      for (int y = 0; y < 40; ++y) {
+        if (PixelAt(shot, 20 + x, 20 + y) != kText) continue;
+        const bool inPicture = x >= c.image.x && x < c.image.x + 16 && y >= c.image.y && y < c.image.y + 16;
+        if (inPicture) continue;
+        (x >= c.text.left && x < c.text.right && y >= c.text.top && y < c.text.bottom ? inside : outside)++;
+      }
+    EXPECT_GT(inside, 0);
+    EXPECT_EQ(outside, 0);
+    DeleteObject(shot);
+    button.DestroyWindow();
+  }
+}
+
 // A button that is not flat: the default one is framed in black inside a raised border, pressed it
 // shows a flat shadow frame; a checked check box shows its in face, sunken.
 TEST_F(SkinButtonTest, RaisedButtonsAndCheckedBoxesDrawTheirBorders) {

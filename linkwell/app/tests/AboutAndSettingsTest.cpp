@@ -138,6 +138,7 @@ TEST(AboutDialog, ListsTheSuitesProgramsWithTheirVersions) {
     CLinkwellAboutDlg about(folder.Path());
     std::string caption;
     HBITMAP picture = nullptr;
+    std::vector<RECT> icons;  // the rows' icons, in the picture's coordinates
     linkwell::testing::TimedSteps steps({[&] {
       HWND window = about.GetSafeHwnd();
       if (!window || !IsWindowVisible(window)) return false;
@@ -145,6 +146,15 @@ TEST(AboutDialog, ListsTheSuitesProgramsWithTheirVersions) {
       GetWindowTextA(window, text, sizeof text);
       caption = text;
       picture = tolvar::user::RenderWindow(window);
+      RECT frame{};
+      GetWindowRect(window, &frame);
+      for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) continue;
+        RECT rect{};
+        GetWindowRect(child, &rect);
+        OffsetRect(&rect, -frame.left, -frame.top);
+        icons.push_back(rect);
+      }
       about.EndDialog(IDOK);
       return true;
     }});
@@ -155,6 +165,17 @@ TEST(AboutDialog, ListsTheSuitesProgramsWithTheirVersions) {
     EXPECT_EQ(rows, c.rows);
     ASSERT_NE(picture, nullptr);
     testing_user::SavePng(picture, c.png);
+    // The programs' small icons stay 16 pixels high in rows 24 apart: the band between two rows is
+    // the dialog's face, with nothing of the icon above spilling into it.
+    ASSERT_EQ(icons.size(), c.rows.size());
+    for (std::size_t i = 0; i + 1 < icons.size(); ++i) {
+      EXPECT_EQ(icons[i].bottom - icons[i].top, 16) << i;
+      const COLORREF face = testing_user::PixelAt(picture, icons[i].left, icons[i + 1].top - 1);
+      EXPECT_EQ(face, GetSysColor(COLOR_BTNFACE));
+      for (int y = icons[i].bottom; y < icons[i + 1].top; ++y)
+        for (int x = icons[i].left; x < icons[i].left + 32; ++x)
+          ASSERT_EQ(testing_user::PixelAt(picture, x, y), face) << "row " << i << " at " << x << ", " << y;
+    }
     DeleteObject(picture);
   }
 }

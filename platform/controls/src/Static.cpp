@@ -86,6 +86,27 @@ void PaintEtched(HWND window, StaticState&, HDC hdc) {
   }
 }
 
+// The size an image static shows its image at: a bitmap's own, and an icon's own too (a small icon
+// stays 16 pixels: drawn at the system's icon size it would spill over whatever lies below it).
+SIZE ImageSize(HWND window, HANDLE image) {
+  if (Kind(window) == SS_BITMAP) {
+    BITMAP info{};
+    GetObjectA(image, sizeof info, &info);
+    return {info.bmWidth, info.bmHeight};
+  }
+  SIZE size{GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)};
+  ICONINFO parts{};
+  if (!GetIconInfo(static_cast<HICON>(image), &parts)) return size;
+  BITMAP mask{};
+  if (GetObjectA(parts.hbmMask, sizeof mask, &mask) && mask.bmWidth > 0) {
+    // Without a colour bitmap the mask holds the AND and XOR halves one above the other.
+    size = {mask.bmWidth, parts.hbmColor ? mask.bmHeight : mask.bmHeight / 2};
+  }
+  DeleteObject(parts.hbmMask);
+  if (parts.hbmColor) DeleteObject(parts.hbmColor);
+  return size;
+}
+
 void PaintImage(HWND window, StaticState& state, HDC hdc) {
   RECT rect;
   GetClientRect(window, &rect);
@@ -93,12 +114,7 @@ void PaintImage(HWND window, StaticState& state, HDC hdc) {
   FillRect(hdc, &rect, brush);
   if (!state.image) return;
   const bool icon = Kind(window) == SS_ICON;
-  SIZE size{GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)};
-  if (!icon) {
-    BITMAP info{};
-    GetObjectA(state.image, sizeof info, &info);
-    size = {info.bmWidth, info.bmHeight};
-  }
+  const SIZE size = ImageSize(window, state.image);
   int x = rect.left, y = rect.top;
   if (Style(window) & SS_CENTERIMAGE) {
     x = (rect.left + rect.right - size.cx) / 2;
@@ -138,12 +154,7 @@ bool IsImageKind(DWORD kind) { return kind == SS_ICON || kind == SS_BITMAP; }
 void FitImage(HWND window, StaticState& state) {
   const DWORD style = Style(window);
   if (!state.image || (style & (SS_CENTERIMAGE | SS_REALSIZECONTROL))) return;
-  SIZE size{GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)};
-  if (Kind(window) == SS_BITMAP) {
-    BITMAP info{};
-    GetObjectA(state.image, sizeof info, &info);
-    size = {info.bmWidth, info.bmHeight};
-  }
+  const SIZE size = ImageSize(window, state.image);
   SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

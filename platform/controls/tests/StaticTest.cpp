@@ -4,6 +4,9 @@
 
 #include <resources/Resource.h>
 
+#include <cstdint>
+#include <vector>
+
 using namespace testing_controls;
 
 namespace {
@@ -91,6 +94,39 @@ TEST_F(Statics, AnIconOrBitmapSizesItsStatic) {
   ASSERT_TRUE(dialog);
   EXPECT_TRUE(SendDlgItemMessageA(dialog, 20, STM_GETIMAGE, IMAGE_BITMAP, 0));
   DestroyWindow(dialog);
+}
+
+// A small icon is shown at its own 16 pixels, whether the static fits it or centres it: stretched to
+// the system's icon size it spilled over whatever lay below (rows of icons overlapping, clipped).
+TEST_F(Statics, ASmallIconKeepsItsOwnSize) {
+  std::vector<std::uint32_t> red(16 * 16, 0x00FF0000);
+  HBITMAP colour = CreateBitmap(16, 16, 1, 32, red.data());
+  std::vector<BYTE> opaque(2 * 16, 0);
+  HBITMAP mask = CreateBitmap(16, 16, 1, 1, opaque.data());
+  ICONINFO parts{TRUE, 0, 0, mask, colour};
+  HICON small = CreateIconIndirect(&parts);
+  DeleteObject(colour);
+  DeleteObject(mask);
+  ASSERT_TRUE(small);
+  HWND fitted = Make("Static", "", SS_ICON, 10, 10, 5, 5, 57);
+  HWND centred = Make("Static", "", SS_ICON | SS_CENTERIMAGE, 40, 10, 40, 40, 58);
+  SendMessageA(fitted, STM_SETICON, reinterpret_cast<WPARAM>(small), 0);
+  SendMessageA(centred, STM_SETICON, reinterpret_cast<WPARAM>(small), 0);
+  RECT rect;
+  GetClientRect(fitted, &rect);
+  EXPECT_EQ(rect.right, 16);
+  EXPECT_EQ(rect.bottom, 16);
+  HBITMAP shot = tolvar::user::RenderWindow(centred);
+  ASSERT_TRUE(shot);
+  const COLORREF face = testing_user::PixelAt(shot, 0, 0);
+  EXPECT_NE(face, RGB(255, 0, 0));
+  // Drawn from (12, 12) to (27, 27) in the 40-pixel static, and nothing of it beyond.
+  for (int at : {12, 20, 27}) EXPECT_EQ(testing_user::PixelAt(shot, at, at), RGB(255, 0, 0)) << at;
+  for (int at : {11, 28, 35}) EXPECT_EQ(testing_user::PixelAt(shot, at, at), face) << at;
+  DeleteObject(shot);
+  DestroyWindow(fitted);
+  DestroyWindow(centred);
+  DestroyIcon(small);
 }
 
 }  // namespace

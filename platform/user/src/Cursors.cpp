@@ -5,6 +5,7 @@
 
 #include <base/LastError.h>
 #include <base/WinError.h>
+#include <gdi/BmpReader.h>
 #include <gdi/Gdi.h>
 #include <kernel/File.h>
 #include <resources/Resource.h>
@@ -287,63 +288,79 @@ HICON IconFromFile(LPCSTR path, bool icon, int cx, int cy) {
   return CreateIconFromResourceEx(image.data(), static_cast<DWORD>(image.size()), FALSE, 0x00030000, cx, cy, 0);
 }
 
-// The layout of a packed DIB (header, colours, bits), judged before anything is allocated: a header
-// the raster engine takes (uncompressed, one plane, a depth it draws), a colour table that fits its
-// depth, and as many bytes of rows as the header's size claims. Run-length compressed and bit-field
-// DIBs are refused: nothing the suite ships or reads uses them.
-struct PackedDib {
-  BITMAPINFOHEADER header{};
-  std::size_t colourBytes = 0;
-  std::size_t stride = 0;  // bytes per row of the source
+// A decoded bitmap in the uncompressed form the raster engine takes: a BITMAPINFO with its colour
+// table, and rows in the order the picture was stored. An uncompressed file keeps its own depth, its
+// colour table and its stored bytes (the fourth byte of 32-bit pixels included); run-length pictures
+// become indexed rows at their depth, and bit-field pictures 32-bit ones whose fourth byte is the
+// alpha their masks give, or 0 (no alpha) without an alpha mask.
+struct UncompressedDib {
+  std::vector<BYTE> info;  // BITMAPINFOHEADER and the colour table
+  std::vector<BYTE> bits;
+  const BITMAPINFO* Info() const { return reinterpret_cast<const BITMAPINFO*>(info.data()); }
 };
 
-bool ReadPackedDib(std::span<const BYTE> dib, PackedDib& out) {
-  if (dib.size() < 40) return false;
-  BITMAPINFOHEADER& header = out.header;
-  header.biSize = U32(dib, 0);
-  header.biWidth = static_cast<LONG>(U32(dib, 4));
-  header.biHeight = static_cast<LONG>(U32(dib, 8));
-  header.biPlanes = static_cast<WORD>(U16(dib, 12));
-  header.biBitCount = static_cast<WORD>(U16(dib, 14));
-  header.biCompression = U32(dib, 16);
-  header.biClrUsed = U32(dib, 32);
-  // The lowest height has no positive counterpart to count its rows with.
-  if (header.biSize < 40 || header.biSize > dib.size() || header.biWidth <= 0 || header.biHeight == 0 ||
-      header.biHeight == std::numeric_limits<LONG>::min() || header.biPlanes != 1 || header.biCompression != BI_RGB)
-    return false;
-  switch (header.biBitCount) {
-    case 1: case 4: case 8: case 16: case 24: case 32: break;
-    default: return false;
+UncompressedDib Uncompressed(const tolvar::gdi::BmpImage& image, std::span<const BYTE> stored) {
+  const bool indexed = image.bits <= 8;
+  const bool asStored = image.compression == BI_RGB;
+  const WORD bits = indexed || asStored ? image.bits : WORD{32};
+  const std::size_t colours = indexed ? image.palette.size() : 0;
+  const std::size_t width = image.width, height = image.height;
+  const std::size_t stride = ((width * bits + 31) / 32) * 4;
+  UncompressedDib dib;
+  dib.info.assign(sizeof(BITMAPINFOHEADER) + std::max<std::size_t>(colours, 1) * 4, 0);
+  auto* header = reinterpret_cast<BITMAPINFOHEADER*>(dib.info.data());
+  header->biSize = sizeof(BITMAPINFOHEADER);
+  header->biWidth = static_cast<LONG>(width);
+  header->biHeight = image.topDown ? -static_cast<LONG>(height) : static_cast<LONG>(height);
+  header->biPlanes = 1;
+  header->biBitCount = bits;
+  header->biCompression = BI_RGB;
+  header->biClrUsed = static_cast<DWORD>(colours);
+  for (std::size_t i = 0; i < colours; ++i) {
+    const std::uint32_t c = image.palette[i];
+    BYTE* quad = dib.info.data() + sizeof(BITMAPINFOHEADER) + i * 4;
+    quad[0] = static_cast<BYTE>(c), quad[1] = static_cast<BYTE>(c >> 8), quad[2] = static_cast<BYTE>(c >> 16);
   }
-  const std::size_t depthColours = header.biBitCount <= 8 ? std::size_t{1} << header.biBitCount : 0;
-  if (depthColours && header.biClrUsed > depthColours) return false;
-  // Above 8 bits a table may still be there (a hint for palettes); it is skipped.
-  const std::size_t colours = header.biClrUsed ? header.biClrUsed : depthColours;
-  const std::size_t available = dib.size() - header.biSize;
-  if (colours > available / 4) return false;
-  out.colourBytes = colours * 4;
-  out.stride = ((static_cast<std::size_t>(header.biWidth) * header.biBitCount + 31) / 32) * 4;
-  const std::size_t rows = static_cast<std::size_t>(std::abs(header.biHeight));
-  return rows <= (available - out.colourBytes) / out.stride;
+  if (asStored) {
+    // The reader has checked that every row is there.
+    const BYTE* rows = stored.data() + image.dataOffset;
+    dib.bits.assign(rows, rows + stride * height);
+    return dib;
+  }
+  dib.bits.assign(stride * height, 0);
+  for (std::size_t y = 0; y < height; ++y) {
+    // Row y of the decoded picture counts from the top; the rows are written in the stored order.
+    BYTE* row = dib.bits.data() + stride * (image.topDown ? y : height - 1 - y);
+    for (std::size_t x = 0; x < width; ++x) {
+      const std::size_t at = y * width + x;
+      if (indexed) {
+        const std::size_t bit = x * bits;
+        row[bit / 8] |= static_cast<BYTE>(image.indices[at] << (8 - bits - bit % 8));
+      } else {
+        const std::uint32_t argb = image.pixels[at];
+        const BYTE alpha = image.masks[3] ? static_cast<BYTE>(argb >> 24) : BYTE{0};
+        BYTE* pixel = row + 4 * x;
+        pixel[0] = static_cast<BYTE>(argb), pixel[1] = static_cast<BYTE>(argb >> 8);
+        pixel[2] = static_cast<BYTE>(argb >> 16), pixel[3] = alpha;
+      }
+    }
+  }
+  return dib;
 }
 
-// A packed DIB as a new bitmap: a 32-bit DIB section, or one at the DIB's own depth with
-// LR_CREATEDIBSECTION.
-HBITMAP BitmapFromDib(std::span<const BYTE> dib, int cx, int cy, UINT flags) {
-  PackedDib layout;
-  if (!ReadPackedDib(dib, layout)) return nullptr;
-  const BITMAPINFOHEADER& header = layout.header;
-  const std::size_t colourBytes = layout.colourBytes;
-  // BITMAPINFO with room for the colour table, filled field by field.
-  std::vector<BYTE> infoBytes(sizeof(BITMAPINFOHEADER) + std::max<std::size_t>(colourBytes, 4));
-  auto* info = reinterpret_cast<BITMAPINFO*>(infoBytes.data());
-  info->bmiHeader = header;
-  info->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  // A table kept beside deeper pixels is no colour table to the raster engine.
-  if (header.biBitCount > 8) info->bmiHeader.biClrUsed = 0;
-  std::memcpy(infoBytes.data() + sizeof(BITMAPINFOHEADER), dib.data() + header.biSize, colourBytes);
-  const BYTE* bits = dib.data() + header.biSize + colourBytes;
-  const int width = header.biWidth, height = std::abs(header.biHeight);
+// A decoded bitmap as a new bitmap: with LR_CREATEDIBSECTION and no size asked, a DIB section at the
+// picture's own depth (an indexed one with its colour table); else a 32-bit DIB section, scaled to
+// cx x cy when they are given.
+HBITMAP BitmapFromImage(const tolvar::gdi::BmpImage& image, std::span<const BYTE> stored, int cx, int cy,
+                        UINT flags) {
+  const UncompressedDib source = Uncompressed(image, stored);
+  void* outBits = nullptr;
+  if ((flags & LR_CREATEDIBSECTION) && !cx && !cy) {
+    HBITMAP bitmap = CreateDIBSection(nullptr, source.Info(), DIB_RGB_COLORS, &outBits, nullptr, 0);
+    if (bitmap) std::memcpy(outBits, source.bits.data(), source.bits.size());
+    return bitmap;
+  }
+  const int width = static_cast<int>(image.width), height = static_cast<int>(image.height);
   const int outWidth = cx ? cx : width, outHeight = cy ? cy : height;
   BITMAPINFO out{};
   out.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -351,19 +368,12 @@ HBITMAP BitmapFromDib(std::span<const BYTE> dib, int cx, int cy, UINT flags) {
   out.bmiHeader.biHeight = outHeight;
   out.bmiHeader.biPlanes = 1;
   out.bmiHeader.biBitCount = 32;
-  void* outBits = nullptr;
-  HBITMAP bitmap = nullptr;
-  if ((flags & LR_CREATEDIBSECTION) && !cx && !cy) {
-    bitmap = CreateDIBSection(nullptr, info, DIB_RGB_COLORS, &outBits, nullptr, 0);
-    if (bitmap) std::memcpy(outBits, bits, layout.stride * static_cast<std::size_t>(height));
-    return bitmap;
-  }
-  bitmap = CreateDIBSection(nullptr, &out, DIB_RGB_COLORS, &outBits, nullptr, 0);
+  HBITMAP bitmap = CreateDIBSection(nullptr, &out, DIB_RGB_COLORS, &outBits, nullptr, 0);
   if (!bitmap) return nullptr;
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, bitmap);
-  const int copied = StretchDIBits(dc, 0, 0, outWidth, outHeight, 0, 0, width, height, bits, info, DIB_RGB_COLORS,
-                                   SRCCOPY);
+  const int copied = StretchDIBits(dc, 0, 0, outWidth, outHeight, 0, 0, width, height, source.bits.data(),
+                                   source.Info(), DIB_RGB_COLORS, SRCCOPY);
   SelectObject(dc, old);
   DeleteDC(dc);
   // A copy the raster engine refused would leave a blank bitmap that passes for the picture.
@@ -374,10 +384,17 @@ HBITMAP BitmapFromDib(std::span<const BYTE> dib, int cx, int cy, UINT flags) {
   return bitmap;
 }
 
+HBITMAP BitmapFromDib(std::span<const BYTE> dib, int cx, int cy, UINT flags) {
+  tolvar::gdi::BmpImage image;
+  if (tolvar::gdi::ReadPackedDib(dib, image) != tolvar::gdi::BmpResult::Ok) return nullptr;
+  return BitmapFromImage(image, dib, cx, cy, flags);
+}
+
 HBITMAP BitmapFromFile(LPCSTR path, int cx, int cy, UINT flags) {
-  std::vector<BYTE> file = ReadFile(path);
-  if (file.size() < 14 || file[0] != 'B' || file[1] != 'M') return nullptr;
-  return BitmapFromDib(std::span<const BYTE>(file).subspan(14), cx, cy, flags);
+  const std::vector<BYTE> file = ReadFile(path);
+  tolvar::gdi::BmpImage image;
+  if (tolvar::gdi::ReadBmpFile(file, image) != tolvar::gdi::BmpResult::Ok) return nullptr;
+  return BitmapFromImage(image, file, cx, cy, flags);
 }
 
 std::atomic<HCURSOR> g_cursor{nullptr};

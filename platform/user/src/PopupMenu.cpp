@@ -73,7 +73,10 @@ SIZE LayOutPopup(HWND owner, HMENU menu) {
     if (entry.type & MF_OWNERDRAW) {
       MEASUREITEMSTRUCT measure{ODT_MENU, 0, entry.id, 0, 0, entry.data};
       SendMessageA(owner, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
-      size = {static_cast<LONG>(measure.itemWidth), static_cast<LONG>(measure.itemHeight)};
+      // The menu adds a check mark's width to what the owner asks for, which owners count on as
+      // the margin after their widest text.
+      size = {static_cast<LONG>(measure.itemWidth) + GetSystemMetrics(SM_CXMENUCHECK) - 1,
+              static_cast<LONG>(measure.itemHeight)};
       ownerWidth = std::max(ownerWidth, static_cast<int>(size.cx));
     } else if (entry.type & MF_SEPARATOR) {
       size.cy = kSeparatorHeight;

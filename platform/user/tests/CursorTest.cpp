@@ -166,12 +166,15 @@ TEST(Cursors, BitmapFilesWithHeadersTheirBytesDoNotBearOutAreRefused) {
       {"depth 7", 2, 2, 1, 7, BI_RGB, 0, 64, false},
       {"run-length 8", 16384, 16384, 1, 8, 1 /* BI_RLE8 */, 0, 2, false},
       {"run-length 4", 16384, 16384, 1, 4, 2 /* BI_RLE4 */, 0, 2, false},
-      {"bit fields", 2, 2, 1, 32, BI_BITFIELDS, 0, 28, false},
+      {"bit fields with their masks", 2, 2, 1, 32, BI_BITFIELDS, 0, 28, true},
+      {"bit fields without room for the masks", 2, 2, 1, 32, BI_BITFIELDS, 0, 20, false},
       {"no plane", 2, 2, 0, 24, BI_RGB, 0, 16, false},
       {"rows beyond the data", 16384, 16384, 1, 32, BI_RGB, 0, 16, false},
       {"one row short", 2, 2, 1, 24, BI_RGB, 0, 15, false},
       {"more colours than the depth has", 2, 2, 1, 1, BI_RGB, 3, 8, false},
-      {"a colour table beyond the file", 2, 2, 1, 24, BI_RGB, 0x40000000, 16, false},
+      {"more colours than the file holds, at 8 bits", 2, 2, 1, 8, BI_RGB, 0x40000000, 16, false},
+      // Above 8 bits the count is a palette hint: the header's offset says where the pixels are.
+      {"a colour hint beyond the file, at 24 bits", 2, 2, 1, 24, BI_RGB, 0x40000000, 16, true},
   };
   const std::filesystem::path path =
       std::filesystem::temp_directory_path() / ("user-bitmap-" + std::to_string(GetCurrentProcessId()) + ".bmp");
@@ -185,6 +188,9 @@ TEST(Cursors, BitmapFilesWithHeadersTheirBytesDoNotBearOutAreRefused) {
     u16(c.planes), u16(c.bits), u32(c.compression), u32(0), u32(0), u32(0), u32(c.coloursUsed), u32(0);
     const std::size_t colours = c.coloursUsed && c.coloursUsed < 256 ? c.coloursUsed : c.bits && c.bits <= 8 ? 1u << c.bits : 0;
     file.resize(file.size() + 4 * colours + c.dataBytes, 0x40);
+    // The pixels follow the colour table (and a bit-field file's three masks).
+    const std::uint32_t pixelsAt = static_cast<std::uint32_t>(14 + 40 + 4 * colours + (c.compression == BI_BITFIELDS ? 12 : 0));
+    for (int i = 0; i < 4; ++i) file[10 + i] = static_cast<BYTE>(pixelsAt >> (8 * i));
     {
       std::ofstream out(path, std::ios::binary);
       out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
@@ -193,6 +199,109 @@ TEST(Cursors, BitmapFilesWithHeadersTheirBytesDoNotBearOutAreRefused) {
       HANDLE image = LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, flags);
       EXPECT_EQ(image != nullptr, c.loads) << flags;
       if (image) DeleteObject(image);
+    }
+  }
+  std::filesystem::remove(path);
+}
+
+// Bitmap files in each of the forms the system reads, made here: run-length data at 8 and 4 bits,
+// 16-bit pixels with bit masks, the old 12-byte header with its 3-byte colours, and a file that
+// keeps a gap between its colour table and its pixels (the header's offset says where they are).
+// Each loads with the colours it holds, as a plain bitmap and as a DIB section. The DIB section keeps
+// the depth the file is stored at (bit-field pictures become 32-bit), and no pixel gets a fourth byte
+// the file did not give it: an image list would take one for alpha and draw the picture's background
+// over what its mask should leave.
+TEST(Cursors, BitmapFilesOfEveryFormLoadWithTheirColours) {
+  constexpr COLORREF black = RGB(0, 0, 0), red = RGB(255, 0, 0), green = RGB(0, 255, 0), blue = RGB(0, 0, 255),
+                     white = RGB(255, 255, 255);
+  using Bytes = std::vector<BYTE>;
+  auto u16 = [](Bytes& b, std::uint32_t v) { b.insert(b.end(), {static_cast<BYTE>(v), static_cast<BYTE>(v >> 8)}); };
+  auto u32 = [&](Bytes& b, std::uint32_t v) { u16(b, v & 0xFFFF), u16(b, v >> 16); };
+  // The info header of 40 bytes for a 2 by 2 picture (3 by 2 for the run-length ones).
+  auto info = [&](std::int32_t width, std::uint16_t bits, std::uint32_t compression, std::uint32_t colours) {
+    Bytes b;
+    u32(b, 40), u32(b, static_cast<std::uint32_t>(width)), u32(b, 2), u16(b, 1), u16(b, bits), u32(b, compression);
+    u32(b, 0), u32(b, 0), u32(b, 0), u32(b, colours), u32(b, 0);
+    return b;
+  };
+  const Bytes quads = {0, 0, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0};  // black, red, blue
+  auto join = [](std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+  };
+  struct Case {
+    const char* name;
+    Bytes header;  // everything between the file header and the pixel data
+    std::size_t gap;
+    Bytes pixels;
+    std::vector<COLORREF> expected;  // top row first, left to right
+    WORD sectionBits;                // the depth of the DIB section
+    BYTE fourth = 0;                 // what a 32-bit DIB section holds beside each colour
+  };
+  Bytes core = {12, 0, 0, 0, 2, 0, 2, 0, 1, 0, 1, 0, 0, 255, 0, 0, 0, 255};  // 1 bit; green, red
+  Bytes masks565 = info(2, 16, BI_BITFIELDS, 0);
+  u32(masks565, 0xF800), u32(masks565, 0x07E0), u32(masks565, 0x001F);
+  Bytes alphaMasks = info(2, 32, BI_BITFIELDS, 0);
+  u32(alphaMasks, 0x00FF0000), u32(alphaMasks, 0x0000FF00), u32(alphaMasks, 0x000000FF);
+  const Case cases[] = {
+      {"run-length 8", join({info(3, 8, 1, 3), quads}), 0,
+       {3, 1, 0, 0, 0, 3, 2, 1, 2, 0, 0, 1},  // a run of red; then blue, red, blue as they are
+       {blue, red, blue, red, red, red}, 8},
+      {"run-length 4", join({info(3, 4, 2, 3), quads}), 0,
+       {3, 0x12, 0, 0, 3, 0x22, 0, 1},  // red, blue, red alternating; then blue throughout
+       {blue, blue, blue, red, blue, red}, 4},
+      {"4 bits as they are", join({info(2, 4, BI_RGB, 3), quads}), 0, {0x12, 0, 0, 0, 0x01, 0, 0, 0},
+       {black, red, red, blue}, 4},
+      {"16-bit fields", masks565, 0, {0x1F, 0, 0xFF, 0xFF, 0, 0xF8, 0xE0, 0x07}, {red, green, blue, white}, 32},
+      {"32-bit fields without alpha", alphaMasks, 0, {0, 0, 255, 9, 0, 255, 0, 9, 255, 0, 0, 9, 0, 0, 0, 9},
+       {blue, black, red, green}, 32},
+      {"12-byte header", core, 0, {0x40, 0, 0, 0, 0x80, 0, 0, 0}, {red, green, green, red}, 1},
+      {"a gap before the pixels", info(2, 24, BI_RGB, 0), 10,
+       {0, 0, 255, 255, 0, 0, 0, 0, 0, 255, 0, 0, 0, 0, 0, 0}, {green, black, red, blue}, 24},
+      // The fourth byte of a plain 32-bit file is kept as it is stored.
+      {"32 bits as they are", info(2, 32, BI_RGB, 0), 0, {0, 0, 255, 7, 0, 255, 0, 7, 255, 0, 0, 7, 0, 0, 0, 7},
+       {blue, black, red, green}, 32, 7},
+  };
+  // The fourth byte beside every pixel of a 32-bit DIB section, or none when it holds another depth.
+  auto fourthBytes = [](HBITMAP bitmap) {
+    DIBSECTION section{};
+    std::vector<BYTE> found;
+    if (GetObjectA(bitmap, sizeof section, &section) != sizeof section || section.dsBm.bmBitsPixel != 32) return found;
+    const auto* bits = static_cast<const BYTE*>(section.dsBm.bmBits);
+    for (LONG y = 0; y < section.dsBm.bmHeight; ++y)
+      for (LONG x = 0; x < section.dsBm.bmWidth; ++x) found.push_back(bits[y * section.dsBm.bmWidthBytes + 4 * x + 3]);
+    return found;
+  };
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() / ("user-forms-" + std::to_string(GetCurrentProcessId()) + ".bmp");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bytes file = {'B', 'M'};
+    const std::size_t pixelsAt = 14 + c.header.size() + c.gap;
+    u32(file, static_cast<std::uint32_t>(pixelsAt + c.pixels.size())), u32(file, 0), u32(file, static_cast<std::uint32_t>(pixelsAt));
+    file.insert(file.end(), c.header.begin(), c.header.end());
+    file.resize(pixelsAt, 0xFF);  // the gap: white that must not be taken for pixels
+    file.insert(file.end(), c.pixels.begin(), c.pixels.end());
+    {
+      std::ofstream out(path, std::ios::binary);
+      out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+    }
+    const int width = static_cast<int>(c.expected.size() / 2);
+    for (UINT flags : {LR_LOADFROMFILE, LR_LOADFROMFILE | LR_CREATEDIBSECTION}) {
+      auto bitmap = static_cast<HBITMAP>(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, flags));
+      ASSERT_TRUE(bitmap) << flags;
+      for (int i = 0; i < static_cast<int>(c.expected.size()); ++i)
+        EXPECT_EQ(PixelAt(bitmap, i % width, i / width), c.expected[static_cast<std::size_t>(i)]) << flags << " pixel " << i;
+      const bool section = flags & LR_CREATEDIBSECTION;
+      BITMAP object{};
+      GetObjectA(bitmap, sizeof object, &object);
+      EXPECT_EQ(object.bmBitsPixel, section ? c.sectionBits : 32) << flags;
+      // Without a DIB section the picture is drawn into a 32-bit one, which leaves the fourth byte 0.
+      if (object.bmBitsPixel == 32 && (section || c.fourth == 0)) {
+        EXPECT_EQ(fourthBytes(bitmap), std::vector<BYTE>(c.expected.size(), section ? c.fourth : BYTE{0})) << flags;
+      }
+      DeleteObject(bitmap);
     }
   }
   std::filesystem::remove(path);

@@ -271,6 +271,13 @@ TEST_F(TrackedMenu, AClickChoosesAndPostsTheCommandAndTheOwnerDrawsTheEntries) {
   EXPECT_EQ(PixelAt(g_script.picture, 10, 3 + 5), RGB(0, 0, 255));     // the first entry, drawn by the owner
   EXPECT_EQ(PixelAt(g_script.picture, 3, 3 + 20 + 6 + 5), RGB(0, 0, 255));
   EXPECT_EQ(PixelAt(g_script.picture, 1, 5), GetSysColor(COLOR_3DHIGHLIGHT));  // the pop-up's raised frame
+  // The entries are a check mark's width wider than the owner measured them: owners count on that
+  // margin after their widest text, which otherwise touches the menu's right border.
+  BITMAP shot{};
+  GetObjectA(g_script.picture, sizeof shot, &shot);
+  int drawn = 0;
+  for (int x = 0; x < shot.bmWidth; ++x) drawn += PixelAt(g_script.picture, x, 3 + 5) == RGB(0, 0, 255);
+  EXPECT_EQ(drawn, 100 + GetSystemMetrics(SM_CXMENUCHECK) - 1);
   Pump();
   bool commanded = false;
   for (const Recorded& r : Recorder::Get().Take()) {
