@@ -345,6 +345,9 @@ LRESULT ComboBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_NCCREATE:
       AttachState<ComboState>(window);
+      // The scroll bars a template gives a combo box belong to its list (which always scrolls);
+      // on the face itself they would take room from the text and the arrow.
+      SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(Style(window) & ~(WS_VSCROLL | WS_HSCROLL)));
       return DefWindowProcA(window, message, wParam, lParam);
     case WM_CREATE:
       Create(window, *state, *reinterpret_cast<const CREATESTRUCTA*>(lParam));
