@@ -296,13 +296,15 @@ BOOL CDaybookDlg::PreTranslateMessage(MSG* msg) {
     input.systemKey = msg->message == WM_SYSKEYDOWN;
     input.ctrl = (::GetKeyState(VK_CONTROL) & 0x8000) != 0;
     input.page = m_page;
+    input.renaming = m_contacts && m_contacts->Renaming();
+    input.groupListFocused = m_contacts && m_contacts->GroupListFocused();
     switch (KeyActionFor(input)) {
       case KeyAction::Pass: break;
       case KeyAction::Swallow: return TRUE;
-      case KeyAction::EmptyRenameThenPass:
-      case KeyAction::StartRename:
-      case KeyAction::EndRenameMoveDown:
-      case KeyAction::EndRenameMoveUp: break;  // the group list handles its own editing
+      case KeyAction::EmptyRenameThenPass: m_contacts->EmptyRename(); break;
+      case KeyAction::StartRename: m_contacts->StartRename(); return TRUE;
+      case KeyAction::EndRenameMoveDown: m_contacts->EndRenameAndMove(1); break;
+      case KeyAction::EndRenameMoveUp: m_contacts->EndRenameAndMove(-1); break;
       case KeyAction::NextPage:
         ShowPage(NextPage(m_page));
         SetFocus();

@@ -47,6 +47,12 @@
 #define IDC_APPLY 1097
 #define IDC_CANCEL 1098
 #define IDC_SORT 1177
+#define IDC_FORM_FIRST_ICON 1031  // the form's field icons: 1031..1047
+#define IDC_ICON_DEFAULT_MELODY 1068
+#define IDC_ICON_DEFAULT_PICTURE 1069
+#define IDC_ICON_DEFAULT_LIGHT 1070
+#define IDC_DEFAULTS_FRAME 1087
+#define IDC_FORM_FRAME 1088
 #define IDC_DOWNLOAD 1193
 #define IDC_UPLOAD 1194
 // Every page: the transfer's progress bar and its cancel button.
