@@ -25,9 +25,11 @@ CTime Now() {
 
 CString DayText(const CTime& time) { return time.Format("%d/%m/%Y"); }
 
-void RefusedEntry(const EntryPut& refused, UINT caption) {
+// `dateName`: what the page calls the dates the phone may refuse.
+void RefusedEntry(const EntryPut& refused, UINT caption, UINT dateName) {
   CString text;
-  text.Format(DaybookText(2005), static_cast<LPCSTR>(DaybookText(refused.field == EntryField::Description ? 2014 : 2015)));
+  text.Format(DaybookText(2018),
+              static_cast<LPCSTR>(DaybookText(refused.field == EntryField::Description ? 2014 : dateName)));
   DaybookMessageText(text, caption, MB_ICONEXCLAMATION);
 }
 
@@ -69,10 +71,28 @@ const AFX_MSGMAP* CCalendarPage::GetMessageMap() const {
 
 BOOL CCalendarPage::OnCommand(WPARAM wParam, LPARAM lParam) {
   const UINT id = LOWORD(wParam);
-  if (HIWORD(wParam) == BN_CLICKED) {
+  const UINT code = HIWORD(wParam);
+  if (id == m_ids.description && (code == EN_SETFOCUS || code == EN_KILLFOCUS)) {
+    // The placeholder gives way to typing and comes back to an empty field.
+    CString text;
+    m_description.GetWindowText(text);
+    const bool entering = code == EN_SETFOCUS;
+    if (entering ? text == kDescriptionPlaceholder : text.IsEmpty()) {
+      const bool filling = m_filling;
+      m_filling = true;
+      m_description.SetWindowText(entering ? "" : kDescriptionPlaceholder);
+      m_filling = filling;
+    }
+    m_description.SetTextColor(entering || !text.IsEmpty() ? kDarkText : kGreyText);
+    return TRUE;
+  }
+  if (code == BN_CLICKED) {
     if (id == m_ids.remove) return OnDelete(), TRUE;
     if (id == m_ids.removeAll) return OnDeleteAll(), TRUE;
     if (id == m_ids.cancel) return CancelEdit(), TRUE;
+  }
+  // The kit's buttons tell a quick second click as a double click: each click turns the order.
+  if (code == BN_CLICKED || code == BN_DOUBLECLICKED) {
     for (UINT sort : m_ids.sortButtons) {
       if (id == sort) return OnSortButton(id), TRUE;
     }
@@ -642,7 +662,7 @@ void CScheduleDlg::OnApply() {
   form.melodyId = static_cast<DWORD>(m_melody.GetItemData(melody));
   form.isPrivate = Checked(IDC_SCH_PRIVATE);
   if (const EntryPut refused = m_model.Save(slot, form); !refused) {
-    RefusedEntry(refused, m_ids.caption);  // the edit stays open with the user's values
+    RefusedEntry(refused, m_ids.caption, 2015);  // the edit stays open with the user's values
     return;
   }
   FoldModified();
@@ -923,7 +943,7 @@ void CToDoDlg::OnApply() {
   form.category = std::max(m_category.GetCurSel(), 0);
   form.isPrivate = Checked(IDC_TODO_PRIVATE);
   if (const EntryPut refused = m_model.Save(slot, form); !refused) {
-    RefusedEntry(refused, m_ids.caption);
+    RefusedEntry(refused, m_ids.caption, 2019);
     return;
   }
   FoldModified();

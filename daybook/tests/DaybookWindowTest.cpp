@@ -575,3 +575,316 @@ TEST_F(DaybookPictures, TheCsvWizardsOpenedFromDaybook) {
 }
 
 }  // namespace
+
+// ---- the pages driven by injected mouse and keys ----
+
+namespace {
+
+// Steps run one by one by a thread timer while a modal loop (a menu, a message box) holds the thread.
+std::vector<std::function<void()>> g_steps;
+std::size_t g_nextStep = 0;
+void RunStep(HWND, UINT, UINT_PTR, DWORD) {
+  if (g_nextStep < g_steps.size()) g_steps[g_nextStep++]();
+}
+
+POINT CentreOf(HWND window) {
+  RECT r;
+  ::GetWindowRect(window, &r);
+  return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+void ClickAt(POINT at, UINT down = WM_LBUTTONDOWN, UINT up = WM_LBUTTONUP) {
+  tolvar::user::InjectMouse(at, WM_MOUSEMOVE);
+  tolvar::user::InjectMouse(at, down);
+  tolvar::user::InjectMouse(at, up);
+  testing_user::Pump();
+}
+
+// The screen point of a list row's first text column.
+POINT RowPoint(HWND list, int row, int column = 0) {
+  RECT r{};
+  r.top = column;
+  r.left = LVIR_LABEL;
+  ::SendMessageA(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+  POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  ::ClientToScreen(list, &at);
+  return at;
+}
+
+std::vector<std::string> ColumnTexts(HWND list, int column) {
+  std::vector<std::string> texts;
+  for (int row = 0; row < RowCount(list); ++row) {
+    char text[128] = {};
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    texts.emplace_back(text);
+  }
+  return texts;
+}
+
+RECT RectIn(HWND page, HWND control) {
+  RECT r;
+  ::GetWindowRect(control, &r);
+  ::MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+class DaybookInputTest : public DaybookWindowTest {
+ protected:
+  void SetUp() override {
+    DaybookWindowTest::SetUp();
+    dialog->ShowWindow(SW_SHOW);
+    ::SetForegroundWindow(dialog->m_hWnd);
+    testing_user::Pump();
+  }
+  HWND PageOf(int button) {
+    return button == IDC_CONTACTS_BUTTON   ? dialog->Contacts().m_hWnd
+           : button == IDC_SCHEDULE_BUTTON ? dialog->Schedule().m_hWnd
+                                           : dialog->ToDo().m_hWnd;
+  }
+  void ShowPage(int button) {
+    ::SendMessageA(dialog->m_hWnd, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+    testing_user::Pump();
+  }
+  // Runs `steps` every 40 ms from inside whatever modal loop `act` enters.
+  void WithSteps(std::vector<std::function<void()>> steps, const std::function<void()>& act) {
+    g_steps = std::move(steps);
+    g_nextStep = 0;
+    const UINT_PTR stepper = ::SetTimer(nullptr, 0, 40, RunStep);
+    act();
+    testing_user::PumpUntil([] { return g_nextStep >= g_steps.size(); }, 5000);
+    ::KillTimer(nullptr, stepper);
+    testing_user::Pump();
+  }
+  void PutSchedule(short slot, const char* text, const CTime& start) {
+    PA_SCHEDULE_INFO e;
+    e.strDescription = text;
+    e.tmStart = start;
+    ASSERT_EQ(manager->PA_PutSchedule(&e, slot), PA_OK);
+  }
+  void PutToDo(short slot, const char* text, const CTime& start, const CTime& due) {
+    PA_TODO_INFO t;
+    t.strDescription = text;
+    t.tmStart = start;
+    t.tmDue = due;
+    ASSERT_EQ(manager->PA_PutToDo(&t, slot), PA_OK);
+  }
+  // A click on the picker's first field, then the digits; each field moves on when it is full.
+  void TypeIntoPicker(HWND picker, const char* digits) {
+    RECT r;
+    ::GetWindowRect(picker, &r);
+    ClickAt({r.left + 6, (r.top + r.bottom) / 2});
+    tolvar::user::InjectText(digits);
+    testing_user::Pump();
+  }
+  void SaveShot(HWND window, const char* name) {
+    testing_user::Pump();
+    if (HBITMAP shot = tolvar::user::RenderWindow(window)) {
+      testing_user::SavePng(shot, name);
+      DeleteObject(shot);
+    }
+  }
+};
+
+// Each page's list grows with the dialog, its editor keeps to the right edge and its buttons to the
+// bottom; on the calendar pages the description column fills what the list leaves.
+TEST_F(DaybookInputTest, PagesGrowWithTheDialog) {
+  struct Case {
+    int button, list, editor, add;
+    bool stretched;
+  };
+  const Case cases[] = {{IDC_CONTACTS_BUTTON, IDC_CONTACT_LIST, IDC_NAME, IDC_NEW, false},
+                        {IDC_SCHEDULE_BUTTON, IDC_SCHEDULE_LIST, IDC_SCH_DESCRIPTION, IDC_SCH_ADD, true},
+                        {IDC_TODO_BUTTON, IDC_TODO_LIST, IDC_TODO_DESCRIPTION, IDC_TODO_ADD, true}};
+  RECT start;
+  dialog->GetWindowRect(&start);
+  for (const Case& c : cases) {
+    ShowPage(c.button);
+    dialog->SetWindowPos(nullptr, 0, 0, start.right - start.left, start.bottom - start.top, SWP_NOMOVE | SWP_NOZORDER);
+    testing_user::Pump();
+    HWND page = PageOf(c.button);
+    const RECT list = RectIn(page, ::GetDlgItem(page, c.list)), editor = RectIn(page, ::GetDlgItem(page, c.editor)),
+               add = RectIn(page, ::GetDlgItem(page, c.add));
+    dialog->SetWindowPos(nullptr, 0, 0, start.right - start.left + 160, start.bottom - start.top + 90,
+                         SWP_NOMOVE | SWP_NOZORDER);
+    testing_user::Pump();
+    const RECT list2 = RectIn(page, ::GetDlgItem(page, c.list)), editor2 = RectIn(page, ::GetDlgItem(page, c.editor)),
+               add2 = RectIn(page, ::GetDlgItem(page, c.add));
+    EXPECT_EQ(list2.right - list2.left, list.right - list.left + 160) << c.list;
+    EXPECT_EQ(list2.bottom - list2.top, list.bottom - list.top + 90) << c.list;
+    EXPECT_EQ(editor2.left, editor.left + 160) << c.list;
+    EXPECT_EQ(editor2.top, editor.top) << c.list;
+    EXPECT_EQ(add2.top, add.top + 90) << c.list;
+    EXPECT_EQ(add2.left, add.left) << c.list;
+    if (c.stretched) {
+      HWND listWindow = ::GetDlgItem(page, c.list);
+      RECT client;
+      ::GetClientRect(listWindow, &client);
+      int sum = 0;
+      for (int column = 0; column < 5; ++column) sum += static_cast<int>(::SendMessageA(listWindow, LVM_GETCOLUMNWIDTH, column, 0));
+      EXPECT_EQ(sum, client.right) << c.list;
+    }
+  }
+}
+
+// The sort buttons beside the captions sort by their column and turn the order on each click (a
+// quick second click too); the order holds when the list is filled again.
+TEST_F(DaybookInputTest, SortButtonsOrderTheRowsAndTheOrderOutlivesARefill) {
+  PutSchedule(0, "beta", CTime(2010, 5, 7, 8, 0, 0));
+  PutSchedule(1, "gamma", CTime(2010, 5, 5, 9, 0, 0));
+  PutSchedule(2, "alpha", CTime(2010, 5, 6, 7, 0, 0));
+  PutToDo(0, "beta", CTime(2010, 1, 2, 0, 0, 0), CTime(2010, 3, 1, 0, 0, 0));
+  PutToDo(1, "gamma", CTime(2010, 1, 1, 0, 0, 0), CTime(2010, 2, 1, 0, 0, 0));
+  PutToDo(2, "alpha", CTime(2010, 1, 3, 0, 0, 0), CTime(2010, 1, 4, 0, 0, 0));
+  struct Case {
+    int pageButton, list, sortButton, column;
+    std::vector<std::string> ascending;
+  };
+  const Case cases[] = {
+      {IDC_SCHEDULE_BUTTON, IDC_SCHEDULE_LIST, IDC_SORT_SCH_TEXT, 4, {"alpha", "beta", "gamma"}},
+      {IDC_SCHEDULE_BUTTON, IDC_SCHEDULE_LIST, IDC_SORT_SCH_DATE, 2, {"05/05/2010", "06/05/2010", "07/05/2010"}},
+      {IDC_SCHEDULE_BUTTON, IDC_SCHEDULE_LIST, IDC_SORT_SCH_TIME, 3, {"07:00", "08:00", "09:00"}},
+      {IDC_TODO_BUTTON, IDC_TODO_LIST, IDC_SORT_TODO_DUE, 3, {"04/01/2010", "01/02/2010", "01/03/2010"}},
+      {IDC_TODO_BUTTON, IDC_TODO_LIST, IDC_SORT_TODO_START, 2, {"01/01/2010", "02/01/2010", "03/01/2010"}},
+  };
+  ShowPage(IDC_SCHEDULE_BUTTON);
+  ClickAt(CentreOf(::GetDlgItem(dialog->Schedule().m_hWnd, IDC_SHOW_ALL)));
+  dialog->ToDo().RefreshList();
+  for (const Case& c : cases) {
+    ShowPage(c.pageButton);
+    HWND page = PageOf(c.pageButton), list = ::GetDlgItem(page, c.list);
+    ASSERT_EQ(RowCount(list), 3);
+    const std::vector<std::string> descending(c.ascending.rbegin(), c.ascending.rend());
+    ClickAt(CentreOf(::GetDlgItem(page, c.sortButton)));
+    const std::vector<std::string> first = ColumnTexts(list, c.column);
+    EXPECT_TRUE(first == c.ascending || first == descending) << c.sortButton;
+    ClickAt(CentreOf(::GetDlgItem(page, c.sortButton)));
+    const std::vector<std::string> second = ColumnTexts(list, c.column);
+    EXPECT_EQ(second, first == c.ascending ? descending : c.ascending) << c.sortButton;
+    if (c.pageButton == IDC_SCHEDULE_BUTTON) {
+      dialog->Schedule().RefreshList();
+    } else {
+      dialog->ToDo().RefreshList();
+    }
+    EXPECT_EQ(ColumnTexts(list, c.column), second) << "after a refill, " << c.sortButton;
+  }
+  EXPECT_TRUE(g_boxes.empty());
+}
+
+// A right click on a list opens the kit's menu at the pointer; its command reaches the main dialog,
+// which carries it out on the shown page. With an edit open the click only says why not.
+TEST_F(DaybookInputTest, TheListsContextMenuCarriesItsCommandOut) {
+  PutSchedule(0, "Dentist", CTime(2010, 5, 6, 7, 8, 0));
+  ShowPage(IDC_SCHEDULE_BUTTON);
+  HWND page = dialog->Schedule().m_hWnd, list = ::GetDlgItem(page, IDC_SCHEDULE_LIST);
+  ClickAt(CentreOf(::GetDlgItem(page, IDC_SHOW_ALL)));
+  ASSERT_EQ(RowCount(list), 1);
+  HWND seen = nullptr;
+  WithSteps({[&] {
+               seen = ::FindWindowA("#32768", nullptr);
+               if (seen) SaveShot(seen, "daybook_list_menu");
+             },
+             [] { tolvar::user::InjectKey(VK_DOWN, true); tolvar::user::InjectKey(VK_DOWN, false); },
+             [] { tolvar::user::InjectKey(VK_RETURN, true); tolvar::user::InjectKey(VK_RETURN, false); }},
+            [&] { ClickAt(RowPoint(list, 0, 4), WM_RBUTTONDOWN, WM_RBUTTONUP); });
+  ASSERT_NE(seen, nullptr) << "the menu opened";
+  testing_user::PumpUntil([&] { return RowCount(list) == 2; }, 3000);
+  EXPECT_EQ(RowCount(list), 2) << "\"&new\" added a row";
+  EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(page, IDC_SCH_APPLY)));
+  EXPECT_TRUE(g_boxes.empty());
+
+  ClickAt(RowPoint(list, 1, 2), WM_RBUTTONDOWN, WM_RBUTTONUP);
+  testing_user::PumpUntil([] { return !g_boxes.empty(); }, 3000);
+  ASSERT_EQ(g_boxes.size(), 1u);
+  EXPECT_NE(g_boxes[0].find("'apply' or 'cancel'"), std::string::npos) << g_boxes[0];
+  EXPECT_EQ(::FindWindowA("#32768", nullptr), nullptr);
+}
+
+// A day clicked in the calendar shows that day's entries (the daily view) and puts the date picker
+// on it.
+TEST_F(DaybookInputTest, ADayClickedInTheCalendarShowsThatDaysEntries) {
+  PutSchedule(0, "Dentist", CTime(2010, 5, 6, 7, 8, 0));
+  PutSchedule(1, "Barber", CTime(2010, 5, 7, 10, 0, 0));
+  PutSchedule(2, "Baker", CTime(2010, 5, 7, 12, 0, 0));
+  ShowPage(IDC_SCHEDULE_BUTTON);
+  HWND page = dialog->Schedule().m_hWnd, calendar = ::GetDlgItem(page, IDC_CALENDAR);
+  SYSTEMTIME may{};
+  may.wYear = 2010;
+  may.wMonth = 5;
+  may.wDay = 1;
+  ::SendMessageA(calendar, MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&may));
+  testing_user::Pump();
+  // The point of 7 May, found by the calendar's own hit test.
+  RECT client;
+  ::GetClientRect(calendar, &client);
+  POINT day{-1, -1};
+  for (int y = 0; y < client.bottom && day.x < 0; y += 2) {
+    for (int x = 0; x < client.right && day.x < 0; x += 2) {
+      MCHITTESTINFO hit{};
+      hit.cbSize = sizeof hit;
+      hit.pt = {x, y};
+      ::SendMessageA(calendar, MCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+      if (hit.uHit == MCHT_CALENDARDATE && hit.st.wYear == 2010 && hit.st.wMonth == 5 && hit.st.wDay == 7) day = {x, y};
+    }
+  }
+  ASSERT_GE(day.x, 0);
+  ::ClientToScreen(calendar, &day);
+  ClickAt(day);
+  HWND list = ::GetDlgItem(page, IDC_SCHEDULE_LIST);
+  EXPECT_EQ(ColumnTexts(list, 4), (std::vector<std::string>{"Barber", "Baker"}));
+  SYSTEMTIME picked{};
+  ::SendMessageA(::GetDlgItem(page, IDC_SCH_DATE), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&picked));
+  EXPECT_EQ(picked.wDay, 7);
+  EXPECT_EQ(picked.wMonth, 5);
+  EXPECT_TRUE(::IsDlgButtonChecked(page, IDC_SHOW_DAILY));
+}
+
+// Dates and times typed into the pickers are what apply stores; on the to-do page the due date
+// follows a start typed past it.
+TEST_F(DaybookInputTest, DatesAndTimesTypedIntoThePickersAreStored) {
+  ShowPage(IDC_SCHEDULE_BUTTON);
+  HWND page = dialog->Schedule().m_hWnd;
+  ClickAt(CentreOf(::GetDlgItem(page, IDC_SCH_ADD)));
+  ClickAt(CentreOf(::GetDlgItem(page, IDC_SCH_DESCRIPTION)));
+  tolvar::user::InjectText("Dentist");
+  testing_user::Pump();
+  TypeIntoPicker(::GetDlgItem(page, IDC_SCH_DATE), "24122019");
+  TypeIntoPicker(::GetDlgItem(page, IDC_SCH_TIME), "0930");
+  ClickAt(CentreOf(::GetDlgItem(page, IDC_SCH_APPLY)));
+  EXPECT_TRUE(g_boxes.empty()) << (g_boxes.empty() ? "" : g_boxes[0]);
+  ASSERT_EQ(dialog->Schedule().Model().UsedCount(), 1);
+  const PA_SCHEDULE_INFO e = dialog->Schedule().Model().Entry(0);
+  EXPECT_STREQ(e.strDescription, "Dentist");
+  EXPECT_EQ(e.tmStart, CTime(2019, 12, 24, 9, 30, 0));
+
+  // The to-do page: a due date typed before the start is refused at apply; the due date then
+  // follows a start typed past it.
+  ShowPage(IDC_TODO_BUTTON);
+  page = dialog->ToDo().m_hWnd;
+  const auto typeInto = [this, page](int picker, const char* digits) { TypeIntoPicker(::GetDlgItem(page, picker), digits); };
+  const auto dateOf = [page](int picker) {
+    SYSTEMTIME t{};
+    ::SendMessageA(::GetDlgItem(page, picker), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&t));
+    return CTime(t.wYear, t.wMonth, t.wDay, 0, 0, 0);
+  };
+  ClickAt(CentreOf(::GetDlgItem(page, IDC_TODO_ADD)));
+  typeInto(IDC_TODO_START, "15032019");
+  typeInto(IDC_TODO_DUE, "01022019");
+  ClickAt(CentreOf(::GetDlgItem(page, IDC_TODO_APPLY)));
+  ASSERT_EQ(g_boxes.size(), 1u);
+  EXPECT_NE(g_boxes[0].find("Incompatible"), std::string::npos) << g_boxes[0];
+  EXPECT_EQ(dialog->ToDo().Model().UsedCount(), 0);
+  typeInto(IDC_TODO_START, "01012019");
+  EXPECT_EQ(dateOf(IDC_TODO_DUE), CTime(2019, 3, 1, 0, 0, 0)) << "the due date followed the start past it";
+  ClickAt(CentreOf(::GetDlgItem(page, IDC_TODO_APPLY)));
+  EXPECT_EQ(g_boxes.size(), 1u) << g_boxes.back();
+  ASSERT_EQ(dialog->ToDo().Model().UsedCount(), 1);
+  const PA_TODO_INFO t = dialog->ToDo().Model().Item(0);
+  EXPECT_EQ(CTime(t.tmStart.GetYear(), t.tmStart.GetMonth(), t.tmStart.GetDay(), 0, 0, 0), CTime(2019, 1, 1, 0, 0, 0));
+  EXPECT_EQ(CTime(t.tmDue.GetYear(), t.tmDue.GetMonth(), t.tmDue.GetDay(), 0, 0, 0), CTime(2019, 3, 1, 0, 0, 0));
+}
+
+}  // namespace
