@@ -45,6 +45,7 @@ class CDaybookDlg : public CEmbeddableDialog, private daybook::ITransferSink {
   CScheduleDlg& Schedule() { return *m_schedule; }
   CToDoDlg& ToDo() { return *m_toDo; }
   const CString& DocumentPath() const { return m_strDocumentPath; }
+  HMENU FileMenu() { return m_fileButton.Menu().m_hMenu; }
 
   // The phone transfers: the shown page's download or upload and the resource-list fetch. One
   // worker runs at a time (the File button is disabled meanwhile); it tells the windows what to

@@ -887,4 +887,63 @@ TEST_F(DaybookInputTest, DatesAndTimesTypedIntoThePickersAreStored) {
   EXPECT_EQ(CTime(t.tmDue.GetYear(), t.tmDue.GetMonth(), t.tmDue.GetDay(), 0, 0, 0), CTime(2019, 3, 1, 0, 0, 0));
 }
 
+// The File button drops its menu under itself; "reset groups" is offered on the contacts page only.
+TEST_F(DaybookInputTest, TheFileMenuOpensUnderItsButtonAndResetGroupsBelongsToTheContactsPage) {
+  for (const auto& [button, enabled] : {std::pair{IDC_SCHEDULE_BUTTON, false}, {IDC_TODO_BUTTON, false},
+                                        {IDC_CONTACTS_BUTTON, true}}) {
+    ShowPage(button);
+    const UINT state = ::GetMenuState(dialog->FileMenu(), daybook::CMD_RESET_GROUPS, MF_BYCOMMAND);
+    EXPECT_EQ((state & MF_GRAYED) == 0, enabled) << button;
+  }
+  RECT popup{}, fileButton{};
+  ::GetWindowRect(::GetDlgItem(dialog->m_hWnd, IDC_FILE_BUTTON), &fileButton);
+  WithSteps({[&] {
+               HWND menu = ::FindWindowA("#32768", nullptr);
+               if (!menu) return;
+               ::GetWindowRect(menu, &popup);
+               SaveShot(menu, "daybook_file_menu");
+               SaveShot(dialog->m_hWnd, "daybook_file_menu_dialog");
+             },
+             [] { tolvar::user::InjectKey(VK_ESCAPE, true); tolvar::user::InjectKey(VK_ESCAPE, false); }},
+            [&] { ClickAt(CentreOf(::GetDlgItem(dialog->m_hWnd, IDC_FILE_BUTTON))); });
+  EXPECT_EQ(popup.left, fileButton.left);
+  EXPECT_EQ(popup.top, fileButton.bottom);
+  EXPECT_EQ(::FindWindowA("#32768", nullptr), nullptr);
+  EXPECT_TRUE(::IsWindow(dialog->m_hWnd)) << "Escape closed the menu, not the dialog";
+}
+
+// Pictures of the schedule page with the daily filter, while editing and with several rows
+// selected, and of the to-do page in the layout without priority, category and private fields.
+TEST_F(DaybookInputTest, SchedulePictures) {
+  PutSchedule(0, "Dentist", CTime(2010, 5, 6, 7, 8, 0));
+  PutSchedule(1, "Barber", CTime(2010, 5, 6, 10, 0, 0));
+  PutSchedule(2, "Baker", CTime(2010, 5, 7, 12, 0, 0));
+  ShowPage(IDC_SCHEDULE_BUTTON);
+  HWND page = dialog->Schedule().m_hWnd, list = ::GetDlgItem(page, IDC_SCHEDULE_LIST);
+  SYSTEMTIME day{};
+  day.wYear = 2010;
+  day.wMonth = 5;
+  day.wDay = 6;
+  ::SendMessageA(::GetDlgItem(page, IDC_SCH_DATE), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&day));
+  dialog->Schedule().RefreshList();
+  testing_user::Pump();
+  ASSERT_EQ(RowCount(list), 2) << "the daily filter shows 6 May";
+  SaveShot(dialog->m_hWnd, "daybook_schedule_daily");
+  ClickAt(RowPoint(list, 0, 4));
+  ClickAt(CentreOf(::GetDlgItem(page, IDC_SCH_DESCRIPTION)));
+  tolvar::user::InjectText(" at nine");
+  testing_user::Pump();
+  ASSERT_TRUE(::IsWindowEnabled(::GetDlgItem(page, IDC_SCH_APPLY)));
+  SaveShot(dialog->m_hWnd, "daybook_schedule_editing");
+  g_answer = IDYES;
+  ClickAt(CentreOf(::GetDlgItem(page, IDC_SCH_CANCEL)));
+  Select(list, 0);
+  Select(list, 1);
+  testing_user::Pump();
+  EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(page, IDC_SCH_DESCRIPTION))) << "several selected: no one entry to edit";
+  SaveShot(dialog->m_hWnd, "daybook_schedule_several");
+  ShowPage(IDC_TODO_BUTTON);
+  if (!dialog->ToDo().Model().HasExtendedFields()) SaveShot(dialog->m_hWnd, "daybook_todo_without_extended_fields");
+}
+
 }  // namespace
