@@ -47,7 +47,8 @@ CString FieldName(const PutResult& refused) {
 }  // namespace
 
 void CContactListCtrl::OnDropOnList(CSkinListCtrl* target) {
-  if (target != nullptr && target != this) m_page.DropOnGroup(target->GetDropIndex());
+  // The dragging list keeps the row under the pointer and the list it belongs to.
+  if (target != nullptr && target != this && GetDropWindow() == target->m_hWnd) m_page.DropOnGroup(GetDropIndex());
 }
 
 CContactsDlg::CContactsDlg(CManager& manager, CWnd* parent)

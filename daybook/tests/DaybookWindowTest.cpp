@@ -16,6 +16,7 @@
 #include <controls/PropSheet.h>
 #include <user/Headless.h>
 #include <user_testing/Recorder.h>
+#include <gdi/ImageList.h>
 
 #include <gtest/gtest.h>
 
@@ -944,6 +945,38 @@ TEST_F(DaybookInputTest, SchedulePictures) {
   SaveShot(dialog->m_hWnd, "daybook_schedule_several");
   ShowPage(IDC_TODO_BUTTON);
   if (!dialog->ToDo().Model().HasExtendedFields()) SaveShot(dialog->m_hWnd, "daybook_todo_without_extended_fields");
+}
+
+// Contacts dragged by the mouse onto a group row: the drag image follows the pointer, the row under
+// it is the drop target, and the drop puts the contacts into that group.
+TEST_F(DaybookInputTest, ContactsDraggedOntoAGroupShowTheDragImageAndJoinTheGroup) {
+  PA_PHONEBOOK_INFO c;
+  for (short slot = 0; slot < 3; ++slot) {
+    c.strName.Format("Contact %d", slot);
+    manager->PA_PutPhoneBook(&c, slot);
+  }
+  dialog->Contacts().RefillList();
+  HWND list = Item(IDC_CONTACT_LIST), groups = Item(IDC_GROUP_LIST);
+  const POINT from = RowPoint(list, 0), to = RowPoint(groups, 6);  // "Group 05"
+  tolvar::user::InjectMouse(from, WM_MOUSEMOVE);
+  tolvar::user::InjectMouse(from, WM_LBUTTONDOWN);
+  for (int step = 1; step <= 8; ++step) {
+    tolvar::user::InjectMouse({from.x + (to.x - from.x) * step / 8, from.y + (to.y - from.y) * step / 8}, WM_MOUSEMOVE);
+    testing_user::Pump();
+  }
+  const RECT image = tolvar::gdi::DragImageRect();
+  EXPECT_LT(image.left, image.right) << "a drag image is shown";
+  EXPECT_TRUE(image.left <= to.x + 32 && to.x - 200 <= image.right && image.top <= to.y + 32 && to.y - 32 <= image.bottom)
+      << "near the pointer";
+  EXPECT_EQ(::SendMessageA(groups, LVM_GETITEMSTATE, 6, LVIS_DROPHILITED), LVIS_DROPHILITED);
+  SaveShot(dialog->m_hWnd, "daybook_contacts_drag");
+  tolvar::user::InjectMouse(to, WM_LBUTTONUP);
+  testing_user::Pump();
+  const RECT after = tolvar::gdi::DragImageRect();
+  EXPECT_GE(after.left, after.right) << "the image goes with the drop";
+  EXPECT_EQ(Contact(0).bGroup, 5);
+  EXPECT_EQ(Contact(1).bGroup, 0);
+  EXPECT_TRUE(g_bDocumentModified);
 }
 
 }  // namespace
