@@ -14,6 +14,7 @@
 
 #include <controls/ListView.h>
 #include <controls/PropSheet.h>
+#include <shell/CommDlg.h>
 #include <user/Headless.h>
 #include <user_testing/Recorder.h>
 #include <gdi/ImageList.h>
@@ -977,6 +978,82 @@ TEST_F(DaybookInputTest, ContactsDraggedOntoAGroupShowTheDragImageAndJoinTheGrou
   EXPECT_EQ(Contact(0).bGroup, 5);
   EXPECT_EQ(Contact(1).bGroup, 0);
   EXPECT_TRUE(g_bDocumentModified);
+}
+
+// The file dialogs' side of the document commands: each step waits for its window to be active, the
+// file dialog (which has the file name field) or a question it asks (which has not).
+struct DialogStep {
+  bool inFileDialog;
+  std::function<void(HWND)> act;
+};
+std::vector<DialogStep> g_dialogSteps;
+std::size_t g_nextDialogStep = 0;
+HWND g_mainDialog = nullptr;
+int g_idleTicks = 0;
+void RunDialogStep(HWND, UINT, UINT_PTR, DWORD) {
+  HWND active = ::GetActiveWindow();
+  if (!active || active == g_mainDialog || !::IsWindowVisible(active)) return;
+  const bool fileDialog = ::GetDlgItem(active, edt1) != nullptr;
+  if (g_nextDialogStep < g_dialogSteps.size() && fileDialog == g_dialogSteps[g_nextDialogStep].inFileDialog) {
+    g_idleTicks = 0;
+    g_dialogSteps[g_nextDialogStep++].act(active);
+  } else if (++g_idleTicks > 250) {
+    ::EndDialog(active, IDCANCEL);  // a window no step expects: the test ends instead of hanging
+  }
+}
+
+// A document saved through Save As's file dialog is written where the user typed; the folder is
+// remembered in the registry when the dialog ends, and the next session's Open starts there, so a
+// bare file name opens it.
+TEST_F(DaybookInputTest, ADocumentSavedThroughTheFileDialogOpensAgainFromTheRememberedFolder) {
+  const std::filesystem::path folder = std::filesystem::path(home.Path()) / "documents";
+  std::filesystem::create_directories(folder);
+  const std::string path = (folder / "mine.daybook").string();
+  PA_PHONEBOOK_INFO c;
+  c.strName = "Ada";
+  manager->PA_PutPhoneBook(&c, 3);
+  g_bDocumentModified = TRUE;
+  const auto run = [this](std::vector<DialogStep> steps, UINT command) {
+    g_dialogSteps = std::move(steps);
+    g_nextDialogStep = 0;
+    g_idleTicks = 0;
+    g_mainDialog = dialog->m_hWnd;
+    const UINT_PTR stepper = ::SetTimer(nullptr, 0, 40, RunDialogStep);
+    ::SendMessageA(dialog->m_hWnd, WM_COMMAND, command, 0);
+    ::KillTimer(nullptr, stepper);
+    EXPECT_EQ(g_nextDialogStep, g_dialogSteps.size()) << "every step ran";
+    testing_user::Pump();
+  };
+  const auto type = [](std::string text) {
+    return [text](HWND fileDialog) {
+      ::SetFocus(::GetDlgItem(fileDialog, edt1));
+      ::SetDlgItemTextA(fileDialog, edt1, "");
+      tolvar::user::InjectText(text.c_str());
+    };
+  };
+  const auto enter = [](HWND) {
+    tolvar::user::InjectKey(VK_RETURN, true);
+    tolvar::user::InjectKey(VK_RETURN, false);
+  };
+  // The name is new: the dialog asks whether to create it, and Enter answers Yes.
+  run({{true, type(path)}, {true, enter}, {false, enter}}, daybook::CMD_FILE_SAVEAS);
+  EXPECT_TRUE(std::filesystem::exists(path));
+  EXPECT_STREQ(dialog->DocumentPath(), path.c_str());
+  EXPECT_FALSE(g_bDocumentModified);
+  EXPECT_TRUE(g_boxes.empty());
+
+  // The next session: the folder comes back from the registry.
+  dialog->DestroyWindow();
+  g_strLastFolder = "";
+  manager->PA_RemovePrivatePhoneBook(3);
+  dialog = std::make_unique<CDaybookDlg>(*manager);
+  dialog->CreateEmbedded(nullptr);
+  dialog->ShowWindow(SW_SHOW);
+  EXPECT_STREQ(g_strLastFolder, folder.string().c_str());
+  run({{true, type("mine.daybook")}, {true, enter}}, daybook::CMD_FILE_OPEN);
+  EXPECT_STREQ(dialog->DocumentPath(), path.c_str());
+  EXPECT_STREQ(Contact(3).strName, "Ada");
+  EXPECT_TRUE(g_boxes.empty());
 }
 
 }  // namespace
