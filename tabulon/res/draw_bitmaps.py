@@ -3,24 +3,14 @@
 # small header picture, a sheet of table cells, and the four faces (normal, pressed, focused,
 # disabled) of the mapping page's up and down buttons. Run by hand after changing a drawing; the
 # .bmp files are kept in the repository.
-import os, struct
+import os, sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, '..', '..', 'tools', 'drawing'))
+import bmpfile
 
 def write_bmp(name, width, height, pixel):
-    row = (width * 3 + 3) & ~3
-    data = bytearray()
-    for y in range(height - 1, -1, -1):
-        line = bytearray()
-        for x in range(width):
-            r, g, b = pixel(x, y)
-            line += bytes((b, g, r))
-        line += b'\0' * (row - width * 3)
-        data += line
-    header = struct.pack('<2sIHHI', b'BM', 14 + 40 + len(data), 0, 0, 54)
-    info = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
-    with open(os.path.join(HERE, name), 'wb') as f:
-        f.write(header + info + data)
+    bmpfile.write_bmp(os.path.join(HERE, name), width, height, pixel)
 
 def mix(a, b, t):
     return tuple(int(a[i] + (b[i] - a[i]) * t) for i in range(3))

@@ -2,27 +2,18 @@
 # Draws the launcher's bitmaps (24-bit BMP files next to this script): the caption buttons on the
 # transparent magenta, the folder bar's selection markers on grey, and the image lists' stand-in
 # program icons. Run by hand after changing a drawing; the .bmp files are kept in the repository.
-import os, struct
+import os, struct, sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, '..', '..', 'tools', 'drawing'))
+import bmpfile
+
 MAGENTA = (255, 0, 255)
 GREY = (128, 128, 128)
 TEAL = (0, 128, 128)
 
 def write_bmp(name, width, height, pixel):
-    row = (width * 3 + 3) & ~3
-    data = bytearray()
-    for y in range(height - 1, -1, -1):
-        line = bytearray()
-        for x in range(width):
-            r, g, b = pixel(x, y)
-            line += bytes((b, g, r))
-        line += b'\0' * (row - width * 3)
-        data += line
-    header = struct.pack('<2sIHHI', b'BM', 14 + 40 + len(data), 0, 0, 54)
-    info = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
-    with open(os.path.join(HERE, name), 'wb') as f:
-        f.write(header + info + data)
+    bmpfile.write_bmp(os.path.join(HERE, name), width, height, pixel)
 
 # ---- Caption buttons: 16 by 14, a rounded face with a white symbol -----------------------------
 def button(symbol, face, pressed=False):
