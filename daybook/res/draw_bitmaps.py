@@ -3,11 +3,12 @@
 # buttons in their three looks, the logo, the 16-pixel field icons in a coloured and a grey look,
 # and the list's row-height strip. Run by hand after changing a drawing; the files are kept in the
 # repository and named by their resource ids in Daybook.rc.
-import math, os, struct, sys
+import math, os, sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, '..', '..', 'tools', 'drawing'))
 from iconfile import write_icon
+import bmpfile
 
 BACK = (0xE1, 0xEA, 0xFD)   # the page buttons' mask colour 0xFDEAE1 (blue, green, red in the number)
 WHITE = (255, 255, 255)
@@ -16,19 +17,7 @@ GREY = (0x97, 0x97, 0x97)   # the empty fields' colour 0x979797
 LIGHT_GREY = (0xD8, 0xD8, 0xD8)
 
 def write_bmp(name, width, height, pixel):
-    row = (width * 3 + 3) & ~3
-    data = bytearray()
-    for y in range(height - 1, -1, -1):
-        line = bytearray()
-        for x in range(width):
-            r, g, b = pixel(x, y)
-            line += bytes((b, g, r))
-        line += b'\0' * (row - width * 3)
-        data += line
-    header = struct.pack('<2sIHHI', b'BM', 14 + 40 + len(data), 0, 0, 54)
-    info = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
-    with open(os.path.join(HERE, name), 'wb') as f:
-        f.write(header + info + data)
+    bmpfile.write_bmp(os.path.join(HERE, name), width, height, pixel)
 
 # ---- Glyphs on a 16 by 16 grid: each takes (x, y) and says whether the point is inked ------------
 def ring(cx, cy, r, w=1.0):
