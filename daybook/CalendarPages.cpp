@@ -191,19 +191,9 @@ LRESULT CCalendarPage::OnSize(WPARAM, LPARAM size) {
   return 0;
 }
 
-void CCalendarPage::Frame(CSkinFrame& frame, std::initializer_list<UINT> ids) {
-  for (UINT id : ids) {
-    if (CWnd* control = GetDlgItem(static_cast<int>(id))) frame.AddChild(control);
-    m_framed.push_back(id);
-  }
-}
-
 LRESULT CCalendarPage::OnCtlColor(WPARAM dc, LPARAM control) {
-  const UINT id = static_cast<UINT>(::GetDlgCtrlID(reinterpret_cast<HWND>(control)));
-  if (std::find(m_framed.begin(), m_framed.end(), id) == m_framed.end()) return Default();
-  if (!m_white.m_hObject) m_white.CreateSolidBrush(RGB(255, 255, 255));
-  ::SetBkColor(reinterpret_cast<HDC>(dc), RGB(255, 255, 255));
-  return reinterpret_cast<LRESULT>(m_white.m_hObject);
+  if (HBRUSH white = m_framed.Brush(dc, control)) return reinterpret_cast<LRESULT>(white);
+  return Default();
 }
 
 bool CCalendarPage::Enabled(UINT id) const {
@@ -482,9 +472,9 @@ BOOL CScheduleDlg::OnInitDialog() {
   m_melody.SubclassDlgItem(IDC_SCH_MELODY, this);
   m_melody.SetFont("Verdana", 13, FALSE, FALSE);
   m_calendarFrame.SubclassDlgItem(IDC_CALENDAR_FRAME, this);
-  Frame(m_calendarFrame, {IDC_CALENDAR, IDC_SHOW_DAILY, IDC_SHOW_ALL});
+  m_framed.Add(*this, m_calendarFrame, {IDC_CALENDAR, IDC_SHOW_DAILY, IDC_SHOW_ALL});
   m_editorFrame.SubclassDlgItem(IDC_EDITOR_FRAME_SCH, this);
-  Frame(m_editorFrame, {IDC_SCH_DESCRIPTION, IDC_ICON_SCH_DATE, IDC_SCH_DATE, IDC_ICON_SCH_TIME, IDC_SCH_TIME,
+  m_framed.Add(*this, m_editorFrame, {IDC_SCH_DESCRIPTION, IDC_ICON_SCH_DATE, IDC_SCH_DATE, IDC_ICON_SCH_TIME, IDC_SCH_TIME,
                         IDC_ICON_SCH_REPEAT, IDC_SCH_REPEAT, IDC_ICON_SCH_ALARM, IDC_SCH_ALARM, IDC_SCH_MELODY,
                         IDC_ICON_SCH_PRIVATE, IDC_SCH_PRIVATE});
   SetMelodies({});
@@ -824,7 +814,7 @@ BOOL CToDoDlg::OnInitDialog() {
     // The layout measured the controls before they moved.
     CaptureLayout();
   }
-  Frame(m_editorFrame, {IDC_TODO_DESCRIPTION, IDC_ICON_TODO_START, 1134u, IDC_TODO_START, IDC_ICON_TODO_DUE, 1135u,
+  m_framed.Add(*this, m_editorFrame, {IDC_TODO_DESCRIPTION, IDC_ICON_TODO_START, 1134u, IDC_TODO_START, IDC_ICON_TODO_DUE, 1135u,
                         IDC_TODO_DUE, IDC_ICON_TODO_PRIORITY, IDC_TODO_PRIORITY, IDC_ICON_TODO_CATEGORY,
                         IDC_TODO_CATEGORY, IDC_ICON_TODO_DONE, IDC_TODO_DONE, IDC_ICON_TODO_PRIVATE,
                         IDC_TODO_PRIVATE});

@@ -83,8 +83,6 @@ class CCalendarPage : public CEmbeddableDialog {
   // Column 4 takes what the list's client width leaves of the other columns.
   void StretchDescriptionColumn();
   void CancelEdit();
-  // The controls drawn inside a white frame: the frame leaves them out, and they are drawn on white.
-  void Frame(CSkinFrame& frame, std::initializer_list<UINT> ids);
 
   bool Enabled(UINT id) const;
   void Enable(UINT id, bool on);
@@ -115,8 +113,9 @@ class CCalendarPage : public CEmbeddableDialog {
   void OnCancelTransferButton() { ::SendMessageA(::GetParent(m_hWnd), WM_COMMAND, 1099, 0); }
 
   CAnchorLayout m_layout;
-  std::vector<UINT> m_framed;
-  CBrush m_white;
+
+ protected:
+  CFramedControls m_framed;
 };
 
 class CScheduleDlg : public CCalendarPage {

@@ -211,17 +211,9 @@ BOOL CContactsDlg::OnInitDialog() {
   }
   m_defaultsFrame.SubclassDlgItem(IDC_DEFAULTS_FRAME, this);
   m_formFrame.SubclassDlgItem(IDC_FORM_FRAME, this);
-  const auto frame = [this](CSkinFrame& frame, UINT first, UINT last) {
-    for (UINT id = first; id <= last; ++id) {
-      if (CWnd* control = GetDlgItem(static_cast<int>(id))) {
-        frame.AddChild(control);
-        m_framed.push_back(id);
-      }
-    }
-  };
-  frame(m_formFrame, 1031, 1064);
-  frame(m_defaultsFrame, IDC_DEFAULT_MELODY, IDC_ICON_DEFAULT_LIGHT);
-  frame(m_defaultsFrame, IDC_DEFAULTS_LABEL, IDC_DEFAULTS_LABEL);
+  m_framed.AddRange(*this, m_formFrame, 1031, 1064);
+  m_framed.AddRange(*this, m_defaultsFrame, IDC_DEFAULT_MELODY, IDC_ICON_DEFAULT_LIGHT);
+  m_framed.Add(*this, m_defaultsFrame, {IDC_DEFAULTS_LABEL});
 
   m_model.StoreDefaultGroupNames();
   m_groups.AddItem(DaybookText(308), 0, 0);
@@ -369,11 +361,8 @@ LRESULT CContactsDlg::OnSize(WPARAM, LPARAM size) {
 }
 
 LRESULT CContactsDlg::OnCtlColor(WPARAM dc, LPARAM control) {
-  const UINT id = static_cast<UINT>(::GetDlgCtrlID(reinterpret_cast<HWND>(control)));
-  if (std::find(m_framed.begin(), m_framed.end(), id) == m_framed.end()) return Default();
-  if (!m_white.m_hObject) m_white.CreateSolidBrush(RGB(255, 255, 255));
-  ::SetBkColor(reinterpret_cast<HDC>(dc), RGB(255, 255, 255));
-  return reinterpret_cast<LRESULT>(m_white.m_hObject);
+  if (HBRUSH white = m_framed.Brush(dc, control)) return reinterpret_cast<LRESULT>(white);
+  return Default();
 }
 
 void CContactsDlg::EmptyForm() { ShowForm(ContactForm{}); }

@@ -116,8 +116,7 @@ class CContactsDlg : public CEmbeddableDialog {
   CFlatComboBox m_defaultMelody, m_defaultPicture, m_defaultLight;
   CSkinFrame m_defaultsFrame, m_formFrame;
   CAnchorLayout m_layout;
-  std::vector<UINT> m_framed;  // drawn on the frames' white
-  CBrush m_white;
+  CFramedControls m_framed;
   bool m_newPending = false;
   int m_newSlot = -1;
   bool m_multi = false;

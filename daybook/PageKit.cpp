@@ -52,6 +52,29 @@ void CAnchorLayout::Apply(CWnd& page, int cx, int cy) const {
   page.Invalidate();
 }
 
+void CFramedControls::AddOne(CWnd& page, CSkinFrame& frame, UINT id) {
+  if (CWnd* control = page.GetDlgItem(static_cast<int>(id))) {
+    frame.AddChild(control);
+    m_ids.push_back(id);
+  }
+}
+
+void CFramedControls::Add(CWnd& page, CSkinFrame& frame, std::initializer_list<UINT> ids) {
+  for (UINT id : ids) AddOne(page, frame, id);
+}
+
+void CFramedControls::AddRange(CWnd& page, CSkinFrame& frame, UINT first, UINT last) {
+  for (UINT id = first; id <= last; ++id) AddOne(page, frame, id);
+}
+
+HBRUSH CFramedControls::Brush(WPARAM dc, LPARAM control) {
+  const UINT id = static_cast<UINT>(::GetDlgCtrlID(reinterpret_cast<HWND>(control)));
+  if (std::find(m_ids.begin(), m_ids.end(), id) == m_ids.end()) return nullptr;
+  if (!m_white.m_hObject) m_white.CreateSolidBrush(RGB(255, 255, 255));
+  ::SetBkColor(reinterpret_cast<HDC>(dc), RGB(255, 255, 255));
+  return static_cast<HBRUSH>(m_white.m_hObject);
+}
+
 void SetFieldIcon(CWnd& page, UINT staticId, UINT bitmapId) {
   HWND icon = ::GetDlgItem(page.m_hWnd, static_cast<int>(staticId));
   if (!icon) return;

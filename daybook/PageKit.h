@@ -3,9 +3,11 @@
 // right or bottom edge or grow with it, the field icons, the list's context menu, and the free-slot
 // status text.
 #include <EmbeddableDialog.h>
+#include <SkinFrame.h>
 
 #include <framework/Afx.h>
 
+#include <initializer_list>
 #include <vector>
 
 namespace daybook {
@@ -36,6 +38,22 @@ class CAnchorLayout {
   };
   std::vector<Item> m_items;
   int m_width = 0, m_height = 0;
+};
+
+// Controls drawn inside the pages' white frames: the frame leaves them out when it paints, and they
+// draw on its white.
+class CFramedControls {
+ public:
+  void Add(CWnd& page, CSkinFrame& frame, std::initializer_list<UINT> ids);
+  void AddRange(CWnd& page, CSkinFrame& frame, UINT first, UINT last);
+  // A framed control's colour request: the white brush (the text's background set to white); null
+  // for any other control.
+  HBRUSH Brush(WPARAM dc, LPARAM control);
+
+ private:
+  void AddOne(CWnd& page, CSkinFrame& frame, UINT id);
+  std::vector<UINT> m_ids;
+  CBrush m_white;
 };
 
 // The static control shows the bitmap resource; the bitmap it showed before is deleted.

@@ -627,6 +627,14 @@ std::vector<std::string> ColumnTexts(HWND list, int column) {
   return texts;
 }
 
+SYSTEMTIME Day(int year, int month, int day) {
+  SYSTEMTIME t{};
+  t.wYear = static_cast<WORD>(year);
+  t.wMonth = static_cast<WORD>(month);
+  t.wDay = static_cast<WORD>(day);
+  return t;
+}
+
 RECT RectIn(HWND page, HWND control) {
   RECT r;
   ::GetWindowRect(control, &r);
@@ -813,10 +821,7 @@ TEST_F(DaybookInputTest, ADayClickedInTheCalendarShowsThatDaysEntries) {
   PutSchedule(2, "Baker", CTime(2010, 5, 7, 12, 0, 0));
   ShowPage(IDC_SCHEDULE_BUTTON);
   HWND page = dialog->Schedule().m_hWnd, calendar = ::GetDlgItem(page, IDC_CALENDAR);
-  SYSTEMTIME may{};
-  may.wYear = 2010;
-  may.wMonth = 5;
-  may.wDay = 1;
+  const SYSTEMTIME may = Day(2010, 5, 1);
   ::SendMessageA(calendar, MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&may));
   testing_user::Pump();
   // The point of 7 May, found by the calendar's own hit test.
@@ -922,10 +927,7 @@ TEST_F(DaybookInputTest, SchedulePictures) {
   PutSchedule(2, "Baker", CTime(2010, 5, 7, 12, 0, 0));
   ShowPage(IDC_SCHEDULE_BUTTON);
   HWND page = dialog->Schedule().m_hWnd, list = ::GetDlgItem(page, IDC_SCHEDULE_LIST);
-  SYSTEMTIME day{};
-  day.wYear = 2010;
-  day.wMonth = 5;
-  day.wDay = 6;
+  const SYSTEMTIME day = Day(2010, 5, 6);
   ::SendMessageA(::GetDlgItem(page, IDC_SCH_DATE), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&day));
   dialog->Schedule().RefreshList();
   testing_user::Pump();
