@@ -399,7 +399,7 @@ constexpr CCalendarPage::Ids kScheduleIds{
     {IDC_SORT_SCH_DATE, IDC_SORT_SCH_TIME, IDC_SORT_SCH_TEXT}, {55, 20, 65}, {110, 95}};
 }  // namespace
 
-CScheduleDlg::CScheduleDlg(CManager& manager, CWnd* parent) : CCalendarPage(kScheduleIds, parent), m_model(manager) {}
+CScheduleDlg::CScheduleDlg(CManager& manager, CWnd* parent) : CCalendarPageOf(kScheduleIds, manager, parent) {}
 
 const AFX_MSGMAP* CScheduleDlg::GetMessageMap() const {
   static const AFX_MSGMAP map{CCalendarPage::GetMessageMap(), {
@@ -738,7 +738,7 @@ constexpr CCalendarPage::Ids kToDoIds{
     {IDC_SORT_TODO_START, IDC_SORT_TODO_DUE, IDC_SORT_TODO_TEXT}, {55, 55, 65}, {135, 120}};
 }  // namespace
 
-CToDoDlg::CToDoDlg(CManager& manager, CWnd* parent) : CCalendarPage(kToDoIds, parent), m_model(manager) {}
+CToDoDlg::CToDoDlg(CManager& manager, CWnd* parent) : CCalendarPageOf(kToDoIds, manager, parent) {}
 
 const AFX_MSGMAP* CToDoDlg::GetMessageMap() const {
   static const AFX_MSGMAP map{CCalendarPage::GetMessageMap(), {

@@ -118,14 +118,30 @@ class CCalendarPage : public CEmbeddableDialog {
   CFramedControls m_framed;
 };
 
-class CScheduleDlg : public CCalendarPage {
+// The store side both pages reach alike through their model.
+template <class Model>
+class CCalendarPageOf : public CCalendarPage {
+ public:
+  bool HasAnyEntry() const { return m_model.UsedCount() > 0; }
+
+ protected:
+  CCalendarPageOf(const Ids& ids, CManager& manager, CWnd* parent) : CCalendarPage(ids, parent), m_model(manager) {}
+  int FreeCount() const override { return m_model.FreeCount(); }
+  int UsedCount() const override { return m_model.UsedCount(); }
+  void DeleteSlots(const std::vector<int>& slots) override { m_model.Delete(slots); }
+  bool ModelModified() const override { return m_model.Modified(); }
+  void ClearModelModified() override { m_model.SetModified(false); }
+
+  Model m_model;
+};
+
+class CScheduleDlg : public CCalendarPageOf<daybook::CScheduleModel> {
  public:
   CScheduleDlg(CManager& manager, CWnd* parent);
 
   daybook::CScheduleModel& Model() { return m_model; }
   void RefreshList();
   bool ClearAll();
-  bool HasAnyEntry() const { return m_model.UsedCount() > 0; }
   void ToggleDaily();
   void OnAdd();
   void ClearEditor() override;
@@ -136,14 +152,9 @@ class CScheduleDlg : public CCalendarPage {
   const AFX_MSGMAP* GetMessageMap() const override;
 
  protected:
-  int FreeCount() const override { return m_model.FreeCount(); }
-  int UsedCount() const override { return m_model.UsedCount(); }
   void ShowSlot(int slot) override;
   void EnableFields(bool on) override;
-  void DeleteSlots(const std::vector<int>& slots) override { m_model.Delete(slots); }
   void DeleteAllRows() override;
-  bool ModelModified() const override { return m_model.Modified(); }
-  void ClearModelModified() override { m_model.SetModified(false); }
   void FillRows(bool& sorted) override;
   std::vector<std::pair<UINT, unsigned>> Anchors() const override;
 
@@ -160,7 +171,6 @@ class CScheduleDlg : public CCalendarPage {
   void OnTimeChange(NMHDR* header, LRESULT* result);
   void OnDayPicked(NMHDR* header, LRESULT* result);
 
-  daybook::CScheduleModel m_model;
   std::vector<daybook::Melody> m_melodies;
   CFlatDateTimeCtrl m_date, m_time;
   CSkinMonthCalCtrl m_calendar;
@@ -169,14 +179,13 @@ class CScheduleDlg : public CCalendarPage {
   bool m_dailyView = true;  // the view the list shows
 };
 
-class CToDoDlg : public CCalendarPage {
+class CToDoDlg : public CCalendarPageOf<daybook::CToDoModel> {
  public:
   CToDoDlg(CManager& manager, CWnd* parent);
 
   daybook::CToDoModel& Model() { return m_model; }
   void RefreshList();
   void ClearAll();
-  bool HasAnyEntry() const { return m_model.UsedCount() > 0; }
   void OnAdd();
   void ClearEditor() override;
 
@@ -184,14 +193,9 @@ class CToDoDlg : public CCalendarPage {
   const AFX_MSGMAP* GetMessageMap() const override;
 
  protected:
-  int FreeCount() const override { return m_model.FreeCount(); }
-  int UsedCount() const override { return m_model.UsedCount(); }
   void ShowSlot(int slot) override;
   void EnableFields(bool on) override;
-  void DeleteSlots(const std::vector<int>& slots) override { m_model.Delete(slots); }
   void DeleteAllRows() override { m_model.DeleteAll(); }
-  bool ModelModified() const override { return m_model.Modified(); }
-  void ClearModelModified() override { m_model.SetModified(false); }
   void FillRows(bool& sorted) override;
   std::vector<std::pair<UINT, unsigned>> Anchors() const override;
 
@@ -201,7 +205,6 @@ class CToDoDlg : public CCalendarPage {
   void OnFieldChange();
   void OnDateChange(NMHDR* header, LRESULT* result);
 
-  daybook::CToDoModel m_model;
   CFlatDateTimeCtrl m_start, m_due;
   CFlatComboBox m_priority, m_category;
   CSkinFrame m_editorFrame;
