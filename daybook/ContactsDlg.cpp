@@ -92,7 +92,7 @@ const AFX_MSGMAP* CContactsDlg::GetMessageMap() const {
       MapControl(EN_UPDATE, IDC_TEXT2, &CContactsDlg::OnFieldChange),
       MapControl(EN_UPDATE, IDC_EMAIL1, &CContactsDlg::OnFieldChange),
       MapControl(EN_UPDATE, IDC_EMAIL2, &CContactsDlg::OnFieldChange),
-      MapControl(CBN_SELCHANGE, IDC_GROUP_COMBO, &CContactsDlg::OnFieldChange),
+      MapControl(CBN_SELCHANGE, IDC_GROUP_COMBO, &CContactsDlg::OnGroupComboChange),
       MapControl(CBN_SELCHANGE, IDC_MELODY_COMBO, &CContactsDlg::OnFieldChange),
       MapControl(CBN_SELCHANGE, IDC_PICTURE_COMBO, &CContactsDlg::OnFieldChange),
       MapControl(CBN_SELCHANGE, IDC_LIGHT_COMBO, &CContactsDlg::OnFieldChange),
@@ -614,6 +614,21 @@ void CContactsDlg::OnFieldChange() {
     return;
   }
   UpdateButtons();
+}
+
+void CContactsDlg::OnGroupComboChange() {
+  // A group chosen by the user brings the group's default light, picture and melody into the form.
+  const int group = m_group.GetCurSel();
+  if (!m_filling && !m_multi && ::GetFocus() == m_group.m_hWnd && group >= 1 && group < static_cast<int>(m_model.Defaults().size()) &&
+      m_model.Defaults()[static_cast<std::size_t>(group)].set) {
+    const GroupDefault& d = m_model.Defaults()[static_cast<std::size_t>(group)];
+    m_filling = true;
+    m_light.SetCurSel(static_cast<int>(d.light));
+    ComboSelectData(m_picture, d.pictureId);
+    ComboSelectData(m_melody, d.melodyId);
+    m_filling = false;
+  }
+  OnFieldChange();
 }
 
 void CContactsDlg::OnDefaultChange() {

@@ -98,6 +98,7 @@ class CContactsDlg : public CEmbeddableDialog {
   void OnSort();
   void OnFieldChange();
   void OnDefaultChange();
+  void OnGroupComboChange();
   void OnGroupChanged(NMHDR* header, LRESULT* result);
   void OnContactChanged(NMHDR* header, LRESULT* result);
   void OnItemChanging(NMHDR* header, LRESULT* result);

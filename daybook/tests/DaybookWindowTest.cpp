@@ -1058,4 +1058,18 @@ TEST_F(DaybookInputTest, ADocumentSavedThroughTheFileDialogOpensAgainFromTheReme
   EXPECT_TRUE(g_boxes.empty());
 }
 
+// A group chosen in the form by the user brings that group's default light into the new contact.
+TEST_F(DaybookInputTest, AGroupChosenInTheFormBringsItsDefaults) {
+  ASSERT_TRUE(dialog->Contacts().Model().SetGroupDefaults(1, 0, 0, 3));
+  ClickAt(CentreOf(Item(IDC_NEW)));
+  ASSERT_EQ(::SendMessageA(Item(IDC_LIGHT_COMBO), CB_GETCURSEL, 0, 0), 0);
+  ::SetFocus(Item(IDC_GROUP_COMBO));
+  tolvar::user::InjectKey(VK_DOWN, true);
+  tolvar::user::InjectKey(VK_DOWN, false);
+  testing_user::Pump();
+  EXPECT_EQ(::SendMessageA(Item(IDC_GROUP_COMBO), CB_GETCURSEL, 0, 0), 1);
+  EXPECT_EQ(::SendMessageA(Item(IDC_LIGHT_COMBO), CB_GETCURSEL, 0, 0), 3) << "group 1's default light";
+  EXPECT_TRUE(::IsWindowEnabled(Item(IDC_APPLY)));
+}
+
 }  // namespace
