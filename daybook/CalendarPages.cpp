@@ -86,6 +86,18 @@ BOOL CCalendarPage::OnCommand(WPARAM wParam, LPARAM lParam) {
     m_description.SetTextColor(entering || !text.IsEmpty() ? kDarkText : kGreyText);
     return TRUE;
   }
+  if (code == CBN_DROPDOWN && Guarded(id)) {
+    // The click that was refused the focus would still drop the list: it closes again.
+    ::PostMessageA(reinterpret_cast<HWND>(lParam), CB_SHOWDROPDOWN, FALSE, 0);
+    return TRUE;
+  }
+  if ((code == CBN_SETFOCUS || code == BN_CLICKED) && Guarded(id)) {
+    // A field other than the description cannot start an edit with nothing selected: the focus
+    // goes to add, and a check box stays as it was.
+    if (code == BN_CLICKED) Check(id, !Checked(id));
+    GetDlgItem(static_cast<int>(m_ids.add))->SetFocus();
+    return TRUE;
+  }
   if (code == BN_CLICKED) {
     if (id == m_ids.remove) return OnDelete(), TRUE;
     if (id == m_ids.removeAll) return OnDeleteAll(), TRUE;
@@ -102,6 +114,11 @@ BOOL CCalendarPage::OnCommand(WPARAM wParam, LPARAM lParam) {
 
 BOOL CCalendarPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) {
   auto* header = reinterpret_cast<NMHDR*>(lParam);
+  if (header && header->code == NM_SETFOCUS && Guarded(static_cast<UINT>(header->idFrom))) {
+    GetDlgItem(static_cast<int>(m_ids.add))->SetFocus();
+    *result = 0;
+    return TRUE;
+  }
   if (header && header->idFrom == m_ids.list) {
     switch (header->code) {
       case LVN_ITEMCHANGED: OnListChanged(header, result); return TRUE;
@@ -194,6 +211,12 @@ LRESULT CCalendarPage::OnSize(WPARAM, LPARAM size) {
 LRESULT CCalendarPage::OnCtlColor(WPARAM dc, LPARAM control) {
   if (HBRUSH white = m_framed.Brush(dc, control)) return reinterpret_cast<LRESULT>(white);
   return Default();
+}
+
+bool CCalendarPage::Guarded(UINT id) const {
+  const std::vector<UINT> fields = GuardedFields();
+  return !m_filling && std::find(fields.begin(), fields.end(), id) != fields.end() && Enabled(m_ids.add) &&
+         !m_edit.adding && m_list.GetNextItem(-1, LVNI_SELECTED) < 0;
 }
 
 bool CCalendarPage::Enabled(UINT id) const {
@@ -417,6 +440,10 @@ const AFX_MSGMAP* CScheduleDlg::GetMessageMap() const {
       MapNotify(MCN_SELCHANGE, IDC_CALENDAR, &CScheduleDlg::OnDayPicked),
   }};
   return &map;
+}
+
+std::vector<UINT> CScheduleDlg::GuardedFields() const {
+  return {IDC_SCH_DATE, IDC_SCH_TIME, IDC_SCH_REPEAT, IDC_SCH_MELODY, IDC_SCH_ALARM, IDC_SCH_PRIVATE};
 }
 
 std::vector<std::pair<UINT, unsigned>> CScheduleDlg::Anchors() const {
@@ -753,6 +780,10 @@ const AFX_MSGMAP* CToDoDlg::GetMessageMap() const {
       MapNotify(DTN_DATETIMECHANGE, IDC_TODO_DUE, &CToDoDlg::OnDateChange),
   }};
   return &map;
+}
+
+std::vector<UINT> CToDoDlg::GuardedFields() const {
+  return {IDC_TODO_START, IDC_TODO_DUE, IDC_TODO_PRIORITY, IDC_TODO_CATEGORY, IDC_TODO_DONE, IDC_TODO_PRIVATE};
 }
 
 std::vector<std::pair<UINT, unsigned>> CToDoDlg::Anchors() const {

@@ -70,6 +70,9 @@ class CCalendarPage : public CEmbeddableDialog {
   virtual void FillRows(bool& sorted) = 0;
   // Which controls grow with the page and which keep their distance to its right or bottom edge.
   virtual std::vector<std::pair<UINT, unsigned>> Anchors() const = 0;
+  // The fields that need a selected row or an open add (all but the description).
+  virtual std::vector<UINT> GuardedFields() const = 0;
+  bool Guarded(UINT id) const;
 
   void RefillRows();
   void CaptureLayout();
@@ -157,6 +160,7 @@ class CScheduleDlg : public CCalendarPageOf<daybook::CScheduleModel> {
   void DeleteAllRows() override;
   void FillRows(bool& sorted) override;
   std::vector<std::pair<UINT, unsigned>> Anchors() const override;
+  std::vector<UINT> GuardedFields() const override;
 
  private:
   bool Daily() const;
@@ -198,6 +202,7 @@ class CToDoDlg : public CCalendarPageOf<daybook::CToDoModel> {
   void DeleteAllRows() override { m_model.DeleteAll(); }
   void FillRows(bool& sorted) override;
   std::vector<std::pair<UINT, unsigned>> Anchors() const override;
+  std::vector<UINT> GuardedFields() const override;
 
  private:
   void ShowCheckIcons();

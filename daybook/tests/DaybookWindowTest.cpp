@@ -1072,4 +1072,33 @@ TEST_F(DaybookInputTest, AGroupChosenInTheFormBringsItsDefaults) {
   EXPECT_TRUE(::IsWindowEnabled(Item(IDC_APPLY)));
 }
 
+// With nothing selected and no add open, the fields other than the description start no edit: a
+// check box clicked stays as it was and the focus goes to add; once a row is selected they work.
+TEST_F(DaybookInputTest, FieldsStartNoEditWithNothingSelected) {
+  PutToDo(0, "Taxes", CTime(2010, 1, 2, 0, 0, 0), CTime(2010, 2, 3, 0, 0, 0));
+  struct Case {
+    int pageButton, field, add, apply, list;
+  };
+  const Case cases[] = {{IDC_SCHEDULE_BUTTON, IDC_SCH_ALARM, IDC_SCH_ADD, IDC_SCH_APPLY, IDC_SCHEDULE_LIST},
+                        {IDC_SCHEDULE_BUTTON, IDC_SCH_REPEAT, IDC_SCH_ADD, IDC_SCH_APPLY, IDC_SCHEDULE_LIST},
+                        {IDC_TODO_BUTTON, IDC_TODO_DUE, IDC_TODO_ADD, IDC_TODO_APPLY, IDC_TODO_LIST},
+                        {IDC_TODO_BUTTON, IDC_TODO_DONE, IDC_TODO_ADD, IDC_TODO_APPLY, IDC_TODO_LIST}};
+  dialog->ToDo().RefreshList();
+  for (const Case& c : cases) {
+    ShowPage(c.pageButton);
+    HWND page = PageOf(c.pageButton), field = ::GetDlgItem(page, c.field);
+    ClickAt(CentreOf(field));
+    EXPECT_EQ(::GetFocus(), ::GetDlgItem(page, c.add)) << c.field;
+    EXPECT_EQ(::IsDlgButtonChecked(page, c.field), 0u) << c.field;
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(page, c.apply))) << c.field;
+    EXPECT_FALSE(::SendMessageA(field, CB_GETDROPPEDSTATE, 0, 0)) << c.field;
+  }
+  // A selected item: the done box begins an edit.
+  HWND page = dialog->ToDo().m_hWnd;
+  ClickAt(RowPoint(::GetDlgItem(page, IDC_TODO_LIST), 0, 4));
+  ClickAt(CentreOf(::GetDlgItem(page, IDC_TODO_DONE)));
+  EXPECT_EQ(::IsDlgButtonChecked(page, IDC_TODO_DONE), static_cast<UINT>(BST_CHECKED));
+  EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(page, IDC_TODO_APPLY)));
+}
+
 }  // namespace
