@@ -1101,4 +1101,39 @@ TEST_F(DaybookInputTest, FieldsStartNoEditWithNothingSelected) {
   EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(page, IDC_TODO_APPLY)));
 }
 
+// The group rename by keys, through the main dialog's key handling: Enter on the group list starts
+// it, Down ends it (the name kept) and moves to the next group, Escape ends it writing nothing.
+TEST_F(DaybookInputTest, TheGroupRenameKeys) {
+  HWND list = Item(IDC_GROUP_LIST);
+  const auto key = [this](HWND target, UINT vk) {
+    MSG msg{target, WM_KEYDOWN, vk, 0, 0, {}};
+    if (!dialog->PreTranslateMessage(&msg)) ::DispatchMessageA(&msg);
+    testing_user::Pump();
+  };
+  const auto editor = [list] { return reinterpret_cast<HWND>(::SendMessageA(list, LVM_GETEDITCONTROL, 0, 0)); };
+  const auto groupName = [this](int g) {
+    PA_GROUP_INFO group;
+    manager->PA_GetGroup(&group, static_cast<short>(g));
+    return std::string(group.strName);
+  };
+  Select(list, 4);
+  ::SetFocus(list);
+  key(list, VK_RETURN);
+  ASSERT_NE(editor(), nullptr) << "Enter started the rename";
+  ::SendMessageA(editor(), EM_SETSEL, 0, -1);
+  for (char ch : std::string("Friends")) ::SendMessageA(editor(), WM_CHAR, static_cast<WPARAM>(ch), 1);
+  key(editor(), VK_DOWN);
+  EXPECT_EQ(editor(), nullptr);
+  EXPECT_EQ(groupName(3), "Friends");
+  EXPECT_EQ(RowState(list, 5), static_cast<UINT>(LVIS_SELECTED)) << "the next group is selected";
+
+  key(list, VK_RETURN);
+  ASSERT_NE(editor(), nullptr);
+  for (char ch : std::string("Ignored")) ::SendMessageA(editor(), WM_CHAR, static_cast<WPARAM>(ch), 1);
+  key(editor(), VK_ESCAPE);
+  EXPECT_EQ(editor(), nullptr);
+  EXPECT_EQ(groupName(4), "Group 04");
+  EXPECT_TRUE(::IsWindow(dialog->m_hWnd)) << "Escape never closes the dialog";
+}
+
 }  // namespace
