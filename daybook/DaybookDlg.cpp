@@ -162,6 +162,10 @@ BOOL CDaybookDlg::OnInitDialog() {
   }
   m_fileButton.SetWindowText(DaybookText(320));
   SetLogo();
+  if (HICON icon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(1000))) {
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  }
   // The page title: the dialog's font in Verdana 20 bold, one font for the label's lifetime.
   LOGFONTA font{};
   if (CFont* own = GetFont()) own->GetLogFont(&font);

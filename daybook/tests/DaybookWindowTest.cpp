@@ -1136,4 +1136,28 @@ TEST_F(DaybookInputTest, TheGroupRenameKeys) {
   EXPECT_TRUE(::IsWindow(dialog->m_hWnd)) << "Escape never closes the dialog";
 }
 
+// The header: the shown page's button in its dark bitmap, the others light; the program's icon.
+TEST_F(DaybookInputTest, TheShownPagesButtonIsDarkAndTheProgramHasItsIcon) {
+  EXPECT_NE(::SendMessageA(dialog->m_hWnd, WM_GETICON, ICON_BIG, 0), 0);
+  const int buttons[3] = {IDC_CONTACTS_BUTTON, IDC_SCHEDULE_BUTTON, IDC_TODO_BUTTON};
+  for (int shown : buttons) {
+    ShowPage(shown);
+    HBITMAP header = tolvar::user::RenderWindow(dialog->m_hWnd);
+    ASSERT_TRUE(header);
+    for (int button : buttons) {
+      RECT r;
+      ::GetWindowRect(::GetDlgItem(dialog->m_hWnd, button), &r);
+      ::MapWindowPoints(nullptr, dialog->m_hWnd, reinterpret_cast<POINT*>(&r), 2);
+      // A point of the button's face beside its glyph, in client coordinates of the rendered window.
+      POINT at{r.left + 4, (r.top + r.bottom) / 2};
+      ::ClientToScreen(dialog->m_hWnd, &at);
+      RECT window;
+      ::GetWindowRect(dialog->m_hWnd, &window);
+      const COLORREF face = testing_user::PixelAt(header, at.x - window.left, at.y - window.top);
+      EXPECT_EQ(face == RGB(0x08, 0x2A, 0x82), button == shown) << "button " << button << " with page " << shown;
+    }
+    DeleteObject(header);
+  }
+}
+
 }  // namespace
