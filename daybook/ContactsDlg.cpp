@@ -161,6 +161,12 @@ BOOL CContactsDlg::OnInitDialog() {
                                            {IDC_APPLY, 314}, {IDC_CANCEL, 315},        {IDC_RESET_GROUPS, 310},
                                            {IDC_UPLOAD, 468}, {IDC_DOWNLOAD, 469}};
   for (const auto& [id, text] : buttons) GetDlgItem(static_cast<int>(id))->SetWindowText(DaybookText(text));
+  const UINT skinned[9] = {IDC_NEW, IDC_DELETE, IDC_DELETE_ALL, IDC_APPLY, IDC_CANCEL, IDC_RESET_GROUPS,
+                           IDC_UPLOAD, IDC_DOWNLOAD, IDC_SORT};
+  for (std::size_t i = 0; i < m_buttons.size(); ++i) {
+    m_buttons[i].SubclassDlgItem(skinned[i], this);
+    m_buttons[i].SetDefaultLook();
+  }
 
   m_groups.SubclassDlgItem(IDC_GROUP_LIST, this);
   m_contacts.SubclassDlgItem(IDC_CONTACT_LIST, this);

@@ -8,6 +8,7 @@
 #include <EmbeddableDialog.h>
 #include <FlatComboBox.h>
 #include <FlatEdit.h>
+#include <SkinButton.h>
 #include <SkinFrame.h>
 #include <SkinListCtrl.h>
 
@@ -118,6 +119,7 @@ class CContactsDlg : public CEmbeddableDialog {
   CSkinFrame m_defaultsFrame, m_formFrame;
   CAnchorLayout m_layout;
   CFramedControls m_framed;
+  std::array<CSkinButton, 9> m_buttons;  // the page's buttons in the kit's look
   bool m_newPending = false;
   int m_newSlot = -1;
   bool m_multi = false;
