@@ -1160,4 +1160,25 @@ TEST_F(DaybookInputTest, TheShownPagesButtonIsDarkAndTheProgramHasItsIcon) {
   }
 }
 
+// Several contacts selected: the combos show "<No change>" at once, so an apply meanwhile changes
+// nothing, and the contacts' common values once the selection has rested 200 ms.
+TEST_F(DaybookInputTest, SeveralContactsShowTheirCommonValuesOnceTheSelectionRests) {
+  PA_PHONEBOOK_INFO c;
+  for (short slot = 0; slot < 2; ++slot) {
+    c.strName.Format("Contact %d", slot);
+    c.bGroup = 2;
+    c.bChoice = static_cast<BYTE>(slot + 1);  // the lights differ
+    manager->PA_PutPhoneBook(&c, slot);
+  }
+  dialog->Contacts().RefillList();
+  HWND list = Item(IDC_CONTACT_LIST), group = Item(IDC_GROUP_COMBO), light = Item(IDC_LIGHT_COMBO);
+  const auto shown = [](HWND combo) { return static_cast<int>(::SendMessageA(combo, CB_GETCURSEL, 0, 0)); };
+  const auto noChange = [](HWND combo) { return static_cast<int>(::SendMessageA(combo, CB_GETCOUNT, 0, 0)) - 1; };
+  Select(list, 0);
+  Select(list, 1);
+  EXPECT_EQ(shown(group), noChange(group)) << "before the selection rests";
+  EXPECT_TRUE(testing_user::PumpUntil([&] { return shown(group) == 2; }, 3000)) << "the common group";
+  EXPECT_EQ(shown(light), noChange(light)) << "the lights differ";
+}
+
 }  // namespace
