@@ -10,6 +10,8 @@
 #include <resources/Resource.h>
 #include <user/User.h>
 
+#include <algorithm>
+
 using namespace daybook;
 
 namespace {
@@ -17,6 +19,14 @@ namespace {
 constexpr UINT kEditIds[13] = {IDC_NAME, IDC_READING, 1050, 1051, 1052, 1053, 1054, 1055, 1056,
                                IDC_TEXT1,  IDC_TEXT2,   IDC_EMAIL1, IDC_EMAIL2};
 constexpr UINT kPlaceholders[13] = {340, 339, 341, 342, 343, 344, 345, 346, 347, 352, 353, 354, 355};
+// Each editor's icon static and its bitmaps while empty and while filled (fields without a coloured
+// image keep the grey one).
+constexpr UINT kEditIcons[13] = {1031, 1032, 1033, 1034, 1035, 1036, 1037, 1038, 1039, 1044, 1045, 1046, 1047};
+constexpr UINT kEmptyBitmaps[13] = {186, 187, 188, 189, 190, 191, 192, 193, 193, 202, 202, 194, 194};
+constexpr UINT kFilledBitmaps[13] = {139, 140, 188, 189, 190, 191, 192, 193, 193, 202, 202, 194, 194};
+constexpr COLORREF kDarkText = 0x822A08;
+constexpr COLORREF kGreyText = 0x979797;
+constexpr UINT_PTR kSelectionTimer = 1;
 constexpr UINT kCaption = 305;
 constexpr UINT kNoChange = 470;
 
@@ -37,7 +47,8 @@ CString FieldName(const PutResult& refused) {
 }  // namespace
 
 void CContactListCtrl::OnDropOnList(CSkinListCtrl* target) {
-  if (target != nullptr && target != this) m_page.DropOnGroup(target->GetDropIndex());
+  // The dragging list keeps the row under the pointer and the list it belongs to.
+  if (target != nullptr && target != this && GetDropWindow() == target->m_hWnd) m_page.DropOnGroup(GetDropIndex());
 }
 
 CContactsDlg::CContactsDlg(CManager& manager, CWnd* parent)
@@ -81,7 +92,7 @@ const AFX_MSGMAP* CContactsDlg::GetMessageMap() const {
       MapControl(EN_UPDATE, IDC_TEXT2, &CContactsDlg::OnFieldChange),
       MapControl(EN_UPDATE, IDC_EMAIL1, &CContactsDlg::OnFieldChange),
       MapControl(EN_UPDATE, IDC_EMAIL2, &CContactsDlg::OnFieldChange),
-      MapControl(CBN_SELCHANGE, IDC_GROUP_COMBO, &CContactsDlg::OnFieldChange),
+      MapControl(CBN_SELCHANGE, IDC_GROUP_COMBO, &CContactsDlg::OnGroupComboChange),
       MapControl(CBN_SELCHANGE, IDC_MELODY_COMBO, &CContactsDlg::OnFieldChange),
       MapControl(CBN_SELCHANGE, IDC_PICTURE_COMBO, &CContactsDlg::OnFieldChange),
       MapControl(CBN_SELCHANGE, IDC_LIGHT_COMBO, &CContactsDlg::OnFieldChange),
@@ -95,6 +106,9 @@ const AFX_MSGMAP* CContactsDlg::GetMessageMap() const {
       MapNotify(NM_DBLCLK, IDC_GROUP_LIST, &CContactsDlg::OnGroupDoubleClick),
       MapNotify(NM_RCLICK, IDC_CONTACT_LIST, &CContactsDlg::OnContactRightClick),
       MapMessage(WM_SHOWWINDOW, &CContactsDlg::OnShowWindow),
+      MapMessage(WM_SIZE, &CContactsDlg::OnSize),
+      MapMessage(WM_TIMER, &CContactsDlg::OnTimer),
+      MapMessage(WM_CTLCOLORSTATIC, &CContactsDlg::OnCtlColor),
     };
     for (UINT id : kEditIds) {
       entries.push_back(EditFocus(EN_SETFOCUS, id, &CContactsDlg::OnEditFocus));
@@ -116,7 +130,8 @@ void CContactsDlg::OnEditFocus(UINT id) {
       m_edits[i].SetWindowText("");
       m_filling = false;
     }
-    m_edits[i].SetTextColor(RGB(0x08, 0x2A, 0x82));
+    m_edits[i].SetTextColor(kDarkText);
+    SetFieldIcon(*this, kEditIcons[i], kFilledBitmaps[i]);
   }
 }
 
@@ -129,7 +144,8 @@ void CContactsDlg::OnEditBlur(UINT id) {
       m_filling = true;
       m_edits[i].SetWindowText(DaybookText(kPlaceholders[i]));
       m_filling = false;
-      m_edits[i].SetTextColor(RGB(0x97, 0x97, 0x97));
+      m_edits[i].SetTextColor(kGreyText);
+      SetFieldIcon(*this, kEditIcons[i], kEmptyBitmaps[i]);
     }
   }
 }
@@ -145,6 +161,12 @@ BOOL CContactsDlg::OnInitDialog() {
                                            {IDC_APPLY, 314}, {IDC_CANCEL, 315},        {IDC_RESET_GROUPS, 310},
                                            {IDC_UPLOAD, 468}, {IDC_DOWNLOAD, 469}};
   for (const auto& [id, text] : buttons) GetDlgItem(static_cast<int>(id))->SetWindowText(DaybookText(text));
+  const UINT skinned[9] = {IDC_NEW, IDC_DELETE, IDC_DELETE_ALL, IDC_APPLY, IDC_CANCEL, IDC_RESET_GROUPS,
+                           IDC_UPLOAD, IDC_DOWNLOAD, IDC_SORT};
+  for (std::size_t i = 0; i < m_buttons.size(); ++i) {
+    m_buttons[i].SubclassDlgItem(skinned[i], this);
+    m_buttons[i].SetDefaultLook();
+  }
 
   m_groups.SubclassDlgItem(IDC_GROUP_LIST, this);
   m_contacts.SubclassDlgItem(IDC_CONTACT_LIST, this);
@@ -175,21 +197,29 @@ BOOL CContactsDlg::OnInitDialog() {
   m_defaultMelody.SubclassDlgItem(IDC_DEFAULT_MELODY, this);
   m_defaultPicture.SubclassDlgItem(IDC_DEFAULT_PICTURE, this);
   m_defaultLight.SubclassDlgItem(IDC_DEFAULT_LIGHT, this);
-  for (CComboBox* combo : {&m_melody, &m_defaultMelody}) {
+  for (CFlatComboBox* combo : {&m_melody, &m_defaultMelody}) {
     combo->AddString(DaybookText(349));
     combo->SetItemData(0, 0);
   }
-  for (CComboBox* combo : {&m_picture, &m_defaultPicture}) {
+  for (CFlatComboBox* combo : {&m_picture, &m_defaultPicture}) {
     combo->AddString(DaybookText(350));
     combo->SetItemData(0, 0);
   }
-  for (CComboBox* combo : {&m_light, &m_defaultLight}) {
+  for (CFlatComboBox* combo : {&m_light, &m_defaultLight}) {
     combo->AddString(DaybookText(351));
     for (UINT id = 375; id <= 387; ++id) combo->AddString(DaybookText(id));
   }
-  for (CComboBox* combo : {&m_melody, &m_picture, &m_light, &m_defaultMelody, &m_defaultPicture, &m_defaultLight}) {
+  for (CFlatComboBox* combo : {&m_melody, &m_picture, &m_light, &m_defaultMelody, &m_defaultPicture, &m_defaultLight}) {
     combo->SetCurSel(0);
   }
+  for (CFlatComboBox* combo : {&m_defaultMelody, &m_defaultPicture, &m_defaultLight, &m_light}) {
+    combo->SetFont("Verdana", 13, FALSE, FALSE);
+  }
+  m_defaultsFrame.SubclassDlgItem(IDC_DEFAULTS_FRAME, this);
+  m_formFrame.SubclassDlgItem(IDC_FORM_FRAME, this);
+  m_framed.AddRange(*this, m_formFrame, 1031, 1064);
+  m_framed.AddRange(*this, m_defaultsFrame, IDC_DEFAULT_MELODY, IDC_ICON_DEFAULT_LIGHT);
+  m_framed.Add(*this, m_defaultsFrame, {IDC_DEFAULTS_LABEL});
 
   m_model.StoreDefaultGroupNames();
   m_groups.AddItem(DaybookText(308), 0, 0);
@@ -201,6 +231,19 @@ BOOL CContactsDlg::OnInitDialog() {
   }
   m_group.SetCurSel(0);
   EmptyForm();
+  ShowDefaultIcons();
+  // The lists grow with the page, the form keeps to the right, the group defaults and the buttons to
+  // the bottom.
+  std::vector<std::pair<UINT, unsigned>> anchors = {
+      {IDC_GROUP_LIST, kGrowY}, {IDC_CONTACT_LIST, kGrowX | kGrowY}, {IDC_SORT, kMoveX},
+      {IDC_FORM_FRAME, kMoveX}, {IDC_CTS_PROGRESS, kMoveY | kGrowX}, {IDC_CANCEL_TRANSFER, kMoveX | kMoveY}};
+  for (UINT id = 1031; id <= 1064; ++id) anchors.emplace_back(id, kMoveX);
+  for (UINT id : {IDC_DEFAULTS_FRAME, IDC_DEFAULTS_LABEL, IDC_DEFAULT_MELODY, IDC_DEFAULT_PICTURE, IDC_DEFAULT_LIGHT,
+                  IDC_ICON_DEFAULT_MELODY, IDC_ICON_DEFAULT_PICTURE, IDC_ICON_DEFAULT_LIGHT, IDC_NEW, IDC_DELETE,
+                  IDC_DELETE_ALL, IDC_APPLY, IDC_CANCEL, IDC_RESET_GROUPS, IDC_DOWNLOAD, IDC_UPLOAD}) {
+    anchors.emplace_back(id, kMoveY);
+  }
+  m_layout.Capture(*this, anchors);
   Enable(IDC_APPLY, false);
   Enable(IDC_CANCEL, false);
   m_filling = false;
@@ -271,6 +314,61 @@ void CContactsDlg::ShowForm(const ContactForm& form) {
   ComboSelectData(m_picture, form.pictureId);
   m_light.SetCurSel(form.light);
   m_filling = false;
+  ShowFieldIcons();
+}
+
+void CContactsDlg::ShowFieldIcons() {
+  for (std::size_t i = 0; i < m_edits.size(); ++i) {
+    CString text;
+    m_edits[i].GetWindowText(text);
+    const bool empty = text.IsEmpty() || text == DaybookText(kPlaceholders[i]);
+    SetFieldIcon(*this, kEditIcons[i], empty ? kEmptyBitmaps[i] : kFilledBitmaps[i]);
+    m_edits[i].SetTextColor(empty ? kGreyText : kDarkText);
+  }
+  ShowComboLooks();
+}
+
+void CContactsDlg::ShowComboLooks() {
+  // A combo is empty on its entry 0.
+  const struct {
+    CFlatComboBox& combo;
+    UINT icon, grey, coloured;
+  } combos[] = {{m_group, 1040, 195, 147}, {m_melody, 1041, 197, 149}, {m_picture, 1042, 196, 148}, {m_light, 1043, 198, 150}};
+  for (const auto& c : combos) {
+    const bool empty = c.combo.GetCurSel() <= 0;
+    SetFieldIcon(*this, c.icon, empty ? c.grey : c.coloured);
+    c.combo.SetTextColor(empty ? kGreyText : kDarkText);
+  }
+}
+
+void CContactsDlg::ShowDefaultIcons() {
+  const struct {
+    CFlatComboBox& combo;
+    UINT icon, grey, coloured;
+  } combos[] = {{m_defaultMelody, IDC_ICON_DEFAULT_MELODY, 199, 156},
+                {m_defaultPicture, IDC_ICON_DEFAULT_PICTURE, 200, 157},
+                {m_defaultLight, IDC_ICON_DEFAULT_LIGHT, 201, 155}};
+  for (const auto& c : combos) {
+    const bool empty = c.combo.GetCurSel() <= 0;
+    SetFieldIcon(*this, c.icon, empty ? c.grey : c.coloured);
+    c.combo.SetTextColor(empty ? kGreyText : kDarkText);
+  }
+}
+
+LRESULT CContactsDlg::OnSize(WPARAM, LPARAM size) {
+  Default();
+  m_layout.Apply(*this, LOWORD(size), HIWORD(size));
+  if (m_contacts.m_hWnd) {
+    RECT client{};
+    m_contacts.GetClientRect(&client);
+    m_contacts.SetColumnWidth(0, client.right);
+  }
+  return 0;
+}
+
+LRESULT CContactsDlg::OnCtlColor(WPARAM dc, LPARAM control) {
+  if (HBRUSH white = m_framed.Brush(dc, control)) return reinterpret_cast<LRESULT>(white);
+  return Default();
 }
 
 void CContactsDlg::EmptyForm() { ShowForm(ContactForm{}); }
@@ -330,12 +428,13 @@ void CContactsDlg::ShowGroupDefaults() {
     ComboSelectData(m_defaultMelody, d.melodyId);
   }
   m_filling = false;
+  ShowDefaultIcons();
 }
 
 void CContactsDlg::EnterMulti(bool multi) {
   if (multi == m_multi) return;
   m_multi = multi;
-  for (CComboBox* combo : {&m_group, &m_light, &m_picture, &m_melody}) {
+  for (CFlatComboBox* combo : {&m_group, &m_light, &m_picture, &m_melody}) {
     if (multi) {
       combo->AddString(DaybookText(kNoChange));
     } else if (combo->GetCount() > 0) {
@@ -509,6 +608,7 @@ void CContactsDlg::OnSort() {
 
 void CContactsDlg::OnFieldChange() {
   if (m_filling) return;
+  ShowComboLooks();
   if (m_multi) {
     const auto unchanged = [](CComboBox& combo) { return combo.GetCurSel() == combo.GetCount() - 1; };
     const bool none = unchanged(m_group) && unchanged(m_light) && unchanged(m_picture) && unchanged(m_melody);
@@ -522,8 +622,24 @@ void CContactsDlg::OnFieldChange() {
   UpdateButtons();
 }
 
+void CContactsDlg::OnGroupComboChange() {
+  // A group chosen by the user brings the group's default light, picture and melody into the form.
+  const int group = m_group.GetCurSel();
+  if (!m_filling && !m_multi && ::GetFocus() == m_group.m_hWnd && group >= 1 && group < static_cast<int>(m_model.Defaults().size()) &&
+      m_model.Defaults()[static_cast<std::size_t>(group)].set) {
+    const GroupDefault& d = m_model.Defaults()[static_cast<std::size_t>(group)];
+    m_filling = true;
+    m_light.SetCurSel(static_cast<int>(d.light));
+    ComboSelectData(m_picture, d.pictureId);
+    ComboSelectData(m_melody, d.melodyId);
+    m_filling = false;
+  }
+  OnFieldChange();
+}
+
 void CContactsDlg::OnDefaultChange() {
   if (m_filling) return;
+  ShowDefaultIcons();
   const int group = GroupRow() - 1;
   if (group < 0) return;
   const int melody = m_defaultMelody.GetCurSel();
@@ -554,23 +670,13 @@ void CContactsDlg::OnContactChanged(NMHDR* header, LRESULT*) {
   if (slots.size() == 1) {
     ShowForm(FormOf(m_model.Contact(slots.front())));
   } else if (slots.size() >= 2) {
+    // The combos' common values are compared once the selection rests (200 ms after its last change);
+    // until then each shows "<No change>", so an apply meanwhile changes nothing.
     EmptyForm();
-    // The combos show the common value, "<No change>" where the contacts differ.
-    const PA_PHONEBOOK_INFO first = m_model.Contact(slots.front());
-    bool group = true, light = true, picture = true, melody = true;
-    for (int slot : slots) {
-      const PA_PHONEBOOK_INFO c = m_model.Contact(slot);
-      group &= c.bGroup == first.bGroup;
-      light &= c.bChoice == first.bChoice;
-      picture &= c.dwPictureId == first.dwPictureId;
-      melody &= c.dwMelodyId == first.dwMelodyId;
-    }
     m_filling = true;
-    m_group.SetCurSel(group ? first.bGroup : m_group.GetCount() - 1);
-    m_light.SetCurSel(light ? first.bChoice : m_light.GetCount() - 1);
-    if (picture) ComboSelectData(m_picture, first.dwPictureId); else m_picture.SetCurSel(m_picture.GetCount() - 1);
-    if (melody) ComboSelectData(m_melody, first.dwMelodyId); else m_melody.SetCurSel(m_melody.GetCount() - 1);
+    for (CFlatComboBox* combo : {&m_group, &m_light, &m_picture, &m_melody}) combo->SetCurSel(combo->GetCount() - 1);
     m_filling = false;
+    SetTimer(kSelectionTimer, 200, nullptr);
     Enable(IDC_NEW, true);
     Enable(IDC_DELETE, true);
     Enable(IDC_DELETE_ALL, true);
@@ -581,6 +687,35 @@ void CContactsDlg::OnContactChanged(NMHDR* header, LRESULT*) {
     EmptyForm();
   }
   UpdateButtons();
+}
+
+LRESULT CContactsDlg::OnTimer(WPARAM id, LPARAM) {
+  if (id != kSelectionTimer) return Default();
+  KillTimer(kSelectionTimer);
+  if (m_multi) CompareSelection();
+  return 0;
+}
+
+void CContactsDlg::CompareSelection() {
+  // The combos show the common value, "<No change>" where the contacts differ.
+  const std::vector<int> slots = SelectedSlots();
+  if (slots.size() < 2) return;
+  const PA_PHONEBOOK_INFO first = m_model.Contact(slots.front());
+  bool group = true, light = true, picture = true, melody = true;
+  for (int slot : slots) {
+    const PA_PHONEBOOK_INFO c = m_model.Contact(slot);
+    group &= c.bGroup == first.bGroup;
+    light &= c.bChoice == first.bChoice;
+    picture &= c.dwPictureId == first.dwPictureId;
+    melody &= c.dwMelodyId == first.dwMelodyId;
+  }
+  m_filling = true;
+  m_group.SetCurSel(group ? first.bGroup : m_group.GetCount() - 1);
+  m_light.SetCurSel(light ? first.bChoice : m_light.GetCount() - 1);
+  if (picture) ComboSelectData(m_picture, first.dwPictureId); else m_picture.SetCurSel(m_picture.GetCount() - 1);
+  if (melody) ComboSelectData(m_melody, first.dwMelodyId); else m_melody.SetCurSel(m_melody.GetCount() - 1);
+  m_filling = false;
+  ShowComboLooks();
 }
 
 void CContactsDlg::OnItemChanging(NMHDR*, LRESULT* result) {
@@ -595,6 +730,33 @@ void CContactsDlg::OnGroupDoubleClick(NMHDR*, LRESULT*) {
   }
   const int row = GroupRow();
   if (row >= 2) m_groups.EditLabel(row);
+}
+
+bool CContactsDlg::Renaming() const {
+  return m_groups.m_hWnd && ::SendMessageA(m_groups.m_hWnd, LVM_GETEDITCONTROL, 0, 0) != 0;
+}
+
+bool CContactsDlg::GroupListFocused() const { return m_groups.m_hWnd && ::GetFocus() == m_groups.m_hWnd; }
+
+void CContactsDlg::StartRename() {
+  const int row = GroupRow();
+  if (row >= 2 && !HasPendingEdit()) m_groups.EditLabel(row);
+}
+
+void CContactsDlg::EmptyRename() {
+  if (HWND editor = reinterpret_cast<HWND>(::SendMessageA(m_groups.m_hWnd, LVM_GETEDITCONTROL, 0, 0))) {
+    ::SetWindowTextA(editor, "");
+  }
+}
+
+void CContactsDlg::EndRenameAndMove(int step) {
+  const int row = GroupRow();
+  // The editor ends as when the focus leaves it: the name typed so far is kept.
+  m_groups.SetFocus();
+  const int next = row + step;
+  if (row < 0 || next < 0 || next >= m_groups.GetItemCount()) return;
+  m_groups.SetItemState(next, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  m_groups.EnsureVisible(next, FALSE);
 }
 
 void CGroupListCtrl::OnEndLabelEdit(NMHDR* notify, LRESULT* result) {
@@ -631,18 +793,12 @@ void CContactsDlg::OnContactRightClick(NMHDR*, LRESULT*) {
     DaybookMessage(kPendingEditText, kCaption, MB_ICONINFORMATION);
     return;
   }
-  HMENU menu = ::LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_LIST_MENU));
-  if (menu == nullptr) return;
-  POINT at{};
-  ::GetCursorPos(&at);
-  CWnd* main = GetParent();
-  ::TrackPopupMenu(::GetSubMenu(menu, 0), TPM_RIGHTBUTTON, at.x, at.y, 0, main ? main->m_hWnd : m_hWnd, nullptr);
-  ::DestroyMenu(menu);
+  TrackListMenu(*this);
 }
 
 void CContactsDlg::SetChoices(const std::vector<Melody>& pictures, const std::vector<Melody>& melodies) {
   m_filling = true;
-  const auto fill = [](CComboBox& combo, const std::vector<Melody>& entries) {
+  const auto fill = [](CFlatComboBox& combo, const std::vector<Melody>& entries) {
     while (combo.GetCount() > 1) combo.DeleteString(1);
     for (const Melody& entry : entries) {
       const int row = combo.AddString(entry.name);

@@ -3,10 +3,13 @@
 // CContactsModel's; this class moves values between the model and the controls.
 #include "CalendarModels.h"
 #include "ContactsModel.h"
+#include "PageKit.h"
 
 #include <EmbeddableDialog.h>
 #include <FlatComboBox.h>
 #include <FlatEdit.h>
+#include <SkinButton.h>
+#include <SkinFrame.h>
 #include <SkinListCtrl.h>
 
 #include <array>
@@ -59,6 +62,13 @@ class CContactsDlg : public CEmbeddableDialog {
   // Contacts dropped onto the group list's row `dropRow`.
   void DropOnGroup(int dropRow);
 
+  // The group list's rename by keys (the main dialog's key handling).
+  bool Renaming() const;
+  bool GroupListFocused() const;
+  void StartRename();
+  void EmptyRename();  // Escape: the editor's text goes, so nothing can be written
+  void EndRenameAndMove(int step);  // Up and Down: the rename ends and the selection moves
+
   BOOL OnInitDialog() override;
   const AFX_MSGMAP* GetMessageMap() const override;
   void OnEditFocus(UINT id);
@@ -75,6 +85,10 @@ class CContactsDlg : public CEmbeddableDialog {
   bool Button(UINT id) const;
   void Enable(UINT id, bool on);
   void ComboSelectData(CComboBox& combo, DWORD data);
+  void ShowFieldIcons();
+  void ShowComboLooks();
+  void ShowDefaultIcons();
+  void CompareSelection();  // the several selected contacts' common combo values
 
   // The page's transfer buttons are the main dialog's commands.
   void OnDownloadButton() { ::PostMessageA(::GetParent(m_hWnd), WM_COMMAND, 32775, 0); }
@@ -85,19 +99,27 @@ class CContactsDlg : public CEmbeddableDialog {
   void OnSort();
   void OnFieldChange();
   void OnDefaultChange();
+  void OnGroupComboChange();
   void OnGroupChanged(NMHDR* header, LRESULT* result);
   void OnContactChanged(NMHDR* header, LRESULT* result);
   void OnItemChanging(NMHDR* header, LRESULT* result);
   void OnGroupDoubleClick(NMHDR* header, LRESULT* result);
   void OnContactRightClick(NMHDR* header, LRESULT* result);
   LRESULT OnShowWindow(WPARAM show, LPARAM);
+  LRESULT OnSize(WPARAM, LPARAM size);
+  LRESULT OnTimer(WPARAM id, LPARAM);
+  LRESULT OnCtlColor(WPARAM dc, LPARAM control);
 
   daybook::CContactsModel m_model;
   CGroupListCtrl m_groups{*this};
   CContactListCtrl m_contacts{*this};
   std::array<CFlatEdit, 13> m_edits;  // name, reading, numbers 1..7, texts 1..2, e-mails 1..2
-  CComboBox m_group, m_melody, m_picture, m_light;
-  CComboBox m_defaultMelody, m_defaultPicture, m_defaultLight;
+  CFlatComboBox m_group, m_melody, m_picture, m_light;
+  CFlatComboBox m_defaultMelody, m_defaultPicture, m_defaultLight;
+  CSkinFrame m_defaultsFrame, m_formFrame;
+  CAnchorLayout m_layout;
+  CFramedControls m_framed;
+  std::array<CSkinButton, 9> m_buttons;  // the page's buttons in the kit's look
   bool m_newPending = false;
   int m_newSlot = -1;
   bool m_multi = false;

@@ -8,6 +8,9 @@
 
 #include <controls/ListView.h>
 #include <PathSplit.h>
+#include <GlyphMenu.h>
+
+#include <cstdio>
 
 #include <framework/FileDialog.h>
 #include <kernel/File.h>
@@ -24,6 +27,7 @@ constexpr UINT kCaption = 305;
 constexpr UINT kTransferEventsMessage = WM_APP + 43;
 constexpr UINT_PTR kTransferTimer = 1000;
 constexpr UINT kArrow = 32512;
+constexpr COLORREF kPageButtonMask = 0xFDEAE1;
 
 // What a transfer locks on each page.
 struct PageControls {
@@ -108,6 +112,7 @@ const AFX_MSGMAP* CDaybookDlg::GetMessageMap() const {
       MapMessage(WM_SIZE, &CDaybookDlg::OnSize),
       MapMessage(WM_GETMINMAXINFO, &CDaybookDlg::OnGetMinMaxInfo),
       MapMessage(WM_DESTROY, &CDaybookDlg::OnDestroy),
+      MapMessage(WM_SHOWWINDOW, &CDaybookDlg::OnShowWindow),
   }};
   return &map;
 }
@@ -140,20 +145,72 @@ BOOL CDaybookDlg::OnInitDialog() {
   m_transfer.closing = &m_bClosing;
 
   m_fileButton.SubclassDlgItem(IDC_FILE_BUTTON, this);
-  m_fileButton.SetDefaultLook();
   m_fileButton.SetMenu(IDR_FILE_MENU, m_hWnd);
-  m_fileButton.SetWindowText(DaybookText(320));
+  const COLORREF fileColours[6] = {0x822A08, 0xFDEAE1, 0x822A08, 0xFFFFFF, 0x822A08, 0xFFFFFF};
+  for (BYTE slot = 0; slot < 6; ++slot) m_fileButton.SetColor(slot, fileColours[slot], FALSE);
+  m_fileButton.SetFont("Verdana", 14, FALSE, FALSE);
+  m_fileButton.SetFlatFocus(TRUE);
+  SetMenuTexts();
   GetDlgItem(IDC_HELP_BUTTON)->ShowWindow(SW_HIDE);
-  GetDlgItem(IDC_CONTACTS_BUTTON)->SetWindowText(DaybookText(305));
-  GetDlgItem(IDC_SCHEDULE_BUTTON)->SetWindowText(DaybookText(306));
-  GetDlgItem(IDC_TODO_BUTTON)->SetWindowText(DaybookText(307));
+  const UINT pageButtons[3] = {IDC_CONTACTS_BUTTON, IDC_SCHEDULE_BUTTON, IDC_TODO_BUTTON};
+  for (int i = 0; i < 3; ++i) {
+    CSkinButton& button = m_pageButtons[i];
+    button.SubclassDlgItem(pageButtons[i], this);
+    for (BYTE slot = 0; slot < 6; ++slot) button.SetColor(slot, kPageButtonMask, FALSE);
+    button.SetDrawBorder(FALSE, FALSE);
+    button.SetWindowText("");
+  }
+  m_fileButton.SetWindowText(DaybookText(320));
+  SetLogo();
+  if (HICON icon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(1000))) {
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  }
+  // The page title: the dialog's font in Verdana 20 bold, one font for the label's lifetime.
+  LOGFONTA font{};
+  if (CFont* own = GetFont()) own->GetLogFont(&font);
+  font.lfHeight = 20;
+  font.lfWeight = 700;
+  std::snprintf(font.lfFaceName, sizeof font.lfFaceName, "%s", "Verdana");
+  if (m_titleFont.CreateFontIndirect(&font)) GetDlgItem(IDC_PAGE_TITLE)->SetFont(&m_titleFont);
   LoadDocumentFolder();
   m_page = Page::ToDo;  // so that showing the contacts page below changes everything
   ShowPage(Page::Contacts);
+  // Seven pixels taller than the template, for the header's bitmaps.
+  RECT window{};
+  GetWindowRect(&window);
+  SetWindowPos(nullptr, 0, 0, window.right - window.left, window.bottom - window.top + 7, SWP_NOMOVE | SWP_NOZORDER);
   RECT client{};
   GetClientRect(&client);
   Layout(client.right - client.left, client.bottom - client.top);
   return TRUE;
+}
+
+void CDaybookDlg::SetLogo() {
+  HBITMAP logo = ::LoadBitmapA(AfxGetResourceHandle(), MAKEINTRESOURCEA(159));
+  HGDIOBJ before = reinterpret_cast<HGDIOBJ>(
+      ::SendDlgItemMessageA(m_hWnd, IDC_LOGO, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo)));
+  if (before && before != logo) ::DeleteObject(before);
+}
+
+void CDaybookDlg::SetMenuTexts() {
+  GlyphMenu& menu = m_fileButton.Menu();
+  const std::pair<UINT, UINT> texts[] = {
+      {CMD_FILE_NEW, 321},     {CMD_FILE_OPEN, 322},   {CMD_FILE_SAVE, 323},      {CMD_FILE_SAVEAS, 324},
+      {CMD_DOWNLOAD, 325},     {CMD_UPLOAD, 326},      {CMD_IMPORT_CSV, 327},     {CMD_EXPORT_CSV, 328},
+      {CMD_CLOSE, 329},        {CMD_GET_RESOURCES, 332}, {CMD_IMPORT_VCARD, 443}, {CMD_IMPORT_VCAL, 444},
+      {CMD_EXPORT_VCARD, 445}, {CMD_EXPORT_VCAL, 446}, {CMD_IMPORT_VCAL_TODO, 466}, {CMD_EXPORT_VCAL_TODO, 467},
+      {CMD_RESET_GROUPS, 310}};
+  for (const auto& [command, text] : texts) menu.ModifyItem(static_cast<LPCSTR>(DaybookText(text)), command);
+  // The two pop-ups are found by the program's own texts and given the current language's.
+  GlyphMenu* file = menu.SubMenu(::GetSubMenu(menu.m_hMenu, 0));
+  if (!file) return;
+  for (UINT id : {439u, 442u}) {
+    char own[64] = {};
+    ::LoadStringA(AfxGetResourceHandle(), id, own, sizeof own);
+    const int index = file->FindPopup(own);
+    if (index >= 0) file->Items()[static_cast<std::size_t>(index)]->SetText(DaybookText(id));
+  }
 }
 
 PendingEdits CDaybookDlg::Pending() const {
@@ -175,6 +232,15 @@ void CDaybookDlg::ShowPage(Page page) {
   m_page = page;
   static constexpr UINT kTitles[3] = {305, 306, 307};
   GetDlgItem(IDC_PAGE_TITLE)->SetWindowText(DaybookText(kTitles[static_cast<int>(page)]));
+  // The page buttons: (in, out) bitmaps while their page is shown, and otherwise.
+  static constexpr UINT kBitmaps[3][4] = {{168, 168, 166, 167}, {171, 171, 169, 170}, {175, 175, 173, 174}};
+  for (int i = 0; i < 3; ++i) {
+    const bool shown = static_cast<int>(page) == i;
+    m_pageButtons[i].SetBitmaps(kBitmaps[i][shown ? 0 : 2], kPageButtonMask, kBitmaps[i][shown ? 1 : 3],
+                                kPageButtonMask);
+  }
+  ::EnableMenuItem(m_fileButton.Menu().m_hMenu, CMD_RESET_GROUPS,
+                   MF_BYCOMMAND | (page == Page::Contacts ? MF_ENABLED : MF_GRAYED));
   m_contacts->ShowWindow(page == Page::Contacts ? SW_SHOW : SW_HIDE);
   m_schedule->ShowWindow(page == Page::Schedule ? SW_SHOW : SW_HIDE);
   m_toDo->ShowWindow(page == Page::ToDo ? SW_SHOW : SW_HIDE);
@@ -234,13 +300,15 @@ BOOL CDaybookDlg::PreTranslateMessage(MSG* msg) {
     input.systemKey = msg->message == WM_SYSKEYDOWN;
     input.ctrl = (::GetKeyState(VK_CONTROL) & 0x8000) != 0;
     input.page = m_page;
+    input.renaming = m_contacts && m_contacts->Renaming();
+    input.groupListFocused = m_contacts && m_contacts->GroupListFocused();
     switch (KeyActionFor(input)) {
       case KeyAction::Pass: break;
       case KeyAction::Swallow: return TRUE;
-      case KeyAction::EmptyRenameThenPass:
-      case KeyAction::StartRename:
-      case KeyAction::EndRenameMoveDown:
-      case KeyAction::EndRenameMoveUp: break;  // the group list handles its own editing
+      case KeyAction::EmptyRenameThenPass: m_contacts->EmptyRename(); break;
+      case KeyAction::StartRename: m_contacts->StartRename(); return TRUE;
+      case KeyAction::EndRenameMoveDown: m_contacts->EndRenameAndMove(1); break;
+      case KeyAction::EndRenameMoveUp: m_contacts->EndRenameAndMove(-1); break;
       case KeyAction::NextPage:
         ShowPage(NextPage(m_page));
         SetFocus();
@@ -333,6 +401,26 @@ BOOL CDaybookDlg::QueryClose() {
   if (!outcome.closes) return FALSE;
   StopTransfer();
   return CEmbeddableDialog::QueryClose();
+}
+
+LRESULT CDaybookDlg::OnShowWindow(WPARAM show, LPARAM) {
+  Default();
+  if (!m_contacts) return 0;
+  if (!show) {
+    PostStatusToLauncher("");
+    return 0;
+  }
+  // The page named by the title tells its free slots.
+  CString title;
+  GetDlgItem(IDC_PAGE_TITLE)->GetWindowText(title);
+  if (title == DaybookText(305)) {
+    m_contacts->PublishFreeCount();
+  } else if (title == DaybookText(306)) {
+    m_schedule->PublishFreeCount();
+  } else if (title == DaybookText(307)) {
+    m_toDo->PublishFreeCount();
+  }
+  return 0;
 }
 
 LRESULT CDaybookDlg::OnDestroy(WPARAM, LPARAM) {

@@ -45,6 +45,7 @@ class CDaybookDlg : public CEmbeddableDialog, private daybook::ITransferSink {
   CScheduleDlg& Schedule() { return *m_schedule; }
   CToDoDlg& ToDo() { return *m_toDo; }
   const CString& DocumentPath() const { return m_strDocumentPath; }
+  HMENU FileMenu() { return m_fileButton.Menu().m_hMenu; }
 
   // The phone transfers: the shown page's download or upload and the resource-list fetch. One
   // worker runs at a time (the File button is disabled meanwhile); it tells the windows what to
@@ -96,6 +97,9 @@ class CDaybookDlg : public CEmbeddableDialog, private daybook::ITransferSink {
   LRESULT OnSize(WPARAM, LPARAM size);
   LRESULT OnGetMinMaxInfo(WPARAM, LPARAM info);
   LRESULT OnDestroy(WPARAM, LPARAM);
+  LRESULT OnShowWindow(WPARAM show, LPARAM);
+  void SetMenuTexts();
+  void SetLogo();
 
   CManager& m_manager;
   CString m_strDocumentPath;
@@ -103,6 +107,8 @@ class CDaybookDlg : public CEmbeddableDialog, private daybook::ITransferSink {
   std::unique_ptr<CScheduleDlg> m_schedule;
   std::unique_ptr<CToDoDlg> m_toDo;
   CSkinButton m_fileButton;
+  CSkinButton m_pageButtons[3];  // contacts, schedule, to-do
+  CFont m_titleFont;
   daybook::Page m_page = daybook::Page::Contacts;
   int m_nPageTop = 0;
   std::atomic<bool> m_bClosing{false};

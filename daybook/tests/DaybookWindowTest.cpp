@@ -14,8 +14,10 @@
 
 #include <controls/ListView.h>
 #include <controls/PropSheet.h>
+#include <shell/CommDlg.h>
 #include <user/Headless.h>
 #include <user_testing/Recorder.h>
+#include <gdi/ImageList.h>
 
 #include <gtest/gtest.h>
 
@@ -572,6 +574,611 @@ TEST_F(DaybookPictures, TheCsvWizardsOpenedFromDaybook) {
     EXPECT_TRUE(g_wizardShot) << g_wizardPng;
   }
   EXPECT_EQ(Contact(0).strName, "Ada") << "a cancelled import wizard leaves the contacts";
+}
+
+}  // namespace
+
+// ---- the pages driven by injected mouse and keys ----
+
+namespace {
+
+// Steps run one by one by a thread timer while a modal loop (a menu, a message box) holds the thread.
+std::vector<std::function<void()>> g_steps;
+std::size_t g_nextStep = 0;
+void RunStep(HWND, UINT, UINT_PTR, DWORD) {
+  if (g_nextStep < g_steps.size()) g_steps[g_nextStep++]();
+}
+
+POINT CentreOf(HWND window) {
+  RECT r;
+  ::GetWindowRect(window, &r);
+  return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+void ClickAt(POINT at, UINT down = WM_LBUTTONDOWN, UINT up = WM_LBUTTONUP) {
+  tolvar::user::InjectMouse(at, WM_MOUSEMOVE);
+  tolvar::user::InjectMouse(at, down);
+  tolvar::user::InjectMouse(at, up);
+  testing_user::Pump();
+}
+
+// The screen point of a list row's first text column.
+POINT RowPoint(HWND list, int row, int column = 0) {
+  RECT r{};
+  r.top = column;
+  r.left = LVIR_LABEL;
+  ::SendMessageA(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+  POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  ::ClientToScreen(list, &at);
+  return at;
+}
+
+std::vector<std::string> ColumnTexts(HWND list, int column) {
+  std::vector<std::string> texts;
+  for (int row = 0; row < RowCount(list); ++row) {
+    char text[128] = {};
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    texts.emplace_back(text);
+  }
+  return texts;
+}
+
+SYSTEMTIME Day(int year, int month, int day) {
+  SYSTEMTIME t{};
+  t.wYear = static_cast<WORD>(year);
+  t.wMonth = static_cast<WORD>(month);
+  t.wDay = static_cast<WORD>(day);
+  return t;
+}
+
+RECT RectIn(HWND page, HWND control) {
+  RECT r;
+  ::GetWindowRect(control, &r);
+  ::MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+class DaybookInputTest : public DaybookWindowTest {
+ protected:
+  void SetUp() override {
+    DaybookWindowTest::SetUp();
+    dialog->ShowWindow(SW_SHOW);
+    ::SetForegroundWindow(dialog->m_hWnd);
+    testing_user::Pump();
+  }
+  HWND PageOf(int button) {
+    return button == IDC_CONTACTS_BUTTON   ? dialog->Contacts().m_hWnd
+           : button == IDC_SCHEDULE_BUTTON ? dialog->Schedule().m_hWnd
+                                           : dialog->ToDo().m_hWnd;
+  }
+  void ShowPage(int button) {
+    ::SendMessageA(dialog->m_hWnd, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+    testing_user::Pump();
+  }
+  // Runs `steps` every 40 ms from inside whatever modal loop `act` enters.
+  void WithSteps(std::vector<std::function<void()>> steps, const std::function<void()>& act) {
+    g_steps = std::move(steps);
+    g_nextStep = 0;
+    const UINT_PTR stepper = ::SetTimer(nullptr, 0, 40, RunStep);
+    act();
+    testing_user::PumpUntil([] { return g_nextStep >= g_steps.size(); }, 5000);
+    ::KillTimer(nullptr, stepper);
+    testing_user::Pump();
+  }
+  void PutSchedule(short slot, const char* text, const CTime& start) {
+    PA_SCHEDULE_INFO e;
+    e.strDescription = text;
+    e.tmStart = start;
+    ASSERT_EQ(manager->PA_PutSchedule(&e, slot), PA_OK);
+  }
+  void PutToDo(short slot, const char* text, const CTime& start, const CTime& due) {
+    PA_TODO_INFO t;
+    t.strDescription = text;
+    t.tmStart = start;
+    t.tmDue = due;
+    ASSERT_EQ(manager->PA_PutToDo(&t, slot), PA_OK);
+  }
+  // A click on the picker's first field, then the digits; each field moves on when it is full.
+  void TypeIntoPicker(HWND picker, const char* digits) {
+    RECT r;
+    ::GetWindowRect(picker, &r);
+    ClickAt({r.left + 6, (r.top + r.bottom) / 2});
+    tolvar::user::InjectText(digits);
+    testing_user::Pump();
+  }
+  void SaveShot(HWND window, const char* name) {
+    testing_user::Pump();
+    if (HBITMAP shot = tolvar::user::RenderWindow(window)) {
+      testing_user::SavePng(shot, name);
+      DeleteObject(shot);
+    }
+  }
+};
+
+// Each page's list grows with the dialog, its editor keeps to the right edge and its buttons to the
+// bottom; on the calendar pages the description column fills what the list leaves.
+TEST_F(DaybookInputTest, PagesGrowWithTheDialog) {
+  struct Case {
+    int button, list, editor, add;
+    bool stretched;
+  };
+  const Case cases[] = {{IDC_CONTACTS_BUTTON, IDC_CONTACT_LIST, IDC_NAME, IDC_NEW, false},
+                        {IDC_SCHEDULE_BUTTON, IDC_SCHEDULE_LIST, IDC_SCH_DESCRIPTION, IDC_SCH_ADD, true},
+                        {IDC_TODO_BUTTON, IDC_TODO_LIST, IDC_TODO_DESCRIPTION, IDC_TODO_ADD, true}};
+  RECT start;
+  dialog->GetWindowRect(&start);
+  for (const Case& c : cases) {
+    ShowPage(c.button);
+    dialog->SetWindowPos(nullptr, 0, 0, start.right - start.left, start.bottom - start.top, SWP_NOMOVE | SWP_NOZORDER);
+    testing_user::Pump();
+    HWND page = PageOf(c.button);
+    const RECT list = RectIn(page, ::GetDlgItem(page, c.list)), editor = RectIn(page, ::GetDlgItem(page, c.editor)),
+               add = RectIn(page, ::GetDlgItem(page, c.add));
+    dialog->SetWindowPos(nullptr, 0, 0, start.right - start.left + 160, start.bottom - start.top + 90,
+                         SWP_NOMOVE | SWP_NOZORDER);
+    testing_user::Pump();
+    const RECT list2 = RectIn(page, ::GetDlgItem(page, c.list)), editor2 = RectIn(page, ::GetDlgItem(page, c.editor)),
+               add2 = RectIn(page, ::GetDlgItem(page, c.add));
+    EXPECT_EQ(list2.right - list2.left, list.right - list.left + 160) << c.list;
+    EXPECT_EQ(list2.bottom - list2.top, list.bottom - list.top + 90) << c.list;
+    EXPECT_EQ(editor2.left, editor.left + 160) << c.list;
+    EXPECT_EQ(editor2.top, editor.top) << c.list;
+    EXPECT_EQ(add2.top, add.top + 90) << c.list;
+    EXPECT_EQ(add2.left, add.left) << c.list;
+    if (c.stretched) {
+      HWND listWindow = ::GetDlgItem(page, c.list);
+      RECT client;
+      ::GetClientRect(listWindow, &client);
+      int sum = 0;
+      for (int column = 0; column < 5; ++column) sum += static_cast<int>(::SendMessageA(listWindow, LVM_GETCOLUMNWIDTH, column, 0));
+      EXPECT_EQ(sum, client.right) << c.list;
+    }
+  }
+}
+
+// The sort buttons beside the captions sort by their column and turn the order on each click (a
+// quick second click too); the order holds when the list is filled again.
+TEST_F(DaybookInputTest, SortButtonsOrderTheRowsAndTheOrderOutlivesARefill) {
+  PutSchedule(0, "beta", CTime(2010, 5, 7, 8, 0, 0));
+  PutSchedule(1, "gamma", CTime(2010, 5, 5, 9, 0, 0));
+  PutSchedule(2, "alpha", CTime(2010, 5, 6, 7, 0, 0));
+  PutToDo(0, "beta", CTime(2010, 1, 2, 0, 0, 0), CTime(2010, 3, 1, 0, 0, 0));
+  PutToDo(1, "gamma", CTime(2010, 1, 1, 0, 0, 0), CTime(2010, 2, 1, 0, 0, 0));
+  PutToDo(2, "alpha", CTime(2010, 1, 3, 0, 0, 0), CTime(2010, 1, 4, 0, 0, 0));
+  struct Case {
+    int pageButton, list, sortButton, column;
+    std::vector<std::string> ascending;
+  };
+  const Case cases[] = {
+      {IDC_SCHEDULE_BUTTON, IDC_SCHEDULE_LIST, IDC_SORT_SCH_TEXT, 4, {"alpha", "beta", "gamma"}},
+      {IDC_SCHEDULE_BUTTON, IDC_SCHEDULE_LIST, IDC_SORT_SCH_DATE, 2, {"05/05/2010", "06/05/2010", "07/05/2010"}},
+      {IDC_SCHEDULE_BUTTON, IDC_SCHEDULE_LIST, IDC_SORT_SCH_TIME, 3, {"07:00", "08:00", "09:00"}},
+      {IDC_TODO_BUTTON, IDC_TODO_LIST, IDC_SORT_TODO_DUE, 3, {"04/01/2010", "01/02/2010", "01/03/2010"}},
+      {IDC_TODO_BUTTON, IDC_TODO_LIST, IDC_SORT_TODO_START, 2, {"01/01/2010", "02/01/2010", "03/01/2010"}},
+  };
+  ShowPage(IDC_SCHEDULE_BUTTON);
+  ClickAt(CentreOf(::GetDlgItem(dialog->Schedule().m_hWnd, IDC_SHOW_ALL)));
+  dialog->ToDo().RefreshList();
+  for (const Case& c : cases) {
+    ShowPage(c.pageButton);
+    HWND page = PageOf(c.pageButton), list = ::GetDlgItem(page, c.list);
+    ASSERT_EQ(RowCount(list), 3);
+    const std::vector<std::string> descending(c.ascending.rbegin(), c.ascending.rend());
+    ClickAt(CentreOf(::GetDlgItem(page, c.sortButton)));
+    const std::vector<std::string> first = ColumnTexts(list, c.column);
+    EXPECT_TRUE(first == c.ascending || first == descending) << c.sortButton;
+    ClickAt(CentreOf(::GetDlgItem(page, c.sortButton)));
+    const std::vector<std::string> second = ColumnTexts(list, c.column);
+    EXPECT_EQ(second, first == c.ascending ? descending : c.ascending) << c.sortButton;
+    if (c.pageButton == IDC_SCHEDULE_BUTTON) {
+      dialog->Schedule().RefreshList();
+    } else {
+      dialog->ToDo().RefreshList();
+    }
+    EXPECT_EQ(ColumnTexts(list, c.column), second) << "after a refill, " << c.sortButton;
+  }
+  EXPECT_TRUE(g_boxes.empty());
+}
+
+// A right click on a list opens the kit's menu at the pointer; its command reaches the main dialog,
+// which carries it out on the shown page. With an edit open the click only says why not.
+TEST_F(DaybookInputTest, TheListsContextMenuCarriesItsCommandOut) {
+  PutSchedule(0, "Dentist", CTime(2010, 5, 6, 7, 8, 0));
+  ShowPage(IDC_SCHEDULE_BUTTON);
+  HWND page = dialog->Schedule().m_hWnd, list = ::GetDlgItem(page, IDC_SCHEDULE_LIST);
+  ClickAt(CentreOf(::GetDlgItem(page, IDC_SHOW_ALL)));
+  ASSERT_EQ(RowCount(list), 1);
+  HWND seen = nullptr;
+  WithSteps({[&] {
+               seen = ::FindWindowA("#32768", nullptr);
+               if (seen) SaveShot(seen, "daybook_list_menu");
+             },
+             [] { tolvar::user::InjectKey(VK_DOWN, true); tolvar::user::InjectKey(VK_DOWN, false); },
+             [] { tolvar::user::InjectKey(VK_RETURN, true); tolvar::user::InjectKey(VK_RETURN, false); }},
+            [&] { ClickAt(RowPoint(list, 0, 4), WM_RBUTTONDOWN, WM_RBUTTONUP); });
+  ASSERT_NE(seen, nullptr) << "the menu opened";
+  testing_user::PumpUntil([&] { return RowCount(list) == 2; }, 3000);
+  EXPECT_EQ(RowCount(list), 2) << "\"&new\" added a row";
+  EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(page, IDC_SCH_APPLY)));
+  EXPECT_TRUE(g_boxes.empty());
+
+  ClickAt(RowPoint(list, 1, 2), WM_RBUTTONDOWN, WM_RBUTTONUP);
+  testing_user::PumpUntil([] { return !g_boxes.empty(); }, 3000);
+  ASSERT_EQ(g_boxes.size(), 1u);
+  EXPECT_NE(g_boxes[0].find("'apply' or 'cancel'"), std::string::npos) << g_boxes[0];
+  EXPECT_EQ(::FindWindowA("#32768", nullptr), nullptr);
+}
+
+// A day clicked in the calendar shows that day's entries (the daily view) and puts the date picker
+// on it.
+TEST_F(DaybookInputTest, ADayClickedInTheCalendarShowsThatDaysEntries) {
+  PutSchedule(0, "Dentist", CTime(2010, 5, 6, 7, 8, 0));
+  PutSchedule(1, "Barber", CTime(2010, 5, 7, 10, 0, 0));
+  PutSchedule(2, "Baker", CTime(2010, 5, 7, 12, 0, 0));
+  ShowPage(IDC_SCHEDULE_BUTTON);
+  HWND page = dialog->Schedule().m_hWnd, calendar = ::GetDlgItem(page, IDC_CALENDAR);
+  const SYSTEMTIME may = Day(2010, 5, 1);
+  ::SendMessageA(calendar, MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&may));
+  testing_user::Pump();
+  // The point of 7 May, found by the calendar's own hit test.
+  RECT client;
+  ::GetClientRect(calendar, &client);
+  POINT day{-1, -1};
+  for (int y = 0; y < client.bottom && day.x < 0; y += 2) {
+    for (int x = 0; x < client.right && day.x < 0; x += 2) {
+      MCHITTESTINFO hit{};
+      hit.cbSize = sizeof hit;
+      hit.pt = {x, y};
+      ::SendMessageA(calendar, MCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+      if (hit.uHit == MCHT_CALENDARDATE && hit.st.wYear == 2010 && hit.st.wMonth == 5 && hit.st.wDay == 7) day = {x, y};
+    }
+  }
+  ASSERT_GE(day.x, 0);
+  ::ClientToScreen(calendar, &day);
+  ClickAt(day);
+  HWND list = ::GetDlgItem(page, IDC_SCHEDULE_LIST);
+  EXPECT_EQ(ColumnTexts(list, 4), (std::vector<std::string>{"Barber", "Baker"}));
+  SYSTEMTIME picked{};
+  ::SendMessageA(::GetDlgItem(page, IDC_SCH_DATE), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&picked));
+  EXPECT_EQ(picked.wDay, 7);
+  EXPECT_EQ(picked.wMonth, 5);
+  EXPECT_TRUE(::IsDlgButtonChecked(page, IDC_SHOW_DAILY));
+}
+
+// Dates and times typed into the pickers are what apply stores; on the to-do page the due date
+// follows a start typed past it.
+TEST_F(DaybookInputTest, DatesAndTimesTypedIntoThePickersAreStored) {
+  ShowPage(IDC_SCHEDULE_BUTTON);
+  HWND page = dialog->Schedule().m_hWnd;
+  ClickAt(CentreOf(::GetDlgItem(page, IDC_SCH_ADD)));
+  ClickAt(CentreOf(::GetDlgItem(page, IDC_SCH_DESCRIPTION)));
+  tolvar::user::InjectText("Dentist");
+  testing_user::Pump();
+  TypeIntoPicker(::GetDlgItem(page, IDC_SCH_DATE), "24122019");
+  TypeIntoPicker(::GetDlgItem(page, IDC_SCH_TIME), "0930");
+  ClickAt(CentreOf(::GetDlgItem(page, IDC_SCH_APPLY)));
+  EXPECT_TRUE(g_boxes.empty()) << (g_boxes.empty() ? "" : g_boxes[0]);
+  ASSERT_EQ(dialog->Schedule().Model().UsedCount(), 1);
+  const PA_SCHEDULE_INFO e = dialog->Schedule().Model().Entry(0);
+  EXPECT_STREQ(e.strDescription, "Dentist");
+  EXPECT_EQ(e.tmStart, CTime(2019, 12, 24, 9, 30, 0));
+
+  // The to-do page: a due date typed before the start is refused at apply; the due date then
+  // follows a start typed past it.
+  ShowPage(IDC_TODO_BUTTON);
+  page = dialog->ToDo().m_hWnd;
+  const auto typeInto = [this, page](int picker, const char* digits) { TypeIntoPicker(::GetDlgItem(page, picker), digits); };
+  const auto dateOf = [page](int picker) {
+    SYSTEMTIME t{};
+    ::SendMessageA(::GetDlgItem(page, picker), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&t));
+    return CTime(t.wYear, t.wMonth, t.wDay, 0, 0, 0);
+  };
+  ClickAt(CentreOf(::GetDlgItem(page, IDC_TODO_ADD)));
+  typeInto(IDC_TODO_START, "15032019");
+  typeInto(IDC_TODO_DUE, "01022019");
+  ClickAt(CentreOf(::GetDlgItem(page, IDC_TODO_APPLY)));
+  ASSERT_EQ(g_boxes.size(), 1u);
+  EXPECT_NE(g_boxes[0].find("Incompatible"), std::string::npos) << g_boxes[0];
+  EXPECT_EQ(dialog->ToDo().Model().UsedCount(), 0);
+  typeInto(IDC_TODO_START, "01012019");
+  EXPECT_EQ(dateOf(IDC_TODO_DUE), CTime(2019, 3, 1, 0, 0, 0)) << "the due date followed the start past it";
+  ClickAt(CentreOf(::GetDlgItem(page, IDC_TODO_APPLY)));
+  EXPECT_EQ(g_boxes.size(), 1u) << g_boxes.back();
+  ASSERT_EQ(dialog->ToDo().Model().UsedCount(), 1);
+  const PA_TODO_INFO t = dialog->ToDo().Model().Item(0);
+  EXPECT_EQ(CTime(t.tmStart.GetYear(), t.tmStart.GetMonth(), t.tmStart.GetDay(), 0, 0, 0), CTime(2019, 1, 1, 0, 0, 0));
+  EXPECT_EQ(CTime(t.tmDue.GetYear(), t.tmDue.GetMonth(), t.tmDue.GetDay(), 0, 0, 0), CTime(2019, 3, 1, 0, 0, 0));
+}
+
+// The File button drops its menu under itself; "reset groups" is offered on the contacts page only.
+TEST_F(DaybookInputTest, TheFileMenuOpensUnderItsButtonAndResetGroupsBelongsToTheContactsPage) {
+  for (const auto& [button, enabled] : {std::pair{IDC_SCHEDULE_BUTTON, false}, {IDC_TODO_BUTTON, false},
+                                        {IDC_CONTACTS_BUTTON, true}}) {
+    ShowPage(button);
+    const UINT state = ::GetMenuState(dialog->FileMenu(), daybook::CMD_RESET_GROUPS, MF_BYCOMMAND);
+    EXPECT_EQ((state & MF_GRAYED) == 0, enabled) << button;
+  }
+  RECT popup{}, fileButton{};
+  ::GetWindowRect(::GetDlgItem(dialog->m_hWnd, IDC_FILE_BUTTON), &fileButton);
+  WithSteps({[&] {
+               HWND menu = ::FindWindowA("#32768", nullptr);
+               if (!menu) return;
+               ::GetWindowRect(menu, &popup);
+               SaveShot(menu, "daybook_file_menu");
+               SaveShot(dialog->m_hWnd, "daybook_file_menu_dialog");
+             },
+             [] { tolvar::user::InjectKey(VK_ESCAPE, true); tolvar::user::InjectKey(VK_ESCAPE, false); }},
+            [&] { ClickAt(CentreOf(::GetDlgItem(dialog->m_hWnd, IDC_FILE_BUTTON))); });
+  EXPECT_EQ(popup.left, fileButton.left);
+  EXPECT_EQ(popup.top, fileButton.bottom);
+  EXPECT_EQ(::FindWindowA("#32768", nullptr), nullptr);
+  EXPECT_TRUE(::IsWindow(dialog->m_hWnd)) << "Escape closed the menu, not the dialog";
+}
+
+// Pictures of the schedule page with the daily filter, while editing and with several rows
+// selected, and of the to-do page in the layout without priority, category and private fields.
+TEST_F(DaybookInputTest, SchedulePictures) {
+  PutSchedule(0, "Dentist", CTime(2010, 5, 6, 7, 8, 0));
+  PutSchedule(1, "Barber", CTime(2010, 5, 6, 10, 0, 0));
+  PutSchedule(2, "Baker", CTime(2010, 5, 7, 12, 0, 0));
+  ShowPage(IDC_SCHEDULE_BUTTON);
+  HWND page = dialog->Schedule().m_hWnd, list = ::GetDlgItem(page, IDC_SCHEDULE_LIST);
+  const SYSTEMTIME day = Day(2010, 5, 6);
+  ::SendMessageA(::GetDlgItem(page, IDC_SCH_DATE), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&day));
+  dialog->Schedule().RefreshList();
+  testing_user::Pump();
+  ASSERT_EQ(RowCount(list), 2) << "the daily filter shows 6 May";
+  SaveShot(dialog->m_hWnd, "daybook_schedule_daily");
+  ClickAt(RowPoint(list, 0, 4));
+  ClickAt(CentreOf(::GetDlgItem(page, IDC_SCH_DESCRIPTION)));
+  tolvar::user::InjectText(" at nine");
+  testing_user::Pump();
+  ASSERT_TRUE(::IsWindowEnabled(::GetDlgItem(page, IDC_SCH_APPLY)));
+  SaveShot(dialog->m_hWnd, "daybook_schedule_editing");
+  g_answer = IDYES;
+  ClickAt(CentreOf(::GetDlgItem(page, IDC_SCH_CANCEL)));
+  Select(list, 0);
+  Select(list, 1);
+  testing_user::Pump();
+  EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(page, IDC_SCH_DESCRIPTION))) << "several selected: no one entry to edit";
+  SaveShot(dialog->m_hWnd, "daybook_schedule_several");
+  ShowPage(IDC_TODO_BUTTON);
+  if (!dialog->ToDo().Model().HasExtendedFields()) SaveShot(dialog->m_hWnd, "daybook_todo_without_extended_fields");
+}
+
+// Contacts dragged by the mouse onto a group row: the drag image follows the pointer, the row under
+// it is the drop target, and the drop puts the contacts into that group.
+TEST_F(DaybookInputTest, ContactsDraggedOntoAGroupShowTheDragImageAndJoinTheGroup) {
+  PA_PHONEBOOK_INFO c;
+  for (short slot = 0; slot < 3; ++slot) {
+    c.strName.Format("Contact %d", slot);
+    manager->PA_PutPhoneBook(&c, slot);
+  }
+  dialog->Contacts().RefillList();
+  HWND list = Item(IDC_CONTACT_LIST), groups = Item(IDC_GROUP_LIST);
+  const POINT from = RowPoint(list, 0), to = RowPoint(groups, 6);  // "Group 05"
+  tolvar::user::InjectMouse(from, WM_MOUSEMOVE);
+  tolvar::user::InjectMouse(from, WM_LBUTTONDOWN);
+  for (int step = 1; step <= 8; ++step) {
+    tolvar::user::InjectMouse({from.x + (to.x - from.x) * step / 8, from.y + (to.y - from.y) * step / 8}, WM_MOUSEMOVE);
+    testing_user::Pump();
+  }
+  const RECT image = tolvar::gdi::DragImageRect();
+  EXPECT_LT(image.left, image.right) << "a drag image is shown";
+  EXPECT_TRUE(image.left <= to.x + 32 && to.x - 200 <= image.right && image.top <= to.y + 32 && to.y - 32 <= image.bottom)
+      << "near the pointer";
+  EXPECT_EQ(::SendMessageA(groups, LVM_GETITEMSTATE, 6, LVIS_DROPHILITED), LVIS_DROPHILITED);
+  SaveShot(dialog->m_hWnd, "daybook_contacts_drag");
+  tolvar::user::InjectMouse(to, WM_LBUTTONUP);
+  testing_user::Pump();
+  const RECT after = tolvar::gdi::DragImageRect();
+  EXPECT_GE(after.left, after.right) << "the image goes with the drop";
+  EXPECT_EQ(Contact(0).bGroup, 5);
+  EXPECT_EQ(Contact(1).bGroup, 0);
+  EXPECT_TRUE(g_bDocumentModified);
+}
+
+// The file dialogs' side of the document commands: each step waits for its window to be active, the
+// file dialog (which has the file name field) or a question it asks (which has not).
+struct DialogStep {
+  bool inFileDialog;
+  std::function<void(HWND)> act;
+};
+std::vector<DialogStep> g_dialogSteps;
+std::size_t g_nextDialogStep = 0;
+HWND g_mainDialog = nullptr;
+int g_idleTicks = 0;
+void RunDialogStep(HWND, UINT, UINT_PTR, DWORD) {
+  HWND active = ::GetActiveWindow();
+  if (!active || active == g_mainDialog || !::IsWindowVisible(active)) return;
+  const bool fileDialog = ::GetDlgItem(active, edt1) != nullptr;
+  if (g_nextDialogStep < g_dialogSteps.size() && fileDialog == g_dialogSteps[g_nextDialogStep].inFileDialog) {
+    g_idleTicks = 0;
+    g_dialogSteps[g_nextDialogStep++].act(active);
+  } else if (++g_idleTicks > 250) {
+    ::EndDialog(active, IDCANCEL);  // a window no step expects: the test ends instead of hanging
+  }
+}
+
+// A document saved through Save As's file dialog is written where the user typed; the folder is
+// remembered in the registry when the dialog ends, and the next session's Open starts there, so a
+// bare file name opens it.
+TEST_F(DaybookInputTest, ADocumentSavedThroughTheFileDialogOpensAgainFromTheRememberedFolder) {
+  const std::filesystem::path folder = std::filesystem::path(home.Path()) / "documents";
+  std::filesystem::create_directories(folder);
+  const std::string path = (folder / "mine.daybook").string();
+  PA_PHONEBOOK_INFO c;
+  c.strName = "Ada";
+  manager->PA_PutPhoneBook(&c, 3);
+  g_bDocumentModified = TRUE;
+  const auto run = [this](std::vector<DialogStep> steps, UINT command) {
+    g_dialogSteps = std::move(steps);
+    g_nextDialogStep = 0;
+    g_idleTicks = 0;
+    g_mainDialog = dialog->m_hWnd;
+    const UINT_PTR stepper = ::SetTimer(nullptr, 0, 40, RunDialogStep);
+    ::SendMessageA(dialog->m_hWnd, WM_COMMAND, command, 0);
+    ::KillTimer(nullptr, stepper);
+    EXPECT_EQ(g_nextDialogStep, g_dialogSteps.size()) << "every step ran";
+    testing_user::Pump();
+  };
+  const auto type = [](std::string text) {
+    return [text](HWND fileDialog) {
+      ::SetFocus(::GetDlgItem(fileDialog, edt1));
+      ::SetDlgItemTextA(fileDialog, edt1, "");
+      tolvar::user::InjectText(text.c_str());
+    };
+  };
+  const auto enter = [](HWND) {
+    tolvar::user::InjectKey(VK_RETURN, true);
+    tolvar::user::InjectKey(VK_RETURN, false);
+  };
+  // The name is new: the dialog asks whether to create it, and Enter answers Yes.
+  run({{true, type(path)}, {true, enter}, {false, enter}}, daybook::CMD_FILE_SAVEAS);
+  EXPECT_TRUE(std::filesystem::exists(path));
+  EXPECT_STREQ(dialog->DocumentPath(), path.c_str());
+  EXPECT_FALSE(g_bDocumentModified);
+  EXPECT_TRUE(g_boxes.empty());
+
+  // The next session: the folder comes back from the registry.
+  dialog->DestroyWindow();
+  g_strLastFolder = "";
+  manager->PA_RemovePrivatePhoneBook(3);
+  dialog = std::make_unique<CDaybookDlg>(*manager);
+  dialog->CreateEmbedded(nullptr);
+  dialog->ShowWindow(SW_SHOW);
+  EXPECT_STREQ(g_strLastFolder, folder.string().c_str());
+  run({{true, type("mine.daybook")}, {true, enter}}, daybook::CMD_FILE_OPEN);
+  EXPECT_STREQ(dialog->DocumentPath(), path.c_str());
+  EXPECT_STREQ(Contact(3).strName, "Ada");
+  EXPECT_TRUE(g_boxes.empty());
+}
+
+// A group chosen in the form by the user brings that group's default light into the new contact.
+TEST_F(DaybookInputTest, AGroupChosenInTheFormBringsItsDefaults) {
+  ASSERT_TRUE(dialog->Contacts().Model().SetGroupDefaults(1, 0, 0, 3));
+  ClickAt(CentreOf(Item(IDC_NEW)));
+  ASSERT_EQ(::SendMessageA(Item(IDC_LIGHT_COMBO), CB_GETCURSEL, 0, 0), 0);
+  ::SetFocus(Item(IDC_GROUP_COMBO));
+  tolvar::user::InjectKey(VK_DOWN, true);
+  tolvar::user::InjectKey(VK_DOWN, false);
+  testing_user::Pump();
+  EXPECT_EQ(::SendMessageA(Item(IDC_GROUP_COMBO), CB_GETCURSEL, 0, 0), 1);
+  EXPECT_EQ(::SendMessageA(Item(IDC_LIGHT_COMBO), CB_GETCURSEL, 0, 0), 3) << "group 1's default light";
+  EXPECT_TRUE(::IsWindowEnabled(Item(IDC_APPLY)));
+}
+
+// With nothing selected and no add open, the fields other than the description start no edit: a
+// check box clicked stays as it was and the focus goes to add; once a row is selected they work.
+TEST_F(DaybookInputTest, FieldsStartNoEditWithNothingSelected) {
+  PutToDo(0, "Taxes", CTime(2010, 1, 2, 0, 0, 0), CTime(2010, 2, 3, 0, 0, 0));
+  struct Case {
+    int pageButton, field, add, apply, list;
+  };
+  const Case cases[] = {{IDC_SCHEDULE_BUTTON, IDC_SCH_ALARM, IDC_SCH_ADD, IDC_SCH_APPLY, IDC_SCHEDULE_LIST},
+                        {IDC_SCHEDULE_BUTTON, IDC_SCH_REPEAT, IDC_SCH_ADD, IDC_SCH_APPLY, IDC_SCHEDULE_LIST},
+                        {IDC_TODO_BUTTON, IDC_TODO_DUE, IDC_TODO_ADD, IDC_TODO_APPLY, IDC_TODO_LIST},
+                        {IDC_TODO_BUTTON, IDC_TODO_DONE, IDC_TODO_ADD, IDC_TODO_APPLY, IDC_TODO_LIST}};
+  dialog->ToDo().RefreshList();
+  for (const Case& c : cases) {
+    ShowPage(c.pageButton);
+    HWND page = PageOf(c.pageButton), field = ::GetDlgItem(page, c.field);
+    ClickAt(CentreOf(field));
+    EXPECT_EQ(::GetFocus(), ::GetDlgItem(page, c.add)) << c.field;
+    EXPECT_EQ(::IsDlgButtonChecked(page, c.field), 0u) << c.field;
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(page, c.apply))) << c.field;
+    EXPECT_FALSE(::SendMessageA(field, CB_GETDROPPEDSTATE, 0, 0)) << c.field;
+  }
+  // A selected item: the done box begins an edit.
+  HWND page = dialog->ToDo().m_hWnd;
+  ClickAt(RowPoint(::GetDlgItem(page, IDC_TODO_LIST), 0, 4));
+  ClickAt(CentreOf(::GetDlgItem(page, IDC_TODO_DONE)));
+  EXPECT_EQ(::IsDlgButtonChecked(page, IDC_TODO_DONE), static_cast<UINT>(BST_CHECKED));
+  EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(page, IDC_TODO_APPLY)));
+}
+
+// The group rename by keys, through the main dialog's key handling: Enter on the group list starts
+// it, Down ends it (the name kept) and moves to the next group, Escape ends it writing nothing.
+TEST_F(DaybookInputTest, TheGroupRenameKeys) {
+  HWND list = Item(IDC_GROUP_LIST);
+  const auto key = [this](HWND target, UINT vk) {
+    MSG msg{target, WM_KEYDOWN, vk, 0, 0, {}};
+    if (!dialog->PreTranslateMessage(&msg)) ::DispatchMessageA(&msg);
+    testing_user::Pump();
+  };
+  const auto editor = [list] { return reinterpret_cast<HWND>(::SendMessageA(list, LVM_GETEDITCONTROL, 0, 0)); };
+  const auto groupName = [this](int g) {
+    PA_GROUP_INFO group;
+    manager->PA_GetGroup(&group, static_cast<short>(g));
+    return std::string(group.strName);
+  };
+  Select(list, 4);
+  ::SetFocus(list);
+  key(list, VK_RETURN);
+  ASSERT_NE(editor(), nullptr) << "Enter started the rename";
+  ::SendMessageA(editor(), EM_SETSEL, 0, -1);
+  for (char ch : std::string("Friends")) ::SendMessageA(editor(), WM_CHAR, static_cast<WPARAM>(ch), 1);
+  key(editor(), VK_DOWN);
+  EXPECT_EQ(editor(), nullptr);
+  EXPECT_EQ(groupName(3), "Friends");
+  EXPECT_EQ(RowState(list, 5), static_cast<UINT>(LVIS_SELECTED)) << "the next group is selected";
+
+  key(list, VK_RETURN);
+  ASSERT_NE(editor(), nullptr);
+  for (char ch : std::string("Ignored")) ::SendMessageA(editor(), WM_CHAR, static_cast<WPARAM>(ch), 1);
+  key(editor(), VK_ESCAPE);
+  EXPECT_EQ(editor(), nullptr);
+  EXPECT_EQ(groupName(4), "Group 04");
+  EXPECT_TRUE(::IsWindow(dialog->m_hWnd)) << "Escape never closes the dialog";
+}
+
+// The header: the shown page's button in its dark bitmap, the others light; the program's icon.
+TEST_F(DaybookInputTest, TheShownPagesButtonIsDarkAndTheProgramHasItsIcon) {
+  EXPECT_NE(::SendMessageA(dialog->m_hWnd, WM_GETICON, ICON_BIG, 0), 0);
+  const int buttons[3] = {IDC_CONTACTS_BUTTON, IDC_SCHEDULE_BUTTON, IDC_TODO_BUTTON};
+  for (int shown : buttons) {
+    ShowPage(shown);
+    HBITMAP header = tolvar::user::RenderWindow(dialog->m_hWnd);
+    ASSERT_TRUE(header);
+    for (int button : buttons) {
+      RECT r;
+      ::GetWindowRect(::GetDlgItem(dialog->m_hWnd, button), &r);
+      ::MapWindowPoints(nullptr, dialog->m_hWnd, reinterpret_cast<POINT*>(&r), 2);
+      // A point of the button's face beside its glyph, in client coordinates of the rendered window.
+      POINT at{r.left + 4, (r.top + r.bottom) / 2};
+      ::ClientToScreen(dialog->m_hWnd, &at);
+      RECT window;
+      ::GetWindowRect(dialog->m_hWnd, &window);
+      const COLORREF face = testing_user::PixelAt(header, at.x - window.left, at.y - window.top);
+      EXPECT_EQ(face == RGB(0x08, 0x2A, 0x82), button == shown) << "button " << button << " with page " << shown;
+    }
+    DeleteObject(header);
+  }
+}
+
+// Several contacts selected: the combos show "<No change>" at once, so an apply meanwhile changes
+// nothing, and the contacts' common values once the selection has rested 200 ms.
+TEST_F(DaybookInputTest, SeveralContactsShowTheirCommonValuesOnceTheSelectionRests) {
+  PA_PHONEBOOK_INFO c;
+  for (short slot = 0; slot < 2; ++slot) {
+    c.strName.Format("Contact %d", slot);
+    c.bGroup = 2;
+    c.bChoice = static_cast<BYTE>(slot + 1);  // the lights differ
+    manager->PA_PutPhoneBook(&c, slot);
+  }
+  dialog->Contacts().RefillList();
+  HWND list = Item(IDC_CONTACT_LIST), group = Item(IDC_GROUP_COMBO), light = Item(IDC_LIGHT_COMBO);
+  const auto shown = [](HWND combo) { return static_cast<int>(::SendMessageA(combo, CB_GETCURSEL, 0, 0)); };
+  const auto noChange = [](HWND combo) { return static_cast<int>(::SendMessageA(combo, CB_GETCOUNT, 0, 0)) - 1; };
+  Select(list, 0);
+  Select(list, 1);
+  EXPECT_EQ(shown(group), noChange(group)) << "before the selection rests";
+  EXPECT_TRUE(testing_user::PumpUntil([&] { return shown(group) == 2; }, 3000)) << "the common group";
+  EXPECT_EQ(shown(light), noChange(light)) << "the lights differ";
 }
 
 }  // namespace

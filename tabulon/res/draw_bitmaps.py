@@ -4,10 +4,10 @@
 # disabled) of the mapping page's up and down buttons. Run by hand after changing a drawing; the
 # .bmp files are kept in the repository.
 import os, sys
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'tools', 'drawing'))
-import bmpfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, '..', '..', 'tools', 'drawing'))
+import bmpfile
 
 def write_bmp(name, width, height, pixel):
     bmpfile.write_bmp(os.path.join(HERE, name), width, height, pixel)

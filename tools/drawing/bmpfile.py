@@ -1,11 +1,11 @@
-# The 24-bit BMP files the resource scripts' bitmaps are kept in. `pixel(x, y)` gives the colour
-# (r, g, b) of a pixel, top row first. Imported by the drawing scripts (res/draw_*.py).
+# The 24-bit bitmap files the resource scripts' drawings are kept in. `pixel(x, y)` gives the colour
+# (r, g, b) of a pixel, y counting down from the top. Imported by the programs' drawing scripts.
 import struct
 
 def write_bmp(path, width, height, pixel):
     row = (width * 3 + 3) & ~3
     data = bytearray()
-    for y in range(height - 1, -1, -1):
+    for y in range(height - 1, -1, -1):  # bottom-up
         line = bytearray()
         for x in range(width):
             r, g, b = pixel(x, y)

@@ -3,10 +3,11 @@
 # transparent magenta, the folder bar's selection markers on grey, and the image lists' stand-in
 # program icons. Run by hand after changing a drawing; the .bmp files are kept in the repository.
 import os, struct, sys
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'tools', 'drawing'))
-import bmpfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, '..', '..', 'tools', 'drawing'))
+import bmpfile
+
 MAGENTA = (255, 0, 255)
 GREY = (128, 128, 128)
 TEAL = (0, 128, 128)

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -167,6 +168,38 @@ TEST_F(HostedDaybook, YesWithACancelledSaveRefusesTheCloseOnce) {
   ASSERT_TRUE(PumpUntil([] { return Count(WM_CHILD_CLOSE_REFUSED) == 1; }));
   EXPECT_EQ(WaitForSingleObject(m_process.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
   EXPECT_EQ(Count(CloseMainFrameMessage()), 0);
+}
+
+TEST_F(HostedDaybook, YesSavesTheModifiedDocumentAndTheCloseIsCounted) {
+  Start();
+  PostMessageA(m_dialog, WM_COMMAND, MAKEWPARAM(32796, 0), 0);  // reset groups: modified
+  ASSERT_TRUE(AnswerBox(901));
+  PostMessageA(m_dialog, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(AnswerBox(901));  // Yes: Save As asks for a name
+  const auto visible = [](HWND window) { return window != nullptr && IsWindowVisible(window); };
+  HWND saveAs = nullptr;
+  ASSERT_TRUE(PumpUntil([&] {
+    saveAs = FindWindowA(nullptr, "Save As");
+    return visible(saveAs) && GetDlgItem(saveAs, 0x0480) != nullptr;
+  }));
+  const std::string path = (std::filesystem::path(s_home->Path()) / "closing.daybook").string();
+  std::filesystem::remove(path);
+  SetDlgItemTextA(saveAs, 0x0480, path.c_str());
+  PostMessageA(saveAs, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  // The name is new: the dialog asks whether to create the file; Yes.
+  HWND question = nullptr;
+  ASSERT_TRUE(PumpUntil([&] {
+    question = FindWindowA(nullptr, "Save As");
+    return visible(question) && question != saveAs;
+  }));
+  PostMessageA(question, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
+  ASSERT_TRUE(Ended());
+  ASSERT_TRUE(PumpUntil([] { return Count(CloseMainFrameMessage()) == 1; }));
+  EXPECT_EQ(Count(WM_CHILD_CLOSE_REFUSED), 0);
+  std::ifstream saved(path, std::ios::binary);
+  char magic[8] = {};
+  saved.read(magic, sizeof magic);
+  EXPECT_EQ(std::string(magic, sizeof magic), "PCHE1014") << "the document was saved before the end";
 }
 
 TEST_F(HostedDaybook, AModifiedDocumentRefusesTheCloseOnceAfterCancelAndEndsAfterNo) {
