@@ -54,8 +54,9 @@ class Port {
 
   void Write(const std::string& bytes) { ASSERT_EQ(::write(m_fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size())); }
 
-  // Reads until the bytes end with the terminator, or the time runs out.
-  std::string ReadUntil(const std::string& terminator, std::chrono::milliseconds limit = 3000ms) {
+  // Reads until the bytes end with the terminator, or the time runs out: generous, since a phone
+  // just started on a loaded machine can take seconds to answer its first line.
+  std::string ReadUntil(const std::string& terminator, std::chrono::milliseconds limit = 10000ms) {
     std::string got;
     const auto deadline = Clock::now() + limit;
     while (!got.ends_with(terminator) && ReadSome(got, deadline) > 0) {}
@@ -71,7 +72,7 @@ class Port {
   }
 
   // Reads one frame (up to a SYN that no DLE escapes).
-  std::string ReadFrame(std::chrono::milliseconds limit = 3000ms) {
+  std::string ReadFrame(std::chrono::milliseconds limit = 10000ms) {
     std::string got;
     const auto deadline = Clock::now() + limit;
     while (ReadSome(got, deadline, 1) > 0) {
