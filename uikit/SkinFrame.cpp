@@ -21,10 +21,10 @@ const AFX_MSGMAP* CSkinFrame::GetMessageMap() const {
 
 LRESULT CSkinFrame::OnPaint(WPARAM, LPARAM) {
   CPaintDC dc(this);
-  for (CWnd* child : m_children) {
-    if (!child || !child->m_hWnd || !child->IsWindowVisible()) continue;
+  for (HWND child : m_children) {
+    if (!::IsWindow(child) || !::IsWindowVisible(child)) continue;
     RECT rect{};
-    child->GetWindowRect(&rect);
+    ::GetWindowRect(child, &rect);
     ScreenToClient(&rect);
     dc.ExcludeClipRect(&rect);
   }

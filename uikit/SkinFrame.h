@@ -15,8 +15,11 @@ public:
   CSkinFrame();
   ~CSkinFrame() override;
 
-  // Listed for good; a hidden child is painted over like the rest of the frame.
-  void AddChild(CWnd* child) { m_children.push_back(child); }
+  // Listed for good; a hidden child is painted over like the rest of the frame. The window is
+  // kept by its handle: the CWnd given may be a temporary one that goes at the next idle time.
+  void AddChild(CWnd* child) {
+    if (child && child->m_hWnd) m_children.push_back(child->m_hWnd);
+  }
 
   const AFX_MSGMAP* GetMessageMap() const override;
 
@@ -25,6 +28,6 @@ protected:
   HBRUSH CtlColor(CDC* dc, UINT type);
 
 private:
-  std::vector<CWnd*> m_children;
+  std::vector<HWND> m_children;
   CBrush m_background;
 };

@@ -80,6 +80,12 @@ TEST_F(FrameTest, NeverPaintsOverItsVisibleListedChildren) {
   frame.AddChild(&shown);
   frame.AddChild(&hidden);
   frame.AddChild(nullptr);
+  // A child listed through a temporary CWnd, which goes at the next idle time: still left out.
+  CStatic viaHandle;
+  ASSERT_TRUE(viaHandle.Create("", WS_CHILD | WS_VISIBLE | SS_BLACKRECT, RECT{20, 70, 60, 100}, &parent, 404));
+  const HWND viaHandleWindow = viaHandle.Detach();
+  frame.AddChild(CWnd::FromHandle(viaHandleWindow));
+  CWnd::DeleteTempMap();
   testing_user::Pump();
   frame.Invalidate();
   frame.UpdateWindow();  // the frame paints last, over its siblings unless it leaves them out
@@ -97,7 +103,9 @@ TEST_F(FrameTest, NeverPaintsOverItsVisibleListedChildren) {
   EXPECT_EQ(testing_user::PixelAt(picture, dx + 90, dy + 40), 0xFFFFFFu);  // a hidden one: frame
   EXPECT_EQ(testing_user::PixelAt(picture, dx + 140, dy + 40), 0xFFFFFFu); // not listed: painted over
   EXPECT_EQ(testing_user::PixelAt(picture, dx + 100, dy + 90), 0xFFFFFFu); // the frame's white
+  EXPECT_EQ(testing_user::PixelAt(picture, dx + 40, dy + 85), dark);       // listed by a temporary
   DeleteObject(picture);
+  ::DestroyWindow(viaHandleWindow);
   frame.DestroyWindow();
 }
 
