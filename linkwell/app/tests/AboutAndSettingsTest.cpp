@@ -225,6 +225,10 @@ TEST(Settings, TextValuesAndTheDefaultsOfMissingValues) {
   tolvar::testing::TemporaryHome home;
   CSettingsKey settings;
   ASSERT_TRUE(settings.IsOpen());
+  // A repeated run may find the values of the run before (the process keeps the registry of the
+  // first home it used).
+  settings.DeleteValue("Build");
+  settings.DeleteValue("ATTimeOut");
   EXPECT_FALSE(settings.ReadText("Build").has_value());
   ASSERT_TRUE(settings.WriteText("Build", "ZDE_0100/x"));
   EXPECT_EQ(settings.ReadText("Build").value_or("-"), "ZDE_0100/x");
@@ -241,6 +245,9 @@ TEST(Settings, TextValuesAndTheDefaultsOfMissingValues) {
   EXPECT_EQ(settings.ReadDword("ATTimeOut").value_or(0), 3000u);
   settings.WriteDword("ATTimeOut", 1200);
   EXPECT_EQ(LoadATTimeOut(), 1200u);
+  // The process keeps the last value read: give it its default back for the tests after this one.
+  settings.WriteDword("ATTimeOut", 3000);
+  LoadATTimeOut();
 }
 
 TEST(Processes, AStartGivesItsOwnOutcomeAndLeavesNoErrorBehind) {
