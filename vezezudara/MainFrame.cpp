@@ -373,8 +373,14 @@ void CMainFrame::OnCaptionButton(UINT id) {
 void CMainFrame::RunAbout() {
   if (m_aboutOpen) return;  // one at a time
   m_aboutOpen = true;
-  CAboutDlg about(this, m_folder.c_str());
-  about.DoModal();
+  const HWND frame = m_hWnd;
+  {
+    CAboutDlg about(this, m_folder.c_str());
+    about.DoModal();
+  }
+  // A close request (the link service's "Exit", a second instance's "Close") may have ended the
+  // frame, and this object with it, while the box was open.
+  if (!::IsWindow(frame) || CWnd::FromHandlePermanent(frame) != this) return;
   m_aboutOpen = false;
 }
 

@@ -67,7 +67,8 @@ BOOL CLinkMessageBox::OnInitDialog() {
   SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_messageFont.m_hObject), TRUE);
   ::SendMessageA(textControl, WM_SETFONT, reinterpret_cast<WPARAM>(m_messageFont.m_hObject), TRUE);
 
-  // The lines are measured in the font they are shown in, so the text control fits the text.
+  // The lines are measured in the font they are shown in, so the text control fits the text (in the
+  // text control's own default font a longer line in the wider message font would be cut off).
   RECT buttonRect{};
   ::GetClientRect(first, &buttonRect);
   int width = 3 * (buttonRect.right - buttonRect.left);
@@ -93,8 +94,10 @@ BOOL CLinkMessageBox::OnInitDialog() {
 
   ::SetWindowPos(textControl, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
   int dialogWidth = width + 40;
+  // Any icon bits make room for an icon and move the text beside it, also those that name no icon
+  // (0x50 to 0xF0): the box then shows none in that room.
   LPCSTR icon = IconOfType(m_type);
-  if (icon) {
+  if (m_type & 0xF0) {
     dialogWidth += 40;
     ::SetWindowPos(iconControl, nullptr, 10, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     ::SetWindowPos(textControl, nullptr, 55, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);

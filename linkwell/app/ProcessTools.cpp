@@ -48,9 +48,22 @@ HWND FindProcessWindow(DWORD processId) {
   return search.found;
 }
 
+// Not only the first process of the name: that may be one without a window of this suite (a second
+// instance handing over and ending, one that has just ended, or the program of another suite of
+// this user in another home, whose windows this one never sees). The first of them with a window
+// here is the one running in this suite.
 HWND FindRunningWindow(const char* prefix) {
-  const int process = FindProcessByName(prefix);
-  return process < 0 ? nullptr : FindProcessWindow(static_cast<DWORD>(process));
+  const tolvar::kernel::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return nullptr;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  const std::size_t length = std::char_traits<char>::length(prefix);
+  for (BOOL more = Process32First(snapshot.Get(), &entry); more; more = Process32Next(snapshot.Get(), &entry)) {
+    if (strncasecmp(entry.szExeFile, prefix, length) != 0 || !tolvar::kernel::IsProcessOfThisUser(entry.th32ProcessID))
+      continue;
+    if (HWND window = FindProcessWindow(entry.th32ProcessID)) return window;
+  }
+  return nullptr;
 }
 
 std::string FormatErrorText(DWORD error) {

@@ -1,6 +1,7 @@
 // The suite's programs as the tray menu and the About dialog find them, the About dialog's rows and
 // caption, and the settings key's values and rules.
 #include "AboutDlg.h"
+#include "LinkMessageBox.h"
 #include "LinkSettings.h"
 #include "MainFrame.h"
 #include "PhoneProbe.h"
@@ -246,6 +247,10 @@ TEST(Settings, TextValuesAndTheDefaultsOfMissingValues) {
   tolvar::testing::TemporaryHome home;
   CSettingsKey settings;
   ASSERT_TRUE(settings.IsOpen());
+  // A repeated run may find the values of the run before (the process keeps the registry of the
+  // first home it used).
+  settings.DeleteValue("Build");
+  settings.DeleteValue("ATTimeOut");
   EXPECT_FALSE(settings.ReadText("Build").has_value());
   ASSERT_TRUE(settings.WriteText("Build", "ZDE_0100/x"));
   EXPECT_EQ(settings.ReadText("Build").value_or("-"), "ZDE_0100/x");
@@ -262,6 +267,9 @@ TEST(Settings, TextValuesAndTheDefaultsOfMissingValues) {
   EXPECT_EQ(settings.ReadDword("ATTimeOut").value_or(0), 3000u);
   settings.WriteDword("ATTimeOut", 1200);
   EXPECT_EQ(LoadATTimeOut(), 1200u);
+  // The process keeps the last value read: give it its default back for the tests after this one.
+  settings.WriteDword("ATTimeOut", 3000);
+  LoadATTimeOut();
 }
 
 TEST(Processes, AStartGivesItsOwnOutcomeAndLeavesNoErrorBehind) {
@@ -280,3 +288,53 @@ TEST(Processes, AStartGivesItsOwnOutcomeAndLeavesNoErrorBehind) {
 }
 
 }  // namespace
+
+namespace {
+
+struct BoxLayout {
+  int width = 0;
+  POINT text{};
+  bool iconShown = false;
+};
+
+// The link service's message box of `type`, as laid out when it opens.
+BoxLayout LayoutOfMessageBox(UINT type) {
+  BoxLayout layout;
+  linkwell::testing::TimedSteps steps({[&] {
+    HWND box = FindWindowA(nullptr, "Layout");
+    if (!box || !IsWindowVisible(box)) return false;
+    RECT window{}, text{};
+    GetWindowRect(box, &window);
+    layout.width = window.right - window.left;
+    GetWindowRect(GetDlgItem(box, IDC_MESSAGE_TEXT), &text);
+    layout.text = POINT{text.left, text.top};
+    ScreenToClient(box, &layout.text);
+    layout.iconShown = IsWindowVisible(GetDlgItem(box, IDC_MESSAGE_ICON));
+    PostMessageA(box, WM_COMMAND, IDC_MESSAGE_BUTTON1, 0);
+    return true;
+  }});
+  ShowLinkMessage("A message long enough to make the box wider than its least width", "Layout", type);
+  return layout;
+}
+
+}  // namespace
+
+TEST(LinkMessageBox, AnyIconBitsMakeRoomForAnIconButOnlyTheFourIconsShowOne) {
+  linkwell::testing::App();
+  const BoxLayout plain = LayoutOfMessageBox(MB_OK);
+  EXPECT_EQ(plain.text.x, 15);
+  EXPECT_EQ(plain.text.y, 35);
+  EXPECT_FALSE(plain.iconShown);
+  struct Case {
+    UINT type;
+    bool iconShown;
+  } const cases[] = {{MB_ICONINFORMATION, true}, {MB_ICONHAND, true}, {0x50, false}, {0xF0, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.type);
+    const BoxLayout layout = LayoutOfMessageBox(c.type);
+    EXPECT_EQ(layout.width, plain.width + 40);
+    EXPECT_EQ(layout.text.x, 55);
+    EXPECT_EQ(layout.text.y, 30);
+    EXPECT_EQ(layout.iconShown, c.iconShown);
+  }
+}

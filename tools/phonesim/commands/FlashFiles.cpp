@@ -58,13 +58,14 @@ void FFSRead(CommandCall& call) {
 }
 
 void ShowBufferDump(CommandCall& call) {
-  const auto chunk = call.args.size() == 1 ? ParseNumber(call.args[0]) : std::nullopt;
+  // -1 when missing or not a number (see CNFPWriteData: a plain number keeps GCC from a false warning).
+  const long long chunk = call.args.size() == 1 ? ParseNumber(call.args[0]).value_or(-1) : -1;
   const std::vector<std::string> selection = ReadStoreLines(ReadSelection(call.phone));
   long long file = -1, sub = -1;
   if (!selection.empty()) std::istringstream(selection[0]) >> file >> sub;
-  if (!chunk || *chunk < 0 || file < 0) return call.Error("ShowBufferDump", kErrorBadArguments);
+  if (chunk < 0 || file < 0) return call.Error("ShowBufferDump", kErrorBadArguments);
   const std::string bytes = FlashFileBytes(call.phone, file, sub);
-  const std::size_t at = static_cast<std::size_t>(*chunk) * kChunk;
+  const std::size_t at = static_cast<std::size_t>(chunk) * kChunk;
   if (at >= bytes.size()) return call.Error("ShowBufferDump", kErrorBadArguments);
   call.Ret("ShowBufferDump", HexOf(std::string_view(bytes).substr(at, kChunk)));
 }

@@ -88,28 +88,31 @@ void CNFPReadData(CommandCall& call) {
 // one chunk is -1 alone). Each is answered "CNFPWriteData:RET:<sequence>:DONE"; a chunk out of
 // order, or for another mail than the one begun, is refused.
 void CNFPWriteData(CommandCall& call) {
-  const auto kind = call.args.size() == 4 ? ParseNumber(call.args[0]) : std::nullopt;
-  const auto number = call.args.size() == 4 ? ParseNumber(call.args[1]) : std::nullopt;
-  const auto sequence = call.args.size() == 4 ? ParseNumber(call.args[2]) : std::nullopt;
-  const auto bytes = call.args.size() == 4 ? BytesOfHex(call.args[3]) : std::nullopt;
-  if (!kind || *kind < 0 || *kind >= kKinds || !number || *number < 1 || !sequence || *sequence < -1 || !bytes) {
+  // Plain numbers, each out of its range when missing or not a number (an optional read in the
+  // branches below makes GCC warn of an uninitialised value that cannot be).
+  const bool four = call.args.size() == 4;
+  const long long kind = four ? ParseNumber(call.args[0]).value_or(-1) : -1;
+  const long long number = four ? ParseNumber(call.args[1]).value_or(0) : 0;
+  const long long sequence = four ? ParseNumber(call.args[2]).value_or(-2) : -2;
+  const auto bytes = four ? BytesOfHex(call.args[3]) : std::nullopt;
+  if (kind < 0 || kind >= kKinds || number < 1 || sequence < -1 || !bytes) {
     return call.Error("CNFPWriteData", kErrorBadArguments);
   }
   // The mail begun: "<kind> <number> <next sequence>".
   const std::vector<std::string> open = ReadStoreLines(WriteSelection(call.phone));
   long long openKind = -1, openNumber = -1, next = -1;
   if (!open.empty()) std::istringstream(open[0]) >> openKind >> openNumber >> next;
-  const bool continues = openKind == *kind && openNumber == *number;
-  if (*sequence > 0 && (!continues || *sequence != next)) return call.Error("CNFPWriteData", kErrorBadArguments);
-  std::string data = *sequence != 0 && continues ? ReadStoreFile(WritePart(call.phone)).value_or("") : std::string();
+  const bool continues = openKind == kind && openNumber == number;
+  if (sequence > 0 && (!continues || sequence != next)) return call.Error("CNFPWriteData", kErrorBadArguments);
+  std::string data = sequence != 0 && continues ? ReadStoreFile(WritePart(call.phone)).value_or("") : std::string();
   data += *bytes;
-  if (*sequence == -1) {
-    WriteStoreFile(MailOf(call.phone, *kind, *number), data);
+  if (sequence == -1) {
+    WriteStoreFile(MailOf(call.phone, kind, number), data);
     DropOpenWrite(call.phone);
   } else {
     WriteStoreFile(WritePart(call.phone), data);
     WriteStoreLines(WriteSelection(call.phone),
-                    {call.args[0] + " " + call.args[1] + " " + std::to_string(*sequence + 1)});
+                    {call.args[0] + " " + call.args[1] + " " + std::to_string(sequence + 1)});
   }
   call.replies.push_back("CNFPWriteData:RET:" + call.args[2] + ":DONE");
 }
