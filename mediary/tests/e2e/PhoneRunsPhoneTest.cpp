@@ -324,3 +324,38 @@ TEST_F(MediaryPhone, ACablePulledInAnUploadIsRetriedAfterTheReconnect) {
 }
 
 }  // namespace
+
+// A name the folder already holds is told (1067) and the run goes on; a PC file that cannot be read
+// is a failure whose Ignore skips it, never counted as sent; the file after both still goes up.
+TEST_F(MediaryPhone, AnExistingNameAndAnIgnoredFailureLetTheRunGoOn) {
+  CManagerMediaryPhone phone(*m_phone.library.Manager());
+  QuietView view;
+  CPhonePaneModel phonePane;
+  phonePane.SetBuild("ZSE_0100");
+  CPcPaneModel pcPane;
+  CMediaRules rules("ZSE_0100");
+  CPhoneRuns runs(phone, view, phonePane, pcPane, rules);
+
+  std::ofstream(m_dir / "one.jpg", std::ios::binary) << Payload(2000, 'a');
+  std::ofstream(m_dir / "two.jpg", std::ios::binary) << Payload(1500, 'b');
+  phonePane.SetKind(0, true);
+  phonePane.AddUpload("one.jpg", (m_dir / "one.jpg").string(), "keFTJpeg");
+  ASSERT_EQ(runs.TransferSession(1), 0);
+
+  view.shown.clear();
+  view.answers = {1, 5};  // OK to the name, Ignore to the failure
+  phonePane.SetKind(0, true);
+  phonePane.AddUpload("one.jpg", (m_dir / "two.jpg").string(), "keFTJpeg");
+  phonePane.AddUpload("gone.jpg", (m_dir / "gone.jpg").string(), "keFTJpeg");
+  phonePane.AddUpload("two.jpg", (m_dir / "two.jpg").string(), "keFTJpeg");
+  ASSERT_EQ(runs.TransferSession(3), 0);
+  EXPECT_EQ(view.shown, (std::vector<int>{1067, 1058, 1060}));
+
+  ASSERT_EQ(runs.ListSession(), 0);
+  const TransferRecord* one = Find(phonePane.Top(0), "one.jpg");
+  const TransferRecord* two = Find(phonePane.Top(0), "two.jpg");
+  ASSERT_TRUE(one && two);
+  EXPECT_EQ(one->size, 2000u);  // the phone's own file, not replaced
+  EXPECT_EQ(two->size, 1500u);
+  EXPECT_FALSE(Find(phonePane.Top(0), "gone.jpg"));
+}
