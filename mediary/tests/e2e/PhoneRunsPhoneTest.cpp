@@ -3,7 +3,7 @@
 // the phone, Get lists them back, a second Transfer downloads and deletes; a cable pulled during a
 // download leaves no partial file, the PC file of that name as it was and the entry queued; one
 // pulled during an upload is retried whole once the phone is back. Locks and detection failures
-// end a run with their texts.
+// end a run with their texts. A name the folder already holds and an ignored failure let the run go on.
 #include "PhoneRuns.h"
 
 #include "support/LinkServiceHost.h"
