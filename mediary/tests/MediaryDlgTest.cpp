@@ -106,6 +106,32 @@ TEST(MediaryDlg, CancelYesEndsTheRunWithoutATextAndEnablesTheCommands) {
   dialog.DestroyWindow();
 }
 
+// Shown again, the dialog gives the launcher its free-space text anew; before any Get it has none.
+TEST(MediaryDlg, ShowingAgainStoresTheFreeSpaceStatus) {
+  CTestMediaryDlg dialog;
+  dialog.answers = {IDYES};
+  dialog.CreateEmbedded(nullptr);
+  Pump();
+  CSharedMemory reader;
+  reader.SetName(kStatusRecordName);
+  ASSERT_TRUE(reader.Open(kStatusRecordSize));
+  const auto showAgain = [&] {
+    dialog.PostStatusToLauncher("stale");
+    dialog.ShowWindow(SW_HIDE);
+    dialog.ShowWindow(SW_SHOW);
+    Pump();
+    return std::string(reader.ReadText());
+  };
+  EXPECT_EQ(showAgain(), "");
+
+  dialog.phone->hang = false;
+  dialog.SendMessage(WM_COMMAND, IDC_GET, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !dialog.Busy(); }));
+  Pump();
+  EXPECT_EQ(showAgain(), "4096 bytes free");
+  dialog.DestroyWindow();
+}
+
 TEST(MediaryDlg, ViewKindCommands) {
   CTestMediaryDlg dialog;  // no "Build" in the test's settings: a variant without movies
   dialog.CreateEmbedded(nullptr);
