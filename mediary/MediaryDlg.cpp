@@ -13,6 +13,7 @@
 #include <kernel/Wait.h>
 #include <registry/WinReg.h>
 #include <resources/Resource.h>
+#include <shell/ShellApi.h>
 #include <shell/ShlObj.h>
 
 #include <GlyphMenu.h>
@@ -435,7 +436,9 @@ void CMediaryDlg::OpenInPane(Pane pane, bool parent) {
     const int row = m_pcList->GetNextItem(-1, LVNI_FOCUSED);
     if (row < 0) return;
     const std::string folder = m_pcModel.FolderOfRow(std::size_t(row));
-    if (!folder.empty()) ChangeFolder(folder);
+    if (!folder.empty()) return ChangeFolder(folder);
+    const CPcPaneModel::ShellOpen file = m_pcModel.FileToOpen(std::size_t(row));
+    if (!file.path.empty()) ::ShellExecuteA(m_hWnd, file.verb, file.path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     return;
   }
   const auto& rows = m_phoneModel.Shown().rows;

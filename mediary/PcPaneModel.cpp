@@ -155,6 +155,15 @@ std::string CPcPaneModel::FolderOfRow(std::size_t row) const {
   return {};
 }
 
+CPcPaneModel::ShellOpen CPcPaneModel::FileToOpen(std::size_t row) const {
+  if (row >= m_rows.size()) return {};
+  const PcRow& r = m_rows[row];
+  std::string extension = ExtensionOf(r.name);
+  if (extension.size() < 3) extension.append(3 - extension.size(), '0');  // as the listing judged it
+  if ((r.dataWord & 0xFFFF) != PcFile || r.queued || !IsAllowedExtension(extension)) return {};
+  return {panepath::Join(m_folder, r.name), m_mediaClass == kMediaPicture ? "edit" : "open"};
+}
+
 bool CPcPaneModel::NameTaken(const std::string& path) const {
   if (ExistsOnDisk(path)) return true;
   return std::any_of(m_queued.begin(), m_queued.end(), [&](const TransferRecord& r) { return r.path == path; });

@@ -43,6 +43,13 @@ class CPcPaneModel {
   bool IsAllowedExtension(const std::string& extension) const;
   // The folder a row leads to ("" when it is a file): the parent, a folder, or a shortcut's target.
   std::string FolderOfRow(std::size_t row) const;
+  // What opening a listed PC file hands to the shell: its path and the verb, "edit" for pictures and
+  // "open" for sounds and movies; an empty path for any other row (folders, queued downloads).
+  struct ShellOpen {
+    std::string path;
+    const char* verb = "";
+  };
+  ShellOpen FileToOpen(std::size_t row) const;
 
   // The queued name of a phone file dropped here, made unique against the folder's files and the
   // queued downloads: "pic.jpg", else "pic[1].jpg", "pic[2].jpg", ...

@@ -106,6 +106,32 @@ TEST(MediaryDlg, CancelYesEndsTheRunWithoutATextAndEnablesTheCommands) {
   dialog.DestroyWindow();
 }
 
+// Shown again, the dialog gives the launcher its free-space text anew; before any Get it has none.
+TEST(MediaryDlg, ShowingAgainStoresTheFreeSpaceStatus) {
+  CTestMediaryDlg dialog;
+  dialog.answers = {IDYES};
+  dialog.CreateEmbedded(nullptr);
+  Pump();
+  CSharedMemory reader;
+  reader.SetName(kStatusRecordName);
+  ASSERT_TRUE(reader.Open(kStatusRecordSize));
+  const auto showAgain = [&] {
+    dialog.PostStatusToLauncher("stale");
+    dialog.ShowWindow(SW_HIDE);
+    dialog.ShowWindow(SW_SHOW);
+    Pump();
+    return std::string(reader.ReadText());
+  };
+  EXPECT_EQ(showAgain(), "");
+
+  dialog.phone->hang = false;
+  dialog.SendMessage(WM_COMMAND, IDC_GET, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !dialog.Busy(); }));
+  Pump();
+  EXPECT_EQ(showAgain(), "4096 bytes free");
+  dialog.DestroyWindow();
+}
+
 TEST(MediaryDlg, ViewKindCommands) {
   CTestMediaryDlg dialog;  // no "Build" in the test's settings: a variant without movies
   dialog.CreateEmbedded(nullptr);
@@ -248,6 +274,30 @@ TEST_F(MediaryLook, EachFamilyShowsItsPhoneWithThePreviewInItsScreen) {
     ::DeleteObject(image);
     dialog.DestroyWindow();
   }
+}
+
+// A "Key.bmp" in the current folder stands in for the family's phone picture.
+TEST_F(MediaryLook, KeyBitmapInTheCurrentFolderReplacesThePhonePicture) {
+  WriteSetting("Software\\Halvane\\Tolvar\\Settings", "Build", "ZSE_0100");
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(home.Path());
+  auto pictureSize = [] {
+    CTestMediaryDlg dialog;
+    dialog.CreateEmbedded(nullptr);
+    const auto shown = reinterpret_cast<HBITMAP>(
+        ::SendDlgItemMessageA(dialog.m_hWnd, IDC_PHONE_PICTURE, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    BITMAP info{};
+    const bool got = shown && ::GetObjectA(shown, sizeof info, &info) == sizeof info;
+    dialog.DestroyWindow();
+    return got ? std::pair{int(info.bmWidth), int(info.bmHeight)} : std::pair{0, 0};
+  };
+  const auto phone = pictureSize();
+  mediafiles::WriteFile(home.Path() + "/Key.bmp", mediafiles::Bmp(37, 23));
+  const auto key = pictureSize();
+  std::filesystem::current_path(before);
+  EXPECT_NE(phone, (std::pair{0, 0}));
+  EXPECT_NE(phone, (std::pair{37, 23}));
+  EXPECT_EQ(key, (std::pair{37, 23}));
 }
 
 TEST_F(MediaryLook, FocusSelectionAndKeysOfThePcPane) {

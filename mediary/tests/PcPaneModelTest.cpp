@@ -78,12 +78,20 @@ TEST_F(PcPane, ListsFoldersShortcutsAndTheFilesTheClassAllows) {
   EXPECT_EQ(jpeg->dataWord & 0xFFFF, PcFile);
   EXPECT_EQ(pane.Rows()[0].dataWord, PcParent);
   EXPECT_EQ(pane.FolderOfRow(0), "C:\\");
+  // Opening: a file goes to the shell, pictures to be edited, sounds opened; folders do not.
+  const auto open = [&](const char* name) { return pane.FileToOpen(std::size_t(RowNamed(pane, name) - pane.Rows().data())); };
+  EXPECT_EQ(open("c.JPG").path, "C:\\Media\\c.JPG");
+  EXPECT_STREQ(open("c.JPG").verb, "edit");
+  EXPECT_EQ(open("Music").path, "");
+  EXPECT_EQ(open("music").path, "");
+  EXPECT_EQ(pane.FileToOpen(0).path, "");
 
   pane.SetMediaClass(kMediaSound);
   ASSERT_TRUE(pane.ListFolder("C:\\Media\\"));
   EXPECT_EQ(Names(pane), (std::vector<std::string>{"(Go to parent directory)", "linked", "Music", "b.mid", "music"}));
   EXPECT_EQ(RowNamed(pane, "b.mid")->type, "MID File");
   EXPECT_EQ(RowNamed(pane, "b.mid")->size, "2 KB");
+  EXPECT_STREQ(open("b.mid").verb, "open");
 }
 
 TEST_F(PcPane, RootsHaveNoParentEntryAndMissingFoldersFail) {

@@ -3,7 +3,7 @@
 // the phone, Get lists them back, a second Transfer downloads and deletes; a cable pulled during a
 // download leaves no partial file, the PC file of that name as it was and the entry queued; one
 // pulled during an upload is retried whole once the phone is back. Locks and detection failures
-// end a run with their texts.
+// end a run with their texts. A name the folder already holds and an ignored failure let the run go on.
 #include "PhoneRuns.h"
 
 #include "support/LinkServiceHost.h"
@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -31,7 +32,11 @@ class QuietView : public IRunView {
   void Overlay(const std::string&, unsigned) override {}
   void OverlayId(int, unsigned) override {}
   void Detecting(bool) override {}
-  void Progress(std::uint32_t, std::uint32_t, bool) override {}
+  void Progress(std::uint32_t range, std::uint32_t position, bool changed) override {
+    if (changed) ranges.push_back(range);
+    positions.push_back(position);
+  }
+  std::vector<std::uint32_t> ranges, positions;
   void Counter(const std::string&) override {}
   int Ask(const std::vector<int>& ids, unsigned) override {
     shown.push_back(ids.empty() ? 0 : ids[0]);
@@ -324,3 +329,65 @@ TEST_F(MediaryPhone, ACablePulledInAnUploadIsRetriedAfterTheReconnect) {
 }
 
 }  // namespace
+
+// A name the folder already holds is told (1067) and the run goes on; a PC file that cannot be read
+// is a failure whose Ignore skips it, never counted as sent; the file after both still goes up.
+TEST_F(MediaryPhone, AnExistingNameAndAnIgnoredFailureLetTheRunGoOn) {
+  CManagerMediaryPhone phone(*m_phone.library.Manager());
+  QuietView view;
+  CPhonePaneModel phonePane;
+  phonePane.SetBuild("ZSE_0100");
+  CPcPaneModel pcPane;
+  CMediaRules rules("ZSE_0100");
+  CPhoneRuns runs(phone, view, phonePane, pcPane, rules);
+
+  std::ofstream(m_dir / "one.jpg", std::ios::binary) << Payload(2000, 'a');
+  std::ofstream(m_dir / "two.jpg", std::ios::binary) << Payload(1500, 'b');
+  phonePane.SetKind(0, true);
+  phonePane.AddUpload("one.jpg", (m_dir / "one.jpg").string(), "keFTJpeg");
+  ASSERT_EQ(runs.TransferSession(1), 0);
+
+  view.shown.clear();
+  view.answers = {1, 5};  // OK to the name, Ignore to the failure
+  phonePane.SetKind(0, true);
+  phonePane.AddUpload("one.jpg", (m_dir / "two.jpg").string(), "keFTJpeg");
+  phonePane.AddUpload("gone.jpg", (m_dir / "gone.jpg").string(), "keFTJpeg");
+  phonePane.AddUpload("two.jpg", (m_dir / "two.jpg").string(), "keFTJpeg");
+  ASSERT_EQ(runs.TransferSession(3), 0);
+  EXPECT_EQ(view.shown, (std::vector<int>{1067, 1058, 1060}));
+
+  ASSERT_EQ(runs.ListSession(), 0);
+  const TransferRecord* one = Find(phonePane.Top(0), "one.jpg");
+  const TransferRecord* two = Find(phonePane.Top(0), "two.jpg");
+  ASSERT_TRUE(one && two);
+  EXPECT_EQ(one->size, 2000u);  // the phone's own file, not replaced
+  EXPECT_EQ(two->size, 1500u);
+  EXPECT_FALSE(Find(phonePane.Top(0), "gone.jpg"));
+}
+
+// The bar's range is the byte count up to 32768 and the count shifted by 7 above it, so that a
+// file one byte longer still fits the bar's 16 bits; no report goes beyond the range.
+TEST_F(MediaryPhone, ProgressRangesAroundThe32768ByteStep) {
+  CManagerMediaryPhone phone(*m_phone.library.Manager());
+  CPhonePaneModel phonePane;
+  phonePane.SetBuild("ZSE_0100");
+  CPcPaneModel pcPane;
+  CMediaRules rules("ZSE_0100");
+  const struct {
+    std::size_t size;
+    std::uint32_t range;
+  } cases[] = {{32768, 32768}, {32769, 256}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.size);
+    QuietView view;
+    CPhoneRuns runs(phone, view, phonePane, pcPane, rules);
+    const std::string name = "p" + std::to_string(c.size) + ".jpg";
+    std::ofstream(m_dir / name, std::ios::binary) << Payload(c.size, 'p');
+    phonePane.SetKind(0, true);
+    phonePane.AddUpload(name, (m_dir / name).string(), "keFTJpeg");
+    ASSERT_EQ(runs.TransferSession(1), 0);
+    EXPECT_EQ(view.shown, std::vector<int>{1060});
+    EXPECT_NE(std::find(view.ranges.begin(), view.ranges.end(), c.range), view.ranges.end());
+    for (std::uint32_t p : view.positions) EXPECT_LE(p, c.range);
+  }
+}
