@@ -221,6 +221,19 @@ void Person::Text(const std::string& text) {
   }
 }
 
+std::vector<std::uint32_t> Person::Pixels(unsigned long window, int& width) {
+  const auto place = m_x.Place(window);
+  width = place.width;
+  return m_x.Pixels(window, place.width, place.height);
+}
+
+std::uint32_t Person::PixelAt(unsigned long window, int x, int y) {
+  int width = 0;
+  const auto pixels = Pixels(window, width);
+  const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
+  return x >= 0 && x < width && at < pixels.size() ? pixels[at] : 0xFFFFFFFFu;
+}
+
 bool SaveScreen(const std::string& name) {
   const char* folder = std::getenv("TEST_PNG_DIR");
   const std::string dir = folder ? folder : SUITE_PNG_DIR;

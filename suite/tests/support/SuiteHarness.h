@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <thread>
@@ -87,6 +88,10 @@ class Person {
   void ClickIn(unsigned long window, int x, int y);
   void Key(unsigned long symbol, bool shift = false);
   void Text(const std::string& text);
+  // The window's pixels now (0xRRGGBB, row by row, its place's width); empty when it is not shown.
+  std::vector<std::uint32_t> Pixels(unsigned long window, int& width);
+  // One pixel of the window, 0xFFFFFFFF when it is not shown.
+  std::uint32_t PixelAt(unsigned long window, int x, int y);
 
  private:
   testing_display::XScreen m_x;
