@@ -60,7 +60,7 @@ endfunction()
 # tolvar_test(<target> LABEL <unit|e2e|display> SOURCES <files>... [DEPS <targets>...])
 # One GoogleTest program; each test case becomes a CTest test carrying the label.
 function(tolvar_test target)
-  cmake_parse_arguments(ARG "" "LABEL;TIMEOUT" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "SERIAL" "LABEL;TIMEOUT" "SOURCES;DEPS" ${ARGN})
   if(NOT ARG_LABEL)
     set(ARG_LABEL unit)
   endif()
@@ -75,11 +75,16 @@ function(tolvar_test target)
   # not enough there, and a listing that times out fails the whole test run.
   # Every test runs in a home of the build tree unless it makes one of its own, so that nothing a
   # test does (settings, named objects, logs, a program it starts) lands in the person's own home.
+  # SERIAL: tests that own the whole X screen (a window manager of their own) run one at a time.
+  set(serial FALSE)
+  if(ARG_SERIAL)
+    set(serial TRUE)
+  endif()
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     WORKING_DIRECTORY ${TOLVAR_BIN_DIR}
-    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT}
+    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT} RUN_SERIAL ${serial}
                ENVIRONMENT "TOLVAR_HOME=${CMAKE_BINARY_DIR}/test-homes/${target}")
 endfunction()
 

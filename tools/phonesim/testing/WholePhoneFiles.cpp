@@ -88,6 +88,12 @@ std::string Data(std::size_t size, int seed) {
 
 }  // namespace
 
+FlashFiles SamplePhoneBook(int count, int variant) {
+  FlashFiles files;
+  for (int slot = 0; slot < count; ++slot) files[{256, slot}] = Contact(slot, variant);
+  return files;
+}
+
 FlashFiles SampleWholePhone(int variant) {
   FlashFiles files;
   std::string groups(19 * 42, '\0');

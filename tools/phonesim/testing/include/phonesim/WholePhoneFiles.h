@@ -17,6 +17,9 @@ using FlashFiles = std::map<std::pair<int, int>, std::string>;
 // raw blocks. `variant` changes the texts and bytes, so that two phones differ.
 FlashFiles SampleWholePhone(int variant = 0);
 
+// A full phone book: `count` contacts in slots 0 to count - 1, in the same layout as above.
+FlashFiles SamplePhoneBook(int count, int variant = 0);
+
 // The flash files of a phone's state folder ("<folder>/flash/<file>_<sub>.bin"), and putting
 // files there (the phone must not be running).
 FlashFiles ReadFlashFiles(const std::string& stateFolder);

@@ -1,0 +1,116 @@
+// The suite's first start in an empty home, as a person meets it: scripts/run shows the phone
+// selection, "Autodetect" finds the simulated phone, and the launcher comes up. Pictures of each
+// step are kept for people.
+#include "support/SuiteHarness.h"
+
+#include <X11/keysym.h>
+#include <phonesim/WholePhoneFiles.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+using namespace suite_testing;
+
+constexpr const char* kLauncher = " Dravik";
+
+// Places in the launcher's frame at its first size, with Daybook in its right pane.
+struct Point {
+  int x, y;
+};
+struct Box {
+  int left, top, right, bottom;
+};
+constexpr Point kDownload{720, 517};  // Daybook's "Download" button
+constexpr Point kProgress{300, 512};  // the top edge of the progress bar that stands in for the buttons
+constexpr Box kContacts{355, 96, 605, 430};  // inside the contacts list
+constexpr std::uint32_t kButtonFace = 0xD4D0C8, kProgressEdge = 0x000000;
+
+class FirstStart : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (xvfb-run)";
+    ASSERT_TRUE(m_desktop.Managing()) << "another window manager runs on this display";
+    ASSERT_TRUE(m_person.IsOpen());
+    ASSERT_TRUE(phonesim::WriteFlashFiles(m_suite.PhoneFolder(), phonesim::SamplePhoneBook(500)));
+    ASSERT_TRUE(m_suite.Start());
+  }
+  void TearDown() override {
+    if (!std::getenv("DISPLAY")) return;
+    EXPECT_TRUE(m_suite.Stop()) << "the suite did not end on Ctrl+C\n" << m_suite.Output();
+    EXPECT_TRUE(m_suite.Processes().empty());
+  }
+
+  // From an empty home to Daybook in the launcher's pane; answers the launcher's window.
+  unsigned long ToDaybook() {
+    const unsigned long selection = m_person.WaitForWindow("Phone selection");
+    EXPECT_NE(selection, 0u) << "no phone selection on a first start\n" << m_suite.Output();
+    if (!selection) return 0;
+    EXPECT_EQ(m_person.X().FindShown(kLauncher), 0u) << "the launcher came before a phone was chosen";
+    SaveScreen("suite-first-start-phone-selection");
+
+    // "Autodetect" sits at the dialog's bottom right: 60 x 14 dialog units, 7 from the right and
+    // bottom edges of a 220 x 178 unit client area.
+    const auto place = m_person.X().Place(selection);
+    const double unitX = place.width / 226.0, unitY = unitX * 13.0 / 12.0;
+    m_person.ClickIn(selection, place.width - static_cast<int>(40 * unitX),
+                     place.height - static_cast<int>(17 * unitY));
+    const unsigned long found = m_person.WaitForWindow("Linkwell");
+    EXPECT_NE(found, 0u) << "Autodetect told nothing\n" << m_suite.Output();
+    if (!found) return 0;
+    SaveScreen("suite-first-start-autodetect");
+    m_person.Key(XK_Return);
+    EXPECT_TRUE(m_person.WaitForWindowGone("Phone selection"));
+
+    const unsigned long launcher = m_person.WaitForWindow(kLauncher);
+    EXPECT_NE(launcher, 0u) << "the launcher did not come up\n" << m_suite.Output();
+    if (!launcher) return 0;
+    WaitUntil([] { return false; }, 500ms);  // let the frame settle (the picture is for people)
+    SaveScreen("suite-first-start-launcher");
+
+    // Daybook, the first item of the launcher's folder bar, shows in the launcher's right pane.
+    m_person.ClickIn(launcher, 60, 71);
+    const bool shown =
+        WaitUntil([&] { return m_person.PixelAt(launcher, kDownload.x, kDownload.y) == kButtonFace; });
+    EXPECT_TRUE(shown) << "Daybook did not come up in the launcher";
+    if (!shown) return 0;
+    SaveScreen("suite-first-start-daybook");
+    return launcher;
+  }
+
+  Desktop m_desktop{SUITE_BIN_DIR};
+  Person m_person;
+  Suite m_suite{SUITE_SOURCE_ROOT, SUITE_BIN_DIR};
+};
+
+TEST_F(FirstStart, PhoneSelectionAutodetectTheLauncherAndDaybook) { EXPECT_NE(ToDaybook(), 0u); }
+
+TEST_F(FirstStart, DaybookDownloadsTheFiveHundredContacts) {
+  const unsigned long launcher = ToDaybook();
+  ASSERT_NE(launcher, 0u);
+  // Download: a progress bar takes the buttons' place while it runs; the end is told in a message
+  // box, and the buttons come back once it is answered.
+  m_person.ClickIn(launcher, kDownload.x, kDownload.y);
+  auto running = [&] { return m_person.PixelAt(launcher, kProgress.x, kProgress.y) == kProgressEdge; };
+  ASSERT_TRUE(WaitUntil(running, 30s)) << "no download started";
+  const unsigned long done = m_person.WaitForWindow("Contacts", 240s);
+  SaveScreen("suite-first-start-contacts");
+  ASSERT_NE(done, 0u) << "the download did not end";
+  m_person.Key(XK_Return);
+  ASSERT_TRUE(m_person.WaitForWindowGone("Contacts"));
+  EXPECT_TRUE(WaitUntil([&] { return !running(); }, 10s));
+  // The contacts list shows names.
+  int width = 0;
+  const auto pixels = m_person.Pixels(launcher, width);
+  int ink = 0;
+  for (int y = kContacts.top; y < kContacts.bottom; ++y) {
+    for (int x = kContacts.left; x < kContacts.right; ++x) {
+      if (pixels[static_cast<std::size_t>(y) * width + x] != 0xFFFFFF) ++ink;
+    }
+  }
+  EXPECT_GT(ink, 2000) << "the contacts list is empty after the download";
+}
+
+}  // namespace

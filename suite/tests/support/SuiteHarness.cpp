@@ -1,0 +1,247 @@
+#include "support/SuiteHarness.h"
+
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+
+#include <arpa/inet.h>
+#include <dirent.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace suite_testing {
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(20ms);
+  }
+  return true;
+}
+
+namespace {
+
+// A loopback port nobody listens on, so that the suite's link service does not meet another
+// test's (or a person's) suite.
+unsigned FreeLoopbackPort() {
+  const int probe = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  socklen_t length = sizeof address;
+  getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+  close(probe);
+  return ntohs(address.sin_port);
+}
+
+bool Ended(pid_t pid, std::chrono::milliseconds limit) {
+  return WaitUntil([&] { return waitpid(pid, nullptr, WNOHANG) == pid; }, limit);
+}
+
+// Windows come and go while the desktop and the person look at them: a request about a window
+// that has just gone is answered with an error, which ends the process under Xlib's own handler.
+int IgnoreGoneWindows(Display*, XErrorEvent* error) {
+  if (error->error_code == BadWindow || error->error_code == BadDrawable || error->error_code == BadMatch) return 0;
+  char text[256];
+  XGetErrorText(error->display, error->error_code, text, sizeof text);
+  std::fprintf(stderr, "X error: %s (request %d)\n", text, error->request_code);
+  return 0;
+}
+
+}  // namespace
+
+Desktop::Desktop(const std::string& binDir) {
+  XSetErrorHandler(IgnoreGoneWindows);
+  std::atomic<bool> started{false};
+  m_windowManager = std::thread([this, &started] {
+    testing_display::XScreen x;
+    m_managing = x.IsOpen() && x.ManageWindows();
+    started = true;
+    while (m_managing && !m_stop) {
+      x.Serve();
+      std::this_thread::sleep_for(10ms);
+    }
+  });
+  WaitUntil([&] { return started.load(); }, 10s);
+  const std::string tray = binDir + "/display_xembed_tray";
+  if (access(tray.c_str(), X_OK) == 0) {
+    m_tray = fork();
+    if (m_tray == 0) {
+      execl(tray.c_str(), tray.c_str(), "0", "0", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+  }
+}
+
+Desktop::~Desktop() {
+  if (m_tray > 0) {
+    kill(m_tray, SIGTERM);
+    if (!Ended(m_tray, 5s)) {
+      kill(m_tray, SIGKILL);
+      waitpid(m_tray, nullptr, 0);
+    }
+  }
+  m_stop = true;
+  m_windowManager.join();
+}
+
+Suite::Suite(std::string sourceRoot, std::string binDir) : m_root(std::move(sourceRoot)), m_binDir(std::move(binDir)) {
+  std::string pattern = (std::filesystem::temp_directory_path() / "tolvar-suite-XXXXXX").string();
+  if (mkdtemp(pattern.data())) m_home = pattern;
+}
+
+Suite::~Suite() {
+  Stop();
+  std::error_code ignored;
+  if (!m_home.empty()) {
+    std::filesystem::remove_all(m_home, ignored);
+    std::filesystem::remove(m_home + ".out", ignored);
+  }
+}
+
+bool Suite::Start(const SuiteOptions& options) {
+  if (m_home.empty() || m_script > 0) return false;
+  std::vector<std::string> args{"bash", m_root + "/scripts/run", "--bin-dir", m_binDir, "--home", m_home, "--model",
+                                options.model};
+  args.insert(args.end(), options.arguments.begin(), options.arguments.end());
+  const std::string log = m_home + ".out";
+  const std::string port = std::to_string(FreeLoopbackPort());
+  m_script = fork();
+  if (m_script < 0) return false;
+  if (m_script == 0) {
+    setpgid(0, 0);
+    const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (out >= 0) {
+      dup2(out, 1);
+      dup2(out, 2);
+      close(out);
+    }
+    const int in = open("/dev/null", O_RDONLY);
+    if (in >= 0) dup2(in, 0);
+    setenv("TOLVAR_LINK_PORT", port.c_str(), 1);
+    setenv("TOLVAR_HOME", m_home.c_str(), 1);  // so that Processes() finds everything the script starts
+    std::vector<char*> argv;
+    for (auto& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    execvp("bash", argv.data());
+    _exit(127);
+  }
+  setpgid(m_script, m_script);
+  return true;
+}
+
+bool Suite::Running() { return m_script > 0 && waitpid(m_script, nullptr, WNOHANG) == 0; }
+
+std::vector<pid_t> Suite::Processes() const {
+  std::vector<pid_t> found;
+  if (m_home.empty()) return found;
+  const std::string mark = "TOLVAR_HOME=" + m_home;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc", std::filesystem::directory_options::skip_permission_denied)) {
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream environ(entry.path() / "environ", std::ios::binary);
+    std::string item;
+    while (std::getline(environ, item, '\0')) {
+      if (item == mark) {
+        found.push_back(static_cast<pid_t>(std::stol(name)));
+        break;
+      }
+    }
+  }
+  return found;
+}
+
+bool Suite::Stop() {
+  bool clean = true;
+  if (m_script > 0) {
+    kill(m_script, SIGINT);  // to the script alone, as the terminal's Ctrl+C reaches its foreground job
+    if (!Ended(m_script, 30s)) {
+      clean = false;
+      kill(-m_script, SIGKILL);
+      waitpid(m_script, nullptr, 0);
+    }
+    m_script = -1;
+  }
+  // The suite runs in a session of its own: whatever of it outlived the script ends here.
+  auto left = Processes();
+  if (!left.empty()) {
+    clean = false;
+    for (pid_t pid : left) kill(pid, SIGTERM);
+    if (!WaitUntil([&] { return Processes().empty(); }, 5s)) {
+      for (pid_t pid : Processes()) kill(pid, SIGKILL);
+      WaitUntil([&] { return Processes().empty(); }, 5s);
+    }
+  }
+  return clean;
+}
+
+std::string Suite::Output() const {
+  std::ifstream in(m_home + ".out");
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+unsigned long Person::WaitForWindow(const std::string& title, std::chrono::milliseconds limit) {
+  unsigned long window = 0;
+  WaitUntil([&] { return (window = m_x.FindShown(title)) != 0; }, limit);
+  return window;
+}
+
+bool Person::WaitForWindowGone(const std::string& title, std::chrono::milliseconds limit) {
+  return WaitUntil([&] { return m_x.FindShown(title) == 0; }, limit);
+}
+
+void Person::ClickIn(unsigned long window, int x, int y) {
+  const auto place = m_x.Place(window);
+  m_x.Click(place.rootX + x, place.rootY + y);
+}
+
+void Person::Key(unsigned long symbol, bool shift) { m_x.Type(symbol, shift); }
+
+void Person::Text(const std::string& text) {
+  for (unsigned char c : text) {
+    if (c == '\n') {
+      m_x.Type(XK_Return);
+    } else {
+      const bool upper = (c >= 'A' && c <= 'Z');
+      m_x.Type(upper ? c - 'A' + 'a' : c, upper);
+    }
+  }
+}
+
+std::vector<std::uint32_t> Person::Pixels(unsigned long window, int& width) {
+  const auto place = m_x.Place(window);
+  width = place.width;
+  return m_x.Pixels(window, place.width, place.height);
+}
+
+std::uint32_t Person::PixelAt(unsigned long window, int x, int y) {
+  int width = 0;
+  const auto pixels = Pixels(window, width);
+  const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
+  return x >= 0 && x < width && at < pixels.size() ? pixels[at] : 0xFFFFFFFFu;
+}
+
+bool SaveScreen(const std::string& name) {
+  const char* folder = std::getenv("TEST_PNG_DIR");
+  const std::string dir = folder ? folder : SUITE_PNG_DIR;
+  std::error_code ignored;
+  std::filesystem::create_directories(dir, ignored);
+  const std::string command =
+      "xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng > '" + dir + "/" + name + ".png' 2>/dev/null";
+  return std::system(command.c_str()) == 0;
+}
+
+}  // namespace suite_testing

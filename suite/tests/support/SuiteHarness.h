@@ -1,0 +1,103 @@
+#pragma once
+// The whole suite as a person starts it, for display tests: scripts/run with the build's programs in
+// a fresh home of the test's own, under the test's X server, with a desktop of the test's own (a
+// window manager and a system tray). The test sees only what a person sees (windows by their X
+// title, their places and pixels) and acts only as a person does (XTest pointer and keys); the
+// simulated phone's state is read from its folder in the home. Whatever the suite started ends
+// with the harness, also when a test fails half-way.
+#include "support/XScreen.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+#include <sys/types.h>
+
+namespace suite_testing {
+
+using namespace std::chrono_literals;
+
+// Polls `condition` until it holds or `limit` passed (a guard against a hang, not a timing).
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = 60s);
+
+// The desktop of a test: a window manager serving on a thread of its own and the tray fixture.
+class Desktop {
+ public:
+  explicit Desktop(const std::string& binDir);
+  ~Desktop();
+  Desktop(const Desktop&) = delete;
+  Desktop& operator=(const Desktop&) = delete;
+  bool Managing() const { return m_managing; }
+
+ private:
+  std::atomic<bool> m_stop{false};
+  std::atomic<bool> m_managing{false};
+  std::thread m_windowManager;
+  pid_t m_tray = -1;
+};
+
+struct SuiteOptions {
+  std::string model = "Selka";
+  std::vector<std::string> arguments{};  // further options of scripts/run
+};
+
+class Suite {
+ public:
+  // The programs of `binDir`, scripts/run of `sourceRoot`; a new temporary home.
+  Suite(std::string sourceRoot, std::string binDir);
+  ~Suite();  // Stop(), and the home removed
+  Suite(const Suite&) = delete;
+  Suite& operator=(const Suite&) = delete;
+
+  // Runs scripts/run (in a process group of its own) and returns at once.
+  bool Start(const SuiteOptions& options = {});
+  // Ctrl+C to the script, as a person stops it; then whatever still runs in this home is killed.
+  // True when the script ended by itself on the Ctrl+C.
+  bool Stop();
+  // True while the script runs.
+  bool Running();
+  // Every process that runs with this home (the script, the phone, the suite's programs).
+  std::vector<pid_t> Processes() const;
+
+  const std::string& Home() const { return m_home; }
+  const std::string& BinDir() const { return m_binDir; }
+  // The simulated phone's state folder.
+  std::string PhoneFolder() const { return m_home + "/phonesim"; }
+  // What the script printed so far.
+  std::string Output() const;
+
+ private:
+  std::string m_root, m_binDir, m_home;
+  pid_t m_script = -1;
+};
+
+// The test's own eyes and hands on the X server.
+class Person {
+ public:
+  Person() = default;
+  bool IsOpen() const { return m_x.IsOpen(); }
+  testing_display::XScreen& X() { return m_x; }
+
+  // A viewable top-level window with this X title, waited for; 0 when it did not come.
+  unsigned long WaitForWindow(const std::string& title, std::chrono::milliseconds limit = 60s);
+  bool WaitForWindowGone(const std::string& title, std::chrono::milliseconds limit = 60s);
+  // Clicks at a point of the window (its own pixels, the frame included).
+  void ClickIn(unsigned long window, int x, int y);
+  void Key(unsigned long symbol, bool shift = false);
+  void Text(const std::string& text);
+  // The window's pixels now (0xRRGGBB, row by row, its place's width); empty when it is not shown.
+  std::vector<std::uint32_t> Pixels(unsigned long window, int& width);
+  // One pixel of the window, 0xFFFFFFFF when it is not shown.
+  std::uint32_t PixelAt(unsigned long window, int x, int y);
+
+ private:
+  testing_display::XScreen m_x;
+};
+
+// The screen as a PNG in the tests' picture folder ($TEST_PNG_DIR, else the build's test output).
+bool SaveScreen(const std::string& name);
+
+}  // namespace suite_testing
