@@ -5,9 +5,11 @@
 # placeholders of kinds the preview does not draw. Run it again after changing a drawing; the .bmp
 # files are kept in the repository. The screen rectangles printed at the end are the ones
 # MainWindowRules.cpp places the preview in.
-import os, struct
+import os, sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, '..', '..', 'tools', 'drawing'))
+import bmpfile
 WHITE = (255, 255, 255)
 MAGENTA = (255, 0, 255)
 BLUE = (8, 42, 130)        # the suite's text blue, 0x822A08
@@ -20,19 +22,7 @@ RED = (200, 60, 50)
 GREY = (150, 150, 150)
 
 def write_bmp(name, width, height, pixel):
-    row = (width * 3 + 3) & ~3
-    data = bytearray()
-    for y in range(height - 1, -1, -1):
-        line = bytearray()
-        for x in range(width):
-            r, g, b = pixel(x, y)
-            line += bytes((b, g, r))
-        line += b'\0' * (row - width * 3)
-        data += line
-    header = struct.pack('<2sIHHI', b'BM', 14 + 40 + len(data), 0, 0, 54)
-    info = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
-    with open(os.path.join(HERE, name), 'wb') as f:
-        f.write(header + info + data)
+    bmpfile.write_bmp(os.path.join(HERE, name), width, height, pixel)
 
 # ---- Glyphs on the unit square: None where the background shows ------------------------------
 def picture_glyph(u, v):
