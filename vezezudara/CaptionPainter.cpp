@@ -129,20 +129,55 @@ void CCaptionPainter::PaintCaption() {
   DeleteDC(memory);
 }
 
+// The default handling of WM_NCACTIVATE and WM_SETTEXT draws a caption of its own on a visible
+// window; with WS_VISIBLE off for the call it draws nothing, and ours is the only caption painted.
+LRESULT CCaptionPainter::DefaultUnseen(UINT message, WPARAM wParam, LPARAM lParam) {
+  const LONG style = GetWindowLongA(m_hWnd, GWL_STYLE);
+  if (style & WS_VISIBLE) SetWindowLongA(m_hWnd, GWL_STYLE, style & ~WS_VISIBLE);
+  const LRESULT result = Default(message, wParam, lParam);
+  if ((style & WS_VISIBLE) && IsWindow(m_hWnd)) {
+    SetWindowLongA(m_hWnd, GWL_STYLE, GetWindowLongA(m_hWnd, GWL_STYLE) | WS_VISIBLE);
+  }
+  return result;
+}
+
+// The default frame painting with the caption taken out of the region to paint, then our caption.
+LRESULT CCaptionPainter::NonClientPaint(WPARAM wParam, LPARAM lParam) {
+  RECT bounds;
+  GetWindowRect(m_hWnd, &bounds);
+  RECT caption = CaptionRect(m_hWnd);
+  OffsetRect(&caption, bounds.left, bounds.top);  // the region is in screen coordinates
+  const bool whole = wParam <= 1;
+  HRGN rest = whole ? CreateRectRgnIndirect(&bounds) : CreateRectRgn(0, 0, 0, 0);
+  if (!whole) CombineRgn(rest, reinterpret_cast<HRGN>(wParam), nullptr, RGN_COPY);
+  LRESULT result;
+  if (IsIconic(m_hWnd) || !RectInRegion(rest, &caption)) {
+    result = Default(WM_NCPAINT, wParam, lParam);
+  } else {
+    HRGN captionRegion = CreateRectRgnIndirect(&caption);
+    CombineRgn(rest, rest, captionRegion, RGN_DIFF);
+    DeleteObject(captionRegion);
+    // An empty rest still goes as a region: 1 would stand for the whole frame.
+    result = Default(WM_NCPAINT, reinterpret_cast<WPARAM>(rest), lParam);
+    PaintCaption();
+  }
+  DeleteObject(rest);
+  return result;
+}
+
 LRESULT CCaptionPainter::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_NCPAINT:
+    case WM_NCPAINT: return NonClientPaint(wParam, lParam);
     case WM_NCACTIVATE: {
-      // The system draws its caption; ours goes over it at once.
-      const LRESULT result = Default(message, wParam, lParam);
-      PaintCaption();
+      const LRESULT result = DefaultUnseen(message, wParam, lParam);
+      ::SendMessageA(m_hWnd, WM_NCPAINT, 1, 0);
       return result;
     }
     case WM_SETTEXT: {
-      const LRESULT result = Default(message, wParam, lParam);
+      const LRESULT result = DefaultUnseen(message, wParam, lParam);
       m_cacheSize = {0, 0};
       DropCache();
-      PaintCaption();
+      ::SendMessageA(m_hWnd, WM_NCPAINT, 1, 0);
       return result;
     }
     case WM_SETTINGCHANGE:

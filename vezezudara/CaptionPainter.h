@@ -47,6 +47,9 @@ protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+  LRESULT DefaultUnseen(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT NonClientPaint(WPARAM wParam, LPARAM lParam);
+
   UINT m_repaintMessage = 0;
   CString m_title;
   int m_active = 0;

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace testing_user;
 
 namespace {
@@ -54,7 +56,27 @@ constexpr COLORREF kPressed = RGB(200, 0, 0);
 // A frame that paints its caption as the launcher's does.
 CTitleButtonBar* g_bar = nullptr;
 int g_repaints = 0;
+// When set, the window's pixel at g_probeAt is read right after the default handling of the message
+// g_probeMessage (or, when the window was hidden for it, as soon as it is visible again): what the
+// system drew before the painter had its turn.
+UINT g_probeMessage = 0;
+POINT g_probeAt{0, 0};
+COLORREF g_probed = CLR_INVALID;
+bool g_probePending = false;
+void Probe(HWND window) {
+  HDC dc = GetWindowDC(window);
+  g_probed = GetPixel(dc, g_probeAt.x, g_probeAt.y);
+  ReleaseDC(window, dc);
+  g_probePending = false;
+}
 LRESULT FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (g_probeMessage && message == g_probeMessage) {
+    const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
+    g_probePending = true;
+    if (IsWindowVisible(window)) Probe(window);
+    return result;
+  }
+  if (g_probePending && message == WM_STYLECHANGED && IsWindowVisible(window)) Probe(window);
   if (message == WM_CAPTION_REPAINT && lParam) {
     ++g_repaints;
     auto* block = reinterpret_cast<CaptionPaintBlock*>(lParam);
@@ -81,6 +103,7 @@ protected:
     wc.hbrBackground = GetSysColorBrush(COLOR_3DFACE);
     RegisterClassA(&wc);
     g_repaints = 0;
+    g_probeMessage = 0;
   }
   HWND MakeFrame(DWORD style, DWORD exStyle = 0, int width = 400) {
     HWND frame = CreateWindowExA(exStyle, "CaptionFrame", "Frame", style, 0, 0, width, 200, nullptr, nullptr,
@@ -267,6 +290,53 @@ TEST_F(Caption, ThePainterAsksTheFrameOncePerLookAndSize) {
   SavePng(active, "caption_active");
   EXPECT_EQ(PixelAt(active, CaptionRect(frame).right - 2, caption.top + 5), 0xD08410u);
   DeleteObject(active);
+}
+
+// The system's own caption never shows under ours: the caption is marked, and the mark must still be
+// there once the default handling of each message is done; the frame's border is still painted, and
+// afterwards the caption is ours.
+TEST_F(Caption, TheDefaultHandlingDrawsNoCaptionOfItsOwn) {
+  HWND frame = MakeFrame(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  CCaptionPainter painter;
+  ASSERT_TRUE(painter.Install(frame, WM_CAPTION_REPAINT));
+  painter.SetActive(1);
+  const RECT caption = CaptionRect(frame);
+  const POINT inCaption{caption.right - 2, caption.top + 5};
+  constexpr COLORREF kMark = RGB(255, 0, 255);
+  const std::function<void()> sends[] = {
+      [&] { SendMessageA(frame, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Renamed")); },
+      [&] { SendMessageA(frame, WM_NCACTIVATE, TRUE, 0); },
+      [&] { SendMessageA(frame, WM_NCPAINT, 1, 0); },
+  };
+  const UINT messages[] = {WM_SETTEXT, WM_NCACTIVATE, WM_NCPAINT};
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(MessageName(messages[i]));
+    RECT bounds;
+    GetWindowRect(frame, &bounds);
+    HDC dc = GetWindowDC(frame);
+    RECT all{0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top};
+    HBRUSH mark = CreateSolidBrush(kMark);
+    FillRect(dc, &all, mark);
+    DeleteObject(mark);
+    ReleaseDC(frame, dc);
+
+    g_probeMessage = messages[i];
+    g_probeAt = inCaption;
+    g_probed = CLR_INVALID;
+    g_probePending = false;
+    sends[i]();
+    EXPECT_EQ(g_probed, kMark);
+    g_probeMessage = 0;
+
+    HBITMAP picture = tolvar::user::RenderWindow(frame);
+    EXPECT_EQ(PixelAt(picture, inCaption.x, inCaption.y), 0xD08410u);  // our active end colour
+    EXPECT_NE(PixelAt(picture, 0, all.bottom / 2), kMark);             // the border was painted
+    DeleteObject(picture);
+  }
+  char title[32] = {};
+  GetWindowTextA(frame, title, sizeof title);
+  EXPECT_STREQ(title, "Renamed");
+  EXPECT_TRUE(IsWindowVisible(frame));
 }
 
 TEST_F(Caption, ABitmapServingTwoStatesIsDeletedOnce) {
