@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -54,6 +55,21 @@ TEST(CTime, LocalFieldsRoundTripAcrossSummerTime) {
   EXPECT_EQ(CTime(2024, 3, 31, 2, 30, 0).GetHour(), 3);
   // The hour that happens twice: the flag picks which one.
   EXPECT_EQ(CTime(2024, 10, 27, 2, 30, 0, 0) - CTime(2024, 10, 27, 2, 30, 0, 1), CTimeSpan(0, 1, 0, 0));
+}
+
+TEST(CTime, FlagAgainstTheSeasonAndZoneChangesAreHonoured) {
+  {
+    ScopedTimeZone zone("Europe/Berlin");
+    EXPECT_EQ(CTime(2024, 7, 15, 12, 0, 0, 0).GetTime(), 1721041200);  // read as standard time, UTC+1
+    EXPECT_EQ(CTime(2024, 1, 15, 12, 0, 0, 1).GetTime(), 1705312800);  // read as summer time, UTC+2
+  }
+  // A zone set later (TZ and tzset) applies to the next conversion in both directions.
+  for (const auto& [name, utc] : {std::pair{"America/New_York", 1721059200}, std::pair{"Asia/Tokyo", 1721012400}}) {
+    ScopedTimeZone zone(name);
+    CTime t(2024, 7, 15, 12, 0, 0);
+    EXPECT_EQ(t.GetTime(), utc) << name;
+    EXPECT_EQ(CTime(time_t{utc}).GetHour(), 12) << name;
+  }
 }
 
 TEST(CTime, OutOfRangeIsInvalidNotWrapped) {
