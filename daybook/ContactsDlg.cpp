@@ -393,9 +393,18 @@ void CContactsDlg::UpdateButtons() {
 
 void CContactsDlg::RefillList() {
   m_filling = true;
+  // Drawing stays off while the rows go in, so the list is painted once with all of them rather than
+  // invalidated row by row. Turning drawing back on shows the window, so a hidden list is left alone.
+  const bool shown = (m_contacts.GetStyle() & WS_VISIBLE) != 0;
+  if (shown) m_contacts.SetRedraw(FALSE);
   m_contacts.DeleteAllItems();
+  const CString unnamed = DaybookText(340);
   for (const ContactRow& row : m_model.Rows(GroupRow())) {
-    m_contacts.AddItem(row.name.IsEmpty() ? DaybookText(340) : row.name, row.slot, 0);
+    m_contacts.AddItem(row.name.IsEmpty() ? unnamed : row.name, row.slot, 0);
+  }
+  if (shown) {
+    m_contacts.SetRedraw(TRUE);
+    m_contacts.Invalidate();
   }
   m_filling = false;
   ShowGroupDefaults();
@@ -403,9 +412,13 @@ void CContactsDlg::RefillList() {
 }
 
 void CContactsDlg::RefreshGroups() {
+  // Only the names that changed are put back, so the group list and the combo keep what they show.
   for (int g = 1; g <= kGroupCount; ++g) {
     const CString name = m_model.GroupName(g);
-    m_groups.SetItemText(g + 1, 0, name);
+    if (m_groups.GetItemText(g + 1, 0) != name) m_groups.SetItemText(g + 1, 0, name);
+    CString shown;
+    m_group.GetLBText(g, shown);
+    if (shown == name) continue;
     const int selected = m_group.GetCurSel();
     m_group.DeleteString(static_cast<UINT>(g));
     m_group.InsertString(g, name);

@@ -368,6 +368,36 @@ TEST_F(DaybookWindowTest, ASaveRefusedForTheFilesAttributesSaysWhyAndKeepsTheDoc
 
 namespace {
 
+// A refill puts back only what changed in the store, keeps the form's group choice, and leaves the
+// list shown or hidden as it was (drawing is switched off around the rows).
+TEST_F(DaybookWindowTest, ARefreshTakesRenamedGroupsAndKeepsTheListsVisibility) {
+  PA_PHONEBOOK_INFO c;
+  c.strName = "one";
+  manager->PA_PutPhoneBook(&c, 0);
+  PA_GROUP_INFO group;
+  group.strName = "Climbers";
+  group.bExists = 1;
+  ASSERT_EQ(manager->PA_PutGroup(&group, 2), PA_OK);
+  ::SendDlgItemMessageA(Page().m_hWnd, IDC_GROUP_COMBO, CB_SETCURSEL, 5, 0);
+  HWND list = Item(IDC_CONTACT_LIST);
+  for (bool shown : {false, true}) {
+    ::ShowWindow(list, shown ? SW_SHOW : SW_HIDE);
+    dialog->Contacts().RefreshGroups();
+    EXPECT_EQ((::GetWindowLongA(list, GWL_STYLE) & WS_VISIBLE) != 0, shown);
+    EXPECT_EQ(RowCount(list), 1);
+    char row[64] = {};
+    LVITEMA item{};
+    item.pszText = row;
+    item.cchTextMax = sizeof row;
+    ::SendMessageA(Item(IDC_GROUP_LIST), LVM_GETITEMTEXTA, 3, reinterpret_cast<LPARAM>(&item));
+    EXPECT_STREQ(row, "Climbers");
+    char combo[64] = {};
+    ::SendDlgItemMessageA(Page().m_hWnd, IDC_GROUP_COMBO, CB_GETLBTEXT, 2, reinterpret_cast<LPARAM>(combo));
+    EXPECT_STREQ(combo, "Climbers");
+    EXPECT_EQ(::SendDlgItemMessageA(Page().m_hWnd, IDC_GROUP_COMBO, CB_GETCURSEL, 0, 0), 5);
+  }
+}
+
 TEST_F(DaybookWindowTest, ARenameIsCutToTheLimitAndAnEscapedOneWritesNothing) {
   HWND list = Item(IDC_GROUP_LIST);
   // A double click on a group row starts the list's label editor; keys end it.
