@@ -76,15 +76,6 @@ TEST_F(Combos, AClickDropsTheListAndAClickOnAnItemChoosesIt) {
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
-TEST_F(Combos, TheTemplatesScrollBarTakesNoRoomFromTheFace) {
-  HWND combo = MakeCombo(CBS_DROPDOWNLIST);
-  EXPECT_EQ(GetWindowLongA(combo, GWL_STYLE) & WS_VSCROLL, 0);
-  RECT window, client;
-  GetWindowRect(combo, &window);
-  GetClientRect(combo, &client);
-  EXPECT_EQ(client.right, window.right - window.left) << "no scroll bar beside the face";
-}
-
 TEST_F(Combos, AClickOutsideTheDroppedListCancels) {
   HWND combo = MakeCombo(CBS_DROPDOWNLIST);
   SendMessageA(combo, CB_SETCURSEL, 1, 0);
