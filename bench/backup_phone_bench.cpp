@@ -3,6 +3,7 @@
 // each time beside the time its bytes need on the wire (the bytes of the link service's traffic
 // log each way, at 11,520 bytes a second). The goal: within 1.25 of the wire time.
 #include "BackupRun.h"
+#include "WireReport.h"
 
 #include "support/LinkServiceHost.h"
 #include "support/ManagerHarness.h"
@@ -21,9 +22,12 @@
 
 namespace {
 
+using wire_log::CountLoggedBytes;
+using wire_log::FileSize;
+using wire_log::Report;
+
 constexpr int kContacts = 500;
 constexpr std::size_t kFileSize = 100'000;
-constexpr double kWireBytesPerSecond = 11'520.0;
 
 class SilentReport : public IRunReport {
  public:
@@ -32,33 +36,6 @@ class SilentReport : public IRunReport {
   void Busy(bool) override {}
   void Progress(int, int) override {}
 };
-
-long long CountLoggedBytes(const std::string& path, std::streamoff offset) {
-  std::ifstream in(path, std::ios::binary);
-  in.seekg(offset);
-  long long bytes = 0;
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    for (const std::string tag : {" : Send: ", " : Recv: "}) {
-      if (const auto at = line.find(tag); at != std::string::npos) bytes += static_cast<long long>(line.size() - at - tag.size());
-    }
-  }
-  return bytes;
-}
-
-std::streamoff FileSize(const std::string& path) {
-  std::error_code ignored;
-  return static_cast<std::streamoff>(std::filesystem::file_size(path, ignored));
-}
-
-void Report(benchmark::State& state, const char* what, double seconds, long long bytes) {
-  const double wire = static_cast<double>(bytes) / kWireBytesPerSecond;
-  state.counters[std::string(what) + "_s"] = seconds;
-  state.counters[std::string(what) + "_wire_s"] = wire;
-  state.counters[std::string(what) + "_ratio"] = wire > 0 ? seconds / wire : 0;
-  std::printf("%s: %.2f s; %lld bytes on the wire, %.2f s at 11,520 bytes/s; ratio %.2f\n", what, seconds, bytes, wire,
-              wire > 0 ? seconds / wire : 0.0);
-}
 
 void WholeBackupAndRestore(benchmark::State& state) {
   const std::string home =
@@ -126,7 +103,7 @@ void WholeBackupAndRestore(benchmark::State& state) {
     }
     const double backupSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (!outcome.fileWritten) return state.SkipWithError("the backup failed");
-    Report(state, "backup", backupSeconds, CountLoggedBytes(log, before));
+    Report(state, "backup", backupSeconds, CountLoggedBytes(log, before).Total());
 
     before = FileSize(log);
     start = std::chrono::steady_clock::now();
@@ -135,7 +112,7 @@ void WholeBackupAndRestore(benchmark::State& state) {
       outcome = run.Run(file.c_str(), choice);
     }
     const double restoreSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    Report(state, "restore", restoreSeconds, CountLoggedBytes(log, before));
+    Report(state, "restore", restoreSeconds, CountLoggedBytes(log, before).Total());
     state.SetIterationTime(backupSeconds + restoreSeconds);
   }
   library.Unload();

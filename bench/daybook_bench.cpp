@@ -10,6 +10,8 @@
 #include "DaybookDlg.h"
 #include "Transfers.h"
 
+#include "WireLog.h"
+
 #include "support/LinkServiceHost.h"
 #include "support/ManagerHarness.h"
 
@@ -37,30 +39,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr int kContacts = 500;
-constexpr double kWireBytesPerSecond = 11'520.0;  // 115,200 baud, ten bits a byte
 
 double Since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-// The data bytes of the traffic log from `offset` on: one per character after "Send: "/"Recv: ".
-long long LoggedBytes(const std::string& path, std::streamoff offset) {
-  std::ifstream in(path, std::ios::binary);
-  in.seekg(offset);
-  long long bytes = 0;
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    for (const char* tag : {" : Send: ", " : Recv: "}) {
-      if (const auto at = line.find(tag); at != std::string::npos) {
-        bytes += static_cast<long long>(line.size() - at - std::strlen(tag));
-      }
-    }
-  }
-  return bytes;
-}
-
-std::streamoff FileSize(const std::string& path) {
-  std::error_code ignored;
-  return static_cast<std::streamoff>(std::filesystem::file_size(path, ignored));
-}
 
 class NoSink : public daybook::ITransferSink {
  public:
@@ -129,7 +109,7 @@ void Download(const std::string& home, ManagerLibrary& library, CDaybookDlg*& di
   daybook::TransferState control;
   std::atomic<bool> closing{false};
   control.closing = &closing;
-  const std::streamoff before = FileSize(log);
+  const std::streamoff before = wire_log::FileSize(log);
   const auto start = Clock::now();
   daybook::RunTransferWorker(daybook::TransferKind::ContactsDownload, manager, sink, control);
   const double worker = Since(start);
@@ -140,7 +120,7 @@ void Download(const std::string& home, ManagerLibrary& library, CDaybookDlg*& di
     PA_PHONEBOOK_INFO c;
     used += manager.PA_GetPhoneBook(&c, s) == PA_OK;
   }
-  const double wire = static_cast<double>(LoggedBytes(log, before)) / kWireBytesPerSecond;
+  const double wire = static_cast<double>(wire_log::CountLoggedBytes(log, before).Total()) / wire_log::kWireBytesPerSecond;
   std::printf("download of %d contacts through Daybook (%s, %d stored): %.2f s (worker %.2f s, page %.1f ms); "
               "on the wire %.2f s; ratio %.2f (goal 1.25)\n",
               kContacts, sink.complete ? "complete" : "NOT complete", used, seconds, worker, (seconds - worker) * 1000,

@@ -3,6 +3,8 @@
 // application asks for it; and a 100,000-byte media file up to the phone and down again. Each
 // time is set beside the time its bytes need on the wire: the bytes of the link service's traffic
 // log each way, at 11,520 bytes a second (ten bits a byte).
+#include "WireLog.h"
+
 #include "support/LinkServiceHost.h"
 #include "support/ManagerHarness.h"
 
@@ -24,38 +26,16 @@
 
 namespace {
 
+using wire_log::CountLoggedBytes;
+using wire_log::FileSize;
+using wire_log::kWireBytesPerSecond;
+using wire_log::WireBytes;
+
 constexpr int kContacts = 500;
-constexpr double kWireBytesPerSecond = 11'520.0;
-
-struct WireBytes {
-  long long toPhone = 0;
-  long long fromPhone = 0;
-};
-
-// The data bytes of the traffic log's lines from `offset` on: every byte is one character after
-// its "Send: " or "Recv: " tag, and only the line ends are "\r\n".
-WireBytes CountLoggedBytes(const std::string& path, std::streamoff offset) {
-  std::ifstream in(path, std::ios::binary);
-  in.seekg(offset);
-  WireBytes bytes;
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    for (const auto& [tag, count] : {std::pair{std::string(" : Send: "), &bytes.toPhone},
-                                     std::pair{std::string(" : Recv: "), &bytes.fromPhone}}) {
-      if (const auto at = line.find(tag); at != std::string::npos) *count += static_cast<long long>(line.size() - at - tag.size());
-    }
-  }
-  return bytes;
-}
-
-std::streamoff FileSize(const std::string& path) {
-  std::error_code ignored;
-  return static_cast<std::streamoff>(std::filesystem::file_size(path, ignored));
-}
 
 // Sets the transfer's time beside its wire time and prints both.
 void ReportWireRatio(benchmark::State& state, const char* what, double seconds, const WireBytes& bytes) {
-  const double wire = static_cast<double>(bytes.toPhone + bytes.fromPhone) / kWireBytesPerSecond;
+  const double wire = static_cast<double>(bytes.Total()) / kWireBytesPerSecond;
   state.counters["to_phone_bytes"] = static_cast<double>(bytes.toPhone);
   state.counters["from_phone_bytes"] = static_cast<double>(bytes.fromPhone);
   state.counters["wire_s"] = wire;

@@ -4,6 +4,7 @@
 // time its bytes need on the wire (the bytes of the link service's traffic log each way, at 11,520
 // bytes a second). The goal for the file: within 1.15 of the wire time.
 #include "PhoneRuns.h"
+#include "WireReport.h"
 
 #include "support/LinkServiceHost.h"
 #include "support/ManagerHarness.h"
@@ -22,9 +23,12 @@
 
 namespace {
 
+using wire_log::CountLoggedBytes;
+using wire_log::FileSize;
+using wire_log::Report;
+
 constexpr std::size_t kFileSize = 100'000;
 constexpr int kListedFiles = 300;
-constexpr double kWireBytesPerSecond = 11'520.0;
 
 class QuietView : public IRunView {
  public:
@@ -42,33 +46,6 @@ class QuietView : public IRunView {
   void ReloadPc() override {}
   void Pause() override {}
 };
-
-long long CountLoggedBytes(const std::string& path, std::streamoff offset) {
-  std::ifstream in(path, std::ios::binary);
-  in.seekg(offset);
-  long long bytes = 0;
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    for (const std::string tag : {" : Send: ", " : Recv: "}) {
-      if (const auto at = line.find(tag); at != std::string::npos) bytes += static_cast<long long>(line.size() - at - tag.size());
-    }
-  }
-  return bytes;
-}
-
-std::streamoff FileSize(const std::string& path) {
-  std::error_code ignored;
-  return static_cast<std::streamoff>(std::filesystem::file_size(path, ignored));
-}
-
-void Report(benchmark::State& state, const char* what, double seconds, long long bytes) {
-  const double wire = static_cast<double>(bytes) / kWireBytesPerSecond;
-  state.counters[std::string(what) + "_s"] = seconds;
-  state.counters[std::string(what) + "_wire_s"] = wire;
-  state.counters[std::string(what) + "_ratio"] = wire > 0 ? seconds / wire : 0;
-  std::printf("%s: %.2f s; %lld bytes on the wire, %.2f s at 11,520 bytes/s; ratio %.2f\n", what, seconds, bytes, wire,
-              wire > 0 ? seconds / wire : 0.0);
-}
 
 struct BenchHome {
   std::string home =
@@ -130,7 +107,7 @@ void FileUpAndDown(benchmark::State& state) {
       auto start = std::chrono::steady_clock::now();
       runs.TransferSession(1);
       const double up = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-      Report(state, "upload", up, CountLoggedBytes(log, before));
+      Report(state, "upload", up, CountLoggedBytes(log, before).Total());
 
       runs.ListSession();
       const TransferRecord* found = nullptr;
@@ -147,7 +124,7 @@ void FileUpAndDown(benchmark::State& state) {
       start = std::chrono::steady_clock::now();
       runs.TransferSession(1);
       const double downSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-      Report(state, "download", downSeconds, CountLoggedBytes(log, before));
+      Report(state, "download", downSeconds, CountLoggedBytes(log, before).Total());
       if (FileSize(pc + "/got.jpg") != std::streamoff(kFileSize)) return state.SkipWithError("the download failed");
       state.SetIterationTime(up + downSeconds);
       ran = true;
@@ -214,7 +191,7 @@ void GetOf300Files(benchmark::State& state) {
       const auto start = std::chrono::steady_clock::now();
       runs.ListSession();
       const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-      Report(state, "get_300_files", seconds, CountLoggedBytes(log, before));
+      Report(state, "get_300_files", seconds, CountLoggedBytes(log, before).Total());
       state.SetIterationTime(seconds);
     }
   });
