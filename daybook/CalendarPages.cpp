@@ -119,6 +119,17 @@ BOOL CCalendarPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) {
     *result = 0;
     return TRUE;
   }
+  if (header && header->code == DTN_DATETIMECHANGE && !m_filling) {
+    // A picker stepped by its up-down buttons (the click that was refused the focus still steps
+    // it) starts no edit where a field may not: the step is undone.
+    if (Guarded(static_cast<UINT>(header->idFrom))) {
+      RestoreShownTime(header->hwndFrom);
+      GetDlgItem(static_cast<int>(m_ids.add))->SetFocus();
+      *result = 0;
+      return TRUE;
+    }
+    NoteShownTime(header->hwndFrom);
+  }
   if (header && header->idFrom == m_ids.list) {
     switch (header->code) {
       case LVN_ITEMCHANGED: OnListChanged(header, result); return TRUE;
@@ -215,8 +226,44 @@ LRESULT CCalendarPage::OnCtlColor(WPARAM dc, LPARAM control) {
 
 bool CCalendarPage::Guarded(UINT id) const {
   const std::vector<UINT> fields = GuardedFields();
-  return !m_filling && std::find(fields.begin(), fields.end(), id) != fields.end() && Enabled(m_ids.add) &&
-         !m_edit.adding && m_list.GetNextItem(-1, LVNI_SELECTED) < 0;
+  if (m_filling || std::find(fields.begin(), fields.end(), id) == fields.end()) return false;
+  if (m_edit.multiSelect) return true;
+  return Enabled(m_ids.add) && !m_edit.adding && m_list.GetNextItem(-1, LVNI_SELECTED) < 0;
+}
+
+void CCalendarPage::SetPicker(CFlatDateTimeCtrl& picker, const CTime& time) {
+  const bool filling = m_filling;
+  m_filling = true;
+  picker.SetTime(time);
+  m_filling = filling;
+  NoteShownTime(picker.m_hWnd);
+}
+
+void CCalendarPage::NoteShownTime(HWND picker) {
+  SYSTEMTIME fields{};
+  if (::SendMessageA(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&fields)) != GDT_VALID) return;
+  const UINT id = static_cast<UINT>(::GetDlgCtrlID(picker));
+  const CTime shown(fields);
+  for (auto& [noted, time] : m_shownTimes) {
+    if (noted == id) {
+      time = shown;
+      return;
+    }
+  }
+  m_shownTimes.emplace_back(id, shown);
+}
+
+void CCalendarPage::RestoreShownTime(HWND picker) {
+  const UINT id = static_cast<UINT>(::GetDlgCtrlID(picker));
+  for (const auto& [noted, time] : m_shownTimes) {
+    if (noted != id) continue;
+    SYSTEMTIME fields{};
+    time.GetAsSystemTime(fields);
+    const bool filling = m_filling;
+    m_filling = true;
+    ::SendMessageA(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&fields));
+    m_filling = filling;
+  }
 }
 
 bool CCalendarPage::Enabled(UINT id) const {
@@ -492,7 +539,7 @@ BOOL CScheduleDlg::OnInitDialog() {
   m_calendar.SetRange(&earliest, &latest);
   const CTime now = Now();
   m_calendar.SetCurSel(now);
-  m_date.SetTime(now);
+  SetPicker(m_date, now);
   m_repeat.SubclassDlgItem(IDC_SCH_REPEAT, this);
   m_repeat.SetFont("Verdana", 13, FALSE, FALSE);
   for (UINT id = 402; id <= 405; ++id) m_repeat.AddString(DaybookText(id));
@@ -539,7 +586,7 @@ void CScheduleDlg::EnableFields(bool on) {
   if (!on) {
     // Several rows: the pickers stand on now, as no one entry's date is shown.
     m_calendar.SetCurSel(Now());
-    m_date.SetTime(Now());
+    SetPicker(m_date, Now());
   }
 }
 
@@ -555,7 +602,7 @@ void CScheduleDlg::ClearEditor() {
   Check(IDC_SCH_ALARM, false);
   Check(IDC_SCH_PRIVATE, false);
   ShowAlarmIcons();
-  m_time.SetTime(Now());
+  SetPicker(m_time, Now());
   m_filling = false;
 }
 
@@ -582,7 +629,7 @@ bool CScheduleDlg::ClearAll() {
   SetButtons(true, false, false, false, false);
   const CTime now = Now();
   m_calendar.SetCurSel(now);
-  m_date.SetTime(now);
+  SetPicker(m_date, now);
   return true;
 }
 
@@ -644,7 +691,7 @@ void CScheduleDlg::OnAdd() {
   m_date.GetTime(picker);
   const CTime start = CScheduleModel::ProposedStart(picker, Now());
   m_filling = true;
-  m_date.SetTime(start);
+  SetPicker(m_date, start);
   m_calendar.SetCurSel(start);
   m_filling = false;
   AppendNewRow(m_model.FreeSlot(), DayText(start), start.Format("%H:%M"));
@@ -701,8 +748,8 @@ void CScheduleDlg::ShowSlot(int slot) {
   m_filling = true;
   m_description.SetWindowText(e.strDescription.IsEmpty() ? CString(kDescriptionPlaceholder) : e.strDescription);
   m_description.SetTextColor(e.strDescription.IsEmpty() ? kGreyText : kDarkText);
-  m_date.SetTime(e.tmStart);
-  m_time.SetTime(e.tmStart);
+  SetPicker(m_date, e.tmStart);
+  SetPicker(m_time, e.tmStart);
   m_calendar.SetCurSel(e.tmStart);
   if (e.bRepeat <= 3) m_repeat.SetCurSel(e.bRepeat);
   m_repeat.SetTextColor(kDarkText);
@@ -727,7 +774,7 @@ void CScheduleDlg::OnDayPicked(NMHDR* header, LRESULT*) {
   if (m_filling) return;
   if (m_edit.multiSelect) {
     m_calendar.SetCurSel(Now());
-    m_date.SetTime(Now());
+    SetPicker(m_date, Now());
     return;
   }
   CTime day;
@@ -735,7 +782,7 @@ void CScheduleDlg::OnDayPicked(NMHDR* header, LRESULT*) {
     m_calendar.GetCurSel(day);
     day = CTime(day.GetYear(), day.GetMonth(), day.GetDay(), 0, 0, 0);
     m_filling = true;
-    m_date.SetTime(day);
+    SetPicker(m_date, day);
     m_filling = false;
   } else {
     m_date.GetTime(day);
@@ -748,7 +795,7 @@ void CScheduleDlg::OnDayPicked(NMHDR* header, LRESULT*) {
     return;
   }
   m_filling = true;
-  m_time.SetTime(day);
+  SetPicker(m_time, day);
   m_filling = false;
   ClearEditor();
   m_edit = {};
@@ -874,8 +921,8 @@ void CToDoDlg::ClearEditor() {
   m_priority.SetCurSel(1);
   for (CFlatComboBox* combo : {&m_priority, &m_category}) combo->SetTextColor(kGreyText);
   const CTime now = Now();
-  m_start.SetTime(now);
-  m_due.SetTime(now);
+  SetPicker(m_start, now);
+  SetPicker(m_due, now);
   Check(IDC_TODO_DONE, false);
   Check(IDC_TODO_PRIVATE, false);
   ShowCheckIcons();
@@ -919,7 +966,7 @@ void CToDoDlg::OnDateChange(NMHDR* header, LRESULT*) {
     const CTime moved = CToDoModel::DueAfterStartChange(start, due);
     if (moved != due) {
       m_filling = true;
-      m_due.SetTime(moved);
+      SetPicker(m_due, moved);
       m_filling = false;
     }
   }
@@ -980,8 +1027,8 @@ void CToDoDlg::ShowSlot(int slot) {
   m_filling = true;
   m_description.SetWindowText(t.strDescription.IsEmpty() ? CString(kDescriptionPlaceholder) : t.strDescription);
   m_description.SetTextColor(t.strDescription.IsEmpty() ? kGreyText : kDarkText);
-  m_start.SetTime(t.tmStart);
-  m_due.SetTime(t.tmDue);
+  SetPicker(m_start, t.tmStart);
+  SetPicker(m_due, t.tmDue);
   if (t.bCategory <= 2) m_category.SetCurSel(t.bCategory);
   if (t.bPriority <= 2) m_priority.SetCurSel(t.bPriority);
   for (CFlatComboBox* combo : {&m_priority, &m_category}) combo->SetTextColor(kDarkText);

@@ -1131,6 +1131,79 @@ TEST_F(DaybookInputTest, FieldsStartNoEditWithNothingSelected) {
   EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(page, IDC_TODO_APPLY)));
 }
 
+// Where no one entry is being edited, with nothing selected or with several rows selected, the
+// pickers and combos start no edit: a click on a picker's up-down buttons steps nothing (the value
+// stays), a combo keeps no focus, the focus goes to add, and the store and the selection stay.
+TEST_F(DaybookInputTest, PickersAndCombosStartNoEditWithNoneOrSeveralSelected) {
+  PutSchedule(0, "Dentist", CTime(2010, 5, 6, 7, 8, 0));
+  PutSchedule(1, "Barber", CTime(2010, 5, 7, 10, 0, 0));
+  PutToDo(0, "Taxes", CTime(2010, 1, 2, 0, 0, 0), CTime(2010, 2, 3, 0, 0, 0));
+  PutToDo(1, "Garden", CTime(2010, 3, 4, 0, 0, 0), CTime(2010, 4, 5, 0, 0, 0));
+  struct Case {
+    int pageButton, field;
+    bool picker;
+    int add, apply, list;
+  };
+  const Case cases[] = {
+      {IDC_SCHEDULE_BUTTON, IDC_SCH_DATE, true, IDC_SCH_ADD, IDC_SCH_APPLY, IDC_SCHEDULE_LIST},
+      {IDC_SCHEDULE_BUTTON, IDC_SCH_TIME, true, IDC_SCH_ADD, IDC_SCH_APPLY, IDC_SCHEDULE_LIST},
+      {IDC_SCHEDULE_BUTTON, IDC_SCH_REPEAT, false, IDC_SCH_ADD, IDC_SCH_APPLY, IDC_SCHEDULE_LIST},
+      {IDC_TODO_BUTTON, IDC_TODO_START, true, IDC_TODO_ADD, IDC_TODO_APPLY, IDC_TODO_LIST},
+      {IDC_TODO_BUTTON, IDC_TODO_DUE, true, IDC_TODO_ADD, IDC_TODO_APPLY, IDC_TODO_LIST},
+      {IDC_TODO_BUTTON, IDC_TODO_PRIORITY, false, IDC_TODO_ADD, IDC_TODO_APPLY, IDC_TODO_LIST}};
+  ShowPage(IDC_SCHEDULE_BUTTON);
+  ClickAt(CentreOf(::GetDlgItem(dialog->Schedule().m_hWnd, IDC_SHOW_ALL)));
+  dialog->ToDo().RefreshList();
+  const auto pickerValue = [](HWND picker) {
+    SYSTEMTIME t{};
+    ::SendMessageA(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&t));
+    return CTime(t);
+  };
+  for (const bool several : {false, true}) {
+    for (const Case& c : cases) {
+      const std::string name = std::to_string(c.field) + (several ? ", several selected" : ", none selected");
+      ShowPage(c.pageButton);
+      HWND page = PageOf(c.pageButton), field = ::GetDlgItem(page, c.field), list = ::GetDlgItem(page, c.list);
+      ASSERT_EQ(RowCount(list), 2) << name;
+      for (int row = 0; row < 2; ++row) {
+        LVITEMA item{};
+        item.stateMask = LVIS_SELECTED;
+        ::SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+      }
+      if (several) {
+        Select(list, 0);
+        Select(list, 1);
+      }
+      testing_user::Pump();
+      const CTime before = c.picker ? pickerValue(field) : CTime();
+      const LRESULT selBefore = ::SendMessageA(field, CB_GETCURSEL, 0, 0);
+      RECT r;
+      ::GetWindowRect(field, &r);
+      // A picker's up button is the top half of the buttons at its right edge.
+      ClickAt(c.picker ? POINT{r.right - 4, r.top + (r.bottom - r.top) / 4} : CentreOf(field));
+      EXPECT_EQ(::GetFocus(), ::GetDlgItem(page, c.add)) << name;
+      EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(page, c.apply))) << name;
+      if (c.picker) {
+        EXPECT_EQ(pickerValue(field), before) << name;
+      } else {
+        EXPECT_FALSE(::SendMessageA(field, CB_GETDROPPEDSTATE, 0, 0)) << name;
+        EXPECT_EQ(::SendMessageA(field, CB_GETCURSEL, 0, 0), selBefore) << name;
+      }
+      EXPECT_EQ(RowCount(list), 2) << name;
+      const UINT selected = several ? static_cast<UINT>(LVIS_SELECTED) : 0u;
+      EXPECT_EQ(RowState(list, 0), selected) << name;
+      EXPECT_EQ(RowState(list, 1), selected) << name;
+    }
+  }
+  daybook::CScheduleModel& schedule = dialog->Schedule().Model();
+  EXPECT_EQ(schedule.Entry(0).tmStart, CTime(2010, 5, 6, 7, 8, 0));
+  EXPECT_EQ(schedule.Entry(1).tmStart, CTime(2010, 5, 7, 10, 0, 0));
+  EXPECT_EQ(schedule.UsedCount(), 2);
+  EXPECT_EQ(dialog->ToDo().Model().UsedCount(), 2);
+  EXPECT_FALSE(g_bDocumentModified);
+  EXPECT_TRUE(g_boxes.empty());
+}
+
 // The group rename by keys, through the main dialog's key handling: Enter on the group list starts
 // it, Down ends it (the name kept) and moves to the next group, Escape ends it writing nothing.
 TEST_F(DaybookInputTest, TheGroupRenameKeys) {
