@@ -361,6 +361,35 @@ TEST_F(SkinListPaintTest, RowsShowSelectionFocusAndDropHighlightInTheKitsColours
   DeleteObject(focused);
 }
 
+// Without the focus, a selected row and the drop target write on the selection fill in whichever
+// of the text and background colours reads on it: the kit's own dark blue fill takes the white of
+// the background (its dark text would vanish), a light fill keeps the dark text.
+TEST_F(SkinListPaintTest, TextOnTheSelectionFillStaysReadableWithoutTheFocus) {
+  const struct {
+    COLORREF selection, text, hidden;
+  } cases[] = {{CSkinListCtrl::kSelectionColour, CSkinListCtrl::kBackgroundColour, CSkinListCtrl::kTextColour},
+               {0xFDDAC9, CSkinListCtrl::kTextColour, CSkinListCtrl::kBackgroundColour}};
+  Select(list, {2});
+  list.SetItemState(3, LVIS_DROPHILITED, LVIS_DROPHILITED);
+  dialog.SetFocus();
+  for (const auto& c : cases) {
+    list.SetSelectionColor(c.selection);
+    testing_user::Pump();
+    HBITMAP picture = tolvar::user::RenderWindow(list);
+    ASSERT_NE(picture, nullptr);
+    if (c.selection == CSkinListCtrl::kSelectionColour) testing_user::SavePng(picture, "skin_list_unfocused_selection");
+    for (int row : {2, 3}) {
+      RECT label{};
+      list.GetItemRect(row, &label, LVIR_BOUNDS);
+      label.right = 120;
+      EXPECT_EQ(RowFill(picture, row), c.selection) << row;
+      EXPECT_TRUE(HasColour(picture, label, c.text)) << "row " << row << " on " << std::hex << c.selection;
+      EXPECT_FALSE(HasColour(picture, label, c.hidden)) << "row " << row << " on " << std::hex << c.selection;
+    }
+    DeleteObject(picture);
+  }
+}
+
 TEST_F(SkinListPaintTest, IndentAndColoursSetOnALiveListReachItsRows) {
   // The first column of row 1 ("Family") that is not the row's fill.
   auto firstInk = [&](HBITMAP picture) {
