@@ -33,6 +33,11 @@ BOOL InjectKey(UINT virtualKey, bool down);
 // takes the text.
 BOOL InjectText(const char* utf8);
 
+// The system font's dialog base units, as GetDialogBaseUnits answers them and a dialog whose
+// template names no font is laid out in: 8 x 16 by default (small system fonts); a desktop set to
+// large system fonts gives 10 x 20. For the whole process.
+void SetSystemDialogBaseUnits(SIZE units);
+
 // The window as it looks: its backing bitmap's part for the window, children included, with what
 // windows of other processes hosted inside it show. Pending painting is done first (by the windows'
 // own threads). A new 32-bit bitmap the caller deletes, NULL when the window is not visible.
