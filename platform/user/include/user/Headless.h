@@ -21,6 +21,13 @@ BOOL InjectMouse(POINT screenPoint, UINT message);
 // program's window): GetCursorPos and GetMessagePos answer it, and no window gets a message.
 void NotePointerAt(POINT screenPoint);
 
+// The display's input focus left `window` (a top-level window of this process) for a window that
+// is not this process's: another program's, or the desktop. When `window` is its thread's active
+// window, the thread is deactivated as an application is when another one comes to the front:
+// WM_NCACTIVATE FALSE and WM_ACTIVATE WA_INACTIVE to it, WM_ACTIVATEAPP FALSE to each top-level
+// window of the thread, then WM_KILLFOCUS to the focus. Done on the window's thread.
+void InjectFocusLost(HWND window);
+
 // Presses (down) or releases a key: WM_KEYDOWN/WM_KEYUP to the focus window of the foreground
 // window's thread (WM_SYSKEYDOWN/UP while Alt is down or for F10, to the active window when nothing
 // has the focus). Updates the key states. FALSE when no window takes it. When the focus is in a
