@@ -281,6 +281,20 @@ HWND XDisplay::WindowOfX(Window xwindow) const {
   return nullptr;
 }
 
+bool XDisplay::IsOursOrInside(Window xwindow) const {
+  const Window root = DefaultRootWindow(m_display);
+  for (int depth = 0; xwindow != None && xwindow != PointerRoot && xwindow != root && depth < 16; ++depth) {
+    if (WindowOfX(xwindow)) return true;
+    Window parentOf = None, rootOf = None;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(m_display, xwindow, &rootOf, &parentOf, &children, &count)) return false;
+    if (children) XFree(children);
+    xwindow = parentOf;
+  }
+  return false;
+}
+
 void XDisplay::Run() {
   const int xfd = ConnectionNumber(m_display);
   for (;;) {
@@ -863,6 +877,21 @@ void XDisplay::HandleEvent(XEvent& event) {
     case FocusIn: {
       HWND window = WindowOfX(event.xfocus.window);
       if (window && event.xfocus.mode == NotifyNormal && GetForegroundWindow() != window) SetForegroundWindow(window);
+      break;
+    }
+    case FocusOut: {
+      // The focus left one of our windows (a grab's passing change aside): for a window that is
+      // not ours, that window's program or the desktop is in front now and ours is deactivated.
+      // Between two windows of ours the other one's FocusIn activates it.
+      if (event.xfocus.mode != NotifyNormal || event.xfocus.detail == NotifyInferior ||
+          event.xfocus.detail == NotifyPointer) {
+        break;
+      }
+      HWND window = WindowOfX(event.xfocus.window);
+      Window focus = None;
+      int revert = 0;
+      XGetInputFocus(m_display, &focus, &revert);
+      if (window && !IsOursOrInside(focus)) user::InjectFocusLost(window);
       break;
     }
     case KeyPress:

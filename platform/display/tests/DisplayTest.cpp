@@ -54,6 +54,12 @@ struct Seen {
   std::vector<UINT> trayMouse;  // the tray icon's callback messages, moves left out
   POINT trayMenuAt{-1, -1};     // where the pointer was when the tray icon's menu opened
   int trayMenusEnded = 0;
+  struct Activation {
+    HWND window;
+    UINT message;
+    WPARAM active;  // LOWORD of wParam
+  };
+  std::vector<Activation> activations;  // WM_NCACTIVATE, WM_ACTIVATE, WM_ACTIVATEAPP, WM_KILLFOCUS
 };
 Seen g_seen;
 
@@ -102,6 +108,12 @@ LRESULT BoardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       DestroyMenu(menu);
       return 0;
     }
+    case WM_NCACTIVATE:
+    case WM_ACTIVATE:
+    case WM_ACTIVATEAPP:
+    case WM_KILLFOCUS:
+      g_seen.activations.push_back({window, message, message == WM_KILLFOCUS ? WPARAM{0} : WPARAM{LOWORD(wParam)}});
+      return DefWindowProcA(window, message, wParam, lParam);
     case WM_PAINT: {
       PAINTSTRUCT paint;
       HDC hdc = BeginPaint(window, &paint);
@@ -1395,6 +1407,63 @@ TEST_F(Display, TheCursorTakesTheStandardShapesAndColourCursorsOverOurWindows) {
   }));
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));
   DestroyCursor(colour);
+}
+
+TEST_F(Display, AnotherProgramsWindowTakingTheFocusDeactivatesOursAndOurOwnDoNot) {
+  HWND board = Board(kFrame | WS_VISIBLE, 60, 50, 300, 180, "Goes behind");
+  HWND second = Board(kFrame | WS_VISIBLE, 420, 50, 200, 120, "Second");
+  ASSERT_TRUE(PumpUntil([&] {
+    return XWindowOf(board) && m_x.Place(XWindowOf(board)).viewable && XWindowOf(second) &&
+           m_x.Place(XWindowOf(second)).viewable;
+  }));
+  auto captionMiddle = [&] {
+    HBITMAP picture = tolvar::user::RenderWindow(board);
+    const COLORREF colour = testing_user::PixelAt(picture, 220, 6);
+    DeleteObject(picture);
+    return colour;
+  };
+  auto clickIn = [&](HWND window) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    m_x.Click(rect.left + 80, rect.top + 80);
+    return PumpUntil([&] { return GetActiveWindow() == window && m_x.Focus() == XWindowOf(window); });
+  };
+  auto seen = [&](HWND window) {
+    std::vector<std::pair<UINT, WPARAM>> messages;
+    for (const auto& a : g_seen.activations) {
+      if (a.window == window) messages.emplace_back(a.message, a.active);
+    }
+    return messages;
+  };
+  using Seq = std::vector<std::pair<UINT, WPARAM>>;
+  ASSERT_TRUE(clickIn(board));
+  PumpUntil([] { return false; }, 100);
+  const COLORREF lit = captionMiddle();
+
+  // From one window of ours to the other: the X focus moves, and no application is deactivated.
+  g_seen.activations.clear();
+  ASSERT_TRUE(clickIn(second));
+  PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(seen(board), (Seq{{WM_NCACTIVATE, FALSE}, {WM_ACTIVATE, WA_INACTIVE}, {WM_KILLFOCUS, 0}}));
+  ASSERT_TRUE(clickIn(board));
+
+  // Another program's window takes the focus: ours is deactivated as Windows deactivates an
+  // application, and its caption is drawn inactive.
+  PumpUntil([] { return false; }, 100);
+  g_seen.activations.clear();
+  const unsigned long other = m_x.TakeFocus(100, 300, 200, 100);
+  ASSERT_TRUE(PumpUntil([&] { return GetActiveWindow() == nullptr; }));
+  EXPECT_EQ(seen(board), (Seq{{WM_NCACTIVATE, FALSE}, {WM_ACTIVATE, WA_INACTIVE}, {WM_ACTIVATEAPP, FALSE},
+                              {WM_KILLFOCUS, 0}}));
+  EXPECT_EQ(seen(second), (Seq{{WM_ACTIVATEAPP, FALSE}}));
+  EXPECT_EQ(GetFocus(), nullptr);
+  EXPECT_NE(GetForegroundWindow(), board);
+  EXPECT_TRUE(PumpUntil([&] { return captionMiddle() != lit; }));
+
+  // A click on ours brings it back.
+  EXPECT_TRUE(clickIn(board));
+  EXPECT_TRUE(PumpUntil([&] { return captionMiddle() == lit; }));
+  m_x.Destroy(other);
 }
 
 TEST_F(Display, TheScreenSizeIsTheXScreens) {

@@ -310,6 +310,34 @@ CursorImage XScreen::FontCursor(unsigned shape) {
   return image;
 }
 
+unsigned long XScreen::TakeFocus(int x, int y, int width, int height) {
+  Display* display = X(m_display);
+  Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), x, y, static_cast<unsigned>(width),
+                                      static_cast<unsigned>(height), 0, 0, 0xFFFFFF);
+  XSelectInput(display, window, StructureNotifyMask);
+  XMapRaised(display, window);
+  // Focus can be given only to a viewable window: the map is waited for.
+  XEvent event;
+  do {
+    XWindowEvent(display, window, StructureNotifyMask, &event);
+  } while (event.type != MapNotify);
+  XSetInputFocus(display, window, RevertToParent, CurrentTime);
+  XSync(display, False);
+  return window;
+}
+
+void XScreen::Destroy(unsigned long window) {
+  XDestroyWindow(X(m_display), window);
+  XSync(X(m_display), False);
+}
+
+unsigned long XScreen::Focus() {
+  Window focus = None;
+  int revert = 0;
+  XGetInputFocus(X(m_display), &focus, &revert);
+  return focus;
+}
+
 void XScreen::MoveTo(int x, int y) {
   XTestFakeMotionEvent(X(m_display), DefaultScreen(X(m_display)), x, y, CurrentTime);
   XSync(X(m_display), False);

@@ -69,6 +69,13 @@ public:
   CursorImage Cursor();
   CursorImage FontCursor(unsigned shape);
 
+  // What another program's window coming to the front does: a window of this connection's own,
+  // mapped at (x, y) and given the input focus. Answers it; the caller destroys it with Destroy.
+  unsigned long TakeFocus(int x, int y, int width, int height);
+  void Destroy(unsigned long window);
+  // The window that has the input focus (0: none, 1: the pointer's root).
+  unsigned long Focus();
+
   void MoveTo(int x, int y);
   void Click(int x, int y, unsigned button = 1);
   // A click in two steps, for a caller that waits for the press to be taken first.
