@@ -9,6 +9,7 @@
 #include <Compiler.h>
 #include <Diagnostics.h>
 
+#include <MarkedLanguage.h>
 #include <registry/RegistryKey.h>
 
 #include <X11/Xlib.h>
@@ -31,8 +32,8 @@ using namespace suite_testing;
 namespace fs = std::filesystem;
 
 // The test language: a number no real language has, and the mark in front of each of its texts.
-constexpr unsigned kLanguage = 0x7E57;
-const std::string kMark = "~T~ ";
+constexpr unsigned kLanguage = kit_testing::MarkedLanguage::kLanguage;
+const std::string kMark = kit_testing::MarkedLanguage::kMark;
 
 using StringTable = std::map<unsigned, std::u16string>;
 
@@ -75,23 +76,10 @@ std::string Utf8(const std::u16string& text) {
   return out;
 }
 
-// One string file of the test language: `id = "text"`, the text marked, line breaks and
-// backslashes escaped as the format asks.
+// One string file of the test language.
 std::string StringFile(const StringTable& table) {
   std::string file = "; the suite's test language: every text marked in front\n";
-  for (const auto& [id, text] : table) {
-    std::string value;
-    for (char c : kMark + Utf8(text)) {
-      switch (c) {
-        case '\\': value += "\\\\"; break;
-        case '\n': value += "\\n"; break;
-        case '\r': value += "\\r"; break;
-        case '\t': value += "\\t"; break;
-        default: value += c;
-      }
-    }
-    file += std::to_string(id) + " = \"" + value + "\"\n";
-  }
+  for (const auto& [id, text] : table) file += kit_testing::MarkedLine(id, Utf8(text));
   return file;
 }
 

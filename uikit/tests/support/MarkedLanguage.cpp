@@ -27,21 +27,6 @@ std::string Narrow(const WCHAR* units, int length) {
   return text;
 }
 
-// The value as a string file line holds it: backslash and line breaks escaped.
-std::string Escaped(const std::string& text) {
-  std::string value;
-  for (char c : text) {
-    switch (c) {
-      case '\\': value += "\\\\"; break;
-      case '\n': value += "\\n"; break;
-      case '\r': value += "\\r"; break;
-      case '\t': value += "\\t"; break;
-      default: value += c;
-    }
-  }
-  return value;
-}
-
 }  // namespace
 
 MarkedLanguage::MarkedLanguage(const char* module) {
@@ -61,7 +46,7 @@ MarkedLanguage::MarkedLanguage(const char* module) {
     const WCHAR* units = nullptr;
     const int length = LoadStringW(own, id, reinterpret_cast<LPWSTR>(&units), 0);
     if (length <= 0 || !units) continue;
-    file << id << " = \"" << Escaped(kMark + Narrow(units, length)) << "\"\n";
+    file << MarkedLine(id, Narrow(units, length));
     ++m_texts;
   }
   file.close();
@@ -81,6 +66,20 @@ MarkedLanguage::~MarkedLanguage() {
   std::filesystem::remove_all(m_folder, ignored);
   tolvar::registry::RegistryKey settings;
   if (settings.Open(HKEY_CURRENT_USER, kSettingsKey, KEY_ALL_ACCESS) == ERROR_SUCCESS) settings.DeleteValue("LC");
+}
+
+std::string MarkedLine(unsigned id, const std::string& text) {
+  std::string value;
+  for (char c : MarkedLanguage::kMark + text) {
+    switch (c) {
+      case '\\': value += "\\\\"; break;
+      case '\n': value += "\\n"; break;
+      case '\r': value += "\\r"; break;
+      case '\t': value += "\\t"; break;
+      default: value += c;
+    }
+  }
+  return std::to_string(id) + " = \"" + value + "\"\n";
 }
 
 bool Marked(const std::string& text) { return text.rfind(MarkedLanguage::kMark, 0) == 0; }

@@ -37,6 +37,9 @@ class MarkedLanguage {
   std::unique_ptr<CStringLoader> m_loader;
 };
 
+// One line of the test language's string file: `id = "<mark>text"`, with backslashes and line
+// breaks escaped as the format asks.
+std::string MarkedLine(unsigned id, const std::string& text);
 bool Marked(const std::string& text);
 // The non-empty texts of `window`'s children (all levels, each shown by its own style) without the
 // mark, as "id: text", sorted;
