@@ -56,6 +56,12 @@ constexpr FieldIcon kToDoIcons[] = {{IDC_ICON_TODO_START, 217, 218},
 
 CCalendarPage::CCalendarPage(const Ids& ids, CWnd* parent) : CEmbeddableDialog(ids.dialog, parent, FALSE), m_ids(ids) {}
 
+CString CCalendarPage::FormDescription() const {
+  CString text;
+  m_description.GetWindowText(text);
+  return text == Placeholder() ? CString() : text;
+}
+
 const AFX_MSGMAP* CCalendarPage::GetMessageMap() const {
   static const AFX_MSGMAP map{CEmbeddableDialog::GetMessageMap(), {
       MapCommand(IDC_DOWNLOAD, &CCalendarPage::OnDownloadButton),
@@ -77,10 +83,10 @@ BOOL CCalendarPage::OnCommand(WPARAM wParam, LPARAM lParam) {
     CString text;
     m_description.GetWindowText(text);
     const bool entering = code == EN_SETFOCUS;
-    if (entering ? text == kDescriptionPlaceholder : text.IsEmpty()) {
+    if (entering ? text == Placeholder() : text.IsEmpty()) {
       const bool filling = m_filling;
       m_filling = true;
-      m_description.SetWindowText(entering ? "" : kDescriptionPlaceholder);
+      m_description.SetWindowText(entering ? CString() : Placeholder());
       m_filling = filling;
     }
     m_description.SetTextColor(entering || !text.IsEmpty() ? kDarkText : kGreyText);
@@ -464,7 +470,7 @@ LRESULT CCalendarPage::OnShowWindow(WPARAM show, LPARAM) {
 
 namespace {
 constexpr CCalendarPage::Ids kScheduleIds{
-    IDD_SCHEDULE, IDC_SCHEDULE_LIST, IDC_SCH_DESCRIPTION, IDC_SCH_ADD, IDC_SCH_DELETE, IDC_SCH_DELETE_ALL,
+    IDD_SCHEDULE, IDC_SCHEDULE_LIST, IDC_SCH_DESCRIPTION, 357, IDC_SCH_ADD, IDC_SCH_DELETE, IDC_SCH_DELETE_ALL,
     IDC_SCH_APPLY, IDC_SCH_CANCEL, 306, 472, 360, {1152, 1153, 1154}, {369, 370, 371},
     {IDC_SORT_SCH_DATE, IDC_SORT_SCH_TIME, IDC_SORT_SCH_TEXT}, {55, 20, 65}, {110, 95}};
 }  // namespace
@@ -592,7 +598,7 @@ void CScheduleDlg::EnableFields(bool on) {
 
 void CScheduleDlg::ClearEditor() {
   m_filling = true;
-  m_description.SetWindowText(kDescriptionPlaceholder);
+  m_description.SetWindowText(Placeholder());
   m_description.SetTextColor(kGreyText);
   m_repeat.SetCurSel(0);
   m_repeat.SetTextColor(kGreyText);
@@ -667,7 +673,7 @@ void CScheduleDlg::OnDescriptionChange() {
   if (m_filling) return;
   CString text;
   m_description.GetWindowText(text);
-  if (text.IsEmpty() || text == kDescriptionPlaceholder) return;
+  if (text.IsEmpty() || text == Placeholder()) return;
   m_description.SetTextColor(kDarkText);
   BeginEdit();
 }
@@ -717,7 +723,7 @@ void CScheduleDlg::OnApply() {
     return;
   }
   ScheduleForm form;
-  m_description.GetWindowText(form.description);
+  form.description = FormDescription();
   form.start = start;
   form.repeat = std::max(m_repeat.GetCurSel(), 0);
   form.alarm = Checked(IDC_SCH_ALARM);
@@ -746,7 +752,7 @@ void CScheduleDlg::DeleteAllRows() {
 void CScheduleDlg::ShowSlot(int slot) {
   const PA_SCHEDULE_INFO e = m_model.Entry(slot);
   m_filling = true;
-  m_description.SetWindowText(e.strDescription.IsEmpty() ? CString(kDescriptionPlaceholder) : e.strDescription);
+  m_description.SetWindowText(e.strDescription.IsEmpty() ? Placeholder() : e.strDescription);
   m_description.SetTextColor(e.strDescription.IsEmpty() ? kGreyText : kDarkText);
   SetPicker(m_date, e.tmStart);
   SetPicker(m_time, e.tmStart);
@@ -807,7 +813,7 @@ void CScheduleDlg::OnDayPicked(NMHDR* header, LRESULT*) {
 
 namespace {
 constexpr CCalendarPage::Ids kToDoIds{
-    IDD_TODO, IDC_TODO_LIST, IDC_TODO_DESCRIPTION, IDC_TODO_ADD, IDC_TODO_DELETE, IDC_TODO_DELETE_ALL,
+    IDD_TODO, IDC_TODO_LIST, IDC_TODO_DESCRIPTION, 363, IDC_TODO_ADD, IDC_TODO_DELETE, IDC_TODO_DELETE_ALL,
     IDC_TODO_APPLY, IDC_TODO_CANCEL, 307, 473, 367, {1155, 1156, 1157}, {372, 373, 374},
     {IDC_SORT_TODO_START, IDC_SORT_TODO_DUE, IDC_SORT_TODO_TEXT}, {55, 55, 65}, {135, 120}};
 }  // namespace
@@ -915,7 +921,7 @@ void CToDoDlg::EnableFields(bool on) {
 
 void CToDoDlg::ClearEditor() {
   m_filling = true;
-  m_description.SetWindowText(kDescriptionPlaceholder);
+  m_description.SetWindowText(Placeholder());
   m_description.SetTextColor(kGreyText);
   m_category.SetCurSel(0);
   m_priority.SetCurSel(1);
@@ -1005,7 +1011,7 @@ void CToDoDlg::OnApply() {
     DaybookMessage(365, m_ids.caption, MB_ICONINFORMATION);
     return;
   }
-  m_description.GetWindowText(form.description);
+  form.description = FormDescription();
   form.done = Checked(IDC_TODO_DONE);
   form.priority = std::max(m_priority.GetCurSel(), 0);
   form.category = std::max(m_category.GetCurSel(), 0);
@@ -1025,7 +1031,7 @@ void CToDoDlg::OnApply() {
 void CToDoDlg::ShowSlot(int slot) {
   const PA_TODO_INFO t = m_model.Item(slot);
   m_filling = true;
-  m_description.SetWindowText(t.strDescription.IsEmpty() ? CString(kDescriptionPlaceholder) : t.strDescription);
+  m_description.SetWindowText(t.strDescription.IsEmpty() ? Placeholder() : t.strDescription);
   m_description.SetTextColor(t.strDescription.IsEmpty() ? kGreyText : kDarkText);
   SetPicker(m_start, t.tmStart);
   SetPicker(m_due, t.tmDue);

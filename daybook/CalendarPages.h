@@ -4,6 +4,7 @@
 // both pages do alike (buttons, selection guard, cancel, delete, sorting, layout, context menu,
 // status); the two pages move their own fields between the model and the controls.
 #include "CalendarModels.h"
+#include "Daybook.h"
 #include "PageKit.h"
 
 #include <EmbeddableDialog.h>
@@ -24,6 +25,7 @@ class CCalendarPage : public CEmbeddableDialog {
   // The controls and texts that differ between the two pages.
   struct Ids {
     UINT dialog, list, description;
+    UINT placeholder;                   // the description's text while it is empty
     UINT add, remove, removeAll, apply, cancel;
     UINT caption;                       // every message box's caption
     UINT freeText;                      // "%d ... free"
@@ -55,6 +57,10 @@ class CCalendarPage : public CEmbeddableDialog {
 
  protected:
   CCalendarPage(const Ids& ids, CWnd* parent);
+
+  // The description's placeholder in the current language; an edit left at it holds no description.
+  CString Placeholder() const { return DaybookText(m_ids.placeholder); }
+  CString FormDescription() const;
 
   virtual int FreeCount() const = 0;
   virtual int UsedCount() const = 0;

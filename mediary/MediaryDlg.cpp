@@ -257,6 +257,9 @@ void CMediaryDlg::SetUpLook() {
 
 void CMediaryDlg::ShowViewButtons() {
   const int chosen = m_phoneModel.GetKind();
+  // The kind label names the chosen kind in the current language, from the start on.
+  static constexpr UINT kLabels[] = {1009, 1011, 1078};
+  if (chosen >= 0 && chosen < 3) ::SetDlgItemTextA(m_hWnd, IDC_KIND_LABEL, GetText(kLabels[chosen]));
   for (int kind = 0; kind < 3; ++kind) {
     const ViewButtonFaces faces = ViewButtonBitmaps(kind, chosen);
     m_kindButtons[kind].SetBitmaps(faces.hover, RGB(255, 0, 255), faces.normal, RGB(255, 0, 255));
