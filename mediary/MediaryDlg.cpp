@@ -136,6 +136,7 @@ BOOL CMediaryDlg::OnInitDialog() {
   m_folderBox.SubclassDlgItem(IDC_FOLDER_BOX, this);
   SetUpLook();
   m_folder = StartFolder(ReadRegistryText(kPathKey, "Path"), DocumentsFolder());
+  m_pcList->SetSystemImageList(m_folder);  // the PC rows' icons
   m_folderBox.FillFolders(m_folder);
   m_folderBox.SetWindowText(m_folder.c_str());
   LoadPcFolder();
@@ -214,8 +215,9 @@ void CMediaryDlg::SetUpLook() {
     button->SetColor(kSkinFocusBack, 0xFDEAE1, FALSE);
     button->SetColor(kSkinFocusText, 0x822A08);
   }
-  m_fileButton.SetMenu(IDR_FILE_MENU, m_hWnd, TRUE, 0, 16, 16, RGB(255, 0, 255));
-  m_viewButton.SetMenu(IDR_VIEW_MENU, m_hWnd, TRUE, 0, 16, 16, RGB(255, 0, 255));
+  // The menus with their 16 by 16 pictures, magenta showing through.
+  m_fileButton.SetMenu(IDR_FILE_MENU, m_hWnd, TRUE, IDR_FILE_MENU, 16, 16, RGB(255, 0, 255));
+  m_viewButton.SetMenu(IDR_VIEW_MENU, m_hWnd, TRUE, IDR_VIEW_MENU, 16, 16, RGB(255, 0, 255));
   m_fileButton.SetFont("Verdana", 14, FALSE, FALSE);
   m_viewButton.SetFont("Verdana", 14, FALSE, FALSE);
   m_fileButton.SetWindowText(GetText(1006));

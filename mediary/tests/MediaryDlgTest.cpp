@@ -6,6 +6,7 @@
 #include "MemPhone.h"
 #include "resource.h"
 
+#include <MenuImageToolBar.h>
 #include <StringLoader.h>
 #include <base/TemporaryHome.h>
 #include <registry/WinReg.h>
@@ -15,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -366,15 +368,52 @@ std::function<void()> KeyStep(UINT key) {
     tolvar::user::InjectKey(key, false);
   };
 }
-std::function<void()> PictureStep(const char* name, bool* seen) {
-  return [name, seen] {
+// Saves the open menu as `name`; with `colour`, `*hasColour` tells whether the image bar (the
+// menu's 24 leftmost columns) shows that colour anywhere.
+std::function<void()> PictureStep(const char* name, bool* seen, COLORREF colour = CLR_INVALID,
+                                  bool* hasColour = nullptr) {
+  return [name, seen, colour, hasColour] {
     HWND popup = ::FindWindowA("#32768", nullptr);
     HBITMAP shot = popup ? tolvar::user::RenderWindow(popup) : nullptr;
     *seen = shot != nullptr;
     if (!shot) return;
     testing_user::SavePng(shot, name);
+    if (hasColour) {
+      HDC dc = ::CreateCompatibleDC(nullptr);
+      HGDIOBJ old = ::SelectObject(dc, shot);
+      BITMAP size{};
+      ::GetObjectA(shot, sizeof size, &size);
+      for (int y = 0; y < size.bmHeight && !*hasColour; ++y)
+        for (int x = 0; x < std::min<int>(24, size.bmWidth) && !*hasColour; ++x) *hasColour = ::GetPixel(dc, x, y) == colour;
+      ::SelectObject(dc, old);
+      ::DeleteDC(dc);
+    }
     ::DeleteObject(shot);
   };
+}
+
+// Every command of the File and View menus has its own 16 by 16 picture in the program's resources.
+TEST(MediaryResources, EveryMenuCommandHasItsPicture) {
+  const struct {
+    UINT toolbar;
+    std::vector<UINT> commands;
+  } menus[] = {
+      {IDR_FILE_MENU, {IDC_NEW_FOLDER, IDC_DELETE, ID_FILE_UP, ID_FILE_DOWN, IDC_GET, IDC_TRANSFER, ID_FILE_EXIT}},
+      {IDR_VIEW_MENU, {ID_VIEW_IMAGES, ID_VIEW_MELODIES, ID_VIEW_MOVIES, ID_VIEW_REFRESH}},
+  };
+  for (const auto& menu : menus) {
+    SCOPED_TRACE(menu.toolbar);
+    MenuImageToolBar pictures;
+    ASSERT_TRUE(pictures.LoadToolBar(menu.toolbar));
+    EXPECT_EQ(pictures.ImageWidth(), 16);
+    EXPECT_EQ(pictures.ImageHeight(), 16);
+    BITMAP bitmap{};
+    ASSERT_TRUE(GetObjectA(pictures.Bitmap(), sizeof bitmap, &bitmap));
+    EXPECT_EQ(bitmap.bmWidth, int(menu.commands.size()) * 16);
+    EXPECT_EQ(bitmap.bmHeight, 16);
+    for (std::size_t i = 0; i < menu.commands.size(); ++i)
+      EXPECT_EQ(pictures.ImageOfCommand(menu.commands[i]), int(i)) << menu.commands[i];
+  }
 }
 
 TEST_F(MediaryLook, MenusOpenByKeyByTheirButtonsAndByARightClick) {
@@ -394,18 +433,22 @@ TEST_F(MediaryLook, MenusOpenByKeyByTheirButtonsAndByARightClick) {
   };
 
   // F10: the File menu; Escape closes it with no command.
-  bool fileSeen = false;
-  track({PictureStep("mediary_file_menu", &fileSeen), KeyStep(VK_ESCAPE)}, [&] { Press(dialog, VK_F10); });
+  // Its pictures show in the image bar: the new folder's yellow.
+  bool fileSeen = false, folderPicture = false;
+  track({PictureStep("mediary_file_menu", &fileSeen, RGB(240, 200, 40), &folderPicture), KeyStep(VK_ESCAPE)},
+        [&] { Press(dialog, VK_F10); });
   EXPECT_TRUE(fileSeen);
+  EXPECT_TRUE(folderPicture);
   EXPECT_EQ(dialog.PhoneModel().GetKind(), 0);
 
   // The View button: the second item is Melodies.
-  bool viewSeen = false;
-  track({PictureStep("mediary_view_menu", &viewSeen), KeyStep(VK_DOWN), KeyStep(VK_DOWN), KeyStep(VK_RETURN)}, [&] {
+  bool viewSeen = false, noteBlue = false;
+  track({PictureStep("mediary_view_menu", &viewSeen, RGB(8, 42, 130), &noteBlue), KeyStep(VK_DOWN), KeyStep(VK_DOWN), KeyStep(VK_RETURN)}, [&] {
     dialog.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_VIEW_MENU, BN_CLICKED),
                        reinterpret_cast<LPARAM>(::GetDlgItem(dialog.m_hWnd, IDC_VIEW_MENU)));
   });
   EXPECT_TRUE(viewSeen);
+  EXPECT_TRUE(noteBlue);
   EXPECT_EQ(dialog.PhoneModel().GetKind(), 1);
   dialog.SendMessage(WM_COMMAND, ID_VIEW_IMAGES, 0);
 
