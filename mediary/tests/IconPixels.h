@@ -8,7 +8,14 @@
 inline int IconPixelsDiffering(HBITMAP shown, int left, int top, HIMAGELIST list, int icon,
                                COLORREF background = RGB(255, 255, 255)) {
   HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP square = CreateCompatibleBitmap(dc, 16, 16);
+  BITMAPINFO format{};
+  format.bmiHeader.biSize = sizeof format.bmiHeader;
+  format.bmiHeader.biWidth = 16;
+  format.bmiHeader.biHeight = -16;
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP square = CreateDIBSection(dc, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
   HGDIOBJ old = SelectObject(dc, square);
   RECT all{0, 0, 16, 16};
   HBRUSH fill = CreateSolidBrush(background);
