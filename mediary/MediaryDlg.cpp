@@ -583,7 +583,9 @@ LRESULT CMediaryDlg::OnRunReport(WPARAM, LPARAM) {
           const LONG style = ::GetWindowLongA(bar, GWL_STYLE);
           constexpr LONG kSearching = LONG(PBS_SKIN_WRAPPING | PBS_SKIN_GRADIENTINDONE);
           ::SetWindowLongA(bar, GWL_STYLE, event.a ? style | kSearching : style & ~kSearching);
-          ::SendMessageA(bar, PBM_SETBARCOLOR, 0, event.a ? 0xFDEAE1 : 0xFFFFFF);
+          // After the search the bar fills in the program's blue, not white: the part done carries
+          // its text in white, and a white part on the pale background would show neither.
+          ::SendMessageA(bar, PBM_SETBARCOLOR, 0, event.a ? 0xFDEAE1 : 0x822A08);
           if (event.a) {
             ::SendMessageA(bar, PBM_SETRANGE32, 0, 100);
             ::SendMessageA(bar, PBM_SETSTEP, 1, 0);
@@ -594,8 +596,12 @@ LRESULT CMediaryDlg::OnRunReport(WPARAM, LPARAM) {
           }
           ::InvalidateRect(bar, nullptr, TRUE);
         }
-        m_waitCursor = event.a != 0;
-        ::SetCursor(::LoadCursorA(nullptr, m_waitCursor ? IDC_WAIT : IDC_ARROW));
+        // The wait cursor from the search on until the run ends (kFinished): the listing and the
+        // transfer after a found phone run under it too.
+        if (event.a) {
+          m_waitCursor = true;
+          ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+        }
         break;
       case CPostedView::Event::kProgress:
         if (event.a != 0xFFFFFFFF) ::SendDlgItemMessageA(m_hWnd, IDC_PROGRESS, PBM_SETRANGE32, 0, LPARAM(event.a));
@@ -617,6 +623,7 @@ LRESULT CMediaryDlg::OnRunReport(WPARAM, LPARAM) {
       case CPostedView::Event::kFinished:
         ::KillTimer(m_hWnd, kDetectTimer);
         m_waitCursor = false;
+        ::SetCursor(::LoadCursorA(nullptr, IDC_ARROW));
         if (m_worker) m_worker->Join();
         if (m_runs && !m_runs->IsClosing()) {
           SetRunning(false);
