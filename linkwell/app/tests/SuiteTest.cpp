@@ -224,11 +224,12 @@ class Suite : public ::testing::Test {
     HWND menu = FindWindowA("#32768", nullptr);
     return menu && IsWindowVisible(menu) ? menu : nullptr;
   }
-  // A right click on the link service's icon; whether its menu opened.
+  // A right click on the link service's icon; whether its menu (a menu of the link service's
+  // process) opened.
   bool RightClickTray(DWORD limit = linkwell::testing::kStartLimit) {
     const TrayIcon icon = TrayIconOfLink();
     if (!icon.id || !tolvar::shell::ClickTrayIcon(icon.window, icon.id, WM_RBUTTONDOWN)) return false;
-    return WaitUntil([] { return OpenMenu() != nullptr; }, limit);
+    return WaitUntil([&] { return OpenMenu() != nullptr && ProcessOf(OpenMenu()) == m_linkId; }, limit);
   }
   void Choose(TrayEntry entry) {
     ASSERT_TRUE(RightClickTray()) << "no tray menu";
@@ -421,7 +422,7 @@ TEST_F(Suite, WhileThePhoneSetupIsOpenTheTrayMenuStaysShut) {
 TEST_F(Suite, WhileASearchRunsTheTrayMenuStaysShut) {
   ASSERT_TRUE(StartSuite());
   // A phone that answers nothing: each probe of its port waits the whole AT time-out, so the search
-  // that "Find connected phone" starts lasts seconds. The port is found when the menu opens.
+  // that "Find connected phone" starts lasts seconds.
   CSettingsKey().WriteDword("ATTimeOut", 4000);
   phonesim::PhoneSimProcess phone;
   ASSERT_TRUE(phone.Start({.model = "Selka", .home = s_home, .arguments = {"--silent"}})) << phone.Error();
