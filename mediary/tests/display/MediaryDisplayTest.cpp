@@ -18,7 +18,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -99,19 +98,7 @@ void WriteText(const char* key, const char* name, const std::string& text) {
 }
 
 void SaveScreen(testing_display::XScreen& x, unsigned long window, int width, int height, const char* name) {
-  const std::vector<std::uint32_t> pixels = x.Pixels(window, width, height);
-  if (pixels.empty()) return;
-  BITMAPINFO format{};
-  format.bmiHeader.biSize = sizeof format.bmiHeader;
-  format.bmiHeader.biWidth = width;
-  format.bmiHeader.biHeight = -height;
-  format.bmiHeader.biPlanes = 1;
-  format.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP picture = CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-  std::memcpy(bits, pixels.data(), pixels.size() * sizeof pixels[0]);
-  testing_user::SavePng(picture, name);
-  DeleteObject(picture);
+  testing_user::SavePng(x.Pixels(window, width, height), width, height, name);
 }
 
 }  // namespace

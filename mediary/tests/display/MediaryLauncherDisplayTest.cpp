@@ -20,7 +20,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -32,22 +31,6 @@ using testing_display::XScreen;
 namespace {
 
 constexpr unsigned kWatch = 150, kLeftPointer = 68;  // X cursor font glyphs of the wait cursor and the arrow
-
-// The X server's pixels (0xRRGGBB) as a picture for people.
-void SaveScreenPixels(const std::vector<std::uint32_t>& pixels, int width, int height, const char* name) {
-  if (pixels.empty()) return;
-  BITMAPINFO format{};
-  format.bmiHeader.biSize = sizeof format.bmiHeader;
-  format.bmiHeader.biWidth = width;
-  format.bmiHeader.biHeight = -height;
-  format.bmiHeader.biPlanes = 1;
-  format.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP picture = CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-  std::memcpy(bits, pixels.data(), pixels.size() * sizeof pixels[0]);
-  testing_user::SavePng(picture, name);
-  DeleteObject(picture);
-}
 
 long JournalCount(const std::string& home, const std::string& command) {
   std::ifstream in(home + "/phonesim/journal.log");
@@ -129,7 +112,7 @@ TEST_F(MediaryInLauncherOnX, TheWaitCursorShowsOverMediaryWhileItListsThePhone) 
   ASSERT_NE(xframe, 0u) << "the launcher's frame is not on the X screen";
   const testing_display::XPlace place = x.Place(xframe);
   const auto picture = [&](const char* name) {
-    SaveScreenPixels(x.Pixels(xframe, place.width, place.height), place.width, place.height, name);
+    testing_user::SavePng(x.Pixels(xframe, place.width, place.height), place.width, place.height, name);
   };
 
   HWND phoneList = GetDlgItem(mediary, IDC_PHONE_LIST), pcList = GetDlgItem(mediary, IDC_PC_LIST);
