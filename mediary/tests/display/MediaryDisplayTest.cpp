@@ -25,15 +25,18 @@ namespace {
 
 CWinApp theApp("mediary display tests");
 
-class CHangingMediaryDlg : public CMediaryDlg {
+// The main dialog over a phone in memory of the test's kind; every question answered Yes (the
+// language, the cancel) and every closing message taken.
+template <class Phone>
+class CMemPhoneMediaryDlg : public CMediaryDlg {
  public:
-  CHangingMediaryDlg() : CMediaryDlg(nullptr) {}
-  HangingPhone* phone = nullptr;
+  CMemPhoneMediaryDlg() : CMediaryDlg(nullptr) {}
+  Phone* phone = nullptr;
 
  protected:
-  int ShowMessage(const CString&, UINT) override { return IDYES; }  // the language and cancel questions
+  int ShowMessage(const CString&, UINT) override { return IDYES; }
   std::unique_ptr<IMediaryPhone> MakePhone() override {
-    auto made = std::make_unique<HangingPhone>();
+    auto made = std::make_unique<Phone>();
     phone = made.get();
     return made;
   }
@@ -76,19 +79,6 @@ class PausingPhone : public MemPhone {
   bool m_halfway = false, m_goOn = false;
 };
 
-class CPausingMediaryDlg : public CMediaryDlg {
- public:
-  CPausingMediaryDlg() : CMediaryDlg(nullptr) {}
-  PausingPhone* phone = nullptr;
-
- protected:
-  int ShowMessage(const CString&, UINT) override { return IDYES; }  // the language question, "completed"
-  std::unique_ptr<IMediaryPhone> MakePhone() override {
-    auto made = std::make_unique<PausingPhone>();
-    phone = made.get();
-    return made;
-  }
-};
 
 void WriteText(const char* key, const char* name, const std::string& text) {
   HKEY opened = nullptr;
@@ -119,7 +109,7 @@ TEST(MediaryOnX, TheWaitCursorShowsOverTheDialogWhileThePhoneIsLookedFor) {
   const auto watch = x.FontCursor(kWatch), arrow = x.FontCursor(kLeftPointer);
   ASSERT_GT(watch.width, 1);
 
-  CHangingMediaryDlg dialog;
+  CMemPhoneMediaryDlg<HangingPhone> dialog;
   dialog.CreateEmbedded(nullptr);
   ::SetWindowPos(dialog.m_hWnd, nullptr, 30, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   dialog.ShowWindow(SW_SHOW);
@@ -173,7 +163,7 @@ TEST(MediaryOnX, TheBarShowsThePartSentWhileAFileGoesToThePhone) {
   constexpr unsigned kWatch = 150, kLeftPointer = 68;  // X cursor font glyphs
   const auto watch = x.FontCursor(kWatch), arrow = x.FontCursor(kLeftPointer);
 
-  CPausingMediaryDlg dialog;
+  CMemPhoneMediaryDlg<PausingPhone> dialog;
   dialog.CreateEmbedded(nullptr);
   ::SetWindowPos(dialog.m_hWnd, nullptr, 30, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   dialog.ShowWindow(SW_SHOW);
