@@ -193,7 +193,7 @@ void CMediaryDlg::SetUpLook() {
   ::ShowWindow(placeholder, SW_HIDE);
   ::SetWindowPos(placeholder, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-  if (m_preview.Create(m_hWnd, area, IDC_PREVIEW + 100)) {
+  if (m_preview.Create(m_hWnd, area, IDC_PREVIEW_WINDOW)) {
     ::SetWindowPos(m_preview.GetHwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     m_preview.ShowBitmapResource(PreviewBackground(0));
   }
@@ -684,8 +684,10 @@ LRESULT CMediaryDlg::OnSize(WPARAM wParam, LPARAM lParam) {
   MoveControl(IDC_TOP_BAR, 0, 0, dw, 0);
   MoveControl(IDC_FOLDER_BOX, 0, 0, dw, 0);
   MoveControl(IDC_FRAME, 0, 0, dw, dh);
+  // The preview window goes with the phone picture whose screen it sits in (the template's
+  // placeholder is hidden; the preview is a window of its own).
   for (UINT id : {IDC_TITLE, IDC_ICON, IDC_KIND_LABEL, IDC_IMAGES, IDC_MELODIES, IDC_MOVIES, IDC_PHONE_PICTURE,
-                  IDC_PREVIEW, IDC_PC_LABEL})
+                  IDC_PREVIEW, IDC_PREVIEW_WINDOW, IDC_PC_LABEL})
     MoveControl(id, dw, 0, 0, 0);
   MoveControl(IDC_PHONE_LABEL, dw, dh / 2, 0, 0);
   for (UINT id : {IDC_GET, IDC_TRANSFER, IDC_NEW_FOLDER, IDC_DELETE}) MoveControl(id, 0, dh, 0, 0);

@@ -166,7 +166,9 @@ TEST(MediaryDlg, LayoutFollowsTheSize) {
   RECT client{};
   ::GetClientRect(dialog.m_hWnd, &client);
   const RECT get = Place(dialog, IDC_GET), cancel = Place(dialog, IDC_CANCEL_RUN), pc = Place(dialog, IDC_PC_FRAME),
-             phone = Place(dialog, IDC_PHONE_FRAME), arrow = Place(dialog, IDC_TO_PC);
+             phone = Place(dialog, IDC_PHONE_FRAME), arrow = Place(dialog, IDC_TO_PC),
+             picture = Place(dialog, IDC_PHONE_PICTURE), preview = Place(dialog, IDC_PREVIEW_WINDOW);
+  ASSERT_GT(preview.right, preview.left);
   // 41 and 61 more pixels: odd changes count as 40 and 60.
   dialog.SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right + 41, client.bottom + 61));
   EXPECT_EQ(Place(dialog, IDC_GET).top, get.top + 60);
@@ -177,6 +179,10 @@ TEST(MediaryDlg, LayoutFollowsTheSize) {
   EXPECT_EQ(Place(dialog, IDC_PHONE_FRAME).top, phone.top + 30);
   EXPECT_EQ(Place(dialog, IDC_PHONE_FRAME).bottom, phone.bottom + 60);
   EXPECT_EQ(Place(dialog, IDC_TO_PC).left, arrow.left + 20);
+  // The preview keeps its place in the phone picture's screen.
+  EXPECT_EQ(Place(dialog, IDC_PHONE_PICTURE).left, picture.left + 40);
+  EXPECT_EQ(Place(dialog, IDC_PREVIEW_WINDOW).left - Place(dialog, IDC_PHONE_PICTURE).left, preview.left - picture.left);
+  EXPECT_EQ(Place(dialog, IDC_PREVIEW_WINDOW).top, preview.top);
   const RECT list = Place(dialog, IDC_PHONE_LIST), frame = Place(dialog, IDC_PHONE_FRAME);
   EXPECT_EQ(list.left, frame.left + 1);
   EXPECT_EQ(list.bottom, frame.bottom - 1);
