@@ -1,8 +1,8 @@
 // Mediary hosted by the real launcher on an X display (xvfb-run), each in its own process, its phone
 // the simulated one through the link service's core: the pointer resting over Mediary shows the
 // wait cursor while it lists the phone and the arrow again once the listing has ended, as the X
-// server itself shows it. A picture of the launcher during the listing is kept for people
-// ($TEST_PNG_DIR).
+// server itself shows it. Pictures of the launcher during the listing and after it are kept for
+// people ($TEST_PNG_DIR).
 #include "resource.h"
 #include "MessageBoxRes.h"
 #include "support/LinkServiceHost.h"
@@ -147,6 +147,7 @@ TEST_F(MediaryInLauncherOnX, TheWaitCursorShowsOverMediaryWhileItListsThePhone) 
   EXPECT_TRUE(WaitFor([&] { return rows(phoneList) > 0 && IsWindowEnabled(GetDlgItem(mediary, IDC_GET)); }));
   EXPECT_TRUE(WaitFor([&] { return x.Cursor() == arrow; })) << "the arrow after the listing";
   EXPECT_GT(JournalCount(s_home, "PowerOff"), 0);
+  picture("mediary-in-launcher-listed");
 
   SecondInstance("Close");
   EXPECT_TRUE(LauncherEnded());
