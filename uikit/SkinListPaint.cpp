@@ -92,6 +92,9 @@ void CSkinListCtrl::DrawItem(LPDRAWITEMSTRUCT draw) {
     dc->FillSolidRect(&r, m_selection);
   }
 
+  // The texts go over the fill without a background of their own: an opaque one (the DC's
+  // background colour, which the fills leave at the fill's) would hide the row bitmap under them.
+  const int oldMode = dc->SetBkMode(TRANSPARENT);
   const auto listFont = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
   int x = 0;  // the columns start at the client area's left edge
   LVCOLUMNA column{};
@@ -110,6 +113,7 @@ void CSkinListCtrl::DrawItem(LPDRAWITEMSTRUCT draw) {
       dc->DrawText(text, &cell, format);
     }
   }
+  dc->SetBkMode(oldMode);
 }
 
 std::unique_ptr<CImageList> CSkinListCtrl::CreateSelectionDragImage(POINT* hotSpot) {
