@@ -49,6 +49,7 @@ struct Seen {
   int wheel = 0;
   HWND guest = nullptr;
   bool guestFocused = false;
+  bool guestDrawing = false;
   std::u32string guestTyped;
   COLORREF paint = RGB(255, 255, 255);
   std::vector<UINT> trayMouse;  // the tray icon's callback messages, moves left out
@@ -70,6 +71,7 @@ LRESULT BoardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_USER + 1: g_seen.guestFocused = true; return 0;
     case WM_USER + 2: g_seen.guestTyped += static_cast<char32_t>(wParam); return 0;
     case WM_USER + 3: DestroyWindow(window); return 0;  // as a dialog closes under the pointer
+    case WM_USER + 6: g_seen.guestDrawing = true; return 0;
     case WM_APP + 8:
       // As a tray program does: its menu at the pointer, on the release of the right button.
       if (lParam == WM_RBUTTONUP) {
@@ -471,6 +473,42 @@ TEST_F(Display, AWindowOfAnotherProcessHostedInOursIsSeenAndTypedInto) {
     EXPECT_EQ(g_seen.guestTyped, U"ok\u00FC");
     DestroyWindow(board);
   }
+}
+
+// A hosted program that draws without pause asks the host to show it again far more often than
+// the host can render; the host renders once for all it was asked meanwhile, so a click still
+// reaches the program at once instead of waiting behind every request.
+TEST_F(Display, AHostedProgramDrawingWithoutPauseLeavesTheHostsInputThrough) {
+  HWND board = Board(kFrame | WS_VISIBLE, 120, 90, 260, 180, "Busy");
+  ASSERT_TRUE(ShowsAsRendered(board));
+  char commandLine[64];
+  std::snprintf(commandLine, sizeof commandLine, "display_child_guest hWnd=%08X",
+                static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(board)));
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+  const bool ready = PumpUntil([] { return g_seen.guest != nullptr; });
+  bool drawing = false, focused = false;
+  if (ready) {
+    PostMessageA(g_seen.guest, WM_USER + 5, 0, 0);
+    drawing = PumpUntil([] { return g_seen.guestDrawing; });
+    // Rendering each request in turn, the click would come after a thousand renders of the
+    // program, each waiting for its busy thread: far beyond the limit.
+    POINT field{30 + 20 + 60, 20 + 40 + 12};
+    ClientToScreen(board, &field);
+    m_x.Click(field.x, field.y);
+    focused = PumpUntil([] { return g_seen.guestFocused; }, 10000);
+  }
+  PostThreadMessageA(process.dwThreadId, WM_CLOSE, 0, 0);
+  const bool ended = PumpUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; });
+  if (!ended) TerminateProcess(process.hProcess, 9);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  ASSERT_TRUE(ready);
+  EXPECT_TRUE(drawing);
+  EXPECT_TRUE(focused) << "the click waited behind the program's requests to be shown again";
+  EXPECT_TRUE(ended);
 }
 
 TEST_F(Display, AHostedProgramsWaitCursorShowsOverItsWindowInsideTheHost) {
