@@ -287,6 +287,27 @@ protected:
 
 constexpr DWORD kFrame = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 
+// The hosted program of the tests (children/guest.cpp) started in `host`; and ended: it leaves when
+// its thread gets WM_CLOSE, and taking its window out of ours asks us things, so we answer while we
+// wait.
+bool StartGuest(HWND host, PROCESS_INFORMATION& process) {
+  char commandLine[64];
+  std::snprintf(commandLine, sizeof commandLine, "display_child_guest hWnd=%08X",
+                static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(host)));
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  return CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+}
+
+bool EndGuest(PROCESS_INFORMATION& process) {
+  PostThreadMessageA(process.dwThreadId, WM_CLOSE, 0, 0);
+  const bool ended = PumpUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; });
+  if (!ended) TerminateProcess(process.hProcess, 9);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  return ended;
+}
+
 TEST_F(Display, AWindowOnScreenIsItsHeadlessPictureAndFollowsItsRepaints) {
   HWND board = Board(kFrame | WS_VISIBLE, 40, 30, 320, 200, "Pixels");
   HWND button = CreateWindowExA(0, "DisplayButton", "", WS_CHILD | WS_VISIBLE | WS_BORDER, 20, 60, 90, 30, board,
@@ -420,13 +441,8 @@ TEST_F(Display, AWindowOfAnotherProcessHostedInOursIsSeenAndTypedInto) {
       m_x.Frame(XWindowOf(board));
       ASSERT_TRUE(ShowsAsRendered(board));
     }
-    char commandLine[64];
-    std::snprintf(commandLine, sizeof commandLine, "display_child_guest hWnd=%08X",
-                  static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(board)));
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+    ASSERT_TRUE(StartGuest(board, process));
     const bool ready = PumpUntil([] { return g_seen.guest != nullptr; });
 
     // The guest's blue panel at its place in our window, as the X server shows it.
@@ -458,13 +474,7 @@ TEST_F(Display, AWindowOfAnotherProcessHostedInOursIsSeenAndTypedInto) {
       m_x.Type(kUDiaeresis);
       PumpUntil([] { return g_seen.guestTyped.size() >= 3; });
     }
-    // The program leaves when its thread gets WM_CLOSE; taking its window out of ours asks us
-    // things, so we answer while we wait.
-    PostThreadMessageA(process.dwThreadId, WM_CLOSE, 0, 0);
-    const bool ended = PumpUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; });
-    if (!ended) TerminateProcess(process.hProcess, 9);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
+    const bool ended = EndGuest(process);
     ASSERT_TRUE(ready);
     EXPECT_TRUE(ended);
     EXPECT_TRUE(seen);
@@ -481,13 +491,8 @@ TEST_F(Display, AWindowOfAnotherProcessHostedInOursIsSeenAndTypedInto) {
 TEST_F(Display, AHostedProgramDrawingWithoutPauseLeavesTheHostsInputThrough) {
   HWND board = Board(kFrame | WS_VISIBLE, 120, 90, 260, 180, "Busy");
   ASSERT_TRUE(ShowsAsRendered(board));
-  char commandLine[64];
-  std::snprintf(commandLine, sizeof commandLine, "display_child_guest hWnd=%08X",
-                static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(board)));
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  ASSERT_TRUE(CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+  ASSERT_TRUE(StartGuest(board, process));
   const bool ready = PumpUntil([] { return g_seen.guest != nullptr; });
   bool drawing = false, focused = false;
   if (ready) {
@@ -500,11 +505,7 @@ TEST_F(Display, AHostedProgramDrawingWithoutPauseLeavesTheHostsInputThrough) {
     m_x.Click(field.x, field.y);
     focused = PumpUntil([] { return g_seen.guestFocused; }, 10000);
   }
-  PostThreadMessageA(process.dwThreadId, WM_CLOSE, 0, 0);
-  const bool ended = PumpUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; });
-  if (!ended) TerminateProcess(process.hProcess, 9);
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
+  const bool ended = EndGuest(process);
   ASSERT_TRUE(ready);
   EXPECT_TRUE(drawing);
   EXPECT_TRUE(focused) << "the click waited behind the program's requests to be shown again";
@@ -526,13 +527,8 @@ TEST_F(Display, AHostedProgramsWaitCursorShowsOverItsWindowInsideTheHost) {
   constexpr unsigned kWatch = 150, kLeftPointer = 68;  // X cursor font glyphs
   const auto watch = m_x.FontCursor(kWatch), arrow = m_x.FontCursor(kLeftPointer);
   ASSERT_GT(watch.width, 1);
-  char commandLine[64];
-  std::snprintf(commandLine, sizeof commandLine, "display_child_guest hWnd=%08X",
-                static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(host)));
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  ASSERT_TRUE(CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+  ASSERT_TRUE(StartGuest(host, process));
   const bool ready = PumpUntil([] { return g_seen.guest != nullptr; });
   POINT inPanel{30 + 5, 20 + 5}, hostsOwn{220, 140};
   ClientToScreen(host, &inPanel);
@@ -551,11 +547,7 @@ TEST_F(Display, AHostedProgramsWaitCursorShowsOverItsWindowInsideTheHost) {
     PostMessageA(g_seen.guest, WM_USER + 4, 0, 0);  // done
     shown.push_back(PumpUntil([&] { return m_x.Cursor() == arrow; }));
   }
-  PostThreadMessageA(process.dwThreadId, WM_CLOSE, 0, 0);
-  const bool ended = PumpUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; });
-  if (!ended) TerminateProcess(process.hProcess, 9);
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
+  const bool ended = EndGuest(process);
   DestroyWindow(host);
   m_windows.clear();
   UnregisterClassA("DisplayCursorHost", nullptr);
