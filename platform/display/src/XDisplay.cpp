@@ -13,7 +13,7 @@
 // Hosted windows of another process are composited: RenderWindow already draws what a hosted
 // window shows into its host's pixels. When the hosted process paints, its display finds the host's
 // X window (by the property _TOLVAR_HWND) and sends it a _TOLVAR_REPAINT message, and the host's
-// display renders again. Input needs nothing more: the window manager routes injected clicks and
+// display renders again, once for all the messages that came meanwhile. Input needs nothing more: the window manager routes injected clicks and
 // keys to a hosted window of another process by itself.
 #include "XDisplay.h"
 
@@ -830,7 +830,10 @@ void XDisplay::HandleEvent(XEvent& event) {
       if (event.xclient.message_type == m_protocols && static_cast<Atom>(event.xclient.data.l[0]) == m_deleteWindow) {
         PostMessageA(window, WM_CLOSE, 0, 0);
       } else if (event.xclient.message_type == m_repaint) {
-        Repaint(window);
+        // A hosted program may ask far more often than a render takes: every request waiting now
+        // is served by one render, after the events queued behind them (input among them).
+        std::lock_guard guard(m_lock);
+        m_dirty.insert(window);
       }
       break;
     }

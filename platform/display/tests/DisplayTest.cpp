@@ -49,6 +49,7 @@ struct Seen {
   int wheel = 0;
   HWND guest = nullptr;
   bool guestFocused = false;
+  bool guestDrawing = false;
   std::u32string guestTyped;
   COLORREF paint = RGB(255, 255, 255);
   std::vector<UINT> trayMouse;  // the tray icon's callback messages, moves left out
@@ -76,6 +77,7 @@ LRESULT BoardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_USER + 1: g_seen.guestFocused = true; return 0;
     case WM_USER + 2: g_seen.guestTyped += static_cast<char32_t>(wParam); return 0;
     case WM_USER + 3: DestroyWindow(window); return 0;  // as a dialog closes under the pointer
+    case WM_USER + 6: g_seen.guestDrawing = true; return 0;
     case WM_APP + 8:
       // As a tray program does: its menu at the pointer, on the release of the right button.
       if (lParam == WM_RBUTTONUP) {
@@ -297,6 +299,27 @@ protected:
 
 constexpr DWORD kFrame = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 
+// The hosted program of the tests (children/guest.cpp) started in `host`; and ended: it leaves when
+// its thread gets WM_CLOSE, and taking its window out of ours asks us things, so we answer while we
+// wait.
+bool StartGuest(HWND host, PROCESS_INFORMATION& process) {
+  char commandLine[64];
+  std::snprintf(commandLine, sizeof commandLine, "display_child_guest hWnd=%08X",
+                static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(host)));
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  return CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+}
+
+bool EndGuest(PROCESS_INFORMATION& process) {
+  PostThreadMessageA(process.dwThreadId, WM_CLOSE, 0, 0);
+  const bool ended = PumpUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; });
+  if (!ended) TerminateProcess(process.hProcess, 9);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  return ended;
+}
+
 TEST_F(Display, AWindowOnScreenIsItsHeadlessPictureAndFollowsItsRepaints) {
   HWND board = Board(kFrame | WS_VISIBLE, 40, 30, 320, 200, "Pixels");
   HWND button = CreateWindowExA(0, "DisplayButton", "", WS_CHILD | WS_VISIBLE | WS_BORDER, 20, 60, 90, 30, board,
@@ -430,13 +453,8 @@ TEST_F(Display, AWindowOfAnotherProcessHostedInOursIsSeenAndTypedInto) {
       m_x.Frame(XWindowOf(board));
       ASSERT_TRUE(ShowsAsRendered(board));
     }
-    char commandLine[64];
-    std::snprintf(commandLine, sizeof commandLine, "display_child_guest hWnd=%08X",
-                  static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(board)));
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+    ASSERT_TRUE(StartGuest(board, process));
     const bool ready = PumpUntil([] { return g_seen.guest != nullptr; });
 
     // The guest's blue panel at its place in our window, as the X server shows it.
@@ -468,13 +486,7 @@ TEST_F(Display, AWindowOfAnotherProcessHostedInOursIsSeenAndTypedInto) {
       m_x.Type(kUDiaeresis);
       PumpUntil([] { return g_seen.guestTyped.size() >= 3; });
     }
-    // The program leaves when its thread gets WM_CLOSE; taking its window out of ours asks us
-    // things, so we answer while we wait.
-    PostThreadMessageA(process.dwThreadId, WM_CLOSE, 0, 0);
-    const bool ended = PumpUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; });
-    if (!ended) TerminateProcess(process.hProcess, 9);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
+    const bool ended = EndGuest(process);
     ASSERT_TRUE(ready);
     EXPECT_TRUE(ended);
     EXPECT_TRUE(seen);
@@ -483,6 +495,33 @@ TEST_F(Display, AWindowOfAnotherProcessHostedInOursIsSeenAndTypedInto) {
     EXPECT_EQ(g_seen.guestTyped, U"ok\u00FC");
     DestroyWindow(board);
   }
+}
+
+// A hosted program that draws without pause asks the host to show it again far more often than
+// the host can render; the host renders once for all it was asked meanwhile, so a click still
+// reaches the program at once instead of waiting behind every request.
+TEST_F(Display, AHostedProgramDrawingWithoutPauseLeavesTheHostsInputThrough) {
+  HWND board = Board(kFrame | WS_VISIBLE, 120, 90, 260, 180, "Busy");
+  ASSERT_TRUE(ShowsAsRendered(board));
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(StartGuest(board, process));
+  const bool ready = PumpUntil([] { return g_seen.guest != nullptr; });
+  bool drawing = false, focused = false;
+  if (ready) {
+    PostMessageA(g_seen.guest, WM_USER + 5, 0, 0);
+    drawing = PumpUntil([] { return g_seen.guestDrawing; });
+    // Rendering each request in turn, the click would come after a thousand renders of the
+    // program, each waiting for its busy thread: far beyond the limit.
+    POINT field{30 + 20 + 60, 20 + 40 + 12};
+    ClientToScreen(board, &field);
+    m_x.Click(field.x, field.y);
+    focused = PumpUntil([] { return g_seen.guestFocused; }, 10000);
+  }
+  const bool ended = EndGuest(process);
+  ASSERT_TRUE(ready);
+  EXPECT_TRUE(drawing);
+  EXPECT_TRUE(focused) << "the click waited behind the program's requests to be shown again";
+  EXPECT_TRUE(ended);
 }
 
 TEST_F(Display, AHostedProgramsWaitCursorShowsOverItsWindowInsideTheHost) {
@@ -500,13 +539,8 @@ TEST_F(Display, AHostedProgramsWaitCursorShowsOverItsWindowInsideTheHost) {
   constexpr unsigned kWatch = 150, kLeftPointer = 68;  // X cursor font glyphs
   const auto watch = m_x.FontCursor(kWatch), arrow = m_x.FontCursor(kLeftPointer);
   ASSERT_GT(watch.width, 1);
-  char commandLine[64];
-  std::snprintf(commandLine, sizeof commandLine, "display_child_guest hWnd=%08X",
-                static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(host)));
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  ASSERT_TRUE(CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+  ASSERT_TRUE(StartGuest(host, process));
   const bool ready = PumpUntil([] { return g_seen.guest != nullptr; });
   POINT inPanel{30 + 5, 20 + 5}, hostsOwn{220, 140};
   ClientToScreen(host, &inPanel);
@@ -525,11 +559,7 @@ TEST_F(Display, AHostedProgramsWaitCursorShowsOverItsWindowInsideTheHost) {
     PostMessageA(g_seen.guest, WM_USER + 4, 0, 0);  // done
     shown.push_back(PumpUntil([&] { return m_x.Cursor() == arrow; }));
   }
-  PostThreadMessageA(process.dwThreadId, WM_CLOSE, 0, 0);
-  const bool ended = PumpUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; });
-  if (!ended) TerminateProcess(process.hProcess, 9);
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
+  const bool ended = EndGuest(process);
   DestroyWindow(host);
   m_windows.clear();
   UnregisterClassA("DisplayCursorHost", nullptr);

@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 
 namespace suite_testing {
 
@@ -211,12 +212,19 @@ void Person::ClickIn(unsigned long window, int x, int y) {
 void Person::Key(unsigned long symbol, bool shift) { m_x.Type(symbol, shift); }
 
 void Person::Text(const std::string& text) {
+  // The characters a US keyboard (the X server's own) gives with Shift, and at the same place in
+  // the second row the character of the same key without it.
+  static constexpr std::string_view kShifted = "~!@#$%^&*()_+{}|:\"<>?";
+  static constexpr std::string_view kPlain = "`1234567890-=[]\\;',./";
   for (unsigned char c : text) {
     if (c == '\n') {
       m_x.Type(XK_Return);
+    } else if (c >= 'A' && c <= 'Z') {
+      m_x.Type(c - 'A' + 'a', true);
+    } else if (const auto at = kShifted.find(static_cast<char>(c)); at != std::string_view::npos) {
+      m_x.Type(static_cast<unsigned char>(kPlain[at]), true);
     } else {
-      const bool upper = (c >= 'A' && c <= 'Z');
-      m_x.Type(upper ? c - 'A' + 'a' : c, upper);
+      m_x.Type(c);
     }
   }
 }

@@ -108,6 +108,13 @@ unsigned long XScreen::SelectionOwner(const char* selection) {
   return XGetSelectionOwner(X(m_display), XInternAtom(X(m_display), selection, False));
 }
 
+unsigned long XScreen::Focus() {
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(X(m_display), &focus, &revert);
+  return focus;
+}
+
 std::vector<unsigned long> XScreen::Children(unsigned long window) {
   Window root = 0, parent = 0, *children = nullptr;
   unsigned count = 0;

@@ -46,6 +46,8 @@ public:
   unsigned long Frame(unsigned long window);
   unsigned long SelectionOwner(const char* selection);
   std::vector<unsigned long> Children(unsigned long window);
+  // The window that has the keyboard's focus (where typed keys go).
+  unsigned long Focus();
   // A viewable top-level window whose _NET_WM_NAME is `name`, 0 when none.
   unsigned long FindShown(const std::string& name);
   bool TakesDeleteWindow(unsigned long window);
