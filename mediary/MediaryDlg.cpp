@@ -29,6 +29,8 @@ namespace {
 
 constexpr char kPathKey[] = "Software\\Halvane\\Tolvar\\Mediary";
 constexpr char kSettingsKey[] = "Software\\Halvane\\Tolvar\\Settings";
+// The preview window, made in the place of the template's preview area (which stays hidden).
+constexpr UINT kPreviewWindow = IDC_PREVIEW + 100;
 
 // A registry value of text of any length; empty when absent.
 std::string ReadRegistryText(LPCSTR keyName, LPCSTR valueName) {
@@ -192,7 +194,7 @@ void CMediaryDlg::SetUpLook() {
   ::ShowWindow(placeholder, SW_HIDE);
   ::SetWindowPos(placeholder, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-  if (m_preview.Create(m_hWnd, area, IDC_PREVIEW + 100)) {
+  if (m_preview.Create(m_hWnd, area, kPreviewWindow)) {
     ::SetWindowPos(m_preview.GetHwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     m_preview.ShowBitmapResource(PreviewBackground(0));
   }
@@ -675,8 +677,8 @@ LRESULT CMediaryDlg::OnSize(WPARAM wParam, LPARAM lParam) {
   MoveControl(IDC_TOP_BAR, 0, 0, dw, 0);
   MoveControl(IDC_FOLDER_BOX, 0, 0, dw, 0);
   MoveControl(IDC_FRAME, 0, 0, dw, dh);
-  for (UINT id : {IDC_TITLE, IDC_ICON, IDC_KIND_LABEL, IDC_IMAGES, IDC_MELODIES, IDC_MOVIES, IDC_PHONE_PICTURE,
-                  IDC_PREVIEW, IDC_PC_LABEL})
+  for (UINT id : std::initializer_list<UINT>{IDC_TITLE, IDC_ICON, IDC_KIND_LABEL, IDC_IMAGES, IDC_MELODIES,
+                                            IDC_MOVIES, IDC_PHONE_PICTURE, IDC_PREVIEW, kPreviewWindow, IDC_PC_LABEL})
     MoveControl(id, dw, 0, 0, 0);
   MoveControl(IDC_PHONE_LABEL, dw, dh / 2, 0, 0);
   for (UINT id : {IDC_GET, IDC_TRANSFER, IDC_NEW_FOLDER, IDC_DELETE}) MoveControl(id, 0, dh, 0, 0);
@@ -696,7 +698,7 @@ LRESULT CMediaryDlg::OnSize(WPARAM wParam, LPARAM lParam) {
                    rect.bottom - rect.top - 2, SWP_NOZORDER | SWP_NOACTIVATE);
   }
   ::InvalidateRect(::GetDlgItem(m_hWnd, IDC_ICON), nullptr, TRUE);
-  ::InvalidateRect(::GetDlgItem(m_hWnd, IDC_PREVIEW), nullptr, TRUE);
+  ::InvalidateRect(::GetDlgItem(m_hWnd, int(kPreviewWindow)), nullptr, TRUE);
   return Default();
 }
 

@@ -165,6 +165,8 @@ TEST(MediaryDlg, LayoutFollowsTheSize) {
   ::GetClientRect(dialog.m_hWnd, &client);
   const RECT get = Place(dialog, IDC_GET), cancel = Place(dialog, IDC_CANCEL_RUN), pc = Place(dialog, IDC_PC_FRAME),
              phone = Place(dialog, IDC_PHONE_FRAME), arrow = Place(dialog, IDC_TO_PC);
+  const UINT previewWindow = UINT(::GetDlgCtrlID(dialog.Preview().GetHwnd()));
+  const RECT preview = Place(dialog, previewWindow);
   // 41 and 61 more pixels: odd changes count as 40 and 60.
   dialog.SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right + 41, client.bottom + 61));
   EXPECT_EQ(Place(dialog, IDC_GET).top, get.top + 60);
@@ -175,6 +177,9 @@ TEST(MediaryDlg, LayoutFollowsTheSize) {
   EXPECT_EQ(Place(dialog, IDC_PHONE_FRAME).top, phone.top + 30);
   EXPECT_EQ(Place(dialog, IDC_PHONE_FRAME).bottom, phone.bottom + 60);
   EXPECT_EQ(Place(dialog, IDC_TO_PC).left, arrow.left + 20);
+  // The preview stays in the phone picture's screen, both moved right by the change.
+  EXPECT_EQ(Place(dialog, previewWindow).left, preview.left + 40);
+  EXPECT_EQ(Place(dialog, previewWindow).top, preview.top);
   const RECT list = Place(dialog, IDC_PHONE_LIST), frame = Place(dialog, IDC_PHONE_FRAME);
   EXPECT_EQ(list.left, frame.left + 1);
   EXPECT_EQ(list.bottom, frame.bottom - 1);
