@@ -174,6 +174,16 @@ void CMediaryDlg::SetUpLook() {
     m_pcList->SetIconStrip(&m_icons);
   }
 
+  // The frames round the lists lie right under them and leave them out when they paint, so that a
+  // frame repainted in the active pane's colour draws only the ring round its list. The group box
+  // goes under everything it surrounds.
+  ::SetWindowPos(::GetDlgItem(m_hWnd, IDC_FRAME), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  for (auto [frame, list] : {std::pair{IDC_PC_FRAME, IDC_PC_LIST}, std::pair{IDC_PHONE_FRAME, IDC_PHONE_LIST}}) {
+    HWND ring = ::GetDlgItem(m_hWnd, frame);
+    ::SetWindowLongA(ring, GWL_STYLE, ::GetWindowLongA(ring, GWL_STYLE) | WS_CLIPSIBLINGS);
+    ::SetWindowPos(ring, ::GetDlgItem(m_hWnd, list), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+
   // The phone picture, and the preview in its screen; "Key.bmp" of the current folder instead of it.
   HWND picture = ::GetDlgItem(m_hWnd, IDC_PHONE_PICTURE);
   m_phonePicture = HBITMAP(::LoadImageA(nullptr, "Key.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));

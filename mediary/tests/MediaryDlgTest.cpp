@@ -281,6 +281,34 @@ TEST_F(MediaryLook, EachFamilyShowsItsPhoneWithThePreviewInItsScreen) {
   }
 }
 
+// The frames round the lists are coloured by the active pane; repainted when the focus moves, they
+// draw only round the lists, which stay shown.
+TEST_F(MediaryLook, TheFramesRepaintedOnAFocusChangeLeaveTheListsShown) {
+  CTestMediaryDlg dialog;
+  dialog.CreateEmbedded(nullptr);
+  dialog.ShowWindow(SW_SHOW);
+  ::SetForegroundWindow(dialog.m_hWnd);
+  Pump();
+  for (UINT list : {IDC_PC_LIST, IDC_PHONE_LIST, IDC_PC_LIST}) {
+    dialog.GetDlgItem(list)->SetFocus();
+    PumpDialog(dialog);
+    std::vector<std::uint32_t> pixels;
+    SIZE size{};
+    ASSERT_TRUE(tolvar::user::RenderWindowPixels(dialog.m_hWnd, pixels, size));
+    RECT window{};
+    ::GetWindowRect(dialog.m_hWnd, &window);
+    for (UINT shown : {IDC_PC_LIST, IDC_PHONE_LIST}) {
+      RECT place{};
+      ::GetWindowRect(::GetDlgItem(dialog.m_hWnd, int(shown)), &place);
+      // Low in the list, below its rows: the list's white background, not the frame's colour.
+      const int x = (place.left + place.right) / 2 - window.left, y = place.bottom - 25 - window.top;
+      EXPECT_EQ(pixels[std::size_t(y) * std::size_t(size.cx) + std::size_t(x)] & 0xFFFFFF, 0xFFFFFFu)
+          << "list " << shown << " covered after the focus went to " << list;
+    }
+  }
+  dialog.DestroyWindow();
+}
+
 // A "Key.bmp" in the current folder stands in for the family's phone picture.
 TEST_F(MediaryLook, KeyBitmapInTheCurrentFolderReplacesThePhonePicture) {
   WriteSetting("Software\\Halvane\\Tolvar\\Settings", "Build", "ZSE_0100");
