@@ -205,7 +205,9 @@ void CMediaryDlg::SetUpLook() {
   ::SetWindowPos(placeholder, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
   if (m_preview.Create(m_hWnd, area, kPreviewWindow)) {
+    // Above the phone picture, which leaves it out when it paints.
     ::SetWindowPos(m_preview.GetHwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ::SetWindowLongA(picture, GWL_STYLE, ::GetWindowLongA(picture, GWL_STYLE) | WS_CLIPSIBLINGS);
     m_preview.ShowBitmapResource(PreviewBackground(0));
   }
 

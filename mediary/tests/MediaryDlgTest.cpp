@@ -8,6 +8,7 @@
 
 #include <StringLoader.h>
 #include <base/TemporaryHome.h>
+#include <imaging/Startup.h>
 #include <registry/WinReg.h>
 
 #include <user/Headless.h>
@@ -307,6 +308,39 @@ TEST_F(MediaryLook, TheFramesRepaintedOnAFocusChangeLeaveTheListsShown) {
     }
   }
   dialog.DestroyWindow();
+}
+
+// The preview lies over the phone picture's screen: the picture repainted leaves it shown.
+TEST_F(MediaryLook, ThePhonePictureRepaintedLeavesThePreviewShown) {
+  const Gdiplus::GdiplusStartupInput imaging;  // as the program starts it
+  ULONG_PTR token = 0;
+  ASSERT_EQ(Gdiplus::GdiplusStartup(&token, &imaging, nullptr), Gdiplus::Ok);
+  WriteSetting("Software\\Halvane\\Tolvar\\Settings", "Build", "ZSE_0100");
+  CTestMediaryDlg dialog;
+  dialog.CreateEmbedded(nullptr);
+  dialog.ShowWindow(SW_SHOW);
+  ::SetForegroundWindow(dialog.m_hWnd);
+  Pump();
+  dialog.GetDlgItem(IDC_PC_LIST)->SetFocus();
+  Focus(dialog, RowNamed(dialog, "a.jpg"));
+  ASSERT_TRUE(PumpUntil([&] { return dialog.Preview().GetPath() == folder + "/a.jpg"; }));
+  auto previewCentre = [&] {
+    std::vector<std::uint32_t> pixels;
+    SIZE size{};
+    EXPECT_TRUE(tolvar::user::RenderWindowPixels(dialog.m_hWnd, pixels, size));
+    RECT window{}, preview{};
+    ::GetWindowRect(dialog.m_hWnd, &window);
+    ::GetWindowRect(dialog.Preview().GetHwnd(), &preview);
+    const int x = (preview.left + preview.right) / 2 - window.left, y = (preview.top + preview.bottom) / 2 - window.top;
+    return pixels.empty() ? 0u : pixels[std::size_t(y) * std::size_t(size.cx) + std::size_t(x)] & 0xFFFFFF;
+  };
+  const std::uint32_t shown = previewCentre();
+  EXPECT_NE(shown, 0xFFFFFFu);  // the picture's pattern, not the white of the phone's screen
+  ::InvalidateRect(::GetDlgItem(dialog.m_hWnd, IDC_PHONE_PICTURE), nullptr, TRUE);
+  PumpDialog(dialog);
+  EXPECT_EQ(previewCentre(), shown);
+  dialog.DestroyWindow();
+  Gdiplus::GdiplusShutdown(token);
 }
 
 // A "Key.bmp" in the current folder stands in for the family's phone picture.
