@@ -239,6 +239,22 @@ struct MediaryLook : ::testing::Test {
     state.state = LVIS_SELECTED | LVIS_FOCUSED;
     ::SendMessageA(list, LVM_SETITEMSTATE, WPARAM(row), reinterpret_cast<LPARAM>(&state));
   }
+  // The dialog shown and in front, as the launcher shows it.
+  void Open(CTestMediaryDlg& dialog) {
+    dialog.CreateEmbedded(nullptr);
+    dialog.ShowWindow(SW_SHOW);
+    ::SetForegroundWindow(dialog.m_hWnd);
+    Pump();
+  }
+  // The dialog's pixel (0xRRGGBB) at a point of the screen.
+  std::uint32_t PixelAt(CWnd& dialog, POINT at) {
+    std::vector<std::uint32_t> pixels;
+    SIZE size{};
+    if (!tolvar::user::RenderWindowPixels(dialog.m_hWnd, pixels, size)) return 0xFFFFFFFF;
+    RECT window{};
+    ::GetWindowRect(dialog.m_hWnd, &window);
+    return pixels[std::size_t(at.y - window.top) * std::size_t(size.cx) + std::size_t(at.x - window.left)] & 0xFFFFFF;
+  }
   tolvar::testing::TemporaryHome home;
   std::string folder;
 };
@@ -286,24 +302,15 @@ TEST_F(MediaryLook, EachFamilyShowsItsPhoneWithThePreviewInItsScreen) {
 // draw only round the lists, which stay shown.
 TEST_F(MediaryLook, TheFramesRepaintedOnAFocusChangeLeaveTheListsShown) {
   CTestMediaryDlg dialog;
-  dialog.CreateEmbedded(nullptr);
-  dialog.ShowWindow(SW_SHOW);
-  ::SetForegroundWindow(dialog.m_hWnd);
-  Pump();
+  Open(dialog);
   for (UINT list : {IDC_PC_LIST, IDC_PHONE_LIST, IDC_PC_LIST}) {
     dialog.GetDlgItem(list)->SetFocus();
     PumpDialog(dialog);
-    std::vector<std::uint32_t> pixels;
-    SIZE size{};
-    ASSERT_TRUE(tolvar::user::RenderWindowPixels(dialog.m_hWnd, pixels, size));
-    RECT window{};
-    ::GetWindowRect(dialog.m_hWnd, &window);
     for (UINT shown : {IDC_PC_LIST, IDC_PHONE_LIST}) {
       RECT place{};
       ::GetWindowRect(::GetDlgItem(dialog.m_hWnd, int(shown)), &place);
       // Low in the list, below its rows: the list's white background, not the frame's colour.
-      const int x = (place.left + place.right) / 2 - window.left, y = place.bottom - 25 - window.top;
-      EXPECT_EQ(pixels[std::size_t(y) * std::size_t(size.cx) + std::size_t(x)] & 0xFFFFFF, 0xFFFFFFu)
+      EXPECT_EQ(PixelAt(dialog, {(place.left + place.right) / 2, place.bottom - 25}), 0xFFFFFFu)
           << "list " << shown << " covered after the focus went to " << list;
     }
   }
@@ -317,28 +324,18 @@ TEST_F(MediaryLook, ThePhonePictureRepaintedLeavesThePreviewShown) {
   ASSERT_EQ(Gdiplus::GdiplusStartup(&token, &imaging, nullptr), Gdiplus::Ok);
   WriteSetting("Software\\Halvane\\Tolvar\\Settings", "Build", "ZSE_0100");
   CTestMediaryDlg dialog;
-  dialog.CreateEmbedded(nullptr);
-  dialog.ShowWindow(SW_SHOW);
-  ::SetForegroundWindow(dialog.m_hWnd);
-  Pump();
+  Open(dialog);
   dialog.GetDlgItem(IDC_PC_LIST)->SetFocus();
   Focus(dialog, RowNamed(dialog, "a.jpg"));
   ASSERT_TRUE(PumpUntil([&] { return dialog.Preview().GetPath() == folder + "/a.jpg"; }));
-  auto previewCentre = [&] {
-    std::vector<std::uint32_t> pixels;
-    SIZE size{};
-    EXPECT_TRUE(tolvar::user::RenderWindowPixels(dialog.m_hWnd, pixels, size));
-    RECT window{}, preview{};
-    ::GetWindowRect(dialog.m_hWnd, &window);
-    ::GetWindowRect(dialog.Preview().GetHwnd(), &preview);
-    const int x = (preview.left + preview.right) / 2 - window.left, y = (preview.top + preview.bottom) / 2 - window.top;
-    return pixels.empty() ? 0u : pixels[std::size_t(y) * std::size_t(size.cx) + std::size_t(x)] & 0xFFFFFF;
-  };
-  const std::uint32_t shown = previewCentre();
+  RECT preview{};
+  ::GetWindowRect(dialog.Preview().GetHwnd(), &preview);
+  const POINT centre{(preview.left + preview.right) / 2, (preview.top + preview.bottom) / 2};
+  const std::uint32_t shown = PixelAt(dialog, centre);
   EXPECT_NE(shown, 0xFFFFFFu);  // the picture's pattern, not the white of the phone's screen
   ::InvalidateRect(::GetDlgItem(dialog.m_hWnd, IDC_PHONE_PICTURE), nullptr, TRUE);
   PumpDialog(dialog);
-  EXPECT_EQ(previewCentre(), shown);
+  EXPECT_EQ(PixelAt(dialog, centre), shown);
   dialog.DestroyWindow();
   Gdiplus::GdiplusShutdown(token);
 }
@@ -370,10 +367,7 @@ TEST_F(MediaryLook, KeyBitmapInTheCurrentFolderReplacesThePhonePicture) {
 TEST_F(MediaryLook, FocusSelectionAndKeysOfThePcPane) {
   WriteSetting("Software\\Halvane\\Tolvar\\Settings", "Build", "ZSE_0100");
   CTestMediaryDlg dialog;
-  dialog.CreateEmbedded(nullptr);
-  dialog.ShowWindow(SW_SHOW);
-  ::SetForegroundWindow(dialog.m_hWnd);
-  Pump();
+  Open(dialog);
   ASSERT_EQ(dialog.CurrentFolder(), folder);
   CWnd* pc = dialog.GetDlgItem(IDC_PC_LIST);
   pc->SetFocus();
@@ -447,10 +441,7 @@ std::function<void()> PictureStep(const char* name, bool* seen) {
 TEST_F(MediaryLook, MenusOpenByKeyByTheirButtonsAndByARightClick) {
   WriteSetting("Software\\Halvane\\Tolvar\\Settings", "Build", "ZSE_0100");
   CTestMediaryDlg dialog;
-  dialog.CreateEmbedded(nullptr);
-  dialog.ShowWindow(SW_SHOW);
-  ::SetForegroundWindow(dialog.m_hWnd);
-  Pump();
+  Open(dialog);
   const auto track = [&](std::vector<std::function<void()>> steps, const std::function<void()>& open) {
     g_steps = std::move(steps);
     g_nextStep = 0;
