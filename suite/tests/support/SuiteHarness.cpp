@@ -80,6 +80,7 @@ std::string ProgramFolder(const std::string& binDir, const std::string& home) {
     std::ifstream(entry.path(), std::ios::binary).read(magic, sizeof magic);
     const bool program = name.find('.') == std::string::npos && std::memcmp(magic, "\x7F" "ELF", 4) == 0;
     if (program && std::find(programs.begin(), programs.end(), name) == programs.end()) continue;
+    if (fs::is_symlink(folder / name)) continue;  // made by an earlier start in this home
     fs::create_symlink(entry.path(), folder / name, ec);
     if (ec) return {};
   }
@@ -277,11 +278,19 @@ bool SaveScreen(const std::string& name) {
 
 namespace suite_testing {
 
+namespace {
+constexpr const char* kLauncherTitle = " Dravik";
+}  // namespace
+
 unsigned long FirstStartToLauncher(Person& person, const Suite& suite, const std::string& picturePrefix,
                                    std::string& failure) {
   const unsigned long selection = person.WaitForWindow("Phone selection");
   if (!selection) {
     failure = "no phone selection on a first start\n" + suite.Output();
+    return 0;
+  }
+  if (person.X().FindShown(kLauncherTitle)) {
+    failure = "the launcher came before a phone was chosen";
     return 0;
   }
   SaveScreen(picturePrefix + "-phone-selection");
@@ -300,7 +309,7 @@ unsigned long FirstStartToLauncher(Person& person, const Suite& suite, const std
     failure = "the phone selection stayed";
     return 0;
   }
-  const unsigned long launcher = person.WaitForWindow(" Dravik");
+  const unsigned long launcher = person.WaitForWindow(kLauncherTitle);
   if (!launcher) {
     failure = "the launcher did not come up\n" + suite.Output();
     return 0;
