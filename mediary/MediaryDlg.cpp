@@ -29,7 +29,6 @@ namespace {
 
 constexpr char kPathKey[] = "Software\\Halvane\\Tolvar\\Mediary";
 constexpr char kSettingsKey[] = "Software\\Halvane\\Tolvar\\Settings";
-
 // A registry value of text of any length; empty when absent.
 std::string ReadRegistryText(LPCSTR keyName, LPCSTR valueName) {
   HKEY key = nullptr;
@@ -173,6 +172,16 @@ void CMediaryDlg::SetUpLook() {
     m_pcList->SetIconStrip(&m_icons);
   }
 
+  // The frames round the lists lie right under them and leave them out when they paint, so that a
+  // frame repainted in the active pane's colour draws only the ring round its list. The group box
+  // goes under everything it surrounds.
+  ::SetWindowPos(::GetDlgItem(m_hWnd, IDC_FRAME), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  for (auto [frame, list] : {std::pair{IDC_PC_FRAME, IDC_PC_LIST}, std::pair{IDC_PHONE_FRAME, IDC_PHONE_LIST}}) {
+    HWND ring = ::GetDlgItem(m_hWnd, frame);
+    ::SetWindowLongA(ring, GWL_STYLE, ::GetWindowLongA(ring, GWL_STYLE) | WS_CLIPSIBLINGS);
+    ::SetWindowPos(ring, ::GetDlgItem(m_hWnd, list), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+
   // The phone picture, and the preview in its screen; "Key.bmp" of the current folder instead of it.
   HWND picture = ::GetDlgItem(m_hWnd, IDC_PHONE_PICTURE);
   m_phonePicture = HBITMAP(::LoadImageA(nullptr, "Key.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
@@ -194,7 +203,9 @@ void CMediaryDlg::SetUpLook() {
   ::SetWindowPos(placeholder, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
   if (m_preview.Create(m_hWnd, area, IDC_PREVIEW_WINDOW)) {
+    // Above the phone picture, which leaves it out when it paints.
     ::SetWindowPos(m_preview.GetHwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ::SetWindowLongA(picture, GWL_STYLE, ::GetWindowLongA(picture, GWL_STYLE) | WS_CLIPSIBLINGS);
     m_preview.ShowBitmapResource(PreviewBackground(0));
   }
 
@@ -710,7 +721,7 @@ LRESULT CMediaryDlg::OnSize(WPARAM wParam, LPARAM lParam) {
                    rect.bottom - rect.top - 2, SWP_NOZORDER | SWP_NOACTIVATE);
   }
   ::InvalidateRect(::GetDlgItem(m_hWnd, IDC_ICON), nullptr, TRUE);
-  ::InvalidateRect(::GetDlgItem(m_hWnd, IDC_PREVIEW), nullptr, TRUE);
+  ::InvalidateRect(::GetDlgItem(m_hWnd, IDC_PREVIEW_WINDOW), nullptr, TRUE);
   return Default();
 }
 

@@ -9,6 +9,7 @@
 #include <MenuImageToolBar.h>
 #include <StringLoader.h>
 #include <base/TemporaryHome.h>
+#include <imaging/Startup.h>
 #include <registry/WinReg.h>
 
 #include <user/Headless.h>
@@ -241,6 +242,22 @@ struct MediaryLook : ::testing::Test {
     state.state = LVIS_SELECTED | LVIS_FOCUSED;
     ::SendMessageA(list, LVM_SETITEMSTATE, WPARAM(row), reinterpret_cast<LPARAM>(&state));
   }
+  // The dialog shown and in front, as the launcher shows it.
+  void Open(CTestMediaryDlg& dialog) {
+    dialog.CreateEmbedded(nullptr);
+    dialog.ShowWindow(SW_SHOW);
+    ::SetForegroundWindow(dialog.m_hWnd);
+    Pump();
+  }
+  // The dialog's pixel (0xRRGGBB) at a point of the screen.
+  std::uint32_t PixelAt(CWnd& dialog, POINT at) {
+    std::vector<std::uint32_t> pixels;
+    SIZE size{};
+    if (!tolvar::user::RenderWindowPixels(dialog.m_hWnd, pixels, size)) return 0xFFFFFFFF;
+    RECT window{};
+    ::GetWindowRect(dialog.m_hWnd, &window);
+    return pixels[std::size_t(at.y - window.top) * std::size_t(size.cx) + std::size_t(at.x - window.left)] & 0xFFFFFF;
+  }
   tolvar::testing::TemporaryHome home;
   std::string folder;
 };
@@ -284,6 +301,48 @@ TEST_F(MediaryLook, EachFamilyShowsItsPhoneWithThePreviewInItsScreen) {
   }
 }
 
+// The frames round the lists are coloured by the active pane; repainted when the focus moves, they
+// draw only round the lists, which stay shown.
+TEST_F(MediaryLook, TheFramesRepaintedOnAFocusChangeLeaveTheListsShown) {
+  CTestMediaryDlg dialog;
+  Open(dialog);
+  for (UINT list : {IDC_PC_LIST, IDC_PHONE_LIST, IDC_PC_LIST}) {
+    dialog.GetDlgItem(list)->SetFocus();
+    PumpDialog(dialog);
+    for (UINT shown : {IDC_PC_LIST, IDC_PHONE_LIST}) {
+      RECT place{};
+      ::GetWindowRect(::GetDlgItem(dialog.m_hWnd, int(shown)), &place);
+      // Low in the list, below its rows: the list's white background, not the frame's colour.
+      EXPECT_EQ(PixelAt(dialog, {(place.left + place.right) / 2, place.bottom - 25}), 0xFFFFFFu)
+          << "list " << shown << " covered after the focus went to " << list;
+    }
+  }
+  dialog.DestroyWindow();
+}
+
+// The preview lies over the phone picture's screen: the picture repainted leaves it shown.
+TEST_F(MediaryLook, ThePhonePictureRepaintedLeavesThePreviewShown) {
+  const Gdiplus::GdiplusStartupInput imaging;  // as the program starts it
+  ULONG_PTR token = 0;
+  ASSERT_EQ(Gdiplus::GdiplusStartup(&token, &imaging, nullptr), Gdiplus::Ok);
+  WriteSetting("Software\\Halvane\\Tolvar\\Settings", "Build", "ZSE_0100");
+  CTestMediaryDlg dialog;
+  Open(dialog);
+  dialog.GetDlgItem(IDC_PC_LIST)->SetFocus();
+  Focus(dialog, RowNamed(dialog, "a.jpg"));
+  ASSERT_TRUE(PumpUntil([&] { return dialog.Preview().GetPath() == folder + "/a.jpg"; }));
+  RECT preview{};
+  ::GetWindowRect(dialog.Preview().GetHwnd(), &preview);
+  const POINT centre{(preview.left + preview.right) / 2, (preview.top + preview.bottom) / 2};
+  const std::uint32_t shown = PixelAt(dialog, centre);
+  EXPECT_NE(shown, 0xFFFFFFu);  // the picture's pattern, not the white of the phone's screen
+  ::InvalidateRect(::GetDlgItem(dialog.m_hWnd, IDC_PHONE_PICTURE), nullptr, TRUE);
+  PumpDialog(dialog);
+  EXPECT_EQ(PixelAt(dialog, centre), shown);
+  dialog.DestroyWindow();
+  Gdiplus::GdiplusShutdown(token);
+}
+
 // A "Key.bmp" in the current folder stands in for the family's phone picture.
 TEST_F(MediaryLook, KeyBitmapInTheCurrentFolderReplacesThePhonePicture) {
   WriteSetting("Software\\Halvane\\Tolvar\\Settings", "Build", "ZSE_0100");
@@ -311,10 +370,7 @@ TEST_F(MediaryLook, KeyBitmapInTheCurrentFolderReplacesThePhonePicture) {
 TEST_F(MediaryLook, FocusSelectionAndKeysOfThePcPane) {
   WriteSetting("Software\\Halvane\\Tolvar\\Settings", "Build", "ZSE_0100");
   CTestMediaryDlg dialog;
-  dialog.CreateEmbedded(nullptr);
-  dialog.ShowWindow(SW_SHOW);
-  ::SetForegroundWindow(dialog.m_hWnd);
-  Pump();
+  Open(dialog);
   ASSERT_EQ(dialog.CurrentFolder(), folder);
   CWnd* pc = dialog.GetDlgItem(IDC_PC_LIST);
   pc->SetFocus();
@@ -425,10 +481,7 @@ TEST(MediaryResources, EveryMenuCommandHasItsPicture) {
 TEST_F(MediaryLook, MenusOpenByKeyByTheirButtonsAndByARightClick) {
   WriteSetting("Software\\Halvane\\Tolvar\\Settings", "Build", "ZSE_0100");
   CTestMediaryDlg dialog;
-  dialog.CreateEmbedded(nullptr);
-  dialog.ShowWindow(SW_SHOW);
-  ::SetForegroundWindow(dialog.m_hWnd);
-  Pump();
+  Open(dialog);
   const auto track = [&](std::vector<std::function<void()>> steps, const std::function<void()>& open) {
     g_steps = std::move(steps);
     g_nextStep = 0;

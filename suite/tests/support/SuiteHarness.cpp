@@ -12,7 +12,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -58,6 +60,32 @@ int IgnoreGoneWindows(Display*, XErrorEvent* error) {
   XGetErrorText(error->display, error->error_code, text, sizeof text);
   std::fprintf(stderr, "X error: %s (request %d)\n", text, error->request_code);
   return 0;
+}
+
+// The build's bin folder holds the test programs beside the suite's, and some of them carry a
+// program's resources and so its version record, by which the launcher lists programs in its
+// folder bar. scripts/run runs the suite from its bin folder: here that is a folder of the home
+// that links to what scripts/run builds and to everything else that is no program (the libraries,
+// the texts), as a person's own build holds. Empty when it could not be made.
+std::string ProgramFolder(const std::string& binDir, const std::string& home) {
+  namespace fs = std::filesystem;
+  std::vector<std::string> programs;
+  std::istringstream names(SUITE_PROGRAMS);
+  for (std::string name; std::getline(names, name, ',');) programs.push_back(name);
+  const fs::path folder = fs::path(home) / "bin";
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  for (const auto& entry : fs::directory_iterator(binDir, ec)) {
+    const std::string name = entry.path().filename().string();
+    char magic[4] = {};
+    std::ifstream(entry.path(), std::ios::binary).read(magic, sizeof magic);
+    const bool program = name.find('.') == std::string::npos && std::memcmp(magic, "\x7F" "ELF", 4) == 0;
+    if (program && std::find(programs.begin(), programs.end(), name) == programs.end()) continue;
+    if (fs::is_symlink(folder / name)) continue;  // made by an earlier start in this home
+    fs::create_symlink(entry.path(), folder / name, ec);
+    if (ec) return {};
+  }
+  return ec ? std::string() : folder.string();
 }
 
 }  // namespace
@@ -113,7 +141,9 @@ Suite::~Suite() {
 
 bool Suite::Start(const SuiteOptions& options) {
   if (m_home.empty() || m_script > 0) return false;
-  std::vector<std::string> args{"bash", m_root + "/scripts/run", "--bin-dir", m_binDir, "--home", m_home, "--model",
+  const std::string programs = ProgramFolder(m_binDir, m_home);
+  if (programs.empty()) return false;
+  std::vector<std::string> args{"bash", m_root + "/scripts/run", "--bin-dir", programs, "--home", m_home, "--model",
                                 options.model};
   args.insert(args.end(), options.arguments.begin(), options.arguments.end());
   const std::string log = m_home + ".out";
@@ -250,6 +280,58 @@ bool SaveScreen(const std::string& name) {
   const std::string command =
       "xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng > '" + dir + "/" + name + ".png' 2>/dev/null";
   return std::system(command.c_str()) == 0;
+}
+
+}  // namespace suite_testing
+
+namespace suite_testing {
+
+namespace {
+constexpr const char* kLauncherTitle = " Dravik";
+}  // namespace
+
+unsigned long FirstStartToLauncher(Person& person, const Suite& suite, const std::string& picturePrefix,
+                                   std::string& failure) {
+  const unsigned long selection = person.WaitForWindow("Phone selection");
+  if (!selection) {
+    failure = "no phone selection on a first start\n" + suite.Output();
+    return 0;
+  }
+  if (person.X().FindShown(kLauncherTitle)) {
+    failure = "the launcher came before a phone was chosen";
+    return 0;
+  }
+  SaveScreen(picturePrefix + "-phone-selection");
+  // "Autodetect" sits at the dialog's bottom right: 60 x 14 dialog units, 7 from the right and
+  // bottom edges of a 220 x 178 unit client area.
+  const auto place = person.X().Place(selection);
+  const double unitX = place.width / 226.0, unitY = unitX * 13.0 / 12.0;
+  person.ClickIn(selection, place.width - static_cast<int>(40 * unitX), place.height - static_cast<int>(17 * unitY));
+  if (!person.WaitForWindow("Linkwell")) {
+    failure = "Autodetect told nothing\n" + suite.Output();
+    return 0;
+  }
+  SaveScreen(picturePrefix + "-autodetect");
+  person.Key(XK_Return);
+  if (!person.WaitForWindowGone("Phone selection")) {
+    failure = "the phone selection stayed";
+    return 0;
+  }
+  const unsigned long launcher = person.WaitForWindow(kLauncherTitle);
+  if (!launcher) {
+    failure = "the launcher did not come up\n" + suite.Output();
+    return 0;
+  }
+  WaitUntil([] { return false; }, 500ms);  // let the frame settle (the picture is for people)
+  SaveScreen(picturePrefix + "-launcher");
+  return launcher;
+}
+
+void OpenFromFolderBar(Person& person, unsigned long launcher, int index) {
+  // The first item's icon: 60 pixels from the frame's left, 71 from its top (the caption, the
+  // folder's header button and the gap above the first item); each large item is 64 pixels high.
+  constexpr int kIconX = 60, kFirstIconY = 71, kItemHeight = 64;
+  person.ClickIn(launcher, kIconX, kFirstIconY + index * kItemHeight);
 }
 
 }  // namespace suite_testing

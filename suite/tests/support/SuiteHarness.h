@@ -101,3 +101,20 @@ class Person {
 bool SaveScreen(const std::string& name);
 
 }  // namespace suite_testing
+
+namespace suite_testing {
+
+// ---- Steps that several scenarios take ----
+
+// A first start in an empty home up to the launcher, as a person goes: the phone selection's
+// "Autodetect", then the link service's box that tells the phone it found, answered with Enter.
+// Pictures of the steps are saved as "<picturePrefix>-phone-selection", "-autodetect" and
+// "-launcher". The launcher's window, or 0 with `failure` telling which step did not come.
+unsigned long FirstStartToLauncher(Person& person, const Suite& suite, const std::string& picturePrefix,
+                                   std::string& failure);
+
+// The launcher's folder bar at its first size: item `index` (0 the first) is a large icon with its
+// label below, one under the other. A click on it shows its program in the launcher's right pane.
+void OpenFromFolderBar(Person& person, unsigned long launcher, int index);
+
+}  // namespace suite_testing
