@@ -42,13 +42,13 @@ class FirstStart : public testing::Test {
 
   // From an empty home to Daybook in the launcher's pane; answers the launcher's window.
   unsigned long ToDaybook() {
-    std::string failure;
-    const unsigned long launcher = FirstStartToLauncher(m_person, m_suite, "suite-first-start", failure);
-    EXPECT_NE(launcher, 0u) << failure;
+    std::string why;
+    const unsigned long launcher = FirstStartToLauncher(m_suite, m_person, "suite-first-start", why);
+    EXPECT_NE(launcher, 0u) << why;
     if (!launcher) return 0;
 
     // Daybook, the first item of the launcher's folder bar, shows in the launcher's right pane.
-    OpenFromFolderBar(m_person, launcher, 0);
+    ClickFolderBarItem(m_person, launcher, 0);
     const bool shown =
         WaitUntil([&] { return m_person.PixelAt(launcher, kDownload.x, kDownload.y) == kButtonFace; });
     SaveScreen("suite-first-start-daybook");

@@ -161,10 +161,10 @@ class MediaScenario : public testing::Test {
 
 TEST_F(MediaScenario, ListCopyBothWaysRenameDeleteAndPreview) {
   std::string failure;
-  m_launcher = FirstStartToLauncher(m_person, m_suite, "suite-media", failure);
+  m_launcher = FirstStartToLauncher(m_suite, m_person, "suite-media", failure);
   ASSERT_NE(m_launcher, 0u) << failure;
   // Mediary is the folder bar's second item (Daybook, Mediary, then Backup).
-  OpenFromFolderBar(m_person, m_launcher, 1);
+  ClickFolderBarItem(m_person, m_launcher, 1);
   ASSERT_TRUE(WaitUntil([&] { return m_person.PixelAt(m_launcher, kGetList.x, kGetList.y) == kButtonFace; }))
       << "Mediary did not come up in the launcher";
   SaveScreen("suite-media-mediary");

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
+#include <strings.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -282,56 +283,152 @@ bool SaveScreen(const std::string& name) {
   return std::system(command.c_str()) == 0;
 }
 
-}  // namespace suite_testing
-
-namespace suite_testing {
-
-namespace {
-constexpr const char* kLauncherTitle = " Dravik";
-}  // namespace
-
-unsigned long FirstStartToLauncher(Person& person, const Suite& suite, const std::string& picturePrefix,
-                                   std::string& failure) {
+unsigned long FirstStartToLauncher(Suite& suite, Person& person, const std::string& pictures, std::string& why) {
+  auto picture = [&](const char* step) {
+    if (!pictures.empty()) SaveScreen(pictures + "-" + step);
+  };
   const unsigned long selection = person.WaitForWindow("Phone selection");
   if (!selection) {
-    failure = "no phone selection on a first start\n" + suite.Output();
+    why = "no phone selection on a first start\n" + suite.Output();
     return 0;
   }
   if (person.X().FindShown(kLauncherTitle)) {
-    failure = "the launcher came before a phone was chosen";
+    why = "the launcher came before a phone was chosen";
     return 0;
   }
-  SaveScreen(picturePrefix + "-phone-selection");
+  picture("phone-selection");
   // "Autodetect" sits at the dialog's bottom right: 60 x 14 dialog units, 7 from the right and
   // bottom edges of a 220 x 178 unit client area.
   const auto place = person.X().Place(selection);
   const double unitX = place.width / 226.0, unitY = unitX * 13.0 / 12.0;
   person.ClickIn(selection, place.width - static_cast<int>(40 * unitX), place.height - static_cast<int>(17 * unitY));
   if (!person.WaitForWindow("Linkwell")) {
-    failure = "Autodetect told nothing\n" + suite.Output();
+    why = "Autodetect told nothing\n" + suite.Output();
     return 0;
   }
-  SaveScreen(picturePrefix + "-autodetect");
+  picture("autodetect");
   person.Key(XK_Return);
   if (!person.WaitForWindowGone("Phone selection")) {
-    failure = "the phone selection stayed";
+    why = "the phone selection stayed";
     return 0;
   }
   const unsigned long launcher = person.WaitForWindow(kLauncherTitle);
   if (!launcher) {
-    failure = "the launcher did not come up\n" + suite.Output();
+    why = "the launcher did not come up\n" + suite.Output();
     return 0;
   }
-  WaitUntil([] { return false; }, 500ms);  // let the frame settle (the picture is for people)
-  SaveScreen(picturePrefix + "-launcher");
+  if (!pictures.empty()) {
+    WaitUntil([] { return false; }, 500ms);  // let the frame settle (the picture is for people)
+    picture("launcher");
+  }
   return launcher;
 }
 
-void OpenFromFolderBar(Person& person, unsigned long launcher, int index) {
-  // The first item's icon: 60 pixels from the frame's left, 71 from its top (the caption, the
-  // folder's header button and the gap above the first item); each large item is 64 pixels high.
-  constexpr int kIconX = 60, kFirstIconY = 71, kItemHeight = 64;
-  person.ClickIn(launcher, kIconX, kFirstIconY + index * kItemHeight);
+namespace {
+
+// The bytes of an ELF file's section, empty when it has none of that name.
+std::string ElfSection(const std::string& path, const std::string& wanted) {
+  std::ifstream in(path, std::ios::binary);
+  auto read = [&](std::uint64_t at, std::size_t size) {
+    std::string bytes(size, '\0');
+    in.seekg(static_cast<std::streamoff>(at));
+    in.read(bytes.data(), static_cast<std::streamsize>(size));
+    return in ? bytes : std::string();
+  };
+  auto number = [](const std::string& bytes, std::size_t at, int size) {
+    std::uint64_t value = 0;
+    for (int i = size - 1; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+    return value;
+  };
+  const std::string header = read(0, 64);
+  if (header.size() != 64 || header.compare(0, 4, "\x7F" "ELF") != 0 || header[4] != 2) return {};
+  const std::uint64_t tableAt = number(header, 0x28, 8), entrySize = number(header, 0x3A, 2);
+  const std::uint64_t count = number(header, 0x3C, 2), namesIndex = number(header, 0x3E, 2);
+  if (entrySize < 64 || namesIndex >= count) return {};
+  const std::string table = read(tableAt, static_cast<std::size_t>(entrySize * count));
+  if (table.empty()) return {};
+  const std::size_t namesEntry = static_cast<std::size_t>(namesIndex * entrySize);
+  const std::string names = read(number(table, namesEntry + 24, 8), static_cast<std::size_t>(number(table, namesEntry + 32, 8)));
+  for (std::uint64_t i = 0; i < count; ++i) {
+    const std::size_t entry = static_cast<std::size_t>(i * entrySize);
+    const std::size_t name = static_cast<std::size_t>(number(table, entry, 4));
+    if (name < names.size() && names.compare(name, wanted.size() + 1, wanted.c_str(), wanted.size() + 1) == 0)
+      return read(number(table, entry + 24, 8), static_cast<std::size_t>(number(table, entry + 32, 8)));
+  }
+  return {};
+}
+
+// A text value of a version record's string table ("Comments"), read from its UTF-16 bytes.
+std::string VersionText(const std::string& resources, const std::string& key) {
+  std::string wide;
+  for (char c : key) wide += std::string{c, '\0'};
+  wide += std::string(2, '\0');
+  std::size_t at = resources.find(wide);
+  if (at == std::string::npos) return {};
+  at += wide.size();
+  while (at + 1 < resources.size() && resources[at] == 0 && resources[at + 1] == 0) at += 2;  // alignment
+  std::string value;
+  for (; at + 1 < resources.size() && (resources[at] || resources[at + 1]); at += 2) value += resources[at];
+  return value;
+}
+
+}  // namespace
+
+int FolderBarIndex(const std::string& binDir, const std::string& program) {
+  struct Listed {
+    int pass;
+    std::string name;
+  };
+  std::vector<Listed> listed;
+  for (const auto& entry : std::filesystem::directory_iterator(binDir)) {
+    const std::string name = entry.path().filename().string();
+    if (!entry.is_regular_file() || name.find('.') != std::string::npos) continue;
+    const std::string resources = ElfSection(entry.path().string(), ".tolvar_rsrc");
+    if (!VersionText(resources, "Comments").starts_with("Dravik App")) continue;
+    const std::string special = VersionText(resources, "SpecialBuild");
+    const bool numeric = !special.empty() && special.find_first_not_of("0123456789") == std::string::npos;
+    listed.push_back({numeric ? std::stoi(special) : 0, name + ".exe"});
+  }
+  std::sort(listed.begin(), listed.end(), [](const Listed& a, const Listed& b) {
+    if (a.pass != b.pass) return a.pass > b.pass;
+    const int order = strcasecmp(a.name.c_str(), b.name.c_str());
+    return order != 0 ? order < 0 : a.name < b.name;
+  });
+  for (std::size_t i = 0; i < listed.size() && i < 10; ++i) {
+    if (listed[i].name == program + ".exe") return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void ClickFolderBarItem(Person& person, unsigned long launcher, int index) {
+  // The bar's items are 64 pixels high, the first one's icon centred at (60, 71) of the frame.
+  person.ClickIn(launcher, 60, 71 + 64 * index);
+}
+
+void PointAt(Person& person, unsigned long window, int x, int y) {
+  const auto place = person.X().Place(window);
+  person.X().MoveTo(place.rootX + x, place.rootY + y);
+}
+
+bool ChooseFileByKeys(Person& person, const std::string& title, const std::string& path) {
+  if (!person.WaitForWindow(title)) return false;
+  person.Text(path);
+  person.Key(XK_Return);
+  const auto asked = [&] { return person.X().FindAllShown(title).size() > 1; };
+  if (!WaitUntil([&] { return asked() || !person.X().FindShown(title); })) return false;
+  if (asked()) person.Key(XK_Return);
+  return person.WaitForWindowGone(title);
+}
+
+bool AnswerMessageBox(Person& person, const std::string& caption, const std::string& picture,
+                      std::chrono::milliseconds limit) {
+  const unsigned long box = person.WaitForWindow(caption, limit);
+  if (!box) return false;
+  if (!picture.empty()) SaveScreen(picture);
+  // A click on the box's text makes sure the keys go to it.
+  person.ClickIn(box, person.X().Place(box).width / 2, 50);
+  person.Key(XK_Return);
+  return person.WaitForWindowGone(caption);
 }
 
 }  // namespace suite_testing

@@ -100,21 +100,39 @@ class Person {
 // The screen as a PNG in the tests' picture folder ($TEST_PNG_DIR, else the build's test output).
 bool SaveScreen(const std::string& name);
 
-}  // namespace suite_testing
+// Steps that several scenarios take, as a person takes them.
 
-namespace suite_testing {
+// The launcher's X title.
+inline constexpr const char* kLauncherTitle = " Dravik";
 
-// ---- Steps that several scenarios take ----
+// From the phone selection of a first start to the launcher: "Autodetect", the link service's
+// answer taken with Enter, and the launcher's window waited for. Pictures of each step are kept as
+// "<pictures>-phone-selection", "-autodetect" and "-launcher" when `pictures` is not empty.
+// Answers the launcher's window, 0 (with the reason in `why`) when a step did not come.
+unsigned long FirstStartToLauncher(Suite& suite, Person& person, const std::string& pictures, std::string& why);
 
-// A first start in an empty home up to the launcher, as a person goes: the phone selection's
-// "Autodetect", then the link service's box that tells the phone it found, answered with Enter.
-// Pictures of the steps are saved as "<picturePrefix>-phone-selection", "-autodetect" and
-// "-launcher". The launcher's window, or 0 with `failure` telling which step did not come.
-unsigned long FirstStartToLauncher(Person& person, const Suite& suite, const std::string& picturePrefix,
-                                   std::string& failure);
+// Where the launcher's folder bar lists a program of `binDir` (its file name there, "Backup"): the
+// bar lists the suite's programs of its folder by their version records, higher SpecialBuild
+// first and by name within one, so a build folder's test programs that carry a program's
+// resources stand beside it. -1 when the bar does not list it.
+int FolderBarIndex(const std::string& binDir, const std::string& program);
 
-// The launcher's folder bar at its first size: item `index` (0 the first) is a large icon with its
-// label below, one under the other. A click on it shows its program in the launcher's right pane.
-void OpenFromFolderBar(Person& person, unsigned long launcher, int index);
+// The program of the launcher's folder bar at `index` (0 first, in the bar's large icons) clicked.
+void ClickFolderBarItem(Person& person, unsigned long launcher, int index);
+
+// The pointer moved to a point of the window (its own pixels, the frame included), no button pressed.
+void PointAt(Person& person, unsigned long window, int x, int y);
+
+// A file dialog already on its way, titled `title`, answered by keys: the path typed into its name
+// field (which has the focus) and Enter; a question it then asks under its own title (create a new
+// file, replace an old one) is answered with Enter, its default button. False when the dialog did
+// not come or did not go.
+bool ChooseFileByKeys(Person& person, const std::string& title, const std::string& path);
+
+// A message box captioned `caption` waited for (up to `limit`), kept as a picture when `picture` is
+// not empty, and answered with Enter (its default button) once a click on its text has given it
+// the keys. False when it did not come or go.
+bool AnswerMessageBox(Person& person, const std::string& caption, const std::string& picture,
+                      std::chrono::milliseconds limit = 60s);
 
 }  // namespace suite_testing

@@ -126,10 +126,16 @@ std::vector<unsigned long> XScreen::Children(unsigned long window) {
 }
 
 unsigned long XScreen::FindShown(const std::string& name) {
+  const std::vector<unsigned long> shown = FindAllShown(name);
+  return shown.empty() ? 0 : shown.front();
+}
+
+std::vector<unsigned long> XScreen::FindAllShown(const std::string& name) {
+  std::vector<unsigned long> shown;
   for (unsigned long window : Children(DefaultRootWindow(X(m_display)))) {
-    if (Place(window).viewable && Utf8Property(window, "_NET_WM_NAME") == name) return window;
+    if (Place(window).viewable && Utf8Property(window, "_NET_WM_NAME") == name) shown.push_back(window);
   }
-  return 0;
+  return shown;
 }
 
 std::vector<std::uint32_t> XScreen::Pixels(unsigned long window, int width, int height) {

@@ -50,6 +50,8 @@ public:
   unsigned long Focus();
   // A viewable top-level window whose _NET_WM_NAME is `name`, 0 when none.
   unsigned long FindShown(const std::string& name);
+  // Every such window, bottom first (a dialog before the message box it shows).
+  std::vector<unsigned long> FindAllShown(const std::string& name);
   bool TakesDeleteWindow(unsigned long window);
   // What a desktop's close button does.
   void SendDeleteWindow(unsigned long window);
