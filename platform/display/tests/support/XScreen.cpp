@@ -344,13 +344,6 @@ void XScreen::Destroy(unsigned long window) {
   XSync(X(m_display), False);
 }
 
-unsigned long XScreen::Focus() {
-  Window focus = None;
-  int revert = 0;
-  XGetInputFocus(X(m_display), &focus, &revert);
-  return focus;
-}
-
 void XScreen::MoveTo(int x, int y) {
   XTestFakeMotionEvent(X(m_display), DefaultScreen(X(m_display)), x, y, CurrentTime);
   XSync(X(m_display), False);

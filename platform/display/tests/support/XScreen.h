@@ -46,7 +46,7 @@ public:
   unsigned long Frame(unsigned long window);
   unsigned long SelectionOwner(const char* selection);
   std::vector<unsigned long> Children(unsigned long window);
-  // The window that has the keyboard's focus (where typed keys go).
+  // The window that has the keyboard's focus, where typed keys go (0: none, 1: the pointer's root).
   unsigned long Focus();
   // A viewable top-level window whose _NET_WM_NAME is `name`, 0 when none.
   unsigned long FindShown(const std::string& name);
@@ -77,8 +77,6 @@ public:
   // mapped at (x, y) and given the input focus. Answers it; the caller destroys it with Destroy.
   unsigned long TakeFocus(int x, int y, int width, int height);
   void Destroy(unsigned long window);
-  // The window that has the input focus (0: none, 1: the pointer's root).
-  unsigned long Focus();
 
   void MoveTo(int x, int y);
   void Click(int x, int y, unsigned button = 1);
