@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -76,9 +77,13 @@ Desktop::Desktop(const std::string& binDir) {
   WaitUntil([&] { return started.load(); }, 10s);
   const std::string tray = binDir + "/display_xembed_tray";
   if (access(tray.c_str(), X_OK) == 0) {
+    // At the screen's bottom right, as a panel's tray, where no window of the suite covers it.
+    testing_display::XScreen screen;
+    const std::string x = std::to_string(std::max(0, screen.ScreenWidth() - 200));
+    const std::string y = std::to_string(std::max(0, screen.ScreenHeight() - 24));
     m_tray = fork();
     if (m_tray == 0) {
-      execl(tray.c_str(), tray.c_str(), "0", "0", static_cast<char*>(nullptr));
+      execl(tray.c_str(), tray.c_str(), x.c_str(), y.c_str(), static_cast<char*>(nullptr));
       _exit(127);
     }
   }
@@ -116,7 +121,8 @@ bool Suite::Start(const SuiteOptions& options) {
                                 options.model};
   args.insert(args.end(), options.arguments.begin(), options.arguments.end());
   const std::string log = m_home + ".out";
-  const std::string port = std::to_string(FreeLoopbackPort());
+  m_port = std::to_string(FreeLoopbackPort());
+  const std::string& port = m_port;
   m_script = fork();
   if (m_script < 0) return false;
   if (m_script == 0) {
@@ -242,6 +248,65 @@ bool SaveScreen(const std::string& name) {
   const std::string command =
       "xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng > '" + dir + "/" + name + ".png' 2>/dev/null";
   return std::system(command.c_str()) == 0;
+}
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& path) {
+  std::ifstream in(path);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+}  // namespace
+
+bool Suite::PhoneControl(const std::string& line) {
+  // scripts/run gives the phone its control lines through a pipe in the home and keeps its
+  // answers there, after the line that named its port.
+  const std::string answers = m_home + "/phonesim.out";
+  const std::size_t before = Lines(answers).size();
+  if (before == 0) return false;
+  const int pipe = open((m_home + "/phonesim.control").c_str(), O_WRONLY | O_NONBLOCK);
+  if (pipe < 0) return false;
+  const std::string text = line + "\n";
+  const bool written = write(pipe, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  close(pipe);
+  std::vector<std::string> now;
+  return written && WaitUntil([&] { return (now = Lines(answers)).size() > before; }, 10s) && now[before] == "ok";
+}
+
+std::string Suite::RunAgain() {
+  if (m_home.empty() || m_port.empty()) return {};
+  const std::string log = m_home + ".again";
+  const pid_t again = fork();
+  if (again < 0) return {};
+  if (again == 0) {
+    const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (out >= 0) {
+      dup2(out, 1);
+      dup2(out, 2);
+      close(out);
+    }
+    const int in = open("/dev/null", O_RDONLY);
+    if (in >= 0) dup2(in, 0);
+    setenv("TOLVAR_LINK_PORT", m_port.c_str(), 1);
+    setenv("TOLVAR_HOME", m_home.c_str(), 1);
+    execlp("bash", "bash", (m_root + "/scripts/run").c_str(), "--bin-dir", m_binDir.c_str(), "--home", m_home.c_str(),
+           static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  const bool ended = Ended(again, 30s);
+  if (!ended) {
+    kill(again, SIGKILL);
+    waitpid(again, nullptr, 0);
+  }
+  std::ifstream in(log);
+  std::stringstream text;
+  text << in.rdbuf();
+  std::error_code ignored;
+  std::filesystem::remove(log, ignored);
+  return ended ? text.str() : std::string();
 }
 
 }  // namespace suite_testing

@@ -69,8 +69,16 @@ class Suite {
   // What the script printed so far.
   std::string Output() const;
 
+  // One control line to the running simulated phone ("drop 0", "reconnect", "clear"); true once it
+  // answered "ok".
+  bool PhoneControl(const std::string& line);
+  // scripts/run once more in the same home while the suite runs, waited for; gives what it printed,
+  // empty when it did not end by itself.
+  std::string RunAgain();
+
  private:
   std::string m_root, m_binDir, m_home;
+  std::string m_port;  // the link service's loopback port, the same for every start in this home
   pid_t m_script = -1;
 };
 
