@@ -46,6 +46,27 @@ unsigned FreeLoopbackPort() {
   return ntohs(address.sin_port);
 }
 
+// In a forked child: scripts/run with these arguments, its output going to `log` and nothing on
+// its input, on the link service's port of the suite and in its home.
+[[noreturn]] void ExecScript(std::vector<std::string> args, const std::string& log, const std::string& port,
+                             const std::string& home) {
+  const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (out >= 0) {
+    dup2(out, 1);
+    dup2(out, 2);
+    close(out);
+  }
+  const int in = open("/dev/null", O_RDONLY);
+  if (in >= 0) dup2(in, 0);
+  setenv("TOLVAR_LINK_PORT", port.c_str(), 1);
+  setenv("TOLVAR_HOME", home.c_str(), 1);  // so that Processes() finds everything the script starts
+  std::vector<char*> argv;
+  for (auto& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  execvp("bash", argv.data());
+  _exit(127);
+}
+
 bool Ended(pid_t pid, std::chrono::milliseconds limit) {
   return WaitUntil([&] { return waitpid(pid, nullptr, WNOHANG) == pid; }, limit);
 }
@@ -122,26 +143,11 @@ bool Suite::Start(const SuiteOptions& options) {
   args.insert(args.end(), options.arguments.begin(), options.arguments.end());
   const std::string log = m_home + ".out";
   m_port = std::to_string(FreeLoopbackPort());
-  const std::string& port = m_port;
   m_script = fork();
   if (m_script < 0) return false;
   if (m_script == 0) {
     setpgid(0, 0);
-    const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (out >= 0) {
-      dup2(out, 1);
-      dup2(out, 2);
-      close(out);
-    }
-    const int in = open("/dev/null", O_RDONLY);
-    if (in >= 0) dup2(in, 0);
-    setenv("TOLVAR_LINK_PORT", port.c_str(), 1);
-    setenv("TOLVAR_HOME", m_home.c_str(), 1);  // so that Processes() finds everything the script starts
-    std::vector<char*> argv;
-    for (auto& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    execvp("bash", argv.data());
-    _exit(127);
+    ExecScript(std::move(args), log, m_port, m_home);
   }
   setpgid(m_script, m_script);
   return true;
@@ -281,21 +287,7 @@ std::string Suite::RunAgain() {
   const std::string log = m_home + ".again";
   const pid_t again = fork();
   if (again < 0) return {};
-  if (again == 0) {
-    const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (out >= 0) {
-      dup2(out, 1);
-      dup2(out, 2);
-      close(out);
-    }
-    const int in = open("/dev/null", O_RDONLY);
-    if (in >= 0) dup2(in, 0);
-    setenv("TOLVAR_LINK_PORT", m_port.c_str(), 1);
-    setenv("TOLVAR_HOME", m_home.c_str(), 1);
-    execlp("bash", "bash", (m_root + "/scripts/run").c_str(), "--bin-dir", m_binDir.c_str(), "--home", m_home.c_str(),
-           static_cast<char*>(nullptr));
-    _exit(127);
-  }
+  if (again == 0) ExecScript({"bash", m_root + "/scripts/run", "--bin-dir", m_binDir, "--home", m_home}, log, m_port, m_home);
   const bool ended = Ended(again, 30s);
   if (!ended) {
     kill(again, SIGKILL);
