@@ -49,6 +49,27 @@ unsigned FreeLoopbackPort() {
   return ntohs(address.sin_port);
 }
 
+// In a forked child: scripts/run with these arguments, its output going to `log` and nothing on
+// its input, on the link service's port of the suite and in its home.
+[[noreturn]] void ExecScript(std::vector<std::string> args, const std::string& log, const std::string& port,
+                             const std::string& home) {
+  const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (out >= 0) {
+    dup2(out, 1);
+    dup2(out, 2);
+    close(out);
+  }
+  const int in = open("/dev/null", O_RDONLY);
+  if (in >= 0) dup2(in, 0);
+  setenv("TOLVAR_LINK_PORT", port.c_str(), 1);
+  setenv("TOLVAR_HOME", home.c_str(), 1);  // so that Processes() finds everything the script starts
+  std::vector<char*> argv;
+  for (auto& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  execvp("bash", argv.data());
+  _exit(127);
+}
+
 bool Ended(pid_t pid, std::chrono::milliseconds limit) {
   return WaitUntil([&] { return waitpid(pid, nullptr, WNOHANG) == pid; }, limit);
 }
@@ -106,9 +127,13 @@ Desktop::Desktop(const std::string& binDir) {
   WaitUntil([&] { return started.load(); }, 10s);
   const std::string tray = binDir + "/display_xembed_tray";
   if (access(tray.c_str(), X_OK) == 0) {
+    // At the screen's bottom right, as a panel's tray, where no window of the suite covers it.
+    testing_display::XScreen screen;
+    const std::string x = std::to_string(std::max(0, screen.ScreenWidth() - 200));
+    const std::string y = std::to_string(std::max(0, screen.ScreenHeight() - 24));
     m_tray = fork();
     if (m_tray == 0) {
-      execl(tray.c_str(), tray.c_str(), "0", "0", static_cast<char*>(nullptr));
+      execl(tray.c_str(), tray.c_str(), x.c_str(), y.c_str(), static_cast<char*>(nullptr));
       _exit(127);
     }
   }
@@ -148,26 +173,12 @@ bool Suite::Start(const SuiteOptions& options) {
                                 options.model};
   args.insert(args.end(), options.arguments.begin(), options.arguments.end());
   const std::string log = m_home + ".out";
-  const std::string port = std::to_string(FreeLoopbackPort());
+  m_port = std::to_string(FreeLoopbackPort());
   m_script = fork();
   if (m_script < 0) return false;
   if (m_script == 0) {
     setpgid(0, 0);
-    const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (out >= 0) {
-      dup2(out, 1);
-      dup2(out, 2);
-      close(out);
-    }
-    const int in = open("/dev/null", O_RDONLY);
-    if (in >= 0) dup2(in, 0);
-    setenv("TOLVAR_LINK_PORT", port.c_str(), 1);
-    setenv("TOLVAR_HOME", m_home.c_str(), 1);  // so that Processes() finds everything the script starts
-    std::vector<char*> argv;
-    for (auto& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    execvp("bash", argv.data());
-    _exit(127);
+    ExecScript(std::move(args), log, m_port, m_home);
   }
   setpgid(m_script, m_script);
   return true;
@@ -326,79 +337,14 @@ unsigned long FirstStartToLauncher(Suite& suite, Person& person, const std::stri
 
 namespace {
 
-// The bytes of an ELF file's section, empty when it has none of that name.
-std::string ElfSection(const std::string& path, const std::string& wanted) {
-  std::ifstream in(path, std::ios::binary);
-  auto read = [&](std::uint64_t at, std::size_t size) {
-    std::string bytes(size, '\0');
-    in.seekg(static_cast<std::streamoff>(at));
-    in.read(bytes.data(), static_cast<std::streamsize>(size));
-    return in ? bytes : std::string();
-  };
-  auto number = [](const std::string& bytes, std::size_t at, int size) {
-    std::uint64_t value = 0;
-    for (int i = size - 1; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
-    return value;
-  };
-  const std::string header = read(0, 64);
-  if (header.size() != 64 || header.compare(0, 4, "\x7F" "ELF") != 0 || header[4] != 2) return {};
-  const std::uint64_t tableAt = number(header, 0x28, 8), entrySize = number(header, 0x3A, 2);
-  const std::uint64_t count = number(header, 0x3C, 2), namesIndex = number(header, 0x3E, 2);
-  if (entrySize < 64 || namesIndex >= count) return {};
-  const std::string table = read(tableAt, static_cast<std::size_t>(entrySize * count));
-  if (table.empty()) return {};
-  const std::size_t namesEntry = static_cast<std::size_t>(namesIndex * entrySize);
-  const std::string names = read(number(table, namesEntry + 24, 8), static_cast<std::size_t>(number(table, namesEntry + 32, 8)));
-  for (std::uint64_t i = 0; i < count; ++i) {
-    const std::size_t entry = static_cast<std::size_t>(i * entrySize);
-    const std::size_t name = static_cast<std::size_t>(number(table, entry, 4));
-    if (name < names.size() && names.compare(name, wanted.size() + 1, wanted.c_str(), wanted.size() + 1) == 0)
-      return read(number(table, entry + 24, 8), static_cast<std::size_t>(number(table, entry + 32, 8)));
-  }
-  return {};
-}
-
-// A text value of a version record's string table ("Comments"), read from its UTF-16 bytes.
-std::string VersionText(const std::string& resources, const std::string& key) {
-  std::string wide;
-  for (char c : key) wide += std::string{c, '\0'};
-  wide += std::string(2, '\0');
-  std::size_t at = resources.find(wide);
-  if (at == std::string::npos) return {};
-  at += wide.size();
-  while (at + 1 < resources.size() && resources[at] == 0 && resources[at + 1] == 0) at += 2;  // alignment
-  std::string value;
-  for (; at + 1 < resources.size() && (resources[at] || resources[at + 1]); at += 2) value += resources[at];
-  return value;
+std::vector<std::string> Lines(const std::string& path) {
+  std::ifstream in(path);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
 }
 
 }  // namespace
-
-int FolderBarIndex(const std::string& binDir, const std::string& program) {
-  struct Listed {
-    int pass;
-    std::string name;
-  };
-  std::vector<Listed> listed;
-  for (const auto& entry : std::filesystem::directory_iterator(binDir)) {
-    const std::string name = entry.path().filename().string();
-    if (!entry.is_regular_file() || name.find('.') != std::string::npos) continue;
-    const std::string resources = ElfSection(entry.path().string(), ".tolvar_rsrc");
-    if (!VersionText(resources, "Comments").starts_with("Dravik App")) continue;
-    const std::string special = VersionText(resources, "SpecialBuild");
-    const bool numeric = !special.empty() && special.find_first_not_of("0123456789") == std::string::npos;
-    listed.push_back({numeric ? std::stoi(special) : 0, name + ".exe"});
-  }
-  std::sort(listed.begin(), listed.end(), [](const Listed& a, const Listed& b) {
-    if (a.pass != b.pass) return a.pass > b.pass;
-    const int order = strcasecmp(a.name.c_str(), b.name.c_str());
-    return order != 0 ? order < 0 : a.name < b.name;
-  });
-  for (std::size_t i = 0; i < listed.size() && i < 10; ++i) {
-    if (listed[i].name == program + ".exe") return static_cast<int>(i);
-  }
-  return -1;
-}
 
 void ClickFolderBarItem(Person& person, unsigned long launcher, int index) {
   // The bar's items are 64 pixels high, the first one's icon centred at (60, 71) of the frame.
@@ -429,6 +375,40 @@ bool AnswerMessageBox(Person& person, const std::string& caption, const std::str
   person.ClickIn(box, person.X().Place(box).width / 2, 50);
   person.Key(XK_Return);
   return person.WaitForWindowGone(caption);
+}
+
+bool Suite::PhoneControl(const std::string& line) {
+  // scripts/run gives the phone its control lines through a pipe in the home and keeps its
+  // answers there, after the line that named its port.
+  const std::string answers = m_home + "/phonesim.out";
+  const std::size_t before = Lines(answers).size();
+  if (before == 0) return false;
+  const int pipe = open((m_home + "/phonesim.control").c_str(), O_WRONLY | O_NONBLOCK);
+  if (pipe < 0) return false;
+  const std::string text = line + "\n";
+  const bool written = write(pipe, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  close(pipe);
+  std::vector<std::string> now;
+  return written && WaitUntil([&] { return (now = Lines(answers)).size() > before; }, 10s) && now[before] == "ok";
+}
+
+std::string Suite::RunAgain() {
+  if (m_home.empty() || m_port.empty()) return {};
+  const std::string log = m_home + ".again";
+  const pid_t again = fork();
+  if (again < 0) return {};
+  if (again == 0) ExecScript({"bash", m_root + "/scripts/run", "--bin-dir", ProgramFolder(m_binDir, m_home), "--home", m_home}, log, m_port, m_home);
+  const bool ended = Ended(again, 30s);
+  if (!ended) {
+    kill(again, SIGKILL);
+    waitpid(again, nullptr, 0);
+  }
+  std::ifstream in(log);
+  std::stringstream text;
+  text << in.rdbuf();
+  std::error_code ignored;
+  std::filesystem::remove(log, ignored);
+  return ended ? text.str() : std::string();
 }
 
 }  // namespace suite_testing

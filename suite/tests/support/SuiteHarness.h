@@ -69,8 +69,16 @@ class Suite {
   // What the script printed so far.
   std::string Output() const;
 
+  // One control line to the running simulated phone ("drop 0", "reconnect", "clear"); true once it
+  // answered "ok".
+  bool PhoneControl(const std::string& line);
+  // scripts/run once more in the same home while the suite runs, waited for; gives what it printed,
+  // empty when it did not end by itself.
+  std::string RunAgain();
+
  private:
   std::string m_root, m_binDir, m_home;
+  std::string m_port;  // the link service's loopback port, the same for every start in this home
   pid_t m_script = -1;
 };
 
@@ -110,12 +118,6 @@ inline constexpr const char* kLauncherTitle = " Dravik";
 // "<pictures>-phone-selection", "-autodetect" and "-launcher" when `pictures` is not empty.
 // Answers the launcher's window, 0 (with the reason in `why`) when a step did not come.
 unsigned long FirstStartToLauncher(Suite& suite, Person& person, const std::string& pictures, std::string& why);
-
-// Where the launcher's folder bar lists a program of `binDir` (its file name there, "Backup"): the
-// bar lists the suite's programs of its folder by their version records, higher SpecialBuild
-// first and by name within one, so a build folder's test programs that carry a program's
-// resources stand beside it. -1 when the bar does not list it.
-int FolderBarIndex(const std::string& binDir, const std::string& program);
 
 // The program of the launcher's folder bar at `index` (0 first, in the bar's large icons) clicked.
 void ClickFolderBarItem(Person& person, unsigned long launcher, int index);
