@@ -21,7 +21,6 @@ using namespace suite_testing;
 using namespace phone_records;
 namespace fs = std::filesystem;
 
-constexpr const char* kLauncher = " Dravik";
 
 // Places in the launcher's frame at its first size, with Daybook in its right pane. Daybook is
 // driven by its buttons and its File menu.
@@ -78,19 +77,9 @@ class Exchange : public testing::Test {
 
   // From an empty home to Daybook in the launcher's pane; answers the launcher's window.
   unsigned long ToDaybook(Suite& suite, const std::string& pictures) {
-    const unsigned long selection = m_person.WaitForWindow("Phone selection");
-    EXPECT_NE(selection, 0u) << "no phone selection on a first start\n" << suite.Output();
-    if (!selection) return 0;
-    // "Autodetect" sits at the dialog's bottom right: 60 x 14 dialog units, 7 from the right and
-    // bottom edges of a 220 x 178 unit client area.
-    const auto place = m_person.X().Place(selection);
-    const double unitX = place.width / 226.0, unitY = unitX * 13.0 / 12.0;
-    m_person.ClickIn(selection, place.width - static_cast<int>(40 * unitX), place.height - static_cast<int>(17 * unitY));
-    EXPECT_NE(m_person.WaitForWindow("Linkwell"), 0u) << "Autodetect told nothing\n" << suite.Output();
-    m_person.Key(XK_Return);
-    EXPECT_TRUE(m_person.WaitForWindowGone("Phone selection"));
-    const unsigned long launcher = m_person.WaitForWindow(kLauncher);
-    EXPECT_NE(launcher, 0u) << "the launcher did not come up\n" << suite.Output();
+    std::string why;
+    const unsigned long launcher = FirstStartToLauncher(suite, m_person, "", why);
+    EXPECT_NE(launcher, 0u) << why;
     if (!launcher) return 0;
     m_person.ClickIn(launcher, kDaybookItem.x, kDaybookItem.y);
     const bool shown =

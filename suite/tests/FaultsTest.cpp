@@ -22,7 +22,6 @@ namespace {
 
 using namespace suite_testing;
 
-constexpr const char* kLauncher = " Dravik";
 constexpr int kContactCount = 60;  // enough for a download that lasts a few seconds on the wire
 
 // Places in the launcher's frame at its first size.
@@ -101,19 +100,9 @@ class Faults : public testing::Test {
 
   // From an empty home to the launcher: the phone selection's "Autodetect", and its answer.
   unsigned long ToLauncher() {
-    const unsigned long selection = m_person.WaitForWindow("Phone selection");
-    EXPECT_NE(selection, 0u) << "no phone selection on a first start\n" << m_suite.Output();
-    if (!selection) return 0;
-    // "Autodetect" sits at the dialog's bottom right: 60 x 14 dialog units, 7 from the right and
-    // bottom edges of a 220 x 178 unit client area.
-    const auto place = m_person.X().Place(selection);
-    const double unitX = place.width / 226.0, unitY = unitX * 13.0 / 12.0;
-    m_person.ClickIn(selection, place.width - static_cast<int>(40 * unitX), place.height - static_cast<int>(17 * unitY));
-    EXPECT_NE(m_person.WaitForWindow("Linkwell"), 0u) << "Autodetect told nothing\n" << m_suite.Output();
-    m_person.Key(XK_Return);
-    EXPECT_TRUE(m_person.WaitForWindowGone("Phone selection"));
-    const unsigned long launcher = m_person.WaitForWindow(kLauncher);
-    EXPECT_NE(launcher, 0u) << "the launcher did not come up\n" << m_suite.Output();
+    std::string why;
+    const unsigned long launcher = FirstStartToLauncher(m_suite, m_person, "", why);
+    EXPECT_NE(launcher, 0u) << why;
     return launcher;
   }
 
@@ -251,7 +240,7 @@ class Faults : public testing::Test {
     SaveScreen("suite-faults-tray-menu");
     m_person.Key(XK_Up);
     m_person.Key(XK_Return);
-    EXPECT_TRUE(m_person.WaitForWindowGone(kLauncher));
+    EXPECT_TRUE(m_person.WaitForWindowGone(kLauncherTitle));
     EXPECT_TRUE(WaitUntil([&] { return !m_suite.Running(); })) << "scripts/run did not end\n" << m_suite.Output();
     EXPECT_TRUE(WaitUntil([&] { return m_suite.Processes().empty(); })) << "programs of the suite still run";
   }
@@ -349,9 +338,9 @@ TEST_F(Faults, TheLauncherClosedDuringATransferAsksFirstAndASecondRunBringsItBac
   const unsigned long question = m_person.WaitForWindow("Backup / Restore", 30s);
   SaveScreen("suite-faults-close-asks");
   ASSERT_NE(question, 0u) << "the launcher closed without asking";
-  EXPECT_NE(m_person.X().FindShown(kLauncher), 0u) << "the launcher went before the answer";
+  EXPECT_NE(m_person.X().FindShown(kLauncherTitle), 0u) << "the launcher went before the answer";
   m_person.Key(XK_Return);  // "Yes", cancel the backup
-  EXPECT_TRUE(m_person.WaitForWindowGone(kLauncher)) << "the launcher did not close";
+  EXPECT_TRUE(m_person.WaitForWindowGone(kLauncherTitle)) << "the launcher did not close";
   EXPECT_TRUE(WaitUntil([&] { return !Runs("Vezezudara") && !Runs("Backup"); }));
   EXPECT_TRUE(Runs("Linkwell")) << "the link service ended with the launcher";
   EXPECT_TRUE(m_suite.Running());
@@ -360,7 +349,7 @@ TEST_F(Faults, TheLauncherClosedDuringATransferAsksFirstAndASecondRunBringsItBac
   // A second scripts/run shows the launcher again and ends.
   const std::string said = m_suite.RunAgain();
   EXPECT_NE(said.find("already runs in this home"), std::string::npos) << said;
-  launcher = m_person.WaitForWindow(kLauncher);
+  launcher = m_person.WaitForWindow(kLauncherTitle);
   SaveScreen("suite-faults-second-run");
   ASSERT_NE(launcher, 0u) << "the second run did not bring the launcher back";
 
