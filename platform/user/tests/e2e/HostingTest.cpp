@@ -135,6 +135,15 @@ protected:
     }
     return nullptr;
   }
+  // Starts the program and shows its dialog in the view, with our window foreground, as a person
+  // sees it before typing into it; null when the dialog did not come.
+  HWND ShowProgram() {
+    if (!Start() || !PumpUntil([] { return g_host.ready != nullptr; })) return nullptr;
+    HWND hosted = HostedChild();
+    ShowWindow(hosted, SW_SHOW);
+    SetForegroundWindow(m_main);
+    return GetForegroundWindow() == m_main ? hosted : nullptr;
+  }
   // A person's click into a window, pressed and released.
   static bool Click(HWND window) {
     RECT rect;
@@ -271,14 +280,11 @@ TEST_F(Hosting, DestroyingTheHostTakesTheProgramsDialogOnItsOwnThread) {
 }
 
 TEST_F(Hosting, KeysAndTextTypedInTheHostReachTheFocusedWindowOfTheHostedProgram) {
-  ASSERT_TRUE(Start());
-  ASSERT_TRUE(PumpUntil([] { return g_host.ready != nullptr; }));
-  HWND hosted = HostedChild();
-  ShowWindow(hosted, SW_SHOW);
+  HWND hosted = ShowProgram();
+  ASSERT_TRUE(hosted);
   HWND edit = GetDlgItem(hosted, 11);
   ASSERT_TRUE(edit);
   ASSERT_NE(GetWindowThreadProcessId(edit, nullptr), GetCurrentThreadId());
-  EXPECT_TRUE(SetForegroundWindow(m_main));
 
   // A person clicks into the program's field, then types.
   RECT rect;
@@ -303,13 +309,10 @@ TEST_F(Hosting, KeysAndTextTypedInTheHostReachTheFocusedWindowOfTheHostedProgram
 }
 
 TEST_F(Hosting, KeysTypedRightAfterAClickReachTheProgramsWindowClickedNotTheOneFocusedBefore) {
-  ASSERT_TRUE(Start());
-  ASSERT_TRUE(PumpUntil([] { return g_host.ready != nullptr; }));
-  HWND hosted = HostedChild();
-  ShowWindow(hosted, SW_SHOW);
+  HWND hosted = ShowProgram();
+  ASSERT_TRUE(hosted);
   HWND before = GetDlgItem(hosted, 11), clicked = GetDlgItem(hosted, 12);
   ASSERT_TRUE(before && clicked);
-  EXPECT_TRUE(SetForegroundWindow(m_main));
   ASSERT_TRUE(Click(before));
   ASSERT_TRUE(PumpUntil([&] { return g_host.focused == before; }));
 
@@ -327,19 +330,16 @@ TEST_F(Hosting, KeysTypedRightAfterAClickReachTheProgramsWindowClickedNotTheOneF
     GetWindowTextA(clicked, text, sizeof text);
     return std::string(text) == "Anne";
   })) << "the clicked field holds \"" << text << "\"";
-  EXPECT_EQ(g_host.focused, clicked);
+  EXPECT_TRUE(PumpUntil([&] { return g_host.focused == clicked; }));  // told by a posted message
   GetWindowTextA(before, text, sizeof text);
   EXPECT_STREQ(text, "");
 }
 
 TEST_F(Hosting, WhenTheProgramsModalDialogClosesTypingGoesOnInTheFieldThatHadTheFocus) {
-  ASSERT_TRUE(Start());
-  ASSERT_TRUE(PumpUntil([] { return g_host.ready != nullptr; }));
-  HWND hosted = HostedChild();
-  ShowWindow(hosted, SW_SHOW);
+  HWND hosted = ShowProgram();
+  ASSERT_TRUE(hosted);
   HWND field = GetDlgItem(hosted, 12);
   ASSERT_TRUE(field);
-  EXPECT_TRUE(SetForegroundWindow(m_main));
   ASSERT_TRUE(Click(field));
   ASSERT_TRUE(PumpUntil([&] { return g_host.focused == field; }));
 
