@@ -435,6 +435,9 @@ void CBackupDlg::SetRunning(bool running) {
     ShowItem(m_hWnd, IDC_PROGRESS, running);
   }
   m_cursor = running ? IDC_APPSTARTING : IDC_ARROW;
+  // Shown at once under a resting pointer (the pointer shows it only while it is over this thread's
+  // windows); WM_SETCURSOR keeps it as the pointer moves.
+  ::SetCursor(::LoadCursorA(nullptr, m_cursor));
   if (!running) {
     KillTimer(kBusyTimer);
     if (m_progress.m_hWnd) m_progress.ModifyStyle(kBusyStyle, 0);
@@ -613,7 +616,9 @@ LRESULT CBackupDlg::OnSize(WPARAM type, LPARAM size) {
     MoveControl(IDC_FRAME_1074, 0, 0, dx, dy);
     MoveControl(IDC_FRAME_1073, 0, 0, dx, 0);
     for (UINT id : {IDC_BACKUP, IDC_RESTORE, IDC_OPEN}) MoveControl(id, 0, dy, 0, 0);
-    for (UINT id : {IDC_TITLE, IDC_STATIC_1075}) MoveControl(id, dx, 0, 0, 0);
+    // The File button keeps its place beside the static before it: left behind, it would lie under
+    // that static once the dialog is wider than its template, out of the pointer's reach.
+    for (UINT id : {IDC_TITLE, IDC_STATIC_1075, IDC_FILE_MENU}) MoveControl(id, dx, 0, 0, 0);
     MoveControl(IDC_CANCEL_RUN, dx, dy, 0, 0);
     MoveControl(IDC_PROGRESS, 0, dy, dx, 0);
     MoveControl(IDC_FRAME_LOG, 0, 0, dx, dy);

@@ -68,6 +68,7 @@ function(tolvar_test target)
     set(ARG_TIMEOUT 120)
   endif()
   add_executable(${target} ${ARG_SOURCES})
+  set_target_properties(${target} PROPERTIES TOLVAR_TEST_PROGRAM TRUE)
   tolvar_test_flags(${target})
   target_link_libraries(${target} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main Threads::Threads)
   tolvar_use_test_pch(${target})
@@ -107,9 +108,16 @@ function(tolvar_add_resources target script)
   set(depfile ${out_dir}/${target}.res.d)
   set(carrier ${out_dir}/${target}_rsrc.cpp)
   file(MAKE_DIRECTORY ${out_dir})
+  # A test program's copy of a program's resources says so (TOLVAR_TEST_PROGRAM), so that a script
+  # can leave out what marks the program itself, such as the version record's suite mark.
+  get_target_property(test_program ${target} TOLVAR_TEST_PROGRAM)
+  set(defines)
+  if(test_program)
+    set(defines -D TOLVAR_TEST_PROGRAM)
+  endif()
   add_custom_command(
     OUTPUT ${container}
-    COMMAND $<TARGET_FILE:rc> -I ${script_dir} -I ${CMAKE_CURRENT_SOURCE_DIR}
+    COMMAND $<TARGET_FILE:rc> -I ${script_dir} -I ${CMAKE_CURRENT_SOURCE_DIR} ${defines}
       -o ${container} --depfile ${depfile} ${script_path}
     DEPENDS rc ${script_path}
     DEPFILE ${depfile}

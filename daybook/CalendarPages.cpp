@@ -56,6 +56,12 @@ constexpr FieldIcon kToDoIcons[] = {{IDC_ICON_TODO_START, 217, 218},
 
 CCalendarPage::CCalendarPage(const Ids& ids, CWnd* parent) : CEmbeddableDialog(ids.dialog, parent, FALSE), m_ids(ids) {}
 
+CString CCalendarPage::FormDescription() const {
+  CString text;
+  m_description.GetWindowText(text);
+  return text == Placeholder() ? CString() : text;
+}
+
 const AFX_MSGMAP* CCalendarPage::GetMessageMap() const {
   static const AFX_MSGMAP map{CEmbeddableDialog::GetMessageMap(), {
       MapCommand(IDC_DOWNLOAD, &CCalendarPage::OnDownloadButton),
@@ -77,10 +83,10 @@ BOOL CCalendarPage::OnCommand(WPARAM wParam, LPARAM lParam) {
     CString text;
     m_description.GetWindowText(text);
     const bool entering = code == EN_SETFOCUS;
-    if (entering ? text == kDescriptionPlaceholder : text.IsEmpty()) {
+    if (entering ? text == Placeholder() : text.IsEmpty()) {
       const bool filling = m_filling;
       m_filling = true;
-      m_description.SetWindowText(entering ? "" : kDescriptionPlaceholder);
+      m_description.SetWindowText(entering ? CString() : Placeholder());
       m_filling = filling;
     }
     m_description.SetTextColor(entering || !text.IsEmpty() ? kDarkText : kGreyText);
@@ -118,6 +124,17 @@ BOOL CCalendarPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) {
     GetDlgItem(static_cast<int>(m_ids.add))->SetFocus();
     *result = 0;
     return TRUE;
+  }
+  if (header && header->code == DTN_DATETIMECHANGE && !m_filling) {
+    // A picker stepped by its up-down buttons (the click that was refused the focus still steps
+    // it) starts no edit where a field may not: the step is undone.
+    if (Guarded(static_cast<UINT>(header->idFrom))) {
+      RestoreShownTime(header->hwndFrom);
+      GetDlgItem(static_cast<int>(m_ids.add))->SetFocus();
+      *result = 0;
+      return TRUE;
+    }
+    NoteShownTime(header->hwndFrom);
   }
   if (header && header->idFrom == m_ids.list) {
     switch (header->code) {
@@ -215,8 +232,44 @@ LRESULT CCalendarPage::OnCtlColor(WPARAM dc, LPARAM control) {
 
 bool CCalendarPage::Guarded(UINT id) const {
   const std::vector<UINT> fields = GuardedFields();
-  return !m_filling && std::find(fields.begin(), fields.end(), id) != fields.end() && Enabled(m_ids.add) &&
-         !m_edit.adding && m_list.GetNextItem(-1, LVNI_SELECTED) < 0;
+  if (m_filling || std::find(fields.begin(), fields.end(), id) == fields.end()) return false;
+  if (m_edit.multiSelect) return true;
+  return Enabled(m_ids.add) && !m_edit.adding && m_list.GetNextItem(-1, LVNI_SELECTED) < 0;
+}
+
+void CCalendarPage::SetPicker(CFlatDateTimeCtrl& picker, const CTime& time) {
+  const bool filling = m_filling;
+  m_filling = true;
+  picker.SetTime(time);
+  m_filling = filling;
+  NoteShownTime(picker.m_hWnd);
+}
+
+void CCalendarPage::NoteShownTime(HWND picker) {
+  SYSTEMTIME fields{};
+  if (::SendMessageA(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&fields)) != GDT_VALID) return;
+  const UINT id = static_cast<UINT>(::GetDlgCtrlID(picker));
+  const CTime shown(fields);
+  for (auto& [noted, time] : m_shownTimes) {
+    if (noted == id) {
+      time = shown;
+      return;
+    }
+  }
+  m_shownTimes.emplace_back(id, shown);
+}
+
+void CCalendarPage::RestoreShownTime(HWND picker) {
+  const UINT id = static_cast<UINT>(::GetDlgCtrlID(picker));
+  for (const auto& [noted, time] : m_shownTimes) {
+    if (noted != id) continue;
+    SYSTEMTIME fields{};
+    time.GetAsSystemTime(fields);
+    const bool filling = m_filling;
+    m_filling = true;
+    ::SendMessageA(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&fields));
+    m_filling = filling;
+  }
 }
 
 bool CCalendarPage::Enabled(UINT id) const {
@@ -417,7 +470,7 @@ LRESULT CCalendarPage::OnShowWindow(WPARAM show, LPARAM) {
 
 namespace {
 constexpr CCalendarPage::Ids kScheduleIds{
-    IDD_SCHEDULE, IDC_SCHEDULE_LIST, IDC_SCH_DESCRIPTION, IDC_SCH_ADD, IDC_SCH_DELETE, IDC_SCH_DELETE_ALL,
+    IDD_SCHEDULE, IDC_SCHEDULE_LIST, IDC_SCH_DESCRIPTION, 357, IDC_SCH_ADD, IDC_SCH_DELETE, IDC_SCH_DELETE_ALL,
     IDC_SCH_APPLY, IDC_SCH_CANCEL, 306, 472, 360, {1152, 1153, 1154}, {369, 370, 371},
     {IDC_SORT_SCH_DATE, IDC_SORT_SCH_TIME, IDC_SORT_SCH_TEXT}, {55, 20, 65}, {110, 95}};
 }  // namespace
@@ -458,7 +511,7 @@ std::vector<std::pair<UINT, unsigned>> CScheduleDlg::Anchors() const {
   }
   for (UINT id : {IDC_SCH_ADD, IDC_SCH_DELETE, IDC_SCH_DELETE_ALL, IDC_SCH_APPLY, IDC_SCH_CANCEL, IDC_DOWNLOAD,
                   IDC_UPLOAD}) {
-    anchors.emplace_back(id, kMoveY);
+    anchors.emplace_back(id, kMoveY | kSqueezeX);
   }
   return anchors;
 }
@@ -492,7 +545,7 @@ BOOL CScheduleDlg::OnInitDialog() {
   m_calendar.SetRange(&earliest, &latest);
   const CTime now = Now();
   m_calendar.SetCurSel(now);
-  m_date.SetTime(now);
+  SetPicker(m_date, now);
   m_repeat.SubclassDlgItem(IDC_SCH_REPEAT, this);
   m_repeat.SetFont("Verdana", 13, FALSE, FALSE);
   for (UINT id = 402; id <= 405; ++id) m_repeat.AddString(DaybookText(id));
@@ -539,13 +592,13 @@ void CScheduleDlg::EnableFields(bool on) {
   if (!on) {
     // Several rows: the pickers stand on now, as no one entry's date is shown.
     m_calendar.SetCurSel(Now());
-    m_date.SetTime(Now());
+    SetPicker(m_date, Now());
   }
 }
 
 void CScheduleDlg::ClearEditor() {
   m_filling = true;
-  m_description.SetWindowText(kDescriptionPlaceholder);
+  m_description.SetWindowText(Placeholder());
   m_description.SetTextColor(kGreyText);
   m_repeat.SetCurSel(0);
   m_repeat.SetTextColor(kGreyText);
@@ -555,7 +608,7 @@ void CScheduleDlg::ClearEditor() {
   Check(IDC_SCH_ALARM, false);
   Check(IDC_SCH_PRIVATE, false);
   ShowAlarmIcons();
-  m_time.SetTime(Now());
+  SetPicker(m_time, Now());
   m_filling = false;
 }
 
@@ -582,7 +635,7 @@ bool CScheduleDlg::ClearAll() {
   SetButtons(true, false, false, false, false);
   const CTime now = Now();
   m_calendar.SetCurSel(now);
-  m_date.SetTime(now);
+  SetPicker(m_date, now);
   return true;
 }
 
@@ -620,7 +673,7 @@ void CScheduleDlg::OnDescriptionChange() {
   if (m_filling) return;
   CString text;
   m_description.GetWindowText(text);
-  if (text.IsEmpty() || text == kDescriptionPlaceholder) return;
+  if (text.IsEmpty() || text == Placeholder()) return;
   m_description.SetTextColor(kDarkText);
   BeginEdit();
 }
@@ -644,7 +697,7 @@ void CScheduleDlg::OnAdd() {
   m_date.GetTime(picker);
   const CTime start = CScheduleModel::ProposedStart(picker, Now());
   m_filling = true;
-  m_date.SetTime(start);
+  SetPicker(m_date, start);
   m_calendar.SetCurSel(start);
   m_filling = false;
   AppendNewRow(m_model.FreeSlot(), DayText(start), start.Format("%H:%M"));
@@ -670,7 +723,7 @@ void CScheduleDlg::OnApply() {
     return;
   }
   ScheduleForm form;
-  m_description.GetWindowText(form.description);
+  form.description = FormDescription();
   form.start = start;
   form.repeat = std::max(m_repeat.GetCurSel(), 0);
   form.alarm = Checked(IDC_SCH_ALARM);
@@ -699,10 +752,10 @@ void CScheduleDlg::DeleteAllRows() {
 void CScheduleDlg::ShowSlot(int slot) {
   const PA_SCHEDULE_INFO e = m_model.Entry(slot);
   m_filling = true;
-  m_description.SetWindowText(e.strDescription.IsEmpty() ? CString(kDescriptionPlaceholder) : e.strDescription);
+  m_description.SetWindowText(e.strDescription.IsEmpty() ? Placeholder() : e.strDescription);
   m_description.SetTextColor(e.strDescription.IsEmpty() ? kGreyText : kDarkText);
-  m_date.SetTime(e.tmStart);
-  m_time.SetTime(e.tmStart);
+  SetPicker(m_date, e.tmStart);
+  SetPicker(m_time, e.tmStart);
   m_calendar.SetCurSel(e.tmStart);
   if (e.bRepeat <= 3) m_repeat.SetCurSel(e.bRepeat);
   m_repeat.SetTextColor(kDarkText);
@@ -727,7 +780,7 @@ void CScheduleDlg::OnDayPicked(NMHDR* header, LRESULT*) {
   if (m_filling) return;
   if (m_edit.multiSelect) {
     m_calendar.SetCurSel(Now());
-    m_date.SetTime(Now());
+    SetPicker(m_date, Now());
     return;
   }
   CTime day;
@@ -735,7 +788,7 @@ void CScheduleDlg::OnDayPicked(NMHDR* header, LRESULT*) {
     m_calendar.GetCurSel(day);
     day = CTime(day.GetYear(), day.GetMonth(), day.GetDay(), 0, 0, 0);
     m_filling = true;
-    m_date.SetTime(day);
+    SetPicker(m_date, day);
     m_filling = false;
   } else {
     m_date.GetTime(day);
@@ -748,7 +801,7 @@ void CScheduleDlg::OnDayPicked(NMHDR* header, LRESULT*) {
     return;
   }
   m_filling = true;
-  m_time.SetTime(day);
+  SetPicker(m_time, day);
   m_filling = false;
   ClearEditor();
   m_edit = {};
@@ -760,7 +813,7 @@ void CScheduleDlg::OnDayPicked(NMHDR* header, LRESULT*) {
 
 namespace {
 constexpr CCalendarPage::Ids kToDoIds{
-    IDD_TODO, IDC_TODO_LIST, IDC_TODO_DESCRIPTION, IDC_TODO_ADD, IDC_TODO_DELETE, IDC_TODO_DELETE_ALL,
+    IDD_TODO, IDC_TODO_LIST, IDC_TODO_DESCRIPTION, 363, IDC_TODO_ADD, IDC_TODO_DELETE, IDC_TODO_DELETE_ALL,
     IDC_TODO_APPLY, IDC_TODO_CANCEL, 307, 473, 367, {1155, 1156, 1157}, {372, 373, 374},
     {IDC_SORT_TODO_START, IDC_SORT_TODO_DUE, IDC_SORT_TODO_TEXT}, {55, 55, 65}, {135, 120}};
 }  // namespace
@@ -797,7 +850,7 @@ std::vector<std::pair<UINT, unsigned>> CToDoDlg::Anchors() const {
   }
   for (UINT id : {IDC_TODO_ADD, IDC_TODO_DELETE, IDC_TODO_DELETE_ALL, IDC_TODO_APPLY, IDC_TODO_CANCEL,
                   IDC_DOWNLOAD, IDC_UPLOAD}) {
-    anchors.emplace_back(id, kMoveY);
+    anchors.emplace_back(id, kMoveY | kSqueezeX);
   }
   return anchors;
 }
@@ -868,14 +921,14 @@ void CToDoDlg::EnableFields(bool on) {
 
 void CToDoDlg::ClearEditor() {
   m_filling = true;
-  m_description.SetWindowText(kDescriptionPlaceholder);
+  m_description.SetWindowText(Placeholder());
   m_description.SetTextColor(kGreyText);
   m_category.SetCurSel(0);
   m_priority.SetCurSel(1);
   for (CFlatComboBox* combo : {&m_priority, &m_category}) combo->SetTextColor(kGreyText);
   const CTime now = Now();
-  m_start.SetTime(now);
-  m_due.SetTime(now);
+  SetPicker(m_start, now);
+  SetPicker(m_due, now);
   Check(IDC_TODO_DONE, false);
   Check(IDC_TODO_PRIVATE, false);
   ShowCheckIcons();
@@ -919,7 +972,7 @@ void CToDoDlg::OnDateChange(NMHDR* header, LRESULT*) {
     const CTime moved = CToDoModel::DueAfterStartChange(start, due);
     if (moved != due) {
       m_filling = true;
-      m_due.SetTime(moved);
+      SetPicker(m_due, moved);
       m_filling = false;
     }
   }
@@ -958,7 +1011,7 @@ void CToDoDlg::OnApply() {
     DaybookMessage(365, m_ids.caption, MB_ICONINFORMATION);
     return;
   }
-  m_description.GetWindowText(form.description);
+  form.description = FormDescription();
   form.done = Checked(IDC_TODO_DONE);
   form.priority = std::max(m_priority.GetCurSel(), 0);
   form.category = std::max(m_category.GetCurSel(), 0);
@@ -978,10 +1031,10 @@ void CToDoDlg::OnApply() {
 void CToDoDlg::ShowSlot(int slot) {
   const PA_TODO_INFO t = m_model.Item(slot);
   m_filling = true;
-  m_description.SetWindowText(t.strDescription.IsEmpty() ? CString(kDescriptionPlaceholder) : t.strDescription);
+  m_description.SetWindowText(t.strDescription.IsEmpty() ? Placeholder() : t.strDescription);
   m_description.SetTextColor(t.strDescription.IsEmpty() ? kGreyText : kDarkText);
-  m_start.SetTime(t.tmStart);
-  m_due.SetTime(t.tmDue);
+  SetPicker(m_start, t.tmStart);
+  SetPicker(m_due, t.tmDue);
   if (t.bCategory <= 2) m_category.SetCurSel(t.bCategory);
   if (t.bPriority <= 2) m_priority.SetCurSel(t.bPriority);
   for (CFlatComboBox* combo : {&m_priority, &m_category}) combo->SetTextColor(kDarkText);

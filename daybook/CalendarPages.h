@@ -4,6 +4,7 @@
 // both pages do alike (buttons, selection guard, cancel, delete, sorting, layout, context menu,
 // status); the two pages move their own fields between the model and the controls.
 #include "CalendarModels.h"
+#include "Daybook.h"
 #include "PageKit.h"
 
 #include <EmbeddableDialog.h>
@@ -24,6 +25,7 @@ class CCalendarPage : public CEmbeddableDialog {
   // The controls and texts that differ between the two pages.
   struct Ids {
     UINT dialog, list, description;
+    UINT placeholder;                   // the description's text while it is empty
     UINT add, remove, removeAll, apply, cancel;
     UINT caption;                       // every message box's caption
     UINT freeText;                      // "%d ... free"
@@ -56,6 +58,10 @@ class CCalendarPage : public CEmbeddableDialog {
  protected:
   CCalendarPage(const Ids& ids, CWnd* parent);
 
+  // The description's placeholder in the current language; an edit left at it holds no description.
+  CString Placeholder() const { return DaybookText(m_ids.placeholder); }
+  CString FormDescription() const;
+
   virtual int FreeCount() const = 0;
   virtual int UsedCount() const = 0;
   virtual void ClearEditor() = 0;
@@ -70,9 +76,12 @@ class CCalendarPage : public CEmbeddableDialog {
   virtual void FillRows(bool& sorted) = 0;
   // Which controls grow with the page and which keep their distance to its right or bottom edge.
   virtual std::vector<std::pair<UINT, unsigned>> Anchors() const = 0;
-  // The fields that need a selected row or an open add (all but the description).
+  // The fields that need one selected row or an open add (all but the description). With nothing
+  // selected they cannot start an edit; with several selected there is no one entry to edit.
   virtual std::vector<UINT> GuardedFields() const = 0;
   bool Guarded(UINT id) const;
+  // Sets a picker and notes the value, so that a change the page refuses puts it back.
+  void SetPicker(CFlatDateTimeCtrl& picker, const CTime& time);
 
   void RefillRows();
   void CaptureLayout();
@@ -109,6 +118,8 @@ class CCalendarPage : public CEmbeddableDialog {
   LRESULT OnSize(WPARAM, LPARAM size);
   LRESULT OnCtlColor(WPARAM dc, LPARAM control);
   void LayoutCaptions();
+  void NoteShownTime(HWND picker);
+  void RestoreShownTime(HWND picker);
 
   // The page's transfer buttons are the main dialog's commands.
   void OnDownloadButton() { ::PostMessageA(::GetParent(m_hWnd), WM_COMMAND, 32775, 0); }
@@ -116,6 +127,7 @@ class CCalendarPage : public CEmbeddableDialog {
   void OnCancelTransferButton() { ::SendMessageA(::GetParent(m_hWnd), WM_COMMAND, 1099, 0); }
 
   CAnchorLayout m_layout;
+  std::vector<std::pair<UINT, CTime>> m_shownTimes;  // each picker's value as the page last set or took it
 
  protected:
   CFramedControls m_framed;

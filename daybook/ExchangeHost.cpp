@@ -2,6 +2,7 @@
 #include "Daybook.h"
 #include "DaybookDlg.h"
 #include "ExchangeBridges.h"
+#include "Transfers.h"
 
 using namespace daybook;
 
@@ -18,10 +19,11 @@ class CDaybookExchangeHost : public IExchangeHost {
   void EnableOwner(bool enable) override { ::EnableWindow(m_dialog.m_hWnd, enable ? TRUE : FALSE); }
   void Repaint() override { ::RedrawWindow(m_dialog.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW); }
   void LockUpdates(bool lock) override { ::LockWindowUpdate(lock ? m_dialog.m_hWnd : nullptr); }
-  // The choice lists are the phone library's cached resource lists, as the pages' combo boxes are.
-  std::vector<Melody> Pictures() override { return Resources(0); }
-  std::vector<Melody> Melodies() override { return Resources(1); }
-  std::vector<Melody> AlarmMelodies() override { return Resources(1); }
+  // The choice lists are the phone library's cached resource lists, named as a download gives them
+  // to the pages (without their folder): a vCalendar alarm finds its sound by that name.
+  std::vector<Melody> Pictures() override { return Choices().first; }
+  std::vector<Melody> Melodies() override { return Choices().second; }
+  std::vector<Melody> AlarmMelodies() override { return Choices().second; }
   void ClearContacts() override { m_dialog.Contacts().ClearAll(); }
   void ContactsStored(bool groupsToo) override {
     if (groupsToo) m_dialog.Contacts().RefreshGroups();
@@ -50,14 +52,18 @@ class CDaybookExchangeHost : public IExchangeHost {
   }
 
  private:
-  std::vector<Melody> Resources(short type) {
-    std::vector<Melody> entries;
-    short count = 0;
-    if (m_dialog.m_manager.PA_GetNumResourcesList(&count, type) != PA_OK || count <= 0) return entries;
-    std::vector<PA_RESOURCE_INFO> records(static_cast<std::size_t>(count));
-    if (m_dialog.m_manager.PA_GetResourceList(static_cast<unsigned short>(type), records.data()) != PA_OK) return entries;
-    for (const PA_RESOURCE_INFO& r : records) entries.push_back({r.strDisplayName, r.dwFileId});
-    return entries;
+  std::pair<std::vector<Melody>, std::vector<Melody>> Choices() {
+    const auto list = [this](short type) {
+      std::vector<PA_RESOURCE_INFO> records;
+      short count = 0;
+      if (m_dialog.m_manager.PA_GetNumResourcesList(&count, type) != PA_OK || count <= 0) return records;
+      records.resize(static_cast<std::size_t>(count));
+      if (m_dialog.m_manager.PA_GetResourceList(static_cast<unsigned short>(type), records.data()) != PA_OK) records.clear();
+      return records;
+    };
+    std::pair<std::vector<Melody>, std::vector<Melody>> choices;
+    ChoicesFromResources(list(0), list(1), choices.first, choices.second);
+    return choices;
   }
 
   CDaybookDlg& m_dialog;

@@ -10,9 +10,9 @@ class CResourceTypeTable {
   static constexpr int kEntryCount = 3;
 
   void Fill();
-  // Copies type, name and folder id of entry `index` into `record`. PA_MS_OUT_OF_RANGE when the
-  // index is negative, not below `inUse` (the main folders of the configured phone) or past the
-  // table.
+  // Copies type, name and folder id of entry `index` into `record`, and the type as its number (a
+  // main folder is numbered by its kind). PA_MS_OUT_OF_RANGE when the index is negative, not below
+  // `inUse` (the main folders of the configured phone) or past the table.
   PA_MS_RESULT GetMainFolder(int index, int inUse, PA_FOLDER_INFO& record) const;
 
  private:

@@ -16,7 +16,7 @@ namespace {
 constexpr int kBacklog = SOMAXCONN;
 constexpr DWORD kAcceptRetryPause = 50;  // out of descriptors: the waiting client is taken later
 constexpr DWORD kConnectPause = 100;   // a connect still under way counts as made after this
-constexpr DWORD kSendPause = 1;        // after each packet, so that a run of packets is paced
+constexpr DWORD kSendPause = 1;        // after each control packet, so that a run of them is paced
 constexpr DWORD kSendPatience = 3000;  // how long a peer that reads nothing may keep a send waiting
 constexpr char kLoopback[] = "127.0.0.1";
 
@@ -241,7 +241,10 @@ int CRelaySocket::SendPacketLocked(CRelaySocket* peer, const void* payload, DWOR
     shutdown(peer->m_hSocket, SD_BOTH);
     return 0;
   }
-  Sleep(kSendPause);
+  // The phone's bytes go on at once: the client takes packets apart from the stream and queues
+  // them, so a pause paces nothing there, while it would hold up the phone's next bytes (each
+  // reply comes in slices about a millisecond apart) and every client packet behind this lock.
+  if (type != PKT_FROM_PHONE) Sleep(kSendPause);
   return static_cast<int>(size - LINK_HEADER_SIZE);
 }
 

@@ -7,6 +7,7 @@
 #include <StringLoader.h>
 
 #include <kernel/Module.h>
+#include <imaging/Startup.h>
 #include <kernel/Process.h>
 
 namespace {
@@ -17,6 +18,9 @@ CStringLoader g_strings("Mediary");
 }  // namespace
 
 BOOL CMediaryApp::InitInstance() {
+  // Without it every picture the preview draws comes out empty.
+  const Gdiplus::GdiplusStartupInput imaging;
+  Gdiplus::GdiplusStartup(&m_imagingToken, &imaging, nullptr);
   SetDialogBkColor(0xFDEAE1, 0x822A08);
   m_hHandport = ::LoadLibraryA("Handport.dll");
   if (m_hHandport) {
@@ -37,6 +41,8 @@ BOOL CMediaryApp::InitInstance() {
 }
 
 int CMediaryApp::ExitInstance() {
+  if (m_imagingToken) Gdiplus::GdiplusShutdown(m_imagingToken);
+  m_imagingToken = 0;
   if (m_hHandport) {
     if (auto destroy = reinterpret_cast<PFN_DESTROY_MANAGER>(
             reinterpret_cast<void (*)()>(::GetProcAddress(m_hHandport, "DestroyManager")))) {

@@ -1,7 +1,7 @@
 #pragma once
-// CMediaryApp: Mediary's application object. It loads the phone-access library by name and makes
-// the process's one manager, runs the main dialog inside the launcher, and gives the manager back
-// and unloads the library at the end.
+// CMediaryApp: Mediary's application object. It starts the imaging library (the preview draws
+// through it), loads the phone-access library by name and makes the process's one manager, runs the
+// main dialog inside the launcher, and gives the manager back and unloads the library at the end.
 #include <HostedApp.h>
 
 #include <handport/Manager.h>
@@ -15,4 +15,5 @@ class CMediaryApp : public CHostedApp {
 
   CManager* m_pManager = nullptr;
   HMODULE m_hHandport = nullptr;
+  ULONG_PTR m_imagingToken = 0;
 };

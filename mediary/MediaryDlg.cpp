@@ -29,7 +29,6 @@ namespace {
 
 constexpr char kPathKey[] = "Software\\Halvane\\Tolvar\\Mediary";
 constexpr char kSettingsKey[] = "Software\\Halvane\\Tolvar\\Settings";
-
 // A registry value of text of any length; empty when absent.
 std::string ReadRegistryText(LPCSTR keyName, LPCSTR valueName) {
   HKEY key = nullptr;
@@ -136,6 +135,7 @@ BOOL CMediaryDlg::OnInitDialog() {
   m_folderBox.SubclassDlgItem(IDC_FOLDER_BOX, this);
   SetUpLook();
   m_folder = StartFolder(ReadRegistryText(kPathKey, "Path"), DocumentsFolder());
+  m_pcList->SetSystemImageList(m_folder);  // the PC rows' icons
   m_folderBox.FillFolders(m_folder);
   m_folderBox.SetWindowText(m_folder.c_str());
   LoadPcFolder();
@@ -172,6 +172,16 @@ void CMediaryDlg::SetUpLook() {
     m_pcList->SetIconStrip(&m_icons);
   }
 
+  // The frames round the lists lie right under them and leave them out when they paint, so that a
+  // frame repainted in the active pane's colour draws only the ring round its list. The group box
+  // goes under everything it surrounds.
+  ::SetWindowPos(::GetDlgItem(m_hWnd, IDC_FRAME), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  for (auto [frame, list] : {std::pair{IDC_PC_FRAME, IDC_PC_LIST}, std::pair{IDC_PHONE_FRAME, IDC_PHONE_LIST}}) {
+    HWND ring = ::GetDlgItem(m_hWnd, frame);
+    ::SetWindowLongA(ring, GWL_STYLE, ::GetWindowLongA(ring, GWL_STYLE) | WS_CLIPSIBLINGS);
+    ::SetWindowPos(ring, ::GetDlgItem(m_hWnd, list), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+
   // The phone picture, and the preview in its screen; "Key.bmp" of the current folder instead of it.
   HWND picture = ::GetDlgItem(m_hWnd, IDC_PHONE_PICTURE);
   m_phonePicture = HBITMAP(::LoadImageA(nullptr, "Key.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
@@ -192,8 +202,10 @@ void CMediaryDlg::SetUpLook() {
   ::ShowWindow(placeholder, SW_HIDE);
   ::SetWindowPos(placeholder, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-  if (m_preview.Create(m_hWnd, area, IDC_PREVIEW + 100)) {
+  if (m_preview.Create(m_hWnd, area, IDC_PREVIEW_WINDOW)) {
+    // Above the phone picture, which leaves it out when it paints.
     ::SetWindowPos(m_preview.GetHwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ::SetWindowLongA(picture, GWL_STYLE, ::GetWindowLongA(picture, GWL_STYLE) | WS_CLIPSIBLINGS);
     m_preview.ShowBitmapResource(PreviewBackground(0));
   }
 
@@ -214,8 +226,9 @@ void CMediaryDlg::SetUpLook() {
     button->SetColor(kSkinFocusBack, 0xFDEAE1, FALSE);
     button->SetColor(kSkinFocusText, 0x822A08);
   }
-  m_fileButton.SetMenu(IDR_FILE_MENU, m_hWnd, TRUE, 0, 16, 16, RGB(255, 0, 255));
-  m_viewButton.SetMenu(IDR_VIEW_MENU, m_hWnd, TRUE, 0, 16, 16, RGB(255, 0, 255));
+  // The menus with their 16 by 16 pictures, magenta showing through.
+  m_fileButton.SetMenu(IDR_FILE_MENU, m_hWnd, TRUE, IDR_FILE_MENU, 16, 16, RGB(255, 0, 255));
+  m_viewButton.SetMenu(IDR_VIEW_MENU, m_hWnd, TRUE, IDR_VIEW_MENU, 16, 16, RGB(255, 0, 255));
   m_fileButton.SetFont("Verdana", 14, FALSE, FALSE);
   m_viewButton.SetFont("Verdana", 14, FALSE, FALSE);
   m_fileButton.SetWindowText(GetText(1006));
@@ -257,6 +270,9 @@ void CMediaryDlg::SetUpLook() {
 
 void CMediaryDlg::ShowViewButtons() {
   const int chosen = m_phoneModel.GetKind();
+  // The kind label names the chosen kind in the current language, from the start on.
+  static constexpr UINT kLabels[] = {1009, 1011, 1078};
+  if (chosen >= 0 && chosen < 3) ::SetDlgItemTextA(m_hWnd, IDC_KIND_LABEL, GetText(kLabels[chosen]));
   for (int kind = 0; kind < 3; ++kind) {
     const ViewButtonFaces faces = ViewButtonBitmaps(kind, chosen);
     m_kindButtons[kind].SetBitmaps(faces.hover, RGB(255, 0, 255), faces.normal, RGB(255, 0, 255));
@@ -581,7 +597,9 @@ LRESULT CMediaryDlg::OnRunReport(WPARAM, LPARAM) {
           const LONG style = ::GetWindowLongA(bar, GWL_STYLE);
           constexpr LONG kSearching = LONG(PBS_SKIN_WRAPPING | PBS_SKIN_GRADIENTINDONE);
           ::SetWindowLongA(bar, GWL_STYLE, event.a ? style | kSearching : style & ~kSearching);
-          ::SendMessageA(bar, PBM_SETBARCOLOR, 0, event.a ? 0xFDEAE1 : 0xFFFFFF);
+          // After the search the bar fills in the program's blue, not white: the part done carries
+          // its text in white, and a white part on the pale background would show neither.
+          ::SendMessageA(bar, PBM_SETBARCOLOR, 0, event.a ? 0xFDEAE1 : 0x822A08);
           if (event.a) {
             ::SendMessageA(bar, PBM_SETRANGE32, 0, 100);
             ::SendMessageA(bar, PBM_SETSTEP, 1, 0);
@@ -592,8 +610,12 @@ LRESULT CMediaryDlg::OnRunReport(WPARAM, LPARAM) {
           }
           ::InvalidateRect(bar, nullptr, TRUE);
         }
-        m_waitCursor = event.a != 0;
-        ::SetCursor(::LoadCursorA(nullptr, m_waitCursor ? IDC_WAIT : IDC_ARROW));
+        // The wait cursor from the search on until the run ends (kFinished): the listing and the
+        // transfer after a found phone run under it too.
+        if (event.a) {
+          m_waitCursor = true;
+          ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+        }
         break;
       case CPostedView::Event::kProgress:
         if (event.a != 0xFFFFFFFF) ::SendDlgItemMessageA(m_hWnd, IDC_PROGRESS, PBM_SETRANGE32, 0, LPARAM(event.a));
@@ -615,6 +637,7 @@ LRESULT CMediaryDlg::OnRunReport(WPARAM, LPARAM) {
       case CPostedView::Event::kFinished:
         ::KillTimer(m_hWnd, kDetectTimer);
         m_waitCursor = false;
+        ::SetCursor(::LoadCursorA(nullptr, IDC_ARROW));
         if (m_worker) m_worker->Join();
         if (m_runs && !m_runs->IsClosing()) {
           SetRunning(false);
@@ -675,8 +698,10 @@ LRESULT CMediaryDlg::OnSize(WPARAM wParam, LPARAM lParam) {
   MoveControl(IDC_TOP_BAR, 0, 0, dw, 0);
   MoveControl(IDC_FOLDER_BOX, 0, 0, dw, 0);
   MoveControl(IDC_FRAME, 0, 0, dw, dh);
+  // The preview window goes with the phone picture whose screen it sits in (the template's
+  // placeholder is hidden; the preview is a window of its own).
   for (UINT id : {IDC_TITLE, IDC_ICON, IDC_KIND_LABEL, IDC_IMAGES, IDC_MELODIES, IDC_MOVIES, IDC_PHONE_PICTURE,
-                  IDC_PREVIEW, IDC_PC_LABEL})
+                  IDC_PREVIEW, IDC_PREVIEW_WINDOW, IDC_PC_LABEL})
     MoveControl(id, dw, 0, 0, 0);
   MoveControl(IDC_PHONE_LABEL, dw, dh / 2, 0, 0);
   for (UINT id : {IDC_GET, IDC_TRANSFER, IDC_NEW_FOLDER, IDC_DELETE}) MoveControl(id, 0, dh, 0, 0);
@@ -696,7 +721,7 @@ LRESULT CMediaryDlg::OnSize(WPARAM wParam, LPARAM lParam) {
                    rect.bottom - rect.top - 2, SWP_NOZORDER | SWP_NOACTIVATE);
   }
   ::InvalidateRect(::GetDlgItem(m_hWnd, IDC_ICON), nullptr, TRUE);
-  ::InvalidateRect(::GetDlgItem(m_hWnd, IDC_PREVIEW), nullptr, TRUE);
+  ::InvalidateRect(::GetDlgItem(m_hWnd, IDC_PREVIEW_WINDOW), nullptr, TRUE);
   return Default();
 }
 

@@ -1,9 +1,11 @@
 // The panes' list window: row drawing by data word and the notifications to the parent.
 #include "PaneListCtrl.h"
 
+#include "PanePath.h"
 #include "PaneRows.h"
 
 #include <gdi/Unique.h>
+#include <shell/ShellApi.h>
 
 #include <algorithm>
 #include <string>
@@ -62,16 +64,36 @@ void CPaneListCtrl::DrawItem(LPDRAWITEMSTRUCT draw) {
     x += column.cx;
     const CString text = GetItemText(row, c);
     if (text.IsEmpty()) continue;
-    if (c == 0 && m_icons && (word & (RowBits::Parent | RowBits::Phone | RowBits::Queued))) {
+    if (c == 0) {
+      // The parent entry, the phone's rows and queued rows from the own strip, the PC's rows from
+      // the shell's list; an image drawn moves the text right.
       LVITEMA item{};
       item.mask = LVIF_IMAGE;
       item.iItem = row;
       GetItem(&item);
-      m_icons->Draw(dc, item.iImage, POINT{cell.left, r.top + (r.bottom - r.top - 16) / 2}, ILD_TRANSPARENT);
-      cell.left += 20;
+      const POINT at{cell.left, r.top + (r.bottom - r.top - 16) / 2};
+      if (word & (RowBits::Parent | RowBits::Phone | RowBits::Queued)) {
+        if (m_icons && m_icons->Draw(dc, item.iImage, at, ILD_TRANSPARENT)) cell.left += 20;
+      } else if (m_shellIcons && item.iImage >= 0 &&
+                 ::ImageList_Draw(m_shellIcons, item.iImage, dc->GetSafeHdc(), at.x, at.y, ILD_TRANSPARENT)) {
+        cell.left += 20;
+      }
     }
     dc->DrawText(text, &cell, Alignment(column.fmt) | kCellFormat);
   }
+}
+
+void CPaneListCtrl::SetSystemImageList(const std::string& path) {
+  SHFILEINFOA info{};
+  m_shellIcons = reinterpret_cast<HIMAGELIST>(
+      ::SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+  if (m_hWnd) Invalidate();
+}
+
+int CPaneListCtrl::GetShellIcon(const std::string& path) {
+  SHFILEINFOA info{};
+  if (!::SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON)) return -1;
+  return info.iIcon;
 }
 
 UINT CPaneListCtrl::EditLabelMessage() {
@@ -154,7 +176,16 @@ void CPaneListCtrl::ShowPcRows(const CPcPaneModel& model) {
     InsertColumn(3, "Modified", LVCFMT_LEFT, 120);
   }
   for (const PcRow& pc : model.Rows()) {
-    const int row = AddItem(pc.name.c_str(), static_cast<LPARAM>(pc.dataWord), RowImage::OfMediaClass(model.GetMediaClass()));
+    int image = RowImage::OfMediaClass(model.GetMediaClass());
+    if (pc.dataWord & RowBits::Parent) {
+      image = RowImage::ParentEntry;
+    } else if (!pc.queued) {
+      // A shortcut row is named without its ".lnk"; a symbolic link keeps its own name.
+      const std::string path = panepath::Join(model.GetFolder(), pc.name);
+      image = (pc.dataWord & RowBits::Shortcut) ? GetShellIcon(path + ".lnk") : -1;
+      if (image < 0) image = GetShellIcon(path);
+    }
+    const int row = AddItem(pc.name.c_str(), static_cast<LPARAM>(pc.dataWord), image);
     SetItemText(row, 1, pc.size.c_str());
     SetItemText(row, 2, pc.type.c_str());
     SetItemText(row, 3, pc.modified.c_str());

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 // Notification codes to the parent (WM_NOTIFY from this list).
 constexpr UINT kPaneFocusNotify = 1124;      // lParam's NMHDR; wParam: 1 gained, 0 lost
@@ -45,8 +46,15 @@ class CPaneListCtrl : public CSkinListCtrl {
   void ShowPhoneRows(const RecordTable& table);
   // The PC pane's columns (Name, Size, Type, Modified) and its rows.
   void ShowPcRows(const CPcPaneModel& model);
-  // The list base's own icons (the parent entry, folders, the media kinds, marks) when set.
+  // The list base's own icons (the parent entry, folders, the media kinds, marks) when set: the
+  // images of the parent entry, the phone's rows and queued rows.
   void SetIconStrip(CImageList* icons) { m_icons = icons; }
+  // The shell's small system image list, found through `path`: the images of the other rows (the
+  // PC's files, folders and shortcuts), each row's image its index there.
+  void SetSystemImageList(const std::string& path);
+  HIMAGELIST GetSystemImageList() const { return m_shellIcons; }
+  // The small system image index of the icon of `path`; -1 when the shell does not know the path.
+  static int GetShellIcon(const std::string& path);
   // Posted to the list to open the label edit of row wParam again, once a refused name was told.
   static UINT EditLabelMessage();
 
@@ -54,4 +62,5 @@ class CPaneListCtrl : public CSkinListCtrl {
   void Notify(UINT code, BOOL gained);
 
   CImageList* m_icons = nullptr;
+  HIMAGELIST m_shellIcons = nullptr;  // the shell's, shared by the process
 };

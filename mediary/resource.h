@@ -46,6 +46,8 @@
 #define IDC_KIND_LABEL 1018
 #define IDC_TITLE 1019
 #define IDC_PREVIEW 1020
+// The preview's own window, made over the template's hidden placeholder.
+#define IDC_PREVIEW_WINDOW 1120
 #define IDC_MOVIES 1021
 #define IDC_PHONE_PICTURE 1023
 #define IDC_TOP_BAR 1024

@@ -126,6 +126,8 @@ void CFlatComboBox::SetFont(LPCSTR face, int height, BOOL bold, BOOL italic) {
   if (auto font = uikit::ReplaceFont(m_hWnd, face, height, bold, italic)) m_font = std::move(font);
 }
 
+int CFlatComboBox::DrawItemImage(CDC&, int, const RECT&, UINT) { return 0; }
+
 LRESULT CFlatComboBox::OnDrawItem(WPARAM, LPARAM lParam) {
   const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
   CDC* dc = CDC::FromHandle(item.hDC);
@@ -139,7 +141,7 @@ LRESULT CFlatComboBox::OnDrawItem(WPARAM, LPARAM lParam) {
   if (index >= 0 && index < static_cast<int>(m_fullTexts.size())) {
     // The text keeps the small margin the system's lists leave from their left edge.
     RECT text = item.rcItem;
-    text.left += kTextMargin;
+    text.left += DrawItemImage(*dc, index, item.rcItem, item.itemState) + kTextMargin;
     const CString shown = ShortenedText(*dc, m_fullTexts[static_cast<size_t>(index)]);
     dc->DrawText(shown, &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
   }

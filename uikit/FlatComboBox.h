@@ -52,6 +52,10 @@ public:
   const AFX_MSGMAP* GetMessageMap() const override;
 
 protected:
+  // Draws what a derived box shows before item `index`'s text (an image) in the item's rectangle
+  // `item` (`state` the ODS_ flags of the drawing); answers the pixels the text moves right. The
+  // kit's box shows none.
+  virtual int DrawItemImage(CDC& dc, int index, const RECT& item, UINT state);
   LRESULT OnDrawItem(WPARAM, LPARAM);
   LRESULT OnMeasureItem(WPARAM, LPARAM);
   void OnEditUpdate();

@@ -1,6 +1,7 @@
 #pragma once
 // CSkinListCtrl: the suite's report list. Rows are owner-drawn in the kit's colours (a selected row
-// bold, inverted while the list has the focus, the drop target in the selection colour) through
+// bold, inverted while the list has the focus, the drop target in the selection colour; the text on
+// the selection fill in whichever of the text and background colours reads on it) through
 // an off-screen bitmap, under the kit's own header. Rows sort by any column with a rule for dates
 // (dd/mm/yyyy) and one that keeps empty cells at the end; a row's label is renamed in a flat edit
 // limited to the phone's group-name size; the selected rows are dragged with an image of their
@@ -85,6 +86,9 @@ public:
   COLORREF GetRowTextColor() const { return m_textColour; }
   COLORREF GetRowBkColor() const { return m_background; }
   COLORREF GetSelectionColor() const { return m_selection; }
+  // The text of a selected row (and of the drop target) on the selection fill: the text colour, or
+  // the background colour where that reads better on the fill.
+  COLORREF TextOnSelection() const;
 
   CMyHeader& GetHeader() { return m_header; }
   CSkinScrollBar& GetScrollBar() { return m_scrollBar; }

@@ -6,6 +6,9 @@
 
 #include <gdi/Unique.h>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 constexpr UINT kCellFormat = DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
@@ -29,7 +32,28 @@ tolvar::gdi::UniqueFont BoldOf(HFONT font) {
   return tolvar::gdi::UniqueFont(::CreateFontIndirectA(&logical));
 }
 
+// Relative luminance of a colour (sRGB, 0 to 1).
+double Luminance(COLORREF colour) {
+  const auto channel = [](unsigned value) {
+    const double c = value / 255.0;
+    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(GetRValue(colour)) + 0.7152 * channel(GetGValue(colour)) +
+         0.0722 * channel(GetBValue(colour));
+}
+
+double Contrast(COLORREF a, COLORREF b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
 }  // namespace
+
+COLORREF CSkinListCtrl::TextOnSelection() const {
+  // The rows' text colour, unless the selection fill is as dark (or as light) as it: then the
+  // rows' background colour, as on the inverted row of a focused list.
+  return Contrast(m_textColour, m_selection) >= Contrast(m_background, m_selection) ? m_textColour : m_background;
+}
 
 void CSkinListCtrl::DrawItem(LPDRAWITEMSTRUCT draw) {
   CDC* dc = CDC::FromHandle(draw->hDC);
@@ -40,7 +64,7 @@ void CSkinListCtrl::DrawItem(LPDRAWITEMSTRUCT draw) {
   // look of its own (below), and only a row that is selected shows as one.
   const bool selected = (draw->itemState & ODS_SELECTED) && (GetItemState(row, LVIS_SELECTED) & LVIS_SELECTED);
   if (selected) {
-    dc->SetTextColor(m_textColour);
+    dc->SetTextColor(TextOnSelection());
     dc->FillSolidRect(&r, m_selection);
     if (m_rowBitmap.m_hObject) {
       BITMAP description{};
@@ -64,10 +88,13 @@ void CSkinListCtrl::DrawItem(LPDRAWITEMSTRUCT draw) {
   }
   // Row 0 is the pages' "all" row: nothing is ever dropped on it.
   if (row != 0 && (GetItemState(row, LVIS_DROPHILITED) & LVIS_DROPHILITED)) {
-    dc->SetTextColor(m_textColour);
+    dc->SetTextColor(TextOnSelection());
     dc->FillSolidRect(&r, m_selection);
   }
 
+  // The texts go over the fill without a background of their own: an opaque one (the DC's
+  // background colour, which the fills leave at the fill's) would hide the row bitmap under them.
+  const int oldMode = dc->SetBkMode(TRANSPARENT);
   const auto listFont = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
   int x = 0;  // the columns start at the client area's left edge
   LVCOLUMNA column{};
@@ -86,6 +113,7 @@ void CSkinListCtrl::DrawItem(LPDRAWITEMSTRUCT draw) {
       dc->DrawText(text, &cell, format);
     }
   }
+  dc->SetBkMode(oldMode);
 }
 
 std::unique_ptr<CImageList> CSkinListCtrl::CreateSelectionDragImage(POINT* hotSpot) {

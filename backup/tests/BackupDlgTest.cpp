@@ -323,7 +323,8 @@ TEST_F(BackupDlgTest, ABackupRunsOnItsWorkerAndEndsWithItsMessage) {
 }
 
 // While the phone is being detected the bar runs in its busy look, stepped by the dialog's own
-// timer; the run's end takes the look away.
+// timer, and the wait cursor shows at once (under a pointer that rests); the run's end takes both
+// away.
 TEST_F(BackupDlgTest, TheBarIsBusyWhileThePhoneIsDetected) {
   auto dialog = Make("ZX");
   dialog->fill = [](FakePhone& p) {
@@ -338,9 +339,11 @@ TEST_F(BackupDlgTest, TheBarIsBusyWhileThePhoneIsDetected) {
   ASSERT_TRUE(PumpUntil([&] { return (::GetWindowLongA(bar, GWL_STYLE) & kBusyLook) == kBusyLook; }));
   const LRESULT start = ::SendMessageA(bar, PBM_GETPOS, 0, 0);
   EXPECT_TRUE(PumpUntil([&] { return ::SendMessageA(bar, PBM_GETPOS, 0, 0) != start; }));
+  EXPECT_EQ(::GetCursor(), ::LoadCursorA(nullptr, IDC_APPSTARTING));
   dialog->phone->hold->released = true;
   ASSERT_TRUE(PumpUntil([&] { return !dialog->Running() && !dialog->messages.empty(); }));
   EXPECT_EQ(::GetWindowLongA(bar, GWL_STYLE) & kBusyLook, 0);
+  EXPECT_EQ(::GetCursor(), ::LoadCursorA(nullptr, IDC_ARROW));
 
   // The file just written goes back: the same look while the phone is detected.
   Command(*dialog, IDC_RESTORE);
@@ -354,6 +357,35 @@ TEST_F(BackupDlgTest, TheBarIsBusyWhileThePhoneIsDetected) {
   dialog->phone->hold->released = true;
   ASSERT_TRUE(PumpUntil([&] { return !dialog->Running() && dialog->messages.size() == 2; }));
   EXPECT_EQ(::GetWindowLongA(bar, GWL_STYLE) & kBusyLook, 0);
+  dialog->DestroyWindow();
+}
+
+// Hosted in the launcher the dialog is wider than its template: the header's right end (the
+// static and the File button beside it) moves with the right edge, and the static does not cover
+// the button.
+TEST_F(BackupDlgTest, TheFileButtonKeepsItsPlaceWhenTheDialogWidens) {
+  auto dialog = Make("ZX");
+  auto place = [&](UINT id) {
+    RECT rect{};
+    ::GetWindowRect(::GetDlgItem(dialog->m_hWnd, static_cast<int>(id)), &rect);
+    ::MapWindowPoints(nullptr, dialog->m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+  };
+  auto fromRight = [&] {
+    RECT client{};
+    ::GetClientRect(dialog->m_hWnd, &client);
+    return client.right - place(IDC_FILE_MENU).right;
+  };
+  const int before = fromRight();
+  RECT window{};
+  ::GetWindowRect(dialog->m_hWnd, &window);
+  ::SetWindowPos(dialog->m_hWnd, nullptr, 0, 0, window.right - window.left + 90, window.bottom - window.top + 100,
+                 SWP_NOMOVE | SWP_NOZORDER);
+  Pump();
+  EXPECT_EQ(fromRight(), before);
+  const RECT file = place(IDC_FILE_MENU), logo = place(IDC_STATIC_1075);
+  RECT overlap{};
+  EXPECT_FALSE(::IntersectRect(&overlap, &file, &logo));
   dialog->DestroyWindow();
 }
 

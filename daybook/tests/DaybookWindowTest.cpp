@@ -770,6 +770,42 @@ TEST_F(DaybookInputTest, PagesGrowWithTheDialog) {
   }
 }
 
+// The launcher's pane at its first size is narrower than the dialog's own size: each page's row of
+// buttons then stays whole on the page, in its order, down to Upload at the right.
+TEST_F(DaybookInputTest, ThePagesButtonsStayOnAPaneNarrowerThanTheDialog) {
+  struct Case {
+    int button;
+    std::vector<int> row;
+  };
+  const Case cases[] = {
+      {IDC_CONTACTS_BUTTON,
+       {IDC_NEW, IDC_DELETE, IDC_DELETE_ALL, IDC_APPLY, IDC_CANCEL, IDC_RESET_GROUPS, IDC_DOWNLOAD, IDC_UPLOAD}},
+      {IDC_SCHEDULE_BUTTON,
+       {IDC_SCH_ADD, IDC_SCH_DELETE, IDC_SCH_DELETE_ALL, IDC_SCH_APPLY, IDC_SCH_CANCEL, IDC_DOWNLOAD, IDC_UPLOAD}},
+      {IDC_TODO_BUTTON,
+       {IDC_TODO_ADD, IDC_TODO_DELETE, IDC_TODO_DELETE_ALL, IDC_TODO_APPLY, IDC_TODO_CANCEL, IDC_DOWNLOAD, IDC_UPLOAD}}};
+  RECT start;
+  dialog->GetWindowRect(&start);
+  // As wide as the dialog's smallest tracking size, which is what the launcher's pane gives it.
+  dialog->SetWindowPos(nullptr, 0, 0, 675, start.bottom - start.top, SWP_NOMOVE | SWP_NOZORDER);
+  ASSERT_LT(675, start.right - start.left) << "the dialog is no wider than the pane: nothing to show";
+  for (const Case& c : cases) {
+    ShowPage(c.button);
+    testing_user::Pump();
+    HWND page = PageOf(c.button);
+    RECT client;
+    ::GetClientRect(page, &client);
+    int right = 0;
+    for (int id : c.row) {
+      const RECT r = RectIn(page, ::GetDlgItem(page, id));
+      EXPECT_GE(r.left, right) << c.button << " button " << id << " overlaps the one before it";
+      EXPECT_LE(r.right, client.right) << c.button << " button " << id << " runs off the page";
+      EXPECT_GT(r.right - r.left, 60) << c.button << " button " << id << " is too narrow for its text";
+      right = r.right;
+    }
+  }
+}
+
 // The sort buttons beside the captions sort by their column and turn the order on each click (a
 // quick second click too); the order holds when the list is filled again.
 TEST_F(DaybookInputTest, SortButtonsOrderTheRowsAndTheOrderOutlivesARefill) {
@@ -1129,6 +1165,79 @@ TEST_F(DaybookInputTest, FieldsStartNoEditWithNothingSelected) {
   ClickAt(CentreOf(::GetDlgItem(page, IDC_TODO_DONE)));
   EXPECT_EQ(::IsDlgButtonChecked(page, IDC_TODO_DONE), static_cast<UINT>(BST_CHECKED));
   EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(page, IDC_TODO_APPLY)));
+}
+
+// Where no one entry is being edited, with nothing selected or with several rows selected, the
+// pickers and combos start no edit: a click on a picker's up-down buttons steps nothing (the value
+// stays), a combo keeps no focus, the focus goes to add, and the store and the selection stay.
+TEST_F(DaybookInputTest, PickersAndCombosStartNoEditWithNoneOrSeveralSelected) {
+  PutSchedule(0, "Dentist", CTime(2010, 5, 6, 7, 8, 0));
+  PutSchedule(1, "Barber", CTime(2010, 5, 7, 10, 0, 0));
+  PutToDo(0, "Taxes", CTime(2010, 1, 2, 0, 0, 0), CTime(2010, 2, 3, 0, 0, 0));
+  PutToDo(1, "Garden", CTime(2010, 3, 4, 0, 0, 0), CTime(2010, 4, 5, 0, 0, 0));
+  struct Case {
+    int pageButton, field;
+    bool picker;
+    int add, apply, list;
+  };
+  const Case cases[] = {
+      {IDC_SCHEDULE_BUTTON, IDC_SCH_DATE, true, IDC_SCH_ADD, IDC_SCH_APPLY, IDC_SCHEDULE_LIST},
+      {IDC_SCHEDULE_BUTTON, IDC_SCH_TIME, true, IDC_SCH_ADD, IDC_SCH_APPLY, IDC_SCHEDULE_LIST},
+      {IDC_SCHEDULE_BUTTON, IDC_SCH_REPEAT, false, IDC_SCH_ADD, IDC_SCH_APPLY, IDC_SCHEDULE_LIST},
+      {IDC_TODO_BUTTON, IDC_TODO_START, true, IDC_TODO_ADD, IDC_TODO_APPLY, IDC_TODO_LIST},
+      {IDC_TODO_BUTTON, IDC_TODO_DUE, true, IDC_TODO_ADD, IDC_TODO_APPLY, IDC_TODO_LIST},
+      {IDC_TODO_BUTTON, IDC_TODO_PRIORITY, false, IDC_TODO_ADD, IDC_TODO_APPLY, IDC_TODO_LIST}};
+  ShowPage(IDC_SCHEDULE_BUTTON);
+  ClickAt(CentreOf(::GetDlgItem(dialog->Schedule().m_hWnd, IDC_SHOW_ALL)));
+  dialog->ToDo().RefreshList();
+  const auto pickerValue = [](HWND picker) {
+    SYSTEMTIME t{};
+    ::SendMessageA(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&t));
+    return CTime(t);
+  };
+  for (const bool several : {false, true}) {
+    for (const Case& c : cases) {
+      const std::string name = std::to_string(c.field) + (several ? ", several selected" : ", none selected");
+      ShowPage(c.pageButton);
+      HWND page = PageOf(c.pageButton), field = ::GetDlgItem(page, c.field), list = ::GetDlgItem(page, c.list);
+      ASSERT_EQ(RowCount(list), 2) << name;
+      for (int row = 0; row < 2; ++row) {
+        LVITEMA item{};
+        item.stateMask = LVIS_SELECTED;
+        ::SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+      }
+      if (several) {
+        Select(list, 0);
+        Select(list, 1);
+      }
+      testing_user::Pump();
+      const CTime before = c.picker ? pickerValue(field) : CTime();
+      const LRESULT selBefore = ::SendMessageA(field, CB_GETCURSEL, 0, 0);
+      RECT r;
+      ::GetWindowRect(field, &r);
+      // A picker's up button is the top half of the buttons at its right edge.
+      ClickAt(c.picker ? POINT{r.right - 4, r.top + (r.bottom - r.top) / 4} : CentreOf(field));
+      EXPECT_EQ(::GetFocus(), ::GetDlgItem(page, c.add)) << name;
+      EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(page, c.apply))) << name;
+      if (c.picker) {
+        EXPECT_EQ(pickerValue(field), before) << name;
+      } else {
+        EXPECT_FALSE(::SendMessageA(field, CB_GETDROPPEDSTATE, 0, 0)) << name;
+        EXPECT_EQ(::SendMessageA(field, CB_GETCURSEL, 0, 0), selBefore) << name;
+      }
+      EXPECT_EQ(RowCount(list), 2) << name;
+      const UINT selected = several ? static_cast<UINT>(LVIS_SELECTED) : 0u;
+      EXPECT_EQ(RowState(list, 0), selected) << name;
+      EXPECT_EQ(RowState(list, 1), selected) << name;
+    }
+  }
+  daybook::CScheduleModel& schedule = dialog->Schedule().Model();
+  EXPECT_EQ(schedule.Entry(0).tmStart, CTime(2010, 5, 6, 7, 8, 0));
+  EXPECT_EQ(schedule.Entry(1).tmStart, CTime(2010, 5, 7, 10, 0, 0));
+  EXPECT_EQ(schedule.UsedCount(), 2);
+  EXPECT_EQ(dialog->ToDo().Model().UsedCount(), 2);
+  EXPECT_FALSE(g_bDocumentModified);
+  EXPECT_TRUE(g_boxes.empty());
 }
 
 // The group rename by keys, through the main dialog's key handling: Enter on the group list starts

@@ -428,6 +428,7 @@ TEST(ResourceTypeTableTest, MainFoldersAreGivenOnlyWithinTheFoldersInUse) {
   for (const auto& entry : entries) {
     ASSERT_EQ(table.GetMainFolder(entry.index, 3, folder), PA_MS_OK);
     EXPECT_EQ(folder.dwType, static_cast<DWORD>(entry.index));
+    EXPECT_EQ(folder.dwNumber, static_cast<DWORD>(entry.index));  // the number its files are listed by
     EXPECT_STREQ(folder.strName, entry.name);
     EXPECT_EQ(folder.lFolderId, -1);
   }

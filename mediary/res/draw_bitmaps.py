@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 # Draws Mediary's bitmaps (24-bit BMP files next to this script): the lists' 16-pixel icon strip on
-# white (its mask colour), the view buttons (normal, hover and chosen faces), the five phone
-# pictures with the screen the preview sits in, the preview's three backgrounds and the two
-# placeholders of kinds the preview does not draw. Run it again after changing a drawing; the .bmp
-# files are kept in the repository. The screen rectangles printed at the end are the ones
-# MainWindowRules.cpp places the preview in.
+# white (its mask colour), the File and View menus' pictures on magenta, the view buttons (normal,
+# hover and chosen faces), the five phone pictures with the screen the preview sits in, the
+# preview's three backgrounds and the two placeholders of kinds the preview does not draw. Run it
+# again after changing a drawing; the .bmp files are kept in the repository. The screen rectangles
+# printed at the end are the ones MainWindowRules.cpp places the preview in.
 import os, sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -76,6 +76,54 @@ def strip_pixel(x, y):
     c = STRIP[x // 16]((x % 16 + 0.5) / 16, (y + 0.5) / 16)
     return c if c is not None else WHITE
 write_bmp('icon_strip.bmp', 16 * len(STRIP), 16, strip_pixel)
+
+# ---- The File and View menus' pictures: 16 x 16 each, side by side in the order of the toolbar
+# records in Mediary.rc, on the transparent magenta ---------------------------------------------
+def arrow_glyph(up, colour):
+    def glyph(u, v):
+        w = v if up else 1 - v  # 0 at the point
+        if 0.42 < u < 0.58 and 0.35 < w < 0.9: return colour
+        if 0.08 < w < 0.5 and abs(u - 0.5) < (w - 0.08): return colour
+        return None
+    return glyph
+
+def new_folder_glyph(u, v):
+    star = (abs(u - 0.78) < 0.06 and 0.04 < v < 0.36) or (abs(v - 0.2) < 0.06 and 0.62 < u < 0.94)
+    return YELLOW if star and not folder_glyph(u, v) else (folder_glyph(u, v) if not star else (200, 150, 40))
+
+def list_glyph(u, v):  # Get: the phone's list read
+    if not (0.18 < u < 0.82 and 0.08 < v < 0.92): return None
+    if u < 0.24 or u > 0.76 or v < 0.14 or v > 0.86: return DARK
+    if 0.3 < u < 0.7 and any(abs(v - r) < 0.04 for r in (0.3, 0.45, 0.6, 0.75)): return BLUE
+    return WHITE
+
+def transfer_glyph(u, v):  # both ways at once
+    left = arrow_glyph(True, GREEN)((u - 0.22) * 2 + 0.5, v) if 0 <= u < 0.46 else None
+    right = arrow_glyph(False, BLUE)((u - 0.76) * 2 + 0.5, v) if 0.52 <= u < 1 else None
+    return left or right
+
+def exit_glyph(u, v):  # a door and an arrow out of it
+    if 0.1 < u < 0.5 and 0.08 < v < 0.92: return DARK if u < 0.16 or u > 0.44 or v < 0.14 or v > 0.86 else (170, 120, 60)
+    if 0.5 <= u < 0.72 and abs(v - 0.5) < 0.07: return RED
+    if 0.68 <= u < 0.95 and abs(v - 0.5) < (0.95 - u) * 0.9: return RED
+    return None
+
+def refresh_glyph(u, v):
+    d = ((u - 0.5) ** 2 + (v - 0.5) ** 2) ** 0.5
+    if 0.26 < d < 0.38 and not (u > 0.5 and v < 0.5 and v < 0.5 - (u - 0.5) * 0.6): return GREEN
+    if 0.6 < u < 0.95 and 0.1 < v < 0.42 and (v - 0.1) > (0.95 - u) * 0.9 and u > 0.6 and v < 0.42: return GREEN
+    return None
+
+FILE_MENU = [new_folder_glyph, marked_glyph, arrow_glyph(True, GREEN), arrow_glyph(False, BLUE), list_glyph,
+             transfer_glyph, exit_glyph]
+VIEW_MENU = [picture_glyph, note_glyph, film_glyph, refresh_glyph]
+def menu_pixel(glyphs):
+    def pixel(x, y):
+        c = glyphs[x // 16]((x % 16 + 0.5) / 16, (y + 0.5) / 16)
+        return c if c is not None else MAGENTA
+    return pixel
+write_bmp('file_menu.bmp', 16 * len(FILE_MENU), 16, menu_pixel(FILE_MENU))
+write_bmp('view_menu.bmp', 16 * len(VIEW_MENU), 16, menu_pixel(VIEW_MENU))
 
 # ---- The view buttons: 64 x 20; normal (light), hover (white) and chosen (blue, white glyph) ---
 def view_button(glyph, face, chosen=False):

@@ -6,8 +6,10 @@
 #include "MemPhone.h"
 #include "resource.h"
 
+#include <MenuImageToolBar.h>
 #include <StringLoader.h>
 #include <base/TemporaryHome.h>
+#include <imaging/Startup.h>
 #include <registry/WinReg.h>
 
 #include <user/Headless.h>
@@ -15,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -164,7 +167,9 @@ TEST(MediaryDlg, LayoutFollowsTheSize) {
   RECT client{};
   ::GetClientRect(dialog.m_hWnd, &client);
   const RECT get = Place(dialog, IDC_GET), cancel = Place(dialog, IDC_CANCEL_RUN), pc = Place(dialog, IDC_PC_FRAME),
-             phone = Place(dialog, IDC_PHONE_FRAME), arrow = Place(dialog, IDC_TO_PC);
+             phone = Place(dialog, IDC_PHONE_FRAME), arrow = Place(dialog, IDC_TO_PC),
+             picture = Place(dialog, IDC_PHONE_PICTURE), preview = Place(dialog, IDC_PREVIEW_WINDOW);
+  ASSERT_GT(preview.right, preview.left);
   // 41 and 61 more pixels: odd changes count as 40 and 60.
   dialog.SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right + 41, client.bottom + 61));
   EXPECT_EQ(Place(dialog, IDC_GET).top, get.top + 60);
@@ -175,6 +180,10 @@ TEST(MediaryDlg, LayoutFollowsTheSize) {
   EXPECT_EQ(Place(dialog, IDC_PHONE_FRAME).top, phone.top + 30);
   EXPECT_EQ(Place(dialog, IDC_PHONE_FRAME).bottom, phone.bottom + 60);
   EXPECT_EQ(Place(dialog, IDC_TO_PC).left, arrow.left + 20);
+  // The preview keeps its place in the phone picture's screen.
+  EXPECT_EQ(Place(dialog, IDC_PHONE_PICTURE).left, picture.left + 40);
+  EXPECT_EQ(Place(dialog, IDC_PREVIEW_WINDOW).left - Place(dialog, IDC_PHONE_PICTURE).left, preview.left - picture.left);
+  EXPECT_EQ(Place(dialog, IDC_PREVIEW_WINDOW).top, preview.top);
   const RECT list = Place(dialog, IDC_PHONE_LIST), frame = Place(dialog, IDC_PHONE_FRAME);
   EXPECT_EQ(list.left, frame.left + 1);
   EXPECT_EQ(list.bottom, frame.bottom - 1);
@@ -233,6 +242,22 @@ struct MediaryLook : ::testing::Test {
     state.state = LVIS_SELECTED | LVIS_FOCUSED;
     ::SendMessageA(list, LVM_SETITEMSTATE, WPARAM(row), reinterpret_cast<LPARAM>(&state));
   }
+  // The dialog shown and in front, as the launcher shows it.
+  void Open(CTestMediaryDlg& dialog) {
+    dialog.CreateEmbedded(nullptr);
+    dialog.ShowWindow(SW_SHOW);
+    ::SetForegroundWindow(dialog.m_hWnd);
+    Pump();
+  }
+  // The dialog's pixel (0xRRGGBB) at a point of the screen.
+  std::uint32_t PixelAt(CWnd& dialog, POINT at) {
+    std::vector<std::uint32_t> pixels;
+    SIZE size{};
+    if (!tolvar::user::RenderWindowPixels(dialog.m_hWnd, pixels, size)) return 0xFFFFFFFF;
+    RECT window{};
+    ::GetWindowRect(dialog.m_hWnd, &window);
+    return pixels[std::size_t(at.y - window.top) * std::size_t(size.cx) + std::size_t(at.x - window.left)] & 0xFFFFFF;
+  }
   tolvar::testing::TemporaryHome home;
   std::string folder;
 };
@@ -276,6 +301,48 @@ TEST_F(MediaryLook, EachFamilyShowsItsPhoneWithThePreviewInItsScreen) {
   }
 }
 
+// The frames round the lists are coloured by the active pane; repainted when the focus moves, they
+// draw only round the lists, which stay shown.
+TEST_F(MediaryLook, TheFramesRepaintedOnAFocusChangeLeaveTheListsShown) {
+  CTestMediaryDlg dialog;
+  Open(dialog);
+  for (UINT list : {IDC_PC_LIST, IDC_PHONE_LIST, IDC_PC_LIST}) {
+    dialog.GetDlgItem(list)->SetFocus();
+    PumpDialog(dialog);
+    for (UINT shown : {IDC_PC_LIST, IDC_PHONE_LIST}) {
+      RECT place{};
+      ::GetWindowRect(::GetDlgItem(dialog.m_hWnd, int(shown)), &place);
+      // Low in the list, below its rows: the list's white background, not the frame's colour.
+      EXPECT_EQ(PixelAt(dialog, {(place.left + place.right) / 2, place.bottom - 25}), 0xFFFFFFu)
+          << "list " << shown << " covered after the focus went to " << list;
+    }
+  }
+  dialog.DestroyWindow();
+}
+
+// The preview lies over the phone picture's screen: the picture repainted leaves it shown.
+TEST_F(MediaryLook, ThePhonePictureRepaintedLeavesThePreviewShown) {
+  const Gdiplus::GdiplusStartupInput imaging;  // as the program starts it
+  ULONG_PTR token = 0;
+  ASSERT_EQ(Gdiplus::GdiplusStartup(&token, &imaging, nullptr), Gdiplus::Ok);
+  WriteSetting("Software\\Halvane\\Tolvar\\Settings", "Build", "ZSE_0100");
+  CTestMediaryDlg dialog;
+  Open(dialog);
+  dialog.GetDlgItem(IDC_PC_LIST)->SetFocus();
+  Focus(dialog, RowNamed(dialog, "a.jpg"));
+  ASSERT_TRUE(PumpUntil([&] { return dialog.Preview().GetPath() == folder + "/a.jpg"; }));
+  RECT preview{};
+  ::GetWindowRect(dialog.Preview().GetHwnd(), &preview);
+  const POINT centre{(preview.left + preview.right) / 2, (preview.top + preview.bottom) / 2};
+  const std::uint32_t shown = PixelAt(dialog, centre);
+  EXPECT_NE(shown, 0xFFFFFFu);  // the picture's pattern, not the white of the phone's screen
+  ::InvalidateRect(::GetDlgItem(dialog.m_hWnd, IDC_PHONE_PICTURE), nullptr, TRUE);
+  PumpDialog(dialog);
+  EXPECT_EQ(PixelAt(dialog, centre), shown);
+  dialog.DestroyWindow();
+  Gdiplus::GdiplusShutdown(token);
+}
+
 // A "Key.bmp" in the current folder stands in for the family's phone picture.
 TEST_F(MediaryLook, KeyBitmapInTheCurrentFolderReplacesThePhonePicture) {
   WriteSetting("Software\\Halvane\\Tolvar\\Settings", "Build", "ZSE_0100");
@@ -303,10 +370,7 @@ TEST_F(MediaryLook, KeyBitmapInTheCurrentFolderReplacesThePhonePicture) {
 TEST_F(MediaryLook, FocusSelectionAndKeysOfThePcPane) {
   WriteSetting("Software\\Halvane\\Tolvar\\Settings", "Build", "ZSE_0100");
   CTestMediaryDlg dialog;
-  dialog.CreateEmbedded(nullptr);
-  dialog.ShowWindow(SW_SHOW);
-  ::SetForegroundWindow(dialog.m_hWnd);
-  Pump();
+  Open(dialog);
   ASSERT_EQ(dialog.CurrentFolder(), folder);
   CWnd* pc = dialog.GetDlgItem(IDC_PC_LIST);
   pc->SetFocus();
@@ -366,24 +430,58 @@ std::function<void()> KeyStep(UINT key) {
     tolvar::user::InjectKey(key, false);
   };
 }
-std::function<void()> PictureStep(const char* name, bool* seen) {
-  return [name, seen] {
+// Saves the open menu as `name`; with `pictured`, whether the image bar (the menu's 24 leftmost
+// columns, grey and white without pictures) shows a coloured pixel: a picture, faded or not.
+std::function<void()> PictureStep(const char* name, bool* seen, bool* pictured = nullptr) {
+  return [name, seen, pictured] {
     HWND popup = ::FindWindowA("#32768", nullptr);
     HBITMAP shot = popup ? tolvar::user::RenderWindow(popup) : nullptr;
     *seen = shot != nullptr;
     if (!shot) return;
     testing_user::SavePng(shot, name);
+    if (pictured) {
+      BITMAP size{};
+      ::GetObjectA(shot, sizeof size, &size);
+      for (int y = 0; y < size.bmHeight && !*pictured; ++y) {
+        for (int x = 0; x < std::min<int>(24, size.bmWidth) && !*pictured; ++x) {
+          const COLORREF c = testing_user::PixelAt(shot, x, y);
+          const int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+          *pictured = std::max({r, g, b}) - std::min({r, g, b}) > 60;
+        }
+      }
+    }
     ::DeleteObject(shot);
   };
+}
+
+// Every command of the File and View menus has its own 16 by 16 picture in the program's resources.
+TEST(MediaryResources, EveryMenuCommandHasItsPicture) {
+  const struct {
+    UINT toolbar;
+    std::vector<UINT> commands;
+  } menus[] = {
+      {IDR_FILE_MENU, {IDC_NEW_FOLDER, IDC_DELETE, ID_FILE_UP, ID_FILE_DOWN, IDC_GET, IDC_TRANSFER, ID_FILE_EXIT}},
+      {IDR_VIEW_MENU, {ID_VIEW_IMAGES, ID_VIEW_MELODIES, ID_VIEW_MOVIES, ID_VIEW_REFRESH}},
+  };
+  for (const auto& menu : menus) {
+    SCOPED_TRACE(menu.toolbar);
+    MenuImageToolBar pictures;
+    ASSERT_TRUE(pictures.LoadToolBar(menu.toolbar));
+    EXPECT_EQ(pictures.ImageWidth(), 16);
+    EXPECT_EQ(pictures.ImageHeight(), 16);
+    BITMAP bitmap{};
+    ASSERT_TRUE(GetObjectA(pictures.Bitmap(), sizeof bitmap, &bitmap));
+    EXPECT_EQ(bitmap.bmWidth, int(menu.commands.size()) * 16);
+    EXPECT_EQ(bitmap.bmHeight, 16);
+    for (std::size_t i = 0; i < menu.commands.size(); ++i)
+      EXPECT_EQ(pictures.ImageOfCommand(menu.commands[i]), int(i)) << menu.commands[i];
+  }
 }
 
 TEST_F(MediaryLook, MenusOpenByKeyByTheirButtonsAndByARightClick) {
   WriteSetting("Software\\Halvane\\Tolvar\\Settings", "Build", "ZSE_0100");
   CTestMediaryDlg dialog;
-  dialog.CreateEmbedded(nullptr);
-  dialog.ShowWindow(SW_SHOW);
-  ::SetForegroundWindow(dialog.m_hWnd);
-  Pump();
+  Open(dialog);
   const auto track = [&](std::vector<std::function<void()>> steps, const std::function<void()>& open) {
     g_steps = std::move(steps);
     g_nextStep = 0;
@@ -394,18 +492,22 @@ TEST_F(MediaryLook, MenusOpenByKeyByTheirButtonsAndByARightClick) {
   };
 
   // F10: the File menu; Escape closes it with no command.
-  bool fileSeen = false;
-  track({PictureStep("mediary_file_menu", &fileSeen), KeyStep(VK_ESCAPE)}, [&] { Press(dialog, VK_F10); });
+  // Its pictures show in the image bar.
+  bool fileSeen = false, filePictures = false;
+  track({PictureStep("mediary_file_menu", &fileSeen, &filePictures), KeyStep(VK_ESCAPE)},
+        [&] { Press(dialog, VK_F10); });
   EXPECT_TRUE(fileSeen);
+  EXPECT_TRUE(filePictures);
   EXPECT_EQ(dialog.PhoneModel().GetKind(), 0);
 
   // The View button: the second item is Melodies.
-  bool viewSeen = false;
-  track({PictureStep("mediary_view_menu", &viewSeen), KeyStep(VK_DOWN), KeyStep(VK_DOWN), KeyStep(VK_RETURN)}, [&] {
+  bool viewSeen = false, viewPictures = false;
+  track({PictureStep("mediary_view_menu", &viewSeen, &viewPictures), KeyStep(VK_DOWN), KeyStep(VK_DOWN), KeyStep(VK_RETURN)}, [&] {
     dialog.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_VIEW_MENU, BN_CLICKED),
                        reinterpret_cast<LPARAM>(::GetDlgItem(dialog.m_hWnd, IDC_VIEW_MENU)));
   });
   EXPECT_TRUE(viewSeen);
+  EXPECT_TRUE(viewPictures);
   EXPECT_EQ(dialog.PhoneModel().GetKind(), 1);
   dialog.SendMessage(WM_COMMAND, ID_VIEW_IMAGES, 0);
 

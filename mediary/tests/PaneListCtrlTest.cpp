@@ -1,16 +1,20 @@
 // The panes' list window: every row state drawn in its colours (pixels and PNGs of both panes), and
 // the notifications to the parent: focus gained and lost, and one settled selection per burst.
+#include "IconPixels.h"
 #include "KitTest.h"
 
 #include <PaneListCtrl.h>
 #include <PhonePaneModel.h>
 
+#include <kernel/Path.h>
 #include <user/Headless.h>
 #include <user_testing/Recorder.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -134,6 +138,56 @@ TEST_F(PaneWindows, EveryRowStateIsDrawnInItsColour) {
   EXPECT_EQ(phone.GetItemText(3, 1), CString("2 KB"));
   EXPECT_EQ(phone.GetItemText(4, 1), CString("1023 B"));
   EXPECT_EQ(phone.GetItemText(3, 2), CString("Jpeg"));
+  DeleteObject(image);
+}
+
+// The PC pane's folders and files show the shell's small icon of their path before the name, pixel
+// for pixel as the shell's list draws it; the parent entry keeps the list's own image.
+TEST_F(PaneWindows, PcRowsShowTheShellsIconOfTheirPath) {
+  const std::string folder = "C:\\Shots";
+  std::filesystem::create_directories(tolvar::kernel::ToHostPath(folder + "\\Holiday"));
+  std::ofstream(tolvar::kernel::ToHostPath(folder + "\\a.jpg")) << "\xFF\xD8\xFF\xE0";
+  CPcPaneModel model;
+  ASSERT_TRUE(model.ListFolder(folder));
+  pc.SetSystemImageList(folder);
+  ASSERT_TRUE(pc.GetSystemImageList());
+  pc.ShowPcRows(model);
+  testing_user::Pump();
+  HBITMAP image = tolvar::user::RenderWindow(pc);
+  ASSERT_TRUE(image);
+  testing_user::SavePng(image, "mediary_pc_pane_icons");
+  RECT frame{};
+  pc.GetWindowRect(&frame);
+  POINT client{0, 0};
+  pc.ClientToScreen(&client);
+  std::vector<int> icons;
+  for (const char* name : {"Holiday", "a.jpg"}) {
+    SCOPED_TRACE(name);
+    LVFINDINFOA find{};
+    find.flags = LVFI_STRING;
+    find.psz = name;
+    const int row = pc.FindItem(&find);
+    ASSERT_GE(row, 0);
+    const int icon = CPaneListCtrl::GetShellIcon(folder + "\\" + name);
+    ASSERT_GE(icon, 0);
+    icons.push_back(icon);
+    LVITEMA item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    pc.GetItem(&item);
+    EXPECT_EQ(item.iImage, icon);
+    RECT r{};
+    pc.GetItemRect(row, &r, LVIR_BOUNDS);
+    OffsetRect(&r, client.x - frame.left, client.y - frame.top);
+    const int top = r.top + (r.bottom - r.top - 16) / 2;
+    EXPECT_EQ(IconPixelsDiffering(image, r.left + pc.GetTextIndent(), top, pc.GetSystemImageList(), icon), 0);
+  }
+  EXPECT_NE(icons.front(), icons.back());  // a folder's icon and a picture's
+  LVITEMA parent{};
+  parent.mask = LVIF_IMAGE;
+  parent.iItem = 0;
+  pc.GetItem(&parent);
+  EXPECT_EQ(parent.iImage, RowImage::ParentEntry);
   DeleteObject(image);
 }
 

@@ -89,6 +89,11 @@ TEST_F(PreviewWindow, StillPicturesAndPlaceholders) {
   EXPECT_EQ(testing_user::PixelAt(image, 60, 90), RGB(255, 255, 255));
   DeleteObject(image);
 
+  // A JPEG smaller than the pane, centred; named by a Linux path as well.
+  const std::string host = tolvar::kernel::ToHostPath(Put("small.jpg", mediafiles::Jpeg(64, 48)));
+  preview.ShowFile(host);
+  EXPECT_NE(Centre(), RGB(255, 255, 255));
+
   preview.ShowFile(Put("pic.wbmp", mediafiles::Signature(std::string_view("\0\0", 2), 0, 12, 0)));
   EXPECT_EQ(preview.GetShownBitmap(), 167);
   preview.ShowFile(Put("film.nva", mediafiles::Signature("Halvane Anima", 2)));

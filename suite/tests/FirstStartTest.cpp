@@ -14,8 +14,6 @@ namespace {
 
 using namespace suite_testing;
 
-constexpr const char* kLauncher = " Dravik";
-
 // Places in the launcher's frame at its first size, with Daybook in its right pane.
 struct Point {
   int x, y;
@@ -23,7 +21,7 @@ struct Point {
 struct Box {
   int left, top, right, bottom;
 };
-constexpr Point kDownload{720, 517};  // Daybook's "Download" button
+constexpr Point kDownload{628, 525};  // Daybook's "Download" button, its face left of its text
 constexpr Box kContacts{360, 100, 480, 430};  // inside the contacts list
 constexpr std::uint32_t kButtonFace = 0xB0C9FF;  // the suite's light button face
 
@@ -44,33 +42,13 @@ class FirstStart : public testing::Test {
 
   // From an empty home to Daybook in the launcher's pane; answers the launcher's window.
   unsigned long ToDaybook() {
-    const unsigned long selection = m_person.WaitForWindow("Phone selection");
-    EXPECT_NE(selection, 0u) << "no phone selection on a first start\n" << m_suite.Output();
-    if (!selection) return 0;
-    EXPECT_EQ(m_person.X().FindShown(kLauncher), 0u) << "the launcher came before a phone was chosen";
-    SaveScreen("suite-first-start-phone-selection");
-
-    // "Autodetect" sits at the dialog's bottom right: 60 x 14 dialog units, 7 from the right and
-    // bottom edges of a 220 x 178 unit client area.
-    const auto place = m_person.X().Place(selection);
-    const double unitX = place.width / 226.0, unitY = unitX * 13.0 / 12.0;
-    m_person.ClickIn(selection, place.width - static_cast<int>(40 * unitX),
-                     place.height - static_cast<int>(17 * unitY));
-    const unsigned long found = m_person.WaitForWindow("Linkwell");
-    EXPECT_NE(found, 0u) << "Autodetect told nothing\n" << m_suite.Output();
-    if (!found) return 0;
-    SaveScreen("suite-first-start-autodetect");
-    m_person.Key(XK_Return);
-    EXPECT_TRUE(m_person.WaitForWindowGone("Phone selection"));
-
-    const unsigned long launcher = m_person.WaitForWindow(kLauncher);
-    EXPECT_NE(launcher, 0u) << "the launcher did not come up\n" << m_suite.Output();
+    std::string why;
+    const unsigned long launcher = FirstStartToLauncher(m_suite, m_person, "suite-first-start", why);
+    EXPECT_NE(launcher, 0u) << why;
     if (!launcher) return 0;
-    WaitUntil([] { return false; }, 500ms);  // let the frame settle (the picture is for people)
-    SaveScreen("suite-first-start-launcher");
 
     // Daybook, the first item of the launcher's folder bar, shows in the launcher's right pane.
-    m_person.ClickIn(launcher, 60, 71);
+    ClickFolderBarItem(m_person, launcher, 0);
     const bool shown =
         WaitUntil([&] { return m_person.PixelAt(launcher, kDownload.x, kDownload.y) == kButtonFace; });
     SaveScreen("suite-first-start-daybook");

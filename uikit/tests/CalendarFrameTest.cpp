@@ -67,6 +67,60 @@ TEST_F(CalendarTest, PaintsOffScreenAsItPrintsAndTakesItsOwnFont) {
   calendar.DestroyWindow();
 }
 
+// In a parent far larger than itself and with a border: the copy from the bitmap fills the
+// control's client area from the client's place in the bitmap, and nothing of the parent around it.
+TEST_F(CalendarTest, ItsOffScreenCopyInALargerParentCoversItselfOnly) {
+  ::MoveWindow(parent, 0, 0, 900, 700, TRUE);
+  CSkinMonthCalCtrl calendar;
+  ASSERT_TRUE(calendar.Create(WS_CHILD | WS_VISIBLE | WS_BORDER, POINT{40, 30}, &parent, 301));
+  testing_user::Pump();
+  RECT window{}, client{};
+  calendar.GetWindowRect(&window);
+  parent.ScreenToClient(&window);
+  parent.GetClientRect(&client);
+  const int width = window.right - window.left;
+  const int height = window.bottom - window.top;
+  ASSERT_LT(width * 2, client.right);
+  ASSERT_LT(height * 2, client.bottom);
+  HDC calendarDC = GetDC(calendar);
+  tolvar::gdi::UniqueDC memory(CreateCompatibleDC(calendarDC));
+  tolvar::gdi::UniqueBitmap printed(CreateCompatibleBitmap(calendarDC, width, height));
+  ReleaseDC(calendar, calendarDC);
+  {
+    tolvar::gdi::ScopedSelect select(memory.Get(), printed.Get());
+    RECT all{0, 0, width, height};
+    tolvar::gdi::UniqueBrush white(CreateSolidBrush(0xFFFFFF));
+    FillRect(memory.Get(), &all, white.Get());
+    calendar.SendMessage(WM_PRINT, reinterpret_cast<WPARAM>(memory.Get()), PRF_CLIENT | PRF_CHILDREN | PRF_NONCLIENT);
+  }
+  calendar.Invalidate();
+  testing_user::Pump();
+  // The parent's client area as shown, found in its window's picture.
+  HBITMAP shown = tolvar::user::RenderWindow(parent);
+  ASSERT_NE(shown, nullptr);
+  testing_user::SavePng(shown, "skin_month_calendar_in_parent");
+  POINT origin{0, 0};
+  parent.ClientToScreen(&origin);
+  RECT outer{};
+  parent.GetWindowRect(&outer);
+  const int dx = origin.x - outer.left, dy = origin.y - outer.top;
+  const COLORREF background = testing_user::PixelAt(shown, dx + client.right - 5, dy + client.bottom - 5);
+  int differences = 0, spilled = 0;
+  for (int y = window.top - 4; y < window.bottom + 4; ++y)
+    for (int x = window.left - 4; x < window.right + 4; ++x) {
+      const COLORREF pixel = testing_user::PixelAt(shown, dx + x, dy + y);
+      if (x >= window.left && x < window.right && y >= window.top && y < window.bottom) {
+        differences += pixel != testing_user::PixelAt(printed.Get(), x - window.left, y - window.top);
+      } else {
+        spilled += pixel != background;
+      }
+    }
+  EXPECT_EQ(differences, 0);
+  EXPECT_EQ(spilled, 0);
+  DeleteObject(shown);
+  calendar.DestroyWindow();
+}
+
 using FrameTest = KitTest;
 
 TEST_F(FrameTest, NeverPaintsOverItsVisibleListedChildren) {

@@ -6,6 +6,7 @@
 #include <HostedApp.h>
 
 #include <kernel/Kernel.h>
+#include <user/Headless.h>
 #include <user_testing/Recorder.h>
 
 #include <gtest/gtest.h>
@@ -251,6 +252,34 @@ TEST_F(EmbeddableDialog, EmbeddedItLivesInsideTheParentWithoutFrameAndHidden) {
   LOGFONTA font{};
   GetObjectA(reinterpret_cast<HFONT>(own.SendMessage(WM_GETFONT)), sizeof font, &font);
   EXPECT_STREQ(font.lfFaceName, "MS Sans Serif");
+}
+
+// With large system fonts (the system's horizontal dialog unit 10 pixels) the dialog is built in
+// the small font, embedded or on its own; with any other units it keeps the template's font.
+TEST_F(EmbeddableDialog, OnlyLargeSystemFontsBuildItInTheSmallFont) {
+  struct Row {
+    SIZE units;
+    const char* face;
+  };
+  const Row rows[] = {{{8, 16}, "MS Sans Serif"}, {{10, 20}, "Small fonts"}, {{9, 18}, "MS Sans Serif"}};
+  struct Restore {
+    LONG units = GetDialogBaseUnits();
+    ~Restore() { tolvar::user::SetSystemDialogBaseUnits({LOWORD(units), HIWORD(units)}); }
+  } restore;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.units.cx);
+    tolvar::user::SetSystemDialogBaseUnits(row.units);
+    for (HWND parent : {m_view, HWND{nullptr}}) {
+      CTestDlg dialog;
+      dialog.CreateEmbedded(parent);
+      ASSERT_TRUE(dialog.m_hWnd);
+      LOGFONTA font{};
+      GetObjectA(reinterpret_cast<HFONT>(dialog.SendMessage(WM_GETFONT)), sizeof font, &font);
+      EXPECT_STREQ(font.lfFaceName, row.face);
+      EXPECT_EQ(dialog.GetEmbedParent(), parent);
+      dialog.DestroyWindow();
+    }
+  }
 }
 
 TEST_F(EmbeddableDialog, TheOwnLoopEndsOnEachOfItsExitsAndLeavesNoWakeUpBehind) {

@@ -11,6 +11,7 @@
 
 #include "KitTest.h"
 
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -361,6 +362,35 @@ TEST_F(SkinListPaintTest, RowsShowSelectionFocusAndDropHighlightInTheKitsColours
   DeleteObject(focused);
 }
 
+// Without the focus, a selected row and the drop target write on the selection fill in whichever
+// of the text and background colours reads on it: the kit's own dark blue fill takes the white of
+// the background (its dark text would vanish), a light fill keeps the dark text.
+TEST_F(SkinListPaintTest, TextOnTheSelectionFillStaysReadableWithoutTheFocus) {
+  const struct {
+    COLORREF selection, text, hidden;
+  } cases[] = {{CSkinListCtrl::kSelectionColour, CSkinListCtrl::kBackgroundColour, CSkinListCtrl::kTextColour},
+               {0xFDDAC9, CSkinListCtrl::kTextColour, CSkinListCtrl::kBackgroundColour}};
+  Select(list, {2});
+  list.SetItemState(3, LVIS_DROPHILITED, LVIS_DROPHILITED);
+  dialog.SetFocus();
+  for (const auto& c : cases) {
+    list.SetSelectionColor(c.selection);
+    testing_user::Pump();
+    HBITMAP picture = tolvar::user::RenderWindow(list);
+    ASSERT_NE(picture, nullptr);
+    if (c.selection == CSkinListCtrl::kSelectionColour) testing_user::SavePng(picture, "skin_list_unfocused_selection");
+    for (int row : {2, 3}) {
+      RECT label{};
+      list.GetItemRect(row, &label, LVIR_BOUNDS);
+      label.right = 120;
+      EXPECT_EQ(RowFill(picture, row), c.selection) << row;
+      EXPECT_TRUE(HasColour(picture, label, c.text)) << "row " << row << " on " << std::hex << c.selection;
+      EXPECT_FALSE(HasColour(picture, label, c.hidden)) << "row " << row << " on " << std::hex << c.selection;
+    }
+    DeleteObject(picture);
+  }
+}
+
 TEST_F(SkinListPaintTest, IndentAndColoursSetOnALiveListReachItsRows) {
   // The first column of row 1 ("Family") that is not the row's fill.
   auto firstInk = [&](HBITMAP picture) {
@@ -575,6 +605,97 @@ TEST_F(SkinListPaintTest, HeaderItemsFrameSeparatorsBitmapsAndEllipsis) {
   EXPECT_EQ(header.DrawItemText(&dc, narrow, item), 60);
   RECT none{10, 0, 10, 18};
   EXPECT_EQ(header.DrawItemText(&dc, none, item), 0);
+}
+
+// The row bitmap is ANDed onto a square of the row height at the left of a selected row: its black
+// half shows black, its white half leaves the selection fill; other rows show nothing of it. While
+// the list has the focus the inverted fill covers it.
+TEST_F(SkinListPaintTest, TheRowBitmapIsAndedOntoTheSelectedRowsLeftSquare) {
+  BITMAPINFO format{};
+  format.bmiHeader.biSize = sizeof format.bmiHeader;
+  format.bmiHeader.biWidth = 2;
+  format.bmiHeader.biHeight = -2;
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP halves = CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_TRUE(halves);
+  const std::uint32_t pixels[4] = {0x000000, 0xFFFFFF, 0x000000, 0xFFFFFF};  // black left, white right
+  std::memcpy(bits, pixels, sizeof pixels);
+  list.m_rowBitmap.Attach(halves);
+  Select(list, {2});
+  dialog.SetFocus();
+  testing_user::Pump();
+  list.Invalidate();
+  HBITMAP picture = tolvar::user::RenderWindow(list);
+  ASSERT_NE(picture, nullptr);
+  testing_user::SavePng(picture, "skin_list_row_bitmap");
+  const int side = list.GetRowHeight();
+  ASSERT_GT(side, 4);
+  for (int row : {1, 2}) {
+    SCOPED_TRACE(row);
+    RECT r{};
+    list.GetItemRect(row, &r, LVIR_BOUNDS);
+    const COLORREF fill = row == 2 ? CSkinListCtrl::kSelectionColour : CSkinListCtrl::kBackgroundColour;
+    EXPECT_EQ(testing_user::PixelAt(picture, r.left + 1, r.top + 1), row == 2 ? COLORREF(0) : fill);
+    EXPECT_EQ(testing_user::PixelAt(picture, r.left + side - 2, r.top + 1), fill);
+    EXPECT_EQ(testing_user::PixelAt(picture, r.left + side + 2, r.top + 1), fill);  // beyond the square
+  }
+  DeleteObject(picture);
+
+  list.SetFocus();
+  testing_user::Pump();
+  HBITMAP focused = tolvar::user::RenderWindow(list);
+  ASSERT_NE(focused, nullptr);
+  RECT r{};
+  list.GetItemRect(2, &r, LVIR_BOUNDS);
+  EXPECT_EQ(testing_user::PixelAt(focused, r.left + 1, r.top + 1), CSkinListCtrl::kTextColour);
+  DeleteObject(focused);
+  list.m_rowBitmap.DeleteObject();
+}
+
+// An item marked owner-drawn is left to the header class's DrawItem, with the record a header
+// control gives: the item, its rectangle, the header and the DC being painted; the other items are
+// painted by the kit.
+TEST_F(SkinListPaintTest, AnOwnerDrawnHeaderItemGoesToDrawItemWithItsRecord) {
+  class CPaintedHeader : public CMyHeader {
+   public:
+    std::vector<DRAWITEMSTRUCT> drawn;
+    void DrawItem(LPDRAWITEMSTRUCT draw) override {
+      drawn.push_back(*draw);
+      ::SetBkColor(draw->hDC, 0x00FF00);
+      ::ExtTextOutA(draw->hDC, 0, 0, ETO_OPAQUE, &draw->rcItem, nullptr, 0, nullptr);
+    }
+  } header;
+  ASSERT_TRUE(header.Create(WS_CHILD | WS_VISIBLE | HDS_HORZ, RECT{0, 200, 300, 220}, &dialog, 77));
+  HDITEMA item{};
+  item.mask = HDI_FORMAT | HDI_TEXT | HDI_WIDTH;
+  item.fmt = HDF_STRING;
+  item.pszText = const_cast<LPSTR>("Name");
+  item.cxy = 100;
+  header.InsertItem(0, &item);
+  item.fmt = HDF_OWNERDRAW;
+  item.pszText = const_cast<LPSTR>("Drawn");
+  header.InsertItem(1, &item);
+  testing_user::Pump();
+  header.Invalidate();
+  HBITMAP picture = tolvar::user::RenderWindow(header);
+  ASSERT_NE(picture, nullptr);
+  testing_user::SavePng(picture, "skin_list_header_owner_drawn");
+  ASSERT_FALSE(header.drawn.empty());
+  const DRAWITEMSTRUCT& last = header.drawn.back();
+  RECT expected{};
+  header.GetItemRect(1, &expected);
+  EXPECT_EQ(last.itemID, 1u);
+  EXPECT_EQ(last.CtlID, 77u);
+  EXPECT_EQ(last.itemAction, UINT(ODA_DRAWENTIRE));
+  EXPECT_EQ(last.hwndItem, header.m_hWnd);
+  EXPECT_TRUE(EqualRect(&last.rcItem, &expected));
+  for (const DRAWITEMSTRUCT& draw : header.drawn) EXPECT_EQ(draw.itemID, 1u);  // never the kit's item
+  EXPECT_EQ(testing_user::PixelAt(picture, (expected.left + expected.right) / 2, 10), COLORREF(0x00FF00));
+  EXPECT_NE(testing_user::PixelAt(picture, 50, 10), COLORREF(0x00FF00));
+  DeleteObject(picture);
+  header.DestroyWindow();
 }
 
 TEST_F(SkinListPaintTest, HeaderWithoutItemsShowsOnlyItsBackground) {

@@ -17,7 +17,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -26,21 +25,6 @@ namespace {
 using testing_user::PumpUntil;
 
 using testing_display::XScreen;
-
-// The X server's pixels (0xRRGGBB) as a picture for people.
-void SaveScreenPixels(const std::vector<std::uint32_t>& pixels, int width, int height, const char* name) {
-  BITMAPINFO format{};
-  format.bmiHeader.biSize = sizeof format.bmiHeader;
-  format.bmiHeader.biWidth = width;
-  format.bmiHeader.biHeight = -height;
-  format.bmiHeader.biPlanes = 1;
-  format.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP picture = CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-  std::memcpy(bits, pixels.data(), pixels.size() * sizeof pixels[0]);
-  testing_user::SavePng(picture, name);
-  DeleteObject(picture);
-}
 
 constexpr std::uint32_t Rgb(COLORREF colour) {
   return (static_cast<std::uint32_t>(GetRValue(colour)) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
@@ -106,7 +90,7 @@ TEST(LauncherOnX, ShowsItsOwnGradientCaptionAndButtonsWithoutTheDesktopsDecorati
     return !screen.empty() && screen[static_cast<std::size_t>(row) * width + plainX] == Rgb(0xD08410) &&
            closeFacePixels() > 20;
   });
-  if (!screen.empty()) SaveScreenPixels(screen, width, height, "vezezudara-caption-on-x");
+  if (!screen.empty()) testing_user::SavePng(screen, width, height, "vezezudara-caption-on-x");
   EXPECT_TRUE(shown) << "the X window does not show the launcher's caption";
   ::DestroyWindow(window);
 }

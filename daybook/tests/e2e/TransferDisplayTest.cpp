@@ -18,7 +18,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -40,22 +39,6 @@ LRESULT LauncherProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
-}
-
-// The X server's pixels (0xRRGGBB) as a picture for people.
-void SaveScreenPixels(const std::vector<std::uint32_t>& pixels, int width, int height, const char* name) {
-  if (pixels.empty()) return;
-  BITMAPINFO format{};
-  format.bmiHeader.biSize = sizeof format.bmiHeader;
-  format.bmiHeader.biWidth = width;
-  format.bmiHeader.biHeight = -height;
-  format.bmiHeader.biPlanes = 1;
-  format.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP picture = CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-  std::memcpy(bits, pixels.data(), pixels.size() * sizeof pixels[0]);
-  testing_user::SavePng(picture, name);
-  DeleteObject(picture);
 }
 
 // Lines of the simulated phone's journal that start with `command`.
@@ -139,11 +122,11 @@ TEST(DaybookOnX, TheWaitCursorShowsOverDaybookWhileThePhoneIsDetected) {
     PostMessageA(g_dialog, WM_COMMAND, kDownloadCommand, 0);
     shown.push_back(PumpUntil([&] { return x.Cursor() == watch; }));
     testing_user::Pump();
-    SaveScreenPixels(x.Pixels(xframe, kWidth, kHeight), kWidth, kHeight, "daybook-detecting");
+    testing_user::SavePng(x.Pixels(xframe, kWidth, kHeight), kWidth, kHeight, "daybook-detecting");
     // The contacts' file is being read: the download itself runs.
     transferPictured = PumpUntil([&] { return JournalCount(phone.Home(), "FFSRead") > 0; });
     testing_user::Pump();
-    SaveScreenPixels(x.Pixels(xframe, kWidth, kHeight), kWidth, kHeight, "daybook-transfer");
+    testing_user::SavePng(x.Pixels(xframe, kWidth, kHeight), kWidth, kHeight, "daybook-transfer");
     phone.SetFault(phonesim::Fault::Late, 0);
     // The transfer ends with its message; once it is answered the arrow is back under the resting
     // pointer (the end's events wait behind the message).

@@ -14,6 +14,7 @@
 
 #include <controls/ListView.h>
 #include <phonesim/PhoneSimProcess.h>
+#include <user/Headless.h>
 #include <user_testing/Recorder.h>
 
 #include <gtest/gtest.h>
@@ -169,6 +170,45 @@ TEST_F(TransferWindowTest, TheToDoUploadEndsWithTheListsButtons) {
   EXPECT_FALSE(::IsWindowEnabled(Item(page, IDC_TODO_DELETE)));
   EXPECT_TRUE(::IsWindowVisible(Item(page, IDC_UPLOAD)));
   EXPECT_EQ(Rows(Item(page, IDC_TODO_LIST)), 3);
+}
+
+// The to-do page in its first layout, for a phone whose to-do record has priority, category and
+// private fields: an item shows them, and a picture of the page is kept.
+TEST_F(TransferWindowTest, TheToDoPageInItsFullLayoutShowsPriorityCategoryAndPrivate) {
+  ASSERT_TRUE(dialog->ToDo().Model().HasExtendedFields());
+  PA_TODO_INFO item;
+  item.strDescription = "Taxes";
+  item.tmStart = CTime(2010, 1, 2, 9, 0, 0);
+  item.tmDue = CTime(2010, 2, 3, 9, 0, 0);
+  item.bPriority = 0;
+  item.bCategory = 1;
+  item.bPrivate = 1;
+  item.bStatus = 1;
+  ASSERT_EQ(manager->PA_PutToDo(&item, 0), PA_OK);
+  item.strDescription = "Garden";
+  item.bPrivate = 0;
+  ASSERT_EQ(manager->PA_PutToDo(&item, 1), PA_OK);
+  dialog->ShowWindow(SW_SHOW);
+  Command(IDC_TODO_BUTTON);
+  CToDoDlg& page = dialog->ToDo();
+  page.RefreshList();
+  LVITEMA row{};
+  row.stateMask = row.state = LVIS_SELECTED;
+  ::SendMessageA(Item(page, IDC_TODO_LIST), LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&row));
+  testing_user::Pump();
+  for (int id : {IDC_TODO_PRIORITY, IDC_TODO_CATEGORY, IDC_TODO_PRIVATE, IDC_ICON_TODO_PRIORITY, IDC_ICON_TODO_CATEGORY,
+                 IDC_ICON_TODO_PRIVATE}) {
+    EXPECT_TRUE(::IsWindowVisible(Item(page, id))) << id;
+  }
+  EXPECT_EQ(::SendMessageA(Item(page, IDC_TODO_PRIORITY), CB_GETCURSEL, 0, 0), 0);
+  EXPECT_EQ(::SendMessageA(Item(page, IDC_TODO_CATEGORY), CB_GETCURSEL, 0, 0), 1);
+  EXPECT_EQ(::IsDlgButtonChecked(page.m_hWnd, IDC_TODO_PRIVATE), static_cast<UINT>(BST_CHECKED));
+  EXPECT_EQ(::IsDlgButtonChecked(page.m_hWnd, IDC_TODO_DONE), static_cast<UINT>(BST_CHECKED));
+  HBITMAP picture = tolvar::user::RenderWindow(dialog->m_hWnd);
+  ASSERT_TRUE(picture);
+  testing_user::SavePng(picture, "daybook_todo_full_layout");
+  DeleteObject(picture);
+  EXPECT_TRUE(g_boxes.empty());
 }
 
 // The cancel button: No goes on, Yes cancels (421), and "wait..." ignores further clicks.

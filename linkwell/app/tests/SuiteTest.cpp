@@ -9,7 +9,8 @@
 // - a program from the tray menu opens in the launcher ("Vezezudara.exe App=<program>");
 // - "Exit" while the launcher runs hands the close to the launcher, which closes its programs
 //   and then the link service; a program that refuses keeps both running;
-// - while the phone setup is open the tray menu does not open.
+// - while the phone setup is open, or a search that "Find connected phone" started runs, the tray
+//   menu does not open.
 #include "LinkSettings.h"
 #include "ProcessTools.h"
 
@@ -17,6 +18,7 @@
 #include "ProgramProcess.h"
 
 #include <kernel/Process.h>
+#include <phonesim/PhoneSimProcess.h>
 #include <kernel/Wait.h>
 #include <shell/Headless.h>
 #include <shell/ShellApi.h>
@@ -28,7 +30,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -43,7 +47,7 @@ constexpr char kLauncherTitle[] = " Dravik";
 
 // Keys up from the bottom of the tray menu to an entry: "Exit", "About ...", (the port submenu),
 // "Phone selection", "Find connected phone", then the suite's programs.
-enum TrayEntry { kExit = 1, kAbout = 2, kPhoneSelection = 4, kFirstProgram = 6 };
+enum TrayEntry { kExit = 1, kAbout = 2, kPhoneSelection = 4, kFindPhone = 5, kFirstProgram = 6 };
 
 std::string TextOf(HWND window) {
   char text[256] = {};
@@ -220,17 +224,29 @@ class Suite : public ::testing::Test {
     HWND menu = FindWindowA("#32768", nullptr);
     return menu && IsWindowVisible(menu) ? menu : nullptr;
   }
-  // A right click on the link service's icon; whether its menu opened.
+  // A right click on the link service's icon; whether its menu (a menu of the link service's
+  // process) opened.
   bool RightClickTray(DWORD limit = linkwell::testing::kStartLimit) {
     const TrayIcon icon = TrayIconOfLink();
     if (!icon.id || !tolvar::shell::ClickTrayIcon(icon.window, icon.id, WM_RBUTTONDOWN)) return false;
-    return WaitUntil([] { return OpenMenu() != nullptr; }, limit);
+    return WaitUntil([&] { return OpenMenu() != nullptr && ProcessOf(OpenMenu()) == m_linkId; }, limit);
   }
   void Choose(TrayEntry entry) {
     ASSERT_TRUE(RightClickTray()) << "no tray menu";
     for (int i = 0; i < entry; ++i) Key(VK_UP);
     Key(VK_RETURN);
     ASSERT_TRUE(WaitUntil([] { return OpenMenu() == nullptr; }));
+  }
+  // How many different pictures the link service's tray icon shows within `milliseconds`: one when
+  // it rests, several while an animation runs.
+  std::size_t TrayPicturesWithin(DWORD milliseconds) const {
+    std::set<std::vector<DWORD>> seen;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+      if (const TrayIcon icon = TrayIconOfLink(); icon.id) seen.insert(icon.pixels);
+      Sleep(5);
+    }
+    return seen.size();
   }
   // The launcher closed by its own close request: the link service stays.
   void CloseLauncher() {
@@ -401,4 +417,29 @@ TEST_F(Suite, WhileThePhoneSetupIsOpenTheTrayMenuStaysShut) {
   EXPECT_TRUE(RightClickTray());
   Key(VK_ESCAPE);
   EXPECT_TRUE(WaitUntil([] { return OpenMenu() == nullptr; }));
+}
+
+TEST_F(Suite, WhileASearchRunsTheTrayMenuStaysShut) {
+  ASSERT_TRUE(StartSuite());
+  // A phone that answers nothing: each probe of its port waits the whole AT time-out, so the search
+  // that "Find connected phone" starts lasts seconds.
+  CSettingsKey().WriteDword("ATTimeOut", 4000);
+  phonesim::PhoneSimProcess phone;
+  ASSERT_TRUE(phone.Start({.model = "Selka", .home = s_home, .arguments = {"--silent"}})) << phone.Error();
+  ASSERT_EQ(TrayPicturesWithin(300), 1u) << "the icon moves before the search";
+  Choose(kFindPhone);
+  ASSERT_TRUE(WaitUntil([&] { return TrayPicturesWithin(400) >= 3; })) << "no search animation";
+
+  EXPECT_FALSE(RightClickTray(1500)) << "the tray menu opened during the search";
+  EXPECT_GE(TrayPicturesWithin(300), 2u) << "the search ended before the refusal could be seen";
+
+  // The search ends with its notice; once that is answered the menu opens again.
+  HWND notice = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (notice = WindowOf(m_linkId, "Phone selection")) != nullptr; }, 60000));
+  PostMessageA(notice, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(notice); }));
+  EXPECT_TRUE(RightClickTray());
+  Key(VK_ESCAPE);
+  EXPECT_TRUE(WaitUntil([] { return OpenMenu() == nullptr; }));
+  CSettingsKey().DeleteValue("ATTimeOut");
 }

@@ -13,7 +13,7 @@
 // Hosted windows of another process are composited: RenderWindow already draws what a hosted
 // window shows into its host's pixels. When the hosted process paints, its display finds the host's
 // X window (by the property _TOLVAR_HWND) and sends it a _TOLVAR_REPAINT message, and the host's
-// display renders again. Input needs nothing more: the window manager routes injected clicks and
+// display renders again, once for all the messages that came meanwhile. Input needs nothing more: the window manager routes injected clicks and
 // keys to a hosted window of another process by itself.
 #include "XDisplay.h"
 
@@ -279,6 +279,20 @@ HWND XDisplay::WindowOfX(Window xwindow) const {
     if (shown.xwindow == xwindow) return hwnd;
   }
   return nullptr;
+}
+
+bool XDisplay::IsOursOrInside(Window xwindow) const {
+  const Window root = DefaultRootWindow(m_display);
+  for (int depth = 0; xwindow != None && xwindow != PointerRoot && xwindow != root && depth < 16; ++depth) {
+    if (WindowOfX(xwindow)) return true;
+    Window parentOf = None, rootOf = None;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(m_display, xwindow, &rootOf, &parentOf, &children, &count)) return false;
+    if (children) XFree(children);
+    xwindow = parentOf;
+  }
+  return false;
 }
 
 void XDisplay::Run() {
@@ -816,7 +830,10 @@ void XDisplay::HandleEvent(XEvent& event) {
       if (event.xclient.message_type == m_protocols && static_cast<Atom>(event.xclient.data.l[0]) == m_deleteWindow) {
         PostMessageA(window, WM_CLOSE, 0, 0);
       } else if (event.xclient.message_type == m_repaint) {
-        Repaint(window);
+        // A hosted program may ask far more often than a render takes: every request waiting now
+        // is served by one render, after the events queued behind them (input among them).
+        std::lock_guard guard(m_lock);
+        m_dirty.insert(window);
       }
       break;
     }
@@ -863,6 +880,21 @@ void XDisplay::HandleEvent(XEvent& event) {
     case FocusIn: {
       HWND window = WindowOfX(event.xfocus.window);
       if (window && event.xfocus.mode == NotifyNormal && GetForegroundWindow() != window) SetForegroundWindow(window);
+      break;
+    }
+    case FocusOut: {
+      // The focus left one of our windows (a grab's passing change aside): for a window that is
+      // not ours, that window's program or the desktop is in front now and ours is deactivated.
+      // Between two windows of ours the other one's FocusIn activates it.
+      if (event.xfocus.mode != NotifyNormal || event.xfocus.detail == NotifyInferior ||
+          event.xfocus.detail == NotifyPointer) {
+        break;
+      }
+      HWND window = WindowOfX(event.xfocus.window);
+      Window focus = None;
+      int revert = 0;
+      XGetInputFocus(m_display, &focus, &revert);
+      if (window && !IsOursOrInside(focus)) user::InjectFocusLost(window);
       break;
     }
     case KeyPress:

@@ -121,6 +121,8 @@ private:
   void HandleEvent(XEvent& event);
   void HandleKey(XKeyEvent& event);
   HWND WindowOfX(Window xwindow) const;
+  // Whether the X window is one of our windows or lies inside one.
+  bool IsOursOrInside(Window xwindow) const;
 
   Display* m_display = nullptr;
   int m_screen = 0;

@@ -49,11 +49,18 @@ struct Seen {
   int wheel = 0;
   HWND guest = nullptr;
   bool guestFocused = false;
+  bool guestDrawing = false;
   std::u32string guestTyped;
   COLORREF paint = RGB(255, 255, 255);
   std::vector<UINT> trayMouse;  // the tray icon's callback messages, moves left out
   POINT trayMenuAt{-1, -1};     // where the pointer was when the tray icon's menu opened
   int trayMenusEnded = 0;
+  struct Activation {
+    HWND window;
+    UINT message;
+    WPARAM active;  // LOWORD of wParam
+  };
+  std::vector<Activation> activations;  // WM_NCACTIVATE, WM_ACTIVATE, WM_ACTIVATEAPP, WM_KILLFOCUS
 };
 Seen g_seen;
 
@@ -70,6 +77,7 @@ LRESULT BoardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_USER + 1: g_seen.guestFocused = true; return 0;
     case WM_USER + 2: g_seen.guestTyped += static_cast<char32_t>(wParam); return 0;
     case WM_USER + 3: DestroyWindow(window); return 0;  // as a dialog closes under the pointer
+    case WM_USER + 6: g_seen.guestDrawing = true; return 0;
     case WM_APP + 8:
       // As a tray program does: its menu at the pointer, on the release of the right button.
       if (lParam == WM_RBUTTONUP) {
@@ -102,6 +110,12 @@ LRESULT BoardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       DestroyMenu(menu);
       return 0;
     }
+    case WM_NCACTIVATE:
+    case WM_ACTIVATE:
+    case WM_ACTIVATEAPP:
+    case WM_KILLFOCUS:
+      g_seen.activations.push_back({window, message, message == WM_KILLFOCUS ? WPARAM{0} : WPARAM{LOWORD(wParam)}});
+      return DefWindowProcA(window, message, wParam, lParam);
     case WM_PAINT: {
       PAINTSTRUCT paint;
       HDC hdc = BeginPaint(window, &paint);
@@ -285,6 +299,27 @@ protected:
 
 constexpr DWORD kFrame = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 
+// The hosted program of the tests (children/guest.cpp) started in `host`; and ended: it leaves when
+// its thread gets WM_CLOSE, and taking its window out of ours asks us things, so we answer while we
+// wait.
+bool StartGuest(HWND host, PROCESS_INFORMATION& process) {
+  char commandLine[64];
+  std::snprintf(commandLine, sizeof commandLine, "display_child_guest hWnd=%08X",
+                static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(host)));
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  return CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+}
+
+bool EndGuest(PROCESS_INFORMATION& process) {
+  PostThreadMessageA(process.dwThreadId, WM_CLOSE, 0, 0);
+  const bool ended = PumpUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; });
+  if (!ended) TerminateProcess(process.hProcess, 9);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  return ended;
+}
+
 TEST_F(Display, AWindowOnScreenIsItsHeadlessPictureAndFollowsItsRepaints) {
   HWND board = Board(kFrame | WS_VISIBLE, 40, 30, 320, 200, "Pixels");
   HWND button = CreateWindowExA(0, "DisplayButton", "", WS_CHILD | WS_VISIBLE | WS_BORDER, 20, 60, 90, 30, board,
@@ -418,13 +453,8 @@ TEST_F(Display, AWindowOfAnotherProcessHostedInOursIsSeenAndTypedInto) {
       m_x.Frame(XWindowOf(board));
       ASSERT_TRUE(ShowsAsRendered(board));
     }
-    char commandLine[64];
-    std::snprintf(commandLine, sizeof commandLine, "display_child_guest hWnd=%08X",
-                  static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(board)));
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+    ASSERT_TRUE(StartGuest(board, process));
     const bool ready = PumpUntil([] { return g_seen.guest != nullptr; });
 
     // The guest's blue panel at its place in our window, as the X server shows it.
@@ -456,13 +486,7 @@ TEST_F(Display, AWindowOfAnotherProcessHostedInOursIsSeenAndTypedInto) {
       m_x.Type(kUDiaeresis);
       PumpUntil([] { return g_seen.guestTyped.size() >= 3; });
     }
-    // The program leaves when its thread gets WM_CLOSE; taking its window out of ours asks us
-    // things, so we answer while we wait.
-    PostThreadMessageA(process.dwThreadId, WM_CLOSE, 0, 0);
-    const bool ended = PumpUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; });
-    if (!ended) TerminateProcess(process.hProcess, 9);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
+    const bool ended = EndGuest(process);
     ASSERT_TRUE(ready);
     EXPECT_TRUE(ended);
     EXPECT_TRUE(seen);
@@ -471,6 +495,33 @@ TEST_F(Display, AWindowOfAnotherProcessHostedInOursIsSeenAndTypedInto) {
     EXPECT_EQ(g_seen.guestTyped, U"ok\u00FC");
     DestroyWindow(board);
   }
+}
+
+// A hosted program that draws without pause asks the host to show it again far more often than
+// the host can render; the host renders once for all it was asked meanwhile, so a click still
+// reaches the program at once instead of waiting behind every request.
+TEST_F(Display, AHostedProgramDrawingWithoutPauseLeavesTheHostsInputThrough) {
+  HWND board = Board(kFrame | WS_VISIBLE, 120, 90, 260, 180, "Busy");
+  ASSERT_TRUE(ShowsAsRendered(board));
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(StartGuest(board, process));
+  const bool ready = PumpUntil([] { return g_seen.guest != nullptr; });
+  bool drawing = false, focused = false;
+  if (ready) {
+    PostMessageA(g_seen.guest, WM_USER + 5, 0, 0);
+    drawing = PumpUntil([] { return g_seen.guestDrawing; });
+    // Rendering each request in turn, the click would come after a thousand renders of the
+    // program, each waiting for its busy thread: far beyond the limit.
+    POINT field{30 + 20 + 60, 20 + 40 + 12};
+    ClientToScreen(board, &field);
+    m_x.Click(field.x, field.y);
+    focused = PumpUntil([] { return g_seen.guestFocused; }, 10000);
+  }
+  const bool ended = EndGuest(process);
+  ASSERT_TRUE(ready);
+  EXPECT_TRUE(drawing);
+  EXPECT_TRUE(focused) << "the click waited behind the program's requests to be shown again";
+  EXPECT_TRUE(ended);
 }
 
 TEST_F(Display, AHostedProgramsWaitCursorShowsOverItsWindowInsideTheHost) {
@@ -488,13 +539,8 @@ TEST_F(Display, AHostedProgramsWaitCursorShowsOverItsWindowInsideTheHost) {
   constexpr unsigned kWatch = 150, kLeftPointer = 68;  // X cursor font glyphs
   const auto watch = m_x.FontCursor(kWatch), arrow = m_x.FontCursor(kLeftPointer);
   ASSERT_GT(watch.width, 1);
-  char commandLine[64];
-  std::snprintf(commandLine, sizeof commandLine, "display_child_guest hWnd=%08X",
-                static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(host)));
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  ASSERT_TRUE(CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+  ASSERT_TRUE(StartGuest(host, process));
   const bool ready = PumpUntil([] { return g_seen.guest != nullptr; });
   POINT inPanel{30 + 5, 20 + 5}, hostsOwn{220, 140};
   ClientToScreen(host, &inPanel);
@@ -513,11 +559,7 @@ TEST_F(Display, AHostedProgramsWaitCursorShowsOverItsWindowInsideTheHost) {
     PostMessageA(g_seen.guest, WM_USER + 4, 0, 0);  // done
     shown.push_back(PumpUntil([&] { return m_x.Cursor() == arrow; }));
   }
-  PostThreadMessageA(process.dwThreadId, WM_CLOSE, 0, 0);
-  const bool ended = PumpUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; });
-  if (!ended) TerminateProcess(process.hProcess, 9);
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
+  const bool ended = EndGuest(process);
   DestroyWindow(host);
   m_windows.clear();
   UnregisterClassA("DisplayCursorHost", nullptr);
@@ -1395,6 +1437,63 @@ TEST_F(Display, TheCursorTakesTheStandardShapesAndColourCursorsOverOurWindows) {
   }));
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));
   DestroyCursor(colour);
+}
+
+TEST_F(Display, AnotherProgramsWindowTakingTheFocusDeactivatesOursAndOurOwnDoNot) {
+  HWND board = Board(kFrame | WS_VISIBLE, 60, 50, 300, 180, "Goes behind");
+  HWND second = Board(kFrame | WS_VISIBLE, 420, 50, 200, 120, "Second");
+  ASSERT_TRUE(PumpUntil([&] {
+    return XWindowOf(board) && m_x.Place(XWindowOf(board)).viewable && XWindowOf(second) &&
+           m_x.Place(XWindowOf(second)).viewable;
+  }));
+  auto captionMiddle = [&] {
+    HBITMAP picture = tolvar::user::RenderWindow(board);
+    const COLORREF colour = testing_user::PixelAt(picture, 220, 6);
+    DeleteObject(picture);
+    return colour;
+  };
+  auto clickIn = [&](HWND window) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    m_x.Click(rect.left + 80, rect.top + 80);
+    return PumpUntil([&] { return GetActiveWindow() == window && m_x.Focus() == XWindowOf(window); });
+  };
+  auto seen = [&](HWND window) {
+    std::vector<std::pair<UINT, WPARAM>> messages;
+    for (const auto& a : g_seen.activations) {
+      if (a.window == window) messages.emplace_back(a.message, a.active);
+    }
+    return messages;
+  };
+  using Seq = std::vector<std::pair<UINT, WPARAM>>;
+  ASSERT_TRUE(clickIn(board));
+  PumpUntil([] { return false; }, 100);
+  const COLORREF lit = captionMiddle();
+
+  // From one window of ours to the other: the X focus moves, and no application is deactivated.
+  g_seen.activations.clear();
+  ASSERT_TRUE(clickIn(second));
+  PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(seen(board), (Seq{{WM_NCACTIVATE, FALSE}, {WM_ACTIVATE, WA_INACTIVE}, {WM_KILLFOCUS, 0}}));
+  ASSERT_TRUE(clickIn(board));
+
+  // Another program's window takes the focus: ours is deactivated as Windows deactivates an
+  // application, and its caption is drawn inactive.
+  PumpUntil([] { return false; }, 100);
+  g_seen.activations.clear();
+  const unsigned long other = m_x.TakeFocus(100, 300, 200, 100);
+  ASSERT_TRUE(PumpUntil([&] { return GetActiveWindow() == nullptr; }));
+  EXPECT_EQ(seen(board), (Seq{{WM_NCACTIVATE, FALSE}, {WM_ACTIVATE, WA_INACTIVE}, {WM_ACTIVATEAPP, FALSE},
+                              {WM_KILLFOCUS, 0}}));
+  EXPECT_EQ(seen(second), (Seq{{WM_ACTIVATEAPP, FALSE}}));
+  EXPECT_EQ(GetFocus(), nullptr);
+  EXPECT_NE(GetForegroundWindow(), board);
+  EXPECT_TRUE(PumpUntil([&] { return captionMiddle() != lit; }));
+
+  // A click on ours brings it back.
+  EXPECT_TRUE(clickIn(board));
+  EXPECT_TRUE(PumpUntil([&] { return captionMiddle() == lit; }));
+  m_x.Destroy(other);
 }
 
 TEST_F(Display, TheScreenSizeIsTheXScreens) {

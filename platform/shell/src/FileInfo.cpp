@@ -157,10 +157,13 @@ HMODULE ShellModule() {
   return static_cast<HMODULE>(info.dli_fbase);
 }
 
-// The two lists, made on first use and kept for the life of the process (callers share them).
+// The two lists, made on first use and kept for the life of the process (callers share them). A
+// program's own icon joins them after the kinds' icons, once per file.
 struct SystemImageLists {
   HIMAGELIST small = nullptr;
   HIMAGELIST large = nullptr;
+  std::mutex lock;
+  std::map<std::string, int> ownIcons;  // by the file's path; -1: the file has no icon of its own
   SystemImageLists() {
     small = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, kKinds, 1);
     large = ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, kKinds, 1);
@@ -178,6 +181,25 @@ struct SystemImageLists {
 SystemImageLists& Lists() {
   static SystemImageLists lists;
   return lists;
+}
+
+// A program or library with icons in its resources is shown with its first one, as Windows shows a
+// program file; the index of that icon in the system lists, or -1.
+int OwnIconIndex(const std::string& host) {
+  SystemImageLists& lists = Lists();
+  std::lock_guard guard(lists.lock);
+  if (auto it = lists.ownIcons.find(host); it != lists.ownIcons.end()) return it->second;
+  int index = -1;
+  HICON small = nullptr, large = nullptr;
+  if (PrivateExtractIconsA(host.c_str(), 0, 16, 16, &small, nullptr, 1, 0) == 1 &&
+      PrivateExtractIconsA(host.c_str(), 0, 32, 32, &large, nullptr, 1, 0) == 1) {
+    const int atSmall = ImageList_AddIcon(lists.small, small), atLarge = ImageList_AddIcon(lists.large, large);
+    if (atSmall >= 0 && atSmall == atLarge) index = atLarge;
+  }
+  if (small) DestroyIcon(small);
+  if (large) DestroyIcon(large);
+  lists.ownIcons.emplace(host, index);
+  return index;
 }
 
 std::string LastComponent(std::string path) {
@@ -244,6 +266,7 @@ DWORD_PTR SHGetFileInfoA(LPCSTR path, DWORD fileAttributes, SHFILEINFOA* info, U
   }
   const std::string windowsPath = path;
   Kind kind = kFile;
+  int ownIcon = -1;
   std::string display = LastComponent(windowsPath);
   const bool drive = IsDriveRoot(windowsPath);
   if (flags & SHGFI_USEFILEATTRIBUTES) {
@@ -258,6 +281,8 @@ DWORD_PTR SHGetFileInfoA(LPCSTR path, DWORD fileAttributes, SHFILEINFOA* info, U
     if (drive) kind = kDrive;
     else if (S_ISDIR(status.st_mode)) kind = kFolder;
     else kind = KindOfFile(display);
+    if (kind == kFile && S_ISREG(status.st_mode) && (flags & (SHGFI_ICON | SHGFI_SYSICONINDEX)))
+      ownIcon = OwnIconIndex(host);
     if (kind == kFolder && SameFolder(host, CSIDL_PERSONAL)) display = "My Documents";
     else if (kind == kFolder && SameFolder(host, CSIDL_DESKTOP)) display = "Desktop";
   }
@@ -269,8 +294,9 @@ DWORD_PTR SHGetFileInfoA(LPCSTR path, DWORD fileAttributes, SHFILEINFOA* info, U
   SystemImageLists& lists = Lists();
   HIMAGELIST list = (flags & SHGFI_SMALLICON) ? lists.small : lists.large;
   if (info) {
-    if (flags & (SHGFI_ICON | SHGFI_SYSICONINDEX)) info->iIcon = kind;
-    if (flags & SHGFI_ICON) info->hIcon = ImageList_GetIcon(list, kind, 0);
+    const int icon = ownIcon >= 0 ? ownIcon : kind;
+    if (flags & (SHGFI_ICON | SHGFI_SYSICONINDEX)) info->iIcon = icon;
+    if (flags & SHGFI_ICON) info->hIcon = ImageList_GetIcon(list, icon, 0);
     if (flags & SHGFI_DISPLAYNAME) CopyText(info->szDisplayName, sizeof info->szDisplayName, display);
     if (flags & SHGFI_TYPENAME) {
       std::string extension;

@@ -4,7 +4,9 @@
 #include <base/LastError.h>
 #include <base/WinError.h>
 #include <kernel/File.h>
+#include <kernel/Module.h>
 #include <kernel/Path.h>
+#include <resources/Resource.h>
 #include <shell/Shell.h>
 #include <user_testing/Recorder.h>
 
@@ -146,8 +148,9 @@ TEST_F(FileInfoTest, TheSystemImageListsAreSharedAndHoldEveryKind) {
   EXPECT_EQ(cx, 16);
   ASSERT_TRUE(ImageList_GetIconSize(large, &cx, &cy));
   EXPECT_EQ(cx, 32);
-  EXPECT_EQ(ImageList_GetImageCount(small), 8);
-  EXPECT_EQ(ImageList_GetImageCount(large), 8);
+  // The kinds' icons first; programs' own icons join after them.
+  EXPECT_GE(ImageList_GetImageCount(small), 8);
+  EXPECT_EQ(ImageList_GetImageCount(small), ImageList_GetImageCount(large));
 
   // Every icon drawn on grey: a person can look at the PNG; the folder's yellow shows in its middle.
   HDC dc = CreateCompatibleDC(nullptr);
@@ -180,6 +183,64 @@ TEST_F(FileInfoTest, TheSystemImageListsAreSharedAndHoldEveryKind) {
   ASSERT_NE(SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON), 0u);
   ASSERT_TRUE(info.hIcon);
   EXPECT_TRUE(DestroyIcon(info.hIcon));
+}
+
+// An icon drawn on grey, its pixels row by row.
+std::vector<COLORREF> IconPixels(HICON icon, int size) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  BITMAPINFO format{};
+  format.bmiHeader.biSize = sizeof format.bmiHeader;
+  format.bmiHeader.biWidth = size;
+  format.bmiHeader.biHeight = -size;
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP picture = CreateDIBSection(dc, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, picture);
+  HBRUSH grey = CreateSolidBrush(RGB(192, 192, 192));
+  RECT all{0, 0, size, size};
+  FillRect(dc, &all, grey);
+  DeleteObject(grey);
+  DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x) pixels.push_back(GetPixel(dc, x, y));
+  SelectObject(dc, old);
+  DeleteObject(picture);
+  DeleteDC(dc);
+  return pixels;
+}
+
+TEST_F(FileInfoTest, AProgramFileShowsItsOwnFirstIcon) {
+  // This test program carries icons 20 and 21 (the shell's picture and sound drawings); 20 comes first.
+  char self[MAX_PATH];
+  ASSERT_GT(GetModuleFileNameA(nullptr, self, sizeof self), 0u);
+  EXPECT_EQ(PrivateExtractIconsA(self, 0, 32, 32, nullptr, nullptr, 0, 0), 2u);
+  for (auto [flag, size] : {std::pair{SHGFI_LARGEICON, 32}, std::pair{SHGFI_SMALLICON, 16}}) {
+    SCOPED_TRACE(size);
+    SHFILEINFOA info{};
+    ASSERT_NE(SHGetFileInfoA(self, 0, &info, sizeof info, SHGFI_ICON | flag), 0u);
+    ASSERT_TRUE(info.hIcon);
+    EXPECT_GT(info.iIcon, kText);
+    HICON own = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(20), IMAGE_ICON, size, size, 0));
+    ASSERT_TRUE(own);
+    EXPECT_EQ(IconPixels(info.hIcon, size), IconPixels(own, size));
+    DestroyIcon(own);
+    DestroyIcon(info.hIcon);
+    // Asked again, the same place in the system list.
+    SHFILEINFOA again{};
+    ASSERT_NE(SHGetFileInfoA(self, 0, &again, sizeof again, SHGFI_SYSICONINDEX | flag), 0u);
+    EXPECT_EQ(again.iIcon, info.iIcon);
+  }
+  // A file without resources, or with bytes that only look like a program, keeps the file icon.
+  for (const char* content : {"plain text", "\x7f" "ELF garbage that is not a program"}) {
+    const fs::path file = m_root / "not-a-program";
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << content;
+    SHFILEINFOA info{};
+    ASSERT_NE(SHGetFileInfoA(file.string().c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX), 0u);
+    EXPECT_EQ(info.iIcon, kFile);
+    EXPECT_EQ(PrivateExtractIconsA(file.string().c_str(), 0, 32, 32, nullptr, nullptr, 0, 0), 0u);
+  }
 }
 
 using FoldersTest = ShellUser;

@@ -238,18 +238,26 @@ int BestEntry(std::span<const BYTE> directory, std::size_t entrySize, bool icon,
   return best;
 }
 
-HICON IconFromResources(HINSTANCE instance, LPCSTR name, bool icon, int cx, int cy) {
-  auto group = resources::ResourceBytes(instance, icon ? RT_GROUP_ICON : RT_GROUP_CURSOR, name);
+// An icon or cursor of a group, its images looked up by `bytes(type, name)`: the group's entry
+// closest to the size wanted.
+template <class Bytes>
+HICON IconFromGroup(Bytes&& bytes, LPCSTR name, bool icon, int cx, int cy) {
+  std::span<const BYTE> group = bytes(icon ? RT_GROUP_ICON : RT_GROUP_CURSOR, name);
   if (group.empty()) return nullptr;
   int wantX = cx ? cx : GetSystemMetrics(icon ? SM_CXICON : SM_CXCURSOR);
   int wantY = cy ? cy : GetSystemMetrics(icon ? SM_CYICON : SM_CYCURSOR);
   int entry = BestEntry(group, 14, icon, wantX, wantY);
   if (entry < 0) return nullptr;
   WORD id = static_cast<WORD>(U16(group, 6 + static_cast<std::size_t>(entry) * 14 + 12));
-  auto image = resources::ResourceBytes(instance, icon ? RT_ICON : RT_CURSOR, MAKEINTRESOURCE(id));
+  std::span<const BYTE> image = bytes(icon ? RT_ICON : RT_CURSOR, MAKEINTRESOURCE(id));
   if (image.empty()) return nullptr;
   return CreateIconFromResourceEx(image.data(), static_cast<DWORD>(image.size()), icon ? TRUE : FALSE, 0x00030000,
                                   cx, cy, 0);
+}
+
+HICON IconFromResources(HINSTANCE instance, LPCSTR name, bool icon, int cx, int cy) {
+  return IconFromGroup([instance](LPCSTR type, LPCSTR id) { return resources::ResourceBytes(instance, type, id); },
+                       name, icon, cx, cy);
 }
 
 std::vector<BYTE> ReadFile(LPCSTR path) {
@@ -405,6 +413,26 @@ std::atomic<std::uint32_t> g_cursorPlace{0};  // the other process's top-level w
 }  // namespace tolvar::user
 
 using namespace tolvar::user;
+
+UINT PrivateExtractIconsA(LPCSTR file, int index, int cx, int cy, HICON* icons, UINT* ids, UINT count, UINT) {
+  if (!file || index < 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  const std::string path = file;
+  const std::vector<std::string> groups = tolvar::resources::FileResourceNames(path, RT_GROUP_ICON);
+  if (!icons) return static_cast<UINT>(groups.size());
+  auto bytes = [&path](LPCSTR type, LPCSTR id) { return tolvar::resources::FileResourceBytes(path, type, id); };
+  UINT made = 0;
+  for (std::size_t at = static_cast<std::size_t>(index); at < groups.size() && made < count; ++at) {
+    HICON icon = IconFromGroup(bytes, groups[at].c_str(), true, cx, cy);
+    if (!icon) break;
+    icons[made] = icon;
+    if (ids) ids[made] = groups[at][0] == '#' ? static_cast<UINT>(std::stoul(groups[at].substr(1))) : 0;
+    ++made;
+  }
+  return made;
+}
 
 HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy, UINT flags) {
   if (!name || type > IMAGE_CURSOR) {

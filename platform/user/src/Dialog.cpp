@@ -4,6 +4,7 @@
 #include "MenuObject.h"
 
 #include <user/Dialog.h>
+#include <user/Headless.h>
 #include <user/Cursor.h>
 #include <user/Input.h>
 #include <user/Menu.h>
@@ -17,6 +18,8 @@
 #include <resources/Resource.h>
 #include <resources/ResourceData.h>
 
+#include <atomic>
+
 namespace tolvar::user {
 namespace {
 
@@ -26,6 +29,13 @@ constexpr const char* kDialogClass = "#32770";
 // large system fonts are in use.
 constexpr LONG kSystemBaseX = 8;
 constexpr LONG kSystemBaseY = 16;
+// What SetSystemDialogBaseUnits chose, as GetDialogBaseUnits answers it.
+std::atomic<LONG> g_systemBase{MAKELONG(kSystemBaseX, kSystemBaseY)};
+
+SIZE SystemBaseUnits() {
+  const LONG units = g_systemBase.load();
+  return {LOWORD(units), HIWORD(units)};
+}
 
 // The dialog manager's state of a window, made on the dialog class's first message.
 DialogState* StateOf(HWND dialog) {
@@ -137,7 +147,7 @@ struct Creation {
 HWND CreateFromTemplate(const DialogTemplate& t, const Creation& c) {
   // The font, and the dialog units it makes.
   HFONT font = nullptr;
-  SIZE base{kSystemBaseX, kSystemBaseY};
+  SIZE base = SystemBaseUnits();
   if (t.hasFont) {
     LOGFONTA lf{};
     lf.lfHeight = -MulDiv(t.pointSize, 96, 72);
@@ -353,6 +363,10 @@ LRESULT DialogDefaultProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
   }
 }
 
+void SetSystemDialogBaseUnits(SIZE units) {
+  g_systemBase = MAKELONG(static_cast<WORD>(units.cx), static_cast<WORD>(units.cy));
+}
+
 }  // namespace tolvar::user
 
 using namespace tolvar::user;
@@ -418,7 +432,7 @@ BOOL EndDialog(HWND dialog, INT_PTR result) {
   return TRUE;
 }
 
-LONG GetDialogBaseUnits() { return MAKELONG(kSystemBaseX, kSystemBaseY); }
+LONG GetDialogBaseUnits() { return g_systemBase.load(); }
 
 BOOL MapDialogRect(HWND dialog, LPRECT rect) {
   if (!rect) return FALSE;

@@ -1,6 +1,7 @@
 // Focus, activation, the foreground window and mouse capture.
 #include "Internal.h"
 
+#include <user/Headless.h>
 #include <user/Input.h>
 #include <user/WindowPos.h>
 
@@ -105,6 +106,29 @@ void ActivateWindow(HWND window, WORD how) {
     HWND focus = input->focus;
     if (!focus || (focus != window && !IsDescendant(window, focus))) SetFocus(window);
   }
+}
+
+void InjectFocusLost(HWND window) {
+  auto slot = ReadSlot(window);
+  if (!slot || !IsLocal(*slot)) return;
+  RunOnWindowThread(*slot, [window] {
+    auto input = CurrentThreadState().input;
+    if (input->active != window) return static_cast<LRESULT>(0);  // activation already moved on here
+    input->active = nullptr;
+    Station::Get().With([&](StationData& data) {
+      if (data.foreground == HandleValue(window)) data.foreground = 0;
+      return 0;
+    });
+    SendMessageA(window, WM_NCACTIVATE, FALSE, 0);
+    SendMessageA(window, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, IsIconic(window) ? 1 : 0), 0);
+    for (HWND top : ChildrenOf(Desktop())) {
+      auto t = ReadSlot(top);
+      if (t && IsLocal(*t) && t->tid == GetCurrentThreadId()) SendMessageA(top, WM_ACTIVATEAPP, FALSE, 0);
+    }
+    HWND focus = input->focus;
+    if (input->active == nullptr && focus && (focus == window || IsDescendant(window, focus))) SetFocus(nullptr);
+    return static_cast<LRESULT>(0);
+  });
 }
 
 void LoseInputState(HWND window, bool destroying) {

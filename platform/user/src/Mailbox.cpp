@@ -408,6 +408,10 @@ std::optional<Answer> RemoteCall(const WindowSlot& slot, const Request& request,
   const std::uint64_t start = slot.pidStart;
   bool answered = WaitForReply(*call->wait, timeout, [pid, start] { return Station::Get().IsAlive(pid, start); });
   mailbox.RemovePending(d.id);
+  // What the other process sent us before it answered (the invalidation of our window that hiding
+  // its child makes, for one) is done by the time the call returns, as it would be had the other
+  // side done it itself: a caller that validates afterwards must not get a repaint later.
+  if (answered) CurrentThreadState().DeliverSent();
   if (!answered) {
     SetLastError(Station::Get().IsAlive(pid, start) ? ERROR_TIMEOUT : ERROR_INVALID_WINDOW_HANDLE);
     return std::nullopt;

@@ -8,15 +8,19 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
+#include <strings.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 
 namespace suite_testing {
 
@@ -45,6 +49,27 @@ unsigned FreeLoopbackPort() {
   return ntohs(address.sin_port);
 }
 
+// In a forked child: scripts/run with these arguments, its output going to `log` and nothing on
+// its input, on the link service's port of the suite and in its home.
+[[noreturn]] void ExecScript(std::vector<std::string> args, const std::string& log, const std::string& port,
+                             const std::string& home) {
+  const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (out >= 0) {
+    dup2(out, 1);
+    dup2(out, 2);
+    close(out);
+  }
+  const int in = open("/dev/null", O_RDONLY);
+  if (in >= 0) dup2(in, 0);
+  setenv("TOLVAR_LINK_PORT", port.c_str(), 1);
+  setenv("TOLVAR_HOME", home.c_str(), 1);  // so that Processes() finds everything the script starts
+  std::vector<char*> argv;
+  for (auto& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  execvp("bash", argv.data());
+  _exit(127);
+}
+
 bool Ended(pid_t pid, std::chrono::milliseconds limit) {
   return WaitUntil([&] { return waitpid(pid, nullptr, WNOHANG) == pid; }, limit);
 }
@@ -57,6 +82,32 @@ int IgnoreGoneWindows(Display*, XErrorEvent* error) {
   XGetErrorText(error->display, error->error_code, text, sizeof text);
   std::fprintf(stderr, "X error: %s (request %d)\n", text, error->request_code);
   return 0;
+}
+
+// The build's bin folder holds the test programs beside the suite's, and some of them carry a
+// program's resources and so its version record, by which the launcher lists programs in its
+// folder bar. scripts/run runs the suite from its bin folder: here that is a folder of the home
+// that links to what scripts/run builds and to everything else that is no program (the libraries,
+// the texts), as a person's own build holds. Empty when it could not be made.
+std::string ProgramFolder(const std::string& binDir, const std::string& home) {
+  namespace fs = std::filesystem;
+  std::vector<std::string> programs;
+  std::istringstream names(SUITE_PROGRAMS);
+  for (std::string name; std::getline(names, name, ',');) programs.push_back(name);
+  const fs::path folder = fs::path(home) / "bin";
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  for (const auto& entry : fs::directory_iterator(binDir, ec)) {
+    const std::string name = entry.path().filename().string();
+    char magic[4] = {};
+    std::ifstream(entry.path(), std::ios::binary).read(magic, sizeof magic);
+    const bool program = name.find('.') == std::string::npos && std::memcmp(magic, "\x7F" "ELF", 4) == 0;
+    if (program && std::find(programs.begin(), programs.end(), name) == programs.end()) continue;
+    if (fs::is_symlink(folder / name)) continue;  // made by an earlier start in this home
+    fs::create_symlink(entry.path(), folder / name, ec);
+    if (ec) return {};
+  }
+  return ec ? std::string() : folder.string();
 }
 
 }  // namespace
@@ -76,9 +127,13 @@ Desktop::Desktop(const std::string& binDir) {
   WaitUntil([&] { return started.load(); }, 10s);
   const std::string tray = binDir + "/display_xembed_tray";
   if (access(tray.c_str(), X_OK) == 0) {
+    // At the screen's bottom right, as a panel's tray, where no window of the suite covers it.
+    testing_display::XScreen screen;
+    const std::string x = std::to_string(std::max(0, screen.ScreenWidth() - 200));
+    const std::string y = std::to_string(std::max(0, screen.ScreenHeight() - 24));
     m_tray = fork();
     if (m_tray == 0) {
-      execl(tray.c_str(), tray.c_str(), "0", "0", static_cast<char*>(nullptr));
+      execl(tray.c_str(), tray.c_str(), x.c_str(), y.c_str(), static_cast<char*>(nullptr));
       _exit(127);
     }
   }
@@ -112,30 +167,18 @@ Suite::~Suite() {
 
 bool Suite::Start(const SuiteOptions& options) {
   if (m_home.empty() || m_script > 0) return false;
-  std::vector<std::string> args{"bash", m_root + "/scripts/run", "--bin-dir", m_binDir, "--home", m_home, "--model",
+  const std::string programs = ProgramFolder(m_binDir, m_home);
+  if (programs.empty()) return false;
+  std::vector<std::string> args{"bash", m_root + "/scripts/run", "--bin-dir", programs, "--home", m_home, "--model",
                                 options.model};
   args.insert(args.end(), options.arguments.begin(), options.arguments.end());
   const std::string log = m_home + ".out";
-  const std::string port = std::to_string(FreeLoopbackPort());
+  m_port = std::to_string(FreeLoopbackPort());
   m_script = fork();
   if (m_script < 0) return false;
   if (m_script == 0) {
     setpgid(0, 0);
-    const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (out >= 0) {
-      dup2(out, 1);
-      dup2(out, 2);
-      close(out);
-    }
-    const int in = open("/dev/null", O_RDONLY);
-    if (in >= 0) dup2(in, 0);
-    setenv("TOLVAR_LINK_PORT", port.c_str(), 1);
-    setenv("TOLVAR_HOME", m_home.c_str(), 1);  // so that Processes() finds everything the script starts
-    std::vector<char*> argv;
-    for (auto& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    execvp("bash", argv.data());
-    _exit(127);
+    ExecScript(std::move(args), log, m_port, m_home);
   }
   setpgid(m_script, m_script);
   return true;
@@ -211,12 +254,19 @@ void Person::ClickIn(unsigned long window, int x, int y) {
 void Person::Key(unsigned long symbol, bool shift) { m_x.Type(symbol, shift); }
 
 void Person::Text(const std::string& text) {
+  // The characters a US keyboard (the X server's own) gives with Shift, and at the same place in
+  // the second row the character of the same key without it.
+  static constexpr std::string_view kShifted = "~!@#$%^&*()_+{}|:\"<>?";
+  static constexpr std::string_view kPlain = "`1234567890-=[]\\;',./";
   for (unsigned char c : text) {
     if (c == '\n') {
       m_x.Type(XK_Return);
+    } else if (c >= 'A' && c <= 'Z') {
+      m_x.Type(c - 'A' + 'a', true);
+    } else if (const auto at = kShifted.find(static_cast<char>(c)); at != std::string_view::npos) {
+      m_x.Type(static_cast<unsigned char>(kPlain[at]), true);
     } else {
-      const bool upper = (c >= 'A' && c <= 'Z');
-      m_x.Type(upper ? c - 'A' + 'a' : c, upper);
+      m_x.Type(c);
     }
   }
 }
@@ -242,6 +292,123 @@ bool SaveScreen(const std::string& name) {
   const std::string command =
       "xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng > '" + dir + "/" + name + ".png' 2>/dev/null";
   return std::system(command.c_str()) == 0;
+}
+
+unsigned long FirstStartToLauncher(Suite& suite, Person& person, const std::string& pictures, std::string& why) {
+  auto picture = [&](const char* step) {
+    if (!pictures.empty()) SaveScreen(pictures + "-" + step);
+  };
+  const unsigned long selection = person.WaitForWindow("Phone selection");
+  if (!selection) {
+    why = "no phone selection on a first start\n" + suite.Output();
+    return 0;
+  }
+  if (person.X().FindShown(kLauncherTitle)) {
+    why = "the launcher came before a phone was chosen";
+    return 0;
+  }
+  picture("phone-selection");
+  // "Autodetect" sits at the dialog's bottom right: 60 x 14 dialog units, 7 from the right and
+  // bottom edges of a 220 x 178 unit client area.
+  const auto place = person.X().Place(selection);
+  const double unitX = place.width / 226.0, unitY = unitX * 13.0 / 12.0;
+  person.ClickIn(selection, place.width - static_cast<int>(40 * unitX), place.height - static_cast<int>(17 * unitY));
+  if (!person.WaitForWindow("Linkwell")) {
+    why = "Autodetect told nothing\n" + suite.Output();
+    return 0;
+  }
+  picture("autodetect");
+  person.Key(XK_Return);
+  if (!person.WaitForWindowGone("Phone selection")) {
+    why = "the phone selection stayed";
+    return 0;
+  }
+  const unsigned long launcher = person.WaitForWindow(kLauncherTitle);
+  if (!launcher) {
+    why = "the launcher did not come up\n" + suite.Output();
+    return 0;
+  }
+  if (!pictures.empty()) {
+    WaitUntil([] { return false; }, 500ms);  // let the frame settle (the picture is for people)
+    picture("launcher");
+  }
+  return launcher;
+}
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& path) {
+  std::ifstream in(path);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+}  // namespace
+
+void ClickFolderBarItem(Person& person, unsigned long launcher, int index) {
+  // The bar's items are 64 pixels high, the first one's icon centred at (60, 71) of the frame.
+  person.ClickIn(launcher, 60, 71 + 64 * index);
+}
+
+void PointAt(Person& person, unsigned long window, int x, int y) {
+  const auto place = person.X().Place(window);
+  person.X().MoveTo(place.rootX + x, place.rootY + y);
+}
+
+bool ChooseFileByKeys(Person& person, const std::string& title, const std::string& path) {
+  if (!person.WaitForWindow(title)) return false;
+  person.Text(path);
+  person.Key(XK_Return);
+  const auto asked = [&] { return person.X().FindAllShown(title).size() > 1; };
+  if (!WaitUntil([&] { return asked() || !person.X().FindShown(title); })) return false;
+  if (asked()) person.Key(XK_Return);
+  return person.WaitForWindowGone(title);
+}
+
+bool AnswerMessageBox(Person& person, const std::string& caption, const std::string& picture,
+                      std::chrono::milliseconds limit) {
+  const unsigned long box = person.WaitForWindow(caption, limit);
+  if (!box) return false;
+  if (!picture.empty()) SaveScreen(picture);
+  // A click on the box's text makes sure the keys go to it.
+  person.ClickIn(box, person.X().Place(box).width / 2, 50);
+  person.Key(XK_Return);
+  return person.WaitForWindowGone(caption);
+}
+
+bool Suite::PhoneControl(const std::string& line) {
+  // scripts/run gives the phone its control lines through a pipe in the home and keeps its
+  // answers there, after the line that named its port.
+  const std::string answers = m_home + "/phonesim.out";
+  const std::size_t before = Lines(answers).size();
+  if (before == 0) return false;
+  const int pipe = open((m_home + "/phonesim.control").c_str(), O_WRONLY | O_NONBLOCK);
+  if (pipe < 0) return false;
+  const std::string text = line + "\n";
+  const bool written = write(pipe, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  close(pipe);
+  std::vector<std::string> now;
+  return written && WaitUntil([&] { return (now = Lines(answers)).size() > before; }, 10s) && now[before] == "ok";
+}
+
+std::string Suite::RunAgain() {
+  if (m_home.empty() || m_port.empty()) return {};
+  const std::string log = m_home + ".again";
+  const pid_t again = fork();
+  if (again < 0) return {};
+  if (again == 0) ExecScript({"bash", m_root + "/scripts/run", "--bin-dir", ProgramFolder(m_binDir, m_home), "--home", m_home}, log, m_port, m_home);
+  const bool ended = Ended(again, 30s);
+  if (!ended) {
+    kill(again, SIGKILL);
+    waitpid(again, nullptr, 0);
+  }
+  std::ifstream in(log);
+  std::stringstream text;
+  text << in.rdbuf();
+  std::error_code ignored;
+  std::filesystem::remove(log, ignored);
+  return ended ? text.str() : std::string();
 }
 
 }  // namespace suite_testing

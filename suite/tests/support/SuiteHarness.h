@@ -69,8 +69,16 @@ class Suite {
   // What the script printed so far.
   std::string Output() const;
 
+  // One control line to the running simulated phone ("drop 0", "reconnect", "clear"); true once it
+  // answered "ok".
+  bool PhoneControl(const std::string& line);
+  // scripts/run once more in the same home while the suite runs, waited for; gives what it printed,
+  // empty when it did not end by itself.
+  std::string RunAgain();
+
  private:
   std::string m_root, m_binDir, m_home;
+  std::string m_port;  // the link service's loopback port, the same for every start in this home
   pid_t m_script = -1;
 };
 
@@ -99,5 +107,34 @@ class Person {
 
 // The screen as a PNG in the tests' picture folder ($TEST_PNG_DIR, else the build's test output).
 bool SaveScreen(const std::string& name);
+
+// Steps that several scenarios take, as a person takes them.
+
+// The launcher's X title.
+inline constexpr const char* kLauncherTitle = " Dravik";
+
+// From the phone selection of a first start to the launcher: "Autodetect", the link service's
+// answer taken with Enter, and the launcher's window waited for. Pictures of each step are kept as
+// "<pictures>-phone-selection", "-autodetect" and "-launcher" when `pictures` is not empty.
+// Answers the launcher's window, 0 (with the reason in `why`) when a step did not come.
+unsigned long FirstStartToLauncher(Suite& suite, Person& person, const std::string& pictures, std::string& why);
+
+// The program of the launcher's folder bar at `index` (0 first, in the bar's large icons) clicked.
+void ClickFolderBarItem(Person& person, unsigned long launcher, int index);
+
+// The pointer moved to a point of the window (its own pixels, the frame included), no button pressed.
+void PointAt(Person& person, unsigned long window, int x, int y);
+
+// A file dialog already on its way, titled `title`, answered by keys: the path typed into its name
+// field (which has the focus) and Enter; a question it then asks under its own title (create a new
+// file, replace an old one) is answered with Enter, its default button. False when the dialog did
+// not come or did not go.
+bool ChooseFileByKeys(Person& person, const std::string& title, const std::string& path);
+
+// A message box captioned `caption` waited for (up to `limit`), kept as a picture when `picture` is
+// not empty, and answered with Enter (its default button) once a click on its text has given it
+// the keys. False when it did not come or go.
+bool AnswerMessageBox(Person& person, const std::string& caption, const std::string& picture,
+                      std::chrono::milliseconds limit = 60s);
 
 }  // namespace suite_testing

@@ -9,6 +9,7 @@
 // A folder's files are its files whatever the option (the first argument of the file commands)
 // says; the option only travels with the command.
 #include "Families.h"
+#include "MediaIndex.h"
 #include "StoreFiles.h"
 
 #include <algorithm>
@@ -25,22 +26,8 @@ constexpr int kDefaultChunk = 64;
 constexpr int kNewFolderAttribute = 10;
 constexpr int kFirstNewFolder = 16;
 
-struct Folder {
-  int number = 0;
-  int parent = 0;
-  int type = 0;
-  int attribute = 0;
-  std::string name;
-};
-
-struct File {
-  int id = 0;
-  int folder = 0;
-  int type = 0;
-  int attribute = 0;
-  std::string name;
-  std::string title;
-};
+using Folder = MediaFolderEntry;
+using File = MediaFileEntry;
 
 class MediaStore {
  public:
@@ -59,7 +46,7 @@ class MediaStore {
   const File* FindFile(int folder, std::string_view name) const;
   long long UsedBytes() const;
 
-  std::filesystem::path DataOf(int id) const { return m_folder / (std::to_string(id) + ".bin"); }
+  std::filesystem::path DataOf(int id) const { return MediaDataPath(m_folder, id); }
   std::filesystem::path Path(std::string_view name) const { return m_folder / name; }
 
   int AddFolder(int parent, std::string name);
@@ -79,27 +66,12 @@ class MediaStore {
 };
 
 void MediaStore::Load() {
-  const std::vector<std::string> lines = ReadStoreLines(m_folder / "index.txt");
-  if (lines.empty()) return Seed();
-  for (const std::string& line : lines) {
-    std::istringstream in(line);
-    std::string kind, name, title;
-    if (!(in >> kind)) continue;
-    if (kind == "next") {
-      in >> m_nextFolder >> m_nextFile;
-    } else if (kind == "folder") {
-      Folder f;
-      in >> f.number >> f.parent >> f.type >> f.attribute >> name;
-      f.name = BytesOfHex(name == "-" ? "" : name).value_or("");
-      m_folders.push_back(f);
-    } else if (kind == "file") {
-      File f;
-      in >> f.id >> f.folder >> f.type >> f.attribute >> name >> title;
-      f.name = BytesOfHex(name == "-" ? "" : name).value_or("");
-      f.title = BytesOfHex(title == "-" ? "" : title).value_or("");
-      m_files.push_back(f);
-    }
-  }
+  std::optional<MediaIndex> index = ReadMediaIndex(m_folder);
+  if (!index) return Seed();
+  m_nextFolder = index->nextFolder;
+  m_nextFile = index->nextFile;
+  m_folders = std::move(index->folders);
+  m_files = std::move(index->files);
 }
 
 void MediaStore::Seed() {
@@ -118,19 +90,7 @@ void MediaStore::Seed() {
   Save();
 }
 
-bool MediaStore::Save() const {
-  auto hex = [](const std::string& text) { return text.empty() ? std::string("-") : HexOf(text); };
-  std::vector<std::string> lines{"next " + std::to_string(m_nextFolder) + " " + std::to_string(m_nextFile)};
-  for (const Folder& f : m_folders) {
-    lines.push_back("folder " + std::to_string(f.number) + " " + std::to_string(f.parent) + " " +
-                    std::to_string(f.type) + " " + std::to_string(f.attribute) + " " + hex(f.name));
-  }
-  for (const File& f : m_files) {
-    lines.push_back("file " + std::to_string(f.id) + " " + std::to_string(f.folder) + " " + std::to_string(f.type) +
-                    " " + std::to_string(f.attribute) + " " + hex(f.name) + " " + hex(f.title));
-  }
-  return WriteStoreLines(m_folder / "index.txt", lines);
-}
+bool MediaStore::Save() const { return WriteMediaIndex(m_folder, {m_nextFolder, m_nextFile, m_folders, m_files}); }
 
 const Folder* MediaStore::FindFolder(int number) const {
   for (const Folder& f : m_folders) {

@@ -3,6 +3,8 @@
 #include "CommandTable.h"
 #include "commands/StoreFiles.h"
 
+#include <phonesim/PhoneMedia.h>
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -165,6 +167,30 @@ TEST_F(CommandFamiliesTest, MediaFilesTravelBothWays) {
   EXPECT_EQ(Run("GetResourceFileWFolder,0"), "GetResourceFileWFolder:ERROR:3");
   const int seeded = 64 + 65 + 130 + 100 + 3 + 200 + 1;
   EXPECT_EQ(Run("GetFileSystemFreeSpace"), "GetFileSystemFreeSpace:RET:" + std::to_string(1'000'000 - seeded - 70));
+}
+
+TEST_F(CommandFamiliesTest, AMediaTreeLaidOutByATestIsWhatThePhoneListsAndReadsBackWithItsChanges) {
+  MediaTree tree{{"0/Camera/", {}},
+                 {"0/Camera/Trip/", {}},
+                 {"0/Camera/Trip/beach.jpg", {"keFTJpeg", "JPEGBYTES"}},
+                 {"0/logo.gif", {"keFTGif", "GIF"}},
+                 {"1/Empty/", {}},
+                 {"2/walk.3gp", {"keFT3gp", "3GP"}}};
+  ASSERT_TRUE(WriteMediaTree(m_folder.string(), tree));
+  EXPECT_EQ(ReadMediaTree(m_folder.string()), tree);
+  // Folders nest by their numbers; files carry their kind as their title.
+  EXPECT_EQ(Run("GetFolderNum,0"), "GetFolderNum:RET:1");
+  EXPECT_EQ(Run("GetFolderName,0,0"), "GetFolderName:RET:0,11,11,0,10,Camera");
+  EXPECT_EQ(Run("GetFolderName,11,0"), "GetFolderName:RET:11,12,12,1,10,Trip");
+  EXPECT_EQ(Run("GetResourceFileNameWFolder,0,12,0"), "GetResourceFileNameWFolder:RET:1,0,9,beach.jpg,keFTJpeg");
+  EXPECT_EQ(Run("GetFolderName,1,0"), "GetFolderName:RET:1,13,13,0,10,Empty");
+  EXPECT_EQ(Run("GetResourceFileNumWFolder,2,2"), "GetResourceFileNumWFolder:RET:1");
+  // What the phone changes reads back; a new folder takes a number after the laid-out ones.
+  EXPECT_EQ(Run("DeleteResourceFileWFolder,2"), "DeleteResourceFileWFolder:RET:1");
+  EXPECT_EQ(Run("CreateFolder,1," + HexOf("New")), "CreateFolder:RET:16,16");
+  tree.erase("0/logo.gif");
+  tree["1/New/"] = {};
+  EXPECT_EQ(ReadMediaTree(m_folder.string()), tree);
 }
 
 TEST_F(CommandFamiliesTest, MessagesAreCountedReadWrittenAndDeleted) {

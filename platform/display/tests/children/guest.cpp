@@ -4,20 +4,42 @@
 // window, which takes the focus when clicked (and turns yellow) and reports each typed character to the host with
 // WM_USER + 2 (wParam: the code point). WM_USER + 3 posted to the panel starts a "transfer": the
 // wait cursor is set at once and kept over the panel whenever the pointer comes back, until
-// WM_USER + 4 ends it with the arrow. It links the display, so it is seen the way a hosted
-// program of the suite is.
+// WM_USER + 4 ends it with the arrow. WM_USER + 5 starts drawing on the panel without pause, as a
+// control redrawing its frame on a fast timer does: each round draws many times with a short sleep
+// after each, so that every draw asks the host to show it again, and the host hears WM_USER + 6 once
+// a thousand draws went out. It links the display, so it is seen the way a hosted program of the
+// suite is.
 #include <user/User.h>
 
 #include <gdi/Gdi.h>
 #include <kernel/Kernel.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 namespace {
 
 HWND g_host = nullptr;
 bool g_busy = false;
+int g_draws = 0;
+
+constexpr UINT_PTR kDrawTimer = 9;
+constexpr int kDrawsPerRound = 20, kDrawsTold = 1000;
+
+void DrawRound(HWND window) {
+  for (int i = 0; i < kDrawsPerRound; ++i) {
+    HDC hdc = GetDC(window);
+    RECT corner{0, 0, 4, 4};
+    HBRUSH brush = CreateSolidBrush((g_draws & 1) ? RGB(0, 0, 200) : RGB(0, 0, 201));
+    FillRect(hdc, &corner, brush);
+    DeleteObject(brush);
+    ReleaseDC(window, hdc);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (++g_draws == kDrawsTold) PostMessageA(g_host, WM_USER + 6, 0, 0);
+  }
+}
 
 void Fill(HWND window, COLORREF colour) {
   PAINTSTRUCT paint;
@@ -37,6 +59,10 @@ LRESULT PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_USER + 4:
       g_busy = message == WM_USER + 3;
       SetCursor(LoadCursorA(nullptr, g_busy ? IDC_WAIT : IDC_ARROW));
+      return 0;
+    case WM_USER + 5: SetTimer(window, kDrawTimer, 1, nullptr); return 0;
+    case WM_TIMER:
+      if (wParam == kDrawTimer) DrawRound(window);
       return 0;
     case WM_SETCURSOR:
       if (!g_busy) break;

@@ -108,6 +108,13 @@ unsigned long XScreen::SelectionOwner(const char* selection) {
   return XGetSelectionOwner(X(m_display), XInternAtom(X(m_display), selection, False));
 }
 
+unsigned long XScreen::Focus() {
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(X(m_display), &focus, &revert);
+  return focus;
+}
+
 std::vector<unsigned long> XScreen::Children(unsigned long window) {
   Window root = 0, parent = 0, *children = nullptr;
   unsigned count = 0;
@@ -119,10 +126,16 @@ std::vector<unsigned long> XScreen::Children(unsigned long window) {
 }
 
 unsigned long XScreen::FindShown(const std::string& name) {
+  const std::vector<unsigned long> shown = FindAllShown(name);
+  return shown.empty() ? 0 : shown.front();
+}
+
+std::vector<unsigned long> XScreen::FindAllShown(const std::string& name) {
+  std::vector<unsigned long> shown;
   for (unsigned long window : Children(DefaultRootWindow(X(m_display)))) {
-    if (Place(window).viewable && Utf8Property(window, "_NET_WM_NAME") == name) return window;
+    if (Place(window).viewable && Utf8Property(window, "_NET_WM_NAME") == name) shown.push_back(window);
   }
-  return 0;
+  return shown;
 }
 
 std::vector<std::uint32_t> XScreen::Pixels(unsigned long window, int width, int height) {
@@ -308,6 +321,27 @@ CursorImage XScreen::FontCursor(unsigned shape) {
   XFreeCursor(display, attributes.cursor);
   XSync(display, False);
   return image;
+}
+
+unsigned long XScreen::TakeFocus(int x, int y, int width, int height) {
+  Display* display = X(m_display);
+  Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), x, y, static_cast<unsigned>(width),
+                                      static_cast<unsigned>(height), 0, 0, 0xFFFFFF);
+  XSelectInput(display, window, StructureNotifyMask);
+  XMapRaised(display, window);
+  // Focus can be given only to a viewable window: the map is waited for.
+  XEvent event;
+  do {
+    XWindowEvent(display, window, StructureNotifyMask, &event);
+  } while (event.type != MapNotify);
+  XSetInputFocus(display, window, RevertToParent, CurrentTime);
+  XSync(display, False);
+  return window;
+}
+
+void XScreen::Destroy(unsigned long window) {
+  XDestroyWindow(X(m_display), window);
+  XSync(X(m_display), False);
 }
 
 void XScreen::MoveTo(int x, int y) {

@@ -46,8 +46,12 @@ public:
   unsigned long Frame(unsigned long window);
   unsigned long SelectionOwner(const char* selection);
   std::vector<unsigned long> Children(unsigned long window);
+  // The window that has the keyboard's focus, where typed keys go (0: none, 1: the pointer's root).
+  unsigned long Focus();
   // A viewable top-level window whose _NET_WM_NAME is `name`, 0 when none.
   unsigned long FindShown(const std::string& name);
+  // Every such window, bottom first (a dialog before the message box it shows).
+  std::vector<unsigned long> FindAllShown(const std::string& name);
   bool TakesDeleteWindow(unsigned long window);
   // What a desktop's close button does.
   void SendDeleteWindow(unsigned long window);
@@ -68,6 +72,11 @@ public:
   // moment over a window of this connection's own, at the screen's bottom right corner).
   CursorImage Cursor();
   CursorImage FontCursor(unsigned shape);
+
+  // What another program's window coming to the front does: a window of this connection's own,
+  // mapped at (x, y) and given the input focus. Answers it; the caller destroys it with Destroy.
+  unsigned long TakeFocus(int x, int y, int width, int height);
+  void Destroy(unsigned long window);
 
   void MoveTo(int x, int y);
   void Click(int x, int y, unsigned button = 1);

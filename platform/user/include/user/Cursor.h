@@ -55,6 +55,12 @@ inline HANDLE LoadImage(HINSTANCE instance, LPCSTR name, UINT type, int cx, int 
   return LoadImageA(instance, name, type, cx, cy, flags);
 }
 
+// The icons of a program or library file on disk, by their place in the file's icon groups (the
+// order Windows enumerates them), each at cx x cy: up to `count` icons from `index` go to `icons`
+// and their group ids to `ids` (either may be nullptr); returns how many were made. With `icons`
+// nullptr, returns how many icon groups the file has. 0 for a file without icons.
+UINT PrivateExtractIconsA(LPCSTR file, int index, int cx, int cy, HICON* icons, UINT* ids, UINT count, UINT flags);
+
 // The cursor shown (for the whole process); returns the previous one.
 HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR GetCursor();

@@ -112,7 +112,8 @@ inline LRESULT DefDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
 BOOL IsDialogMessageA(HWND dialog, LPMSG message);
 inline BOOL IsDialogMessage(HWND dialog, LPMSG message) { return IsDialogMessageA(dialog, message); }
 
-// The system font's dialog base units: 8 pixels wide (low word), 16 high (high word).
+// The system font's dialog base units: 8 pixels wide (low word), 16 high (high word), unless a
+// test chose others (SetSystemDialogBaseUnits).
 LONG GetDialogBaseUnits();
 // Dialog units of the dialog's font into pixels.
 BOOL MapDialogRect(HWND dialog, LPRECT rect);

@@ -21,6 +21,13 @@ BOOL InjectMouse(POINT screenPoint, UINT message);
 // program's window): GetCursorPos and GetMessagePos answer it, and no window gets a message.
 void NotePointerAt(POINT screenPoint);
 
+// The display's input focus left `window` (a top-level window of this process) for a window that
+// is not this process's: another program's, or the desktop. When `window` is its thread's active
+// window, the thread is deactivated as an application is when another one comes to the front:
+// WM_NCACTIVATE FALSE and WM_ACTIVATE WA_INACTIVE to it, WM_ACTIVATEAPP FALSE to each top-level
+// window of the thread, then WM_KILLFOCUS to the focus. Done on the window's thread.
+void InjectFocusLost(HWND window);
+
 // Presses (down) or releases a key: WM_KEYDOWN/WM_KEYUP to the focus window of the foreground
 // window's thread (WM_SYSKEYDOWN/UP while Alt is down or for F10, to the active window when nothing
 // has the focus). Updates the key states. FALSE when no window takes it. When the focus is in a
@@ -32,6 +39,11 @@ BOOL InjectKey(UINT virtualKey, bool down);
 // (no WM_KEYDOWN/UP). A byte that starts no valid sequence types U+FFFD. FALSE when no window
 // takes the text.
 BOOL InjectText(const char* utf8);
+
+// The system font's dialog base units, as GetDialogBaseUnits answers them and a dialog whose
+// template names no font is laid out in: 8 x 16 by default (small system fonts); a desktop set to
+// large system fonts gives 10 x 20. For the whole process.
+void SetSystemDialogBaseUnits(SIZE units);
 
 // The window as it looks: its backing bitmap's part for the window, children included, with what
 // windows of other processes hosted inside it show. Pending painting is done first (by the windows'

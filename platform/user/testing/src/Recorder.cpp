@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <sstream>
@@ -192,6 +193,22 @@ void SavePng(HBITMAP bitmap, const char* name) {
   const char* dir = std::getenv("TEST_PNG_DIR");
   if (!dir) return;
   tolvar::gdi::WritePng(bitmap, (std::string(dir) + "/" + name + ".png").c_str());
+}
+
+void SavePng(const std::vector<std::uint32_t>& pixels, int width, int height, const char* name) {
+  if (pixels.empty() || width <= 0 || height <= 0 || pixels.size() < std::size_t(width) * std::size_t(height)) return;
+  BITMAPINFO format{};
+  format.bmiHeader.biSize = sizeof format.bmiHeader;
+  format.bmiHeader.biWidth = width;
+  format.bmiHeader.biHeight = -height;
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP picture = CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!picture) return;
+  std::memcpy(bits, pixels.data(), std::size_t(width) * std::size_t(height) * sizeof pixels[0]);
+  SavePng(picture, name);
+  DeleteObject(picture);
 }
 
 }  // namespace testing_user

@@ -6,6 +6,7 @@
 #include <gdi/Gdi.h>
 
 #include <functional>
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -71,6 +72,8 @@ bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 20000);
 COLORREF PixelAt(HBITMAP bitmap, int x, int y);
 // Writes the bitmap as $TEST_PNG_DIR/<name>.png when that variable is set, for a person to look at.
 void SavePng(HBITMAP bitmap, const char* name);
+// The same for pixels read back from a display (0xRRGGBB, top row first, width x height of them).
+void SavePng(const std::vector<std::uint32_t>& pixels, int width, int height, const char* name);
 
 std::string MessageName(UINT message);
 
