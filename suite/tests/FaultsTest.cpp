@@ -35,13 +35,9 @@ struct Box {
 // The folder bar's items, in the launcher's left pane.
 constexpr Point kDaybookItem{60, 71};
 constexpr Point kBackupItem{60, 200};
-// A program's dialog in the launcher's right pane: its dialog units are 1.5 x 1.625 pixels from
-// (178, 67).
-constexpr Point At(double x, double y) { return {178 + static_cast<int>(x * 1.5), 67 + static_cast<int>(y * 1.625)}; }
-// Daybook's contacts page: Download at (335, 270), 52 x 14 units. Upload, beside it, lies beyond
-// the launcher's right edge at its first size: the menu of Daybook's "File" button, at the top
-// left of its dialog above the page, offers it as well.
-constexpr Point kDownload = At(361, 277);
+// Daybook's contacts page at the launcher's first size: its row of buttons squeezed to the pane;
+// the menu of Daybook's "File" button, at the top left of its dialog above the page, offers Upload.
+constexpr Point kDownload{628, 525};  // Daybook's "Download" (the row squeezed to the pane), its face left of its text
 constexpr Point kDaybookFile{164, 44};
 constexpr Box kContacts{360, 100, 480, 430};  // inside the contacts list
 // Backup's page, laid out to the pane's height: its "Backup" button at the bottom left, in

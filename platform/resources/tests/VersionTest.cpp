@@ -51,8 +51,8 @@ TEST(VersionInfo, ReadsAnotherProgramsRecordByItsWindowsName) {
 
     char prefix[64];
     std::snprintf(prefix, sizeof prefix, "\\StringFileInfo\\%04x%04x\\", language, codePage);
-    EXPECT_EQ(Query(block, std::string(prefix) + "Comments"), "Dravik App");
-    EXPECT_EQ(Query(block, "\\StringFileInfo\\040904b0\\Comments"), "Dravik App");
+    EXPECT_EQ(Query(block, std::string(prefix) + "Comments"), "Dravik sample");
+    EXPECT_EQ(Query(block, "\\StringFileInfo\\040904b0\\Comments"), "Dravik sample");
     EXPECT_EQ(Query(block, "\\STRINGFILEINFO\\040904B0\\specialbuild"), "5");
     EXPECT_EQ(Query(block, std::string(prefix) + "FileDescription"), "Résumé viewer");
     EXPECT_EQ(Query(block, std::string(prefix) + "FileVersion"), "2.1.0.7");
@@ -140,7 +140,7 @@ TEST(VersionRecord, ReadsTheTextsOfTheFirstTranslationByName) {
   EXPECT_TRUE(record.HasTranslation());
   EXPECT_EQ(record.Language(), 0x0409);
   EXPECT_EQ(record.CodePage(), 1200);
-  EXPECT_EQ(record.Text("Comments"), "Dravik App");
+  EXPECT_EQ(record.Text("Comments"), "Dravik sample");
   EXPECT_EQ(record.Text("specialbuild"), "5");
   EXPECT_EQ(record.Text("FileDescription"), "Résumé viewer");
   EXPECT_EQ(record.Value("Empty"), std::optional<std::string>(""));  // present, empty
