@@ -511,7 +511,7 @@ std::vector<std::pair<UINT, unsigned>> CScheduleDlg::Anchors() const {
   }
   for (UINT id : {IDC_SCH_ADD, IDC_SCH_DELETE, IDC_SCH_DELETE_ALL, IDC_SCH_APPLY, IDC_SCH_CANCEL, IDC_DOWNLOAD,
                   IDC_UPLOAD}) {
-    anchors.emplace_back(id, kMoveY | kSqueezeX);
+    anchors.emplace_back(id, kMoveY);
   }
   return anchors;
 }
@@ -850,7 +850,7 @@ std::vector<std::pair<UINT, unsigned>> CToDoDlg::Anchors() const {
   }
   for (UINT id : {IDC_TODO_ADD, IDC_TODO_DELETE, IDC_TODO_DELETE_ALL, IDC_TODO_APPLY, IDC_TODO_CANCEL,
                   IDC_DOWNLOAD, IDC_UPLOAD}) {
-    anchors.emplace_back(id, kMoveY | kSqueezeX);
+    anchors.emplace_back(id, kMoveY);
   }
   return anchors;
 }

@@ -233,17 +233,15 @@ BOOL CContactsDlg::OnInitDialog() {
   EmptyForm();
   ShowDefaultIcons();
   // The lists grow with the page, the form keeps to the right, the group defaults and the buttons to
-  // the bottom; the row of buttons stays whole on a page narrower than the dialog's own size.
+  // the bottom.
   std::vector<std::pair<UINT, unsigned>> anchors = {
       {IDC_GROUP_LIST, kGrowY}, {IDC_CONTACT_LIST, kGrowX | kGrowY}, {IDC_SORT, kMoveX},
       {IDC_FORM_FRAME, kMoveX}, {IDC_CTS_PROGRESS, kMoveY | kGrowX}, {IDC_CANCEL_TRANSFER, kMoveX | kMoveY}};
   for (UINT id = 1031; id <= 1064; ++id) anchors.emplace_back(id, kMoveX);
   for (UINT id : {IDC_DEFAULTS_FRAME, IDC_DEFAULTS_LABEL, IDC_DEFAULT_MELODY, IDC_DEFAULT_PICTURE, IDC_DEFAULT_LIGHT,
-                  IDC_ICON_DEFAULT_MELODY, IDC_ICON_DEFAULT_PICTURE, IDC_ICON_DEFAULT_LIGHT}) {
+                  IDC_ICON_DEFAULT_MELODY, IDC_ICON_DEFAULT_PICTURE, IDC_ICON_DEFAULT_LIGHT, IDC_NEW, IDC_DELETE,
+                  IDC_DELETE_ALL, IDC_APPLY, IDC_CANCEL, IDC_RESET_GROUPS, IDC_DOWNLOAD, IDC_UPLOAD}) {
     anchors.emplace_back(id, kMoveY);
-  }
-  for (UINT id : {IDC_NEW, IDC_DELETE, IDC_DELETE_ALL, IDC_APPLY, IDC_CANCEL, IDC_RESET_GROUPS, IDC_DOWNLOAD, IDC_UPLOAD}) {
-    anchors.emplace_back(id, kMoveY | kSqueezeX);
   }
   m_layout.Capture(*this, anchors);
   Enable(IDC_APPLY, false);

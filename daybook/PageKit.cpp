@@ -13,13 +13,8 @@
 
 namespace daybook {
 
-RECT AnchoredRect(const RECT& start, unsigned anchor, int width, int dx, int dy) {
+RECT AnchoredRect(const RECT& start, unsigned anchor, int dx, int dy) {
   RECT r = start;
-  if ((anchor & kSqueezeX) && dx < 0 && width > 0) {
-    const long long now = std::max(width + dx, 1);
-    r.left = static_cast<LONG>(r.left * now / width);
-    r.right = std::max(r.left + 1, static_cast<LONG>(r.right * now / width));
-  }
   if (anchor & kMoveX) ::OffsetRect(&r, dx, 0);
   if (anchor & kMoveY) ::OffsetRect(&r, 0, dy);
   if (anchor & kGrowX) r.right = std::max(r.left + 1, r.right + dx);
@@ -51,7 +46,7 @@ void CAnchorLayout::Apply(CWnd& page, int cx, int cy) const {
   for (const Item& item : m_items) {
     CWnd* control = page.GetDlgItem(static_cast<int>(item.id));
     if (!control) continue;
-    const RECT r = daybook::AnchoredRect(item.start, item.anchor, m_width, dx, dy);
+    const RECT r = daybook::AnchoredRect(item.start, item.anchor, dx, dy);
     control->MoveWindow(r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
   }
   page.Invalidate();

@@ -13,14 +13,12 @@
 namespace daybook {
 
 // How a control follows the page's size: unmoved, moved with the right or bottom edge, or grown
-// with it. Flags combine (a list grows both ways; a bottom-right button moves both ways). A control
-// of a row that runs along the page (the buttons at the bottom) is squeezed with the page when the
-// page is narrower than its first size, so that the whole row stays on it; a wider page leaves it be.
-enum Anchor : unsigned { kStay = 0, kMoveX = 1, kMoveY = 2, kGrowX = 4, kGrowY = 8, kSqueezeX = 16 };
+// with it. Flags combine (a list grows both ways; a bottom-right button moves both ways).
+enum Anchor : unsigned { kStay = 0, kMoveX = 1, kMoveY = 2, kGrowX = 4, kGrowY = 8 };
 
-// `start` (the control's rectangle at the page's first size, `width` wide) after the page grew by
-// dx, dy; a control never shrinks below one pixel.
-RECT AnchoredRect(const RECT& start, unsigned anchor, int width, int dx, int dy);
+// `start` (the control's rectangle at the page's first size) after the page grew by dx, dy; a
+// control never shrinks below one pixel.
+RECT AnchoredRect(const RECT& start, unsigned anchor, int dx, int dy);
 
 }  // namespace daybook
 

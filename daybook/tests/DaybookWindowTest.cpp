@@ -770,42 +770,6 @@ TEST_F(DaybookInputTest, PagesGrowWithTheDialog) {
   }
 }
 
-// The launcher's pane at its first size is narrower than the dialog's own size: each page's row of
-// buttons then stays whole on the page, in its order, down to Upload at the right.
-TEST_F(DaybookInputTest, ThePagesButtonsStayOnAPaneNarrowerThanTheDialog) {
-  struct Case {
-    int button;
-    std::vector<int> row;
-  };
-  const Case cases[] = {
-      {IDC_CONTACTS_BUTTON,
-       {IDC_NEW, IDC_DELETE, IDC_DELETE_ALL, IDC_APPLY, IDC_CANCEL, IDC_RESET_GROUPS, IDC_DOWNLOAD, IDC_UPLOAD}},
-      {IDC_SCHEDULE_BUTTON,
-       {IDC_SCH_ADD, IDC_SCH_DELETE, IDC_SCH_DELETE_ALL, IDC_SCH_APPLY, IDC_SCH_CANCEL, IDC_DOWNLOAD, IDC_UPLOAD}},
-      {IDC_TODO_BUTTON,
-       {IDC_TODO_ADD, IDC_TODO_DELETE, IDC_TODO_DELETE_ALL, IDC_TODO_APPLY, IDC_TODO_CANCEL, IDC_DOWNLOAD, IDC_UPLOAD}}};
-  RECT start;
-  dialog->GetWindowRect(&start);
-  // As wide as the dialog's smallest tracking size, which is what the launcher's pane gives it.
-  dialog->SetWindowPos(nullptr, 0, 0, 675, start.bottom - start.top, SWP_NOMOVE | SWP_NOZORDER);
-  ASSERT_LT(675, start.right - start.left) << "the dialog is no wider than the pane: nothing to show";
-  for (const Case& c : cases) {
-    ShowPage(c.button);
-    testing_user::Pump();
-    HWND page = PageOf(c.button);
-    RECT client;
-    ::GetClientRect(page, &client);
-    int right = 0;
-    for (int id : c.row) {
-      const RECT r = RectIn(page, ::GetDlgItem(page, id));
-      EXPECT_GE(r.left, right) << c.button << " button " << id << " overlaps the one before it";
-      EXPECT_LE(r.right, client.right) << c.button << " button " << id << " runs off the page";
-      EXPECT_GT(r.right - r.left, 60) << c.button << " button " << id << " is too narrow for its text";
-      right = r.right;
-    }
-  }
-}
-
 // The sort buttons beside the captions sort by their column and turn the order on each click (a
 // quick second click too); the order holds when the list is filled again.
 TEST_F(DaybookInputTest, SortButtonsOrderTheRowsAndTheOrderOutlivesARefill) {

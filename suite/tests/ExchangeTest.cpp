@@ -29,7 +29,7 @@ struct Point {
   int x, y;
 };
 constexpr Point kDaybookItem{60, 71};    // Daybook, the first item of the folder bar
-constexpr Point kDownload{628, 525};  // Daybook's "Download" (the row squeezed to the pane), its face left of its text
+constexpr Point kDownload{720, 517};  // Daybook's "Download" button
 constexpr Point kFileButton{165, 44};    // Daybook's "File" button
 constexpr Point kCalendarDownload{658, 525}, kCalendarUpload{754, 525};  // on the schedule and to-do pages
 struct Box {

@@ -35,9 +35,10 @@ struct Box {
 // The folder bar's items, in the launcher's left pane.
 constexpr Point kDaybookItem{60, 71};
 constexpr Point kBackupItem{60, 200};
-// Daybook's contacts page at the launcher's first size: its row of buttons squeezed to the pane;
-// the menu of Daybook's "File" button, at the top left of its dialog above the page, offers Upload.
-constexpr Point kDownload{628, 525};  // Daybook's "Download" (the row squeezed to the pane), its face left of its text
+// Daybook's contacts page at the launcher's first size: Upload, right of Download, lies beyond the
+// launcher's right edge; the menu of Daybook's "File" button, at the top left of its dialog above the
+// page, offers it as well.
+constexpr Point kDownload{720, 517};  // Daybook's "Download" button
 constexpr Point kDaybookFile{164, 44};
 constexpr Box kContacts{360, 100, 480, 430};  // inside the contacts list
 // Backup's page, laid out to the pane's height: its "Backup" button at the bottom left, in

@@ -21,7 +21,7 @@ struct Point {
 struct Box {
   int left, top, right, bottom;
 };
-constexpr Point kDownload{628, 525};  // Daybook's "Download" button, its face left of its text
+constexpr Point kDownload{720, 517};  // Daybook's "Download" button
 constexpr Box kContacts{360, 100, 480, 430};  // inside the contacts list
 constexpr std::uint32_t kButtonFace = 0xB0C9FF;  // the suite's light button face
 

@@ -110,7 +110,7 @@ struct Point {
   int x, y;
 };
 constexpr Point kDaybookItem{60, 71}, kMediaryItem{60, 135}, kBackupItem{60, 199};
-constexpr Point kDownload{628, 525};  // Daybook's "Download" (the row squeezed to the pane), its face left of its text
+constexpr Point kDownload{720, 517};  // Daybook's "Download" button
 constexpr Point kGetListFace{141, 523};   // Mediary's "Get List" (56 x 16, at 137..234 x 511..536), left of its text
 constexpr Point kBackupButton{175, 510};  // Backup's "Backup" (48 x 16, at 133..216 x 498..523), its middle
 constexpr Point kBackupFace{137, 510};    // its face left of the text
