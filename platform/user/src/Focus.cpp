@@ -44,6 +44,24 @@ HWND NextToActivate(HWND leaving) {
   return nullptr;
 }
 
+bool IsLocalTopLevel(HWND window) {
+  auto slot = ReadSlot(TopLevelOf(window));
+  return slot && IsLocal(*slot);
+}
+
+// When a window of ours owned by another process's window goes (a message box over a hosted
+// program), the focus returns to where the thread had it in that owner before, and the owner is
+// foreground again, so that typing goes on where it was.
+void ReturnFocusToHost(const WindowSlot& leaving, InputState& input) {
+  HWND focus = input.hostedFocus;
+  input.hostedFocus = nullptr;
+  HWND owner = HandleOf(leaving.owner);
+  if (!focus || !owner || !IsWindow(focus) || TopLevelOf(focus) != owner || IsLocalTopLevel(focus)) return;
+  if (!IsWindowVisible(focus) || !IsWindowEnabled(focus)) return;
+  SetFocus(focus);
+  SetForegroundWindow(owner);
+}
+
 // Keys typed while another process's window is foreground go to the focus recorded here.
 void NoteSharedFocus(HWND old, HWND window) {
   Station::Get().With([&](StationData& data) {
@@ -77,6 +95,7 @@ void ActivateWindow(HWND window, WORD how) {
     return;
   }
   if (input->active != window) return;  // someone activated another window meanwhile
+  if (HWND focus = input->focus; focus && IsWindow(focus) && !IsLocalTopLevel(focus)) input->hostedFocus = focus;
   SetForegroundValue(window);
   auto slot = ReadSlot(window);
   if (slot && slot->prev) SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
@@ -132,6 +151,7 @@ void LoseInputState(HWND window, bool destroying) {
     HWND next = NextToActivate(window);
     ActivateWindow(next, WA_ACTIVE);
     if (input->active == window) ActivateWindow(nullptr, WA_INACTIVE);
+    if (!input->active) ReturnFocusToHost(*slot, *input);
   }
   if (destroying && inside(input->focus)) {
     NoteSharedFocus(input->focus, nullptr);

@@ -376,20 +376,15 @@ BOOL InjectMouse(POINT screen, UINT message) {
 
 namespace {
 
-// Where typing goes: the focus window inside the foreground window, which may belong to a program
-// hosted there; else the foreground thread's focus; else its active window, which then gets every
-// key as a system key. Null when there is no foreground window.
-HWND KeyboardTarget(bool& system) {
+// Which thread typing goes to, named by one of its windows: the thread that owns the focus recorded
+// inside the foreground window, which may belong to a program hosted there; else the foreground
+// window's thread. That thread gives each key to its focus as it is after the input queued before
+// the key (a click that moves the focus) has been handled. Null when there is no foreground window.
+HWND KeyboardThreadWindow() {
   HWND foreground = GetForegroundWindow();
   if (!foreground) return nullptr;
-  auto slot = ReadSlot(foreground);
-  if (!slot) return nullptr;
   if (HWND shared = SharedFocusIn(foreground)) return shared;
-  if (!IsLocal(*slot)) return foreground;
-  auto state = FindThreadState(slot->tid);
-  if (state && state->input->focus && IsWindow(state->input->focus)) return state->input->focus;
-  system = true;
-  return state && state->input->active ? state->input->active : foreground;
+  return foreground;
 }
 
 // The next character of UTF-8 text; a byte that starts no valid sequence reads as U+FFFD, so bad
@@ -424,8 +419,8 @@ BOOL InjectKey(UINT virtualKey, bool down) {
   if (virtualKey == VK_LCONTROL || virtualKey == VK_RCONTROL) SetKey(VK_CONTROL, down);
   if (virtualKey == VK_LMENU || virtualKey == VK_RMENU) SetKey(VK_MENU, down);
   const bool alt = KeyDown(VK_MENU);
-  bool system = alt || virtualKey == VK_F10 || virtualKey == VK_MENU;
-  HWND target = KeyboardTarget(system);
+  const bool system = alt || virtualKey == VK_F10 || virtualKey == VK_MENU;
+  HWND target = KeyboardThreadWindow();
   if (!target) return FALSE;
   UINT message = down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
   LPARAM lParam = 1 | (static_cast<LPARAM>(virtualKey & 0xFF) << 16);
@@ -436,7 +431,7 @@ BOOL InjectKey(UINT virtualKey, bool down) {
   if (alt) lParam |= 1 << 29;
   if (wasDown) lParam |= 1 << 30;
   if (!down) lParam |= static_cast<LPARAM>(1u << 31);
-  return PostInput(target, message, virtualKey, lParam);
+  return PostKeyboardInput(target, message, virtualKey, lParam);
 }
 
 BOOL InjectText(const char* utf8) {
@@ -444,13 +439,12 @@ BOOL InjectText(const char* utf8) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  bool system = false;
-  HWND target = KeyboardTarget(system);
+  HWND target = KeyboardThreadWindow();
   if (!target) return FALSE;
   // Typed text, as an input method hands it over: characters only, no key presses.
   for (std::string_view text(utf8); !text.empty();) {
     char32_t c = NextCodePoint(text);
-    if (!PostInput(target, WM_CHAR, static_cast<WPARAM>(c), 1)) return FALSE;
+    if (!PostKeyboardInput(target, WM_CHAR, static_cast<WPARAM>(c), 1)) return FALSE;
   }
   return TRUE;
 }

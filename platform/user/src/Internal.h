@@ -63,8 +63,10 @@ struct Answer {
 // has no mailbox or does not answer in time. `wait` false sends without waiting.
 std::optional<Answer> RemoteCall(const WindowSlot& slot, const Request& request, DWORD timeout = kRemoteTimeout,
                                  bool wait = true);
-// `input`: the message is mouse or keyboard input, queued as such by the receiver.
-bool RemotePost(const WindowSlot& slot, UINT message, WPARAM wParam, LPARAM lParam, bool input = false);
+// How the receiver queues a posted message: as a posted message, as input for the window, or as
+// keyboard input for the focus of the window's thread.
+enum class PostAs { Message, Input, Keyboard };
+bool RemotePost(const WindowSlot& slot, UINT message, WPARAM wParam, LPARAM lParam, PostAs as = PostAs::Message);
 bool RemotePostThread(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam);
 // Starts the process's mailbox (once).
 void EnsureMailbox();
@@ -120,6 +122,9 @@ constexpr LPARAM kControlBit = 1 << 26;
 constexpr WPARAM kAltModifier = 0x1000;
 // Queues mouse or keyboard input for the window's thread (of any process).
 bool PostInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Queues keyboard input for the thread (of any process) that owns `window`; the thread gives it to
+// its focus as that is once the input queued before it has been handled.
+bool PostKeyboardInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Takes the modifier states a keyboard or mouse message carries as the thread's key states.
 void NoteInputMessage(const MSG& message);
 

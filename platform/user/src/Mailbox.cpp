@@ -34,7 +34,8 @@ constexpr std::uint32_t kMagic = 0x584F424D;  // "MBOX"
 constexpr std::size_t kMaxDatagram = 256 * 1024;
 constexpr std::size_t kMaxText = 200 * 1024;
 
-enum class Kind : std::uint32_t { Post = 1, Send = 2, Reply = 3, Input = 4 };
+// Keyboard: input for the focus of the thread that owns the window, found when the thread takes it.
+enum class Kind : std::uint32_t { Post = 1, Send = 2, Reply = 3, Input = 4, Keyboard = 5 };
 
 struct Datagram {
   Kind kind = Kind::Post;
@@ -122,7 +123,7 @@ std::optional<Datagram> Decode(const char* data, std::size_t size) {
   if (r.U32() != kMagic) return std::nullopt;
   Datagram d;
   std::uint32_t kind = r.U32();
-  if (kind < 1 || kind > 4) return std::nullopt;
+  if (kind < 1 || kind > 5) return std::nullopt;
   d.kind = static_cast<Kind>(kind);
   d.id = r.U64();
   d.sender = static_cast<std::int32_t>(r.U32());
@@ -266,6 +267,7 @@ private:
     switch (d.kind) {
       case Kind::Post: HandlePost(d); break;
       case Kind::Input: HandleInput(d); break;
+      case Kind::Keyboard: HandleKeyboard(d); break;
       case Kind::Send: HandleSend(std::move(d)); break;
       case Kind::Reply: HandleReply(std::move(d)); break;
     }
@@ -286,6 +288,11 @@ private:
   void HandleInput(const Datagram& d) {
     auto slot = ReadSlot(d.request.window);
     if (slot && IsLocal(*slot)) PostInput(d.request.window, d.request.message, d.request.wParam, d.request.lParam);
+  }
+
+  void HandleKeyboard(const Datagram& d) {
+    auto slot = ReadSlot(d.request.window);
+    if (slot && IsLocal(*slot)) PostKeyboardInput(d.request.window, d.request.message, d.request.wParam, d.request.lParam);
   }
 
   void HandleSend(Datagram d) {
@@ -413,9 +420,9 @@ std::optional<Answer> RemoteCall(const WindowSlot& slot, const Request& request,
   return call->answer;
 }
 
-bool RemotePost(const WindowSlot& slot, UINT message, WPARAM wParam, LPARAM lParam, bool input) {
+bool RemotePost(const WindowSlot& slot, UINT message, WPARAM wParam, LPARAM lParam, PostAs as) {
   Datagram d;
-  d.kind = input ? Kind::Input : Kind::Post;
+  d.kind = as == PostAs::Keyboard ? Kind::Keyboard : as == PostAs::Input ? Kind::Input : Kind::Post;
   d.sender = getpid();
   d.request.window = HandleOf(slot.handle);
   d.request.message = message;

@@ -182,15 +182,29 @@ BOOL SendNotifyMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 namespace tolvar::user {
+namespace {
+
+bool QueueInputFor(const WindowSlot& slot, MSG message) {
+  auto target = FindThreadState(slot.tid);
+  message.time = GetTickCount();
+  GetCursorPos(&message.pt);
+  return target && target->QueueInput(message);
+}
+
+}  // namespace
 
 bool PostInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto slot = ReadSlot(window);
   if (!slot || slot->handle == kDesktopHandle) return InvalidWindow(false);
-  if (!IsLocal(*slot)) return RemotePost(*slot, message, wParam, lParam, true);
-  auto target = FindThreadState(slot->tid);
-  POINT cursor{};
-  GetCursorPos(&cursor);
-  return target && target->QueueInput(MSG{window, message, wParam, lParam, GetTickCount(), cursor});
+  if (!IsLocal(*slot)) return RemotePost(*slot, message, wParam, lParam, PostAs::Input);
+  return QueueInputFor(*slot, MSG{window, message, wParam, lParam, 0, {}});
+}
+
+bool PostKeyboardInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto slot = ReadSlot(window);
+  if (!slot || slot->handle == kDesktopHandle) return InvalidWindow(false);
+  if (!IsLocal(*slot)) return RemotePost(*slot, message, wParam, lParam, PostAs::Keyboard);
+  return QueueInputFor(*slot, MSG{nullptr, message, wParam, lParam, 0, {}});
 }
 
 }  // namespace tolvar::user

@@ -96,6 +96,20 @@ bool ThreadState::QueueInput(const MSG& message) {
   return true;
 }
 
+bool ThreadState::ResolveKeyboardTarget(MSG& message) {
+  // The focus as it is now, after the input queued before this key has been handled; without one,
+  // the active window takes keys as system keys.
+  if (input->focus && IsWindow(input->focus)) {
+    message.hwnd = input->focus;
+    return true;
+  }
+  if (!input->active || !IsWindow(input->active)) return false;
+  message.hwnd = input->active;
+  if (message.message == WM_KEYDOWN) message.message = WM_SYSKEYDOWN;
+  if (message.message == WM_KEYUP) message.message = WM_SYSKEYUP;
+  return true;
+}
+
 bool ThreadState::TakeInput(HWND filter, UINT first, UINT last, bool remove, MSG& message,
                             const std::function<bool(HWND, HWND)>& inFilter) {
   // Input for a window that has gone goes nowhere.
@@ -114,7 +128,15 @@ bool ThreadState::TakeInput(HWND filter, UINT first, UINT last, bool remove, MSG
     candidates.assign(m_input.begin(), m_input.end());
   }
   for (std::size_t i = 0; i < candidates.size(); ++i) {
-    const MSG& m = candidates[i];
+    MSG& m = candidates[i];
+    if (!m.hwnd && !ResolveKeyboardTarget(m)) {
+      // No focus and no active window to take it: the key is lost, as on Windows.
+      std::lock_guard guard(m_lock);
+      m_input.erase(m_input.begin() + static_cast<std::ptrdiff_t>(i));
+      candidates.erase(candidates.begin() + static_cast<std::ptrdiff_t>(i));
+      --i;
+      continue;
+    }
     if (!(first == 0 && last == 0) && (m.message < first || m.message > last)) continue;
     if (filter && !inFilter(filter, m.hwnd)) continue;
     message = m;

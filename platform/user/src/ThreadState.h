@@ -39,6 +39,9 @@ struct InputState {
   HWND focus = nullptr;
   HWND active = nullptr;
   HWND capture = nullptr;
+  // The focus the thread had in a window hosted by another process's top-level window when one of
+  // its own top-level windows was last activated: it returns there when that window goes.
+  HWND hostedFocus = nullptr;
 };
 
 struct CaretState {
@@ -73,7 +76,8 @@ public:
   // From any thread: queues mouse or keyboard input. It comes after posted messages and before
   // WM_PAINT, as the input queue does on Windows.
   bool QueueInput(const MSG& message);
-  // On the thread: the first input message that passes the filter.
+  // On the thread: the first input message that passes the filter. Keyboard input queued without a
+  // window goes to the thread's focus as it is when the message is taken.
   bool TakeInput(HWND filter, UINT first, UINT last, bool remove, MSG& message,
                  const std::function<bool(HWND filter, HWND window)>& inFilter);
   DWORD InputStatus();
@@ -95,6 +99,8 @@ public:
   bool modifiersKnown = false;
 
 private:
+  bool ResolveKeyboardTarget(MSG& message);
+
   const DWORD m_id;
   std::mutex m_lock;
   std::deque<std::shared_ptr<SentMessage>> m_incoming;

@@ -1,9 +1,12 @@
 // A program the launcher-style test starts: it reads " hWnd=%08X hMainWnd=%08X" from its command
 // line, puts its dialog inside the host's window with SetParent, tells the host with WM_USER, runs
 // until WM_CLOSE comes to its main thread, and says goodbye with the registered
-// "WM_CLOSE_MAIN_FRAME". With "stay" it never leaves on its own. Its dialog holds an edit-like
-// window that takes the focus when clicked (telling the host with WM_USER + 1) and keeps what is
-// typed into it as its text, which the host reads through the station. When the host destroys the
+// "WM_CLOSE_MAIN_FRAME". With "stay" it never leaves on its own. Its dialog holds two edit-like
+// windows (11 and 12) that take the focus when clicked (telling the host with WM_USER + 1) and keep
+// what is typed into them as their text, which the host reads through the station. WM_USER + 7
+// posted to the dialog runs a modal dialog owned by it, as a message box at the end of a transfer
+// is; the program tells the host with WM_USER + 2 (wParam: the modal dialog), which ends when
+// WM_USER + 8 is posted to it. When the host destroys the
 // window its dialog lives in, the dialog goes too: the program then ends with 0 when its own
 // thread got WM_DESTROY and WM_NCDESTROY for the dialog, else with 4.
 #include <user/User.h>
@@ -73,8 +76,21 @@ LRESULT EditLikeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
+INT_PTR ModalProc(HWND dialog, UINT message, WPARAM, LPARAM) {
+  if (message == WM_INITDIALOG) {
+    PostMessageA(g_hostMain, WM_USER + 2, reinterpret_cast<WPARAM>(dialog), 0);
+    return TRUE;
+  }
+  if (message == WM_USER + 8) EndDialog(dialog, 1);
+  return FALSE;
+}
+
 INT_PTR DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   if (message == WM_INITDIALOG) return TRUE;
+  if (message == WM_USER + 7) {
+    DialogBoxParamA(nullptr, MAKEINTRESOURCEA(2), dialog, ModalProc, 0);
+    return TRUE;
+  }
   if ((message == WM_DESTROY || message == WM_NCDESTROY) && GetCurrentThreadId() == g_mainThread) {
     g_destroyedHere |= message == WM_DESTROY ? 1 : 2;
   }

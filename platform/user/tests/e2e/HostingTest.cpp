@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,8 +23,10 @@ namespace {
 struct HostLog {
   HWND ready = nullptr;        // WM_USER's wParam: the program's dialog
   HWND focused = nullptr;      // WM_USER + 1's wParam: the program's window that took the focus
+  HWND modal = nullptr;        // WM_USER + 2's wParam: the program's modal dialog
   UINT closeMainFrame = 0;     // the registered message that came, 0 until it does
   WPARAM askedBack = 0;        // WM_USER + 6, sent back by the program during our send
+  std::function<void()> whileAsked;  // run for WM_USER + 6, while the program waits for our answer
 };
 HostLog g_host;
 
@@ -36,8 +39,13 @@ LRESULT HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     g_host.focused = reinterpret_cast<HWND>(wParam);
     return 0;
   }
+  if (message == WM_USER + 2) {
+    g_host.modal = reinterpret_cast<HWND>(wParam);
+    return 0;
+  }
   if (message == WM_USER + 6) {
     g_host.askedBack = wParam;
+    if (g_host.whileAsked) g_host.whileAsked();
     return static_cast<LRESULT>(wParam * 2);
   }
   if (message >= 0xC000) {
@@ -126,6 +134,22 @@ protected:
       if (process == m_process.dwProcessId) return child;
     }
     return nullptr;
+  }
+  // Starts the program and shows its dialog in the view, with our window foreground, as a person
+  // sees it before typing into it; null when the dialog did not come.
+  HWND ShowProgram() {
+    if (!Start() || !PumpUntil([] { return g_host.ready != nullptr; })) return nullptr;
+    HWND hosted = HostedChild();
+    ShowWindow(hosted, SW_SHOW);
+    SetForegroundWindow(m_main);
+    return GetForegroundWindow() == m_main ? hosted : nullptr;
+  }
+  // A person's click into a window, pressed and released.
+  static bool Click(HWND window) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    const POINT inside{rect.left + 4, rect.top + 4};
+    return tolvar::user::InjectMouse(inside, WM_LBUTTONDOWN) && tolvar::user::InjectMouse(inside, WM_LBUTTONUP);
   }
   HWND m_main = nullptr;
   HWND m_view = nullptr;
@@ -271,14 +295,11 @@ TEST_F(Hosting, DestroyingTheHostTakesTheProgramsDialogOnItsOwnThread) {
 }
 
 TEST_F(Hosting, KeysAndTextTypedInTheHostReachTheFocusedWindowOfTheHostedProgram) {
-  ASSERT_TRUE(Start());
-  ASSERT_TRUE(PumpUntil([] { return g_host.ready != nullptr; }));
-  HWND hosted = HostedChild();
-  ShowWindow(hosted, SW_SHOW);
+  HWND hosted = ShowProgram();
+  ASSERT_TRUE(hosted);
   HWND edit = GetDlgItem(hosted, 11);
   ASSERT_TRUE(edit);
   ASSERT_NE(GetWindowThreadProcessId(edit, nullptr), GetCurrentThreadId());
-  EXPECT_TRUE(SetForegroundWindow(m_main));
 
   // A person clicks into the program's field, then types.
   RECT rect;
@@ -299,6 +320,58 @@ TEST_F(Hosting, KeysAndTextTypedInTheHostReachTheFocusedWindowOfTheHostedProgram
   EXPECT_TRUE(PumpUntil([&] {
     GetWindowTextA(edit, text, sizeof text);
     return expected == text;
+  })) << "the field holds \"" << text << "\"";
+}
+
+TEST_F(Hosting, KeysTypedRightAfterAClickReachTheProgramsWindowClickedNotTheOneFocusedBefore) {
+  HWND hosted = ShowProgram();
+  ASSERT_TRUE(hosted);
+  HWND before = GetDlgItem(hosted, 11), clicked = GetDlgItem(hosted, 12);
+  ASSERT_TRUE(before && clicked);
+  ASSERT_TRUE(Click(before));
+  ASSERT_TRUE(PumpUntil([&] { return g_host.focused == before; }));
+
+  // The program is busy (it waits for our answer) while a person clicks into the other field and
+  // types at once: the keys reach the program before it has handled the click.
+  bool typed = false;
+  g_host.whileAsked = [&] {
+    typed = Click(clicked) && tolvar::user::InjectText("Ann") && tolvar::user::InjectKey('E', true) &&
+            tolvar::user::InjectKey('E', false);
+  };
+  EXPECT_EQ(SendMessageA(hosted, WM_USER + 5, 1, 0), 3);
+  ASSERT_TRUE(typed);
+  char text[64] = {};
+  EXPECT_TRUE(PumpUntil([&] {
+    GetWindowTextA(clicked, text, sizeof text);
+    return std::string(text) == "Anne";
+  })) << "the clicked field holds \"" << text << "\"";
+  EXPECT_TRUE(PumpUntil([&] { return g_host.focused == clicked; }));  // told by a posted message
+  GetWindowTextA(before, text, sizeof text);
+  EXPECT_STREQ(text, "");
+}
+
+TEST_F(Hosting, WhenTheProgramsModalDialogClosesTypingGoesOnInTheFieldThatHadTheFocus) {
+  HWND hosted = ShowProgram();
+  ASSERT_TRUE(hosted);
+  HWND field = GetDlgItem(hosted, 12);
+  ASSERT_TRUE(field);
+  ASSERT_TRUE(Click(field));
+  ASSERT_TRUE(PumpUntil([&] { return g_host.focused == field; }));
+
+  // The program's modal dialog, owned by our window, comes to the front and goes.
+  ASSERT_TRUE(PostMessageA(hosted, WM_USER + 7, 0, 0));
+  ASSERT_TRUE(PumpUntil([] { return g_host.modal && GetForegroundWindow() == g_host.modal; }));
+  HWND modal = g_host.modal;
+  ASSERT_TRUE(PostMessageA(modal, WM_USER + 8, 0, 0));
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(modal); }));
+  EXPECT_EQ(GetForegroundWindow(), m_main);
+  EXPECT_TRUE(IsWindowEnabled(m_main));
+
+  ASSERT_TRUE(tolvar::user::InjectText("ok"));
+  char text[64] = {};
+  EXPECT_TRUE(PumpUntil([&] {
+    GetWindowTextA(field, text, sizeof text);
+    return std::string(text) == "ok";
   })) << "the field holds \"" << text << "\"";
 }
 
