@@ -3,6 +3,7 @@
 // answers for its dialogs), the CSV file by the wizard library's engine. What comes back equals what
 // went out in every field the format carries.
 #include "ExchangeFiles.h"
+#include "support/SampleContact.h"
 
 #include <controls/PropSheet.h>
 
@@ -34,22 +35,6 @@ class RoundTrip : public ExchangeTest {
     fs::create_directories(g_folder);
   }
 
-  static PA_PHONEBOOK_INFO FullContact(int n) {
-    PA_PHONEBOOK_INFO c;
-    c.strName.Format("Name %d", n);
-    c.strReading.Format("Reading %d", n);
-    for (int i = 0; i < 7; ++i) c.strNumber[i].Format("+49%d%d", n, i);
-    c.strEmail[0].Format("a%d@example.org", n);
-    c.strEmail[1].Format("b%d@example.org", n);
-    c.strText[0].Format("Text %d", n);
-    c.strText[1].Format("More %d", n);
-    c.bGroup = static_cast<BYTE>(n % 20);
-    c.bChoice = static_cast<BYTE>(n % 14);
-    c.dwPictureId = 2;
-    c.dwMelodyId = 5;
-    return c;
-  }
-
   CScriptedUi ui;
   CInterlex interlex{ui};
 };
@@ -60,7 +45,7 @@ TEST_F(RoundTrip, ContactsThroughVCardAndCsv) {
   const int slots[] = {3, 17, 250};
   std::vector<PA_PHONEBOOK_INFO> sent;
   for (int slot : slots) {
-    PA_PHONEBOOK_INFO c = FullContact(slot);
+    PA_PHONEBOOK_INFO c = daybook_testing::FullContact(slot, 2, 5);
     ASSERT_EQ(manager->PA_PutPhoneBook(&c, static_cast<short>(slot)), PA_OK);
     sent.push_back(GetContact(static_cast<short>(slot)));
   }

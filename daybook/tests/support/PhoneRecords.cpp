@@ -1,4 +1,5 @@
 #include "support/PhoneRecords.h"
+#include "support/SampleContact.h"
 
 #include <gtest/gtest.h>
 
@@ -103,26 +104,6 @@ std::vector<PA_TODO_INFO> Phone::ToDo() {
   return Used<PA_TODO_INFO>(Manager(), kToDoSlots, &CManager::PA_GetToDo);
 }
 
-namespace {
-
-PA_PHONEBOOK_INFO FullContact(int n, const Melody& picture, const Melody& melody) {
-  PA_PHONEBOOK_INFO c;
-  c.strName.Format("Name %d", n);
-  c.strReading.Format("Reading %d", n);
-  for (int i = 0; i < 7; ++i) c.strNumber[i].Format("+49%d%d", n, i);
-  c.strEmail[0].Format("a%d@example.org", n);
-  c.strEmail[1].Format("b%d@example.org", n);
-  c.strText[0].Format("Text %d", n);
-  c.strText[1].Format("More %d", n);
-  c.bGroup = static_cast<BYTE>(n % 20);
-  c.bChoice = static_cast<BYTE>(n % 14);
-  c.dwPictureId = picture.id;
-  c.dwMelodyId = melody.id;
-  return c;
-}
-
-}  // namespace
-
 Records FillSample(Phone& phone) {
   CManager& m = phone.Manager();
   // The phone's own pictures and sounds, as the first download offers them.
@@ -136,7 +117,7 @@ Records FillSample(Phone& phone) {
   EXPECT_NE(melody.id, 0u);
 
   for (short s : {0, 7, 19, 300}) {
-    PA_PHONEBOOK_INFO c = FullContact(s, picture, melody);
+    PA_PHONEBOOK_INFO c = daybook_testing::FullContact(s, picture.id, melody.id);
     EXPECT_EQ(m.PA_PutPhoneBook(&c, s), PA_OK) << s;
   }
   PA_SCHEDULE_INFO entry;
