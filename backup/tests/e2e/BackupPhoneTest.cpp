@@ -256,6 +256,22 @@ TEST_P(WholePhoneTest, TheSamplePhonesRecordsComeBackOntoAnEmptyPhoneByteForByte
   }
 }
 
+// A group file the library cannot read (one of another layout) fails the backup: the end text says
+// the phone failed, not that anything was cancelled, and no file is left.
+TEST_F(BackupPhoneTest, AFileThePhoneCannotGiveFailsTheBackupWithoutACancel) {
+  const std::string home = m_folder + "/phone";
+  phonesim::FlashFiles files = phonesim::SampleWholePhone("Selka");
+  files[{106, 110}] = std::string(798, '\0');
+  ASSERT_TRUE(phonesim::WriteFlashFiles(home + "/phonesim", files));
+  ASSERT_TRUE(m_phone.Start("ZSE_0100", "Selka", home)) << m_phone.phone.Error();
+  const std::string path = m_folder + "/phone.bck";
+  const RunOutcome outcome = Backup(path, BCK_KIND_CONTACTS);
+  EXPECT_TRUE(outcome.endMessage);
+  EXPECT_FALSE(outcome.fileWritten);
+  EXPECT_EQ(outcome.endText, CString("Unable to conect with phone. \nYour phone has been switched off. You can now turn it on. "));
+  EXPECT_FALSE(fs::exists(path));
+}
+
 // A cable pulled during a backup: the run ends with its message and an earlier backup of that
 // name stays byte for byte.
 TEST_F(BackupPhoneTest, ACablePulledDuringABackupLeavesTheEarlierFile) {
