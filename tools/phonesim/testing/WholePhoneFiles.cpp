@@ -4,9 +4,10 @@
 //   groups (106, 110): 19 names of 41 bytes, UTF-8, zero-padded
 //   contact (256, slot): 524 bytes (471 short), 0xFF where nothing is written; name length and
 //     name (32, zero-padded), seven 22-byte numbers (count, type, packed digits), two e-mails (65,
-//     64 of them zero-padded), two texts (65, zero-padded), in the full layout the reading (length and 30 bytes) and the
-//     name trailer (22); the flag byte and four reserved bytes, three melody ids, the picture id,
-//     three choice bytes, the group (0 as 0x80 for choice and group)
+//     64 of them zero-padded), two texts (65, zero-padded), in the full layout the reading
+//     (length and 30 bytes) and the name trailer (22); the flag byte and four reserved bytes,
+//     three melody ids, the picture id, three choice bytes, the group (0 as 0x80 for choice and
+//     group)
 //   schedule used bytes (99, 3), blocks (100, b) of ten 88-byte (280 extended) records, every
 //     record of a block carrying its slot number, as the store writes them
 //   to-do used bytes (102, 4), blocks (103, b) of ten 80-byte (272 extended) records
