@@ -37,6 +37,7 @@ class Desktop {
   std::atomic<bool> m_managing{false};
   std::thread m_windowManager;
   pid_t m_tray = -1;
+  std::string m_reportName;  // of the tray's sanitizer reports
 };
 
 struct SuiteOptions {
@@ -48,7 +49,7 @@ class Suite {
  public:
   // The programs of `binDir`, scripts/run of `sourceRoot`; a new temporary home.
   Suite(std::string sourceRoot, std::string binDir);
-  ~Suite();  // Stop(), and the home removed
+  ~Suite();  // Stop(), the home removed, and the test failed on a sanitizer report of its programs
   Suite(const Suite&) = delete;
   Suite& operator=(const Suite&) = delete;
 
@@ -77,6 +78,8 @@ class Suite {
   std::string RunAgain();
 
  private:
+  std::string ReportName() const;  // of the sanitizer reports of the programs started in this home
+
   std::string m_root, m_binDir, m_home;
   std::string m_port;  // the link service's loopback port, the same for every start in this home
   pid_t m_script = -1;
