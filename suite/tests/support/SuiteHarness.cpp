@@ -167,17 +167,16 @@ Desktop::Desktop(const std::string& binDir) {
   m_reportName = "tolvar-desktop-" + std::to_string(getpid()) + "-" + std::to_string(++desktops);
   ForgetReports(m_reportName);
   XSetErrorHandler(IgnoreGoneWindows);
-  std::atomic<bool> started{false};
-  m_windowManager = std::thread([this, &started] {
+  m_windowManager = std::thread([this] {
     testing_display::XScreen x;
     m_managing = x.IsOpen() && x.ManageWindows();
-    started = true;
+    m_started = true;
     while (m_managing && !m_stop) {
       x.Serve();
       std::this_thread::sleep_for(10ms);
     }
   });
-  WaitUntil([&] { return started.load(); }, 10s);
+  WaitUntil([&] { return m_started.load(); }, 10s);
   const std::string tray = binDir + "/display_xembed_tray";
   if (access(tray.c_str(), X_OK) == 0) {
     // At the screen's bottom right, as a panel's tray, where no window of the suite covers it.

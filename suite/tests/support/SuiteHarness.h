@@ -34,6 +34,8 @@ class Desktop {
 
  private:
   std::atomic<bool> m_stop{false};
+  // Set by the window manager's thread, which may come after the constructor stopped waiting for it.
+  std::atomic<bool> m_started{false};
   std::atomic<bool> m_managing{false};
   std::thread m_windowManager;
   pid_t m_tray = -1;
