@@ -1,5 +1,8 @@
 #include "support/SuiteHarness.h"
 
+// The test framework before Xlib, whose macros (None, Bool) its names would meet.
+#include <gtest/gtest.h>
+
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
@@ -49,10 +52,56 @@ unsigned FreeLoopbackPort() {
   return ntohs(address.sin_port);
 }
 
+// ThreadSanitizer writes a report to the standard error of the program that raced, and the suite's
+// programs keep theirs nowhere a test looks (the script's output goes with the home; the link
+// service started by a program closes its own). In a tsan build every program a test starts
+// writes its reports to a file of the reports' folder instead, "<name>.<program>.<pid>", and the
+// test fails on each file of its names with the report shown. Other builds leave the option unread.
+std::string ReportFolder() { return SUITE_TSAN_DIR; }
+
+// The sanitizer's options for a program that, with all it starts, reports under `name`: the
+// caller's own options kept, the reports' place added (the folder is made here, before a fork).
+std::string ReportOptions(const std::string& name) {
+  std::error_code ignored;
+  std::filesystem::create_directories(ReportFolder(), ignored);
+  const char* given = std::getenv("TSAN_OPTIONS");
+  std::string options = given ? std::string(given) + " " : std::string();
+  return options + "log_path=" + ReportFolder() + "/" + name + " log_exe_name=1";
+}
+
+// The report files written under `name`.
+std::vector<std::filesystem::path> Reports(const std::string& name) {
+  std::vector<std::filesystem::path> found;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(ReportFolder(), ec)) {
+    if (entry.path().filename().string().starts_with(name + ".")) found.push_back(entry.path());
+  }
+  return found;
+}
+
+// Reports of an earlier run that had the same name (a temporary folder's name comes again) are
+// not this run's.
+void ForgetReports(const std::string& name) {
+  std::error_code ignored;
+  for (const auto& path : Reports(name)) std::filesystem::remove(path, ignored);
+}
+
+// Each report written under `name` fails the test that runs, with the report shown; the files stay
+// for a person to read.
+void TellReports(const std::string& name) {
+  for (const auto& path : Reports(name)) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    ADD_FAILURE() << "ThreadSanitizer reported in a program the test started (" << path.string() << "):\n"
+                  << text.str();
+  }
+}
+
 // In a forked child: scripts/run with these arguments, its output going to `log` and nothing on
 // its input, on the link service's port of the suite and in its home.
 [[noreturn]] void ExecScript(std::vector<std::string> args, const std::string& log, const std::string& port,
-                             const std::string& home) {
+                             const std::string& home, const std::string& reportOptions) {
   const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (out >= 0) {
     dup2(out, 1);
@@ -63,6 +112,7 @@ unsigned FreeLoopbackPort() {
   if (in >= 0) dup2(in, 0);
   setenv("TOLVAR_LINK_PORT", port.c_str(), 1);
   setenv("TOLVAR_HOME", home.c_str(), 1);  // so that Processes() finds everything the script starts
+  setenv("TSAN_OPTIONS", reportOptions.c_str(), 1);
   std::vector<char*> argv;
   for (auto& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
@@ -113,26 +163,30 @@ std::string ProgramFolder(const std::string& binDir, const std::string& home) {
 }  // namespace
 
 Desktop::Desktop(const std::string& binDir) {
+  static std::atomic<int> desktops{0};
+  m_reportName = "tolvar-desktop-" + std::to_string(getpid()) + "-" + std::to_string(++desktops);
+  ForgetReports(m_reportName);
   XSetErrorHandler(IgnoreGoneWindows);
-  std::atomic<bool> started{false};
-  m_windowManager = std::thread([this, &started] {
+  m_windowManager = std::thread([this] {
     testing_display::XScreen x;
     m_managing = x.IsOpen() && x.ManageWindows();
-    started = true;
+    m_started = true;
     while (m_managing && !m_stop) {
       x.Serve();
       std::this_thread::sleep_for(10ms);
     }
   });
-  WaitUntil([&] { return started.load(); }, 10s);
+  WaitUntil([&] { return m_started.load(); }, 10s);
   const std::string tray = binDir + "/display_xembed_tray";
   if (access(tray.c_str(), X_OK) == 0) {
     // At the screen's bottom right, as a panel's tray, where no window of the suite covers it.
     testing_display::XScreen screen;
     const std::string x = std::to_string(std::max(0, screen.ScreenWidth() - 200));
     const std::string y = std::to_string(std::max(0, screen.ScreenHeight() - 24));
+    const std::string reportOptions = ReportOptions(m_reportName);
     m_tray = fork();
     if (m_tray == 0) {
+      setenv("TSAN_OPTIONS", reportOptions.c_str(), 1);
       execl(tray.c_str(), tray.c_str(), x.c_str(), y.c_str(), static_cast<char*>(nullptr));
       _exit(127);
     }
@@ -149,21 +203,26 @@ Desktop::~Desktop() {
   }
   m_stop = true;
   m_windowManager.join();
+  TellReports(m_reportName);
 }
 
 Suite::Suite(std::string sourceRoot, std::string binDir) : m_root(std::move(sourceRoot)), m_binDir(std::move(binDir)) {
   std::string pattern = (std::filesystem::temp_directory_path() / "tolvar-suite-XXXXXX").string();
   if (mkdtemp(pattern.data())) m_home = pattern;
+  if (!m_home.empty()) ForgetReports(ReportName());
 }
 
 Suite::~Suite() {
   Stop();
   std::error_code ignored;
   if (!m_home.empty()) {
+    TellReports(ReportName());
     std::filesystem::remove_all(m_home, ignored);
     std::filesystem::remove(m_home + ".out", ignored);
   }
 }
+
+std::string Suite::ReportName() const { return std::filesystem::path(m_home).filename().string(); }
 
 bool Suite::Start(const SuiteOptions& options) {
   if (m_home.empty() || m_script > 0) return false;
@@ -174,11 +233,12 @@ bool Suite::Start(const SuiteOptions& options) {
   args.insert(args.end(), options.arguments.begin(), options.arguments.end());
   const std::string log = m_home + ".out";
   m_port = std::to_string(FreeLoopbackPort());
+  const std::string reportOptions = ReportOptions(ReportName());
   m_script = fork();
   if (m_script < 0) return false;
   if (m_script == 0) {
     setpgid(0, 0);
-    ExecScript(std::move(args), log, m_port, m_home);
+    ExecScript(std::move(args), log, m_port, m_home, reportOptions);
   }
   setpgid(m_script, m_script);
   return true;
@@ -395,9 +455,14 @@ bool Suite::PhoneControl(const std::string& line) {
 std::string Suite::RunAgain() {
   if (m_home.empty() || m_port.empty()) return {};
   const std::string log = m_home + ".again";
+  const std::string programs = ProgramFolder(m_binDir, m_home);
+  const std::string reportOptions = ReportOptions(ReportName());
   const pid_t again = fork();
   if (again < 0) return {};
-  if (again == 0) ExecScript({"bash", m_root + "/scripts/run", "--bin-dir", ProgramFolder(m_binDir, m_home), "--home", m_home}, log, m_port, m_home);
+  if (again == 0) {
+    ExecScript({"bash", m_root + "/scripts/run", "--bin-dir", programs, "--home", m_home}, log, m_port, m_home,
+               reportOptions);
+  }
   const bool ended = Ended(again, 30s);
   if (!ended) {
     kill(again, SIGKILL);

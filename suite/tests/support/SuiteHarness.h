@@ -34,9 +34,12 @@ class Desktop {
 
  private:
   std::atomic<bool> m_stop{false};
+  // Set by the window manager's thread, which may come after the constructor stopped waiting for it.
+  std::atomic<bool> m_started{false};
   std::atomic<bool> m_managing{false};
   std::thread m_windowManager;
   pid_t m_tray = -1;
+  std::string m_reportName;  // of the tray's sanitizer reports
 };
 
 struct SuiteOptions {
@@ -48,7 +51,7 @@ class Suite {
  public:
   // The programs of `binDir`, scripts/run of `sourceRoot`; a new temporary home.
   Suite(std::string sourceRoot, std::string binDir);
-  ~Suite();  // Stop(), and the home removed
+  ~Suite();  // Stop(), the home removed, and the test failed on a sanitizer report of its programs
   Suite(const Suite&) = delete;
   Suite& operator=(const Suite&) = delete;
 
@@ -77,6 +80,8 @@ class Suite {
   std::string RunAgain();
 
  private:
+  std::string ReportName() const;  // of the sanitizer reports of the programs started in this home
+
   std::string m_root, m_binDir, m_home;
   std::string m_port;  // the link service's loopback port, the same for every start in this home
   pid_t m_script = -1;
