@@ -372,7 +372,9 @@ LRESULT CContactsDlg::OnSize(WPARAM, LPARAM size) {
       ScreenToClient(&l);
       m_contacts.GetWindowRect(&list);
       ScreenToClient(&list);
-      if (l.right > list.right) label->MoveWindow(l.left, l.top, std::max<LONG>(1, list.right - l.left), l.bottom - l.top, FALSE);
+      if (l.right > list.right) {
+        label->MoveWindow(l.left, l.top, std::max<LONG>(1, list.right - l.left), l.bottom - l.top, FALSE);
+      }
     }
   }
   return 0;

@@ -797,8 +797,10 @@ TEST(FitRow, KeepsTheRowWholeUpToTheLimit) {
   const Case cases[] = {
       {"ends within the limit", row({{8, 99}, {105, 196}}), {30, 30}, 196, {{8, 99}, {105, 196}}},
       {"even shares", row({{8, 99}, {105, 196}, {201, 292}}), {30, 30, 30}, 200, {{8, 69}, {75, 135}, {140, 200}}},
-      {"the remainder to the first", row({{0, 50}, {50, 100}, {100, 150}}), {10, 10, 10}, 101, {{0, 34}, {34, 68}, {68, 101}}},
-      {"a long text first", row({{8, 99}, {105, 196}, {201, 292}}), {20, 80, 20}, 200, {{8, 59}, {65, 145}, {150, 200}}},
+      {"the remainder to the first", row({{0, 50}, {50, 100}, {100, 150}}), {10, 10, 10}, 101,
+       {{0, 34}, {34, 68}, {68, 101}}},
+      {"a long text first", row({{8, 99}, {105, 196}, {201, 292}}), {20, 80, 20}, 200,
+       {{8, 59}, {65, 145}, {150, 200}}},
       {"two long texts", row({{0, 90}, {90, 180}, {180, 270}, {270, 360}}), {70, 20, 65, 20}, 200,
        {{0, 70}, {70, 103}, {103, 168}, {168, 200}}},
       {"no room for the texts", row({{0, 90}, {95, 185}}), {80, 80}, 100, {{0, 48}, {53, 100}}},
@@ -838,7 +840,8 @@ TEST_F(DaybookInputTest, EveryControlStaysOnThePageInTheLaunchersPaneAndAtTheSma
       {IDC_SCHEDULE_BUTTON,
        {IDC_SCH_ADD, IDC_SCH_DELETE, IDC_SCH_DELETE_ALL, IDC_SCH_APPLY, IDC_SCH_CANCEL, IDC_DOWNLOAD, IDC_UPLOAD}},
       {IDC_TODO_BUTTON,
-       {IDC_TODO_ADD, IDC_TODO_DELETE, IDC_TODO_DELETE_ALL, IDC_TODO_APPLY, IDC_TODO_CANCEL, IDC_DOWNLOAD, IDC_UPLOAD}}};
+       {IDC_TODO_ADD, IDC_TODO_DELETE, IDC_TODO_DELETE_ALL, IDC_TODO_APPLY, IDC_TODO_CANCEL, IDC_DOWNLOAD,
+        IDC_UPLOAD}}};
   for (const Size& size : sizes) {
     ASSERT_LT(size.width, window.right - window.left) << "the dialog is no wider than " << size.what;
     dialog->SetWindowPos(nullptr, 0, 0, size.width, size.height, SWP_NOMOVE | SWP_NOZORDER);

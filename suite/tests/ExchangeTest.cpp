@@ -71,8 +71,9 @@ class Exchange : public testing::Test {
     EXPECT_NE(launcher, 0u) << why;
     if (!launcher) return 0;
     m_person.ClickIn(launcher, kDaybookItem.x, kDaybookItem.y);
-    const bool shown =
-        WaitUntil([&] { return m_person.PixelAt(launcher, kDaybookDownload.x, kDaybookDownload.y) == kDaybookButtonFace; });
+    const bool shown = WaitUntil([&] {
+      return m_person.PixelAt(launcher, kDaybookDownload.x, kDaybookDownload.y) == kDaybookButtonFace;
+    });
     SaveScreen(pictures + "-daybook");
     EXPECT_TRUE(shown) << "Daybook did not come up in the launcher";
     if (!shown) return 0;

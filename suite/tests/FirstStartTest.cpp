@@ -39,8 +39,9 @@ class FirstStart : public testing::Test {
 
     // Daybook, the first item of the launcher's folder bar, shows in the launcher's right pane.
     ClickFolderBarItem(m_person, launcher, 0);
-    const bool shown =
-        WaitUntil([&] { return m_person.PixelAt(launcher, kDaybookDownload.x, kDaybookDownload.y) == kDaybookButtonFace; });
+    const bool shown = WaitUntil([&] {
+      return m_person.PixelAt(launcher, kDaybookDownload.x, kDaybookDownload.y) == kDaybookButtonFace;
+    });
     SaveScreen("suite-first-start-daybook");
     EXPECT_TRUE(shown) << "Daybook did not come up in the launcher";
     if (!shown) return 0;
@@ -61,7 +62,9 @@ TEST_F(FirstStart, DaybookDownloadsTheFiveHundredContacts) {
   // box, and the buttons come back once it is answered.
   m_person.ClickIn(launcher, kDaybookDownload.x, kDaybookDownload.y);
   // While it runs, a progress bar stands in for the buttons.
-  auto running = [&] { return m_person.PixelAt(launcher, kDaybookDownload.x, kDaybookDownload.y) != kDaybookButtonFace; };
+  auto running = [&] {
+    return m_person.PixelAt(launcher, kDaybookDownload.x, kDaybookDownload.y) != kDaybookButtonFace;
+  };
   ASSERT_TRUE(WaitUntil(running, 30s)) << "no download started";
   const unsigned long done = m_person.WaitForWindow("Contacts", 240s);
   SaveScreen("suite-first-start-contacts");
