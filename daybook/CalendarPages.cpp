@@ -173,7 +173,10 @@ BOOL CCalendarPage::OnInitDialog() {
   return TRUE;
 }
 
-void CCalendarPage::CaptureLayout() { m_layout.Capture(*this, Anchors()); }
+void CCalendarPage::CaptureLayout() {
+  m_layout.Capture(*this, Anchors(),
+                   {m_ids.add, m_ids.remove, m_ids.removeAll, m_ids.apply, m_ids.cancel, IDC_DOWNLOAD, IDC_UPLOAD});
+}
 
 void CCalendarPage::LayoutCaptions() {
   // Each caption as wide as its text (at least its minimum), its sort button 15 pixels after it;
@@ -509,10 +512,6 @@ std::vector<std::pair<UINT, unsigned>> CScheduleDlg::Anchors() const {
                   IDC_ICON_SCH_PRIVATE, IDC_SCH_PRIVATE}) {
     anchors.emplace_back(id, kMoveX);
   }
-  for (UINT id : {IDC_SCH_ADD, IDC_SCH_DELETE, IDC_SCH_DELETE_ALL, IDC_SCH_APPLY, IDC_SCH_CANCEL, IDC_DOWNLOAD,
-                  IDC_UPLOAD}) {
-    anchors.emplace_back(id, kMoveY);
-  }
   return anchors;
 }
 
@@ -847,10 +846,6 @@ std::vector<std::pair<UINT, unsigned>> CToDoDlg::Anchors() const {
                   IDC_ICON_TODO_CATEGORY, IDC_TODO_CATEGORY, IDC_ICON_TODO_DONE, IDC_TODO_DONE,
                   IDC_ICON_TODO_PRIVATE, IDC_TODO_PRIVATE}) {
     anchors.emplace_back(id, kMoveX);
-  }
-  for (UINT id : {IDC_TODO_ADD, IDC_TODO_DELETE, IDC_TODO_DELETE_ALL, IDC_TODO_APPLY, IDC_TODO_CANCEL,
-                  IDC_DOWNLOAD, IDC_UPLOAD}) {
-    anchors.emplace_back(id, kMoveY);
   }
   return anchors;
 }

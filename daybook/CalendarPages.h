@@ -74,7 +74,8 @@ class CCalendarPage : public CEmbeddableDialog {
   // The page's rows, with texts in columns 2..4, in slot order; `sorted` when the list keeps the
   // last sort button's order.
   virtual void FillRows(bool& sorted) = 0;
-  // Which controls grow with the page and which keep their distance to its right or bottom edge.
+  // Which controls grow with the page and which keep their distance to its right or bottom edge
+  // (the row of buttons along the bottom is the layout's own).
   virtual std::vector<std::pair<UINT, unsigned>> Anchors() const = 0;
   // The fields that need one selected row or an open add (all but the description). With nothing
   // selected they cannot start an edit; with several selected there is no one entry to edit.

@@ -232,18 +232,20 @@ BOOL CContactsDlg::OnInitDialog() {
   m_group.SetCurSel(0);
   EmptyForm();
   ShowDefaultIcons();
-  // The lists grow with the page, the form keeps to the right, the group defaults and the buttons to
-  // the bottom.
+  // The lists grow with the page, the form keeps to the right, the group defaults and the row of
+  // buttons to the bottom. The contacts list's label spans no further than its list (OnSize).
   std::vector<std::pair<UINT, unsigned>> anchors = {
-      {IDC_GROUP_LIST, kGrowY}, {IDC_CONTACT_LIST, kGrowX | kGrowY}, {IDC_SORT, kMoveX},
-      {IDC_FORM_FRAME, kMoveX}, {IDC_CTS_PROGRESS, kMoveY | kGrowX}, {IDC_CANCEL_TRANSFER, kMoveX | kMoveY}};
+      {IDC_GROUP_LIST, kGrowY}, {IDC_CONTACT_LIST, kGrowX | kGrowY}, {IDC_CONTACTS_LABEL, kStay},
+      {IDC_SORT, kMoveX},       {IDC_FORM_FRAME, kMoveX},           {IDC_CTS_PROGRESS, kMoveY | kGrowX},
+      {IDC_CANCEL_TRANSFER, kMoveX | kMoveY}};
   for (UINT id = 1031; id <= 1064; ++id) anchors.emplace_back(id, kMoveX);
   for (UINT id : {IDC_DEFAULTS_FRAME, IDC_DEFAULTS_LABEL, IDC_DEFAULT_MELODY, IDC_DEFAULT_PICTURE, IDC_DEFAULT_LIGHT,
-                  IDC_ICON_DEFAULT_MELODY, IDC_ICON_DEFAULT_PICTURE, IDC_ICON_DEFAULT_LIGHT, IDC_NEW, IDC_DELETE,
-                  IDC_DELETE_ALL, IDC_APPLY, IDC_CANCEL, IDC_RESET_GROUPS, IDC_DOWNLOAD, IDC_UPLOAD}) {
+                  IDC_ICON_DEFAULT_MELODY, IDC_ICON_DEFAULT_PICTURE, IDC_ICON_DEFAULT_LIGHT}) {
     anchors.emplace_back(id, kMoveY);
   }
-  m_layout.Capture(*this, anchors);
+  m_layout.Capture(*this, anchors,
+                   {IDC_NEW, IDC_DELETE, IDC_DELETE_ALL, IDC_APPLY, IDC_CANCEL, IDC_RESET_GROUPS, IDC_DOWNLOAD,
+                    IDC_UPLOAD});
   Enable(IDC_APPLY, false);
   Enable(IDC_CANCEL, false);
   m_filling = false;
@@ -362,6 +364,18 @@ LRESULT CContactsDlg::OnSize(WPARAM, LPARAM size) {
     RECT client{};
     m_contacts.GetClientRect(&client);
     m_contacts.SetColumnWidth(0, client.right);
+    // On a narrow page the label's band ends with the list, under the sort button, instead of
+    // running on towards the form.
+    if (CWnd* label = GetDlgItem(IDC_CONTACTS_LABEL)) {
+      RECT l{}, list{};
+      label->GetWindowRect(&l);
+      ScreenToClient(&l);
+      m_contacts.GetWindowRect(&list);
+      ScreenToClient(&list);
+      if (l.right > list.right) {
+        label->MoveWindow(l.left, l.top, std::max<LONG>(1, list.right - l.left), l.bottom - l.top, FALSE);
+      }
+    }
   }
   return 0;
 }

@@ -32,14 +32,14 @@ constexpr COLORREF kPageButtonMask = 0xFDEAE1;
 // What a transfer locks on each page.
 struct PageControls {
   UINT bar;
-  std::vector<UINT> buttons;  // hidden while a transfer runs
+  std::vector<UINT> buttons;  // hidden while a transfer runs: every one in the bar's place
   std::vector<UINT> lists;    // disabled while a transfer runs
   UINT caption;
 };
 const PageControls& ControlsOf(Page page) {
   static const PageControls controls[3] = {
       {IDC_CTS_PROGRESS,
-       {IDC_DOWNLOAD, IDC_UPLOAD, IDC_NEW, IDC_DELETE, IDC_DELETE_ALL, IDC_APPLY, IDC_CANCEL},
+       {IDC_DOWNLOAD, IDC_UPLOAD, IDC_NEW, IDC_DELETE, IDC_DELETE_ALL, IDC_APPLY, IDC_CANCEL, IDC_RESET_GROUPS},
        {IDC_GROUP_LIST, IDC_CONTACT_LIST},
        305},
       {IDC_SCH_PROGRESS,

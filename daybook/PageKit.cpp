@@ -22,22 +22,94 @@ RECT AnchoredRect(const RECT& start, unsigned anchor, int dx, int dy) {
   return r;
 }
 
+std::vector<RECT> FitRow(std::vector<RECT> row, const std::vector<int>& least, int limit) {
+  if (row.empty() || row.back().right <= limit || least.size() != row.size()) return row;
+  const int n = static_cast<int>(row.size());
+  const int left = row.front().left;
+  std::vector<int> gaps(row.size(), 0);
+  int allGaps = 0;
+  for (int i = 0; i + 1 < n; ++i) {
+    gaps[i] = std::max(0, static_cast<int>(row[i + 1].left - row[i].right));
+    allGaps += gaps[i];
+  }
+  const int room = std::max(n, limit - left - allGaps);
+  std::vector<int> widths(row.size(), 0);
+  int needs = 0;
+  for (int w : least) needs += std::max(w, 1);
+  if (needs <= room) {
+    // The widest needs first: a button whose text needs more than an even share takes what it
+    // needs, and the others share what is left.
+    std::vector<int> order(row.size());
+    for (int i = 0; i < n; ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return least[a] > least[b]; });
+    int rest = n, free = room;
+    for (int i : order) {
+      if (least[i] * rest <= free) break;
+      widths[i] = least[i];
+      free -= least[i];
+      --rest;
+    }
+    int share = rest > 0 ? free / rest : 0, extra = rest > 0 ? free % rest : 0;
+    for (int i = 0; i < n; ++i) {
+      if (widths[i] != 0) continue;
+      widths[i] = share + (extra > 0 ? 1 : 0);
+      if (extra > 0) --extra;
+    }
+  } else {
+    // Not even the texts fit: each gets its need's part of the room.
+    int spare = room;
+    for (int i = 0; i < n; ++i) {
+      widths[i] = std::max(1, static_cast<int>(static_cast<long long>(std::max(least[i], 1)) * room / needs));
+      spare -= widths[i];
+    }
+    for (int i = 0; i < n && spare > 0; ++i, --spare) ++widths[i];
+  }
+  int x = left;
+  for (int i = 0; i < n; ++i) {
+    row[i].left = x;
+    row[i].right = x + widths[i];
+    x = row[i].right + gaps[i];
+  }
+  return row;
+}
+
 }  // namespace daybook
 
-void CAnchorLayout::Capture(CWnd& page, const std::vector<std::pair<UINT, unsigned>>& controls) {
+namespace {
+
+// What a button's text needs: its width in the button's font, and a little for the border.
+int TextNeed(CWnd& control) {
+  CString text;
+  control.GetWindowText(text);
+  CClientDC dc(&control);
+  HGDIOBJ font = reinterpret_cast<HGDIOBJ>(control.SendMessage(WM_GETFONT, 0, 0));
+  HGDIOBJ before = font ? ::SelectObject(dc.m_hDC, font) : nullptr;
+  RECT r{0, 0, 0, 0};
+  ::DrawTextA(dc.m_hDC, text, -1, &r, DT_CALCRECT | DT_SINGLELINE);
+  if (before) ::SelectObject(dc.m_hDC, before);
+  return static_cast<int>(r.right - r.left) + 8;
+}
+
+}  // namespace
+
+void CAnchorLayout::Capture(CWnd& page, const std::vector<std::pair<UINT, unsigned>>& controls,
+                            const std::vector<UINT>& row) {
   RECT client{};
   page.GetClientRect(&client);
   m_width = client.right;
   m_height = client.bottom;
   m_items.clear();
-  for (const auto& [id, anchor] : controls) {
+  m_row.clear();
+  const auto measure = [&page](UINT id, unsigned anchor, std::vector<Item>& into) {
     CWnd* control = page.GetDlgItem(static_cast<int>(id));
-    if (!control) continue;
+    if (!control) return;
     RECT r{};
     control->GetWindowRect(&r);
     page.ScreenToClient(&r);
-    m_items.push_back({id, anchor, r});
-  }
+    into.push_back({id, anchor, r});
+  };
+  for (const auto& [id, anchor] : controls) measure(id, anchor, m_items);
+  for (UINT id : row) measure(id, daybook::kMoveY, m_row);
 }
 
 void CAnchorLayout::Apply(CWnd& page, int cx, int cy) const {
@@ -48,6 +120,23 @@ void CAnchorLayout::Apply(CWnd& page, int cx, int cy) const {
     if (!control) continue;
     const RECT r = daybook::AnchoredRect(item.start, item.anchor, dx, dy);
     control->MoveWindow(r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
+  }
+  if (!m_row.empty()) {
+    std::vector<RECT> row;
+    std::vector<int> least;
+    std::vector<CWnd*> controls;
+    for (const Item& item : m_row) {
+      CWnd* control = page.GetDlgItem(static_cast<int>(item.id));
+      if (!control) continue;
+      controls.push_back(control);
+      row.push_back(daybook::AnchoredRect(item.start, item.anchor, dx, dy));
+      least.push_back(TextNeed(*control));
+    }
+    row = daybook::FitRow(std::move(row), least, cx - static_cast<int>(m_row.front().start.left));
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+      const RECT& r = row[i];
+      controls[i]->MoveWindow(r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
+    }
   }
   page.Invalidate();
 }

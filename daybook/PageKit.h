@@ -20,13 +20,23 @@ enum Anchor : unsigned { kStay = 0, kMoveX = 1, kMoveY = 2, kGrowX = 4, kGrowY =
 // control never shrinks below one pixel.
 RECT AnchoredRect(const RECT& start, unsigned anchor, int dx, int dy);
 
+// A row of buttons along the page's bottom, left to right, where the page's size put them. A row
+// that ends beyond `limit` (a page narrower than the dialog's own size, as the launcher's pane is)
+// keeps its left end and its gaps, and its buttons share the room up to `limit`: each at least
+// `least` wide (what its text needs) while the room allows, the widest needs served first, the
+// others alike; when not even the texts fit, each its need's part of the room. A row that ends
+// within `limit` is left as it is.
+std::vector<RECT> FitRow(std::vector<RECT> row, const std::vector<int>& least, int limit);
+
 }  // namespace daybook
 
 // The controls of a page with their anchors, measured once at the page's first size.
 class CAnchorLayout {
  public:
-  // Measures the page's client size and each listed control's rectangle now.
-  void Capture(CWnd& page, const std::vector<std::pair<UINT, unsigned>>& controls);
+  // Measures the page's client size and each listed control's rectangle now. `row`: the buttons
+  // along the bottom, left to right; they keep to the bottom and stay whole on the page, as far
+  // from its right edge as the first is from its left (daybook::FitRow).
+  void Capture(CWnd& page, const std::vector<std::pair<UINT, unsigned>>& controls, const std::vector<UINT>& row = {});
   void Apply(CWnd& page, int cx, int cy) const;
   bool Captured() const { return m_width > 0; }
 
@@ -37,6 +47,7 @@ class CAnchorLayout {
     RECT start;
   };
   std::vector<Item> m_items;
+  std::vector<Item> m_row;
   int m_width = 0, m_height = 0;
 };
 

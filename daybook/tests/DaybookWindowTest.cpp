@@ -6,6 +6,7 @@
 #include "DaybookDlg.h"
 #include "DaybookDocument.h"
 #include "FindDlg.h"
+#include "PageKit.h"
 #include "resource.h"
 #include "support/ManagerHarness.h"
 
@@ -766,6 +767,121 @@ TEST_F(DaybookInputTest, PagesGrowWithTheDialog) {
       int sum = 0;
       for (int column = 0; column < 5; ++column) sum += static_cast<int>(::SendMessageA(listWindow, LVM_GETCOLUMNWIDTH, column, 0));
       EXPECT_EQ(sum, client.right) << c.list;
+    }
+  }
+}
+
+// The row of buttons along a page's bottom, fitted to end by a limit: a row that ends within it
+// stays; else it keeps its left end and its gaps, a button whose text needs more than an even share
+// gets what it needs, the others share the rest; when not even the texts fit, each gets its need's
+// part of the room.
+TEST(FitRow, KeepsTheRowWholeUpToTheLimit) {
+  const auto row = [](std::initializer_list<std::pair<int, int>> spans) {
+    std::vector<RECT> r;
+    for (auto [left, right] : spans) r.push_back({left, 10, right, 30});
+    return r;
+  };
+  const auto spans = [](const std::vector<RECT>& r) {
+    std::vector<std::pair<int, int>> s;
+    for (const RECT& b : r) s.emplace_back(b.left, b.right);
+    return s;
+  };
+  using Spans = std::vector<std::pair<int, int>>;
+  struct Case {
+    const char* what;
+    std::vector<RECT> row;
+    std::vector<int> least;
+    int limit;
+    Spans expected;
+  };
+  const Case cases[] = {
+      {"ends within the limit", row({{8, 99}, {105, 196}}), {30, 30}, 196, {{8, 99}, {105, 196}}},
+      {"even shares", row({{8, 99}, {105, 196}, {201, 292}}), {30, 30, 30}, 200, {{8, 69}, {75, 135}, {140, 200}}},
+      {"the remainder to the first", row({{0, 50}, {50, 100}, {100, 150}}), {10, 10, 10}, 101,
+       {{0, 34}, {34, 68}, {68, 101}}},
+      {"a long text first", row({{8, 99}, {105, 196}, {201, 292}}), {20, 80, 20}, 200,
+       {{8, 59}, {65, 145}, {150, 200}}},
+      {"two long texts", row({{0, 90}, {90, 180}, {180, 270}, {270, 360}}), {70, 20, 65, 20}, 200,
+       {{0, 70}, {70, 103}, {103, 168}, {168, 200}}},
+      {"no room for the texts", row({{0, 90}, {95, 185}}), {80, 80}, 100, {{0, 48}, {53, 100}}},
+      {"no room for unequal texts", row({{0, 90}, {95, 185}}), {40, 80}, 100, {{0, 32}, {37, 100}}},
+      {"an empty row", {}, {}, 10, {}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(spans(daybook::FitRow(c.row, c.least, c.limit)), c.expected) << c.what;
+    for (const RECT& r : daybook::FitRow(c.row, c.least, c.limit)) EXPECT_EQ(r.top, 10) << c.what;
+  }
+}
+
+// In the launcher's pane at its first size (narrower than the dialog's own size), and with Daybook
+// alone at its smallest, each page keeps every control it shows on it, and its row of buttons whole
+// along the bottom: in its order, none over another, each wide enough for its text on one line.
+TEST_F(DaybookInputTest, EveryControlStaysOnThePageInTheLaunchersPaneAndAtTheSmallestSize) {
+  struct Size {
+    const char* what;
+    int width, height;  // of the dialog's window
+  };
+  RECT window, client;
+  dialog->GetWindowRect(&window);
+  dialog->GetClientRect(&client);
+  const int frameX = (window.right - window.left) - client.right, frameY = (window.bottom - window.top) - client.bottom;
+  MINMAXINFO smallest{};
+  ::SendMessageA(dialog->m_hWnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&smallest));
+  // The launcher's right pane at the launcher's first size is 672 x 526 pixels.
+  const Size sizes[] = {{"the launcher's pane", 672 + frameX, 526 + frameY},
+                        {"the smallest size", smallest.ptMinTrackSize.x, smallest.ptMinTrackSize.y}};
+  struct Page {
+    int button;
+    std::vector<int> row;
+  };
+  const Page pages[] = {
+      {IDC_CONTACTS_BUTTON,
+       {IDC_NEW, IDC_DELETE, IDC_DELETE_ALL, IDC_APPLY, IDC_CANCEL, IDC_RESET_GROUPS, IDC_DOWNLOAD, IDC_UPLOAD}},
+      {IDC_SCHEDULE_BUTTON,
+       {IDC_SCH_ADD, IDC_SCH_DELETE, IDC_SCH_DELETE_ALL, IDC_SCH_APPLY, IDC_SCH_CANCEL, IDC_DOWNLOAD, IDC_UPLOAD}},
+      {IDC_TODO_BUTTON,
+       {IDC_TODO_ADD, IDC_TODO_DELETE, IDC_TODO_DELETE_ALL, IDC_TODO_APPLY, IDC_TODO_CANCEL, IDC_DOWNLOAD,
+        IDC_UPLOAD}}};
+  for (const Size& size : sizes) {
+    ASSERT_LT(size.width, window.right - window.left) << "the dialog is no wider than " << size.what;
+    dialog->SetWindowPos(nullptr, 0, 0, size.width, size.height, SWP_NOMOVE | SWP_NOZORDER);
+    testing_user::Pump();
+    for (const Page& p : pages) {
+      SCOPED_TRACE(std::string(size.what) + ", page of button " + std::to_string(p.button));
+      ShowPage(p.button);
+      HWND page = PageOf(p.button);
+      RECT area;
+      ::GetClientRect(page, &area);
+      RECT dialogArea;
+      dialog->GetClientRect(&dialogArea);
+      EXPECT_EQ(area.right, dialogArea.right) << "the page fills the dialog's width";
+      for (HWND child = ::GetWindow(page, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (!::IsWindowVisible(child)) continue;
+        const RECT r = RectIn(page, child);
+        EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= area.right && r.bottom <= area.bottom)
+            << "control " << ::GetDlgCtrlID(child) << " at " << r.left << "," << r.top << "-" << r.right << ","
+            << r.bottom << " leaves the page of " << area.right << " x " << area.bottom;
+      }
+      int right = 0, top = -1;
+      for (int id : p.row) {
+        HWND button = ::GetDlgItem(page, id);
+        const RECT r = RectIn(page, button);
+        EXPECT_GE(r.left, right) << "button " << id << " lies over the one before it";
+        if (top >= 0) {
+          EXPECT_EQ(r.top, top) << "button " << id << " leaves the row";
+        }
+        char text[64] = {};
+        ::GetWindowTextA(button, text, sizeof text);
+        HDC dc = ::GetDC(button);
+        HGDIOBJ before = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(button, WM_GETFONT, 0, 0)));
+        RECT need{0, 0, 0, 0};
+        ::DrawTextA(dc, text, -1, &need, DT_CALCRECT | DT_SINGLELINE);
+        ::SelectObject(dc, before);
+        ::ReleaseDC(button, dc);
+        EXPECT_GT(r.right - r.left, need.right) << "button " << id << " is too narrow for \"" << text << "\"";
+        right = r.right;
+        top = r.top;
+      }
     }
   }
 }

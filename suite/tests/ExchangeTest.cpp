@@ -4,6 +4,7 @@
 // files; the files go along to a fresh home with a second phone that starts empty, whose Daybook
 // imports all three and uploads them. The second phone then holds what the first held in every
 // field each format carries. Only pointer and keys drive the suite; pictures of each step are kept.
+#include "support/DaybookPlaces.h"
 #include "support/PhoneRecords.h"
 #include "support/SuiteHarness.h"
 
@@ -22,27 +23,15 @@ using namespace phone_records;
 namespace fs = std::filesystem;
 
 
-// Places in the launcher's frame at its first size, with Daybook in its right pane. Daybook is
-// driven by its buttons and its File menu.
-struct Point {
-  int x, y;
-};
+// Places in the launcher's frame at its first size, with Daybook in its right pane (Daybook's:
+// support/DaybookPlaces.h). Daybook is driven by its buttons and its File menu.
 constexpr Point kDaybookItem{60, 71};    // Daybook, the first item of the folder bar
-constexpr Point kDownload{720, 517};  // Daybook's "Download" button
-constexpr Point kFileButton{165, 44};    // Daybook's "File" button
-constexpr Point kCalendarDownload{658, 525}, kCalendarUpload{754, 525};  // on the schedule and to-do pages
-struct Box {
-  int left, top, right, bottom;
-};
-constexpr Box kMenuArea{140, 70, 300, 330};  // where the File menu opens, over the groups list
-constexpr Point kPages[] = {{385, 40}, {432, 40}, {479, 40}};  // the contacts, schedule and to-do buttons
-constexpr std::uint32_t kButtonFace = 0xB0C9FF;  // the suite's light button face
 constexpr std::uint32_t kChosenPage = 0x082A82;  // the button of the page shown
 constexpr const char* kPageCaptions[] = {"Contacts", "Schedule", "ToDo"};
 
 // The entries of Daybook's File menu counted from its end (Close is 1), and the items of the
 // Import and Export sub-menus from the top.
-constexpr int kResourceListEntry = 7, kUploadEntry = 5, kImportEntry = 4, kExportEntry = 3;
+constexpr int kResourceListEntry = 7, kImportEntry = 4, kExportEntry = 3;
 constexpr int kCsvItem = 1, kCardsItem = 2, kCalendarItem = 3, kToDoItem = 4;
 
 // Places in the dialogs' windows, their frames included.
@@ -82,8 +71,9 @@ class Exchange : public testing::Test {
     EXPECT_NE(launcher, 0u) << why;
     if (!launcher) return 0;
     m_person.ClickIn(launcher, kDaybookItem.x, kDaybookItem.y);
-    const bool shown =
-        WaitUntil([&] { return m_person.PixelAt(launcher, kDownload.x, kDownload.y) == kButtonFace; });
+    const bool shown = WaitUntil([&] {
+      return m_person.PixelAt(launcher, kDaybookDownload.x, kDaybookDownload.y) == kDaybookButtonFace;
+    });
     SaveScreen(pictures + "-daybook");
     EXPECT_TRUE(shown) << "Daybook did not come up in the launcher";
     if (!shown) return 0;
@@ -118,14 +108,14 @@ class Exchange : public testing::Test {
   bool Menu(int entryFromEnd, int item = 0) {
     int width = 0;
     const auto before = m_person.Pixels(m_launcher, width);
-    m_person.ClickIn(m_launcher, kFileButton.x, kFileButton.y);
+    m_person.ClickIn(m_launcher, kDaybookFile.x, kDaybookFile.y);
     const bool shown = WaitUntil([&] {
       int now = 0;
       const auto pixels = m_person.Pixels(m_launcher, now);
       if (pixels.size() != before.size()) return false;
       int changed = 0;
-      for (int y = kMenuArea.top; y < kMenuArea.bottom; ++y) {
-        for (int x = kMenuArea.left; x < kMenuArea.right; ++x) {
+      for (int y = kDaybookFileMenuArea.top; y < kDaybookFileMenuArea.bottom; ++y) {
+        for (int x = kDaybookFileMenuArea.left; x < kDaybookFileMenuArea.right; ++x) {
           const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
           changed += pixels[at] != before[at];
         }
@@ -142,25 +132,29 @@ class Exchange : public testing::Test {
     return shown;
   }
 
-  // Each page's records downloaded or uploaded, the end's message answered. The contacts page's
-  // Upload button lies beyond the launcher's first size: the File menu uploads there.
+  // Each page's records downloaded or uploaded by the page's button, the end's message answered.
   bool EveryPage(bool upload) {
     for (int page = 0; page < 3; ++page) {
       if (page > 0 && !ShowPage(page)) return false;
-      if (page == 0 && upload) {
-        Menu(kUploadEntry);
-      } else {
-        // A progress bar takes the button's place while the transfer runs, until its end is
-        // answered. A click before Daybook is ready (it looks for the phone first) does nothing.
-        const Point button = page == 0 ? kDownload : upload ? kCalendarUpload : kCalendarDownload;
-        const auto running = [&] { return m_person.PixelAt(m_launcher, button.x, button.y) != kButtonFace; };
-        if (!WaitUntil([&] {
-              m_person.ClickIn(m_launcher, button.x, button.y);
-              return WaitUntil(running, 2s);
-            })) {
-          ADD_FAILURE() << "no transfer started on the " << kPageCaptions[page] << " page";
-          return false;
-        }
+      // A progress bar takes the buttons' place while the transfer runs, until its end is
+      // answered: on the contacts page it covers Download's face. A click before Daybook is ready
+      // (it looks for the phone first) does nothing.
+      const Point button = page == 0 ? (upload ? kDaybookUpload : kDaybookDownload)
+                                     : (upload ? kDaybookCalendarUpload : kDaybookCalendarDownload);
+      const Point probe = page == 0 ? kDaybookDownload : button;
+      const auto running = [&] { return m_person.PixelAt(m_launcher, probe.x, probe.y) != kDaybookButtonFace; };
+      // The contacts page's buttons first show again: a dialog that closes a moment ago may still
+      // lie over them and take the click.
+      if (page == 0 && !WaitUntil([&] { return !running(); })) {
+        ADD_FAILURE() << "the Contacts page's buttons did not show";
+        return false;
+      }
+      if (!WaitUntil([&] {
+            m_person.ClickIn(m_launcher, button.x, button.y);
+            return WaitUntil(running, 2s);
+          })) {
+        ADD_FAILURE() << "no transfer started on the " << kPageCaptions[page] << " page";
+        return false;
       }
       if (!Answer(kPageCaptions[page], "suite-exchange-" + std::string(upload ? "upload-" : "download-") + kPageCaptions[page])) return false;
     }
@@ -169,7 +163,7 @@ class Exchange : public testing::Test {
 
   // A page of Daybook shown by its button, which then turns dark.
   bool ShowPage(int page) {
-    const Point button = kPages[page];
+    const Point button = kDaybookPageButtons[page];
     m_person.ClickIn(m_launcher, button.x, button.y);
     if (WaitUntil([&] { return m_person.PixelAt(m_launcher, button.x - 14, button.y) == kChosenPage; })) return true;
     ADD_FAILURE() << "the " << kPageCaptions[page] << " page did not come";

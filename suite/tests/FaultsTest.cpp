@@ -3,6 +3,7 @@
 // second scripts/run while the suite runs, the launcher closed while a transfer runs, and "Exit"
 // from the tray. Each pulled cable must end in a message, leave the PC side as it was, and the
 // next try, with the cable plugged in again, must succeed.
+#include "support/DaybookPlaces.h"
 #include "support/SuiteHarness.h"
 
 #include <X11/Xlib.h>
@@ -24,27 +25,14 @@ using namespace suite_testing;
 
 constexpr int kContactCount = 60;  // enough for a download that lasts a few seconds on the wire
 
-// Places in the launcher's frame at its first size.
-struct Point {
-  int x, y;
-};
-struct Box {
-  int left, top, right, bottom;
-};
+// Places in the launcher's frame at its first size (Daybook's: support/DaybookPlaces.h).
 // The folder bar's items, in the launcher's left pane.
 constexpr Point kDaybookItem{60, 71};
 constexpr Point kBackupItem{60, 200};
-// Daybook's contacts page at the launcher's first size: Upload, right of Download, lies beyond the
-// launcher's right edge; the menu of Daybook's "File" button, at the top left of its dialog above the
-// page, offers it as well.
-constexpr Point kDownload{720, 517};  // Daybook's "Download" button
-constexpr Point kDaybookFile{164, 44};
-constexpr Box kContacts{360, 100, 480, 430};  // inside the contacts list
 // Backup's page, laid out to the pane's height: its "Backup" button at the bottom left, in
 // Backup's dark button face.
 constexpr Point kBackupButton{140, 505};
 constexpr std::uint32_t kBackupButtonFace = 0x082A82;
-constexpr std::uint32_t kButtonFace = 0xB0C9FF;  // the suite's light button face
 
 std::string FileText(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -117,15 +105,16 @@ class Faults : public testing::Test {
     EXPECT_TRUE(shown) << name << " did not come up in the launcher";
     return shown ? launcher : 0;
   }
-  unsigned long ToDaybook() { return ToProgram("daybook", kDaybookItem, kDownload, kButtonFace); }
+  unsigned long ToDaybook() { return ToProgram("daybook", kDaybookItem, kDaybookDownload, kDaybookButtonFace); }
   unsigned long ToBackup() { return ToProgram("backup", kBackupItem, kBackupButton, kBackupButtonFace); }
 
   // A progress bar stands in for Daybook's transfer buttons while a transfer runs.
   bool DaybookTransferRuns(unsigned long launcher) {
-    return m_person.PixelAt(launcher, kDownload.x, kDownload.y) != kButtonFace;
+    return m_person.PixelAt(launcher, kDaybookDownload.x, kDaybookDownload.y) != kDaybookButtonFace;
   }
 
-  // Starts a Daybook download (its button) or upload (its key) and waits until it runs.
+  // Starts a Daybook download (its button) or upload (the File button's menu and its key, the
+  // other way Daybook offers it) and waits until it runs.
   bool StartDaybookTransfer(unsigned long launcher, bool upload) {
     if (upload) {
       const std::size_t untitled = ShownWithTitle("").size();
@@ -133,7 +122,7 @@ class Faults : public testing::Test {
       if (!WaitUntil([&] { return ShownWithTitle("").size() > untitled; }, 10s)) return false;  // the menu
       m_person.Key('u');  // "&Upload to Phone"
     } else {
-      m_person.ClickIn(launcher, kDownload.x, kDownload.y);
+      m_person.ClickIn(launcher, kDaybookDownload.x, kDaybookDownload.y);
     }
     // With contacts on the PC, a download first asks whether they may be replaced: "Yes".
     bool asked = false;
@@ -180,8 +169,8 @@ class Faults : public testing::Test {
     int width = 0;
     const auto pixels = m_person.Pixels(launcher, width);
     std::vector<std::uint32_t> box;
-    for (int y = kContacts.top; y < kContacts.bottom; ++y) {
-      for (int x = kContacts.left; x < kContacts.right; ++x) {
+    for (int y = kDaybookContactsList.top; y < kDaybookContactsList.bottom; ++y) {
+      for (int x = kDaybookContactsList.left; x < kDaybookContactsList.right; ++x) {
         const std::size_t at = static_cast<std::size_t>(y) * width + x;
         box.push_back(at < pixels.size() ? pixels[at] : 0);
       }

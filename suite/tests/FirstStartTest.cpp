@@ -1,6 +1,7 @@
 // The suite's first start in an empty home, as a person meets it: scripts/run shows the phone
 // selection, "Autodetect" finds the simulated phone, and the launcher comes up. Pictures of each
 // step are kept for people.
+#include "support/DaybookPlaces.h"
 #include "support/SuiteHarness.h"
 
 #include <X11/keysym.h>
@@ -13,17 +14,6 @@
 namespace {
 
 using namespace suite_testing;
-
-// Places in the launcher's frame at its first size, with Daybook in its right pane.
-struct Point {
-  int x, y;
-};
-struct Box {
-  int left, top, right, bottom;
-};
-constexpr Point kDownload{720, 517};  // Daybook's "Download" button
-constexpr Box kContacts{360, 100, 480, 430};  // inside the contacts list
-constexpr std::uint32_t kButtonFace = 0xB0C9FF;  // the suite's light button face
 
 class FirstStart : public testing::Test {
  protected:
@@ -49,8 +39,9 @@ class FirstStart : public testing::Test {
 
     // Daybook, the first item of the launcher's folder bar, shows in the launcher's right pane.
     ClickFolderBarItem(m_person, launcher, 0);
-    const bool shown =
-        WaitUntil([&] { return m_person.PixelAt(launcher, kDownload.x, kDownload.y) == kButtonFace; });
+    const bool shown = WaitUntil([&] {
+      return m_person.PixelAt(launcher, kDaybookDownload.x, kDaybookDownload.y) == kDaybookButtonFace;
+    });
     SaveScreen("suite-first-start-daybook");
     EXPECT_TRUE(shown) << "Daybook did not come up in the launcher";
     if (!shown) return 0;
@@ -69,9 +60,11 @@ TEST_F(FirstStart, DaybookDownloadsTheFiveHundredContacts) {
   ASSERT_NE(launcher, 0u);
   // Download: a progress bar takes the buttons' place while it runs; the end is told in a message
   // box, and the buttons come back once it is answered.
-  m_person.ClickIn(launcher, kDownload.x, kDownload.y);
+  m_person.ClickIn(launcher, kDaybookDownload.x, kDaybookDownload.y);
   // While it runs, a progress bar stands in for the buttons.
-  auto running = [&] { return m_person.PixelAt(launcher, kDownload.x, kDownload.y) != kButtonFace; };
+  auto running = [&] {
+    return m_person.PixelAt(launcher, kDaybookDownload.x, kDaybookDownload.y) != kDaybookButtonFace;
+  };
   ASSERT_TRUE(WaitUntil(running, 30s)) << "no download started";
   const unsigned long done = m_person.WaitForWindow("Contacts", 240s);
   SaveScreen("suite-first-start-contacts");
@@ -83,8 +76,8 @@ TEST_F(FirstStart, DaybookDownloadsTheFiveHundredContacts) {
   int width = 0;
   const auto pixels = m_person.Pixels(launcher, width);
   int ink = 0;
-  for (int y = kContacts.top; y < kContacts.bottom; ++y) {
-    for (int x = kContacts.left; x < kContacts.right; ++x) {
+  for (int y = kDaybookContactsList.top; y < kDaybookContactsList.bottom; ++y) {
+    for (int x = kDaybookContactsList.left; x < kDaybookContactsList.right; ++x) {
       if (pixels[static_cast<std::size_t>(y) * width + x] != 0xFFFFFF) ++ink;
     }
   }

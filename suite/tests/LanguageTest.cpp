@@ -4,6 +4,7 @@
 // in it: the link service's phone selection and its boxes, the launcher's window, Daybook's,
 // Mediary's and Backup's message boxes and dialogs. Titles are what a test can read off the X
 // server; the texts drawn inside windows are checked headlessly by the programs' own tests.
+#include "support/DaybookPlaces.h"
 #include "support/SuiteHarness.h"
 
 #include <Compiler.h>
@@ -105,12 +106,10 @@ std::string LanguageFileName(const char* module) {
 
 // Places in the launcher's frame at its first size: the folder bar's items (Daybook, Mediary, Backup,
 // 64 pixels apart) and, in the right pane, the programs' buttons where their layouts put them when
-// they fill the pane (their templates' dialog units at 7 x 13 base units, moved with the pane's size).
-struct Point {
-  int x, y;
-};
+// they fill the pane (their templates' dialog units at 7 x 13 base units, moved with the pane's size;
+// Daybook's: support/DaybookPlaces.h, in this language's longer texts).
 constexpr Point kDaybookItem{60, 71}, kMediaryItem{60, 135}, kBackupItem{60, 199};
-constexpr Point kDownload{720, 517};  // Daybook's "Download" button
+constexpr Point kDownload = kDaybookDownloadMarked;
 constexpr Point kGetListFace{141, 523};   // Mediary's "Get List" (56 x 16, at 137..234 x 511..536), left of its text
 constexpr Point kBackupButton{175, 510};  // Backup's "Backup" (48 x 16, at 133..216 x 498..523), its middle
 constexpr Point kBackupFace{137, 510};    // its face left of the text

@@ -211,6 +211,31 @@ TEST_F(TransferWindowTest, TheToDoPageInItsFullLayoutShowsPriorityCategoryAndPri
   EXPECT_TRUE(g_boxes.empty());
 }
 
+// While a download runs, its bar and cancel button stand in for the page's row of buttons: no
+// other control of the page shows over them.
+TEST_F(TransferWindowTest, NothingShowsOverTheBarWhileATransferRuns) {
+  SeedContacts(60);
+  ASSERT_TRUE(phone.SetFault(phonesim::Fault::Late, 20));
+  CContactsDlg& page = dialog->Contacts();
+  Command(daybook::CMD_DOWNLOAD);
+  ASSERT_TRUE(testing_user::PumpUntil([&] { return RecordsMoving(); }, 60000));
+  HWND bar = Item(page, IDC_CTS_PROGRESS), cancel = Item(page, IDC_CANCEL_TRANSFER);
+  ASSERT_TRUE(::IsWindowVisible(cancel));
+  RECT barRect, cancelRect;
+  ::GetWindowRect(bar, &barRect);
+  ::GetWindowRect(cancel, &cancelRect);
+  for (HWND child = ::GetWindow(page.m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    if (child == bar || child == cancel || !::IsWindowVisible(child)) continue;
+    RECT r, over;
+    ::GetWindowRect(child, &r);
+    EXPECT_FALSE(::IntersectRect(&over, &r, &barRect) || ::IntersectRect(&over, &r, &cancelRect))
+        << "control " << ::GetDlgCtrlID(child) << " shows over the transfer's bar or its cancel button";
+  }
+  // And it comes back with the others, whatever the end.
+  ASSERT_TRUE(WaitForEnd());
+  EXPECT_TRUE(::IsWindowVisible(Item(page, IDC_RESET_GROUPS)));
+}
+
 // The cancel button: No goes on, Yes cancels (421), and "wait..." ignores further clicks.
 TEST_F(TransferWindowTest, CancelByClicks) {
   SeedContacts(300);
