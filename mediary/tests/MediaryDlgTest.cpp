@@ -18,8 +18,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 using namespace testing_user;
 
@@ -106,6 +108,44 @@ TEST(MediaryDlg, CancelYesEndsTheRunWithoutATextAndEnablesTheCommands) {
   EXPECT_EQ(::GetWindowLongA(::GetDlgItem(dialog.m_hWnd, IDC_PROGRESS), GWL_STYLE) & 0xA000, 0);
   EXPECT_EQ(dialog.messages.size(), 2u);  // the language and the cancel question; a cancelled detection says nothing
   EXPECT_EQ(dialog.phone->powerOffs, 1);
+  dialog.DestroyWindow();
+}
+
+// A run whose work is over stays busy until its end has been handled on the window's thread: a Get
+// in between does nothing, and the next run's controls are not enabled by the first run's end.
+TEST(MediaryDlg, ARunIsBusyUntilItsEndIsHandledHere) {
+  CTestMediaryDlg dialog;
+  dialog.answers = {IDYES};
+  dialog.CreateEmbedded(nullptr);
+  Pump();
+  dialog.SendMessage(WM_COMMAND, IDC_GET, 0);
+  dialog.phone->WaitUntilWaiting();
+  dialog.answers = {IDYES};
+  dialog.SendMessage(WM_COMMAND, IDC_CANCEL_RUN, 0);  // a cancelled detection ends without a word
+  // Nothing pumped: the worker ends, its end-of-run message waits here.
+  const auto over = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (dialog.phone->closes == 0 && std::chrono::steady_clock::now() < over) std::this_thread::yield();
+  ASSERT_EQ(dialog.phone->closes, 1);
+  const auto watched = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+  bool freed = false;
+  while (!freed && std::chrono::steady_clock::now() < watched) freed = !dialog.Busy();
+  EXPECT_FALSE(freed) << "free before its end was handled";
+  {
+    std::lock_guard lock(dialog.phone->m);
+    dialog.phone->cancelled = dialog.phone->waiting = false;
+  }
+  dialog.SendMessage(WM_COMMAND, IDC_GET, 0);  // does nothing yet
+
+  // Handled: the next Get runs, its controls disabled until its own end.
+  ASSERT_TRUE(PumpUntil([&] { return !dialog.Busy(); }));
+  EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(dialog.m_hWnd, IDC_GET)));
+  dialog.SendMessage(WM_COMMAND, IDC_GET, 0);
+  dialog.phone->WaitUntilWaiting();
+  Pump();
+  EXPECT_TRUE(dialog.Busy());
+  EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(dialog.m_hWnd, IDC_GET)));
+  dialog.answers = {IDYES};
+  EXPECT_TRUE(dialog.QueryClose());
   dialog.DestroyWindow();
 }
 
