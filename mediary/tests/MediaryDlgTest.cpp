@@ -230,6 +230,70 @@ TEST(MediaryDlg, LayoutFollowsTheSize) {
   dialog.DestroyWindow();
 }
 
+// In the launcher the dialog is 140 pixels narrower than its template, which would leave the
+// progress bar a third of its width, too narrow for its texts: during a run it then takes the row
+// of the (disabled) command buttons as well. At the template's size they stay where they are.
+TEST(MediaryDlg, TheProgressBarKeepsRoomForItsTextsInTheLaunchersPane) {
+  CTestMediaryDlg dialog;
+  dialog.answers = {IDYES};
+  dialog.CreateEmbedded(nullptr);
+  Pump();
+  const RECT full = Place(dialog, IDC_PROGRESS);
+  const auto run = [&] {
+    dialog.SendMessage(WM_COMMAND, IDC_GET, 0);
+    dialog.phone->WaitUntilWaiting();
+    Pump();
+  };
+  const auto cancel = [&] {
+    dialog.answers = {IDYES};
+    dialog.SendMessage(WM_COMMAND, IDC_CANCEL_RUN, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !dialog.Busy(); }));
+    Pump();
+    std::lock_guard lock(dialog.phone->m);
+    dialog.phone->cancelled = dialog.phone->waiting = false;
+  };
+  run();
+  EXPECT_EQ(Place(dialog, IDC_PROGRESS).left, full.left);
+  EXPECT_TRUE(Visible(dialog, IDC_DELETE));
+  cancel();
+
+  RECT window{};
+  dialog.GetWindowRect(&window);
+  dialog.SetWindowPos(nullptr, 0, 0, window.right - window.left - 140, window.bottom - window.top + 22,
+                      SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_EQ(Place(dialog, IDC_PROGRESS).right, full.right - 140);
+  run();
+  const RECT bar = Place(dialog, IDC_PROGRESS);
+  EXPECT_GE(bar.right - bar.left, full.right - full.left);
+  EXPECT_LT(bar.right, Place(dialog, IDC_COUNTER).left);
+  EXPECT_GE(bar.left, Place(dialog, IDC_GET).left);
+  for (UINT id : {IDC_GET, IDC_TRANSFER, IDC_NEW_FOLDER, IDC_DELETE}) EXPECT_FALSE(Visible(dialog, id)) << id;
+  // The longest text of the string table the bar shows fits it.
+  HWND progress = ::GetDlgItem(dialog.m_hWnd, IDC_PROGRESS);
+  const CString longest = GetText(1035);
+  {
+    HDC dc = ::GetDC(progress);
+    const HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageA(progress, WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    ::GetTextExtentPoint32A(dc, longest, longest.GetLength(), &extent);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(progress, dc);
+    EXPECT_LE(extent.cx, bar.right - bar.left) << static_cast<LPCSTR>(longest);
+  }
+  static_cast<CSkinProgressCtrl*>(CWnd::FromHandle(progress))->SetText(longest, 0x300);
+  Pump();
+  HBITMAP image = tolvar::user::RenderWindow(dialog.m_hWnd);
+  testing_user::SavePng(image, "mediary_progress_in_launcher");
+  DeleteObject(image);
+
+  // The run's end gives the buttons their row back.
+  cancel();
+  for (UINT id : {IDC_GET, IDC_TRANSFER, IDC_NEW_FOLDER, IDC_DELETE}) EXPECT_TRUE(Visible(dialog, id)) << id;
+  EXPECT_FALSE(Visible(dialog, IDC_PROGRESS));
+  EXPECT_EQ(Place(dialog, IDC_PROGRESS).right, full.right - 140);
+  dialog.DestroyWindow();
+}
+
 }  // namespace
 
 // ---- The look of each phone family, the panes' focus, the preview and the keys -----------------
