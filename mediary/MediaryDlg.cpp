@@ -256,6 +256,9 @@ void CMediaryDlg::SetUpLook() {
     button.SetDefaultLook();
     button.SetWindowText(GetText(commands[i].second));
   }
+  CSkinButton* handing[] = {&m_fileButton, &m_viewButton, &m_commandButtons[0], &m_commandButtons[1],
+                            &m_commandButtons[2], &m_commandButtons[3], &m_commandButtons[4]};
+  for (std::size_t i = 0; i < std::size(handing); ++i) m_focusHooks[i].AttachHook(handing[i]->m_hWnd);
   const UINT kinds[] = {IDC_IMAGES, IDC_MELODIES, IDC_MOVIES};
   for (int kind = 0; kind < 3; ++kind) {
     m_kindButtons[kind].SubclassDlgItem(kinds[kind], this);

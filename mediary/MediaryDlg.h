@@ -17,6 +17,7 @@
 #include "resource.h"
 
 #include "FolderComboBox.h"
+#include "MediaryKit.h"
 #include "PreviewWnd.h"
 
 #include <EmbeddableDialog.h>
@@ -164,6 +165,8 @@ class CMediaryDlg : public CEmbeddableDialog {
   CSkinButton m_fileButton, m_viewButton;
   CSkinButton m_kindButtons[3];
   CSkinButton m_commandButtons[5];
+  // The File and View buttons and the command buttons hand the focus on when a run disables them.
+  CFocusOnDisableHook m_focusHooks[7];
   CFolderComboBox m_folderBox;
   CPreviewWnd m_preview;
   HBITMAP m_phonePicture = nullptr;

@@ -62,8 +62,12 @@ TEST(MediaryDlg, GetRunsOnTheWorkerAndACloseDuringItCancelsAndJoins) {
   dialog.CreateEmbedded(nullptr);
   Pump();
   ASSERT_TRUE(dialog.phone);
+  ::SetFocus(::GetDlgItem(dialog.m_hWnd, IDC_GET));  // as a click on it leaves it
   dialog.SendMessage(WM_COMMAND, IDC_GET, 0);
   ASSERT_TRUE(dialog.Busy());
+  // The disabled button handed the focus on to a control that takes keys.
+  const HWND focus = ::GetFocus();
+  EXPECT_TRUE(focus && ::IsWindowEnabled(focus) && ::IsWindowVisible(focus));
   dialog.phone->WaitUntilWaiting();
   // The timer belongs to this thread: the bar moves while the worker waits in the detection.
   EXPECT_TRUE(PumpUntil([&] { return Position(dialog) > 3; }));
