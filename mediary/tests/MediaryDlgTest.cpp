@@ -564,14 +564,15 @@ std::function<void()> PictureStep(const char* name, bool* seen, bool* pictured =
 }
 
 // Every command of the File and View menus has its own 16 by 16 picture in the program's resources.
-// Mediary's message boxes caption their buttons under its own text ids: each has its text.
+// Mediary's message boxes caption their buttons under its own text ids: each has its text, with
+// the kit's mnemonics.
 TEST(MediaryResources, TheMessageBoxButtonsHaveTheirCaptions) {
   const MessageBoxSettings kit = GetMessageBoxSettings();
   ApplyMediaryKitSettings();
   const MessageBoxSettings& own = GetMessageBoxSettings();
-  const std::pair<UINT, const char*> captions[] = {{own.ok, "Ok"},       {own.cancel, "Cancel"}, {own.no, "No"},
-                                                   {own.yes, "Yes"},     {own.abort, "Abort"},   {own.retry, "Retry"},
-                                                   {own.ignore, "Ignore"}};
+  const std::pair<UINT, const char*> captions[] = {{own.ok, "Ok"},         {own.cancel, "Cancel"}, {own.no, "&No"},
+                                                   {own.yes, "&Yes"},      {own.abort, "&Abort"},  {own.retry, "&Retry"},
+                                                   {own.ignore, "&Ignore"}};
   for (auto [id, text] : captions) EXPECT_EQ(std::string(static_cast<LPCSTR>(GetText(id))), text) << id;
   SetMessageBoxSettings(kit);
 }
