@@ -1,6 +1,7 @@
 #include "MediaryApp.h"
 
 #include "MediaryDlg.h"
+#include "MediaryKit.h"
 #include "resource.h"
 
 #include <MessageBoxDlg.h>
@@ -22,6 +23,8 @@ BOOL CMediaryApp::InitInstance() {
   const Gdiplus::GdiplusStartupInput imaging;
   Gdiplus::GdiplusStartup(&m_imagingToken, &imaging, nullptr);
   SetDialogBkColor(0xFDEAE1, 0x822A08);
+  // Mediary's message boxes: the button captions under its own text ids, each box on top.
+  ApplyMediaryKitSettings();
   m_hHandport = ::LoadLibraryA("Handport.dll");
   if (m_hHandport) {
     if (auto start = reinterpret_cast<PFN_START_MANAGER>(

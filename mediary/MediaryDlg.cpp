@@ -21,6 +21,7 @@
 
 #include <user/Cursor.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -117,6 +118,9 @@ BOOL CMediaryDlg::OnInitDialog() {
   RECT client{};
   ::GetClientRect(m_hWnd, &client);
   m_lastClient = {client.right, client.bottom};
+  ::GetWindowRect(::GetDlgItem(m_hWnd, IDC_PROGRESS), &m_barPlace);
+  ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&m_barPlace), 2);
+  m_barWidth = m_barPlace.right - m_barPlace.left;
   const std::string build = ReadRegistryText(kSettingsKey, "Build");
   m_variant = MediaryVariant::FromBuild(build);
   m_phoneModel.SetBuild(build);
@@ -252,6 +256,9 @@ void CMediaryDlg::SetUpLook() {
     button.SetDefaultLook();
     button.SetWindowText(GetText(commands[i].second));
   }
+  CSkinButton* handing[] = {&m_fileButton, &m_viewButton, &m_commandButtons[0], &m_commandButtons[1],
+                            &m_commandButtons[2], &m_commandButtons[3], &m_commandButtons[4]};
+  for (std::size_t i = 0; i < std::size(handing); ++i) m_focusHooks[i].AttachHook(handing[i]->m_hWnd);
   const UINT kinds[] = {IDC_IMAGES, IDC_MELODIES, IDC_MOVIES};
   for (int kind = 0; kind < 3; ++kind) {
     m_kindButtons[kind].SubclassDlgItem(kinds[kind], this);
@@ -329,10 +336,26 @@ void CMediaryDlg::SetRunning(bool running) {
                   IDC_PHONE_LIST})
     ::EnableWindow(::GetDlgItem(m_hWnd, int(id)), !running);
   if (m_phoneList) m_phoneList->SetBusy(running);
+  PlaceProgressBar(running);
   ::ShowWindow(::GetDlgItem(m_hWnd, IDC_PROGRESS), running ? SW_SHOW : SW_HIDE);
   ::SetDlgItemTextA(m_hWnd, IDC_CANCEL_RUN, GetText(1036));
   ::ShowWindow(::GetDlgItem(m_hWnd, IDC_CANCEL_RUN), running ? SW_SHOW : SW_HIDE);
   if (running) ::SendDlgItemMessageA(m_hWnd, IDC_PROGRESS, PBM_SETPOS, 0, 0);
+}
+
+void CMediaryDlg::PlaceProgressBar(bool running) {
+  RECT place = m_barPlace;
+  const bool squeezed = running && place.right - place.left < m_barWidth;
+  if (squeezed) {
+    RECT first{};
+    ::GetWindowRect(::GetDlgItem(m_hWnd, IDC_GET), &first);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&first), 2);
+    place.left = std::min(place.left, first.left);
+  }
+  for (UINT id : {IDC_GET, IDC_TRANSFER, IDC_NEW_FOLDER, IDC_DELETE})
+    ::ShowWindow(::GetDlgItem(m_hWnd, int(id)), squeezed ? SW_HIDE : SW_SHOW);
+  ::SetWindowPos(::GetDlgItem(m_hWnd, IDC_PROGRESS), nullptr, place.left, place.top, place.right - place.left,
+                 place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CMediaryDlg::OnCancelRun() {
@@ -705,7 +728,9 @@ LRESULT CMediaryDlg::OnSize(WPARAM wParam, LPARAM lParam) {
     MoveControl(id, dw, 0, 0, 0);
   MoveControl(IDC_PHONE_LABEL, dw, dh / 2, 0, 0);
   for (UINT id : {IDC_GET, IDC_TRANSFER, IDC_NEW_FOLDER, IDC_DELETE}) MoveControl(id, 0, dh, 0, 0);
-  MoveControl(IDC_PROGRESS, 0, dh, dw, 0);
+  ::OffsetRect(&m_barPlace, 0, dh);
+  m_barPlace.right += dw;
+  PlaceProgressBar(Busy());
   MoveControl(IDC_COUNTER, dw, dh, 0, 0);
   MoveControl(IDC_CANCEL_RUN, dw, dh, 0, 0);
   MoveControl(IDC_PC_FRAME, 0, 0, dw, dh / 2);

@@ -17,6 +17,7 @@
 #include "resource.h"
 
 #include "FolderComboBox.h"
+#include "MediaryKit.h"
 #include "PreviewWnd.h"
 
 #include <EmbeddableDialog.h>
@@ -142,6 +143,10 @@ class CMediaryDlg : public CEmbeddableDialog {
   LRESULT OnSetCursor(WPARAM, LPARAM);
   LRESULT OnSize(WPARAM, LPARAM);
   void MoveControl(UINT id, int dx, int dy, int dw, int dh);
+  // The progress bar at its place in the layout; during a run, when that leaves it narrower than
+  // the template made it (the launcher's pane is narrower than the template), it takes the row of
+  // the command buttons as well, which are hidden meanwhile: its texts would be cut off otherwise.
+  void PlaceProgressBar(bool running);
   void StopWatcher();
 
   CManager* m_manager = nullptr;
@@ -160,6 +165,8 @@ class CMediaryDlg : public CEmbeddableDialog {
   CSkinButton m_fileButton, m_viewButton;
   CSkinButton m_kindButtons[3];
   CSkinButton m_commandButtons[5];
+  // The File and View buttons and the command buttons hand the focus on when a run disables them.
+  CFocusOnDisableHook m_focusHooks[7];
   CFolderComboBox m_folderBox;
   CPreviewWnd m_preview;
   HBITMAP m_phonePicture = nullptr;
@@ -173,6 +180,8 @@ class CMediaryDlg : public CEmbeddableDialog {
   bool m_changePending = false;
   int m_freeSpace = -1;
   SIZE m_lastClient{-1, -1};
+  RECT m_barPlace{};   // the progress bar's place in the layout
+  int m_barWidth = 0;  // its width in the template
   tolvar::kernel::UniqueHandle m_changeEvent;
   tolvar::kernel::UniqueHandle m_stopEvent;
   std::thread m_watcher;

@@ -46,8 +46,11 @@ void CPaneListCtrl::DrawItem(LPDRAWITEMSTRUCT draw) {
   const auto word = static_cast<std::uint32_t>(GetItemData(row));
   const bool selected = GetItemState(row, LVIS_SELECTED) & LVIS_SELECTED;
   const bool dropTarget = GetItemState(row, LVIS_DROPHILITED) & LVIS_DROPHILITED;
-  dc->FillSolidRect(&r, selected || dropTarget ? GetSelectionColor() : GetRowBkColor());
-  dc->SetTextColor(dropTarget ? kNormalText : PaneRowTextColour(word));
+  const COLORREF fill = selected || dropTarget ? GetSelectionColor() : GetRowBkColor();
+  dc->FillSolidRect(&r, fill);
+  // On a selection fill as dark as the row's text (the phone pane's blue) the text goes in the
+  // rows' background colour, as in the kit's list.
+  dc->SetTextColor(ReadableOn(dropTarget ? kNormalText : PaneRowTextColour(word), GetRowBkColor(), fill));
 
   const bool focused = GetItemState(row, LVIS_FOCUSED) & LVIS_FOCUSED;
   const auto listFont = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));

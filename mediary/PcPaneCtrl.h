@@ -17,7 +17,10 @@ class CPcPaneCtrl : public CPaneListCtrl {
   // Shows a message: a string id, or with text, a text already formatted; answers the button.
   using Ask = std::function<int(UINT textId, const std::string& text, UINT type)>;
 
-  CPcPaneCtrl(CPcPaneModel& model, Ask ask) : m_model(model), m_ask(std::move(ask)) {}
+  // The PC pane's selection is filled in the program's pale blue (the phone pane keeps the list's).
+  static constexpr COLORREF kSelectionFill = 0xFDEAE1;
+
+  CPcPaneCtrl(CPcPaneModel& model, Ask ask) : m_model(model), m_ask(std::move(ask)) { SetSelectionColor(kSelectionFill); }
 
   void Refill() { ShowPcRows(m_model); }
   // Whether the phone folder files are dropped on is the voice-memo folder (AMR only).

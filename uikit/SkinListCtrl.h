@@ -89,6 +89,9 @@ public:
   // The text of a selected row (and of the drop target) on the selection fill: the text colour, or
   // the background colour where that reads better on the fill.
   COLORREF TextOnSelection() const;
+  // Of a text colour and an alternative (the rows' background), the one that reads on `fill`: the
+  // text colour unless the fill is about as dark (or as light) as it.
+  static COLORREF ReadableOn(COLORREF text, COLORREF alternative, COLORREF fill);
 
   CMyHeader& GetHeader() { return m_header; }
   CSkinScrollBar& GetScrollBar() { return m_scrollBar; }

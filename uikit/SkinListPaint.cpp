@@ -49,10 +49,14 @@ double Contrast(COLORREF a, COLORREF b) {
 
 }  // namespace
 
+COLORREF CSkinListCtrl::ReadableOn(COLORREF text, COLORREF alternative, COLORREF fill) {
+  return Contrast(text, fill) >= Contrast(alternative, fill) ? text : alternative;
+}
+
 COLORREF CSkinListCtrl::TextOnSelection() const {
   // The rows' text colour, unless the selection fill is as dark (or as light) as it: then the
   // rows' background colour, as on the inverted row of a focused list.
-  return Contrast(m_textColour, m_selection) >= Contrast(m_background, m_selection) ? m_textColour : m_background;
+  return ReadableOn(m_textColour, m_background, m_selection);
 }
 
 void CSkinListCtrl::DrawItem(LPDRAWITEMSTRUCT draw) {

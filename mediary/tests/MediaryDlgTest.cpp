@@ -7,6 +7,7 @@
 #include "resource.h"
 
 #include <MenuImageToolBar.h>
+#include <MessageBoxDlg.h>
 #include <StringLoader.h>
 #include <base/TemporaryHome.h>
 #include <imaging/Startup.h>
@@ -18,8 +19,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 using namespace testing_user;
 
@@ -60,8 +63,12 @@ TEST(MediaryDlg, GetRunsOnTheWorkerAndACloseDuringItCancelsAndJoins) {
   dialog.CreateEmbedded(nullptr);
   Pump();
   ASSERT_TRUE(dialog.phone);
+  ::SetFocus(::GetDlgItem(dialog.m_hWnd, IDC_GET));  // as a click on it leaves it
   dialog.SendMessage(WM_COMMAND, IDC_GET, 0);
   ASSERT_TRUE(dialog.Busy());
+  // The disabled button handed the focus on to a control that takes keys.
+  const HWND focus = ::GetFocus();
+  EXPECT_TRUE(focus && ::IsWindowEnabled(focus) && ::IsWindowVisible(focus));
   dialog.phone->WaitUntilWaiting();
   // The timer belongs to this thread: the bar moves while the worker waits in the detection.
   EXPECT_TRUE(PumpUntil([&] { return Position(dialog) > 3; }));
@@ -106,6 +113,44 @@ TEST(MediaryDlg, CancelYesEndsTheRunWithoutATextAndEnablesTheCommands) {
   EXPECT_EQ(::GetWindowLongA(::GetDlgItem(dialog.m_hWnd, IDC_PROGRESS), GWL_STYLE) & 0xA000, 0);
   EXPECT_EQ(dialog.messages.size(), 2u);  // the language and the cancel question; a cancelled detection says nothing
   EXPECT_EQ(dialog.phone->powerOffs, 1);
+  dialog.DestroyWindow();
+}
+
+// A run whose work is over stays busy until its end has been handled on the window's thread: a Get
+// in between does nothing, and the next run's controls are not enabled by the first run's end.
+TEST(MediaryDlg, ARunIsBusyUntilItsEndIsHandledHere) {
+  CTestMediaryDlg dialog;
+  dialog.answers = {IDYES};
+  dialog.CreateEmbedded(nullptr);
+  Pump();
+  dialog.SendMessage(WM_COMMAND, IDC_GET, 0);
+  dialog.phone->WaitUntilWaiting();
+  dialog.answers = {IDYES};
+  dialog.SendMessage(WM_COMMAND, IDC_CANCEL_RUN, 0);  // a cancelled detection ends without a word
+  // Nothing pumped: the worker ends, its end-of-run message waits here.
+  const auto over = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (dialog.phone->closes == 0 && std::chrono::steady_clock::now() < over) std::this_thread::yield();
+  ASSERT_EQ(dialog.phone->closes, 1);
+  const auto watched = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+  bool freed = false;
+  while (!freed && std::chrono::steady_clock::now() < watched) freed = !dialog.Busy();
+  EXPECT_FALSE(freed) << "free before its end was handled";
+  {
+    std::lock_guard lock(dialog.phone->m);
+    dialog.phone->cancelled = dialog.phone->waiting = false;
+  }
+  dialog.SendMessage(WM_COMMAND, IDC_GET, 0);  // does nothing yet
+
+  // Handled: the next Get runs, its controls disabled until its own end.
+  ASSERT_TRUE(PumpUntil([&] { return !dialog.Busy(); }));
+  EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(dialog.m_hWnd, IDC_GET)));
+  dialog.SendMessage(WM_COMMAND, IDC_GET, 0);
+  dialog.phone->WaitUntilWaiting();
+  Pump();
+  EXPECT_TRUE(dialog.Busy());
+  EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(dialog.m_hWnd, IDC_GET)));
+  dialog.answers = {IDYES};
+  EXPECT_TRUE(dialog.QueryClose());
   dialog.DestroyWindow();
 }
 
@@ -187,6 +232,70 @@ TEST(MediaryDlg, LayoutFollowsTheSize) {
   const RECT list = Place(dialog, IDC_PHONE_LIST), frame = Place(dialog, IDC_PHONE_FRAME);
   EXPECT_EQ(list.left, frame.left + 1);
   EXPECT_EQ(list.bottom, frame.bottom - 1);
+  dialog.DestroyWindow();
+}
+
+// In the launcher the dialog is 140 pixels narrower than its template, which would leave the
+// progress bar a third of its width, too narrow for its texts: during a run it then takes the row
+// of the (disabled) command buttons as well. At the template's size they stay where they are.
+TEST(MediaryDlg, TheProgressBarKeepsRoomForItsTextsInTheLaunchersPane) {
+  CTestMediaryDlg dialog;
+  dialog.answers = {IDYES};
+  dialog.CreateEmbedded(nullptr);
+  Pump();
+  const RECT full = Place(dialog, IDC_PROGRESS);
+  const auto run = [&] {
+    dialog.SendMessage(WM_COMMAND, IDC_GET, 0);
+    dialog.phone->WaitUntilWaiting();
+    Pump();
+  };
+  const auto cancel = [&] {
+    dialog.answers = {IDYES};
+    dialog.SendMessage(WM_COMMAND, IDC_CANCEL_RUN, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !dialog.Busy(); }));
+    Pump();
+    std::lock_guard lock(dialog.phone->m);
+    dialog.phone->cancelled = dialog.phone->waiting = false;
+  };
+  run();
+  EXPECT_EQ(Place(dialog, IDC_PROGRESS).left, full.left);
+  EXPECT_TRUE(Visible(dialog, IDC_DELETE));
+  cancel();
+
+  RECT window{};
+  dialog.GetWindowRect(&window);
+  dialog.SetWindowPos(nullptr, 0, 0, window.right - window.left - 140, window.bottom - window.top + 22,
+                      SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_EQ(Place(dialog, IDC_PROGRESS).right, full.right - 140);
+  run();
+  const RECT bar = Place(dialog, IDC_PROGRESS);
+  EXPECT_GE(bar.right - bar.left, full.right - full.left);
+  EXPECT_LT(bar.right, Place(dialog, IDC_COUNTER).left);
+  EXPECT_GE(bar.left, Place(dialog, IDC_GET).left);
+  for (UINT id : {IDC_GET, IDC_TRANSFER, IDC_NEW_FOLDER, IDC_DELETE}) EXPECT_FALSE(Visible(dialog, id)) << id;
+  // The longest text of the string table the bar shows fits it.
+  HWND progress = ::GetDlgItem(dialog.m_hWnd, IDC_PROGRESS);
+  const CString longest = GetText(1035);
+  {
+    HDC dc = ::GetDC(progress);
+    const HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageA(progress, WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    ::GetTextExtentPoint32A(dc, longest, longest.GetLength(), &extent);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(progress, dc);
+    EXPECT_LE(extent.cx, bar.right - bar.left) << static_cast<LPCSTR>(longest);
+  }
+  static_cast<CSkinProgressCtrl*>(CWnd::FromHandle(progress))->SetText(longest, 0x300);
+  Pump();
+  HBITMAP image = tolvar::user::RenderWindow(dialog.m_hWnd);
+  testing_user::SavePng(image, "mediary_progress_in_launcher");
+  DeleteObject(image);
+
+  // The run's end gives the buttons their row back.
+  cancel();
+  for (UINT id : {IDC_GET, IDC_TRANSFER, IDC_NEW_FOLDER, IDC_DELETE}) EXPECT_TRUE(Visible(dialog, id)) << id;
+  EXPECT_FALSE(Visible(dialog, IDC_PROGRESS));
+  EXPECT_EQ(Place(dialog, IDC_PROGRESS).right, full.right - 140);
   dialog.DestroyWindow();
 }
 
@@ -455,6 +564,19 @@ std::function<void()> PictureStep(const char* name, bool* seen, bool* pictured =
 }
 
 // Every command of the File and View menus has its own 16 by 16 picture in the program's resources.
+// Mediary's message boxes caption their buttons under its own text ids: each has its text, with
+// the kit's mnemonics.
+TEST(MediaryResources, TheMessageBoxButtonsHaveTheirCaptions) {
+  const MessageBoxSettings kit = GetMessageBoxSettings();
+  ApplyMediaryKitSettings();
+  const MessageBoxSettings& own = GetMessageBoxSettings();
+  const std::pair<UINT, const char*> captions[] = {{own.ok, "Ok"},         {own.cancel, "Cancel"}, {own.no, "&No"},
+                                                   {own.yes, "&Yes"},      {own.abort, "&Abort"},  {own.retry, "&Retry"},
+                                                   {own.ignore, "&Ignore"}};
+  for (auto [id, text] : captions) EXPECT_EQ(std::string(static_cast<LPCSTR>(GetText(id))), text) << id;
+  SetMessageBoxSettings(kit);
+}
+
 TEST(MediaryResources, EveryMenuCommandHasItsPicture) {
   const struct {
     UINT toolbar;

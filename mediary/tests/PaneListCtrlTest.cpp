@@ -4,6 +4,7 @@
 #include "KitTest.h"
 
 #include <PaneListCtrl.h>
+#include <PcPaneCtrl.h>
 #include <PhonePaneModel.h>
 
 #include <kernel/Path.h>
@@ -42,11 +43,10 @@ struct PaneWindows : ::testing::Test {
     SetForegroundWindow(host);
     ASSERT_TRUE(pc.Create(WS_CHILD | WS_VISIBLE | LVS_SHOWSELALWAYS, RECT{0, 0, 500, 190}, &host, 1111));
     ASSERT_TRUE(phone.Create(WS_CHILD | WS_VISIBLE | LVS_SHOWSELALWAYS, RECT{0, 195, 500, 380}, &host, 1112));
-    for (CPaneListCtrl* list : {&pc, &phone}) {
+    for (CPaneListCtrl* list : {static_cast<CPaneListCtrl*>(&pc), &phone}) {
       list->SetFont("Verdana", 14, FALSE, FALSE);
       list->SetTextIndent(1);
     }
-    pc.SetSelectionColor(0xFDEAE1);
   }
   void TearDown() override {
     pc.DestroyWindow();
@@ -55,7 +55,9 @@ struct PaneWindows : ::testing::Test {
     testing_user::Pump();
   }
   CPaneHost host;
-  CPaneListCtrl pc, phone;
+  CPcPaneModel pcModel;
+  CPcPaneCtrl pc{pcModel, [](UINT, const std::string&, UINT) { return IDOK; }};
+  CPaneListCtrl phone;
 };
 
 TransferRecord Row(const char* name, std::uint32_t word, const char* kind = "", std::uint32_t size = 0) {
@@ -131,10 +133,14 @@ TEST_F(PaneWindows, EveryRowStateIsDrawnInItsColour) {
   EXPECT_TRUE(RowHasColour(image, rowRect(pc, 3), CPaneListCtrl::kRefusedText));
   EXPECT_TRUE(RowHasColour(image, rowRect(pc, 4), CPaneListCtrl::kUnusableText));
   EXPECT_TRUE(RowHasColour(image, rowRect(pc, 5), CPaneListCtrl::kQueuedText));
-  // Selected rows: the phone pane's selection fill, and the PC pane's own.
+  // Selected rows: the phone pane's selection fill, and the PC pane's own; the text reads on each,
+  // the phone pane's dark text going white on its blue.
   const RECT selectedPhone = rowRect(phone, 3), selectedPc = rowRect(pc, 2);
   EXPECT_EQ(testing_user::PixelAt(image, selectedPhone.right - 3, selectedPhone.top + 2), COLORREF(0xFF0000));
   EXPECT_EQ(testing_user::PixelAt(image, selectedPc.right - 3, selectedPc.top + 2), COLORREF(0xFDEAE1));
+  EXPECT_TRUE(RowHasColour(image, selectedPhone, 0xFFFFFF));
+  EXPECT_FALSE(RowHasColour(image, selectedPhone, CPaneListCtrl::kNormalText));
+  EXPECT_TRUE(RowHasColour(image, selectedPc, CPaneListCtrl::kNormalText));
   EXPECT_EQ(phone.GetItemText(3, 1), CString("2 KB"));
   EXPECT_EQ(phone.GetItemText(4, 1), CString("1023 B"));
   EXPECT_EQ(phone.GetItemText(3, 2), CString("Jpeg"));

@@ -4,10 +4,14 @@
 // from the tray. Each pulled cable must end in a message, leave the PC side as it was, and the
 // next try, with the cable plugged in again, must succeed.
 #include "support/DaybookPlaces.h"
+#include "support/MediaryPlaces.h"
 #include "support/SuiteHarness.h"
+
+#include "MediaFiles.h"
 
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
+#include <phonesim/PhoneMedia.h>
 #include <phonesim/WholePhoneFiles.h>
 
 #include <gtest/gtest.h>
@@ -350,6 +354,143 @@ TEST_F(Faults, TheLauncherClosedDuringATransferAsksFirstAndASecondRunBringsItBac
 TEST_F(Faults, ExitFromTheTrayEndsEveryProcessOfTheSuite) {
   ASSERT_NE(ToDaybook(), 0u);
   ExitFromTheTray();
+}
+
+// Mediary in the launcher, seen and used as a person does, for the media copy below.
+class MediaryInLauncher {
+ public:
+  MediaryInLauncher(Person& person, unsigned long launcher) : m_person(person), m_launcher(launcher) {}
+
+  std::vector<std::uint32_t> PixelsIn(const mediary::Box& box) {
+    int width = 0;
+    const auto all = m_person.Pixels(m_launcher, width);
+    std::vector<std::uint32_t> pixels;
+    for (int y = box.top; y < box.bottom; ++y)
+      for (int x = box.left; x < box.right; ++x) {
+        const std::size_t at = std::size_t(y) * std::size_t(width) + std::size_t(x);
+        pixels.push_back(at < all.size() ? all[at] : 0);
+      }
+    return pixels;
+  }
+  // Whether a list's row shows text in its name cell (the list's background is white).
+  bool RowShows(mediary::Point row) {
+    const auto pixels = PixelsIn({row.x - 95, row.y - 6, row.x + 40, row.y + 6});
+    return std::count_if(pixels.begin(), pixels.end(), [](std::uint32_t p) { return p != mediary::kListBack; }) > 20;
+  }
+  bool RowSelected(mediary::Point row) { return m_person.PixelAt(m_launcher, row.x + 100, row.y) != mediary::kListBack; }
+  void Click(mediary::Point at) { m_person.ClickIn(m_launcher, at.x, at.y); }
+  bool Select(mediary::Point row) {
+    Click(row);
+    return WaitUntil([&] { return RowSelected(row); }, 10s);
+  }
+  // Whether a run is under way: its progress bar stands in the command buttons' row.
+  bool Runs() { return m_person.PixelAt(m_launcher, mediary::kGetList.x, mediary::kGetList.y) != mediary::kButtonFace; }
+  // Every message box of a run answered with its default button until the run has ended; the
+  // number of boxes, -1 when the run did not end. The first box waits up to `limit`.
+  int AnswerUntilTheRunEnds(const std::string& pictures, std::chrono::milliseconds limit = 120s) {
+    int answered = 0;
+    while (AnswerMessageBox(m_person, "Mediary", pictures + "-" + std::to_string(answered), answered ? 10s : limit))
+      ++answered;
+    return WaitUntil([&] { return !Runs(); }, 30s) ? answered : -1;
+  }
+  // The share of a list's rows area that is not the list's white: a list drawn over in a fill.
+  double ListInk(int firstRowY) {
+    const auto pixels = PixelsIn({mediary::X(10), firstRowY, mediary::X(200), firstRowY + 4 * mediary::kRowHeight});
+    return double(std::count_if(pixels.begin(), pixels.end(), [](std::uint32_t p) { return p != mediary::kListBack; })) /
+           double(pixels.size());
+  }
+
+ private:
+  Person& m_person;
+  unsigned long m_launcher;
+};
+
+std::string Bytes(const mediafiles::Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+// A picture the phone takes, padded to `size` bytes behind its end so that its copy lasts a few
+// seconds on the wire.
+std::string LargePicture(int width, int height, std::size_t size) {
+  std::string bytes = Bytes(mediafiles::Jpeg(width, height));
+  for (std::size_t i = bytes.size(); i < size; ++i) bytes.push_back(char(i * 31 % 251));
+  return bytes;
+}
+
+std::map<std::string, std::string> FolderFiles(const std::filesystem::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) files[entry.path().filename()] = FileText(entry.path());
+  return files;
+}
+
+TEST_F(Faults, APulledCableDuringAMediaCopyEitherWayLeavesBothSidesAndTheNextTrySucceeds) {
+  // A phone that takes pictures (the fixture's does not), a large one on it; the PC folder holds a
+  // picture of that name already, and a large one to send.
+  m_suite.Stop();
+  ASSERT_TRUE(WaitUntil([&] { return m_suite.Processes().empty(); }));
+  const phonesim::MediaTree phone{{"0/big.jpg", {"keFTJpeg", LargePicture(320, 240, 48000)}}};
+  ASSERT_TRUE(phonesim::WriteMediaTree(m_suite.PhoneFolder(), phone));
+  const std::map<std::string, std::string> pc{{"big.jpg", Bytes(mediafiles::Jpeg(64, 48))},
+                                              {"sent.jpg", LargePicture(200, 150, 48000)}};
+  for (const auto& [name, bytes] : pc) std::ofstream(PcFolder() / name, std::ios::binary) << bytes;
+  ASSERT_TRUE(m_suite.Start({.model = "Tavik"}));
+
+  const unsigned long launcher = ToLauncher();
+  ASSERT_NE(launcher, 0u);
+  MediaryInLauncher mediary(m_person, launcher);
+  ClickFolderBarItem(m_person, launcher, 1);
+  ASSERT_TRUE(WaitUntil([&] { return m_person.PixelAt(launcher, mediary::kGetList.x, mediary::kGetList.y) == mediary::kButtonFace; }))
+      << "Mediary did not come up in the launcher";
+  mediary.Click(mediary::kGetList);
+  ASSERT_TRUE(AnswerMessageBox(m_person, "Mediary", "suite-faults-media-language")) << "no language question";
+  ASSERT_TRUE(AnswerMessageBox(m_person, "Mediary", "suite-faults-media-listed")) << "the listing did not end";
+  ASSERT_TRUE(WaitUntil([&] { return mediary.RowShows(mediary::PhoneRow(0)); }, 10s)) << "the phone pane lists nothing";
+
+  // Phone to PC: the picture queued under a new name beside the PC's own big.jpg (the parent
+  // entry, big.jpg, big[1].jpg, sent.jpg), the cable pulled in the middle of its copy (it is some
+  // 96,000 characters on the wire). A message, the PC folder as it was, both lists still shown.
+  ASSERT_TRUE(mediary.Select(mediary::PhoneRow(0)));
+  mediary.Click(mediary::kToPc);
+  ASSERT_TRUE(WaitUntil([&] { return mediary.RowShows(mediary::PcRow(3)); }, 10s)) << "no download queued";
+  SaveScreen("suite-faults-media-download-queued");
+  ASSERT_TRUE(PullCableAfter("drop", 30000));
+  mediary.Click(mediary::kTransfer);
+  EXPECT_GE(mediary.AnswerUntilTheRunEnds("suite-faults-media-download-pulled"), 1) << "no message after the cable was pulled";
+  SaveScreen("suite-faults-media-download-pulled");
+  EXPECT_EQ(FolderFiles(PcFolder()), pc) << "the PC folder changed on a pulled cable";
+  EXPECT_TRUE(mediary.RowShows(mediary::PhoneRow(0))) << "the phone pane lost its rows";
+  EXPECT_TRUE(mediary.RowShows(mediary::PcRow(3))) << "the PC pane lost its rows";
+  EXPECT_LT(mediary.ListInk(mediary::kPcFirstRow), 0.5) << "the PC list is drawn over";
+
+  // The cable plugged in again: the entry still queued, the next Transfer copies it.
+  ASSERT_TRUE(Reconnect());
+  mediary.Click(mediary::kTransfer);
+  EXPECT_EQ(mediary.AnswerUntilTheRunEnds("suite-faults-media-download-again"), 1) << "the next try did not end with its one message";
+  std::map<std::string, std::string> expectedPc = pc;
+  expectedPc["big[1].jpg"] = phone.at("0/big.jpg").bytes;
+  EXPECT_EQ(FolderFiles(PcFolder()), expectedPc) << "the download after the reconnect";
+
+  // PC to phone: sent.jpg queued in the phone's pictures, the cable pulled in the middle of its
+  // copy: a message, the phone's pictures and the PC folder as they were.
+  ASSERT_TRUE(mediary.Select(mediary::PcRow(3)));
+  mediary.Click(mediary::kToPhone);
+  ASSERT_TRUE(WaitUntil([&] { return mediary.RowShows(mediary::PhoneRow(1)); }, 10s)) << "no upload queued";
+  SaveScreen("suite-faults-media-upload-queued");
+  ASSERT_TRUE(PullCableAfter("drop-received", 30000));
+  mediary.Click(mediary::kTransfer);
+  EXPECT_GE(mediary.AnswerUntilTheRunEnds("suite-faults-media-upload-pulled"), 1) << "no message after the cable was pulled";
+  SaveScreen("suite-faults-media-upload-pulled");
+  EXPECT_EQ(phonesim::ReadMediaTree(m_suite.PhoneFolder()), phone) << "the phone changed on a pulled cable";
+  EXPECT_EQ(FolderFiles(PcFolder()), expectedPc);
+  EXPECT_TRUE(mediary.RowShows(mediary::PhoneRow(1))) << "the phone pane lost its rows";
+
+  // Plugged in again: the upload goes through.
+  ASSERT_TRUE(Reconnect());
+  mediary.Click(mediary::kTransfer);
+  EXPECT_EQ(mediary.AnswerUntilTheRunEnds("suite-faults-media-again"), 1) << "the next try did not end with its one message";
+  SaveScreen("suite-faults-media-again");
+  phonesim::MediaTree expectedPhone = phone;
+  expectedPhone["0/sent.jpg"] = {"keFTJpeg", pc.at("sent.jpg")};
+  EXPECT_EQ(phonesim::ReadMediaTree(m_suite.PhoneFolder()), expectedPhone);
+  EXPECT_EQ(FolderFiles(PcFolder()), expectedPc);
 }
 
 }  // namespace
