@@ -35,9 +35,13 @@ BOOL CLinkwellApp::InitInstance() {
   if (!m_instanceMutex) return FALSE;  // the name belongs to another kind of object, or no mutex
   if (GetLastError() == ERROR_ALREADY_EXISTS) {
     // A second start: the suite is what the person wants to see. The phone-access library's start
-    // ("Test", exactly) only makes sure a service runs.
+    // ("Test", exactly) only makes sure a service runs. The running service shows the launcher, or
+    // starts it: a launcher started from here would belong to this start (its session, its
+    // process group) rather than to the suite, and outlive the suite's stop.
     if (!m_lpCmdLine || std::strcmp(m_lpCmdLine, "Test") != 0) {
-      if (HWND launcher = FindRunningWindow(kLauncherName)) {
+      if (HWND running = ::FindWindowA(CMainFrame::kClassName, nullptr)) {
+        ::PostMessageA(running, WM_COMMAND, ID_SHOW_LAUNCHER, 0);
+      } else if (HWND launcher = FindRunningWindow(kLauncherName)) {
         if (::IsIconic(launcher)) ::ShowWindow(launcher, SW_RESTORE);
       } else {
         StartProcess(kLauncherProgram);

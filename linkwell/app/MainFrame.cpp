@@ -90,6 +90,19 @@ const AFX_MSGMAP* CMainFrame::GetMessageMap() const {
 
 // --- window creation -----------------------------------------------------------------------------
 
+BOOL CMainFrame::PreCreateWindow(CREATESTRUCTA& cs) {
+  static const bool registered = [] {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = GetSysColorBrush(COLOR_3DFACE);
+    wc.lpszClassName = kClassName;
+    return RegisterClassA(&wc) != 0;
+  }();
+  if (registered) cs.lpszClass = kClassName;
+  return CFrameWnd::PreCreateWindow(cs);
+}
+
 LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
   if (CFrameWnd::OnCreate(wParam, lParam) == -1) return -1;
   HICON noPhone = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_STATE_NO_PHONE));

@@ -27,6 +27,9 @@ class CMainFrame : public CFrameWnd, public ILinkFrame {
   CMainFrame();
   ~CMainFrame() override;
 
+  // The frame's window class: a second start of the service finds the running one's frame by it.
+  static constexpr char kClassName[] = "LinkwellFrame";
+
   // The link listens on `port` of the loopback address (4000; a test may ask for another) and
   // reads the phone list from "Phones.ini" in the current folder.
   static UINT LinkPort();
@@ -58,6 +61,7 @@ class CMainFrame : public CFrameWnd, public ILinkFrame {
   void OnSelectPortOrPhone(UINT id);
   void OnAppExit();
 
+  BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
   BOOL PreTranslateMessage(MSG* msg) override;
   const AFX_MSGMAP* GetMessageMap() const override;
 

@@ -100,10 +100,13 @@ BOOL CWinThread::IsIdleMessage(MSG* msg) {
 
 BOOL CWinThread::OnIdle(LONG count) {
   if (count <= 0) {
-    // Command updates of the main window and its children (the frame and its bars).
+    // Command updates of the main window and its children (the frame and its bars): only this
+    // thread's window objects. A program hosted in the window has its own idle time; asking each of
+    // its windows from here would be a round trip to its process after every message, and wait
+    // for that program whenever it is busy.
     if (CWnd* mainWnd = GetMainWnd(); mainWnd && mainWnd->m_hWnd && mainWnd->IsWindowVisible()) {
       mainWnd->SendMessage(WM_IDLEUPDATECMDUI, TRUE);
-      mainWnd->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE);
+      mainWnd->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE, TRUE);
     }
   } else if (count == 1) {
     CWnd::DeleteTempMap();

@@ -363,11 +363,17 @@ CFrameWnd* CWnd::GetParentFrame() const {
   return nullptr;
 }
 
-void CWnd::SendMessageToDescendants(UINT message, WPARAM wParam, LPARAM lParam, BOOL deep) {
-  for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-    ::SendMessageA(child, message, wParam, lParam);
-    if (deep && ::GetWindow(child, GW_CHILD)) FromHandle(child)->SendMessageToDescendants(message, wParam, lParam, TRUE);
+namespace {
+void SendToDescendants(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, BOOL deep, BOOL onlyPermanent) {
+  for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    if (!onlyPermanent || CWnd::FromHandlePermanent(child)) ::SendMessageA(child, message, wParam, lParam);
+    if (deep && ::GetWindow(child, GW_CHILD)) SendToDescendants(child, message, wParam, lParam, TRUE, onlyPermanent);
   }
+}
+}  // namespace
+
+void CWnd::SendMessageToDescendants(UINT message, WPARAM wParam, LPARAM lParam, BOOL deep, BOOL onlyPermanent) {
+  SendToDescendants(m_hWnd, message, wParam, lParam, deep, onlyPermanent);
 }
 
 void CWnd::GetWindowText(CString& text) const {

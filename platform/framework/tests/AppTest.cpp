@@ -10,6 +10,8 @@
 
 #include "TestApp.h"
 
+#include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -176,6 +178,80 @@ TEST(RunLoop, IdleWorkRunsOnlyWhenTheQueueIsEmpty) {
                   {kIdle, kWParam | kLParam, 0, FALSE}},
                  "idle");
   DestroyWindow(window);
+}
+
+// Counts the idle command updates it is asked for.
+class CIdleCountingWnd : public CWnd {
+public:
+  const AFX_MSGMAP* GetMessageMap() const override {
+    static const AFX_MSGMAP map{CWnd::GetMessageMap(), {MapMessage(WM_IDLEUPDATECMDUI, &CIdleCountingWnd::OnUpdate)}};
+    return &map;
+  }
+  LRESULT OnUpdate(WPARAM, LPARAM) {
+    ++updates;
+    return 0;
+  }
+  std::atomic<int> updates{0};
+};
+
+// The idle command updates go to the main window and the window objects of its thread inside it,
+// also below a window that has none. A window of another thread or process inside it (a hosted
+// program's) is not asked: that would be a round trip to it after every message.
+TEST(RunLoop, IdleCommandUpdatesAskOnlyTheThreadsOwnWindowObjects) {
+  CIdleCountingWnd frame, child, inner;
+  ASSERT_TRUE(frame.CreateEx(0, nullptr, "Idle", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr));
+  const RECT rect{0, 0, 50, 20};
+  ASSERT_TRUE(child.Create(nullptr, "Child", WS_VISIBLE, rect, &frame, 1));
+  HWND bare = CreateWindowExA(0, RecordingClass(), "", WS_CHILD | WS_VISIBLE, 0, 30, 50, 20, frame.m_hWnd, nullptr,
+                              nullptr, nullptr);
+  ASSERT_NE(bare, nullptr);
+  ASSERT_TRUE(inner.Create(nullptr, "Inner", WS_VISIBLE, rect, CWnd::FromHandle(bare), 2));
+
+  // A window object of another thread inside the frame; that thread answers sent messages.
+  std::atomic<int> foreignUpdates{-1};
+  std::atomic<DWORD> foreignThread{0};
+  std::atomic<bool> foreignDone{false};
+  std::thread foreign([&] {
+    CIdleCountingWnd window;
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    if (window.Create(nullptr, "Foreign", WS_VISIBLE, rect, CWnd::FromHandle(frame.m_hWnd), 3)) {
+      foreignThread = GetCurrentThreadId();
+      while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+      foreignUpdates = window.updates.load();
+      window.DestroyWindow();
+    }
+    foreignThread = GetCurrentThreadId();
+    foreignDone = true;
+  });
+  // Making and destroying a child sends to its parent: this thread serves that while it waits.
+  auto serveUntil = [](const std::function<bool()>& done) {
+    MSG msg;
+    while (!done()) {
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+      std::this_thread::yield();
+    }
+  };
+  serveUntil([&] { return foreignThread != 0; });
+  EXPECT_NE(::GetDlgItem(frame.m_hWnd, 3), nullptr);
+
+  Recorder::Get().Clear();
+  CWnd* previousMain = TestApp().m_pMainWnd;
+  TestApp().m_pMainWnd = &frame;
+  TestApp().OnIdle(0);
+  TestApp().m_pMainWnd = previousMain;
+  PostThreadMessageA(foreignThread, WM_QUIT, 0, 0);
+  serveUntil([&] { return foreignDone.load(); });
+  foreign.join();
+
+  EXPECT_EQ(frame.updates, 1);
+  EXPECT_EQ(child.updates, 1);
+  EXPECT_EQ(inner.updates, 1);
+  EXPECT_EQ(foreignUpdates, 0);
+  for (const Recorded& got : Recorder::Get().Take()) {
+    EXPECT_FALSE(got.window == bare && got.message == WM_IDLEUPDATECMDUI) << "the window without an object was asked";
+  }
+  frame.DestroyWindow();
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -56,50 +57,58 @@ bool WantsMono(const LOGFONTA& lf) {
 
 // The file of a DejaVu face: asked of fontconfig, accepted only when it really is that family, so a
 // machine with other fonts installed never measures differently.
-std::string FindFile(bool mono, bool bold) {
-  static std::map<int, std::string> cache;
-  const int key = (mono ? 2 : 0) | (bold ? 1 : 0);
-  if (auto it = cache.find(key); it != cache.end()) return it->second;
+std::string MatchFile(FcConfig* config, bool mono, bool bold) {
   const char* family = mono ? "DejaVu Sans Mono" : "DejaVu Sans";
   std::string file;
-  // A configuration of our own, dropped after the lookup: the answer is cached and fontconfig's
-  // process-wide state is never created.
-  if (FcConfig* config = FcInitLoadConfigAndFonts()) {
-    FcPattern* pattern = FcPatternCreate();
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
-    FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-    FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
-    FcPatternAddInteger(pattern, FC_WIDTH, FC_WIDTH_NORMAL);
-    FcConfigSubstitute(config, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result;
-    FcPattern* match = FcFontMatch(config, pattern, &result);
-    if (match) {
-      FcChar8* matchedFamily = nullptr;
-      FcChar8* path = nullptr;
-      int weight = 0, slant = 0;
-      if (FcPatternGetString(match, FC_FAMILY, 0, &matchedFamily) == FcResultMatch &&
-          FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch &&
-          FcPatternGetInteger(match, FC_WEIGHT, 0, &weight) == FcResultMatch &&
-          FcPatternGetInteger(match, FC_SLANT, 0, &slant) == FcResultMatch &&
-          std::strcmp(reinterpret_cast<const char*>(matchedFamily), family) == 0 && slant == FC_SLANT_ROMAN &&
-          (weight >= FC_WEIGHT_BOLD) == bold) {
-        file = reinterpret_cast<const char*>(path);
-      }
-      FcPatternDestroy(match);
+  FcPattern* pattern = FcPatternCreate();
+  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
+  FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
+  FcPatternAddInteger(pattern, FC_WIDTH, FC_WIDTH_NORMAL);
+  FcConfigSubstitute(config, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result;
+  if (FcPattern* match = FcFontMatch(config, pattern, &result)) {
+    FcChar8* matchedFamily = nullptr;
+    FcChar8* path = nullptr;
+    int weight = 0, slant = 0;
+    if (FcPatternGetString(match, FC_FAMILY, 0, &matchedFamily) == FcResultMatch &&
+        FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch &&
+        FcPatternGetInteger(match, FC_WEIGHT, 0, &weight) == FcResultMatch &&
+        FcPatternGetInteger(match, FC_SLANT, 0, &slant) == FcResultMatch &&
+        std::strcmp(reinterpret_cast<const char*>(matchedFamily), family) == 0 && slant == FC_SLANT_ROMAN &&
+        (weight >= FC_WEIGHT_BOLD) == bold) {
+      file = reinterpret_cast<const char*>(path);
     }
-    FcPatternDestroy(pattern);
-    FcConfigDestroy(config);
+    FcPatternDestroy(match);
   }
-  if (file.empty()) {
+  FcPatternDestroy(pattern);
+  return file;
+}
+
+// The files of the four faces (sans, sans bold, mono, mono bold), all looked up at the first need:
+// loading fontconfig's configuration and caches is what costs (milliseconds, on every program's
+// way to its first frame), matching a face once it is loaded does not. The configuration is our
+// own and dropped after the lookup, so fontconfig's process-wide state is never created.
+std::string FindFile(bool mono, bool bold) {
+  static const std::array<std::string, 4> files = [] {
+    std::array<std::string, 4> found;
+    FcConfig* config = FcInitLoadConfigAndFonts();
     // The files of fonts-dejavu-core, where fontconfig does not list them.
     static const char* const fallback[] = {"DejaVuSans.ttf", "DejaVuSans-Bold.ttf", "DejaVuSansMono.ttf",
                                            "DejaVuSansMono-Bold.ttf"};
-    const std::string path = std::string("/usr/share/fonts/truetype/dejavu/") + fallback[key];
-    if (std::filesystem::exists(path)) file = path;
-  }
-  cache[key] = file;
-  return file;
+    for (std::size_t key = 0; key < found.size(); ++key) {
+      std::string& file = found[key];
+      if (config) file = MatchFile(config, (key & 2) != 0, (key & 1) != 0);
+      if (file.empty()) {
+        const std::string path = std::string("/usr/share/fonts/truetype/dejavu/") + fallback[key];
+        if (std::filesystem::exists(path)) file = path;
+      }
+    }
+    if (config) FcConfigDestroy(config);
+    return found;
+  }();
+  return files[static_cast<std::size_t>((mono ? 2 : 0) | (bold ? 1 : 0))];
 }
 
 int Round(double v) { return static_cast<int>(std::lround(v)); }

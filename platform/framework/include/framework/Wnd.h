@@ -137,8 +137,11 @@ public:
   BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     return ::PostMessageA(m_hWnd, message, wParam, lParam);
   }
-  // Sends the message to every descendant (children first level first), optionally deep.
-  void SendMessageToDescendants(UINT message, WPARAM wParam = 0, LPARAM lParam = 0, BOOL deep = TRUE);
+  // Sends the message to every descendant (children first level first), optionally deep. With
+  // `onlyPermanent`, only to descendants that have a window object of the calling thread: a window
+  // of another thread or process (a program hosted in this window) is walked through, not asked.
+  void SendMessageToDescendants(UINT message, WPARAM wParam = 0, LPARAM lParam = 0, BOOL deep = TRUE,
+                                BOOL onlyPermanent = FALSE);
   void SetWindowText(LPCSTR text) { ::SetWindowTextA(m_hWnd, text); }
   void GetWindowText(CString& text) const;
   int GetWindowTextLength() const { return ::GetWindowTextLengthA(m_hWnd); }
