@@ -144,7 +144,7 @@ class Calendar : public testing::Test {
     const unsigned long box = m_person.WaitForWindow(caption, limit);
     if (!box) {
       SaveScreen("suite-calendar-missing-" + caption);
-      ADD_FAILURE() << "no message \"" << caption << "\"";
+      ADD_FAILURE() << "no message \"" << caption << "\"\n" << m_suite.Output();
       return false;
     }
     if (!picture.empty()) SaveScreen(picture);
