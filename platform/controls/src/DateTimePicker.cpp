@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tolvar::controls {
@@ -39,6 +40,7 @@ struct PickerState {
   std::vector<Field> fields;
   int current = -1;        // the field being edited
   std::string typed;       // digits typed into it so far
+  bool advanced = false;   // the last key filled a field and so moved on by itself
   long long minMoment = 0, maxMoment = 0;
   SYSTEMTIME minTime{}, maxTime{};
   DWORD rangeFlags = 0;
@@ -258,6 +260,7 @@ void Settle(HWND window, PickerState& state) {
 }
 
 void MoveField(HWND window, PickerState& state, int step) {
+  state.advanced = false;
   Settle(window, state);
   const int next = FirstEditable(state, state.current + step, step);
   if (next >= 0) state.current = next;
@@ -274,12 +277,17 @@ void TypeDigit(HWND window, PickerState& state, int digit) {
   const int n = std::atoi(state.typed.c_str());
   const bool full = static_cast<int>(state.typed.size()) >= Digits(field) ||
                     (field.kind != Kind::Year && n * 10 > BoundsOf(field, state.value).high);
-  if (full) MoveField(window, state, 1);
-  else InvalidateRect(window, nullptr, TRUE);
+  if (full) {
+    MoveField(window, state, 1);
+    state.advanced = true;
+  } else {
+    InvalidateRect(window, nullptr, TRUE);
+  }
 }
 
 // Up and Down step a field round within its bounds; the year steps without wrapping.
 void Step(HWND window, PickerState& state, int delta) {
+  state.advanced = false;
   if (state.current < 0) return;
   Settle(window, state);
   const Field& field = state.fields[static_cast<size_t>(state.current)];
@@ -295,6 +303,7 @@ void Step(HWND window, PickerState& state, int delta) {
 }
 
 void SetTo(HWND window, PickerState& state, bool highest) {
+  state.advanced = false;
   if (state.current < 0) return;
   state.typed.clear();
   const Field& field = state.fields[static_cast<size_t>(state.current)];
@@ -475,6 +484,7 @@ LRESULT KeyDownMessage(HWND window, PickerState& state, WPARAM key) {
 
 void CharMessage(HWND window, PickerState& state, WPARAM code) {
   if (state.calendar) return;
+  const bool advanced = std::exchange(state.advanced, false);
   if (code == ' ' && (Style(window) & DTS_SHOWNONE)) {
     state.none = !state.none;
     InvalidateRect(window, nullptr, TRUE);
@@ -493,13 +503,15 @@ void CharMessage(HWND window, PickerState& state, WPARAM code) {
     Change(window, state, value);
     return;
   }
-  // A separator typed moves on, as the next field follows it.
-  if (code < 0x80 && code > ' ' && !(code >= 'a' && code <= 'z') && !(code >= 'A' && code <= 'Z')) {
+  // A separator typed moves on, as the next field follows it; after a field that was filled and
+  // moved on by itself, the separator is the one already passed ("15/06/2030" typed whole).
+  if (code < 0x80 && code > ' ' && !(code >= 'a' && code <= 'z') && !(code >= 'A' && code <= 'Z') && !advanced) {
     MoveField(window, state, 1);
   }
 }
 
 void Click(HWND window, PickerState& state, POINT point) {
+  state.advanced = false;
   SetFocus(window);
   const Geometry g = Measure(window, state);
   if ((Style(window) & DTS_SHOWNONE) && PtInRect(&g.check, point)) {

@@ -123,6 +123,9 @@ TEST_F(Pickers, KeysTypedIntoADatePicker) {
       {"312", Date(2026, 2, 28), 2},           // 31 is kept to June's 30, then to February's 28
       {"99", Date(2026, 9, 9), 2},             // 9 can take no second digit: on to the month
       {"1/5", Date(2026, 5, 1), 2},            // a separator moves to the next field
+      {"07/05/2027", Date(2027, 5, 7), 3},     // after a full field the separator is the one passed
+      {"9/5", Date(2026, 5, 9), 2},            // also after a field that could take no further digit
+      {"07//2027", Date(2027, 6, 7), 2},       // a second separator moves on to the year
       {"T3", Date(2026, 3, 15), 1},            // Tab moves to the next field
       {"U", Date(2026, 6, 16), 1},
       {"D", Date(2026, 6, 14), 1},

@@ -283,7 +283,12 @@ BOOL ReleaseCapture() {
     if (data.capture == HandleValue(old)) data.capture = 0;
     return 0;
   });
-  if (old && IsWindow(old)) SendMessageA(old, WM_CAPTURECHANGED, 0, 0);
+  if (old && IsWindow(old)) {
+    // A click that came while the capture was held, before this thread handled the release that
+    // gives it up, was aimed at the capture: it goes where it was made.
+    RouteInputLeftByCapture(old);
+    SendMessageA(old, WM_CAPTURECHANGED, 0, 0);
+  }
   return TRUE;
 }
 

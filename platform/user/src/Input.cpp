@@ -179,6 +179,38 @@ void CheckLeave(HWND target, LRESULT hit) {
 
 HWND WindowAt(POINT screen, LRESULT& hit) { return HitTestScreen(screen, hit); }
 
+void RouteInputLeftByCapture(HWND released) {
+  RECT frame{};
+  if (!GetWindowRect(released, &frame)) return;
+  const POINT origin = ClientOriginOnScreen(released);
+  ThreadState& me = CurrentThreadState();
+  for (const MSG& queued : me.QueuedInput()) {
+    // Input routed to the capture is a client message in the capture's client coordinates.
+    if (queued.hwnd != released || queued.message < WM_MOUSEFIRST || queued.message > WM_MOUSELAST) continue;
+    const POINT screen{origin.x + static_cast<short>(LOWORD(queued.lParam)), origin.y + static_cast<short>(HIWORD(queued.lParam))};
+    if (PtInRect(&frame, screen)) continue;
+    LRESULT hit = HTCLIENT;
+    HWND target = HitTestScreen(screen, hit);
+    MSG routed = queued;
+    routed.hwnd = target;
+    if (hit == HTCLIENT) {
+      POINT client = screen;
+      ScreenToClient(target, &client);
+      routed.lParam = PointParam(client);
+    } else {
+      routed.message = queued.message - WM_MOUSEMOVE + WM_NCMOUSEMOVE;
+      routed.wParam = static_cast<WPARAM>(hit);
+      routed.lParam = PointParam(screen);
+    }
+    auto slot = target ? ReadSlot(target) : std::nullopt;
+    if (slot && IsLocal(*slot) && slot->tid == me.Id()) {
+      me.ReplaceQueuedInput(queued, routed);
+    } else if (me.ReplaceQueuedInput(queued, std::nullopt) && target) {
+      PostInput(target, routed.message, routed.wParam, routed.lParam);
+    }
+  }
+}
+
 void NoteInputMessage(const MSG& message) {
   ThreadState& me = CurrentThreadState();
   if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST) {

@@ -127,6 +127,10 @@ bool PostInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 bool PostKeyboardInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Takes the modifier states a keyboard or mouse message carries as the thread's key states.
 void NoteInputMessage(const MSG& message);
+// On the thread whose window `released` has just lost the capture: the mouse input queued for it
+// only because it held the capture then (its point lies outside the window) goes where its point
+// is, as it would have without the capture; in place when that window is the thread's own.
+void RouteInputLeftByCapture(HWND released);
 
 // Focus -------------------------------------------------------------------------------------------
 

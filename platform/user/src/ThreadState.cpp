@@ -150,6 +150,23 @@ bool ThreadState::TakeInput(HWND filter, UINT first, UINT last, bool remove, MSG
   return false;
 }
 
+std::vector<MSG> ThreadState::QueuedInput() {
+  std::lock_guard guard(m_lock);
+  return {m_input.begin(), m_input.end()};
+}
+
+bool ThreadState::ReplaceQueuedInput(const MSG& was, const std::optional<MSG>& now) {
+  std::lock_guard guard(m_lock);
+  const auto at = std::find_if(m_input.begin(), m_input.end(), [&](const MSG& m) {
+    return m.hwnd == was.hwnd && m.message == was.message && m.wParam == was.wParam && m.lParam == was.lParam &&
+           m.time == was.time;
+  });
+  if (at == m_input.end()) return false;
+  if (now) *at = *now;
+  else m_input.erase(at);
+  return true;
+}
+
 DWORD ThreadState::InputStatus() {
   std::lock_guard guard(m_lock);
   DWORD bits = 0;

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace tolvar::user {
@@ -81,6 +82,10 @@ public:
   bool TakeInput(HWND filter, UINT first, UINT last, bool remove, MSG& message,
                  const std::function<bool(HWND filter, HWND window)>& inFilter);
   DWORD InputStatus();
+  // On the thread: the input queued now, in order; and the first queued message equal to `was`
+  // replaced by `now`, or taken out when `now` is empty (false when it is no longer queued).
+  std::vector<MSG> QueuedInput();
+  bool ReplaceQueuedInput(const MSG& was, const std::optional<MSG>& now);
   // On the thread: runs what was sent to it.
   void DeliverSent();
   bool HasSent();

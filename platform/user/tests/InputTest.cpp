@@ -19,6 +19,13 @@ LRESULT TransparentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// A button's way with the mouse: the capture from the press to the release.
+LRESULT PressProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_LBUTTONDOWN) SetCapture(window);
+  if (message == WM_LBUTTONUP) ReleaseCapture();
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
 class Input : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -80,6 +87,32 @@ TEST_F(Input, CaptureTakesTheMouseWhereverItIsAndLosingItIsAnnounced) {
   ExpectSequence(Recorder::Get().Take(), {{WM_CAPTURECHANGED}}, "release");
   EXPECT_EQ(GetCapture(), nullptr);
   ExpectSequence(Mouse({400, 300}, WM_MOUSEMOVE), {}, "outside, free");
+}
+
+// The thread has handled a press on a button (which took the capture) but not yet its release when
+// a person clicks into another window: that click was aimed at the capture when it came, and goes
+// where it was made once the release gave the capture up, before whatever came after it.
+TEST_F(Input, AClickMadeBeforeAPressReleasedTheCaptureGoesWhereItWasMade) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = PressProc;
+  wc.lpszClassName = "Presser";
+  RegisterClassA(&wc);
+  HWND button = CreateWindowExA(WS_EX_NOPARENTNOTIFY, "Presser", "", WS_CHILD | WS_VISIBLE, 100, 10, 60, 40, m_top,
+                                nullptr, nullptr, nullptr);
+  Mouse({210, 120}, WM_LBUTTONDOWN);
+  ASSERT_EQ(GetCapture(), button);
+  InjectMouse({210, 120}, WM_LBUTTONUP);
+  InjectMouse({115, 120}, WM_LBUTTONDOWN);
+  InjectMouse({115, 120}, WM_LBUTTONUP);
+  InjectMouse({116, 121}, WM_MOUSEMOVE);
+  ExpectSequence(Mouse({180, 200}, WM_MOUSEMOVE),
+                 {{WM_LBUTTONDOWN, kLParam, 0, MAKELPARAM(5, 10)},
+                  {WM_LBUTTONUP, kLParam, 0, MAKELPARAM(5, 10)},
+                  {WM_MOUSEMOVE, kLParam, 0, MAKELPARAM(6, 11)},
+                  {WM_MOUSEMOVE, kParent | kLParam, 0, MAKELPARAM(80, 100)}},
+                 "the click after the release");
+  EXPECT_EQ(GetCapture(), nullptr);
+  DestroyWindow(button);
 }
 
 TEST_F(Input, AWindowAnsweringTransparentLetsThePointThroughAndTheFrameGetsNonClientMessages) {
