@@ -191,6 +191,8 @@ void RouteInputLeftByCapture(HWND released) {
     if (PtInRect(&frame, screen)) continue;
     LRESULT hit = HTCLIENT;
     HWND target = HitTestScreen(screen, hit);
+    // The pointer was over another window all along: a window tracking its leaving learns it now.
+    CheckLeave(target, hit);
     MSG routed = queued;
     routed.hwnd = target;
     if (hit == HTCLIENT) {
