@@ -1,25 +1,38 @@
 // A window's modal loop: the thread's message step until EndModalLoop, with idle kicks to the
 // window while the queue is empty and WM_ENTERIDLE to its parent once per idle spell.
+//
+// A window shown on idle shows when the queue first runs empty, after what its creation queued, so
+// that it does not show half made. The queue may never run empty, though: another process that
+// hosts a window of this thread keeps asking it to paint, a worker keeps posting its progress. The
+// window then shows once it has waited kShowAnyway.
 #include <framework/App.h>
 #include <framework/Wnd.h>
 
+#include <base/Time.h>
+
 #include "ThreadState.h"
+
+namespace {
+constexpr DWORD kShowAnyway = 250;  // ms
+}  // namespace
 
 int CWnd::RunModalLoop(DWORD flags) {
   BOOL idle = TRUE;
   LONG idleCount = 0;
   BOOL showOnIdle = (flags & MLF_SHOWONIDLE) && !(GetStyle() & WS_VISIBLE);
+  const DWORD started = GetTickCount();
+  auto show = [&] {
+    ShowWindow(SW_SHOWNORMAL);
+    UpdateWindow();
+    showOnIdle = FALSE;
+  };
   HWND parent = ::GetParent(m_hWnd);
   m_nFlags |= WF_MODALLOOP | WF_CONTINUEMODAL;
   CWinThread* thread = AfxGetThread();
   MSG peek;
   for (;;) {
     while (idle && !PeekMessageA(&peek, nullptr, 0, 0, PM_NOREMOVE)) {
-      if (showOnIdle) {
-        ShowWindow(SW_SHOWNORMAL);
-        UpdateWindow();
-        showOnIdle = FALSE;
-      }
+      if (showOnIdle) show();
       if (!(flags & MLF_NOIDLEMSG) && parent && idleCount == 0) {
         ::SendMessageA(parent, WM_ENTERIDLE, 0 /* MSGF_DIALOGBOX */, reinterpret_cast<LPARAM>(m_hWnd));
       }
@@ -36,6 +49,7 @@ int CWnd::RunModalLoop(DWORD flags) {
       }
       // A window destroyed meanwhile (its object let go of it) can never end its loop otherwise.
       if (!ContinueModal() || !m_hWnd) goto done;
+      if (showOnIdle && GetTickCount() - started >= kShowAnyway) show();
       if (!thread || thread->IsIdleMessage(&thread->m_msgCur)) {
         idle = TRUE;
         idleCount = 0;
