@@ -61,6 +61,10 @@ unsigned FreeLoopbackPort() {
   }
   const int in = open("/dev/null", O_RDONLY);
   if (in >= 0) dup2(in, 0);
+  // As in a terminal, Ctrl+C reaches the script: a test started in the background of a shell
+  // inherits SIGINT ignored, and a shell cannot trap a signal ignored when it started.
+  signal(SIGINT, SIG_DFL);
+  signal(SIGQUIT, SIG_DFL);
   setenv("TOLVAR_LINK_PORT", port.c_str(), 1);
   setenv("TOLVAR_HOME", home.c_str(), 1);  // so that Processes() finds everything the script starts
   std::vector<char*> argv;
