@@ -63,6 +63,11 @@ CString DetectionFailureText(DWORD lastError) {
   }
 }
 
+CString StoppedRunText(PA_MS_RESULT result, DWORD lastError, bool fileFailed) {
+  if (result == PA_MS_CANCELLED || lastError == ERROR_PA_CANCELLED) return GetText(IDS_CANCELED);
+  return GetText(fileFailed ? IDS_CANNOT_CREATE : IDS_NO_CONNECTION) + "\n" + GetText(IDS_SWITCHED_OFF);
+}
+
 CString CBackupRun::CleanIdentity(const char* text) {
   std::string identity(text ? text : "");
   for (std::size_t at; (at = identity.find("0x")) != std::string::npos;) identity.erase(at, 2);
@@ -97,13 +102,20 @@ RunOutcome CBackupRun::DetectionFailed() {
   return outcome;
 }
 
-RunOutcome CBackupRun::Fail(CBackupArchive& archive) {
+RunOutcome CBackupRun::Fail(CBackupArchive& archive, PA_MS_RESULT result) {
+  // Taken before the phone is switched off, which sets a last error of its own.
+  const CString text = StoppedRunText(result, m_media.LastError(), m_writeFailed);
   m_exchanging = false;
   m_media.PowerOff();
   m_media.PA_ClosePort();
   archive.Discard();  // nothing of the run appears on disk
   m_report.Busy(false);
-  return RunOutcome{true, GetText(IDS_CANCELED), false, m_skipped};
+  return RunOutcome{true, text, false, m_skipped};
+}
+
+RunOutcome CBackupRun::WriteFailed(CBackupArchive& archive) {
+  m_writeFailed = true;
+  return Fail(archive, PA_MS_FAILED);
 }
 
 RunOutcome CBackupRun::Run(const CString& path, const RunChoice& choice) {
@@ -146,59 +158,61 @@ RunOutcome CBackupRun::Run(const CString& path, const RunChoice& choice) {
 
     if (kinds & BCK_KIND_IMODE) {
       StepLine(IDS_SAVING_KIND, IDS_IMODE);
-      if (m_phone.PA_DownloadIModeMessages() != PA_MS_OK) return Fail(archive);
+      if (const PA_MS_RESULT result = m_phone.PA_DownloadIModeMessages(); result != PA_MS_OK) return Fail(archive, result);
       int count = 0;
       m_phone.PA_GetNumIModeMessages(&count);
       for (int index = 0; index < count; ++index) {
         PA_IMODE_INFO mail;
         if (m_phone.PA_GetIModeMessage(static_cast<unsigned>(index), &mail) != PA_OK) continue;
-        if (archive.WriteIModeMessage(mail) != BCK_OK) return Fail(archive);
+        if (archive.WriteIModeMessage(mail) != BCK_OK) return WriteFailed(archive);
       }
       Completed();
     }
     if (kinds & (BCK_KIND_MMS | BCK_KIND_SMS | BCK_KIND_SMS_EXTRA)) {
       StepLine(IDS_SAVING_KIND, IDS_MESSAGES);
-      if (m_phone.PA_DownloadMessages() != PA_MS_OK) return Fail(archive);
+      if (const PA_MS_RESULT result = m_phone.PA_DownloadMessages(); result != PA_MS_OK) return Fail(archive, result);
       Completed();
     }
     if (kinds & (BCK_KIND_CONTACTS | BCK_KIND_SCHEDULE)) {
       m_report.Overlay(GetText(IDS_RETRIEVING_LIST));
       m_report.Log(GetText(IDS_RETRIEVING_LIST), 0);
-      if (m_phone.PA_DownloadResourceList(1) != PA_MS_OK) return Fail(archive);
+      if (const PA_MS_RESULT result = m_phone.PA_DownloadResourceList(1); result != PA_MS_OK) return Fail(archive, result);
       Completed();
       m_report.Busy(false);
     }
     if (kinds & BCK_KIND_CONTACTS) {
       m_progress.Reset();
       StepLine(IDS_SAVING_KIND, IDS_GROUPS);
-      if (m_phone.PA_DownloadGroups() != PA_MS_OK) return Fail(archive);
+      if (const PA_MS_RESULT result = m_phone.PA_DownloadGroups(); result != PA_MS_OK) return Fail(archive, result);
       Completed();
       m_progress.Reset();
       StepLine(IDS_SAVING_KIND, IDS_CONTACTS);
-      if (m_phone.PA_DownloadPhoneBook(-1) != PA_MS_OK) return Fail(archive);
+      if (const PA_MS_RESULT result = m_phone.PA_DownloadPhoneBook(-1); result != PA_MS_OK) return Fail(archive, result);
       Completed();
     }
     m_report.Busy(false);
     m_progress.Reset();
     if (kinds & BCK_KIND_SCHEDULE) {
       StepLine(IDS_SAVING_KIND, IDS_SCHEDULE);
-      if (m_phone.PA_DownloadSchedule(-1) != PA_MS_OK) return Fail(archive);
+      if (const PA_MS_RESULT result = m_phone.PA_DownloadSchedule(-1); result != PA_MS_OK) return Fail(archive, result);
       Completed();
     }
     if (kinds & BCK_KIND_TODO) {
       m_progress.Reset();
       StepLine(IDS_SAVING_KIND, IDS_TODO);
-      if (m_phone.PA_DownloadToDo(-1) != PA_MS_OK) return Fail(archive);
+      if (const PA_MS_RESULT result = m_phone.PA_DownloadToDo(-1); result != PA_MS_OK) return Fail(archive, result);
       Completed();
     }
-    if (!WriteDataRecords(archive, choice)) return Fail(archive);
+    if (!WriteDataRecords(archive, choice)) return WriteFailed(archive);
     const std::pair<DWORD, UINT> media[] = {
         {BCK_KIND_PICTURES, IDS_PICTURES}, {BCK_KIND_MELODIES, IDS_MELODIES}, {BCK_KIND_MOVIES, IDS_MOVIES}};
     for (DWORD kind = 0; kind < 3; ++kind) {
       if (!(kinds & media[kind].first)) continue;
       m_progress.Reset();
       StepLine(IDS_SAVING_KIND, media[kind].second);
-      if (SaveMediaFolder(archive, static_cast<short>(kind), kind, 0) != PA_MS_OK) return Fail(archive);
+      if (const PA_MS_RESULT result = SaveMediaFolder(archive, static_cast<short>(kind), kind, 0); result != PA_MS_OK) {
+        return Fail(archive, result);
+      }
       Completed();
     }
     if (archive.Close() != BCK_OK) {
@@ -358,12 +372,13 @@ void CRestoreRun::StepLine(UINT textId, UINT nameId) {
 
 void CRestoreRun::Completed() { m_report.Log(GetText(IDS_COMPLETED), 0); }
 
-RunOutcome CRestoreRun::Fail() {
+RunOutcome CRestoreRun::Fail(PA_MS_RESULT result) {
+  const CString text = StoppedRunText(result, m_media.LastError(), false);
   m_exchanging = false;
   m_media.PowerOff();
   m_media.PA_ClosePort();
   m_report.Busy(false);
-  return RunOutcome{true, GetText(IDS_CANCELED), false, false};
+  return RunOutcome{true, text, false, false};
 }
 
 int CRestoreRun::ClearPhoneFolder(short folder, int depth) {
@@ -438,13 +453,18 @@ RunOutcome CRestoreRun::Run(const CString& path, const RunChoice& choice) {
 
   if (lockText.IsEmpty()) {
     CBackupArchive archive;
-    if (archive.Open(path) != BCK_OK) return Fail();
+    if (archive.Open(path) != BCK_OK) {
+      // Gone or changed since it was checked; nothing on the phone has changed yet.
+      RunOutcome outcome = Fail(PA_MS_FAILED);
+      outcome.endText = GetText(IDS_BACKUP_FILE_DAMAGED);
+      return outcome;
+    }
     const std::pair<DWORD, UINT> media[] = {
         {BCK_KIND_PICTURES, IDS_PICTURES}, {BCK_KIND_MELODIES, IDS_MELODIES}, {BCK_KIND_MOVIES, IDS_MOVIES}};
     for (short kind = 0; kind < 3; ++kind) {
       if (!(kinds & media[kind].first)) continue;
       StepLine(IDS_DELETING_KIND, media[kind].second);
-      if (!ClearPhoneFolder(kind)) return Fail();
+      if (!ClearPhoneFolder(kind)) return Fail(PA_MS_FAILED);
       Completed();
     }
     if (kinds & (BCK_KIND_PICTURES | BCK_KIND_MELODIES | BCK_KIND_MOVIES)) m_report.MediaChanged();
@@ -460,7 +480,7 @@ RunOutcome CRestoreRun::Run(const CString& path, const RunChoice& choice) {
     m_report.Busy(false);
     m_progress.Reset();
 
-    if (!RecordLoop(archive, kinds)) return Fail();
+    if (const PA_MS_RESULT result = RecordLoop(archive, kinds); result != PA_MS_OK) return Fail(result);
     archive.Close();
 
     if (kinds & BCK_KIND_CONTACTS) {
@@ -474,10 +494,10 @@ RunOutcome CRestoreRun::Run(const CString& path, const RunChoice& choice) {
         }
       }
       StepLine(IDS_RESTORING_KIND, IDS_GROUPS);
-      if (m_phone.PA_UploadGroups() != PA_MS_OK) return Fail();
+      if (const PA_MS_RESULT result = m_phone.PA_UploadGroups(); result != PA_MS_OK) return Fail(result);
       Completed();
       StepLine(IDS_RESTORING_KIND, IDS_CONTACTS);
-      if (m_phone.PA_UploadPhoneBook(-1) != PA_MS_OK) return Fail();
+      if (const PA_MS_RESULT result = m_phone.PA_UploadPhoneBook(-1); result != PA_MS_OK) return Fail(result);
       Completed();
     }
     if (kinds & BCK_KIND_SCHEDULE) {
@@ -490,20 +510,20 @@ RunOutcome CRestoreRun::Run(const CString& path, const RunChoice& choice) {
         }
       }
       StepLine(IDS_RESTORING_KIND, IDS_SCHEDULE);
-      if (m_phone.PA_UploadSchedule(-1) != PA_MS_OK) return Fail();
+      if (const PA_MS_RESULT result = m_phone.PA_UploadSchedule(-1); result != PA_MS_OK) return Fail(result);
       Completed();
     }
     m_folderIds.clear();
     m_fileIds.clear();
     if (kinds & BCK_KIND_TODO) {
       StepLine(IDS_RESTORING_KIND, IDS_TODO);
-      if (m_phone.PA_UploadToDo(-1) != PA_MS_OK) return Fail();
+      if (const PA_MS_RESULT result = m_phone.PA_UploadToDo(-1); result != PA_MS_OK) return Fail(result);
       Completed();
     }
     if (kinds & (BCK_KIND_MMS | BCK_KIND_SMS)) {
       m_report.Busy(true);
       StepLine(IDS_RESTORING_KIND, IDS_MESSAGES);
-      if (m_phone.PA_UploadMessages() != PA_MS_OK) return Fail();
+      if (const PA_MS_RESULT result = m_phone.PA_UploadMessages(); result != PA_MS_OK) return Fail(result);
       Completed();
       while (m_phone.PA_RemovePrivateMessage(0) == PA_OK) {
       }
@@ -514,7 +534,7 @@ RunOutcome CRestoreRun::Run(const CString& path, const RunChoice& choice) {
       m_report.Overlay(GetText(IDS_DETECTING));
       m_report.Busy(true);
       StepLine(IDS_RESTORING_KIND, IDS_IMODE);
-      if (m_phone.PA_UploadIModeMessages() != PA_MS_OK) return Fail();
+      if (const PA_MS_RESULT result = m_phone.PA_UploadIModeMessages(); result != PA_MS_OK) return Fail(result);
       Completed();
       while (m_phone.PA_RemovePrivateIModeMessage(0) == PA_OK) {
       }
@@ -541,7 +561,7 @@ RunOutcome CRestoreRun::Run(const CString& path, const RunChoice& choice) {
   return outcome;
 }
 
-bool CRestoreRun::RecordLoop(CBackupArchive& archive, DWORD kinds) {
+PA_MS_RESULT CRestoreRun::RecordLoop(CBackupArchive& archive, DWORD kinds) {
   auto mediaChecked = [kinds](DWORD kind) {
     const DWORD bits[] = {BCK_KIND_PICTURES, BCK_KIND_MELODIES, BCK_KIND_MOVIES};
     return kind > 2 || (kinds & bits[kind]) != 0;
@@ -557,7 +577,7 @@ bool CRestoreRun::RecordLoop(CBackupArchive& archive, DWORD kinds) {
         if (kinds & BCK_KIND_CONTACTS) {
           PA_GROUP_INFO group;
           BYTE number = 0;
-          if (archive.ReadGroup(number, group.strName) != BCK_OK) return false;
+          if (archive.ReadGroup(number, group.strName) != BCK_OK) return PA_MS_FAILED;
           group.bExists = 1;
           count(m_phone.PA_PutGroup(&group, number));
         }
@@ -565,27 +585,27 @@ bool CRestoreRun::RecordLoop(CBackupArchive& archive, DWORD kinds) {
       case BRT_CONTACT:
         if (kinds & BCK_KIND_CONTACTS) {
           PA_PHONEBOOK_INFO contact;
-          if (archive.ReadContact(contact) != BCK_OK) return false;
+          if (archive.ReadContact(contact) != BCK_OK) return PA_MS_FAILED;
           count(m_phone.PA_PutPhoneBook(&contact, static_cast<short>(contact.dwReserved8 & 0xFFFF)));
         }
         break;
       case BRT_SCHEDULE:  // a type 5 record is never restored
         if (kinds & BCK_KIND_SCHEDULE) {
           PA_SCHEDULE_INFO entry;
-          if (archive.ReadSchedule(entry) != BCK_OK) return false;
+          if (archive.ReadSchedule(entry) != BCK_OK) return PA_MS_FAILED;
           count(m_phone.PA_PutSchedule(&entry, entry.sReserved5));
         }
         break;
       case BRT_TODO:
         if (kinds & BCK_KIND_TODO) {
           PA_TODO_INFO item;
-          if (archive.ReadToDo(item) != BCK_OK) return false;
+          if (archive.ReadToDo(item) != BCK_OK) return PA_MS_FAILED;
           count(m_phone.PA_PutToDo(&item, item.bReserved4));
         }
         break;
       case BRT_MESSAGE: {
         PA_MESSAGE_INFO message;
-        if (archive.ReadMessage(message, data) != BCK_OK) return false;
+        if (archive.ReadMessage(message, data) != BCK_OK) return PA_MS_FAILED;
         const bool mms = message.dwBox == 3 && (kinds & BCK_KIND_MMS);
         const bool sms = (message.dwBox == 1 || message.dwBox == 2) && (kinds & BCK_KIND_SMS);
         if (mms || sms) count(m_phone.PA_PutMessage(&message));
@@ -594,14 +614,14 @@ bool CRestoreRun::RecordLoop(CBackupArchive& archive, DWORD kinds) {
       case BRT_IMODE_MESSAGE:
         if (kinds & BCK_KIND_IMODE) {
           PA_IMODE_INFO mail;
-          if (archive.ReadIModeMessage(mail, data) != BCK_OK) return false;
+          if (archive.ReadIModeMessage(mail, data) != BCK_OK) return PA_MS_FAILED;
           count(m_phone.PA_PutIModeMessage(&mail));
         }
         break;
       case BRT_RESOURCE:
       case BRT_RESOURCE_ALT: {
         PA_RESOURCE_INFO record;
-        if (archive.ReadResource(record, data) != BCK_OK) return false;
+        if (archive.ReadResource(record, data) != BCK_OK) return PA_MS_FAILED;
         const DWORD kind = record.dwReserved6;
         if (record.dwSize == 0) {
           if (kinds & (BCK_KIND_CONTACTS | BCK_KIND_SCHEDULE)) {
@@ -617,7 +637,7 @@ bool CRestoreRun::RecordLoop(CBackupArchive& archive, DWORD kinds) {
         const PA_MS_RESULT result = m_media.PA_UploadResource(&record);
         record.pData = nullptr;
         data.reset();
-        if (result != PA_MS_OK && result != PA_MS_EXISTS) return false;
+        if (result != PA_MS_OK && result != PA_MS_EXISTS) return result;
         m_phone.PA_PutResourceInfo(static_cast<unsigned short>(kind), record, oldId);
         m_fileIds.emplace_back(oldId, record.dwFileId);
         m_report.Log(Formatted(IDS_RESTORED, record.strFileName), 1);
@@ -626,18 +646,18 @@ bool CRestoreRun::RecordLoop(CBackupArchive& archive, DWORD kinds) {
       case BRT_FOLDER:
       case BRT_FOLDER_ALT: {
         PA_FOLDER_INFO folder;
-        if (archive.ReadFolder(folder) != BCK_OK) return false;
+        if (archive.ReadFolder(folder) != BCK_OK) return PA_MS_FAILED;
         if (!mediaChecked(folder.dwReserved)) break;
         StepLine(IDS_RESTORING_KIND, IDS_RESOURCES);
         folder.lFolderId = static_cast<LONG>(Remap(m_folderIds, static_cast<DWORD>(folder.lFolderId)));
         const DWORD oldId = folder.dwNumber;
         const PA_MS_RESULT result = m_media.PA_CreateFolder(&folder);
-        if (result != PA_MS_OK && result != PA_MS_EXISTS) return false;
+        if (result != PA_MS_OK && result != PA_MS_EXISTS) return result;
         m_folderIds.emplace_back(oldId, folder.dwNumber);
         break;
       }
       default: break;
     }
   }
-  return true;
+  return PA_MS_OK;
 }

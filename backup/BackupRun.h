@@ -85,7 +85,9 @@ class CBackupRun {
   PA_MS_RESULT SaveMediaFolder(CBackupArchive& archive, short folder, DWORD kind, int depth);
   void StepLine(UINT textId, UINT nameId);
   void Completed();
-  RunOutcome Fail(CBackupArchive& archive);
+  // A run that stops part way: the file is discarded and the end text says why.
+  RunOutcome Fail(CBackupArchive& archive, PA_MS_RESULT result);
+  RunOutcome WriteFailed(CBackupArchive& archive);
   RunOutcome DetectionFailed();
 
   IBackupPhone& m_phone;
@@ -121,8 +123,10 @@ class CRestoreRun {
   int ClearPhoneFolder(short folder, int depth = 0);
 
  private:
-  bool RecordLoop(CBackupArchive& archive, DWORD kinds);
-  RunOutcome Fail();
+  // PA_MS_OK, or the result of the failed upload or folder creation (PA_MS_FAILED for a record
+  // that cannot be decoded).
+  PA_MS_RESULT RecordLoop(CBackupArchive& archive, DWORD kinds);
+  RunOutcome Fail(PA_MS_RESULT result);
   void StepLine(UINT textId, UINT nameId);
   void Completed();
 
@@ -139,3 +143,7 @@ class CRestoreRun {
 // The end texts for a failed phone detection (TestModeOn), by the thread's last error; empty for a
 // cancel, which only logs.
 CString DetectionFailureText(DWORD lastError);
+// The end text of a run that stopped part way, by the failed call's result and the thread's last
+// error: "Transfer canceled" only for a cancel; a backup file that could not be written says so;
+// any other failure is the phone's.
+CString StoppedRunText(PA_MS_RESULT result, DWORD lastError, bool fileFailed);

@@ -6,7 +6,7 @@ target_sources(Handport PRIVATE
 tolvar_test(handport_store_tests LABEL unit
   SOURCES tests/support/FlashFilePhone.cpp tests/ResourceCacheStoreTest.cpp tests/ScheduleStoreTest.cpp
           tests/ToDoStoreTest.cpp tests/PhoneBookStoreTest.cpp
-  DEPS Handport handport_test_support base_testing)
+  DEPS Handport handport_test_support base_testing phonesim_testing)
 
 # Through the link service's own core to the simulated phone; the whole stores take a while.
 tolvar_test(handport_store_e2e_tests LABEL e2e TIMEOUT 600

@@ -164,21 +164,28 @@ TEST_F(BackupRunTest, DetectionFailuresAndLocksEndTheRunWithTheirTexts) {
   }
 }
 
-// A cancel or a lost link in the media steps, or a failed download step, ends the run with 421
-// and no file; an earlier backup of that name stays byte for byte.
+// A cancel or a lost link in the media steps, or a failed download step, ends the run with no file;
+// an earlier backup of that name stays byte for byte. Only a cancel says "Transfer canceled" (a
+// record download that is cancelled fails with the cancel as its last error); the other failures
+// are the phone's.
 TEST_F(BackupRunTest, ARunThatFailsLeavesTheEarlierFile) {
   Fill(m_phone);
   ASSERT_TRUE(Run(0x13FE).fileWritten);
   const std::vector<BYTE> earlier = Bytes();
+  const CString canceled("Transfer canceled. Your phone has been switched off. You can now turn it on. ");
+  const CString failed("Unable to conect with phone. \nYour phone has been switched off. You can now turn it on. ");
   const struct {
     const char* name;
     int failAt;
     PA_MS_RESULT failWith;
     PA_MS_RESULT downloadMessages;
+    DWORD lastError;
+    const CString& endText;
   } cases[] = {
-      {"cancel in the second file", 1, PA_MS_CANCELLED, PA_MS_OK},
-      {"cable pulled in the first file", 0, PA_MS_LINK_DOWN, PA_MS_OK},
-      {"messages fail", -1, PA_MS_OK, PA_MS_FAILED},
+      {"cancel in the second file", 1, PA_MS_CANCELLED, PA_MS_OK, 0, canceled},
+      {"cancel in the messages' download", -1, PA_MS_OK, PA_MS_FAILED, ERROR_PA_CANCELLED, canceled},
+      {"cable pulled in the first file", 0, PA_MS_LINK_DOWN, PA_MS_OK, 0, failed},
+      {"messages fail", -1, PA_MS_OK, PA_MS_FAILED, 0, failed},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -188,10 +195,11 @@ TEST_F(BackupRunTest, ARunThatFailsLeavesTheEarlierFile) {
     m_phone.failAt = c.failAt;
     m_phone.failWith = c.failWith;
     m_phone.downloadMessages = c.downloadMessages;
+    m_phone.lastError = c.lastError;
     const RunOutcome outcome = Run(0x13FE);
     EXPECT_TRUE(outcome.endMessage);
     EXPECT_FALSE(outcome.fileWritten);
-    EXPECT_EQ(outcome.endText, CString("Transfer canceled. Your phone has been switched off. You can now turn it on. "));
+    EXPECT_EQ(outcome.endText, c.endText);
     EXPECT_EQ(Bytes(), earlier);
     EXPECT_EQ(FileCount(), 1u);
     EXPECT_EQ(m_phone.outstanding, 0);

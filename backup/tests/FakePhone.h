@@ -52,6 +52,8 @@ class FakePhone : public IBackupPhone, public IMediaryPhone {
   int failAt = -1;
   PA_MS_RESULT failWith = PA_MS_OK;
   PA_MS_RESULT downloadMessages = PA_MS_OK;
+  // The upload of that name ("upload contacts") answers this result instead of done.
+  std::map<std::string, PA_MS_RESULT> answers;
 
   // With `hold` set, a file download waits until the transfer is cancelled and then answers 7.
   // With `detection` set, TestModeOn waits (`waiting`) until `released`.
@@ -249,7 +251,8 @@ class FakePhone : public IBackupPhone, public IMediaryPhone {
  private:
   PA_MS_RESULT Call(const std::string& name) {
     calls.emplace_back(name);
-    return PA_MS_OK;
+    const auto answer = answers.find(name);
+    return answer == answers.end() ? PA_MS_OK : answer->second;
   }
 };
 

@@ -4,6 +4,8 @@
 #include "BackupRun.h"
 #include "FakePhone.h"
 
+#include <handport/PhoneErrors.h>
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -120,6 +122,37 @@ TEST_F(RestoreRunTest, ADamagedFileChangesNothing) {
   EXPECT_TRUE(m_target.calls.empty());
   EXPECT_EQ(m_target.pcContacts.size(), 2u);
   EXPECT_EQ(m_report.mediaChanges, 0);
+}
+
+// A failed upload ends the restore there, with the phone switched off: only a cancel (which the
+// library leaves as the last error of the failed upload) says "Transfer canceled".
+TEST_F(RestoreRunTest, AFailedUploadEndsTheRunWithItsCause) {
+  const CString canceled("Transfer canceled. Your phone has been switched off. You can now turn it on. ");
+  const CString failed("Unable to conect with phone. \nYour phone has been switched off. You can now turn it on. ");
+  const struct {
+    const char* upload;
+    PA_MS_RESULT result;
+    DWORD lastError;
+    const CString& endText;
+    const char* notReached;
+  } cases[] = {
+      {"upload contacts", PA_MS_FAILED, 0, failed, "upload schedule"},
+      {"upload schedule", PA_MS_FAILED, ERROR_PA_CANCELLED, canceled, "upload todo"},
+      {"upload messages", PA_MS_LINK_DOWN, 0, failed, "upload mails"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.upload);
+    m_target = FakePhone();
+    m_target.restoring = true;
+    m_target.answers[c.upload] = c.result;
+    m_target.lastError = c.lastError;
+    const RunOutcome outcome = Restore(0x13FE);
+    EXPECT_TRUE(outcome.endMessage);
+    EXPECT_EQ(outcome.endText, c.endText);
+    EXPECT_TRUE(Called(c.upload));
+    EXPECT_FALSE(Called(c.notReached));
+    EXPECT_EQ(m_target.powerOffs, 1);
+  }
 }
 
 TEST_F(RestoreRunTest, AFolderIsEmptiedBeforeItIsRemoved) {

@@ -7,6 +7,7 @@
 #include "support/FlashFilePhone.h"
 
 #include <handport/PhoneErrors.h>
+#include <phonesim/WholePhoneFiles.h>
 
 #include <base/LastError.h>
 
@@ -328,6 +329,51 @@ TEST_F(PhoneBookTest, UploadsWriteContactsWithTheirDisplayNamesAndEraseEmptySlot
   EXPECT_EQ(second.substr(524), std::string(4, '\0'));
   EXPECT_FALSE(phone.Exists(256, 2));
   EXPECT_EQ(phone.Commands("FFSErase"), (std::vector<std::string>{"FFSErase,256,2"}));
+}
+
+// The simulated phone's sample contacts are laid out as this store reads and writes them, in both
+// layouts: read, they give their fields; written back, each file is the same record again.
+TEST_F(PhoneBookTest, TheSamplePhonesContactsReadInBothLayoutsAndGoBackAsTheyCame) {
+  for (const char* version : {"YAA_0412", "TSE_0310"}) {
+    SCOPED_TRACE(version);
+    phone.SetVersion(version);
+    const phonesim::FlashFiles sample = phonesim::SampleWholePhone(version);
+    std::vector<int> slots;
+    for (const auto& [name, bytes] : sample) {
+      if (name.first != CPhoneBookStore::kContactFile) continue;
+      phone.SetFile(name.first, name.second, bytes);
+      slots.push_back(name.second);
+    }
+    ASSERT_EQ(slots, (std::vector<int>{0, 17, 499}));
+    CPhoneBookStore reader;  // a store keeps the short layout once it met it
+    ASSERT_EQ(reader.Download(nullptr, engine, -1, -1), 1) << std::hex << GetLastError();
+    ASSERT_EQ(reader.Select(17), 1);
+    ASSERT_EQ(reader.IsUsed(), 1);
+    EXPECT_STREQ(reader.GetName(), "Contact 17 A");
+    EXPECT_STREQ(reader.GetReading(), version[0] == 'T' ? "" : "Reading");
+    const char* const numbers[7] = {"+491000119", "", "030017", "", "", "", ""};
+    for (int i = 0; i < 7; ++i) {
+      CString number;
+      ASSERT_EQ(reader.GetNumber(i, number), 1);
+      EXPECT_STREQ(number, numbers[i]) << "number " << i;
+    }
+    CString text;
+    ASSERT_EQ(reader.GetEmail(1, text), 1);
+    EXPECT_STREQ(text, "second@example.org");
+    ASSERT_EQ(reader.GetText(0, text), 1);
+    EXPECT_STREQ(text, "Straße 17");
+    ASSERT_EQ(reader.GetText(1, text), 1);
+    EXPECT_STREQ(text, "");
+    EXPECT_EQ(reader.GetGroup(), 18);
+    EXPECT_EQ(reader.GetChoice(), 4);
+    EXPECT_EQ(reader.GetPicture(), 0u);
+    EXPECT_EQ(reader.GetMelody(), 0u);
+    for (int slot : slots) {
+      ASSERT_EQ(reader.Upload(nullptr, engine, slot, slot), 1) << std::hex << GetLastError();
+      EXPECT_EQ(phone.File(CPhoneBookStore::kContactFile, slot), sample.at({CPhoneBookStore::kContactFile, slot}) + std::string(4, '\0'))
+          << "slot " << slot;
+    }
+  }
 }
 
 TEST_F(PhoneBookTest, AFailedVersionQueryFailsWithTheStoreCode) {

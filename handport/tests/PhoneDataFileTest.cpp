@@ -252,7 +252,7 @@ TEST(PhoneRecords, DecodersReadWhatTheLayoutsSayAndOnlyIntoUsedEntries) {
 }
 
 TEST(PhoneRecords, AContactFileOfThePhoneReadsAndComesBackByteForByte) {
-  const std::string file = phonesim::SampleWholePhone().at({256, 17});
+  const std::string file = phonesim::SamplePhoneObjectFiles().at({256, 17});
   const std::vector<BYTE> bytes(file.begin(), file.end());
   BasePhone phone;
   phone.Contacts()[17].used = 1;

@@ -146,7 +146,7 @@ TEST_F(WholePhoneRun, TheCommandsOfEachFamilyAndVersion) {
 TEST_F(WholePhoneRun, EveryKindGoesFromOnePhoneToAnotherWithItsStepsPostedAsPlanned) {
   ScriptedPhone from("WD_6001");
   Connect(from);
-  from.Seed(phonesim::SampleWholePhone());
+  from.Seed(phonesim::SamplePhoneObjectFiles());
   CPhoneDevice reader(from.engine);
   reader.SetPhoneFamily(8);
   // Every kind but the contacts, whose 500 files make a long run (the end-to-end test has them).
@@ -210,7 +210,7 @@ TEST_F(WholePhoneRun, AFailureEndsTheRunWithItsErrorAndSwitchesThePhoneOff) {
     SCOPED_TRACE(c.name);
     ScriptedPhone side("WD_6001");
     Connect(side);
-    phonesim::FlashFiles files = phonesim::SampleWholePhone();
+    phonesim::FlashFiles files = phonesim::SamplePhoneObjectFiles();
     files[c.file] = c.bytes;
     side.Seed(files);
     if (c.command) side.phone.SetAnswer(c.command, std::string(c.command) + ":ERROR:1");

@@ -1,19 +1,23 @@
 // The runs end to end, with the phone-access library loaded by name as Backup loads it, through the
 // link service's own core to the simulated phone: a filled phone is backed up, the file restored
 // onto a second, fresh phone, and a backup of that phone then holds the same records, folders and
-// files (under the second phone's own ids).
+// files (under the second phone's own ids). A phone holding the sample records in its own layouts is
+// backed up, and its records come back onto an empty phone byte for byte.
 #include "BackupRun.h"
 
 #include "support/LinkServiceHost.h"
 #include "support/ManagerHarness.h"
 
 #include <phonesim/PhoneSimProcess.h>
+#include <phonesim/WholePhoneFiles.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <numeric>
 #include <memory>
 #include <ostream>
@@ -40,9 +44,9 @@ struct PhoneUnderTest {
   std::unique_ptr<LinkServiceHost> service;
   ManagerLibrary library;
 
-  // `build` is the model's version letters and "_0100".
-  bool Start(const std::string& build, const std::string& model = "Selka") {
-    if (!phone.Start({.model = model, .arguments = {"--baud", "2000000", "--off-time", "0"}})) return false;
+  // `build` is the model's version letters and "_0100"; `phoneHome` empty: a temporary one.
+  bool Start(const std::string& build, const std::string& model = "Selka", const std::string& phoneHome = {}) {
+    if (!phone.Start({.model = model, .home = phoneHome, .arguments = {"--baud", "2000000", "--off-time", "0"}})) return false;
     home = std::make_unique<QuietLinkHome>(phone.Home());
     std::ofstream(phone.Home() + "/Phones.ini") << "-" << model << "," << build << "\r\n";
     service = std::make_unique<LinkServiceHost>(phone.Home() + "/Phones.ini");
@@ -206,6 +210,66 @@ TEST_P(WholePhoneTest, AWholePhoneGoesIntoAFileAndOntoAnotherPhone) {
   const std::string second = m_folder + "/second.bck";
   ASSERT_TRUE(Backup(second, kinds, model.build).fileWritten);
   EXPECT_EQ(Contents(second), before);
+}
+
+// The sample phone's groups, contacts, schedule and to-do list, as the phone keeps them, go into the
+// file; restored onto an empty phone they give it the same files.
+TEST_P(WholePhoneTest, TheSamplePhonesRecordsComeBackOntoAnEmptyPhoneByteForByte) {
+  const Model model = GetParam();
+  const phonesim::FlashFiles sample = phonesim::SampleWholePhone(model.name);
+  const std::string first = m_folder + "/first";
+  ASSERT_TRUE(phonesim::WriteFlashFiles(first + "/phonesim", sample));
+  ASSERT_TRUE(m_phone.Start(model.build, model.name, first)) << m_phone.phone.Error();
+  constexpr DWORD kinds = BCK_KIND_CONTACTS | BCK_KIND_SCHEDULE | BCK_KIND_TODO;
+  const std::string path = m_folder + "/sample.bck";
+  RunOutcome outcome = Backup(path, kinds, model.build);
+  ASSERT_TRUE(outcome.fileWritten) << outcome.endText;
+  EXPECT_EQ(outcome.endText, CString("Transfer complete. Your phone has been switched off. You can now turn it on."));
+  const std::vector<std::string> saved = Contents(path);
+  std::map<int, int> perType;
+  for (const std::string& line : saved) ++perType[std::stoi(line)];
+  EXPECT_EQ(perType[BRT_GROUP], 3);
+  EXPECT_EQ(perType[BRT_CONTACT], 3);
+  EXPECT_EQ(perType[BRT_SCHEDULE], 12);
+  EXPECT_EQ(perType[BRT_TODO], 5);
+  for (const char* line : {"3:6 Größe", "4:499 Contact 499 A +491003493", "12:11 Meeting 11", "6:4 Task 4"}) {
+    EXPECT_NE(std::find(saved.begin(), saved.end(), line), saved.end()) << line;
+  }
+  m_phone.Stop();
+
+  const std::string second = m_folder + "/second";
+  ASSERT_TRUE(m_phone.Start(model.build, model.name, second)) << m_phone.phone.Error();
+  {
+    CManagerPhone phone(m_phone.Manager());
+    CRestoreRun run(phone, m_report);
+    outcome = run.Run(path.c_str(), RunChoice{kinds, BackupVariant::FromBuild(model.build)});
+  }
+  EXPECT_EQ(outcome.endText, CString("Transfer complete. Your phone has been switched off. You can now turn it on."));
+  m_phone.Stop();
+  const phonesim::FlashFiles restored = phonesim::RecordFiles(phonesim::ReadFlashFiles(second + "/phonesim"));
+  const phonesim::FlashFiles expected = phonesim::RecordFiles(sample);
+  EXPECT_EQ(restored.size(), expected.size());
+  for (const auto& [name, bytes] : expected) {
+    const auto found = restored.find(name);
+    ASSERT_NE(found, restored.end()) << name.first << "_" << name.second;
+    EXPECT_EQ(found->second, bytes) << name.first << "_" << name.second;
+  }
+}
+
+// A group file the library cannot read (one of another layout) fails the backup: the end text says
+// the phone failed, not that anything was cancelled, and no file is left.
+TEST_F(BackupPhoneTest, AFileThePhoneCannotGiveFailsTheBackupWithoutACancel) {
+  const std::string home = m_folder + "/phone";
+  phonesim::FlashFiles files = phonesim::SampleWholePhone("Selka");
+  files[{106, 110}] = std::string(798, '\0');
+  ASSERT_TRUE(phonesim::WriteFlashFiles(home + "/phonesim", files));
+  ASSERT_TRUE(m_phone.Start("ZSE_0100", "Selka", home)) << m_phone.phone.Error();
+  const std::string path = m_folder + "/phone.bck";
+  const RunOutcome outcome = Backup(path, BCK_KIND_CONTACTS);
+  EXPECT_TRUE(outcome.endMessage);
+  EXPECT_FALSE(outcome.fileWritten);
+  EXPECT_EQ(outcome.endText, CString("Unable to conect with phone. \nYour phone has been switched off. You can now turn it on. "));
+  EXPECT_FALSE(fs::exists(path));
 }
 
 // A cable pulled during a backup: the run ends with its message and an earlier backup of that

@@ -156,7 +156,7 @@ class WholePhoneRoundTrip : public testing::TestWithParam<WholePhoneCase> {};
 }  // namespace
 
 TEST_P(WholePhoneRoundTrip, TheWholePhoneGoesThroughADataFileToAnEmptyPhone) {
-  const phonesim::FlashFiles sample = phonesim::SampleWholePhone(1);
+  const phonesim::FlashFiles sample = phonesim::SamplePhoneObjectFiles(1);
   const std::string path = DataFilePath("wholephone-");
   StepWindow window;
   {
@@ -206,7 +206,7 @@ TEST(WholePhoneCable, APulledCableEndsAReadOrAWriteWithAClearError) {
   std::mt19937 random(20261210);
   const auto sample = [&random](int within) { return 1 + static_cast<long long>(random() % static_cast<unsigned>(within)); };
   PhoneSide side("WD_6001");
-  ASSERT_TRUE(phonesim::WriteFlashFiles(side.StateFolder(), phonesim::SampleWholePhone()));
+  ASSERT_TRUE(phonesim::WriteFlashFiles(side.StateFolder(), phonesim::SamplePhoneObjectFiles()));
   struct Pull {
     phonesim::Fault where;
     long long bytes;
@@ -238,7 +238,7 @@ TEST(WholePhoneCable, APulledCableEndsAReadOrAWriteWithAClearError) {
 TEST(WholePhoneCable, APhoneThatAnswersAgainIsSwitchedOff) {
   std::mt19937 random(20261211);
   PhoneSide side("WD_6001");
-  ASSERT_TRUE(phonesim::WriteFlashFiles(side.StateFolder(), phonesim::SampleWholePhone()));
+  ASSERT_TRUE(phonesim::WriteFlashFiles(side.StateFolder(), phonesim::SamplePhoneObjectFiles()));
   for (const bool write : {false, true}) {
     SCOPED_TRACE(write ? "write" : "read");
     ASSERT_TRUE(side.Start());

@@ -1,4 +1,18 @@
-// The sample whole phone, byte by byte in the phone's own layouts:
+// Sample phones, byte by byte in the phone's layouts.
+//
+// The stores' layouts (what the phone keeps, what the library reads and writes):
+//   groups (106, 110): 19 names of 41 bytes, UTF-8, zero-padded
+//   contact (256, slot): 524 bytes (471 short), 0xFF where nothing is written; name length and
+//     name (32, zero-padded), seven 22-byte numbers (count, type, packed digits), two e-mails (65,
+//     64 of them zero-padded), two texts (65, zero-padded), in the full layout the reading
+//     (length and 30 bytes) and the name trailer (22); the flag byte and four reserved bytes,
+//     three melody ids, the picture id, three choice bytes, the group (0 as 0x80 for choice and
+//     group)
+//   schedule used bytes (99, 3), blocks (100, b) of ten 88-byte (280 extended) records, every
+//     record of a block carrying its slot number, as the store writes them
+//   to-do used bytes (102, 4), blocks (103, b) of ten 80-byte (272 extended) records
+//
+// The phone object's layouts (its whole-phone read and write):
 //   groups (106, 110): 19 names of 42 bytes, UTF-8, zero-padded
 //   contact (256, slot): 524 bytes, 0xFF where nothing is written; name length and name (41),
 //     seven 13-byte numbers (count, type, packed digits), two e-mails (101), two texts (65), text 3
@@ -10,10 +24,13 @@
 //   raw blocks (1, 1) and (108, 111)
 #include <phonesim/WholePhoneFiles.h>
 
+#include "ModelTable.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 
 namespace phonesim {
@@ -28,14 +45,16 @@ void PutU32(std::string& bytes, std::size_t at, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) bytes[at + static_cast<std::size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 void PutText(std::string& bytes, std::size_t at, const std::string& text) { bytes.replace(at, text.size(), text); }
+void Fill(std::string& bytes, std::size_t at, std::size_t size, char value) { bytes.replace(at, size, size, value); }
 
-// A dial number's 13-byte field: count of bytes from the type on, the type, digits two a byte
-// with the first in the low nibble, 0xF after an odd count.
-std::string NumberField(const std::string& number) {
-  std::string field(13, '\xFF');
+// A dial number's field of `size` bytes: count of bytes from the type on, the type, digits two a
+// byte with the first in the low nibble, 0xF after an odd count; all 0xFF for no number.
+std::string NumberField(const std::string& number, std::size_t size) {
+  std::string field(size, '\xFF');
+  if (number.empty()) return field;
   std::string digits = number;
   unsigned char type = 0x81;
-  if (!digits.empty() && digits[0] == '+') {
+  if (digits[0] == '+') {
     type = 0x91;
     digits.erase(0, 1);
   }
@@ -49,13 +68,125 @@ std::string NumberField(const std::string& number) {
   return field;
 }
 
-std::string Contact(int slot, int variant) {
-  std::string record(524, '\xFF');
-  const std::string name = "Contact " + std::to_string(slot) + (variant ? " B" : " A");
+std::string ContactName(int slot, int variant) { return "Contact " + std::to_string(slot) + (variant ? " B" : " A"); }
+std::string FirstNumber(int slot, int variant) { return "+49" + std::to_string(1000000 + slot * 7 + variant); }
+std::string ThirdNumber(int slot) { return "0" + std::to_string(30000 + slot); }
+
+// --- the stores' layouts ---
+
+constexpr int kGroupCount = 19;
+constexpr std::size_t kGroupName = 41;
+constexpr std::size_t kContactName = 32, kContactNumber = 22, kContactText = 65;
+constexpr std::size_t kDescriptionField = 65, kExtendedDescriptionField = 257;
+
+std::string StoreGroups(int variant) {
+  std::string groups(kGroupCount * kGroupName, '\0');
+  PutText(groups, 0, variant ? "Family B" : "Family");
+  PutText(groups, kGroupName, "Work");
+  PutText(groups, 5 * kGroupName, "Größe");
+  return groups;
+}
+
+// A contact as the phone-book store writes it from an empty slot: what no field sets stays 0xFF.
+std::string StoreContact(int slot, int variant, bool shortLayout) {
+  struct Offsets {
+    std::size_t flag, melody, picture, choice, group, size;
+  };
+  const Offsets at = shortLayout ? Offsets{446, 451, 463, 467, 470, 471} : Offsets{499, 504, 516, 520, 523, 524};
+  std::string record(at.size, '\xFF');
+  const std::string name = ContactName(slot, variant);
+  Fill(record, 0, kContactName, '\0');
   record[0] = static_cast<char>(name.size());
   PutText(record, 1, name);
-  PutText(record, 42, NumberField("+49" + std::to_string(1000000 + slot * 7 + variant)));
-  PutText(record, 42 + 2 * 13, NumberField("0" + std::to_string(30000 + slot)));
+  const std::string numbers[7] = {FirstNumber(slot, variant), "", ThirdNumber(slot), "", "", "", ""};
+  for (std::size_t i = 0; i < 7; ++i) PutText(record, kContactName + i * kContactNumber, NumberField(numbers[i], kContactNumber));
+  const std::string texts[4] = {"c" + std::to_string(slot) + "@example.org", "second@example.org",
+                                "Straße " + std::to_string(slot), ""};
+  for (std::size_t i = 0; i < 4; ++i) {
+    // The store's layout step, which every upload runs, carries 64 bytes of each e-mail field: an
+    // address is at most that long, and the field's last byte is left 0xFF.
+    const std::size_t field = kContactName + 7 * kContactNumber + i * kContactText;
+    Fill(record, field, i < 2 ? kContactText - 1 : kContactText, '\0');
+    PutText(record, field, texts[i]);
+  }
+  if (!shortLayout) {
+    const std::string reading = "Reading";
+    record[446] = static_cast<char>(reading.size());
+    PutText(record, 447, reading);
+    Fill(record, 477, 4, '\0');  // the name trailer that every name write sets
+  }
+  for (std::size_t i = 0; i < 3; ++i) PutU32(record, at.melody + 4 * i, 0x80000000u);  // no melody
+  record[at.choice] = static_cast<char>(1 + (slot + variant) % 14);
+  record[at.choice + 1] = record[at.choice + 2] = '\x80';
+  record[at.group] = static_cast<char>(1 + slot % kGroupCount);
+  return record;
+}
+
+// Twelve schedule entries in December 2020 in slots 0 to 11, and five to-do items in slots 0 to 4.
+constexpr int kScheduleEntries = 12, kToDoItems = 5;
+
+void AddStoreSchedule(FlashFiles& files, int variant, bool extended) {
+  const std::size_t text = extended ? kExtendedDescriptionField : kDescriptionField;
+  const std::size_t size = text + 23;
+  std::string used(600, '\0');
+  for (int block = 0; block * 10 < kScheduleEntries; ++block) {
+    std::string records(10 * size, '\0');
+    for (int i = 0; i < 10; ++i) {
+      const int slot = block * 10 + i;
+      const std::size_t at = static_cast<std::size_t>(i) * size;
+      // The store writes a slot's number into its record whenever it selects the slot.
+      PutU16(records, at + text + 19, static_cast<unsigned>(slot));
+      if (slot >= kScheduleEntries) continue;
+      used[static_cast<std::size_t>(slot)] = 1;
+      PutText(records, at, "Meeting " + std::to_string(slot) + (variant ? "b" : ""));
+      PutU16(records, at + text + 3, 2020);
+      records[at + text + 5] = 12;
+      records[at + text + 6] = static_cast<char>(1 + slot);
+      records[at + text + 7] = static_cast<char>(8 + slot % 3);
+      records[at + text + 8] = 30;
+      records[at + text + 11] = slot % 2 ? '\x80' : '\0';  // alarm
+      records[at + text + 12] = static_cast<char>(slot % 4 | (slot % 5 == 0 ? 0x80 : 0));  // repeat, private
+    }
+    files[{100, block}] = records;
+  }
+  files[{99, 3}] = used;
+}
+
+void AddStoreToDo(FlashFiles& files, int variant, bool extended) {
+  const std::size_t text = extended ? kExtendedDescriptionField : kDescriptionField;
+  const std::size_t size = text + 15;
+  std::string used(100, '\0');
+  std::string records(10 * size, '\0');
+  for (int slot = 0; slot < kToDoItems; ++slot) {
+    used[static_cast<std::size_t>(slot)] = 1;
+    const std::size_t at = static_cast<std::size_t>(slot) * size;
+    PutText(records, at, "Task " + std::to_string(slot) + (variant ? "b" : ""));
+    PutU16(records, at + text + 3, 2020);
+    records[at + text + 5] = 3;
+    records[at + text + 6] = static_cast<char>(10 + slot);
+    PutU16(records, at + text + 7, 2020);
+    records[at + text + 9] = 4;
+    records[at + text + 10] = static_cast<char>(10 + slot);
+    records[at + text + 11] = slot % 2 ? 1 : 2;  // done, open
+    if (extended) {
+      records[at + text + 12] = static_cast<char>(1 + slot % 3);        // priority
+      records[at + text + 13] = static_cast<char>(1 + (slot + 1) % 3);  // category
+      records[at + text + 14] = slot == 3 ? 2 : 1;                      // private
+    }
+  }
+  files[{103, 0}] = records;
+  files[{102, 4}] = used;
+}
+
+// --- the phone object's layouts ---
+
+std::string ObjectContact(int slot, int variant) {
+  std::string record(524, '\xFF');
+  const std::string name = ContactName(slot, variant);
+  record[0] = static_cast<char>(name.size());
+  PutText(record, 1, name);
+  PutText(record, 42, NumberField(FirstNumber(slot, variant), 13));
+  PutText(record, 42 + 2 * 13, NumberField(ThirdNumber(slot), 13));
   PutText(record, 133, "c" + std::to_string(slot) + "@example.org");
   PutText(record, 133 + 101, "second@example.org");
   PutText(record, 335, "Straße " + std::to_string(slot));
@@ -88,13 +219,30 @@ std::string Data(std::size_t size, int seed) {
 
 }  // namespace
 
-FlashFiles SamplePhoneBook(int count, int variant) {
+RecordLayouts LayoutsOf(std::string_view phone) {
+  std::string_view version = phone;
+  if (const std::optional<ModelRow> model = FindModel(phone)) version = model->swVersion;
+  const char letter = version.empty() ? '\0' : version.front();
+  return RecordLayouts{.shortContacts = letter == 'B' || letter == 'T', .extendedCalendar = letter == 'Z' || letter == 'U'};
+}
+
+FlashFiles SampleWholePhone(std::string_view phone, int variant) {
+  const RecordLayouts layouts = LayoutsOf(phone);
   FlashFiles files;
-  for (int slot = 0; slot < count; ++slot) files[{256, slot}] = Contact(slot, variant);
+  files[{106, 110}] = StoreGroups(variant);
+  for (int slot : {0, 17, 499}) files[{256, slot}] = StoreContact(slot, variant, layouts.shortContacts);
+  AddStoreSchedule(files, variant, layouts.extendedCalendar);
+  AddStoreToDo(files, variant, layouts.extendedCalendar);
   return files;
 }
 
-FlashFiles SampleWholePhone(int variant) {
+FlashFiles SamplePhoneBook(int count, int variant) {
+  FlashFiles files;
+  for (int slot = 0; slot < count; ++slot) files[{256, slot}] = StoreContact(slot, variant, false);
+  return files;
+}
+
+FlashFiles SamplePhoneObjectFiles(int variant) {
   FlashFiles files;
   std::string groups(19 * 42, '\0');
   PutText(groups, 0, variant ? "Family B" : "Family");
@@ -102,8 +250,7 @@ FlashFiles SampleWholePhone(int variant) {
   PutText(groups, 5 * 42, "Größe");
   files[{106, 110}] = groups;
 
-  for (int slot : {0, 17, 499}) files[{256, slot}] = Contact(slot, variant);
-
+  for (int slot : {0, 17, 499}) files[{256, slot}] = ObjectContact(slot, variant);
   // Twelve schedule entries in time order (a whole-phone write sorts them so), two blocks.
   std::string used(600, '\0');
   std::string blocks[2] = {std::string(760, '\0'), std::string(760, '\0')};
@@ -160,6 +307,17 @@ FlashFiles SampleWholePhone(int variant) {
   files[{1, 1}] = Data(150, 9 + variant);
   files[{108, 111}] = Data(90, 10);
   return files;
+}
+
+FlashFiles RecordFiles(const FlashFiles& files) {
+  FlashFiles records;
+  for (const auto& [name, bytes] : files) {
+    switch (name.first) {
+      case 99: case 100: case 102: case 103: case 106: case 256: records[name] = bytes; break;
+      default: break;
+    }
+  }
+  return records;
 }
 
 FlashFiles ReadFlashFiles(const std::string& stateFolder) {
