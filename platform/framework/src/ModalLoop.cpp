@@ -2,37 +2,30 @@
 // window while the queue is empty and WM_ENTERIDLE to its parent once per idle spell.
 //
 // A window shown on idle shows when the queue first runs empty, after what its creation queued, so
-// that it does not show half made. The queue may never run empty, though: another process that
-// hosts a window of this thread keeps asking it to paint, a worker keeps posting its progress. The
-// window then shows once it has waited kShowAnyway.
+// that it does not show half made. Until then the loop never waits for a message: a message that a
+// look saw may be gone when the wait looks again (a paint that a sent message handled meanwhile
+// did, as a host in another process asks a hosted window to paint for it), and the wait would keep
+// the window unshown until some other message came, maybe never.
 #include <framework/App.h>
 #include <framework/Wnd.h>
 
-#include <base/Time.h>
-
 #include "ThreadState.h"
-
-namespace {
-constexpr DWORD kShowAnyway = 250;  // ms
-}  // namespace
 
 int CWnd::RunModalLoop(DWORD flags) {
   BOOL idle = TRUE;
   LONG idleCount = 0;
   BOOL showOnIdle = (flags & MLF_SHOWONIDLE) && !(GetStyle() & WS_VISIBLE);
-  const DWORD started = GetTickCount();
-  auto show = [&] {
-    ShowWindow(SW_SHOWNORMAL);
-    UpdateWindow();
-    showOnIdle = FALSE;
-  };
   HWND parent = ::GetParent(m_hWnd);
   m_nFlags |= WF_MODALLOOP | WF_CONTINUEMODAL;
   CWinThread* thread = AfxGetThread();
   MSG peek;
   for (;;) {
     while (idle && !PeekMessageA(&peek, nullptr, 0, 0, PM_NOREMOVE)) {
-      if (showOnIdle) show();
+      if (showOnIdle) {
+        ShowWindow(SW_SHOWNORMAL);
+        UpdateWindow();
+        showOnIdle = FALSE;
+      }
       if (!(flags & MLF_NOIDLEMSG) && parent && idleCount == 0) {
         ::SendMessageA(parent, WM_ENTERIDLE, 0 /* MSGF_DIALOGBOX */, reinterpret_cast<LPARAM>(m_hWnd));
       }
@@ -40,7 +33,9 @@ int CWnd::RunModalLoop(DWORD flags) {
       if (!ContinueModal() || !m_hWnd) goto done;
     }
     do {
-      if (!AfxPumpMessage()) {
+      const int pumped = tolvar::framework::PumpMessage(!showOnIdle);
+      if (pumped < 0) break;  // gone meanwhile: the queue is empty, and the window shows
+      if (pumped == 0) {
         // WM_QUIT: the loop ends and the quit goes on to the loop outside.
         const MSG& quit = thread ? thread->m_msgCur : tolvar::framework::Thread().pumped;
         PostQuitMessage(static_cast<int>(quit.wParam));
@@ -49,7 +44,6 @@ int CWnd::RunModalLoop(DWORD flags) {
       }
       // A window destroyed meanwhile (its object let go of it) can never end its loop otherwise.
       if (!ContinueModal() || !m_hWnd) goto done;
-      if (showOnIdle && GetTickCount() - started >= kShowAnyway) show();
       if (!thread || thread->IsIdleMessage(&thread->m_msgCur)) {
         idle = TRUE;
         idleCount = 0;

@@ -3,7 +3,6 @@
 // keeping the dialog open, and a modal loop that WM_QUIT ends.
 #include <framework/Afx.h>
 
-#include <kernel/TestClock.h>
 #include <resources/Resource.h>
 #include <user_testing/Recorder.h>
 
@@ -156,41 +155,6 @@ TEST_F(ModalDialog, EndModalLoopEndsItWithIdleKicksOnlyWhileTheQueueIsEmpty) {
                   {WM_KICKIDLE, kWParam | kLParam, 0, 0},
                   {WM_DESTROY}},
                  "modal loop");
-}
-
-// A dialog whose thread's queue never runs empty: a message that posts itself again each time it
-// is handled, from before the loop begins (as a host in another process that keeps asking for
-// paints, or a worker's progress, keeps it). It must show all the same, and soon.
-class CBusyQueueDlg : public CSettingsDlg {
-public:
-  using CSettingsDlg::CSettingsDlg;
-  static constexpr UINT kTick = WM_USER + 20;
-  BOOL OnInitDialog() override {
-    CSettingsDlg::OnInitDialog();
-    PostMessage(kTick);
-    return TRUE;
-  }
-  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-    if (message != kTick) return CSettingsDlg::WindowProc(message, wParam, lParam);
-    ++ticks;
-    if (IsWindowVisible()) {
-      EndDialog(IDOK);
-    } else if (ticks == 1000) {
-      EndDialog(IDABORT);  // never shown
-    } else {
-      clock.Advance(20);
-      PostMessage(kTick);
-    }
-    return 0;
-  }
-  tolvar::kernel::TestClock clock;
-  int ticks = 0;
-};
-
-TEST_F(ModalDialog, ADialogShowsWhileItsQueueNeverRunsEmpty) {
-  CBusyQueueDlg dialog(&ownerObject);
-  EXPECT_EQ(dialog.DoModal(), IDOK) << "not shown after " << dialog.ticks << " messages";
-  EXPECT_LE(dialog.ticks, 30);  // about a quarter of a second on the dialog's clock
 }
 
 TEST_F(ModalDialog, ADialogWhoseTemplateNamesNoPlaceIsCentredOverItsOwnerOrTheWorkArea) {
