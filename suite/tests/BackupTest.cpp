@@ -27,9 +27,6 @@ namespace fs = std::filesystem;
 struct Point {
   int x, y;
 };
-struct Box {
-  int left, top, right, bottom;
-};
 
 // Places in the launcher's frame at its first size. The folder bar: Daybook, Mediary, Backup.
 constexpr int kMediaryItem = 1, kBackupItem = 2;
@@ -223,10 +220,13 @@ TEST_F(BackupScenario, AWholePhoneBackedUpEmptiedAndRestoredIsWhatItWas) {
   EXPECT_EQ(MediaOnThePhone(), media);
   EXPECT_EQ(CarriedFlashFiles(), flash);
 
-  // Mediary was told: its phone pane is empty.
+  // Mediary was told: its phone pane is empty, and Get lists the phone again.
   ASSERT_TRUE(ShowMediary());
-  SaveScreen("suite-backup-mediary-after-restore");
   EXPECT_TRUE(WaitUntil([&] { return !PhoneRowShows(0); }, 10s)) << "Mediary's phone pane still lists the phone as it was";
+  SaveScreen("suite-backup-mediary-after-restore");
+  Click(kGetList);
+  ASSERT_TRUE(AnswerMediary("", 120s)) << "the listing did not end";
+  EXPECT_TRUE(WaitUntil([&] { return PhoneRowShows(0); }, 10s)) << "the phone pane lists nothing after the restore";
 
   // Backup's File menu.
   ASSERT_TRUE(ShowBackup());
