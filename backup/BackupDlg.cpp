@@ -645,7 +645,7 @@ CString CBackupDlg::ChooseFile(bool forSaving) {
   const DWORD flags = forSaving ? OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_CREATEPROMPT
                                 : OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
   CFileDialog dialog(forSaving ? FALSE : TRUE, "bck", nullptr, flags, kFilter, this);
-  const CString title = GetText(forSaving ? IDS_BACKUP : IDS_OPEN);
+  const CString title = CaptionOfCommand(GetText(forSaving ? IDS_BACKUP : IDS_OPEN));
   dialog.m_ofn.lpstrTitle = title;
   dialog.m_ofn.lpstrInitialDir = m_lastFolder;
   if (dialog.DoModal() != IDOK) return CString();

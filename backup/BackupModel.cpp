@@ -155,6 +155,15 @@ std::vector<CString> SplitLogText(const CString& text) {
   return lines;
 }
 
+CString CaptionOfCommand(const CString& text) {
+  CString caption;
+  for (int i = 0; i < text.GetLength(); ++i) {
+    if (text[i] == '&' && ++i == text.GetLength()) break;
+    caption += text[i];
+  }
+  return caption;
+}
+
 CString LastFolderFromStored(const CString& documents, const CString& stored, bool storedExists) {
   if (stored.IsEmpty() || !storedExists) return documents;
   return TrimTrailingSeparator(stored);

@@ -94,6 +94,10 @@ class CBackupModel {
 // last '\n' is a line when it is not empty.
 std::vector<CString> SplitLogText(const CString& text);
 
+// A command's text as a window's caption: its mnemonic marker dropped ("&Backup" is captioned
+// "Backup"); a doubled "&&", which shows one ampersand in the command, stays one.
+CString CaptionOfCommand(const CString& text);
+
 // The last folder: the stored value with a trailing separator cut, when there is one; else the
 // documents folder as it is.
 CString LastFolderFromStored(const CString& documents, const CString& stored, bool storedExists);

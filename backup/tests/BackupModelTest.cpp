@@ -190,6 +190,17 @@ TEST(BackupLogTest, TextsBecomeLines) {
   }
 }
 
+TEST(BackupCaptionTest, ACommandsTextCaptionsWithoutItsMnemonicMarker) {
+  const struct {
+    const char* text;
+    const char* caption;
+  } cases[] = {
+      {"&Backup", "Backup"}, {"Res&tore", "Restore"}, {"Save && Go", "Save & Go"},
+      {"Open", "Open"},      {"End&", "End"},         {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CaptionOfCommand(c.text), CString(c.caption)) << c.text;
+}
+
 TEST(BackupLastFolderTest, StoredFoldersKeepTheirLastComponent) {
   const struct {
     const char* stored;

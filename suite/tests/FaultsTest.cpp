@@ -208,11 +208,11 @@ class Faults : public testing::Test {
   // dialog's question (the file is new, or is replaced). False when a step did not come.
   bool StartBackupInto(unsigned long launcher, const std::string& path) {
     m_person.ClickIn(launcher, kBackupButton.x, kBackupButton.y);
-    if (!m_person.WaitForWindow("&Backup")) return false;
+    if (!m_person.WaitForWindow("Backup")) return false;
     m_person.Text(path + "\n");
-    if (!WaitUntil([&] { return ShownWithTitle("&Backup").size() == 2; })) return false;
+    if (!WaitUntil([&] { return ShownWithTitle("Backup").size() == 2; })) return false;
     m_person.Key(XK_Return);
-    return m_person.WaitForWindowGone("&Backup");
+    return m_person.WaitForWindowGone("Backup");
   }
 
   // "Exit" from the tray menu; expects every process of the suite, and scripts/run, to end.

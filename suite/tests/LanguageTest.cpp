@@ -246,10 +246,10 @@ TEST_F(Language, EveryProgramsCaptionsDialogsAndMessagesComeInTheChosenLanguage)
   SaveScreen("suite-language-backup");
   ASSERT_TRUE(backup) << "Backup did not come up";
   m_person.ClickIn(launcher, kBackupButton.x, kBackupButton.y);
-  ASSERT_NE(WaitForMarked("&Backup"), 0u);
+  ASSERT_NE(WaitForMarked("Backup"), 0u);
   SaveScreen("suite-language-backup-file-dialog");
   m_person.Key(XK_Escape);
-  ASSERT_TRUE(m_person.WaitForWindowGone(kMark + "&Backup"));
+  ASSERT_TRUE(m_person.WaitForWindowGone(kMark + "Backup"));
 }
 
 }  // namespace

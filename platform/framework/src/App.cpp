@@ -68,10 +68,15 @@ BOOL CWinThread::PreTranslateMessage(MSG* msg) {
   return FALSE;
 }
 
-BOOL AfxPumpMessage() {
+int tolvar::framework::PumpMessage(bool wait) {
   CWinThread* thread = AfxGetThread();
   MSG& msg = thread ? thread->m_msgCur : Thread().pumped;
-  if (!GetMessageA(&msg, nullptr, 0, 0)) return FALSE;
+  if (wait) {
+    if (!GetMessageA(&msg, nullptr, 0, 0)) return 0;
+  } else {
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return -1;
+    if (msg.message == WM_QUIT) return 0;
+  }
   BOOL taken = FALSE;
   if (thread) {
     taken = thread->PreTranslateMessage(&msg);
@@ -82,8 +87,10 @@ BOOL AfxPumpMessage() {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
-  return TRUE;
+  return 1;
 }
+
+BOOL AfxPumpMessage() { return tolvar::framework::PumpMessage(true) != 0; }
 
 BOOL CWinThread::PumpMessage() { return AfxPumpMessage(); }
 

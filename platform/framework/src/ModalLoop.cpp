@@ -1,5 +1,11 @@
 // A window's modal loop: the thread's message step until EndModalLoop, with idle kicks to the
 // window while the queue is empty and WM_ENTERIDLE to its parent once per idle spell.
+//
+// A window shown on idle shows when the queue first runs empty, after what its creation queued, so
+// that it does not show half made. Until then the loop never waits for a message: a message that a
+// look saw may be gone when the wait looks again (a paint that a sent message handled meanwhile
+// did, as a host in another process asks a hosted window to paint for it), and the wait would keep
+// the window unshown until some other message came, maybe never.
 #include <framework/App.h>
 #include <framework/Wnd.h>
 
@@ -27,7 +33,9 @@ int CWnd::RunModalLoop(DWORD flags) {
       if (!ContinueModal() || !m_hWnd) goto done;
     }
     do {
-      if (!AfxPumpMessage()) {
+      const int pumped = tolvar::framework::PumpMessage(!showOnIdle);
+      if (pumped < 0) break;  // gone meanwhile: the queue is empty, and the window shows
+      if (pumped == 0) {
         // WM_QUIT: the loop ends and the quit goes on to the loop outside.
         const MSG& quit = thread ? thread->m_msgCur : tolvar::framework::Thread().pumped;
         PostQuitMessage(static_cast<int>(quit.wParam));

@@ -71,6 +71,10 @@ private:
 // for a class that picks its window among several the call creates (the file dialog's hook window).
 void AttachCreatedWindow(CWnd* object, HWND window);
 
+// AfxPumpMessage's step; without `wait`, only for a message that is there when it looks. 1: one
+// was pumped; 0: WM_QUIT was taken; -1: none was there.
+int PumpMessage(bool wait);
+
 // The class library takes ownership of a window object until its window is destroyed.
 void AdoptWindowObject(std::unique_ptr<CWnd> object);
 // Frees an adopted object (from its PostNcDestroy); nothing for one the library does not own.

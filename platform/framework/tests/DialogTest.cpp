@@ -3,6 +3,7 @@
 // keeping the dialog open, and a modal loop that WM_QUIT ends.
 #include <framework/Afx.h>
 
+#include <kernel/QueueExtension.h>
 #include <resources/Resource.h>
 #include <user_testing/Recorder.h>
 
@@ -13,8 +14,11 @@
 #include "Controls.h"
 #include "TestApp.h"
 
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace testing_user;
@@ -155,6 +159,85 @@ TEST_F(ModalDialog, EndModalLoopEndsItWithIdleKicksOnlyWhileTheQueueIsEmpty) {
                   {WM_KICKIDLE, kWParam | kLParam, 0, 0},
                   {WM_DESTROY}},
                  "modal loop");
+}
+
+// The window layer's queue extension, with one paint that a look sees and that is done before the
+// loop takes it (as when a host in another process has a hosted window paint for it meanwhile):
+// every look that leaves the queue as it is sees it when nothing else is there, until a look that
+// takes messages finds it gone.
+class CPaintDoneMeanwhile : public tolvar::kernel::QueueExtension {
+public:
+  CPaintDoneMeanwhile(QueueExtension* windows, HWND window) : m_windows(windows), m_window(window) {}
+  void DeliverSentMessages() override { m_windows->DeliverSentMessages(); }
+  DWORD PendingStatus() override { return m_windows->PendingStatus(); }
+  bool SynthesizeMessage(HWND filter, UINT first, UINT last, bool remove, MSG& message) override {
+    if (m_windows->SynthesizeMessage(filter, first, last, remove, message)) return true;
+    if (!m_waiting || GetCurrentThreadId() != m_thread) return false;
+    if (remove) {
+      m_waiting = false;
+      return false;
+    }
+    message = MSG{m_window, WM_PAINT, 0, 0, 0, {}};
+    return true;
+  }
+  DWORD WindowThread(HWND window) override { return m_windows->WindowThread(window); }
+  bool IsInFilter(HWND filter, HWND window) override { return m_windows->IsInFilter(filter, window); }
+  bool PostToOtherProcess(DWORD thread, UINT message, WPARAM wParam, LPARAM lParam) override {
+    return m_windows->PostToOtherProcess(thread, message, wParam, lParam);
+  }
+
+private:
+  QueueExtension* m_windows;
+  HWND m_window;
+  DWORD m_thread = GetCurrentThreadId();
+  bool m_waiting = true;
+};
+
+// A dialog whose loop's first look sees that paint. Its focus is on a check box, as a message
+// box's is on a button: no caret blinks, whose timer would end any wait.
+class CPaintedMeanwhileDlg : public CSettingsDlg {
+public:
+  using CSettingsDlg::CSettingsDlg;
+  static constexpr UINT kDone = WM_USER + 20;
+  BOOL OnInitDialog() override {
+    CSettingsDlg::OnInitDialog();
+    ::SetFocus(::GetDlgItem(m_hWnd, kRemember));
+    windows = tolvar::kernel::GetQueueExtension();
+    meanwhile = std::make_unique<CPaintDoneMeanwhile>(windows, painted);
+    tolvar::kernel::SetQueueExtension(meanwhile.get());
+    window = m_hWnd;
+    return FALSE;
+  }
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message != kDone) return CSettingsDlg::WindowProc(message, wParam, lParam);
+    shownAtTheEnd = IsWindowVisible();
+    EndDialog(IDOK);
+    return 0;
+  }
+  HWND painted = nullptr;
+  tolvar::kernel::QueueExtension* windows = nullptr;
+  std::unique_ptr<CPaintDoneMeanwhile> meanwhile;
+  std::atomic<HWND> window{nullptr};
+  bool shownAtTheEnd = false;
+};
+
+TEST_F(ModalDialog, ADialogShowsWhenAMessageItsLoopSawIsGoneBeforeTheLoopTakesIt) {
+  CPaintedMeanwhileDlg dialog(&ownerObject);
+  dialog.painted = owner;
+  // Another thread ends the dialog once it shows, or after a while when it does not.
+  std::thread ender([&] {
+    HWND window = nullptr;
+    while (!(window = dialog.window)) std::this_thread::yield();
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (std::chrono::steady_clock::now() < end && !IsWindowVisible(window)) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    PostMessageA(window, CPaintedMeanwhileDlg::kDone, 0, 0);
+  });
+  EXPECT_EQ(dialog.DoModal(), IDOK);
+  ender.join();
+  tolvar::kernel::SetQueueExtension(dialog.windows);
+  EXPECT_TRUE(dialog.shownAtTheEnd) << "the dialog showed only once a later message came";
 }
 
 TEST_F(ModalDialog, ADialogWhoseTemplateNamesNoPlaceIsCentredOverItsOwnerOrTheWorkArea) {

@@ -58,6 +58,8 @@ bool IsThreadOfThisProcess(DWORD threadId) {
 
 void SetQueueExtension(QueueExtension* extension) { g_extension.store(extension, std::memory_order_release); }
 
+QueueExtension* GetQueueExtension() { return Extension(); }
+
 DWORD WindowQueueThread(HWND window) {
   QueueExtension* extension = Extension();
   DWORD thread = extension && window ? extension->WindowThread(window) : 0;

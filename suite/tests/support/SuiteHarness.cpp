@@ -110,6 +110,10 @@ void TellReports(const std::string& name) {
   }
   const int in = open("/dev/null", O_RDONLY);
   if (in >= 0) dup2(in, 0);
+  // As in a terminal, Ctrl+C reaches the script: a test started in the background of a shell
+  // inherits SIGINT ignored, and a shell cannot trap a signal ignored when it started.
+  signal(SIGINT, SIG_DFL);
+  signal(SIGQUIT, SIG_DFL);
   setenv("TOLVAR_LINK_PORT", port.c_str(), 1);
   setenv("TOLVAR_HOME", home.c_str(), 1);  // so that Processes() finds everything the script starts
   setenv("TSAN_OPTIONS", reportOptions.c_str(), 1);

@@ -47,6 +47,8 @@ public:
 
 // Installs the process's extension (null removes it). The extension must outlive its use.
 void SetQueueExtension(QueueExtension* extension);
+// The installed extension (null: none), for one that wraps it.
+QueueExtension* GetQueueExtension();
 
 // Posts a message for `window` (NULL: a thread message) to a thread of this process, making its
 // queue when it has none yet. FALSE with ERROR_INVALID_THREAD_ID when the thread is unknown or ended.
