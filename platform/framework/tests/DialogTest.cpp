@@ -240,6 +240,50 @@ TEST_F(ModalDialog, ADialogShowsWhenAMessageItsLoopSawIsGoneBeforeTheLoopTakesIt
   EXPECT_TRUE(dialog.shownAtTheEnd) << "the dialog showed only once a later message came";
 }
 
+// The window layer's own dialog loop (message boxes, file dialogs) likewise.
+TEST_F(ModalDialog, AWindowLayerDialogShowsWhenAMessageItsLoopSawIsGoneBeforeTheLoopTakesIt) {
+  struct Shared {
+    HWND painted;
+    tolvar::kernel::QueueExtension* windows = nullptr;
+    std::unique_ptr<CPaintDoneMeanwhile> meanwhile;
+    std::atomic<HWND> window{nullptr};
+    bool shownAtTheEnd = false;
+  } shared{owner, nullptr, nullptr, {nullptr}, false};
+  // A template with no controls: nothing takes a caret whose timer would end a wait.
+  constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | DS_MODALFRAME;
+  // Style, extended style, no items, x, y, cx, cy, no menu, the dialog class, no title.
+  alignas(4) const WORD bytes[] = {LOWORD(kStyle), HIWORD(kStyle), 0, 0, 0, 0, 0, 120, 60, 0, 0, 0};
+  DLGPROC procedure = [](HWND dialog, UINT message, WPARAM, LPARAM lParam) -> INT_PTR {
+    auto* shared = reinterpret_cast<Shared*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (message == WM_INITDIALOG) {
+      shared = reinterpret_cast<Shared*>(lParam);
+      SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+      shared->windows = tolvar::kernel::GetQueueExtension();
+      shared->meanwhile = std::make_unique<CPaintDoneMeanwhile>(shared->windows, shared->painted);
+      tolvar::kernel::SetQueueExtension(shared->meanwhile.get());
+      shared->window = dialog;
+      return FALSE;
+    }
+    if (message != CPaintedMeanwhileDlg::kDone) return FALSE;
+    shared->shownAtTheEnd = IsWindowVisible(dialog);
+    EndDialog(dialog, IDOK);
+    return TRUE;
+  };
+  std::thread ender([&] {
+    HWND window = nullptr;
+    while (!(window = shared.window)) std::this_thread::yield();
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (std::chrono::steady_clock::now() < end && !IsWindowVisible(window)) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    PostMessageA(window, CPaintedMeanwhileDlg::kDone, 0, 0);
+  });
+  EXPECT_EQ(DialogBoxIndirectParamA(nullptr, reinterpret_cast<LPCDLGTEMPLATEA>(bytes), owner, procedure, reinterpret_cast<LPARAM>(&shared)), IDOK);
+  ender.join();
+  tolvar::kernel::SetQueueExtension(shared.windows);
+  EXPECT_TRUE(shared.shownAtTheEnd) << "the dialog showed only once a later message came";
+}
+
 TEST_F(ModalDialog, ADialogWhoseTemplateNamesNoPlaceIsCentredOverItsOwnerOrTheWorkArea) {
   RECT work;
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);

@@ -277,8 +277,16 @@ INT_PTR RunModal(const std::optional<DialogTemplate>& t, HINSTANCE instance, HWN
       WaitMessage();
       continue;
     }
-    if (!GetMessageA(&message, nullptr, 0, 0)) {
+    // Until the dialog shows, take only what is there: the message the look saw may be gone by now
+    // (a paint that a sent message did meanwhile), and a wait would keep the dialog unshown.
+    const bool shown = GetWindowLongA(dialog, GWL_STYLE) & WS_VISIBLE;
+    if (!(shown ? GetMessageA(&message, nullptr, 0, 0) : PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))) {
+      if (!shown) continue;
       PostQuitMessage(static_cast<int>(message.wParam));  // for the loop outside
+      break;
+    }
+    if (!shown && message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));
       break;
     }
     if (!IsWindow(dialog)) break;
