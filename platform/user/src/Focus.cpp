@@ -174,7 +174,12 @@ HWND SetFocus(HWND window) {
       SetLastError(ERROR_ACCESS_DENIED);
       return nullptr;
     }
-    if (window == old) return old;
+    if (window == old) {
+      // A window of another process hosted in the same top-level window may have taken the keys
+      // meanwhile while this thread kept its focus: taking the focus again takes them back.
+      NoteSharedFocus(old, window);
+      return old;
+    }
     HWND top = TopLevelOf(window);
     // A window hosted in another process's top-level window takes the focus without activating
     // that window: its own thread activates it.
