@@ -410,6 +410,42 @@ TEST_F(Hosting, AClickIntoAFieldThatKeptItsThreadsFocusTakesTheKeysBackThere) {
   }
 }
 
+TEST_F(Hosting, KeysTypedBeforeAClickIsHandledFollowTheFocusItLeavesInEitherProcess) {
+  HWND hosted = ShowProgram();
+  ASSERT_TRUE(hosted);
+  HWND program = GetDlgItem(hosted, 11);
+  ASSERT_TRUE(program);
+  // A person clicks and types at once, before the clicked process has handled the click: into the
+  // host's field, into the program's, onto the host's bare window (which takes no focus, so the
+  // keys stay with the program), and back into the host's field.
+  RECT field;
+  GetWindowRect(m_field, &field);
+  const POINT bare{field.left, field.bottom + 50};
+  ASSERT_EQ(WindowFromPoint(bare), m_main);
+  struct Step {
+    HWND clicked;
+    const char* typed;
+    const char* host;
+    const char* program;
+  };
+  for (const Step& step : {Step{m_field, "a", "a", ""}, Step{program, "b", "a", "b"}, Step{m_main, "c", "a", "bc"},
+                           Step{m_field, "d", "ad", "bc"}}) {
+    SCOPED_TRACE(step.typed);
+    if (step.clicked == m_main) {
+      ASSERT_TRUE(tolvar::user::InjectMouse(bare, WM_LBUTTONDOWN) && tolvar::user::InjectMouse(bare, WM_LBUTTONUP));
+    } else {
+      ASSERT_TRUE(Click(step.clicked));
+    }
+    ASSERT_TRUE(tolvar::user::InjectText(step.typed));
+    char host[64] = {}, inProgram[64] = {};
+    EXPECT_TRUE(PumpUntil([&] {
+      GetWindowTextA(m_field, host, sizeof host);
+      GetWindowTextA(program, inProgram, sizeof inProgram);
+      return std::string(host) + "|" + inProgram == std::string(step.host) + "|" + step.program;
+    }, 3000)) << "the host's field holds \"" << host << "\", the program's \"" << inProgram << "\"";
+  }
+}
+
 TEST_F(Hosting, WhenTheProgramsModalDialogClosesTypingGoesOnInTheFieldThatHadTheFocus) {
   HWND hosted = ShowProgram();
   ASSERT_TRUE(hosted);
