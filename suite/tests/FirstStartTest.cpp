@@ -4,6 +4,7 @@
 // upload. Pictures of each step are kept for people.
 #include "support/SuiteHarness.h"
 
+#include <X11/Xlib.h>
 #include <X11/keysym.h>
 #include <phonesim/WholePhoneFiles.h>
 
@@ -164,13 +165,26 @@ class FirstStart : public testing::Test {
     const unsigned long done = m_person.WaitForWindow("Contacts", 240s);
     SaveScreen(done ? picture : picture + "-never-ended");
     if (!done) {
-      ADD_FAILURE() << "the transfer did not end";
+      ADD_FAILURE() << "no message ended the transfer; the top-level windows now:" << TopLevelWindows();
       return false;
     }
     m_person.Key(XK_Return);
     const bool back = m_person.WaitForWindowGone("Contacts") && WaitUntil([&] { return !TransferRuns(launcher); }, 10s);
     EXPECT_TRUE(back) << "the message at the end of the transfer stayed";
     return back;
+  }
+
+  // The titles of the screen's top-level windows, shown or not, for a failure message.
+  std::string TopLevelWindows() {
+    std::string list;
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return list;
+    for (unsigned long window : m_person.X().Children(DefaultRootWindow(display))) {
+      const std::string title = m_person.X().Utf8Property(window, "_NET_WM_NAME");
+      if (!title.empty()) list += "\n  \"" + title + "\"" + (m_person.X().Place(window).viewable ? "" : " (not shown)");
+    }
+    XCloseDisplay(display);
+    return list;
   }
 
   // The launcher's pixels in a box of its frame, row by row.
