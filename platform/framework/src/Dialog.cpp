@@ -109,10 +109,9 @@ INT_PTR CDialog::DoModal() {
   CWnd* parentObject = m_pParentWnd ? m_pParentWnd : AfxGetMainWnd();
   HWND parent = parentObject ? parentObject->m_hWnd : nullptr;
   while (parent && (GetWindowLongA(parent, GWL_STYLE) & WS_CHILD)) parent = ::GetParent(parent);
-  BOOL enableParent = FALSE;
   if (parent && ::IsWindowEnabled(parent)) {
     ::EnableWindow(parent, FALSE);
-    enableParent = TRUE;
+    m_hWndDisabledOwner = parent;
   }
   m_nModalResult = -1;
   m_nFlags |= WF_CONTINUEMODAL;  // EndDialog in OnInitDialog ends the dialog before its loop starts
@@ -122,10 +121,10 @@ INT_PTR CDialog::DoModal() {
     RunModalLoop(flags);
   }
   m_nFlags &= ~WF_CONTINUEMODAL;
+  EnableOwner();
   if (m_hWnd) {
     SetWindowPos(nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
   }
-  if (enableParent) ::EnableWindow(parent, TRUE);
   if (parent && ::GetActiveWindow() == m_hWnd) ::SetActiveWindow(parent);
   DestroyWindow();
   return m_nModalResult;
@@ -161,8 +160,16 @@ void CDialog::OnOK() {
 
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
+// The owner takes input again before the dialog hides: a person who sees the dialog go clicks the
+// owner at once, and the owner may be another process's window (a program hosted in the launcher),
+// enabled only once that process has heard.
+void CDialog::EnableOwner() {
+  if (HWND owner = std::exchange(m_hWndDisabledOwner, nullptr); owner && ::IsWindow(owner)) ::EnableWindow(owner, TRUE);
+}
+
 void CDialog::EndDialog(int result) {
   if (m_nFlags & (WF_MODALLOOP | WF_CONTINUEMODAL)) EndModalLoop(result);
+  EnableOwner();
   ::EndDialog(m_hWnd, result);
 }
 

@@ -332,6 +332,49 @@ TEST_F(ModalDialog, ADialogWhoseTemplateNamesNoPlaceIsCentredOverItsOwnerOrTheWo
   ShowWindow(owner, SW_SHOWNA);
 }
 
+TEST_F(ModalDialog, TheOwnerTakesInputAgainBeforeTheDialogHides) {
+  // Once a person sees the dialog go, a click on the owner must be taken: the owner is enabled
+  // when the dialog hides, however its loop ended.
+  struct CWatchedDlg : CSettingsDlg {
+    using CSettingsDlg::CSettingsDlg;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+      if (message == WM_WINDOWPOSCHANGED && (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_HIDEWINDOW)) {
+        hidden = true;
+        ownerEnabledWhenHidden = ::IsWindowEnabled(watchedOwner) != FALSE;
+      }
+      return CSettingsDlg::WindowProc(message, wParam, lParam);
+    }
+    HWND watchedOwner = nullptr;
+    bool hidden = false;
+    bool ownerEnabledWhenHidden = false;
+  };
+  struct Case {
+    const char* name;
+    std::function<void(CSettingsDlg&)> end;
+  };
+  const Case cases[] = {
+      {"Enter", [](CSettingsDlg& d) { PressKey(::GetDlgItem(d.m_hWnd, kName), VK_RETURN); }},
+      {"EndDialog", [](CSettingsDlg& d) { d.EndDialog(IDCANCEL); }},
+      {"EndModalLoop", [](CSettingsDlg& d) { d.EndModalLoop(4); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CWatchedDlg dialog(&ownerObject);
+    dialog.watchedOwner = owner;
+    bool disabledWhileShown = false;
+    dialog.script = {[&](CSettingsDlg& d) {
+                       disabledWhileShown = !IsWindowEnabled(owner);
+                       c.end(d);
+                     },
+                     [](CSettingsDlg&) { ADD_FAILURE() << "the dialog did not end"; }};
+    dialog.DoModal();
+    EXPECT_TRUE(disabledWhileShown);
+    EXPECT_TRUE(dialog.hidden);
+    EXPECT_TRUE(dialog.ownerEnabledWhenHidden);
+    EXPECT_TRUE(IsWindowEnabled(owner));
+  }
+}
+
 TEST_F(ModalDialog, EndDialogInOnInitDialogEndsItBeforeItsLoop) {
   CSettingsDlg dialog(&ownerObject);
   dialog.endAtInit = 3;

@@ -65,8 +65,12 @@ void ReturnFocusToHost(const WindowSlot& leaving, InputState& input) {
 // Keys typed while another process's window is foreground go to the focus recorded here.
 void NoteSharedFocus(HWND old, HWND window) {
   Station::Get().With([&](StationData& data) {
-    if (window) data.focus = HandleValue(window);
-    else if (data.focus == HandleValue(old)) data.focus = 0;
+    if (window) {
+      data.focus = HandleValue(window);
+      data.pressed = 0;
+    } else if (data.focus == HandleValue(old)) {
+      data.focus = 0;
+    }
     return 0;
   });
 }
@@ -77,6 +81,14 @@ HWND SharedFocusIn(HWND top) {
   HWND focus = Station::Get().With([](StationData& data) { return HandleOf(data.focus); });
   if (!focus || !IsWindow(focus)) return nullptr;
   return focus == top || TopLevelOf(focus) == top ? focus : nullptr;
+}
+
+HWND SharedFocusOfOtherThread() {
+  HWND focus = Station::Get().With([](StationData& data) { return HandleOf(data.focus); });
+  auto slot = focus ? ReadSlot(focus) : std::nullopt;
+  if (!slot || slot->tid == GetCurrentThreadId()) return nullptr;
+  HWND foreground = GetForegroundWindow();
+  return foreground && (focus == foreground || TopLevelOf(focus) == foreground) ? focus : nullptr;
 }
 
 void ActivateWindow(HWND window, WORD how) {
@@ -174,7 +186,12 @@ HWND SetFocus(HWND window) {
       SetLastError(ERROR_ACCESS_DENIED);
       return nullptr;
     }
-    if (window == old) return old;
+    if (window == old) {
+      // A window of another process hosted in the same top-level window may have taken the keys
+      // meanwhile while this thread kept its focus: taking the focus again takes them back.
+      NoteSharedFocus(old, window);
+      return old;
+    }
     HWND top = TopLevelOf(window);
     // A window hosted in another process's top-level window takes the focus without activating
     // that window: its own thread activates it.

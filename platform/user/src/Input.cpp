@@ -394,6 +394,11 @@ BOOL InjectMouse(POINT screen, UINT message) {
       last.point = screen;
     }
     if (activate == MA_ACTIVATEANDEAT || activate == MA_NOACTIVATEANDEAT) return TRUE;
+    // Keys typed before the press is handled follow it to its thread (see KeyboardThreadWindow).
+    Station::Get().With([&](StationData& data) {
+      data.pressed = HandleValue(target);
+      return 0;
+    });
   }
   if (!capture) {
     SendMessageA(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target),
@@ -410,13 +415,18 @@ BOOL InjectMouse(POINT screen, UINT message) {
 
 namespace {
 
-// Which thread typing goes to, named by one of its windows: the thread that owns the focus recorded
-// inside the foreground window, which may belong to a program hosted there; else the foreground
-// window's thread. That thread gives each key to its focus as it is after the input queued before
-// the key (a click that moves the focus) has been handled. Null when there is no foreground window.
+// Which thread typing goes to, named by one of its windows: while a press inside the foreground
+// window has not yet moved the focus, the pressed window's thread; else the thread that owns the
+// focus recorded inside the foreground window, which may belong to a program hosted there; else
+// the foreground window's thread. That thread gives each key to its focus as it is after the input
+// queued before the key (the press) has been handled, and hands it on to another thread's window
+// that has the focus then (a press that took no focus leaves it where it was, maybe in another
+// process). Null when there is no foreground window.
 HWND KeyboardThreadWindow() {
   HWND foreground = GetForegroundWindow();
   if (!foreground) return nullptr;
+  HWND pressed = Station::Get().With([](StationData& data) { return HandleOf(data.pressed); });
+  if (pressed && IsWindow(pressed) && (pressed == foreground || TopLevelOf(pressed) == foreground)) return pressed;
   if (HWND shared = SharedFocusIn(foreground)) return shared;
   return foreground;
 }

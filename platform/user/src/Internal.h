@@ -139,6 +139,9 @@ void LoseInputState(HWND window, bool destroying);
 void ActivateWindow(HWND window, WORD how);
 // The window of any process that last took the focus, when it lies in the top-level window `top`.
 HWND SharedFocusIn(HWND top);
+// The window of another thread (of any process) that last took the focus, when it lies in the
+// foreground window: where keys that reached the calling thread after a press belong.
+HWND SharedFocusOfOtherThread();
 // A window was shown: activates it when it should be.
 
 // Dialogs -----------------------------------------------------------------------------------------

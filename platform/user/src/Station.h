@@ -64,6 +64,10 @@ struct StationData {
   // The window that last took the keyboard focus, of any process: how keys reach a window of a
   // program hosted inside another's top-level window, whose focus lives in the program.
   std::uint32_t focus;
+  // The window a button press was last posted to, until a window next takes the focus: keys typed
+  // meanwhile go to its thread, which handles the press first (it may move the focus there) and
+  // hands on what the press left with another thread's window.
+  std::uint32_t pressed;
   POINT cursor;
   // Whose cursor the pointer shows, as on Windows the thread's that answers WM_SETCURSOR: the
   // thread of the window under the pointer (or holding the capture), that window's top-level

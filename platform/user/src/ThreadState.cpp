@@ -129,8 +129,12 @@ bool ThreadState::TakeInput(HWND filter, UINT first, UINT last, bool remove, MSG
   }
   for (std::size_t i = 0; i < candidates.size(); ++i) {
     MSG& m = candidates[i];
-    if (!m.hwnd && !ResolveKeyboardTarget(m)) {
-      // No focus and no active window to take it: the key is lost, as on Windows.
+    // A key that came here after a press which left the focus with another thread's window goes
+    // on to that thread, once nothing is queued before it (the press has been handled).
+    HWND elsewhere = m.hwnd || i > 0 ? nullptr : SharedFocusOfOtherThread();
+    if (elsewhere || (!m.hwnd && !ResolveKeyboardTarget(m))) {
+      if (elsewhere) PostKeyboardInput(elsewhere, m.message, m.wParam, m.lParam);
+      // Else no focus and no active window take it: the key is lost, as on Windows.
       std::lock_guard guard(m_lock);
       m_input.erase(m_input.begin() + static_cast<std::ptrdiff_t>(i));
       candidates.erase(candidates.begin() + static_cast<std::ptrdiff_t>(i));

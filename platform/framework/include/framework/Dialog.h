@@ -47,6 +47,11 @@ protected:
   LPCDLGTEMPLATE FindTemplate(HINSTANCE& instance) const;
   LRESULT OnCtlColorBk(WPARAM wParam, LPARAM lParam);
 
+private:
+  // The owner DoModal disabled, enabled again before the dialog hides.
+  HWND m_hWndDisabledOwner = nullptr;
+  void EnableOwner();
+
   friend INT_PTR AfxDlgProc(HWND, UINT, WPARAM, LPARAM);
 };
 

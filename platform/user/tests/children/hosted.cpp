@@ -2,7 +2,8 @@
 // line, puts its dialog inside the host's window with SetParent, tells the host with WM_USER, runs
 // until WM_CLOSE comes to its main thread, and says goodbye with the registered
 // "WM_CLOSE_MAIN_FRAME". With "stay" it never leaves on its own. Its dialog holds two edit-like
-// windows (11 and 12) that take the focus when clicked (telling the host with WM_USER + 1) and keep
+// windows (11 and 12) that take the focus when clicked (telling the host with WM_USER + 1 when the
+// focus comes, and with WM_USER + 3 once the click was handled, focus or not) and keep
 // what is typed into them as their text, which the host reads through the station. WM_USER + 7
 // posted to the dialog runs a modal dialog owned by it, as a message box at the end of a transfer
 // is; the program tells the host with WM_USER + 2 (wParam: the modal dialog), which ends when
@@ -62,7 +63,10 @@ void AppendUtf8(std::string& text, char32_t c) {
 LRESULT EditLikeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_GETDLGCODE: return DLGC_WANTCHARS;
-    case WM_LBUTTONDOWN: SetFocus(window); return 0;
+    case WM_LBUTTONDOWN:
+      SetFocus(window);
+      PostMessageA(g_hostMain, WM_USER + 3, reinterpret_cast<WPARAM>(window), 0);
+      return 0;
     case WM_SETFOCUS: PostMessageA(g_hostMain, WM_USER + 1, reinterpret_cast<WPARAM>(window), 0); return 0;
     case WM_CHAR: {
       char buffer[256] = {};

@@ -23,6 +23,7 @@ namespace {
 struct HostLog {
   HWND ready = nullptr;        // WM_USER's wParam: the program's dialog
   HWND focused = nullptr;      // WM_USER + 1's wParam: the program's window that took the focus
+  HWND clicked = nullptr;      // WM_USER + 3's wParam: the program's window whose click was handled
   HWND modal = nullptr;        // WM_USER + 2's wParam: the program's modal dialog
   UINT closeMainFrame = 0;     // the registered message that came, 0 until it does
   WPARAM askedBack = 0;        // WM_USER + 6, sent back by the program during our send
@@ -37,6 +38,10 @@ LRESULT HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   }
   if (message == WM_USER + 1) {
     g_host.focused = reinterpret_cast<HWND>(wParam);
+    return 0;
+  }
+  if (message == WM_USER + 3) {
+    g_host.clicked = reinterpret_cast<HWND>(wParam);
     return 0;
   }
   if (message == WM_USER + 2) {
@@ -63,6 +68,22 @@ LRESULT ViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     FillRect(reinterpret_cast<HDC>(wParam), &client, brush);
     DeleteObject(brush);
     return 1;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// A field of the host's own: it takes the focus when clicked and keeps what is typed into it.
+LRESULT HostFieldProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_LBUTTONDOWN) {
+    SetFocus(window);
+    return 0;
+  }
+  if (message == WM_CHAR) {
+    char text[64] = {};
+    GetWindowTextA(window, text, sizeof text - 1);
+    const std::string now = std::string(text) + static_cast<char>(wParam);
+    SetWindowTextA(window, now.c_str());
+    return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -102,10 +123,15 @@ protected:
     wc.lpfnWndProc = ViewProc;
     wc.lpszClassName = "HostView";
     RegisterClassA(&wc);
+    wc.lpfnWndProc = HostFieldProc;
+    wc.lpszClassName = "HostField";
+    RegisterClassA(&wc);
     m_main = CreateWindowExA(0, "HostFrame", "Host", WS_POPUP | WS_VISIBLE, 50, 50, 400, 300, nullptr, nullptr,
                              nullptr, nullptr);
     m_view = CreateWindowExA(0, "HostView", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 100, 0, 300, 300, m_main,
                              nullptr, nullptr, nullptr);
+    m_field = CreateWindowExA(0, "HostField", "", WS_CHILD | WS_VISIBLE, 10, 10, 80, 20, m_main, nullptr, nullptr,
+                              nullptr);
     g_host = {};
   }
   void TearDown() override {
@@ -153,6 +179,7 @@ protected:
   }
   HWND m_main = nullptr;
   HWND m_view = nullptr;
+  HWND m_field = nullptr;  // the host's own field, left of the view
   PROCESS_INFORMATION m_process{};
 };
 
@@ -348,6 +375,75 @@ TEST_F(Hosting, KeysTypedRightAfterAClickReachTheProgramsWindowClickedNotTheOneF
   EXPECT_TRUE(PumpUntil([&] { return g_host.focused == clicked; }));  // told by a posted message
   GetWindowTextA(before, text, sizeof text);
   EXPECT_STREQ(text, "");
+}
+
+TEST_F(Hosting, AClickIntoAFieldThatKeptItsThreadsFocusTakesTheKeysBackThere) {
+  HWND hosted = ShowProgram();
+  ASSERT_TRUE(hosted);
+  HWND program = GetDlgItem(hosted, 11);
+  ASSERT_TRUE(program);
+  // The program's field has its thread's focus from the start, and the host's field keeps this
+  // thread's focus once clicked: each click back and forth must take the keys with it.
+  struct Step {
+    bool intoProgram;
+    const char* typed;
+    const char* host;
+    const char* program;
+  };
+  for (const Step& step : {Step{false, "a", "a", ""}, Step{true, "b", "a", "b"}, Step{false, "c", "ac", "b"},
+                           Step{true, "d", "ac", "bd"}}) {
+    SCOPED_TRACE(step.typed);
+    g_host.clicked = nullptr;
+    ASSERT_TRUE(Click(step.intoProgram ? program : m_field));
+    if (step.intoProgram) {
+      ASSERT_TRUE(PumpUntil([&] { return g_host.clicked == program; }));
+    } else {
+      PumpUntil([] { return false; }, 100);  // our click handled
+    }
+    ASSERT_TRUE(tolvar::user::InjectText(step.typed));
+    char host[64] = {}, inProgram[64] = {};
+    EXPECT_TRUE(PumpUntil([&] {
+      GetWindowTextA(m_field, host, sizeof host);
+      GetWindowTextA(program, inProgram, sizeof inProgram);
+      return std::string(host) + "|" + inProgram == std::string(step.host) + "|" + step.program;
+    }, 3000)) << "the host's field holds \"" << host << "\", the program's \"" << inProgram << "\"";
+  }
+}
+
+TEST_F(Hosting, KeysTypedBeforeAClickIsHandledFollowTheFocusItLeavesInEitherProcess) {
+  HWND hosted = ShowProgram();
+  ASSERT_TRUE(hosted);
+  HWND program = GetDlgItem(hosted, 11);
+  ASSERT_TRUE(program);
+  // A person clicks and types at once, before the clicked process has handled the click: into the
+  // host's field, into the program's, onto the host's bare window (which takes no focus, so the
+  // keys stay with the program), and back into the host's field.
+  RECT field;
+  GetWindowRect(m_field, &field);
+  const POINT bare{field.left, field.bottom + 50};
+  ASSERT_EQ(WindowFromPoint(bare), m_main);
+  struct Step {
+    HWND clicked;
+    const char* typed;
+    const char* host;
+    const char* program;
+  };
+  for (const Step& step : {Step{m_field, "a", "a", ""}, Step{program, "b", "a", "b"}, Step{m_main, "c", "a", "bc"},
+                           Step{m_field, "d", "ad", "bc"}}) {
+    SCOPED_TRACE(step.typed);
+    if (step.clicked == m_main) {
+      ASSERT_TRUE(tolvar::user::InjectMouse(bare, WM_LBUTTONDOWN) && tolvar::user::InjectMouse(bare, WM_LBUTTONUP));
+    } else {
+      ASSERT_TRUE(Click(step.clicked));
+    }
+    ASSERT_TRUE(tolvar::user::InjectText(step.typed));
+    char host[64] = {}, inProgram[64] = {};
+    EXPECT_TRUE(PumpUntil([&] {
+      GetWindowTextA(m_field, host, sizeof host);
+      GetWindowTextA(program, inProgram, sizeof inProgram);
+      return std::string(host) + "|" + inProgram == std::string(step.host) + "|" + step.program;
+    }, 3000)) << "the host's field holds \"" << host << "\", the program's \"" << inProgram << "\"";
+  }
 }
 
 TEST_F(Hosting, WhenTheProgramsModalDialogClosesTypingGoesOnInTheFieldThatHadTheFocus) {
