@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -105,16 +106,9 @@ class BackupScenario : public testing::Test {
   }
   // Whether a row of Mediary's phone pane shows text (its background is white, its text is not).
   bool PhoneRowShows(int row) {
-    int width = 0;
-    const auto pixels = m_person.Pixels(m_launcher, width);
     const Point at = PhoneRow(row);
-    int ink = 0;
-    for (int y = at.y - 6; y < at.y + 6; ++y)
-      for (int x = at.x - 95; x < at.x + 40; ++x) {
-        const std::size_t i = std::size_t(y) * std::size_t(width) + std::size_t(x);
-        ink += i < pixels.size() && pixels[i] != kListBack;
-      }
-    return ink > 20;
+    const auto pixels = m_person.PixelsIn(m_launcher, at.x - 95, at.y - 6, at.x + 40, at.y + 6);
+    return std::count_if(pixels.begin(), pixels.end(), [](std::uint32_t pixel) { return pixel != kListBack; }) > 20;
   }
   // A message box of Mediary's answered with Enter (its first button).
   bool AnswerMediary(const std::string& picture, std::chrono::milliseconds limit = 60s) {

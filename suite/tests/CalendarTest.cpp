@@ -4,6 +4,7 @@
 // opened again. The phone then holds the old entries and the new ones, the saved file holds what
 // the phone holds, and the pages show after the opening what they showed before the closing. Only
 // pointer and keys drive the suite; pictures of both pages with the new entries are kept.
+#include "support/DaybookPlaces.h"
 #include "support/PhoneRecords.h"
 #include "support/SuiteHarness.h"
 
@@ -15,8 +16,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
+#include <numeric>
 
 namespace {
 
@@ -26,19 +29,11 @@ namespace fs = std::filesystem;
 
 // Every place the test clicks or looks at, in the launcher's frame at its first size with Daybook
 // in its right pane.
-struct Point {
-  int x, y;
-};
-struct Box {
-  int left, top, right, bottom;
-};
 constexpr Point kDaybookItem{60, 71};   // Daybook, the first item of the folder bar
-constexpr Point kDownload{720, 517};    // the contacts page's "Download" (Daybook is up when it shows)
-constexpr Point kFileButton{165, 44};   // Daybook's "File" button
-constexpr Box kMenuArea{140, 70, 300, 330};  // where the File menu opens
-constexpr Point kPages[] = {{385, 40}, {432, 40}, {479, 40}};  // the contacts, schedule and to-do buttons
-// The schedule and to-do pages alike: their button row and their list.
-constexpr Point kNew{178, 525}, kApply{466, 525};
+// The schedule and to-do pages alike: their button row (new, Apply; Download and Upload are in the
+// places header) and their list.
+constexpr Point kNew{176, 526}, kApply{459, 526};
+// Download and Upload by a point of their face right of their text, light while no transfer runs.
 constexpr Point kCalendarDownload{658, 525}, kCalendarUpload{754, 525};
 constexpr Box kList{135, 100, 485, 498};
 // The schedule page's month calendar and editor.
@@ -52,7 +47,6 @@ constexpr Point kToDoDescription{630, 100};
 constexpr Point kToDoStart{628, 126};     // the start date picker's day field
 constexpr Point kToDoDue{628, 150};       // the due date picker's day field
 
-constexpr std::uint32_t kButtonFace = 0xB0C9FF;  // the suite's light button face
 constexpr std::uint32_t kChosenPage = 0x082A82;  // the button of the page shown
 constexpr std::uint32_t kEmptyPane = 0xFFFFFF;   // the launcher's pane with no program in it
 constexpr const char* kPageCaptions[] = {"Contacts", "Schedule", "ToDo"};
@@ -123,7 +117,7 @@ class Calendar : public testing::Test {
   bool ShowDaybook(const std::string& picture) {
     Click(kDaybookItem);
     const bool shown =
-        WaitUntil([&] { return m_person.PixelAt(m_launcher, kDownload.x, kDownload.y) == kButtonFace; });
+        WaitUntil([&] { return m_person.PixelAt(m_launcher, kDaybookDownload.x, kDaybookDownload.y) == kDaybookButtonFace; });
     SaveScreen(picture);
     EXPECT_TRUE(shown) << "Daybook did not come up in the launcher";
     return shown;
@@ -131,7 +125,7 @@ class Calendar : public testing::Test {
 
   // A page of Daybook shown by its button, which then turns dark.
   bool ShowPage(Page page) {
-    const Point button = kPages[page];
+    const Point button = kDaybookPageButtons[page];
     Click(button);
     if (WaitUntil([&] { return m_person.PixelAt(m_launcher, button.x - 14, button.y) == kChosenPage; })) return true;
     ADD_FAILURE() << "the " << kPageCaptions[page] << " page did not come";
@@ -157,7 +151,7 @@ class Calendar : public testing::Test {
   // the buttons' place), and the message that ends it answered.
   bool Transfer(Page page, bool upload) {
     const Point button = upload ? kCalendarUpload : kCalendarDownload;
-    const auto running = [&] { return m_person.PixelAt(m_launcher, button.x, button.y) != kButtonFace; };
+    const auto running = [&] { return m_person.PixelAt(m_launcher, button.x, button.y) != kDaybookButtonFace; };
     if (!WaitUntil([&] {
           Click(button);
           return WaitUntil(running, 2s);
@@ -171,21 +165,12 @@ class Calendar : public testing::Test {
 
   // Daybook's File menu opened by its button, and an entry taken by its key once the menu shows.
   bool FileMenu(unsigned long key, int ups = 0) {
-    int width = 0;
-    const auto before = m_person.Pixels(m_launcher, width);
-    Click(kFileButton);
+    const Box& area = kDaybookFileMenuArea;
+    const auto before = m_person.PixelsIn(m_launcher, area.left, area.top, area.right, area.bottom);
+    Click(kDaybookFile);
     const bool shown = WaitUntil([&] {
-      int now = 0;
-      const auto pixels = m_person.Pixels(m_launcher, now);
-      if (pixels.size() != before.size()) return false;
-      int changed = 0;
-      for (int y = kMenuArea.top; y < kMenuArea.bottom; ++y) {
-        for (int x = kMenuArea.left; x < kMenuArea.right; ++x) {
-          const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
-          changed += pixels[at] != before[at];
-        }
-      }
-      return changed > 2000;
+      const auto now = m_person.PixelsIn(m_launcher, area.left, area.top, area.right, area.bottom);
+      return std::inner_product(now.begin(), now.end(), before.begin(), 0, std::plus<>(), std::not_equal_to<>()) > 2000;
     });
     EXPECT_TRUE(shown) << "the File menu did not open";
     for (int i = 0; i < ups; ++i) m_person.Key(XK_Up);
@@ -219,15 +204,7 @@ class Calendar : public testing::Test {
     std::vector<std::uint32_t> last, now;
     WaitUntil([&] {
       last = std::move(now);
-      int width = 0;
-      const auto pixels = m_person.Pixels(m_launcher, width);
-      now.clear();
-      for (int y = kList.top; y < kList.bottom; ++y) {
-        for (int x = kList.left; x < kList.right; ++x) {
-          const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
-          now.push_back(at < pixels.size() ? pixels[at] : 0);
-        }
-      }
+      now = m_person.PixelsIn(m_launcher, kList.left, kList.top, kList.right, kList.bottom);
       if (now != last) {
         std::this_thread::sleep_for(200ms);
         return false;
@@ -328,7 +305,7 @@ TEST_F(Calendar, EntriesAddedOnThePcReachThePhoneAndTheDocumentKeepsThem) {
 
   // Daybook closed (File, Close, the menu's last entry), started again, and the document opened.
   ASSERT_TRUE(FileMenu(XK_Return, 1));
-  ASSERT_TRUE(WaitUntil([&] { return m_person.PixelAt(m_launcher, kFileButton.x, kFileButton.y) == kEmptyPane; }))
+  ASSERT_TRUE(WaitUntil([&] { return m_person.PixelAt(m_launcher, kDaybookFile.x, kDaybookFile.y) == kEmptyPane; }))
       << "Daybook did not close";
   SaveScreen("suite-calendar-closed");
   ASSERT_TRUE(ShowDaybook("suite-calendar-again"));

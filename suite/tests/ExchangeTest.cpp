@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <numeric>
 
 namespace {
 
@@ -106,21 +108,12 @@ class Exchange : public testing::Test {
   // An entry of Daybook's File menu, and an item of its sub-menu when `item` is not 0, by keys once
   // the menu shows (it takes the keys from then on).
   bool Menu(int entryFromEnd, int item = 0) {
-    int width = 0;
-    const auto before = m_person.Pixels(m_launcher, width);
+    const Box& area = kDaybookFileMenuArea;
+    const auto before = m_person.PixelsIn(m_launcher, area.left, area.top, area.right, area.bottom);
     m_person.ClickIn(m_launcher, kDaybookFile.x, kDaybookFile.y);
     const bool shown = WaitUntil([&] {
-      int now = 0;
-      const auto pixels = m_person.Pixels(m_launcher, now);
-      if (pixels.size() != before.size()) return false;
-      int changed = 0;
-      for (int y = kDaybookFileMenuArea.top; y < kDaybookFileMenuArea.bottom; ++y) {
-        for (int x = kDaybookFileMenuArea.left; x < kDaybookFileMenuArea.right; ++x) {
-          const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
-          changed += pixels[at] != before[at];
-        }
-      }
-      return changed > 2000;
+      const auto now = m_person.PixelsIn(m_launcher, area.left, area.top, area.right, area.bottom);
+      return std::inner_product(now.begin(), now.end(), before.begin(), 0, std::plus<>(), std::not_equal_to<>()) > 2000;
     });
     EXPECT_TRUE(shown) << "the File menu did not open";
     for (int i = 0; i < entryFromEnd; ++i) m_person.Key(XK_Up);

@@ -170,16 +170,8 @@ class Faults : public testing::Test {
 
   // The contacts list as it shows now.
   std::vector<std::uint32_t> ContactsList(unsigned long launcher) {
-    int width = 0;
-    const auto pixels = m_person.Pixels(launcher, width);
-    std::vector<std::uint32_t> box;
-    for (int y = kDaybookContactsList.top; y < kDaybookContactsList.bottom; ++y) {
-      for (int x = kDaybookContactsList.left; x < kDaybookContactsList.right; ++x) {
-        const std::size_t at = static_cast<std::size_t>(y) * width + x;
-        box.push_back(at < pixels.size() ? pixels[at] : 0);
-      }
-    }
-    return box;
+    const Box& list = kDaybookContactsList;
+    return m_person.PixelsIn(launcher, list.left, list.top, list.right, list.bottom);
   }
 
   // Pulls the cable once the phone has sent (or received) `bytes` more, i.e. in the middle of
@@ -359,15 +351,7 @@ class MediaryInLauncher {
   MediaryInLauncher(Person& person, unsigned long launcher) : m_person(person), m_launcher(launcher) {}
 
   std::vector<std::uint32_t> PixelsIn(const mediary::Box& box) {
-    int width = 0;
-    const auto all = m_person.Pixels(m_launcher, width);
-    std::vector<std::uint32_t> pixels;
-    for (int y = box.top; y < box.bottom; ++y)
-      for (int x = box.left; x < box.right; ++x) {
-        const std::size_t at = std::size_t(y) * std::size_t(width) + std::size_t(x);
-        pixels.push_back(at < all.size() ? all[at] : 0);
-      }
-    return pixels;
+    return m_person.PixelsIn(m_launcher, box.left, box.top, box.right, box.bottom);
   }
   // Whether a list's row shows text in its name cell (the list's background is white).
   bool RowShows(mediary::Point row) {

@@ -172,16 +172,7 @@ class FirstStart : public testing::Test {
 
   // The launcher's pixels in a box of its frame, row by row.
   std::vector<std::uint32_t> BoxPixels(unsigned long launcher, const Box& box) {
-    int width = 0;
-    const auto pixels = m_person.Pixels(launcher, width);
-    std::vector<std::uint32_t> inside;
-    for (int y = box.top; y < box.bottom; ++y) {
-      for (int x = box.left; x < box.right; ++x) {
-        const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
-        inside.push_back(at < pixels.size() ? pixels[at] : 0);
-      }
-    }
-    return inside;
+    return m_person.PixelsIn(launcher, box.left, box.top, box.right, box.bottom);
   }
 
   // Whether the button in the box is enabled: its text is drawn in the enabled buttons' colour.

@@ -65,15 +65,7 @@ class MediaScenario : public testing::Test {
 
   // Pixels of a box of the launcher's frame.
   std::vector<std::uint32_t> PixelsIn(const Box& box) {
-    int width = 0;
-    const auto all = m_person.Pixels(m_launcher, width);
-    std::vector<std::uint32_t> pixels;
-    for (int y = box.top; y < box.bottom; ++y)
-      for (int x = box.left; x < box.right; ++x) {
-        const std::size_t at = std::size_t(y) * std::size_t(width) + std::size_t(x);
-        pixels.push_back(at < all.size() ? all[at] : 0);
-      }
-    return pixels;
+    return m_person.PixelsIn(m_launcher, box.left, box.top, box.right, box.bottom);
   }
   // The name cell of a list's row (where a row shows its icon and name).
   static Box RowBox(Point row) { return {row.x - 95, row.y - 6, row.x + 40, row.y + 6}; }

@@ -341,6 +341,19 @@ std::vector<std::uint32_t> Person::Pixels(unsigned long window, int& width) {
   return m_x.Pixels(window, place.width, place.height);
 }
 
+std::vector<std::uint32_t> Person::PixelsIn(unsigned long window, int left, int top, int right, int bottom) {
+  int width = 0;
+  const auto pixels = Pixels(window, width);
+  std::vector<std::uint32_t> inside;
+  for (int y = top; y < bottom; ++y) {
+    for (int x = left; x < right; ++x) {
+      const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
+      inside.push_back(x < width && at < pixels.size() ? pixels[at] : 0);
+    }
+  }
+  return inside;
+}
+
 std::uint32_t Person::PixelAt(unsigned long window, int x, int y) {
   int width = 0;
   const auto pixels = Pixels(window, width);

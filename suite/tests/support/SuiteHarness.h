@@ -103,6 +103,9 @@ class Person {
   void Text(const std::string& text);
   // The window's pixels now (0xRRGGBB, row by row, its place's width); empty when it is not shown.
   std::vector<std::uint32_t> Pixels(unsigned long window, int& width);
+  // The window's pixels in a box of its own (left and top inside, right and bottom outside), row by
+  // row; 0 where the window does not reach.
+  std::vector<std::uint32_t> PixelsIn(unsigned long window, int left, int top, int right, int bottom);
   // One pixel of the window, 0xFFFFFFFF when it is not shown.
   std::uint32_t PixelAt(unsigned long window, int x, int y);
 
