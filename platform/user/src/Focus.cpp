@@ -62,17 +62,37 @@ void ReturnFocusToHost(const WindowSlot& leaving, InputState& input) {
   SetForegroundWindow(owner);
 }
 
-// Keys typed while another process's window is foreground go to the focus recorded here.
+// Keys typed while another process's window is foreground go to the focus recorded here. The
+// top-level window also notes whether a window of another process inside it has the keys, so that
+// they go back there when the top-level window is activated again.
 void NoteSharedFocus(HWND old, HWND window) {
-  Station::Get().With([&](StationData& data) {
+  Station& station = Station::Get();
+  HWND top = TopLevelOf(window ? window : old);
+  auto topSlot = top ? ReadSlot(top) : std::nullopt;
+  auto slot = window ? ReadSlot(window) : std::nullopt;
+  station.With([&](StationData& data) {
+    WindowSlot* topRecord = topSlot ? station.Find(data, HandleValue(top)) : nullptr;
     if (window) {
       data.focus = HandleValue(window);
       data.pressed = 0;
-    } else if (data.focus == HandleValue(old)) {
-      data.focus = 0;
+      if (topRecord && slot) topRecord->hostedKeys = slot->pid != topSlot->pid ? HandleValue(window) : 0;
+    } else {
+      if (data.focus == HandleValue(old)) data.focus = 0;
+      if (topRecord && topRecord->hostedKeys == HandleValue(old)) topRecord->hostedKeys = 0;
     }
     return 0;
   });
+}
+
+// The window of another process inside `top` that had the keys when `top` was last active, if it
+// can still take them.
+HWND HostedKeysOf(HWND top) {
+  auto slot = ReadSlot(top);
+  HWND hosted = slot ? HandleOf(slot->hostedKeys) : nullptr;
+  auto hostedSlot = hosted ? ReadSlot(hosted) : std::nullopt;
+  if (!hostedSlot || IsLocal(*hostedSlot) || TopLevelOf(hosted) != top) return nullptr;
+  if (!IsWindowVisible(hosted) || !IsWindowEnabled(hosted)) return nullptr;
+  return hosted;
 }
 
 }  // namespace
@@ -111,12 +131,21 @@ void ActivateWindow(HWND window, WORD how) {
   SetForegroundValue(window);
   auto slot = ReadSlot(window);
   if (slot && slot->prev) SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+  // Whatever focus the activation sets, a program hosted inside the window that had the keys when
+  // the window was left gets them back, as a dialog restores its focused control.
+  HWND hostedKeys = HostedKeysOf(window);
   SendMessageA(window, WM_NCACTIVATE, TRUE, 0);
   SendMessageA(window, WM_ACTIVATE, MAKEWPARAM(how, IsIconic(window) ? 1 : 0), reinterpret_cast<LPARAM>(old));
   // The focus belongs inside the active window.
   if (input->active == window) {
     HWND focus = input->focus;
     if (!focus || (focus != window && !IsDescendant(window, focus))) SetFocus(window);
+  }
+  // Only where the activation left this thread's focus on the hosted window's host (the window
+  // itself or a container of the program's window), not on a control of its own elsewhere.
+  if (input->active == window && hostedKeys && IsWindow(hostedKeys) && input->focus &&
+      IsDescendant(input->focus, hostedKeys)) {
+    NoteSharedFocus(input->focus, hostedKeys);
   }
 }
 

@@ -27,7 +27,7 @@ using kernel::ByteLock;
 using kernel::LockByte;
 
 constexpr std::uint32_t kMagic = 0x5453574E;  // "NWST"
-constexpr std::uint32_t kLayout = 4;
+constexpr std::uint32_t kLayout = 5;
 constexpr off_t kGuardByte = 0;
 constexpr off_t kHolderByte = 1;
 

@@ -53,6 +53,9 @@ struct WindowSlot {
   RECT client;  // likewise
   char className[kClassNameMax];
   char text[kStationTextMax];
+  // On a top-level window: the window of another process inside it that last took the keys, 0 once
+  // a window of this window's own process took them. Activating the window again gives them back.
+  std::uint32_t hostedKeys;
 };
 
 struct StationData {

@@ -28,6 +28,7 @@ struct HostLog {
   UINT closeMainFrame = 0;     // the registered message that came, 0 until it does
   WPARAM askedBack = 0;        // WM_USER + 6, sent back by the program during our send
   std::function<void()> whileAsked;  // run for WM_USER + 6, while the program waits for our answer
+  HWND focusTo = nullptr;      // where the frame hands the focus it gets, as a frame to its view
 };
 HostLog g_host;
 
@@ -52,6 +53,10 @@ LRESULT HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     g_host.askedBack = wParam;
     if (g_host.whileAsked) g_host.whileAsked();
     return static_cast<LRESULT>(wParam * 2);
+  }
+  if (message == WM_SETFOCUS && g_host.focusTo) {
+    SetFocus(g_host.focusTo);
+    return 0;
   }
   if (message >= 0xC000) {
     g_host.closeMainFrame = message;
@@ -469,6 +474,68 @@ TEST_F(Hosting, WhenTheProgramsModalDialogClosesTypingGoesOnInTheFieldThatHadThe
     GetWindowTextA(field, text, sizeof text);
     return std::string(text) == "ok";
   })) << "the field holds \"" << text << "\"";
+}
+
+TEST_F(Hosting, ActivatingTheHostAgainGivesTheKeysBackToTheProgramsFieldThatHadThem) {
+  HWND hosted = ShowProgram();
+  ASSERT_TRUE(hosted);
+  HWND program = GetDlgItem(hosted, 11);
+  ASSERT_TRUE(program);
+  struct Other {
+    HWND window = CreateWindowExA(0, "HostField", "", WS_POPUP | WS_VISIBLE, 500, 400, 100, 40, nullptr, nullptr,
+                                  nullptr, nullptr);
+    ~Other() { DestroyWindow(window); }
+  } other;
+  ASSERT_TRUE(other.window);
+  g_host.focusTo = m_view;  // activation puts this thread's focus on the view, the program's parent
+  // The last click before the host was left decides where typing goes on when it is in front again:
+  // into the program's field, or (clicked away to the host's own field) not. The host is left for
+  // another window of ours, or for another program's as the display reports it.
+  struct Step {
+    bool intoProgram;
+    bool toOurWindow;
+    const char* program;
+  };
+  std::string typedInOther;
+  for (const Step& step : {Step{true, true, "b"}, Step{true, false, "bb"}, Step{false, true, "bb"}}) {
+    SCOPED_TRACE(std::string(step.intoProgram ? "program" : "host") + (step.toOurWindow ? ", ours" : ", theirs"));
+    g_host.clicked = nullptr;
+    ASSERT_TRUE(Click(step.intoProgram ? program : m_field));
+    if (step.intoProgram) {
+      ASSERT_TRUE(PumpUntil([&] { return g_host.clicked == program; }));
+    } else {
+      ASSERT_TRUE(PumpUntil([&] { return GetFocus() == m_field; }));
+    }
+    char inOther[64] = {}, inProgram[64] = {};
+    if (step.toOurWindow) {
+      SetForegroundWindow(other.window);
+      ASSERT_EQ(GetForegroundWindow(), other.window);
+      ASSERT_TRUE(tolvar::user::InjectText("a"));
+      typedInOther += "a";
+      ASSERT_TRUE(PumpUntil([&] {
+        GetWindowTextA(other.window, inOther, sizeof inOther);
+        return typedInOther == inOther;
+      }, 3000)) << "the other window in front holds \"" << inOther << "\"";
+    } else {
+      tolvar::user::InjectFocusLost(m_main);
+      ASSERT_EQ(GetActiveWindow(), nullptr);
+    }
+    SetForegroundWindow(m_main);
+    ASSERT_EQ(GetForegroundWindow(), m_main);
+    EXPECT_EQ(GetFocus(), m_view);
+    ASSERT_TRUE(tolvar::user::InjectText("b"));
+    EXPECT_TRUE(PumpUntil([&] {
+      GetWindowTextA(program, inProgram, sizeof inProgram);
+      return std::string(inProgram) == step.program;
+    }, 3000)) << "the program's field holds \"" << inProgram << "\"";
+    if (!step.intoProgram) {
+      PumpUntil([] { return false; }, 300);  // time for a stray key to arrive
+      GetWindowTextA(program, inProgram, sizeof inProgram);
+      EXPECT_STREQ(inProgram, step.program);
+    }
+    GetWindowTextA(other.window, inOther, sizeof inOther);
+    EXPECT_EQ(typedInOther, inOther);
+  }
 }
 
 }  // namespace
