@@ -7,7 +7,8 @@
 // whose user cancels); VZD_HOSTED_CRASH=<name> dies at the close request without a word.
 //
 // What reached it, for the tests to read from another process: the static 11 holds the keys it was
-// given ("65 66 "), the static 12 how often it was hidden while it stood in the view.
+// given ("65 66 "), the static 12 how often it was hidden while it stood in the view. Alpha also has a
+// field (13) that a person can type into.
 #include <EmbeddableDialog.h>
 #include <HostedApp.h>
 
