@@ -236,6 +236,36 @@ TEST_F(TransferWindowTest, NothingShowsOverTheBarWhileATransferRuns) {
   EXPECT_TRUE(::IsWindowVisible(Item(page, IDC_RESET_GROUPS)));
 }
 
+// On the schedule page the filter switches under the calendar go with the buttons while a
+// transfer runs, so that no refill of the list can start under the worker, and come back as they
+// were when it ends.
+TEST_F(TransferWindowTest, TheScheduleFiltersGoWithTheButtonsWhileATransferRuns) {
+  for (short s = 0; s < 60; ++s) {
+    PA_SCHEDULE_INFO entry;
+    entry.strDescription = ("Meeting " + std::to_string(s)).c_str();
+    entry.tmStart = CTime(2010, 1 + s % 12, 1 + s % 28, s % 24, s % 60, 0);
+    ASSERT_EQ(manager->PA_PutSchedule(&entry, s), PA_OK);
+  }
+  ASSERT_TRUE(phone.SetFault(phonesim::Fault::Late, 20));
+  Command(IDC_SCHEDULE_BUTTON);
+  CScheduleDlg& page = dialog->Schedule();
+  Click(page, IDC_SHOW_ALL);  // the view the page must come back in
+  HWND daily = Item(page, IDC_SHOW_DAILY), all = Item(page, IDC_SHOW_ALL);
+  ASSERT_TRUE(::IsWindowVisible(daily) && ::IsWindowVisible(all));
+  Command(daybook::CMD_UPLOAD);
+  ASSERT_TRUE(testing_user::PumpUntil([&] { return ::IsWindowVisible(Item(page, IDC_SCH_PROGRESS)); }, 60000));
+  EXPECT_FALSE(::IsWindowVisible(daily));
+  EXPECT_FALSE(::IsWindowVisible(all));
+  EXPECT_FALSE(::IsWindowVisible(Item(page, IDC_SCH_ADD)));
+  EXPECT_FALSE(::IsWindowEnabled(Item(page, IDC_SCHEDULE_LIST)));
+  ASSERT_TRUE(WaitForEnd());
+  EXPECT_TRUE(::IsWindowVisible(daily));
+  EXPECT_TRUE(::IsWindowVisible(all));
+  EXPECT_EQ(::IsDlgButtonChecked(page.m_hWnd, IDC_SHOW_ALL), static_cast<UINT>(BST_CHECKED));
+  EXPECT_EQ(::IsDlgButtonChecked(page.m_hWnd, IDC_SHOW_DAILY), static_cast<UINT>(BST_UNCHECKED));
+  EXPECT_EQ(Rows(Item(page, IDC_SCHEDULE_LIST)), 60);
+}
+
 // The cancel button: No goes on, Yes cancels (421), and "wait..." ignores further clicks.
 TEST_F(TransferWindowTest, CancelByClicks) {
   SeedContacts(300);
