@@ -193,6 +193,15 @@ private:
   bool m_waiting = true;
 };
 
+// Posts `message` to the window once it shows, or after a while when it does not.
+void PostWhenShown(HWND window, UINT message) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (std::chrono::steady_clock::now() < end && !IsWindowVisible(window)) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  PostMessageA(window, message, 0, 0);
+}
+
 // A dialog whose loop's first look sees that paint. Its focus is on a check box, as a message
 // box's is on a button: no caret blinks, whose timer would end any wait.
 class CPaintedMeanwhileDlg : public CSettingsDlg {
@@ -228,11 +237,7 @@ TEST_F(ModalDialog, ADialogShowsWhenAMessageItsLoopSawIsGoneBeforeTheLoopTakesIt
   std::thread ender([&] {
     HWND window = nullptr;
     while (!(window = dialog.window)) std::this_thread::yield();
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (std::chrono::steady_clock::now() < end && !IsWindowVisible(window)) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    PostMessageA(window, CPaintedMeanwhileDlg::kDone, 0, 0);
+    PostWhenShown(window, CPaintedMeanwhileDlg::kDone);
   });
   EXPECT_EQ(dialog.DoModal(), IDOK);
   ender.join();
@@ -272,11 +277,7 @@ TEST_F(ModalDialog, AWindowLayerDialogShowsWhenAMessageItsLoopSawIsGoneBeforeThe
   std::thread ender([&] {
     HWND window = nullptr;
     while (!(window = shared.window)) std::this_thread::yield();
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (std::chrono::steady_clock::now() < end && !IsWindowVisible(window)) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    PostMessageA(window, CPaintedMeanwhileDlg::kDone, 0, 0);
+    PostWhenShown(window, CPaintedMeanwhileDlg::kDone);
   });
   EXPECT_EQ(DialogBoxIndirectParamA(nullptr, reinterpret_cast<LPCDLGTEMPLATEA>(bytes), owner, procedure, reinterpret_cast<LPARAM>(&shared)), IDOK);
   ender.join();
