@@ -330,9 +330,8 @@ BOOL ReleaseCapture() {
     return 0;
   });
   if (old && IsWindow(old)) {
-    // A click that came while the capture was held, before this thread handled the release that
-    // gives it up, was aimed at the capture: it goes where it was made.
-    RouteInputLeftByCapture(old);
+    // A click aimed at the capture that is queued or still on its way goes where it was made when
+    // this thread takes it.
     SendMessageA(old, WM_CAPTURECHANGED, 0, 0);
   }
   return TRUE;

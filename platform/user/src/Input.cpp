@@ -179,14 +179,18 @@ void CheckLeave(HWND target, LRESULT hit) {
 
 HWND WindowAt(POINT screen, LRESULT& hit) { return HitTestScreen(screen, hit); }
 
-void RouteInputLeftByCapture(HWND released) {
-  RECT frame{};
-  if (!GetWindowRect(released, &frame)) return;
-  const POINT origin = ClientOriginOnScreen(released);
+void RouteInputLeftByCapture() {
   ThreadState& me = CurrentThreadState();
+  const HWND capture = GetCapture();
   for (const MSG& queued : me.QueuedInput()) {
-    // Input routed to the capture is a client message in the capture's client coordinates.
-    if (queued.hwnd != released || queued.message < WM_MOUSEFIRST || queued.message > WM_MOUSELAST) continue;
+    // Input routed to a capture is a client message in the capture's client coordinates; wheel
+    // messages carry screen points and go to the focus, so they stay as they are.
+    if (!queued.hwnd || queued.hwnd == capture || queued.message < WM_MOUSEFIRST || queued.message >= WM_MOUSEWHEEL) {
+      continue;
+    }
+    RECT frame{};
+    if (!GetWindowRect(queued.hwnd, &frame)) continue;
+    const POINT origin = ClientOriginOnScreen(queued.hwnd);
     const POINT screen{origin.x + static_cast<short>(LOWORD(queued.lParam)), origin.y + static_cast<short>(HIWORD(queued.lParam))};
     if (PtInRect(&frame, screen)) continue;
     LRESULT hit = HTCLIENT;

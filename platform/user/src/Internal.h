@@ -127,10 +127,12 @@ bool PostInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 bool PostKeyboardInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Takes the modifier states a keyboard or mouse message carries as the thread's key states.
 void NoteInputMessage(const MSG& message);
-// On the thread whose window `released` has just lost the capture: the mouse input queued for it
-// only because it held the capture then (its point lies outside the window) goes where its point
-// is, as it would have without the capture; in place when that window is the thread's own.
-void RouteInputLeftByCapture(HWND released);
+// On the thread, before it takes input: the mouse input queued for one of its windows only because
+// that window held the capture when the input was made (its point lies outside the window), while
+// the window holds it no longer, goes where its point is, as it would have without the capture; in
+// place when that window is the thread's own. A click on its way while the capture was given up
+// thus goes where it was made, whenever it arrives.
+void RouteInputLeftByCapture();
 
 // Focus -------------------------------------------------------------------------------------------
 

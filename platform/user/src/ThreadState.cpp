@@ -112,6 +112,7 @@ bool ThreadState::ResolveKeyboardTarget(MSG& message) {
 
 bool ThreadState::TakeInput(HWND filter, UINT first, UINT last, bool remove, MSG& message,
                             const std::function<bool(HWND, HWND)>& inFilter) {
+  RouteInputLeftByCapture();
   // Input for a window that has gone goes nowhere.
   std::vector<MSG> candidates;
   {
