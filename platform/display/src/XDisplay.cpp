@@ -852,14 +852,17 @@ void XDisplay::HandleEvent(XEvent& event) {
         }
         break;
       }
-      for (const ButtonRow& row : kButtons) {
-        if (row.button == event.xbutton.button) user::InjectMouse(at, down ? row.down : row.up);
-      }
       if (down) {
+        // The keyboard comes to the clicked window on the server before the click activates it
+        // here: keys typed once it shows active must reach it, not the window that had them.
         HWND window = WindowOfX(event.xbutton.window);
         if (window && !IsOverrideRedirect(GetWindowLongA(window, GWL_STYLE))) {
           XSetInputFocus(m_display, event.xbutton.window, RevertToParent, event.xbutton.time);
+          XSync(m_display, False);
         }
+      }
+      for (const ButtonRow& row : kButtons) {
+        if (row.button == event.xbutton.button) user::InjectMouse(at, down ? row.down : row.up);
       }
       break;
     }
