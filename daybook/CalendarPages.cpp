@@ -33,7 +33,7 @@ void RefusedEntry(const EntryPut& refused, UINT caption, UINT dateName) {
   DaybookMessageText(text, caption, MB_ICONEXCLAMATION);
 }
 
-// The page's own buttons in the kit's look: add, delete, delete all, apply, cancel.
+// The page's own buttons in the kit's look: add, delete, delete all, apply, cancel, Download, Upload.
 void SkinButton(CSkinButton& button, UINT id, CWnd* page) {
   button.SubclassDlgItem(id, page);
   button.SetDefaultLook();
@@ -160,6 +160,8 @@ BOOL CCalendarPage::OnInitDialog() {
                           m_ids.sortButtons[0], m_ids.sortButtons[1], m_ids.sortButtons[2]};
   for (std::size_t i = 0; i < m_buttons.size(); ++i) SkinButton(m_buttons[i], buttons[i], this);
   for (std::size_t i = 5; i < m_buttons.size(); ++i) m_buttons[i].SetWindowText("v");
+  SkinButton(m_transferButtons[0], IDC_DOWNLOAD, this);
+  SkinButton(m_transferButtons[1], IDC_UPLOAD, this);
   m_list.SubclassDlgItem(m_ids.list, this);
   m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
   m_list.SetFont("Verdana", 14, FALSE, FALSE);

@@ -107,6 +107,7 @@ class CCalendarPage : public CEmbeddableDialog {
   CSkinListCtrl m_list;
   CFlatEdit m_description;
   std::array<CSkinButton, 8> m_buttons;  // add, delete, delete all, apply, cancel, 3 sort buttons
+  std::array<CSkinButton, 2> m_transferButtons;  // Download, Upload
   bool m_filling = false;
   int m_sortColumn = 0;
 

@@ -1400,4 +1400,27 @@ TEST_F(DaybookInputTest, SeveralContactsShowTheirCommonValuesOnceTheSelectionRes
   EXPECT_EQ(shown(light), noChange(light)) << "the lights differ";
 }
 
+// Every page's Download and Upload wear the kit's look, as its own row of buttons does.
+TEST_F(DaybookInputTest, DownloadAndUploadLookLikeThePagesOtherButtons) {
+  struct Page {
+    int button, add;
+  };
+  const Page pages[] = {{IDC_CONTACTS_BUTTON, IDC_NEW}, {IDC_SCHEDULE_BUTTON, IDC_SCH_ADD}, {IDC_TODO_BUTTON, IDC_TODO_ADD}};
+  for (const Page& p : pages) {
+    ShowPage(p.button);
+    HWND page = PageOf(p.button);
+    HBITMAP picture = tolvar::user::RenderWindow(page);
+    ASSERT_TRUE(picture);
+    // A point of each button's face left of its text, in the page's client coordinates.
+    auto face = [&](int id) {
+      const RECT r = RectIn(page, ::GetDlgItem(page, id));
+      return testing_user::PixelAt(picture, r.left + 3, (r.top + r.bottom) / 2);
+    };
+    for (int id : {IDC_DOWNLOAD, IDC_UPLOAD}) {
+      EXPECT_EQ(face(id), face(p.add)) << "button " << id << " on the page of " << p.button;
+    }
+    DeleteObject(picture);
+  }
+}
+
 }  // namespace

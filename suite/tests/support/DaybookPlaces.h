@@ -41,7 +41,7 @@ inline constexpr Box kDaybookContactsList{360, 100, 480, 430};  // inside the co
 
 // The schedule and the to-do pages, whose rows of seven buttons lie alike at y 515..537: new
 // 131..221, delete 227..316, delete all 321..410, Apply 415..504, cancel 509..598, Download
-// 604..693, Upload 698..787. Their Download and Upload are plain buttons: their middles.
+// 604..693, Upload 698..787. Download and Upload by their middles.
 inline constexpr Point kDaybookCalendarDownload{648, 526};
 inline constexpr Point kDaybookCalendarUpload{742, 526};
 
